@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the tests, the demo and the window
+# pictures need. Idempotent; run as root (or with sudo available).
+set -euo pipefail
+packages=(
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev qt6-serialport-dev qt6-qpa-plugins
+  libgtest-dev libgmock-dev libbenchmark-dev
+  fonts-wqy-microhei
+  xvfb xauth imagemagick
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

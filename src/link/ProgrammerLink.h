@@ -1,0 +1,98 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringDecoder>
+#include <functional>
+
+#include "link/Clock.h"
+
+namespace kv {
+
+class SerialControl;
+
+// The one conversation channel with the programmer. Owns no port: it drives the
+// injected SerialControl, waits on the injected Clock and yields to the window
+// through the injected EventPump. All calls run on the user-interface thread.
+//
+// A read or write on a closed port throws OperationError; nothing else does,
+// except the bounded non-yielding waits of FLASH writing (see below).
+class ProgrammerLink {
+public:
+    using SendInfoFn = std::function<void(const QString&)>;
+
+    ProgrammerLink(SerialControl& port, Clock& clock, EventPump& pump, SendInfoFn sendInfo);
+    ~ProgrammerLink();
+    ProgrammerLink(const ProgrammerLink&) = delete;
+    ProgrammerLink& operator=(const ProgrammerLink&) = delete;
+
+    SerialControl& port() { return m_port; }
+    Clock& clock() { return m_clock; }
+    EventPump& pump() { return m_pump; }
+
+    // Appends one entry to the message log (the window's SendInfo).
+    void SendInfo(const QString& message) const;
+
+    void SendCommand(const QString& text);
+    void SendBytes(const QByteArray& block);
+    // Takes everything received. Text mode: decoded as GBK with one decoder kept
+    // for the connection, so a character split across two reads still decodes.
+    QString ReadInput();
+    // Binary mode counterpart of ReadInput: the raw bytes.
+    QByteArray ReadInputBytes();
+    void DiscardInput();
+    int InputCount();
+    int OutputCount();
+    void SetBinaryInput(bool on);
+    bool binaryInput() const { return m_binary; }
+
+    // Waits more than ms milliseconds, yielding to the window on every pass;
+    // the first yield comes before the first test, so 0 ms still yields once.
+    void DelayMs(int ms);
+    // Yields to the window once without waiting.
+    void YieldOnce();
+    QString ReadAfter(int ms);
+    void ReplyToLog(int ms);
+    // Collects input until `expected` occurs in what this call collected or
+    // limitMs passed; at least one read is made. The collected text is dropped.
+    bool WaitForText(int limitMs, const QString& expected);
+    QString ReadInfoByte(int address);
+
+    static QString PadText(const QString& text, QChar fill, int width, bool left);
+
+    // The two waits of the FLASH page loop. They do not yield to the window.
+    // A programmer never needs this long for one page; when the limit passes
+    // the link goes back to text input and OperationError is thrown.
+    static constexpr int kPageWaitLimitMs = 5000;
+    void WaitOutputDrained(int limitMs = kPageWaitLimitMs);
+    void WaitInputArrived(int limitMs = kPageWaitLimitMs);
+
+    // True while an exchange is running: inside any wait of the link, or inside
+    // an Exchange scope. The window refuses device commands, the port toggle,
+    // dialogs and closing while it is set, since a second exchange started
+    // inside a wait would interleave with the first on the wire.
+    bool isBusy() const { return m_busy > 0; }
+    class Exchange {
+    public:
+        explicit Exchange(ProgrammerLink& link) : m_link(link) { ++m_link.m_busy; }
+        ~Exchange() { --m_link.m_busy; }
+        Exchange(const Exchange&) = delete;
+        Exchange& operator=(const Exchange&) = delete;
+
+    private:
+        ProgrammerLink& m_link;
+    };
+
+private:
+    void resetDecoder();
+
+    SerialControl& m_port;
+    Clock& m_clock;
+    EventPump& m_pump;
+    SendInfoFn m_sendInfo;
+    QStringDecoder m_decoder;
+    bool m_binary = false;
+    int m_busy = 0;
+};
+
+}  // namespace kv

@@ -1,0 +1,15 @@
+#include "SimRig.h"
+
+namespace kv::test {
+
+SimRig::SimRig(const QString& model, int portNumber)
+    : device(model),
+      port(clock),
+      pump(clock, port),
+      link(port, clock, pump, [this](const QString& m) { log << m; }) {
+    port.attach(portNumber, &device);
+    port.setPortNumber(portNumber);
+    port.setOpen(true);
+}
+
+}  // namespace kv::test
