@@ -3,7 +3,7 @@
 # pictures need. Idempotent; run as root (or with sudo available).
 set -euo pipefail
 packages=(
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ pkg-config ccache
   qt6-base-dev qt6-serialport-dev qt6-qpa-plugins
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei
