@@ -45,6 +45,19 @@ public:
     int OutputCount();
     void SetBinaryInput(bool on);
     bool binaryInput() const { return m_binary; }
+    // Binary input for the lifetime of the scope; text input again when it ends,
+    // also when an error leaves the scope early (every later exchange expects
+    // text input).
+    class BinaryInput {
+    public:
+        explicit BinaryInput(ProgrammerLink& link) : m_link(link) { m_link.SetBinaryInput(true); }
+        ~BinaryInput() { m_link.SetBinaryInput(false); }
+        BinaryInput(const BinaryInput&) = delete;
+        BinaryInput& operator=(const BinaryInput&) = delete;
+
+    private:
+        ProgrammerLink& m_link;
+    };
 
     // Waits more than ms milliseconds, yielding to the window on every pass;
     // the first yield comes before the first test, so 0 ms still yields once.

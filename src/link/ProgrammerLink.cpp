@@ -1,0 +1,154 @@
+#include "link/ProgrammerLink.h"
+
+#include "link/OperationError.h"
+#include "link/SerialControl.h"
+
+namespace kv {
+
+namespace {
+
+// Counts a running wait as part of an exchange, also when it ends by an error.
+class BusyScope {
+public:
+    explicit BusyScope(int& counter) : m_counter(counter) { ++m_counter; }
+    ~BusyScope() { --m_counter; }
+
+private:
+    int& m_counter;
+};
+
+const char* const kNoReply = "编程器无反应!";
+
+}  // namespace
+
+ProgrammerLink::ProgrammerLink(SerialControl& port, Clock& clock, EventPump& pump,
+                               SendInfoFn sendInfo)
+    : m_port(port),
+      m_clock(clock),
+      m_pump(pump),
+      m_sendInfo(std::move(sendInfo)),
+      m_decoder("GBK") {
+    m_port.onInputArrived = [this] { m_pump.wake(); };
+}
+
+ProgrammerLink::~ProgrammerLink() { m_port.onInputArrived = nullptr; }
+
+void ProgrammerLink::SendInfo(const QString& message) const {
+    if (m_sendInfo) m_sendInfo(message);
+}
+
+void ProgrammerLink::SendCommand(const QString& text) { m_port.write(text.toLatin1()); }
+
+void ProgrammerLink::SendBytes(const QByteArray& block) { m_port.write(block); }
+
+QString ProgrammerLink::ReadInput() {
+    const QByteArray bytes = m_port.readAll();
+    if (m_binary) return QString::fromLatin1(bytes);
+    return m_decoder.decode(bytes);
+}
+
+QByteArray ProgrammerLink::ReadInputBytes() { return m_port.readAll(); }
+
+void ProgrammerLink::DiscardInput() {
+    m_port.readAll();
+    // A character cut in half by the discard must not glue onto the next reply.
+    resetDecoder();
+}
+
+int ProgrammerLink::InputCount() { return m_port.bytesAvailable(); }
+
+int ProgrammerLink::OutputCount() { return m_port.bytesToWrite(); }
+
+void ProgrammerLink::SetBinaryInput(bool on) {
+    if (m_binary == on) return;
+    m_binary = on;
+    resetDecoder();
+}
+
+void ProgrammerLink::resetDecoder() { m_decoder = QStringDecoder("GBK"); }
+
+void ProgrammerLink::DelayMs(int ms) {
+    BusyScope busy(m_busy);
+    const qint64 start = m_clock.nowUs();
+    const qint64 limitUs = qint64(qMax(ms, 0)) * 1000;
+    // Strictly greater: the wait ends at the first microsecond past the limit.
+    const qint64 deadline = start + limitUs + 1;
+    do {
+        m_pump.yieldUntil(deadline);
+    } while (m_clock.nowUs() - start <= limitUs);
+}
+
+void ProgrammerLink::YieldOnce() {
+    BusyScope busy(m_busy);
+    m_pump.yieldUntil(m_clock.nowUs());
+}
+
+QString ProgrammerLink::ReadAfter(int ms) {
+    DelayMs(ms);
+    return ReadInput();
+}
+
+void ProgrammerLink::ReplyToLog(int ms) {
+    DelayMs(ms);
+    if (InputCount() > 0) {
+        SendInfo(ReadInput());
+    } else {
+        SendInfo(QString::fromUtf8(kNoReply));
+    }
+}
+
+bool ProgrammerLink::WaitForText(int limitMs, const QString& expected) {
+    BusyScope busy(m_busy);
+    const qint64 startMs = m_clock.nowMs();
+    const qint64 deadline = (startMs + qMax(limitMs, 0)) * 1000;
+    QString collected;
+    for (;;) {
+        m_pump.yieldUntil(deadline);
+        collected += ReadInput();
+        if (collected.contains(expected)) return true;
+        if (m_clock.nowMs() - startMs >= limitMs) return false;
+    }
+}
+
+QString ProgrammerLink::ReadInfoByte(int address) {
+    const QString digits = PadText(QString::number(address & 0xFF, 16).toUpper(), u'0', 2, true);
+    SendCommand(QStringLiteral("RI") + digits + u'#');
+    return ReadAfter(100);
+}
+
+QString ProgrammerLink::PadText(const QString& text, QChar fill, int width, bool left) {
+    const int missing = width - text.size();
+    if (missing <= 0) return text;
+    const QString padding(missing, fill);
+    return left ? padding + text : text + padding;
+}
+
+void ProgrammerLink::WaitOutputDrained(int limitMs) {
+    BusyScope busy(m_busy);
+    const qint64 start = m_clock.nowUs();
+    while (m_port.bytesToWrite() > 0) {
+        const qint64 leftMs = limitMs - (m_clock.nowUs() - start) / 1000;
+        if (leftMs <= 0) {
+            SetBinaryInput(false);
+            throw OperationError(
+                QStringLiteral("串口在%1秒内未能发出数据，FLASH写入已中止!").arg(limitMs / 1000.0));
+        }
+        m_port.waitForBytesWritten(int(qMin<qint64>(leftMs, 100)));
+    }
+}
+
+void ProgrammerLink::WaitInputArrived(int limitMs) {
+    BusyScope busy(m_busy);
+    const qint64 start = m_clock.nowUs();
+    while (m_port.bytesAvailable() < 1) {
+        const qint64 leftMs = limitMs - (m_clock.nowUs() - start) / 1000;
+        if (leftMs <= 0) {
+            SetBinaryInput(false);
+            throw OperationError(
+                QStringLiteral("编程器在%1秒内没有确认FLASH页，写入已中止!").arg(limitMs / 1000.0));
+        }
+        m_port.waitForReadyRead(int(qMin<qint64>(leftMs, 100)));
+    }
+}
+
+}  // namespace kv
