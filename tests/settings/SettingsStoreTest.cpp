@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QIODevice>
+#include <QTemporaryDir>
+
+#include "settings/SettingsStore.h"
+
+namespace {
+
+using kv::SettingsStore;
+
+const QString kIdeo4 = QString(4, QChar(0x3000));
+const QString kApp = QStringLiteral("高压编程器V2.0.0") + kIdeo4;
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Writes only the first half of the content, then fails or dies.
+class InterruptedStore : public SettingsStore {
+public:
+    InterruptedStore(const QString& app, const QString& folder, bool die)
+        : SettingsStore(app, folder), m_die(die) {}
+
+protected:
+    bool writeContent(QIODevice& file, const QByteArray& content) override {
+        file.write(content.left(content.size() / 2));
+        if (m_die) {
+            _exit(3);
+        }
+        return false;
+    }
+
+private:
+    bool m_die;
+};
+
+class SettingsStoreTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+};
+
+TEST_F(SettingsStoreTest, AwkwardTextsRoundTripExactly) {
+    SettingsStore store(kApp, dir.path());
+    const QStringList values = {
+        QStringLiteral(" 3"),
+        QStringLiteral("115200,n,8,1"),
+        QStringLiteral("a=b;c#d [x] = ;comment"),
+        QStringLiteral("line1\r\nline2\nline3\r"),
+        QStringLiteral("　前后全角空格　"),
+        QStringLiteral("\\path\\with\"quotes\"\t"),
+        QString(QChar(0xD800)),  // lone surrogate
+        QStringLiteral("1*0*1"),
+    };
+    for (int i = 0; i < values.size(); ++i) {
+        const QString section = QStringLiteral("校准　[节]=") + QString::number(i);
+        const QString key = QStringLiteral(" 键;#=") + QString::number(i);
+        ASSERT_TRUE(store.write(section, key, values.at(i)));
+    }
+    // A second store object sees the same values from the disk.
+    SettingsStore reopened(kApp, dir.path());
+    for (int i = 0; i < values.size(); ++i) {
+        const QString section = QStringLiteral("校准　[节]=") + QString::number(i);
+        const QString key = QStringLiteral(" 键;#=") + QString::number(i);
+        EXPECT_EQ(reopened.read(section, key), values.at(i)) << i;
+    }
+}
+
+TEST_F(SettingsStoreTest, WriteReplacesAndMissingReadsEmpty) {
+    SettingsStore store(kApp, dir.path());
+    EXPECT_TRUE(store.read(QStringLiteral("芯片"), QStringLiteral("型号")).isEmpty());
+    ASSERT_TRUE(store.write(QStringLiteral("芯片"), QStringLiteral("型号"), "ATMEGA16"));
+    ASSERT_TRUE(store.write(QStringLiteral("芯片"), QStringLiteral("型号"), "ATMEGA8"));
+    ASSERT_TRUE(store.write(QStringLiteral("属性"), QStringLiteral("握手"), "0"));
+    EXPECT_EQ(store.read(QStringLiteral("芯片"), QStringLiteral("型号")), "ATMEGA8");
+    EXPECT_EQ(store.read(QStringLiteral("属性"), QStringLiteral("握手")), "0");
+    EXPECT_TRUE(store.read(QStringLiteral("芯片"), QStringLiteral("设置")).isEmpty());
+    EXPECT_TRUE(store.read(QStringLiteral("熔丝"), QStringLiteral("型号")).isEmpty());
+    // Keys of other sections are not confused with equal keys elsewhere.
+    EXPECT_TRUE(store.read(QStringLiteral("属性"), QStringLiteral("型号")).isEmpty());
+}
+
+TEST_F(SettingsStoreTest, ApplicationNamesAreIsolated) {
+    // Titles that differ only in the version or in a trailing ideographic space.
+    SettingsStore current(kApp, dir.path());
+    SettingsStore older(QStringLiteral("高压编程器V1.9.0") + kIdeo4, dir.path());
+    SettingsStore shorter(QStringLiteral("高压编程器V2.0.0") + QString(3, QChar(0x3000)),
+                          dir.path());
+    ASSERT_TRUE(current.write(QStringLiteral("芯片"), QStringLiteral("型号"), "ATMEGA32"));
+    ASSERT_TRUE(older.write(QStringLiteral("芯片"), QStringLiteral("型号"), "ATTINY26"));
+    EXPECT_EQ(current.read(QStringLiteral("芯片"), QStringLiteral("型号")), "ATMEGA32");
+    EXPECT_EQ(older.read(QStringLiteral("芯片"), QStringLiteral("型号")), "ATTINY26");
+    EXPECT_TRUE(shorter.read(QStringLiteral("芯片"), QStringLiteral("型号")).isEmpty());
+}
+
+TEST_F(SettingsStoreTest, FileNamesArePortableAndDistinct) {
+    const QStringList names = {kApp,
+                               QStringLiteral("../../etc/passwd"),
+                               QStringLiteral("."),
+                               QStringLiteral("a/b\\c:d*e?f\"g<h>i|j"),
+                               QString(300, QChar(0x3000)),
+                               QString(300, QChar(0x3000)) + QLatin1Char('x'),
+                               QStringLiteral("Ab~1"),
+                               QStringLiteral("Ab%7E1")};
+    QSet<QString> seen;
+    for (const QString& name : names) {
+        const QString file = SettingsStore::fileNameFor(name);
+        EXPECT_FALSE(file.startsWith(QLatin1Char('.'))) << file.toStdString();
+        EXPECT_LE(file.size(), 200) << file.toStdString();
+        for (QChar c : file) {
+            EXPECT_TRUE((c.isLetterOrNumber() && c.unicode() < 128) ||
+                        QStringLiteral("%-_.~").contains(c))
+                << file.toStdString();
+        }
+        seen.insert(file);
+        SettingsStore store(name, dir.path());
+        ASSERT_TRUE(store.write("s", "k", name));
+        EXPECT_EQ(SettingsStore(name, dir.path()).read("s", "k"), name);
+    }
+    EXPECT_EQ(seen.size(), names.size());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), names.size());
+}
+
+TEST_F(SettingsStoreTest, FailedWriteLeavesPreviousFileUntouched) {
+    SettingsStore store(kApp, dir.path());
+    ASSERT_TRUE(store.write(QStringLiteral("校准"), QStringLiteral("FLASH"), "8191"));
+    const QByteArray before = fileBytes(store.filePath());
+
+    InterruptedStore failing(kApp, dir.path(), false);
+    EXPECT_FALSE(failing.write(QStringLiteral("校准"), QStringLiteral("FLASH"), "4095"));
+    EXPECT_EQ(fileBytes(store.filePath()), before);
+    EXPECT_EQ(store.read(QStringLiteral("校准"), QStringLiteral("FLASH")), "8191");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+TEST_F(SettingsStoreTest, CrashMidWriteLeavesPreviousSettings) {
+    SettingsStore store(kApp, dir.path());
+    ASSERT_TRUE(store.write(QStringLiteral("校准"), QStringLiteral("EEPROM"), "511"));
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            InterruptedStore dying(kApp, dir.path(), true);
+            dying.write(QStringLiteral("校准"), QStringLiteral("EEPROM"), "255");
+        },
+        ::testing::ExitedWithCode(3), "");
+    EXPECT_EQ(store.read(QStringLiteral("校准"), QStringLiteral("EEPROM")), "511");
+    // The next write still works after the abandoned temporary file.
+    ASSERT_TRUE(store.write(QStringLiteral("校准"), QStringLiteral("EEPROM"), "255"));
+    EXPECT_EQ(store.read(QStringLiteral("校准"), QStringLiteral("EEPROM")), "255");
+}
+
+TEST_F(SettingsStoreTest, DamagedFileIsKeptAsideOnWrite) {
+    SettingsStore store(kApp, dir.path());
+    {
+        QFile f(store.filePath());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("{ not json");
+    }
+    EXPECT_TRUE(store.read("芯片", "型号").isEmpty());
+    ASSERT_TRUE(store.write(QStringLiteral("芯片"), QStringLiteral("型号"), "ATMEGA48"));
+    EXPECT_EQ(store.read(QStringLiteral("芯片"), QStringLiteral("型号")), "ATMEGA48");
+    EXPECT_EQ(fileBytes(store.filePath() + ".bad"), QByteArray("{ not json"));
+}
+
+TEST_F(SettingsStoreTest, FolderIsCreatedAndDefaultIsPerUser) {
+    SettingsStore store(kApp, dir.path() + "/deeper/still");
+    ASSERT_TRUE(store.write("a", "b", "c"));
+    EXPECT_EQ(store.read("a", "b"), "c");
+    EXPECT_TRUE(SettingsStore::defaultFolder().endsWith("/kelvaro"));
+    EXPECT_EQ(SettingsStore(kApp).folder(), SettingsStore::defaultFolder());
+}
+
+}  // namespace
