@@ -1,0 +1,243 @@
+#include "firmware/FirmwareUpdate.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+
+#include "app/UserPrompts.h"
+#include "firmware/FirmwareFile.h"
+#include "link/OperationError.h"
+#include "link/ProgrammerLink.h"
+#include "link/SerialControl.h"
+#include "settings/SettingsStore.h"
+
+namespace kv {
+
+namespace {
+const QString kSection = QStringLiteral("文件名");
+const QString kKey = QStringLiteral("文件");
+const QString kNoFile = QStringLiteral("没选择升级文件！");
+const QString kRestart = QStringLiteral("请重启编程器！");
+const QString kTimedOut = QStringLiteral("超时，连接不成功！");
+const QString kStarting = QStringLiteral("启动升级......");
+const QString kDone = QStringLiteral("升级完毕。");
+const QString kFilter = QStringLiteral("二进制文件 (*.BIN)|*.BIN");
+
+// The greeting wait yields in short slices so that "停  止" is seen promptly
+// even by a pump that only returns at its deadline.
+constexpr qint64 kGreetingSliceUs = 10'000;
+}  // namespace
+
+FirmwareUpdate::FirmwareUpdate(ProgrammerLink& link, SettingsStore& settings,
+                               UserPrompts& prompts, std::function<void()> connectionChanged,
+                               QObject* parent)
+    : QObject(parent),
+      m_link(link),
+      m_settings(settings),
+      m_prompts(prompts),
+      m_connectionChanged(std::move(connectionChanged)) {}
+
+FirmwareUpdate::~FirmwareUpdate() = default;
+
+void FirmwareUpdate::open() {
+    m_restartPrompt.clear();
+    m_status.clear();
+    m_byteText.clear();
+    m_cancelRequested = false;
+    m_fileName = m_settings.read(kSection, kKey);
+    Q_EMIT changed();
+}
+
+void FirmwareUpdate::setFileName(const QString& path) {
+    if (path == m_fileName)
+        return;
+    m_fileName = path;
+    Q_EMIT changed();
+}
+
+void FirmwareUpdate::setPageOption(int option) {
+    option = std::clamp(option, 0, 2);
+    if (option == m_pageOption)
+        return;
+    m_pageOption = option;
+    Q_EMIT changed();
+}
+
+void FirmwareUpdate::setEncrypted(bool on) {
+    if (on == m_encrypted)
+        return;
+    m_encrypted = on;
+    Q_EMIT changed();
+}
+
+void FirmwareUpdate::browse() {
+    FileDialogRequest request;
+    request.filter = kFilter;
+    request.filterIndex = 1;
+    request.initialDir = m_fileName;
+    const std::optional<QString> chosen = m_prompts.openFile(request);
+    if (!chosen)
+        return;
+    m_fileName = *chosen;
+    m_status.clear();
+    m_settings.write(kSection, kKey, m_fileName);
+    Q_EMIT changed();
+}
+
+void FirmwareUpdate::stop() {
+    m_restartPrompt.clear();
+    m_status.clear();
+    m_byteText.clear();
+    m_cancelRequested = true;
+    m_link.pump().wake();
+    Q_EMIT changed();
+}
+
+bool FirmwareUpdate::requestClose() {
+    switch (m_phase) {
+    case Phase::Idle:
+        return true;
+    case Phase::WaitingForLoader:
+        m_closePending = true;
+        stop();
+        return false;
+    case Phase::Transferring:
+        return false;
+    }
+    return false;
+}
+
+void FirmwareUpdate::upgrade() {
+    if (m_phase != Phase::Idle)
+        return;
+    const QString path = m_fileName.trimmed();
+    if (path.isEmpty()) {
+        setStatus(kNoFile);
+        return;
+    }
+    bool portClosed = false;
+    try {
+        // Read and checked before anything is sent: a refused file leaves the
+        // programmer untouched.
+        const FirmwareFile file = FirmwareFile::load(path, pageSize());
+        ProgrammerLink::Exchange exchange(m_link);
+        m_link.DiscardInput();
+        m_restartPrompt = kRestart;
+        m_status.clear();
+        m_byteText.clear();
+        m_phase = Phase::WaitingForLoader;
+        Q_EMIT changed();
+        switch (waitForGreeting()) {
+        case Greeting::Received:
+            m_phase = Phase::Transferring;
+            transfer(file);
+            m_byteText = kDone;
+            break;
+        case Greeting::TimedOut:
+            m_status = kTimedOut;
+            m_phase = Phase::Idle;
+            Q_EMIT changed();
+            m_link.port().setOpen(false);
+            portClosed = true;
+            break;
+        case Greeting::Cancelled:
+            break;
+        }
+    } catch (const OperationError& e) {
+        m_phase = Phase::Idle;
+        Q_EMIT changed();
+        m_prompts.warning(QCoreApplication::applicationName(), e.text());
+    }
+    m_phase = Phase::Idle;
+    Q_EMIT changed();
+    if (portClosed && m_connectionChanged)
+        m_connectionChanged();
+    if (m_closePending) {
+        m_closePending = false;
+        Q_EMIT closeRequested();
+    }
+}
+
+FirmwareUpdate::Greeting FirmwareUpdate::waitForGreeting() {
+    m_cancelRequested = false;
+    Clock& clock = m_link.clock();
+    const qint64 t0 = clock.nowMs();
+    const qint64 deadlineUs = (t0 + kGreetingLimitMs + 1) * 1000;
+    QString collected;
+    for (;;) {
+        m_link.pump().yieldUntil(std::min(clock.nowUs() + kGreetingSliceUs, deadlineUs));
+        collected += m_link.ReadInput();
+        if (clock.nowMs() - t0 > kGreetingLimitMs)
+            return Greeting::TimedOut;
+        if (m_cancelRequested) {
+            m_cancelRequested = false;
+            return Greeting::Cancelled;
+        }
+        if (collected.contains(QLatin1Char('B')))
+            return Greeting::Received;
+    }
+}
+
+void FirmwareUpdate::transfer(const FirmwareFile& file) {
+    m_link.DelayMs(1);
+    m_link.SendCommand(m_encrypted ? QStringLiteral("B") : QStringLiteral("D"));
+    m_link.DelayMs(400);
+    m_link.SendCommand(QStringLiteral("0"));
+    m_link.DelayMs(1);
+    m_link.SendCommand(QStringLiteral("0"));
+    m_restartPrompt.clear();
+    setStatus(kStarting);
+
+    m_link.YieldOnce();
+    const QByteArray& bytes = file.bytes();
+    const int size = file.pageSize();
+    for (int page = 0; page < file.fullPages(); ++page) {
+        m_link.WaitForText(kPageRequestLimitMs, QStringLiteral("?"));
+        m_link.SendCommand(QStringLiteral(">"));
+        m_link.DelayMs(1);
+        for (int i = page * size; i < (page + 1) * size; ++i) {
+            m_link.YieldOnce();
+            const QByteArray digits = FirmwareFile::hexByte(quint8(bytes[i]));
+            m_link.SendCommand(QString::fromLatin1(digits));
+            showByte(digits);
+        }
+    }
+    // With no bytes left no page start goes out: the loader would take the
+    // closing "!" for page data.
+    if (file.tailBytes() > 0)
+        sendTail(file);
+    m_link.WaitForText(kPageRequestLimitMs, QStringLiteral("?"));
+    m_link.SendCommand(QStringLiteral("!"));
+    m_link.DelayMs(1);
+}
+
+void FirmwareUpdate::sendTail(const FirmwareFile& file) {
+    m_link.WaitForText(kPageRequestLimitMs, QStringLiteral("?"));
+    m_link.SendCommand(QStringLiteral(">"));
+    m_link.DelayMs(10);
+    const QByteArray& bytes = file.bytes();
+    const int start = file.fullPages() * file.pageSize();
+    for (int i = start; i < bytes.size(); ++i) {
+        m_link.YieldOnce();
+        const QByteArray digits = FirmwareFile::hexByte(quint8(bytes[i]));
+        m_link.SendCommand(QString(QLatin1Char(digits[0])));
+        m_link.SendCommand(QString(QLatin1Char(digits[1])));
+        showByte(digits);
+    }
+    for (int i = file.tailBytes(); i < file.pageSize(); ++i) {
+        m_link.YieldOnce();
+        m_link.SendCommand(QStringLiteral("F"));
+        m_link.SendCommand(QStringLiteral("F"));
+    }
+}
+
+void FirmwareUpdate::setStatus(const QString& text) {
+    m_status = text;
+    Q_EMIT changed();
+}
+
+void FirmwareUpdate::showByte(const QByteArray& digits) {
+    m_byteText = QString::fromLatin1(digits);
+    Q_EMIT changed();
+}
+
+}  // namespace kv

@@ -1,0 +1,286 @@
+#include "link/PortSettingsForm.h"
+
+#include "app/UserPrompts.h"
+#include "link/OperationError.h"
+#include "link/PortSearch.h"
+#include "link/PortSettingsFields.h"
+#include "link/PortSettingsState.h"
+#include "link/ProgrammerLink.h"
+#include "link/SerialControl.h"
+#include "settings/SettingsStore.h"
+
+namespace kv {
+
+namespace {
+const QString kSection = QStringLiteral("属性");
+
+// Closing a port fails only on a device that is already gone; the steps after
+// it run either way.
+void closeQuietly(SerialControl& port) {
+    try {
+        port.setOpen(false);
+    } catch (const OperationError&) {
+    }
+}
+}  // namespace
+
+PortSettingsForm::PortSettingsForm(ProgrammerLink& link, SettingsStore& settings,
+                                   UserPrompts& prompts, PortSettingsState& state,
+                                   PortSettingsHooks hooks, PortMap* portMap, QObject* parent)
+    : QObject(parent),
+      m_link(link),
+      m_settings(settings),
+      m_prompts(prompts),
+      m_state(state),
+      m_hooks(std::move(hooks)),
+      m_portMap(portMap) {}
+
+PortSettingsForm::~PortSettingsForm() = default;
+
+QStringList PortSettingsForm::portEntries() {
+    QStringList entries;
+    for (int n = 1; n <= PortMap::kPortCount; ++n)
+        entries.append(QStringLiteral("COM%1").arg(n));
+    return entries;
+}
+
+const QStringList& PortSettingsForm::flowEntries() {
+    static const QStringList entries{QStringLiteral("没有"), QStringLiteral("Xon/Xoff"),
+                                     QStringLiteral("RTS"), QStringLiteral("Xon/RTS")};
+    return entries;
+}
+
+const QStringList& PortSettingsForm::echoEntries() {
+    static const QStringList entries{QStringLiteral("关闭"), QStringLiteral("打开")};
+    return entries;
+}
+
+QString PortSettingsForm::warningTitle() {
+    return QStringLiteral("警告提示") + QString(5, QChar(0x3000));
+}
+
+QString PortSettingsForm::notFoundText() {
+    return QStringLiteral("没有找到连接编程器的端口!    ");
+}
+
+QString PortSettingsForm::portPanelText(const SerialControl& port) {
+    return QString(2, QChar(0x3000)) + QStringLiteral("COM") + QString::number(port.portNumber()) +
+           u':' + port.settings().toUpper();
+}
+
+void PortSettingsForm::fill() {
+    const SerialControl& port = m_link.port();
+    const PortSettingsFields fields = PortSettingsFields::parse(port.settings());
+    m_portIndex = port.portNumber() - 1;
+    m_speed = fields.speed;
+    m_parityIndex = fields.parityIndex;
+    m_dataBits = fields.dataBits;
+    m_stopBits = fields.stopBits;
+    m_flowIndex = port.handshaking();
+    m_echo = m_state.echo;
+    m_deviceEdits.clear();
+    reloadMappings();
+    Q_EMIT changed();
+}
+
+void PortSettingsForm::setPortIndex(int index) {
+    if (index == m_portIndex)
+        return;
+    m_portIndex = index;
+    Q_EMIT changed();
+}
+
+void PortSettingsForm::setSpeed(const QString& text) {
+    if (text == m_speed)
+        return;
+    m_speed = text;
+    Q_EMIT changed();
+}
+
+void PortSettingsForm::setParityIndex(int index) {
+    if (index == m_parityIndex)
+        return;
+    m_parityIndex = index;
+    Q_EMIT changed();
+}
+
+void PortSettingsForm::setDataBits(const QString& text) {
+    if (text == m_dataBits)
+        return;
+    m_dataBits = text;
+    Q_EMIT changed();
+}
+
+void PortSettingsForm::setStopBits(const QString& text) {
+    if (text == m_stopBits)
+        return;
+    m_stopBits = text;
+    Q_EMIT changed();
+}
+
+void PortSettingsForm::setFlowIndex(int index) {
+    if (index == m_flowIndex)
+        return;
+    m_flowIndex = index;
+    Q_EMIT changed();
+}
+
+void PortSettingsForm::setEcho(bool on) {
+    if (on == m_echo)
+        return;
+    m_echo = on;
+    Q_EMIT changed();
+}
+
+QString PortSettingsForm::devicePath(int n) const {
+    if (m_deviceEdits.contains(n))
+        return m_deviceEdits.value(n);
+    if (n < 1 || n > m_mappings.size())
+        return QString();
+    return m_mappings[n - 1].devicePath;
+}
+
+bool PortSettingsForm::deviceExists(int n) const {
+    if (m_deviceEdits.contains(n) || n < 1 || n > m_mappings.size())
+        return true;  // not known before it is applied
+    return m_mappings[n - 1].exists;
+}
+
+void PortSettingsForm::setDevicePath(int n, const QString& path) {
+    if (!m_portMap || n < 1 || n > PortMap::kPortCount)
+        return;
+    const QString trimmed = path.trimmed();
+    const bool unchanged = n <= m_mappings.size() && m_mappings[n - 1].devicePath == trimmed;
+    if (unchanged)
+        m_deviceEdits.remove(n);
+    else
+        m_deviceEdits.insert(n, trimmed);
+    Q_EMIT changed();
+}
+
+void PortSettingsForm::commitDeviceEdits() {
+    if (!m_portMap || m_deviceEdits.isEmpty())
+        return;
+    for (auto it = m_deviceEdits.cbegin(); it != m_deviceEdits.cend(); ++it)
+        m_portMap->setDevicePath(it.key(), it.value());
+    m_deviceEdits.clear();
+    reloadMappings();
+    Q_EMIT changed();
+}
+
+void PortSettingsForm::reloadMappings() {
+    m_mappings = m_portMap ? m_portMap->mappings() : QList<PortMap::Mapping>();
+}
+
+void PortSettingsForm::warn(const QString& text) { m_prompts.warning(warningTitle(), text); }
+
+void PortSettingsForm::saveSettings() {
+    const SerialControl& port = m_link.port();
+    m_settings.write(kSection, QStringLiteral("设置"), port.settings());
+    m_settings.write(kSection, QStringLiteral("通信端口"), QString::number(port.portNumber()));
+    m_settings.write(kSection, QStringLiteral("握手"), QString::number(port.handshaking()));
+    m_settings.write(kSection, QStringLiteral("回应"),
+                     m_state.echo ? QStringLiteral("True") : QStringLiteral("False"));
+}
+
+bool PortSettingsForm::apply() {
+    m_state.echo = m_echo;
+    commitDeviceEdits();
+    SerialControl& port = m_link.port();
+    const int previousPort = port.portNumber();
+    const bool wasOpen = port.isOpen();
+
+    QString openError;
+    try {
+        port.setOpen(false);
+        port.setPortNumber(m_portIndex + 1);
+        port.setOpen(true);
+    } catch (const OperationError& e) {
+        openError = e.text();
+    }
+    if (!openError.isEmpty()) {
+        warn(openError);
+        try {
+            port.setOpen(false);
+            port.setPortNumber(previousPort);
+            if (wasOpen)
+                port.setOpen(true);
+        } catch (const OperationError& e) {
+            warn(e.text());
+        }
+        m_portIndex = port.portNumber() - 1;
+        Q_EMIT changed();
+        if (port.isOpen() != wasOpen && m_hooks.refreshIndicators)
+            m_hooks.refreshIndicators();
+        return false;
+    }
+    if (!wasOpen)
+        closeQuietly(port);
+
+    PortSettingsFields fields;
+    fields.speed = m_speed;
+    fields.parityIndex = m_parityIndex;
+    fields.dataBits = m_dataBits;
+    fields.stopBits = m_stopBits;
+    QString assignError;
+    try {
+        port.setSettings(fields.toText());
+    } catch (const OperationError& e) {
+        assignError = e.text();
+    }
+    try {
+        port.setHandshaking(m_flowIndex);
+    } catch (const OperationError& e) {
+        if (assignError.isEmpty())
+            assignError = e.text();
+    }
+    if (!assignError.isEmpty()) {
+        warn(assignError);
+        return false;
+    }
+    saveSettings();
+    if (m_hooks.setPortPanel)
+        m_hooks.setPortPanel(portPanelText(port));
+    return true;
+}
+
+void PortSettingsForm::search() {
+    m_state.echo = m_echo;
+    commitDeviceEdits();
+    SerialControl& port = m_link.port();
+    const int previousPort = port.portNumber();
+    const bool wasOpen = port.isOpen();
+
+    std::function<QString(int)> device;
+    if (m_portMap) {
+        reloadMappings();
+        device = [this](int n) {
+            const PortMap::Mapping& m = m_mappings[n - 1];
+            return m.exists ? m.devicePath : QString();
+        };
+    }
+    const std::optional<int> found = PortSearch(m_link, device).run();
+
+    if (found) {
+        closeQuietly(port);
+        m_link.SendInfo(PortSearch::expectedReply());
+        if (m_hooks.togglePort)
+            m_hooks.togglePort();
+        saveSettings();
+        return;
+    }
+    warn(notFoundText());
+    // Back to the link as it was before the search.
+    try {
+        port.setOpen(false);
+        port.setPortNumber(previousPort);
+        if (wasOpen)
+            port.setOpen(true);
+    } catch (const OperationError& e) {
+        warn(e.text());
+    }
+    if (m_hooks.refreshIndicators)
+        m_hooks.refreshIndicators();
+}
+
+}  // namespace kv
