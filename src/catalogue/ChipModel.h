@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+namespace kv {
+
+// One row of the built-in model table.
+struct ChipModel {
+    QString name;        // upper case, as shown and stored; also the base name of its .FUS file
+    QString signature;   // "1E" + second and third signature byte, upper-case hex
+    int flashSize = 0;   // bytes
+    int eepromSize = 0;  // bytes
+    int pageWords = 0;   // FLASH page in 16-bit words, as sent in the FLASH write header
+    bool needsAdapter = false;  // listed below "--以下需适配器--" in the model menu
+
+    int flashWords() const { return flashSize / 2; }
+};
+
+}  // namespace kv

@@ -1,0 +1,66 @@
+#include "catalogue/SignatureReader.h"
+
+#include "catalogue/ChipModelTable.h"
+#include "link/ProgrammerLink.h"
+
+namespace kv {
+
+QString ReadSignatureText(ProgrammerLink& link, bool pause) {
+    ProgrammerLink::Exchange exchange(link);
+    link.DiscardInput();
+    if (pause) {
+        link.DelayMs(5);
+    }
+    QString bytes;
+    for (int address = 1; address <= 2; ++address) {
+        bytes += link.ReadInfoByte(address);
+    }
+    return QStringLiteral("1E") + bytes;
+}
+
+SignatureReader::SignatureReader(ProgrammerLink& link, QObject* parent)
+    : QObject(parent), m_link(link) {}
+
+void SignatureReader::setSIG_LABEL(const QString& text) {
+    if (text != m_sigLabel) {
+        m_sigLabel = text;
+        Q_EMIT changed();
+    }
+}
+
+void SignatureReader::setCrunt_MCUTYPE(const QString& text) {
+    if (text != m_currentModel) {
+        m_currentModel = text;
+        Q_EMIT changed();
+    }
+}
+
+void SignatureReader::ReadSIG_Click() {
+    if (!m_enabled) {
+        return;
+    }
+    struct Disabled {
+        SignatureReader& reader;
+        explicit Disabled(SignatureReader& r) : reader(r) {
+            reader.m_enabled = false;
+            Q_EMIT reader.changed();
+        }
+        ~Disabled() {
+            reader.m_enabled = true;
+            Q_EMIT reader.changed();
+        }
+    } disabled(*this);
+
+    const QString signature = ReadSignatureText(m_link, false);
+    const QString name = ModelFromSignature(signature);
+    if (name.isEmpty()) {
+        m_link.SendInfo(QStringLiteral("无目标芯片或无连接!"));
+        return;
+    }
+    m_currentModel = name;
+    m_sigLabel = signature;
+    Q_EMIT changed();
+    m_link.SendInfo(QStringLiteral("读标识字:") + signature);
+}
+
+}  // namespace kv

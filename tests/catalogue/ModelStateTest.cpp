@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "catalogue/ModelState.h"
+#include "settings/SettingsStore.h"
+
+namespace {
+
+using kv::AddressSpinner;
+using kv::ModelState;
+using kv::SettingsStore;
+
+class ModelStateTest : public ::testing::Test {
+protected:
+    QString storedModel() const {
+        return store.read(QStringLiteral("芯片"), QStringLiteral("型号"));
+    }
+    // Keystroke by keystroke, as the box reports each edit.
+    static void type(AddressSpinner& box, const QString& text) {
+        for (int i = 1; i <= text.size(); ++i) {
+            box.setText(text.left(i));
+        }
+    }
+
+    QTemporaryDir dir;
+    SettingsStore store{QStringLiteral("测试V2.0.0　　　　"), dir.path()};
+    ModelState state{&store};
+};
+
+TEST_F(ModelStateTest, UnlistedNamesSelectAndStoreAtmega8) {
+    EXPECT_FALSE(state.hasSelection());
+    EXPECT_EQ(state.SEL_MCUTYPE(), "AT");
+    for (const QString& name : {QStringLiteral("atmega8"), QStringLiteral("ATMEGA8 "), QString()}) {
+        state.SelectModel(QStringLiteral("ATMEGA16"));
+        ASSERT_EQ(storedModel(), "ATMEGA16");
+        state.SelectModel(name);
+        EXPECT_EQ(state.SelectedModel(), "ATMEGA8") << name.toStdString();
+        EXPECT_EQ(storedModel(), "ATMEGA8");
+        EXPECT_EQ(state.SEL_MCUTYPE(), "ATMEGA8");
+    }
+    EXPECT_EQ(state.mcuTypesText(),
+              QStringLiteral(" ATMEGA8\u3000FLASH:8192\u3000EEPROM:512\u3000ID:1E9307"));
+    EXPECT_EQ(state.Flash_Address().text(), "8191");
+    EXPECT_EQ(state.Eeprom_Address().text(), "511");
+}
+
+TEST_F(ModelStateTest, Attiny26SetsSizesAndAddresses) {
+    int changes = 0;
+    QObject::connect(&state, &ModelState::changed, [&] { ++changes; });
+    state.SelectModel(QStringLiteral("ATTINY26"));
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(state.FlashSize(), 2048);
+    EXPECT_EQ(state.EepromSize(), 128);
+    EXPECT_EQ(state.FlashPageWords(), 16);
+    EXPECT_EQ(state.ModelSignature(), "1E9109");
+    EXPECT_EQ(state.Flash_Address().text(), "2047");
+    EXPECT_EQ(state.Eeprom_Address().text(), "127");
+    EXPECT_EQ(state.W_AddressText(0).text(), "1023");
+    EXPECT_EQ(state.W_AddressText(1).text(), "127");
+    EXPECT_EQ(state.W_AddressText(0).minimum(), -1023);
+    EXPECT_EQ(state.W_AddressText(1).minimum(), -127);
+    EXPECT_EQ(state.Flash_Address().value(), -2047);
+    EXPECT_EQ(state.Eeprom_Address().value(), -127);
+}
+
+TEST_F(ModelStateTest, Atmega32UsesTheWholeSpinnerRangeThenShrinks) {
+    state.SelectModel(QStringLiteral("ATMEGA32"));
+    EXPECT_EQ(state.W_AddressText(0).text(), "16383");
+    EXPECT_EQ(state.Flash_Address().minimum(), -32767);
+    EXPECT_EQ(state.Flash_Address().value(), -32767);
+    EXPECT_EQ(state.Eeprom_Address().minimum(), -1023);
+
+    // A smaller model pulls every pair back into its range.
+    state.SelectModel(QStringLiteral("ATMEGA48"));
+    for (AddressSpinner* box : {&state.Flash_Address(), &state.Eeprom_Address(),
+                                &state.W_AddressText(0), &state.W_AddressText(1)}) {
+        EXPECT_EQ(box->value(), box->minimum());
+        EXPECT_EQ(box->text(), QString::number(box->largestAddress()));
+    }
+    EXPECT_EQ(state.Flash_Address().largestAddress(), 4095);
+    EXPECT_EQ(state.W_AddressText(0).largestAddress(), 2047);
+}
+
+TEST_F(ModelStateTest, BoxEditsAreLimitedToTheLargestAddress) {
+    state.SelectModel(QStringLiteral("ATMEGA8"));
+    AddressSpinner& flash = state.Flash_Address();
+    flash.setText(QStringLiteral("100"));
+    EXPECT_EQ(flash.value(), -100);
+    type(flash, QStringLiteral("9000"));
+    EXPECT_EQ(flash.text(), "8191");
+    EXPECT_EQ(flash.value(), -8191);
+    flash.setText(QStringLiteral("99999999999999999999"));
+    EXPECT_EQ(flash.text(), "8191");
+
+    // The stored default "8191" on an ATMEGA48 becomes 4095.
+    state.SelectModel(QStringLiteral("ATMEGA48"));
+    flash.setText(QStringLiteral("8191"));
+    EXPECT_EQ(flash.text(), "4095");
+    EXPECT_EQ(flash.value(), -4095);
+}
+
+TEST_F(ModelStateTest, TypedLetterStaysForTheDigitCheck) {
+    state.SelectModel(QStringLiteral("ATMEGA8"));
+    AddressSpinner& flash = state.Flash_Address();
+    type(flash, QStringLiteral("81a1"));
+    EXPECT_EQ(flash.text(), "81a1");
+    EXPECT_EQ(flash.value(), -81);
+    EXPECT_EQ(flash.number(), 81);
+
+    // Pasted at once, the spinner moves and the box shows the clean number.
+    flash.setText(QStringLiteral("8191"));
+    flash.setText(QStringLiteral("81a1"));
+    EXPECT_EQ(flash.text(), "81");
+    flash.setText(QStringLiteral(" 12"));
+    EXPECT_EQ(flash.text(), "12");
+    EXPECT_EQ(flash.value(), -12);
+}
+
+TEST_F(ModelStateTest, EmptyAndNegativeBoxesMeanAddressZero) {
+    state.SelectModel(QStringLiteral("ATMEGA8"));
+    AddressSpinner& eeprom = state.Eeprom_Address();
+    eeprom.setText(QString());
+    EXPECT_EQ(eeprom.value(), 0);
+    EXPECT_EQ(eeprom.text(), "0");
+    eeprom.setText(QStringLiteral("-5"));  // the spinner is already at 0
+    EXPECT_EQ(eeprom.value(), 0);
+    EXPECT_EQ(eeprom.text(), "-5");
+    eeprom.setText(QStringLiteral("30"));
+    eeprom.setText(QStringLiteral("-9223372036854775808"));
+    EXPECT_EQ(eeprom.value(), 0);
+    EXPECT_EQ(eeprom.text(), "0");
+}
+
+TEST_F(ModelStateTest, SpinnerMovesShowTheAddressWithinRange) {
+    state.SelectModel(QStringLiteral("ATMEGA8"));
+    AddressSpinner& word = state.W_AddressText(0);
+    int changes = 0;
+    QObject::connect(&word, &AddressSpinner::changed, [&] { ++changes; });
+    word.setValue(-10);
+    EXPECT_EQ(word.text(), "10");
+    word.setValue(-10);
+    EXPECT_EQ(changes, 1);
+    word.setValue(-5000);
+    EXPECT_EQ(word.value(), -4095);
+    EXPECT_EQ(word.text(), "4095");
+    word.setValue(7);
+    EXPECT_EQ(word.value(), 0);
+    EXPECT_EQ(word.text(), "0");
+    // A spinner that does not move leaves the box as typed.
+    word.setText(QStringLiteral("0x"));
+    word.setValue(0);
+    EXPECT_EQ(word.text(), "0x");
+}
+
+}  // namespace
