@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <array>
+#include <optional>
+
+namespace kv {
+
+// A complete programming set-up as a scheme file holds it.
+struct Scheme {
+    static constexpr int kOptionCount = 10;
+    static constexpr int kSlotCount = 4;
+    static constexpr int kTargetCount = 2;
+
+    QString model;     // model name as selected; an unknown name selects the fallback model
+    QString fuseBits;  // FuseBitString: 32 characters "1", "0" or "*"
+    std::array<int, kOptionCount> options{};  // CheckPRO(0..9), each 0, 1 or 2
+    QString flashPath;
+    QString eepromPath;
+    std::optional<int> calibrationSlot;    // Sel_OA index 0-3, none when no slot is selected
+    std::optional<int> calibrationTarget;  // Sel_FE index: 0 FLASH, 1 EEPROM
+    QString flashAddress;                  // decimal text of Flash_Address
+    QString eepromAddress;                 // decimal text of Eeprom_Address
+
+    bool operator==(const Scheme&) const = default;
+};
+
+}  // namespace kv

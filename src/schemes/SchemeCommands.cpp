@@ -1,0 +1,60 @@
+#include "schemes/SchemeCommands.h"
+
+#include "app/UserPrompts.h"
+#include "schemes/SchemeFile.h"
+#include "schemes/SchemeTarget.h"
+#include "schemes/SchemeText.h"
+
+namespace kv {
+
+namespace {
+
+constexpr int kReloadOption = 5;
+
+FileDialogRequest schemeDialog() {
+    FileDialogRequest request;
+    request.filter = SchemeFile::dialogFilter();
+    request.filterIndex = 1;
+    return request;
+}
+
+}  // namespace
+
+void applyScheme(const Scheme& scheme, SchemeTarget& target) {
+    target.selectModel(scheme.model);
+    target.applyFuseBits(scheme.fuseBits);
+    target.setProgramOptions(scheme.options);
+    target.setImagePaths(scheme.flashPath, scheme.eepromPath);
+    if (scheme.options[kReloadOption] == 1) {
+        if (!scheme.flashPath.isEmpty()) {
+            target.reloadFlashFile(scheme.flashPath);
+        }
+        if (!scheme.eepromPath.isEmpty()) {
+            target.reloadEepromFile(scheme.eepromPath);
+        }
+    }
+    target.setCalibrationChoice(scheme.calibrationSlot, scheme.calibrationTarget);
+    target.setCalibrationAddresses(scheme.flashAddress, scheme.eepromAddress);
+    target.syncCalibrationSpinners();
+}
+
+bool saveSchemeCommand(UserPrompts& prompts, const Scheme& scheme) {
+    schemeToText(scheme);  // a set-up that cannot be saved is refused before the dialog
+    const std::optional<QString> path = prompts.saveFile(schemeDialog());
+    if (!path || path->isEmpty()) {
+        return false;
+    }
+    SchemeFile::save(*path, scheme);
+    return true;
+}
+
+bool loadSchemeCommand(UserPrompts& prompts, SchemeTarget& target) {
+    const std::optional<QString> path = prompts.openFile(schemeDialog());
+    if (!path || path->isEmpty()) {
+        return false;
+    }
+    applyScheme(SchemeFile::load(*path), target);
+    return true;
+}
+
+}  // namespace kv

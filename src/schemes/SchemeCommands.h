@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+#include "schemes/Scheme.h"
+
+namespace kv {
+
+class SchemeTarget;
+class UserPrompts;
+
+// Applies a checked scheme to the window in the order of the load: model and
+// fuse definitions, fuse bits, options, paths, the reload of both files when
+// option 5 ("文件重载") is 1, calibration choices, addresses, spinners.
+void applyScheme(const Scheme& scheme, SchemeTarget& target);
+
+// "SaveSet": asks for a file name and writes the set-up. Returns false when the
+// user cancelled. Throws OperationError when the file cannot be written; the
+// previous file is then left as it was.
+bool saveSchemeCommand(UserPrompts& prompts, const Scheme& scheme);
+
+// "LoadSet": asks for a file, reads and checks all of it, then applies it.
+// Returns false when the user cancelled. A file that cannot be read or fails a
+// check throws OperationError before anything is applied.
+bool loadSchemeCommand(UserPrompts& prompts, SchemeTarget& target);
+
+}  // namespace kv

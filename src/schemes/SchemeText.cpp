@@ -1,0 +1,186 @@
+#include "schemes/SchemeText.h"
+
+#include <QStringList>
+
+#include "link/OperationError.h"
+
+namespace kv {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+[[noreturn]] void refuse(const QString& detail) {
+    throw OperationError(schemeRefusal(detail));
+}
+
+QString lineLabel(int line) {
+    return QStringLiteral("第%1行:").arg(line);
+}
+
+bool isFuseBits(const QString& text) {
+    if (text.size() != 32) {
+        return false;
+    }
+    for (QChar c : text) {
+        if (c != QLatin1Char('0') && c != QLatin1Char('1') && c != QLatin1Char('*')) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool isDecimal(const QString& text) {
+    if (text.isEmpty()) {
+        return false;
+    }
+    for (QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool hasLineBreak(const QString& text) {
+    return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'));
+}
+
+// " 2" when set, the empty line when not.
+QString indexLine(const std::optional<int>& index) {
+    return index ? QStringLiteral(" %1").arg(*index) : QString();
+}
+
+// An index line of an older copy is " n"; blanks around the digits are allowed.
+std::optional<int> readIndex(const QString& text, int line, int count, const QString& what) {
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty()) {
+        return std::nullopt;
+    }
+    if (isDecimal(trimmed) && trimmed.size() <= 2) {
+        const int value = trimmed.toInt();
+        if (value < count) {
+            return value;
+        }
+    }
+    refuse(lineLabel(line) + what);
+}
+
+const QString kSlotProblem = QStringLiteral("校准字节序号应为0至3。");
+const QString kTargetProblem = QStringLiteral("校准写入位置序号应为0或1。");
+
+QStringList splitLines(const QString& text) {
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty()) {
+        lines.removeLast();  // the terminator of the last line
+    }
+    for (QString& line : lines) {
+        if (line.endsWith(QLatin1Char('\r'))) {
+            line.chop(1);
+        }
+    }
+    return lines;
+}
+
+}  // namespace
+
+QString schemeRefusal(const QString& detail) {
+    return QStringLiteral("方案文件格式错误,未载入任何设置!\n") + detail;
+}
+
+QString schemeToText(const Scheme& scheme) {
+    if (!isDecimal(scheme.flashAddress) || !isDecimal(scheme.eepromAddress)) {
+        throw OperationError(QStringLiteral("地址框数据格式错误!"));
+    }
+    if (hasLineBreak(scheme.model) || scheme.model.trimmed().isEmpty() ||
+        hasLineBreak(scheme.flashPath) || hasLineBreak(scheme.eepromPath) ||
+        !isFuseBits(scheme.fuseBits)) {
+        throw OperationError(QStringLiteral("当前设置无法存为方案!"));
+    }
+    QString options;
+    for (int value : scheme.options) {
+        if (value < 0 || value > 2) {
+            throw OperationError(QStringLiteral("当前设置无法存为方案!"));
+        }
+        options += QString::number(value);
+    }
+    if ((scheme.calibrationSlot &&
+         (*scheme.calibrationSlot < 0 || *scheme.calibrationSlot >= Scheme::kSlotCount)) ||
+        (scheme.calibrationTarget &&
+         (*scheme.calibrationTarget < 0 || *scheme.calibrationTarget >= Scheme::kTargetCount))) {
+        throw OperationError(QStringLiteral("当前设置无法存为方案!"));
+    }
+    const QStringList lines{scheme.model,
+                            scheme.fuseBits,
+                            options,
+                            scheme.flashPath,
+                            scheme.eepromPath,
+                            indexLine(scheme.calibrationSlot),
+                            indexLine(scheme.calibrationTarget),
+                            scheme.flashAddress,
+                            scheme.eepromAddress};
+    return lines.join(kCrLf) + kCrLf;
+}
+
+Scheme schemeFromText(const QString& text) {
+    const QStringList lines = splitLines(text);
+    const int count = int(lines.size());
+    if (count < 7 || count > 9) {
+        refuse(QStringLiteral("文件共%1行,方案文件应为7至9行。").arg(count));
+    }
+
+    Scheme scheme;
+    scheme.model = lines.at(0);
+    if (scheme.model.trimmed().isEmpty()) {
+        refuse(lineLabel(1) + QStringLiteral("芯片型号为空。"));
+    }
+    scheme.fuseBits = lines.at(1);
+    if (!isFuseBits(scheme.fuseBits)) {
+        refuse(lineLabel(2) + QStringLiteral("熔丝位应为32个0、1或*。"));
+    }
+    // A short option line leaves the missing options off.
+    const QString& options = lines.at(2);
+    if (options.size() > Scheme::kOptionCount) {
+        refuse(lineLabel(3) + QStringLiteral("编程选项应为至多10个0、1或2。"));
+    }
+    for (int i = 0; i < options.size(); ++i) {
+        const QChar c = options.at(i);
+        if (c < QLatin1Char('0') || c > QLatin1Char('2')) {
+            refuse(lineLabel(3) + QStringLiteral("编程选项应为至多10个0、1或2。"));
+        }
+        scheme.options[i] = c.unicode() - '0';
+    }
+    scheme.flashPath = lines.at(3);
+    scheme.eepromPath = lines.at(4);
+
+    if (count == 9) {
+        scheme.calibrationSlot = readIndex(lines.at(5), 6, Scheme::kSlotCount, kSlotProblem);
+        scheme.calibrationTarget = readIndex(lines.at(6), 7, Scheme::kTargetCount, kTargetProblem);
+    } else if (count == 8) {
+        // One index line is missing. The target group always has a selection in
+        // practice, so 0 and 1 are read as the target; 2 and 3 can only be a slot.
+        const std::optional<int> index =
+            readIndex(lines.at(5), 6, Scheme::kSlotCount, kSlotProblem);
+        if (!index) {
+            refuse(lineLabel(6) + kSlotProblem);
+        }
+        if (*index < Scheme::kTargetCount) {
+            scheme.calibrationTarget = index;
+        } else {
+            scheme.calibrationSlot = index;
+        }
+    }
+
+    const int flashLine = count - 1;  // 1-based numbers of the two address lines
+    scheme.flashAddress = lines.at(flashLine - 1);
+    scheme.eepromAddress = lines.at(flashLine);
+    if (!isDecimal(scheme.flashAddress)) {
+        refuse(lineLabel(flashLine) + QStringLiteral("校准地址应为十进制数字。"));
+    }
+    if (!isDecimal(scheme.eepromAddress)) {
+        refuse(lineLabel(flashLine + 1) + QStringLiteral("校准地址应为十进制数字。"));
+    }
+    return scheme;
+}
+
+}  // namespace kv

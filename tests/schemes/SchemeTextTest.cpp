@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include <QStringList>
+
+#include "link/OperationError.h"
+#include "schemes/SchemeText.h"
+
+namespace kv {
+namespace {
+
+const QString kBits = QStringLiteral("11111111111111111101100111100001");
+
+Scheme sampleScheme() {
+    Scheme s;
+    s.model = QStringLiteral("ATMEGA16");
+    s.fuseBits = QStringLiteral("********11011001111000011111****");
+    s.options = {1, 1, 0, 0, 2, 1, 0, 0, 1, 0};
+    s.flashPath = QStringLiteral("D:\\固件\\main.hex");
+    s.eepromPath = QString();
+    s.calibrationSlot = 2;
+    s.calibrationTarget = 1;
+    s.flashAddress = QStringLiteral("16383");
+    s.eepromAddress = QStringLiteral("511");
+    return s;
+}
+
+QString crlfLines(const QStringList& lines) {
+    return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+}
+
+QString messageOf(const QString& text) {
+    try {
+        schemeFromText(text);
+    } catch (const OperationError& e) {
+        return e.text();
+    }
+    return QString();
+}
+
+TEST(SchemeText, WritesNineLinesWithBlankBeforeIndices) {
+    const QString text = schemeToText(sampleScheme());
+    EXPECT_EQ(text,
+              crlfLines({"ATMEGA16", "********11011001111000011111****", "1100210010",
+                         QStringLiteral("D:\\固件\\main.hex"), "", " 2", " 1", "16383", "511"}));
+    EXPECT_EQ(schemeFromText(text), sampleScheme());
+}
+
+TEST(SchemeText, NothingSelectedKeepsNineLinesAndReadsBackAsNone) {
+    Scheme s = sampleScheme();
+    s.calibrationSlot.reset();
+    s.calibrationTarget.reset();
+    const QString text = schemeToText(s);
+    EXPECT_EQ(text.split(QStringLiteral("\r\n")).mid(5, 4), QStringList({"", "", "16383", "511"}));
+    EXPECT_EQ(schemeFromText(text), s);
+}
+
+TEST(SchemeText, EightLineFileFromOlderCopyIsNotShifted) {
+    // Saved with no slot selected: line 6 is the target.
+    Scheme s =
+        schemeFromText(crlfLines({"ATMEGA8", kBits, "1000000000", "", "", " 1", "8190", "500"}));
+    EXPECT_FALSE(s.calibrationSlot.has_value());
+    EXPECT_EQ(s.calibrationTarget, 1);
+    EXPECT_EQ(s.flashAddress, "8190");
+    EXPECT_EQ(s.eepromAddress, "500");
+
+    // Indices 2 and 3 can only be a slot: the target was the missing line.
+    s = schemeFromText(crlfLines({"ATMEGA8", kBits, "1000000000", "", "", " 3", "8190", "500"}));
+    EXPECT_EQ(s.calibrationSlot, 3);
+    EXPECT_FALSE(s.calibrationTarget.has_value());
+
+    s = schemeFromText(crlfLines({"ATMEGA8", kBits, "1000000000", "", "", "8191", "511"}));
+    EXPECT_FALSE(s.calibrationSlot.has_value());
+    EXPECT_FALSE(s.calibrationTarget.has_value());
+    EXPECT_EQ(s.flashAddress, "8191");
+    EXPECT_EQ(s.eepromAddress, "511");
+}
+
+TEST(SchemeText, ShortOptionLineLeavesTheRestOff) {
+    const Scheme s =
+        schemeFromText(crlfLines({"ATMEGA8", kBits, "12", "", "", " 0", " 0", "0", "0"}));
+    const std::array<int, 10> expected{1, 2, 0, 0, 0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(s.options, expected);
+}
+
+TEST(SchemeText, AcceptsLineFeedsAndAMissingLastTerminator) {
+    const Scheme s = schemeFromText(
+        QStringLiteral("NOSUCHCHIP\n%1\n0000010000\na.hex\nb.eep\n 0\n 0\n100\n7").arg(kBits));
+    EXPECT_EQ(s.model, "NOSUCHCHIP");  // resolved to the fallback model by SelectModel
+    EXPECT_EQ(s.options[5], 1);
+    EXPECT_EQ(s.eepromAddress, "7");
+}
+
+TEST(SchemeText, RefusesABrokenFileNamingTheLine) {
+    const QStringList good{"ATMEGA8", kBits, "1000000000", "", "", " 0", " 0", "8191", "511"};
+    struct Case {
+        int line;  // 0-based line to replace
+        QString text;
+        QString expected;
+    };
+    const Case cases[] = {
+        {0, "", QStringLiteral("第1行")},
+        {1, kBits.left(31), QStringLiteral("第2行")},
+        {1, kBits.left(31) + "2", QStringLiteral("第2行")},
+        {2, "1000000003", QStringLiteral("第3行")},
+        {2, "10000000000", QStringLiteral("第3行")},
+        {5, " 4", QStringLiteral("第6行")},
+        {5, "x", QStringLiteral("第6行")},
+        {6, " 2", QStringLiteral("第7行")},
+        {7, "81a1", QStringLiteral("第8行")},
+        {8, "", QStringLiteral("第9行")},
+        {8, "-1", QStringLiteral("第9行")},
+    };
+    for (const Case& c : cases) {
+        QStringList lines = good;
+        lines[c.line] = c.text;
+        const QString message = messageOf(crlfLines(lines));
+        EXPECT_TRUE(message.startsWith(QStringLiteral("方案文件格式错误,未载入任何设置!")))
+            << c.line << ": " << message.toStdString();
+        EXPECT_TRUE(message.contains(c.expected)) << c.line << ": " << message.toStdString();
+    }
+    EXPECT_TRUE(messageOf(crlfLines(good.mid(0, 6))).contains(QStringLiteral("共6行")));
+    EXPECT_TRUE(messageOf(crlfLines(good + QStringList{"x"})).contains(QStringLiteral("共10行")));
+    // An 8-line file whose only index line is empty cannot be placed.
+    QStringList eight = good.mid(0, 8);
+    eight.removeAt(5);
+    eight.insert(5, "");
+    EXPECT_TRUE(messageOf(crlfLines(eight)).contains(QStringLiteral("第6行")));
+}
+
+TEST(SchemeText, RefusesToSaveWhatCouldNotBeLoaded) {
+    Scheme s = sampleScheme();
+    s.flashAddress = QStringLiteral("81a1");
+    try {
+        schemeToText(s);
+        FAIL() << "saved a bad address";
+    } catch (const OperationError& e) {
+        EXPECT_EQ(e.text(), QStringLiteral("地址框数据格式错误!"));
+    }
+    s = sampleScheme();
+    s.eepromPath = QStringLiteral("a\r\nb");
+    EXPECT_THROW(schemeToText(s), OperationError);
+}
+
+}  // namespace
+}  // namespace kv
