@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <deque>
 #include <map>
 
 #include "link/SerialControl.h"
@@ -16,11 +17,22 @@ class VirtualClock;
 // port) or be absent (opening fails: no such device). Bytes written take their
 // line time at the configured baud rate before the device sees them, and the
 // device's replies take theirs before they are readable.
+//
+// Like a real port, the buffers change only when the line is settled: by
+// settle(), the blocking waits, or a VirtualPump yield.
 class SimulatedSerialControl : public SerialControl {
 public:
+    // The system's texts for the failures the port reports.
+    static constexpr char kBusyText[] = "Permission denied";
+    static constexpr char kAbsentText[] = "No such file or directory";
+    static constexpr char kNotOpenText[] = "Device not open";
+    static constexpr char kHungUpText[] = "Input/output error";
+
     explicit SimulatedSerialControl(VirtualClock& clock);
 
+    // A null device makes a port that opens but has nothing connected.
     void attach(int portNumber, SimulatedProgrammer* device);
+    void detach(int portNumber);
     void setBusy(int portNumber, bool busy = true);
 
     int portNumber() const override { return m_portNumber; }
@@ -35,6 +47,9 @@ public:
     QByteArray readAll() override;
     int bytesAvailable() const override;
     int bytesToWrite() const override;
+    // Both advance virtual time without yielding. They return true at once when
+    // nothing is left to send / something is already readable; a negative
+    // msecs waits for as long as something is still scheduled on the line.
     bool waitForBytesWritten(int msecs) override;
     bool waitForReadyRead(int msecs) override;
 
@@ -44,26 +59,41 @@ public:
     // Moves everything due up to the clock's current time.
     void settle();
 
+    int baud() const { return m_baud; }
+
     // Everything the program wrote, across all ports (also while no device is
     // attached), for tests that assert "nothing was sent".
     const QByteArray& written() const { return m_written; }
+    void clearWritten() { m_written.clear(); }
 
     // Simulates the cable being pulled: the port closes and onClosedByError runs.
     void hangUp();
 
 private:
+    struct TxChunk {
+        qint64 startUs;
+        QByteArray bytes;
+        int sent;
+        int baud;
+        qint64 dueUs(int i) const;
+    };
     SimulatedProgrammer* device() const;
+    void requireOpen() const;
+    void closeWithError(const QString& reason);
+    // Advances to the next line event or the deadline (-1: none) and settles;
+    // false when neither exists, so nothing can change any more.
+    bool step(qint64 deadlineUs);
 
     VirtualClock& m_clock;
     std::map<int, SimulatedProgrammer*> m_devices;
     std::map<int, bool> m_busy;
     int m_portNumber = 1;
     QString m_settings = QStringLiteral("115200,n,8,1");
+    int m_baud = 115200;
     int m_handshaking = 0;
     bool m_open = false;
-    QByteArray m_txQueue;          // written, not yet on the line
-    qint64 m_txLineFreeUs = 0;     // when the last queued byte finishes sending
-    QByteArray m_rx;               // received, not yet read
+    std::deque<TxChunk> m_tx;  // written, not yet fully on the line
+    QByteArray m_rx;           // received, not yet read
     QByteArray m_written;
 };
 

@@ -12,6 +12,7 @@ class VirtualClock;
 // Yields on virtual time: each call advances the clock to the next line event
 // or to the deadline, whichever comes first, and runs the test's "window
 // events" hook (onYield) once, as a real window would run its handlers.
+// A deadline at or before the current time does not move the clock.
 class VirtualPump : public EventPump {
 public:
     VirtualPump(VirtualClock& clock, SimulatedSerialControl& port);
