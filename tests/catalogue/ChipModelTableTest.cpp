@@ -60,11 +60,4 @@ TEST(ChipModelTable, ModelFromSignatureIsExact) {
     }
 }
 
-TEST(ChipModelTable, UnknownNamesResolveToAtmega8) {
-    EXPECT_EQ(ChipModelTable::find(QStringLiteral("atmega8")), nullptr);
-    EXPECT_EQ(ChipModelTable::resolve(QStringLiteral("ATMEGA8 ")).name, "ATMEGA8");
-    EXPECT_EQ(ChipModelTable::resolve(QStringLiteral("SP")).name, "ATMEGA8");
-    EXPECT_EQ(ChipModelTable::resolve(QString()).name, "ATMEGA8");
-}
-
 }  // namespace
