@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QElapsedTimer>
+
+#include "link/Clock.h"
+
+namespace kv {
+
+// The machine's monotonic clock, counted from construction.
+class SystemClock : public Clock {
+public:
+    SystemClock() { m_timer.start(); }
+    qint64 nowUs() const override { return m_timer.nsecsElapsed() / 1000; }
+
+private:
+    QElapsedTimer m_timer;
+};
+
+}  // namespace kv
