@@ -1,0 +1,262 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "app/UserPrompts.h"
+#include "firmware/FirmwareFile.h"
+#include "firmware/FirmwareUpdate.h"
+#include "link/OperationError.h"
+#include "settings/SettingsStore.h"
+#include "tests/support/SimRig.h"
+
+namespace kv {
+namespace {
+
+class FakePrompts : public UserPrompts {
+public:
+    void warning(const QString& title, const QString& text) override {
+        titles << title;
+        warnings << text;
+    }
+    std::optional<QString> openFile(const FileDialogRequest& request) override {
+        lastRequest = request;
+        ++openCalls;
+        return nextFile;
+    }
+    std::optional<QString> saveFile(const FileDialogRequest&) override { return std::nullopt; }
+
+    QStringList titles, warnings;
+    std::optional<QString> nextFile;
+    FileDialogRequest lastRequest;
+    int openCalls = 0;
+};
+
+// A firmware of n bytes whose values run through every byte, 0x0A included.
+QByteArray pattern(int n) {
+    QByteArray bytes(n, 0);
+    for (int i = 0; i < n; ++i)
+        bytes[i] = char((i * 7 + 3) & 0xFF);
+    return bytes;
+}
+
+QByteArray hex(const QByteArray& bytes) { return bytes.toHex().toUpper(); }
+
+class FirmwareUpdateTest : public ::testing::Test {
+protected:
+    QString writeFile(const QByteArray& bytes) {
+        const QString path = dir.filePath(QStringLiteral("FW.BIN"));
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    }
+    // The user restarts the programmer a moment after the prompt appears.
+    void restartWhenPrompted() {
+        rig.pump.onYield = [this] {
+            if (!restarted && update.phase() == FirmwareUpdate::Phase::WaitingForLoader) {
+                restarted = true;
+                rig.device.restartIntoLoader(rig.clock.nowUs());
+            }
+        };
+    }
+
+    QTemporaryDir dir;
+    test::SimRig rig;
+    SettingsStore store{QStringLiteral("kelvaro-test"), dir.path()};
+    FakePrompts prompts;
+    int connectionChanges = 0;
+    FirmwareUpdate update{rig.link, store, prompts, [this] { ++connectionChanges; }};
+    bool restarted = false;
+};
+
+TEST_F(FirmwareUpdateTest, ShortLastPageIsFilledWithF) {
+    const QByteArray firmware = pattern(200);
+    update.setFileName(writeFile(firmware));
+    ASSERT_EQ(update.pageSize(), 64);  // the option selected at opening
+    QStringList shown;
+    QObject::connect(&update, &FirmwareUpdate::changed, [&] {
+        if (shown.isEmpty() || shown.last() != update.byteText())
+            shown << update.byteText();
+    });
+    restartWhenPrompted();
+    update.upgrade();
+
+    QByteArray expected = "D00";
+    for (int page = 0; page < 3; ++page)
+        expected += '>' + hex(firmware.mid(page * 64, 64));
+    expected += '>' + hex(firmware.mid(192)) + QByteArray(112, 'F') + '!';
+    EXPECT_EQ(rig.wire(), expected);
+    EXPECT_EQ(rig.device.loaderMode(), "D");
+    EXPECT_EQ(rig.device.receivedFirmware(), firmware + QByteArray(56, char(0xFF)));
+    EXPECT_EQ(rig.device.loaderErrors(), 0);
+    EXPECT_FALSE(rig.device.inLoader());
+    EXPECT_EQ(update.byteText(), QStringLiteral("升级完毕。"));
+    ASSERT_GE(shown.size(), 2);
+    EXPECT_EQ(shown[shown.size() - 2], QString::fromLatin1(hex(firmware.right(1))));
+    EXPECT_TRUE(update.upgradeEnabled());
+    EXPECT_TRUE(prompts.warnings.isEmpty());
+}
+
+TEST_F(FirmwareUpdateTest, ByteBelowSixteenKeepsItsLeadingZero) {
+    update.setPageOption(0);
+    update.setFileName(writeFile(QByteArray("\x0A\x00\xFF", 3)));
+    restartWhenPrompted();
+    update.upgrade();
+    EXPECT_EQ(rig.wire(), "D00>0A00FF" + QByteArray(58, 'F') + '!');
+}
+
+TEST_F(FirmwareUpdateTest, ModeFollowsTheEncryptedBox) {
+    update.setEncrypted(true);
+    update.setFileName(writeFile(pattern(64)));
+    restartWhenPrompted();
+    update.upgrade();
+    EXPECT_TRUE(rig.wire().startsWith("B00>"));
+    EXPECT_EQ(rig.device.loaderMode(), "B");
+    EXPECT_EQ(rig.device.loaderStart(), "00");
+}
+
+TEST_F(FirmwareUpdateTest, WholePagesEndWithoutAnEmptyPageStart) {
+    const QByteArray firmware = pattern(128);
+    update.setFileName(writeFile(firmware));
+    restartWhenPrompted();
+    update.upgrade();
+    EXPECT_EQ(rig.wire(), "D00>" + hex(firmware.left(64)) + '>' + hex(firmware.mid(64)) + '!');
+    EXPECT_EQ(rig.device.receivedFirmware(), firmware);
+    EXPECT_EQ(rig.device.loaderErrors(), 0);
+}
+
+TEST_F(FirmwareUpdateTest, StopDuringTheWaitSendsNothing) {
+    update.setFileName(writeFile(pattern(100)));
+    int yields = 0;
+    rig.pump.onYield = [&] {
+        if (update.phase() == FirmwareUpdate::Phase::WaitingForLoader && ++yields == 20) {
+            EXPECT_EQ(update.restartPrompt(), QStringLiteral("请重启编程器！"));
+            EXPECT_FALSE(update.upgradeEnabled());
+            update.stop();
+        }
+    };
+    const qint64 start = rig.clock.nowUs();
+    update.upgrade();
+    EXPECT_EQ(yields, 20);
+    EXPECT_LT(rig.elapsedMsSince(start), 1000);
+    EXPECT_TRUE(rig.port.written().isEmpty());
+    EXPECT_TRUE(update.upgradeEnabled());
+    EXPECT_TRUE(update.restartPrompt().isEmpty());
+    EXPECT_TRUE(update.status().isEmpty());
+    EXPECT_TRUE(rig.port.isOpen());
+    EXPECT_EQ(connectionChanges, 0);
+}
+
+TEST_F(FirmwareUpdateTest, SilentLoaderTimesOutAfterTenSecondsAndClosesThePort) {
+    update.setFileName(writeFile(pattern(100)));
+    const qint64 start = rig.clock.nowUs();
+    update.upgrade();
+    const qint64 elapsed = rig.elapsedMsSince(start);
+    EXPECT_GE(elapsed, 10000);
+    EXPECT_LE(elapsed, 10020);
+    EXPECT_EQ(update.status(), QStringLiteral("超时，连接不成功！"));
+    EXPECT_FALSE(rig.port.isOpen());
+    EXPECT_EQ(connectionChanges, 1);  // the window refreshes its indicators
+    EXPECT_TRUE(update.upgradeEnabled());
+    EXPECT_TRUE(rig.port.written().isEmpty());
+}
+
+TEST_F(FirmwareUpdateTest, TooManyPagesIsRefusedBeforeAnythingIsSent) {
+    update.setPageOption(0);
+    update.setFileName(writeFile(pattern(8192)));  // 256 pages of 32 bytes
+    restartWhenPrompted();
+    update.upgrade();
+    ASSERT_EQ(prompts.warnings.size(), 1);
+    EXPECT_TRUE(prompts.warnings[0].contains(QStringLiteral("256")));
+    EXPECT_TRUE(rig.port.written().isEmpty());
+    EXPECT_FALSE(restarted);  // the user was never asked to restart
+    EXPECT_TRUE(update.upgradeEnabled());
+}
+
+TEST_F(FirmwareUpdateTest, FileErrorsAndClosedPortShowTheWarningBox) {
+    update.setFileName(dir.filePath(QStringLiteral("missing.BIN")));
+    update.upgrade();
+    ASSERT_EQ(prompts.warnings.size(), 1);
+    EXPECT_FALSE(prompts.warnings[0].isEmpty());
+
+    update.setFileName(writeFile(pattern(10)));
+    rig.port.setOpen(false);
+    update.upgrade();
+    ASSERT_EQ(prompts.warnings.size(), 2);
+    EXPECT_TRUE(update.restartPrompt().isEmpty());
+    EXPECT_TRUE(update.upgradeEnabled());
+    EXPECT_TRUE(rig.port.written().isEmpty());
+}
+
+TEST_F(FirmwareUpdateTest, BlankFileNameOnlyShowsTheHint) {
+    update.setFileName(QStringLiteral("   "));
+    update.upgrade();
+    EXPECT_EQ(update.status(), QStringLiteral("没选择升级文件！"));
+    EXPECT_TRUE(prompts.warnings.isEmpty());
+    EXPECT_TRUE(rig.port.written().isEmpty());
+}
+
+TEST_F(FirmwareUpdateTest, ClosingWaitsForTheWaitToStopAndIsRefusedDuringTransfer) {
+    update.setFileName(writeFile(pattern(100)));
+    int closeRequests = 0;
+    QObject::connect(&update, &FirmwareUpdate::closeRequested, [&] { ++closeRequests; });
+    rig.pump.onYield = [&] {
+        if (update.phase() == FirmwareUpdate::Phase::WaitingForLoader) {
+            EXPECT_FALSE(update.requestClose());
+        }
+    };
+    update.upgrade();
+    EXPECT_EQ(closeRequests, 1);
+    EXPECT_TRUE(rig.port.written().isEmpty());
+    EXPECT_TRUE(update.requestClose());
+
+    bool refused = false;
+    rig.pump.onYield = [&] {
+        if (!restarted && update.phase() == FirmwareUpdate::Phase::WaitingForLoader) {
+            restarted = true;
+            rig.device.restartIntoLoader(rig.clock.nowUs());
+        }
+        if (update.phase() == FirmwareUpdate::Phase::Transferring && !refused)
+            refused = !update.requestClose();
+    };
+    update.upgrade();
+    EXPECT_TRUE(refused);
+    EXPECT_EQ(closeRequests, 1);
+    EXPECT_EQ(rig.device.receivedFirmware().left(100), pattern(100));
+}
+
+TEST_F(FirmwareUpdateTest, BrowseStoresThePathAndOpeningReadsItBack) {
+    update.setFileName(QStringLiteral("/old/FW.BIN"));
+    prompts.nextFile = std::nullopt;
+    update.browse();
+    EXPECT_EQ(update.fileName(), QStringLiteral("/old/FW.BIN"));
+    EXPECT_TRUE(store.read(QStringLiteral("文件名"), QStringLiteral("文件")).isEmpty());
+
+    prompts.nextFile = QStringLiteral("/new/V2.BIN");
+    update.browse();
+    EXPECT_EQ(prompts.lastRequest.filter, QStringLiteral("二进制文件 (*.BIN)|*.BIN"));
+    EXPECT_EQ(prompts.lastRequest.filterIndex, 1);
+    EXPECT_EQ(prompts.lastRequest.initialDir, QStringLiteral("/old/FW.BIN"));
+    EXPECT_EQ(store.read(QStringLiteral("文件名"), QStringLiteral("文件")),
+              QStringLiteral("/new/V2.BIN"));
+
+    FirmwareUpdate reopened(rig.link, store, prompts, {});
+    reopened.open();
+    EXPECT_EQ(reopened.fileName(), QStringLiteral("/new/V2.BIN"));
+    EXPECT_EQ(reopened.pageSize(), 64);
+    EXPECT_FALSE(reopened.encrypted());
+}
+
+TEST(FirmwareFileTest, PageCountLimitAndEmptyFile) {
+    const FirmwareFile largest = FirmwareFile::fromBytes(pattern(255 * 32 + 31), 32);
+    EXPECT_EQ(largest.fullPages(), 255);
+    EXPECT_EQ(largest.tailBytes(), 31);
+    EXPECT_THROW(FirmwareFile::fromBytes(pattern(256 * 32), 32), OperationError);
+    EXPECT_THROW(FirmwareFile::fromBytes(QByteArray(), 64), OperationError);
+    EXPECT_EQ(FirmwareFile::hexByte(0x0A), "0A");
+    EXPECT_EQ(FirmwareFile::hexByte(0xF0), "F0");
+}
+
+}  // namespace
+}  // namespace kv
