@@ -1,0 +1,63 @@
+#include "fuses/FuseBitText.h"
+
+namespace kv {
+
+QString BinToDec(const QString& bits) {
+    return QString::number(fusebits::binToUInt(bits));
+}
+
+QString DecToBin(const QString& decimal) {
+    bool ok = false;
+    const qint64 v = decimal.toLongLong(&ok);
+    if (!ok || v < 0 || v >= (qint64(1) << 31))
+        return QStringLiteral("0");
+    return QString::number(v, 2);
+}
+
+QString HexToBin(const QString& hex) {
+    const QString upper = hex.toUpper();
+    QString out;
+    out.reserve(upper.size() * 4);
+    for (const QChar c : upper) {
+        int digit;
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+            digit = c.unicode() - '0';
+        else if (c >= QLatin1Char('A') && c <= QLatin1Char('F'))
+            digit = c.unicode() - 'A' + 10;
+        else
+            return QString();
+        out += fusebits::toBinary(quint32(digit), 4);
+    }
+    return out;
+}
+
+namespace fusebits {
+
+quint32 binToUInt(QStringView bits) {
+    quint32 value = 0;
+    for (const QChar c : bits)
+        value = (value << 1) | (c == QLatin1Char('1') ? 1u : 0u);
+    return value;
+}
+
+QString toBinary(quint32 value, int width) {
+    return QString::number(value, 2).rightJustified(width, QLatin1Char('0'));
+}
+
+QString toHex(quint32 value, int width) {
+    return QString::number(value, 16).toUpper().rightJustified(width, QLatin1Char('0'));
+}
+
+bool isClean(QStringView text) {
+    if (text.isEmpty())
+        return false;
+    for (const QChar c : text) {
+        if (c != QLatin1Char('1') && c != QLatin1Char('0') && c != QLatin1Char('*'))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace fusebits
+
+}  // namespace kv

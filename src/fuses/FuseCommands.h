@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+namespace kv {
+
+class FuseEditor;
+class ProgrammerLink;
+
+// The fuse, lock and erase exchanges with the programmer, and the two toolbar
+// steps that act on the editor's defaults. Each command holds the link busy
+// for its whole exchange and reports only through the message log; a port
+// failure throws OperationError to the caller (the toolbar dispatch).
+// `model` is the selected model's name.
+class FuseCommands : public QObject {
+    Q_OBJECT
+public:
+    FuseCommands(ProgrammerLink& link, FuseEditor& editor, QObject* parent = nullptr);
+
+    // Models whose extended fuse byte travels in "WS"/"SS"; the others send "..".
+    static const QStringList& ExtendedFuseModels();
+    static bool hasExtendedFuseByte(const QString& model);
+    // EE + HH + LL, or ".." + HH + LL, from the editor's bytes.
+    static QString FuseField(const FuseEditor& editor, const QString& model);
+
+    // "RS#": decodes the reply into the cells ("*" from the defaults).
+    void ReadFuses(const QString& model);
+    // "RS#" without touching the cells: the read FuseField, empty when silent.
+    QString ReadBackFuses(const QString& model);
+    void WriteFuses(const QString& model);
+    // "SS" with the editor's bytes, then a read-back compared with them.
+    void RecoverFuses(const QString& model);
+    void WriteLockBits();
+    void EraseChip();
+
+    // Toolbar key "SetFuseDefault": the model's defaults into the editor.
+    void SetFuseDefault();
+    // Toolbar key "RecoverFuse": the defaults into the editor, then RecoverFuses.
+    void RecoverFuse(const QString& model);
+
+    // Own enabled flags of the toolbar buttons "ReadFuse" and "WriteFuse",
+    // false while their command runs. The window shows a button enabled only
+    // when this flag and the port state both allow it.
+    bool readFuseEnabled() const { return m_readFuseEnabled; }
+    bool writeFuseEnabled() const { return m_writeFuseEnabled; }
+
+Q_SIGNALS:
+    void buttonsChanged();
+
+private:
+    void setReadFuseEnabled(bool on);
+    void setWriteFuseEnabled(bool on);
+    // Cells first..last must all be "1", "0" or "*" before their bytes are sent.
+    bool checkCells(int first, int last, const QString& refusal);
+
+    ProgrammerLink& m_link;
+    FuseEditor& m_editor;
+    bool m_readFuseEnabled = true;
+    bool m_writeFuseEnabled = true;
+};
+
+}  // namespace kv
