@@ -1,0 +1,175 @@
+#include "images/ImageFiles.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include "app/UserPrompts.h"
+#include "images/ImageSlot.h"
+#include "images/IntelHexReader.h"
+#include "images/MemoryImage.h"
+#include "link/Clock.h"
+#include "settings/SettingsStore.h"
+
+namespace kv {
+
+namespace {
+
+enum class Reader { IntelHex, Binary };
+
+QString sectionName(const ImageSlot& slot) {
+    return slot.isFlash() ? QStringLiteral("FLASH") : QStringLiteral("EEPROM");
+}
+
+}  // namespace
+
+ImageFiles::ImageFiles(ImageSlot& flash, ImageSlot& eeprom, EventPump& pump, SendInfoFn sendInfo,
+                       UserPrompts& prompts, SettingsStore& settings)
+    : m_flash(flash),
+      m_eeprom(eeprom),
+      m_pump(pump),
+      m_sendInfo(std::move(sendInfo)),
+      m_prompts(prompts),
+      m_settings(settings) {}
+
+LoadStatus ImageFiles::LoadFlashFile(QString& path) {
+    return load(m_flash, path);
+}
+
+LoadStatus ImageFiles::LoadEepromFile(QString& path) {
+    return load(m_eeprom, path);
+}
+
+void ImageFiles::OpenFFile_Click() {
+    open(m_flash);
+}
+void ImageFiles::OpenEFile_Click() {
+    open(m_eeprom);
+}
+void ImageFiles::SaveFlash_Click() {
+    save(m_flash);
+}
+void ImageFiles::SaveEEPROM_Click() {
+    save(m_eeprom);
+}
+
+LoadStatus ImageFiles::load(ImageSlot& slot, QString& path) {
+    const bool flash = slot.isFlash();
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists() || info.isDir()) {
+        if (m_sendInfo) {
+            m_sendInfo(flash ? QStringLiteral("FLASH文件没找到!")
+                             : QStringLiteral("EEPROM文件没找到!"));
+        }
+        path = QStringLiteral("NO");
+        return LoadStatus::NotFound;
+    }
+    // File names are case-sensitive here: open the path as given, and use the
+    // upper-case form only for its ending and for the caller.
+    const QString filePath = path;
+    path = path.toUpper();
+    slot.setViewText(QString());
+    slot.setImage(MemoryImage());
+
+    const QString ending = path.right(3);
+    Reader reader;
+    if (ending == u"BIN") {
+        reader = Reader::Binary;
+    } else if (ending == u"HEX") {
+        reader = Reader::IntelHex;
+    } else if (!flash && ending == u"EEP") {
+        QFile probe(filePath);
+        if (!probe.open(QIODevice::ReadOnly)) {
+            fail(slot, probe.errorString());
+            return LoadStatus::Failed;
+        }
+        reader = probe.readLine().startsWith(':') ? Reader::IntelHex : Reader::Binary;
+    } else {
+        return LoadStatus::Unsupported;
+    }
+
+    QFile file(filePath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        fail(slot, file.errorString());
+        return LoadStatus::Failed;
+    }
+    MemoryImage image;
+    if (reader == Reader::IntelHex) {
+        const auto result = IntelHexReader::read(file, [this] { m_pump.yieldUntil(0); });
+        if (!result.ok()) {
+            fail(slot, info.fileName() + u' ' + IntelHexReader::describe(result));
+            return LoadStatus::Failed;
+        }
+        image = MemoryImage(result.digits);
+    } else {
+        const QByteArray bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError) {
+            fail(slot, file.errorString());
+            return LoadStatus::Failed;
+        }
+        image = MemoryImage::fromBytes(bytes);
+    }
+    slot.showImage(image);
+    slot.setPanelText((flash ? QStringLiteral("FLASH:") : QStringLiteral("EEPROM:")) +
+                      image.byteCountText() + QStringLiteral("字节"));
+    return LoadStatus::Loaded;
+}
+
+void ImageFiles::fail(ImageSlot& slot, const QString& detail) {
+    // Nothing of a broken file stays in the image: a later write or verify
+    // must not take a fragment for the whole program.
+    slot.setImage(MemoryImage());
+    slot.setViewText(QString());
+    if (m_sendInfo && !detail.isEmpty())
+        m_sendInfo(detail);
+    m_prompts.warning(m_settings.applicationName(), slot.isFlash()
+                                                        ? QStringLiteral("FLASH文件读取错误！")
+                                                        : QStringLiteral("EEPROM文件读取错误！"));
+}
+
+void ImageFiles::open(ImageSlot& slot) {
+    FileDialogRequest request;
+    request.filter = slot.isFlash()
+                         ? QStringLiteral("Intel HEX 文件 (*.HEX)|*.HEX|二进制文件(*.BIN)|*.BIN")
+                         : QStringLiteral(
+                               "EEPROM文件(*.EEP)|*.EEP|二进制文件(*.BIN)|*.BIN|"
+                               "Intel Hex文件(*.HEX)|*.HEX");
+    request.filterIndex = 1;
+    request.initialDir = slot.pathText();
+    const std::optional<QString> chosen = m_prompts.openFile(request);
+    if (!chosen)
+        return;
+    slot.setPathText(*chosen);
+    // The loader works on a copy: the box keeps the chosen text, never "NO".
+    QString path = slot.pathText();
+    load(slot, path);
+    m_settings.write(sectionName(slot), QStringLiteral("文件"), slot.pathText());
+}
+
+void ImageFiles::save(ImageSlot& slot) {
+    FileDialogRequest request;
+    request.filter = QStringLiteral("二进制文件(*.BIN)|*.BIN");
+    request.filterIndex = 1;
+    const std::optional<QString> chosen = m_prompts.saveFile(request);
+    if (!chosen)
+        return;
+    QString error;
+    if (!SaveImageToBin(slot.image(), *chosen, &error)) {
+        m_prompts.warning(m_settings.applicationName(),
+                          (slot.isFlash() ? QStringLiteral("FLASH文件保存失败！")
+                                          : QStringLiteral("EEPROM文件保存失败！")) +
+                              u'\n' + error);
+    }
+}
+
+bool SaveImageToBin(const MemoryImage& image, const QString& path, QString* error) {
+    QSaveFile file(path);
+    const QByteArray bytes = image.toBytesLenient();
+    const bool ok =
+        file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+    if (!ok && error)
+        *error = file.errorString();
+    return ok;
+}
+
+}  // namespace kv

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+namespace kv {
+
+class EventPump;
+class ImageSlot;
+class MemoryImage;
+class SettingsStore;
+class UserPrompts;
+
+// What a load did. The image is only ever left holding a complete file: after
+// anything but Loaded it is empty, so a write that follows sends nothing.
+enum class LoadStatus {
+    Loaded,
+    NotFound,     // path empty or no such file; path became "NO"; slot untouched
+    Failed,       // unreadable or malformed file; warning shown, image and view empty
+    Unsupported,  // ending other than BIN / HEX (/ EEP); image and view emptied silently
+};
+
+// The FLASH and EEPROM file loaders with their open and save buttons.
+class ImageFiles {
+public:
+    using SendInfoFn = std::function<void(const QString&)>;
+
+    // The warning boxes carry settings.applicationName(), the window's title.
+    ImageFiles(ImageSlot& flash, ImageSlot& eeprom, EventPump& pump, SendInfoFn sendInfo,
+               UserPrompts& prompts, SettingsStore& settings);
+
+    // Loads a file into the image, its view and its status panel. path is
+    // in/out: "NO" when the file is missing, otherwise upper-cased (the file
+    // itself is opened under the path as given). The HEX reader yields to the
+    // window once per line.
+    LoadStatus LoadFlashFile(QString& path);
+    LoadStatus LoadEepromFile(QString& path);
+
+    // Open buttons: choose a file, show it in the path box, load it, remember it.
+    void OpenFFile_Click();
+    void OpenEFile_Click();
+    // Save buttons: choose a file name, write the image as raw bytes.
+    void SaveFlash_Click();
+    void SaveEEPROM_Click();
+
+private:
+    LoadStatus load(ImageSlot& slot, QString& path);
+    void open(ImageSlot& slot);
+    void save(ImageSlot& slot);
+    void fail(ImageSlot& slot, const QString& detail);
+
+    ImageSlot& m_flash;
+    ImageSlot& m_eeprom;
+    EventPump& m_pump;
+    SendInfoFn m_sendInfo;
+    UserPrompts& m_prompts;
+    SettingsStore& m_settings;
+};
+
+// Writes the image's bytes (read by MemoryImage::toBytesLenient) to path. The
+// file is replaced only once everything is written: on failure an existing
+// file stays as it was, false is returned and error (if given) says why.
+bool SaveImageToBin(const MemoryImage& image, const QString& path, QString* error = nullptr);
+
+}  // namespace kv

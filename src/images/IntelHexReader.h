@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QIODevice;
+
+namespace kv {
+
+// Reads the data records of an Intel HEX file into image text.
+//
+// Records are placed in file order from address 0: a gap before a record is
+// filled with "F" digits (bytes 0xFF), data digits are kept as they stand.
+// Reading stops at the line ":00000001FF" or at the end of the file. Extended
+// address records (types 02 and 04) move the following records; other record
+// types are skipped. Every record must be well formed (":", hex digits, a
+// length that matches, a correct checksum); blank lines are ignored.
+class IntelHexReader {
+public:
+    enum class Error {
+        None,
+        Empty,      // no line at all
+        BadRecord,  // not ":" + hex digits, or a length that disagrees
+        BadChecksum,
+        OutOfOrder,  // a record below the data already collected
+        OutOfRange,  // a record starting at 0x8000 or above
+        ReadFailed,
+    };
+
+    struct Result {
+        Error error = Error::None;
+        int line = 0;  // 1-based line of the error
+        QString digits;
+        bool ok() const { return error == Error::None; }
+    };
+
+    // Records that may start no higher than this address minus one; the
+    // largest supported chip has 32 KiB of FLASH.
+    static constexpr qint64 kAddressLimit = 0x8000;
+
+    // yieldOnce runs before every line so the window stays responsive.
+    static Result read(QIODevice& file, const std::function<void()>& yieldOnce);
+
+    // Log text for a failed read ("第 12 行：校验和错误").
+    static QString describe(const Result& result);
+};
+
+}  // namespace kv

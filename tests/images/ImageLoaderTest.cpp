@@ -1,0 +1,253 @@
+#include <gtest/gtest.h>
+
+#include "ImageRig.h"
+
+using kv::LoadStatus;
+using kv::MemoryImage;
+using kv::test::hexEnd;
+using kv::test::hexRecord;
+using kv::test::ImageRig;
+
+namespace {
+
+const QByteArray k16 = QByteArray::fromHex("00112233445566778899AABBCCDDEEFF");
+
+// --- Files written by the AVR toolchain and by srec_cat -------------------
+
+struct RealFile {
+    const char* file;
+    const char* binary;
+    bool eeprom;
+};
+
+class RealToolchainFile : public ::testing::TestWithParam<RealFile> {};
+
+TEST_P(RealToolchainFile, LoadsExactlyTheBytesOfTheBinary) {
+    ImageRig rig;
+    const RealFile f = GetParam();
+    QString path = ImageRig::data(QString::fromLatin1(f.file));
+    const QByteArray expected = ImageRig::contents(ImageRig::data(QString::fromLatin1(f.binary)));
+    ASSERT_FALSE(expected.isEmpty());
+    kv::ImageSlot& slot = f.eeprom ? rig.eeprom : rig.flash;
+    const LoadStatus status =
+        f.eeprom ? rig.files.LoadEepromFile(path) : rig.files.LoadFlashFile(path);
+    ASSERT_EQ(status, LoadStatus::Loaded) << rig.log.join(u'\n').toStdString();
+    EXPECT_EQ(slot.image().toBytes(), expected);
+    EXPECT_EQ(slot.viewText(), kv::HexViewText(slot.image()));
+    EXPECT_EQ(slot.panelText(), (f.eeprom ? QStringLiteral("EEPROM:") : QStringLiteral("FLASH:")) +
+                                    QString::number(expected.size()) + QStringLiteral("字节"));
+    EXPECT_TRUE(rig.prompts.warnings.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Images, RealToolchainFile,
+                         ::testing::Values(RealFile{"blink_m8.hex", "blink_m8.bin", false},
+                                           RealFile{"table_m32.hex", "table_m32.bin", false},
+                                           RealFile{"table_m32_rec32.hex", "table_m32.bin", false},
+                                           RealFile{"table_m32_ela.hex", "table_m32.bin", false},
+                                           RealFile{"table_m32.bin", "table_m32.bin", false},
+                                           RealFile{"blink_m8.eep", "blink_m8.eep.bin", true},
+                                           RealFile{"blink_m8_esa.eep", "blink_m8.eep.bin", true},
+                                           RealFile{"table_m32.eep", "table_m32.eep.bin", true},
+                                           RealFile{"table_m32.hex", "table_m32.bin", true},
+                                           RealFile{"table_m32.eep.bin", "table_m32.eep.bin",
+                                                    true}));
+
+TEST(IntelHexLoader, RefusesDataThatAnExtendedAddressPutsBeyond64KiB) {
+    ImageRig rig;
+    QString path = ImageRig::data(QStringLiteral("blink_m8_high.hex"));
+    EXPECT_EQ(rig.files.LoadFlashFile(path), LoadStatus::Failed);
+    EXPECT_TRUE(rig.flash.image().isEmpty());
+    ASSERT_EQ(rig.prompts.warnings.size(), 1);
+    EXPECT_EQ(rig.prompts.warnings[0].second, QStringLiteral("FLASH文件读取错误！"));
+}
+
+// --- Placement of records -------------------------------------------------
+
+TEST(IntelHexLoader, FillsAGapWithFFAndYieldsOncePerLine) {
+    ImageRig rig;
+    QString path = rig.write(QStringLiteral("gap.hex"),
+                             hexRecord(0x0000, 0, k16) + hexRecord(0x0020, 0, k16) + hexEnd());
+    ASSERT_EQ(rig.files.LoadFlashFile(path), LoadStatus::Loaded);
+    const QByteArray bytes = rig.flash.image().toBytes();
+    ASSERT_EQ(bytes.size(), 48);
+    EXPECT_EQ(bytes.mid(16, 16), QByteArray(16, char(0xFF)));
+    EXPECT_EQ(bytes.mid(32), k16);
+    EXPECT_EQ(rig.pump.yields, 3);
+    EXPECT_EQ(rig.flash.panelText(), QStringLiteral("FLASH:48字节"));
+}
+
+TEST(IntelHexLoader, StopsAtTheEndRecordAndOtherwiseReadsToTheEnd) {
+    ImageRig rig;
+    QString stopped = rig.write(QStringLiteral("a.hex"),
+                                hexRecord(0, 0, k16) + hexEnd() + hexRecord(0x10, 0, k16));
+    ASSERT_EQ(rig.files.LoadFlashFile(stopped), LoadStatus::Loaded);
+    EXPECT_EQ(rig.flash.image().byteCount(), 16);
+
+    QString open =
+        rig.write(QStringLiteral("b.hex"), hexRecord(0, 0, k16) + "\r\n" + hexRecord(0x10, 0, k16));
+    ASSERT_EQ(rig.files.LoadFlashFile(open), LoadStatus::Loaded);
+    EXPECT_EQ(rig.flash.image().byteCount(), 32);
+}
+
+TEST(IntelHexLoader, SkipsRecordsOfOtherTypes) {
+    ImageRig rig;
+    QString path = rig.write(QStringLiteral("t.hex"),
+                             hexRecord(0, 4, QByteArray(2, '\0')) + hexRecord(0, 0, k16) +
+                                 hexRecord(0, 3, QByteArray(4, '\0')) +
+                                 hexRecord(0, 5, QByteArray(4, '\0')) + hexEnd());
+    ASSERT_EQ(rig.files.LoadFlashFile(path), LoadStatus::Loaded);
+    EXPECT_EQ(rig.flash.image().toBytes(), k16);
+}
+
+TEST(IntelHexLoader, KeepsLowerCaseDigitsAsTheyStand) {
+    ImageRig rig;
+    QString path =
+        rig.write(QStringLiteral("lower.hex"), hexRecord(0, 0, k16).toLower() + hexEnd());
+    ASSERT_EQ(rig.files.LoadFlashFile(path), LoadStatus::Loaded);
+    EXPECT_EQ(rig.flash.image().text(), QString::fromLatin1(k16.toHex()));
+    EXPECT_TRUE(rig.flash.viewText().contains(QString::fromLatin1(k16.toHex())));
+}
+
+TEST(IntelHexLoader, LoadsUpTo32KiBAndRefusesRecordsFrom0x8000) {
+    ImageRig rig;
+    QString top = rig.write(QStringLiteral("top.hex"), hexRecord(0x7FF0, 0, k16) + hexEnd());
+    ASSERT_EQ(rig.files.LoadFlashFile(top), LoadStatus::Loaded);
+    EXPECT_EQ(rig.flash.image().byteCount(), 0x8000);
+
+    QString beyond = rig.write(QStringLiteral("beyond.hex"), hexRecord(0x8000, 0, k16) + hexEnd());
+    EXPECT_EQ(rig.files.LoadFlashFile(beyond), LoadStatus::Failed);
+}
+
+// --- Broken files: refused, nothing of them kept ---------------------------
+
+struct BrokenFile {
+    const char* name;
+    QByteArray content;
+};
+
+class BrokenHexFile : public ::testing::TestWithParam<BrokenFile> {};
+
+TEST_P(BrokenHexFile, FailsWithTheWarningAndLeavesTheImageEmpty) {
+    ImageRig rig;
+    rig.flash.setPanelText(QStringLiteral("FLASH:7字节"));
+    rig.flash.showImage(MemoryImage(QStringLiteral("0102")));
+    QString path = rig.write(QStringLiteral("broken.hex"), GetParam().content);
+    EXPECT_EQ(rig.files.LoadFlashFile(path), LoadStatus::Failed);
+    EXPECT_EQ(path, path.toUpper());
+    EXPECT_NE(path, QStringLiteral("NO"));
+    EXPECT_TRUE(rig.flash.image().isEmpty());
+    EXPECT_TRUE(rig.flash.viewText().isEmpty());
+    EXPECT_EQ(rig.flash.panelText(), QStringLiteral("FLASH:7字节"));
+    ASSERT_EQ(rig.prompts.warnings.size(), 1);
+    EXPECT_EQ(rig.prompts.warnings[0],
+              qMakePair(rig.settings.applicationName(), QStringLiteral("FLASH文件读取错误！")));
+}
+
+QByteArray withChecksumOff(QByteArray record) {
+    record[record.size() - 3] = record[record.size() - 3] == '0' ? '1' : '0';
+    return record;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, BrokenHexFile,
+    ::testing::Values(
+        BrokenFile{"empty", QByteArray()},
+        BrokenFile{"checksum", hexRecord(0, 0, k16) + withChecksumOff(hexRecord(0x10, 0, k16))},
+        BrokenFile{"nonHexDigit", QByteArray(hexRecord(0, 0, k16)).replace(12, 1, "G")},
+        BrokenFile{"noColon", hexRecord(0, 0, k16).mid(1)},
+        BrokenFile{"lengthDisagrees", kv::test::hexLine(QByteArray::fromHex("0F000000") + k16)},
+        BrokenFile{"truncatedLine", hexRecord(0, 0, k16).left(20) + "\r\n"},
+        BrokenFile{"outOfOrder", hexRecord(0x10, 0, k16) + hexRecord(0x00, 0, k16)},
+        BrokenFile{"overlap", hexRecord(0x00, 0, k16) + hexRecord(0x08, 0, k16)}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// --- Paths, endings, binary files ----------------------------------------
+
+TEST(ImageLoader, MissingFileLogsAndReturnsTheMarkerLeavingTheSlotAlone) {
+    ImageRig rig;
+    rig.eeprom.showImage(MemoryImage(QStringLiteral("AB")));
+    rig.eeprom.setPanelText(QStringLiteral("EEPROM:1字节"));
+    QString missing = rig.dir.filePath(QStringLiteral("none.eep"));
+    EXPECT_EQ(rig.files.LoadEepromFile(missing), LoadStatus::NotFound);
+    EXPECT_EQ(missing, QStringLiteral("NO"));
+    QString empty;
+    EXPECT_EQ(rig.files.LoadFlashFile(empty), LoadStatus::NotFound);
+    EXPECT_EQ(empty, QStringLiteral("NO"));
+    EXPECT_EQ(rig.log, (QStringList{QStringLiteral("EEPROM文件没找到!"),
+                                    QStringLiteral("FLASH文件没找到!")}));
+    EXPECT_EQ(rig.eeprom.image().text(), QStringLiteral("AB"));
+    EXPECT_EQ(rig.eeprom.panelText(), QStringLiteral("EEPROM:1字节"));
+    EXPECT_TRUE(rig.prompts.warnings.isEmpty());
+}
+
+TEST(ImageLoader, LowerCaseEndingsLoadAndThePathComesBackUpperCase) {
+    ImageRig rig;
+    QString path = rig.write(QStringLiteral("prog.bin"), QByteArray("\x12\xab", 2));
+    const QString original = path;
+    ASSERT_EQ(rig.files.LoadFlashFile(path), LoadStatus::Loaded);
+    EXPECT_EQ(path, original.toUpper());
+    EXPECT_EQ(rig.flash.image().text(), QStringLiteral("12AB"));
+
+    QString hex = rig.write(QStringLiteral("Prog.Hex"), hexRecord(0, 0, k16) + hexEnd());
+    EXPECT_EQ(rig.files.LoadEepromFile(hex), LoadStatus::Loaded);
+    EXPECT_EQ(rig.eeprom.image().toBytes(), k16);
+}
+
+TEST(ImageLoader, OtherEndingsEmptyImageAndViewSilently) {
+    ImageRig rig;
+    rig.flash.showImage(MemoryImage(QStringLiteral("0102")));
+    rig.flash.setPanelText(QStringLiteral("FLASH:2字节"));
+    QString path = rig.write(QStringLiteral("notes.txt"), "hello");
+    EXPECT_EQ(rig.files.LoadFlashFile(path), LoadStatus::Unsupported);
+    EXPECT_TRUE(rig.flash.image().isEmpty());
+    EXPECT_TRUE(rig.flash.viewText().isEmpty());
+    EXPECT_EQ(rig.flash.panelText(), QStringLiteral("FLASH:2字节"));
+    // EEP is an EEPROM ending only.
+    QString eep = rig.write(QStringLiteral("data.eep"), "\x01\x02");
+    EXPECT_EQ(rig.files.LoadFlashFile(eep), LoadStatus::Unsupported);
+    EXPECT_TRUE(rig.log.isEmpty());
+    EXPECT_TRUE(rig.prompts.warnings.isEmpty());
+}
+
+TEST(ImageLoader, EepFileIsHexWhenItStartsWithAColonAndBinaryOtherwise) {
+    ImageRig rig;
+    QString hex = rig.write(QStringLiteral("a.eep"), hexRecord(0, 0, k16) + hexEnd());
+    ASSERT_EQ(rig.files.LoadEepromFile(hex), LoadStatus::Loaded);
+    EXPECT_EQ(rig.eeprom.image().toBytes(), k16);
+
+    const QByteArray raw("\x3A\x00:\r\n\xFF", 6);  // ':' only in the middle
+    QString binary = rig.write(QStringLiteral("b.eep"), QByteArray("x") + raw);
+    ASSERT_EQ(rig.files.LoadEepromFile(binary), LoadStatus::Loaded);
+    EXPECT_EQ(rig.eeprom.image().toBytes(), QByteArray("x") + raw);
+
+    QString empty = rig.write(QStringLiteral("c.eep"), QByteArray());
+    ASSERT_EQ(rig.files.LoadEepromFile(empty), LoadStatus::Loaded);
+    EXPECT_TRUE(rig.eeprom.image().isEmpty());
+}
+
+TEST(ImageLoader, EmptyAndLargeBinaryFiles) {
+    ImageRig rig;
+    QString empty = rig.write(QStringLiteral("e.bin"), QByteArray());
+    ASSERT_EQ(rig.files.LoadFlashFile(empty), LoadStatus::Loaded);
+    EXPECT_TRUE(rig.flash.image().isEmpty());
+    EXPECT_TRUE(rig.flash.viewText().isEmpty());
+    EXPECT_EQ(rig.flash.panelText(), QStringLiteral("FLASH:0字节"));
+
+    QByteArray big(70000, char(0x33));
+    big[69999] = char(0xC4);
+    QString large = rig.write(QStringLiteral("big.bin"), big);
+    ASSERT_EQ(rig.files.LoadFlashFile(large), LoadStatus::Loaded);
+    EXPECT_EQ(rig.flash.image().toBytes(), big);
+    EXPECT_TRUE(rig.flash.viewText().endsWith(QStringLiteral(" 11160") + QChar(0x3000) +
+                                              QStringLiteral("33").repeated(15) + "C4\r"));
+    EXPECT_EQ(rig.flash.panelText(), QStringLiteral("FLASH:70000字节"));
+}
+
+TEST(ImageLoader, ADirectoryIsNotAFile) {
+    ImageRig rig;
+    QString path = rig.dir.path();
+    EXPECT_EQ(rig.files.LoadFlashFile(path), LoadStatus::NotFound);
+    EXPECT_EQ(path, QStringLiteral("NO"));
+}
+
+}  // namespace

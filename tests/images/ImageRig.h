@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include "FakeUserPrompts.h"
+#include "images/ImageFiles.h"
+#include "images/ImageSlot.h"
+#include "link/Clock.h"
+#include "settings/SettingsStore.h"
+
+namespace kv::test {
+
+class CountingPump : public EventPump {
+public:
+    void yieldUntil(qint64) override { ++yields; }
+    int yields = 0;
+};
+
+// Both image slots with their loaders, a log, prompts and settings in a
+// temporary folder that also takes the test's files.
+struct ImageRig {
+    ImageRig()
+        : settings(QStringLiteral("KELVARO 测试"), dir.filePath(QStringLiteral("settings"))),
+          files(
+              flash, eeprom, pump, [this](const QString& m) { log << m; }, prompts, settings) {}
+
+    QString write(const QString& name, const QByteArray& content) {
+        const QString path = dir.filePath(name);
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write(content);
+        return path;
+    }
+    static QString data(const QString& name) {
+        return QStringLiteral(KV_TEST_DATA "/images/") + name;
+    }
+    static QByteArray contents(const QString& path) {
+        QFile file(path);
+        file.open(QIODevice::ReadOnly);
+        return file.readAll();
+    }
+
+    QTemporaryDir dir;
+    ImageSlot flash{MemoryKind::Flash};
+    ImageSlot eeprom{MemoryKind::Eeprom};
+    CountingPump pump;
+    QStringList log;
+    FakeUserPrompts prompts;
+    SettingsStore settings;
+    ImageFiles files;
+};
+
+// One Intel HEX line: the given record bytes (count, address, type, data)
+// followed by their checksum.
+inline QByteArray hexLine(const QByteArray& body) {
+    int sum = 0;
+    for (const char c : body)
+        sum += quint8(c);
+    const QByteArray line = body + char(-sum);
+    return QByteArray(":") + line.toHex().toUpper() + "\r\n";
+}
+
+inline QByteArray hexRecord(int address, int type, const QByteArray& data) {
+    QByteArray body;
+    body.append(char(data.size()));
+    body.append(char(address >> 8));
+    body.append(char(address));
+    body.append(char(type));
+    return hexLine(body + data);
+}
+
+inline QByteArray hexEnd() {
+    return ":00000001FF\r\n";
+}
+
+}  // namespace kv::test
