@@ -1,0 +1,97 @@
+#include "operations/CalibrationBytes.h"
+
+#include <QStringList>
+
+#include "app/UserPrompts.h"
+#include "catalogue/ModelState.h"
+#include "link/ProgrammerLink.h"
+#include "operations/AddressText.h"
+#include "operations/CalibrationLayout.h"
+#include "operations/CalibrationState.h"
+
+namespace kv {
+
+namespace {
+
+bool isHexDigit(QChar c) {
+    return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+           (c >= QLatin1Char('A') && c <= QLatin1Char('F')) ||
+           (c >= QLatin1Char('a') && c <= QLatin1Char('f'));
+}
+
+bool isHexByte(const QString& text) {
+    return text.size() == 2 && isHexDigit(text.at(0)) && isHexDigit(text.at(1));
+}
+
+QString hex4(int value) {
+    return ProgrammerLink::PadText(QString::number(value, 16).toUpper(), QLatin1Char('0'), 4, true);
+}
+
+}  // namespace
+
+CalibrationBytes::CalibrationBytes(ProgrammerLink& link, ModelState& model, CalibrationState& state,
+                                   UserPrompts& prompts, QString title)
+    : m_link(link), m_model(model), m_state(state), m_prompts(prompts), m_title(std::move(title)) {}
+
+void CalibrationBytes::warn(const QString& text) {
+    m_prompts.warning(m_title, text);
+}
+
+void CalibrationBytes::ReadOA_Click() {
+    ProgrammerLink::Exchange exchange(m_link);
+    m_state.disableSlots();
+    const CalibrationLayout layout = CalibrationLayout::forModel(m_model.SelectedModel());
+    if (layout.bytes.isEmpty()) {
+        return;
+    }
+    QStringList replies;
+    for (const CalibrationLayout::Byte& byte : layout.bytes) {
+        replies << m_link.ReadInfoByte(byte.address);
+    }
+    m_link.SendInfo(QStringLiteral("校准字节:") + replies.join(QLatin1Char('-')));
+    // A missing, short or garbled reply must not become a value that "写 入" sends.
+    for (const QString& reply : replies) {
+        if (!isHexByte(reply)) {
+            return;
+        }
+    }
+    for (int i = 0; i < layout.bytes.size(); ++i) {
+        m_state.fillSlot(layout.bytes.at(i).slot, replies.at(i).toUpper());
+    }
+    if (layout.selects) {
+        m_state.setSelectedSlot(layout.selects);
+    }
+    m_state.setWriteEnabled(true);
+}
+
+void CalibrationBytes::WriteOA_Command_Click() {
+    ProgrammerLink::Exchange exchange(m_link);
+    const bool toFlash = m_state.selectedTarget() == CalibrationState::kTargetFlash;
+    const std::optional<int> address =
+        toFlash ? checkedAddress(m_model.Flash_Address().text(), m_model.FlashSize() - 1)
+                : checkedAddress(m_model.Eeprom_Address().text(), m_model.EepromSize() - 1);
+    if (!address) {
+        warn(addressFormatError());
+        return;
+    }
+    const std::optional<int> slot = m_state.selectedSlot();
+    if (!slot || !m_state.isSlotEnabled(*slot) || !isHexByte(m_state.Label_OAnum(*slot))) {
+        warn(noValueText());
+        return;
+    }
+    const QString value = m_state.Label_OAnum(*slot);
+    if (toFlash) {
+        const bool odd = *address % 2 == 1;
+        const QString data = odd ? QStringLiteral("FF") + value : value + QStringLiteral("FF");
+        m_link.SendCommand(QStringLiteral("WW") + data + hex4(*address / 2) + QStringLiteral("#"));
+        m_link.WaitForText(100, QStringLiteral("!"));
+    } else {
+        m_link.SendCommand(QStringLiteral("WE") + value + hex4(*address) + QStringLiteral("#"));
+        m_link.WaitForText(100, QStringLiteral("!"));
+        m_link.DelayMs(1);
+    }
+    m_link.SendInfo(QStringLiteral("写校准字节结束!"));
+    m_link.DiscardInput();
+}
+
+}  // namespace kv

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+
+namespace kv {
+
+class CalibrationState;
+class ModelState;
+class ProgrammerLink;
+class UserPrompts;
+
+// The buttons of the frame "校准选项": read the chip's oscillator calibration
+// bytes into the slots, and write the selected slot's byte into the chip's own
+// FLASH or EEPROM. Both are also steps of the programming pass.
+//
+// Port errors propagate as OperationError; the caller shows them. Refusals
+// (bad address box, nothing to write) are shown here in a warning box titled
+// `title` and send nothing.
+class CalibrationBytes {
+public:
+    CalibrationBytes(ProgrammerLink& link, ModelState& model, CalibrationState& state,
+                     UserPrompts& prompts, QString title);
+
+    // "读校准字节": "RI" reads of the model's calibration addresses, the log line
+    // "校准字节:" with the replies joined by "-". Slots are filled, and the write
+    // button enabled, only when every reply is two hex digits; otherwise all
+    // slots stay disabled.
+    void ReadOA_Click();
+    // "写 入": "WW" (FLASH: the byte goes into its half of the word, the other
+    // half "FF") or "WE" (EEPROM), then "写校准字节结束!". Only a slot filled by
+    // the last successful read can be written.
+    void WriteOA_Command_Click();
+
+    static QString noValueText() { return QStringLiteral("请先读出校准字节并选中要写入的一项!"); }
+
+private:
+    void warn(const QString& text);
+
+    ProgrammerLink& m_link;
+    ModelState& m_model;
+    CalibrationState& m_state;
+    UserPrompts& m_prompts;
+    QString m_title;
+};
+
+}  // namespace kv

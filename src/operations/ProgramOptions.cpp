@@ -1,0 +1,84 @@
+#include "operations/ProgramOptions.h"
+
+#include "settings/SettingsStore.h"
+
+namespace kv {
+
+namespace {
+
+const QString kSection = QStringLiteral("编程选项");
+const QString kKey = QStringLiteral("设置");
+
+bool isValue(int value) {
+    return value >= 0 && value <= 2;
+}
+
+}  // namespace
+
+ProgramOptions::ProgramOptions(QObject* parent) : QObject(parent) {}
+
+QString ProgramOptions::caption(int index) {
+    static const std::array<QString, kCount> captions{
+        QStringLiteral("擦除芯片"),   QStringLiteral("编程FLASH"),  QStringLiteral("编程EEPROM"),
+        QStringLiteral("编程熔丝位"), QStringLiteral("编程锁定位"), QStringLiteral("文件重载"),
+        QStringLiteral("校验标识字"), QStringLiteral("写校准字节"), QStringLiteral("校验FLASH"),
+        QStringLiteral("校验EEPROM")};
+    return captions.at(index);
+}
+
+bool ProgramOptions::setCheckPRO(int index, int value) {
+    if (index < 0 || index >= kCount || !isValue(value)) {
+        return false;
+    }
+    if (m_values[index] != value) {
+        m_values[index] = value;
+        Q_EMIT changed();
+    }
+    return true;
+}
+
+bool ProgramOptions::setValues(const Values& values) {
+    for (int v : values) {
+        if (!isValue(v)) {
+            return false;
+        }
+    }
+    if (values != m_values) {
+        m_values = values;
+        Q_EMIT changed();
+    }
+    return true;
+}
+
+QString ProgramOptions::toText() const {
+    QString text;
+    for (int v : m_values) {
+        text += QString::number(v);
+    }
+    return text;
+}
+
+bool ProgramOptions::setFromText(const QString& text) {
+    if (text.size() != kCount) {
+        return false;
+    }
+    Values values{};
+    for (int i = 0; i < kCount; ++i) {
+        const QChar c = text.at(i);
+        if (c < QLatin1Char('0') || c > QLatin1Char('2')) {
+            return false;
+        }
+        values[i] = c.unicode() - '0';
+    }
+    return setValues(values);
+}
+
+void ProgramOptions::restore(const SettingsStore& settings) {
+    setFromText(settings.read(kSection, kKey));
+}
+
+void ProgramOptions::store(SettingsStore& settings) const {
+    settings.write(kSection, kKey, toText());
+}
+
+}  // namespace kv

@@ -1,0 +1,76 @@
+#include "operations/SingleAccess.h"
+
+#include "app/UserPrompts.h"
+#include "catalogue/ModelState.h"
+#include "link/ProgrammerLink.h"
+#include "operations/AddressText.h"
+#include "operations/SingleAccessState.h"
+
+namespace kv {
+
+namespace {
+
+bool isHexText(const QString& text) {
+    for (QChar c : text) {
+        const bool hex = (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+                         (c >= QLatin1Char('A') && c <= QLatin1Char('F')) ||
+                         (c >= QLatin1Char('a') && c <= QLatin1Char('f'));
+        if (!hex) {
+            return false;
+        }
+    }
+    return !text.isEmpty();
+}
+
+QString pad(const QString& text, int width) {
+    return ProgrammerLink::PadText(text, QLatin1Char('0'), width, true);
+}
+
+}  // namespace
+
+SingleAccess::SingleAccess(ProgrammerLink& link, ModelState& model, SingleAccessState& state,
+                           UserPrompts& prompts, QString title)
+    : m_link(link), m_model(model), m_state(state), m_prompts(prompts), m_title(std::move(title)) {}
+
+std::optional<QString> SingleAccess::address(int row) {
+    const int largest = row == 0 ? m_model.FlashSize() / 2 - 1 : m_model.EepromSize() - 1;
+    const std::optional<int> value = checkedAddress(m_model.W_AddressText(row).text(), largest);
+    if (!value) {
+        m_prompts.warning(m_title, addressFormatError());
+        return std::nullopt;
+    }
+    return pad(QString::number(*value, 16).toUpper(), 4);
+}
+
+void SingleAccess::W_DataCommand_Click(int row) {
+    row = row == 0 ? 0 : 1;
+    ProgrammerLink::Exchange exchange(m_link);
+    const std::optional<QString> where = address(row);
+    if (!where) {
+        return;
+    }
+    const int width = row == 0 ? 4 : 2;
+    const QString data = m_state.W_DataText(row).trimmed().toUpper();
+    if (!isHexText(data) || data.size() > width) {
+        m_prompts.warning(m_title, dataFormatError());
+        return;
+    }
+    m_link.SendCommand((row == 0 ? QStringLiteral("WW") : QStringLiteral("WE")) + pad(data, width) +
+                       *where + QStringLiteral("#"));
+    m_link.WaitForText(100, QStringLiteral("!"));
+}
+
+void SingleAccess::R_DataCommand_Click(int row) {
+    row = row == 0 ? 0 : 1;
+    ProgrammerLink::Exchange exchange(m_link);
+    const std::optional<QString> where = address(row);
+    if (!where) {
+        return;
+    }
+    m_link.DiscardInput();
+    m_link.SendCommand((row == 0 ? QStringLiteral("RW") : QStringLiteral("RB")) + *where +
+                       QStringLiteral("#"));
+    m_state.setW_DataText(row, m_link.ReadAfter(100));
+}
+
+}  // namespace kv
