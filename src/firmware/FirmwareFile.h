@@ -28,7 +28,8 @@ public:
     static QByteArray hexByte(quint8 byte);
 
 private:
-    FirmwareFile(QByteArray bytes, int pageSize) : m_bytes(std::move(bytes)), m_pageSize(pageSize) {}
+    FirmwareFile(QByteArray bytes, int pageSize)
+        : m_bytes(std::move(bytes)), m_pageSize(pageSize) {}
 
     QByteArray m_bytes;
     int m_pageSize;

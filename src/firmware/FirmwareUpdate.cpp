@@ -27,9 +27,8 @@ const QString kFilter = QStringLiteral("二进制文件 (*.BIN)|*.BIN");
 constexpr qint64 kGreetingSliceUs = 10'000;
 }  // namespace
 
-FirmwareUpdate::FirmwareUpdate(ProgrammerLink& link, SettingsStore& settings,
-                               UserPrompts& prompts, std::function<void()> connectionChanged,
-                               QObject* parent)
+FirmwareUpdate::FirmwareUpdate(ProgrammerLink& link, SettingsStore& settings, UserPrompts& prompts,
+                               std::function<void()> connectionChanged, QObject* parent)
     : QObject(parent),
       m_link(link),
       m_settings(settings),
@@ -94,14 +93,14 @@ void FirmwareUpdate::stop() {
 
 bool FirmwareUpdate::requestClose() {
     switch (m_phase) {
-    case Phase::Idle:
-        return true;
-    case Phase::WaitingForLoader:
-        m_closePending = true;
-        stop();
-        return false;
-    case Phase::Transferring:
-        return false;
+        case Phase::Idle:
+            return true;
+        case Phase::WaitingForLoader:
+            m_closePending = true;
+            stop();
+            return false;
+        case Phase::Transferring:
+            return false;
     }
     return false;
 }
@@ -127,22 +126,21 @@ void FirmwareUpdate::upgrade() {
         m_phase = Phase::WaitingForLoader;
         Q_EMIT changed();
         switch (waitForGreeting()) {
-        case Greeting::Received:
-            m_phase = Phase::Transferring;
-            transfer(file);
-            m_byteText = kDone;
-            break;
-        case Greeting::TimedOut:
-            m_status = kTimedOut;
-            m_phase = Phase::Idle;
-            Q_EMIT changed();
-            m_link.port().setOpen(false);
-            portClosed = true;
-            break;
-        case Greeting::Cancelled:
-            break;
+            case Greeting::Received:
+                m_phase = Phase::Transferring;
+                transfer(file);
+                m_byteText = kDone;
+                break;
+            case Greeting::TimedOut:
+                m_status = kTimedOut;
+                m_link.port().setOpen(false);
+                portClosed = true;
+                break;
+            case Greeting::Cancelled:
+                break;
         }
     } catch (const OperationError& e) {
+        // The box comes up over a dialog that is idle again.
         m_phase = Phase::Idle;
         Q_EMIT changed();
         m_prompts.warning(QCoreApplication::applicationName(), e.text());

@@ -1,0 +1,236 @@
+#include "ui/PortSettingsDialog.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QStandardItemModel>
+#include <QTabWidget>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "link/PortMap.h"
+#include "link/PortSettingsFields.h"
+#include "link/PortSettingsForm.h"
+
+namespace kv::ui {
+
+namespace {
+
+QComboBox* listBox(const char* name, const QStringList& entries, QWidget* parent) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->addItems(entries);
+    return box;
+}
+
+QButtonGroup* optionGroup(const char* name, const QStringList& captions, QGroupBox* frame,
+                          QWidget* owner) {
+    auto* group = new QButtonGroup(owner);
+    auto* layout = new QVBoxLayout(frame);
+    for (int i = 0; i < captions.size(); ++i) {
+        auto* option = new QRadioButton(captions[i], frame);
+        option->setObjectName(QStringLiteral("%1_%2").arg(QString::fromLatin1(name)).arg(i));
+        group->addButton(option, i);
+        layout->addWidget(option);
+    }
+    layout->addStretch();
+    return group;
+}
+
+QString deviceText(const PortSettingsForm& form, int n) {
+    const QString path = form.devicePath(n);
+    if (path.isEmpty())
+        return QStringLiteral("（无设备）");
+    return form.deviceExists(n) ? path : path + QStringLiteral("（未找到）");
+}
+
+}  // namespace
+
+PortSettingsDialog::PortSettingsDialog(ProgrammerLink& link, SettingsStore& settings,
+                                       UserPrompts& prompts, PortSettingsState& state,
+                                       PortSettingsHooks hooks, PortMap* portMap, QWidget* parent)
+    : QDialog(parent),
+      m_form(
+          new PortSettingsForm(link, settings, prompts, state, std::move(hooks), portMap, this)) {
+    setObjectName(QStringLiteral("frmProperties"));
+    setWindowTitle(QStringLiteral("通信端口设置"));
+    setModal(true);
+
+    auto* tabs = new QTabWidget(this);
+    tabs->setObjectName(QStringLiteral("tabSettings"));
+    auto* frame = new QWidget(tabs);
+    frame->setObjectName(QStringLiteral("fraSettings"));
+    tabs->addTab(frame, QStringLiteral("设置"));
+
+    // Port box: "COMn" in the box, the device beside it in the drop-down list.
+    m_port = new QComboBox(frame);
+    m_port->setObjectName(QStringLiteral("cboPort"));
+    auto* portModel = new QStandardItemModel(PortMap::kPortCount, 2, m_port);
+    const QStringList ports = PortSettingsForm::portEntries();
+    for (int i = 0; i < ports.size(); ++i)
+        portModel->setItem(i, 0, new QStandardItem(ports[i]));
+    m_port->setModel(portModel);
+    if (m_form->hasDeviceMap()) {
+        auto* view = new QTreeView(m_port);
+        view->setHeaderHidden(true);
+        view->setRootIsDecorated(false);
+        view->setItemsExpandable(false);
+        view->setAllColumnsShowFocus(true);
+        view->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        m_port->setView(view);
+        view->setMinimumWidth(m_port->fontMetrics().horizontalAdvance(
+            QStringLiteral("COM16  /dev/ttyUSB10（未找到）")));
+    }
+    m_device = new QLineEdit(frame);
+    m_device->setObjectName(QStringLiteral("txtDevice"));
+    m_device->setPlaceholderText(QStringLiteral("/dev/ttyUSB0"));
+    m_device->setToolTip(QStringLiteral("此端口号对应的串口设备，清空则恢复系统默认"));
+    m_deviceState = new QLabel(frame);
+    m_deviceState->setObjectName(QStringLiteral("lblDeviceState"));
+    auto* deviceLabel = new QLabel(QStringLiteral("设备:"), frame);
+    deviceLabel->setBuddy(m_device);
+    const bool mapped = m_form->hasDeviceMap();
+    deviceLabel->setVisible(mapped);
+    m_device->setVisible(mapped);
+    m_deviceState->setVisible(mapped);
+
+    auto* speedFrame = new QGroupBox(QStringLiteral("最大速度"), frame);
+    m_speed = listBox("cboSpeed", PortSettingsFields::speedEntries(), speedFrame);
+    m_speed->setEditable(true);
+    (new QVBoxLayout(speedFrame))->addWidget(m_speed);
+
+    auto* lineFrame = new QGroupBox(QStringLiteral("优化连接"), frame);
+    m_dataBits = listBox("cboDataBits", PortSettingsFields::dataBitsEntries(), lineFrame);
+    m_parity = listBox("cboParity", PortSettingsFields::parityEntries(), lineFrame);
+    m_stopBits = listBox("cboStopBits", PortSettingsFields::stopBitsEntries(), lineFrame);
+    auto* lineLayout = new QGridLayout(lineFrame);
+    lineLayout->addWidget(new QLabel(QStringLiteral("数据位:"), lineFrame), 0, 0);
+    lineLayout->addWidget(m_dataBits, 0, 1);
+    lineLayout->addWidget(new QLabel(QStringLiteral("奇偶位:"), lineFrame), 1, 0);
+    lineLayout->addWidget(m_parity, 1, 1);
+    lineLayout->addWidget(new QLabel(QStringLiteral("停止位:"), lineFrame), 2, 0);
+    lineLayout->addWidget(m_stopBits, 2, 1);
+
+    auto* flowFrame = new QGroupBox(QStringLiteral("流控制(&F)"), frame);
+    m_flow = optionGroup("optFlow", PortSettingsForm::flowEntries(), flowFrame, this);
+    auto* echoFrame = new QGroupBox(QStringLiteral("响应(&E)"), frame);
+    m_echo = optionGroup("optEcho", PortSettingsForm::echoEntries(), echoFrame, this);
+
+    auto* grid = new QGridLayout(frame);
+    auto* portRow = new QHBoxLayout;
+    portRow->addWidget(new QLabel(QStringLiteral("端口:"), frame));
+    portRow->addWidget(m_port);
+    portRow->addSpacing(8);
+    portRow->addWidget(deviceLabel);
+    portRow->addWidget(m_device, 1);
+    portRow->addWidget(m_deviceState);
+    grid->addLayout(portRow, 0, 0, 1, 2);
+    grid->addWidget(speedFrame, 1, 0);
+    grid->addWidget(flowFrame, 1, 1, 2, 1);
+    grid->addWidget(lineFrame, 2, 0);
+    grid->addWidget(echoFrame, 3, 1);
+
+    m_ok = new QPushButton(QStringLiteral("确定"), this);
+    m_ok->setObjectName(QStringLiteral("cmdOK"));
+    m_ok->setDefault(true);
+    m_cancel = new QPushButton(QStringLiteral("取消"), this);
+    m_cancel->setObjectName(QStringLiteral("cmdCancel"));
+    m_find = new QPushButton(QStringLiteral("自动检测"), this);
+    m_find->setObjectName(QStringLiteral("FindCOM"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_find);
+    buttons->addStretch();
+    buttons->addWidget(m_ok);
+    buttons->addWidget(m_cancel);
+    auto* outer = new QVBoxLayout(this);
+    outer->addWidget(tabs);
+    outer->addLayout(buttons);
+
+    connect(m_port, &QComboBox::currentIndexChanged, m_form, &PortSettingsForm::setPortIndex);
+    connect(m_speed, &QComboBox::currentTextChanged, m_form, &PortSettingsForm::setSpeed);
+    connect(m_parity, &QComboBox::currentIndexChanged, m_form, &PortSettingsForm::setParityIndex);
+    connect(m_dataBits, &QComboBox::currentTextChanged, m_form, &PortSettingsForm::setDataBits);
+    connect(m_stopBits, &QComboBox::currentTextChanged, m_form, &PortSettingsForm::setStopBits);
+    connect(m_flow, &QButtonGroup::idClicked, m_form, &PortSettingsForm::setFlowIndex);
+    connect(m_echo, &QButtonGroup::idClicked, m_form, [this](int id) { m_form->setEcho(id == 1); });
+    connect(m_device, &QLineEdit::editingFinished, this, &PortSettingsDialog::commitDeviceBox);
+    connect(m_ok, &QPushButton::clicked, this, &PortSettingsDialog::onOk);
+    connect(m_cancel, &QPushButton::clicked, this, &PortSettingsDialog::reject);
+    connect(m_find, &QPushButton::clicked, this, &PortSettingsDialog::onSearch);
+    connect(m_form, &PortSettingsForm::changed, this, &PortSettingsDialog::showForm);
+
+    m_form->fill();
+}
+
+PortSettingsDialog::~PortSettingsDialog() = default;
+
+void PortSettingsDialog::showForm() {
+    const QSignalBlocker blockers[] = {QSignalBlocker(m_port),     QSignalBlocker(m_speed),
+                                       QSignalBlocker(m_parity),   QSignalBlocker(m_dataBits),
+                                       QSignalBlocker(m_stopBits), QSignalBlocker(m_device)};
+    auto* model = static_cast<QStandardItemModel*>(m_port->model());
+    if (m_form->hasDeviceMap()) {
+        for (int n = 1; n <= PortMap::kPortCount; ++n) {
+            auto* item = model->item(n - 1, 1);
+            if (!item)
+                model->setItem(n - 1, 1, item = new QStandardItem);
+            item->setText(deviceText(*m_form, n));
+        }
+    }
+    m_port->setCurrentIndex(m_form->portIndex());
+    m_speed->setCurrentText(m_form->speed());
+    m_parity->setCurrentIndex(m_form->parityIndex());
+    m_dataBits->setCurrentIndex(m_dataBits->findText(m_form->dataBits()));
+    m_stopBits->setCurrentIndex(m_stopBits->findText(m_form->stopBits()));
+    if (QAbstractButton* flow = m_flow->button(m_form->flowIndex()))
+        flow->setChecked(true);
+    m_echo->button(m_form->echo() ? 1 : 0)->setChecked(true);
+
+    const int n = m_form->portIndex() + 1;
+    if (!m_device->hasFocus() || m_device->text() != m_form->devicePath(n))
+        m_device->setText(m_form->devicePath(n));
+    const bool missing = !m_form->devicePath(n).isEmpty() && !m_form->deviceExists(n);
+    m_deviceState->setText(missing ? QStringLiteral("未找到") : QString());
+}
+
+void PortSettingsDialog::commitDeviceBox() {
+    if (m_form->hasDeviceMap() && m_device->isModified()) {
+        m_form->setDevicePath(m_form->portIndex() + 1, m_device->text());
+        m_device->setModified(false);
+    }
+}
+
+void PortSettingsDialog::onOk() {
+    commitDeviceBox();
+    if (m_form->apply())
+        accept();
+}
+
+void PortSettingsDialog::onSearch() {
+    commitDeviceBox();
+    m_searching = true;
+    const QList<QWidget*> controls = findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (QWidget* w : controls)
+        w->setEnabled(false);
+    m_form->search();
+    for (QWidget* w : controls)
+        w->setEnabled(true);
+    m_searching = false;
+    accept();
+}
+
+void PortSettingsDialog::reject() {
+    if (m_searching)
+        return;
+    QDialog::reject();
+}
+
+}  // namespace kv::ui
