@@ -172,7 +172,9 @@ void PortSettingsForm::reloadMappings() {
     m_mappings = m_portMap ? m_portMap->mappings() : QList<PortMap::Mapping>();
 }
 
-void PortSettingsForm::warn(const QString& text) { m_prompts.warning(warningTitle(), text); }
+void PortSettingsForm::warn(const QString& text) {
+    m_prompts.warning(warningTitle(), text);
+}
 
 void PortSettingsForm::saveSettings() {
     const SerialControl& port = m_link.port();

@@ -40,7 +40,9 @@ QByteArray pattern(int n) {
     return bytes;
 }
 
-QByteArray hex(const QByteArray& bytes) { return bytes.toHex().toUpper(); }
+QByteArray hex(const QByteArray& bytes) {
+    return bytes.toHex().toUpper();
+}
 
 class FirmwareUpdateTest : public ::testing::Test {
 protected:

@@ -63,7 +63,7 @@ TEST_F(PortSearchTest, FindsTheProgrammerOnTheThirdPort) {
     EXPECT_TRUE(rig.port.isOpen());
     EXPECT_EQ(toggles, 1);  // opened through the toggle, which refreshes the indicators
     EXPECT_EQ(target.transcript(), "CC#");
-    EXPECT_EQ(rig.wire(), QByteArray());  // COM16 was closed and never asked
+    EXPECT_EQ(rig.wire(), QByteArray());   // COM16 was closed and never asked
     EXPECT_EQ(rig.port.written(), "CC#");  // COM1 and COM2 could not be opened
     EXPECT_EQ(rig.log, QStringList{QStringLiteral("连接成功!")});
     EXPECT_EQ(store.read(kSection, QStringLiteral("通信端口")), QStringLiteral("3"));
