@@ -9,7 +9,7 @@ Output: one file per model, code page 936 (GBK), CR LF line ends:
                  high, low; bit 7 first); "*" marks a bit the program cannot use
     lines 2-33   the 32 bit names in the same order (empty for "*" bits)
     comments     up to the first line that is exactly "##"
-    options      text{KIND TAG MASK/VALUE}> up to the closing "##"
+    options      text{KIND TAG MASK/VALUE> up to the closing "##"
 
 Run from anywhere: python3 tools/make_fuse_files.py [--check]
 --check compares the generated text with the files on disk and fails on any
@@ -361,7 +361,7 @@ def comment_lines(model, facts):
         "第1行是出厂默认值，共32位，依次为锁定位、扩展熔丝位、熔丝高字节、熔丝低字节，"
         "每个字节高位在前；“1”为未编程，“0”为已编程，“*”表示该位不可用。",
         "第2至33行是这32个位的名称，顺序与第1行相同。",
-        "下面两个“##”行之间是选项，每行一个：文字{键}>。键为种类(3位)+标记(2位)+掩码(4位)"
+        "下面两个“##”行之间是选项，每行一个：文字{键>。键为种类(3位)+标记(2位)+掩码(4位)"
         "+“/”+取值(4位)。",
         "FSB、FSE：熔丝字（高字节在前）或扩展字节中的单个位，勾选表示该位为0（已编程）。",
         "FDB、FDE、FDL：熔丝字、扩展字节或锁定位中的一组位，掩码中为0的位属于该组，"
@@ -381,7 +381,7 @@ def build(model, facts):
     lines += name_lines(model, facts)
     lines += comment_lines(model, facts)
     lines.append("##")
-    lines += ["%s{%s}>" % (text, key) for text, key in options]
+    lines += ["%s{%s>" % (text, key) for text, key in options]
     lines.append("##")
     return "".join(line + "\r\n" for line in lines).encode("gbk")
 

@@ -1,0 +1,241 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+#include "FuseTestSupport.h"
+#include "fuses/FuseCommands.h"
+#include "fuses/FuseEditor.h"
+#include "link/OperationError.h"
+#include "link/SerialControl.h"
+#include "sim/VirtualClock.h"
+#include "tests/support/SimRig.h"
+
+namespace {
+
+using kv::FuseCommands;
+using kv::FuseEditor;
+using kv::test::SimRig;
+
+const QString kNoReply = QStringLiteral("编程器无反应!");
+
+// A simulated programmer and chip of one model, with the model's shipped
+// definitions loaded and applied.
+struct Bench {
+    explicit Bench(const QString& model) : model(model), rig(model), commands(rig.link, editor) {
+        editor.setDefinitionFolders({QStringLiteral(KV_SOURCE_DIR "/data/Set")});
+        editor.setLog([this](const QString& m) { rig.log << m; });
+        editor.LoadFuseDefinitions(model + ".FUS");
+        editor.ApplyFuseBits(editor.DefaultFuseBits());
+    }
+    QString model;
+    SimRig rig;
+    FuseEditor editor;
+    FuseCommands commands;
+};
+
+TEST(FuseCommands, WriteCommandsOnTheWire) {
+    Bench m8("ATMEGA8");
+    m8.commands.WriteFuses(m8.model);
+    EXPECT_EQ(m8.rig.wire(), "WS..D9E1#");
+    ASSERT_EQ(m8.rig.log.size(), 1);
+    EXPECT_NE(m8.rig.log[0], kNoReply);
+    EXPECT_TRUE(m8.commands.writeFuseEnabled());
+
+    Bench m88("ATMEGA88");
+    m88.editor.ApplyFuseBits("**111100*****0011101111101100010");
+    m88.commands.WriteFuses(m88.model);
+    m88.commands.WriteLockBits();
+    EXPECT_EQ(m88.rig.wire(), "WSF9DF62#WLFC#");
+    EXPECT_EQ(m88.rig.device.lock & 0x3F, 0x3C);
+    EXPECT_EQ(m88.rig.log.size(), 2);
+
+    m88.rig.clearWire();
+    m88.commands.EraseChip();
+    EXPECT_EQ(m88.rig.wire(), "EM#");
+    EXPECT_EQ(m88.rig.log.size(), 3);
+    EXPECT_NE(m88.rig.log.last(), kNoReply);
+}
+
+TEST(FuseCommands, WriteFusesDisablesItsButtonAndHoldsTheLink) {
+    Bench b("ATMEGA8");
+    QList<bool> seen;
+    b.rig.pump.onYield = [&] { seen << b.commands.writeFuseEnabled() << b.rig.link.isBusy(); };
+    b.commands.WriteFuses(b.model);
+    ASSERT_FALSE(seen.isEmpty());
+    EXPECT_FALSE(seen[0]);
+    EXPECT_TRUE(seen[1]);
+    EXPECT_TRUE(b.commands.writeFuseEnabled());
+    EXPECT_FALSE(b.rig.link.isBusy());
+}
+
+TEST(FuseCommands, RecoverWritesDefaultsAndComparesTheReadBack) {
+    Bench b("ATMEGA8");
+    b.editor.ApplyFuseBits(QString(32, QLatin1Char('0')));
+    b.commands.RecoverFuse(b.model);
+    EXPECT_EQ(b.rig.wire(), "SS..D9E1#RS#");
+    EXPECT_EQ(b.rig.log.last(), QStringLiteral("恢复成功！"));
+    EXPECT_EQ(b.editor.FuseBitString(), b.editor.DefaultFuseBits());
+
+    b.rig.device.faults().lowerCaseHex = true;
+    b.commands.RecoverFuse(b.model);
+    EXPECT_EQ(b.rig.log.last(), QStringLiteral("恢复失败！"));
+
+    b.rig.device.faults().lowerCaseHex = false;
+    b.rig.device.faults().silent = true;
+    b.rig.log.clear();
+    b.commands.RecoverFuse(b.model);
+    EXPECT_EQ(b.rig.log, (QStringList{kNoReply, kNoReply, QStringLiteral("恢复失败！")}));
+}
+
+TEST(FuseCommands, ReadFusesDecodesIntoTheCells) {
+    Bench b("ATMEGA88");
+    b.rig.device.lock = 0x3F;
+    b.rig.device.extended = 0xF9;
+    b.rig.device.high = 0xDF;
+    b.rig.device.low = 0x62;
+    b.editor.ApplyFuseBits(QString(32, QLatin1Char('1')));
+    b.commands.ReadFuses(b.model);
+    EXPECT_EQ(b.rig.wire(), "RS#");
+    EXPECT_EQ(b.rig.log, QStringList{QStringLiteral("读熔丝位:F9DF62 锁定位:3F")});
+    EXPECT_EQ(b.editor.FuseBitString(),
+              "**111111*****001"
+              "11011111"
+              "01100010");
+    EXPECT_TRUE(b.commands.readFuseEnabled());
+
+    Bench m8("ATMEGA8");
+    m8.rig.device.faults().garbage = "OK!";
+    m8.commands.ReadFuses(m8.model);
+    EXPECT_EQ(m8.rig.log, QStringList{QStringLiteral("读熔丝位:..D9E1 锁定位:FF")});
+    EXPECT_EQ(m8.editor.FuseBitString(), m8.editor.DefaultFuseBits());
+}
+
+TEST(FuseCommands, SilentProgrammerLeavesTheCells) {
+    Bench b("ATMEGA8");
+    const QString before = "**111111********1101100111100000";
+    b.editor.ApplyFuseBits(before);
+    b.rig.device.faults().silent = true;
+    QList<bool> during;
+    b.rig.pump.onYield = [&] { during << b.commands.readFuseEnabled(); };
+    b.commands.ReadFuses(b.model);
+    EXPECT_EQ(b.rig.log, QStringList{kNoReply});
+    EXPECT_EQ(b.editor.FuseBitString(), before);
+    ASSERT_FALSE(during.isEmpty());
+    EXPECT_FALSE(during[0]);
+    EXPECT_TRUE(b.commands.readFuseEnabled());
+}
+
+TEST(FuseCommands, PortFailureStillEnablesTheButton) {
+    Bench b("ATMEGA8");
+    b.rig.port.setOpen(false);
+    EXPECT_THROW(b.commands.ReadFuses(b.model), kv::OperationError);
+    EXPECT_TRUE(b.commands.readFuseEnabled());
+    EXPECT_THROW(b.commands.WriteFuses(b.model), kv::OperationError);
+    EXPECT_TRUE(b.commands.writeFuseEnabled());
+    EXPECT_FALSE(b.rig.link.isBusy());
+}
+
+TEST(FuseCommands, NothingIsSentFromUnknownCells) {
+    // First start without a definition file: the cells are empty.
+    SimRig rig("ATMEGA8");
+    FuseEditor editor;
+    editor.setDefinitionFolders({});
+    FuseCommands commands(rig.link, editor);
+    commands.WriteFuses("ATMEGA8");
+    commands.WriteLockBits();
+    commands.RecoverFuse("ATMEGA8");
+    EXPECT_TRUE(rig.wire().isEmpty());
+    ASSERT_EQ(rig.log.size(), 4);
+    EXPECT_EQ(rig.log.last(), QStringLiteral("恢复失败！"));
+
+    // Only the bytes a command sends must be known: the lock byte may go alone.
+    editor.ApplyFuseBits(QStringLiteral("**111100"));
+    commands.WriteLockBits();
+    EXPECT_EQ(rig.wire(), "WLFC#");
+}
+
+// A port that answers "RS#" with a fixed text, for replies no programmer
+// should give.
+class ScriptedPort : public kv::SerialControl {
+public:
+    explicit ScriptedPort(QByteArray reply) : m_reply(std::move(reply)) {}
+    int portNumber() const override { return 1; }
+    void setPortNumber(int) override {}
+    QString settings() const override { return "115200,n,8,1"; }
+    void setSettings(const QString&) override {}
+    int handshaking() const override { return 0; }
+    void setHandshaking(int) override {}
+    bool isOpen() const override { return true; }
+    void setOpen(bool) override {}
+    void write(const QByteArray& bytes) override {
+        if (bytes == "RS#")
+            m_input += m_reply;
+    }
+    QByteArray readAll() override { return std::exchange(m_input, QByteArray()); }
+    int bytesAvailable() const override { return int(m_input.size()); }
+    int bytesToWrite() const override { return 0; }
+    bool waitForBytesWritten(int) override { return true; }
+    bool waitForReadyRead(int) override { return !m_input.isEmpty(); }
+
+private:
+    QByteArray m_reply, m_input;
+};
+
+class JumpPump : public kv::EventPump {
+public:
+    explicit JumpPump(kv::sim::VirtualClock& clock) : m_clock(clock) {}
+    void yieldUntil(qint64 deadlineUs) override { m_clock.advanceTo(deadlineUs); }
+
+private:
+    kv::sim::VirtualClock& m_clock;
+};
+
+TEST(FuseCommands, GarbledOrShortReadRepliesAreRefused) {
+    for (const QByteArray& reply :
+         {QByteArray("FFFFD9E"), QByteArray("FFFFD9XX12"), QByteArray("ERROR!!!!")}) {
+        ScriptedPort port(reply);
+        kv::sim::VirtualClock clock;
+        JumpPump pump(clock);
+        QStringList log;
+        kv::ProgrammerLink link(port, clock, pump, [&](const QString& m) { log << m; });
+        FuseEditor editor;
+        FuseCommands commands(link, editor);
+        const QString before = "**111111********1101100111100001";
+        editor.ApplyFuseBits(before);
+        commands.ReadFuses("ATMEGA8");
+        EXPECT_EQ(editor.FuseBitString(), before) << reply.toStdString();
+        ASSERT_EQ(log.size(), 1);
+        EXPECT_TRUE(log[0].contains(QString::fromLatin1(reply))) << log[0].toStdString();
+        EXPECT_TRUE(commands.readFuseEnabled());
+    }
+}
+
+// Defaults written with "WS"/"WL" and read back with "RS#" give the defaults.
+class RoundTrip : public ::testing::TestWithParam<QString> {};
+
+TEST_P(RoundTrip, DefaultsSurviveWriteAndRead) {
+    Bench b(GetParam());
+    const QString defaults = b.editor.DefaultFuseBits();
+    ASSERT_EQ(defaults.size(), 32);
+    b.rig.device.high = 0x00;
+    b.rig.device.low = 0x00;
+    b.commands.WriteFuses(b.model);
+    b.commands.WriteLockBits();
+    QString scrambled = defaults;
+    for (QChar& c : scrambled) {
+        if (c != QLatin1Char('*'))
+            c = c == QLatin1Char('1') ? QLatin1Char('0') : QLatin1Char('1');
+    }
+    b.editor.ApplyFuseBits(scrambled);
+    b.commands.ReadFuses(b.model);
+    EXPECT_EQ(b.editor.FuseBitString(), defaults) << b.rig.log.join('\n').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(AllModels, RoundTrip,
+                         ::testing::Values("ATMEGA8", "ATMEGA16", "ATMEGA32", "ATMEGA48",
+                                           "ATMEGA88", "ATMEGA168", "ATMEGA8535", "ATMEGA163",
+                                           "ATMEGA323", "ATMEGA8515", "ATMEGA161", "ATMEGA162",
+                                           "ATTINY2313", "ATTINY26"),
+                         [](const auto& info) { return info.param.toStdString(); });
+
+}  // namespace

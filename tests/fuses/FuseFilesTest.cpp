@@ -1,0 +1,223 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMap>
+#include <QSet>
+#include <QStringDecoder>
+
+#include "FuseTestSupport.h"
+#include "fuses/FuseCommands.h"
+#include "fuses/FuseEditor.h"
+#include "fuses/OptionKey.h"
+
+// Every shipped definition file, read with the program's own loader, checked
+// against the chip facts it was written from.
+
+namespace {
+
+using kv::FuseCommands;
+using kv::FuseEditor;
+using kv::OptionKey;
+
+const QStringList kModels = {"ATMEGA8",   "ATMEGA16",   "ATMEGA32",   "ATMEGA48",  "ATMEGA88",
+                             "ATMEGA168", "ATMEGA8535", "ATMEGA163",  "ATMEGA323", "ATMEGA8515",
+                             "ATMEGA161", "ATMEGA162",  "ATTINY2313", "ATTINY26"};
+const char* const kBytes[4] = {"lock", "extended", "high", "low"};  // text order
+
+QJsonObject factsOf(const QString& model) {
+    static const QJsonObject models = [] {
+        QFile f(QStringLiteral(KV_TEST_DATA "/avr-fuse-facts.json"));
+        if (!f.open(QIODevice::ReadOnly))
+            return QJsonObject();
+        return QJsonDocument::fromJson(f.readAll()).object().value("models").toObject();
+    }();
+    for (auto it = models.begin(); it != models.end(); ++it) {
+        if (it.key().toUpper() == model)
+            return it.value().toObject();
+    }
+    return QJsonObject();
+}
+
+int hexValue(const QJsonValue& v) {
+    return v.toString().mid(2).toInt(nullptr, 16);
+}
+
+// A byte the program can read and write for this model.
+bool usable(const QJsonObject& facts, const QString& model, const QString& byte) {
+    if (!facts["bytes"][byte]["present"].toBool())
+        return false;
+    return byte != "extended" || FuseCommands::hasExtendedFuseByte(model);
+}
+
+// Which byte and which in-byte bits an option acts on.
+struct Target {
+    QString byte;
+    int bits;
+};
+Target targetOf(const OptionKey& k) {
+    switch (k.kind()) {
+        case OptionKey::Kind::FSB:
+        case OptionKey::Kind::FDB:
+            return k.fieldBits() > 0xFF ? Target{"high", k.fieldBits() >> 8}
+                                        : Target{"low", k.fieldBits()};
+        case OptionKey::Kind::FSE:
+        case OptionKey::Kind::FDE:
+            return {"extended", k.fieldBits()};
+        case OptionKey::Kind::FDL:
+            return {"lock", k.fieldBits()};
+    }
+    return {};
+}
+
+class ShippedFile : public ::testing::TestWithParam<QString> {
+protected:
+    void SetUp() override {
+        model = GetParam();
+        facts = factsOf(model);
+        ASSERT_FALSE(facts.isEmpty()) << model.toStdString();
+        editor.setDefinitionFolders({QStringLiteral(KV_SOURCE_DIR "/data/Set")});
+        editor.setLog([this](const QString& m) { log << m; });
+        editor.LoadFuseDefinitions(model + ".FUS");
+        ASSERT_TRUE(log.isEmpty()) << log.join('\n').toStdString();
+    }
+
+    QString model;
+    QJsonObject facts;
+    FuseEditor editor;
+    QStringList log;
+};
+
+TEST_P(ShippedFile, IsGbkWithCrLfLines) {
+    QFile f(QStringLiteral(KV_SOURCE_DIR "/data/Set/") + model + ".FUS");
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray data = f.readAll();
+    EXPECT_EQ(data.count('\n'), data.count("\r\n"));
+    QStringDecoder gbk("GBK");
+    const QString text = gbk.decode(data);
+    EXPECT_FALSE(gbk.hasError());
+    EXPECT_TRUE(text.contains(QStringLiteral("熔丝")));
+}
+
+TEST_P(ShippedFile, DefaultsAndNamesMatchTheFacts) {
+    const QString defaults = editor.DefaultFuseBits();
+    ASSERT_EQ(defaults.size(), 32);
+    editor.ApplyFuseBits(defaults);
+    for (int b = 0; b < 4; ++b) {
+        const QString byte = kBytes[b];
+        const QJsonArray names = facts["bytes"][byte]["bits_7_to_0"].toArray();
+        for (int k = 0; k < 8; ++k) {
+            const int position = 8 * b + k;  // 0-based in the text
+            const int cell = 31 - position;
+            const QString name = names[k].toString();
+            const bool exists = usable(facts, model, byte) && name != "-";
+            if (!exists) {
+                EXPECT_TRUE(defaults.at(position) == QLatin1Char('*')) << byte.toStdString() << k;
+                EXPECT_EQ(editor.bitName(cell).caption, QString()) << cell;
+            } else {
+                EXPECT_FALSE(defaults.at(position) == QLatin1Char('*')) << byte.toStdString() << k;
+                EXPECT_EQ(editor.bitName(cell).caption, name) << cell;
+            }
+        }
+        if (usable(facts, model, byte)) {
+            const int byteIndex = 3 - b;  // 0 low ... 3 lock
+            const quint8 value = byteIndex == 0   ? editor.FuseLow()
+                                 : byteIndex == 1 ? editor.FuseHigh()
+                                 : byteIndex == 2 ? editor.FuseExtended()
+                                                  : editor.LockByte();
+            EXPECT_EQ(value, hexValue(facts["defaults"][byte])) << byte.toStdString();
+        }
+    }
+}
+
+TEST_P(ShippedFile, OptionsCoverEveryVendorBitfieldExactly) {
+    // Vendor fields by byte and in-byte mask.
+    QMap<QString, QJsonObject> fields;
+    for (const auto& v : facts["options"].toArray()) {
+        const QJsonObject o = v.toObject();
+        if (usable(facts, model, o["byte"].toString()))
+            fields.insert(o["byte"].toString() + "/" + QString::number(hexValue(o["mask"])), o);
+    }
+    QMap<QString, QSet<int>> seen;
+    QSet<QString> keys;
+    for (const auto& option : editor.options()) {
+        EXPECT_FALSE(keys.contains(option.key)) << "duplicate " << option.key.toStdString();
+        keys.insert(option.key);
+        const auto k = OptionKey::parse(option.key);
+        ASSERT_TRUE(k.has_value()) << option.key.toStdString();
+        const Target t = targetOf(*k);
+        const QString id = t.byte + "/" + QString::number(t.bits);
+        ASSERT_TRUE(fields.contains(id)) << option.key.toStdString() << " has no vendor field";
+        const QJsonObject field = fields[id];
+        if (field["kind"].toString() == "flag") {
+            EXPECT_FALSE(k->isGroup()) << option.key.toStdString();
+            seen[id].insert(-1);
+        } else {
+            ASSERT_TRUE(k->isGroup()) << option.key.toStdString();
+            const int shift = k->kind() == OptionKey::Kind::FDB && t.byte == "high" ? 8 : 0;
+            const int value = k->value() >> shift;
+            bool listed = false;
+            for (const auto& v : field["values"].toArray())
+                listed |= hexValue(v.toObject()["byte_bits"]) == value;
+            EXPECT_TRUE(listed) << option.key.toStdString();
+            seen[id].insert(value);
+        }
+        // What can lock a technician out is shown in red.
+        const QString name = field["name"].toString();
+        const bool dangerous = name == "SPIEN" || name == "RSTDISBL" || name == "DWEN" ||
+                               (name == "LB" && (k->value() & 0x03) != 0x03);
+        EXPECT_EQ(option.marked, dangerous) << option.key.toStdString();
+    }
+    for (auto it = fields.begin(); it != fields.end(); ++it) {
+        const QJsonObject& field = it.value();
+        if (field["kind"].toString() == "flag") {
+            EXPECT_TRUE(seen.contains(it.key()))
+                << model.toStdString() << " misses " << field["name"].toString().toStdString();
+        } else {
+            EXPECT_EQ(seen.value(it.key()).size(), field["values"].toArray().size())
+                << model.toStdString() << " " << field["name"].toString().toStdString();
+        }
+    }
+}
+
+TEST_P(ShippedFile, NoKeyContainsAnotherGroupsMask) {
+    for (const auto& option : editor.options()) {
+        const QString mask = option.key.mid(5, 4);
+        const QString kind = option.key.left(3);
+        for (const auto& other : editor.options()) {
+            const bool sameGroup = other.key.left(3) == kind && other.key.mid(5, 4) == mask;
+            if (!sameGroup) {
+                EXPECT_FALSE(other.key.contains(mask))
+                    << other.key.toStdString() << " contains " << mask.toStdString();
+            }
+        }
+    }
+}
+
+TEST_P(ShippedFile, DefaultsCheckOneChoicePerGroupAndTheRightSingleBits) {
+    editor.ApplyFuseBits(editor.DefaultFuseBits());
+    QMap<QString, int> checkedPerGroup;
+    for (const auto& option : editor.options()) {
+        const auto k = OptionKey::parse(option.key);
+        ASSERT_TRUE(k.has_value());
+        if (k->isGroup()) {
+            checkedPerGroup[option.key.left(3) + option.key.mid(5, 4)] += option.checked ? 1 : 0;
+            continue;
+        }
+        int bit = 0;
+        while (!(k->fieldBits() & (1 << bit)))
+            ++bit;
+        const int cell = k->kind() == OptionKey::Kind::FSE ? 16 + bit : bit;
+        EXPECT_EQ(option.checked, editor.cell(cell).caption == "0") << option.key.toStdString();
+    }
+    for (auto it = checkedPerGroup.begin(); it != checkedPerGroup.end(); ++it)
+        EXPECT_EQ(it.value(), 1) << model.toStdString() << " " << it.key().toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(AllModels, ShippedFile,
+                         ::testing::ValuesIn(kModels.begin(), kModels.end()),
+                         [](const auto& info) { return info.param.toStdString(); });
+
+}  // namespace
