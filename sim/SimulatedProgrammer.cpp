@@ -10,7 +10,9 @@ namespace kv::sim {
 
 using namespace timing;
 
-SimulatedProgrammer::SimulatedProgrammer(const QString& model) { setModel(model); }
+SimulatedProgrammer::SimulatedProgrammer(const QString& model) {
+    setModel(model);
+}
 
 void SimulatedProgrammer::setModel(const QString& model) {
     m_chip = SimChip::find(model);
@@ -47,7 +49,9 @@ void SimulatedProgrammer::reconnect() {
     m_flashState = FlashIdle;
 }
 
-qint64 SimulatedProgrammer::byteTimeUs() const { return lineTimeUs(1); }
+qint64 SimulatedProgrammer::byteTimeUs() const {
+    return lineTimeUs(1);
+}
 
 qint64 SimulatedProgrammer::lineTimeUs(qint64 count) const {
     return timing::lineTimeUs(count, m_baud);
@@ -196,7 +200,9 @@ void SimulatedProgrammer::restartIntoLoader(qint64 nowUs) {
     queueReply("B", nowUs + kLoaderRestartUs);
 }
 
-static bool isUpperHex(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
+static bool isUpperHex(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
+}
 
 void SimulatedProgrammer::handleLoaderByte(char byte, qint64 atUs) {
     const qint64 startUs = qMax(atUs, m_busyUntilUs) + kProcessingUs;

@@ -16,16 +16,16 @@ struct SimChip;
 // What a test can make the programmer do wrong. Counters behind the "after n"
 // faults start at construction, reconnect() and setFaults().
 struct FaultPlan {
-    bool silent = false;              // answers nothing at all (the loader neither)
-    int extraReplyDelayMs = 0;        // every reply starts this much later
-    bool lowerCaseHex = false;        // hex replies in lower case
-    int dropPageAcksAfter = -1;       // FLASH: pages acknowledged before acks stop (-1: never)
-    int dropWriteAcksAfter = -1;      // "WE"/"WW": "!" sent this many times, then never
-    QByteArray garbage;               // appended to every reply (page acks included)
-    qint64 hangUpAfterBytes = -1;     // the line dies after receiving this many bytes
-    int readReplyLimitChars = -1;     // "RF"/"RE": stop sending after this many characters
-    int stuckFlashByte = -1;          // this FLASH byte address never takes a write
-    int stuckEepromByte = -1;         // this EEPROM byte address never takes a write
+    bool silent = false;           // answers nothing at all (the loader neither)
+    int extraReplyDelayMs = 0;     // every reply starts this much later
+    bool lowerCaseHex = false;     // hex replies in lower case
+    int dropPageAcksAfter = -1;    // FLASH: pages acknowledged before acks stop (-1: never)
+    int dropWriteAcksAfter = -1;   // "WE"/"WW": "!" sent this many times, then never
+    QByteArray garbage;            // appended to every reply (page acks included)
+    qint64 hangUpAfterBytes = -1;  // the line dies after receiving this many bytes
+    int readReplyLimitChars = -1;  // "RF"/"RE": stop sending after this many characters
+    int stuckFlashByte = -1;       // this FLASH byte address never takes a write
+    int stuckEepromByte = -1;      // this EEPROM byte address never takes a write
 };
 
 // The device model of the programmer with a chip of one of the 14 models in its
@@ -69,7 +69,7 @@ public:
     void restartIntoLoader(qint64 nowUs);
     bool inLoader() const { return m_loader; }
     QByteArray receivedFirmware() const { return m_firmware; }
-    QByteArray loaderMode() const { return m_loaderMode; }  // "B" or "D" as received
+    QByteArray loaderMode() const { return m_loaderMode; }    // "B" or "D" as received
     QByteArray loaderStart() const { return m_loaderStart; }  // the two start characters
     void setLoaderPageSize(int bytes) { m_loaderPageSize = qMax(1, bytes); }
     int loaderPageSize() const { return m_loaderPageSize; }

@@ -33,7 +33,9 @@ std::optional<int> parseHex(const QByteArray& field) {
 }
 
 // Unused bits of a fuse or lock byte read as 1.
-quint8 settle(quint8 value, quint8 used) { return quint8(value | ~used); }
+quint8 settle(quint8 value, quint8 used) {
+    return quint8(value | ~used);
+}
 
 }  // namespace
 
@@ -45,13 +47,16 @@ void SimulatedProgrammer::handleCommand(const QByteArray& command, qint64 atUs) 
     // Expects `count` fields of the given widths, all upper-case hex.
     const auto fields = [&](std::initializer_list<int> widths) -> std::optional<std::vector<int>> {
         int total = 0;
-        for (int w : widths) total += w;
-        if (args.size() != total) return std::nullopt;
+        for (int w : widths)
+            total += w;
+        if (args.size() != total)
+            return std::nullopt;
         std::vector<int> values;
         int at = 0;
         for (int w : widths) {
             const auto v = parseHex(args.mid(at, w));
-            if (!v) return std::nullopt;
+            if (!v)
+                return std::nullopt;
             values.push_back(*v);
             at += w;
         }
@@ -81,7 +86,8 @@ void SimulatedProgrammer::handleCommand(const QByteArray& command, qint64 atUs) 
         }
     } else if (op == "RI") {
         const auto v = fields({2});
-        if (!v) return bad();
+        if (!v)
+            return bad();
         const int a = (*v)[0];
         quint8 value = 0xFF;
         if (a <= 2) {
@@ -94,14 +100,16 @@ void SimulatedProgrammer::handleCommand(const QByteArray& command, qint64 atUs) 
         handleFuseWrite(args, op == "SS", start);
     } else if (op == "WL") {
         const auto v = fields({2});
-        if (!v) return bad();
+        if (!v)
+            return bad();
         // Lock bits can only be programmed (1 -> 0); an erase clears them.
         lock = settle(lock & quint8((*v)[0]), m_chip->lockUsed);
         m_busyUntilUs = start + kFuseByteWriteUs;
         queueReply(gbk(texts::kLockWritten), m_busyUntilUs);
     } else if (op == "WE") {
         const auto v = fields({2, 4});
-        if (!v) return bad();
+        if (!v)
+            return bad();
         const int address = (*v)[1] % m_eeprom.size();
         if (!writeProtected() && address != m_faults.stuckEepromByte) {
             m_eeprom[address] = char((*v)[0]);
@@ -113,7 +121,8 @@ void SimulatedProgrammer::handleCommand(const QByteArray& command, qint64 atUs) 
         }
     } else if (op == "WW") {
         const auto v = fields({4, 4});
-        if (!v) return bad();
+        if (!v)
+            return bad();
         const int address = (2 * (*v)[1]) % m_flash.size();
         const quint8 bytes[2] = {quint8((*v)[0] >> 8), quint8((*v)[0] & 0xFF)};
         for (int i = 0; i < 2; ++i) {
@@ -128,11 +137,13 @@ void SimulatedProgrammer::handleCommand(const QByteArray& command, qint64 atUs) 
         }
     } else if (op == "RF" || op == "RE") {
         const auto v = fields({4});
-        if (!v) return bad();
+        if (!v)
+            return bad();
         handleRead(op == "RF", (*v)[0], start);
     } else if (op == "RW" || op == "RB") {
         const auto v = fields({4});
-        if (!v) return bad();
+        if (!v)
+            return bad();
         const bool ro = readProtected();
         if (op == "RW") {
             const int address = (2 * (*v)[0]) % m_flash.size();
@@ -179,8 +190,8 @@ void SimulatedProgrammer::handleFuseWrite(const QByteArray& args, bool recover, 
     const bool ok = canWrite && (high & m_chip->highUsed) == (*hh & m_chip->highUsed) &&
                     (low & m_chip->lowUsed) == (*ll & m_chip->lowUsed) &&
                     (*ee < 0 || (extended & m_chip->extendedUsed) == (*ee & m_chip->extendedUsed));
-    const char* text = recover ? texts::kFusesRecovered
-                               : (ok ? texts::kFusesWritten : texts::kFusesNotWritten);
+    const char* text =
+        recover ? texts::kFusesRecovered : (ok ? texts::kFusesWritten : texts::kFusesNotWritten);
     queueReply(gbk(text), m_busyUntilUs);
 }
 

@@ -24,9 +24,13 @@ void SimulatedSerialControl::attach(int portNumber, SimulatedProgrammer* device)
     }
 }
 
-void SimulatedSerialControl::detach(int portNumber) { m_devices.erase(portNumber); }
+void SimulatedSerialControl::detach(int portNumber) {
+    m_devices.erase(portNumber);
+}
 
-void SimulatedSerialControl::setBusy(int portNumber, bool busy) { m_busy[portNumber] = busy; }
+void SimulatedSerialControl::setBusy(int portNumber, bool busy) {
+    m_busy[portNumber] = busy;
+}
 
 SimulatedProgrammer* SimulatedSerialControl::device() const {
     const auto it = m_devices.find(m_portNumber);

@@ -10,7 +10,8 @@ class VirtualClock : public Clock {
 public:
     qint64 nowUs() const override { return m_nowUs; }
     void advanceTo(qint64 us) {
-        if (us > m_nowUs) m_nowUs = us;
+        if (us > m_nowUs)
+            m_nowUs = us;
     }
     void advanceBy(qint64 us) { m_nowUs += us; }
 

@@ -4,8 +4,8 @@
 #include "link/OperationError.h"
 #include "sim/ProgrammerTexts.h"
 
-using kv::test::SimBench;
 using kv::sim::SimulatedSerialControl;
+using kv::test::SimBench;
 namespace texts = kv::sim::texts;
 
 TEST(Faults, SilentProgrammerAnswersNothingButStillActs) {
@@ -42,9 +42,9 @@ TEST(Faults, AcknowledgementsStopAfterTheGivenCount) {
     kv::sim::FaultPlan plan;
     plan.dropWriteAcksAfter = 2;
     bench.device.setFaults(plan);
-    EXPECT_EQ(bench.exchange("WE010000#") + bench.exchange("WW00000000#") +
-                  bench.exchange("WE020001#"),
-              "!!");
+    EXPECT_EQ(
+        bench.exchange("WE010000#") + bench.exchange("WW00000000#") + bench.exchange("WE020001#"),
+        "!!");
     EXPECT_EQ(bench.device.eeprom()[1], 0x02);  // written all the same
 
     plan = {};

@@ -9,7 +9,9 @@ namespace timing = kv::sim::timing;
 
 namespace {
 
-QByteArray hexPairs(const QByteArray& bytes) { return bytes.toHex().toUpper(); }
+QByteArray hexPairs(const QByteArray& bytes) {
+    return bytes.toHex().toUpper();
+}
 
 // Waits up to `ms` for one character from the loader.
 QByteArray awaitChar(SimBench& bench, int ms) {

@@ -12,7 +12,8 @@ namespace kv::test {
 
 // A simulated programmer on an open in-process port, driven without the link.
 struct SimBench {
-    explicit SimBench(const QString& model = QStringLiteral("ATMEGA8")) : device(model), port(clock) {
+    explicit SimBench(const QString& model = QStringLiteral("ATMEGA8"))
+        : device(model), port(clock) {
         port.attach(1, &device);
         port.setPortNumber(1);
         port.setOpen(true);

@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+
+namespace {
+
+// Reads from fd until `count` bytes came or `timeoutMs` passed.
+QByteArray readFor(int fd, int count, int timeoutMs) {
+    QByteArray got;
+    QElapsedTimer timer;
+    timer.start();
+    while (got.size() < count && timer.elapsed() < timeoutMs) {
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, int(timeoutMs - timer.elapsed())) <= 0 || !(p.revents & POLLIN)) {
+            break;
+        }
+        char buffer[256];
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n <= 0) {
+            break;
+        }
+        got.append(buffer, n);
+    }
+    return got;
+}
+
+QByteArray command(QProcess& sim, const QByteArray& line) {
+    sim.write(line + '\n');
+    sim.waitForReadyRead(1000);
+    return sim.readLine().trimmed();
+}
+
+}  // namespace
+
+TEST(SimExecutable, ServesThePseudoTerminalAndObeysStdin) {
+    ASSERT_TRUE(QFile::exists(KV_BIN_DIR "/kelvaro-sim")) << "build the kelvaro-sim target first";
+    QProcess sim;
+    sim.start(KV_BIN_DIR "/kelvaro-sim", {"--model", "ATMEGA16"});
+    ASSERT_TRUE(sim.waitForStarted(2000));
+    ASSERT_TRUE(sim.waitForReadyRead(2000));
+    const QString first = QString::fromUtf8(sim.readLine()).trimmed();
+    ASSERT_TRUE(first.startsWith("kelvaro-sim: ATMEGA16 on /dev/")) << first.toStdString();
+    const QByteArray path = first.section(" on ", 1).toLocal8Bit();
+
+    const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(fd, 0);
+    termios line{};
+    ::tcgetattr(fd, &line);
+    ::cfmakeraw(&line);
+    ::cfsetspeed(&line, B115200);
+    ::tcsetattr(fd, TCSANOW, &line);
+
+    ASSERT_EQ(::write(fd, "CC#", 3), 3);
+    EXPECT_EQ(readFor(fd, 9, 500), QByteArray("\xC1\xAC\xBD\xD3\xB3\xC9\xB9\xA6!"));
+    ASSERT_EQ(::write(fd, "RI02#", 5), 5);
+    EXPECT_EQ(readFor(fd, 2, 500), "03");
+    EXPECT_EQ(command(sim, "transcript"), QByteArray("CC#RI02#").toHex().toUpper());
+
+    // Replies are paced at the rate the client set: 71 characters at 9600 baud.
+    ::cfsetspeed(&line, B9600);
+    ::tcsetattr(fd, TCSANOW, &line);
+    QElapsedTimer timer;
+    timer.start();
+    ASSERT_EQ(::write(fd, "RF0020#", 7), 7);
+    EXPECT_EQ(readFor(fd, 64, 1000), QByteArray(64, 'F'));
+    EXPECT_GE(timer.elapsed(), 70);
+    EXPECT_LT(timer.elapsed(), 400);
+
+    // A pulled cable: the client sees the line hang up.
+    EXPECT_EQ(command(sim, "hangup"), "ok hangup");
+    pollfd p{fd, POLLIN, 0};
+    EXPECT_EQ(::poll(&p, 1, 500), 1);
+    EXPECT_TRUE(p.revents & (POLLHUP | POLLERR));
+    ::close(fd);
+
+    sim.readAll();
+    EXPECT_EQ(command(sim, "quit"), "ok quit");
+    EXPECT_TRUE(sim.waitForFinished(2000));
+    EXPECT_EQ(sim.exitCode(), 0);
+}
