@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+
+#include <QStringEncoder>
+
+#include "link/OperationError.h"
+#include "link/ProgrammerLink.h"
+#include "tests/support/SimRig.h"
+
+using kv::OperationError;
+using kv::ProgrammerLink;
+using kv::test::SimRig;
+
+namespace {
+
+const QString kNoReply = QStringLiteral("编程器无反应!");
+
+// Lets the line run for `us` microseconds of virtual time without the link.
+void runLine(SimRig& rig, qint64 us) {
+    rig.clock.advanceBy(us);
+    rig.port.settle();
+}
+
+}  // namespace
+
+TEST(PadText, PadsLeftOrRightAndLeavesFullWidthAlone) {
+    EXPECT_EQ(ProgrammerLink::PadText("7F", u'0', 4, true), "007F");
+    EXPECT_EQ(ProgrammerLink::PadText("7F", u'0', 4, false), "7F00");
+    EXPECT_EQ(ProgrammerLink::PadText("ABCD", u'0', 4, true), "ABCD");
+    EXPECT_EQ(ProgrammerLink::PadText("", u'0', 2, true), "00");
+    // Outside the contract (text wider than the field): unchanged, never cut.
+    EXPECT_EQ(ProgrammerLink::PadText("12345", u'0', 4, true), "12345");
+}
+
+TEST(ReadInfoByte, SendsTwoUpperCaseDigitsAndReturnsTheReplyAfter100ms) {
+    SimRig rig;
+    rig.device.signature() = {0x1E, 0x93, 0x07};
+    const qint64 start = rig.clock.nowUs();
+    EXPECT_EQ(rig.link.ReadInfoByte(5), "FF");
+    EXPECT_GE(rig.elapsedMsSince(start), 100);
+    EXPECT_EQ(rig.link.ReadInfoByte(255), "FF");
+    EXPECT_EQ(rig.link.ReadInfoByte(1), "93");
+    EXPECT_EQ(rig.link.ReadInfoByte(128), QString("%1").arg(rig.device.calibration()[0], 2, 16, QChar(u'0')).toUpper());
+    EXPECT_EQ(rig.wire(), QByteArray("RI05#RIFF#RI01#RI80#"));
+}
+
+TEST(DelayMs, YieldsBeforeTheFirstTestAndWaitsStrictlyLonger) {
+    SimRig rig;
+    int yields = 0;
+    rig.pump.onYield = [&] { ++yields; };
+    qint64 start = rig.clock.nowUs();
+    rig.link.DelayMs(0);
+    EXPECT_GE(yields, 1);
+    EXPECT_GT(rig.clock.nowUs(), start);
+
+    start = rig.clock.nowUs();
+    rig.link.DelayMs(250);
+    EXPECT_GT(rig.clock.nowUs() - start, 250'000);
+    EXPECT_LT(rig.clock.nowUs() - start, 251'000);
+}
+
+TEST(DelayMs, WindowEventsRunInsideTheWaitAndSeeTheLinkBusy) {
+    SimRig rig;
+    bool sawBusy = false;
+    rig.pump.onYield = [&] { sawBusy = sawBusy || rig.link.isBusy(); };
+    EXPECT_FALSE(rig.link.isBusy());
+    rig.link.DelayMs(20);
+    EXPECT_TRUE(sawBusy);
+    EXPECT_FALSE(rig.link.isBusy());
+    {
+        ProgrammerLink::Exchange exchange(rig.link);
+        EXPECT_TRUE(rig.link.isBusy());
+    }
+    EXPECT_FALSE(rig.link.isBusy());
+}
+
+TEST(ReplyToLog, LogsTheReplyOrNoReply) {
+    SimRig rig;
+    rig.link.SendCommand("CC#");
+    rig.link.ReplyToLog(250);
+    ASSERT_EQ(rig.log.size(), 1);
+    EXPECT_EQ(rig.log.last(), QStringLiteral("连接成功!"));  // decoded from GBK
+
+    // With 0 ms the buffer is still looked at once.
+    rig.link.ReplyToLog(0);
+    EXPECT_EQ(rig.log.last(), kNoReply);
+}
+
+TEST(ReplyToLog, SilentProgrammerLogsNoReplyAfterTheFullWait) {
+    SimRig rig;
+    rig.device.faults().silent = true;
+    rig.link.DiscardInput();
+    rig.link.DelayMs(10);
+    rig.link.SendCommand("CC#");
+    const qint64 start = rig.clock.nowUs();
+    rig.link.ReplyToLog(250);
+    EXPECT_EQ(rig.log, QStringList{kNoReply});
+    EXPECT_GE(rig.elapsedMsSince(start), 250);
+    EXPECT_LT(rig.elapsedMsSince(start), 260);
+}
+
+TEST(WaitForText, EndsAsSoonAsTheTextArrivesAmongOtherCharacters) {
+    SimRig rig;
+    rig.device.faults().garbage = "xyz";  // the "!" comes together with other characters
+    rig.link.SendCommand("WEA501FF#");
+    const qint64 start = rig.clock.nowUs();
+    EXPECT_TRUE(rig.link.WaitForText(100, "!"));
+    EXPECT_LT(rig.elapsedMsSince(start), 30);
+    EXPECT_EQ(static_cast<unsigned char>(rig.device.eeprom()[0x01FF]), 0xA5);
+    // What was collected belongs to the call: nothing of it is left over.
+    EXPECT_EQ(rig.link.ReadInput(), "");
+    EXPECT_EQ(rig.wire(), QByteArray("WEA501FF#"));
+}
+
+TEST(WaitForText, WithoutTheTextWaitsTheLimitAndLateBytesStayForTheNextRead) {
+    SimRig rig;
+    rig.device.faults().extraReplyDelayMs = 150;
+    rig.link.SendCommand("CC#");
+    const qint64 start = rig.clock.nowUs();
+    EXPECT_FALSE(rig.link.WaitForText(100, "!"));
+    EXPECT_GE(rig.elapsedMsSince(start), 100);
+    EXPECT_LT(rig.elapsedMsSince(start), 110);
+    rig.link.DelayMs(100);
+    EXPECT_EQ(rig.link.ReadInput(), QStringLiteral("连接成功!"));
+}
+
+TEST(WaitForText, LimitZeroStillReadsOnce) {
+    SimRig rig;
+    rig.link.SendCommand("CC#");
+    rig.link.DelayMs(50);
+    EXPECT_TRUE(rig.link.WaitForText(0, QStringLiteral("成功")));
+    rig.link.SendCommand("CC#");
+    EXPECT_FALSE(rig.link.WaitForText(0, QStringLiteral("成功")));
+}
+
+TEST(ReadInput, DecodesACharacterSplitAcrossTwoReads) {
+    SimRig rig;
+    rig.link.SendCommand("CC#");
+    // Run the line until the reply has started: take one byte, which is half of a
+    // two-byte GBK character.
+    while (rig.link.InputCount() == 0) runLine(rig, 20);
+    QString text = rig.link.ReadInput();
+    EXPECT_TRUE(text.isEmpty()) << text.toStdString();
+    rig.link.DelayMs(50);
+    text += rig.link.ReadInput();
+    EXPECT_EQ(text, QStringLiteral("连接成功!"));
+}
+
+TEST(Link, ReadAndWriteOnAClosedPortFailWithAnError) {
+    SimRig rig;
+    rig.port.setOpen(false);
+    EXPECT_THROW(rig.link.SendCommand("CC#"), OperationError);
+    EXPECT_THROW(rig.link.ReadInput(), OperationError);
+    EXPECT_THROW(rig.link.ReadAfter(10), OperationError);
+}
+
+TEST(Link, HangUpDuringAWaitEndsTheExchangeWithAnError) {
+    SimRig rig;
+    int yields = 0;
+    rig.pump.onYield = [&] {
+        if (++yields == 3) rig.port.hangUp();
+    };
+    rig.link.SendCommand("RF2000#");
+    EXPECT_THROW(
+        {
+            for (int i = 0; i < 100; ++i) {
+                rig.link.DelayMs(200);
+                rig.link.ReadInput();
+            }
+        },
+        OperationError);
+    EXPECT_FALSE(rig.port.isOpen());
+    EXPECT_FALSE(rig.link.isBusy());
+}
+
+TEST(PageWaits, AreBoundedAndPutTheLinkBackInTextMode) {
+    SimRig rig;
+    rig.device.faults().silent = true;
+    rig.link.SetBinaryInput(true);
+    const qint64 start = rig.clock.nowUs();
+    EXPECT_THROW(rig.link.WaitInputArrived(), OperationError);
+    EXPECT_GE(rig.elapsedMsSince(start), ProgrammerLink::kPageWaitLimitMs);
+    EXPECT_LT(rig.elapsedMsSince(start), ProgrammerLink::kPageWaitLimitMs + 200);
+    EXPECT_FALSE(rig.link.binaryInput());
+}
+
+TEST(PageWaits, ReturnAsSoonAsTheConditionHolds) {
+    SimRig rig;
+    rig.link.SendCommand("CC#");
+    rig.link.WaitOutputDrained();
+    EXPECT_EQ(rig.link.OutputCount(), 0);
+    rig.link.WaitInputArrived();
+    EXPECT_GE(rig.link.InputCount(), 1);
+}
+
+TEST(BinaryInput, ScopeRestoresTextModeWhenLeftByAnError) {
+    SimRig rig;
+    try {
+        ProgrammerLink::BinaryInput binary(rig.link);
+        EXPECT_TRUE(rig.link.binaryInput());
+        throw OperationError("x");
+    } catch (const OperationError&) {
+    }
+    EXPECT_FALSE(rig.link.binaryInput());
+}
