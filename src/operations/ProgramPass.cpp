@@ -1,0 +1,119 @@
+#include "operations/ProgramPass.h"
+
+#include "app/UserPrompts.h"
+#include "catalogue/ModelState.h"
+#include "fuses/FuseCommands.h"
+#include "images/ImageFiles.h"
+#include "images/ImageSlot.h"
+#include "link/OperationError.h"
+#include "link/ProgrammerLink.h"
+#include "operations/CalibrationBytes.h"
+#include "operations/ImageReader.h"
+#include "operations/ImageWriter.h"
+#include "operations/ProgramOptions.h"
+
+namespace kv {
+
+namespace {
+
+// Clears the running state on every way out of the pass.
+class RunningScope {
+public:
+    RunningScope(std::function<void(bool)> set) : m_set(std::move(set)) { m_set(true); }
+    ~RunningScope() { m_set(false); }
+    RunningScope(const RunningScope&) = delete;
+    RunningScope& operator=(const RunningScope&) = delete;
+
+private:
+    std::function<void(bool)> m_set;
+};
+
+// The reload of one image before its write; false when the file was not found
+// (the loader's "NO" marker), so the write is skipped.
+template <typename Load>
+bool reload(const ImageSlot& slot, bool reloadOn, Load load) {
+    QString path = slot.pathText();
+    if (path.isEmpty() || !reloadOn) {
+        return true;
+    }
+    load(path);
+    return path != QLatin1String("NO");
+}
+
+}  // namespace
+
+ProgramPass::ProgramPass(const Parts& parts, QString title, QObject* parent)
+    : QObject(parent), m_parts(parts), m_title(std::move(title)) {}
+
+void ProgramPass::setRunning(bool running) {
+    if (running != m_running) {
+        m_running = running;
+        Q_EMIT runningChanged(running);
+    }
+}
+
+void ProgramPass::ProCommand_Click() {
+    if (m_running) {
+        return;
+    }
+    RunningScope scope([this](bool on) { setRunning(on); });
+    ProgrammerLink::Exchange exchange(m_parts.link);
+    try {
+        run();
+    } catch (const OperationError& error) {
+        m_parts.prompts.warning(m_title, error.text());
+    }
+}
+
+bool ProgramPass::signatureMatches() {
+    ProgrammerLink& link = m_parts.link;
+    QString signature;
+    for (int address = 0; address < 3; ++address) {
+        signature += link.ReadInfoByte(address);
+    }
+    link.SendInfo(signatureLogText() + signature);
+    if (signature != m_parts.model.ModelSignature()) {
+        link.SendInfo(mismatchText());
+        return false;
+    }
+    return true;
+}
+
+void ProgramPass::run() {
+    const ProgramOptions& options = m_parts.options;
+    if (options.isOn(ProgramOptions::CheckSignature) && !signatureMatches()) {
+        return;
+    }
+    if (options.isOn(ProgramOptions::EraseChip)) {
+        m_parts.fuses.EraseChip();
+    }
+    const bool reloadOn = options.isOn(ProgramOptions::ReloadFiles);
+    const bool flashFound = reload(m_parts.flash, reloadOn,
+                                   [this](QString& path) { m_parts.files.LoadFlashFile(path); });
+    if (options.isOn(ProgramOptions::ProgramFlash) && flashFound) {
+        m_parts.writer.WriteFlashImage();
+    }
+    const bool eepromFound = reload(m_parts.eeprom, reloadOn,
+                                    [this](QString& path) { m_parts.files.LoadEepromFile(path); });
+    if (options.isOn(ProgramOptions::ProgramEeprom) && eepromFound) {
+        m_parts.writer.WriteEepromImage();
+    }
+    if (options.isOn(ProgramOptions::VerifyFlash)) {
+        m_parts.reader.VerifyFlashImage();
+    }
+    if (options.isOn(ProgramOptions::VerifyEeprom)) {
+        m_parts.reader.VerifyEepromImage();
+    }
+    if (options.isOn(ProgramOptions::ProgramFuses)) {
+        m_parts.fuses.WriteFuses(m_parts.model.SelectedModel());
+    }
+    if (options.isOn(ProgramOptions::ProgramLock)) {
+        m_parts.fuses.WriteLockBits();
+    }
+    if (options.isOn(ProgramOptions::WriteCalibration)) {
+        m_parts.calibration.ReadOA_Click();
+        m_parts.calibration.WriteOA_Command_Click();
+    }
+}
+
+}  // namespace kv

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+namespace kv {
+
+class CalibrationBytes;
+class FuseCommands;
+class ImageFiles;
+class ImageReader;
+class ImageSlot;
+class ImageWriter;
+class ModelState;
+class ProgramOptions;
+class ProgrammerLink;
+class UserPrompts;
+
+// The button "编 程" (ProCommand): one programming pass over the chip in a fixed
+// order, each step chosen by its option being 1: signature check (6), erase
+// (0), FLASH reload (5) and write (1), EEPROM reload (5) and write (2), FLASH
+// verify (8), EEPROM verify (9), fuses (3), lock bits (4), calibration byte (7).
+//
+// Findings of a step go to the log and the pass goes on; a signature mismatch
+// ends it quietly after its two log lines; an OperationError ends it with a
+// warning box titled `title`. The link is held busy for the whole pass, so the
+// window refuses other device commands until it ends.
+class ProgramPass : public QObject {
+    Q_OBJECT
+public:
+    // Everything the pass drives; all must outlive it.
+    struct Parts {
+        ProgrammerLink& link;
+        ModelState& model;
+        ProgramOptions& options;
+        ImageSlot& flash;
+        ImageSlot& eeprom;
+        ImageFiles& files;
+        ImageWriter& writer;
+        ImageReader& reader;
+        FuseCommands& fuses;
+        CalibrationBytes& calibration;
+        UserPrompts& prompts;
+    };
+
+    ProgramPass(const Parts& parts, QString title, QObject* parent = nullptr);
+
+    // Does nothing while a pass is already running.
+    void ProCommand_Click();
+
+    bool isRunning() const { return m_running; }
+    // ProCommand is enabled exactly when no pass runs.
+    bool isProCommandEnabled() const { return !m_running; }
+
+    static QString signatureLogText() { return QStringLiteral("读标识字:"); }
+    static QString mismatchText() { return QStringLiteral("标识字与所选芯片不符!"); }
+
+Q_SIGNALS:
+    void runningChanged(bool running);
+
+private:
+    void run();
+    bool signatureMatches();
+    void setRunning(bool running);
+
+    Parts m_parts;
+    QString m_title;
+    bool m_running = false;
+};
+
+}  // namespace kv

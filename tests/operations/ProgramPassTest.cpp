@@ -1,0 +1,199 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "app/UserPrompts.h"
+#include "catalogue/ModelState.h"
+#include "fuses/FuseCommands.h"
+#include "fuses/FuseEditor.h"
+#include "images/ImageFiles.h"
+#include "images/ImageSlot.h"
+#include "operations/CalibrationBytes.h"
+#include "operations/CalibrationState.h"
+#include "operations/ImageReader.h"
+#include "operations/ImageWriter.h"
+#include "operations/ProgramOptions.h"
+#include "operations/ProgramPass.h"
+#include "settings/SettingsStore.h"
+#include "tests/support/SimRig.h"
+
+static void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+
+namespace kv {
+namespace {
+
+const QString kTitle = QStringLiteral("KELVARO V2.0.0　　　　");
+const QString kImages = QStringLiteral(KV_TEST_DATA "/images/");
+
+class WarningPrompts : public UserPrompts {
+public:
+    QStringList warnings;
+    void warning(const QString& title, const QString& text) override {
+        warnings << title + "|" + text;
+    }
+    std::optional<QString> openFile(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<QString> saveFile(const FileDialogRequest&) override { return std::nullopt; }
+};
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
+    return f.readAll();
+}
+
+QByteArray hex(int value, int width) {
+    return QByteArray::number(value, 16).toUpper().rightJustified(width, '0');
+}
+
+// The selected model, the chip in the socket and every part the pass drives,
+// wired as the window wires them.
+struct PassRig {
+    PassRig(const QString& selected, const QString& inSocket)
+        : rig(inSocket), settings(kTitle, dir.path()) {
+        model.SelectModel(selected);
+        editor.setDefinitionFolders({QStringLiteral(KV_SOURCE_DIR "/data/Set")});
+        editor.LoadFuseDefinitions(model.SelectedModel() + ".FUS");
+        editor.ApplyFuseBits(editor.DefaultFuseBits());
+        options.setFromText("0000000000");
+        rig.device.calibration() = {0xA1, 0xB2, 0xC3, 0xD4};
+    }
+
+    MemoryGeometry geometry() const {
+        return {model.FlashSize(), model.EepromSize(), model.FlashPageWords()};
+    }
+
+    test::SimRig rig;
+    QTemporaryDir dir;
+    SettingsStore settings;
+    WarningPrompts prompts;
+    ModelState model;
+    ProgramOptions options;
+    ImageSlot flash{MemoryKind::Flash};
+    ImageSlot eeprom{MemoryKind::Eeprom};
+    FuseEditor editor;
+    CalibrationState calibrationState;
+    ImageFiles files{flash,   eeprom,  rig.pump, [this](const QString& m) { rig.log << m; },
+                     prompts, settings};
+    ImageWriter writer{rig.link, flash, eeprom, [this] { return geometry(); }};
+    ImageReader reader{rig.link, flash, eeprom, [this] { return geometry(); }, prompts, kTitle};
+    FuseCommands fuses{rig.link, editor};
+    CalibrationBytes calibration{rig.link, model, calibrationState, prompts, kTitle};
+    ProgramPass pass{{rig.link, model, options, flash, eeprom, files, writer, reader, fuses,
+                      calibration, prompts},
+                     kTitle};
+};
+
+TEST(ProgramPass, EveryStepInItsOrderLeavesTheChipProgrammed) {
+    PassRig p("ATMEGA8", "ATMEGA8");
+    p.options.setFromText("1111111111");
+    p.flash.setPathText(kImages + "blink_m8.hex");
+    p.eeprom.setPathText(kImages + "blink_m8.eep");
+    // lock: boot section protected only; high 0xD1, low 0xE4.
+    p.editor.ApplyFuseBits("11001111********1101000111100100");
+    p.calibrationState.setSelectedSlot(0);
+    p.calibrationState.setSelectedTarget(CalibrationState::kTargetFlash);
+    QList<bool> running;
+    QObject::connect(&p.pass, &ProgramPass::runningChanged, [&](bool on) { running << on; });
+
+    p.pass.ProCommand_Click();
+
+    const QByteArray flash = fileBytes(kImages + "blink_m8.bin");
+    const QByteArray eeprom = fileBytes(kImages + "blink_m8.eep.bin");
+    ASSERT_EQ(flash.size() % 2, 0);
+    QByteArray stream;
+    stream += char(32);  // page words, then words - 1
+    stream += char((flash.size() / 2 - 1) >> 8);
+    stream += char((flash.size() / 2 - 1) & 0xFF);
+    stream += flash;
+    QByteArray writes;
+    for (int a = 0; a < eeprom.size(); ++a) {
+        writes += "WE" + hex(quint8(eeprom[a]), 2) + hex(a, 4) + "#";
+    }
+    const QByteArray expected = "RI00#RI01#RI02#EM#WF#" + stream + writes + "RF" +
+                                hex(flash.size(), 4) + "#RE" + hex(eeprom.size(), 4) +
+                                "#WS..D1E4#WLCF#RI80#RI81#RI82#RI83#WWFFA10FFF#";
+    EXPECT_EQ(p.rig.wire(), expected);
+
+    const QByteArray& chip = p.rig.device.flash();
+    EXPECT_EQ(chip.left(flash.size()), flash);
+    EXPECT_EQ(chip.mid(flash.size(), 8191 - flash.size()),
+              QByteArray(8191 - flash.size(), char(0xFF)));
+    EXPECT_EQ(quint8(chip.at(8191)), 0xA1);
+    EXPECT_EQ(p.rig.device.eeprom().left(eeprom.size()), eeprom);
+    EXPECT_EQ(p.rig.device.lock, 0xCF);
+    EXPECT_EQ(p.rig.device.high, 0xD1);
+    EXPECT_EQ(p.rig.device.low, 0xE4);
+
+    EXPECT_EQ(p.rig.log.first(), QStringLiteral("读标识字:1E9307"));
+    EXPECT_TRUE(p.rig.log.contains(QStringLiteral("校验FLASH通过。")));
+    EXPECT_EQ(p.rig.log.last(), QStringLiteral("写校准字节结束!"));
+    EXPECT_TRUE(p.prompts.warnings.isEmpty()) << p.prompts.warnings.join('\n').toStdString();
+    EXPECT_EQ(running, QList<bool>({true, false}));
+    EXPECT_FALSE(p.rig.link.isBusy());
+}
+
+TEST(ProgramPass, SignatureMismatchSendsNothingAfterTheCheck) {
+    PassRig p("ATMEGA8", "ATMEGA16");
+    p.options.setFromText("1111111111");
+    p.flash.setPathText(kImages + "blink_m8.hex");
+    p.pass.ProCommand_Click();
+    EXPECT_EQ(p.rig.wire(), "RI00#RI01#RI02#");
+    EXPECT_EQ(p.rig.log, QStringList({QStringLiteral("读标识字:1E9403"),
+                                      QStringLiteral("标识字与所选芯片不符!")}));
+    EXPECT_TRUE(p.flash.image().isEmpty());  // not even reloaded
+    EXPECT_TRUE(p.pass.isProCommandEnabled());
+}
+
+TEST(ProgramPass, MissingFlashFileSkipsOnlyTheFlashWrite) {
+    PassRig p("ATMEGA8", "ATMEGA8");
+    p.options.setFromText("0110010000");
+    p.flash.setPathText(p.dir.filePath("gone.hex"));
+    p.eeprom.setPathText(kImages + "blink_m8.eep");
+    p.pass.ProCommand_Click();
+    EXPECT_TRUE(p.rig.log.contains(QStringLiteral("FLASH文件没找到!")));
+    EXPECT_FALSE(p.rig.wire().contains("WF#"));
+    EXPECT_TRUE(p.rig.wire().startsWith("WE"));
+    const QByteArray eeprom = fileBytes(kImages + "blink_m8.eep.bin");
+    EXPECT_EQ(p.rig.device.eeprom().left(eeprom.size()), eeprom);
+    EXPECT_EQ(p.flash.pathText(), p.dir.filePath("gone.hex"));  // the box keeps its text
+}
+
+TEST(ProgramPass, NoBoxTickedSendsAndLogsNothing) {
+    PassRig p("ATMEGA8", "ATMEGA8");
+    p.options.setFromText("0000022222");  // greyed boxes do not run
+    p.flash.setPathText(kImages + "blink_m8.hex");
+    p.pass.ProCommand_Click();
+    EXPECT_TRUE(p.rig.wire().isEmpty());
+    EXPECT_TRUE(p.rig.log.isEmpty());
+    EXPECT_TRUE(p.prompts.warnings.isEmpty());
+}
+
+TEST(ProgramPass, PortErrorEndsThePassWithAWarning) {
+    PassRig p("ATMEGA8", "ATMEGA8");
+    p.options.setFromText("1100000001");
+    p.rig.port.setOpen(false);
+    p.pass.ProCommand_Click();
+    ASSERT_EQ(p.prompts.warnings.size(), 1);
+    EXPECT_TRUE(p.prompts.warnings.first().startsWith(kTitle + "|"));
+    EXPECT_TRUE(p.pass.isProCommandEnabled());
+    EXPECT_FALSE(p.rig.link.isBusy());
+}
+
+TEST(ProgramPass, NoSecondPassInsideARunningOne) {
+    PassRig p("ATMEGA8", "ATMEGA8");
+    p.options.setFromText("1000000000");
+    int busyYields = 0;
+    p.rig.pump.onYield = [&] {
+        busyYields += p.rig.link.isBusy() ? 1 : 0;
+        p.pass.ProCommand_Click();  // a second click while the first pass waits
+    };
+    p.pass.ProCommand_Click();
+    EXPECT_EQ(p.rig.wire(), "EM#");
+    EXPECT_GT(busyYields, 0);
+}
+
+}  // namespace
+}  // namespace kv
