@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+namespace kv {
+
+// The window's modal dialogs and the two outside viewers, as the controller
+// asks for them. The window implements it; tests record the calls.
+class ShellDialogs {
+public:
+    virtual ~ShellDialogs() = default;
+    // The About box; returns when it closed.
+    virtual void showAbout() = 0;
+    // The port settings dialog (frmProperties); returns when it closed.
+    virtual void showPortSettings() = 0;
+    // The firmware update dialog; returns when it closed.
+    virtual void showFirmwareDialog() = 0;
+    // Hands a file or page to the system's viewer. False when none took it.
+    virtual bool openExternal(const QUrl& url) = 0;
+};
+
+}  // namespace kv

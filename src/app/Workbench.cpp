@@ -1,0 +1,220 @@
+#include "app/Workbench.h"
+
+#include <QDir>
+#include <algorithm>
+#include <climits>
+#include <QFileInfo>
+
+#include "app/ShellDialogs.h"
+#include "app/ShellTexts.h"
+#include "app/UserPrompts.h"
+#include "catalogue/ChipModelTable.h"
+#include "link/OperationError.h"
+#include "link/SerialControl.h"
+#include "operations/ImageReader.h"
+#include "operations/ImageWriter.h"
+#include "settings/LeadingNumber.h"
+#include "settings/SettingsStore.h"
+
+namespace kv {
+
+namespace {
+
+const QString kDefaultLine = QStringLiteral("115200,n,8,1");
+
+// One start-up step: a failure skips the rest of the step and nothing else.
+void step(const std::function<void()>& body) {
+    try {
+        body();
+    } catch (const std::exception&) {
+    }
+}
+
+}  // namespace
+
+Workbench::Workbench(const WorkbenchPlatform& p, QObject* parent)
+    : QObject(parent),
+      m_port(p.port),
+      m_prompts(p.prompts),
+      m_dialogs(p.dialogs),
+      m_settings(p.settings),
+      m_dataFolder(p.dataFolder),
+      m_portMap(p.portMap),
+      m_link(p.port, p.clock, p.pump, [this](const QString& m) { m_log.SendInfo(m); }),
+      m_model(&p.settings),
+      m_signature(m_link),
+      m_flash(MemoryKind::Flash),
+      m_eeprom(MemoryKind::Eeprom),
+      m_files(m_flash, m_eeprom, p.pump, [this](const QString& m) { m_log.SendInfo(m); },
+              p.prompts, p.settings) {
+    auto geometry = [this] {
+        return MemoryGeometry{m_model.FlashSize(), m_model.EepromSize(), m_model.FlashPageWords()};
+    };
+    m_reader = std::make_unique<ImageReader>(m_link, m_flash, m_eeprom, geometry, m_prompts,
+                                             m_settings.applicationName());
+    m_writer = std::make_unique<ImageWriter>(m_link, m_flash, m_eeprom, geometry);
+
+    m_fuses.setLog([this](const QString& m) { m_log.SendInfo(m); });
+    m_fuses.setDefinitionFolders(
+        {QDir(m_dataFolder).filePath(QStringLiteral("Set")), QStringLiteral(KV_INSTALL_DATADIR "/Set")});
+
+    m_port.onLineEvent = [this] { MSComm1_OnComm(); };
+    m_port.onClosedByError = [this](const QString& reason) {
+        RefreshConnection();
+        m_log.SendInfo(reason);
+    };
+}
+
+Workbench::~Workbench() {
+    m_port.onLineEvent = nullptr;
+    m_port.onClosedByError = nullptr;
+}
+
+QString Workbench::portWarningTitle() {
+    return QStringLiteral("警告提示") + QString(5, QChar(0x3000));
+}
+
+QString Workbench::busyText() { return QStringLiteral("正在与编程器通讯，请等本次操作结束。"); }
+
+QString Workbench::helpFilePath() const {
+    return QDir(m_dataFolder).filePath(ShellTexts::HelpFileName());
+}
+
+PortSettingsHooks Workbench::portSettingsHooks() {
+    PortSettingsHooks hooks;
+    hooks.togglePort = [this] { TogglePort(); };
+    hooks.refreshIndicators = [this] { RefreshConnection(); };
+    hooks.setPortPanel = [this](const QString& text) { m_connection.setPortText(text); };
+    return hooks;
+}
+
+void Workbench::Start() {
+    // Title, link label and banner (the help file path follows the data folder).
+    m_appCaption = ShellTexts::AppTitle();
+    m_linkCaption = ShellTexts::LinkCaption();
+    m_log.setBanner(ShellTexts::LogBanner());
+
+    step([this] {
+        const QString line = m_settings.read(QStringLiteral("属性"), QStringLiteral("设置"));
+        try {
+            m_port.setSettings(line.isEmpty() ? kDefaultLine : line);
+        } catch (const OperationError& e) {
+            m_prompts.warning(m_appCaption, e.text());
+        }
+    });
+    QStringList portFailures;
+    step([&] {
+        const QString number = m_settings.read(QStringLiteral("属性"), QStringLiteral("通信端口"));
+        if (number.isEmpty()) return;
+        try {
+            m_port.setPortNumber(int(std::clamp<qint64>(LeadingNumber(number), -32768, 32767)));
+        } catch (const OperationError& e) {
+            portFailures << e.text();
+        }
+    });
+    step([&] {
+        const QString code = m_settings.read(QStringLiteral("属性"), QStringLiteral("握手"));
+        if (!code.isEmpty()) {
+            try {
+                m_port.setHandshaking(int(std::clamp<qint64>(LeadingNumber(code), INT_MIN, INT_MAX)));
+            } catch (const OperationError& e) {
+                portFailures << e.text();
+            }
+        }
+        for (const QString& failure : std::as_const(portFailures))
+            m_prompts.warning(m_appCaption, failure);
+    });
+    step([this] {
+        m_model.SelectModel(m_settings.read(QStringLiteral("芯片"), QStringLiteral("型号")));
+        reloadFuseDefinitions();
+    });
+    step([this] {
+        m_connection.setConnected(false);
+        m_connection.setPortText(portPanelText());
+    });
+    EnableDeviceControls(false);
+    step([this] {
+        const QString stored = m_settings.read(QStringLiteral("熔丝"), QStringLiteral("设置"));
+        if (stored.size() > 31)
+            applyFuseBits(stored);
+        else
+            applyDefaultFuseBits();
+    });
+    step([this] { m_options.restore(m_settings); });
+    step([this] { loadStoredImageFiles(); });
+    m_flash.setProgress(100);
+    m_eeprom.setProgress(100);
+    TogglePort();
+    step([this] { m_link.DiscardInput(); });
+
+    // Calibration choices and addresses; the addresses replace the ones the
+    // model selection put there, limited by the boxes' edit rule.
+    step([this] { m_calibration.restore(m_settings, m_model); });
+    step([this] { syncCalibrationSpinners(); });
+}
+
+void Workbench::loadStoredImageFiles() {
+    if (!m_options.isOn(ProgramOptions::ReloadFiles)) return;
+    setImagePaths(m_settings.read(QStringLiteral("FLASH"), QStringLiteral("文件")),
+                  m_settings.read(QStringLiteral("EEPROM"), QStringLiteral("文件")));
+    if (!m_flash.pathText().isEmpty()) reloadFlashFile(m_flash.pathText());
+    if (!m_eeprom.pathText().isEmpty()) reloadEepromFile(m_eeprom.pathText());
+}
+
+bool Workbench::requestClose() {
+    if (!m_link.isBusy()) return true;
+    if (!m_closePending) m_log.SendInfo(QStringLiteral("本次操作结束后关闭窗口。"));
+    m_closePending = true;
+    return false;
+}
+
+void Workbench::Exit() {
+    m_settings.write(QStringLiteral("熔丝"), QStringLiteral("设置"), m_fuses.FuseBitString());
+    m_options.store(m_settings);
+    m_calibration.store(m_settings, m_model);
+}
+
+QString Workbench::portPanelText() const {
+    return QString(2, QChar(0x3000)) + QStringLiteral("COM") + QString::number(m_port.portNumber()) +
+           QLatin1Char(':') + m_port.settings().toUpper();
+}
+
+void Workbench::OpenCOM_Click() {
+    if (refuseWhileBusy()) return;
+    TogglePort();
+}
+
+void Workbench::TogglePort() {
+    try {
+        m_port.setOpen(!m_port.isOpen());
+    } catch (const OperationError& e) {
+        m_prompts.warning(portWarningTitle(), e.text());
+    }
+    RefreshConnection();
+}
+
+void Workbench::RefreshConnection() {
+    const bool open = m_port.isOpen();
+    m_connection.setConnected(open);
+    m_connection.setPortText(portPanelText());
+    EnableDeviceControls(open);
+}
+
+void Workbench::EnableDeviceControls(bool enabled) { m_devices.setEnabled(enabled); }
+
+void Workbench::MSComm1_OnComm() {
+    // Reading now would take reply bytes away from the running exchange.
+    if (m_link.isBusy() || m_commandDepth > 0) {
+        m_lineEventPending = true;
+        return;
+    }
+    m_lineEventPending = false;
+    QString waiting;
+    try {
+        waiting = m_link.ReadInput();
+    } catch (const OperationError&) {
+    }
+    m_log.SendInfo(waiting);
+}
+
+}  // namespace kv

@@ -1,0 +1,188 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+
+#include "app/ConnectionState.h"
+#include "app/DeviceControls.h"
+#include "app/MessageLog.h"
+#include "catalogue/ModelState.h"
+#include "catalogue/SignatureReader.h"
+#include "fuses/FuseEditor.h"
+#include "images/ImageFiles.h"
+#include "images/ImageSlot.h"
+#include "link/PortSettingsHooks.h"
+#include "link/PortSettingsState.h"
+#include "link/ProgrammerLink.h"
+#include "operations/CalibrationState.h"
+#include "operations/ProgramOptions.h"
+#include "schemes/Scheme.h"
+#include "schemes/SchemeTarget.h"
+
+namespace kv {
+
+class Clock;
+class EventPump;
+class ImageReader;
+class ImageWriter;
+class PortMap;
+class SerialControl;
+class SettingsStore;
+class ShellDialogs;
+class UserPrompts;
+
+// What the controller is built on; everything must outlive it.
+struct WorkbenchPlatform {
+    SerialControl& port;
+    Clock& clock;
+    EventPump& pump;
+    UserPrompts& prompts;
+    ShellDialogs& dialogs;
+    // Named with the window title (ShellTexts::AppTitle()).
+    SettingsStore& settings;
+    // The folder that holds "Set" and the help file.
+    QString dataFolder;
+    PortMap* portMap = nullptr;
+};
+
+// The main window without widgets: start-up and exit, the port toggle and the
+// device-control switch, the toolbar dispatch and every command the window's
+// buttons start. It owns the link and the state the window binds to. While an
+// exchange runs, commands that would start another exchange or open a dialog
+// are refused with a log entry, and closing is deferred until it ends.
+class Workbench : public QObject, public SchemeTarget {
+    Q_OBJECT
+public:
+    explicit Workbench(const WorkbenchPlatform& platform, QObject* parent = nullptr);
+    ~Workbench() override;
+
+    // Texts of the shell.
+    const QString& AppCaption() const { return m_appCaption; }
+    const QString& linkCaption() const { return m_linkCaption; }
+    QString helpFilePath() const;
+    static QString portWarningTitle();
+    static QString busyText();
+
+    // State the window binds to.
+    ProgrammerLink& link() { return m_link; }
+    MessageLog& log() { return m_log; }
+    ModelState& model() { return m_model; }
+    SignatureReader& signature() { return m_signature; }
+    FuseEditor& fuses() { return m_fuses; }
+    CalibrationState& calibration() { return m_calibration; }
+    ImageSlot& flash() { return m_flash; }
+    ImageSlot& eeprom() { return m_eeprom; }
+    ImageFiles& files() { return m_files; }
+    ProgramOptions& options() { return m_options; }
+    ConnectionState& connection() { return m_connection; }
+    DeviceControls& deviceControls() { return m_devices; }
+    SettingsStore& settings() { return m_settings; }
+    UserPrompts& prompts() { return m_prompts; }
+    PortSettingsState& portSettingsState() { return m_portSettingsState; }
+    PortSettingsHooks portSettingsHooks();
+    PortMap* portMap() const { return m_portMap; }
+
+    // Window load: the start-up steps, each failing step skipped.
+    void Start();
+    // Window close. False while an exchange runs: the close is deferred and
+    // closeRequested() follows when it has ended.
+    bool requestClose();
+    // Window unload: stores fuse bits, options and calibration choices.
+    void Exit();
+
+    // The port toggle as the user starts it (pictures, menu); refused while an
+    // exchange runs.
+    void OpenCOM_Click();
+    // The toggle itself, for callers that own the exchange (the port dialog).
+    void TogglePort();
+    // Indicators and device controls from the port's state.
+    void RefreshConnection();
+    void EnableDeviceControls(bool enabled);
+    // The serial control's line event: whatever waits in the receive buffer
+    // becomes one log entry; during an exchange it waits until the exchange ends.
+    void MSComm1_OnComm();
+
+    void Toolbar1_ButtonClick(const QString& key);
+    void Toolbar1_ButtonMenuClick(const QString& key);
+    void CheckLink();
+    void QueryFirmwareVersion();
+    void AutoSelectModel();
+    void OpenHelp();
+    void OpenWebPage();
+
+    // Window buttons.
+    void ReadSIG_Click();
+    void ReadFlash_Click();
+    void ReadEEPROM_Click();
+    void OpenFFile_Click();
+    void OpenEFile_Click();
+    void SaveFlash_Click();
+    void SaveEEPROM_Click();
+    void InfoText_DblClick() { m_log.reset(); }
+
+    // The set-up as a scheme holds it; also what the exit stores.
+    Scheme currentScheme();
+
+    // SchemeTarget
+    void selectModel(const QString& name) override;
+    void applyFuseBits(const QString& bits) override;
+    void setProgramOptions(const std::array<int, Scheme::kOptionCount>& values) override;
+    void setImagePaths(const QString& flashPath, const QString& eepromPath) override;
+    void reloadFlashFile(const QString& path) override;
+    void reloadEepromFile(const QString& path) override;
+    void setCalibrationChoice(std::optional<int> slot, std::optional<int> target) override;
+    void setCalibrationAddresses(const QString& flashAddress, const QString& eepromAddress) override;
+    void syncCalibrationSpinners() override;
+
+Q_SIGNALS:
+    // A close that was deferred may now proceed.
+    void closeRequested();
+
+private:
+    // Runs a command that talks to the programmer: refused while another one
+    // runs, marked busy while it runs, its OperationError shown in a warning box.
+    void runExchange(const std::function<void()>& command);
+    // Runs a command that opens a dialog or changes the model: refused while
+    // an exchange runs; OperationError shown in a warning box.
+    void runGuarded(const std::function<void()>& command);
+    bool refuseWhileBusy();
+    void showError(const QString& text);
+    void afterCommand();
+    void reloadFuseDefinitions();
+    void applyDefaultFuseBits();
+    void loadStoredImageFiles();
+    QString portPanelText() const;
+
+    SerialControl& m_port;
+    UserPrompts& m_prompts;
+    ShellDialogs& m_dialogs;
+    SettingsStore& m_settings;
+    QString m_dataFolder;
+    PortMap* m_portMap;
+
+    QString m_appCaption;
+    QString m_linkCaption;
+    MessageLog m_log;
+    ProgrammerLink m_link;
+    ModelState m_model;
+    SignatureReader m_signature;
+    FuseEditor m_fuses;
+    CalibrationState m_calibration;
+    ImageSlot m_flash;
+    ImageSlot m_eeprom;
+    ImageFiles m_files;
+    std::unique_ptr<ImageReader> m_reader;
+    std::unique_ptr<ImageWriter> m_writer;
+    ProgramOptions m_options;
+    ConnectionState m_connection;
+    DeviceControls m_devices;
+    PortSettingsState m_portSettingsState;
+
+    int m_commandDepth = 0;
+    bool m_lineEventPending = false;
+    bool m_closePending = false;
+};
+
+}  // namespace kv

@@ -1,0 +1,194 @@
+#include <QFileInfo>
+#include <QUrl>
+
+#include "app/ShellDialogs.h"
+#include "app/ShellTexts.h"
+#include "app/UserPrompts.h"
+#include "app/Workbench.h"
+#include "catalogue/ChipModelTable.h"
+#include "link/OperationError.h"
+#include "operations/ImageReader.h"
+#include "schemes/SchemeCommands.h"
+
+namespace kv {
+
+namespace {
+
+const QString kNoTarget = QStringLiteral("无目标芯片或不支持!");
+
+}  // namespace
+
+bool Workbench::refuseWhileBusy() {
+    if (!m_link.isBusy()) return false;
+    m_log.SendInfo(busyText());
+    return true;
+}
+
+void Workbench::showError(const QString& text) { m_prompts.warning(m_appCaption, text); }
+
+void Workbench::runExchange(const std::function<void()>& command) {
+    if (refuseWhileBusy()) return;
+    ++m_commandDepth;
+    QString failure;
+    bool failed = false;
+    {
+        ProgrammerLink::Exchange exchange(m_link);
+        try {
+            command();
+        } catch (const OperationError& e) {
+            failed = true;
+            failure = e.text();
+        }
+    }
+    // The box comes after the exchange so that nothing waits behind it.
+    if (failed) showError(failure);
+    --m_commandDepth;
+    afterCommand();
+}
+
+void Workbench::runGuarded(const std::function<void()>& command) {
+    if (refuseWhileBusy()) return;
+    ++m_commandDepth;
+    try {
+        command();
+    } catch (const OperationError& e) {
+        showError(e.text());
+    }
+    --m_commandDepth;
+    afterCommand();
+}
+
+// What waited for the exchange to end: a line event, a close.
+void Workbench::afterCommand() {
+    if (m_commandDepth > 0 || m_link.isBusy()) return;
+    if (m_lineEventPending) MSComm1_OnComm();
+    if (m_closePending) {
+        m_closePending = false;
+        Q_EMIT closeRequested();
+    }
+}
+
+void Workbench::Toolbar1_ButtonClick(const QString& key) {
+    if (key == QLatin1String("SelectMCU")) {
+        runExchange([this] { AutoSelectModel(); });
+    } else if (key == QLatin1String("SetFuseDefault")) {
+        applyDefaultFuseBits();
+    } else if (key == QLatin1String("CheckCOM")) {
+        runExchange([this] { CheckLink(); });
+    } else if (key == QLatin1String("SetCOM")) {
+        runGuarded([this] { m_dialogs.showPortSettings(); });
+    } else if (key == QLatin1String("About")) {
+        runGuarded([this] { m_dialogs.showAbout(); });
+    }
+    // "ProgramMCU" and "slSET" act through their menus only.
+}
+
+void Workbench::Toolbar1_ButtonMenuClick(const QString& key) {
+    const bool model = key.startsWith(QLatin1String("AT"));
+    const bool exchange = key == QLatin1String("FIRMWARE");
+    const bool guarded = model || key == QLatin1String("UPDATE") ||
+                         key == QLatin1String("SaveSet") || key == QLatin1String("LoadSet");
+    if (key == QLatin1String("OpenCOM") || key == QLatin1String("CloseCOM")) {
+        OpenCOM_Click();
+        return;
+    }
+    if (key == QLatin1String("HELP")) {
+        OpenHelp();
+        return;
+    }
+    if (!exchange && !guarded) return;  // "ProgramFLASH", "ProgramEEPROM"
+    auto command = [this, key, model] {
+        const QString before = m_model.SelectedModel();
+        if (key == QLatin1String("UPDATE")) {
+            m_dialogs.showFirmwareDialog();
+        } else if (key == QLatin1String("SaveSet")) {
+            saveSchemeCommand(m_prompts, currentScheme());
+        } else if (key == QLatin1String("LoadSet")) {
+            loadSchemeCommand(m_prompts, *this);
+        } else if (key == QLatin1String("FIRMWARE")) {
+            QueryFirmwareVersion();
+        } else if (model) {
+            m_model.SelectModel(key);
+        }
+        if (model && m_model.SelectedModel() != before) {
+            reloadFuseDefinitions();
+            applyDefaultFuseBits();
+        }
+    };
+    if (exchange)
+        runExchange(command);
+    else
+        runGuarded(command);
+}
+
+void Workbench::CheckLink() {
+    m_link.DiscardInput();
+    m_link.DelayMs(10);
+    m_link.SendCommand(QStringLiteral("CC#"));
+    m_link.ReplyToLog(250);
+}
+
+void Workbench::QueryFirmwareVersion() {
+    m_link.DiscardInput();
+    m_link.SendCommand(QStringLiteral("FM#"));
+    m_link.ReplyToLog(100);
+}
+
+void Workbench::AutoSelectModel() {
+    const QString signature = ReadSignatureText(m_link, true);
+    m_signature.setSIG_LABEL(signature);
+    const QString name = ModelFromSignature(signature);
+    if (name.isEmpty()) {
+        showError(kNoTarget);
+        return;
+    }
+    m_signature.setCrunt_MCUTYPE(name);
+    m_model.SelectModel(name);
+    // Also for the model already selected: the cells go back to its defaults.
+    reloadFuseDefinitions();
+    applyDefaultFuseBits();
+}
+
+void Workbench::reloadFuseDefinitions() {
+    m_fuses.LoadFuseDefinitions(m_model.SelectedModel() + QStringLiteral(".FUS"));
+}
+
+void Workbench::applyDefaultFuseBits() { m_fuses.ApplyFuseBits(m_fuses.DefaultFuseBits()); }
+
+void Workbench::OpenHelp() {
+    const QString path = helpFilePath();
+    if (!QFileInfo::exists(path) || !m_dialogs.openExternal(QUrl::fromLocalFile(path)))
+        showError(QStringLiteral("帮助文件打不开：") + path);
+}
+
+void Workbench::OpenWebPage() { m_dialogs.openExternal(ShellTexts::WebPage()); }
+
+void Workbench::ReadSIG_Click() {
+    runExchange([this] { m_signature.ReadSIG_Click(); });
+}
+
+void Workbench::ReadFlash_Click() {
+    runExchange([this] { m_reader->ReadFlash_Click(); });
+}
+
+void Workbench::ReadEEPROM_Click() {
+    runExchange([this] { m_reader->ReadEEPROM_Click(); });
+}
+
+void Workbench::OpenFFile_Click() {
+    runGuarded([this] { m_files.OpenFFile_Click(); });
+}
+
+void Workbench::OpenEFile_Click() {
+    runGuarded([this] { m_files.OpenEFile_Click(); });
+}
+
+void Workbench::SaveFlash_Click() {
+    runGuarded([this] { m_files.SaveFlash_Click(); });
+}
+
+void Workbench::SaveEEPROM_Click() {
+    runGuarded([this] { m_files.SaveEEPROM_Click(); });
+}
+
+}  // namespace kv

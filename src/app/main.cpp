@@ -1,0 +1,41 @@
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include "app/ShellTexts.h"
+#include "link/PortMap.h"
+#include "link/QtEventPump.h"
+#include "link/QtSerialControl.h"
+#include "link/SystemClock.h"
+#include "settings/SettingsStore.h"
+#include "ui/MainWindow.h"
+#include "ui/WidgetPrompts.h"
+
+namespace {
+
+// "Set" and the help file sit beside the program; an installed copy keeps
+// them in its data folder.
+QString dataFolder() {
+    const QString beside = QCoreApplication::applicationDirPath();
+    if (QFileInfo(QDir(beside).filePath(QStringLiteral("Set"))).isDir()) return beside;
+    return QStringLiteral(KV_INSTALL_DATADIR);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    // Every setting lives under the window title, so each version keeps its own.
+    kv::SettingsStore settings(kv::ShellTexts::AppTitle());
+    kv::PortMap portMap(&settings);
+    kv::QtSerialControl port(portMap);
+    kv::SystemClock clock;
+    kv::QtEventPump pump(clock);
+    kv::ui::WidgetPrompts prompts;
+
+    kv::ui::MainWindow window({port, clock, pump, prompts, settings, dataFolder(), &portMap});
+    prompts.setParent(&window);
+    window.load();
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QIcon>
+#include <QPixmap>
+#include <QString>
+
+namespace kv::ui {
+
+// Pictures drawn for this program: toolbar buttons, the two connection
+// pictures, the option list's entry picture and the About box logo.
+namespace Icons {
+
+// Picture of the toolbar button with this key ("SelectMCU", "ReadFuse", ...);
+// an unknown key gives a plain frame.
+QIcon toolbar(const QString& key);
+QPixmap connected(int size, qreal devicePixelRatio = 1.0);
+QPixmap notConnected(int size, qreal devicePixelRatio = 1.0);
+QIcon optionEntry();
+QPixmap logo(int size, qreal devicePixelRatio = 1.0);
+
+}  // namespace Icons
+}  // namespace kv::ui

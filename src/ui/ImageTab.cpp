@@ -1,0 +1,63 @@
+#include "ui/ImageTab.h"
+
+#include <QFontDatabase>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "ui/Twips.h"
+
+namespace kv::ui {
+
+QFont hexViewFont() {
+    QFont font;
+    font.setFamilies({QStringLiteral("NSimSun"), QStringLiteral("宋体"),
+                      QStringLiteral("WenQuanYi Micro Hei Mono"), QStringLiteral("Noto Sans Mono CJK SC"),
+                      QStringLiteral("DejaVu Sans Mono")});
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setPointSize(9);
+    return font;
+}
+
+QString ImageTab::headerText() {
+    QString text(4, QChar(0x3000));
+    for (const QChar digit : QStringLiteral("0123456789ABCDEF")) text += digit + QLatin1Char(' ');
+    return text + QChar(0x3000) + QLatin1Char(' ');
+}
+
+ImageTab::ImageTab(const QString& memory, const Twips& t, QWidget* parent) : QWidget(parent) {
+    const bool flash = memory == QLatin1String("FLASH");
+    m_header = new QLabel(headerText(), this);
+    m_header->setObjectName(flash ? QStringLiteral("Label3") : QStringLiteral("Label4"));
+    m_header->setFont(hexViewFont());
+    m_header->setGeometry(t.rect(60, 90, 3900, 240));
+
+    // The view is never read back, so typing into it changes no image; it
+    // stays editable like the rich-text box it stands for.
+    m_view = new QPlainTextEdit(this);
+    m_view->setObjectName(QStringLiteral("RichText") + memory);
+    m_view->setFont(hexViewFont());
+    m_view->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_view->setGeometry(t.rect(60, 345, 3900, 4260));
+
+    m_read = new QPushButton(QStringLiteral("读取") + memory, this);
+    m_read->setObjectName(flash ? QStringLiteral("ReadFlash") : QStringLiteral("ReadEEPROM"));
+    m_read->setGeometry(t.rect(60, 4710, 1500, 420));
+    m_save = new QPushButton(QStringLiteral("另存为"), this);
+    m_save->setObjectName(flash ? QStringLiteral("SaveFlash") : QStringLiteral("SaveEEPROM"));
+    m_save->setGeometry(t.rect(2460, 4710, 1500, 420));
+}
+
+void ImageTab::setViewText(const QString& hexViewText) {
+    // Lines end with a bare CR, which the text box does not break on.
+    QString shown = hexViewText;
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    if (shown.endsWith(QLatin1Char('\n'))) shown.chop(1);
+    m_view->setPlainText(shown);
+}
+
+QString ImageTab::viewText() const { return m_view->toPlainText(); }
+
+}  // namespace kv::ui

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <QFrame>
+
+class QHBoxLayout;
+class QMenu;
+class QToolButton;
+
+namespace kv::ui {
+
+// The toolbar: twelve buttons identified by text keys, some with drop-down
+// menus whose entries carry keys as well. It only shows and forwards.
+class MainToolbar : public QFrame {
+    Q_OBJECT
+public:
+    explicit MainToolbar(QWidget* parent = nullptr);
+
+    // Button keys, left to right.
+    static QStringList buttonKeys();
+
+    QToolButton* button(const QString& key) const { return m_buttons.value(key); }
+    // A menu entry by key (the model names are keys too); null when unknown.
+    QAction* menuEntry(const QString& key) const { return m_entries.value(key); }
+    QMenu* menuOf(const QString& buttonKey) const;
+
+    // Fills the model menu of "SelectMCU": names in order, the disabled entry
+    // "--以下需适配器--" (key "SP") before the first adapter model.
+    struct ModelEntry {
+        QString name;
+        bool adapter = false;
+    };
+    void setModelMenu(const QList<ModelEntry>& models);
+
+Q_SIGNALS:
+    void buttonClicked(const QString& key);
+    void menuEntryClicked(const QString& key);
+
+private:
+    QHBoxLayout* m_row;
+    QToolButton* addButton(const QString& key, const QString& caption);
+    QAction* addEntry(QMenu* menu, const QString& key, const QString& caption);
+
+    QHash<QString, QToolButton*> m_buttons;
+    QHash<QString, QAction*> m_entries;
+};
+
+}  // namespace kv::ui

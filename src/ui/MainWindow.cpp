@@ -1,0 +1,199 @@
+#include "ui/MainWindow.h"
+
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QTabWidget>
+
+#include "app/ShellTexts.h"
+#include "app/Workbench.h"
+#include "ui/AboutBox.h"
+#include "ui/ClickableLabel.h"
+#include "ui/FuseFrame.h"
+#include "ui/ImageTab.h"
+#include "ui/MainToolbar.h"
+#include "ui/OptionTree.h"
+#include "ui/OtherTab.h"
+#include "ui/ProgramOptionsBox.h"
+#include "ui/StatusPanels.h"
+#include "ui/Twips.h"
+
+namespace kv::ui {
+
+namespace {
+
+// Client area in twips.
+constexpr int kWidth = 10650;
+constexpr int kHeight = 7050;
+
+QFont windowFont() {
+    QFont font;
+    font.setFamilies({QStringLiteral("SimSun"), QStringLiteral("宋体"),
+                      QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC")});
+    font.setPointSize(9);
+    return font;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(const MainWindowParts& parts, QWidget* parent)
+    : QWidget(parent), m_dialogsOverride(parts.dialogs) {
+    setObjectName(QStringLiteral("frmMain"));
+    setFont(windowFont());
+    buildControls();
+    WorkbenchPlatform platform{parts.port,     parts.clock,
+                               parts.pump,     parts.prompts,
+                               m_dialogsOverride ? *m_dialogsOverride : *this,
+                               parts.settings, parts.dataFolder,
+                               parts.portMap};
+    m_workbench = std::make_unique<Workbench>(platform);
+    bindShell();
+    bindModel();
+    bindFuses();
+    bindImages();
+    bindOptions();
+    bindCalibration();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildControls() {
+    const Twips t = Twips::forWidget(this);
+    setFixedSize(t.size(kWidth, kHeight));
+
+    m_toolbar = new MainToolbar(this);
+    placeAt(m_toolbar, t, 0, 0, kWidth, 795);
+
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("SSTab1"));
+    placeAt(m_tabs, t, 60, 960, 4095, 5715);
+    auto* fusePage = new QWidget;
+    m_tree = new OptionTree(fusePage);
+    m_tree->setGeometry(t.rect(30, 30, 3960, 5190));
+    m_tabs->addTab(fusePage, QStringLiteral("熔丝选项"));
+    m_flashTab = new ImageTab(QStringLiteral("FLASH"), t);
+    m_tabs->addTab(m_flashTab, QStringLiteral("FLASH"));
+    m_eepromTab = new ImageTab(QStringLiteral("EEPROM"), t);
+    m_tabs->addTab(m_eepromTab, QStringLiteral("EEPROM"));
+    m_otherTab = new OtherTab(t);
+    m_tabs->addTab(m_otherTab, QStringLiteral("其它"));
+
+    const int frameLeft[] = {4260, 5820, 7440, 8970};
+    const int frameWidth[] = {1635, 1695, 1575, 1545};
+    for (int b = 0; b < 4; ++b) {
+        m_frames[b] = new FuseFrame(b, frameWidth[b], 2835, t, this);
+        placeAt(m_frames[b], t, frameLeft[b], 960, frameWidth[b], 2835);
+    }
+
+    m_logBox = new QGroupBox(this);
+    m_logBox->setObjectName(QStringLiteral("FrameInfo"));
+    placeAt(m_logBox, t, 4260, 3900, 3075, 1695);
+    m_log = new QPlainTextEdit(m_logBox);
+    m_log->setObjectName(QStringLiteral("InfoText"));
+    m_log->setReadOnly(true);
+    m_log->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_log->setGeometry(t.rect(60, 150, 3075 - 120, 1695 - 210));
+    m_log->viewport()->installEventFilter(this);
+
+    m_options = new ProgramOptionsBox(t, this);
+    placeAt(m_options, t, 7380, 3900, 3135, 1935);
+
+    m_linkLabel = new ClickableLabel(this);
+    m_linkLabel->setObjectName(QStringLiteral("Label2"));
+    m_linkLabel->setCursor(Qt::PointingHandCursor);
+    m_linkLabel->setStyleSheet(QStringLiteral("color:#0000EE"));
+    placeAt(m_linkLabel, t, 4320, 5640, 3045, 195);
+
+    const char* const memories[] = {"FLASH", "EEPROM"};
+    for (int i = 0; i < 2; ++i) {
+        const int top = 5940 + i * 360;
+        m_fileName[i] = new QLineEdit(this);
+        m_fileName[i]->setObjectName(QStringLiteral("FileNameText_%1").arg(i));
+        placeAt(m_fileName[i], t, 4260, top, 4935, 270);
+        m_openFile[i] = new QPushButton(QStringLiteral("打开") + QLatin1String(memories[i]), this);
+        m_openFile[i]->setObjectName(i == 0 ? QStringLiteral("OpenFFile")
+                                            : QStringLiteral("OpenEFile"));
+        placeAt(m_openFile[i], t, 9210, top, 1125, 285);
+        m_progress[i] = new QProgressBar(this);
+        m_progress[i]->setObjectName(i == 0 ? QStringLiteral("FlashProgressBar")
+                                            : QStringLiteral("EepromProgressBar"));
+        m_progress[i]->setRange(0, 100);
+        m_progress[i]->setTextVisible(false);
+        placeAt(m_progress[i], t, 4260, top + 300, 4905, 60);
+    }
+
+    m_status = new StatusPanels(t, this);
+    placeAt(m_status, t, 0, 6675, kWidth, 375);
+
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    help->setContext(Qt::WindowShortcut);
+    connect(help, &QShortcut::activated, this, [this] { m_workbench->OpenHelp(); });
+}
+
+void MainWindow::load() {
+    m_tabs->setCurrentIndex(0);
+    m_workbench->Start();
+    setWindowTitle(m_workbench->AppCaption());
+    m_linkLabel->setText(m_workbench->linkCaption());
+    // Centred on the screen.
+    if (const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen()) {
+        const QRect area = s->geometry();
+        move(area.left() + (area.width() - frameGeometry().width()) / 2,
+             area.top() + (area.height() - frameGeometry().height()) / 2);
+    }
+}
+
+QWidget* MainWindow::deviceControl(const QString& name) const {
+    if (name == QLatin1String("ProCommand")) return m_options->programButton();
+    if (name == QLatin1String("ReadFlash")) return m_flashTab->readButton();
+    if (name == QLatin1String("ReadEEPROM")) return m_eepromTab->readButton();
+    if (name == QLatin1String("ReadSIG")) return m_otherTab->readSig;
+    if (name == QLatin1String("ReadOA")) return m_otherTab->readOa;
+    if (name == QLatin1String("WriteOA_Command")) return m_otherTab->writeOa;
+    for (int r = 0; r < 2; ++r) {
+        if (name == QStringLiteral("R_DataCommand_%1").arg(r)) return m_otherTab->readData[r];
+        if (name == QStringLiteral("W_DataCommand_%1").arg(r)) return m_otherTab->writeData[r];
+    }
+    return nullptr;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!m_workbench->requestClose()) {
+        event->ignore();
+        return;
+    }
+    if (!m_closing) {
+        m_closing = true;
+        m_workbench->Exit();
+    }
+    event->accept();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_log->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        m_workbench->InfoText_DblClick();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::showAbout() {
+    AboutBox box(ShellTexts::ProductLine(m_workbench->AppCaption()), ShellTexts::AboutText(),
+                 ShellTexts::WebPage(), [this](const QUrl& url) { openExternal(url); }, this);
+    box.exec();
+}
+
+void MainWindow::showPortSettings() {}
+
+void MainWindow::showFirmwareDialog() {}
+
+bool MainWindow::openExternal(const QUrl& url) { return QDesktopServices::openUrl(url); }
+
+}  // namespace kv::ui

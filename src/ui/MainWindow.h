@@ -1,0 +1,127 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <memory>
+
+#include "app/ShellDialogs.h"
+
+class QGroupBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QTabWidget;
+
+namespace kv {
+class Clock;
+class EventPump;
+class PortMap;
+class SerialControl;
+class SettingsStore;
+class UserPrompts;
+class Workbench;
+}  // namespace kv
+
+namespace kv::ui {
+
+class ClickableLabel;
+class FuseFrame;
+class ImageTab;
+class MainToolbar;
+class OptionTree;
+class OtherTab;
+class ProgramOptionsBox;
+class StatusPanels;
+
+// What the window is built on; everything must outlive it.
+struct MainWindowParts {
+    SerialControl& port;
+    Clock& clock;
+    EventPump& pump;
+    UserPrompts& prompts;
+    SettingsStore& settings;  // named with ShellTexts::AppTitle()
+    QString dataFolder;       // holds "Set" and the help file
+    PortMap* portMap = nullptr;
+    // Null: the window's own dialogs. Tests pass a recorder.
+    ShellDialogs* dialogs = nullptr;
+};
+
+// The main window: builds the controls at their places, binds them to the
+// controller's state and forwards every click to it.
+class MainWindow : public QWidget, public ShellDialogs {
+    Q_OBJECT
+public:
+    explicit MainWindow(const MainWindowParts& parts, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The window's load: runs the start-up; call once before show().
+    void load();
+
+    Workbench& workbench() { return *m_workbench; }
+
+    // ShellDialogs
+    void showAbout() override;
+    void showPortSettings() override;
+    void showFirmwareDialog() override;
+    bool openExternal(const QUrl& url) override;
+
+    // Controls, for tests and screenshots.
+    MainToolbar* toolbar() const { return m_toolbar; }
+    StatusPanels* statusPanels() const { return m_status; }
+    QTabWidget* tabs() const { return m_tabs; }
+    OptionTree* optionTree() const { return m_tree; }
+    FuseFrame* fuseFrame(int i) const { return m_frames[i]; }
+    ImageTab* flashTab() const { return m_flashTab; }
+    ImageTab* eepromTab() const { return m_eepromTab; }
+    OtherTab* otherTab() const { return m_otherTab; }
+    ProgramOptionsBox* optionsBox() const { return m_options; }
+    QPlainTextEdit* logView() const { return m_log; }
+    ClickableLabel* linkLabel() const { return m_linkLabel; }
+    QLineEdit* fileNameText(int i) const { return m_fileName[i]; }
+    QPushButton* openFileButton(int i) const { return m_openFile[i]; }
+    QProgressBar* progressBar(int i) const { return m_progress[i]; }
+    // A governed or self-managed control by its name ("ProCommand", "ReadSIG",
+    // "R_DataCommand_0", ...); null when unknown.
+    QWidget* deviceControl(const QString& name) const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void bindShell();
+    void bindFuses();
+    void bindModel();
+    void bindImages();
+    void bindOptions();
+    void bindCalibration();
+    void refreshDeviceControls();
+    void refreshFuseCells();
+    void refreshOptionList();
+    void refreshOptionChecks();
+
+    ShellDialogs* m_dialogsOverride;
+    std::unique_ptr<Workbench> m_workbench;
+
+    MainToolbar* m_toolbar = nullptr;
+    StatusPanels* m_status = nullptr;
+    QTabWidget* m_tabs = nullptr;
+    OptionTree* m_tree = nullptr;
+    std::array<FuseFrame*, 4> m_frames{};
+    ImageTab* m_flashTab = nullptr;
+    ImageTab* m_eepromTab = nullptr;
+    OtherTab* m_otherTab = nullptr;
+    ProgramOptionsBox* m_options = nullptr;
+    QGroupBox* m_logBox = nullptr;
+    QPlainTextEdit* m_log = nullptr;
+    ClickableLabel* m_linkLabel = nullptr;
+    std::array<QLineEdit*, 2> m_fileName{};
+    std::array<QPushButton*, 2> m_openFile{};
+    std::array<QProgressBar*, 2> m_progress{};
+    bool m_closing = false;
+};
+
+}  // namespace kv::ui

@@ -1,0 +1,232 @@
+#include <QButtonGroup>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include "app/Workbench.h"
+#include "catalogue/ChipModelTable.h"
+#include "ui/ClickableLabel.h"
+#include "ui/FuseFrame.h"
+#include "ui/ImageTab.h"
+#include "ui/MainToolbar.h"
+#include "ui/MainWindow.h"
+#include "ui/OptionTree.h"
+#include "ui/OtherTab.h"
+#include "ui/ProgramOptionsBox.h"
+#include "ui/StatusPanels.h"
+
+namespace kv::ui {
+
+namespace {
+
+QColor toColor(const Rgb& rgb) { return QColor(rgb.red, rgb.green, rgb.blue); }
+
+// The text box shows CR LF and lone CR line ends as line breaks.
+QString shownText(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+// An address box and its spinner follow one AddressSpinner; the user's edits
+// and spinner moves go back to it.
+void bindSpinner(QObject* context, QLineEdit* box, QScrollBar* bar, AddressSpinner& state) {
+    auto refresh = [box, bar, &state] {
+        if (box->text() != state.text()) box->setText(state.text());
+        const QSignalBlocker block(bar);
+        bar->setRange(state.minimum(), AddressSpinner::maximum());
+        bar->setValue(state.value());
+    };
+    QObject::connect(&state, &AddressSpinner::changed, context, refresh);
+    QObject::connect(box, &QLineEdit::textEdited, &state, &AddressSpinner::setText);
+    QObject::connect(bar, &QScrollBar::valueChanged, &state, &AddressSpinner::setValue);
+    refresh();
+}
+
+// Selects the button with this id, or none.
+void selectInGroup(QButtonGroup* group, std::optional<int> id) {
+    QAbstractButton* wanted = id ? group->button(*id) : nullptr;
+    if (wanted && wanted->isChecked()) return;
+    if (!wanted && !group->checkedButton()) return;
+    group->setExclusive(false);
+    for (QAbstractButton* b : group->buttons()) b->setChecked(b == wanted);
+    group->setExclusive(true);
+}
+
+}  // namespace
+
+void MainWindow::bindShell() {
+    Workbench& wb = *m_workbench;
+    QList<MainToolbar::ModelEntry> models;
+    for (const ChipModel& row : ChipModelTable::rows()) models.append({row.name, row.needsAdapter});
+    m_toolbar->setModelMenu(models);
+    connect(m_toolbar, &MainToolbar::buttonClicked, &wb, &Workbench::Toolbar1_ButtonClick);
+    connect(m_toolbar, &MainToolbar::menuEntryClicked, &wb, &Workbench::Toolbar1_ButtonMenuClick);
+    connect(m_status, &StatusPanels::pictureClicked, &wb, &Workbench::OpenCOM_Click);
+    connect(m_linkLabel, &ClickableLabel::clicked, &wb, &Workbench::OpenWebPage);
+    connect(&wb, &Workbench::closeRequested, this, &QWidget::close);
+
+    auto refreshConnection = [this, &wb] {
+        const ConnectionState& c = wb.connection();
+        m_status->showConnected(c.connected());
+        m_status->setPanelText(QStringLiteral("COMStatus"), c.portText());
+        m_toolbar->menuEntry(QStringLiteral("OpenCOM"))->setEnabled(c.openEntryEnabled());
+        m_toolbar->menuEntry(QStringLiteral("CloseCOM"))->setEnabled(c.closeEntryEnabled());
+    };
+    connect(&wb.connection(), &ConnectionState::changed, this, refreshConnection);
+    refreshConnection();
+    connect(&wb.deviceControls(), &DeviceControls::changed, this,
+            &MainWindow::refreshDeviceControls);
+    connect(&wb.signature(), &SignatureReader::changed, this, [this, &wb] {
+        m_otherTab->sigLabel->setText(wb.signature().SIG_LABEL());
+        m_otherTab->currentModel->setText(wb.signature().Crunt_MCUTYPE());
+        refreshDeviceControls();
+    });
+    connect(m_otherTab->readSig, &QPushButton::clicked, &wb, &Workbench::ReadSIG_Click);
+
+    connect(&wb.log(), &MessageLog::changed, this, [this, &wb] {
+        m_log->setPlainText(shownText(wb.log().text()));
+        m_log->moveCursor(QTextCursor::End);
+        m_log->ensureCursorVisible();
+    });
+}
+
+void MainWindow::refreshDeviceControls() {
+    Workbench& wb = *m_workbench;
+    const bool on = wb.deviceControls().enabled();
+    for (const QString& key : DeviceControls::toolbarKeys())
+        if (QToolButton* b = m_toolbar->button(key)) b->setEnabled(on);
+    for (const QString& name : DeviceControls::windowControls()) {
+        QWidget* control = deviceControl(name);
+        if (!control) continue;
+        bool own = true;
+        if (name == QLatin1String("ReadSIG")) own = wb.signature().ReadSIGEnabled();
+        control->setEnabled(on && own);
+    }
+}
+
+void MainWindow::bindModel() {
+    ModelState& model = m_workbench->model();
+    connect(&model, &ModelState::changed, this, [this, &model] {
+        m_status->setPanelText(QStringLiteral("MCUtypes"), model.mcuTypesText());
+        m_otherTab->selectedModel->setText(model.SEL_MCUTYPE());
+    });
+    bindSpinner(this, m_otherTab->flashAddress, m_otherTab->vScroll1, model.Flash_Address());
+    bindSpinner(this, m_otherTab->eepromAddress, m_otherTab->vScroll2, model.Eeprom_Address());
+    for (int r = 0; r < 2; ++r)
+        bindSpinner(this, m_otherTab->address[r], m_otherTab->vScroll3[r], model.W_AddressText(r));
+}
+
+void MainWindow::bindFuses() {
+    FuseEditor& fuses = m_workbench->fuses();
+    connect(&fuses, &FuseEditor::cellsChanged, this, &MainWindow::refreshFuseCells);
+    connect(&fuses, &FuseEditor::definitionsChanged, this, [this] {
+        refreshOptionList();
+        refreshFuseCells();
+    });
+    connect(&fuses, &FuseEditor::checksChanged, this, &MainWindow::refreshOptionChecks);
+    connect(&fuses, &FuseEditor::selectedOptionChanged, this, [this](int position) {
+        if (QTreeWidgetItem* item = m_tree->entry(position)) m_tree->setCurrentItem(item);
+    });
+    connect(m_tree, &OptionTree::nodeChecked, &fuses, &FuseEditor::TreeView1_NodeCheck);
+    connect(m_tree, &OptionTree::listClicked, &fuses, &FuseEditor::TreeView1_Click);
+    for (FuseFrame* frame : m_frames) {
+        connect(frame, &FuseFrame::cellClicked, &fuses, &FuseEditor::Label1_Click);
+        connect(frame, &FuseFrame::doubleClicked, &fuses, &FuseEditor::Frame1_DblClick);
+    }
+    refreshOptionList();
+    refreshFuseCells();
+}
+
+void MainWindow::refreshFuseCells() {
+    const FuseEditor& fuses = m_workbench->fuses();
+    for (int i = 0; i < 32; ++i) {
+        FuseFrame* frame = m_frames[i / 8];
+        const FuseCell& cell = fuses.cell(i);
+        frame->setCell(i, cell.caption, toColor(cell.colour), cell.enabled);
+        frame->setName(i, fuses.bitName(i).caption, fuses.bitName(i).enabled);
+    }
+    for (int b = 0; b < 4; ++b) m_frames[b]->setTitle(fuses.frameCaption(b));
+}
+
+void MainWindow::refreshOptionList() {
+    QList<OptionTree::Entry> entries;
+    for (const FuseOption& o : m_workbench->fuses().options())
+        entries.append({o.key, o.text, o.checked, o.marked, o.shaded});
+    m_tree->setEntries(entries);
+}
+
+void MainWindow::refreshOptionChecks() {
+    const auto& options = m_workbench->fuses().options();
+    for (int i = 0; i < options.size(); ++i) m_tree->setChecked(i + 1, options[i].checked);
+}
+
+void MainWindow::bindImages() {
+    Workbench& wb = *m_workbench;
+    ImageSlot* slots[] = {&wb.flash(), &wb.eeprom()};
+    ImageTab* tabs[] = {m_flashTab, m_eepromTab};
+    const QString panels[] = {QStringLiteral("FLASH"), QStringLiteral("EEPROM")};
+    for (int i = 0; i < 2; ++i) {
+        ImageSlot* slot = slots[i];
+        ImageTab* tab = tabs[i];
+        QLineEdit* path = m_fileName[i];
+        QProgressBar* bar = m_progress[i];
+        const QString panel = panels[i];
+        connect(slot, &ImageSlot::viewTextChanged, tab, &ImageTab::setViewText);
+        connect(slot, &ImageSlot::pathTextChanged, path, [path](const QString& text) {
+            if (path->text() != text) path->setText(text);
+        });
+        connect(path, &QLineEdit::textEdited, slot, &ImageSlot::setPathText);
+        connect(slot, &ImageSlot::panelTextChanged, this,
+                [this, panel](const QString& text) { m_status->setPanelText(panel, text); });
+        connect(slot, &ImageSlot::progressChanged, bar, &QProgressBar::setValue);
+        tab->setViewText(slot->viewText());
+        path->setText(slot->pathText());
+        m_status->setPanelText(panel, slot->panelText());
+        bar->setValue(slot->progress());
+    }
+    connect(m_openFile[0], &QPushButton::clicked, &wb, &Workbench::OpenFFile_Click);
+    connect(m_openFile[1], &QPushButton::clicked, &wb, &Workbench::OpenEFile_Click);
+    connect(m_flashTab->readButton(), &QPushButton::clicked, &wb, &Workbench::ReadFlash_Click);
+    connect(m_eepromTab->readButton(), &QPushButton::clicked, &wb, &Workbench::ReadEEPROM_Click);
+    connect(m_flashTab->saveButton(), &QPushButton::clicked, &wb, &Workbench::SaveFlash_Click);
+    connect(m_eepromTab->saveButton(), &QPushButton::clicked, &wb, &Workbench::SaveEEPROM_Click);
+}
+
+void MainWindow::bindOptions() {
+    ProgramOptions& options = m_workbench->options();
+    auto refresh = [this, &options] {
+        for (int i = 0; i < ProgramOptions::kCount; ++i) m_options->setValue(i, options.CheckPRO(i));
+    };
+    connect(&options, &ProgramOptions::changed, this, refresh);
+    connect(m_options, &ProgramOptionsBox::valueChangedByUser, &options,
+            &ProgramOptions::setCheckPRO);
+    refresh();
+}
+
+void MainWindow::bindCalibration() {
+    CalibrationState& cal = m_workbench->calibration();
+    auto refresh = [this, &cal] {
+        for (int s = 0; s < CalibrationState::kSlotCount; ++s) {
+            m_otherTab->oaValue[s]->setText(cal.Label_OAnum(s));
+            m_otherTab->oaValue[s]->setEnabled(cal.isSlotEnabled(s));
+            m_otherTab->selOa[s]->setEnabled(cal.isSlotEnabled(s));
+        }
+        selectInGroup(m_otherTab->oaGroup, cal.selectedSlot());
+        selectInGroup(m_otherTab->feGroup, cal.selectedTarget());
+        m_otherTab->writeOa->setEnabled(cal.isWriteEnabled());
+    };
+    connect(&cal, &CalibrationState::changed, this, refresh);
+    connect(m_otherTab->oaGroup, &QButtonGroup::idClicked, &cal,
+            [&cal](int id) { cal.setSelectedSlot(id); });
+    connect(m_otherTab->feGroup, &QButtonGroup::idClicked, &cal,
+            [&cal](int id) { cal.setSelectedTarget(id); });
+    refresh();
+}
+
+}  // namespace kv::ui

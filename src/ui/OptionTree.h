@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QTreeWidget>
+
+namespace kv::ui {
+
+// The option list (TreeView1): top-level entries with check boxes, shaded and
+// red-marked as the fuse definitions say. Check states set by the program do
+// not count as the user's: only a change by the user emits nodeChecked.
+class OptionTree : public QTreeWidget {
+    Q_OBJECT
+public:
+    struct Entry {
+        QString key;
+        QString text;
+        bool checked = false;
+        bool marked = false;
+        bool shaded = false;
+    };
+
+    explicit OptionTree(QWidget* parent = nullptr);
+
+    void setEntries(const QList<Entry>& entries);
+    // position counts from 1 as in the list
+    void setChecked(int position, bool checked);
+    bool isChecked(int position) const;
+    int count() const { return topLevelItemCount(); }
+    QTreeWidgetItem* entry(int position) const { return topLevelItem(position - 1); }
+
+Q_SIGNALS:
+    // The user changed the check box of the entry at position (from 1).
+    void nodeChecked(int position, bool checked);
+    // A mouse click on the list; comes after nodeChecked for the same click.
+    void listClicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void onItemChanged(QTreeWidgetItem* item, int column);
+
+    bool m_programmatic = false;
+};
+
+}  // namespace kv::ui

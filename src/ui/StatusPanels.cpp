@@ -1,0 +1,77 @@
+#include "ui/StatusPanels.h"
+
+#include <QLabel>
+
+#include "ui/ClickableLabel.h"
+#include "ui/Icons.h"
+#include "ui/Twips.h"
+
+namespace kv::ui {
+
+namespace {
+
+struct PanelDef {
+    const char* key;
+    int widthTwips;  // the last panel takes what is left
+};
+
+const PanelDef kPanels[] = {
+    {"COMStatus", 2490}, {"MCUtypes", 4350}, {"FLASH", 1830}, {"EEPROM", 0}};
+
+}  // namespace
+
+QStringList StatusPanels::panelKeys() {
+    QStringList keys;
+    for (const PanelDef& def : kPanels) keys << QString::fromLatin1(def.key);
+    return keys;
+}
+
+StatusPanels::StatusPanels(const Twips& t, QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("StatusBar1"));
+    const int barWidthTwips = 10650, barHeightTwips = 375;
+    int left = 0;
+    for (const PanelDef& def : kPanels) {
+        const int width = def.widthTwips ? def.widthTwips : barWidthTwips - left;
+        auto* label = new QLabel(this);
+        label->setObjectName(QString::fromLatin1(def.key));
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label->setIndent(t.px(45));
+        label->setGeometry(t.rect(left + 15, 30, width - 30, barHeightTwips - 45));
+        m_panels.insert(label->objectName(), label);
+        left += width;
+    }
+
+    // 120 twips right of the bar's left edge and 75 below its top; the port
+    // text begins with two ideographic spaces to leave room for them.
+    const int side = t.px(240);
+    const qreal dpr = devicePixelRatioF();
+    m_picConnected = new ClickableLabel(this);
+    m_picConnected->setObjectName(QStringLiteral("PicConnected"));
+    m_picConnected->setPixmap(Icons::connected(side, dpr));
+    m_picNotConnected = new ClickableLabel(this);
+    m_picNotConnected->setObjectName(QStringLiteral("PicNotConnected"));
+    m_picNotConnected->setPixmap(Icons::notConnected(side, dpr));
+    for (ClickableLabel* pic : {m_picConnected, m_picNotConnected}) {
+        pic->setGeometry(t.px(120), t.px(75), side, side);
+        pic->setCursor(Qt::PointingHandCursor);
+        pic->setToolTip(QStringLiteral("打开或关闭端口"));
+        connect(pic, &ClickableLabel::clicked, this, &StatusPanels::pictureClicked);
+    }
+    showConnected(false);
+}
+
+void StatusPanels::setPanelText(const QString& key, const QString& text) {
+    if (QLabel* label = panel(key)) label->setText(text);
+}
+
+QString StatusPanels::panelText(const QString& key) const {
+    QLabel* label = panel(key);
+    return label ? label->text() : QString();
+}
+
+void StatusPanels::showConnected(bool connected) {
+    m_connectedInFront = connected;
+    (connected ? m_picConnected : m_picNotConnected)->raise();
+}
+
+}  // namespace kv::ui
