@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+#include "images/MemoryGeometry.h"
+
+namespace kv {
+
+class ImageSlot;
+class ProgrammerLink;
+class UserPrompts;
+
+// Reads the chip's FLASH and EEPROM into the images ("RF"/"RE" + NNNN + "#",
+// answered with 2 × NNNN hex digits) and verifies the images against the chip.
+//
+// The reply is collected in fixed steps until the expected digits arrived;
+// when the programmer sends nothing for kQuietLimitMs the collection ends and
+// the log says how much arrived. A read that does not complete leaves its
+// image empty; digits beyond the expected count are dropped.
+class ImageReader {
+public:
+    using GeometryFn = std::function<MemoryGeometry()>;
+
+    static constexpr int kQuietLimitMs = 2000;
+
+    // title: the window title, the caption of warning boxes.
+    ImageReader(ProgrammerLink& link, ImageSlot& flash, ImageSlot& eeprom, GeometryFn geometry,
+                UserPrompts& prompts, QString title);
+
+    // Buttons "读取FLASH" / "读取EEPROM": read the model's whole memory. An error
+    // (such as a closed port) is shown in a warning box.
+    void ReadFlash_Click();
+    void ReadEEPROM_Click();
+    // Steps of the programming pass. A difference is shown in a warning box
+    // with its address; digits compare by value, either case. An image larger
+    // than the model's memory raises OperationError before anything is sent.
+    void VerifyFlashImage();
+    void VerifyEepromImage();
+
+private:
+    struct Reply {
+        QString text;
+        bool complete = false;
+    };
+    void read(ImageSlot& slot);
+    void verify(ImageSlot& slot);
+    Reply collect(ImageSlot& slot, qint64 count, int firstWaitMs, int stepWaitMs);
+
+    ProgrammerLink& m_link;
+    ImageSlot& m_flash;
+    ImageSlot& m_eeprom;
+    GeometryFn m_geometry;
+    UserPrompts& m_prompts;
+    QString m_title;
+};
+
+}  // namespace kv

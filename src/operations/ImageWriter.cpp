@@ -1,0 +1,99 @@
+#include "operations/ImageWriter.h"
+
+#include "images/ImageSlot.h"
+#include "images/MemoryImage.h"
+#include "link/OperationError.h"
+#include "link/ProgrammerLink.h"
+
+namespace kv {
+
+ImageWriter::ImageWriter(ProgrammerLink& link, ImageSlot& flash, ImageSlot& eeprom,
+                         GeometryFn geometry)
+    : m_link(link), m_flash(flash), m_eeprom(eeprom), m_geometry(std::move(geometry)) {}
+
+QByteArray ImageWriter::checkedBytes(const ImageSlot& slot, qint64 capacity) const {
+    const MemoryImage& image = slot.image();
+    const QString name = slot.isFlash() ? QStringLiteral("FLASH") : QStringLiteral("EEPROM");
+    if (!image.isWellFormed()) {
+        throw OperationError(name + QStringLiteral("缓冲区含有非十六进制数据，未写入！"));
+    }
+    if (image.byteCount() > capacity) {
+        throw OperationError(name +
+                             QStringLiteral("缓冲区数据(%1字节)超出芯片容量(%2字节)，未写入！")
+                                 .arg(image.byteCount())
+                                 .arg(capacity));
+    }
+    return image.toBytes();
+}
+
+void ImageWriter::WriteFlashImage() {
+    if (m_flash.image().isEmpty())
+        return;
+    ProgrammerLink::Exchange exchange(m_link);
+    const MemoryGeometry geometry = m_geometry();
+    QByteArray bytes = checkedBytes(m_flash, geometry.flashSize);
+    // The header counts words; a lone last byte gets the erased value as its partner.
+    if (bytes.size() % 2 != 0)
+        bytes.append(char(0xFF));
+    const qsizetype pageBytes = 2 * qsizetype(geometry.flashPageWords);
+    if (pageBytes <= 0)
+        throw OperationError(QStringLiteral("FLASH页大小未知，未写入！"));
+    const int wordsMinusOne = int(bytes.size() / 2 - 1);
+
+    m_link.SendInfo(QStringLiteral("写FLASH......"));
+    m_link.SendCommand(QStringLiteral("WF#"));
+    m_link.YieldOnce();
+    m_link.DelayMs(50);
+    m_link.SetBinaryInput(true);
+    qsizetype sent = 0;
+    try {
+        m_link.DelayMs(50);
+        m_link.SendBytes(QByteArray(1, char(geometry.flashPageWords)));
+        m_link.SendBytes(QByteArray(1, char(wordsMinusOne >> 8 & 0xFF)));
+        m_link.SendBytes(QByteArray(1, char(wordsMinusOne & 0xFF)));
+        m_link.DelayMs(50);
+        while (bytes.size() - sent >= pageBytes) {
+            m_link.SendBytes(bytes.mid(sent, pageBytes));
+            m_link.WaitOutputDrained();
+            sent += pageBytes;
+            m_flash.setProgress(sent * 100 / bytes.size());
+            m_link.WaitInputArrived();
+            m_link.ReadInputBytes();
+        }
+        if (sent < bytes.size()) {
+            m_link.SendBytes(bytes.mid(sent));
+            m_link.WaitOutputDrained();
+            sent = bytes.size();
+        }
+    } catch (...) {
+        // Every later exchange expects text input.
+        m_link.SetBinaryInput(false);
+        m_link.SendInfo(QStringLiteral("写FLASH中断，已发送%1字节。").arg(sent));
+        throw;
+    }
+    m_flash.setProgress(100);
+    m_link.SetBinaryInput(false);
+    m_link.ReplyToLog(200);
+}
+
+void ImageWriter::WriteEepromImage() {
+    if (m_eeprom.image().isEmpty())
+        return;
+    ProgrammerLink::Exchange exchange(m_link);
+    const QByteArray bytes = checkedBytes(m_eeprom, m_geometry().eepromSize);
+    const qint64 length = m_eeprom.image().length();
+    m_link.YieldOnce();
+    for (qsizetype a = 0; a < bytes.size(); ++a) {
+        // Every digit on the line is upper case, whatever case the image holds.
+        m_link.SendCommand(QStringLiteral("WE") + hexField(quint8(bytes[a]), 2) +
+                           hexField(a >> 8 & 0xFF, 2) + hexField(a & 0xFF, 2) + u'#');
+        m_eeprom.setProgress((2 * a + 1) * 100 / length);
+        m_link.WaitForText(100, QStringLiteral("!"));
+    }
+    m_eeprom.setProgress(100);
+    m_link.SendInfo(QStringLiteral("写EEPROM结束!"));
+    m_link.DelayMs(1);
+    m_link.DiscardInput();
+}
+
+}  // namespace kv

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <functional>
+
+#include "images/MemoryGeometry.h"
+
+namespace kv {
+
+class ImageSlot;
+class ProgrammerLink;
+
+// Programs the chip's FLASH and EEPROM from the images; steps of the
+// programming pass. Neither erases nor verifies.
+//
+// Before anything is sent each write checks its image: digits that are not
+// hex, or more bytes than the selected model holds, raise OperationError and
+// nothing reaches the programmer. A programmer that stops acknowledging FLASH
+// pages, or a port that fails, raises OperationError with the link back in
+// text input.
+class ImageWriter {
+public:
+    using GeometryFn = std::function<MemoryGeometry()>;
+
+    // geometry: the selected model's sizes, asked at the start of each write.
+    ImageWriter(ProgrammerLink& link, ImageSlot& flash, ImageSlot& eeprom, GeometryFn geometry);
+
+    // "WF#", a 3-byte header (page words, high and low byte of words − 1), the
+    // image in page blocks with one acknowledgement each, and a short last
+    // block. An odd byte count is completed with one 0xFF so the header counts
+    // whole words that are all sent. Empty image: returns silently.
+    void WriteFlashImage();
+    // "WE" + DD + AAAA + "#" per byte, each waiting up to 100 ms for "!".
+    // Empty image: returns silently.
+    void WriteEepromImage();
+
+private:
+    QByteArray checkedBytes(const ImageSlot& slot, qint64 capacity) const;
+
+    ProgrammerLink& m_link;
+    ImageSlot& m_flash;
+    ImageSlot& m_eeprom;
+    GeometryFn m_geometry;
+};
+
+}  // namespace kv

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QRandomGenerator>
+
+#include "FakeUserPrompts.h"
+#include "catalogue/ChipModelTable.h"
+#include "images/ImageSlot.h"
+#include "operations/ImageReader.h"
+#include "operations/ImageWriter.h"
+#include "tests/support/SimRig.h"
+
+namespace kv::test {
+
+inline MemoryGeometry geometryOf(const QString& model) {
+    const ChipModel& row = ChipModelTable::resolve(model);
+    return {row.flashSize, row.eepromSize, row.pageWords};
+}
+
+// A simulated programmer with the image writer and reader of one model.
+struct ImageOpsRig {
+    explicit ImageOpsRig(const QString& model = QStringLiteral("ATMEGA8"))
+        : sim(model),
+          geometry(geometryOf(model)),
+          writer(sim.link, flash, eeprom, [this] { return geometry; }),
+          reader(
+              sim.link, flash, eeprom, [this] { return geometry; }, prompts,
+              QStringLiteral("KELVARO 测试")) {}
+
+    static QByteArray randomBytes(int n, quint32 seed) {
+        QRandomGenerator generator(seed);
+        QByteArray bytes(n, Qt::Uninitialized);
+        for (char& b : bytes)
+            b = char(generator.bounded(256));
+        return bytes;
+    }
+    // Milliseconds of protocol time that fn took.
+    template <typename Fn>
+    qint64 timed(Fn fn) {
+        const qint64 start = sim.clock.nowUs();
+        fn();
+        return sim.elapsedMsSince(start);
+    }
+    void clearLog() { sim.log.clear(); }
+    QStringList warningTexts() const {
+        QStringList texts;
+        for (const auto& w : prompts.warnings)
+            texts << w.second;
+        return texts;
+    }
+
+    SimRig sim;
+    ImageSlot flash{MemoryKind::Flash};
+    ImageSlot eeprom{MemoryKind::Eeprom};
+    FakeUserPrompts prompts;
+    MemoryGeometry geometry;
+    ImageWriter writer;
+    ImageReader reader;
+};
+
+}  // namespace kv::test

@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include "ImageOpsRig.h"
+#include "link/OperationError.h"
+
+using kv::MemoryImage;
+using kv::OperationError;
+using kv::test::ImageOpsRig;
+
+namespace {
+
+// --- Reading the chip -----------------------------------------------------------
+
+TEST(ReadFlash, ReadsTheModelsWholeFlashIntoImageViewAndPanel) {
+    ImageOpsRig rig;
+    const QByteArray chip = ImageOpsRig::randomBytes(8192, 10);
+    rig.sim.device.flash() = chip;
+    rig.flash.setPanelText(QStringLiteral("FLASH:100字节"));
+    rig.flash.setPathText(QStringLiteral("/some/file.hex"));
+    rig.reader.ReadFlash_Click();
+    EXPECT_EQ(rig.sim.wire(), QByteArray("RF2000#"));
+    EXPECT_EQ(rig.flash.image().toBytes(), chip);
+    const QStringList lines = rig.flash.viewText().split(u'\r', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 512);
+    EXPECT_TRUE(lines.last().startsWith(QStringLiteral(" 1FF0") + QChar(0x3000)));
+    EXPECT_EQ(rig.flash.panelText(), QStringLiteral("FLASH:"));
+    EXPECT_EQ(rig.flash.pathText(), QStringLiteral("/some/file.hex"));
+    EXPECT_EQ(rig.flash.progress(), 100);
+    EXPECT_EQ(rig.sim.log, QStringList{QStringLiteral("读取芯片FLASH!")});
+    EXPECT_FALSE(rig.sim.link.isBusy());
+}
+
+TEST(ReadEeprom, SendsTheModelsSizeAndLeavesThePanelAlone) {
+    ImageOpsRig rig(QStringLiteral("ATTINY26"));
+    const QByteArray chip = ImageOpsRig::randomBytes(128, 11);
+    rig.sim.device.eeprom() = chip;
+    rig.eeprom.setPanelText(QStringLiteral("EEPROM:3字节"));
+    rig.reader.ReadEEPROM_Click();
+    EXPECT_EQ(rig.sim.wire(), QByteArray("RE0080#"));
+    EXPECT_EQ(rig.eeprom.image().text(), MemoryImage::fromBytes(chip).text());
+    EXPECT_EQ(rig.eeprom.panelText(), QStringLiteral("EEPROM:3字节"));
+    EXPECT_EQ(rig.sim.log, QStringList{QStringLiteral("读取芯片EEPROM!")});
+}
+
+TEST(ReadFlash, KeepsNoMoreThanTheModelsSizeWhenTheProgrammerSendsExtra) {
+    ImageOpsRig rig(QStringLiteral("ATTINY2313"));
+    rig.sim.device.faults().garbage = "0A0B";
+    rig.reader.ReadFlash_Click();
+    EXPECT_EQ(rig.flash.image().length(), 2 * 2048);
+    EXPECT_EQ(rig.flash.image().text(), QString(4096, u'F'));
+    EXPECT_EQ(rig.flash.progress(), 100);
+}
+
+TEST(ReadFlash, AProgrammerThatStopsSendingEndsTheReadWithAnEmptyImage) {
+    ImageOpsRig rig;
+    rig.flash.showImage(MemoryImage(QStringLiteral("0102")));
+    rig.sim.device.faults().readReplyLimitChars = 101;
+    const qint64 ms = rig.timed([&] { rig.reader.ReadFlash_Click(); });
+    EXPECT_LE(ms, 200 + kv::ImageReader::kQuietLimitMs + 400);
+    EXPECT_TRUE(rig.flash.image().isEmpty());
+    EXPECT_TRUE(rig.flash.viewText().isEmpty());
+    EXPECT_EQ(rig.sim.log.last(),
+              QStringLiteral("编程器停止发送FLASH数据：收到50字节，应为8192字节!"));
+    EXPECT_LT(rig.flash.progress(), 100);
+    EXPECT_TRUE(rig.prompts.warnings.isEmpty());
+}
+
+TEST(ReadEeprom, ASilentProgrammerIsReportedAsSuch) {
+    ImageOpsRig rig;
+    rig.sim.device.faults().silent = true;
+    rig.reader.ReadEEPROM_Click();
+    EXPECT_EQ(rig.sim.log.last(), QStringLiteral("编程器无反应!"));
+    EXPECT_TRUE(rig.eeprom.image().isEmpty());
+}
+
+TEST(ReadFlash, APortErrorShowsItsTextAndLeavesTheImageEmpty) {
+    ImageOpsRig rig;
+    rig.flash.showImage(MemoryImage(QStringLiteral("0102")));
+    rig.sim.pump.onYield = [&] {
+        if (rig.sim.clock.nowUs() > 1'000'000 + 300'000)
+            rig.sim.port.hangUp();
+    };
+    rig.reader.ReadFlash_Click();
+    ASSERT_EQ(rig.prompts.warnings.size(), 1);
+    EXPECT_EQ(rig.prompts.warnings[0].first, QStringLiteral("KELVARO 测试"));
+    EXPECT_FALSE(rig.prompts.warnings[0].second.isEmpty());
+    EXPECT_TRUE(rig.flash.image().isEmpty());
+    EXPECT_TRUE(rig.flash.viewText().isEmpty());
+    EXPECT_FALSE(rig.sim.link.isBusy());
+}
+
+// --- Verifying ---------------------------------------------------------------------
+
+TEST(VerifyFlash, AsksForTheImagesLengthWhateverTheModelAndPasses) {
+    ImageOpsRig rig(QStringLiteral("ATMEGA32"));
+    const QByteArray data = ImageOpsRig::randomBytes(100, 20);
+    rig.sim.device.flash().replace(0, 100, data);
+    rig.flash.setImage(MemoryImage::fromBytes(data));
+    rig.reader.VerifyFlashImage();
+    EXPECT_EQ(rig.sim.wire(), QByteArray("RF0064#"));
+    EXPECT_EQ(rig.sim.log,
+              (QStringList{QStringLiteral("校验FLASH......"), QStringLiteral("校验FLASH通过。")}));
+    EXPECT_TRUE(rig.prompts.warnings.isEmpty());
+}
+
+TEST(VerifyFlash, ReportsTheFirstDifferenceByAddressAndLogsNoPass) {
+    ImageOpsRig rig;
+    const QByteArray data = ImageOpsRig::randomBytes(0x200, 21);
+    QByteArray chip = data;
+    chip[0x123] = char(~chip[0x123]);
+    chip[0x150] = char(~chip[0x150]);
+    rig.sim.device.flash().replace(0, chip.size(), chip);
+    rig.flash.setImage(MemoryImage::fromBytes(data));
+    rig.reader.VerifyFlashImage();
+    ASSERT_EQ(rig.prompts.warnings.size(), 1);
+    EXPECT_EQ(rig.prompts.warnings[0], qMakePair(QStringLiteral("KELVARO 测试"),
+                                                 QStringLiteral("FLASH地址 0123 数据校验失败！")));
+    EXPECT_EQ(rig.sim.log, QStringList{QStringLiteral("校验FLASH......")});
+}
+
+TEST(Verify, DigitsCompareByValueInEitherCase) {
+    ImageOpsRig rig;
+    const QByteArray data("\xAB\xCD\xEF\x01", 4);
+    rig.sim.device.flash().replace(0, 4, data);
+    rig.sim.device.eeprom().replace(0, 4, data);
+    rig.flash.setImage(MemoryImage(QStringLiteral("abcdef01")));  // as a HEX file may hold them
+    rig.reader.VerifyFlashImage();
+    rig.sim.device.faults().lowerCaseHex = true;  // a programmer answering in lower case
+    rig.eeprom.setImage(MemoryImage(QStringLiteral("ABCDEF01")));
+    rig.reader.VerifyEepromImage();
+    EXPECT_TRUE(rig.prompts.warnings.isEmpty());
+    EXPECT_TRUE(rig.sim.log.contains(QStringLiteral("校验FLASH通过。")));
+    EXPECT_TRUE(rig.sim.log.contains(QStringLiteral("校验EEPROM通过。")));
+}
+
+TEST(Verify, AnEmptyImageIsLoggedAndNothingIsSent) {
+    ImageOpsRig rig;
+    rig.reader.VerifyEepromImage();
+    rig.reader.VerifyFlashImage();
+    EXPECT_TRUE(rig.sim.wire().isEmpty());
+    EXPECT_EQ(rig.sim.log, (QStringList{QStringLiteral("EEPROM缓冲区无数据！"),
+                                        QStringLiteral("FLASH缓冲区无数据！")}));
+}
+
+TEST(Verify, AnImageLargerThanTheChipRaisesBeforeSending) {
+    ImageOpsRig rig;
+    rig.eeprom.setImage(MemoryImage::fromBytes(QByteArray(513, '\0')));
+    EXPECT_THROW(rig.reader.VerifyEepromImage(), OperationError);
+    EXPECT_TRUE(rig.sim.wire().isEmpty());
+}
+
+TEST(VerifyEeprom, AShortReplyFailsAtTheFirstMissingByteAfterABoundedWait) {
+    ImageOpsRig rig;
+    const QByteArray data = ImageOpsRig::randomBytes(64, 22);
+    rig.sim.device.eeprom().replace(0, 64, data);
+    rig.eeprom.setImage(MemoryImage::fromBytes(data));
+    rig.sim.device.faults().readReplyLimitChars = 80;
+    const qint64 ms = rig.timed([&] { rig.reader.VerifyEepromImage(); });
+    EXPECT_LE(ms, 200 + kv::ImageReader::kQuietLimitMs + 200);
+    EXPECT_TRUE(
+        rig.sim.log.contains(QStringLiteral("编程器停止发送EEPROM数据：收到40字节，应为64字节!")));
+    ASSERT_EQ(rig.prompts.warnings.size(), 1);
+    EXPECT_EQ(rig.prompts.warnings[0].second, QStringLiteral("EEPROM地址 0028 数据校验失败！"));
+}
+
+}  // namespace

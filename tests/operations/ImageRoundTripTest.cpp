@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include "ImageOpsRig.h"
+
+using kv::MemoryImage;
+using kv::test::ImageOpsRig;
+
+namespace {
+
+QByteArray fileBytes(const char* name) {
+    QFile file(QStringLiteral(KV_TEST_DATA "/images/") + QString::fromLatin1(name));
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+void erase(ImageOpsRig& rig) {
+    rig.sim.link.SendCommand(QStringLiteral("EM#"));
+    rig.sim.link.ReplyToLog(100);
+}
+
+TEST(ImageRoundTrip, A32KiBImageWrittenReadBackAndVerifiedOnAnAtmega32) {
+    ImageOpsRig rig(QStringLiteral("ATMEGA32"));
+    rig.sim.device.flash() = ImageOpsRig::randomBytes(32768, 30);  // old content
+    const QByteArray data = ImageOpsRig::randomBytes(32768, 31);
+    erase(rig);
+    rig.flash.setImage(MemoryImage::fromBytes(data));
+    rig.clearLog();
+    rig.sim.clearWire();
+
+    const qint64 writeMs = rig.timed([&] { rig.writer.WriteFlashImage(); });
+    EXPECT_EQ(rig.sim.device.flash(), data);
+    EXPECT_EQ(rig.sim.wire().size(), 3 + 3 + 32768);
+    // Line time of the stream, one page write and acknowledgement per page, and
+    // the fixed waits (3 x 50 ms, 200 ms for the closing reply).
+    const double floorMs = (3 + 3 + 32768) / 11.52 + 256 * (4.5 + 0.2 + 1 / 11.52) + 350;
+    EXPECT_LE(writeMs, 1.05 * floorMs);
+
+    rig.reader.ReadFlash_Click();
+    EXPECT_EQ(rig.flash.image().toBytes(), data);
+    const qint64 verifyMs = rig.timed([&] { rig.reader.VerifyFlashImage(); });
+    EXPECT_EQ(rig.sim.log.last(), QStringLiteral("校验FLASH通过。"));
+    EXPECT_TRUE(rig.prompts.warnings.isEmpty());
+    // The reply flows during the first wait: the floor is the line time alone.
+    EXPECT_LE(verifyMs, 1.05 * (7 + 65536) / 11.52);
+}
+
+TEST(ImageRoundTrip, ToolchainImagesOnAnAtmega32) {
+    ImageOpsRig rig(QStringLiteral("ATMEGA32"));
+    const QByteArray program = fileBytes("table_m32.bin");
+    const QByteArray eeprom = fileBytes("table_m32.eep.bin");
+    ASSERT_FALSE(program.isEmpty());
+    rig.flash.setImage(MemoryImage::fromBytes(program));
+    rig.eeprom.setImage(MemoryImage::fromBytes(eeprom));
+    rig.writer.WriteFlashImage();
+    rig.writer.WriteEepromImage();
+    rig.reader.VerifyFlashImage();
+    rig.reader.VerifyEepromImage();
+    EXPECT_TRUE(rig.prompts.warnings.isEmpty());
+    EXPECT_TRUE(rig.sim.log.contains(QStringLiteral("校验FLASH通过。")));
+    EXPECT_TRUE(rig.sim.log.contains(QStringLiteral("校验EEPROM通过。")));
+    EXPECT_EQ(rig.sim.device.flash().left(program.size()), program);
+    EXPECT_EQ(rig.sim.device.eeprom().left(eeprom.size()), eeprom);
+}
+
+TEST(ImageRoundTrip, ATwoByteEepromAndAVerifyThatCatchesAStuckByte) {
+    ImageOpsRig rig;
+    rig.eeprom.setImage(MemoryImage(QStringLiteral("5AC3")));
+    rig.writer.WriteEepromImage();
+    EXPECT_EQ(rig.sim.wire(), QByteArray("WE5A0000#WEC30001#"));
+    rig.reader.VerifyEepromImage();
+    EXPECT_EQ(rig.sim.log.last(), QStringLiteral("校验EEPROM通过。"));
+
+    ImageOpsRig stuck(QStringLiteral("ATMEGA32"));
+    stuck.sim.device.faults().stuckFlashByte = 0x123;
+    stuck.flash.setImage(MemoryImage::fromBytes(QByteArray(0x400, char(0x42))));
+    stuck.writer.WriteFlashImage();
+    stuck.reader.VerifyFlashImage();
+    EXPECT_EQ(stuck.warningTexts(), QStringList{QStringLiteral("FLASH地址 0123 数据校验失败！")});
+}
+
+}  // namespace

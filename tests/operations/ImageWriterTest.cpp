@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+
+#include "ImageOpsRig.h"
+#include "link/OperationError.h"
+
+using kv::MemoryImage;
+using kv::OperationError;
+using kv::test::ImageOpsRig;
+
+namespace {
+
+QByteArray header(int pageWords, int wordsMinusOne) {
+    return QByteArray("WF#") + char(pageWords) + char(wordsMinusOne >> 8) + char(wordsMinusOne);
+}
+
+// --- FLASH stream framing (ATMEGA8: 32-word pages) --------------------------
+
+TEST(WriteFlashImage, WholePagesOnlyAreAcknowledgedAndTheShortBlockIsNotPadded) {
+    struct Case {
+        int bytes;
+        int wordsMinusOne;
+    };
+    for (const Case c : {Case{64, 0x1F}, Case{100, 0x31}, Case{20, 9}}) {
+        ImageOpsRig rig;
+        const QByteArray data = ImageOpsRig::randomBytes(c.bytes, c.bytes);
+        rig.flash.setImage(MemoryImage::fromBytes(data));
+        QList<int> progress;
+        QObject::connect(&rig.flash, &kv::ImageSlot::progressChanged,
+                         [&](int p) { progress << p; });
+        rig.writer.WriteFlashImage();
+        EXPECT_EQ(rig.sim.wire(), header(0x20, c.wordsMinusOne) + data) << c.bytes;
+        EXPECT_EQ(rig.sim.device.flash().left(c.bytes), data);
+        EXPECT_EQ(rig.sim.device.flash().at(c.bytes), char(0xFF));
+        EXPECT_EQ(rig.sim.log,
+                  (QStringList{QStringLiteral("写FLASH......"), QStringLiteral("FLASH写入完成!")}));
+        EXPECT_FALSE(rig.sim.link.binaryInput());
+        EXPECT_EQ(progress.last(), 100);
+        if (c.bytes == 100) {
+            EXPECT_EQ(progress, (QList<int>{64, 100}));
+        }
+    }
+}
+
+TEST(WriteFlashImage, AnOddByteCountIsCompletedToAWholeWordSoTheNextCommandSurvives) {
+    for (const int n : {3, 5}) {
+        ImageOpsRig rig;
+        const QByteArray data = ImageOpsRig::randomBytes(n, n);
+        rig.flash.setImage(MemoryImage::fromBytes(data));
+        rig.writer.WriteFlashImage();
+        EXPECT_EQ(rig.sim.wire(), header(0x20, n / 2) + data + char(0xFF)) << n;
+        rig.reader.VerifyFlashImage();
+        EXPECT_TRUE(rig.prompts.warnings.isEmpty()) << n;
+        EXPECT_EQ(rig.sim.log.last(), QStringLiteral("校验FLASH通过。")) << n;
+    }
+}
+
+TEST(WriteFlashImage, LowerCaseDigitsAreTheSameBytes) {
+    ImageOpsRig rig;
+    rig.flash.setImage(MemoryImage(QStringLiteral("a5ff0b")));
+    rig.writer.WriteFlashImage();
+    EXPECT_EQ(rig.sim.device.flash().left(3), QByteArray("\xA5\xFF\x0B"));
+}
+
+// --- Images that must not reach the chip ----------------------------------
+
+TEST(ImageWriter, RefusesBadOrOversizedImagesBeforeSendingAnything) {
+    struct Case {
+        bool flash;
+        QString text;
+    };
+    const QString fullFlash = MemoryImage::fromBytes(QByteArray(8192, 'x')).text();
+    const QString fullEeprom = MemoryImage::fromBytes(QByteArray(512, 'x')).text();
+    for (const Case& c :
+         {Case{true, QStringLiteral("00112G")}, Case{true, QStringLiteral("001")},
+          Case{true, fullFlash + QStringLiteral("00")}, Case{false, QStringLiteral("0x")},
+          Case{false, fullEeprom + QStringLiteral("AA")}}) {
+        ImageOpsRig rig;
+        (c.flash ? rig.flash : rig.eeprom).setImage(MemoryImage(c.text));
+        EXPECT_THROW(c.flash ? rig.writer.WriteFlashImage() : rig.writer.WriteEepromImage(),
+                     OperationError)
+            << c.text.left(10).toStdString();
+        EXPECT_TRUE(rig.sim.wire().isEmpty());
+        EXPECT_TRUE(rig.sim.log.isEmpty());
+    }
+    // A whole memory is not too big.
+    ImageOpsRig rig;
+    rig.flash.setImage(MemoryImage(fullFlash));
+    rig.writer.WriteFlashImage();
+    EXPECT_EQ(rig.sim.device.flash(), QByteArray(8192, 'x'));
+}
+
+TEST(ImageWriter, EmptyImagesSendAndLogNothing) {
+    ImageOpsRig rig;
+    rig.writer.WriteFlashImage();
+    rig.writer.WriteEepromImage();
+    EXPECT_TRUE(rig.sim.wire().isEmpty());
+    EXPECT_TRUE(rig.sim.log.isEmpty());
+}
+
+// --- A programmer or line that gives out mid-image ---------------------------
+
+TEST(WriteFlashImage, AProgrammerThatStopsAcknowledgingEndsTheWriteInTextMode) {
+    ImageOpsRig rig(QStringLiteral("ATMEGA32"));
+    rig.sim.device.faults().dropPageAcksAfter = 3;
+    rig.flash.setImage(MemoryImage::fromBytes(ImageOpsRig::randomBytes(4096, 1)));
+    QString error;
+    const qint64 ms = rig.timed([&] {
+        try {
+            rig.writer.WriteFlashImage();
+        } catch (const OperationError& e) {
+            error = e.text();
+        }
+    });
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_LE(ms, kv::ProgrammerLink::kPageWaitLimitMs + 1000);
+    EXPECT_FALSE(rig.sim.link.binaryInput());
+    EXPECT_TRUE(rig.sim.log.contains(QStringLiteral("写FLASH中断，已发送512字节。")));
+    EXPECT_FALSE(rig.sim.link.isBusy());
+    // Once the programmer gave up the stream, text commands work again.
+    rig.sim.device.faults().dropPageAcksAfter = -1;
+    rig.sim.link.DelayMs(1500);
+    EXPECT_EQ(rig.sim.link.ReadInfoByte(1), QStringLiteral("95"));
+}
+
+TEST(WriteFlashImage, AHangUpMidImageRaisesAndLeavesTextMode) {
+    ImageOpsRig rig;
+    rig.sim.device.faults().hangUpAfterBytes = 300;
+    rig.flash.setImage(MemoryImage::fromBytes(ImageOpsRig::randomBytes(2048, 2)));
+    EXPECT_THROW(rig.writer.WriteFlashImage(), OperationError);
+    EXPECT_FALSE(rig.sim.link.binaryInput());
+    EXPECT_TRUE(rig.sim.log.last().startsWith(QStringLiteral("写FLASH中断")));
+}
+
+TEST(WriteEepromImage, ACablePulledDuringTheWriteRaises) {
+    ImageOpsRig rig;
+    rig.eeprom.setImage(MemoryImage::fromBytes(ImageOpsRig::randomBytes(64, 3)));
+    rig.sim.pump.onYield = [&] {
+        if (rig.sim.wire().size() >= 9 * 10)
+            rig.sim.port.hangUp();
+    };
+    EXPECT_THROW(rig.writer.WriteEepromImage(), OperationError);
+    EXPECT_FALSE(rig.sim.log.contains(QStringLiteral("写EEPROM结束!")));
+}
+
+// --- EEPROM --------------------------------------------------------------------
+
+TEST(WriteEepromImage, SendsDataThenFourDigitAddressInUpperCase) {
+    ImageOpsRig rig;
+    rig.eeprom.setImage(MemoryImage(QStringLiteral("a50c")));
+    QList<int> progress;
+    QObject::connect(&rig.eeprom, &kv::ImageSlot::progressChanged, [&](int p) { progress << p; });
+    rig.writer.WriteEepromImage();
+    EXPECT_EQ(rig.sim.wire(), QByteArray("WEA50000#WE0C0001#"));
+    EXPECT_EQ(rig.sim.device.eeprom().left(3), QByteArray("\xA5\x0C\xFF"));
+    EXPECT_EQ(rig.sim.log, QStringList{QStringLiteral("写EEPROM结束!")});
+    EXPECT_EQ(progress, (QList<int>{25, 75, 100}));
+}
+
+TEST(WriteEepromImage, AWholeEepromGoesByteByByteAndMissingAcksOnlyCostTheirWait) {
+    ImageOpsRig rig;
+    QByteArray data = ImageOpsRig::randomBytes(512, 4);
+    data[0x1FF] = char(0xA5);
+    rig.eeprom.setImage(MemoryImage::fromBytes(data));
+    rig.writer.WriteEepromImage();
+    EXPECT_EQ(rig.sim.device.eeprom(), data);
+    EXPECT_TRUE(rig.sim.wire().endsWith("WEA501FF#"));
+
+    ImageOpsRig quiet;
+    quiet.sim.device.faults().dropWriteAcksAfter = 2;
+    quiet.eeprom.setImage(MemoryImage::fromBytes(data.left(6)));
+    const qint64 ms = quiet.timed([&] { quiet.writer.WriteEepromImage(); });
+    EXPECT_EQ(quiet.sim.wire().count("WE"), 6);
+    EXPECT_GE(ms, 4 * 100);
+    EXPECT_LT(ms, 4 * 100 + 2 * 20 + 20);
+}
+
+}  // namespace
