@@ -35,28 +35,14 @@ TEST(HexViewText, KeepsDigitsAsTheyStandAndShowsADanglingDigit) {
     EXPECT_EQ(lines[1], u" 0010" + kIdeo + u"f");
 }
 
-TEST(HexViewText, ImagesBeyond64KiBGetLongerAddresses) {
-    const MemoryImage image = MemoryImage::fromBytes(QByteArray(0x10000 + 16, char(0x5A)));
-    const QStringList lines = HexViewText(image).split(u'\r', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 4097);
-    EXPECT_TRUE(lines[4095].startsWith(u" FFF0" + kIdeo));
-    EXPECT_EQ(lines[4096], u" 10000" + kIdeo + QStringLiteral("5A").repeated(16));
-}
-
-TEST(MemoryImage, BytesRoundTripInUpperCase) {
+TEST(MemoryImage, BytesRoundTripInUpperCaseAndOnlyWellFormedTextConverts) {
     const QByteArray bytes("\x00\x0F\xA5\xFF", 4);
-    const MemoryImage image = MemoryImage::fromBytes(bytes);
-    EXPECT_EQ(image.text(), QStringLiteral("000FA5FF"));
-    EXPECT_EQ(image.toBytes(), bytes);
-    EXPECT_EQ(MemoryImage(QStringLiteral("000fa5ff")).toBytes(), bytes);
-}
-
-TEST(MemoryImage, WellFormedMeansEvenCountOfHexDigits) {
-    EXPECT_TRUE(MemoryImage(QStringLiteral("aB09")).isWellFormed());
-    EXPECT_FALSE(MemoryImage(QStringLiteral("AB0")).isWellFormed());
-    EXPECT_FALSE(MemoryImage(QStringLiteral("AG")).isWellFormed());
-    EXPECT_FALSE(MemoryImage(QStringLiteral("A ")).isWellFormed());
-    EXPECT_TRUE(MemoryImage(QStringLiteral("AG")).toBytes().isEmpty());
+    EXPECT_EQ(MemoryImage::fromBytes(bytes).text(), QStringLiteral("000FA5FF"));
+    EXPECT_EQ(MemoryImage(QStringLiteral("000fa5FF")).toBytes(), bytes);
+    for (const char* bad : {"AB0", "AG", "A "}) {
+        EXPECT_FALSE(MemoryImage(QString::fromLatin1(bad)).isWellFormed()) << bad;
+        EXPECT_TRUE(MemoryImage(QString::fromLatin1(bad)).toBytes().isEmpty()) << bad;
+    }
 }
 
 TEST(MemoryImage, LenientBytesFollowTheBinaryFileRules) {

@@ -2,11 +2,11 @@
 
 #include <QRandomGenerator>
 
-#include "FakeUserPrompts.h"
 #include "catalogue/ChipModelTable.h"
 #include "images/ImageSlot.h"
 #include "operations/ImageReader.h"
 #include "operations/ImageWriter.h"
+#include "tests/images/FakeUserPrompts.h"
 #include "tests/support/SimRig.h"
 
 namespace kv::test {
