@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace kv::bench {
+
+class BenchRig;
+
+struct Options {
+    int eepromWrites = 1000;  // "WE" exchanges
+    int flashReadKiB = 32;    // size of the "RF" read
+};
+
+// One timed figure against the least time the line and the device allow.
+struct Measurement {
+    QString measure;      // what was timed, e.g. "per WE exchange"
+    double valueUs = 0;   // measured
+    double floorUs = 0;   // least possible; 0 when there is none
+    double maxRatio = 0;  // target for value/floor; 0: reported only
+    QStringList details;  // extra lines printed under the table
+};
+
+// A group of measurements on one simulator session. Sections run in order on
+// the same rig; each leaves the link in text mode with nothing pending.
+struct Section {
+    QString name;
+    std::function<QList<Measurement>(BenchRig&, const Options&)> run;
+};
+
+// Exchanges of single commands and the timed FLASH read (LinkSections.cpp).
+QList<Section> linkSections();
+
+}  // namespace kv::bench

@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <memory>
+
+#include "link/OperationError.h"
+#include "link/PortMap.h"
+#include "link/ProgrammerLink.h"
+#include "link/QtEventPump.h"
+#include "link/QtSerialControl.h"
+#include "link/SystemClock.h"
+#include "settings/SettingsStore.h"
+
+using kv::OperationError;
+
+namespace {
+
+const QString kSimPath = QStringLiteral(KV_BIN_DIR "/kelvaro-sim");
+
+qint64 processCpuUs() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1'000'000LL + u.ru_utime.tv_usec +
+           u.ru_stime.tv_usec;
+}
+
+// The program's real port stack (QtSerialControl as COM1, SystemClock,
+// QtEventPump) against the kelvaro-sim executable on a pseudo-terminal.
+struct SimProcessLinkTest : ::testing::Test {
+    void SetUp() override {
+        if (!QFileInfo(kSimPath).isExecutable()) {
+            GTEST_SKIP() << "kelvaro-sim is not built: " << kSimPath.toStdString();
+        }
+        sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        sim.start(kSimPath, {});
+        ASSERT_TRUE(sim.waitForStarted(5000));
+        while (!sim.canReadLine() && sim.waitForReadyRead(5000)) {
+        }
+        // "kelvaro-sim: MODEL on /dev/pts/N"
+        const QString greeting = QString::fromLocal8Bit(sim.readLine()).trimmed();
+        device = greeting.mid(greeting.lastIndexOf(u' ') + 1);
+        ASSERT_TRUE(device.startsWith(u'/')) << greeting.toStdString();
+
+        map.setDevicePath(1, device);
+        port.setPortNumber(1);
+        port.setOpen(true);
+        port.onClosedByError = [this](const QString&) { ++closures; };
+    }
+    void TearDown() override {
+        if (sim.state() != QProcess::NotRunning) {
+            simCommand("quit");
+            if (!sim.waitForFinished(3000)) {
+                sim.kill();
+                sim.waitForFinished(3000);
+            }
+        }
+    }
+    void simCommand(const QByteArray& line) {
+        sim.write(line + '\n');
+        sim.waitForBytesWritten(1000);
+    }
+
+    QProcess sim;
+    QString device;
+    QTemporaryDir settingsDir;
+    kv::SettingsStore store{QStringLiteral("SimProcessLinkTest"), settingsDir.path()};
+    kv::PortMap map{&store};
+    kv::QtSerialControl port{map};
+    kv::SystemClock clock;
+    kv::QtEventPump pump{clock};
+    QStringList log;
+    kv::ProgrammerLink link{port, clock, pump, [this](const QString& m) { log << m; }};
+    int closures = 0;
+};
+
+}  // namespace
+
+TEST_F(SimProcessLinkTest, ConnectionCheckAndAcknowledgedWrite) {
+    link.DiscardInput();
+    link.DelayMs(10);
+    link.SendCommand("CC#");
+    link.ReplyToLog(250);
+    ASSERT_EQ(log.size(), 1);
+    EXPECT_EQ(log[0], QStringLiteral("连接成功!"));
+
+    // WaitForText ends when "!" arrives, not at its limit.
+    QElapsedTimer t;
+    t.start();
+    link.SendCommand("WEA501FF#");
+    EXPECT_TRUE(link.WaitForText(100, QStringLiteral("!")));
+    EXPECT_LT(t.elapsed(), 60);
+    link.SendCommand("RB01FF#");
+    EXPECT_EQ(link.ReadAfter(100), "A5");
+    EXPECT_EQ(closures, 0);
+}
+
+TEST_F(SimProcessLinkTest, HangUpMidExchangeStopsTheOperationWithoutSpinning) {
+    link.DiscardInput();
+    QTimer::singleShot(300, [this] { simCommand("hangup"); });
+    const qint64 cpu0 = processCpuUs();
+    QElapsedTimer t;
+    t.start();
+    QString collected;
+    bool stopped = false;
+    try {
+        // The FLASH read's collection loop: 64 KiB of hex would take 5.7 s.
+        link.SendCommand("RF8000#");
+        link.DelayMs(200);
+        for (int step = 0; step < 60 && collected.size() < 65536; ++step) {
+            collected += link.ReadInput();
+            link.DelayMs(200);
+        }
+    } catch (const OperationError& e) {
+        stopped = true;
+        EXPECT_TRUE(e.text().contains("COM1")) << e.text().toStdString();
+    }
+    const qint64 wallMs = t.elapsed();
+    EXPECT_TRUE(stopped);
+    EXPECT_LT(wallMs, 2000);
+    EXPECT_GT(collected.size(), 0);
+    EXPECT_LT(collected.size(), 65536);
+    EXPECT_EQ(closures, 1);
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_LT(processCpuUs() - cpu0, wallMs * 1000 / 2);
+}
