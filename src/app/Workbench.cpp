@@ -43,6 +43,7 @@ Workbench::Workbench(const WorkbenchPlatform& p, QObject* parent)
       m_link(p.port, p.clock, p.pump, [this](const QString& m) { m_log.SendInfo(m); }),
       m_model(&p.settings),
       m_signature(m_link),
+      m_fuseCommands(m_link, m_fuses),
       m_flash(MemoryKind::Flash),
       m_eeprom(MemoryKind::Eeprom),
       m_files(m_flash, m_eeprom, p.pump, [this](const QString& m) { m_log.SendInfo(m); },
@@ -50,9 +51,18 @@ Workbench::Workbench(const WorkbenchPlatform& p, QObject* parent)
     auto geometry = [this] {
         return MemoryGeometry{m_model.FlashSize(), m_model.EepromSize(), m_model.FlashPageWords()};
     };
+    m_appCaption = ShellTexts::AppTitle();
     m_reader = std::make_unique<ImageReader>(m_link, m_flash, m_eeprom, geometry, m_prompts,
-                                             m_settings.applicationName());
+                                             m_appCaption);
     m_writer = std::make_unique<ImageWriter>(m_link, m_flash, m_eeprom, geometry);
+    m_calibrationBytes = std::make_unique<CalibrationBytes>(m_link, m_model, m_calibration,
+                                                            m_prompts, m_appCaption);
+    m_single =
+        std::make_unique<SingleAccess>(m_link, m_model, m_singleState, m_prompts, m_appCaption);
+    m_pass = std::make_unique<ProgramPass>(
+        ProgramPass::Parts{m_link, m_model, m_options, m_flash, m_eeprom, m_files, *m_writer,
+                           *m_reader, m_fuseCommands, *m_calibrationBytes, m_prompts},
+        m_appCaption);
 
     m_fuses.setLog([this](const QString& m) { m_log.SendInfo(m); });
     m_fuses.setDefinitionFolders(

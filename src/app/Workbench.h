@@ -10,14 +10,19 @@
 #include "app/MessageLog.h"
 #include "catalogue/ModelState.h"
 #include "catalogue/SignatureReader.h"
+#include "fuses/FuseCommands.h"
 #include "fuses/FuseEditor.h"
 #include "images/ImageFiles.h"
 #include "images/ImageSlot.h"
 #include "link/PortSettingsHooks.h"
 #include "link/PortSettingsState.h"
 #include "link/ProgrammerLink.h"
+#include "operations/CalibrationBytes.h"
 #include "operations/CalibrationState.h"
+#include "operations/ProgramPass.h"
 #include "operations/ProgramOptions.h"
+#include "operations/SingleAccess.h"
+#include "operations/SingleAccessState.h"
 #include "schemes/Scheme.h"
 #include "schemes/SchemeTarget.h"
 
@@ -71,7 +76,10 @@ public:
     ModelState& model() { return m_model; }
     SignatureReader& signature() { return m_signature; }
     FuseEditor& fuses() { return m_fuses; }
+    FuseCommands& fuseCommands() { return m_fuseCommands; }
     CalibrationState& calibration() { return m_calibration; }
+    SingleAccessState& singleAccess() { return m_singleState; }
+    ProgramPass& programPass() { return *m_pass; }
     ImageSlot& flash() { return m_flash; }
     ImageSlot& eeprom() { return m_eeprom; }
     ImageFiles& files() { return m_files; }
@@ -120,6 +128,11 @@ public:
     void OpenEFile_Click();
     void SaveFlash_Click();
     void SaveEEPROM_Click();
+    void ProCommand_Click();
+    void ReadOA_Click();
+    void WriteOA_Command_Click();
+    void R_DataCommand_Click(int row);
+    void W_DataCommand_Click(int row);
     void InfoText_DblClick() { m_log.reset(); }
 
     // The set-up as a scheme holds it; also what the exit stores.
@@ -169,12 +182,17 @@ private:
     ModelState m_model;
     SignatureReader m_signature;
     FuseEditor m_fuses;
+    FuseCommands m_fuseCommands;
     CalibrationState m_calibration;
+    SingleAccessState m_singleState;
     ImageSlot m_flash;
     ImageSlot m_eeprom;
     ImageFiles m_files;
     std::unique_ptr<ImageReader> m_reader;
     std::unique_ptr<ImageWriter> m_writer;
+    std::unique_ptr<CalibrationBytes> m_calibrationBytes;
+    std::unique_ptr<SingleAccess> m_single;
+    std::unique_ptr<ProgramPass> m_pass;
     ProgramOptions m_options;
     ConnectionState m_connection;
     DeviceControls m_devices;

@@ -72,7 +72,17 @@ void Workbench::Toolbar1_ButtonClick(const QString& key) {
     if (key == QLatin1String("SelectMCU")) {
         runExchange([this] { AutoSelectModel(); });
     } else if (key == QLatin1String("SetFuseDefault")) {
-        applyDefaultFuseBits();
+        m_fuseCommands.SetFuseDefault();
+    } else if (key == QLatin1String("ReadFuse")) {
+        runExchange([this] { m_fuseCommands.ReadFuses(m_model.SelectedModel()); });
+    } else if (key == QLatin1String("WriteFuse")) {
+        runExchange([this] { m_fuseCommands.WriteFuses(m_model.SelectedModel()); });
+    } else if (key == QLatin1String("WriteLock")) {
+        runExchange([this] { m_fuseCommands.WriteLockBits(); });
+    } else if (key == QLatin1String("RecoverFuse")) {
+        runExchange([this] { m_fuseCommands.RecoverFuse(m_model.SelectedModel()); });
+    } else if (key == QLatin1String("EraserFlash")) {
+        runExchange([this] { m_fuseCommands.EraseChip(); });
     } else if (key == QLatin1String("CheckCOM")) {
         runExchange([this] { CheckLink(); });
     } else if (key == QLatin1String("SetCOM")) {
@@ -173,6 +183,26 @@ void Workbench::ReadFlash_Click() {
 
 void Workbench::ReadEEPROM_Click() {
     runExchange([this] { m_reader->ReadEEPROM_Click(); });
+}
+
+void Workbench::ProCommand_Click() {
+    runExchange([this] { m_pass->ProCommand_Click(); });
+}
+
+void Workbench::ReadOA_Click() {
+    runExchange([this] { m_calibrationBytes->ReadOA_Click(); });
+}
+
+void Workbench::WriteOA_Command_Click() {
+    runExchange([this] { m_calibrationBytes->WriteOA_Command_Click(); });
+}
+
+void Workbench::R_DataCommand_Click(int row) {
+    runExchange([this, row] { m_single->R_DataCommand_Click(row); });
+}
+
+void Workbench::W_DataCommand_Click(int row) {
+    runExchange([this, row] { m_single->W_DataCommand_Click(row); });
 }
 
 void Workbench::OpenFFile_Click() {

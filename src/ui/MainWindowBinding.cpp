@@ -88,6 +88,11 @@ void MainWindow::bindShell() {
         refreshDeviceControls();
     });
     connect(m_otherTab->readSig, &QPushButton::clicked, &wb, &Workbench::ReadSIG_Click);
+    connect(&wb.fuseCommands(), &FuseCommands::buttonsChanged, this,
+            &MainWindow::refreshDeviceControls);
+    connect(&wb.programPass(), &ProgramPass::runningChanged, this,
+            &MainWindow::refreshDeviceControls);
+    connect(m_options->programButton(), &QPushButton::clicked, &wb, &Workbench::ProCommand_Click);
 
     connect(&wb.log(), &MessageLog::changed, this, [this, &wb] {
         m_log->setPlainText(shownText(wb.log().text()));
@@ -99,13 +104,18 @@ void MainWindow::bindShell() {
 void MainWindow::refreshDeviceControls() {
     Workbench& wb = *m_workbench;
     const bool on = wb.deviceControls().enabled();
-    for (const QString& key : DeviceControls::toolbarKeys())
-        if (QToolButton* b = m_toolbar->button(key)) b->setEnabled(on);
+    for (const QString& key : DeviceControls::toolbarKeys()) {
+        bool own = true;
+        if (key == QLatin1String("ReadFuse")) own = wb.fuseCommands().readFuseEnabled();
+        if (key == QLatin1String("WriteFuse")) own = wb.fuseCommands().writeFuseEnabled();
+        if (QToolButton* b = m_toolbar->button(key)) b->setEnabled(on && own);
+    }
     for (const QString& name : DeviceControls::windowControls()) {
         QWidget* control = deviceControl(name);
         if (!control) continue;
         bool own = true;
         if (name == QLatin1String("ReadSIG")) own = wb.signature().ReadSIGEnabled();
+        if (name == QLatin1String("ProCommand")) own = wb.programPass().isProCommandEnabled();
         control->setEnabled(on && own);
     }
 }
@@ -227,6 +237,26 @@ void MainWindow::bindCalibration() {
     connect(m_otherTab->feGroup, &QButtonGroup::idClicked, &cal,
             [&cal](int id) { cal.setSelectedTarget(id); });
     refresh();
+    Workbench& wb = *m_workbench;
+    connect(m_otherTab->readOa, &QPushButton::clicked, &wb, &Workbench::ReadOA_Click);
+    connect(m_otherTab->writeOa, &QPushButton::clicked, &wb, &Workbench::WriteOA_Command_Click);
+
+    SingleAccessState& single = wb.singleAccess();
+    auto refreshData = [this, &single] {
+        for (int r = 0; r < 2; ++r)
+            if (m_otherTab->data[r]->text() != single.W_DataText(r))
+                m_otherTab->data[r]->setText(single.W_DataText(r));
+    };
+    connect(&single, &SingleAccessState::changed, this, refreshData);
+    refreshData();
+    for (int r = 0; r < 2; ++r) {
+        connect(m_otherTab->data[r], &QLineEdit::textEdited, &single,
+                [&single, r](const QString& text) { single.setW_DataText(r, text); });
+        connect(m_otherTab->readData[r], &QPushButton::clicked, &wb,
+                [&wb, r] { wb.R_DataCommand_Click(r); });
+        connect(m_otherTab->writeData[r], &QPushButton::clicked, &wb,
+                [&wb, r] { wb.W_DataCommand_Click(r); });
+    }
 }
 
 }  // namespace kv::ui

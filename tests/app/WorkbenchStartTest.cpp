@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+
+#include "app/Workbench.h"
+#include "tests/app/ShellFakes.h"
+
+namespace kv::test {
+namespace {
+
+const QChar kIdeo(0x3000);
+
+class WorkbenchStart : public ::testing::Test {
+protected:
+    Workbench& make() {
+        workbench = std::make_unique<Workbench>(WorkbenchPlatform{
+            p.port, p.clock, p.pump, p.prompts, p.dialogs, p.settings, p.dataFolder()});
+        return *workbench;
+    }
+    Workbench& start() {
+        make().Start();
+        return *workbench;
+    }
+    void store(const QString& section, const QString& key, const QString& value) {
+        p.settings.write(section, key, value);
+    }
+    QString writeFile(const QString& name, const QByteArray& bytes) {
+        const QString path = QDir(files.path()).filePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path;
+    }
+
+    ShellPlatform p;
+    QTemporaryDir files;
+    std::unique_ptr<Workbench> workbench;
+};
+
+TEST_F(WorkbenchStart, FirstStartWithEmptySettings) {
+    Workbench& wb = start();
+    EXPECT_TRUE(p.prompts.warnings.isEmpty());
+    EXPECT_EQ(p.port.settings(), "115200,n,8,1");
+    EXPECT_EQ(wb.model().SelectedModel(), "ATMEGA8");
+    EXPECT_EQ(p.read("芯片", "型号"), "ATMEGA8");
+    ASSERT_EQ(wb.fuses().DefaultFuseBits().size(), 32);
+    EXPECT_EQ(wb.fuses().FuseBitString(), wb.fuses().DefaultFuseBits());
+    EXPECT_EQ(wb.options().toText(), "1000000000");
+    EXPECT_TRUE(wb.flash().image().isEmpty());
+    EXPECT_TRUE(wb.eeprom().image().isEmpty());
+    EXPECT_TRUE(wb.flash().pathText().isEmpty());
+    EXPECT_EQ(wb.calibration().selectedSlot(), 0);
+    EXPECT_EQ(wb.calibration().selectedTarget(), 0);
+    EXPECT_EQ(wb.model().Flash_Address().text(), "8191");
+    EXPECT_EQ(wb.model().Eeprom_Address().text(), "511");
+    EXPECT_EQ(wb.model().Flash_Address().value(), -8191);
+    EXPECT_EQ(wb.connection().portText(), QString(2, kIdeo) + "COM1:115200,N,8,1");
+    EXPECT_EQ(wb.flash().progress(), 100);
+    EXPECT_EQ(wb.eeprom().progress(), 100);
+    // The programmer is on COM1, so the start-up opened it.
+    EXPECT_TRUE(p.port.isOpen());
+    EXPECT_TRUE(wb.connection().connected());
+    EXPECT_TRUE(wb.deviceControls().enabled());
+    EXPECT_TRUE(wb.log().text().startsWith(wb.log().LogBanner()));
+    EXPECT_EQ(wb.AppCaption(), ShellTexts::AppTitle());
+}
+
+TEST_F(WorkbenchStart, StoredPortSettingsAreAppliedAndBadOnesReported) {
+    store("属性", "设置", "9600,e,7,2");
+    store("属性", "通信端口", " 3");
+    store("属性", "握手", "2");
+    p.port.attach(3, &p.device);
+    Workbench& wb = start();
+    EXPECT_TRUE(p.prompts.warnings.isEmpty());
+    EXPECT_EQ(p.port.portNumber(), 3);
+    EXPECT_EQ(p.port.handshaking(), 2);
+    EXPECT_EQ(wb.connection().portText(), QString(2, kIdeo) + "COM3:9600,E,7,2");
+
+    ShellPlatform q;
+    q.settings.write("属性", "设置", "fast");
+    q.settings.write("属性", "通信端口", "99");
+    q.settings.write("属性", "握手", "7");
+    Workbench other(WorkbenchPlatform{q.port, q.clock, q.pump, q.prompts, q.dialogs, q.settings,
+                                      q.dataFolder()});
+    other.Start();
+    // One box for the line settings, one each for port number and handshaking,
+    // titled with the window title; the port keeps its previous values.
+    ASSERT_EQ(q.prompts.warnings.size(), 3);
+    for (const auto& w : q.prompts.warnings) EXPECT_EQ(w.first, ShellTexts::AppTitle());
+    EXPECT_EQ(q.port.settings(), "115200,n,8,1");
+    EXPECT_EQ(q.port.portNumber(), 1);
+    EXPECT_EQ(q.port.handshaking(), 0);
+}
+
+TEST_F(WorkbenchStart, StoredOptionTextIsUsedOnlyWithTenCharacters) {
+    store("编程选项", "设置", "1100000000");
+    EXPECT_EQ(start().options().toText(), "1100000000");
+
+    ShellPlatform q;
+    q.settings.write("编程选项", "设置", "11111");
+    Workbench other(WorkbenchPlatform{q.port, q.clock, q.pump, q.prompts, q.dialogs, q.settings,
+                                      q.dataFolder()});
+    other.Start();
+    EXPECT_EQ(other.options().toText(), "1000000000");
+}
+
+TEST_F(WorkbenchStart, ReloadOptionDecidesWhetherStoredFilesAreShownAndLoaded) {
+    const QString flash = writeFile("a.bin", QByteArray::fromHex("0102030405"));
+    const QString eeprom = writeFile("b.bin", QByteArray::fromHex("AABB"));
+    store("FLASH", "文件", flash);
+    store("EEPROM", "文件", eeprom);
+    store("编程选项", "设置", "0000010000");
+    Workbench& wb = start();
+    EXPECT_EQ(wb.flash().pathText(), flash);
+    EXPECT_EQ(wb.flash().image().text(), "0102030405");
+    EXPECT_EQ(wb.eeprom().image().text(), "AABB");
+    EXPECT_EQ(wb.flash().panelText(), "FLASH:5字节");
+
+    ShellPlatform q;
+    q.settings.write("FLASH", "文件", flash);
+    q.settings.write("编程选项", "设置", "1000000000");
+    Workbench other(WorkbenchPlatform{q.port, q.clock, q.pump, q.prompts, q.dialogs, q.settings,
+                                      q.dataFolder()});
+    other.Start();
+    EXPECT_TRUE(other.flash().pathText().isEmpty());
+    EXPECT_TRUE(other.flash().image().isEmpty());
+}
+
+TEST_F(WorkbenchStart, StoredFuseTextNeedsAtLeast32Characters) {
+    const QString bits32 = "11111111" "11111111" "11011001" "11100001";
+    store("熔丝", "设置", bits32);
+    EXPECT_EQ(start().fuses().FuseBitString(), bits32);
+
+    for (const QString& stored : QStringList{bits32.left(31), bits32 + "00000000"}) {
+        ShellPlatform q;
+        q.settings.write("熔丝", "设置", stored);
+        Workbench other(WorkbenchPlatform{q.port, q.clock, q.pump, q.prompts, q.dialogs,
+                                          q.settings, q.dataFolder()});
+        other.Start();
+        const QString expected = stored.size() > 32 ? bits32 : other.fuses().DefaultFuseBits();
+        EXPECT_EQ(other.fuses().FuseBitString(), expected) << stored.toStdString();
+    }
+}
+
+TEST_F(WorkbenchStart, StoredCalibrationChoicesAndAddresses) {
+    store("校准", "HZ", " 3");
+    store("校准", "FE", " 1");
+    store("校准", "FLASH", "100");
+    Workbench& wb = start();
+    EXPECT_EQ(wb.calibration().selectedSlot(), 3);
+    EXPECT_EQ(wb.calibration().selectedTarget(), 1);
+    EXPECT_EQ(wb.model().Flash_Address().text(), "100");
+    EXPECT_EQ(wb.model().Flash_Address().value(), -100);
+
+    // An index without an option button selects nothing new; an address above
+    // the model's last one becomes the last one.
+    ShellPlatform q;
+    q.settings.write("校准", "HZ", " 7");
+    q.settings.write("芯片", "型号", "ATMEGA48");
+    Workbench other(WorkbenchPlatform{q.port, q.clock, q.pump, q.prompts, q.dialogs, q.settings,
+                                      q.dataFolder()});
+    other.Start();
+    EXPECT_FALSE(other.calibration().selectedSlot().has_value());
+    EXPECT_EQ(other.model().Flash_Address().text(), "4095");
+    EXPECT_EQ(other.model().Eeprom_Address().text(), "255");
+}
+
+TEST_F(WorkbenchStart, ExitStoresFuseBitsOptionsAndCalibration) {
+    Workbench& wb = start();
+    wb.fuses().ToggleBitCell(0);
+    const QString bits = wb.fuses().FuseBitString();
+    wb.options().setCheckPRO(8, 1);
+    wb.calibration().setSelectedSlot(2);
+    wb.model().Eeprom_Address().setText("77");
+    wb.Exit();
+    EXPECT_EQ(p.read("熔丝", "设置"), bits);
+    EXPECT_EQ(p.read("编程选项", "设置"), "1000000010");
+    EXPECT_EQ(p.read("校准", "HZ"), " 2");
+    EXPECT_EQ(p.read("校准", "FE"), " 0");
+    EXPECT_EQ(p.read("校准", "FLASH"), "8191");
+    EXPECT_EQ(p.read("校准", "EEPROM"), "77");
+
+    // No slot selected: the stored choice stays as it was.
+    wb.calibration().setSelectedSlot(std::nullopt);
+    wb.Exit();
+    EXPECT_EQ(p.read("校准", "HZ"), " 2");
+}
+
+TEST_F(WorkbenchStart, AbsentPortLeavesTheProgramRunningClosed) {
+    p.port.setBusy(1);
+    Workbench& wb = start();
+    ASSERT_EQ(p.prompts.warnings.size(), 1);
+    EXPECT_EQ(p.prompts.warnings[0].first, QStringLiteral("警告提示") + QString(5, kIdeo));
+    EXPECT_FALSE(p.port.isOpen());
+    EXPECT_FALSE(wb.connection().connected());
+    EXPECT_TRUE(wb.connection().openEntryEnabled());
+    EXPECT_FALSE(wb.connection().closeEntryEnabled());
+    EXPECT_FALSE(wb.deviceControls().enabled());
+    EXPECT_EQ(wb.connection().portText(), QString(2, kIdeo) + "COM1:115200,N,8,1");
+}
+
+}  // namespace
+}  // namespace kv::test
