@@ -117,9 +117,14 @@ void SimulatedProgrammer::receiveByte(char byte, qint64 atUs) {
         return;
     }
     m_lastSeenUs = qMax(m_lastSeenUs, atUs);
-    m_transcript += byte;
-    ++m_received;
-    if (m_faults.hangUpAfterBytes >= 0 && m_received >= m_faults.hangUpAfterBytes) {
+    const auto lineDies = [this] {
+        return m_faults.hangUpAfterBytes >= 0 && m_received >= m_faults.hangUpAfterBytes;
+    };
+    if (!lineDies()) {
+        m_transcript += byte;
+        ++m_received;
+    }
+    if (lineDies()) {
         m_hungUp = true;
         m_out.clear();
         return;

@@ -5,6 +5,8 @@
 #include <array>
 #include <deque>
 
+#include "sim/FaultPlan.h"
+
 namespace kv {
 class Clock;
 }
@@ -12,21 +14,6 @@ class Clock;
 namespace kv::sim {
 
 struct SimChip;
-
-// What a test can make the programmer do wrong. Counters behind the "after n"
-// faults start at construction, reconnect() and setFaults().
-struct FaultPlan {
-    bool silent = false;           // answers nothing at all (the loader neither)
-    int extraReplyDelayMs = 0;     // every reply starts this much later
-    bool lowerCaseHex = false;     // hex replies in lower case
-    int dropPageAcksAfter = -1;    // FLASH: pages acknowledged before acks stop (-1: never)
-    int dropWriteAcksAfter = -1;   // "WE"/"WW": "!" sent this many times, then never
-    QByteArray garbage;            // appended to every reply (page acks included)
-    qint64 hangUpAfterBytes = -1;  // the line dies after receiving this many bytes
-    int readReplyLimitChars = -1;  // "RF"/"RE": stop sending after this many characters
-    int stuckFlashByte = -1;       // this FLASH byte address never takes a write
-    int stuckEepromByte = -1;      // this EEPROM byte address never takes a write
-};
 
 // The device model of the programmer with a chip of one of the 14 models in its
 // socket. It is driven by a transport (in-process or a pseudo-terminal) that

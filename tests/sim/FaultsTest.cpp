@@ -102,4 +102,12 @@ TEST(Faults, HangUpClosesThePortUntilTheCableIsBack) {
     bench.device.reconnect();
     bench.port.setOpen(true);
     EXPECT_EQ(bench.exchange("CC#"), SimBench::gbk(texts::kConnected));
+
+    // With 0 the very first byte is already lost.
+    bench.device.clearTranscript();
+    bench.device.faults().hangUpAfterBytes = 0;
+    bench.port.write("C");
+    bench.run(1'000);
+    EXPECT_FALSE(bench.port.isOpen());
+    EXPECT_EQ(bench.device.transcript(), "");
 }
