@@ -1,5 +1,7 @@
 #include "operations/ImageWriter.h"
 
+#include <QStringDecoder>
+
 #include "images/ImageSlot.h"
 #include "images/MemoryImage.h"
 #include "link/OperationError.h"
@@ -46,6 +48,9 @@ void ImageWriter::WriteFlashImage() {
     m_link.DelayMs(50);
     m_link.SetBinaryInput(true);
     qsizetype sent = 0;
+    // What came after the last page's acknowledgement byte: the start of the
+    // closing text when no short block follows.
+    QByteArray closing;
     try {
         m_link.DelayMs(50);
         m_link.SendBytes(QByteArray(1, char(geometry.flashPageWords)));
@@ -58,22 +63,29 @@ void ImageWriter::WriteFlashImage() {
             sent += pageBytes;
             m_flash.setProgress(sent * 100 / bytes.size());
             m_link.WaitInputArrived();
-            m_link.ReadInputBytes();
+            closing = m_link.ReadInputBytes().mid(1);
         }
         if (sent < bytes.size()) {
+            closing.clear();
             m_link.SendBytes(bytes.mid(sent));
             m_link.WaitOutputDrained();
             sent = bytes.size();
         }
+        m_flash.setProgress(100);
+        // The closing text is collected raw and decoded whole, so a character
+        // split between the acknowledgement read and this one stays intact.
+        m_link.DelayMs(200);
+        closing += m_link.ReadInputBytes();
     } catch (...) {
         // Every later exchange expects text input.
         m_link.SetBinaryInput(false);
         m_link.SendInfo(QStringLiteral("写FLASH中断，已发送%1字节。").arg(sent));
         throw;
     }
-    m_flash.setProgress(100);
     m_link.SetBinaryInput(false);
-    m_link.ReplyToLog(200);
+    QStringDecoder gbk("GBK");
+    const QString reply = gbk.decode(closing);
+    m_link.SendInfo(reply.isEmpty() ? QStringLiteral("编程器无反应!") : reply);
 }
 
 void ImageWriter::WriteEepromImage() {

@@ -41,6 +41,21 @@ TEST(WriteFlashImage, WholePagesOnlyAreAcknowledgedAndTheShortBlockIsNotPadded) 
     }
 }
 
+TEST(WriteFlashImage, TheClosingTextArrivingWithTheLastAcknowledgementIsLoggedWhole) {
+    ImageOpsRig rig;
+    rig.flash.setImage(MemoryImage::fromBytes(ImageOpsRig::randomBytes(128, 7)));
+    // A slow reader: by the time the last page's acknowledgement is read, the
+    // closing text has arrived behind it.
+    QObject::connect(&rig.flash, &kv::ImageSlot::progressChanged, [&](int p) {
+        if (p == 100) {
+            rig.sim.clock.advanceBy(20'000);
+            rig.sim.port.settle();
+        }
+    });
+    rig.writer.WriteFlashImage();
+    EXPECT_EQ(rig.sim.log.last(), QStringLiteral("FLASH写入完成!"));
+}
+
 TEST(WriteFlashImage, AnOddByteCountIsCompletedToAWholeWordSoTheNextCommandSurvives) {
     for (const int n : {3, 5}) {
         ImageOpsRig rig;
