@@ -32,5 +32,7 @@ struct Section {
 
 // Exchanges of single commands and the timed FLASH read (LinkSections.cpp).
 QList<Section> linkSections();
+// FLASH and EEPROM image write and verify, HEX file load (ImageSections.cpp).
+QList<Section> imageSections();
 
 }  // namespace kv::bench

@@ -82,6 +82,7 @@ int main(int argc, char** argv) {
     options.flashReadKiB = std::clamp(parser.value(readOption).toInt(), 1, 63);
 
     QList<Section> sections = linkSections();
+    sections << imageSections();
     if (parser.isSet(onlyOption)) {
         const QString only = parser.value(onlyOption);
         sections.removeIf(
