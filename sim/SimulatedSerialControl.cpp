@@ -74,11 +74,16 @@ void SimulatedSerialControl::setOpen(bool open) {
         return;
     }
     if (m_busy[m_portNumber]) {
-        throw OperationError(QString::fromLatin1(kBusyText));
+        throw OperationError(
+            QStringLiteral("无法打开端口COM%1（SIM%1）：%2\n该端口正被其他程序使用。")
+                .arg(m_portNumber)
+                .arg(QString::fromUtf8(kBusyText)));
     }
     const auto it = m_devices.find(m_portNumber);
     if (it == m_devices.end() || (it->second && it->second->hungUp())) {
-        throw OperationError(QString::fromLatin1(kAbsentText));
+        throw OperationError(QStringLiteral("无法打开端口COM%1：%2。")
+                                 .arg(m_portNumber)
+                                 .arg(QString::fromUtf8(kAbsentText)));
     }
     m_open = true;
     if (SimulatedProgrammer* d = device()) {
@@ -89,7 +94,8 @@ void SimulatedSerialControl::setOpen(bool open) {
 
 void SimulatedSerialControl::requireOpen() const {
     if (!m_open) {
-        throw OperationError(QString::fromLatin1(kNotOpenText));
+        throw OperationError(
+            QStringLiteral("端口COM%1%2。").arg(m_portNumber).arg(QString::fromUtf8(kNotOpenText)));
     }
 }
 
@@ -165,7 +171,7 @@ void SimulatedSerialControl::settle() {
         return;
     }
     if (d->hungUp()) {
-        closeWithError(QString::fromLatin1(kHungUpText));
+        closeWithError();
         return;
     }
     const QByteArray arrived = d->takeOutput(now);
@@ -177,16 +183,18 @@ void SimulatedSerialControl::settle() {
     }
 }
 
-void SimulatedSerialControl::closeWithError(const QString& reason) {
+void SimulatedSerialControl::closeWithError() {
     setOpen(false);
     if (onClosedByError) {
-        onClosedByError(reason);
+        onClosedByError(QStringLiteral("端口COM%1的连接已断开：%2")
+                            .arg(m_portNumber)
+                            .arg(QString::fromUtf8(kHungUpText)));
     }
 }
 
 void SimulatedSerialControl::hangUp() {
     if (m_open) {
-        closeWithError(QString::fromLatin1(kHungUpText));
+        closeWithError();
     }
 }
 

@@ -22,10 +22,11 @@ class VirtualClock;
 // settle(), the blocking waits, or a VirtualPump yield.
 class SimulatedSerialControl : public SerialControl {
 public:
-    // The system's texts for the failures the port reports.
+    // The system's part of the failure texts; the full texts name the port as
+    // the real port's do, e.g. "无法打开端口COM3（SIM3）：Permission denied…".
     static constexpr char kBusyText[] = "Permission denied";
-    static constexpr char kAbsentText[] = "No such file or directory";
-    static constexpr char kNotOpenText[] = "Device not open";
+    static constexpr char kAbsentText[] = "没有与它对应的串口设备";
+    static constexpr char kNotOpenText[] = "未打开，无法收发数据";
     static constexpr char kHungUpText[] = "Input/output error";
 
     explicit SimulatedSerialControl(VirtualClock& clock);
@@ -79,7 +80,7 @@ private:
     };
     SimulatedProgrammer* device() const;
     void requireOpen() const;
-    void closeWithError(const QString& reason);
+    void closeWithError();
     // Advances to the next line event or the deadline (-1: none) and settles;
     // false when neither exists, so nothing can change any more.
     bool step(qint64 deadlineUs);

@@ -33,9 +33,10 @@ TEST(SimulatedPort, OpensOnlyPortsThatExistAndAreFree) {
     port.setBusy(5);
 
     port.setPortNumber(2);
-    EXPECT_EQ(openError(port), SimulatedSerialControl::kAbsentText);
+    EXPECT_EQ(openError(port), "无法打开端口COM2：没有与它对应的串口设备。");
     port.setPortNumber(5);
-    EXPECT_EQ(openError(port), SimulatedSerialControl::kBusyText);
+    EXPECT_EQ(openError(port),
+              "无法打开端口COM5（SIM5）：Permission denied\n该端口正被其他程序使用。");
     EXPECT_FALSE(port.isOpen());
 
     port.setPortNumber(4);
@@ -98,7 +99,7 @@ TEST(SimulatedPort, NotifiesArrivalAndPulledCable) {
     EXPECT_EQ(bench.port.bytesAvailable(), 9);
     bench.port.hangUp();
     EXPECT_FALSE(bench.port.isOpen());
-    EXPECT_EQ(closes, QStringList{SimulatedSerialControl::kHungUpText});
+    EXPECT_EQ(closes, QStringList{"端口COM1的连接已断开：Input/output error"});
     bench.port.hangUp();  // already closed: no second notice
     EXPECT_EQ(closes.size(), 1);
     // A glitch, not a dead device: the port opens again, with empty buffers.
