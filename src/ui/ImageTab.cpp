@@ -2,8 +2,10 @@
 
 #include <QFontDatabase>
 #include <QLabel>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 
 #include "ui/Twips.h"
 
@@ -12,12 +14,37 @@ namespace kv::ui {
 QFont hexViewFont() {
     QFont font;
     font.setFamilies({QStringLiteral("NSimSun"), QStringLiteral("宋体"),
-                      QStringLiteral("WenQuanYi Micro Hei Mono"), QStringLiteral("Noto Sans Mono CJK SC"),
-                      QStringLiteral("DejaVu Sans Mono")});
+                      QStringLiteral("DejaVu Sans Mono"), QStringLiteral("WenQuanYi Micro Hei Mono"),
+                      QStringLiteral("Monospace")});
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
-    font.setPointSize(9);
+    // 16 bytes per line with their address fit the tab at six pixels a column.
+    font.setPointSizeF(7.5);
     return font;
+}
+
+QString inColumns(const QString& text) {
+    QString out = text;
+    out.replace(QChar(0x3000), QStringLiteral("  "));
+    return out;
+}
+
+void ColumnLabel::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setFont(font());
+    p.setPen(palette().color(QPalette::WindowText));
+    const QFontMetrics m(font());
+    const int column = m.horizontalAdvance(QLatin1Char('0'));
+    const int baseline = (height() + m.ascent() - m.descent()) / 2;
+    int x = contentsRect().left();
+    for (const QChar c : text()) {
+        if (c == QChar(0x3000)) {
+            x += 2 * column;
+            continue;
+        }
+        p.drawText(x, baseline, QString(c));
+        x += column;
+    }
 }
 
 QString ImageTab::headerText() {
@@ -28,7 +55,7 @@ QString ImageTab::headerText() {
 
 ImageTab::ImageTab(const QString& memory, const Twips& t, QWidget* parent) : QWidget(parent) {
     const bool flash = memory == QLatin1String("FLASH");
-    m_header = new QLabel(headerText(), this);
+    m_header = new ColumnLabel(headerText(), this);
     m_header->setObjectName(flash ? QStringLiteral("Label3") : QStringLiteral("Label4"));
     m_header->setFont(hexViewFont());
     m_header->setGeometry(t.rect(60, 90, 3900, 240));
@@ -40,7 +67,11 @@ ImageTab::ImageTab(const QString& memory, const Twips& t, QWidget* parent) : QWi
     m_view->setFont(hexViewFont());
     m_view->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_view->document()->setDocumentMargin(2);
     m_view->setGeometry(t.rect(60, 345, 3900, 4260));
+    // The header's first column stands over the view's first column.
+    m_header->setContentsMargins(
+        m_view->frameWidth() + int(m_view->document()->documentMargin()), 0, 0, 0);
 
     m_read = new QPushButton(QStringLiteral("读取") + memory, this);
     m_read->setObjectName(flash ? QStringLiteral("ReadFlash") : QStringLiteral("ReadEEPROM"));
@@ -52,7 +83,7 @@ ImageTab::ImageTab(const QString& memory, const Twips& t, QWidget* parent) : QWi
 
 void ImageTab::setViewText(const QString& hexViewText) {
     // Lines end with a bare CR, which the text box does not break on.
-    QString shown = hexViewText;
+    QString shown = inColumns(hexViewText);
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     if (shown.endsWith(QLatin1Char('\n'))) shown.chop(1);
     m_view->setPlainText(shown);

@@ -1,8 +1,8 @@
 #pragma once
 
+#include <QLabel>
 #include <QWidget>
 
-class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -37,7 +37,21 @@ private:
     QPushButton* m_save;
 };
 
-// A fixed-pitch font in which an ideographic space is two columns wide.
+// The fixed-pitch font of the views and their headers.
 QFont hexViewFont();
+// The view text as shown: an ideographic space takes two columns, which no
+// available fixed-pitch font guarantees, so it is shown as two blanks.
+QString inColumns(const QString& text);
+
+// A label that sets its text on the column grid of hexViewFont(): one column
+// per character, two for an ideographic space, so a header lines up with the
+// view below it. text() stays the text as given.
+class ColumnLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
 
 }  // namespace kv::ui

@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 
+#include "ui/SpinnerBar.h"
 #include "ui/Twips.h"
 
 namespace kv::ui {
@@ -37,8 +38,7 @@ QPushButton* button(QWidget* parent, const QString& name, const QString& text, c
 }
 
 QScrollBar* spinner(QWidget* parent, const QString& name, const Twips& t, int l, int top) {
-    QScrollBar* bar = make<QScrollBar>(parent, name, t, l, top, 225, 300);
-    bar->setOrientation(Qt::Vertical);
+    QScrollBar* bar = make<SpinnerBar>(parent, name, t, l, top, 225, 300);
     bar->setRange(0, 0);
     return bar;
 }

@@ -55,7 +55,7 @@ ProgramOptionsBox::ProgramOptionsBox(const Twips& t, QWidget* parent) : QGroupBo
 
     m_program = new QPushButton(QStringLiteral("编 程"), this);
     m_program->setObjectName(QStringLiteral("ProCommand"));
-    m_program->setGeometry(t.rect(3135 - 1155 - 90, 1935 - 555 - 90, 1155, 555));
+    m_program->setGeometry(t.rect(3135 - 1155 - 90, 1935 - 555 - 45, 1155, 555));
 }
 
 int ProgramOptionsBox::value(int index) const {

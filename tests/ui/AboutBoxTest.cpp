@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include "app/ShellTexts.h"
+#include "tests/ui/WindowRig.h"
+#include "ui/AboutBox.h"
+#include "ui/ClickableLabel.h"
+#include "ui/MainToolbar.h"
+
+namespace kv::test {
+namespace {
+
+struct AboutRig {
+    AboutRig()
+        : box(ShellTexts::ProductLine(ShellTexts::AppTitle()), ShellTexts::AboutText(),
+              ShellTexts::WebPage(), [this](const QUrl& url) { opened << url; }) {
+        box.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&box));
+    }
+    QList<QUrl> opened;
+    ui::AboutBox box;
+};
+
+TEST(AboutBox, ShowsTitleLineTextAndAddress) {
+    AboutRig rig;
+    const QString title = rig.box.productName()->text();
+    EXPECT_EQ(title, ShellTexts::AppTitle());
+    EXPECT_TRUE(title.endsWith(QString(4, QChar(0x3000))));
+    EXPECT_EQ(rig.box.textBox()->toPlainText(),
+              QString(ShellTexts::AboutText()).replace("\r\n", "\n"));
+    EXPECT_EQ(rig.box.okButton()->text(), "确 定");
+    click(rig.box.address());
+    EXPECT_EQ(rig.opened, QList<QUrl>{ShellTexts::WebPage()});
+    EXPECT_TRUE(rig.box.isVisible());
+}
+
+TEST(AboutBox, ClosesOnAKeyTheButtonOrItsFrame) {
+    {
+        AboutRig rig;
+        QTest::keyClick(&rig.box, Qt::Key_A);
+        EXPECT_FALSE(rig.box.isVisible());
+    }
+    {
+        // Also when the key reaches a control inside the box.
+        AboutRig rig;
+        QTest::keyClick(rig.box.textBox(), Qt::Key_Down);
+        EXPECT_FALSE(rig.box.isVisible());
+    }
+    {
+        AboutRig rig;
+        click(rig.box.okButton());
+        EXPECT_FALSE(rig.box.isVisible());
+    }
+    {
+        AboutRig rig;
+        QTest::mouseClick(rig.box.buttonFrame(), Qt::LeftButton, {}, QPoint(3, 3));
+        EXPECT_FALSE(rig.box.isVisible());
+    }
+}
+
+TEST(AboutBox, OpensModallyFromTheToolbarAndAKeyGivesTheWindowBack) {
+    WindowRig rig;
+    rig.window = std::make_unique<ui::MainWindow>(ui::MainWindowParts{
+        rig.p.port, rig.p.clock, rig.p.pump, rig.p.prompts, rig.p.settings, rig.p.dataFolder()});
+    rig.window->load();
+    rig.window->show();
+    QString shownTitle;
+    QTimer::singleShot(0, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        ASSERT_NE(modal, nullptr);
+        shownTitle = modal->findChild<QLabel*>("lblProductName")->text();
+        QTest::keyClick(modal, Qt::Key_Escape);
+    });
+    click(rig.window->toolbar()->button("About"));
+    EXPECT_EQ(shownTitle, ShellTexts::AppTitle());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+}  // namespace
+}  // namespace kv::test

@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include "tests/ui/WindowRig.h"
+#include "ui/ClickableLabel.h"
+#include "ui/FuseFrame.h"
+#include "ui/ImageTab.h"
+#include "ui/MainToolbar.h"
+#include "ui/OptionTree.h"
+#include "ui/OtherTab.h"
+#include "ui/ProgramOptionsBox.h"
+#include "ui/StatusPanels.h"
+#include "ui/Twips.h"
+
+namespace kv::test {
+namespace {
+
+QStringList entryTexts(QMenu* menu) {
+    QStringList out;
+    for (QAction* a : menu->actions()) out << a->text();
+    return out;
+}
+
+TEST(MainWindowComposition, ToolbarButtonsMenusAndKeys) {
+    WindowRig rig;
+    ui::MainWindow& w = rig.start();
+    ui::MainToolbar* bar = w.toolbar();
+    const QStringList keys{"SelectMCU", "SetFuseDefault", "ReadFuse", "WriteFuse",
+                           "WriteLock", "RecoverFuse",    "EraserFlash", "ProgramMCU",
+                           "CheckCOM",  "SetCOM",         "slSET",    "About"};
+    const QStringList captions{"自动选择", "调入默认", "读熔丝位", "写熔丝位", "写锁定位", "恢复熔丝",
+                               "擦除芯片", "芯片编程", "通讯检测", "设置端口", "存取方案", "关于"};
+    ASSERT_EQ(ui::MainToolbar::buttonKeys(), keys);
+    int lastRight = -1;
+    for (int i = 0; i < keys.size(); ++i) {
+        QToolButton* b = bar->button(keys[i]);
+        ASSERT_NE(b, nullptr) << keys[i].toStdString();
+        EXPECT_EQ(b->text(), captions[i]);
+        EXPECT_FALSE(b->icon().isNull());
+        // Left to right, all inside the window.
+        EXPECT_GT(b->x(), lastRight - 1);
+        lastRight = b->geometry().right();
+    }
+    EXPECT_LE(lastRight, bar->width());
+
+    QStringList models = entryTexts(bar->menuOf("SelectMCU"));
+    ASSERT_EQ(models.size(), 15);
+    EXPECT_EQ(models.indexOf("--以下需适配器--"), 9);
+    EXPECT_EQ(models[8], "ATMEGA323");
+    EXPECT_EQ(models[10], "ATMEGA8515");
+    EXPECT_FALSE(bar->menuEntry("SP")->isEnabled());
+    EXPECT_TRUE(bar->menuEntry("ATTINY26")->isEnabled());
+
+    EXPECT_EQ(entryTexts(bar->menuOf("ProgramMCU")), QStringList({"FLASH", "EEPROM"}));
+    EXPECT_EQ(bar->menuEntry("ProgramFLASH")->text(), "FLASH");
+    EXPECT_EQ(entryTexts(bar->menuOf("SetCOM")), QStringList({"打开端口", "关闭端口"}));
+    EXPECT_EQ(entryTexts(bar->menuOf("slSET")), QStringList({"打开方案", "保存方案"}));
+    const QList<QAction*> about = bar->menuOf("About")->actions();
+    ASSERT_EQ(about.size(), 4);
+    EXPECT_EQ(entryTexts(bar->menuOf("About")),
+              QStringList({"固件版本", "升级固件", "----------", "帮助(F1)"}));
+    EXPECT_FALSE(about[2]->isEnabled());
+    EXPECT_TRUE(about[2]->data().toString().isEmpty());
+    EXPECT_EQ(bar->menuEntry("HELP"), about[3]);
+    for (const char* plain : {"SetFuseDefault", "ReadFuse", "CheckCOM"})
+        EXPECT_EQ(bar->menuOf(plain), nullptr);
+}
+
+TEST(MainWindowComposition, GroupsStandAtTheirPlaces) {
+    WindowRig rig;
+    ui::MainWindow& w = rig.start();
+    const ui::Twips t = ui::Twips::forWidget(&w);
+    EXPECT_EQ(w.size(), t.size(10650, 7050));
+    EXPECT_EQ(w.tabs()->geometry(), t.rect(60, 960, 4095, 5715));
+    const int lefts[] = {4260, 5820, 7440, 8970}, widths[] = {1635, 1695, 1575, 1545};
+    for (int b = 0; b < 4; ++b)
+        EXPECT_EQ(w.fuseFrame(b)->geometry(), t.rect(lefts[b], 960, widths[b], 2835));
+    EXPECT_EQ(w.logView()->parentWidget()->geometry(), t.rect(4260, 3900, 3075, 1695));
+    EXPECT_EQ(w.optionsBox()->geometry(), t.rect(7380, 3900, 3135, 1935));
+    EXPECT_EQ(w.fileNameText(0)->geometry(), t.rect(4260, 5940, 4935, 270));
+    EXPECT_EQ(w.openFileButton(1)->geometry(), t.rect(9210, 6300, 1125, 285));
+    EXPECT_EQ(w.progressBar(0)->geometry(), t.rect(4260, 6240, 4905, 60));
+    EXPECT_EQ(w.progressBar(1)->geometry(), t.rect(4260, 6600, 4905, 60));
+    EXPECT_EQ(w.statusPanels()->geometry(), t.rect(0, 6675, 10650, 375));
+    EXPECT_EQ(w.statusPanels()->picConnected()->pos(), QPoint(t.px(120), t.px(75)));
+    EXPECT_EQ(w.statusPanels()->picNotConnected()->pos(), QPoint(t.px(120), t.px(75)));
+}
+
+TEST(MainWindowComposition, CaptionsOfTabsFramesAndButtons) {
+    WindowRig rig;
+    ui::MainWindow& w = rig.start();
+    QStringList tabs;
+    for (int i = 0; i < w.tabs()->count(); ++i) tabs << w.tabs()->tabText(i);
+    EXPECT_EQ(tabs, QStringList({"熔丝选项", "FLASH", "EEPROM", "其它"}));
+    EXPECT_EQ(w.tabs()->currentIndex(), 0);
+
+    const QString header = QString(4, QChar(0x3000)) + "0 1 2 3 4 5 6 7 8 9 A B C D E F " +
+                           QChar(0x3000) + " ";
+    for (ui::ImageTab* tab : {w.flashTab(), w.eepromTab()}) {
+        EXPECT_EQ(tab->header()->text(), header);
+        // Header and lines line up: every digit and blank one column, an
+        // ideographic space two.
+        const QFontMetrics m(tab->view()->font());
+        const int column = m.horizontalAdvance(QLatin1Char('0'));
+        for (QChar c : QStringLiteral(" 0189ABCDEF"))
+            EXPECT_EQ(m.horizontalAdvance(c), column) << QString(c).toStdString();
+        EXPECT_EQ(tab->header()->font(), tab->view()->font());
+        tab->setViewText(QStringLiteral(" 0000") + QChar(0x3000) + "0102\r");
+        EXPECT_EQ(tab->viewText(), " 0000  0102");
+        EXPECT_EQ(tab->saveButton()->text(), "另存为");
+    }
+    EXPECT_EQ(w.flashTab()->readButton()->text(), "读取FLASH");
+    EXPECT_EQ(w.eepromTab()->readButton()->text(), "读取EEPROM");
+    EXPECT_EQ(w.openFileButton(0)->text(), "打开FLASH");
+    EXPECT_EQ(w.openFileButton(1)->text(), "打开EEPROM");
+
+    EXPECT_TRUE(w.fuseFrame(0)->title().startsWith("熔丝低字节["));
+    EXPECT_TRUE(w.fuseFrame(1)->title().startsWith("熔丝高字节["));
+    EXPECT_TRUE(w.fuseFrame(2)->title().startsWith("扩展熔丝位["));
+    EXPECT_TRUE(w.fuseFrame(3)->title().startsWith("锁定位["));
+
+    ui::OtherTab* o = w.otherTab();
+    EXPECT_EQ(o->readSig->text(), "读标识字");
+    EXPECT_EQ(o->readOa->text(), "读校准字节");
+    EXPECT_EQ(o->writeOa->text(), "写 入");
+    EXPECT_FALSE(o->writeOa->isEnabled());
+    EXPECT_EQ(o->writeOa->toolTip(), "暂不可用");
+    EXPECT_EQ(o->oaLabel[3]->text(), "8MHz");
+    EXPECT_EQ(o->selFe[0]->text(), "Flash");
+    EXPECT_EQ(o->selFe[1]->text(), "Eeprom");
+    EXPECT_EQ(o->readData[1]->text(), "读");
+    EXPECT_EQ(o->writeData[0]->text(), "写");
+    EXPECT_EQ(o->data[0]->text(), "0");
+    for (const char* text : {"当前MCU 型号：", "您选择的型号：", "写入地址", "FLASH(字)",
+                             "EEPROM(字节)", "地址DEC", "数据HEX",
+                             "注:只有原地址数据为FF时,才能正确写入数据。"}) {
+        bool found = false;
+        for (QLabel* l : o->findChildren<QLabel*>()) found = found || l->text() == text;
+        EXPECT_TRUE(found) << text;
+    }
+    QStringList groups;
+    for (QGroupBox* g : o->findChildren<QGroupBox*>()) groups << g->title();
+    EXPECT_EQ(groups, QStringList({"读标识字", "校准选项", "读写数据"}));
+}
+
+TEST(MainWindowComposition, ProgrammingOptionsStandInTwoColumns) {
+    WindowRig rig;
+    ui::MainWindow& w = rig.start();
+    ui::ProgramOptionsBox* box = w.optionsBox();
+    EXPECT_EQ(box->title(), "编程选项");
+    const QStringList captions{"擦除芯片", "编程FLASH", "编程EEPROM", "编程熔丝位", "编程锁定位",
+                               "文件重载", "校验标识字", "写校准字节", "校验FLASH", "校验EEPROM"};
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(box->option(i)->text(), captions[i]);
+    auto column = [box](std::initializer_list<int> order) {
+        const int x = box->option(*order.begin())->x();
+        int y = -1;
+        for (int i : order) {
+            EXPECT_EQ(box->option(i)->x(), x) << i;
+            EXPECT_GT(box->option(i)->y(), y) << i;
+            y = box->option(i)->y();
+        }
+        return x;
+    };
+    EXPECT_LT(column({6, 0, 1, 2, 8, 9}), column({3, 4, 7, 5}));
+    QPushButton* program = box->programButton();
+    EXPECT_EQ(program->text(), "编 程");
+    const ui::Twips t = ui::Twips::forWidget(&w);
+    EXPECT_EQ(program->size(), t.size(1155, 555));
+    EXPECT_GT(program->x(), box->option(3)->x() - 1);
+    EXPECT_GT(program->y(), box->option(5)->geometry().bottom());
+}
+
+}  // namespace
+}  // namespace kv::test
