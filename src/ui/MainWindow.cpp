@@ -16,11 +16,13 @@
 #include "app/Workbench.h"
 #include "ui/AboutBox.h"
 #include "ui/ClickableLabel.h"
+#include "ui/FirmwareDialog.h"
 #include "ui/FuseFrame.h"
 #include "ui/ImageTab.h"
 #include "ui/MainToolbar.h"
 #include "ui/OptionTree.h"
 #include "ui/OtherTab.h"
+#include "ui/PortSettingsDialog.h"
 #include "ui/ProgramOptionsBox.h"
 #include "ui/StatusPanels.h"
 #include "ui/Twips.h"
@@ -190,9 +192,20 @@ void MainWindow::showAbout() {
     box.exec();
 }
 
-void MainWindow::showPortSettings() {}
+void MainWindow::showPortSettings() {
+    Workbench& wb = *m_workbench;
+    PortSettingsDialog dialog(wb.link(), wb.settings(), wb.prompts(), wb.portSettingsState(),
+                              wb.portSettingsHooks(), wb.portMap(), this);
+    dialog.exec();
+    wb.RefreshConnection();
+}
 
-void MainWindow::showFirmwareDialog() {}
+void MainWindow::showFirmwareDialog() {
+    Workbench& wb = *m_workbench;
+    FirmwareDialog dialog(wb.link(), wb.settings(), wb.prompts(),
+                          [&wb] { wb.RefreshConnection(); }, this);
+    dialog.exec();
+}
 
 bool MainWindow::openExternal(const QUrl& url) { return QDesktopServices::openUrl(url); }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -80,6 +81,30 @@ TEST(AboutBox, OpensModallyFromTheToolbarAndAKeyGivesTheWindowBack) {
     });
     click(rig.window->toolbar()->button("About"));
     EXPECT_EQ(shownTitle, ShellTexts::AppTitle());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST(WindowDialogs, PortSettingsAndFirmwareUpdateOpenModally) {
+    WindowRig rig;
+    rig.window = std::make_unique<ui::MainWindow>(ui::MainWindowParts{
+        rig.p.port, rig.p.clock, rig.p.pump, rig.p.prompts, rig.p.settings, rig.p.dataFolder()});
+    rig.window->load();
+    rig.window->show();
+    QStringList shown;
+    auto closeModal = [&] {
+        QTimer::singleShot(0, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            ASSERT_NE(modal, nullptr);
+            shown << modal->metaObject()->className();
+            static_cast<QDialog*>(modal)->reject();
+        });
+    };
+    closeModal();
+    click(rig.window->toolbar()->button("SetCOM"));
+    closeModal();
+    rig.window->toolbar()->menuEntry("UPDATE")->trigger();
+    EXPECT_EQ(shown, QStringList({"kv::ui::PortSettingsDialog", "kv::ui::FirmwareDialog"}));
+    EXPECT_TRUE(rig.p.port.isOpen());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
