@@ -1,5 +1,7 @@
 #include "sim/PtyServer.h"
 
+#include <ctime>
+
 #include <fcntl.h>
 #include <stdlib.h>
 #include <termios.h>
@@ -133,18 +135,32 @@ void PtyServer::service() {
         Q_EMIT hungUp();
         return;
     }
-    const qint64 now = m_clock.nowUs();
-    m_pending += m_device.takeOutput(now);
-    if (m_pending.size() > kPendingLimit) {
-        m_pending.remove(0, m_pending.size() - kPendingLimit);
-    }
-    flushPending();
-    const qint64 due = m_device.nextOutputDueUs();
-    if (due < 0) {
-        m_outputTimer.stop();
+    for (;;) {
+        const qint64 now = m_clock.nowUs();
+        const QByteArray due = m_device.takeOutput(now);
+        m_pending += due;
+        if (m_pending.size() > kPendingLimit) {
+            m_pending.remove(0, m_pending.size() - kPendingLimit);
+        }
+        flushPending();
+        const qint64 next = m_device.nextOutputDueUs();
+        if (next < 0) {
+            m_outputTimer.stop();
+            return;
+        }
+        const qint64 waitUs = next - now;
+        // Qt timers count whole milliseconds. The first byte of a reply after a
+        // quiet line leaves on time: the sub-millisecond rest is slept off. A
+        // running stream goes out in 1 ms batches instead, so a long read does
+        // not cost a wake-up per character.
+        if (waitUs < 1000 && due.isEmpty()) {
+            const timespec rest{0, long(qMax<qint64>(waitUs, 0) * 1000)};
+            ::nanosleep(&rest, nullptr);
+            continue;
+        }
+        m_outputTimer.start(int(qMax<qint64>(1, waitUs / 1000)));
         return;
     }
-    m_outputTimer.start(int(qMax<qint64>(0, (due - now + 999) / 1000)));
 }
 
 void PtyServer::flushPending() {
