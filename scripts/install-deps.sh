@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei
   xvfb xauth imagemagick
+  python3
 )
 missing=()
 for p in "${packages[@]}"; do
