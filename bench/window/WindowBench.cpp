@@ -21,7 +21,8 @@ QByteArray intelHex(const QByteArray& bytes) {
         record.append(char(0));
         record.append(data);
         quint8 sum = 0;
-        for (char c : record) sum += quint8(c);
+        for (char c : record)
+            sum += quint8(c);
         record.append(char(quint8(-sum)));
         text += ':' + record.toHex().toUpper() + "\r\n";
     }
@@ -29,7 +30,8 @@ QByteArray intelHex(const QByteArray& bytes) {
 }
 
 WindowSetup::WindowSetup(const QString& simPath) {
-    if (!m_dir.isValid()) throw std::runtime_error("no temporary folder");
+    if (!m_dir.isValid())
+        throw std::runtime_error("no temporary folder");
     const QString tty = m_dir.filePath(QStringLiteral("tty"));
     m_sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_sim.start(simPath, {QStringLiteral("--model"), QStringLiteral("ATMEGA32"),
@@ -38,7 +40,8 @@ WindowSetup::WindowSetup(const QString& simPath) {
         throw std::runtime_error("cannot start " + simPath.toStdString());
     while (!m_sim.canReadLine() && m_sim.waitForReadyRead(5000)) {
     }
-    if (!m_sim.canReadLine()) throw std::runtime_error("kelvaro-sim did not answer");
+    if (!m_sim.canReadLine())
+        throw std::runtime_error("kelvaro-sim did not answer");
     m_sim.readLine();
 
     SettingsStore settings(ShellTexts::AppTitle(), settingsFolder());
@@ -47,8 +50,12 @@ WindowSetup::WindowSetup(const QString& simPath) {
     settings.write(QStringLiteral("属性"), QStringLiteral("设置"), QStringLiteral("115200,n,8,1"));
     settings.write(QStringLiteral("芯片"), QStringLiteral("型号"), QStringLiteral("ATMEGA32"));
     settings.write(QStringLiteral("熔丝"), QStringLiteral("设置"),
-                   QStringLiteral("11111111" "11111111" "10011001" "11100001"));
-    settings.write(QStringLiteral("编程选项"), QStringLiteral("设置"), QStringLiteral("1110011011"));
+                   QStringLiteral("11111111"
+                                  "11111111"
+                                  "10011001"
+                                  "11100001"));
+    settings.write(QStringLiteral("编程选项"), QStringLiteral("设置"),
+                   QStringLiteral("1110011011"));
     settings.write(QStringLiteral("FLASH"), QStringLiteral("文件"),
                    writeHexFile(QStringLiteral("image.hex"), kFlashBytes));
     settings.write(QStringLiteral("EEPROM"), QStringLiteral("文件"),
@@ -68,7 +75,8 @@ WindowSetup::~WindowSetup() {
 QString WindowSetup::writeHexFile(const QString& name, int size) {
     QByteArray bytes(size, Qt::Uninitialized);
     QRandomGenerator generator(size);
-    for (char& b : bytes) b = char(generator.bounded(256));
+    for (char& b : bytes)
+        b = char(generator.bounded(256));
     const QString path = m_dir.filePath(name);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(intelHex(bytes)) < 0)

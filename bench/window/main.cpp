@@ -103,13 +103,15 @@ double startUpMs(const QString& settingsFolder) {
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     QElapsedTimer timer;
     timer.start();
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child"), settingsFolder});
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--child"), settingsFolder});
     while (!child.canReadLine() && child.waitForReadyRead(10000)) {
     }
     const double ms = timer.nsecsElapsed() / 1e6;
     const QByteArray line = child.readLine().trimmed();
     child.waitForFinished(10000);
-    if (line != "shown") throw std::runtime_error("the window did not show");
+    if (line != "shown")
+        throw std::runtime_error("the window did not show");
     return ms;
 }
 
@@ -133,12 +135,14 @@ int main(int argc, char** argv) {
                                         QStringLiteral("Start-ups to time (7)."),
                                         QStringLiteral("n"), QStringLiteral("7"));
     const QCommandLineOption simOption(
-        QStringLiteral("sim"), QStringLiteral("Path of kelvaro-sim (default: beside this program)."),
+        QStringLiteral("sim"),
+        QStringLiteral("Path of kelvaro-sim (default: beside this program)."),
         QStringLiteral("path"),
         QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("kelvaro-sim")));
     parser.addOptions({childOption, runsOption, simOption});
     parser.process(app);
-    if (parser.isSet(childOption)) return runChild(parser.value(childOption));
+    if (parser.isSet(childOption))
+        return runChild(parser.value(childOption));
 
     try {
         kv::bench::WindowSetup setup(parser.value(simOption));
@@ -160,7 +164,8 @@ int main(int argc, char** argv) {
         program.window.load();
         program.window.show();
         kv::Workbench& wb = program.window.workbench();
-        if (!program.port.isOpen()) throw std::runtime_error("the port did not open");
+        if (!program.port.isOpen())
+            throw std::runtime_error("the port did not open");
         if (wb.flash().image().byteCount() != kv::bench::WindowSetup::kFlashBytes)
             throw std::runtime_error("the FLASH file was not reloaded");
 
@@ -173,7 +178,8 @@ int main(int argc, char** argv) {
         // The operation that held the window longest, by its last log message.
         QString lastMessage, longestDuring;
         QObject::connect(&wb.log(), &kv::MessageLog::changed, [&] {
-            const QStringList lines = wb.log().text().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+            const QStringList lines =
+                wb.log().text().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
             for (qsizetype i = lines.size() - 1; i >= 0; --i) {
                 if (!lines[i].startsWith(u'[')) {
                     lastMessage = lines[i];
@@ -187,9 +193,11 @@ int main(int argc, char** argv) {
         QObject::connect(&heartbeat, &QTimer::timeout, [&] {
             const qint64 now = clock.nsecsElapsed();
             if (last >= 0) {
-                if (now - last > longest) longestDuring = lastMessage;
+                if (now - last > longest)
+                    longestDuring = lastMessage;
                 longest = std::max(longest, now - last);
-                if (now - last > qint64(kGapTargetMs * 1e6)) ++over;
+                if (now - last > qint64(kGapTargetMs * 1e6))
+                    ++over;
             }
             last = now;
             ++beats;

@@ -1,9 +1,9 @@
 #include "app/Workbench.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <algorithm>
 #include <climits>
-#include <QFileInfo>
 
 #include "app/ShellDialogs.h"
 #include "app/ShellTexts.h"
@@ -46,17 +46,18 @@ Workbench::Workbench(const WorkbenchPlatform& p, QObject* parent)
       m_fuseCommands(m_link, m_fuses),
       m_flash(MemoryKind::Flash),
       m_eeprom(MemoryKind::Eeprom),
-      m_files(m_flash, m_eeprom, p.pump, [this](const QString& m) { m_log.SendInfo(m); },
-              p.prompts, p.settings) {
+      m_files(
+          m_flash, m_eeprom, p.pump, [this](const QString& m) { m_log.SendInfo(m); }, p.prompts,
+          p.settings) {
     auto geometry = [this] {
         return MemoryGeometry{m_model.FlashSize(), m_model.EepromSize(), m_model.FlashPageWords()};
     };
     m_appCaption = ShellTexts::AppTitle();
-    m_reader = std::make_unique<ImageReader>(m_link, m_flash, m_eeprom, geometry, m_prompts,
-                                             m_appCaption);
+    m_reader =
+        std::make_unique<ImageReader>(m_link, m_flash, m_eeprom, geometry, m_prompts, m_appCaption);
     m_writer = std::make_unique<ImageWriter>(m_link, m_flash, m_eeprom, geometry);
-    m_calibrationBytes = std::make_unique<CalibrationBytes>(m_link, m_model, m_calibration,
-                                                            m_prompts, m_appCaption);
+    m_calibrationBytes =
+        std::make_unique<CalibrationBytes>(m_link, m_model, m_calibration, m_prompts, m_appCaption);
     m_single =
         std::make_unique<SingleAccess>(m_link, m_model, m_singleState, m_prompts, m_appCaption);
     m_pass = std::make_unique<ProgramPass>(
@@ -65,8 +66,8 @@ Workbench::Workbench(const WorkbenchPlatform& p, QObject* parent)
         m_appCaption);
 
     m_fuses.setLog([this](const QString& m) { m_log.SendInfo(m); });
-    m_fuses.setDefinitionFolders(
-        {QDir(m_dataFolder).filePath(QStringLiteral("Set")), QStringLiteral(KV_INSTALL_DATADIR "/Set")});
+    m_fuses.setDefinitionFolders({QDir(m_dataFolder).filePath(QStringLiteral("Set")),
+                                  QStringLiteral(KV_INSTALL_DATADIR "/Set")});
 
     m_port.onLineEvent = [this] { MSComm1_OnComm(); };
     m_port.onClosedByError = [this](const QString& reason) {
@@ -84,7 +85,9 @@ QString Workbench::portWarningTitle() {
     return QStringLiteral("警告提示") + QString(5, QChar(0x3000));
 }
 
-QString Workbench::busyText() { return QStringLiteral("正在与编程器通讯，请等本次操作结束。"); }
+QString Workbench::busyText() {
+    return QStringLiteral("正在与编程器通讯，请等本次操作结束。");
+}
 
 QString Workbench::helpFilePath() const {
     return QDir(m_dataFolder).filePath(ShellTexts::HelpFileName());
@@ -115,7 +118,8 @@ void Workbench::Start() {
     QStringList portFailures;
     step([&] {
         const QString number = m_settings.read(QStringLiteral("属性"), QStringLiteral("通信端口"));
-        if (number.isEmpty()) return;
+        if (number.isEmpty())
+            return;
         try {
             m_port.setPortNumber(int(std::clamp<qint64>(LeadingNumber(number), -32768, 32767)));
         } catch (const OperationError& e) {
@@ -126,7 +130,8 @@ void Workbench::Start() {
         const QString code = m_settings.read(QStringLiteral("属性"), QStringLiteral("握手"));
         if (!code.isEmpty()) {
             try {
-                m_port.setHandshaking(int(std::clamp<qint64>(LeadingNumber(code), INT_MIN, INT_MAX)));
+                m_port.setHandshaking(
+                    int(std::clamp<qint64>(LeadingNumber(code), INT_MIN, INT_MAX)));
             } catch (const OperationError& e) {
                 portFailures << e.text();
             }
@@ -164,16 +169,21 @@ void Workbench::Start() {
 }
 
 void Workbench::loadStoredImageFiles() {
-    if (!m_options.isOn(ProgramOptions::ReloadFiles)) return;
+    if (!m_options.isOn(ProgramOptions::ReloadFiles))
+        return;
     setImagePaths(m_settings.read(QStringLiteral("FLASH"), QStringLiteral("文件")),
                   m_settings.read(QStringLiteral("EEPROM"), QStringLiteral("文件")));
-    if (!m_flash.pathText().isEmpty()) reloadFlashFile(m_flash.pathText());
-    if (!m_eeprom.pathText().isEmpty()) reloadEepromFile(m_eeprom.pathText());
+    if (!m_flash.pathText().isEmpty())
+        reloadFlashFile(m_flash.pathText());
+    if (!m_eeprom.pathText().isEmpty())
+        reloadEepromFile(m_eeprom.pathText());
 }
 
 bool Workbench::requestClose() {
-    if (!m_link.isBusy()) return true;
-    if (!m_closePending) m_log.SendInfo(QStringLiteral("本次操作结束后关闭窗口。"));
+    if (!m_link.isBusy() && m_commandDepth == 0)
+        return true;
+    if (!m_closePending)
+        m_log.SendInfo(QStringLiteral("本次操作结束后关闭窗口。"));
     m_closePending = true;
     return false;
 }
@@ -185,12 +195,13 @@ void Workbench::Exit() {
 }
 
 QString Workbench::portPanelText() const {
-    return QString(2, QChar(0x3000)) + QStringLiteral("COM") + QString::number(m_port.portNumber()) +
-           QLatin1Char(':') + m_port.settings().toUpper();
+    return QString(2, QChar(0x3000)) + QStringLiteral("COM") +
+           QString::number(m_port.portNumber()) + QLatin1Char(':') + m_port.settings().toUpper();
 }
 
 void Workbench::OpenCOM_Click() {
-    if (refuseWhileBusy()) return;
+    if (refuseWhileBusy())
+        return;
     TogglePort();
 }
 
@@ -210,7 +221,9 @@ void Workbench::RefreshConnection() {
     EnableDeviceControls(open);
 }
 
-void Workbench::EnableDeviceControls(bool enabled) { m_devices.setEnabled(enabled); }
+void Workbench::EnableDeviceControls(bool enabled) {
+    m_devices.setEnabled(enabled);
+}
 
 void Workbench::MSComm1_OnComm() {
     // Reading now would take reply bytes away from the running exchange.

@@ -19,8 +19,8 @@
 #include "link/ProgrammerLink.h"
 #include "operations/CalibrationBytes.h"
 #include "operations/CalibrationState.h"
-#include "operations/ProgramPass.h"
 #include "operations/ProgramOptions.h"
+#include "operations/ProgramPass.h"
 #include "operations/SingleAccess.h"
 #include "operations/SingleAccessState.h"
 #include "schemes/Scheme.h"
@@ -146,7 +146,8 @@ public:
     void reloadFlashFile(const QString& path) override;
     void reloadEepromFile(const QString& path) override;
     void setCalibrationChoice(std::optional<int> slot, std::optional<int> target) override;
-    void setCalibrationAddresses(const QString& flashAddress, const QString& eepromAddress) override;
+    void setCalibrationAddresses(const QString& flashAddress,
+                                 const QString& eepromAddress) override;
     void syncCalibrationSpinners() override;
 
 Q_SIGNALS:

@@ -19,15 +19,19 @@ const QString kNoTarget = QStringLiteral("无目标芯片或不支持!");
 }  // namespace
 
 bool Workbench::refuseWhileBusy() {
-    if (!m_link.isBusy()) return false;
+    if (!m_link.isBusy())
+        return false;
     m_log.SendInfo(busyText());
     return true;
 }
 
-void Workbench::showError(const QString& text) { m_prompts.warning(m_appCaption, text); }
+void Workbench::showError(const QString& text) {
+    m_prompts.warning(m_appCaption, text);
+}
 
 void Workbench::runExchange(const std::function<void()>& command) {
-    if (refuseWhileBusy()) return;
+    if (refuseWhileBusy())
+        return;
     ++m_commandDepth;
     QString failure;
     bool failed = false;
@@ -41,13 +45,15 @@ void Workbench::runExchange(const std::function<void()>& command) {
         }
     }
     // The box comes after the exchange so that nothing waits behind it.
-    if (failed) showError(failure);
+    if (failed)
+        showError(failure);
     --m_commandDepth;
     afterCommand();
 }
 
 void Workbench::runGuarded(const std::function<void()>& command) {
-    if (refuseWhileBusy()) return;
+    if (refuseWhileBusy())
+        return;
     ++m_commandDepth;
     try {
         command();
@@ -60,8 +66,10 @@ void Workbench::runGuarded(const std::function<void()>& command) {
 
 // What waited for the exchange to end: a line event, a close.
 void Workbench::afterCommand() {
-    if (m_commandDepth > 0 || m_link.isBusy()) return;
-    if (m_lineEventPending) MSComm1_OnComm();
+    if (m_commandDepth > 0 || m_link.isBusy())
+        return;
+    if (m_lineEventPending)
+        MSComm1_OnComm();
     if (m_closePending) {
         m_closePending = false;
         Q_EMIT closeRequested();
@@ -106,7 +114,8 @@ void Workbench::Toolbar1_ButtonMenuClick(const QString& key) {
         OpenHelp();
         return;
     }
-    if (!exchange && !guarded) return;  // "ProgramFLASH", "ProgramEEPROM"
+    if (!exchange && !guarded)
+        return;  // "ProgramFLASH", "ProgramEEPROM"
     auto command = [this, key, model] {
         const QString before = m_model.SelectedModel();
         if (key == QLatin1String("UPDATE")) {
@@ -163,7 +172,9 @@ void Workbench::reloadFuseDefinitions() {
     m_fuses.LoadFuseDefinitions(m_model.SelectedModel() + QStringLiteral(".FUS"));
 }
 
-void Workbench::applyDefaultFuseBits() { m_fuses.ApplyFuseBits(m_fuses.DefaultFuseBits()); }
+void Workbench::applyDefaultFuseBits() {
+    m_fuses.ApplyFuseBits(m_fuses.DefaultFuseBits());
+}
 
 void Workbench::OpenHelp() {
     const QString path = helpFilePath();
@@ -171,7 +182,9 @@ void Workbench::OpenHelp() {
         showError(QStringLiteral("帮助文件打不开：") + path);
 }
 
-void Workbench::OpenWebPage() { m_dialogs.openExternal(ShellTexts::WebPage()); }
+void Workbench::OpenWebPage() {
+    m_dialogs.openExternal(ShellTexts::WebPage());
+}
 
 void Workbench::ReadSIG_Click() {
     runExchange([this] { m_signature.ReadSIG_Click(); });

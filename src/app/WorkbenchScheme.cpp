@@ -21,7 +21,9 @@ void Workbench::selectModel(const QString& name) {
     reloadFuseDefinitions();
 }
 
-void Workbench::applyFuseBits(const QString& bits) { m_fuses.ApplyFuseBits(bits); }
+void Workbench::applyFuseBits(const QString& bits) {
+    m_fuses.ApplyFuseBits(bits);
+}
 
 void Workbench::setProgramOptions(const std::array<int, Scheme::kOptionCount>& values) {
     m_options.setValues(values);
@@ -48,8 +50,7 @@ void Workbench::setCalibrationChoice(std::optional<int> slot, std::optional<int>
     m_calibration.setSelectedTarget(target);
 }
 
-void Workbench::setCalibrationAddresses(const QString& flashAddress,
-                                        const QString& eepromAddress) {
+void Workbench::setCalibrationAddresses(const QString& flashAddress, const QString& eepromAddress) {
     m_model.Flash_Address().setText(flashAddress);
     m_model.Eeprom_Address().setText(eepromAddress);
 }
@@ -58,7 +59,8 @@ void Workbench::setCalibrationAddresses(const QString& flashAddress,
 void Workbench::syncCalibrationSpinners() {
     for (AddressSpinner* box : {&m_model.Flash_Address(), &m_model.Eeprom_Address()}) {
         const qint64 n = box->number();
-        if (n >= -32768 && n <= 32767) box->setValue(int(-n));
+        if (n >= -32768 && n <= 32767)
+            box->setValue(int(-n));
     }
 }
 

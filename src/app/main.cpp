@@ -17,7 +17,8 @@ namespace {
 // them in its data folder.
 QString dataFolder() {
     const QString beside = QCoreApplication::applicationDirPath();
-    if (QFileInfo(QDir(beside).filePath(QStringLiteral("Set"))).isDir()) return beside;
+    if (QFileInfo(QDir(beside).filePath(QStringLiteral("Set"))).isDir())
+        return beside;
     return QStringLiteral(KV_INSTALL_DATADIR);
 }
 

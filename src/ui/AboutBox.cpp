@@ -23,7 +23,8 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent*) override {
-        if (onClick) onClick();
+        if (onClick)
+            onClick();
     }
 };
 
@@ -76,7 +77,8 @@ AboutBox::AboutBox(const QString& productLine, const QString& text, const QUrl& 
     m_address->setCursor(Qt::PointingHandCursor);
     m_address->setGeometry(t.rect(240, 3300, 3900, 285));
     connect(m_address, &ClickableLabel::clicked, this, [opener, page] {
-        if (opener) opener(page);
+        if (opener)
+            opener(page);
     });
 
     auto* frame = new ButtonFrame(this);
@@ -92,7 +94,8 @@ AboutBox::AboutBox(const QString& productLine, const QString& text, const QUrl& 
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
 
     // A key press anywhere in the box closes it.
-    for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
+    for (QWidget* child : findChildren<QWidget*>())
+        child->installEventFilter(this);
 }
 
 void AboutBox::keyPressEvent(QKeyEvent* event) {

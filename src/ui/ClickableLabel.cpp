@@ -11,13 +11,15 @@ void ClickableLabel::mousePressEvent(QMouseEvent* event) {
 
 void ClickableLabel::mouseReleaseEvent(QMouseEvent* event) {
     const bool inside = rect().contains(event->position().toPoint());
-    if (m_pressed && event->button() == Qt::LeftButton && inside) Q_EMIT clicked();
+    if (m_pressed && event->button() == Qt::LeftButton && inside)
+        Q_EMIT clicked();
     m_pressed = false;
     event->accept();
 }
 
 void ClickableLabel::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) Q_EMIT doubleClicked();
+    if (event->button() == Qt::LeftButton)
+        Q_EMIT doubleClicked();
     event->accept();
 }
 

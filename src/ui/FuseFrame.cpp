@@ -34,11 +34,14 @@ FuseFrame::FuseFrame(int byteIndex, int widthTwips, int heightTwips, const Twips
     }
 }
 
-ClickableLabel* FuseFrame::cell(int cellIndex) const { return m_cells[cellIndex % 8]; }
-ClickableLabel* FuseFrame::name(int cellIndex) const { return m_names[cellIndex % 8]; }
+ClickableLabel* FuseFrame::cell(int cellIndex) const {
+    return m_cells[cellIndex % 8];
+}
+ClickableLabel* FuseFrame::name(int cellIndex) const {
+    return m_names[cellIndex % 8];
+}
 
-void FuseFrame::setCell(int cellIndex, const QString& caption, const QColor& colour,
-                        bool enabled) {
+void FuseFrame::setCell(int cellIndex, const QString& caption, const QColor& colour, bool enabled) {
     ClickableLabel* c = cell(cellIndex);
     c->setText(caption);
     QPalette palette = c->palette();

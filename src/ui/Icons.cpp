@@ -25,7 +25,8 @@ QPixmap render(int size, qreal dpr, const Draw& draw) {
 
 QIcon iconFrom(const Draw& draw) {
     QIcon icon;
-    for (int size : {16, 24, 32, 48}) icon.addPixmap(render(size, 1.0, draw));
+    for (int size : {16, 24, 32, 48})
+        icon.addPixmap(render(size, 1.0, draw));
     return icon;
 }
 
@@ -126,10 +127,11 @@ void drawToolbar(QPainter& p, const QString& key) {
     } else if (key == QLatin1String("SetFuseDefault")) {
         p.setPen(QPen(kInk, 1.2));
         p.setBrush(Qt::white);
-        p.drawPolygon(QPolygonF({QPointF(7, 3), QPointF(20, 3), QPointF(25, 8), QPointF(25, 29),
-                                 QPointF(7, 29)}));
+        p.drawPolygon(QPolygonF(
+            {QPointF(7, 3), QPointF(20, 3), QPointF(25, 8), QPointF(25, 29), QPointF(7, 29)}));
         p.setPen(QPen(QColor(150, 156, 166), 1.2));
-        for (int y = 11; y <= 26; y += 4) p.drawLine(QPointF(10, y), QPointF(22, y));
+        for (int y = 11; y <= 26; y += 4)
+            p.drawLine(QPointF(10, y), QPointF(22, y));
         arrow(p, QPointF(16, 2), QPointF(16, 22), kGreen, 3.2);
     } else if (key == QLatin1String("ReadFuse")) {
         bitCells(p, 20);
@@ -172,9 +174,8 @@ void drawToolbar(QPainter& p, const QString& key) {
         chip(p, QRectF(7, 5, 18, 22));
         p.setPen(QPen(QColor(120, 80, 0), 0.8));
         p.setBrush(QColor(255, 214, 40));
-        p.drawPolygon(QPolygonF({QPointF(18, 6), QPointF(11, 17), QPointF(16, 17),
-                                 QPointF(13, 27), QPointF(22, 14), QPointF(17, 14),
-                                 QPointF(20, 6)}));
+        p.drawPolygon(QPolygonF({QPointF(18, 6), QPointF(11, 17), QPointF(16, 17), QPointF(13, 27),
+                                 QPointF(22, 14), QPointF(17, 14), QPointF(20, 6)}));
     } else if (key == QLatin1String("CheckCOM")) {
         serialConnector(p, QRectF(3, 4, 20, 11));
         p.setPen(QPen(kGreen, 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
@@ -213,10 +214,10 @@ void drawConnection(QPainter& p, bool joined) {
     const qreal gap = joined ? 0 : 6;
     p.setPen(Qt::NoPen);
     p.setBrush(color);
-    p.drawRoundedRect(QRectF(2, 10, 10 - gap / 2, 12), 2, 2);      // cable end, left
-    p.drawRect(QRectF(12 - gap / 2, 12, 4, 2.5));                  // prongs
+    p.drawRoundedRect(QRectF(2, 10, 10 - gap / 2, 12), 2, 2);  // cable end, left
+    p.drawRect(QRectF(12 - gap / 2, 12, 4, 2.5));              // prongs
     p.drawRect(QRectF(12 - gap / 2, 17.5, 4, 2.5));
-    p.drawRoundedRect(QRectF(16 + gap / 2, 9, 10, 14), 2, 2);     // socket, right
+    p.drawRoundedRect(QRectF(16 + gap / 2, 9, 10, 14), 2, 2);  // socket, right
     p.setPen(QPen(color, 2.5));
     p.drawLine(QPointF(0, 16), QPointF(2, 16));
     p.drawLine(QPointF(26 + gap / 2, 16), QPointF(32, 16));

@@ -14,8 +14,8 @@ namespace kv::ui {
 QFont hexViewFont() {
     QFont font;
     font.setFamilies({QStringLiteral("NSimSun"), QStringLiteral("宋体"),
-                      QStringLiteral("DejaVu Sans Mono"), QStringLiteral("WenQuanYi Micro Hei Mono"),
-                      QStringLiteral("Monospace")});
+                      QStringLiteral("DejaVu Sans Mono"),
+                      QStringLiteral("WenQuanYi Micro Hei Mono"), QStringLiteral("Monospace")});
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
     // 16 bytes per line with their address fit the tab at six pixels a column.
@@ -49,7 +49,8 @@ void ColumnLabel::paintEvent(QPaintEvent*) {
 
 QString ImageTab::headerText() {
     QString text(4, QChar(0x3000));
-    for (const QChar digit : QStringLiteral("0123456789ABCDEF")) text += digit + QLatin1Char(' ');
+    for (const QChar digit : QStringLiteral("0123456789ABCDEF"))
+        text += digit + QLatin1Char(' ');
     return text + QChar(0x3000) + QLatin1Char(' ');
 }
 
@@ -70,8 +71,8 @@ ImageTab::ImageTab(const QString& memory, const Twips& t, QWidget* parent) : QWi
     m_view->document()->setDocumentMargin(2);
     m_view->setGeometry(t.rect(60, 345, 3900, 4260));
     // The header's first column stands over the view's first column.
-    m_header->setContentsMargins(
-        m_view->frameWidth() + int(m_view->document()->documentMargin()), 0, 0, 0);
+    m_header->setContentsMargins(m_view->frameWidth() + int(m_view->document()->documentMargin()),
+                                 0, 0, 0);
 
     m_read = new QPushButton(QStringLiteral("读取") + memory, this);
     m_read->setObjectName(flash ? QStringLiteral("ReadFlash") : QStringLiteral("ReadEEPROM"));
@@ -85,10 +86,13 @@ void ImageTab::setViewText(const QString& hexViewText) {
     // Lines end with a bare CR, which the text box does not break on.
     QString shown = inColumns(hexViewText);
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    if (shown.endsWith(QLatin1Char('\n'))) shown.chop(1);
+    if (shown.endsWith(QLatin1Char('\n')))
+        shown.chop(1);
     m_view->setPlainText(shown);
 }
 
-QString ImageTab::viewText() const { return m_view->toPlainText(); }
+QString ImageTab::viewText() const {
+    return m_view->toPlainText();
+}
 
 }  // namespace kv::ui

@@ -3,8 +3,8 @@
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QStyle>
-#include <algorithm>
 #include <QToolButton>
+#include <algorithm>
 
 #include "ui/Icons.h"
 
@@ -18,17 +18,18 @@ struct ButtonDef {
 };
 
 const ButtonDef kButtons[] = {
-    {"SelectMCU", u"自动选择"},      {"SetFuseDefault", u"调入默认"}, {"ReadFuse", u"读熔丝位"},
-    {"WriteFuse", u"写熔丝位"},      {"WriteLock", u"写锁定位"},      {"RecoverFuse", u"恢复熔丝"},
-    {"EraserFlash", u"擦除芯片"},    {"ProgramMCU", u"芯片编程"},     {"CheckCOM", u"通讯检测"},
-    {"SetCOM", u"设置端口"},         {"slSET", u"存取方案"},          {"About", u"关于"},
+    {"SelectMCU", u"自动选择"},   {"SetFuseDefault", u"调入默认"}, {"ReadFuse", u"读熔丝位"},
+    {"WriteFuse", u"写熔丝位"},   {"WriteLock", u"写锁定位"},      {"RecoverFuse", u"恢复熔丝"},
+    {"EraserFlash", u"擦除芯片"}, {"ProgramMCU", u"芯片编程"},     {"CheckCOM", u"通讯检测"},
+    {"SetCOM", u"设置端口"},      {"slSET", u"存取方案"},          {"About", u"关于"},
 };
 
 }  // namespace
 
 QStringList MainToolbar::buttonKeys() {
     QStringList keys;
-    for (const ButtonDef& def : kButtons) keys << QString::fromLatin1(def.key);
+    for (const ButtonDef& def : kButtons)
+        keys << QString::fromLatin1(def.key);
     return keys;
 }
 
@@ -72,7 +73,8 @@ MainToolbar::MainToolbar(QWidget* parent) : QFrame(parent) {
     // its caption, plus the arrow of its menu.
     const int arrow = style()->pixelMetric(QStyle::PM_MenuButtonIndicator, nullptr, this);
     for (QToolButton* b : std::as_const(m_buttons)) {
-        if (b->menu()) b->setPopupMode(QToolButton::MenuButtonPopup);
+        if (b->menu())
+            b->setPopupMode(QToolButton::MenuButtonPopup);
         const int text = b->fontMetrics().horizontalAdvance(b->text()) + 6;
         b->setFixedWidth(std::max(text, 40) + (b->menu() ? arrow + 2 : 0));
     }
@@ -109,7 +111,8 @@ QMenu* MainToolbar::menuOf(const QString& buttonKey) const {
 
 void MainToolbar::setModelMenu(const QList<ModelEntry>& models) {
     QMenu* menu = menuOf(QStringLiteral("SelectMCU"));
-    for (QAction* old : menu->actions()) m_entries.remove(old->data().toString());
+    for (QAction* old : menu->actions())
+        m_entries.remove(old->data().toString());
     menu->clear();  // deletes the entries the menu owns
     bool adapterSeen = false;
     for (const ModelEntry& model : models) {

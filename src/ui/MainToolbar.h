@@ -1,9 +1,9 @@
 #pragma once
 
+#include <QFrame>
 #include <QHash>
 #include <QString>
 #include <QStringList>
-#include <QFrame>
 
 class QHBoxLayout;
 class QMenu;

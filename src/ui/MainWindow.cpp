@@ -50,10 +50,13 @@ MainWindow::MainWindow(const MainWindowParts& parts, QWidget* parent)
     setObjectName(QStringLiteral("frmMain"));
     setFont(windowFont());
     buildControls();
-    WorkbenchPlatform platform{parts.port,     parts.clock,
-                               parts.pump,     parts.prompts,
+    WorkbenchPlatform platform{parts.port,
+                               parts.clock,
+                               parts.pump,
+                               parts.prompts,
                                m_dialogsOverride ? *m_dialogsOverride : *this,
-                               parts.settings, parts.dataFolder,
+                               parts.settings,
+                               parts.dataFolder,
                                parts.portMap};
     m_workbench = std::make_unique<Workbench>(platform);
     bindShell();
@@ -153,15 +156,23 @@ void MainWindow::load() {
 }
 
 QWidget* MainWindow::deviceControl(const QString& name) const {
-    if (name == QLatin1String("ProCommand")) return m_options->programButton();
-    if (name == QLatin1String("ReadFlash")) return m_flashTab->readButton();
-    if (name == QLatin1String("ReadEEPROM")) return m_eepromTab->readButton();
-    if (name == QLatin1String("ReadSIG")) return m_otherTab->readSig;
-    if (name == QLatin1String("ReadOA")) return m_otherTab->readOa;
-    if (name == QLatin1String("WriteOA_Command")) return m_otherTab->writeOa;
+    if (name == QLatin1String("ProCommand"))
+        return m_options->programButton();
+    if (name == QLatin1String("ReadFlash"))
+        return m_flashTab->readButton();
+    if (name == QLatin1String("ReadEEPROM"))
+        return m_eepromTab->readButton();
+    if (name == QLatin1String("ReadSIG"))
+        return m_otherTab->readSig;
+    if (name == QLatin1String("ReadOA"))
+        return m_otherTab->readOa;
+    if (name == QLatin1String("WriteOA_Command"))
+        return m_otherTab->writeOa;
     for (int r = 0; r < 2; ++r) {
-        if (name == QStringLiteral("R_DataCommand_%1").arg(r)) return m_otherTab->readData[r];
-        if (name == QStringLiteral("W_DataCommand_%1").arg(r)) return m_otherTab->writeData[r];
+        if (name == QStringLiteral("R_DataCommand_%1").arg(r))
+            return m_otherTab->readData[r];
+        if (name == QStringLiteral("W_DataCommand_%1").arg(r))
+            return m_otherTab->writeData[r];
     }
     return nullptr;
 }
@@ -187,8 +198,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::showAbout() {
-    AboutBox box(ShellTexts::ProductLine(m_workbench->AppCaption()), ShellTexts::AboutText(),
-                 ShellTexts::WebPage(), [this](const QUrl& url) { openExternal(url); }, this);
+    AboutBox box(
+        ShellTexts::ProductLine(m_workbench->AppCaption()), ShellTexts::AboutText(),
+        ShellTexts::WebPage(), [this](const QUrl& url) { openExternal(url); }, this);
     box.exec();
 }
 
@@ -202,11 +214,13 @@ void MainWindow::showPortSettings() {
 
 void MainWindow::showFirmwareDialog() {
     Workbench& wb = *m_workbench;
-    FirmwareDialog dialog(wb.link(), wb.settings(), wb.prompts(),
-                          [&wb] { wb.RefreshConnection(); }, this);
+    FirmwareDialog dialog(
+        wb.link(), wb.settings(), wb.prompts(), [&wb] { wb.RefreshConnection(); }, this);
     dialog.exec();
 }
 
-bool MainWindow::openExternal(const QUrl& url) { return QDesktopServices::openUrl(url); }
+bool MainWindow::openExternal(const QUrl& url) {
+    return QDesktopServices::openUrl(url);
+}
 
 }  // namespace kv::ui

@@ -24,7 +24,9 @@ namespace kv::ui {
 
 namespace {
 
-QColor toColor(const Rgb& rgb) { return QColor(rgb.red, rgb.green, rgb.blue); }
+QColor toColor(const Rgb& rgb) {
+    return QColor(rgb.red, rgb.green, rgb.blue);
+}
 
 // The text box shows CR LF and lone CR line ends as line breaks.
 QString shownText(QString text) {
@@ -37,7 +39,8 @@ QString shownText(QString text) {
 // and spinner moves go back to it.
 void bindSpinner(QObject* context, QLineEdit* box, QScrollBar* bar, AddressSpinner& state) {
     auto refresh = [box, bar, &state] {
-        if (box->text() != state.text()) box->setText(state.text());
+        if (box->text() != state.text())
+            box->setText(state.text());
         const QSignalBlocker block(bar);
         bar->setRange(state.minimum(), AddressSpinner::maximum());
         bar->setValue(state.value());
@@ -51,10 +54,13 @@ void bindSpinner(QObject* context, QLineEdit* box, QScrollBar* bar, AddressSpinn
 // Selects the button with this id, or none.
 void selectInGroup(QButtonGroup* group, std::optional<int> id) {
     QAbstractButton* wanted = id ? group->button(*id) : nullptr;
-    if (wanted && wanted->isChecked()) return;
-    if (!wanted && !group->checkedButton()) return;
+    if (wanted && wanted->isChecked())
+        return;
+    if (!wanted && !group->checkedButton())
+        return;
     group->setExclusive(false);
-    for (QAbstractButton* b : group->buttons()) b->setChecked(b == wanted);
+    for (QAbstractButton* b : group->buttons())
+        b->setChecked(b == wanted);
     group->setExclusive(true);
 }
 
@@ -63,7 +69,8 @@ void selectInGroup(QButtonGroup* group, std::optional<int> id) {
 void MainWindow::bindShell() {
     Workbench& wb = *m_workbench;
     QList<MainToolbar::ModelEntry> models;
-    for (const ChipModel& row : ChipModelTable::rows()) models.append({row.name, row.needsAdapter});
+    for (const ChipModel& row : ChipModelTable::rows())
+        models.append({row.name, row.needsAdapter});
     m_toolbar->setModelMenu(models);
     connect(m_toolbar, &MainToolbar::buttonClicked, &wb, &Workbench::Toolbar1_ButtonClick);
     connect(m_toolbar, &MainToolbar::menuEntryClicked, &wb, &Workbench::Toolbar1_ButtonMenuClick);
@@ -106,16 +113,22 @@ void MainWindow::refreshDeviceControls() {
     const bool on = wb.deviceControls().enabled();
     for (const QString& key : DeviceControls::toolbarKeys()) {
         bool own = true;
-        if (key == QLatin1String("ReadFuse")) own = wb.fuseCommands().readFuseEnabled();
-        if (key == QLatin1String("WriteFuse")) own = wb.fuseCommands().writeFuseEnabled();
-        if (QToolButton* b = m_toolbar->button(key)) b->setEnabled(on && own);
+        if (key == QLatin1String("ReadFuse"))
+            own = wb.fuseCommands().readFuseEnabled();
+        if (key == QLatin1String("WriteFuse"))
+            own = wb.fuseCommands().writeFuseEnabled();
+        if (QToolButton* b = m_toolbar->button(key))
+            b->setEnabled(on && own);
     }
     for (const QString& name : DeviceControls::windowControls()) {
         QWidget* control = deviceControl(name);
-        if (!control) continue;
+        if (!control)
+            continue;
         bool own = true;
-        if (name == QLatin1String("ReadSIG")) own = wb.signature().ReadSIGEnabled();
-        if (name == QLatin1String("ProCommand")) own = wb.programPass().isProCommandEnabled();
+        if (name == QLatin1String("ReadSIG"))
+            own = wb.signature().ReadSIGEnabled();
+        if (name == QLatin1String("ProCommand"))
+            own = wb.programPass().isProCommandEnabled();
         control->setEnabled(on && own);
     }
 }
@@ -141,7 +154,8 @@ void MainWindow::bindFuses() {
     });
     connect(&fuses, &FuseEditor::checksChanged, this, &MainWindow::refreshOptionChecks);
     connect(&fuses, &FuseEditor::selectedOptionChanged, this, [this](int position) {
-        if (QTreeWidgetItem* item = m_tree->entry(position)) m_tree->setCurrentItem(item);
+        if (QTreeWidgetItem* item = m_tree->entry(position))
+            m_tree->setCurrentItem(item);
     });
     connect(m_tree, &OptionTree::nodeChecked, &fuses, &FuseEditor::TreeView1_NodeCheck);
     connect(m_tree, &OptionTree::listClicked, &fuses, &FuseEditor::TreeView1_Click);
@@ -161,7 +175,8 @@ void MainWindow::refreshFuseCells() {
         frame->setCell(i, cell.caption, toColor(cell.colour), cell.enabled);
         frame->setName(i, fuses.bitName(i).caption, fuses.bitName(i).enabled);
     }
-    for (int b = 0; b < 4; ++b) m_frames[b]->setTitle(fuses.frameCaption(b));
+    for (int b = 0; b < 4; ++b)
+        m_frames[b]->setTitle(fuses.frameCaption(b));
 }
 
 void MainWindow::refreshOptionList() {
@@ -173,7 +188,8 @@ void MainWindow::refreshOptionList() {
 
 void MainWindow::refreshOptionChecks() {
     const auto& options = m_workbench->fuses().options();
-    for (int i = 0; i < options.size(); ++i) m_tree->setChecked(i + 1, options[i].checked);
+    for (int i = 0; i < options.size(); ++i)
+        m_tree->setChecked(i + 1, options[i].checked);
 }
 
 void MainWindow::bindImages() {
@@ -189,7 +205,8 @@ void MainWindow::bindImages() {
         const QString panel = panels[i];
         connect(slot, &ImageSlot::viewTextChanged, tab, &ImageTab::setViewText);
         connect(slot, &ImageSlot::pathTextChanged, path, [path](const QString& text) {
-            if (path->text() != text) path->setText(text);
+            if (path->text() != text)
+                path->setText(text);
         });
         connect(path, &QLineEdit::textEdited, slot, &ImageSlot::setPathText);
         connect(slot, &ImageSlot::panelTextChanged, this,
@@ -211,7 +228,8 @@ void MainWindow::bindImages() {
 void MainWindow::bindOptions() {
     ProgramOptions& options = m_workbench->options();
     auto refresh = [this, &options] {
-        for (int i = 0; i < ProgramOptions::kCount; ++i) m_options->setValue(i, options.CheckPRO(i));
+        for (int i = 0; i < ProgramOptions::kCount; ++i)
+            m_options->setValue(i, options.CheckPRO(i));
     };
     connect(&options, &ProgramOptions::changed, this, refresh);
     connect(m_options, &ProgramOptionsBox::valueChangedByUser, &options,

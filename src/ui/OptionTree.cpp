@@ -37,8 +37,10 @@ void OptionTree::setEntries(const QList<Entry>& entries) {
         item->setIcon(0, picture);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         item->setCheckState(0, e.checked ? Qt::Checked : Qt::Unchecked);
-        if (e.shaded) item->setBackground(0, kShade);
-        if (e.marked) item->setForeground(0, kMarked);
+        if (e.shaded)
+            item->setBackground(0, kShade);
+        if (e.marked)
+            item->setForeground(0, kMarked);
         items << item;
     }
     addTopLevelItems(items);
@@ -47,9 +49,11 @@ void OptionTree::setEntries(const QList<Entry>& entries) {
 
 void OptionTree::setChecked(int position, bool checked) {
     QTreeWidgetItem* item = entry(position);
-    if (!item) return;
+    if (!item)
+        return;
     const Qt::CheckState state = checked ? Qt::Checked : Qt::Unchecked;
-    if (item->checkState(0) == state) return;
+    if (item->checkState(0) == state)
+        return;
     m_programmatic = true;
     item->setCheckState(0, state);
     m_programmatic = false;
@@ -61,16 +65,19 @@ bool OptionTree::isChecked(int position) const {
 }
 
 void OptionTree::onItemChanged(QTreeWidgetItem* item, int column) {
-    if (m_programmatic || column != 0) return;
+    if (m_programmatic || column != 0)
+        return;
     const int position = indexOfTopLevelItem(item) + 1;
-    if (position < 1) return;
+    if (position < 1)
+        return;
     setCurrentItem(item);
     Q_EMIT nodeChecked(position, item->checkState(0) == Qt::Checked);
 }
 
 void OptionTree::mouseReleaseEvent(QMouseEvent* event) {
     QTreeWidget::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton) Q_EMIT listClicked();
+    if (event->button() == Qt::LeftButton)
+        Q_EMIT listClicked();
 }
 
 }  // namespace kv::ui

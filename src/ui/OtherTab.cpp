@@ -48,17 +48,19 @@ QScrollBar* spinner(QWidget* parent, const QString& name, const Twips& t, int l,
 OtherTab::OtherTab(const Twips& t, QWidget* parent) : QWidget(parent) {
     auto* sig = make<QGroupBox>(this, QStringLiteral("FrameSIG"), t, 60, 45, 3900, 1035);
     sig->setTitle(QStringLiteral("读标识字"));
-    readSig = button(sig, QStringLiteral("ReadSIG"), QStringLiteral("读标识字"), t, 120, 285,
-                     1050, 405);
-    sigLabel = label(sig, QStringLiteral("SIG_LABEL"), QStringLiteral("1E"), t, 120, 735, 1050, 225);
+    readSig =
+        button(sig, QStringLiteral("ReadSIG"), QStringLiteral("读标识字"), t, 120, 285, 1050, 405);
+    sigLabel =
+        label(sig, QStringLiteral("SIG_LABEL"), QStringLiteral("1E"), t, 120, 735, 1050, 225);
     sigLabel->setAlignment(Qt::AlignCenter);
     label(sig, QStringLiteral("Label5"), QStringLiteral("当前MCU 型号："), t, 1290, 315, 1380, 240);
-    currentModel = label(sig, QStringLiteral("Crunt_MCUTYPE"), QStringLiteral("AT"), t, 2700, 315,
-                         1140, 240);
+    currentModel =
+        label(sig, QStringLiteral("Crunt_MCUTYPE"), QStringLiteral("AT"), t, 2700, 315, 1140, 240);
     label(sig, QStringLiteral("Label6"), QStringLiteral("您选择的型号："), t, 1290, 675, 1380, 240);
-    selectedModel = label(sig, QStringLiteral("SEL_MCUTYPE"), QStringLiteral("AT"), t, 2700, 675,
-                          1140, 240);
-    for (QLabel* l : {currentModel, selectedModel}) l->setStyleSheet(QStringLiteral("color:#0000C0"));
+    selectedModel =
+        label(sig, QStringLiteral("SEL_MCUTYPE"), QStringLiteral("AT"), t, 2700, 675, 1140, 240);
+    for (QLabel* l : {currentModel, selectedModel})
+        l->setStyleSheet(QStringLiteral("color:#0000C0"));
 
     auto* cal = make<QGroupBox>(this, QStringLiteral("FrameOA"), t, 60, 1140, 3900, 1830);
     cal->setTitle(QStringLiteral("校准选项"));
@@ -67,11 +69,11 @@ OtherTab::OtherTab(const Twips& t, QWidget* parent) : QWidget(parent) {
     for (int i = 0; i < 4; ++i) {
         const int left = 120 + (i % 2) * 1350;
         const int top = 300 + (i / 2) * 345;
-        selOa[i] = make<QRadioButton>(cal, QStringLiteral("Sel_OA_%1").arg(i), t, left, top, 270,
-                                      255);
+        selOa[i] =
+            make<QRadioButton>(cal, QStringLiteral("Sel_OA_%1").arg(i), t, left, top, 270, 255);
         oaGroup->addButton(selOa[i], i);
-        oaLabel[i] = label(cal, QStringLiteral("Label_OA_%1").arg(i), QString::fromUtf16(mhz[i]),
-                           t, left + 270, top, 540, 255);
+        oaLabel[i] = label(cal, QStringLiteral("Label_OA_%1").arg(i), QString::fromUtf16(mhz[i]), t,
+                           left + 270, top, 540, 255);
         oaValue[i] = label(cal, QStringLiteral("Label_OAnum_%1").arg(i), QStringLiteral("00"), t,
                            left + 810, top, 390, 255);
         oaValue[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -100,22 +102,24 @@ OtherTab::OtherTab(const Twips& t, QWidget* parent) : QWidget(parent) {
 
     auto* rw = make<QGroupBox>(this, QStringLiteral("FrameRW"), t, 60, 3030, 3900, 1935);
     rw->setTitle(QStringLiteral("读写数据"));
-    label(rw, QStringLiteral("LabelAddressDec"), QStringLiteral("地址DEC"), t, 1260, 255, 1050, 240);
+    label(rw, QStringLiteral("LabelAddressDec"), QStringLiteral("地址DEC"), t, 1260, 255, 1050,
+          240);
     label(rw, QStringLiteral("LabelDataHex"), QStringLiteral("数据HEX"), t, 2490, 255, 900, 240);
     const char16_t* const rows[] = {u"FLASH(字)", u"EEPROM(字节)"};
     for (int r = 0; r < 2; ++r) {
         const int top = 540 + r * 405;
-        label(rw, QStringLiteral("LabelRow_%1").arg(r), QString::fromUtf16(rows[r]), t, 90, top + 30,
-              1170, 240);
-        address[r] = make<QLineEdit>(rw, QStringLiteral("W_AddressText_%1").arg(r), t, 1260, top,
-                                     960, 300);
+        label(rw, QStringLiteral("LabelRow_%1").arg(r), QString::fromUtf16(rows[r]), t, 90,
+              top + 30, 1170, 240);
+        address[r] =
+            make<QLineEdit>(rw, QStringLiteral("W_AddressText_%1").arg(r), t, 1260, top, 960, 300);
         vScroll3[r] = spinner(rw, QStringLiteral("VScroll3_%1").arg(r), t, 2220, top);
-        data[r] = make<QLineEdit>(rw, QStringLiteral("W_DataText_%1").arg(r), t, 2490, top, 660, 300);
+        data[r] =
+            make<QLineEdit>(rw, QStringLiteral("W_DataText_%1").arg(r), t, 2490, top, 660, 300);
         data[r]->setText(QStringLiteral("0"));
         readData[r] = button(rw, QStringLiteral("R_DataCommand_%1").arg(r), QStringLiteral("读"), t,
                              3180, top - 15, 330, 330);
-        writeData[r] = button(rw, QStringLiteral("W_DataCommand_%1").arg(r), QStringLiteral("写"), t,
-                              3510, top - 15, 330, 330);
+        writeData[r] = button(rw, QStringLiteral("W_DataCommand_%1").arg(r), QStringLiteral("写"),
+                              t, 3510, top - 15, 330, 330);
     }
     QLabel* note = label(rw, QStringLiteral("Label14"),
                          QStringLiteral("注:只有原地址数据为FF时,才能正确写入数据。"), t, 120, 1380,

@@ -28,12 +28,12 @@ public:
     QLabel* sigLabel;       // SIG_LABEL
 
     // group "校准选项"
-    std::array<QLabel*, 4> oaLabel;     // Label_OA
-    std::array<QLabel*, 4> oaValue;     // Label_OAnum
-    std::array<QRadioButton*, 4> selOa; // Sel_OA
+    std::array<QLabel*, 4> oaLabel;      // Label_OA
+    std::array<QLabel*, 4> oaValue;      // Label_OAnum
+    std::array<QRadioButton*, 4> selOa;  // Sel_OA
     QButtonGroup* oaGroup;
     QPushButton* readOa;
-    std::array<QRadioButton*, 2> selFe; // Sel_FE
+    std::array<QRadioButton*, 2> selFe;  // Sel_FE
     QButtonGroup* feGroup;
     QPushButton* writeOa;  // WriteOA_Command
     QLineEdit* flashAddress;

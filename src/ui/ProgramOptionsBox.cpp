@@ -30,7 +30,9 @@ protected:
 
 }  // namespace
 
-QString ProgramOptionsBox::caption(int index) { return QString::fromUtf16(kCaptions[index]); }
+QString ProgramOptionsBox::caption(int index) {
+    return QString::fromUtf16(kCaptions[index]);
+}
 
 ProgramOptionsBox::ProgramOptionsBox(const Twips& t, QWidget* parent) : QGroupBox(parent) {
     setObjectName(QStringLiteral("FramePRO"));
@@ -44,7 +46,8 @@ ProgramOptionsBox::ProgramOptionsBox(const Twips& t, QWidget* parent) : QGroupBo
             box->setTristate(true);
             box->setGeometry(t.rect(left, firstRow + row * rowTwips, 1470, 255));
             connect(box, &QCheckBox::stateChanged, this, [this, index] {
-                if (!m_programmatic) Q_EMIT valueChangedByUser(index, value(index));
+                if (!m_programmatic)
+                    Q_EMIT valueChangedByUser(index, value(index));
             });
             m_options[index] = box;
         }

@@ -31,7 +31,8 @@ void SpinnerBar::paintEvent(QPaintEvent*) {
 }
 
 void SpinnerBar::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) return;
+    if (event->button() != Qt::LeftButton)
+        return;
     const bool upper = half(true).contains(event->position().toPoint());
     m_pressed = upper ? -1 : 1;
     const SliderAction action = upper ? SliderSingleStepSub : SliderSingleStepAdd;
@@ -48,6 +49,8 @@ void SpinnerBar::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
 }
 
-void SpinnerBar::mouseMoveEvent(QMouseEvent* event) { event->accept(); }
+void SpinnerBar::mouseMoveEvent(QMouseEvent* event) {
+    event->accept();
+}
 
 }  // namespace kv::ui

@@ -22,7 +22,8 @@ const PanelDef kPanels[] = {
 
 QStringList StatusPanels::panelKeys() {
     QStringList keys;
-    for (const PanelDef& def : kPanels) keys << QString::fromLatin1(def.key);
+    for (const PanelDef& def : kPanels)
+        keys << QString::fromLatin1(def.key);
     return keys;
 }
 
@@ -61,7 +62,8 @@ StatusPanels::StatusPanels(const Twips& t, QWidget* parent) : QWidget(parent) {
 }
 
 void StatusPanels::setPanelText(const QString& key, const QString& text) {
-    if (QLabel* label = panel(key)) label->setText(text);
+    if (QLabel* label = panel(key))
+        label->setText(text);
 }
 
 QString StatusPanels::panelText(const QString& key) const {

@@ -7,8 +7,8 @@
 namespace kv::ui {
 
 Twips Twips::forWidget(const QWidget* widget) {
-    const QScreen* screen = widget && widget->screen() ? widget->screen()
-                                                       : QGuiApplication::primaryScreen();
+    const QScreen* screen =
+        widget && widget->screen() ? widget->screen() : QGuiApplication::primaryScreen();
     return Twips(screen ? screen->logicalDotsPerInch() : 96.0);
 }
 

@@ -30,7 +30,8 @@ QStringList WidgetPrompts::nameFilters(const QString& filter) {
         QStringList patterns;
         for (const QString& p : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
             for (const QString& form : {p.trimmed(), p.trimmed().toLower(), p.trimmed().toUpper()})
-                if (!patterns.contains(form)) patterns << form;
+                if (!patterns.contains(form))
+                    patterns << form;
         }
         filters << caption + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
                        QLatin1Char(')');

@@ -28,14 +28,16 @@ public:
 
     void warning(const QString& title, const QString& text) override {
         warnings.append({title, text});
-        if (onWarning) onWarning();
+        if (onWarning)
+            onWarning();
     }
     std::optional<QString> openFile(const FileDialogRequest&) override { return next(); }
     std::optional<QString> saveFile(const FileDialogRequest&) override { return next(); }
 
 private:
     std::optional<QString> next() {
-        if (fileAnswers.empty()) return std::nullopt;
+        if (fileAnswers.empty())
+            return std::nullopt;
         auto answer = fileAnswers.front();
         fileAnswers.pop_front();
         return answer;
@@ -61,7 +63,8 @@ public:
 private:
     void record(const QString& name) {
         calls << name;
-        if (onDialog) onDialog();
+        if (onDialog)
+            onDialog();
     }
 };
 
@@ -70,9 +73,7 @@ private:
 // the window title, and the fuse definitions beside the built program.
 struct ShellPlatform {
     ShellPlatform()
-        : port(clock),
-          pump(clock, port),
-          settings(ShellTexts::AppTitle(), settingsDir.path()) {
+        : port(clock), pump(clock, port), settings(ShellTexts::AppTitle(), settingsDir.path()) {
         port.attach(1, &device);
     }
 

@@ -37,8 +37,8 @@ TEST(ShellTexts, UnscrambleIsTheXorOfEveryCodeUnit) {
     EXPECT_EQ(Unscramble(Unscramble(QStringLiteral("编程器 V2"), 0x5A), 0x5A),
               QStringLiteral("编程器 V2"));
     // Plain CR LF inside the stored text come back as line breaks.
-    const QString stored = Unscramble(QStringLiteral("甲"), 0xA5) + "\r\n" +
-                           Unscramble(QStringLiteral("乙"), 0xA5);
+    const QString stored =
+        Unscramble(QStringLiteral("甲"), 0xA5) + "\r\n" + Unscramble(QStringLiteral("乙"), 0xA5);
     EXPECT_EQ(UnscrambleLines(stored, 0xA5), QStringLiteral("甲\r\n乙"));
     EXPECT_TRUE(AboutText().contains("\r\n"));
 }

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-
 #include "app/Workbench.h"
 #include "link/ProgrammerLink.h"
 #include "tests/app/ShellFakes.h"
@@ -35,7 +34,8 @@ protected:
         QStringList out;
         const QStringList lines = wb.log().text().mid(wb.log().LogBanner().size()).split("\r\n");
         for (const QString& line : lines)
-            if (!line.isEmpty() && !line.startsWith('[')) out << line;
+            if (!line.isEmpty() && !line.startsWith('['))
+                out << line;
         return out;
     }
 
@@ -81,7 +81,8 @@ TEST_F(WorkbenchDispatch, SelectMcuWithoutReplyWarnsAndChangesNothing) {
     wb.Toolbar1_ButtonClick("SelectMCU");
     EXPECT_EQ(wb.signature().SIG_LABEL(), "1E");
     ASSERT_EQ(p.prompts.warnings.size(), 1);
-    EXPECT_EQ(p.prompts.warnings[0], qMakePair(wb.AppCaption(), QStringLiteral("无目标芯片或不支持!")));
+    EXPECT_EQ(p.prompts.warnings[0],
+              qMakePair(wb.AppCaption(), QStringLiteral("无目标芯片或不支持!")));
     EXPECT_EQ(wb.model().SelectedModel(), "ATMEGA16");
     EXPECT_EQ(wb.fuses().FuseBitString(), bits);
     EXPECT_EQ(p.device.transcript(), "RI01#RI02#");
@@ -126,7 +127,8 @@ TEST_F(WorkbenchDispatch, ModelMenuReloadsDefinitionsOnlyForAnotherModel) {
     EXPECT_EQ(reloads.count(), 0);
     EXPECT_EQ(wb.fuses().FuseBitString(), edited);
 
-    for (const char* key : {"ProgramFLASH", "ProgramEEPROM", "SP"}) wb.Toolbar1_ButtonMenuClick(key);
+    for (const char* key : {"ProgramFLASH", "ProgramEEPROM", "SP"})
+        wb.Toolbar1_ButtonMenuClick(key);
     EXPECT_EQ(reloads.count(), 0);
     EXPECT_EQ(wb.model().SelectedModel(), "ATMEGA8");
     EXPECT_EQ(wb.fuses().FuseBitString(), edited);
@@ -174,7 +176,8 @@ TEST_F(WorkbenchDispatch, CommandsDuringAnExchangeAreRefusedAndCloseIsDeferred) 
     Count closes(&wb, &Workbench::closeRequested);
     bool tried = false;
     p.pump.onYield = [&] {
-        if (tried || !wb.link().isBusy()) return;
+        if (tried || !wb.link().isBusy())
+            return;
         tried = true;
         wb.Toolbar1_ButtonClick("SelectMCU");
         wb.Toolbar1_ButtonMenuClick("ATMEGA16");

@@ -87,7 +87,8 @@ TEST_F(WorkbenchStart, StoredPortSettingsAreAppliedAndBadOnesReported) {
     // One box for the line settings, one each for port number and handshaking,
     // titled with the window title; the port keeps its previous values.
     ASSERT_EQ(q.prompts.warnings.size(), 3);
-    for (const auto& w : q.prompts.warnings) EXPECT_EQ(w.first, ShellTexts::AppTitle());
+    for (const auto& w : q.prompts.warnings)
+        EXPECT_EQ(w.first, ShellTexts::AppTitle());
     EXPECT_EQ(q.port.settings(), "115200,n,8,1");
     EXPECT_EQ(q.port.portNumber(), 1);
     EXPECT_EQ(q.port.handshaking(), 0);
@@ -128,15 +129,19 @@ TEST_F(WorkbenchStart, ReloadOptionDecidesWhetherStoredFilesAreShownAndLoaded) {
 }
 
 TEST_F(WorkbenchStart, StoredFuseTextNeedsAtLeast32Characters) {
-    const QString bits32 = "11111111" "11111111" "11011001" "11100001";
+    const QString bits32 =
+        "11111111"
+        "11111111"
+        "11011001"
+        "11100001";
     store("熔丝", "设置", bits32);
     EXPECT_EQ(start().fuses().FuseBitString(), bits32);
 
     for (const QString& stored : QStringList{bits32.left(31), bits32 + "00000000"}) {
         ShellPlatform q;
         q.settings.write("熔丝", "设置", stored);
-        Workbench other(WorkbenchPlatform{q.port, q.clock, q.pump, q.prompts, q.dialogs,
-                                          q.settings, q.dataFolder()});
+        Workbench other(WorkbenchPlatform{q.port, q.clock, q.pump, q.prompts, q.dialogs, q.settings,
+                                          q.dataFolder()});
         other.Start();
         const QString expected = stored.size() > 32 ? bits32 : other.fuses().DefaultFuseBits();
         EXPECT_EQ(other.fuses().FuseBitString(), expected) << stored.toStdString();

@@ -29,13 +29,15 @@ const QString kIdeo2(2, QChar(0x3000));
 QStringList checkedOptions(ui::MainWindow& w) {
     QStringList on;
     for (int i = 0; i < 10; ++i)
-        if (w.optionsBox()->option(i)->checkState() == Qt::Checked) on << QString::number(i);
+        if (w.optionsBox()->option(i)->checkState() == Qt::Checked)
+            on << QString::number(i);
     return on;
 }
 
 QString cellCaptions(ui::MainWindow& w) {
     QString bits;
-    for (int i = 31; i >= 0; --i) bits += w.fuseFrame(i / 8)->cell(i)->text();
+    for (int i = 31; i >= 0; --i)
+        bits += w.fuseFrame(i / 8)->cell(i)->text();
     return bits;
 }
 
@@ -59,12 +61,15 @@ TEST(MainWindow, FirstStartWithEmptySettings) {
     EXPECT_TRUE(w.otherTab()->selFe[0]->isChecked());
     EXPECT_EQ(w.progressBar(0)->value(), 100);
     EXPECT_EQ(w.linkLabel()->text(), ShellTexts::LinkCaption());
-    EXPECT_TRUE(w.logView()->toPlainText().startsWith(
-        rig.wb().log().LogBanner().left(10)));
+    EXPECT_TRUE(w.logView()->toPlainText().startsWith(rig.wb().log().LogBanner().left(10)));
 }
 
 TEST(MainWindow, StoredOptionAndFuseTextsOfEachLength) {
-    const QString bits32 = "11111111" "11111111" "11011001" "11100001";
+    const QString bits32 =
+        "11111111"
+        "11111111"
+        "11011001"
+        "11100001";
     struct Case {
         QString options, fuses;
         QStringList checked;
@@ -103,12 +108,12 @@ TEST(MainWindow, StoredCalibrationSlot) {
 // With the port closed the seven governed toolbar buttons and the nine window
 // buttons are disabled; everything else stays usable.
 void expectDeviceControls(ui::MainWindow& w, bool enabled) {
-    for (const char* key :
-         {"ReadFuse", "WriteFuse", "WriteLock", "RecoverFuse", "EraserFlash", "ProgramMCU", "CheckCOM"})
+    for (const char* key : {"ReadFuse", "WriteFuse", "WriteLock", "RecoverFuse", "EraserFlash",
+                            "ProgramMCU", "CheckCOM"})
         EXPECT_EQ(w.toolbar()->button(key)->isEnabled(), enabled) << key;
-    for (const char* name : {"ProCommand", "ReadFlash", "ReadEEPROM", "ReadSIG", "ReadOA",
-                             "R_DataCommand_0", "R_DataCommand_1", "W_DataCommand_0",
-                             "W_DataCommand_1"})
+    for (const char* name :
+         {"ProCommand", "ReadFlash", "ReadEEPROM", "ReadSIG", "ReadOA", "R_DataCommand_0",
+          "R_DataCommand_1", "W_DataCommand_0", "W_DataCommand_1"})
         EXPECT_EQ(w.deviceControl(name)->isEnabled(), enabled) << name;
     for (const char* key : {"SelectMCU", "SetFuseDefault", "SetCOM", "slSET", "About"})
         EXPECT_TRUE(w.toolbar()->button(key)->isEnabled()) << key;
@@ -218,7 +223,8 @@ TEST(MainWindow, BitCellsFramesAndOptionListStayInStep) {
 
     // A "*" cell cannot be clicked.
     for (int i = 0; i < 32; ++i) {
-        if (fuses.cell(i).caption != "*") continue;
+        if (fuses.cell(i).caption != "*")
+            continue;
         EXPECT_FALSE(w.fuseFrame(i / 8)->cell(i)->isEnabled());
         EXPECT_FALSE(w.fuseFrame(i / 8)->name(i)->isEnabled());
     }
@@ -229,7 +235,8 @@ TEST(MainWindow, BitCellsFramesAndOptionListStayInStep) {
         QTreeWidgetItem* item = w.optionTree()->entry(i + 1);
         EXPECT_EQ(item->text(0), o.text);
         EXPECT_EQ(item->background(0).color() == QColor(205, 218, 204), o.shaded) << i;
-        if (o.marked) EXPECT_EQ(item->foreground(0).color(), QColor(205, 0, 0));
+        if (o.marked)
+            EXPECT_EQ(item->foreground(0).color(), QColor(205, 0, 0));
     }
 
     QTest::mouseDClick(w.fuseFrame(2), Qt::LeftButton, {}, QPoint(4, 4));

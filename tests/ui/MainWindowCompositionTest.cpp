@@ -28,7 +28,8 @@ namespace {
 
 QStringList entryTexts(QMenu* menu) {
     QStringList out;
-    for (QAction* a : menu->actions()) out << a->text();
+    for (QAction* a : menu->actions())
+        out << a->text();
     return out;
 }
 
@@ -36,11 +37,12 @@ TEST(MainWindowComposition, ToolbarButtonsMenusAndKeys) {
     WindowRig rig;
     ui::MainWindow& w = rig.start();
     ui::MainToolbar* bar = w.toolbar();
-    const QStringList keys{"SelectMCU", "SetFuseDefault", "ReadFuse", "WriteFuse",
+    const QStringList keys{"SelectMCU", "SetFuseDefault", "ReadFuse",    "WriteFuse",
                            "WriteLock", "RecoverFuse",    "EraserFlash", "ProgramMCU",
-                           "CheckCOM",  "SetCOM",         "slSET",    "About"};
-    const QStringList captions{"自动选择", "调入默认", "读熔丝位", "写熔丝位", "写锁定位", "恢复熔丝",
-                               "擦除芯片", "芯片编程", "通讯检测", "设置端口", "存取方案", "关于"};
+                           "CheckCOM",  "SetCOM",         "slSET",       "About"};
+    const QStringList captions{"自动选择", "调入默认", "读熔丝位", "写熔丝位",
+                               "写锁定位", "恢复熔丝", "擦除芯片", "芯片编程",
+                               "通讯检测", "设置端口", "存取方案", "关于"};
     ASSERT_EQ(ui::MainToolbar::buttonKeys(), keys);
     int lastRight = -1;
     for (int i = 0; i < keys.size(); ++i) {
@@ -101,12 +103,13 @@ TEST(MainWindowComposition, CaptionsOfTabsFramesAndButtons) {
     WindowRig rig;
     ui::MainWindow& w = rig.start();
     QStringList tabs;
-    for (int i = 0; i < w.tabs()->count(); ++i) tabs << w.tabs()->tabText(i);
+    for (int i = 0; i < w.tabs()->count(); ++i)
+        tabs << w.tabs()->tabText(i);
     EXPECT_EQ(tabs, QStringList({"熔丝选项", "FLASH", "EEPROM", "其它"}));
     EXPECT_EQ(w.tabs()->currentIndex(), 0);
 
-    const QString header = QString(4, QChar(0x3000)) + "0 1 2 3 4 5 6 7 8 9 A B C D E F " +
-                           QChar(0x3000) + " ";
+    const QString header =
+        QString(4, QChar(0x3000)) + "0 1 2 3 4 5 6 7 8 9 A B C D E F " + QChar(0x3000) + " ";
     for (ui::ImageTab* tab : {w.flashTab(), w.eepromTab()}) {
         EXPECT_EQ(tab->header()->text(), header);
         // Header and lines line up: every digit and blank one column, an
@@ -142,15 +145,17 @@ TEST(MainWindowComposition, CaptionsOfTabsFramesAndButtons) {
     EXPECT_EQ(o->readData[1]->text(), "读");
     EXPECT_EQ(o->writeData[0]->text(), "写");
     EXPECT_EQ(o->data[0]->text(), "0");
-    for (const char* text : {"当前MCU 型号：", "您选择的型号：", "写入地址", "FLASH(字)",
-                             "EEPROM(字节)", "地址DEC", "数据HEX",
-                             "注:只有原地址数据为FF时,才能正确写入数据。"}) {
+    for (const char* text :
+         {"当前MCU 型号：", "您选择的型号：", "写入地址", "FLASH(字)", "EEPROM(字节)", "地址DEC",
+          "数据HEX", "注:只有原地址数据为FF时,才能正确写入数据。"}) {
         bool found = false;
-        for (QLabel* l : o->findChildren<QLabel*>()) found = found || l->text() == text;
+        for (QLabel* l : o->findChildren<QLabel*>())
+            found = found || l->text() == text;
         EXPECT_TRUE(found) << text;
     }
     QStringList groups;
-    for (QGroupBox* g : o->findChildren<QGroupBox*>()) groups << g->title();
+    for (QGroupBox* g : o->findChildren<QGroupBox*>())
+        groups << g->title();
     EXPECT_EQ(groups, QStringList({"读标识字", "校准选项", "读写数据"}));
 }
 
@@ -159,9 +164,10 @@ TEST(MainWindowComposition, ProgrammingOptionsStandInTwoColumns) {
     ui::MainWindow& w = rig.start();
     ui::ProgramOptionsBox* box = w.optionsBox();
     EXPECT_EQ(box->title(), "编程选项");
-    const QStringList captions{"擦除芯片", "编程FLASH", "编程EEPROM", "编程熔丝位", "编程锁定位",
-                               "文件重载", "校验标识字", "写校准字节", "校验FLASH", "校验EEPROM"};
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(box->option(i)->text(), captions[i]);
+    const QStringList captions{"擦除芯片", "编程FLASH",  "编程EEPROM", "编程熔丝位", "编程锁定位",
+                               "文件重载", "校验标识字", "写校准字节", "校验FLASH",  "校验EEPROM"};
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(box->option(i)->text(), captions[i]);
     auto column = [box](std::initializer_list<int> order) {
         const int x = box->option(*order.begin())->x();
         int y = -1;
