@@ -120,7 +120,13 @@ QString FuseCommands::ReadBackFuses(const QString& model) {
         m_link.ReplyToLog(0);
         return QString();
     }
-    const QString f = m_link.ReadInput().left(8);
+    const QString reply = m_link.ReadInput();
+    const QString f = reply.left(8);
+    // A cut reply would otherwise end in the right four digits and pass for them.
+    if (f.size() < 8 || !isHexDigits(f)) {
+        m_link.SendInfo(QStringLiteral("读熔丝位应答无效：") + reply);
+        return QString();
+    }
     return hasExtendedFuseByte(model) ? f.right(6) : QStringLiteral("..") + f.right(4);
 }
 

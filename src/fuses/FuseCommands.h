@@ -27,7 +27,8 @@ public:
 
     // "RS#": decodes the reply into the cells ("*" from the defaults).
     void ReadFuses(const QString& model);
-    // "RS#" without touching the cells: the read FuseField, empty when silent.
+    // "RS#" without touching the cells: the read FuseField; empty when the
+    // programmer is silent or its reply is not 8 hex digits (logged).
     QString ReadBackFuses(const QString& model);
     void WriteFuses(const QString& model);
     // "SS" with the editor's bytes, then a read-back compared with them.

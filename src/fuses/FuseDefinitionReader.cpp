@@ -127,8 +127,10 @@ bool FuseDefinitionReader::addOption(const QString& rawLine, int lineNumber,
                                      const QString& fileName, const LogFn& log,
                                      FuseDefinitions& out) {
     if (out.options.size() >= kMaxOptions) {
-        log(lineMessage(fileName, lineNumber,
-                        QStringLiteral("选项超过%1个，其后的选项").arg(kMaxOptions)));
+        log(QStringLiteral("熔丝定义文件%1第%2行起的选项已跳过：选项最多%3个。")
+                .arg(fileName)
+                .arg(lineNumber)
+                .arg(kMaxOptions));
         return false;
     }
     const QString line = trimBlanks(rawLine);

@@ -112,10 +112,12 @@ void FuseEditor::ComputeFuseBytes() {
     Q_EMIT cellsChanged();
 }
 
+// A key the editor cannot act on is never the first option of its mask, so it
+// cannot keep a valid option of the same mask from following its cell.
 void FuseEditor::SyncOptionsFromBits() {
     auto syncSingle = [this](const QString& kind, const QString& mask, int cell) {
         for (FuseOption& o : m_options) {
-            if (o.key.left(3) == kind && o.key.mid(5, 4) == mask) {
+            if (o.key.left(3) == kind && o.key.mid(5, 4) == mask && OptionKey::parse(o.key)) {
                 o.checked = m_cells[cell].caption == QLatin1String("0");
                 return;
             }

@@ -48,7 +48,7 @@ public:
 
     // Window events.
     void Label1_Click(int cell) { ToggleBitCell(cell); }
-    // The user changed an option's check box to checked.
+    // The user changed option position's check box; checked is its new state.
     void TreeView1_NodeCheck(int position, bool checked);
     void TreeView1_Click();
     void Frame1_DblClick() { ApplyFuseBits(m_defaultBits); }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <functional>
+#include <vector>
 
 #include "FuseTestSupport.h"
 #include "fuses/FuseCommands.h"
@@ -54,6 +56,56 @@ TEST(FuseCommands, WriteCommandsOnTheWire) {
     EXPECT_EQ(m88.rig.wire(), "EM#");
     EXPECT_EQ(m88.rig.log.size(), 3);
     EXPECT_NE(m88.rig.log.last(), kNoReply);
+}
+
+// Each command logs the programmer's answer only after its own wait, and
+// ReadFuses decodes after 100 ms.
+TEST(FuseCommands, EachCommandWaitsItsOwnTime) {
+    Bench b("ATMEGA8");
+    struct Step {
+        const char* name;
+        std::function<void()> run;
+        int waitMs;
+    };
+    const std::vector<Step> steps = {
+        {"ReadFuses", [&] { b.commands.ReadFuses(b.model); }, 100},
+        {"WriteFuses", [&] { b.commands.WriteFuses(b.model); }, 200},
+        {"RecoverFuses", [&] { b.commands.RecoverFuses(b.model); }, 800 + 100},
+        {"WriteLockBits", [&] { b.commands.WriteLockBits(); }, 100},
+        {"EraseChip", [&] { b.commands.EraseChip(); }, 100},
+    };
+    for (const Step& step : steps) {
+        b.rig.log.clear();
+        const qint64 start = b.rig.clock.nowUs();
+        step.run();
+        const qint64 elapsed = b.rig.elapsedMsSince(start);
+        EXPECT_GE(elapsed, step.waitMs) << step.name;
+        EXPECT_LT(elapsed, step.waitMs + 40) << step.name;
+        EXPECT_FALSE(b.rig.log.contains(kNoReply)) << step.name;
+    }
+    // A reply that comes later than the wait is not waited for.
+    b.rig.device.faults().extraReplyDelayMs = 250;
+    b.rig.log.clear();
+    b.commands.WriteFuses(b.model);
+    EXPECT_EQ(b.rig.log, QStringList{kNoReply});
+}
+
+TEST(FuseCommands, SetFuseDefaultNeedsNoExchange) {
+    Bench b("ATMEGA88");
+    auto checks = [&] {
+        QList<bool> states;
+        for (const auto& o : b.editor.options())
+            states << o.checked;
+        return states;
+    };
+    const QList<bool> defaultChecks = checks();
+    b.editor.ApplyFuseBits(QString(32, QLatin1Char('0')));
+    ASSERT_NE(checks(), defaultChecks);
+    b.commands.SetFuseDefault();
+    EXPECT_EQ(b.editor.FuseBitString(), b.editor.DefaultFuseBits());
+    EXPECT_EQ(checks(), defaultChecks);
+    EXPECT_TRUE(b.rig.wire().isEmpty());
+    EXPECT_TRUE(b.rig.log.isEmpty());
 }
 
 TEST(FuseCommands, WriteFusesDisablesItsButtonAndHoldsTheLink) {
@@ -152,13 +204,23 @@ TEST(FuseCommands, NothingIsSentFromUnknownCells) {
     editor.ApplyFuseBits(QStringLiteral("**111100"));
     commands.WriteLockBits();
     EXPECT_EQ(rig.wire(), "WLFC#");
+
+    // A character other than "1", "0" or "*" is no more a bit than an empty cell.
+    rig.clearWire();
+    editor.ApplyFuseBits("**11110X********1101100111100001");
+    commands.WriteLockBits();
+    editor.ApplyFuseBits("**111100********11011001111X0001");
+    commands.WriteFuses("ATMEGA8");
+    EXPECT_TRUE(rig.wire().isEmpty());
 }
 
 // A port that answers "RS#" with a fixed text, for replies no programmer
-// should give.
+// should give; stale is input already waiting before the first command.
 class ScriptedPort : public kv::SerialControl {
 public:
-    explicit ScriptedPort(QByteArray reply) : m_reply(std::move(reply)) {}
+    explicit ScriptedPort(QByteArray reply, QByteArray stale = {})
+        : m_reply(std::move(reply)), m_input(std::move(stale)) {}
+    QByteArray written;
     int portNumber() const override { return 1; }
     void setPortNumber(int) override {}
     QString settings() const override { return "115200,n,8,1"; }
@@ -168,6 +230,7 @@ public:
     bool isOpen() const override { return true; }
     void setOpen(bool) override {}
     void write(const QByteArray& bytes) override {
+        written += bytes;
         if (bytes == "RS#")
             m_input += m_reply;
     }
@@ -190,23 +253,60 @@ private:
     kv::sim::VirtualClock& m_clock;
 };
 
+// An ATMEGA8 editor with defaults high D9, low E1 on a scripted port.
+struct ScriptedBench {
+    explicit ScriptedBench(QByteArray reply, QByteArray stale = {})
+        : port(std::move(reply), std::move(stale)),
+          pump(clock),
+          link(port, clock, pump, [this](const QString& m) { log << m; }),
+          commands(link, editor) {
+        editor.setDefinitions(
+            kv::test::makeDefinitions(QStringLiteral("**111111********1101100111100001"), {}));
+        editor.ApplyFuseBits(editor.DefaultFuseBits());
+    }
+    ScriptedPort port;
+    kv::sim::VirtualClock clock;
+    JumpPump pump;
+    QStringList log;
+    kv::ProgrammerLink link;
+    FuseEditor editor;
+    FuseCommands commands;
+};
+
 TEST(FuseCommands, GarbledOrShortReadRepliesAreRefused) {
     for (const QByteArray& reply :
          {QByteArray("FFFFD9E"), QByteArray("FFFFD9XX12"), QByteArray("ERROR!!!!")}) {
-        ScriptedPort port(reply);
-        kv::sim::VirtualClock clock;
-        JumpPump pump(clock);
-        QStringList log;
-        kv::ProgrammerLink link(port, clock, pump, [&](const QString& m) { log << m; });
-        FuseEditor editor;
-        FuseCommands commands(link, editor);
-        const QString before = "**111111********1101100111100001";
-        editor.ApplyFuseBits(before);
-        commands.ReadFuses("ATMEGA8");
-        EXPECT_EQ(editor.FuseBitString(), before) << reply.toStdString();
-        ASSERT_EQ(log.size(), 1);
-        EXPECT_TRUE(log[0].contains(QString::fromLatin1(reply))) << log[0].toStdString();
-        EXPECT_TRUE(commands.readFuseEnabled());
+        ScriptedBench b(reply);
+        const QString before = b.editor.FuseBitString();
+        b.commands.ReadFuses("ATMEGA8");
+        EXPECT_EQ(b.editor.FuseBitString(), before) << reply.toStdString();
+        ASSERT_EQ(b.log.size(), 1);
+        EXPECT_TRUE(b.log[0].contains(QString::fromLatin1(reply))) << b.log[0].toStdString();
+        EXPECT_TRUE(b.commands.readFuseEnabled());
+    }
+}
+
+TEST(FuseCommands, ReadDropsInputThatWasWaitingBeforeTheCommand) {
+    ScriptedBench b("FFFFD9E0", "stale text");
+    b.commands.ReadFuses("ATMEGA8");
+    EXPECT_EQ(b.log, QStringList{QStringLiteral("读熔丝位:..D9E0 锁定位:FF")});
+    EXPECT_EQ(b.editor.FuseLow(), 0xE0);
+}
+
+TEST(FuseCommands, RecoverFailsUnlessTheReadBackIsTheFieldSent) {
+    for (const QByteArray& reply : {QByteArray("FFFFD9E0"), QByteArray("ffffd9e1"),
+                                    QByteArray("FFD9E1"), QByteArray("FFFFD9E1")}) {
+        ScriptedBench b(reply);
+        b.editor.ApplyFuseBits(QString(32, QLatin1Char('0')));
+        b.commands.RecoverFuse("ATMEGA8");
+        EXPECT_EQ(b.port.written, "SS..D9E1#RS#");
+        const bool good = reply == "FFFFD9E1";
+        EXPECT_EQ(b.log.last(), good ? QStringLiteral("恢复成功！") : QStringLiteral("恢复失败！"))
+            << reply.toStdString();
+        // A cut reply is named in the log, not taken for the digits it ends with.
+        EXPECT_EQ(b.log.join('\n').contains(QStringLiteral("读熔丝位应答无效：FFD9E1")),
+                  reply == "FFD9E1");
+        EXPECT_EQ(b.editor.FuseBitString(), b.editor.DefaultFuseBits());
     }
 }
 

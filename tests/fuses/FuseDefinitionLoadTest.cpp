@@ -125,6 +125,32 @@ TEST_F(Load, MalformedOptionLinesAreSkippedWithFileAndLine) {
     }
 }
 
+TEST_F(Load, OptionCountsStopAtTheirLimits) {
+    QStringList lines = header() << "##";
+    for (int i = 0; i < 256; ++i)  // single bits: only the 255 total applies
+        lines << QStringLiteral("位{FSBQJFFFE/%1>").arg(i, 4, 16, QLatin1Char('0')).toUpper();
+    write("MANY.FUS", lines);
+    editor.LoadFuseDefinitions("MANY.FUS");
+    EXPECT_EQ(editor.options().size(), 255);
+    EXPECT_EQ(editor.options().last().key, "FSBQJFFFE/00FE");
+    ASSERT_EQ(log.size(), 1);
+    EXPECT_TRUE(log[0].contains("MANY.FUS") && log[0].contains(QStringLiteral("第290行")))
+        << log[0].toStdString();
+
+    log.clear();
+    lines = header() << "##";
+    for (int i = 0; i < 201; ++i)
+        lines << QStringLiteral("组{FDBSZFF00/%1>").arg(i, 4, 16, QLatin1Char('0')).toUpper();
+    lines << QStringLiteral("位{FSBQJFEFF/0000>");
+    write("GROUPS.FUS", lines);
+    editor.LoadFuseDefinitions("GROUPS.FUS");
+    ASSERT_EQ(editor.options().size(), 201);
+    EXPECT_EQ(editor.options()[199].key, "FDBSZFF00/00C7");
+    EXPECT_EQ(editor.options()[200].key, "FSBQJFEFF/0000");
+    ASSERT_EQ(log.size(), 1);
+    EXPECT_TRUE(log[0].contains(QStringLiteral("第235行"))) << log[0].toStdString();
+}
+
 TEST_F(Load, MissingFileKeepsPreviousNamesAndDefaults) {
     write("ATMEGA8.FUS", header(kDefault, "A") << "##" << QStringLiteral("甲{FSBRSFFFE/0000>"));
     editor.LoadFuseDefinitions("ATMEGA8.FUS");

@@ -157,11 +157,18 @@ TEST(FuseEditor, ExtendedByteOptionsAndStarPutBack) {
     e.ApplyFuseBits(bits("**111111", "*****001", kOnes, "1111*111"));
     EXPECT_EQ(checkedKeys(e), (QStringList{"FDEYQ00F9/0000"}));
 
+    e.TreeView1_NodeCheck(1, true);
+    EXPECT_EQ(e.FuseBitString().mid(8, 8), "*****000");
+    EXPECT_EQ(e.frameCaption(2), QStringLiteral("扩展熔丝位[F8]"));
+    EXPECT_TRUE(e.options()[0].checked);
+    EXPECT_EQ(e.FuseBitString().mid(16), QStringLiteral("11111111") + "1111*111");
+
     e.TreeView1_NodeCheck(3, true);
     e.TreeView1_Click();
     e.TreeView1_NodeCheck(1, false);
     EXPECT_EQ(e.FuseBitString().mid(8, 8), "*****111");
     EXPECT_EQ(e.frameCaption(2), QStringLiteral("扩展熔丝位[FF]"));
+    EXPECT_FALSE(e.options()[0].checked);
 
     // A "*" inside a group's bits counts as 0 and comes back unchanged.
     e.TreeView1_NodeCheck(4, true);
@@ -200,6 +207,41 @@ TEST(FuseEditor, MalformedKeysHaveNoEffect) {
         EXPECT_EQ(e.options()[0].checked, wasChecked) << key.toStdString();
         EXPECT_GE(checks, 1) << "the window must put the box back";
     }
+}
+
+TEST(FuseEditor, MalformedSingleBitKeyDoesNotHideAValidOne) {
+    FuseEditor e;
+    e.setDefinitions(makeDefinitions(QString(), {{"FSBQJFFFE/00G0", "bad bit 0"},
+                                                 {"FSBRSFFFE/0000", "bit 0"},
+                                                 {"FSEQJ00FE/X000", "bad ext bit 0"},
+                                                 {"FSERS00FE/0000", "ext bit 0"}}));
+    e.ApplyFuseBits(bits(kOnes, "11111110", kOnes, "11111110"));
+    EXPECT_EQ(checkedKeys(e), (QStringList{"FSBRSFFFE/0000", "FSERS00FE/0000"}));
+}
+
+// Stages run single bits first, then groups of the word, extended byte and lock
+// byte; a group stage unchecks every option whose key contains the group's mask
+// text, whatever its kind, and only the first single-bit option of a mask
+// follows its cell.
+TEST(FuseEditor, SyncStagesRunInOrderAndMatchKeysByContainedText) {
+    FuseEditor e;
+    auto d = makeDefinitions(QString(), {{"FSBQJFFFE/FFF0", "bit 0, value text = group mask"},
+                                         {"FSBZZFFFE/0000", "second option of bit 0"},
+                                         {"FDBSZFFF0/0001", "one"},
+                                         {"FDBSZFFF0/0000", "zero"},
+                                         {"FSBQJFFFD/00FC", "bit 1, value text = lock mask"},
+                                         {"FDEQY00FC/0002", "extended group, lock's mask"},
+                                         {"FDLLK00FC/0003", "no lock"}});
+    d.options[1].checked = true;
+    e.setDefinitions(d);
+    e.ApplyFuseBits(bits(kOnes, "11111110", kOnes, "11110000"));
+    EXPECT_EQ(checkedKeys(e), (QStringList{"FSBZZFFFE/0000", "FDBSZFFF0/0000", "FDLLK00FC/0003"}));
+
+    // Without the groups, the single bits follow their cells.
+    e.setDefinitions(
+        makeDefinitions(QString(), {{"FSBQJFFFE/FFF0", "bit 0"}, {"FSBQJFFFD/00FC", "bit 1"}}));
+    e.ApplyFuseBits(bits(kOnes, kOnes, kOnes, "11110000"));
+    EXPECT_EQ(checkedKeys(e), (QStringList{"FSBQJFFFE/FFF0", "FSBQJFFFD/00FC"}));
 }
 
 TEST(FuseEditor, OptionNeverTurnsUnknownCellsIntoProgrammedBits) {
