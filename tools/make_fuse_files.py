@@ -123,8 +123,9 @@ BOOTSZ_RE = r"Boot Flash ?size=(\d+) words (?:Boot|start) address=\$([0-9A-F]+)"
 LOCK_TEXT = {
     "LB": {
         "NO_LOCK": "不加密",
-        "PROG_DISABLED": "禁止再编程FLASH和EEPROM（擦除芯片才能解除）*",
-        "PROG_VER_DISABLED": "禁止再编程和校验读出（擦除芯片才能解除）*",
+        "PROG_DISABLED": "禁止再编程FLASH和EEPROM，熔丝位也被锁定（擦除芯片才能解除）*",
+        "PROG_VER_DISABLED": "禁止再编程和校验读出FLASH和EEPROM，熔丝位也被锁定"
+                             "（擦除芯片才能解除）*",
     },
     "BLB": {
         "NO_LOCK": "不限制SPM和LPM访问{sec}",
@@ -162,7 +163,7 @@ MODEL_NOTES = {
         "锁定位默认值按全部未编程（0xFF）处理。",
     ],
     "ATMEGA161": [
-        "本型号只有一个熔丝字节，按低字节处理；高字节和扩展字节均无此位。",
+        "本型号只有一个熔丝字节，按低字节处理；高字节和扩展字节不存在，各位都标为“*”。",
         "位位置按数据手册的串行编程指令表：BOOTRST为位6，SPIEN为位5，SUT为位4，"
         "位7和位3未用（旧描述文件的位置错了一位）；默认值0xDA。",
         "锁定位默认值按全部未编程（0xFF）处理。",
@@ -173,9 +174,15 @@ MODEL_NOTES = {
         "扩展字节写不进芯片；所以这里把扩展字节标为“*”，不提供它的选项。",
     ],
     "ATTINY2313": [
-        "部分晶振选项在器件描述文件中的说明相同，请按括号内的位值区分。",
+        "器件描述文件中晶振选项的启动时间只写了复位后的延时（14 CK + …），掉电唤醒的时钟数"
+        "（258 CK、1K CK、16K CK）按晶振电路和复位延时都相同的ATmega88补上。",
     ],
 }
+
+# ATtiny2313's crystal captions give only the delay after reset; the start-up
+# clock count after power-down comes from the model named here, whose crystal
+# rows have the same field values and the same reset delays (checked).
+STARTUP_DONOR = {"ATTINY2313": "ATmega88"}
 
 
 def hex4(n):
@@ -227,11 +234,24 @@ def clock_text(caption):
     return "，".join(out)
 
 
-def enum_text(option, value):
+def donor_caption(value, donor):
+    """The donor's caption for a crystal row whose reset delay it repeats, else None."""
+    if donor is None or not (value["name"] or "").startswith("EXTXOSC"):
+        return None
+    theirs = {v["value"]: v for v in donor["values"]}[value["value"]]
+    ours = collapse(value["caption"]).split(";")
+    full = collapse(theirs["caption"]).split(";")
+    assert ours[0] == full[0], (value, theirs)
+    reset = re.sub(r"^Start-up time: ", "", collapse(ours[1]))
+    assert collapse(full[1]).split("/")[-1] == reset, (value, theirs)
+    return theirs["caption"]
+
+
+def enum_text(option, value, donor=None):
     name = option["name"]
     caption = value["caption"]
     if name in ("SUT_CKSEL", "CKSEL", "PLLCK_SUT_CKSEL"):
-        return clock_text(caption)
+        return clock_text(donor_caption(value, donor) or caption)
     if name == "BODLEVEL":
         if collapse(caption) == "Brown-out detection disabled":
             return "关闭掉电检测"
@@ -243,7 +263,8 @@ def enum_text(option, value):
         m = re.fullmatch(BOOTSZ_RE, collapse(caption))
         if not m:
             raise SystemExit("no Chinese caption for %r" % caption)
-        return "%s字，起始地址$%s" % (m.group(1), m.group(2))
+        words = int(m.group(1))
+        return "%d字（%d字节），起始字地址$%s" % (words, 2 * words, m.group(2))
     if name == "LB":
         symbol = value["name"] or LOCK_NAME_BY_CAPTION[collapse(caption)]
         return LOCK_TEXT["LB"][symbol]
@@ -295,9 +316,21 @@ def name_lines(model, facts):
     return out
 
 
-def options_for(model, facts):
-    """[(text, key)] in list order: low, high, extended, then lock fields."""
+def donor_option(model, option, all_facts):
+    donor = STARTUP_DONOR.get(model)
+    if donor is None:
+        return None
+    for other in all_facts[donor]["options"]:
+        if other["byte"] == option["byte"] and other["name"] == option["name"]:
+            return other
+    return None
+
+
+def options_for(model, facts, all_facts):
+    """([(text, key)] in list order: low, high, extended, then lock fields;
+    notes on choices the vendor captions do not tell apart)."""
     order = {"low": 0, "high": 1, "extended": 2, "lock": 3}
+    notes = []
     fields = sorted(facts["options"], key=lambda o: order[o["byte"]])
     result = []
     for option in fields:
@@ -320,19 +353,28 @@ def options_for(model, facts):
         kind = {"low": "FDB", "high": "FDB", "extended": "FDE", "lock": "FDL"}[byte]
         group_mask = (0xFFFF & ~(mask << shift)) if kind == "FDB" else (0xFF & ~mask)
         default = int(option["default_field_value"], 16)
+        donor = donor_option(model, option, all_facts)
+        codes_by_text = {}
         for value in option["values"]:
             byte_bits = int(value["byte_bits"], 16)
             assert byte_bits & ~mask == 0
-            is_red, text = red(enum_text(option, value))
-            text = "%s：%s（%s）" % (GROUP_LABEL[option["name"]], text,
-                                   bit_code(option["bits"], byte_bits, mask))
+            is_red, text = red(enum_text(option, value, donor))
+            code = bit_code(option["bits"], byte_bits, mask)
+            codes_by_text.setdefault(text, []).append(code)
+            text = "%s：%s（%s）" % (GROUP_LABEL[option["name"]], text, code)
             if int(value["value"], 16) == default:
                 text += "（出厂值）"
             if is_red:
                 text += "*"
             key = kind + tag + hex4(group_mask) + "/" + hex4(byte_bits << shift)
             result.append((text, key))
-    return result
+        for text, codes in codes_by_text.items():
+            if len(codes) > 1:
+                count = "两" if len(codes) == 2 else str(len(codes))
+                notes.append("%s“%s”有%s%s项，器件描述中没有区分，请按括号内的位值选择。"
+                             % (GROUP_LABEL[option["name"]], text.rstrip("*"), "、".join(codes),
+                                count))
+    return result, notes
 
 
 def check_options(model, options):
@@ -354,7 +396,7 @@ def check_options(model, options):
                 assert mask not in other, (model, key, other)
 
 
-def comment_lines(model, facts):
+def comment_lines(model, facts, notes):
     quality = "thin" if facts["data_quality"].startswith("thin") else "full"
     lines = [
         "本文件描述%s的熔丝位和锁定位，编程软件在选择该型号时读取它。" % model,
@@ -370,16 +412,17 @@ def comment_lines(model, facts):
         SOURCE_TEXT[quality],
     ]
     lines += MODEL_NOTES.get(model, [])
+    lines += notes
     lines.append("本文件由tools/make_fuse_files.py生成，请修改生成脚本而不是本文件。")
     return lines
 
 
-def build(model, facts):
-    options = options_for(model, facts)
+def build(model, facts, all_facts):
+    options, notes = options_for(model, facts, all_facts)
     check_options(model, options)
     lines = [default_line(model, facts)]
     lines += name_lines(model, facts)
-    lines += comment_lines(model, facts)
+    lines += comment_lines(model, facts, notes)
     lines.append("##")
     lines += ["%s{%s>" % (text, key) for text, key in options]
     lines.append("##")
@@ -392,7 +435,7 @@ def main(argv):
     OUT_DIR.mkdir(parents=True, exist_ok=True)
     stale = []
     for model, key in MODELS:
-        data = build(model, facts[key])
+        data = build(model, facts[key], facts)
         path = OUT_DIR / (model + ".FUS")
         if check:
             if not path.exists() or path.read_bytes() != data:

@@ -204,6 +204,9 @@ TEST_P(ShippedFile, DefaultsCheckOneChoicePerGroupAndTheRightSingleBits) {
         ASSERT_TRUE(k.has_value());
         if (k->isGroup()) {
             checkedPerGroup[option.key.left(3) + option.key.mid(5, 4)] += option.checked ? 1 : 0;
+            // The choice the defaults select is the one the file calls the factory value.
+            EXPECT_EQ(option.checked, option.text.contains(QStringLiteral("（出厂值）")))
+                << option.key.toStdString();
             continue;
         }
         int bit = 0;
