@@ -16,7 +16,7 @@ struct PanelDef {
 };
 
 const PanelDef kPanels[] = {
-    {"COMStatus", 2490}, {"MCUtypes", 4350}, {"FLASH", 1830}, {"EEPROM", 0}};
+    {"COMStatus", 2490}, {"MCUtypes", 4650}, {"FLASH", 1830}, {"EEPROM", 0}};
 
 }  // namespace
 
