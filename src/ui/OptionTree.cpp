@@ -1,6 +1,7 @@
 #include "ui/OptionTree.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 #include "ui/Icons.h"
@@ -77,6 +78,12 @@ void OptionTree::onItemChanged(QTreeWidgetItem* item, int column) {
 void OptionTree::mouseReleaseEvent(QMouseEvent* event) {
     QTreeWidget::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton)
+        Q_EMIT listClicked();
+}
+
+void OptionTree::keyPressEvent(QKeyEvent* event) {
+    QTreeWidget::keyPressEvent(event);
+    if (event->key() == Qt::Key_Space || event->key() == Qt::Key_Select)
         Q_EMIT listClicked();
 }
 

@@ -30,11 +30,14 @@ public:
 Q_SIGNALS:
     // The user changed the check box of the entry at position (from 1).
     void nodeChecked(int position, bool checked);
-    // A mouse click on the list; comes after nodeChecked for the same click.
+    // A click on the list; comes after nodeChecked for the same click. A check
+    // box toggled with the keyboard counts as a click too, so a group choice
+    // ends checked either way.
     void listClicked();
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void onItemChanged(QTreeWidgetItem* item, int column);

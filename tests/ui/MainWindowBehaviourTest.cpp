@@ -250,6 +250,29 @@ TEST(MainWindow, BitCellsFramesAndOptionListStayInStep) {
     EXPECT_NE(cellCaptions(w), fuses.DefaultFuseBits());
 }
 
+TEST(MainWindow, AGroupChoiceStaysCheckedWhenItsBoxIsToggledAgain) {
+    WindowRig rig;
+    ui::MainWindow& w = rig.start();
+    const auto& options = rig.wb().fuses().options();
+    int position = 0;
+    for (int i = 0; i < options.size() && !position; ++i)
+        if (options[i].key.at(1) == 'D' && options[i].checked)
+            position = i + 1;
+    ASSERT_GT(position, 0);
+    const QString before = cellCaptions(w);
+    ui::OptionTree* tree = w.optionTree();
+    tree->setFocus();
+    tree->setCurrentItem(tree->entry(position));
+    QTest::keyClick(tree, Qt::Key_Space);
+    EXPECT_TRUE(tree->isChecked(position));
+    EXPECT_EQ(cellCaptions(w), before);
+    const QRect box = tree->visualItemRect(tree->entry(position));
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                      box.topLeft() + QPoint(10, box.height() / 2));
+    EXPECT_TRUE(tree->isChecked(position));
+    EXPECT_EQ(cellCaptions(w), before);
+}
+
 TEST(MainWindow, LogDoubleClickF1AndClose) {
     WindowRig rig;
     ui::MainWindow& w = rig.start();
