@@ -45,7 +45,7 @@ void ImageWriter::WriteFlashImage() {
     m_link.SendInfo(QStringLiteral("写FLASH......"));
     m_link.SendCommand(QStringLiteral("WF#"));
     m_link.YieldOnce();
-    m_link.DelayMs(50);
+    m_link.DelayMs(5);
     m_link.SetBinaryInput(true);
     qsizetype sent = 0;
     // What came after the last page's acknowledgement byte: the start of the
@@ -64,6 +64,10 @@ void ImageWriter::WriteFlashImage() {
             m_flash.setProgress(sent * 100 / bytes.size());
             m_link.WaitInputArrived();
             closing = m_link.ReadInputBytes().mid(1);
+            // Only the two waits above hold the window; between pages it
+            // repaints and shows the progress (device commands stay refused
+            // while the link is busy).
+            m_link.YieldOnce();
         }
         if (sent < bytes.size()) {
             closing.clear();
