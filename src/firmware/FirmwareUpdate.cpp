@@ -1,6 +1,5 @@
 #include "firmware/FirmwareUpdate.h"
 
-#include <QCoreApplication>
 #include <algorithm>
 
 #include "app/UserPrompts.h"
@@ -143,7 +142,8 @@ void FirmwareUpdate::upgrade() {
         // The box comes up over a dialog that is idle again.
         m_phase = Phase::Idle;
         Q_EMIT changed();
-        m_prompts.warning(QCoreApplication::applicationName(), e.text());
+        // The program's title is the settings application name.
+        m_prompts.warning(m_settings.applicationName(), e.text());
     }
     m_phase = Phase::Idle;
     Q_EMIT changed();

@@ -171,6 +171,7 @@ TEST_F(FirmwareUpdateTest, TooManyPagesIsRefusedBeforeAnythingIsSent) {
     update.upgrade();
     ASSERT_EQ(prompts.warnings.size(), 1);
     EXPECT_TRUE(prompts.warnings[0].contains(QStringLiteral("256")));
+    EXPECT_EQ(prompts.titles[0], store.applicationName());
     EXPECT_TRUE(rig.port.written().isEmpty());
     EXPECT_FALSE(restarted);  // the user was never asked to restart
     EXPECT_TRUE(update.upgradeEnabled());
