@@ -45,7 +45,7 @@ void ImageWriter::WriteFlashImage() {
     m_link.SendInfo(QStringLiteral("写FLASH......"));
     m_link.SendCommand(QStringLiteral("WF#"));
     m_link.YieldOnce();
-    m_link.DelayMs(5);
+    m_link.DelayMs(50);
     m_link.SetBinaryInput(true);
     qsizetype sent = 0;
     // What came after the last page's acknowledgement byte: the start of the

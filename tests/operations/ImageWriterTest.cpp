@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QMap>
+
 #include "ImageOpsRig.h"
 #include "link/OperationError.h"
 
@@ -39,6 +41,30 @@ TEST(WriteFlashImage, WholePagesOnlyAreAcknowledgedAndTheShortBlockIsNotPadded) 
             EXPECT_EQ(progress, (QList<int>{64, 100}));
         }
     }
+}
+
+TEST(WriteFlashImage, PacesTheHeaderAndTheDataWithItsFixedWaits) {
+    ImageOpsRig rig;
+    rig.flash.setImage(MemoryImage::fromBytes(ImageOpsRig::randomBytes(20, 9)));
+    // When the programmer had received 3 ("WF#"), 6 (the header) and all bytes.
+    QMap<int, qint64> arrivedUs;
+    rig.sim.pump.onYield = [&] {
+        for (const int n : {3, 6, 26}) {
+            if (rig.sim.wire().size() >= n && !arrivedUs.contains(n))
+                arrivedUs[n] = rig.sim.clock.nowUs();
+        }
+    };
+    const qint64 ms = rig.timed([&] { rig.writer.WriteFlashImage(); });
+    ASSERT_EQ(arrivedUs.size(), 3);
+    // 50 ms after "WF#", binary input, 50 ms more, then the header.
+    EXPECT_GE(arrivedUs[6] - arrivedUs[3], 100'000);
+    EXPECT_LT(arrivedUs[6] - arrivedUs[3], 102'000);
+    // 50 ms after the header, the data.
+    EXPECT_GE(arrivedUs[26] - arrivedUs[6], 50'000);
+    EXPECT_LT(arrivedUs[26] - arrivedUs[6], 60'000);
+    // And 200 ms for the closing text.
+    EXPECT_GE(ms, 350);
+    EXPECT_LT(ms, 356);
 }
 
 TEST(WriteFlashImage, TheClosingTextArrivingWithTheLastAcknowledgementIsLoggedWhole) {
