@@ -11,8 +11,8 @@ class MemoryImage;
 class SettingsStore;
 class UserPrompts;
 
-// What a load did. The image is only ever left holding a complete file: after
-// anything but Loaded it is empty, so a write that follows sends nothing.
+// What a load did. An image never holds part of a file: after Failed or
+// Unsupported it is empty, so a write that follows sends nothing.
 enum class LoadStatus {
     Loaded,
     NotFound,     // path empty or no such file; path became "NO"; slot untouched

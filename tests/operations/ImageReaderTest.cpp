@@ -89,6 +89,45 @@ TEST(ReadFlash, APortErrorShowsItsTextAndLeavesTheImageEmpty) {
     EXPECT_FALSE(rig.sim.link.isBusy());
 }
 
+TEST(ReplyCollection, WaitsItsFirstWaitThenWholeStepsUntilTheReplyIsIn) {
+    // At 115200 baud about 11.5 digits arrive per millisecond; each reply ends
+    // within the step given, so the collection ends at that step's end.
+    struct Case {
+        const char* model;
+        bool flash;
+        bool verify;
+        int replyDelayMs;
+        int expectedMs;
+    };
+    const Case cases[] = {
+        {"ATTINY26", false, false, 0, 100},   // 256 digits, in by the first 100 ms
+        {"ATMEGA32", false, false, 0, 200},   // 2048 digits: 100 + one 100 ms step
+        {"ATTINY26", true, false, 0, 400},    // 4096 digits: 200 + one 200 ms step
+        {"ATMEGA8", true, true, 0, 200},      // 200 digits, in by the first 200 ms
+        {"ATMEGA8", true, true, 250, 400},    // in after 260 ms: 200 + one 200 ms step
+        {"ATMEGA8", false, true, 250, 300},   // the same, in 100 ms steps
+    };
+    for (const Case& c : cases) {
+        ImageOpsRig rig(QString::fromLatin1(c.model));
+        rig.sim.device.faults().extraReplyDelayMs = c.replyDelayMs;
+        kv::ImageSlot& slot = c.flash ? rig.flash : rig.eeprom;
+        if (c.verify) {
+            slot.setImage(MemoryImage(QString(200, u'F')));
+        }
+        const qint64 ms = rig.timed([&] {
+            if (c.verify) {
+                c.flash ? rig.reader.VerifyFlashImage() : rig.reader.VerifyEepromImage();
+            } else {
+                c.flash ? rig.reader.ReadFlash_Click() : rig.reader.ReadEEPROM_Click();
+            }
+        });
+        EXPECT_GE(ms, c.expectedMs) << c.model << ' ' << c.flash << c.verify;
+        EXPECT_LT(ms, c.expectedMs + 3) << c.model << ' ' << c.flash << c.verify;
+        EXPECT_EQ(slot.progress(), 100);
+        EXPECT_TRUE(rig.prompts.warnings.isEmpty());
+    }
+}
+
 // --- Verifying ---------------------------------------------------------------------
 
 TEST(VerifyFlash, AsksForTheImagesLengthWhateverTheModelAndPasses) {

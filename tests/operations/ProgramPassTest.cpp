@@ -9,6 +9,7 @@
 #include "fuses/FuseEditor.h"
 #include "images/ImageFiles.h"
 #include "images/ImageSlot.h"
+#include "images/MemoryImage.h"
 #include "operations/CalibrationBytes.h"
 #include "operations/CalibrationState.h"
 #include "operations/ImageReader.h"
@@ -24,6 +25,8 @@ static void PrintTo(const QString& text, std::ostream* os) {
 
 namespace kv {
 namespace {
+
+using kv::LoadStatus;
 
 const QString kTitle = QStringLiteral("KELVARO V2.0.0　　　　");
 const QString kImages = QStringLiteral(KV_TEST_DATA "/images/");
@@ -159,6 +162,46 @@ TEST(ProgramPass, MissingFlashFileSkipsOnlyTheFlashWrite) {
     const QByteArray eeprom = fileBytes(kImages + "blink_m8.eep.bin");
     EXPECT_EQ(p.rig.device.eeprom().left(eeprom.size()), eeprom);
     EXPECT_EQ(p.flash.pathText(), p.dir.filePath("gone.hex"));  // the box keeps its text
+}
+
+TEST(ProgramPass, FlashWriteAndVerifyAloneLogThePass) {
+    PassRig p("ATMEGA8", "ATMEGA8");
+    p.options.setFromText("0100000010");
+    QString path = kImages + "blink_m8.hex";
+    ASSERT_EQ(p.files.LoadFlashFile(path), LoadStatus::Loaded);
+    p.rig.log.clear();
+    p.pass.ProCommand_Click();
+    EXPECT_TRUE(p.rig.wire().startsWith("WF#"));
+    const QByteArray verify = "RF" + hex(int(p.flash.image().byteCount()), 4) + "#";
+    EXPECT_TRUE(p.rig.wire().endsWith(verify));
+    EXPECT_EQ(p.rig.log, QStringList({QStringLiteral("写FLASH......"),
+                                      QStringLiteral("FLASH写入完成!"),
+                                      QStringLiteral("校验FLASH......"),
+                                      QStringLiteral("校验FLASH通过。")}));
+    EXPECT_TRUE(p.prompts.warnings.isEmpty());
+}
+
+TEST(ProgramPass, AReloadThatFailsPartWayWritesNothingAndDoesNotVerifyAFragment) {
+    PassRig p("ATMEGA8", "ATMEGA8");
+    p.options.setFromText("0100010010");
+    // Two good records, then one whose checksum is off by one.
+    const QString broken = p.dir.filePath("broken.hex");
+    QFile file(broken);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(":100000000C9426000C9426000C9426000C942600D8\r\n"
+               ":100010000C9426000C9426000C9426000C942600C8\r\n"
+               ":100020000C9426000C9426000C9426000C942600B9\r\n"
+               ":00000001FF\r\n");
+    file.close();
+    p.flash.setPathText(broken);
+    p.flash.setImage(MemoryImage(QStringLiteral("0102")));  // whatever was there before
+    p.pass.ProCommand_Click();
+    EXPECT_EQ(p.prompts.warnings, QStringList{kTitle + QStringLiteral("|FLASH文件读取错误！")});
+    EXPECT_TRUE(p.flash.image().isEmpty());
+    EXPECT_TRUE(p.rig.wire().isEmpty());
+    EXPECT_TRUE(p.rig.log.contains(QStringLiteral("FLASH缓冲区无数据！")));
+    EXPECT_FALSE(p.rig.log.contains(QStringLiteral("校验FLASH通过。")));
+    EXPECT_EQ(p.flash.pathText(), broken);
 }
 
 TEST(ProgramPass, NoBoxTickedSendsAndLogsNothing) {
