@@ -19,8 +19,8 @@ struct Scheme {
     QString eepromPath;
     std::optional<int> calibrationSlot;    // Sel_OA index 0-3, none when no slot is selected
     std::optional<int> calibrationTarget;  // Sel_FE index: 0 FLASH, 1 EEPROM
-    QString flashAddress;                  // decimal text of Flash_Address
-    QString eepromAddress;                 // decimal text of Eeprom_Address
+    QString flashAddress;                  // text of Flash_Address; saved only when decimal
+    QString eepromAddress;                 // text of Eeprom_Address; saved only when decimal
 
     bool operator==(const Scheme&) const = default;
 };

@@ -171,15 +171,10 @@ Scheme schemeFromText(const QString& text) {
         }
     }
 
-    const int flashLine = count - 1;  // 1-based numbers of the two address lines
-    scheme.flashAddress = lines.at(flashLine - 1);
-    scheme.eepromAddress = lines.at(flashLine);
-    if (!isDecimal(scheme.flashAddress)) {
-        refuse(lineLabel(flashLine) + QStringLiteral("校准地址应为十进制数字。"));
-    }
-    if (!isDecimal(scheme.eepromAddress)) {
-        refuse(lineLabel(flashLine + 1) + QStringLiteral("校准地址应为十进制数字。"));
-    }
+    // The address boxes take any text and their edit rule reads its number;
+    // older copies saved whatever a box held, so these lines are taken as they stand.
+    scheme.flashAddress = lines.at(count - 2);
+    scheme.eepromAddress = lines.at(count - 1);
     return scheme;
 }
 

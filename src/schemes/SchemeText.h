@@ -20,7 +20,9 @@ namespace kv {
 QString schemeToText(const Scheme& scheme);
 
 // Checks every line before returning; throws OperationError naming the first
-// bad line, so a broken file is refused as a whole.
+// bad line, so a broken file is refused as a whole. The two address lines are
+// taken as they stand (an address box may hold any text; the calibration write
+// checks it).
 Scheme schemeFromText(const QString& text);
 
 // The warning text of a refused scheme file: the common heading, then detail.

@@ -117,7 +117,8 @@ TEST(SchemeCommands, BrokenFileAppliesNothing) {
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadWrite));
     QByteArray bytes = f.readAll();
-    bytes.replace("\r\n100\r\n", "\r\n1O0\r\n");  // letter O typed for a zero
+    bytes.replace("\r\n1110010000\r\n", "\r\n1110O10000\r\n");  // letter O for a zero
+    ASSERT_TRUE(bytes.contains("1110O10000"));
     f.resize(0);
     f.write(bytes);
     f.close();
