@@ -38,11 +38,12 @@ SimulatedProgrammer* SimulatedSerialControl::device() const {
 }
 
 void SimulatedSerialControl::setPortNumber(int n) {
-    if (m_open) {
-        throw OperationError(QStringLiteral("串口已打开，不能更改端口号。"));
-    }
     if (n < 1 || n > 16) {
         throw OperationError(QStringLiteral("端口号%1无效：应为 1 到 16。").arg(n));
+    }
+    if (m_open && n != m_portNumber) {
+        throw OperationError(
+            QStringLiteral("端口COM%1已打开：请先关闭端口再更换。").arg(m_portNumber));
     }
     m_portNumber = n;
 }
@@ -214,10 +215,10 @@ bool SimulatedSerialControl::step(qint64 deadlineUs) {
 
 bool SimulatedSerialControl::waitForBytesWritten(int msecs) {
     requireOpen();
-    const qint64 deadline = msecs < 0 ? -1 : m_clock.nowUs() + qint64(msecs) * 1000;
+    const qint64 deadline = m_clock.nowUs() + qint64(qMax(msecs, 0)) * 1000;
     settle();
     while (m_open && !m_tx.empty()) {
-        if ((deadline >= 0 && m_clock.nowUs() >= deadline) || !step(deadline)) {
+        if (m_clock.nowUs() >= deadline || !step(deadline)) {
             break;
         }
     }
@@ -226,10 +227,10 @@ bool SimulatedSerialControl::waitForBytesWritten(int msecs) {
 
 bool SimulatedSerialControl::waitForReadyRead(int msecs) {
     requireOpen();
-    const qint64 deadline = msecs < 0 ? -1 : m_clock.nowUs() + qint64(msecs) * 1000;
+    const qint64 deadline = m_clock.nowUs() + qint64(qMax(msecs, 0)) * 1000;
     settle();
     while (m_open && m_rx.isEmpty()) {
-        if ((deadline >= 0 && m_clock.nowUs() >= deadline) || !step(deadline)) {
+        if (m_clock.nowUs() >= deadline || !step(deadline)) {
             break;
         }
     }

@@ -50,7 +50,7 @@ public:
     int bytesToWrite() const override;
     // Both advance virtual time without yielding. They return true at once when
     // nothing is left to send / something is already readable; a negative
-    // msecs waits for as long as something is still scheduled on the line.
+    // msecs counts as 0, as on the real port.
     bool waitForBytesWritten(int msecs) override;
     bool waitForReadyRead(int msecs) override;
 

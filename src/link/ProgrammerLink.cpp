@@ -1,5 +1,6 @@
 #include "link/ProgrammerLink.h"
 
+#include "link/LineSettings.h"
 #include "link/OperationError.h"
 #include "link/SerialControl.h"
 
@@ -19,6 +20,17 @@ private:
 
 const char* const kNoReply = "编程器无反应!";
 
+// Milliseconds the line needs for `count` characters at the port's settings,
+// rounded up; two stop bits are counted for 1.5.
+qint64 lineTimeMs(const SerialControl& port, qint64 count) {
+    const auto line = LineSettings::parse(port.settings());
+    if (!line || count <= 0)
+        return 0;
+    const int bits = 1 + line->dataBits + (line->parity == LineSettings::Parity::None ? 0 : 1) +
+                     (line->stopBits == LineSettings::StopBits::One ? 1 : 2);
+    return (count * bits * 1000 + line->baudRate - 1) / line->baudRate;
+}
+
 }  // namespace
 
 ProgrammerLink::ProgrammerLink(SerialControl& port, Clock& clock, EventPump& pump,
@@ -31,23 +43,33 @@ ProgrammerLink::ProgrammerLink(SerialControl& port, Clock& clock, EventPump& pum
     m_port.onInputArrived = [this] { m_pump.wake(); };
 }
 
-ProgrammerLink::~ProgrammerLink() { m_port.onInputArrived = nullptr; }
-
-void ProgrammerLink::SendInfo(const QString& message) const {
-    if (m_sendInfo) m_sendInfo(message);
+ProgrammerLink::~ProgrammerLink() {
+    m_port.onInputArrived = nullptr;
 }
 
-void ProgrammerLink::SendCommand(const QString& text) { m_port.write(text.toLatin1()); }
+void ProgrammerLink::SendInfo(const QString& message) const {
+    if (m_sendInfo)
+        m_sendInfo(message);
+}
 
-void ProgrammerLink::SendBytes(const QByteArray& block) { m_port.write(block); }
+void ProgrammerLink::SendCommand(const QString& text) {
+    m_port.write(text.toLatin1());
+}
+
+void ProgrammerLink::SendBytes(const QByteArray& block) {
+    m_port.write(block);
+}
 
 QString ProgrammerLink::ReadInput() {
     const QByteArray bytes = m_port.readAll();
-    if (m_binary) return QString::fromLatin1(bytes);
+    if (m_binary)
+        return QString::fromLatin1(bytes);
     return m_decoder.decode(bytes);
 }
 
-QByteArray ProgrammerLink::ReadInputBytes() { return m_port.readAll(); }
+QByteArray ProgrammerLink::ReadInputBytes() {
+    return m_port.readAll();
+}
 
 void ProgrammerLink::DiscardInput() {
     m_port.readAll();
@@ -55,17 +77,24 @@ void ProgrammerLink::DiscardInput() {
     resetDecoder();
 }
 
-int ProgrammerLink::InputCount() { return m_port.bytesAvailable(); }
+int ProgrammerLink::InputCount() {
+    return m_port.bytesAvailable();
+}
 
-int ProgrammerLink::OutputCount() { return m_port.bytesToWrite(); }
+int ProgrammerLink::OutputCount() {
+    return m_port.bytesToWrite();
+}
 
 void ProgrammerLink::SetBinaryInput(bool on) {
-    if (m_binary == on) return;
+    if (m_binary == on)
+        return;
     m_binary = on;
     resetDecoder();
 }
 
-void ProgrammerLink::resetDecoder() { m_decoder = QStringDecoder("GBK"); }
+void ProgrammerLink::resetDecoder() {
+    m_decoder = QStringDecoder("GBK");
+}
 
 void ProgrammerLink::DelayMs(int ms) {
     BusyScope busy(m_busy);
@@ -105,8 +134,10 @@ bool ProgrammerLink::WaitForText(int limitMs, const QString& expected) {
     for (;;) {
         m_pump.yieldUntil(deadline);
         collected += ReadInput();
-        if (collected.contains(expected)) return true;
-        if (m_clock.nowMs() - startMs >= limitMs) return false;
+        if (collected.contains(expected))
+            return true;
+        if (m_clock.nowMs() - startMs >= limitMs)
+            return false;
     }
 }
 
@@ -118,7 +149,8 @@ QString ProgrammerLink::ReadInfoByte(int address) {
 
 QString ProgrammerLink::PadText(const QString& text, QChar fill, int width, bool left) {
     const int missing = width - text.size();
-    if (missing <= 0) return text;
+    if (missing <= 0)
+        return text;
     const QString padding(missing, fill);
     return left ? padding + text : text + padding;
 }
@@ -126,12 +158,14 @@ QString ProgrammerLink::PadText(const QString& text, QChar fill, int width, bool
 void ProgrammerLink::WaitOutputDrained(int limitMs) {
     BusyScope busy(m_busy);
     const qint64 start = m_clock.nowUs();
+    // A slow line is not a silent programmer: the bytes' own line time comes on top.
+    const qint64 boundMs = qint64(limitMs) + lineTimeMs(m_port, m_port.bytesToWrite());
     while (m_port.bytesToWrite() > 0) {
-        const qint64 leftMs = limitMs - (m_clock.nowUs() - start) / 1000;
+        const qint64 leftMs = boundMs - (m_clock.nowUs() - start) / 1000;
         if (leftMs <= 0) {
             SetBinaryInput(false);
             throw OperationError(
-                QStringLiteral("串口在%1秒内未能发出数据，FLASH写入已中止!").arg(limitMs / 1000.0));
+                QStringLiteral("串口在%1秒内未能发出数据，FLASH写入已中止!").arg(boundMs / 1000.0));
         }
         m_port.waitForBytesWritten(int(qMin<qint64>(leftMs, 100)));
     }

@@ -34,8 +34,16 @@ void QtEventPump::yieldUntil(qint64 deadlineUs) {
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     timer.start(static_cast<int>(std::min<qint64>(leftUs / 1000, INT_MAX)));
     frame.loop = &loop;
-    loop.exec();
+    const int result = loop.exec();
     frame.loop = nullptr;
+    // Once the application has been told to quit, every event loop returns at
+    // once; sleep the rest in short steps so a wait in progress does not spin.
+    if (result < 0 && !frame.woken) {
+        const qint64 restUs = deadlineUs - m_clock.nowUs();
+        if (restUs > 0) {
+            QThread::usleep(static_cast<unsigned long>(std::min<qint64>(restUs, 10'000)));
+        }
+    }
 }
 
 void QtEventPump::wake() {

@@ -194,6 +194,11 @@ void QtSerialControl::write(const QByteArray& bytes) {
     // event loop, and bytesToWrite() must fall as the line takes them.
     m_serial.flush();
     --m_quiet;
+    // A hang-up found by this write has already closed the port (onErrorOccurred):
+    // the bytes went nowhere.
+    if (!isOpen()) {
+        throw OperationError(QStringLiteral("向端口COM%1写入失败：连接已断开。").arg(m_portNumber));
+    }
     if (written != bytes.size() || m_serial.error() == QSerialPort::WriteError) {
         const QString reason = m_serial.errorString();
         m_serial.clearError();

@@ -16,7 +16,8 @@ public:
     virtual ~SerialControl() = default;
 
     virtual int portNumber() const = 0;
-    // Throws when the port is open (close it first) or n is outside 1-16.
+    // Throws when n is outside 1-16, or names another port while this one is
+    // open (close it first).
     virtual void setPortNumber(int n) = 0;
     virtual QString settings() const = 0;
     // Throws on a text that is not "baud,parity,data,stop" with parity one of
@@ -37,7 +38,8 @@ public:
     virtual int bytesAvailable() const = 0;
     virtual int bytesToWrite() const = 0;
     // Blocking waits that do NOT yield to the window (the two waits of the FLASH
-    // page loop). Return false when the time passed first.
+    // page loop). Return false when the time passed first. A negative time
+    // counts as 0: no wait is unbounded.
     virtual bool waitForBytesWritten(int msecs) = 0;
     virtual bool waitForReadyRead(int msecs) = 0;
 

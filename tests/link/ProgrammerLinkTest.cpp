@@ -4,6 +4,8 @@
 
 #include "link/OperationError.h"
 #include "link/ProgrammerLink.h"
+#include "link/SerialControl.h"
+#include "sim/VirtualClock.h"
 #include "tests/support/SimRig.h"
 
 using kv::OperationError;
@@ -39,7 +41,8 @@ TEST(ReadInfoByte, SendsTwoUpperCaseDigitsAndReturnsTheReplyAfter100ms) {
     EXPECT_GE(rig.elapsedMsSince(start), 100);
     EXPECT_EQ(rig.link.ReadInfoByte(255), "FF");
     EXPECT_EQ(rig.link.ReadInfoByte(1), "93");
-    EXPECT_EQ(rig.link.ReadInfoByte(128), QString("%1").arg(rig.device.calibration()[0], 2, 16, QChar(u'0')).toUpper());
+    EXPECT_EQ(rig.link.ReadInfoByte(128),
+              QString("%1").arg(rig.device.calibration()[0], 2, 16, QChar(u'0')).toUpper());
     EXPECT_EQ(rig.wire(), QByteArray("RI05#RIFF#RI01#RI80#"));
 }
 
@@ -83,6 +86,23 @@ TEST(ReplyToLog, LogsTheReplyOrNoReply) {
     // With 0 ms the buffer is still looked at once.
     rig.link.ReplyToLog(0);
     EXPECT_EQ(rig.log.last(), kNoReply);
+}
+
+TEST(ReplyToLog, ConnectionCheckWithNothingConnectedLogsNoReplyAfter250ms) {
+    SimRig rig;
+    rig.port.setOpen(false);
+    rig.port.attach(2, nullptr);
+    rig.port.setPortNumber(2);
+    rig.port.setOpen(true);
+    rig.link.DiscardInput();
+    rig.link.DelayMs(10);
+    rig.link.SendCommand("CC#");
+    const qint64 start = rig.clock.nowUs();
+    rig.link.ReplyToLog(250);
+    EXPECT_EQ(rig.log, QStringList{kNoReply});
+    EXPECT_GE(rig.elapsedMsSince(start), 250);
+    EXPECT_LT(rig.elapsedMsSince(start), 260);
+    EXPECT_EQ(rig.port.written(), QByteArray("CC#"));
 }
 
 TEST(ReplyToLog, SilentProgrammerLogsNoReplyAfterTheFullWait) {
@@ -137,12 +157,37 @@ TEST(ReadInput, DecodesACharacterSplitAcrossTwoReads) {
     rig.link.SendCommand("CC#");
     // Run the line until the reply has started: take one byte, which is half of a
     // two-byte GBK character.
-    while (rig.link.InputCount() == 0) runLine(rig, 20);
+    while (rig.link.InputCount() == 0)
+        runLine(rig, 20);
     QString text = rig.link.ReadInput();
     EXPECT_TRUE(text.isEmpty()) << text.toStdString();
     rig.link.DelayMs(50);
     text += rig.link.ReadInput();
     EXPECT_EQ(text, QStringLiteral("连接成功!"));
+}
+
+TEST(ReadInput, InvalidBytesBecomeReplacementCharactersAndLaterReadsDecode) {
+    SimRig rig;
+    rig.device.faults().garbage = QByteArray("\x81\x7F", 2);  // a lead byte without its trail
+    rig.link.SendCommand("CC#");
+    EXPECT_EQ(rig.link.ReadAfter(50), QStringLiteral("连接成功!") + QChar(0xFFFD) + QChar(0x7F));
+    rig.device.faults().garbage.clear();
+    rig.link.SendCommand("CC#");
+    EXPECT_EQ(rig.link.ReadAfter(50), QStringLiteral("连接成功!"));
+}
+
+TEST(ReadInput, DiscardAndModeSwitchDropAHalfCharacter) {
+    SimRig rig;
+    rig.device.calibration() = {0xA1, 0xB2, 0xC3, 0xD4};
+    // Every reply ends in a GBK lead byte whose trail never comes; "A" would
+    // complete it if it were kept.
+    rig.device.faults().garbage = QByteArray("\xC1", 1);
+    EXPECT_EQ(rig.link.ReadInfoByte(0x80), "A1");
+    rig.link.DiscardInput();
+    EXPECT_EQ(rig.link.ReadInfoByte(0x80), "A1");
+    rig.link.SetBinaryInput(true);
+    rig.link.SetBinaryInput(false);
+    EXPECT_EQ(rig.link.ReadInfoByte(0x80), "A1");
 }
 
 TEST(Link, ReadAndWriteOnAClosedPortFailWithAnError) {
@@ -157,7 +202,8 @@ TEST(Link, HangUpDuringAWaitEndsTheExchangeWithAnError) {
     SimRig rig;
     int yields = 0;
     rig.pump.onYield = [&] {
-        if (++yields == 3) rig.port.hangUp();
+        if (++yields == 3)
+            rig.port.hangUp();
     };
     rig.link.SendCommand("RF2000#");
     EXPECT_THROW(
@@ -181,6 +227,73 @@ TEST(PageWaits, AreBoundedAndPutTheLinkBackInTextMode) {
     EXPECT_GE(rig.elapsedMsSince(start), ProgrammerLink::kPageWaitLimitMs);
     EXPECT_LT(rig.elapsedMsSince(start), ProgrammerLink::kPageWaitLimitMs + 200);
     EXPECT_FALSE(rig.link.binaryInput());
+}
+
+TEST(PageWaits, DrainWaitAllowsForASlowLine) {
+    SimRig rig;
+    rig.port.setSettings("110,n,8,1");  // a 64-word page takes 11.6 s to leave
+    rig.link.SetBinaryInput(true);
+    rig.link.SendBytes(QByteArray(128, char(0xFF)));
+    const qint64 start = rig.clock.nowUs();
+    EXPECT_NO_THROW(rig.link.WaitOutputDrained());
+    EXPECT_GE(rig.elapsedMsSince(start), 11'636);
+    EXPECT_EQ(rig.link.OutputCount(), 0);
+    EXPECT_TRUE(rig.link.binaryInput());
+}
+
+namespace {
+
+// A port whose output never leaves (handshaking holds it back); its blocking
+// wait lets virtual time pass.
+class StuckOutputPort : public kv::SerialControl {
+public:
+    explicit StuckOutputPort(kv::sim::VirtualClock& clock) : m_clock(clock) {}
+    int portNumber() const override { return 1; }
+    void setPortNumber(int) override {}
+    QString settings() const override { return QStringLiteral("115200,n,8,1"); }
+    void setSettings(const QString&) override {}
+    int handshaking() const override { return 2; }
+    void setHandshaking(int) override {}
+    bool isOpen() const override { return true; }
+    void setOpen(bool) override {}
+    void write(const QByteArray&) override {}
+    QByteArray readAll() override { return {}; }
+    int bytesAvailable() const override { return 0; }
+    int bytesToWrite() const override { return 128; }
+    bool waitForBytesWritten(int msecs) override {
+        ++waits;
+        m_clock.advanceBy(qint64(qMax(msecs, 0)) * 1000);
+        return false;
+    }
+    bool waitForReadyRead(int msecs) override { return waitForBytesWritten(msecs); }
+    int waits = 0;
+
+private:
+    kv::sim::VirtualClock& m_clock;
+};
+
+class NoEvents : public kv::EventPump {
+public:
+    void yieldUntil(qint64) override {}
+};
+
+}  // namespace
+
+TEST(PageWaits, DrainWaitIsBoundedWhenTheOutputIsHeldBack) {
+    kv::sim::VirtualClock clock;
+    StuckOutputPort port(clock);
+    NoEvents pump;
+    ProgrammerLink link(port, clock, pump, {});
+    link.SetBinaryInput(true);
+    const qint64 start = clock.nowUs();
+    EXPECT_THROW(link.WaitOutputDrained(), OperationError);
+    const qint64 ms = (clock.nowUs() - start) / 1000;
+    // The limit plus the 12 ms the 128 bytes need at 115200 baud.
+    EXPECT_GE(ms, ProgrammerLink::kPageWaitLimitMs + 12);
+    EXPECT_LT(ms, ProgrammerLink::kPageWaitLimitMs + 200);
+    EXPECT_LT(port.waits, 100);
+    EXPECT_FALSE(link.binaryInput());
+    EXPECT_FALSE(link.isBusy());
 }
 
 TEST(PageWaits, ReturnAsSoonAsTheConditionHolds) {

@@ -123,3 +123,25 @@ TEST_F(QtEventPumpTest, WakeInsideANestedYieldEndsBoth) {
     EXPECT_LT(t.elapsed(), 1000);
     EXPECT_EQ(pump.depth(), 0);
 }
+
+TEST_F(QtEventPumpTest, AWaitAfterQuitSleepsInsteadOfSpinning) {
+    // Every event loop returns at once from here on, until exec() runs again.
+    QCoreApplication::exit(0);
+    const qint64 deadline = ms(100);
+    const qint64 cpuBefore = processCpuUs();
+    QElapsedTimer t;
+    t.start();
+    int passes = 0;
+    while (clock.nowUs() <= deadline && passes < 1'000'000) {
+        pump.yieldUntil(deadline);
+        ++passes;
+    }
+    const qint64 wallUs = t.nsecsElapsed() / 1000;
+    const qint64 cpuUs = processCpuUs() - cpuBefore;
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();  // clears the quit state for the tests that follow
+
+    EXPECT_GE(wallUs, 95'000);
+    EXPECT_LT(passes, 100);
+    EXPECT_LT(cpuUs * 4, wallUs) << "cpu " << cpuUs << " us";
+}

@@ -256,3 +256,14 @@ TEST_F(QtSerialControlTest, HangUpDuringABlockingReadWaitEndsIt) {
     runEventsUntil([] { return false; }, 50);
     EXPECT_EQ(closures, 1);
 }
+
+TEST_F(QtSerialControlTest, WriteOnAHungUpLineFailsAndLeavesThePortClosed) {
+    port.setOpen(true);
+    pty.hangUp();
+    const QString text = thrownText([&] { port.write("CC#"); });
+    EXPECT_TRUE(text.contains("COM3")) << text.toStdString();
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_EQ(closures, 1);
+    EXPECT_THROW(port.write("CC#"), OperationError);
+    EXPECT_EQ(closures, 1);
+}

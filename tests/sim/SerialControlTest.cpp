@@ -48,7 +48,11 @@ TEST(SimulatedPort, OpensOnlyPortsThatExistAndAreFree) {
 
     port.setPortNumber(3);
     port.setOpen(true);
+    // As on the real port: another number needs the port closed first, the
+    // same number is accepted.
     EXPECT_THROW(port.setPortNumber(4), OperationError);
+    EXPECT_NO_THROW(port.setPortNumber(3));
+    EXPECT_TRUE(port.isOpen());
     port.write("CC#");
     EXPECT_TRUE(port.waitForReadyRead(300));
     EXPECT_EQ(port.written(), "CC#CC#");
