@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include "app/Workbench.h"
+#include "tests/app/ShellFakes.h"
+
+namespace kv::test {
+namespace {
+
+const QString kImages = QStringLiteral(KV_TEST_DATA "/images/");
+
+QString crlfLines(const QStringList& lines) {
+    return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+}
+
+// "SaveSet" and "LoadSet" as the toolbar menu starts them, on the window's
+// controller with a simulated programmer.
+class SchemeThroughWorkbench : public ::testing::Test {
+protected:
+    SchemeThroughWorkbench()
+        : wb(WorkbenchPlatform{p.port, p.clock, p.pump, p.prompts, p.dialogs, p.settings,
+                               p.dataFolder()}) {
+        wb.Start();
+    }
+
+    QString fileIn(const QString& name) { return p.settingsDir.filePath(name); }
+
+    void writeGbk(const QString& path, const QString& text) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        QStringEncoder gbk("GBK");
+        file.write(gbk.encode(text));
+    }
+    QString readGbk(const QString& path) {
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        QStringDecoder gbk("GBK");
+        return gbk.decode(file.readAll());
+    }
+    void menu(const QString& key, const QString& answer) {
+        p.prompts.fileAnswers.push_back(answer);
+        wb.Toolbar1_ButtonMenuClick(key);
+    }
+
+    ShellPlatform p;
+    Workbench wb;
+};
+
+TEST_F(SchemeThroughWorkbench, ASavedSetUpComesBackWholeAndReloadsItsFiles) {
+    wb.Toolbar1_ButtonMenuClick(QStringLiteral("ATTINY2313"));
+    ASSERT_EQ(wb.model().SelectedModel(), QStringLiteral("ATTINY2313"));
+    const QString bits = wb.fuses().FuseBitString();
+    wb.options().setFromText(QStringLiteral("1100010001"));
+    const QString flashPath = kImages + QStringLiteral("blink_m8.hex");
+    wb.flash().setPathText(flashPath);
+    wb.eeprom().setPathText(QString());
+    wb.calibration().setSelectedSlot(2);
+    wb.calibration().setSelectedTarget(CalibrationState::kTargetEeprom);
+    wb.model().Flash_Address().setText(QStringLiteral("100"));
+    wb.model().Eeprom_Address().setText(QStringLiteral("0"));
+
+    const QString path = fileIn(QStringLiteral("生产.SET"));
+    menu(QStringLiteral("SaveSet"), path);
+    EXPECT_EQ(readGbk(path), crlfLines({"ATTINY2313", bits, "1100010001", flashPath, "", " 2",
+                                        " 1", "100", "0"}));
+
+    // Another set-up in between.
+    wb.Toolbar1_ButtonMenuClick(QStringLiteral("ATMEGA16"));
+    wb.options().setFromText(QStringLiteral("0000000000"));
+    wb.flash().setPathText(QString());
+    wb.calibration().setSelectedSlot(0);
+    wb.calibration().setSelectedTarget(CalibrationState::kTargetFlash);
+    wb.model().Flash_Address().setText(QStringLiteral("5"));
+    ASSERT_TRUE(wb.flash().image().isEmpty());
+
+    menu(QStringLiteral("LoadSet"), path);
+    EXPECT_EQ(wb.model().SelectedModel(), QStringLiteral("ATTINY2313"));
+    EXPECT_EQ(wb.fuses().FuseBitString(), bits);
+    EXPECT_EQ(wb.options().toText(), QStringLiteral("1100010001"));
+    EXPECT_EQ(wb.flash().pathText(), flashPath);
+    EXPECT_FALSE(wb.flash().image().isEmpty());  // "文件重载" is on
+    EXPECT_EQ(wb.calibration().selectedSlot(), 2);
+    EXPECT_EQ(wb.calibration().selectedTarget(), CalibrationState::kTargetEeprom);
+    EXPECT_EQ(wb.model().Flash_Address().text(), QStringLiteral("100"));
+    EXPECT_EQ(wb.model().Flash_Address().value(), -100);
+    EXPECT_EQ(wb.model().Eeprom_Address().value(), 0);
+    EXPECT_TRUE(p.prompts.warnings.isEmpty());
+}
+
+TEST_F(SchemeThroughWorkbench, AnOlderEightLineFileWithAnUnknownModelNameLoadsAsAtmega8) {
+    wb.Toolbar1_ButtonMenuClick(QStringLiteral("ATMEGA8"));
+    const QString atmega8Default = wb.fuses().DefaultFuseBits();
+    QString bits = atmega8Default;
+    bits[31] = bits[31] == u'1' ? u'0' : u'1';
+    wb.Toolbar1_ButtonMenuClick(QStringLiteral("ATTINY2313"));
+    wb.calibration().setSelectedSlot(3);
+
+    // No calibration slot was selected when it was saved: line 6 is the target.
+    const QString path = fileIn(QStringLiteral("old.SET"));
+    writeGbk(path, crlfLines({"atmega16", bits, "01", "", "", " 1", "8190", "500"}));
+    menu(QStringLiteral("LoadSet"), path);
+
+    EXPECT_EQ(wb.model().SelectedModel(), QStringLiteral("ATMEGA8"));
+    EXPECT_EQ(wb.fuses().DefaultFuseBits(), atmega8Default);  // ATMEGA8.FUS
+    EXPECT_EQ(wb.fuses().FuseBitString(), bits);
+    EXPECT_EQ(wb.options().toText(), QStringLiteral("0100000000"));
+    EXPECT_FALSE(wb.calibration().selectedSlot().has_value());
+    EXPECT_EQ(wb.calibration().selectedTarget(), CalibrationState::kTargetEeprom);
+    EXPECT_EQ(wb.model().Flash_Address().value(), -8190);
+    EXPECT_EQ(wb.model().Eeprom_Address().value(), -500);
+    EXPECT_TRUE(p.prompts.warnings.isEmpty());
+}
+
+TEST_F(SchemeThroughWorkbench, ABrokenFileChangesNothingAndSaysWhy) {
+    wb.Toolbar1_ButtonMenuClick(QStringLiteral("ATTINY2313"));
+    const Scheme before = wb.currentScheme();
+    const QString path = fileIn(QStringLiteral("broken.SET"));
+    writeGbk(path, crlfLines({"ATMEGA16", QString(31, u'1'), "1111111111", "", "", " 0", " 0",
+                              "0", "0"}));
+    menu(QStringLiteral("LoadSet"), path);
+    EXPECT_EQ(wb.currentScheme(), before);
+    ASSERT_EQ(p.prompts.warnings.size(), 1);
+    EXPECT_TRUE(p.prompts.warnings[0].second.contains(QStringLiteral("第2行")));
+}
+
+}  // namespace
+}  // namespace kv::test
