@@ -174,6 +174,29 @@ TEST(Calibration, WriteRefusesBadAddressesAndMissingValues) {
     EXPECT_FALSE(c.rig.log.contains(QStringLiteral("写校准字节结束!")));
 }
 
+TEST(Calibration, EachWriteWaitsAtMost100msForItsAcknowledgement) {
+    CalibrationRig c("ATMEGA8");
+    c.bytes.ReadOA_Click();
+    c.state.setSelectedSlot(1);
+    c.rig.device.faults().silent = true;
+    const auto elapsedUs = [&](CalibrationBytes& bytes) {
+        const qint64 start = c.rig.clock.nowUs();
+        bytes.WriteOA_Command_Click();
+        return c.rig.clock.nowUs() - start;
+    };
+    c.state.setSelectedTarget(CalibrationState::kTargetFlash);
+    const qint64 flashUs = elapsedUs(c.bytes);
+    // The acknowledgement wait counts whole milliseconds of the clock.
+    EXPECT_GE(flashUs, 99'000);
+    EXPECT_LE(flashUs, 100'000);
+    // Into EEPROM one more millisecond follows.
+    c.state.setSelectedTarget(CalibrationState::kTargetEeprom);
+    const qint64 eepromUs = elapsedUs(c.bytes);
+    EXPECT_GT(eepromUs, flashUs + 1'000);
+    EXPECT_LT(eepromUs, 101'500);
+    EXPECT_EQ(c.rig.log.count(QStringLiteral("写校准字节结束!")), 2);
+}
+
 TEST(SingleAccess, ReadsAndWritesAtTheTypedAddress) {
     CalibrationRig c("ATMEGA8");
     c.rig.device.flash()[20] = char(0x12);
