@@ -34,8 +34,8 @@ public:
         bool ok() const { return error == Error::None; }
     };
 
-    // Records that may start no higher than this address minus one; the
-    // largest supported chip has 32 KiB of FLASH.
+    // A data record must start below this address: the largest supported
+    // chip has 32 KiB of FLASH.
     static constexpr qint64 kAddressLimit = 0x8000;
 
     // yieldOnce runs before every line so the window stays responsive.

@@ -64,8 +64,8 @@ TEST_F(SchemeThroughWorkbench, ASavedSetUpComesBackWholeAndReloadsItsFiles) {
 
     const QString path = fileIn(QStringLiteral("生产.SET"));
     menu(QStringLiteral("SaveSet"), path);
-    EXPECT_EQ(readGbk(path), crlfLines({"ATTINY2313", bits, "1100010001", flashPath, "", " 2",
-                                        " 1", "100", "0"}));
+    EXPECT_EQ(readGbk(path),
+              crlfLines({"ATTINY2313", bits, "1100010001", flashPath, "", " 2", " 1", "100", "0"}));
 
     // Another set-up in between.
     wb.Toolbar1_ButtonMenuClick(QStringLiteral("ATMEGA16"));
@@ -118,8 +118,8 @@ TEST_F(SchemeThroughWorkbench, ABrokenFileChangesNothingAndSaysWhy) {
     wb.Toolbar1_ButtonMenuClick(QStringLiteral("ATTINY2313"));
     const Scheme before = wb.currentScheme();
     const QString path = fileIn(QStringLiteral("broken.SET"));
-    writeGbk(path, crlfLines({"ATMEGA16", QString(31, u'1'), "1111111111", "", "", " 0", " 0",
-                              "0", "0"}));
+    writeGbk(path, crlfLines({"ATMEGA16", QString(31, u'1'), "1111111111", "", "", " 0", " 0", "0",
+                              "0"}));
     menu(QStringLiteral("LoadSet"), path);
     EXPECT_EQ(wb.currentScheme(), before);
     ASSERT_EQ(p.prompts.warnings.size(), 1);

@@ -100,12 +100,12 @@ TEST(ReplyCollection, WaitsItsFirstWaitThenWholeStepsUntilTheReplyIsIn) {
         int expectedMs;
     };
     const Case cases[] = {
-        {"ATTINY26", false, false, 0, 100},   // 256 digits, in by the first 100 ms
-        {"ATMEGA32", false, false, 0, 200},   // 2048 digits: 100 + one 100 ms step
-        {"ATTINY26", true, false, 0, 400},    // 4096 digits: 200 + one 200 ms step
-        {"ATMEGA8", true, true, 0, 200},      // 200 digits, in by the first 200 ms
-        {"ATMEGA8", true, true, 250, 400},    // in after 260 ms: 200 + one 200 ms step
-        {"ATMEGA8", false, true, 250, 300},   // the same, in 100 ms steps
+        {"ATTINY26", false, false, 0, 100},  // 256 digits, in by the first 100 ms
+        {"ATMEGA32", false, false, 0, 200},  // 2048 digits: 100 + one 100 ms step
+        {"ATTINY26", true, false, 0, 400},   // 4096 digits: 200 + one 200 ms step
+        {"ATMEGA8", true, true, 0, 200},     // 200 digits, in by the first 200 ms
+        {"ATMEGA8", true, true, 250, 400},   // in after 260 ms: 200 + one 200 ms step
+        {"ATMEGA8", false, true, 250, 300},  // the same, in 100 ms steps
     };
     for (const Case& c : cases) {
         ImageOpsRig rig(QString::fromLatin1(c.model));

@@ -174,10 +174,9 @@ TEST(ProgramPass, FlashWriteAndVerifyAloneLogThePass) {
     EXPECT_TRUE(p.rig.wire().startsWith("WF#"));
     const QByteArray verify = "RF" + hex(int(p.flash.image().byteCount()), 4) + "#";
     EXPECT_TRUE(p.rig.wire().endsWith(verify));
-    EXPECT_EQ(p.rig.log, QStringList({QStringLiteral("写FLASH......"),
-                                      QStringLiteral("FLASH写入完成!"),
-                                      QStringLiteral("校验FLASH......"),
-                                      QStringLiteral("校验FLASH通过。")}));
+    EXPECT_EQ(p.rig.log,
+              QStringList({QStringLiteral("写FLASH......"), QStringLiteral("FLASH写入完成!"),
+                           QStringLiteral("校验FLASH......"), QStringLiteral("校验FLASH通过。")}));
     EXPECT_TRUE(p.prompts.warnings.isEmpty());
 }
 
@@ -188,10 +187,11 @@ TEST(ProgramPass, AReloadThatFailsPartWayWritesNothingAndDoesNotVerifyAFragment)
     const QString broken = p.dir.filePath("broken.hex");
     QFile file(broken);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(":100000000C9426000C9426000C9426000C942600D8\r\n"
-               ":100010000C9426000C9426000C9426000C942600C8\r\n"
-               ":100020000C9426000C9426000C9426000C942600B9\r\n"
-               ":00000001FF\r\n");
+    file.write(
+        ":100000000C9426000C9426000C9426000C942600D8\r\n"
+        ":100010000C9426000C9426000C9426000C942600C8\r\n"
+        ":100020000C9426000C9426000C9426000C942600B9\r\n"
+        ":00000001FF\r\n");
     file.close();
     p.flash.setPathText(broken);
     p.flash.setImage(MemoryImage(QStringLiteral("0102")));  // whatever was there before
