@@ -25,7 +25,8 @@ struct SimChip {
     int eesaveBit;         // bit of the high fuse byte, -1 when the chip has none
 
     static const std::vector<SimChip>& all();
-    // Exact, case-insensitive match; nullptr when unknown.
+    // The whole name, blanks around it ignored, in any letter case; nullptr
+    // when unknown.
     static const SimChip* find(const QString& name);
 };
 

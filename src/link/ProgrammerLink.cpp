@@ -1,5 +1,7 @@
 #include "link/ProgrammerLink.h"
 
+#include <exception>
+
 #include "link/LineSettings.h"
 #include "link/OperationError.h"
 #include "link/SerialControl.h"
@@ -19,6 +21,22 @@ private:
 };
 
 const char* const kNoReply = "编程器无反应!";
+
+// Puts the link back into text input when an error leaves the scope: every
+// exchange after a failed FLASH write expects text.
+class TextModeOnError {
+public:
+    explicit TextModeOnError(ProgrammerLink& link)
+        : m_link(link), m_errors(std::uncaught_exceptions()) {}
+    ~TextModeOnError() {
+        if (std::uncaught_exceptions() > m_errors)
+            m_link.SetBinaryInput(false);
+    }
+
+private:
+    ProgrammerLink& m_link;
+    int m_errors;
+};
 
 // Milliseconds the line needs for `count` characters at the port's settings,
 // rounded up; two stop bits are counted for 1.5.
@@ -157,13 +175,13 @@ QString ProgrammerLink::PadText(const QString& text, QChar fill, int width, bool
 
 void ProgrammerLink::WaitOutputDrained(int limitMs) {
     BusyScope busy(m_busy);
+    TextModeOnError textMode(*this);
     const qint64 start = m_clock.nowUs();
     // A slow line is not a silent programmer: the bytes' own line time comes on top.
     const qint64 boundMs = qint64(limitMs) + lineTimeMs(m_port, m_port.bytesToWrite());
     while (m_port.bytesToWrite() > 0) {
         const qint64 leftMs = boundMs - (m_clock.nowUs() - start) / 1000;
         if (leftMs <= 0) {
-            SetBinaryInput(false);
             throw OperationError(
                 QStringLiteral("串口在%1秒内未能发出数据，FLASH写入已中止!").arg(boundMs / 1000.0));
         }
@@ -173,11 +191,11 @@ void ProgrammerLink::WaitOutputDrained(int limitMs) {
 
 void ProgrammerLink::WaitInputArrived(int limitMs) {
     BusyScope busy(m_busy);
+    TextModeOnError textMode(*this);
     const qint64 start = m_clock.nowUs();
     while (m_port.bytesAvailable() < 1) {
         const qint64 leftMs = limitMs - (m_clock.nowUs() - start) / 1000;
         if (leftMs <= 0) {
-            SetBinaryInput(false);
             throw OperationError(
                 QStringLiteral("编程器在%1秒内没有确认FLASH页，写入已中止!").arg(limitMs / 1000.0));
         }

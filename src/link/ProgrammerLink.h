@@ -75,8 +75,9 @@ public:
 
     // The two waits of the FLASH page loop. They do not yield to the window.
     // A programmer never needs this long for one page; when the limit passes
-    // the link goes back to text input and OperationError is thrown. The drain
-    // wait adds the line time of the bytes waiting at its start.
+    // OperationError is thrown. Whatever error ends them, the link is back in
+    // text input. The drain wait adds the line time of the bytes waiting at its
+    // start.
     static constexpr int kPageWaitLimitMs = 5000;
     void WaitOutputDrained(int limitMs = kPageWaitLimitMs);
     void WaitInputArrived(int limitMs = kPageWaitLimitMs);

@@ -157,7 +157,7 @@ TEST(ReadInput, DecodesACharacterSplitAcrossTwoReads) {
     rig.link.SendCommand("CC#");
     // Run the line until the reply has started: take one byte, which is half of a
     // two-byte GBK character.
-    while (rig.link.InputCount() == 0)
+    for (int step = 0; step < 1000 && rig.link.InputCount() == 0; ++step)
         runLine(rig, 20);
     QString text = rig.link.ReadInput();
     EXPECT_TRUE(text.isEmpty()) << text.toStdString();
@@ -294,6 +294,23 @@ TEST(PageWaits, DrainWaitIsBoundedWhenTheOutputIsHeldBack) {
     EXPECT_LT(port.waits, 100);
     EXPECT_FALSE(link.binaryInput());
     EXPECT_FALSE(link.isBusy());
+}
+
+TEST(PageWaits, AHangUpInsideThemAlsoLeavesTextInput) {
+    SimRig rig;
+    rig.device.faults().hangUpAfterBytes = 40;
+    rig.link.SetBinaryInput(true);
+    rig.link.SendBytes(QByteArray(64, char(0x11)));
+    EXPECT_THROW(rig.link.WaitOutputDrained(), OperationError);
+    EXPECT_FALSE(rig.port.isOpen());
+    EXPECT_FALSE(rig.link.binaryInput());
+
+    SimRig quiet;
+    quiet.link.SetBinaryInput(true);
+    quiet.port.hangUp();
+    EXPECT_THROW(quiet.link.WaitInputArrived(), OperationError);
+    EXPECT_FALSE(quiet.link.binaryInput());
+    EXPECT_FALSE(quiet.link.isBusy());
 }
 
 TEST(PageWaits, ReturnAsSoonAsTheConditionHolds) {
