@@ -95,7 +95,9 @@ LoadStatus ImageFiles::load(ImageSlot& slot, QString& path) {
     }
     MemoryImage image;
     if (reader == Reader::IntelHex) {
-        const auto result = IntelHexReader::read(file, [this] { m_pump.yieldUntil(0); });
+        const qint64 window = flash ? -1 : IntelHexReader::kAvrEepromSection;
+        const auto result = IntelHexReader::read(
+            file, [this] { m_pump.yieldUntil(0); }, window);
         if (!result.ok()) {
             fail(slot, info.fileName() + u' ' + IntelHexReader::describe(result));
             return LoadStatus::Failed;

@@ -26,8 +26,8 @@ int byteAt(const QByteArray& record, qsizetype i) {
 
 }  // namespace
 
-IntelHexReader::Result IntelHexReader::read(QIODevice& file,
-                                            const std::function<void()>& yieldOnce) {
+IntelHexReader::Result IntelHexReader::read(QIODevice& file, const std::function<void()>& yieldOnce,
+                                            qint64 window) {
     Result result;
     QString& digits = result.digits;
     qint64 base = 0;
@@ -83,7 +83,9 @@ IntelHexReader::Result IntelHexReader::read(QIODevice& file,
         if (type != 0x00)
             continue;
 
-        const qint64 start = base + address;
+        qint64 start = base + address;
+        if (window >= 0 && start >= window && start < window + 0x10000)
+            start -= window;
         if (start >= kAddressLimit)
             return fail(Error::OutOfRange);
         if (2 * start < digits.size())

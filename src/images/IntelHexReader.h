@@ -38,8 +38,15 @@ public:
     // chip has 32 KiB of FLASH.
     static constexpr qint64 kAddressLimit = 0x8000;
 
-    // yieldOnce runs before every line so the window stays responsive.
-    static Result read(QIODevice& file, const std::function<void()>& yieldOnce);
+    // Where the AVR toolchain puts EEPROM data in its files (an ELF section
+    // address). An EEPROM file written without moving the section to 0 holds
+    // its data there; the EEPROM loader reads that window as address 0.
+    static constexpr qint64 kAvrEepromSection = 0x810000;
+
+    // yieldOnce runs before every line so the window stays responsive. Records
+    // in the 64 KiB from `window` on are placed as if they started at 0; a
+    // negative window places every record at its own address.
+    static Result read(QIODevice& file, const std::function<void()>& yieldOnce, qint64 window = -1);
 
     // Log text for a failed read ("第 12 行：校验和错误").
     static QString describe(const Result& result);

@@ -61,6 +61,20 @@ TEST(IntelHexLoader, RefusesDataThatAnExtendedAddressPutsBeyond64KiB) {
     EXPECT_EQ(rig.prompts.warnings[0].second, QStringLiteral("FLASH文件读取错误！"));
 }
 
+TEST(IntelHexLoader, AnEepromFileLeftAtTheToolchainsEepromAddressLoadsFromZero) {
+    ImageRig rig;
+    // What avr-objcopy writes for .eeprom without moving the section to 0.
+    const QByteArray content = hexRecord(0, 4, QByteArray("\x00\x81", 2)) + hexRecord(0, 0, k16) +
+                               hexRecord(0x10, 0, k16) + hexEnd();
+    QString eep = rig.write(QStringLiteral("m8.eep"), content);
+    ASSERT_EQ(rig.files.LoadEepromFile(eep), LoadStatus::Loaded);
+    EXPECT_EQ(rig.eeprom.image().toBytes(), k16 + k16);
+    // FLASH has no such window: the data lies beyond any chip.
+    QString hex = rig.write(QStringLiteral("m8.hex"), content);
+    EXPECT_EQ(rig.files.LoadFlashFile(hex), LoadStatus::Failed);
+    EXPECT_TRUE(rig.flash.image().isEmpty());
+}
+
 // --- Placement of records -------------------------------------------------
 
 TEST(IntelHexLoader, FillsAGapWithFFAndYieldsOncePerLine) {
