@@ -10,6 +10,7 @@
 #include "link/PortSettingsForm.h"
 #include "link/PortSettingsState.h"
 #include "settings/SettingsStore.h"
+#include "tests/support/RecordingSerialControl.h"
 #include "tests/support/SimRig.h"
 
 namespace kv {
@@ -55,6 +56,8 @@ protected:
 };
 
 TEST_F(PortSearchTest, FindsTheProgrammerOnTheThirdPort) {
+    rig.port.attach(1, nullptr);  // free ports with nothing on them
+    rig.port.attach(2, nullptr);
     rig.port.attach(3, &target);
     PortSettingsForm& f = makeForm();
     f.setEcho(true);
@@ -63,8 +66,8 @@ TEST_F(PortSearchTest, FindsTheProgrammerOnTheThirdPort) {
     EXPECT_TRUE(rig.port.isOpen());
     EXPECT_EQ(toggles, 1);  // opened through the toggle, which refreshes the indicators
     EXPECT_EQ(target.transcript(), "CC#");
-    EXPECT_EQ(rig.wire(), QByteArray());   // COM16 was closed and never asked
-    EXPECT_EQ(rig.port.written(), "CC#");  // COM1 and COM2 could not be opened
+    EXPECT_EQ(rig.wire(), QByteArray());         // COM16 was closed and never asked
+    EXPECT_EQ(rig.port.written(), "CC#CC#CC#");  // COM1, COM2, COM3
     EXPECT_EQ(rig.log, QStringList{QStringLiteral("连接成功!")});
     EXPECT_EQ(store.read(kSection, QStringLiteral("通信端口")), QStringLiteral("3"));
     EXPECT_EQ(store.read(kSection, QStringLiteral("设置")), QStringLiteral("115200,n,8,1"));
@@ -93,6 +96,36 @@ TEST_F(PortSearchTest, PortsThatFailToOpenOrStaySilentAreSkipped) {
     // 100 ms before and 200 ms after each question.
     EXPECT_GE(rig.elapsedMsSince(start), 3 * 300);
     EXPECT_LT(rig.elapsedMsSince(start), 3 * 300 + 50);
+}
+
+// Each probe: stale input dropped, "CC#" in one write 100 ms after the open,
+// the reply taken 200 ms later.
+TEST_F(PortSearchTest, ProbeDropsStaleInputAndKeepsItsPace) {
+    rig.port.attach(1, nullptr);
+    rig.port.attach(2, nullptr);
+    rig.port.attach(3, &target);
+    test::RecordingSerialControl recorder(rig.port, rig.clock);
+    recorder.staleOnOpen = "\xFF";  // line noise the driver held from before the open
+    ProgrammerLink link(recorder, rig.clock, rig.pump, {});
+    PortSearch search(link);
+    EXPECT_EQ(search.run(), 3);
+
+    const auto& events = recorder.events;
+    ASSERT_EQ(events.size(), 6);
+    for (int probe = 0; probe < 3; ++probe) {
+        const auto& open = events[2 * probe];
+        const auto& question = events[2 * probe + 1];
+        EXPECT_TRUE(open.bytes.isEmpty());
+        EXPECT_EQ(open.portNumber, probe + 1);
+        EXPECT_EQ(question.bytes, "CC#");
+        EXPECT_GT(question.atUs - open.atUs, 100'000);
+        EXPECT_LT(question.atUs - open.atUs, 100'100);
+        if (probe < 2) {
+            const qint64 toNextOpen = events[2 * probe + 2].atUs - question.atUs;
+            EXPECT_GT(toNextOpen, 200'000);
+            EXPECT_LT(toNextOpen, 200'100);
+        }
+    }
 }
 
 TEST_F(PortSearchTest, ReplyWithOneMoreCharacterIsNotTheProgrammer) {

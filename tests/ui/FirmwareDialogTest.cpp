@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -69,6 +70,27 @@ TEST_F(FirmwareDialogTest, OpensWithTheStoredFileAndDefaultPageSize) {
     EXPECT_EQ(child<QPushButton>("CancelButton")->text(), QStringLiteral("停  止"));
     EXPECT_EQ(child<QPushButton>("Command2")->text(), QStringLiteral("退  出"));
     EXPECT_TRUE(child<QLabel>("Label4")->text().isEmpty());
+}
+
+TEST_F(FirmwareDialogTest, CaptionsAsTheUserSeesThem) {
+    QStringList texts;
+    for (QAbstractButton* b : dialog->findChildren<QAbstractButton*>())
+        texts << b->text();
+    for (QLabel* l : dialog->findChildren<QLabel*>())
+        texts << l->text();
+    for (QGroupBox* g : dialog->findChildren<QGroupBox*>())
+        texts << g->title();
+    texts.removeAll(QString());
+    texts.sort();
+    QStringList expected{"升级文件",      "...",         "16 Words(M48)", "32 Words(M8)",
+                         "64 words(M16)", "FLASH页大小", "加密文件",      "升  级",
+                         "停  止",        "退  出"};
+    expected.sort();
+    EXPECT_EQ(texts, expected);
+    for (const char* name : {"Option1_0", "Option1_1", "Option1_2"}) {
+        QRadioButton* option = child<QRadioButton>(name);
+        EXPECT_GE(option->width(), option->sizeHint().width()) << name;  // nothing cut off
+    }
 }
 
 TEST_F(FirmwareDialogTest, UpgradeSendsTheFileInThePagesChosen) {

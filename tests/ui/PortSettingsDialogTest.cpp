@@ -1,21 +1,27 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <QDir>
-#include <QFile>
+#include <QToolButton>
 
 #include "app/UserPrompts.h"
 #include "link/PortMap.h"
 #include "link/PortSettingsState.h"
 #include "settings/SettingsStore.h"
 #include "tests/support/SimRig.h"
+#include "tests/ui/WindowRig.h"
+#include "ui/MainToolbar.h"
 #include "ui/PortSettingsDialog.h"
+#include "ui/StatusPanels.h"
 
 namespace kv {
 namespace {
@@ -73,6 +79,69 @@ TEST_F(PortSettingsDialogTest, ShowsTheDefaultSettings) {
     EXPECT_EQ(echoOff->text(), QStringLiteral("关闭"));
     EXPECT_TRUE(echoOff->isChecked());
     EXPECT_FALSE(child<QLineEdit>(*dialog, "txtDevice")->isVisible());  // no device map
+}
+
+QStringList items(QComboBox* box) {
+    QStringList texts;
+    for (int i = 0; i < box->count(); ++i)
+        texts << box->itemText(i);
+    return texts;
+}
+
+// The non-empty texts of the visible widgets of one kind, sorted.
+template <typename T>
+QStringList captions(QWidget& dialog, QString (T::*text)() const) {
+    QStringList texts;
+    for (T* w : dialog.findChildren<T*>()) {
+        if (w->isVisible() && !(w->*text)().isEmpty())
+            texts << (w->*text)();
+    }
+    texts.sort();
+    return texts;
+}
+
+TEST_F(PortSettingsDialogTest, CaptionsAndLists) {
+    auto dialog = open();
+    EXPECT_EQ(items(child<QComboBox>(*dialog, "cboSpeed")),
+              QStringList({"115200", "57600", "38400", "28800"}));
+    EXPECT_EQ(items(child<QComboBox>(*dialog, "cboDataBits")),
+              QStringList({"4", "5", "6", "7", "8"}));
+    EXPECT_EQ(items(child<QComboBox>(*dialog, "cboParity")),
+              QStringList({"Even", "Odd", "None", "Mark", "Space"}));
+    EXPECT_EQ(items(child<QComboBox>(*dialog, "cboStopBits")), QStringList({"1", "1.5", "2"}));
+    QStringList ports;
+    for (int n = 1; n <= 16; ++n)
+        ports << QStringLiteral("COM%1").arg(n);
+    EXPECT_EQ(items(child<QComboBox>(*dialog, "cboPort")), ports);
+    const QStringList flow{"没有", "Xon/Xoff", "RTS", "Xon/RTS"};
+    for (int i = 0; i < 4; ++i) {
+        const QByteArray name = "optFlow_" + QByteArray::number(i);
+        EXPECT_EQ(child<QRadioButton>(*dialog, name.constData())->text(), flow[i]);
+    }
+    EXPECT_EQ(child<QRadioButton>(*dialog, "optEcho_0")->text(), QStringLiteral("关闭"));
+    EXPECT_EQ(child<QRadioButton>(*dialog, "optEcho_1")->text(), QStringLiteral("打开"));
+    QStringList frames{"优化连接", "响应(&E)", "最大速度", "流控制(&F)"};
+    frames.sort();
+    EXPECT_EQ(captions(*dialog, &QGroupBox::title), frames);
+    QStringList labels{"端口:", "数据位:", "奇偶位:", "停止位:"};
+    labels.sort();
+    EXPECT_EQ(captions(*dialog, &QLabel::text), labels);
+    QStringList buttons{"确定", "取消", "自动检测"};
+    buttons.sort();
+    EXPECT_EQ(captions<QPushButton>(*dialog, &QPushButton::text), buttons);
+}
+
+TEST_F(PortSettingsDialogTest, ShowsAOneAndAHalfStopBitText) {
+    rig.port.setSettings(QStringLiteral("57600,e,7,1.5"));
+    rig.port.setHandshaking(3);
+    state.echo = true;
+    auto dialog = open();
+    EXPECT_EQ(boxText(*dialog, "cboSpeed"), QStringLiteral("57600"));
+    EXPECT_EQ(boxText(*dialog, "cboParity"), QStringLiteral("Even"));
+    EXPECT_EQ(boxText(*dialog, "cboDataBits"), QStringLiteral("7"));
+    EXPECT_EQ(boxText(*dialog, "cboStopBits"), QStringLiteral("1.5"));
+    EXPECT_TRUE(child<QRadioButton>(*dialog, "optFlow_3")->isChecked());
+    EXPECT_TRUE(child<QRadioButton>(*dialog, "optEcho_1")->isChecked());
 }
 
 TEST_F(PortSettingsDialogTest, OkWithChosenBoxesClosesAndAssigns) {
@@ -142,6 +211,62 @@ TEST_F(PortSettingsDialogTest, CancelKeepsTheDeviceMapping) {
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_TRUE(store.read(PortMap::storeSection(), QStringLiteral("COM1")).isEmpty());
     EXPECT_EQ(rig.port.settings(), QStringLiteral("115200,n,8,1"));
+}
+
+// The dialog on the window's own link and hooks.
+std::unique_ptr<ui::PortSettingsDialog> openOnWindow(test::WindowRig& rig) {
+    Workbench& wb = rig.wb();
+    auto dialog = std::make_unique<ui::PortSettingsDialog>(
+        wb.link(), wb.settings(), wb.prompts(), wb.portSettingsState(), wb.portSettingsHooks(),
+        wb.portMap(), rig.window.get());
+    dialog->show();
+    return dialog;
+}
+
+TEST(PortSettingsDialogOnWindow, SearchShowsTheConnectedIndicators) {
+    test::WindowRig rig;
+    rig.p.port.detach(1);
+    rig.p.port.attach(1, nullptr);  // free ports with nothing on them
+    rig.p.port.attach(2, nullptr);
+    rig.p.port.attach(3, &rig.p.device);
+    ui::MainWindow& w = rig.start();
+    w.toolbar()->menuEntry("CloseCOM")->trigger();
+    ASSERT_FALSE(w.statusPanels()->connectedInFront());
+
+    auto dialog = openOnWindow(rig);
+    test::click(dialog->findChild<QPushButton*>(QStringLiteral("FindCOM")));
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_TRUE(rig.p.port.isOpen());
+    EXPECT_EQ(rig.p.port.portNumber(), 3);
+    EXPECT_TRUE(w.statusPanels()->connectedInFront());
+    EXPECT_TRUE(w.toolbar()->menuEntry("CloseCOM")->isEnabled());
+    EXPECT_FALSE(w.toolbar()->menuEntry("OpenCOM")->isEnabled());
+    EXPECT_TRUE(w.toolbar()->button("ProgramMCU")->isEnabled());
+    EXPECT_EQ(w.statusPanels()->panelText("COMStatus"),
+              QString(2, QChar(0x3000)) + "COM3:115200,N,8,1");
+    EXPECT_TRUE(w.logView()->toPlainText().contains(QStringLiteral("连接成功!")));
+    EXPECT_EQ(rig.p.read("属性", "通信端口"), "3");
+    EXPECT_TRUE(rig.p.prompts.warnings.isEmpty());
+}
+
+TEST(PortSettingsDialogOnWindow, FruitlessSearchLeavesTheWindowAsItWas) {
+    test::WindowRig rig;
+    rig.p.port.attach(2, nullptr);  // the last port probed opens but hears nothing
+    rig.p.device.faults().silent = true;
+    ui::MainWindow& w = rig.start();
+    ASSERT_TRUE(w.statusPanels()->connectedInFront());
+
+    auto dialog = openOnWindow(rig);
+    test::click(dialog->findChild<QPushButton*>(QStringLiteral("FindCOM")));
+    EXPECT_FALSE(dialog->isVisible());
+    ASSERT_EQ(rig.p.prompts.warnings.size(), 1);
+    EXPECT_EQ(rig.p.prompts.warnings[0].second, QStringLiteral("没有找到连接编程器的端口!    "));
+    EXPECT_EQ(rig.p.port.portNumber(), 1);
+    EXPECT_TRUE(rig.p.port.isOpen());
+    EXPECT_TRUE(w.statusPanels()->connectedInFront());
+    EXPECT_TRUE(w.toolbar()->button("ProgramMCU")->isEnabled());
+    EXPECT_EQ(w.statusPanels()->panelText("COMStatus"),
+              QString(2, QChar(0x3000)) + "COM1:115200,N,8,1");
 }
 
 }  // namespace
