@@ -6,27 +6,45 @@
 
 namespace kv {
 
+namespace {
+
+void checkPageSize(int pageSize) {
+    if (pageSize <= 0)
+        throw OperationError(QStringLiteral("FLASH页大小无效。"));
+}
+
+[[noreturn]] void refuseSize(qint64 pages, int pageSize) {
+    throw OperationError(QStringLiteral("升级文件太大：%1 个整页（每页 %2 字节），最多 %3 页。")
+                             .arg(pages)
+                             .arg(pageSize)
+                             .arg(FirmwareFile::kMaxFullPages));
+}
+
+}  // namespace
+
 FirmwareFile FirmwareFile::load(const QString& path, int pageSize) {
+    checkPageSize(pageSize);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw OperationError(file.errorString());
-    QByteArray bytes = file.readAll();
+    // Reads no more than one page past the limit: a device or pipe picked by
+    // mistake never ends, and a file that large is refused anyway.
+    const qint64 limit = qint64(kMaxFullPages + 1) * pageSize;
+    QByteArray bytes = file.read(limit);
     if (file.error() != QFileDevice::NoError)
         throw OperationError(file.errorString());
+    if (bytes.size() >= limit)
+        refuseSize(qMax(file.size(), qint64(bytes.size())) / pageSize, pageSize);
     return fromBytes(bytes, pageSize);
 }
 
 FirmwareFile FirmwareFile::fromBytes(const QByteArray& bytes, int pageSize) {
-    if (pageSize <= 0)
-        throw OperationError(QStringLiteral("FLASH页大小无效。"));
+    checkPageSize(pageSize);
     if (bytes.isEmpty())
         throw OperationError(QStringLiteral("升级文件是空的！"));
     const qint64 pages = bytes.size() / pageSize;
     if (pages > kMaxFullPages)
-        throw OperationError(QStringLiteral("升级文件太大：%1 个整页（每页 %2 字节），最多 %3 页。")
-                                 .arg(pages)
-                                 .arg(pageSize)
-                                 .arg(kMaxFullPages));
+        refuseSize(pages, pageSize);
     return FirmwareFile(bytes, pageSize);
 }
 

@@ -272,7 +272,7 @@ void PortSettingsForm::search() {
         return;
     }
     warn(notFoundText());
-    // Back to the link as it was before the search.
+    // A fruitless search leaves the port number and the open state as it found them.
     try {
         port.setOpen(false);
         port.setPortNumber(previousPort);

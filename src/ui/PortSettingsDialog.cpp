@@ -132,6 +132,8 @@ PortSettingsDialog::PortSettingsDialog(ProgrammerLink& link, SettingsStore& sett
     portRow->addWidget(deviceLabel);
     portRow->addWidget(m_device, 1);
     portRow->addWidget(m_deviceState);
+    if (!mapped)
+        portRow->addStretch();
     grid->addLayout(portRow, 0, 0, 1, 2);
     grid->addWidget(speedFrame, 1, 0);
     grid->addWidget(flowFrame, 1, 1, 2, 1);

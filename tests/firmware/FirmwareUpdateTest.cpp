@@ -364,6 +364,8 @@ TEST(FirmwareFileTest, PageCountLimitAndEmptyFile) {
     EXPECT_EQ(largest.tailBytes(), 31);
     EXPECT_THROW(FirmwareFile::fromBytes(pattern(256 * 32), 32), OperationError);
     EXPECT_THROW(FirmwareFile::fromBytes(QByteArray(), 64), OperationError);
+    // A device picked by mistake is refused without being read to its end.
+    EXPECT_THROW(FirmwareFile::load(QStringLiteral("/dev/zero"), 128), OperationError);
     EXPECT_EQ(FirmwareFile::hexByte(0x0A), "0A");
     EXPECT_EQ(FirmwareFile::hexByte(0xF0), "F0");
 }
