@@ -16,7 +16,7 @@ QString Unscramble(const QString& stored, quint8 key);
 // CR LF, from the left (line breaks are stored plain inside the scrambled text).
 QString UnscrambleLines(const QString& stored, quint8 key);
 
-// The stored (scrambled) forms, as the window's design data holds them.
+// The scrambled forms the program carries.
 QString StoredTitlePhrase();
 QString StoredLinkCaption();
 QString StoredBanner();  // ends with two characters that are dropped, not unscrambled

@@ -116,6 +116,8 @@ public:
     void Toolbar1_ButtonMenuClick(const QString& key);
     void CheckLink();
     void QueryFirmwareVersion();
+    // Throws OperationError("无目标芯片或不支持!") for a chip the table does not
+    // know; the dispatch shows it after the exchange.
     void AutoSelectModel();
     void OpenHelp();
     void OpenWebPage();
@@ -156,10 +158,11 @@ Q_SIGNALS:
 
 private:
     // Runs a command that talks to the programmer: refused while another one
-    // runs, marked busy while it runs, its OperationError shown in a warning box.
+    // runs, marked busy while it runs; a failure inside it ends it and is shown
+    // in a warning box titled with the window title once the exchange is over.
     void runExchange(const std::function<void()>& command);
     // Runs a command that opens a dialog or changes the model: refused while
-    // an exchange runs; OperationError shown in a warning box.
+    // an exchange runs; a failure is shown as for runExchange.
     void runGuarded(const std::function<void()>& command);
     bool refuseWhileBusy();
     void showError(const QString& text);

@@ -1,5 +1,6 @@
 #include <QFileInfo>
 #include <QUrl>
+#include <optional>
 
 #include "app/ShellDialogs.h"
 #include "app/ShellTexts.h"
@@ -15,6 +16,19 @@ namespace kv {
 namespace {
 
 const QString kNoTarget = QStringLiteral("无目标芯片或不支持!");
+
+// Runs a command; the text for the warning box when it failed. Any exception
+// ends the command there: none may leave a window event's handler.
+std::optional<QString> failureOf(const std::function<void()>& command) {
+    try {
+        command();
+    } catch (const OperationError& e) {
+        return e.text();
+    } catch (const std::exception& e) {
+        return QString::fromLocal8Bit(e.what());
+    }
+    return std::nullopt;
+}
 
 }  // namespace
 
@@ -33,20 +47,14 @@ void Workbench::runExchange(const std::function<void()>& command) {
     if (refuseWhileBusy())
         return;
     ++m_commandDepth;
-    QString failure;
-    bool failed = false;
+    std::optional<QString> failure;
     {
         ProgrammerLink::Exchange exchange(m_link);
-        try {
-            command();
-        } catch (const OperationError& e) {
-            failed = true;
-            failure = e.text();
-        }
+        failure = failureOf(command);
     }
     // The box comes after the exchange so that nothing waits behind it.
-    if (failed)
-        showError(failure);
+    if (failure)
+        showError(*failure);
     --m_commandDepth;
     afterCommand();
 }
@@ -55,11 +63,8 @@ void Workbench::runGuarded(const std::function<void()>& command) {
     if (refuseWhileBusy())
         return;
     ++m_commandDepth;
-    try {
-        command();
-    } catch (const OperationError& e) {
-        showError(e.text());
-    }
+    if (const auto failure = failureOf(command))
+        showError(*failure);
     --m_commandDepth;
     afterCommand();
 }
@@ -157,10 +162,8 @@ void Workbench::AutoSelectModel() {
     const QString signature = ReadSignatureText(m_link, true);
     m_signature.setSIG_LABEL(signature);
     const QString name = ModelFromSignature(signature);
-    if (name.isEmpty()) {
-        showError(kNoTarget);
-        return;
-    }
+    if (name.isEmpty())
+        throw OperationError(kNoTarget);
     m_signature.setCrunt_MCUTYPE(name);
     m_model.SelectModel(name);
     // Also for the model already selected: the cells go back to its defaults.

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "app/Workbench.h"
 #include "link/ProgrammerLink.h"
 #include "tests/app/ShellFakes.h"
@@ -78,13 +80,20 @@ TEST_F(WorkbenchDispatch, SelectMcuWithoutReplyWarnsAndChangesNothing) {
     p.device.faults().silent = true;
     wb.Toolbar1_ButtonMenuClick("ATMEGA16");
     const QString bits = wb.fuses().FuseBitString();
+    const QString log = wb.log().text();
+    bool busyDuringBox = true;
+    p.prompts.onWarning = [&] { busyDuringBox = wb.link().isBusy(); };
     wb.Toolbar1_ButtonClick("SelectMCU");
     EXPECT_EQ(wb.signature().SIG_LABEL(), "1E");
     ASSERT_EQ(p.prompts.warnings.size(), 1);
     EXPECT_EQ(p.prompts.warnings[0],
               qMakePair(wb.AppCaption(), QStringLiteral("无目标芯片或不支持!")));
+    // The box waits for the user only once the exchange is over.
+    EXPECT_FALSE(busyDuringBox);
     EXPECT_EQ(wb.model().SelectedModel(), "ATMEGA16");
+    EXPECT_EQ(p.read("芯片", "型号"), "ATMEGA16");
     EXPECT_EQ(wb.fuses().FuseBitString(), bits);
+    EXPECT_EQ(wb.log().text(), log);
     EXPECT_EQ(p.device.transcript(), "RI01#RI02#");
 }
 
@@ -93,8 +102,10 @@ TEST_F(WorkbenchDispatch, SelectMcuFindsAnAtmega8WhileAtmega16IsSelected) {
     const QString atmega16Defaults = wb.fuses().DefaultFuseBits();
     p.device.signature() = {0x1E, 0x93, 0x07};
     Count reloads(&wb.fuses(), &FuseEditor::definitionsChanged);
+    const QString log = wb.log().text();
     wb.Toolbar1_ButtonClick("SelectMCU");
     EXPECT_TRUE(p.prompts.warnings.isEmpty());
+    EXPECT_EQ(wb.log().text(), log);
     EXPECT_EQ(wb.model().SelectedModel(), "ATMEGA8");
     EXPECT_EQ(p.read("芯片", "型号"), "ATMEGA8");
     EXPECT_EQ(wb.signature().SIG_LABEL(), "1E9307");
@@ -127,18 +138,40 @@ TEST_F(WorkbenchDispatch, ModelMenuReloadsDefinitionsOnlyForAnotherModel) {
     EXPECT_EQ(reloads.count(), 0);
     EXPECT_EQ(wb.fuses().FuseBitString(), edited);
 
-    for (const char* key : {"ProgramFLASH", "ProgramEEPROM", "SP"})
-        wb.Toolbar1_ButtonMenuClick(key);
-    EXPECT_EQ(reloads.count(), 0);
-    EXPECT_EQ(wb.model().SelectedModel(), "ATMEGA8");
-    EXPECT_EQ(wb.fuses().FuseBitString(), edited);
-
     wb.Toolbar1_ButtonMenuClick("ATTINY26");
     EXPECT_GE(reloads.count(), 1);
     EXPECT_EQ(wb.model().SelectedModel(), "ATTINY26");
     EXPECT_EQ(p.read("芯片", "型号"), "ATTINY26");
     EXPECT_EQ(wb.fuses().FuseBitString(), wb.fuses().DefaultFuseBits());
     EXPECT_TRUE(p.device.transcript().isEmpty());
+}
+
+TEST_F(WorkbenchDispatch, ProgramMenuEntriesChangeNothing) {
+    // Not ATMEGA8: a key taken for a model name would fall back to it.
+    wb.Toolbar1_ButtonMenuClick("ATTINY26");
+    wb.fuses().ToggleBitCell(0);
+    const QString edited = wb.fuses().FuseBitString();
+    Count reloads(&wb.fuses(), &FuseEditor::definitionsChanged);
+    for (const char* key : {"ProgramFLASH", "ProgramEEPROM", "SP"})
+        wb.Toolbar1_ButtonMenuClick(key);
+    EXPECT_EQ(reloads.count(), 0);
+    EXPECT_EQ(wb.model().SelectedModel(), "ATTINY26");
+    EXPECT_EQ(p.read("芯片", "型号"), "ATTINY26");
+    EXPECT_EQ(wb.fuses().FuseBitString(), edited);
+    EXPECT_TRUE(p.device.transcript().isEmpty());
+    EXPECT_TRUE(p.prompts.warnings.isEmpty());
+}
+
+TEST_F(WorkbenchDispatch, AnyFailureInsideACommandBecomesAWarningBox) {
+    p.dialogs.onDialog = [] { throw std::runtime_error("dialog failed"); };
+    wb.Toolbar1_ButtonClick("About");
+    ASSERT_EQ(p.prompts.warnings.size(), 1);
+    EXPECT_EQ(p.prompts.warnings[0], qMakePair(wb.AppCaption(), QStringLiteral("dialog failed")));
+    // The program goes on: commands run and the window may close.
+    p.dialogs.onDialog = nullptr;
+    wb.Toolbar1_ButtonClick("CheckCOM");
+    EXPECT_EQ(entries().last(), "连接成功!");
+    EXPECT_TRUE(wb.requestClose());
 }
 
 TEST_F(WorkbenchDispatch, ToggleRefreshesEveryIndicatorFromThePort) {

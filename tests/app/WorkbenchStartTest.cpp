@@ -192,6 +192,52 @@ TEST_F(WorkbenchStart, ExitStoresFuseBitsOptionsAndCalibration) {
     EXPECT_EQ(p.read("校准", "HZ"), " 2");
 }
 
+TEST_F(WorkbenchStart, AFailingStepIsSkippedAndTheOthersRunInOrder) {
+    store("属性", "设置", "fast");
+    store("编程选项", "设置", "0000010000");
+    store("FLASH", "文件", QDir(files.path()).filePath("missing.hex"));
+    store("EEPROM", "文件", writeFile("e.bin", QByteArray::fromHex("A5")));
+    store("校准", "HZ", " 3");
+    store("校准", "FLASH", "100");
+    p.port.setBusy(1);
+    Workbench& wb = start();
+    // The box about the line settings comes before the one about the port.
+    ASSERT_EQ(p.prompts.warnings.size(), 2);
+    EXPECT_EQ(p.prompts.warnings[0].first, ShellTexts::AppTitle());
+    EXPECT_EQ(p.prompts.warnings[1].first, Workbench::portWarningTitle());
+    EXPECT_EQ(wb.connection().portText(), QString(2, kIdeo) + "COM1:115200,N,8,1");
+    // A missing FLASH file does not keep the EEPROM file from loading.
+    EXPECT_TRUE(wb.log().text().contains(QStringLiteral("FLASH文件没找到!")));
+    EXPECT_EQ(wb.eeprom().image().text(), "A5");
+    // With the port closed the discard fails; the calibration steps still run.
+    EXPECT_FALSE(p.port.isOpen());
+    EXPECT_EQ(wb.calibration().selectedSlot(), 3);
+    EXPECT_EQ(wb.model().Flash_Address().text(), "100");
+    EXPECT_EQ(wb.model().Flash_Address().value(), -100);
+}
+
+TEST_F(WorkbenchStart, SettingsOfTwoProgramVersionsAreKeptApart) {
+    const QString olderTitle = QStringLiteral("KELVARO 高压编程器 V1.9.0") + QString(4, kIdeo);
+    ASSERT_NE(olderTitle, ShellTexts::AppTitle());
+    SettingsStore older(olderTitle, p.settingsDir.path());
+    older.write("芯片", "型号", "ATMEGA16");
+    older.write("编程选项", "设置", "1111111111");
+    older.write("校准", "FLASH", "1234");
+
+    Workbench& wb = start();
+    EXPECT_EQ(wb.model().SelectedModel(), "ATMEGA8");
+    EXPECT_EQ(wb.options().toText(), "1000000000");
+    EXPECT_EQ(wb.model().Flash_Address().text(), "8191");
+
+    wb.Toolbar1_ButtonMenuClick("ATMEGA32");
+    wb.Exit();
+    EXPECT_EQ(p.read("芯片", "型号"), "ATMEGA32");
+    EXPECT_EQ(older.read("芯片", "型号"), "ATMEGA16");
+    EXPECT_EQ(older.read("编程选项", "设置"), "1111111111");
+    EXPECT_EQ(older.read("校准", "FLASH"), "1234");
+    EXPECT_NE(older.filePath(), p.settings.filePath());
+}
+
 TEST_F(WorkbenchStart, AbsentPortLeavesTheProgramRunningClosed) {
     p.port.setBusy(1);
     Workbench& wb = start();
