@@ -143,9 +143,10 @@ void MainWindow::buildControls() {
 }
 
 void MainWindow::load() {
+    // The title comes first: boxes shown during the start-up belong to it.
+    setWindowTitle(m_workbench->AppCaption());
     m_tabs->setCurrentIndex(0);
     m_workbench->Start();
-    setWindowTitle(m_workbench->AppCaption());
     m_linkLabel->setText(m_workbench->linkCaption());
     // Centred on the screen.
     if (const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen()) {

@@ -247,7 +247,10 @@ void MainWindow::bindCalibration() {
         }
         selectInGroup(m_otherTab->oaGroup, cal.selectedSlot());
         selectInGroup(m_otherTab->feGroup, cal.selectedTarget());
+        // The tip explains a disabled button only.
         m_otherTab->writeOa->setEnabled(cal.isWriteEnabled());
+        m_otherTab->writeOa->setToolTip(cal.isWriteEnabled() ? QString()
+                                                             : QStringLiteral("暂不可用"));
     };
     connect(&cal, &CalibrationState::changed, this, refresh);
     connect(m_otherTab->oaGroup, &QButtonGroup::idClicked, &cal,

@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <algorithm>
 
 #include "ui/Icons.h"
 
@@ -19,6 +20,13 @@ OptionTree::OptionTree(QWidget* parent) : QTreeWidget(parent) {
     setObjectName(QStringLiteral("TreeView1"));
     setColumnCount(1);
     header()->hide();
+    // Choices of one group often differ only at the end of their text: the
+    // column is as wide as the longest entry (at least the list's width, so
+    // the shading spans the row) and the list scrolls sideways.
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(0, QHeaderView::Fixed);
+    setTextElideMode(Qt::ElideNone);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setRootIsDecorated(false);
     setIndentation(0);
     setUniformRowHeights(true);
@@ -35,6 +43,7 @@ void OptionTree::setEntries(const QList<Entry>& entries) {
     for (const Entry& e : entries) {
         auto* item = new QTreeWidgetItem(QStringList{e.text});
         item->setData(0, Qt::UserRole, e.key);
+        item->setToolTip(0, e.text);
         item->setIcon(0, picture);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         item->setCheckState(0, e.checked ? Qt::Checked : Qt::Unchecked);
@@ -46,6 +55,16 @@ void OptionTree::setEntries(const QList<Entry>& entries) {
     }
     addTopLevelItems(items);
     m_programmatic = false;
+    fitColumn();
+}
+
+void OptionTree::fitColumn() {
+    setColumnWidth(0, std::max(sizeHintForColumn(0), viewport()->width()));
+}
+
+void OptionTree::resizeEvent(QResizeEvent* event) {
+    QTreeWidget::resizeEvent(event);
+    fitColumn();
 }
 
 void OptionTree::setChecked(int position, bool checked) {

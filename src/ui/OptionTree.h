@@ -38,8 +38,10 @@ Q_SIGNALS:
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void fitColumn();
     void onItemChanged(QTreeWidgetItem* item, int column);
 
     bool m_programmatic = false;

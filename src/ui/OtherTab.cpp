@@ -102,16 +102,15 @@ OtherTab::OtherTab(const Twips& t, QWidget* parent) : QWidget(parent) {
 
     auto* rw = make<QGroupBox>(this, QStringLiteral("FrameRW"), t, 60, 3030, 3900, 1935);
     rw->setTitle(QStringLiteral("读写数据"));
-    label(rw, QStringLiteral("LabelAddressDec"), QStringLiteral("地址DEC"), t, 1260, 255, 1050,
-          240);
+    label(rw, QStringLiteral("LabelAddressDec"), QStringLiteral("地址DEC"), t, 1305, 255, 915, 240);
     label(rw, QStringLiteral("LabelDataHex"), QStringLiteral("数据HEX"), t, 2490, 255, 900, 240);
     const char16_t* const rows[] = {u"FLASH(字)", u"EEPROM(字节)"};
     for (int r = 0; r < 2; ++r) {
         const int top = 540 + r * 405;
-        label(rw, QStringLiteral("LabelRow_%1").arg(r), QString::fromUtf16(rows[r]), t, 90,
-              top + 30, 1170, 240);
+        label(rw, QStringLiteral("LabelRow_%1").arg(r), QString::fromUtf16(rows[r]), t, 75,
+              top + 30, 1215, 240);
         address[r] =
-            make<QLineEdit>(rw, QStringLiteral("W_AddressText_%1").arg(r), t, 1260, top, 960, 300);
+            make<QLineEdit>(rw, QStringLiteral("W_AddressText_%1").arg(r), t, 1305, top, 915, 300);
         vScroll3[r] = spinner(rw, QStringLiteral("VScroll3_%1").arg(r), t, 2220, top);
         data[r] =
             make<QLineEdit>(rw, QStringLiteral("W_DataText_%1").arg(r), t, 2490, top, 660, 300);

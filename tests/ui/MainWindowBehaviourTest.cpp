@@ -15,6 +15,7 @@
 #include "tests/ui/WindowRig.h"
 #include "ui/ClickableLabel.h"
 #include "ui/FuseFrame.h"
+#include "ui/ImageTab.h"
 #include "ui/MainToolbar.h"
 #include "ui/OptionTree.h"
 #include "ui/OtherTab.h"
@@ -117,8 +118,11 @@ void expectDeviceControls(ui::MainWindow& w, bool enabled) {
         EXPECT_EQ(w.deviceControl(name)->isEnabled(), enabled) << name;
     for (const char* key : {"SelectMCU", "SetFuseDefault", "SetCOM", "slSET", "About"})
         EXPECT_TRUE(w.toolbar()->button(key)->isEnabled()) << key;
-    EXPECT_TRUE(w.openFileButton(0)->isEnabled());
-    EXPECT_TRUE(w.openFileButton(1)->isEnabled());
+    for (QWidget* other :
+         {static_cast<QWidget*>(w.openFileButton(0)), static_cast<QWidget*>(w.openFileButton(1)),
+          static_cast<QWidget*>(w.flashTab()->saveButton()),
+          static_cast<QWidget*>(w.eepromTab()->saveButton())})
+        EXPECT_TRUE(other->isEnabled()) << other->objectName().toStdString();
 }
 
 TEST(MainWindow, PortToggleOnAFreeAndOnABusyPort) {
@@ -130,7 +134,16 @@ TEST(MainWindow, PortToggleOnAFreeAndOnABusyPort) {
     EXPECT_TRUE(w.toolbar()->menuEntry("CloseCOM")->isEnabled());
     EXPECT_FALSE(w.toolbar()->menuEntry("OpenCOM")->isEnabled());
 
+    // WriteOA_Command follows the calibration read, not the port.
+    QPushButton* writeOa = w.otherTab()->writeOa;
+    ASSERT_FALSE(writeOa->isEnabled());
+    EXPECT_EQ(writeOa->toolTip(), "暂不可用");
+    click(w.otherTab()->readOa);
+    ASSERT_TRUE(writeOa->isEnabled());
+    EXPECT_TRUE(writeOa->toolTip().isEmpty());
+
     click(status->picConnected());
+    EXPECT_TRUE(writeOa->isEnabled());
     EXPECT_FALSE(rig.p.port.isOpen());
     EXPECT_FALSE(status->connectedInFront());
     EXPECT_FALSE(w.toolbar()->menuEntry("CloseCOM")->isEnabled());
@@ -235,8 +248,9 @@ TEST(MainWindow, BitCellsFramesAndOptionListStayInStep) {
         QTreeWidgetItem* item = w.optionTree()->entry(i + 1);
         EXPECT_EQ(item->text(0), o.text);
         EXPECT_EQ(item->background(0).color() == QColor(205, 218, 204), o.shaded) << i;
-        if (o.marked)
+        if (o.marked) {
             EXPECT_EQ(item->foreground(0).color(), QColor(205, 0, 0));
+        }
     }
 
     QTest::mouseDClick(w.fuseFrame(2), Qt::LeftButton, {}, QPoint(4, 4));
@@ -271,6 +285,37 @@ TEST(MainWindow, AGroupChoiceStaysCheckedWhenItsBoxIsToggledAgain) {
                       box.topLeft() + QPoint(10, box.height() / 2));
     EXPECT_TRUE(tree->isChecked(position));
     EXPECT_EQ(cellCaptions(w), before);
+}
+
+TEST(MainWindow, ClosingWithNoCalibrationSlotLeavesTheStoredOne) {
+    WindowRig rig;
+    rig.store("校准", "HZ", " 7");
+    ui::MainWindow& w = rig.start();
+    ASSERT_EQ(w.otherTab()->oaGroup->checkedButton(), nullptr);
+    EXPECT_TRUE(w.close());
+    EXPECT_EQ(rig.p.read("校准", "HZ"), " 7");
+    EXPECT_EQ(rig.p.read("校准", "FE"), " 0");
+}
+
+TEST(MainWindow, OptionTextsAreShownWhole) {
+    WindowRig rig;
+    rig.store("芯片", "型号", "ATMEGA168");
+    ui::MainWindow& w = rig.start();
+    ui::OptionTree* tree = w.optionTree();
+    ASSERT_GT(tree->count(), 0);
+    const QFontMetrics metrics(tree->font());
+    int widest = 0;
+    for (int position = 1; position <= tree->count(); ++position) {
+        QTreeWidgetItem* item = tree->entry(position);
+        const int text = metrics.horizontalAdvance(item->text(0));
+        widest = std::max(widest, text);
+        EXPECT_GE(tree->columnWidth(0), text + tree->iconSize().width()) << position;
+        EXPECT_EQ(item->toolTip(0), item->text(0));
+    }
+    // Long entries scroll sideways; the column never ends inside the list, so
+    // the shading spans each row.
+    EXPECT_GT(widest, tree->viewport()->width());
+    EXPECT_GE(tree->columnWidth(0), tree->viewport()->width());
 }
 
 TEST(MainWindow, LogDoubleClickF1AndClose) {
