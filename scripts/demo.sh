@@ -3,9 +3,10 @@
 #
 #   scripts/demo.sh [--model NAME]     (default ATMEGA8)
 #
-# Installs what is missing, builds, starts kelvaro-sim on a pseudo-terminal and
-# points COM1 at it. The demo keeps its own settings in build/demo/config and
-# never touches your real ones. While the window is open, type a model name
+# Installs what is missing, builds the two programs, starts kelvaro-sim on a
+# pseudo-terminal and points COM1 at it. The demo keeps its own settings in
+# build/demo/config and never touches your real ones (BUILD_DIR names another
+# build folder). While the window is open, type a model name
 # (for example ATMEGA16) in this terminal to put a fresh chip of that model into
 # the simulated socket; any other line goes to the simulator as a command
 # ("fault silent 1", "fault clear", "dump", "hangup", see kelvaro-sim --help).
@@ -19,17 +20,24 @@ while [ $# -gt 0 ]; do
   case "$1" in
     --model) model=${2:?--model needs a name}; shift 2 ;;
     --model=*) model=${1#--model=}; shift ;;
-    -h|--help) sed -n '2,13p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,14p' "$0"; exit 0 ;;
     *) echo "demo.sh: unknown argument $1" >&2; exit 2 ;;
   esac
 done
 model=${model^^}
 
-scripts/install-deps.sh
-scripts/build.sh
+build=${BUILD_DIR:-$root/build}
+case "$build" in /*) ;; *) build=$root/$build ;; esac
 
-bin=$root/build/bin
-demo=$root/build/demo
+scripts/install-deps.sh
+# Only what the demo runs: the program, the simulator and the data beside them.
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
+cmake --build "$build" --target kelvaro kelvaro-sim kv_data -j "$(nproc)"
+
+bin=$build/bin
+demo=$build/demo
 export XDG_CONFIG_HOME=$demo/config
 mkdir -p "$XDG_CONFIG_HOME"
 link=$demo/ttyKELVARO

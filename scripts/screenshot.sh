@@ -10,13 +10,17 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 build=${BUILD_DIR:-$root/build}
+case "$build" in /*) ;; *) build=$root/$build ;; esac
 out=${1:-$build/kelvaro.png}
 case "$out" in /*) ;; *) out=$root/$out ;; esac
 
 bin=$build/bin
 if [ ! -x "$bin/kelvaro" ] || [ ! -x "$bin/kelvaro-sim" ]; then
   scripts/install-deps.sh
-  scripts/build.sh
+  if [ ! -f "$build/CMakeCache.txt" ]; then
+    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  fi
+  cmake --build "$build" --target kelvaro kelvaro-sim kv_data -j "$(nproc)"
 fi
 
 work=$(mktemp -d)
