@@ -116,6 +116,29 @@ TEST_F(FirmwareDialogTest, UpgradeSendsTheFileInThePagesChosen) {
     EXPECT_TRUE(exitDisabled);
 }
 
+TEST_F(FirmwareDialogTest, StopButtonEndsTheWait) {
+    rig.pump.onYield = [&] {
+        if (waiting() && !child<QLabel>("Label3")->text().isEmpty())
+            click("CancelButton");
+    };
+    click("OKButton");
+    EXPECT_FALSE(waiting());
+    EXPECT_TRUE(child<QLabel>("Label3")->text().isEmpty());
+    EXPECT_TRUE(child<QPushButton>("OKButton")->isEnabled());
+    EXPECT_TRUE(rig.port.written().isEmpty());
+    EXPECT_TRUE(rig.port.isOpen());
+    EXPECT_EQ(refreshes, 0);
+}
+
+TEST_F(FirmwareDialogTest, SilentLoaderClosesThePortAndTheWindowIsTold) {
+    click("OKButton");
+    EXPECT_EQ(child<QLabel>("Label4")->text(), QStringLiteral("超时，连接不成功！"));
+    EXPECT_TRUE(child<QPushButton>("OKButton")->isEnabled());
+    EXPECT_FALSE(rig.port.isOpen());
+    EXPECT_EQ(refreshes, 1);
+    EXPECT_TRUE(dialog->isVisible());
+}
+
 TEST_F(FirmwareDialogTest, ClosingDuringTheWaitStopsItThenCloses) {
     rig.pump.onYield = [&] {
         if (waiting())
