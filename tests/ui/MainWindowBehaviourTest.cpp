@@ -287,6 +287,31 @@ TEST(MainWindow, AGroupChoiceStaysCheckedWhenItsBoxIsToggledAgain) {
     EXPECT_EQ(cellCaptions(w), before);
 }
 
+TEST(MainWindow, ButtonsDisabledForTheirOwnRun) {
+    WindowRig rig;
+    ui::MainWindow& w = rig.start();
+    rig.p.device.signature() = {0x1E, 0x93, 0x07};
+    struct Watched {
+        QWidget* button;
+        bool disabledDuringRun = false;
+    };
+    Watched watched[] = {{w.otherTab()->readSig}, {w.optionsBox()->programButton()},
+                         {w.toolbar()->button("ReadFuse")}};
+    for (Watched& one : watched) {
+        rig.p.pump.onYield = [&] {
+            if (rig.wb().link().isBusy() && !one.button->isEnabled())
+                one.disabledDuringRun = true;
+        };
+        click(one.button);
+        EXPECT_TRUE(one.disabledDuringRun) << one.button->objectName().toStdString();
+        EXPECT_TRUE(one.button->isEnabled()) << one.button->objectName().toStdString();
+    }
+    rig.p.pump.onYield = nullptr;
+    EXPECT_EQ(w.otherTab()->sigLabel->text(), "1E9307");
+    EXPECT_EQ(w.otherTab()->currentModel->text(), "ATMEGA8");
+    EXPECT_TRUE(w.logView()->toPlainText().contains("读标识字:1E9307"));
+}
+
 TEST(MainWindow, ClosingWithNoCalibrationSlotLeavesTheStoredOne) {
     WindowRig rig;
     rig.store("校准", "HZ", " 7");
