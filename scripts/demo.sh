@@ -6,9 +6,9 @@
 # Installs what is missing, builds the two programs, starts kelvaro-sim on a
 # pseudo-terminal and points COM1 at it. The demo keeps its own settings in
 # build/demo/config and never touches your real ones (BUILD_DIR names another
-# build folder). While the window is open, type a model name
-# (for example ATMEGA16) in this terminal to put a fresh chip of that model into
-# the simulated socket; any other line goes to the simulator as a command
+# build folder). While the window is open, type a model name (for example
+# ATMEGA16) in this terminal to put a fresh chip of that model into the
+# simulated socket; any other line goes to the simulator as a command
 # ("fault silent 1", "fault clear", "dump", "hangup", see kelvaro-sim --help).
 # "quit" or Ctrl-D ends the simulator; closing the window ends the demo.
 set -euo pipefail
@@ -20,7 +20,7 @@ while [ $# -gt 0 ]; do
   case "$1" in
     --model) model=${2:?--model needs a name}; shift 2 ;;
     --model=*) model=${1#--model=}; shift ;;
-    -h|--help) sed -n '2,14p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,13p' "$0"; exit 0 ;;
     *) echo "demo.sh: unknown argument $1" >&2; exit 2 ;;
   esac
 done
