@@ -84,52 +84,31 @@ void PortSettingsForm::fill() {
 }
 
 void PortSettingsForm::setPortIndex(int index) {
-    if (index == m_portIndex)
-        return;
-    m_portIndex = index;
-    Q_EMIT changed();
+    setField(m_portIndex, index);
 }
 
 void PortSettingsForm::setSpeed(const QString& text) {
-    if (text == m_speed)
-        return;
-    m_speed = text;
-    Q_EMIT changed();
+    setField(m_speed, text);
 }
 
 void PortSettingsForm::setParityIndex(int index) {
-    if (index == m_parityIndex)
-        return;
-    m_parityIndex = index;
-    Q_EMIT changed();
+    setField(m_parityIndex, index);
 }
 
 void PortSettingsForm::setDataBits(const QString& text) {
-    if (text == m_dataBits)
-        return;
-    m_dataBits = text;
-    Q_EMIT changed();
+    setField(m_dataBits, text);
 }
 
 void PortSettingsForm::setStopBits(const QString& text) {
-    if (text == m_stopBits)
-        return;
-    m_stopBits = text;
-    Q_EMIT changed();
+    setField(m_stopBits, text);
 }
 
 void PortSettingsForm::setFlowIndex(int index) {
-    if (index == m_flowIndex)
-        return;
-    m_flowIndex = index;
-    Q_EMIT changed();
+    setField(m_flowIndex, index);
 }
 
 void PortSettingsForm::setEcho(bool on) {
-    if (on == m_echo)
-        return;
-    m_echo = on;
-    Q_EMIT changed();
+    setField(m_echo, on);
 }
 
 QString PortSettingsForm::devicePath(int n) const {

@@ -77,6 +77,14 @@ Q_SIGNALS:
     void changed();
 
 private:
+    // Stores value in field and emits changed() when that changes the field.
+    template <typename T>
+    void setField(T& field, const T& value) {
+        if (field == value)
+            return;
+        field = value;
+        Q_EMIT changed();
+    }
     void commitDeviceEdits();
     void reloadMappings();
     void saveSettings();
