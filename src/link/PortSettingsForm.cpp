@@ -151,6 +151,18 @@ void PortSettingsForm::reloadMappings() {
     m_mappings = m_portMap ? m_portMap->mappings() : QList<PortMap::Mapping>();
 }
 
+void PortSettingsForm::restorePort(int number, bool open) {
+    SerialControl& port = m_link.port();
+    try {
+        port.setOpen(false);
+        port.setPortNumber(number);
+        if (open)
+            port.setOpen(true);
+    } catch (const OperationError& e) {
+        warn(e.text());
+    }
+}
+
 void PortSettingsForm::warn(const QString& text) {
     m_prompts.warning(warningTitle(), text);
 }
@@ -181,14 +193,7 @@ bool PortSettingsForm::apply() {
     }
     if (!openError.isEmpty()) {
         warn(openError);
-        try {
-            port.setOpen(false);
-            port.setPortNumber(previousPort);
-            if (wasOpen)
-                port.setOpen(true);
-        } catch (const OperationError& e) {
-            warn(e.text());
-        }
+        restorePort(previousPort, wasOpen);
         m_portIndex = port.portNumber() - 1;
         Q_EMIT changed();
         if (port.isOpen() != wasOpen && m_hooks.refreshIndicators)
@@ -252,14 +257,7 @@ void PortSettingsForm::search() {
     }
     warn(notFoundText());
     // A fruitless search leaves the port number and the open state as it found them.
-    try {
-        port.setOpen(false);
-        port.setPortNumber(previousPort);
-        if (wasOpen)
-            port.setOpen(true);
-    } catch (const OperationError& e) {
-        warn(e.text());
-    }
+    restorePort(previousPort, wasOpen);
     if (m_hooks.refreshIndicators)
         m_hooks.refreshIndicators();
 }

@@ -88,6 +88,9 @@ private:
     void commitDeviceEdits();
     void reloadMappings();
     void saveSettings();
+    // Closes the port and reopens it as port `number` when `open`; a refusal
+    // is shown and ends the attempt.
+    void restorePort(int number, bool open);
     void warn(const QString& text);
 
     ProgrammerLink& m_link;
