@@ -13,7 +13,6 @@
 # "quit" or Ctrl-D ends the simulator; closing the window ends the demo.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$PWD
 
 model=ATMEGA8
 while [ $# -gt 0 ]; do
@@ -26,74 +25,17 @@ while [ $# -gt 0 ]; do
 done
 model=${model^^}
 
-build=${BUILD_DIR:-$root/build}
-case "$build" in /*) ;; *) build=$root/$build ;; esac
+source scripts/lib/sim-session.sh
+build_programs
 
-scripts/install-deps.sh
-# Only what the demo runs: the program, the simulator and the data beside them.
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
-cmake --build "$build" --target kelvaro kelvaro-sim kv_data -j "$(nproc)"
-
-bin=$build/bin
 demo=$build/demo
 export XDG_CONFIG_HOME=$demo/config
 mkdir -p "$XDG_CONFIG_HOME"
 link=$demo/ttyKELVARO
-to_sim=$demo/sim-input
-rm -f "$to_sim"
-mkfifo "$to_sim"
-
-pids=()
-cleanup() {
-  exec 3>&- 2>/dev/null || true
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -f "$to_sim"
-}
-trap cleanup EXIT
-trap "exit 130" INT TERM HUP
-
-# The settings live under the window title, which only the program knows:
-# a first start without a display creates the demo's settings file.
 settings_dir=$XDG_CONFIG_HOME/kelvaro
-if ! ls "$settings_dir"/*.json >/dev/null 2>&1; then
-  QT_QPA_PLATFORM=offscreen "$bin/kelvaro" </dev/null >/dev/null 2>&1 &
-  first=$!
-  for _ in $(seq 100); do
-    ls "$settings_dir"/*.json >/dev/null 2>&1 && break
-    sleep 0.1
-  done
-  kill "$first" 2>/dev/null || true
-  wait "$first" 2>/dev/null || true
-fi
-
-"$bin/kelvaro-sim" --model "$model" --link "$link" <"$to_sim" &
-pids+=($!)
-exec 3>"$to_sim"  # keeps the simulator's input open
-for _ in $(seq 100); do
-  [ -e "$link" ] && break
-  sleep 0.1
-done
-[ -e "$link" ] || { echo "demo.sh: kelvaro-sim did not start" >&2; exit 1; }
-
-# COM1 is the simulator's pseudo-terminal (section "端口映射", key "COM1").
-python3 - "$settings_dir" "$link" <<'PY'
-import glob, json, os, sys
-folder, link = sys.argv[1], sys.argv[2]
-for path in glob.glob(os.path.join(folder, "*.json")):
-    with open(path, encoding="utf-8") as f:
-        data = json.load(f)
-    if not data.get("application", "").endswith("V2.0.0\u3000\u3000\u3000\u3000"):
-        continue
-    sections = data.setdefault("sections", {})
-    sections.setdefault("端口映射", {})["COM1"] = link
-    sections.setdefault("属性", {})["通信端口"] = "1"
-    tmp = path + ".demo"
-    with open(tmp, "w", encoding="utf-8") as f:
-        json.dump(data, f, ensure_ascii=False, indent=4)
-    os.replace(tmp, path)
-PY
+create_settings "$settings_dir"
+start_simulator "$demo/sim-input" "$link" --model "$model"
+map_com1 "$settings_dir" "$link"
 
 "$bin/kelvaro" </dev/null &
 app=$!

@@ -8,30 +8,16 @@
 # are built there first when missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$PWD
-build=${BUILD_DIR:-$root/build}
-case "$build" in /*) ;; *) build=$root/$build ;; esac
+source scripts/lib/sim-session.sh
 out=${1:-$build/kelvaro.png}
-case "$out" in /*) ;; *) out=$root/$out ;; esac
+case "$out" in /*) ;; *) out=$PWD/$out ;; esac
 
-bin=$build/bin
 if [ ! -x "$bin/kelvaro" ] || [ ! -x "$bin/kelvaro-sim" ]; then
-  scripts/install-deps.sh
-  if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-  fi
-  cmake --build "$build" --target kelvaro kelvaro-sim kv_data -j "$(nproc)"
+  build_programs
 fi
 
 work=$(mktemp -d)
-pids=()
-cleanup() {
-  exec 3>&- 2>/dev/null || true
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-trap "exit 130" INT TERM HUP
+cleanup_paths+=("$work")
 
 # A free display number.
 display=99
@@ -50,38 +36,10 @@ export XDG_RUNTIME_DIR=$work/runtime
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 
-# First start (no display needed) creates the settings file named after the
-# window title; then COM1 is pointed at the simulator.
 settings_dir=$XDG_CONFIG_HOME/kelvaro
-QT_QPA_PLATFORM=offscreen "$bin/kelvaro" </dev/null >/dev/null 2>&1 &
-first=$!
-for _ in $(seq 100); do
-  ls "$settings_dir"/*.json >/dev/null 2>&1 && break
-  sleep 0.1
-done
-kill "$first" 2>/dev/null || true
-wait "$first" 2>/dev/null || true
-
-mkfifo "$work/sim-input"
-"$bin/kelvaro-sim" --link "$work/tty" <"$work/sim-input" >/dev/null &
-pids+=($!)
-exec 3>"$work/sim-input"
-for _ in $(seq 100); do
-  [ -e "$work/tty" ] && break
-  sleep 0.1
-done
-python3 - "$settings_dir" "$work/tty" <<'PY'
-import glob, json, os, sys
-folder, link = sys.argv[1], sys.argv[2]
-for path in glob.glob(os.path.join(folder, "*.json")):
-    with open(path, encoding="utf-8") as f:
-        data = json.load(f)
-    sections = data.setdefault("sections", {})
-    sections.setdefault("端口映射", {})["COM1"] = link
-    sections.setdefault("属性", {})["通信端口"] = "1"
-    with open(path, "w", encoding="utf-8") as f:
-        json.dump(data, f, ensure_ascii=False, indent=4)
-PY
+create_settings "$settings_dir"
+start_simulator "$work/sim-input" "$work/tty" >/dev/null
+map_com1 "$settings_dir" "$work/tty"
 
 "$bin/kelvaro" </dev/null >/dev/null 2>&1 &
 pids+=($!)
