@@ -1,5 +1,7 @@
 #include "fuses/FuseBitText.h"
 
+#include "settings/HexDigits.h"
+
 namespace kv {
 
 QString BinToDec(const QString& bits) {
@@ -15,16 +17,11 @@ QString DecToBin(const QString& decimal) {
 }
 
 QString HexToBin(const QString& hex) {
-    const QString upper = hex.toUpper();
     QString out;
-    out.reserve(upper.size() * 4);
-    for (const QChar c : upper) {
-        int digit;
-        if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
-            digit = c.unicode() - '0';
-        else if (c >= QLatin1Char('A') && c <= QLatin1Char('F'))
-            digit = c.unicode() - 'A' + 10;
-        else
+    out.reserve(hex.size() * 4);
+    for (const QChar c : hex) {
+        const int digit = hexDigitValue(c);
+        if (digit < 0)
             return QString();
         out += fusebits::toBinary(quint32(digit), 4);
     }

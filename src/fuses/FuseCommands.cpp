@@ -3,6 +3,7 @@
 #include "fuses/FuseBitText.h"
 #include "fuses/FuseEditor.h"
 #include "link/ProgrammerLink.h"
+#include "settings/HexDigits.h"
 
 namespace kv {
 
@@ -20,17 +21,6 @@ private:
     FuseCommands* m_owner;
     void (FuseCommands::*m_set)(bool);
 };
-
-bool isHexDigits(const QString& text) {
-    for (const QChar c : text) {
-        const bool digit = c >= QLatin1Char('0') && c <= QLatin1Char('9');
-        const bool upper = c >= QLatin1Char('A') && c <= QLatin1Char('F');
-        const bool lower = c >= QLatin1Char('a') && c <= QLatin1Char('f');
-        if (!digit && !upper && !lower)
-            return false;
-    }
-    return !text.isEmpty();
-}
 
 // The cells whose bytes "WS"/"SS" carry: low and high, plus extended when sent.
 int lastFuseCell(const QString& model) {
@@ -92,7 +82,7 @@ void FuseCommands::ReadFuses(const QString& model) {
     const QString f = reply.left(8);
     // A short or garbled reply would otherwise decode to cells the chip never
     // had, and the next write would program them.
-    if (f.size() < 8 || !isHexDigits(f)) {
+    if (f.size() < 8 || !isHexText(f)) {
         m_link.SendInfo(QStringLiteral("读熔丝位应答无效，熔丝位未改变：") + reply);
         m_link.DiscardInput();
         return;
@@ -123,7 +113,7 @@ QString FuseCommands::ReadBackFuses(const QString& model) {
     const QString reply = m_link.ReadInput();
     const QString f = reply.left(8);
     // A cut reply would otherwise end in the right four digits and pass for them.
-    if (f.size() < 8 || !isHexDigits(f)) {
+    if (f.size() < 8 || !isHexText(f)) {
         m_link.SendInfo(QStringLiteral("读熔丝位应答无效：") + reply);
         return QString();
     }

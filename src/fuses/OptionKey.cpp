@@ -1,5 +1,7 @@
 #include "fuses/OptionKey.h"
 
+#include "settings/HexDigits.h"
+
 namespace kv {
 
 namespace {
@@ -9,12 +11,8 @@ bool upperHex4(QStringView text, quint16* out) {
         return false;
     quint16 value = 0;
     for (const QChar c : text) {
-        int digit;
-        if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
-            digit = c.unicode() - '0';
-        else if (c >= QLatin1Char('A') && c <= QLatin1Char('F'))
-            digit = c.unicode() - 'A' + 10;
-        else
+        const int digit = hexDigitValue(c);
+        if (digit < 0 || c.isLower())
             return false;
         value = quint16(value << 4 | digit);
     }

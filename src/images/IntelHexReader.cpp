@@ -3,24 +3,16 @@
 #include <QByteArray>
 #include <QIODevice>
 
+#include "settings/HexDigits.h"
+
 namespace kv {
 
 namespace {
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 // Byte at digit offset i of the record (after the ":"), or -1.
 int byteAt(const QByteArray& record, qsizetype i) {
-    const int high = hexValue(record[i]);
-    const int low = hexValue(record[i + 1]);
+    const int high = hexDigitValue(QLatin1Char(record[i]));
+    const int low = hexDigitValue(QLatin1Char(record[i + 1]));
     return high < 0 || low < 0 ? -1 : high << 4 | low;
 }
 

@@ -7,17 +7,6 @@ const char kDigits[] = "0123456789ABCDEF";
 constexpr int kBytesPerLine = 16;
 }  // namespace
 
-int hexDigitValue(QChar c) {
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9')
-        return u - u'0';
-    if (u >= u'A' && u <= u'F')
-        return u - u'A' + 10;
-    if (u >= u'a' && u <= u'f')
-        return u - u'a' + 10;
-    return -1;
-}
-
 QString hexField(qint64 value, int width) {
     return QString::number(value, 16).toUpper().rightJustified(width, u'0');
 }

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "settings/HexDigits.h"
+
 namespace kv {
 
 // One chip memory held as text: two hexadecimal digits per byte, address 0
@@ -44,9 +46,6 @@ private:
 // in upper-case hex (at least four digits), an ideographic space, the line's
 // digits as they stand, and a lone CR. An empty image gives an empty text.
 QString HexViewText(const MemoryImage& image);
-
-// Value of one hex digit, or -1.
-int hexDigitValue(QChar c);
 
 // Upper-case hex of value, left-padded with "0" to at least width digits.
 QString hexField(qint64 value, int width);

@@ -8,19 +8,14 @@
 #include "operations/AddressText.h"
 #include "operations/CalibrationLayout.h"
 #include "operations/CalibrationState.h"
+#include "settings/HexDigits.h"
 
 namespace kv {
 
 namespace {
 
-bool isHexDigit(QChar c) {
-    return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
-           (c >= QLatin1Char('A') && c <= QLatin1Char('F')) ||
-           (c >= QLatin1Char('a') && c <= QLatin1Char('f'));
-}
-
 bool isHexByte(const QString& text) {
-    return text.size() == 2 && isHexDigit(text.at(0)) && isHexDigit(text.at(1));
+    return text.size() == 2 && isHexText(text);
 }
 
 QString hex4(int value) {

@@ -5,22 +5,11 @@
 #include "link/ProgrammerLink.h"
 #include "operations/AddressText.h"
 #include "operations/SingleAccessState.h"
+#include "settings/HexDigits.h"
 
 namespace kv {
 
 namespace {
-
-bool isHexText(const QString& text) {
-    for (QChar c : text) {
-        const bool hex = (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
-                         (c >= QLatin1Char('A') && c <= QLatin1Char('F')) ||
-                         (c >= QLatin1Char('a') && c <= QLatin1Char('f'));
-        if (!hex) {
-            return false;
-        }
-    }
-    return !text.isEmpty();
-}
 
 QString pad(const QString& text, int width) {
     return ProgrammerLink::PadText(text, QLatin1Char('0'), width, true);
