@@ -4,6 +4,7 @@
 
 #include "BenchRig.h"
 #include "Section.h"
+#include "settings/HexDigits.h"
 #include "sim/SimTiming.h"
 
 namespace kv::bench {
@@ -11,10 +12,6 @@ namespace kv::bench {
 namespace {
 
 namespace timing = kv::sim::timing;
-
-QString hexField(int value, int width) {
-    return ProgrammerLink::PadText(QString::number(value, 16).toUpper(), u'0', width, true);
-}
 
 double percentile(std::vector<qint64> sorted, double p) {
     if (sorted.empty()) {

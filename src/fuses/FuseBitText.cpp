@@ -42,7 +42,7 @@ QString toBinary(quint32 value, int width) {
 }
 
 QString toHex(quint32 value, int width) {
-    return QString::number(value, 16).toUpper().rightJustified(width, QLatin1Char('0'));
+    return hexField(value, width);
 }
 
 bool isClean(QStringView text) {

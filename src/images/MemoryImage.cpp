@@ -7,10 +7,6 @@ const char kDigits[] = "0123456789ABCDEF";
 constexpr int kBytesPerLine = 16;
 }  // namespace
 
-QString hexField(qint64 value, int width) {
-    return QString::number(value, 16).toUpper().rightJustified(width, u'0');
-}
-
 MemoryImage MemoryImage::fromBytes(const QByteArray& bytes) {
     QString text(bytes.size() * 2, Qt::Uninitialized);
     QChar* out = text.data();

@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include "settings/HexDigits.h"
+#include "settings/HexDigits.h"  // hexDigitValue, hexField: the digits of an image
 
 namespace kv {
 
@@ -46,8 +46,5 @@ private:
 // in upper-case hex (at least four digits), an ideographic space, the line's
 // digits as they stand, and a lone CR. An empty image gives an empty text.
 QString HexViewText(const MemoryImage& image);
-
-// Upper-case hex of value, left-padded with "0" to at least width digits.
-QString hexField(qint64 value, int width);
 
 }  // namespace kv

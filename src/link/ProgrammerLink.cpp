@@ -5,6 +5,7 @@
 #include "link/LineSettings.h"
 #include "link/OperationError.h"
 #include "link/SerialControl.h"
+#include "settings/HexDigits.h"
 
 namespace kv {
 
@@ -160,7 +161,7 @@ bool ProgrammerLink::WaitForText(int limitMs, const QString& expected) {
 }
 
 QString ProgrammerLink::ReadInfoByte(int address) {
-    const QString digits = PadText(QString::number(address & 0xFF, 16).toUpper(), u'0', 2, true);
+    const QString digits = hexField(address & 0xFF, 2);
     SendCommand(QStringLiteral("RI") + digits + u'#');
     return ReadAfter(100);
 }

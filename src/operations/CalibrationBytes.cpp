@@ -18,10 +18,6 @@ bool isHexByte(const QString& text) {
     return text.size() == 2 && isHexText(text);
 }
 
-QString hex4(int value) {
-    return ProgrammerLink::PadText(QString::number(value, 16).toUpper(), QLatin1Char('0'), 4, true);
-}
-
 }  // namespace
 
 CalibrationBytes::CalibrationBytes(ProgrammerLink& link, ModelState& model, CalibrationState& state,
@@ -78,10 +74,12 @@ void CalibrationBytes::WriteOA_Command_Click() {
     if (toFlash) {
         const bool odd = *address % 2 == 1;
         const QString data = odd ? QStringLiteral("FF") + value : value + QStringLiteral("FF");
-        m_link.SendCommand(QStringLiteral("WW") + data + hex4(*address / 2) + QStringLiteral("#"));
+        m_link.SendCommand(QStringLiteral("WW") + data + hexField(*address / 2, 4) +
+                           QStringLiteral("#"));
         m_link.WaitForText(100, QStringLiteral("!"));
     } else {
-        m_link.SendCommand(QStringLiteral("WE") + value + hex4(*address) + QStringLiteral("#"));
+        m_link.SendCommand(QStringLiteral("WE") + value + hexField(*address, 4) +
+                           QStringLiteral("#"));
         m_link.WaitForText(100, QStringLiteral("!"));
         m_link.DelayMs(1);
     }

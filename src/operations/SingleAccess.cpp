@@ -28,7 +28,7 @@ std::optional<QString> SingleAccess::address(int row) {
         m_prompts.warning(m_title, addressFormatError());
         return std::nullopt;
     }
-    return pad(QString::number(*value, 16).toUpper(), 4);
+    return hexField(*value, 4);
 }
 
 void SingleAccess::W_DataCommand_Click(int row) {

@@ -12,4 +12,8 @@ bool isHexText(QStringView text) {
     return true;
 }
 
+QString hexField(qint64 value, int width) {
+    return QString::number(value, 16).toUpper().rightJustified(width, u'0');
+}
+
 }  // namespace kv

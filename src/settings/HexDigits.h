@@ -22,4 +22,7 @@ inline int hexDigitValue(QChar c) {
 // True for text that is not empty and holds only hex digits of either case.
 bool isHexText(QStringView text);
 
+// Upper-case hex of value, left-padded with "0" to at least width digits.
+QString hexField(qint64 value, int width);
+
 }  // namespace kv
