@@ -5,7 +5,7 @@
 #include <QString>
 #include <QTimer>
 
-#include "sim/SteadyClock.h"
+#include "link/SystemClock.h"
 
 class QSocketNotifier;
 
@@ -40,7 +40,7 @@ public:
     // hands over what became due and schedules the next output.
     void service();
 
-    const SteadyClock& clock() const { return m_clock; }
+    const SystemClock& clock() const { return m_clock; }
 
 Q_SIGNALS:
     // The line died by itself (the device's hang-up fault), not by hangUp().
@@ -53,7 +53,7 @@ private:
     void closeLine();
 
     SimulatedProgrammer& m_device;
-    SteadyClock m_clock;
+    SystemClock m_clock;
     int m_master = -1;
     int m_slave = -1;
     QString m_slavePath;
