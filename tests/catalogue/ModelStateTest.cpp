@@ -1,15 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
-
 #include "catalogue/ModelState.h"
-#include "settings/SettingsStore.h"
+#include "tests/support/TempSettings.h"
 
 namespace {
 
 using kv::AddressSpinner;
 using kv::ModelState;
-using kv::SettingsStore;
 
 class ModelStateTest : public ::testing::Test {
 protected:
@@ -23,8 +20,7 @@ protected:
         }
     }
 
-    QTemporaryDir dir;
-    SettingsStore store{QStringLiteral("测试V2.0.0　　　　"), dir.path()};
+    kv::test::TempSettings store{QStringLiteral("测试V2.0.0　　　　")};
     ModelState state{&store};
 };
 

@@ -2,11 +2,11 @@
 #include <unistd.h>
 
 #include <QDir>
-#include <QFile>
 #include <QIODevice>
 #include <QTemporaryDir>
 
 #include "settings/SettingsStore.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 
@@ -14,11 +14,6 @@ using kv::SettingsStore;
 
 const QString kIdeo4 = QString(4, QChar(0x3000));
 const QString kApp = QStringLiteral("高压编程器V2.0.0") + kIdeo4;
-
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // Writes only the first half of the content, then fails or dies.
 class InterruptedStore : public SettingsStore {
@@ -128,11 +123,11 @@ TEST_F(SettingsStoreTest, FileNamesArePortableAndDistinct) {
 TEST_F(SettingsStoreTest, FailedWriteLeavesPreviousFileUntouched) {
     SettingsStore store(kApp, dir.path());
     ASSERT_TRUE(store.write(QStringLiteral("校准"), QStringLiteral("FLASH"), "8191"));
-    const QByteArray before = fileBytes(store.filePath());
+    const QByteArray before = kv::test::readFile(store.filePath());
 
     InterruptedStore failing(kApp, dir.path(), false);
     EXPECT_FALSE(failing.write(QStringLiteral("校准"), QStringLiteral("FLASH"), "4095"));
-    EXPECT_EQ(fileBytes(store.filePath()), before);
+    EXPECT_EQ(kv::test::readFile(store.filePath()), before);
     EXPECT_EQ(store.read(QStringLiteral("校准"), QStringLiteral("FLASH")), "8191");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
@@ -155,15 +150,11 @@ TEST_F(SettingsStoreTest, CrashMidWriteLeavesPreviousSettings) {
 
 TEST_F(SettingsStoreTest, DamagedFileIsKeptAsideOnWrite) {
     SettingsStore store(kApp, dir.path());
-    {
-        QFile f(store.filePath());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("{ not json");
-    }
+    kv::test::writeFile(store.filePath(), "{ not json");
     EXPECT_TRUE(store.read("芯片", "型号").isEmpty());
     ASSERT_TRUE(store.write(QStringLiteral("芯片"), QStringLiteral("型号"), "ATMEGA48"));
     EXPECT_EQ(store.read(QStringLiteral("芯片"), QStringLiteral("型号")), "ATMEGA48");
-    EXPECT_EQ(fileBytes(store.filePath() + ".bad"), QByteArray("{ not json"));
+    EXPECT_EQ(kv::test::readFile(store.filePath() + ".bad"), QByteArray("{ not json"));
 }
 
 TEST_F(SettingsStoreTest, FolderIsCreatedAndDefaultIsPerUser) {
