@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "link/LineSettings.h"
 #include "link/OperationError.h"
 
@@ -16,32 +18,31 @@ QString parseError(const QString& text) {
 }  // namespace
 
 TEST(LineSettings, ParsesTheDefaultAndEveryFieldVariant) {
-    const auto s = LineSettings::parse("115200,n,8,1");
-    ASSERT_TRUE(s);
-    EXPECT_EQ(s->baudRate, 115200);
-    EXPECT_EQ(s->parity, LineSettings::Parity::None);
-    EXPECT_EQ(s->dataBits, 8);
-    EXPECT_EQ(s->stopBits, LineSettings::StopBits::One);
-
-    const auto t = LineSettings::parse(" 9600 ,\tE , 7 , 1.5 ");
-    ASSERT_TRUE(t);
-    EXPECT_EQ(t->baudRate, 9600);
-    EXPECT_EQ(t->parity, LineSettings::Parity::Even);
-    EXPECT_EQ(t->dataBits, 7);
-    EXPECT_EQ(t->stopBits, LineSettings::StopBits::OneAndHalf);
-
-    const std::pair<const char*, LineSettings::Parity> letters[] = {
-        {"o", LineSettings::Parity::Odd},   {"O", LineSettings::Parity::Odd},
-        {"m", LineSettings::Parity::Mark},  {"M", LineSettings::Parity::Mark},
-        {"s", LineSettings::Parity::Space}, {"S", LineSettings::Parity::Space},
-        {"N", LineSettings::Parity::None},  {"e", LineSettings::Parity::Even},
+    using Parity = LineSettings::Parity;
+    using StopBits = LineSettings::StopBits;
+    struct Case {
+        QString text;
+        int baudRate;
+        Parity parity;
+        int dataBits;
+        StopBits stopBits;
     };
-    for (const auto& [letter, parity] : letters) {
-        const auto p = LineSettings::parse(QStringLiteral("300,%1,4,2").arg(letter));
-        ASSERT_TRUE(p) << letter;
-        EXPECT_EQ(p->parity, parity) << letter;
-        EXPECT_EQ(p->dataBits, 4);
-        EXPECT_EQ(p->stopBits, LineSettings::StopBits::Two);
+    std::vector<Case> cases{{"115200,n,8,1", 115200, Parity::None, 8, StopBits::One},
+                            {" 9600 ,\tE , 7 , 1.5 ", 9600, Parity::Even, 7, StopBits::OneAndHalf}};
+    const std::pair<const char*, Parity> letters[] = {
+        {"o", Parity::Odd},   {"O", Parity::Odd},   {"m", Parity::Mark}, {"M", Parity::Mark},
+        {"s", Parity::Space}, {"S", Parity::Space}, {"N", Parity::None}, {"e", Parity::Even},
+    };
+    for (const auto& [letter, parity] : letters)
+        cases.push_back({QStringLiteral("300,%1,4,2").arg(letter), 300, parity, 4, StopBits::Two});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        const auto s = LineSettings::parse(c.text);
+        ASSERT_TRUE(s);
+        EXPECT_EQ(s->baudRate, c.baudRate);
+        EXPECT_EQ(s->parity, c.parity);
+        EXPECT_EQ(s->dataBits, c.dataBits);
+        EXPECT_EQ(s->stopBits, c.stopBits);
     }
 }
 

@@ -1,14 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include "link/PortMap.h"
-#include "settings/SettingsStore.h"
+#include "tests/support/TempSettings.h"
+#include "tests/support/TestFiles.h"
 
 using kv::PortMap;
-using kv::SettingsStore;
 
 namespace {
 
@@ -18,25 +17,20 @@ class FakeRoot {
 public:
     FakeRoot() { QDir(m_dir.path()).mkpath("dev/pts"); }
     QString path() const { return m_dir.path(); }
-    void device(const QString& name) { touch("dev/" + name, QByteArray()); }
+    void device(const QString& name) { kv::test::writeFile(m_dir.filePath("dev/" + name), {}); }
     void uart(const QString& name, int type) {
         device(name);
         QDir(m_dir.path()).mkpath("sys/class/tty/" + name);
-        touch("sys/class/tty/" + name + "/type", QByteArray::number(type) + "\n");
+        kv::test::writeFile(m_dir.filePath("sys/class/tty/" + name + "/type"),
+                            QByteArray::number(type) + "\n");
     }
 
 private:
-    void touch(const QString& relative, const QByteArray& content) {
-        QFile f(m_dir.filePath(relative));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(content);
-    }
     QTemporaryDir m_dir;
 };
 
 struct PortMapTest : ::testing::Test {
-    QTemporaryDir settingsDir;
-    SettingsStore store{QStringLiteral("PortMapTest"), settingsDir.path()};
+    kv::test::TempSettings store;
     FakeRoot root;
 };
 

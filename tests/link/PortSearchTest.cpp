@@ -1,58 +1,22 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
-#include "app/UserPrompts.h"
-#include "link/PortMap.h"
+#include "PortFormFixture.h"
 #include "link/PortSearch.h"
-#include "link/PortSettingsForm.h"
-#include "link/PortSettingsState.h"
-#include "settings/SettingsStore.h"
 #include "tests/support/RecordingSerialControl.h"
-#include "tests/support/SimRig.h"
+#include "tests/support/TestFiles.h"
 
 namespace kv {
 namespace {
 
-class RecordingPrompts : public UserPrompts {
-public:
-    void warning(const QString& title, const QString& text) override {
-        titles << title;
-        texts << text;
-    }
-    std::optional<QString> openFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<QString> saveFile(const FileDialogRequest&) override { return std::nullopt; }
-    QStringList titles, texts;
-};
-
-const QString kSection = QStringLiteral("属性");
-
 // The rig's programmer sits on COM16, which the search never probes; tests move
 // a second programmer around the probed numbers.
-class PortSearchTest : public ::testing::Test {
+class PortSearchTest : public test::PortFormFixture {
 protected:
-    PortSettingsForm& makeForm(PortMap* map = nullptr) {
-        PortSettingsHooks hooks;
-        hooks.togglePort = [this] {
-            ++toggles;
-            rig.port.setOpen(!rig.port.isOpen());
-        };
-        hooks.refreshIndicators = [this] { ++refreshes; };
-        form = std::make_unique<PortSettingsForm>(rig.link, store, prompts, state, hooks, map);
-        form->fill();
-        return *form;
-    }
-
-    QTemporaryDir dir;
-    test::SimRig rig{QStringLiteral("ATMEGA8"), 16};
+    PortSearchTest() : PortFormFixture(16) {}
     sim::SimulatedProgrammer target;
-    SettingsStore store{QStringLiteral("kelvaro-test"), dir.path()};
-    RecordingPrompts prompts;
-    PortSettingsState state;
-    std::unique_ptr<PortSettingsForm> form;
-    int toggles = 0, refreshes = 0;
 };
 
 TEST_F(PortSearchTest, FindsTheProgrammerOnTheThirdPort) {
@@ -69,11 +33,11 @@ TEST_F(PortSearchTest, FindsTheProgrammerOnTheThirdPort) {
     EXPECT_EQ(rig.wire(), QByteArray());         // COM16 was closed and never asked
     EXPECT_EQ(rig.port.written(), "CC#CC#CC#");  // COM1, COM2, COM3
     EXPECT_EQ(rig.log, QStringList{QStringLiteral("连接成功!")});
-    EXPECT_EQ(store.read(kSection, QStringLiteral("通信端口")), QStringLiteral("3"));
-    EXPECT_EQ(store.read(kSection, QStringLiteral("设置")), QStringLiteral("115200,n,8,1"));
-    EXPECT_EQ(store.read(kSection, QStringLiteral("握手")), QStringLiteral("0"));
-    EXPECT_EQ(store.read(kSection, QStringLiteral("回应")), QStringLiteral("True"));
-    EXPECT_TRUE(prompts.texts.isEmpty());
+    EXPECT_EQ(stored(QStringLiteral("通信端口")), QStringLiteral("3"));
+    EXPECT_EQ(stored(QStringLiteral("设置")), QStringLiteral("115200,n,8,1"));
+    EXPECT_EQ(stored(QStringLiteral("握手")), QStringLiteral("0"));
+    EXPECT_EQ(stored(QStringLiteral("回应")), QStringLiteral("True"));
+    EXPECT_TRUE(prompts.warnings.isEmpty());
 }
 
 TEST_F(PortSearchTest, PortsThatFailToOpenOrStaySilentAreSkipped) {
@@ -134,16 +98,16 @@ TEST_F(PortSearchTest, ReplyWithOneMoreCharacterIsNotTheProgrammer) {
     PortSettingsForm& f = makeForm();
     f.search();
     EXPECT_EQ(target.transcript(), "CC#");
-    ASSERT_EQ(prompts.texts.size(), 1);
-    EXPECT_EQ(prompts.texts[0], QStringLiteral("没有找到连接编程器的端口!    "));
-    EXPECT_EQ(prompts.titles[0], QStringLiteral("警告提示\u3000\u3000\u3000\u3000\u3000"));
+    ASSERT_EQ(prompts.warnings.size(), 1);
+    EXPECT_EQ(prompts.texts()[0], QStringLiteral("没有找到连接编程器的端口!    "));
+    EXPECT_EQ(prompts.titles()[0], QStringLiteral("警告提示\u3000\u3000\u3000\u3000\u3000"));
     // Back as before the search: COM16 open again, indicators refreshed.
     EXPECT_EQ(rig.port.portNumber(), 16);
     EXPECT_TRUE(rig.port.isOpen());
     EXPECT_EQ(refreshes, 1);
     EXPECT_EQ(toggles, 0);
     EXPECT_TRUE(rig.log.isEmpty());
-    EXPECT_TRUE(store.read(kSection, QStringLiteral("通信端口")).isEmpty());
+    EXPECT_TRUE(stored(QStringLiteral("通信端口")).isEmpty());
 }
 
 TEST_F(PortSearchTest, NothingFoundLeavesAClosedPortClosed) {
@@ -151,7 +115,7 @@ TEST_F(PortSearchTest, NothingFoundLeavesAClosedPortClosed) {
     rig.port.attach(15, nullptr);  // the last probe opens but hears nothing
     PortSettingsForm& f = makeForm();
     f.search();
-    EXPECT_EQ(prompts.texts.size(), 1);
+    EXPECT_EQ(prompts.warnings.size(), 1);
     EXPECT_EQ(rig.port.portNumber(), 16);
     EXPECT_FALSE(rig.port.isOpen());
     EXPECT_EQ(refreshes, 1);
@@ -162,10 +126,8 @@ TEST_F(PortSearchTest, OnlyNumbersWithADeviceAreProbed) {
     // to the first adapter as well, COM7 to a device that is not there.
     QTemporaryDir root;
     ASSERT_TRUE(QDir(root.path()).mkpath(QStringLiteral("dev")));
-    for (const char* name : {"dev/ttyUSB0", "dev/ttyUSB1"}) {
-        QFile file(root.filePath(QString::fromLatin1(name)));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    }
+    for (const char* name : {"dev/ttyUSB0", "dev/ttyUSB1"})
+        test::writeFile(root.filePath(QString::fromLatin1(name)), {});
     PortMap map(&store, root.path());
     PortSettingsForm& f = makeForm(&map);
     EXPECT_EQ(f.devicePath(2), QStringLiteral("/dev/ttyUSB1"));
@@ -185,7 +147,7 @@ TEST_F(PortSearchTest, OnlyNumbersWithADeviceAreProbed) {
     EXPECT_TRUE(onSix.transcript().isEmpty());  // same device as COM1
     EXPECT_TRUE(onSeven.transcript().isEmpty());
     EXPECT_EQ(rig.port.written(), "CC#");  // COM1 only; COM2 could not be opened
-    EXPECT_EQ(prompts.texts.size(), 1);
+    EXPECT_EQ(prompts.warnings.size(), 1);
 }
 
 }  // namespace

@@ -1,29 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
-
-#include "app/UserPrompts.h"
+#include "PortFormFixture.h"
 #include "link/PortSettingsFields.h"
-#include "link/PortSettingsForm.h"
-#include "link/PortSettingsState.h"
-#include "settings/SettingsStore.h"
-#include "tests/support/SimRig.h"
 
 namespace kv {
 namespace {
-
-class RecordingPrompts : public UserPrompts {
-public:
-    void warning(const QString& title, const QString& text) override {
-        titles << title;
-        texts << text;
-    }
-    std::optional<QString> openFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<QString> saveFile(const FileDialogRequest&) override { return std::nullopt; }
-    QStringList titles, texts;
-};
-
-const QString kSection = QStringLiteral("属性");
 
 TEST(PortSettingsFieldsTest, ParsesBothStopBitWidthsAndEitherParityCase) {
     const PortSettingsFields plain = PortSettingsFields::parse(QStringLiteral("115200,n,8,1"));
@@ -59,30 +40,7 @@ TEST(PortSettingsFieldsTest, TextTrimsFieldsAndUsesTheEntryInitial) {
     EXPECT_EQ(back.stopBits, QStringLiteral("1.5"));
 }
 
-class PortSettingsFormTest : public ::testing::Test {
-protected:
-    PortSettingsForm& makeForm(PortMap* map = nullptr) {
-        PortSettingsHooks hooks;
-        hooks.togglePort = [this] {
-            ++toggles;
-            rig.port.setOpen(!rig.port.isOpen());
-        };
-        hooks.refreshIndicators = [this] { ++refreshes; };
-        hooks.setPortPanel = [this](const QString& text) { panel = text; };
-        form = std::make_unique<PortSettingsForm>(rig.link, store, prompts, state, hooks, map);
-        form->fill();
-        return *form;
-    }
-
-    QTemporaryDir dir;
-    test::SimRig rig;  // programmer on COM1, open, "115200,n,8,1", handshaking 0
-    SettingsStore store{QStringLiteral("kelvaro-test"), dir.path()};
-    RecordingPrompts prompts;
-    PortSettingsState state;
-    std::unique_ptr<PortSettingsForm> form;
-    int toggles = 0, refreshes = 0;
-    QString panel;
-};
+using PortSettingsFormTest = test::PortFormFixture;
 
 TEST_F(PortSettingsFormTest, OpensWithThePortsCurrentState) {
     PortSettingsForm& f = makeForm();
@@ -116,14 +74,14 @@ TEST_F(PortSettingsFormTest, OkAssignsAndStoresTheChoices) {
     EXPECT_EQ(rig.port.settings(), QStringLiteral("115200,O,8,2"));
     EXPECT_EQ(rig.port.handshaking(), 3);
     EXPECT_TRUE(rig.port.isOpen());  // open before, open after
-    EXPECT_EQ(store.read(kSection, QStringLiteral("设置")), QStringLiteral("115200,O,8,2"));
-    EXPECT_EQ(store.read(kSection, QStringLiteral("通信端口")), QStringLiteral("1"));
-    EXPECT_EQ(store.read(kSection, QStringLiteral("握手")), QStringLiteral("3"));
-    EXPECT_EQ(store.read(kSection, QStringLiteral("回应")), QStringLiteral("True"));
+    EXPECT_EQ(stored(QStringLiteral("设置")), QStringLiteral("115200,O,8,2"));
+    EXPECT_EQ(stored(QStringLiteral("通信端口")), QStringLiteral("1"));
+    EXPECT_EQ(stored(QStringLiteral("握手")), QStringLiteral("3"));
+    EXPECT_EQ(stored(QStringLiteral("回应")), QStringLiteral("True"));
     EXPECT_TRUE(state.echo);
     EXPECT_EQ(panel, QStringLiteral("\u3000\u3000COM1:115200,O,8,2"));
     EXPECT_EQ(refreshes, 0);
-    EXPECT_TRUE(prompts.texts.isEmpty());
+    EXPECT_TRUE(prompts.warnings.isEmpty());
 }
 
 TEST_F(PortSettingsFormTest, OkOnAMissingPortRestoresThePreviousOne) {
@@ -131,14 +89,14 @@ TEST_F(PortSettingsFormTest, OkOnAMissingPortRestoresThePreviousOne) {
     f.setPortIndex(4);  // COM5: nothing there
     f.setParityIndex(0);
     EXPECT_FALSE(f.apply());
-    ASSERT_EQ(prompts.texts.size(), 1);
-    EXPECT_EQ(prompts.titles[0], QStringLiteral("警告提示\u3000\u3000\u3000\u3000\u3000"));
-    EXPECT_FALSE(prompts.texts[0].isEmpty());
+    ASSERT_EQ(prompts.warnings.size(), 1);
+    EXPECT_EQ(prompts.titles()[0], QStringLiteral("警告提示\u3000\u3000\u3000\u3000\u3000"));
+    EXPECT_FALSE(prompts.texts()[0].isEmpty());
     EXPECT_EQ(f.portIndex(), 0);
     EXPECT_EQ(rig.port.portNumber(), 1);
     EXPECT_TRUE(rig.port.isOpen());
     EXPECT_EQ(rig.port.settings(), QStringLiteral("115200,n,8,1"));
-    EXPECT_TRUE(store.read(kSection, QStringLiteral("设置")).isEmpty());
+    EXPECT_TRUE(stored(QStringLiteral("设置")).isEmpty());
     EXPECT_TRUE(panel.isEmpty());
 
     // A port that was closed stays closed.
@@ -155,9 +113,9 @@ TEST_F(PortSettingsFormTest, RefusedSettingsStoreNothing) {
     f.setPortIndex(0);
     f.setSpeed(QStringLiteral("fast"));
     EXPECT_FALSE(f.apply());
-    EXPECT_EQ(prompts.texts.size(), 1);
+    EXPECT_EQ(prompts.warnings.size(), 1);
     EXPECT_FALSE(rig.port.isOpen());  // the test open was undone
-    EXPECT_TRUE(store.read(kSection, QStringLiteral("通信端口")).isEmpty());
+    EXPECT_TRUE(stored(QStringLiteral("通信端口")).isEmpty());
     EXPECT_TRUE(panel.isEmpty());
 }
 

@@ -1,24 +1,18 @@
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTimer>
 
 #include "link/QtEventPump.h"
 #include "link/SystemClock.h"
+#include "tests/support/ProcessCpu.h"
 
 using kv::QtEventPump;
 using kv::SystemClock;
+using kv::test::processCpuUs;
 
 namespace {
-
-qint64 processCpuUs() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1'000'000LL + u.ru_utime.tv_usec +
-           u.ru_stime.tv_usec;
-}
 
 struct QtEventPumpTest : ::testing::Test {
     SystemClock clock;

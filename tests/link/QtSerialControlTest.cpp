@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <termios.h>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -12,12 +11,16 @@
 #include "link/OperationError.h"
 #include "link/PortMap.h"
 #include "link/QtSerialControl.h"
-#include "settings/SettingsStore.h"
+#include "tests/support/ProcessCpu.h"
+#include "tests/support/TempSettings.h"
+#include "tests/support/ThrownText.h"
 
 using kv::OperationError;
 using kv::PortMap;
 using kv::QtSerialControl;
+using kv::test::processCpuUs;
 using kv::test::PseudoTerminal;
+using kv::test::thrownText;
 
 namespace {
 
@@ -41,22 +44,6 @@ bool runEventsUntil(Pred done, int ms) {
     return done();
 }
 
-qint64 processCpuUs() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1'000'000LL + u.ru_utime.tv_usec +
-           u.ru_stime.tv_usec;
-}
-
-QString thrownText(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const OperationError& e) {
-        return e.text();
-    }
-    return QString();
-}
-
 // COM3 is a pseudo-terminal; the fake root has no serial devices, so every
 // other number maps to nothing.
 struct QtSerialControlTest : ::testing::Test {
@@ -76,9 +63,8 @@ struct QtSerialControlTest : ::testing::Test {
         return t;
     }
 
-    QTemporaryDir settingsDir;
     QTemporaryDir emptyRoot;
-    kv::SettingsStore store{QStringLiteral("QtSerialControlTest"), settingsDir.path()};
+    kv::test::TempSettings store;
     PortMap map{&store, emptyRoot.path()};
     PseudoTerminal pty;
     QtSerialControl port{map};

@@ -1,10 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <QElapsedTimer>
-#include <QFileInfo>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <memory>
 
@@ -14,61 +10,35 @@
 #include "link/QtEventPump.h"
 #include "link/QtSerialControl.h"
 #include "link/SystemClock.h"
-#include "settings/SettingsStore.h"
+#include "tests/support/ProcessCpu.h"
+#include "tests/support/SimProcess.h"
+#include "tests/support/TempSettings.h"
 
 using kv::OperationError;
+using kv::test::processCpuUs;
+using kv::test::SimProcess;
 
 namespace {
-
-const QString kSimPath = QStringLiteral(KV_BIN_DIR "/kelvaro-sim");
-
-qint64 processCpuUs() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1'000'000LL + u.ru_utime.tv_usec +
-           u.ru_stime.tv_usec;
-}
 
 // The program's real port stack (QtSerialControl as COM1, SystemClock,
 // QtEventPump) against the kelvaro-sim executable on a pseudo-terminal.
 struct SimProcessLinkTest : ::testing::Test {
     void SetUp() override {
-        if (!QFileInfo(kSimPath).isExecutable()) {
-            GTEST_SKIP() << "kelvaro-sim is not built: " << kSimPath.toStdString();
+        if (!SimProcess::built()) {
+            GTEST_SKIP() << "kelvaro-sim is not built: " << SimProcess::path().toStdString();
         }
-        sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        sim.start(kSimPath, {});
-        ASSERT_TRUE(sim.waitForStarted(5000));
-        while (!sim.canReadLine() && sim.waitForReadyRead(5000)) {
-        }
-        // "kelvaro-sim: MODEL on /dev/pts/N"
-        const QString greeting = QString::fromLocal8Bit(sim.readLine()).trimmed();
-        device = greeting.mid(greeting.lastIndexOf(u' ') + 1);
-        ASSERT_TRUE(device.startsWith(u'/')) << greeting.toStdString();
+        sim = std::make_unique<SimProcess>();
+        ASSERT_TRUE(sim->started());
+        ASSERT_TRUE(sim->pts().startsWith(u'/')) << sim->greeting().toStdString();
 
-        map.setDevicePath(1, device);
+        map.setDevicePath(1, sim->pts());
         port.setPortNumber(1);
         port.setOpen(true);
         port.onClosedByError = [this](const QString&) { ++closures; };
     }
-    void TearDown() override {
-        if (sim.state() != QProcess::NotRunning) {
-            simCommand("quit");
-            if (!sim.waitForFinished(3000)) {
-                sim.kill();
-                sim.waitForFinished(3000);
-            }
-        }
-    }
-    void simCommand(const QByteArray& line) {
-        sim.write(line + '\n');
-        sim.waitForBytesWritten(1000);
-    }
 
-    QProcess sim;
-    QString device;
-    QTemporaryDir settingsDir;
-    kv::SettingsStore store{QStringLiteral("SimProcessLinkTest"), settingsDir.path()};
+    std::unique_ptr<SimProcess> sim;
+    kv::test::TempSettings store;
     kv::PortMap map{&store};
     kv::QtSerialControl port{map};
     kv::SystemClock clock;
@@ -101,7 +71,7 @@ TEST_F(SimProcessLinkTest, ConnectionCheckAndAcknowledgedWrite) {
 
 TEST_F(SimProcessLinkTest, HangUpMidExchangeStopsTheOperationWithoutSpinning) {
     link.DiscardInput();
-    QTimer::singleShot(300, [this] { simCommand("hangup"); });
+    QTimer::singleShot(300, [this] { sim->send("hangup"); });
     const qint64 cpu0 = processCpuUs();
     QElapsedTimer t;
     t.start();
