@@ -1,30 +1,16 @@
 #include <gtest/gtest.h>
 
-#include "app/UserPrompts.h"
 #include "catalogue/ModelState.h"
 #include "operations/CalibrationBytes.h"
 #include "operations/CalibrationState.h"
 #include "operations/SingleAccess.h"
 #include "operations/SingleAccessState.h"
+#include "tests/support/FakePrompts.h"
+#include "tests/support/QtPrinters.h"
 #include "tests/support/SimRig.h"
-
-// Readable failure output for Qt strings.
-static void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace kv {
 namespace {
-
-class WarningPrompts : public UserPrompts {
-public:
-    QStringList warnings;  // "title|text"
-    void warning(const QString& title, const QString& text) override {
-        warnings << title + "|" + text;
-    }
-    std::optional<QString> openFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<QString> saveFile(const FileDialogRequest&) override { return std::nullopt; }
-};
 
 const QString kTitle = QStringLiteral("测试标题");
 
@@ -47,7 +33,7 @@ struct CalibrationRig {
     ModelState model;
     CalibrationState state;
     SingleAccessState data;
-    WarningPrompts prompts;
+    test::FakePrompts prompts;
     CalibrationBytes bytes{rig.link, model, state, prompts, kTitle};
     SingleAccess single{rig.link, model, data, prompts, kTitle};
 
@@ -148,15 +134,14 @@ TEST(Calibration, WriteRefusesBadAddressesAndMissingValues) {
     c.state.setSelectedSlot(0);
     c.state.setSelectedTarget(CalibrationState::kTargetFlash);
     c.rig.clearWire();
-    type(c.model.Flash_Address(), "81", "81a1");
-    c.bytes.WriteOA_Command_Click();
-    type(c.model.Flash_Address(), "0", "");
-    c.bytes.WriteOA_Command_Click();
-    type(c.model.Flash_Address(), "0", "-1");
-    c.bytes.WriteOA_Command_Click();
-    type(c.model.Flash_Address(), "100", " 100");
-    c.bytes.WriteOA_Command_Click();
-    EXPECT_EQ(c.prompts.warnings, QStringList(4, kTitle + QStringLiteral("|地址框数据格式错误!")));
+    // (text before, text typed): each leaves a box the programmer would misread.
+    const std::pair<const char*, const char*> typed[] = {
+        {"81", "81a1"}, {"0", ""}, {"0", "-1"}, {"100", " 100"}};
+    for (const auto& [before, text] : typed) {
+        type(c.model.Flash_Address(), before, text);
+        c.bytes.WriteOA_Command_Click();
+    }
+    EXPECT_EQ(c.prompts.lines(), QStringList(4, kTitle + QStringLiteral("|地址框数据格式错误!")));
 
     // After a read that failed the slots hold stale values: nothing to write.
     c.prompts.warnings.clear();
@@ -170,7 +155,7 @@ TEST(Calibration, WriteRefusesBadAddressesAndMissingValues) {
     c.state.setSelectedSlot(std::nullopt);
     c.bytes.WriteOA_Command_Click();
     EXPECT_EQ(c.rig.wire(), afterRead);
-    EXPECT_EQ(c.prompts.warnings, QStringList(2, kTitle + "|" + CalibrationBytes::noValueText()));
+    EXPECT_EQ(c.prompts.lines(), QStringList(2, kTitle + "|" + CalibrationBytes::noValueText()));
     EXPECT_FALSE(c.rig.log.contains(QStringLiteral("写校准字节结束!")));
 }
 
@@ -231,7 +216,7 @@ TEST(SingleAccess, RefusesWhatTheProgrammerWouldMisread) {
     c.single.R_DataCommand_Click(1);
     type(c.model.W_AddressText(1), "1", "1x");
     c.single.W_DataCommand_Click(1);
-    EXPECT_EQ(c.prompts.warnings, QStringList(3, kTitle + QStringLiteral("|地址框数据格式错误!")));
+    EXPECT_EQ(c.prompts.lines(), QStringList(3, kTitle + QStringLiteral("|地址框数据格式错误!")));
 
     c.prompts.warnings.clear();
     c.model.W_AddressText(1).setText("5");
@@ -241,7 +226,7 @@ TEST(SingleAccess, RefusesWhatTheProgrammerWouldMisread) {
     }
     c.data.setW_DataText(0, "12345");
     c.single.W_DataCommand_Click(0);
-    EXPECT_EQ(c.prompts.warnings, QStringList(5, kTitle + "|" + SingleAccess::dataFormatError()));
+    EXPECT_EQ(c.prompts.lines(), QStringList(5, kTitle + "|" + SingleAccess::dataFormatError()));
     EXPECT_TRUE(c.rig.wire().isEmpty());
 }
 

@@ -6,7 +6,7 @@
 #include "images/ImageSlot.h"
 #include "operations/ImageReader.h"
 #include "operations/ImageWriter.h"
-#include "tests/images/FakeUserPrompts.h"
+#include "tests/support/FakePrompts.h"
 #include "tests/support/SimRig.h"
 
 namespace kv::test {
@@ -41,17 +41,11 @@ struct ImageOpsRig {
         return sim.elapsedMsSince(start);
     }
     void clearLog() { sim.log.clear(); }
-    QStringList warningTexts() const {
-        QStringList texts;
-        for (const auto& w : prompts.warnings)
-            texts << w.second;
-        return texts;
-    }
 
     SimRig sim;
     ImageSlot flash{MemoryKind::Flash};
     ImageSlot eeprom{MemoryKind::Eeprom};
-    FakeUserPrompts prompts;
+    FakePrompts prompts;
     MemoryGeometry geometry;
     ImageWriter writer;
     ImageReader reader;

@@ -1,19 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <QFile>
-
 #include "ImageOpsRig.h"
+#include "tests/support/TestFiles.h"
 
 using kv::MemoryImage;
 using kv::test::ImageOpsRig;
+using kv::test::readFile;
+using kv::test::testImage;
 
 namespace {
-
-QByteArray fileBytes(const char* name) {
-    QFile file(QStringLiteral(KV_TEST_DATA "/images/") + QString::fromLatin1(name));
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
-}
 
 void erase(ImageOpsRig& rig) {
     rig.sim.link.SendCommand(QStringLiteral("EM#"));
@@ -48,8 +43,8 @@ TEST(ImageRoundTrip, A32KiBImageWrittenReadBackAndVerifiedOnAnAtmega32) {
 
 TEST(ImageRoundTrip, ToolchainImagesOnAnAtmega32) {
     ImageOpsRig rig(QStringLiteral("ATMEGA32"));
-    const QByteArray program = fileBytes("table_m32.bin");
-    const QByteArray eeprom = fileBytes("table_m32.eep.bin");
+    const QByteArray program = readFile(testImage("table_m32.bin"));
+    const QByteArray eeprom = readFile(testImage("table_m32.eep.bin"));
     ASSERT_FALSE(program.isEmpty());
     rig.flash.setImage(MemoryImage::fromBytes(program));
     rig.eeprom.setImage(MemoryImage::fromBytes(eeprom));
@@ -77,7 +72,7 @@ TEST(ImageRoundTrip, ATwoByteEepromAndAVerifyThatCatchesAStuckByte) {
     stuck.flash.setImage(MemoryImage::fromBytes(QByteArray(0x400, char(0x42))));
     stuck.writer.WriteFlashImage();
     stuck.reader.VerifyFlashImage();
-    EXPECT_EQ(stuck.warningTexts(), QStringList{QStringLiteral("FLASH地址 0123 数据校验失败！")});
+    EXPECT_EQ(stuck.prompts.texts(), QStringList{QStringLiteral("FLASH地址 0123 数据校验失败！")});
 }
 
 }  // namespace

@@ -1,11 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
-
 #include "catalogue/ModelState.h"
 #include "operations/CalibrationState.h"
 #include "operations/ProgramOptions.h"
-#include "settings/SettingsStore.h"
+#include "tests/support/TempSettings.h"
 
 namespace kv {
 namespace {
@@ -29,8 +27,7 @@ TEST(ProgramOptions, TenDigitTextOnly) {
 }
 
 TEST(ProgramOptions, SurvivesTheSettingsStore) {
-    QTemporaryDir dir;
-    SettingsStore store(kApp, dir.path());
+    test::TempSettings store(kApp);
     ProgramOptions saved;
     saved.setFromText("0120000001");
     saved.store(store);
@@ -44,8 +41,7 @@ TEST(ProgramOptions, SurvivesTheSettingsStore) {
 }
 
 TEST(CalibrationState, RestoresDefaultsFromAnEmptyStore) {
-    QTemporaryDir dir;
-    SettingsStore store(kApp, dir.path());
+    test::TempSettings store(kApp);
     ModelState model;
     model.SelectModel("ATMEGA48");
     CalibrationState state;
@@ -58,8 +54,7 @@ TEST(CalibrationState, RestoresDefaultsFromAnEmptyStore) {
 }
 
 TEST(CalibrationState, StoresOnlyWhatIsSelected) {
-    QTemporaryDir dir;
-    SettingsStore store(kApp, dir.path());
+    test::TempSettings store(kApp);
     const QString section = QStringLiteral("校准");
     store.write(section, "HZ", " 3");
     store.write(section, "FE", " 7");

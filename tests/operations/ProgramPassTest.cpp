@@ -1,9 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QFile>
-#include <QTemporaryDir>
-
-#include "app/UserPrompts.h"
 #include "catalogue/ModelState.h"
 #include "fuses/FuseCommands.h"
 #include "fuses/FuseEditor.h"
@@ -16,12 +12,11 @@
 #include "operations/ImageWriter.h"
 #include "operations/ProgramOptions.h"
 #include "operations/ProgramPass.h"
-#include "settings/SettingsStore.h"
+#include "tests/support/FakePrompts.h"
+#include "tests/support/QtPrinters.h"
 #include "tests/support/SimRig.h"
-
-static void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
+#include "tests/support/TempSettings.h"
+#include "tests/support/TestFiles.h"
 
 namespace kv {
 namespace {
@@ -31,22 +26,6 @@ using kv::LoadStatus;
 const QString kTitle = QStringLiteral("KELVARO V2.0.0　　　　");
 const QString kImages = QStringLiteral(KV_TEST_DATA "/images/");
 
-class WarningPrompts : public UserPrompts {
-public:
-    QStringList warnings;
-    void warning(const QString& title, const QString& text) override {
-        warnings << title + "|" + text;
-    }
-    std::optional<QString> openFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<QString> saveFile(const FileDialogRequest&) override { return std::nullopt; }
-};
-
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
-    return f.readAll();
-}
-
 QByteArray hex(int value, int width) {
     return QByteArray::number(value, 16).toUpper().rightJustified(width, '0');
 }
@@ -54,8 +33,7 @@ QByteArray hex(int value, int width) {
 // The selected model, the chip in the socket and every part the pass drives,
 // wired as the window wires them.
 struct PassRig {
-    PassRig(const QString& selected, const QString& inSocket)
-        : rig(inSocket), settings(kTitle, dir.path()) {
+    PassRig(const QString& selected, const QString& inSocket) : rig(inSocket), settings(kTitle) {
         model.SelectModel(selected);
         editor.setDefinitionFolders({QStringLiteral(KV_SOURCE_DIR "/data/Set")});
         editor.LoadFuseDefinitions(model.SelectedModel() + ".FUS");
@@ -69,9 +47,8 @@ struct PassRig {
     }
 
     test::SimRig rig;
-    QTemporaryDir dir;
-    SettingsStore settings;
-    WarningPrompts prompts;
+    test::TempSettings settings;
+    test::FakePrompts prompts;
     ModelState model;
     ProgramOptions options;
     ImageSlot flash{MemoryKind::Flash};
@@ -103,8 +80,8 @@ TEST(ProgramPass, EveryStepInItsOrderLeavesTheChipProgrammed) {
 
     p.pass.ProCommand_Click();
 
-    const QByteArray flash = fileBytes(kImages + "blink_m8.bin");
-    const QByteArray eeprom = fileBytes(kImages + "blink_m8.eep.bin");
+    const QByteArray flash = test::readFile(kImages + "blink_m8.bin");
+    const QByteArray eeprom = test::readFile(kImages + "blink_m8.eep.bin");
     ASSERT_EQ(flash.size() % 2, 0);
     QByteArray stream;
     stream += char(32);  // page words, then words - 1
@@ -133,7 +110,7 @@ TEST(ProgramPass, EveryStepInItsOrderLeavesTheChipProgrammed) {
     EXPECT_EQ(p.rig.log.first(), QStringLiteral("读标识字:1E9307"));
     EXPECT_TRUE(p.rig.log.contains(QStringLiteral("校验FLASH通过。")));
     EXPECT_EQ(p.rig.log.last(), QStringLiteral("写校准字节结束!"));
-    EXPECT_TRUE(p.prompts.warnings.isEmpty()) << p.prompts.warnings.join('\n').toStdString();
+    EXPECT_TRUE(p.prompts.warnings.isEmpty()) << p.prompts.lines().join('\n').toStdString();
     EXPECT_EQ(running, QList<bool>({true, false}));
     EXPECT_FALSE(p.rig.link.isBusy());
 }
@@ -153,15 +130,15 @@ TEST(ProgramPass, SignatureMismatchSendsNothingAfterTheCheck) {
 TEST(ProgramPass, MissingFlashFileSkipsOnlyTheFlashWrite) {
     PassRig p("ATMEGA8", "ATMEGA8");
     p.options.setFromText("0110010000");
-    p.flash.setPathText(p.dir.filePath("gone.hex"));
+    p.flash.setPathText(p.settings.fileIn("gone.hex"));
     p.eeprom.setPathText(kImages + "blink_m8.eep");
     p.pass.ProCommand_Click();
     EXPECT_TRUE(p.rig.log.contains(QStringLiteral("FLASH文件没找到!")));
     EXPECT_FALSE(p.rig.wire().contains("WF#"));
     EXPECT_TRUE(p.rig.wire().startsWith("WE"));
-    const QByteArray eeprom = fileBytes(kImages + "blink_m8.eep.bin");
+    const QByteArray eeprom = test::readFile(kImages + "blink_m8.eep.bin");
     EXPECT_EQ(p.rig.device.eeprom().left(eeprom.size()), eeprom);
-    EXPECT_EQ(p.flash.pathText(), p.dir.filePath("gone.hex"));  // the box keeps its text
+    EXPECT_EQ(p.flash.pathText(), p.settings.fileIn("gone.hex"));  // the box keeps its text
 }
 
 TEST(ProgramPass, FlashWriteAndVerifyAloneLogThePass) {
@@ -184,19 +161,15 @@ TEST(ProgramPass, AReloadThatFailsPartWayWritesNothingAndDoesNotVerifyAFragment)
     PassRig p("ATMEGA8", "ATMEGA8");
     p.options.setFromText("0100010010");
     // Two good records, then one whose checksum is off by one.
-    const QString broken = p.dir.filePath("broken.hex");
-    QFile file(broken);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(
-        ":100000000C9426000C9426000C9426000C942600D8\r\n"
-        ":100010000C9426000C9426000C9426000C942600C8\r\n"
-        ":100020000C9426000C9426000C9426000C942600B9\r\n"
-        ":00000001FF\r\n");
-    file.close();
+    const QString broken = test::writeFile(p.settings.fileIn("broken.hex"),
+                                           ":100000000C9426000C9426000C9426000C942600D8\r\n"
+                                           ":100010000C9426000C9426000C9426000C942600C8\r\n"
+                                           ":100020000C9426000C9426000C9426000C942600B9\r\n"
+                                           ":00000001FF\r\n");
     p.flash.setPathText(broken);
     p.flash.setImage(MemoryImage(QStringLiteral("0102")));  // whatever was there before
     p.pass.ProCommand_Click();
-    EXPECT_EQ(p.prompts.warnings, QStringList{kTitle + QStringLiteral("|FLASH文件读取错误！")});
+    EXPECT_EQ(p.prompts.lines(), QStringList{kTitle + QStringLiteral("|FLASH文件读取错误！")});
     EXPECT_TRUE(p.flash.image().isEmpty());
     EXPECT_TRUE(p.rig.wire().isEmpty());
     EXPECT_TRUE(p.rig.log.contains(QStringLiteral("FLASH缓冲区无数据！")));
@@ -220,7 +193,7 @@ TEST(ProgramPass, PortErrorEndsThePassWithAWarning) {
     p.rig.port.setOpen(false);
     p.pass.ProCommand_Click();
     ASSERT_EQ(p.prompts.warnings.size(), 1);
-    EXPECT_TRUE(p.prompts.warnings.first().startsWith(kTitle + "|"));
+    EXPECT_TRUE(p.prompts.lines().first().startsWith(kTitle + "|"));
     EXPECT_TRUE(p.pass.isProCommandEnabled());
     EXPECT_FALSE(p.rig.link.isBusy());
 }
