@@ -8,6 +8,7 @@ using kv::MemoryImage;
 using kv::test::hexEnd;
 using kv::test::hexRecord;
 using kv::test::ImageRig;
+using kv::test::readFile;
 
 namespace {
 
@@ -54,7 +55,7 @@ TEST(SaveImageToBin, WritesTheBytesAndReplacesALongerFileExactly) {
     ImageRig rig;
     const QString path = rig.write(QStringLiteral("out"), QByteArray(100, 'z'));
     ASSERT_TRUE(kv::SaveImageToBin(MemoryImage(QStringLiteral("00ff7Fa5")), path));
-    EXPECT_EQ(ImageRig::contents(path), QByteArray::fromHex("00FF7FA5"));
+    EXPECT_EQ(readFile(path), QByteArray::fromHex("00FF7FA5"));
     EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral(".BIN")));
 
     ASSERT_TRUE(kv::SaveImageToBin(MemoryImage(), path));
@@ -70,7 +71,7 @@ TEST(SaveImageToBin, AGapFromAHexFileSavesAsFFAndLoadsBackTheSame) {
     ASSERT_EQ(rig.files.LoadFlashFile(hex), kv::LoadStatus::Loaded);
     const QString bin = rig.dir.filePath(QStringLiteral("copy.bin"));
     ASSERT_TRUE(kv::SaveImageToBin(rig.flash.image(), bin));
-    EXPECT_EQ(ImageRig::contents(bin), QByteArray::fromHex("ABABFFFFCDCD"));
+    EXPECT_EQ(readFile(bin), QByteArray::fromHex("ABABFFFFCDCD"));
     QString again = bin;
     ASSERT_EQ(rig.files.LoadEepromFile(again), kv::LoadStatus::Loaded);
     EXPECT_EQ(rig.eeprom.image(), rig.flash.image());
@@ -86,7 +87,7 @@ TEST(SaveButtons, SaveWhatIsChosenAndReportAFailureLeavingTheOldFile) {
     EXPECT_EQ(rig.prompts.saveRequests[0].filter, QStringLiteral("二进制文件(*.BIN)|*.BIN"));
     EXPECT_EQ(rig.prompts.saveRequests[0].filterIndex, 1);
     EXPECT_TRUE(rig.prompts.saveRequests[0].initialDir.isEmpty());
-    EXPECT_EQ(ImageRig::contents(target), QByteArray("\x01\x02"));
+    EXPECT_EQ(readFile(target), QByteArray("\x01\x02"));
     EXPECT_TRUE(rig.prompts.warnings.isEmpty());
 
     rig.eeprom.showImage(MemoryImage(QStringLiteral("AA")));
@@ -99,7 +100,7 @@ TEST(SaveButtons, SaveWhatIsChosenAndReportAFailureLeavingTheOldFile) {
     // Cancel: nothing written, nothing shown.
     rig.files.SaveFlash_Click();
     EXPECT_EQ(rig.prompts.warnings.size(), 1);
-    EXPECT_EQ(ImageRig::contents(target), QByteArray("\x01\x02"));
+    EXPECT_EQ(readFile(target), QByteArray("\x01\x02"));
 }
 
 TEST(SaveImageToBin, ATargetThatCannotBeReplacedFailsAndStaysAsItWas) {

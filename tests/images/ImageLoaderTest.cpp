@@ -7,6 +7,8 @@ using kv::MemoryImage;
 using kv::test::hexEnd;
 using kv::test::hexRecord;
 using kv::test::ImageRig;
+using kv::test::readFile;
+using kv::test::testImage;
 
 namespace {
 
@@ -25,8 +27,8 @@ class RealToolchainFile : public ::testing::TestWithParam<RealFile> {};
 TEST_P(RealToolchainFile, LoadsExactlyTheBytesOfTheBinary) {
     ImageRig rig;
     const RealFile f = GetParam();
-    QString path = ImageRig::data(QString::fromLatin1(f.file));
-    const QByteArray expected = ImageRig::contents(ImageRig::data(QString::fromLatin1(f.binary)));
+    QString path = testImage(QString::fromLatin1(f.file));
+    const QByteArray expected = readFile(testImage(QString::fromLatin1(f.binary)));
     ASSERT_FALSE(expected.isEmpty());
     kv::ImageSlot& slot = f.eeprom ? rig.eeprom : rig.flash;
     const LoadStatus status =
@@ -54,7 +56,7 @@ INSTANTIATE_TEST_SUITE_P(Images, RealToolchainFile,
 
 TEST(IntelHexLoader, RefusesDataThatAnExtendedAddressPutsBeyond64KiB) {
     ImageRig rig;
-    QString path = ImageRig::data(QStringLiteral("blink_m8_high.hex"));
+    QString path = testImage(QStringLiteral("blink_m8_high.hex"));
     EXPECT_EQ(rig.files.LoadFlashFile(path), LoadStatus::Failed);
     EXPECT_TRUE(rig.flash.image().isEmpty());
     ASSERT_EQ(rig.prompts.warnings.size(), 1);

@@ -1,15 +1,14 @@
 #pragma once
 
-#include <QDir>
-#include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include "FakeUserPrompts.h"
 #include "images/ImageFiles.h"
 #include "images/ImageSlot.h"
 #include "link/Clock.h"
 #include "settings/SettingsStore.h"
+#include "tests/support/FakePrompts.h"
+#include "tests/support/TestFiles.h"
 
 namespace kv::test {
 
@@ -27,20 +26,9 @@ struct ImageRig {
           files(
               flash, eeprom, pump, [this](const QString& m) { log << m; }, prompts, settings) {}
 
+    // A file of the given content in the rig's folder.
     QString write(const QString& name, const QByteArray& content) {
-        const QString path = dir.filePath(name);
-        QFile file(path);
-        file.open(QIODevice::WriteOnly);
-        file.write(content);
-        return path;
-    }
-    static QString data(const QString& name) {
-        return QStringLiteral(KV_TEST_DATA "/images/") + name;
-    }
-    static QByteArray contents(const QString& path) {
-        QFile file(path);
-        file.open(QIODevice::ReadOnly);
-        return file.readAll();
+        return writeFile(dir.filePath(name), content);
     }
 
     QTemporaryDir dir;
@@ -48,7 +36,7 @@ struct ImageRig {
     ImageSlot eeprom{MemoryKind::Eeprom};
     CountingPump pump;
     QStringList log;
-    FakeUserPrompts prompts;
+    FakePrompts prompts;
     SettingsStore settings;
     ImageFiles files;
 };
