@@ -8,9 +8,9 @@
 #include "fuses/FuseCommands.h"
 #include "fuses/FuseEditor.h"
 #include "link/OperationError.h"
-#include "link/SerialControl.h"
 #include "sim/VirtualClock.h"
 #include "tests/support/SimRig.h"
+#include "tests/support/StubSerialControl.h"
 
 namespace {
 
@@ -216,19 +216,11 @@ TEST(FuseCommands, NothingIsSentFromUnknownCells) {
 
 // A port that answers "RS#" with a fixed text, for replies no programmer
 // should give; stale is input already waiting before the first command.
-class ScriptedPort : public kv::SerialControl {
+class ScriptedPort : public kv::test::StubSerialControl {
 public:
     explicit ScriptedPort(QByteArray reply, QByteArray stale = {})
         : m_reply(std::move(reply)), m_input(std::move(stale)) {}
     QByteArray written;
-    int portNumber() const override { return 1; }
-    void setPortNumber(int) override {}
-    QString settings() const override { return "115200,n,8,1"; }
-    void setSettings(const QString&) override {}
-    int handshaking() const override { return 0; }
-    void setHandshaking(int) override {}
-    bool isOpen() const override { return true; }
-    void setOpen(bool) override {}
     void write(const QByteArray& bytes) override {
         written += bytes;
         if (bytes == "RS#")
@@ -236,8 +228,6 @@ public:
     }
     QByteArray readAll() override { return std::exchange(m_input, QByteArray()); }
     int bytesAvailable() const override { return int(m_input.size()); }
-    int bytesToWrite() const override { return 0; }
-    bool waitForBytesWritten(int) override { return true; }
     bool waitForReadyRead(int) override { return !m_input.isEmpty(); }
 
 private:
@@ -331,11 +321,7 @@ TEST_P(RoundTrip, DefaultsSurviveWriteAndRead) {
     EXPECT_EQ(b.editor.FuseBitString(), defaults) << b.rig.log.join('\n').toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(AllModels, RoundTrip,
-                         ::testing::Values("ATMEGA8", "ATMEGA16", "ATMEGA32", "ATMEGA48",
-                                           "ATMEGA88", "ATMEGA168", "ATMEGA8535", "ATMEGA163",
-                                           "ATMEGA323", "ATMEGA8515", "ATMEGA161", "ATMEGA162",
-                                           "ATTINY2313", "ATTINY26"),
+INSTANTIATE_TEST_SUITE_P(AllModels, RoundTrip, ::testing::ValuesIn(kv::test::kShippedModels),
                          [](const auto& info) { return info.param.toStdString(); });
 
 }  // namespace

@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include "FuseTestSupport.h"
 #include "fuses/FuseEditor.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 
@@ -32,12 +30,7 @@ protected:
     }
 
     void write(const QString& name, const QStringList& lines, bool finalLineEnd = true) {
-        QByteArray data = QStringEncoder("GBK").encode(lines.join("\r\n"));
-        if (finalLineEnd)
-            data += "\r\n";
-        QFile f(dir.filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(data);
+        kv::test::writeGbk(dir.filePath(name), lines.join("\r\n") + (finalLineEnd ? "\r\n" : ""));
     }
 
     QStringList keys() const {

@@ -22,9 +22,6 @@ using kv::FuseCommands;
 using kv::FuseEditor;
 using kv::OptionKey;
 
-const QStringList kModels = {"ATMEGA8",   "ATMEGA16",   "ATMEGA32",   "ATMEGA48",  "ATMEGA88",
-                             "ATMEGA168", "ATMEGA8535", "ATMEGA163",  "ATMEGA323", "ATMEGA8515",
-                             "ATMEGA161", "ATMEGA162",  "ATTINY2313", "ATTINY26"};
 const char* const kBytes[4] = {"lock", "extended", "high", "low"};  // text order
 
 QJsonObject factsOf(const QString& model) {
@@ -219,8 +216,7 @@ TEST_P(ShippedFile, DefaultsCheckOneChoicePerGroupAndTheRightSingleBits) {
         EXPECT_EQ(it.value(), 1) << model.toStdString() << " " << it.key().toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(AllModels, ShippedFile,
-                         ::testing::ValuesIn(kModels.begin(), kModels.end()),
+INSTANTIATE_TEST_SUITE_P(AllModels, ShippedFile, ::testing::ValuesIn(kv::test::kShippedModels),
                          [](const auto& info) { return info.param.toStdString(); });
 
 }  // namespace

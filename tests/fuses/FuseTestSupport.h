@@ -2,24 +2,18 @@
 
 #include <QString>
 #include <QStringList>
-#include <ostream>
 #include <utility>
 #include <vector>
 
 #include "fuses/FuseTypes.h"
-
-// Readable gtest output for Qt strings.
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
-inline void PrintTo(const QStringList& l, std::ostream* os) {
-    *os << '{';
-    for (const QString& s : l)
-        *os << "\n  \"" << s.toStdString() << '"';
-    *os << " }";
-}
+#include "tests/support/QtPrinters.h"
 
 namespace kv::test {
+
+// Every model with a shipped definition file, in menu order.
+inline const QStringList kShippedModels = {
+    "ATMEGA8",   "ATMEGA16",  "ATMEGA32",   "ATMEGA48",  "ATMEGA88",  "ATMEGA168",  "ATMEGA8535",
+    "ATMEGA163", "ATMEGA323", "ATMEGA8515", "ATMEGA161", "ATMEGA162", "ATTINY2313", "ATTINY26"};
 
 // Definitions as a successful load would give them: options in the order
 // given, positions 1, 3, 5, ... shaded, a trailing "*" turned into the mark.
