@@ -1,14 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include "app/UserPrompts.h"
 #include "link/OperationError.h"
 #include "schemes/SchemeCommands.h"
 #include "schemes/SchemeFile.h"
 #include "schemes/SchemeTarget.h"
+#include "tests/support/FakePrompts.h"
+#include "tests/support/TestFiles.h"
 
 namespace kv {
 namespace {
@@ -40,33 +40,16 @@ public:
     void syncCalibrationSpinners() override { calls << "spinners"; }
 };
 
-class AnsweringPrompts : public UserPrompts {
-public:
-    std::optional<QString> answer;
-    FileDialogRequest lastRequest;
-    void warning(const QString&, const QString&) override {}
-    std::optional<QString> openFile(const FileDialogRequest& r) override {
-        lastRequest = r;
-        return answer;
-    }
-    std::optional<QString> saveFile(const FileDialogRequest& r) override {
-        lastRequest = r;
-        return answer;
-    }
-};
-
 Scheme reloadScheme() {
-    Scheme s;
-    s.model = QStringLiteral("atmega8");
-    s.fuseBits = QStringLiteral("11111111111111111101100111100001");
-    s.options = {1, 1, 1, 0, 0, 1, 0, 0, 0, 0};
-    s.flashPath = QStringLiteral("a.hex");
-    s.eepromPath = QStringLiteral("b.eep");
-    s.calibrationSlot = 1;
-    s.calibrationTarget = 0;
-    s.flashAddress = QStringLiteral("100");
-    s.eepromAddress = QStringLiteral("0");
-    return s;
+    return {.model = QStringLiteral("atmega8"),
+            .fuseBits = QStringLiteral("11111111111111111101100111100001"),
+            .options = {1, 1, 1, 0, 0, 1, 0, 0, 0, 0},
+            .flashPath = QStringLiteral("a.hex"),
+            .eepromPath = QStringLiteral("b.eep"),
+            .calibrationSlot = 1,
+            .calibrationTarget = 0,
+            .flashAddress = QStringLiteral("100"),
+            .eepromAddress = QStringLiteral("0")};
 }
 
 TEST(SchemeCommands, AppliesInLoadOrderWithReload) {
@@ -95,16 +78,16 @@ TEST(SchemeCommands, PathsAreOnlyShownWithoutReloadOrWhenEmpty) {
 
 TEST(SchemeCommands, SaveThenLoadThroughTheDialogs) {
     QTemporaryDir dir;
-    AnsweringPrompts prompts;
+    test::FakePrompts prompts;  // no answer: both dialogs cancelled
     RecordingTarget target;
 
-    prompts.answer.reset();
     EXPECT_FALSE(saveSchemeCommand(prompts, reloadScheme()));
-    EXPECT_EQ(prompts.lastRequest.filter, QStringLiteral("方案文件(*.SET)|*.set"));
+    EXPECT_EQ(prompts.saveRequests.last().filter, QStringLiteral("方案文件(*.SET)|*.set"));
     EXPECT_FALSE(loadSchemeCommand(prompts, target));
     EXPECT_TRUE(target.calls.isEmpty());
 
-    prompts.answer = dir.filePath(QStringLiteral("a.SET"));
+    prompts.answers = {dir.filePath(QStringLiteral("a.SET")),
+                       dir.filePath(QStringLiteral("a.SET"))};
     EXPECT_TRUE(saveSchemeCommand(prompts, reloadScheme()));
     EXPECT_TRUE(loadSchemeCommand(prompts, target));
     EXPECT_EQ(target.calls.size(), 9);
@@ -114,17 +97,13 @@ TEST(SchemeCommands, BrokenFileAppliesNothing) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("broken.SET"));
     SchemeFile::save(path, reloadScheme());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-    QByteArray bytes = f.readAll();
+    QByteArray bytes = test::readFile(path);
     bytes.replace("\r\n1110010000\r\n", "\r\n1110O10000\r\n");  // letter O for a zero
     ASSERT_TRUE(bytes.contains("1110O10000"));
-    f.resize(0);
-    f.write(bytes);
-    f.close();
+    test::writeFile(path, bytes);
 
-    AnsweringPrompts prompts;
-    prompts.answer = path;
+    test::FakePrompts prompts;
+    prompts.answers << path;
     RecordingTarget target;
     EXPECT_THROW(loadSchemeCommand(prompts, target), OperationError);
     EXPECT_TRUE(target.calls.isEmpty());

@@ -1,34 +1,27 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 #include <QStringDecoder>
 #include <QTemporaryDir>
 
 #include "link/OperationError.h"
 #include "schemes/SchemeFile.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/ThrownText.h"
 
 namespace kv {
 namespace {
 
 Scheme schemeWithPaths(const QString& flash, const QString& eeprom) {
-    Scheme s;
-    s.model = QStringLiteral("ATTINY2313");
-    s.fuseBits = QStringLiteral("11111111111111111101111111100100");
-    s.options = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0};
-    s.flashPath = flash;
-    s.eepromPath = eeprom;
-    s.calibrationSlot = 3;
-    s.calibrationTarget = 0;
-    s.flashAddress = QStringLiteral("2047");
-    s.eepromAddress = QStringLiteral("127");
-    return s;
-}
-
-QByteArray readBytes(const QString& path) {
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
-    return f.readAll();
+    return {.model = QStringLiteral("ATTINY2313"),
+            .fuseBits = QStringLiteral("11111111111111111101111111100100"),
+            .options = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0},
+            .flashPath = flash,
+            .eepromPath = eeprom,
+            .calibrationSlot = 3,
+            .calibrationTarget = 0,
+            .flashAddress = QStringLiteral("2047"),
+            .eepromAddress = QStringLiteral("127")};
 }
 
 TEST(SchemeFile, ChinesePathsAreWrittenInGbkAndSurvive) {
@@ -40,7 +33,7 @@ TEST(SchemeFile, ChinesePathsAreWrittenInGbkAndSurvive) {
                                      QStringLiteral("/home/技术员/数据.EEP"));
     SchemeFile::save(path, s);
 
-    const QByteArray bytes = readBytes(path);
+    const QByteArray bytes = test::readFile(path);
     EXPECT_FALSE(bytes.startsWith("\xEF\xBB\xBF"));
     QStringDecoder gbk("GBK");
     const QString text = gbk.decode(bytes);
@@ -57,7 +50,7 @@ TEST(SchemeFile, PathOutsideGbkFallsBackToUtf8WithMark) {
     const Scheme s =
         schemeWithPaths(QStringLiteral("/data/한국/😀.hex"), QStringLiteral("/数据.eep"));
     SchemeFile::save(path, s);
-    EXPECT_TRUE(readBytes(path).startsWith("\xEF\xBB\xBF"));
+    EXPECT_TRUE(test::readFile(path).startsWith("\xEF\xBB\xBF"));
     EXPECT_EQ(SchemeFile::load(path), s);
 }
 
@@ -65,12 +58,12 @@ TEST(SchemeFile, FailedSaveLeavesThePreviousFile) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("keep.SET"));
     SchemeFile::save(path, schemeWithPaths(QString(), QString()));
-    const QByteArray before = readBytes(path);
+    const QByteArray before = test::readFile(path);
 
     Scheme bad = schemeWithPaths(QStringLiteral("new.hex"), QString());
     bad.eepromAddress = QStringLiteral("-5");
     EXPECT_THROW(SchemeFile::save(path, bad), OperationError);
-    EXPECT_EQ(readBytes(path), before);
+    EXPECT_EQ(test::readFile(path), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"keep.SET"});
 
     EXPECT_THROW(SchemeFile::save(dir.filePath(QStringLiteral("no/such/dir.SET")),
@@ -83,16 +76,10 @@ TEST(SchemeFile, RefusesUnreadableAndForeignFiles) {
     EXPECT_THROW(SchemeFile::load(dir.filePath(QStringLiteral("missing.SET"))), OperationError);
 
     const QString binary = dir.filePath(QStringLiteral("image.SET"));
-    QFile f(binary);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray("\x0C\x94\x2A\x00\xFF\x80\x81\n", 8));
-    f.close();
-    try {
-        SchemeFile::load(binary);
-        FAIL() << "a binary file loaded as a scheme";
-    } catch (const OperationError& e) {
-        EXPECT_TRUE(e.text().startsWith(QStringLiteral("方案文件格式错误")));
-    }
+    test::writeFile(binary, QByteArray("\x0C\x94\x2A\x00\xFF\x80\x81\n", 8));
+    EXPECT_TRUE(test::thrownText([&] {
+                    SchemeFile::load(binary);
+                }).startsWith(QStringLiteral("方案文件格式错误")));
 }
 
 }  // namespace
