@@ -1,37 +1,16 @@
 #include <gtest/gtest.h>
 
-#include <QFile>
-#include <QTemporaryDir>
-
-#include "app/UserPrompts.h"
 #include "firmware/FirmwareFile.h"
 #include "firmware/FirmwareUpdate.h"
 #include "link/OperationError.h"
-#include "settings/SettingsStore.h"
+#include "tests/support/FakePrompts.h"
 #include "tests/support/RecordingSerialControl.h"
 #include "tests/support/SimRig.h"
+#include "tests/support/TempSettings.h"
+#include "tests/support/TestFiles.h"
 
 namespace kv {
 namespace {
-
-class FakePrompts : public UserPrompts {
-public:
-    void warning(const QString& title, const QString& text) override {
-        titles << title;
-        warnings << text;
-    }
-    std::optional<QString> openFile(const FileDialogRequest& request) override {
-        lastRequest = request;
-        ++openCalls;
-        return nextFile;
-    }
-    std::optional<QString> saveFile(const FileDialogRequest&) override { return std::nullopt; }
-
-    QStringList titles, warnings;
-    std::optional<QString> nextFile;
-    FileDialogRequest lastRequest;
-    int openCalls = 0;
-};
 
 // A firmware of n bytes whose values run through every byte, 0x0A included.
 QByteArray pattern(int n) {
@@ -48,11 +27,7 @@ QByteArray hex(const QByteArray& bytes) {
 class FirmwareUpdateTest : public ::testing::Test {
 protected:
     QString writeFile(const QByteArray& bytes) {
-        const QString path = dir.filePath(QStringLiteral("FW.BIN"));
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return path;
+        return test::writeFile(store.fileIn(QStringLiteral("FW.BIN")), bytes);
     }
     // The user restarts the programmer a moment after the prompt appears.
     void restartWhenPrompted() {
@@ -64,10 +39,9 @@ protected:
         };
     }
 
-    QTemporaryDir dir;
     test::SimRig rig;
-    SettingsStore store{QStringLiteral("kelvaro-test"), dir.path()};
-    FakePrompts prompts;
+    test::TempSettings store;
+    test::FakePrompts prompts;
     int connectionChanges = 0;
     FirmwareUpdate update{rig.link, store, prompts, [this] { ++connectionChanges; }};
     bool restarted = false;
@@ -277,18 +251,18 @@ TEST_F(FirmwareUpdateTest, TooManyPagesIsRefusedBeforeAnythingIsSent) {
     restartWhenPrompted();
     update.upgrade();
     ASSERT_EQ(prompts.warnings.size(), 1);
-    EXPECT_TRUE(prompts.warnings[0].contains(QStringLiteral("256")));
-    EXPECT_EQ(prompts.titles[0], store.applicationName());
+    EXPECT_TRUE(prompts.texts()[0].contains(QStringLiteral("256")));
+    EXPECT_EQ(prompts.titles()[0], store.applicationName());
     EXPECT_TRUE(rig.port.written().isEmpty());
     EXPECT_FALSE(restarted);  // the user was never asked to restart
     EXPECT_TRUE(update.upgradeEnabled());
 }
 
 TEST_F(FirmwareUpdateTest, FileErrorsAndClosedPortShowTheWarningBox) {
-    update.setFileName(dir.filePath(QStringLiteral("missing.BIN")));
+    update.setFileName(store.fileIn(QStringLiteral("missing.BIN")));
     update.upgrade();
     ASSERT_EQ(prompts.warnings.size(), 1);
-    EXPECT_FALSE(prompts.warnings[0].isEmpty());
+    EXPECT_FALSE(prompts.texts()[0].isEmpty());
 
     update.setFileName(writeFile(pattern(10)));
     rig.port.setOpen(false);
@@ -338,16 +312,15 @@ TEST_F(FirmwareUpdateTest, ClosingWaitsForTheWaitToStopAndIsRefusedDuringTransfe
 
 TEST_F(FirmwareUpdateTest, BrowseStoresThePathAndOpeningReadsItBack) {
     update.setFileName(QStringLiteral("/old/FW.BIN"));
-    prompts.nextFile = std::nullopt;
-    update.browse();
+    update.browse();  // cancelled
     EXPECT_EQ(update.fileName(), QStringLiteral("/old/FW.BIN"));
     EXPECT_TRUE(store.read(QStringLiteral("文件名"), QStringLiteral("文件")).isEmpty());
 
-    prompts.nextFile = QStringLiteral("/new/V2.BIN");
+    prompts.answers << QStringLiteral("/new/V2.BIN");
     update.browse();
-    EXPECT_EQ(prompts.lastRequest.filter, QStringLiteral("二进制文件 (*.BIN)|*.BIN"));
-    EXPECT_EQ(prompts.lastRequest.filterIndex, 1);
-    EXPECT_EQ(prompts.lastRequest.initialDir, QStringLiteral("/old/FW.BIN"));
+    EXPECT_EQ(prompts.openRequests.last().filter, QStringLiteral("二进制文件 (*.BIN)|*.BIN"));
+    EXPECT_EQ(prompts.openRequests.last().filterIndex, 1);
+    EXPECT_EQ(prompts.openRequests.last().initialDir, QStringLiteral("/old/FW.BIN"));
     EXPECT_EQ(store.read(QStringLiteral("文件名"), QStringLiteral("文件")),
               QStringLiteral("/new/V2.BIN"));
 
