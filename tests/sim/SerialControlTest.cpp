@@ -5,6 +5,7 @@
 #include "SimBench.h"
 #include "link/OperationError.h"
 #include "sim/ProgrammerTexts.h"
+#include "tests/support/ThrownText.h"
 
 using kv::OperationError;
 using kv::sim::SimulatedProgrammer;
@@ -14,12 +15,7 @@ using kv::test::SimBench;
 namespace {
 
 QString openError(SimulatedSerialControl& port) {
-    try {
-        port.setOpen(true);
-    } catch (const OperationError& e) {
-        return e.text();
-    }
-    return {};
+    return kv::test::thrownText([&] { port.setOpen(true); });
 }
 
 }  // namespace

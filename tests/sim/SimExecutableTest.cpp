@@ -5,8 +5,8 @@
 #include <termios.h>
 #include <unistd.h>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QProcess>
+
+#include "tests/support/SimProcess.h"
 
 namespace {
 
@@ -30,23 +30,17 @@ QByteArray readFor(int fd, int count, int timeoutMs) {
     return got;
 }
 
-QByteArray command(QProcess& sim, const QByteArray& line) {
-    sim.write(line + '\n');
-    sim.waitForReadyRead(1000);
-    return sim.readLine().trimmed();
-}
-
 }  // namespace
 
+using kv::test::SimProcess;
+
 TEST(SimExecutable, ServesThePseudoTerminalAndObeysStdin) {
-    ASSERT_TRUE(QFile::exists(KV_BIN_DIR "/kelvaro-sim")) << "build the kelvaro-sim target first";
-    QProcess sim;
-    sim.start(KV_BIN_DIR "/kelvaro-sim", {"--model", "ATMEGA16"});
-    ASSERT_TRUE(sim.waitForStarted(2000));
-    ASSERT_TRUE(sim.waitForReadyRead(2000));
-    const QString first = QString::fromUtf8(sim.readLine()).trimmed();
-    ASSERT_TRUE(first.startsWith("kelvaro-sim: ATMEGA16 on /dev/")) << first.toStdString();
-    const QByteArray path = first.section(" on ", 1).toLocal8Bit();
+    ASSERT_TRUE(SimProcess::built()) << "build the kelvaro-sim target first";
+    SimProcess sim({"--model", "ATMEGA16"});
+    ASSERT_TRUE(sim.started());
+    ASSERT_TRUE(sim.greeting().startsWith("kelvaro-sim: ATMEGA16 on /dev/"))
+        << sim.greeting().toStdString();
+    const QByteArray path = sim.pts().toLocal8Bit();
 
     const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY);
     ASSERT_GE(fd, 0);
@@ -60,7 +54,8 @@ TEST(SimExecutable, ServesThePseudoTerminalAndObeysStdin) {
     EXPECT_EQ(readFor(fd, 9, 500), QByteArray("\xC1\xAC\xBD\xD3\xB3\xC9\xB9\xA6!"));
     ASSERT_EQ(::write(fd, "RI02#", 5), 5);
     EXPECT_EQ(readFor(fd, 2, 500), "03");
-    EXPECT_EQ(command(sim, "transcript"), QByteArray("CC#RI02#").toHex().toUpper());
+    EXPECT_EQ(sim.command("transcript"),
+              QString::fromLatin1(QByteArray("CC#RI02#").toHex().toUpper()));
 
     // Replies are paced at the rate the client set: 71 characters at 9600 baud.
     ::cfsetspeed(&line, B9600);
@@ -73,14 +68,13 @@ TEST(SimExecutable, ServesThePseudoTerminalAndObeysStdin) {
     EXPECT_LT(timer.elapsed(), 400);
 
     // A pulled cable: the client sees the line hang up.
-    EXPECT_EQ(command(sim, "hangup"), "ok hangup");
+    EXPECT_EQ(sim.command("hangup"), "ok hangup");
     pollfd p{fd, POLLIN, 0};
     EXPECT_EQ(::poll(&p, 1, 500), 1);
     EXPECT_TRUE(p.revents & (POLLHUP | POLLERR));
     ::close(fd);
 
-    sim.readAll();
-    EXPECT_EQ(command(sim, "quit"), "ok quit");
-    EXPECT_TRUE(sim.waitForFinished(2000));
+    EXPECT_EQ(sim.command("quit"), "ok quit");
+    EXPECT_TRUE(sim.waitForExit(2000));
     EXPECT_EQ(sim.exitCode(), 0);
 }
