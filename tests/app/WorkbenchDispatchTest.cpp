@@ -24,9 +24,7 @@ struct Count {
 
 class WorkbenchDispatch : public ::testing::Test {
 protected:
-    WorkbenchDispatch()
-        : wb(WorkbenchPlatform{p.port, p.clock, p.pump, p.prompts, p.dialogs, p.settings,
-                               p.dataFolder()}) {
+    WorkbenchDispatch() : wb(p.parts()) {
         wb.Start();
         p.device.clearTranscript();
     }

@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QFile>
-
 #include "app/Workbench.h"
 #include "tests/app/ShellFakes.h"
+#include "tests/support/TestFiles.h"
 
 namespace kv::test {
 namespace {
@@ -14,8 +12,7 @@ const QChar kIdeo(0x3000);
 class WorkbenchStart : public ::testing::Test {
 protected:
     Workbench& make() {
-        workbench = std::make_unique<Workbench>(WorkbenchPlatform{
-            p.port, p.clock, p.pump, p.prompts, p.dialogs, p.settings, p.dataFolder()});
+        workbench = std::make_unique<Workbench>(p.parts());
         return *workbench;
     }
     Workbench& start() {
@@ -26,15 +23,10 @@ protected:
         p.settings.write(section, key, value);
     }
     QString writeFile(const QString& name, const QByteArray& bytes) {
-        const QString path = QDir(files.path()).filePath(name);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return path;
+        return test::writeFile(p.settings.fileIn(name), bytes);
     }
 
     ShellPlatform p;
-    QTemporaryDir files;
     std::unique_ptr<Workbench> workbench;
 };
 
@@ -81,8 +73,7 @@ TEST_F(WorkbenchStart, StoredPortSettingsAreAppliedAndBadOnesReported) {
     q.settings.write("属性", "设置", "fast");
     q.settings.write("属性", "通信端口", "99");
     q.settings.write("属性", "握手", "7");
-    Workbench other(WorkbenchPlatform{q.port, q.clock, q.pump, q.prompts, q.dialogs, q.settings,
-                                      q.dataFolder()});
+    Workbench other(q.parts());
     other.Start();
     // One box for the line settings, one each for port number and handshaking,
     // titled with the window title; the port keeps its previous values.
@@ -100,8 +91,7 @@ TEST_F(WorkbenchStart, StoredOptionTextIsUsedOnlyWithTenCharacters) {
 
     ShellPlatform q;
     q.settings.write("编程选项", "设置", "11111");
-    Workbench other(WorkbenchPlatform{q.port, q.clock, q.pump, q.prompts, q.dialogs, q.settings,
-                                      q.dataFolder()});
+    Workbench other(q.parts());
     other.Start();
     EXPECT_EQ(other.options().toText(), "1000000000");
 }
@@ -121,8 +111,7 @@ TEST_F(WorkbenchStart, ReloadOptionDecidesWhetherStoredFilesAreShownAndLoaded) {
     ShellPlatform q;
     q.settings.write("FLASH", "文件", flash);
     q.settings.write("编程选项", "设置", "1000000000");
-    Workbench other(WorkbenchPlatform{q.port, q.clock, q.pump, q.prompts, q.dialogs, q.settings,
-                                      q.dataFolder()});
+    Workbench other(q.parts());
     other.Start();
     EXPECT_TRUE(other.flash().pathText().isEmpty());
     EXPECT_TRUE(other.flash().image().isEmpty());
@@ -140,8 +129,7 @@ TEST_F(WorkbenchStart, StoredFuseTextNeedsAtLeast32Characters) {
     for (const QString& stored : QStringList{bits32.left(31), bits32 + "00000000"}) {
         ShellPlatform q;
         q.settings.write("熔丝", "设置", stored);
-        Workbench other(WorkbenchPlatform{q.port, q.clock, q.pump, q.prompts, q.dialogs, q.settings,
-                                          q.dataFolder()});
+        Workbench other(q.parts());
         other.Start();
         const QString expected = stored.size() > 32 ? bits32 : other.fuses().DefaultFuseBits();
         EXPECT_EQ(other.fuses().FuseBitString(), expected) << stored.toStdString();
@@ -163,8 +151,7 @@ TEST_F(WorkbenchStart, StoredCalibrationChoicesAndAddresses) {
     ShellPlatform q;
     q.settings.write("校准", "HZ", " 7");
     q.settings.write("芯片", "型号", "ATMEGA48");
-    Workbench other(WorkbenchPlatform{q.port, q.clock, q.pump, q.prompts, q.dialogs, q.settings,
-                                      q.dataFolder()});
+    Workbench other(q.parts());
     other.Start();
     EXPECT_FALSE(other.calibration().selectedSlot().has_value());
     EXPECT_EQ(other.model().Flash_Address().text(), "4095");
@@ -195,7 +182,7 @@ TEST_F(WorkbenchStart, ExitStoresFuseBitsOptionsAndCalibration) {
 TEST_F(WorkbenchStart, AFailingStepIsSkippedAndTheOthersRunInOrder) {
     store("属性", "设置", "fast");
     store("编程选项", "设置", "0000010000");
-    store("FLASH", "文件", QDir(files.path()).filePath("missing.hex"));
+    store("FLASH", "文件", p.settings.fileIn("missing.hex"));
     store("EEPROM", "文件", writeFile("e.bin", QByteArray::fromHex("A5")));
     store("校准", "HZ", " 3");
     store("校准", "FLASH", "100");
@@ -219,7 +206,7 @@ TEST_F(WorkbenchStart, AFailingStepIsSkippedAndTheOthersRunInOrder) {
 TEST_F(WorkbenchStart, SettingsOfTwoProgramVersionsAreKeptApart) {
     const QString olderTitle = QStringLiteral("KELVARO 高压编程器 V1.9.0") + QString(4, kIdeo);
     ASSERT_NE(olderTitle, ShellTexts::AppTitle());
-    SettingsStore older(olderTitle, p.settingsDir.path());
+    SettingsStore older(olderTitle, p.settings.folder());
     older.write("芯片", "型号", "ATMEGA16");
     older.write("编程选项", "设置", "1111111111");
     older.write("校准", "FLASH", "1234");
