@@ -3,24 +3,22 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
-#include <QFile>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QToolButton>
 
 #include "app/ShellTexts.h"
-#include "app/UserPrompts.h"
 #include "app/Workbench.h"
 #include "link/PortMap.h"
 #include "link/QtEventPump.h"
 #include "link/QtSerialControl.h"
 #include "link/SystemClock.h"
-#include "settings/SettingsStore.h"
+#include "tests/support/FakePrompts.h"
+#include "tests/support/SimProcess.h"
+#include "tests/support/TempSettings.h"
+#include "tests/support/TestFiles.h"
 #include "ui/ClickableLabel.h"
 #include "ui/FuseFrame.h"
 #include "ui/MainToolbar.h"
@@ -31,68 +29,6 @@ namespace kv {
 namespace {
 
 const QString kImages = QStringLiteral(KV_TEST_DATA "/images/");
-
-// Answers the open dialog with a fixed file; records warning boxes.
-class ScriptedPrompts : public UserPrompts {
-public:
-    QString nextFile;
-    QStringList warnings;
-    void warning(const QString& title, const QString& text) override {
-        warnings << title + "|" + text;
-    }
-    std::optional<QString> openFile(const FileDialogRequest&) override { return nextFile; }
-    std::optional<QString> saveFile(const FileDialogRequest&) override { return std::nullopt; }
-};
-
-// kelvaro-sim on a pseudo-terminal, driven through its console.
-class SimProcess {
-public:
-    explicit SimProcess(const QString& model) {
-        m_process.setProgram(QStringLiteral(KV_BIN_DIR "/kelvaro-sim"));
-        m_process.setArguments({QStringLiteral("--model"), model});
-        m_process.start();
-        const QString first = line();
-        const qsizetype on = first.indexOf(QStringLiteral(" on "));
-        if (on >= 0) {
-            m_pts = first.mid(on + 4).trimmed();
-        }
-    }
-    ~SimProcess() {
-        m_process.write("quit\n");
-        if (!m_process.waitForFinished(2000)) {
-            m_process.kill();
-            m_process.waitForFinished(2000);
-        }
-    }
-    const QString& pts() const { return m_pts; }
-
-    QJsonObject dump() {
-        m_process.write("dump\n");
-        for (int i = 0; i < 20; ++i) {
-            const QString text = line();
-            if (text.startsWith(QLatin1Char('{'))) {
-                return QJsonDocument::fromJson(text.toUtf8()).object();
-            }
-            if (text.isEmpty()) {
-                break;
-            }
-        }
-        return {};
-    }
-
-private:
-    QString line() {
-        while (!m_process.canReadLine()) {
-            if (!m_process.waitForReadyRead(5000)) {
-                return {};
-            }
-        }
-        return QString::fromUtf8(m_process.readLine()).trimmed();
-    }
-
-    QProcess m_process;
-    QString m_pts;
-};
 
 void click(QWidget* widget) {
     ASSERT_NE(widget, nullptr);
@@ -107,18 +43,15 @@ void click(QWidget* widget) {
 }
 
 QString hexOf(const QString& path) {
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
-    return QString::fromLatin1(f.readAll().toHex().toUpper());
+    return QString::fromLatin1(test::readFile(path).toHex().toUpper());
 }
 
 TEST(EndToEnd, ProgramsASimulatedChipThroughTheWindow) {
-    SimProcess sim(QStringLiteral("ATMEGA8"));
+    test::SimProcess sim({QStringLiteral("--model"), QStringLiteral("ATMEGA8")});
     ASSERT_TRUE(sim.pts().startsWith(QStringLiteral("/dev/")))
         << "kelvaro-sim did not start (is the kelvaro-sim target built?)";
 
-    QTemporaryDir dir;
-    SettingsStore settings(ShellTexts::AppTitle(), dir.path());
+    test::TempSettings settings(ShellTexts::AppTitle());
     PortMap portMap(&settings);
     portMap.setDevicePath(1, sim.pts());
     settings.write(QStringLiteral("属性"), QStringLiteral("通信端口"), QStringLiteral("1"));
@@ -130,21 +63,21 @@ TEST(EndToEnd, ProgramsASimulatedChipThroughTheWindow) {
     QtSerialControl port(portMap);
     SystemClock clock;
     QtEventPump pump(clock);
-    ScriptedPrompts prompts;
+    test::FakePrompts prompts;
     ui::MainWindow window(
         {port, clock, pump, prompts, settings, QStringLiteral(KV_BIN_DIR), &portMap});
     window.load();
     window.show();
     Workbench& wb = window.workbench();
-    ASSERT_TRUE(port.isOpen()) << prompts.warnings.join('\n').toStdString();
+    ASSERT_TRUE(port.isOpen()) << prompts.lines().join('\n').toStdString();
 
     // "自动选择": the chip in the socket is an ATMEGA8.
     click(window.toolbar()->button(QStringLiteral("SelectMCU")));
     ASSERT_EQ(wb.model().SelectedModel(), QStringLiteral("ATMEGA8"));
 
-    prompts.nextFile = kImages + "blink_m8.hex";
+    prompts.answers << kImages + "blink_m8.hex";
     click(window.openFileButton(0));
-    prompts.nextFile = kImages + "blink_m8.eep";
+    prompts.answers << kImages + "blink_m8.eep";
     click(window.openFileButton(1));
     ASSERT_FALSE(wb.flash().image().isEmpty());
     ASSERT_FALSE(wb.eeprom().image().isEmpty());
@@ -178,7 +111,7 @@ TEST(EndToEnd, ProgramsASimulatedChipThroughTheWindow) {
                                "校验FLASH通过。", "校验EEPROM通过。", "熔丝位写入成功!"}) {
         EXPECT_TRUE(shown.contains(text)) << text.toStdString();
     }
-    EXPECT_TRUE(prompts.warnings.isEmpty()) << prompts.warnings.join('\n').toStdString();
+    EXPECT_TRUE(prompts.warnings.isEmpty()) << prompts.lines().join('\n').toStdString();
     EXPECT_TRUE(window.optionsBox()->programButton()->isEnabled());
 }
 

@@ -1,11 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <QFile>
-#include <QStringDecoder>
-#include <QStringEncoder>
-
 #include "app/Workbench.h"
 #include "tests/app/ShellFakes.h"
+#include "tests/support/TestFiles.h"
 
 namespace kv::test {
 namespace {
@@ -20,28 +17,11 @@ QString crlfLines(const QStringList& lines) {
 // controller with a simulated programmer.
 class SchemeThroughWorkbench : public ::testing::Test {
 protected:
-    SchemeThroughWorkbench()
-        : wb(WorkbenchPlatform{p.port, p.clock, p.pump, p.prompts, p.dialogs, p.settings,
-                               p.dataFolder()}) {
-        wb.Start();
-    }
+    SchemeThroughWorkbench() : wb(p.parts()) { wb.Start(); }
 
-    QString fileIn(const QString& name) { return p.settingsDir.filePath(name); }
-
-    void writeGbk(const QString& path, const QString& text) {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        QStringEncoder gbk("GBK");
-        file.write(gbk.encode(text));
-    }
-    QString readGbk(const QString& path) {
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-        QStringDecoder gbk("GBK");
-        return gbk.decode(file.readAll());
-    }
+    QString fileIn(const QString& name) { return p.settings.fileIn(name); }
     void menu(const QString& key, const QString& answer) {
-        p.prompts.fileAnswers.push_back(answer);
+        p.prompts.answers << answer;
         wb.Toolbar1_ButtonMenuClick(key);
     }
 
@@ -64,7 +44,7 @@ TEST_F(SchemeThroughWorkbench, ASavedSetUpComesBackWholeAndReloadsItsFiles) {
 
     const QString path = fileIn(QStringLiteral("生产.SET"));
     menu(QStringLiteral("SaveSet"), path);
-    EXPECT_EQ(readGbk(path),
+    EXPECT_EQ(test::readGbk(path),
               crlfLines({"ATTINY2313", bits, "1100010001", flashPath, "", " 2", " 1", "100", "0"}));
 
     // Another set-up in between.
@@ -100,7 +80,7 @@ TEST_F(SchemeThroughWorkbench, AnOlderEightLineFileWithAnUnknownModelNameLoadsAs
 
     // No calibration slot was selected when it was saved: line 6 is the target.
     const QString path = fileIn(QStringLiteral("old.SET"));
-    writeGbk(path, crlfLines({"atmega16", bits, "01", "", "", " 1", "8190", "500"}));
+    test::writeGbk(path, crlfLines({"atmega16", bits, "01", "", "", " 1", "8190", "500"}));
     menu(QStringLiteral("LoadSet"), path);
 
     EXPECT_EQ(wb.model().SelectedModel(), QStringLiteral("ATMEGA8"));
@@ -118,8 +98,8 @@ TEST_F(SchemeThroughWorkbench, ABrokenFileChangesNothingAndSaysWhy) {
     wb.Toolbar1_ButtonMenuClick(QStringLiteral("ATTINY2313"));
     const Scheme before = wb.currentScheme();
     const QString path = fileIn(QStringLiteral("broken.SET"));
-    writeGbk(path, crlfLines({"ATMEGA16", QString(31, u'1'), "1111111111", "", "", " 0", " 0", "0",
-                              "0"}));
+    test::writeGbk(path, crlfLines({"ATMEGA16", QString(31, u'1'), "1111111111", "", "", " 0", " 0",
+                                    "0", "0"}));
     menu(QStringLiteral("LoadSet"), path);
     EXPECT_EQ(wb.currentScheme(), before);
     ASSERT_EQ(p.prompts.warnings.size(), 1);
