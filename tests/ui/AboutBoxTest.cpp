@@ -68,10 +68,7 @@ TEST(AboutBox, ClosesOnAKeyTheButtonOrItsFrame) {
 
 TEST(AboutBox, OpensModallyFromTheToolbarAndAKeyGivesTheWindowBack) {
     WindowRig rig;
-    rig.window = std::make_unique<ui::MainWindow>(ui::MainWindowParts{
-        rig.p.port, rig.p.clock, rig.p.pump, rig.p.prompts, rig.p.settings, rig.p.dataFolder()});
-    rig.window->load();
-    rig.window->show();
+    rig.startWithOwnDialogs();
     QString shownTitle;
     QTimer::singleShot(0, [&] {
         QWidget* modal = QApplication::activeModalWidget();
@@ -86,10 +83,7 @@ TEST(AboutBox, OpensModallyFromTheToolbarAndAKeyGivesTheWindowBack) {
 
 TEST(WindowDialogs, PortSettingsAndFirmwareUpdateOpenModally) {
     WindowRig rig;
-    rig.window = std::make_unique<ui::MainWindow>(ui::MainWindowParts{
-        rig.p.port, rig.p.clock, rig.p.pump, rig.p.prompts, rig.p.settings, rig.p.dataFolder()});
-    rig.window->load();
-    rig.window->show();
+    rig.startWithOwnDialogs();
     QStringList shown;
     auto closeModal = [&] {
         QTimer::singleShot(0, [&] {

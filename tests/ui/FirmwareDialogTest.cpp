@@ -1,41 +1,29 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
-#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTest>
 
-#include "app/UserPrompts.h"
 #include "firmware/FirmwareUpdate.h"
-#include "settings/SettingsStore.h"
+#include "tests/support/FakePrompts.h"
 #include "tests/support/SimRig.h"
+#include "tests/support/TempSettings.h"
+#include "tests/support/TestFiles.h"
+#include "tests/ui/WindowRig.h"
 #include "ui/FirmwareDialog.h"
 
 namespace kv {
 namespace {
 
-class RecordingPrompts : public UserPrompts {
-public:
-    void warning(const QString&, const QString& text) override { texts << text; }
-    std::optional<QString> openFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<QString> saveFile(const FileDialogRequest&) override { return std::nullopt; }
-    QStringList texts;
-};
-
 class FirmwareDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        path = dir.filePath(QStringLiteral("HV.BIN"));
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         firmware = QByteArray(100, char(0x5A));
-        file.write(firmware);
-        file.close();
+        path = test::writeFile(store.fileIn(QStringLiteral("HV.BIN")), firmware);
         store.write(QStringLiteral("文件名"), QStringLiteral("文件"), path);
         dialog =
             std::make_unique<ui::FirmwareDialog>(rig.link, store, prompts, [this] { ++refreshes; });
@@ -43,17 +31,14 @@ protected:
     }
     template <typename T>
     T* child(const char* name) {
-        T* w = dialog->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
+        return test::child<T>(*dialog, name);
     }
     void click(const char* name) { QTest::mouseClick(child<QPushButton>(name), Qt::LeftButton); }
     bool waiting() { return dialog->update().phase() == FirmwareUpdate::Phase::WaitingForLoader; }
 
-    QTemporaryDir dir;
     test::SimRig rig;
-    SettingsStore store{QStringLiteral("kelvaro-test"), dir.path()};
-    RecordingPrompts prompts;
+    test::TempSettings store;
+    test::FakePrompts prompts;
     int refreshes = 0;
     QString path;
     QByteArray firmware;
@@ -73,14 +58,9 @@ TEST_F(FirmwareDialogTest, OpensWithTheStoredFileAndDefaultPageSize) {
 }
 
 TEST_F(FirmwareDialogTest, CaptionsAsTheUserSeesThem) {
-    QStringList texts;
-    for (QAbstractButton* b : dialog->findChildren<QAbstractButton*>())
-        texts << b->text();
-    for (QLabel* l : dialog->findChildren<QLabel*>())
-        texts << l->text();
-    for (QGroupBox* g : dialog->findChildren<QGroupBox*>())
-        texts << g->title();
-    texts.removeAll(QString());
+    QStringList texts = test::captions(*dialog, &QAbstractButton::text) +
+                        test::captions(*dialog, &QLabel::text) +
+                        test::captions(*dialog, &QGroupBox::title);
     texts.sort();
     QStringList expected{"升级文件",      "...",         "16 Words(M48)", "32 Words(M8)",
                          "64 words(M16)", "FLASH页大小", "加密文件",      "升  级",

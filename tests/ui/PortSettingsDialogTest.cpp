@@ -2,7 +2,6 @@
 
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,11 +12,12 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "app/UserPrompts.h"
 #include "link/PortMap.h"
 #include "link/PortSettingsState.h"
-#include "settings/SettingsStore.h"
+#include "tests/support/FakePrompts.h"
 #include "tests/support/SimRig.h"
+#include "tests/support/TempSettings.h"
+#include "tests/support/TestFiles.h"
 #include "tests/ui/WindowRig.h"
 #include "ui/MainToolbar.h"
 #include "ui/PortSettingsDialog.h"
@@ -26,13 +26,8 @@
 namespace kv {
 namespace {
 
-class RecordingPrompts : public UserPrompts {
-public:
-    void warning(const QString&, const QString& text) override { texts << text; }
-    std::optional<QString> openFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<QString> saveFile(const FileDialogRequest&) override { return std::nullopt; }
-    QStringList texts;
-};
+using test::captions;
+using test::child;
 
 class PortSettingsDialogTest : public ::testing::Test {
 protected:
@@ -44,20 +39,13 @@ protected:
         dialog->show();
         return dialog;
     }
-    template <typename T>
-    T* child(QWidget& dialog, const char* name) {
-        T* w = dialog.findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
     QString boxText(QWidget& dialog, const char* name) {
         return child<QComboBox>(dialog, name)->currentText();
     }
 
-    QTemporaryDir dir;
     test::SimRig rig;
-    SettingsStore store{QStringLiteral("kelvaro-test"), dir.path()};
-    RecordingPrompts prompts;
+    test::TempSettings store;
+    test::FakePrompts prompts;
     PortSettingsState state;
 };
 
@@ -85,18 +73,6 @@ QStringList items(QComboBox* box) {
     QStringList texts;
     for (int i = 0; i < box->count(); ++i)
         texts << box->itemText(i);
-    return texts;
-}
-
-// The non-empty texts of the visible widgets of one kind, sorted.
-template <typename T>
-QStringList captions(QWidget& dialog, QString (T::*text)() const) {
-    QStringList texts;
-    for (T* w : dialog.findChildren<T*>()) {
-        if (w->isVisible() && !(w->*text)().isEmpty())
-            texts << (w->*text)();
-    }
-    texts.sort();
     return texts;
 }
 
@@ -161,7 +137,7 @@ TEST_F(PortSettingsDialogTest, OkOnAMissingPortKeepsTheDialogOpen) {
     QComboBox* port = child<QComboBox>(*dialog, "cboPort");
     port->setCurrentIndex(6);  // COM7: no such device
     QTest::mouseClick(child<QPushButton>(*dialog, "cmdOK"), Qt::LeftButton);
-    EXPECT_EQ(prompts.texts.size(), 1);
+    EXPECT_EQ(prompts.warnings.size(), 1);
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(port->currentText(), QStringLiteral("COM1"));
     EXPECT_TRUE(rig.port.isOpen());
@@ -183,8 +159,7 @@ TEST_F(PortSettingsDialogTest, SearchFindsTheProgrammerAndCloses) {
 TEST_F(PortSettingsDialogTest, ShowsAndChangesTheDeviceBehindAPortNumber) {
     QTemporaryDir root;
     ASSERT_TRUE(QDir(root.path()).mkpath(QStringLiteral("dev")));
-    QFile adapter(root.filePath(QStringLiteral("dev/ttyUSB0")));
-    ASSERT_TRUE(adapter.open(QIODevice::WriteOnly));
+    test::writeFile(root.filePath(QStringLiteral("dev/ttyUSB0")), {});
     PortMap map(&store, root.path());
     auto dialog = open(&map);
 
@@ -203,7 +178,7 @@ TEST_F(PortSettingsDialogTest, ShowsAndChangesTheDeviceBehindAPortNumber) {
 }
 
 TEST_F(PortSettingsDialogTest, CancelKeepsTheDeviceMapping) {
-    PortMap map(&store, dir.path());
+    PortMap map(&store, store.folder());
     auto dialog = open(&map);
     QLineEdit* device = child<QLineEdit>(*dialog, "txtDevice");
     QTest::keyClicks(device, QStringLiteral("/dev/pts/4"));
