@@ -1,13 +1,7 @@
-#include <gtest/gtest.h>
-
 #include <QApplication>
 
+#include "tests/support/TestMain.h"
+
 int main(int argc, char** argv) {
-    // The window is real but needs no display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return kv::test::runAllTests<QApplication>(argc, argv);
 }

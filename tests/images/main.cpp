@@ -1,9 +1,7 @@
-#include <gtest/gtest.h>
-
 #include <QCoreApplication>
 
+#include "tests/support/TestMain.h"
+
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return kv::test::runAllTests<QCoreApplication>(argc, argv);
 }

@@ -1,12 +1,7 @@
-#include <gtest/gtest.h>
-
 #include <QApplication>
 
+#include "tests/support/TestMain.h"
+
 int main(int argc, char** argv) {
-    // Widget tests need no display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return kv::test::runAllTests<QApplication>(argc, argv);
 }
