@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "firmware/FirmwareFile.h"
 #include "firmware/FirmwareUpdate.h"
 #include "link/OperationError.h"
@@ -29,22 +31,26 @@ protected:
     QString writeFile(const QByteArray& bytes) {
         return test::writeFile(store.fileIn(QStringLiteral("FW.BIN")), bytes);
     }
-    // The user restarts the programmer a moment after the prompt appears.
-    void restartWhenPrompted() {
-        rig.pump.onYield = [this] {
-            if (!restarted && update.phase() == FirmwareUpdate::Phase::WaitingForLoader) {
-                restarted = true;
-                rig.device.restartIntoLoader(rig.clock.nowUs());
+    // The user restarts the programmer a moment after the prompt of `u`
+    // appears; `also` runs at every yield as well.
+    void restartWhenPrompted(FirmwareUpdate& u, std::function<void()> also = {}) {
+        rig.pump.onYield = [this, &u, also] {
+            if (restartUs < 0 && u.phase() == FirmwareUpdate::Phase::WaitingForLoader) {
+                restartUs = rig.clock.nowUs();
+                rig.device.restartIntoLoader(restartUs);
             }
+            if (also)
+                also();
         };
     }
+    void restartWhenPrompted() { restartWhenPrompted(update); }
 
     test::SimRig rig;
     test::TempSettings store;
     test::FakePrompts prompts;
     int connectionChanges = 0;
     FirmwareUpdate update{rig.link, store, prompts, [this] { ++connectionChanges; }};
-    bool restarted = false;
+    qint64 restartUs = -1;  // when the user restarted the programmer
 };
 
 TEST_F(FirmwareUpdateTest, ShortLastPageIsFilledWithF) {
@@ -83,13 +89,7 @@ TEST_F(FirmwareUpdateTest, WritesAndPacingOfTheLoaderDialogue) {
     FirmwareUpdate paced(link, store, prompts, {});
     const QByteArray firmware = pattern(200);
     paced.setFileName(writeFile(firmware));
-    qint64 restartUs = -1;
-    rig.pump.onYield = [&] {
-        if (restartUs < 0 && paced.phase() == FirmwareUpdate::Phase::WaitingForLoader) {
-            restartUs = rig.clock.nowUs();
-            rig.device.restartIntoLoader(restartUs);
-        }
-    };
+    restartWhenPrompted(paced);
     paced.upgrade();
     ASSERT_EQ(rig.device.loaderErrors(), 0);
 
@@ -254,7 +254,7 @@ TEST_F(FirmwareUpdateTest, TooManyPagesIsRefusedBeforeAnythingIsSent) {
     EXPECT_TRUE(prompts.texts()[0].contains(QStringLiteral("256")));
     EXPECT_EQ(prompts.titles()[0], store.applicationName());
     EXPECT_TRUE(rig.port.written().isEmpty());
-    EXPECT_FALSE(restarted);  // the user was never asked to restart
+    EXPECT_LT(restartUs, 0);  // the user was never asked to restart
     EXPECT_TRUE(update.upgradeEnabled());
 }
 
@@ -296,14 +296,10 @@ TEST_F(FirmwareUpdateTest, ClosingWaitsForTheWaitToStopAndIsRefusedDuringTransfe
     EXPECT_TRUE(update.requestClose());
 
     bool refused = false;
-    rig.pump.onYield = [&] {
-        if (!restarted && update.phase() == FirmwareUpdate::Phase::WaitingForLoader) {
-            restarted = true;
-            rig.device.restartIntoLoader(rig.clock.nowUs());
-        }
+    restartWhenPrompted(update, [&] {
         if (update.phase() == FirmwareUpdate::Phase::Transferring && !refused)
             refused = !update.requestClose();
-    };
+    });
     update.upgrade();
     EXPECT_TRUE(refused);
     EXPECT_EQ(closeRequests, 1);
