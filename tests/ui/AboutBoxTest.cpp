@@ -8,6 +8,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <functional>
 
 #include "app/ShellTexts.h"
 #include "tests/ui/WindowRig.h"
@@ -43,25 +44,21 @@ TEST(AboutBox, ShowsTitleLineTextAndAddress) {
 }
 
 TEST(AboutBox, ClosesOnAKeyTheButtonOrItsFrame) {
-    {
-        AboutRig rig;
-        QTest::keyClick(&rig.box, Qt::Key_A);
-        EXPECT_FALSE(rig.box.isVisible());
-    }
-    {
+    const std::pair<const char*, std::function<void(ui::AboutBox&)>> closers[] = {
+        {"key", [](ui::AboutBox& box) { QTest::keyClick(&box, Qt::Key_A); }},
         // Also when the key reaches a control inside the box.
+        {"key in the text",
+         [](ui::AboutBox& box) { QTest::keyClick(box.textBox(), Qt::Key_Down); }},
+        {"button", [](ui::AboutBox& box) { click(box.okButton()); }},
+        {"frame",
+         [](ui::AboutBox& box) {
+             QTest::mouseClick(box.buttonFrame(), Qt::LeftButton, {}, QPoint(3, 3));
+         }},
+    };
+    for (const auto& [name, close] : closers) {
+        SCOPED_TRACE(name);
         AboutRig rig;
-        QTest::keyClick(rig.box.textBox(), Qt::Key_Down);
-        EXPECT_FALSE(rig.box.isVisible());
-    }
-    {
-        AboutRig rig;
-        click(rig.box.okButton());
-        EXPECT_FALSE(rig.box.isVisible());
-    }
-    {
-        AboutRig rig;
-        QTest::mouseClick(rig.box.buttonFrame(), Qt::LeftButton, {}, QPoint(3, 3));
+        close(rig.box);
         EXPECT_FALSE(rig.box.isVisible());
     }
 }
