@@ -85,17 +85,6 @@ TEST_F(WorkbenchStart, StoredPortSettingsAreAppliedAndBadOnesReported) {
     EXPECT_EQ(q.port.handshaking(), 0);
 }
 
-TEST_F(WorkbenchStart, StoredOptionTextIsUsedOnlyWithTenCharacters) {
-    store("编程选项", "设置", "1100000000");
-    EXPECT_EQ(start().options().toText(), "1100000000");
-
-    ShellPlatform q;
-    q.settings.write("编程选项", "设置", "11111");
-    Workbench other(q.parts());
-    other.Start();
-    EXPECT_EQ(other.options().toText(), "1000000000");
-}
-
 TEST_F(WorkbenchStart, ReloadOptionDecidesWhetherStoredFilesAreShownAndLoaded) {
     const QString flash = writeFile("a.bin", QByteArray::fromHex("0102030405"));
     const QString eeprom = writeFile("b.bin", QByteArray::fromHex("AABB"));
@@ -117,22 +106,31 @@ TEST_F(WorkbenchStart, ReloadOptionDecidesWhetherStoredFilesAreShownAndLoaded) {
     EXPECT_TRUE(other.flash().image().isEmpty());
 }
 
-TEST_F(WorkbenchStart, StoredFuseTextNeedsAtLeast32Characters) {
+// The option text is taken with exactly ten characters, the fuse text with
+// at least 32 (cut to 32); otherwise the defaults stay.
+TEST_F(WorkbenchStart, StoredOptionAndFuseTextsOfEachLength) {
     const QString bits32 =
         "11111111"
         "11111111"
         "11011001"
         "11100001";
-    store("熔丝", "设置", bits32);
-    EXPECT_EQ(start().fuses().FuseBitString(), bits32);
-
-    for (const QString& stored : QStringList{bits32.left(31), bits32 + "00000000"}) {
+    struct Case {
+        QString options, fuses, expectedOptions;
+        bool fusesApplied;
+    };
+    const Case cases[] = {{"1100000000", bits32, "1100000000", true},
+                          {"11111", bits32.left(31), "1000000000", false},
+                          {"01000000001", bits32 + "00000000", "1000000000", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options.toStdString() + " " + c.fuses.toStdString());
         ShellPlatform q;
-        q.settings.write("熔丝", "设置", stored);
-        Workbench other(q.parts());
-        other.Start();
-        const QString expected = stored.size() > 32 ? bits32 : other.fuses().DefaultFuseBits();
-        EXPECT_EQ(other.fuses().FuseBitString(), expected) << stored.toStdString();
+        q.settings.write("编程选项", "设置", c.options);
+        q.settings.write("熔丝", "设置", c.fuses);
+        Workbench wb(q.parts());
+        wb.Start();
+        EXPECT_EQ(wb.options().toText(), c.expectedOptions);
+        EXPECT_EQ(wb.fuses().FuseBitString(),
+                  c.fusesApplied ? bits32 : wb.fuses().DefaultFuseBits());
     }
 }
 
