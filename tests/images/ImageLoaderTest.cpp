@@ -92,29 +92,6 @@ TEST(IntelHexLoader, FillsAGapWithFFAndYieldsOncePerLine) {
     EXPECT_EQ(rig.flash.panelText(), QStringLiteral("FLASH:48字节"));
 }
 
-TEST(IntelHexLoader, StopsAtTheEndRecordAndOtherwiseReadsToTheEnd) {
-    ImageRig rig;
-    QString stopped = rig.write(QStringLiteral("a.hex"),
-                                hexRecord(0, 0, k16) + hexEnd() + hexRecord(0x10, 0, k16));
-    ASSERT_EQ(rig.files.LoadFlashFile(stopped), LoadStatus::Loaded);
-    EXPECT_EQ(rig.flash.image().byteCount(), 16);
-
-    QString open =
-        rig.write(QStringLiteral("b.hex"), hexRecord(0, 0, k16) + "\r\n" + hexRecord(0x10, 0, k16));
-    ASSERT_EQ(rig.files.LoadFlashFile(open), LoadStatus::Loaded);
-    EXPECT_EQ(rig.flash.image().byteCount(), 32);
-}
-
-TEST(IntelHexLoader, SkipsRecordsOfOtherTypes) {
-    ImageRig rig;
-    QString path = rig.write(QStringLiteral("t.hex"),
-                             hexRecord(0, 4, QByteArray(2, '\0')) + hexRecord(0, 0, k16) +
-                                 hexRecord(0, 3, QByteArray(4, '\0')) +
-                                 hexRecord(0, 5, QByteArray(4, '\0')) + hexEnd());
-    ASSERT_EQ(rig.files.LoadFlashFile(path), LoadStatus::Loaded);
-    EXPECT_EQ(rig.flash.image().toBytes(), k16);
-}
-
 TEST(IntelHexLoader, KeepsLowerCaseDigitsAsTheyStand) {
     ImageRig rig;
     QString path =
@@ -124,15 +101,35 @@ TEST(IntelHexLoader, KeepsLowerCaseDigitsAsTheyStand) {
     EXPECT_TRUE(rig.flash.viewText().contains(QString::fromLatin1(k16.toHex())));
 }
 
-TEST(IntelHexLoader, LoadsUpTo32KiBAndRefusesRecordsFrom0x8000) {
-    ImageRig rig;
-    QString top = rig.write(QStringLiteral("top.hex"), hexRecord(0x7FF0, 0, k16) + hexEnd());
-    ASSERT_EQ(rig.files.LoadFlashFile(top), LoadStatus::Loaded);
-    EXPECT_EQ(rig.flash.image().byteCount(), 0x8000);
+struct Placement {
+    const char* name;
+    QByteArray content;
+    QByteArray bytes;
+};
 
-    QString beyond = rig.write(QStringLiteral("beyond.hex"), hexRecord(0x8000, 0, k16) + hexEnd());
-    EXPECT_EQ(rig.files.LoadFlashFile(beyond), LoadStatus::Failed);
+class HexPlacement : public ::testing::TestWithParam<Placement> {};
+
+TEST_P(HexPlacement, LoadsEachRecordAtItsAddress) {
+    ImageRig rig;
+    QString path = rig.write(QStringLiteral("placed.hex"), GetParam().content);
+    ASSERT_EQ(rig.files.LoadFlashFile(path), LoadStatus::Loaded);
+    EXPECT_EQ(rig.flash.image().toBytes(), GetParam().bytes);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Records, HexPlacement,
+    ::testing::Values(Placement{"stopsAtTheEndRecord",
+                                hexRecord(0, 0, k16) + hexEnd() + hexRecord(0x10, 0, k16), k16},
+                      Placement{"withoutEndRecordReadsToTheEnd",
+                                hexRecord(0, 0, k16) + "\r\n" + hexRecord(0x10, 0, k16), k16 + k16},
+                      Placement{"skipsOtherRecordTypes",
+                                hexRecord(0, 4, QByteArray(2, '\0')) + hexRecord(0, 0, k16) +
+                                    hexRecord(0, 3, QByteArray(4, '\0')) +
+                                    hexRecord(0, 5, QByteArray(4, '\0')) + hexEnd(),
+                                k16},
+                      Placement{"upTo32KiB", hexRecord(0x7FF0, 0, k16) + hexEnd(),
+                                QByteArray(0x7FF0, char(0xFF)) + k16}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // --- Broken files: refused, nothing of them kept ---------------------------
 
@@ -174,7 +171,8 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenFile{"lengthDisagrees", kv::test::hexLine(QByteArray::fromHex("0F000000") + k16)},
         BrokenFile{"truncatedLine", hexRecord(0, 0, k16).left(20) + "\r\n"},
         BrokenFile{"outOfOrder", hexRecord(0x10, 0, k16) + hexRecord(0x00, 0, k16)},
-        BrokenFile{"overlap", hexRecord(0x00, 0, k16) + hexRecord(0x08, 0, k16)}),
+        BrokenFile{"overlap", hexRecord(0x00, 0, k16) + hexRecord(0x08, 0, k16)},
+        BrokenFile{"from0x8000", hexRecord(0x8000, 0, k16) + hexEnd()}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // --- Paths, endings, binary files ----------------------------------------
