@@ -36,7 +36,7 @@ void ColumnLabel::paintEvent(QPaintEvent*) {
     const QFontMetrics m(font());
     const int column = m.horizontalAdvance(QLatin1Char('0'));
     const int baseline = (height() + m.ascent() - m.descent()) / 2;
-    int x = contentsRect().left();
+    int x = contentsRect().left() - m_columnShift * column;
     for (const QChar c : text()) {
         if (c == QChar(0x3000)) {
             x += 2 * column;
@@ -56,7 +56,8 @@ QString ImageTab::headerText() {
 
 ImageTab::ImageTab(const QString& memory, const Twips& t, QWidget* parent) : QWidget(parent) {
     const bool flash = memory == QLatin1String("FLASH");
-    m_header = new ColumnLabel(headerText(), this);
+    auto* header = new ColumnLabel(headerText(), this);
+    m_header = header;
     m_header->setObjectName(flash ? QStringLiteral("Label3") : QStringLiteral("Label4"));
     m_header->setFont(hexViewFont());
     m_header->setGeometry(t.rect(60, 90, 3900, 240));
@@ -70,9 +71,12 @@ ImageTab::ImageTab(const QString& memory, const Twips& t, QWidget* parent) : QWi
     m_view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_view->document()->setDocumentMargin(2);
     m_view->setGeometry(t.rect(60, 345, 3900, 4260));
-    // The header's first column stands over the view's first column.
+    // Each header digit stands over the first digit of its byte: a view line
+    // has seven columns before its data (blank, address, ideographic space),
+    // the header eight before its first digit.
     m_header->setContentsMargins(m_view->frameWidth() + int(m_view->document()->documentMargin()),
                                  0, 0, 0);
+    header->setColumnShift(1);
 
     m_read = new QPushButton(QStringLiteral("读取") + memory, this);
     m_read->setObjectName(flash ? QStringLiteral("ReadFlash") : QStringLiteral("ReadEEPROM"));

@@ -49,9 +49,14 @@ QString inColumns(const QString& text);
 class ColumnLabel : public QLabel {
 public:
     using QLabel::QLabel;
+    // Draws the text this many columns left of the contents' left edge.
+    void setColumnShift(int columns) { m_columnShift = columns; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    int m_columnShift = 0;
 };
 
 }  // namespace kv::ui

@@ -46,7 +46,13 @@ void bindSpinner(QObject* context, QLineEdit* box, QScrollBar* bar, AddressSpinn
         bar->setValue(state.value());
     };
     QObject::connect(&state, &AddressSpinner::changed, context, refresh);
-    QObject::connect(box, &QLineEdit::textEdited, &state, &AddressSpinner::setText);
+    // A second digit typed past the largest address leaves the state as it
+    // was, so no change is signalled: put the state's text back by hand.
+    QObject::connect(box, &QLineEdit::textEdited, &state, [box, &state, refresh](const QString& t) {
+        state.setText(t);
+        if (box->text() != state.text())
+            refresh();
+    });
     QObject::connect(bar, &QScrollBar::valueChanged, &state, &AddressSpinner::setValue);
     refresh();
 }

@@ -53,10 +53,15 @@ std::optional<QString> WidgetPrompts::run(const FileDialogRequest& request, bool
         const QFileInfo start(request.initialDir);
         // A file path opens its folder.
         dialog.setDirectory(start.isDir() ? start.absoluteFilePath() : start.absolutePath());
+    } else if (const auto last = m_lastFolder.constFind(request.filter);
+               last != m_lastFolder.cend()) {
+        dialog.setDirectory(*last);
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return dialog.selectedFiles().constFirst();
+    const QString chosen = dialog.selectedFiles().constFirst();
+    m_lastFolder.insert(request.filter, QFileInfo(chosen).absolutePath());
+    return chosen;
 }
 
 }  // namespace kv::ui

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
@@ -27,6 +28,9 @@ private:
     std::optional<QString> run(const FileDialogRequest& request, bool save);
 
     QPointer<QWidget> m_parent;
+    // Folder of the last file chosen, by filter: a dialog given no folder
+    // starts there, so a scheme is looked for where the last one went.
+    QHash<QString, QString> m_lastFolder;
 };
 
 }  // namespace kv::ui
