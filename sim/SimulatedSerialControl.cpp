@@ -187,9 +187,7 @@ void SimulatedSerialControl::settle() {
 void SimulatedSerialControl::closeWithError() {
     setOpen(false);
     if (onClosedByError) {
-        onClosedByError(QStringLiteral("端口COM%1的连接已断开：%2")
-                            .arg(m_portNumber)
-                            .arg(QString::fromUtf8(kHungUpText)));
+        onClosedByError(hangUpText(m_portNumber));
     }
 }
 

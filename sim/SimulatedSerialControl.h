@@ -27,7 +27,6 @@ public:
     static constexpr char kBusyText[] = "Permission denied";
     static constexpr char kAbsentText[] = "没有与它对应的串口设备";
     static constexpr char kNotOpenText[] = "未打开，无法收发数据";
-    static constexpr char kHungUpText[] = "Input/output error";
 
     explicit SimulatedSerialControl(VirtualClock& clock);
 

@@ -280,13 +280,12 @@ void QtSerialControl::onErrorOccurred(QSerialPort::SerialPortError error) {
         case QSerialPort::ReadError:
         case QSerialPort::ResourceError: {
             // After a hang-up QSerialPort repeats this error without end while the
-            // port stays open: close at once and report once.
+            // port stays open: close at once and report once. Its error text is
+            // stale by then (often an unrelated EAGAIN), so it is not shown.
             if (!isOpen()) {
                 return;
             }
-            const QString reason = QStringLiteral("端口COM%1的连接已断开：%2")
-                                       .arg(m_portNumber)
-                                       .arg(m_serial.errorString());
+            const QString reason = hangUpText(m_portNumber);
             m_serial.close();
             m_serial.clearError();
             m_devicePath.clear();

@@ -13,6 +13,11 @@ namespace kv {
 // with a text fit for the warning box.
 class SerialControl {
 public:
+    // What onClosedByError reports when the device went away.
+    static QString hangUpText(int portNumber) {
+        return QStringLiteral("端口COM%1的连接已断开（设备被拔出或已关闭）。").arg(portNumber);
+    }
+
     virtual ~SerialControl() = default;
 
     virtual int portNumber() const = 0;

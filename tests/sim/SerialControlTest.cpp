@@ -99,7 +99,7 @@ TEST(SimulatedPort, NotifiesArrivalAndPulledCable) {
     EXPECT_EQ(bench.port.bytesAvailable(), 9);
     bench.port.hangUp();
     EXPECT_FALSE(bench.port.isOpen());
-    EXPECT_EQ(closes, QStringList{"端口COM1的连接已断开：Input/output error"});
+    EXPECT_EQ(closes, QStringList{"端口COM1的连接已断开（设备被拔出或已关闭）。"});
     bench.port.hangUp();  // already closed: no second notice
     EXPECT_EQ(closes.size(), 1);
     // A glitch, not a dead device: the port opens again, with empty buffers.
