@@ -1,6 +1,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include "app/ShellTexts.h"
 #include "link/PortMap.h"
@@ -26,6 +29,11 @@ QString dataFolder() {
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // The window speaks Chinese; so should the buttons of Qt's own dialogs.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                     QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&qtTexts);
     // Every setting lives under the window title, so each version keeps its own.
     kv::SettingsStore settings(kv::ShellTexts::AppTitle());
     kv::PortMap portMap(&settings);
