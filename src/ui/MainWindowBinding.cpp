@@ -135,6 +135,11 @@ void MainWindow::refreshDeviceControls() {
             own = wb.signature().ReadSIGEnabled();
         if (name == QLatin1String("ProCommand"))
             own = wb.programPass().isProCommandEnabled();
+        // A button that loses focus by being disabled would hand it to the next
+        // control in the tab chain, often a path box with its text selected,
+        // where the next key press would overwrite the path.
+        if (!(on && own) && control->hasFocus())
+            setFocus(Qt::OtherFocusReason);
         control->setEnabled(on && own);
     }
 }

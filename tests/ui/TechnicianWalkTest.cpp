@@ -112,3 +112,36 @@ TEST(TechnicianWalk, AFileDialogWithoutAFolderStartsWhereTheLastOfItsKindWent) {
 
 }  // namespace
 }  // namespace kv::test
+
+namespace kv::test {
+namespace {
+
+// Pressing "编 程" disables it for the pass; the keyboard focus must not fall
+// onto a path box, where the next key would overwrite the file path.
+TEST(TechnicianWalk, FocusDoesNotFallOntoAPathBoxDuringThePass) {
+    WindowRig rig;
+    rig.store(QStringLiteral("编程选项"), QStringLiteral("设置"), QStringLiteral("1000000000"));
+    ui::MainWindow& window = rig.start();
+    QApplication::setActiveWindow(&window);
+    auto* program = child<QAbstractButton>(window, "ProCommand");
+    ASSERT_TRUE(program->isEnabled());
+    program->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(program->hasFocus());
+
+    QWidget* focusDuringPass = nullptr;
+    bool sawPass = false;
+    rig.p.pump.onYield = [&] {
+        if (!program->isEnabled()) {
+            sawPass = true;
+            focusDuringPass = QApplication::focusWidget();
+        }
+    };
+    program->click();
+    rig.p.pump.onYield = nullptr;
+    ASSERT_TRUE(sawPass);
+    EXPECT_EQ(qobject_cast<QLineEdit*>(focusDuringPass), nullptr)
+        << (focusDuringPass ? focusDuringPass->objectName().toStdString() : "none");
+}
+
+}  // namespace
+}  // namespace kv::test
