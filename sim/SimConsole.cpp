@@ -109,6 +109,10 @@ QString SimConsole::setFault(const QString& name, const QString& value) {
         faults.hangUpAfterBytes = number;
     } else if (name == u"readlimit") {
         faults.readReplyLimitChars = number;
+    } else if (name == u"trickle") {
+        faults.readReplyGapMs = number;
+    } else if (name == u"loaderacks") {
+        faults.dropLoaderAcksAfter = number;
     } else if (name == u"stuckflash") {
         faults.stuckFlashByte = number;
     } else if (name == u"stuckeeprom") {

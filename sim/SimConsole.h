@@ -16,9 +16,10 @@ class SimulatedProgrammer;
 //   signature 1E9307    signature bytes the chip reports
 //   loader              restart into the firmware loader
 //   loaderpage N        loader page size in bytes
-//   fault NAME VALUE    silent|lowercase 0/1; delay MS; pageacks|writeacks|
-//                       hangupafter|readlimit|stuckflash|stuckeeprom N (-1 off);
-//                       garbage TEXT; "fault clear" removes all
+//   fault NAME VALUE    silent|lowercase 0/1; delay|trickle MS; pageacks|
+//                       writeacks|loaderacks|hangupafter|readlimit|stuckflash|
+//                       stuckeeprom N (-1 off); garbage TEXT; "fault clear"
+//                       removes all
 //   dump                one JSON line: chip contents, fuses, loader firmware
 //   transcript          hex of every byte received
 //   hangup              close the line as a pulled cable would

@@ -40,6 +40,7 @@ void SimulatedProgrammer::setFaults(const FaultPlan& plan) {
     m_received = 0;
     m_pagesAcked = 0;
     m_writeAcks = 0;
+    m_loaderAcks = 0;
 }
 
 void SimulatedProgrammer::reconnect() {
@@ -198,11 +199,20 @@ void SimulatedProgrammer::restartIntoLoader(qint64 nowUs) {
     m_loaderState = LoaderMode;
     m_loaderPageFill = -1;
     m_loaderErrors = 0;
+    m_loaderAcks = 0;
     m_loaderMode.clear();
     m_loaderStart.clear();
     m_loaderHex.clear();
     m_firmware.clear();
     queueReply("B", nowUs + kLoaderRestartUs);
+}
+
+void SimulatedProgrammer::askForPage(qint64 atUs) {
+    if (m_faults.dropLoaderAcksAfter >= 0 && m_loaderAcks >= m_faults.dropLoaderAcksAfter) {
+        return;
+    }
+    ++m_loaderAcks;
+    queueReply("?", atUs);
 }
 
 static bool isUpperHex(char c) {
@@ -223,7 +233,7 @@ void SimulatedProgrammer::handleLoaderByte(char byte, qint64 atUs) {
             }
             if (m_loaderStart.size() == 2) {
                 m_loaderState = LoaderPages;
-                queueReply("?", startUs);
+                askForPage(startUs);
             }
             return;
         case LoaderPages:
@@ -249,7 +259,7 @@ void SimulatedProgrammer::handleLoaderByte(char byte, qint64 atUs) {
             if (++m_loaderPageFill == m_loaderPageSize) {
                 m_loaderPageFill = -1;
                 m_busyUntilUs = startUs + kLoaderPageWriteUs;
-                queueReply("?", m_busyUntilUs);
+                askForPage(m_busyUntilUs);
             }
         }
     } else {

@@ -109,6 +109,7 @@ private:
     void handleFlashByte(char byte, qint64 atUs);
     void commitFlashPage(qint64 atUs, bool last);
     void handleLoaderByte(char byte, qint64 atUs);
+    void askForPage(qint64 atUs);
     void eraseChip();
     QByteArray hex(quint8 byte) const;
     bool writeProtected() const;
@@ -140,7 +141,7 @@ private:
     // loader
     bool m_loader = false;
     LoaderState m_loaderState = LoaderMode;
-    int m_loaderPageSize = 64, m_loaderPageFill = -1, m_loaderErrors = 0;
+    int m_loaderPageSize = 64, m_loaderPageFill = -1, m_loaderErrors = 0, m_loaderAcks = 0;
     QByteArray m_loaderMode, m_loaderStart, m_firmware, m_loaderHex;
 };
 

@@ -206,6 +206,16 @@ void SimulatedProgrammer::handleRead(bool flash, int count, qint64 start) {
     if (m_faults.readReplyLimitChars >= 0) {
         reply.truncate(m_faults.readReplyLimitChars);
     }
+    if (m_faults.readReplyFill) {
+        reply.fill(m_faults.readReplyFill);
+    }
+    if (m_faults.readReplyGapMs > 0) {
+        const qint64 stepUs = lineTimeUs(1) + qint64(m_faults.readReplyGapMs) * 1000;
+        for (qsizetype i = 0; i < reply.size(); ++i) {
+            queueReply(reply.mid(i, 1), start + i * stepUs);
+        }
+        return;
+    }
     queueReply(reply, start);
 }
 

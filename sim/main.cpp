@@ -39,8 +39,9 @@ int main(int argc, char** argv) {
         "Simulated high-voltage AVR programmer on a pseudo-terminal.\n"
         "Open the printed path as the serial port. Commands on stdin, one per line:\n"
         "  model NAME | signature 1E9307 | loader | loaderpage N | dump | transcript\n"
-        "  fault NAME VALUE (silent, lowercase, delay, pageacks, writeacks, hangupafter,\n"
-        "                    readlimit, stuckflash, stuckeeprom, garbage, clear)\n"
+        "  fault NAME VALUE (silent, lowercase, delay, trickle, pageacks, writeacks,\n"
+        "                    loaderacks, hangupafter, readlimit, stuckflash, stuckeeprom,\n"
+        "                    garbage, clear)\n"
         "  hangup | quit"));
     parser.addHelpOption();
     const QCommandLineOption modelOption(QStringLiteral("model"),
