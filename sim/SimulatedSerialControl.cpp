@@ -45,6 +45,9 @@ void SimulatedSerialControl::setPortNumber(int n) {
         throw OperationError(
             QStringLiteral("端口COM%1已打开：请先关闭端口再更换。").arg(m_portNumber));
     }
+    if (n != m_portNumber) {
+        m_lostReason.clear();
+    }
     m_portNumber = n;
 }
 
@@ -65,6 +68,9 @@ void SimulatedSerialControl::setHandshaking(int code) {
 }
 
 void SimulatedSerialControl::setOpen(bool open) {
+    if (!open) {
+        m_lostReason.clear();
+    }
     if (open == m_open) {
         return;
     }
@@ -87,6 +93,7 @@ void SimulatedSerialControl::setOpen(bool open) {
                                  .arg(QString::fromUtf8(kAbsentText)));
     }
     m_open = true;
+    m_lostReason.clear();
     if (SimulatedProgrammer* d = device()) {
         d->setBaud(m_baud);
         d->takeOutput(m_clock.nowUs());  // sent while nobody listened: lost
@@ -94,6 +101,9 @@ void SimulatedSerialControl::setOpen(bool open) {
 }
 
 void SimulatedSerialControl::requireOpen() const {
+    if (!m_open && !m_lostReason.isEmpty()) {
+        throw OperationError(m_lostReason);
+    }
     if (!m_open) {
         throw OperationError(
             QStringLiteral("端口COM%1%2。").arg(m_portNumber).arg(QString::fromUtf8(kNotOpenText)));
@@ -186,8 +196,9 @@ void SimulatedSerialControl::settle() {
 
 void SimulatedSerialControl::closeWithError() {
     setOpen(false);
+    m_lostReason = hangUpText(m_portNumber);
     if (onClosedByError) {
-        onClosedByError(hangUpText(m_portNumber));
+        onClosedByError(m_lostReason);
     }
 }
 

@@ -92,6 +92,7 @@ private:
     int m_baud = 115200;
     int m_handshaking = 0;
     bool m_open = false;
+    QString m_lostReason;      // set by a hang-up until the port is opened or closed again
     std::deque<TxChunk> m_tx;  // written, not yet fully on the line
     QByteArray m_rx;           // received, not yet read
     QByteArray m_written;

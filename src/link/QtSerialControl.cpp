@@ -65,6 +65,8 @@ void QtSerialControl::setPortNumber(int n) {
         throw OperationError(
             QStringLiteral("端口COM%1已打开：请先关闭端口再更换。").arg(m_portNumber));
     }
+    if (n != m_portNumber)
+        m_lostReason.clear();
     m_portNumber = n;
 }
 
@@ -132,6 +134,7 @@ void QtSerialControl::setOpen(bool open) {
         }
         m_serial.clearError();
         m_devicePath.clear();
+        m_lostReason.clear();
         return;
     }
     if (isOpen()) {
@@ -155,6 +158,7 @@ void QtSerialControl::setOpen(bool open) {
         throw OperationError(text);
     }
     m_devicePath = path;
+    m_lostReason.clear();
 }
 
 QString QtSerialControl::openFailureText(const QString& path) const {
@@ -182,6 +186,8 @@ QString QtSerialControl::openFailureText(const QString& path) const {
 
 void QtSerialControl::requireOpen() const {
     if (!isOpen()) {
+        if (!m_lostReason.isEmpty())
+            throw OperationError(m_lostReason);
         throw OperationError(QStringLiteral("端口COM%1未打开，无法收发数据。").arg(m_portNumber));
     }
 }
@@ -197,7 +203,10 @@ void QtSerialControl::write(const QByteArray& bytes) {
     // A hang-up found by this write has already closed the port (onErrorOccurred):
     // the bytes went nowhere.
     if (!isOpen()) {
-        throw OperationError(QStringLiteral("向端口COM%1写入失败：连接已断开。").arg(m_portNumber));
+        throw OperationError(
+            m_lostReason.isEmpty()
+                ? QStringLiteral("向端口COM%1写入失败：连接已断开。").arg(m_portNumber)
+                : m_lostReason);
     }
     if (written != bytes.size() || m_serial.error() == QSerialPort::WriteError) {
         const QString reason = m_serial.errorString();
@@ -286,6 +295,7 @@ void QtSerialControl::onErrorOccurred(QSerialPort::SerialPortError error) {
                 return;
             }
             const QString reason = hangUpText(m_portNumber);
+            m_lostReason = reason;
             m_serial.close();
             m_serial.clearError();
             m_devicePath.clear();

@@ -67,6 +67,9 @@ private:
     LineSettings m_line;
     int m_handshaking = 0;
     QString m_devicePath;
+    // Why the port closed when the device went away; byte I/O reports it until
+    // the port is opened again, so the warning box says what the log said.
+    QString m_lostReason;
     // Set while one of our own calls reports failures by exception, so the
     // same failure is not also reported as a line event.
     int m_quiet = 0;
