@@ -174,12 +174,16 @@ QString ProgrammerLink::PadText(const QString& text, QChar fill, int width, bool
     return left ? padding + text : text + padding;
 }
 
+qint64 ProgrammerLink::lineTimeMs(qint64 count) const {
+    return kv::lineTimeMs(m_port, count);
+}
+
 void ProgrammerLink::WaitOutputDrained(int limitMs) {
     BusyScope busy(m_busy);
     TextModeOnError textMode(*this);
     const qint64 start = m_clock.nowUs();
     // A slow line is not a silent programmer: the bytes' own line time comes on top.
-    const qint64 boundMs = qint64(limitMs) + lineTimeMs(m_port, m_port.bytesToWrite());
+    const qint64 boundMs = qint64(limitMs) + lineTimeMs(m_port.bytesToWrite());
     while (m_port.bytesToWrite() > 0) {
         const qint64 leftMs = boundMs - (m_clock.nowUs() - start) / 1000;
         if (leftMs <= 0) {

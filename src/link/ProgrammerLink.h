@@ -73,6 +73,10 @@ public:
 
     static QString PadText(const QString& text, QChar fill, int width, bool left);
 
+    // Milliseconds the line needs for `count` characters at the port's settings,
+    // rounded up; a waiting bound for replies whose length is known.
+    qint64 lineTimeMs(qint64 count) const;
+
     // The two waits of the FLASH page loop. They do not yield to the window.
     // A programmer never needs this long for one page; when the limit passes
     // OperationError is thrown. Whatever error ends them, the link is back in

@@ -15,6 +15,15 @@ QString countCommand(const ImageSlot& slot, qint64 count) {
            u'#';
 }
 
+// Index of the first character that is not a hex digit, or -1.
+qsizetype firstNonHex(const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (hexDigitValue(text.at(i)) < 0)
+            return i;
+    }
+    return -1;
+}
+
 }  // namespace
 
 ImageReader::ImageReader(ProgrammerLink& link, ImageSlot& flash, ImageSlot& eeprom,
@@ -39,13 +48,23 @@ void ImageReader::VerifyEepromImage() {
     verify(m_eeprom);
 }
 
+qint64 ImageReader::replyLimitMs(qint64 count, int firstWaitMs) const {
+    // The programmer reads the chip far faster than the line carries it, so the
+    // reply's line time bounds it; twice that absorbs adapters that deliver in
+    // bursts, and the quiet limit covers a late start.
+    return firstWaitMs + kLineTimeFactor * m_link.lineTimeMs(2 * count) + kQuietLimitMs;
+}
+
 ImageReader::Reply ImageReader::collect(ImageSlot& slot, qint64 count, int firstWaitMs,
                                         int stepWaitMs) {
     const qint64 expected = 2 * count;
+    const qint64 limitMs = replyLimitMs(count, firstWaitMs);
+    const qint64 startMs = m_link.clock().nowMs();
     Reply reply;
     m_link.DelayMs(firstWaitMs);
     int quietMs = 0;
     int lastWaitMs = firstWaitMs;
+    bool tooSlow = false;
     for (;;) {
         const QString arrived = m_link.ReadInput();
         quietMs = arrived.isEmpty() ? quietMs + lastWaitMs : 0;
@@ -59,16 +78,29 @@ ImageReader::Reply ImageReader::collect(ImageSlot& slot, qint64 count, int first
         slot.setProgress(reply.text.size() * 50 / count);
         if (quietMs >= kQuietLimitMs)
             break;
+        if (m_link.clock().nowMs() - startMs >= limitMs) {
+            tooSlow = true;
+            break;
+        }
         m_link.DelayMs(stepWaitMs);
         lastWaitMs = stepWaitMs;
     }
     const QString name = slot.isFlash() ? QStringLiteral("FLASH") : QStringLiteral("EEPROM");
-    m_link.SendInfo(reply.text.isEmpty()
-                        ? QStringLiteral("编程器无反应!")
-                        : QStringLiteral("编程器停止发送%1数据：收到%2字节，应为%3字节!")
-                              .arg(name)
-                              .arg(reply.text.size() / 2)
-                              .arg(count));
+    if (reply.text.isEmpty()) {
+        m_link.SendInfo(QStringLiteral("编程器无反应!"));
+    } else if (tooSlow) {
+        m_link.SendInfo(
+            QStringLiteral("编程器发送%1数据过慢：%2毫秒内收到%3字节，应为%4字节，已停止读取!")
+                .arg(name)
+                .arg(limitMs)
+                .arg(reply.text.size() / 2)
+                .arg(count));
+    } else {
+        m_link.SendInfo(QStringLiteral("编程器停止发送%1数据：收到%2字节，应为%3字节!")
+                            .arg(name)
+                            .arg(reply.text.size() / 2)
+                            .arg(count));
+    }
     return reply;
 }
 
@@ -85,9 +117,15 @@ void ImageReader::read(ImageSlot& slot) {
                               : QStringLiteral("读取芯片EEPROM!"));
         const int waitMs = flash ? 200 : 100;
         const Reply reply = collect(slot, count, waitMs, waitMs);
-        // Only a whole memory becomes the image: a fragment written back later
-        // would pass for the chip's content.
-        slot.showImage(reply.complete ? MemoryImage(reply.text) : MemoryImage());
+        // Only a whole memory of hex digits becomes the image: a fragment or a
+        // garbled reply written back or saved later would pass for the chip's content.
+        const qsizetype bad = reply.complete ? firstNonHex(reply.text) : -1;
+        if (bad >= 0) {
+            m_link.SendInfo((flash ? QStringLiteral("FLASH") : QStringLiteral("EEPROM")) +
+                            QStringLiteral("读取应答无效：地址%1处不是十六进制数字，未读入数据!")
+                                .arg(hexField(bad / 2, 4)));
+        }
+        slot.showImage(reply.complete && bad < 0 ? MemoryImage(reply.text) : MemoryImage());
         if (flash)
             slot.setPanelText(QStringLiteral("FLASH:"));
     } catch (const OperationError& error) {

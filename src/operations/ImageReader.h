@@ -16,13 +16,17 @@ class UserPrompts;
 //
 // The reply is collected in fixed steps until the expected digits arrived;
 // when the programmer sends nothing for kQuietLimitMs the collection ends and
-// the log says how much arrived. A read that does not complete leaves its
-// image empty; digits beyond the expected count are dropped.
+// the log says how much arrived. A reply that keeps trickling ends too, once
+// the first wait, kLineTimeFactor times the reply's own line time and
+// kQuietLimitMs have passed. A read that does not complete, or whose reply
+// holds anything but hex digits, leaves its image empty and the log says why;
+// digits beyond the expected count are dropped.
 class ImageReader {
 public:
     using GeometryFn = std::function<MemoryGeometry()>;
 
     static constexpr int kQuietLimitMs = 2000;
+    static constexpr int kLineTimeFactor = 2;
 
     // title: the window title, the caption of warning boxes.
     ImageReader(ProgrammerLink& link, ImageSlot& flash, ImageSlot& eeprom, GeometryFn geometry,
@@ -43,6 +47,7 @@ private:
         QString text;
         bool complete = false;
     };
+    qint64 replyLimitMs(qint64 count, int firstWaitMs) const;
     void read(ImageSlot& slot);
     void verify(ImageSlot& slot);
     Reply collect(ImageSlot& slot, qint64 count, int firstWaitMs, int stepWaitMs);

@@ -74,6 +74,63 @@ TEST(ReadEeprom, ASilentProgrammerIsReportedAsSuch) {
     EXPECT_TRUE(rig.eeprom.image().isEmpty());
 }
 
+TEST(Read, OnlyAReplyOfHexDigitsBecomesTheImage) {
+    struct Case {
+        bool flash;
+        char fill;       // every reply character replaced by this one (0: none)
+        bool lowerCase;  // the programmer answers in lower case
+        const char* log;
+    };
+    const Case cases[] = {
+        {true, 'Z', false, "FLASH读取应答无效：地址0000处不是十六进制数字，未读入数据!"},
+        {false, ' ', false, "EEPROM读取应答无效：地址0000处不是十六进制数字，未读入数据!"},
+        {true, 0, true, nullptr},
+        {false, 0, true, nullptr},
+    };
+    for (const Case& c : cases) {
+        ImageOpsRig rig;
+        const QByteArray chip = ImageOpsRig::randomBytes(c.flash ? 8192 : 512, 12);
+        (c.flash ? rig.sim.device.flash() : rig.sim.device.eeprom()) = chip;
+        rig.sim.device.faults().readReplyFill = c.fill;
+        rig.sim.device.faults().lowerCaseHex = c.lowerCase;
+        kv::ImageSlot& slot = c.flash ? rig.flash : rig.eeprom;
+        slot.showImage(MemoryImage(QStringLiteral("0102")));
+        c.flash ? rig.reader.ReadFlash_Click() : rig.reader.ReadEEPROM_Click();
+        if (c.log) {
+            EXPECT_TRUE(slot.image().isEmpty()) << c.fill;
+            EXPECT_TRUE(slot.viewText().isEmpty());
+            EXPECT_EQ(rig.sim.log.last(), QString::fromUtf8(c.log));
+        } else {
+            EXPECT_EQ(slot.image().toBytes(), chip);
+            EXPECT_EQ(rig.sim.log.size(), 1);
+        }
+        EXPECT_TRUE(rig.prompts.warnings.isEmpty());
+    }
+}
+
+TEST(ReadFlash, ATricklingReplyIsCutOffByItsLineTimeWhileASlowLineStillCompletes) {
+    ImageOpsRig trickle;
+    trickle.sim.device.faults().readReplyGapMs = 150;  // never quiet for the quiet limit
+    const qint64 cutMs = trickle.timed([&] { trickle.reader.ReadFlash_Click(); });
+    // 16384 digits need 1.43 s at 115200 baud; the read may take twice that
+    // plus the quiet limit, and then ends at its next step.
+    EXPECT_GE(cutMs, 200 + 2 * 1423 + kv::ImageReader::kQuietLimitMs);
+    EXPECT_LE(cutMs, 200 + 2 * 1423 + kv::ImageReader::kQuietLimitMs + 200);
+    EXPECT_TRUE(trickle.flash.image().isEmpty());
+    EXPECT_TRUE(trickle.sim.log.last().startsWith(QStringLiteral("编程器发送FLASH数据过慢：")))
+        << trickle.sim.log.last().toStdString();
+    EXPECT_FALSE(trickle.sim.link.isBusy());
+
+    // At 9600 baud the same read needs 17 s on the line: the bound grows with it.
+    ImageOpsRig slow;
+    slow.sim.port.setSettings(QStringLiteral("9600,n,8,1"));
+    const QByteArray chip = ImageOpsRig::randomBytes(8192, 13);
+    slow.sim.device.flash() = chip;
+    const qint64 fullMs = slow.timed([&] { slow.reader.ReadFlash_Click(); });
+    EXPECT_GE(fullMs, 17066);
+    EXPECT_EQ(slow.flash.image().toBytes(), chip);
+}
+
 TEST(ReadFlash, APortErrorShowsItsTextAndLeavesTheImageEmpty) {
     ImageOpsRig rig;
     rig.flash.showImage(MemoryImage(QStringLiteral("0102")));
