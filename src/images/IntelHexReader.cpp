@@ -78,7 +78,8 @@ IntelHexReader::Result IntelHexReader::read(QIODevice& file, const std::function
         qint64 start = base + address;
         if (window >= 0 && start >= window && start < window + 0x10000)
             start -= window;
-        if (start >= kAddressLimit)
+        // The record's last byte counts, not only its first.
+        if (start >= kAddressLimit || start + count > kAddressLimit)
             return fail(Error::OutOfRange);
         if (2 * start < digits.size())
             return fail(Error::OutOfOrder);

@@ -23,7 +23,7 @@ public:
         BadRecord,  // not ":" + hex digits, or a length that disagrees
         BadChecksum,
         OutOfOrder,  // a record below the data already collected
-        OutOfRange,  // a record starting at 0x8000 or above
+        OutOfRange,  // a record reaching 0x8000 or above
         ReadFailed,
     };
 
@@ -34,8 +34,8 @@ public:
         bool ok() const { return error == Error::None; }
     };
 
-    // A data record must start below this address: the largest supported
-    // chip has 32 KiB of FLASH.
+    // A data record must end below this address: the largest supported chip
+    // has 32 KiB of FLASH.
     static constexpr qint64 kAddressLimit = 0x8000;
 
     // Where the AVR toolchain puts EEPROM data in its files (an ELF section

@@ -172,7 +172,8 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenFile{"truncatedLine", hexRecord(0, 0, k16).left(20) + "\r\n"},
         BrokenFile{"outOfOrder", hexRecord(0x10, 0, k16) + hexRecord(0x00, 0, k16)},
         BrokenFile{"overlap", hexRecord(0x00, 0, k16) + hexRecord(0x08, 0, k16)},
-        BrokenFile{"from0x8000", hexRecord(0x8000, 0, k16) + hexEnd()}),
+        BrokenFile{"from0x8000", hexRecord(0x8000, 0, k16) + hexEnd()},
+        BrokenFile{"runningPast0x8000", hexRecord(0x7FF8, 0, k16) + hexEnd()}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // --- Paths, endings, binary files ----------------------------------------
