@@ -37,7 +37,9 @@ public:
 struct ImageBench {
     explicit ImageBench(BenchRig& rig)
         : rig(rig),
-          writer(rig.link(), flash, eeprom, [] { return geometry; }),
+          writer(
+              rig.link(), flash, eeprom, [] { return geometry; }, prompts,
+              QStringLiteral("kelvaro-bench")),
           reader(
               rig.link(), flash, eeprom, [] { return geometry; }, prompts,
               QStringLiteral("kelvaro-bench")) {}

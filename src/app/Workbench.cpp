@@ -55,7 +55,8 @@ Workbench::Workbench(const WorkbenchPlatform& p, QObject* parent)
     m_appCaption = ShellTexts::AppTitle();
     m_reader =
         std::make_unique<ImageReader>(m_link, m_flash, m_eeprom, geometry, m_prompts, m_appCaption);
-    m_writer = std::make_unique<ImageWriter>(m_link, m_flash, m_eeprom, geometry);
+    m_writer =
+        std::make_unique<ImageWriter>(m_link, m_flash, m_eeprom, geometry, m_prompts, m_appCaption);
     m_calibrationBytes =
         std::make_unique<CalibrationBytes>(m_link, m_model, m_calibration, m_prompts, m_appCaption);
     m_single =

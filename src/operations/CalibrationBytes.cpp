@@ -8,6 +8,7 @@
 #include "operations/AddressText.h"
 #include "operations/CalibrationLayout.h"
 #include "operations/CalibrationState.h"
+#include "operations/WriteAcks.h"
 #include "settings/HexDigits.h"
 
 namespace kv {
@@ -71,20 +72,25 @@ void CalibrationBytes::WriteOA_Command_Click() {
         return;
     }
     const QString value = m_state.Label_OAnum(*slot);
+    bool acknowledged = false;
     if (toFlash) {
         const bool odd = *address % 2 == 1;
         const QString data = odd ? QStringLiteral("FF") + value : value + QStringLiteral("FF");
         m_link.SendCommand(QStringLiteral("WW") + data + hexField(*address / 2, 4) +
                            QStringLiteral("#"));
-        m_link.WaitForText(100, QStringLiteral("!"));
+        acknowledged = m_link.WaitForText(100, QStringLiteral("!"));
     } else {
         m_link.SendCommand(QStringLiteral("WE") + value + hexField(*address, 4) +
                            QStringLiteral("#"));
-        m_link.WaitForText(100, QStringLiteral("!"));
+        acknowledged = m_link.WaitForText(100, QStringLiteral("!"));
         m_link.DelayMs(1);
     }
     m_link.SendInfo(QStringLiteral("写校准字节结束!"));
     m_link.DiscardInput();
+    if (!acknowledged) {
+        m_link.SendInfo(missingAcksText(1));
+        warn(missingAcksText(1));
+    }
 }
 
 }  // namespace kv

@@ -2,16 +2,23 @@
 
 #include <QStringDecoder>
 
+#include "app/UserPrompts.h"
 #include "images/ImageSlot.h"
 #include "images/MemoryImage.h"
 #include "link/OperationError.h"
 #include "link/ProgrammerLink.h"
+#include "operations/WriteAcks.h"
 
 namespace kv {
 
 ImageWriter::ImageWriter(ProgrammerLink& link, ImageSlot& flash, ImageSlot& eeprom,
-                         GeometryFn geometry)
-    : m_link(link), m_flash(flash), m_eeprom(eeprom), m_geometry(std::move(geometry)) {}
+                         GeometryFn geometry, UserPrompts& prompts, QString title)
+    : m_link(link),
+      m_flash(flash),
+      m_eeprom(eeprom),
+      m_geometry(std::move(geometry)),
+      m_prompts(prompts),
+      m_title(std::move(title)) {}
 
 QByteArray ImageWriter::checkedBytes(const ImageSlot& slot, qint64 capacity) const {
     const MemoryImage& image = slot.image();
@@ -99,17 +106,23 @@ void ImageWriter::WriteEepromImage() {
     const QByteArray bytes = checkedBytes(m_eeprom, m_geometry().eepromSize);
     const qint64 length = m_eeprom.image().length();
     m_link.YieldOnce();
+    qint64 missing = 0;
     for (qsizetype a = 0; a < bytes.size(); ++a) {
         // Every digit on the line is upper case, whatever case the image holds.
         m_link.SendCommand(QStringLiteral("WE") + hexField(quint8(bytes[a]), 2) +
                            hexField(a >> 8 & 0xFF, 2) + hexField(a & 0xFF, 2) + u'#');
         m_eeprom.setProgress((2 * a + 1) * 100 / length);
-        m_link.WaitForText(100, QStringLiteral("!"));
+        if (!m_link.WaitForText(100, QStringLiteral("!")))
+            ++missing;
     }
     m_eeprom.setProgress(100);
     m_link.SendInfo(QStringLiteral("写EEPROM结束!"));
     m_link.DelayMs(1);
     m_link.DiscardInput();
+    if (missing > 0) {
+        m_link.SendInfo(missingAcksText(missing));
+        m_prompts.warning(m_title, missingAcksText(missing));
+    }
 }
 
 }  // namespace kv

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <functional>
 
 #include "images/MemoryGeometry.h"
@@ -8,6 +9,7 @@ namespace kv {
 
 class ImageSlot;
 class ProgrammerLink;
+class UserPrompts;
 
 // Programs the chip's FLASH and EEPROM from the images; steps of the
 // programming pass. Neither erases nor verifies.
@@ -22,7 +24,9 @@ public:
     using GeometryFn = std::function<MemoryGeometry()>;
 
     // geometry: the selected model's sizes, asked at the start of each write.
-    ImageWriter(ProgrammerLink& link, ImageSlot& flash, ImageSlot& eeprom, GeometryFn geometry);
+    // title: the caption of warning boxes.
+    ImageWriter(ProgrammerLink& link, ImageSlot& flash, ImageSlot& eeprom, GeometryFn geometry,
+                UserPrompts& prompts, QString title);
 
     // "WF#", a 3-byte header (page words, high and low byte of words − 1), the
     // image in page blocks with one acknowledgement each, and a short last
@@ -30,7 +34,8 @@ public:
     // whole words that are all sent. Empty image: returns silently.
     void WriteFlashImage();
     // "WE" + DD + AAAA + "#" per byte, each waiting up to 100 ms for "!".
-    // Empty image: returns silently.
+    // Bytes left without "!" are counted; after "写EEPROM结束!" their count goes
+    // to the log and a warning box. Empty image: returns silently.
     void WriteEepromImage();
 
 private:
@@ -40,6 +45,8 @@ private:
     ImageSlot& m_flash;
     ImageSlot& m_eeprom;
     GeometryFn m_geometry;
+    UserPrompts& m_prompts;
+    QString m_title;
 };
 
 }  // namespace kv

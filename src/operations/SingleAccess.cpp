@@ -46,7 +46,8 @@ void SingleAccess::W_DataCommand_Click(int row) {
     }
     m_link.SendCommand((row == 0 ? QStringLiteral("WW") : QStringLiteral("WE")) + pad(data, width) +
                        *where + QStringLiteral("#"));
-    m_link.WaitForText(100, QStringLiteral("!"));
+    if (!m_link.WaitForText(100, QStringLiteral("!")))
+        m_link.SendInfo(noReplyText());
 }
 
 void SingleAccess::R_DataCommand_Click(int row) {
@@ -59,7 +60,10 @@ void SingleAccess::R_DataCommand_Click(int row) {
     m_link.DiscardInput();
     m_link.SendCommand((row == 0 ? QStringLiteral("RW") : QStringLiteral("RB")) + *where +
                        QStringLiteral("#"));
-    m_state.setW_DataText(row, m_link.ReadAfter(100));
+    const QString reply = m_link.ReadAfter(100);
+    m_state.setW_DataText(row, reply);
+    if (reply.isEmpty())
+        m_link.SendInfo(noReplyText());
 }
 
 }  // namespace kv

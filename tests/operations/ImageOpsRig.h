@@ -21,7 +21,9 @@ struct ImageOpsRig {
     explicit ImageOpsRig(const QString& model = QStringLiteral("ATMEGA8"))
         : sim(model),
           geometry(geometryOf(model)),
-          writer(sim.link, flash, eeprom, [this] { return geometry; }),
+          writer(
+              sim.link, flash, eeprom, [this] { return geometry; }, prompts,
+              QStringLiteral("KELVARO 测试")),
           reader(
               sim.link, flash, eeprom, [this] { return geometry; }, prompts,
               QStringLiteral("KELVARO 测试")) {}

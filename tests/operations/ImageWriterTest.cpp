@@ -197,7 +197,7 @@ TEST(WriteEepromImage, SendsDataThenFourDigitAddressInUpperCase) {
     EXPECT_EQ(progress, (QList<int>{25, 75, 100}));
 }
 
-TEST(WriteEepromImage, AWholeEepromGoesByteByByteAndMissingAcksOnlyCostTheirWait) {
+TEST(WriteEepromImage, AWholeEepromGoesByteByByteAndMissingAcksAreCountedAfterTheirWait) {
     ImageOpsRig rig;
     QByteArray data = ImageOpsRig::randomBytes(512, 4);
     data[0x1FF] = char(0xA5);
@@ -205,6 +205,8 @@ TEST(WriteEepromImage, AWholeEepromGoesByteByByteAndMissingAcksOnlyCostTheirWait
     rig.writer.WriteEepromImage();
     EXPECT_EQ(rig.sim.device.eeprom(), data);
     EXPECT_TRUE(rig.sim.wire().endsWith("WEA501FF#"));
+    EXPECT_EQ(rig.sim.log, QStringList{QStringLiteral("写EEPROM结束!")});
+    EXPECT_TRUE(rig.prompts.warnings.isEmpty());
 
     ImageOpsRig quiet;
     quiet.sim.device.faults().dropWriteAcksAfter = 2;
@@ -213,6 +215,9 @@ TEST(WriteEepromImage, AWholeEepromGoesByteByByteAndMissingAcksOnlyCostTheirWait
     EXPECT_EQ(quiet.sim.wire().count("WE"), 6);
     EXPECT_GE(ms, 4 * 100);
     EXPECT_LT(ms, 4 * 100 + 2 * 20 + 20);
+    const QString missing = QStringLiteral("4个字节没有得到编程器确认（\"!\"），可能未写入!");
+    EXPECT_EQ(quiet.sim.log, (QStringList{QStringLiteral("写EEPROM结束!"), missing}));
+    EXPECT_EQ(quiet.prompts.lines(), QStringList{QStringLiteral("KELVARO 测试|") + missing});
 }
 
 }  // namespace

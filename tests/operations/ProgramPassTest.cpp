@@ -57,7 +57,7 @@ struct PassRig {
     CalibrationState calibrationState;
     ImageFiles files{flash,   eeprom,  rig.pump, [this](const QString& m) { rig.log << m; },
                      prompts, settings};
-    ImageWriter writer{rig.link, flash, eeprom, [this] { return geometry(); }};
+    ImageWriter writer{rig.link, flash, eeprom, [this] { return geometry(); }, prompts, kTitle};
     ImageReader reader{rig.link, flash, eeprom, [this] { return geometry(); }, prompts, kTitle};
     FuseCommands fuses{rig.link, editor};
     CalibrationBytes calibration{rig.link, model, calibrationState, prompts, kTitle};
