@@ -72,7 +72,8 @@ bool ProgramPass::signatureMatches() {
         signature += link.ReadInfoByte(address);
     }
     link.SendInfo(signatureLogText() + signature);
-    if (signature != m_parts.model.ModelSignature()) {
+    // Digits compare by value: a programmer may answer in lower case.
+    if (signature.compare(m_parts.model.ModelSignature(), Qt::CaseInsensitive) != 0) {
         link.SendInfo(mismatchText());
         return false;
     }

@@ -127,6 +127,16 @@ TEST(ProgramPass, SignatureMismatchSendsNothingAfterTheCheck) {
     EXPECT_TRUE(p.pass.isProCommandEnabled());
 }
 
+TEST(ProgramPass, ALowerCaseSignatureReplyMatchesByValue) {
+    PassRig p("ATMEGA88", "ATMEGA88");
+    p.rig.device.faults().lowerCaseHex = true;
+    p.options.setFromText("1000001000");  // signature check and erase
+    p.pass.ProCommand_Click();
+    EXPECT_EQ(p.rig.wire(), "RI00#RI01#RI02#EM#");
+    EXPECT_EQ(p.rig.log.first(), QStringLiteral("读标识字:1e930a"));
+    EXPECT_FALSE(p.rig.log.contains(ProgramPass::mismatchText()));
+}
+
 TEST(ProgramPass, MissingFlashFileSkipsOnlyTheFlashWrite) {
     PassRig p("ATMEGA8", "ATMEGA8");
     p.options.setFromText("0110010000");
