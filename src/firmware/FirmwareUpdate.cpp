@@ -19,6 +19,11 @@ const QString kRestart = QStringLiteral("请重启编程器！");
 const QString kTimedOut = QStringLiteral("超时，连接不成功！");
 const QString kStarting = QStringLiteral("启动升级......");
 const QString kDone = QStringLiteral("升级完毕。");
+const QString kLoaderSilent = QStringLiteral(
+    "编程器的引导程序没有请求数据（未收到“?”），升级失败！编程器中现在可能只有引导程序："
+    "请重启编程器，再按“升  级”重试。");
+const QString kPagesMissed = QStringLiteral(
+    "升级结束，但有%1页（共%2页）没有得到编程器确认，固件可能不完整：请重启编程器后重新升级。");
 const QString kFilter = QStringLiteral("二进制文件 (*.BIN)|*.BIN");
 
 // The greeting wait yields in short slices so that "停  止" is seen promptly
@@ -127,8 +132,14 @@ void FirmwareUpdate::upgrade() {
         switch (waitForGreeting()) {
             case Greeting::Received:
                 m_phase = Phase::Transferring;
-                transfer(file);
-                m_byteText = kDone;
+                if (!transfer(file)) {
+                    m_byteText.clear();
+                    m_status = kLoaderSilent;
+                } else if (m_pagesMissed > 0) {
+                    m_byteText = kPagesMissed.arg(m_pagesMissed).arg(pageCount(file));
+                } else {
+                    m_byteText = kDone;
+                }
                 break;
             case Greeting::TimedOut:
                 m_status = kTimedOut;
@@ -175,7 +186,25 @@ FirmwareUpdate::Greeting FirmwareUpdate::waitForGreeting() {
     }
 }
 
-void FirmwareUpdate::transfer(const FirmwareFile& file) {
+int FirmwareUpdate::pageCount(const FirmwareFile& file) {
+    return file.fullPages() + (file.tailBytes() > 0 ? 1 : 0);
+}
+
+bool FirmwareUpdate::pageRequested() {
+    if (m_link.WaitForText(kPageRequestLimitMs, QStringLiteral("?"))) {
+        m_loaderAsked = true;
+        return true;
+    }
+    // The loader's "?" after a page is its acknowledgement; the first one only
+    // says it is ready.
+    if (m_loaderAsked)
+        ++m_pagesMissed;
+    return m_loaderAsked;
+}
+
+bool FirmwareUpdate::transfer(const FirmwareFile& file) {
+    m_loaderAsked = false;
+    m_pagesMissed = 0;
     m_link.DelayMs(1);
     m_link.SendCommand(m_encrypted ? QStringLiteral("B") : QStringLiteral("D"));
     m_link.DelayMs(400);
@@ -188,8 +217,13 @@ void FirmwareUpdate::transfer(const FirmwareFile& file) {
     m_link.YieldOnce();
     const QByteArray& bytes = file.bytes();
     const int size = file.pageSize();
+    // A loader that asks for nothing after its greeting is not listening:
+    // streaming the file into that silence would only hide the failure.
+    if (!pageRequested())
+        return false;
     for (int page = 0; page < file.fullPages(); ++page) {
-        m_link.WaitForText(kPageRequestLimitMs, QStringLiteral("?"));
+        if (page > 0)
+            pageRequested();
         m_link.SendCommand(QStringLiteral(">"));
         m_link.DelayMs(1);
         for (int i = page * size; i < (page + 1) * size; ++i) {
@@ -203,13 +237,15 @@ void FirmwareUpdate::transfer(const FirmwareFile& file) {
     // closing "!" for page data.
     if (file.tailBytes() > 0)
         sendTail(file);
-    m_link.WaitForText(kPageRequestLimitMs, QStringLiteral("?"));
+    pageRequested();
     m_link.SendCommand(QStringLiteral("!"));
     m_link.DelayMs(1);
+    return true;
 }
 
 void FirmwareUpdate::sendTail(const FirmwareFile& file) {
-    m_link.WaitForText(kPageRequestLimitMs, QStringLiteral("?"));
+    if (file.fullPages() > 0)
+        pageRequested();
     m_link.SendCommand(QStringLiteral(">"));
     m_link.DelayMs(10);
     const QByteArray& bytes = file.bytes();

@@ -18,6 +18,9 @@ class UserPrompts;
 // Loader dialogue: wait up to 10 s for "B"; send the mode ("B" encrypted, "D"
 // plain), "0", "0"; for each page wait up to 100 ms for "?", send ">" and the
 // page as hex digits (a short last page filled with "F"); finally "!".
+// Each "?" after a page acknowledges it: "升级完毕。" only when all came,
+// otherwise the closing text counts the pages left unacknowledged. When the
+// first "?" does not come, the update ends there as a failure.
 class FirmwareUpdate : public QObject {
     Q_OBJECT
 public:
@@ -68,7 +71,12 @@ Q_SIGNALS:
 private:
     enum class Greeting { Received, TimedOut, Cancelled };
     Greeting waitForGreeting();
-    void transfer(const FirmwareFile& file);
+    // False when the loader asked for nothing after its greeting; nothing
+    // beyond the start characters was sent then.
+    bool transfer(const FirmwareFile& file);
+    // One "?" wait; a missing "?" after the first one counts as a page missed.
+    bool pageRequested();
+    static int pageCount(const FirmwareFile& file);
     void sendTail(const FirmwareFile& file);
     void setStatus(const QString& text);
     void showByte(const QByteArray& digits);
@@ -85,6 +93,8 @@ private:
     Phase m_phase = Phase::Idle;
     bool m_cancelRequested = false;
     bool m_closePending = false;
+    bool m_loaderAsked = false;
+    int m_pagesMissed = 0;
 };
 
 }  // namespace kv

@@ -135,22 +135,16 @@ TEST_F(FirmwareUpdateTest, WritesAndPacingOfTheLoaderDialogue) {
     EXPECT_EQ(paced.byteText(), QStringLiteral("升级完毕。"));
 }
 
-// Each "?" wait ends after 100 ms at the latest; the transfer goes on regardless.
-TEST_F(FirmwareUpdateTest, ALoaderThatNeverAsksForAPageStillGetsTheWholeFile) {
-    rig.port.detach(1);
-    rig.port.attach(1, nullptr);  // the line hears nothing but the greeting below
+// After the first "?" each wait ends after 100 ms at the latest and the transfer
+// goes on; the closing text counts the pages that went unacknowledged.
+TEST_F(FirmwareUpdateTest, PagesWithoutTheirQuestionMarkAreSentAndCounted) {
+    rig.device.faults().dropLoaderAcksAfter = 1;  // ready once, then never again
     test::RecordingSerialControl recorder(rig.port, rig.clock);
     ProgrammerLink link(recorder, rig.clock, rig.pump, {});
     FirmwareUpdate update(link, store, prompts, {});
     const QByteArray firmware = pattern(70);
     update.setFileName(writeFile(firmware));
-    bool greeted = false;
-    rig.pump.onYield = [&] {
-        if (!greeted && update.phase() == FirmwareUpdate::Phase::WaitingForLoader) {
-            greeted = true;
-            recorder.inject("B");
-        }
-    };
+    restartWhenPrompted(update);
     update.upgrade();
 
     QByteArray wire;
@@ -158,15 +152,39 @@ TEST_F(FirmwareUpdateTest, ALoaderThatNeverAsksForAPageStillGetsTheWholeFile) {
         wire += w;
     EXPECT_EQ(wire, "D00>" + hex(firmware.left(64)) + '>' + hex(firmware.mid(64)) +
                         QByteArray(116, 'F') + '!');
+    EXPECT_EQ(rig.device.receivedFirmware(), firmware + QByteArray(58, char(0xFF)));
     const auto& events = recorder.events;
     const QList<QByteArray> writes = recorder.writes();
     const int firstPage = 3, tailPage = 3 + 1 + 64, last = int(writes.size()) - 1;
     ASSERT_EQ(writes[tailPage], ">");
-    for (int i : {firstPage, tailPage, last}) {
+    EXPECT_LT(events[firstPage].atUs - events[firstPage - 1].atUs, 10'000);
+    for (int i : {tailPage, last}) {
         const qint64 gap = events[i].atUs - events[i - 1].atUs;
         EXPECT_GT(gap, 99'000) << i;
         EXPECT_LT(gap, 101'000) << i;
     }
+    EXPECT_EQ(update.byteText(),
+              QStringLiteral("升级结束，但有2页（共2页）没有得到编程器确认，固件可能不完整："
+                             "请重启编程器后重新升级。"));
+    EXPECT_TRUE(prompts.warnings.isEmpty());
+}
+
+// A loader that greets and then asks for nothing gets no page: the update ends
+// after the first wait and says what state the programmer may be in.
+TEST_F(FirmwareUpdateTest, ALoaderSilentAfterItsGreetingFailsAtOnce) {
+    rig.device.faults().dropLoaderAcksAfter = 0;
+    update.setFileName(writeFile(pattern(4096)));
+    restartWhenPrompted();
+    update.upgrade();
+    EXPECT_EQ(rig.wire(), "D00");
+    // Greeting at 300 ms, mode and start 402 ms later, then one 100 ms wait.
+    EXPECT_LT(rig.elapsedMsSince(restartUs), 300 + 402 + 100 + 20);
+    EXPECT_EQ(update.status(),
+              QStringLiteral("编程器的引导程序没有请求数据（未收到“?”），升级失败！"
+                             "编程器中现在可能只有引导程序：请重启编程器，再按“升  级”重试。"));
+    EXPECT_TRUE(update.byteText().isEmpty());
+    EXPECT_TRUE(update.upgradeEnabled());
+    EXPECT_TRUE(rig.port.isOpen());
     EXPECT_TRUE(prompts.warnings.isEmpty());
 }
 
