@@ -188,10 +188,10 @@ TEST(FuseCommands, PortFailureStillEnablesTheButton) {
 }
 
 TEST(FuseCommands, NothingIsSentFromUnknownCells) {
-    // First start without a definition file: the cells are empty.
+    // Definitions with an empty default line: the cells are empty.
     SimRig rig("ATMEGA8");
     FuseEditor editor;
-    editor.setDefinitionFolders({});
+    editor.setDefinitions(kv::test::makeDefinitions(QString(), {}));
     FuseCommands commands(rig.link, editor);
     commands.WriteFuses("ATMEGA8");
     commands.WriteLockBits();
