@@ -152,7 +152,9 @@ void FuseCommands::RecoverFuses(const QString& model) {
     m_link.SendCommand(QStringLiteral("SS") + sent + QLatin1Char('#'));
     m_link.ReplyToLog(800);
     const QString readBack = ReadBackFuses(model);
-    m_link.SendInfo(readBack == sent ? QStringLiteral("恢复成功！") : QStringLiteral("恢复失败！"));
+    // The read-back is checked hex; digits of either case carry the same bytes.
+    const bool same = readBack.compare(sent, Qt::CaseInsensitive) == 0;
+    m_link.SendInfo(same ? QStringLiteral("恢复成功！") : QStringLiteral("恢复失败！"));
 }
 
 void FuseCommands::WriteLockBits() {
