@@ -85,7 +85,8 @@ void Workbench::Toolbar1_ButtonClick(const QString& key) {
     if (key == QLatin1String("SelectMCU")) {
         runExchange([this] { AutoSelectModel(); });
     } else if (key == QLatin1String("SetFuseDefault")) {
-        m_fuseCommands.SetFuseDefault();
+        if (const auto failure = failureOf([this] { m_fuseCommands.SetFuseDefault(); }))
+            showError(*failure);
     } else if (key == QLatin1String("ReadFuse")) {
         runExchange([this] { m_fuseCommands.ReadFuses(m_model.SelectedModel()); });
     } else if (key == QLatin1String("WriteFuse")) {

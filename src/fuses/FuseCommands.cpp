@@ -2,6 +2,7 @@
 
 #include "fuses/FuseBitText.h"
 #include "fuses/FuseEditor.h"
+#include "link/OperationError.h"
 #include "link/ProgrammerLink.h"
 #include "settings/HexDigits.h"
 
@@ -68,6 +69,13 @@ bool FuseCommands::checkCells(int first, int last, const QString& refusal) {
     return false;
 }
 
+void FuseCommands::requireDefinitions(const QString& refused) const {
+    const QString& problem = m_editor.definitionsProblem();
+    if (!problem.isEmpty()) {
+        throw OperationError(problem + QStringLiteral("，所示熔丝位不是本型号的定义，") + refused);
+    }
+}
+
 void FuseCommands::ReadFuses(const QString& model) {
     ProgrammerLink::Exchange exchange(m_link);
     ButtonOff off(this, &FuseCommands::setReadFuseEnabled);
@@ -121,6 +129,7 @@ QString FuseCommands::ReadBackFuses(const QString& model) {
 }
 
 void FuseCommands::WriteFuses(const QString& model) {
+    requireDefinitions(QStringLiteral("没有写熔丝位。"));
     ProgrammerLink::Exchange exchange(m_link);
     ButtonOff off(this, &FuseCommands::setWriteFuseEnabled);
     if (!checkCells(0, lastFuseCell(model),
@@ -131,6 +140,7 @@ void FuseCommands::WriteFuses(const QString& model) {
 }
 
 void FuseCommands::RecoverFuses(const QString& model) {
+    requireDefinitions(QStringLiteral("没有恢复熔丝。"));
     ProgrammerLink::Exchange exchange(m_link);
     if (!checkCells(
             0, lastFuseCell(model),
@@ -142,10 +152,13 @@ void FuseCommands::RecoverFuses(const QString& model) {
     m_link.SendCommand(QStringLiteral("SS") + sent + QLatin1Char('#'));
     m_link.ReplyToLog(800);
     const QString readBack = ReadBackFuses(model);
-    m_link.SendInfo(readBack == sent ? QStringLiteral("恢复成功！") : QStringLiteral("恢复失败！"));
+    // The read-back is checked hex; digits of either case carry the same bytes.
+    const bool same = readBack.compare(sent, Qt::CaseInsensitive) == 0;
+    m_link.SendInfo(same ? QStringLiteral("恢复成功！") : QStringLiteral("恢复失败！"));
 }
 
 void FuseCommands::WriteLockBits() {
+    requireDefinitions(QStringLiteral("没有写锁定位。"));
     ProgrammerLink::Exchange exchange(m_link);
     if (!checkCells(24, 31, QStringLiteral("锁定位未设定好（有空位或非法字符），没有写锁定位。")))
         return;
@@ -160,10 +173,12 @@ void FuseCommands::EraseChip() {
 }
 
 void FuseCommands::SetFuseDefault() {
+    requireDefinitions(QStringLiteral("没有调入默认值。"));
     m_editor.ApplyFuseBits(m_editor.DefaultFuseBits());
 }
 
 void FuseCommands::RecoverFuse(const QString& model) {
+    requireDefinitions(QStringLiteral("没有恢复熔丝。"));
     m_editor.ApplyFuseBits(m_editor.DefaultFuseBits());
     RecoverFuses(model);
 }

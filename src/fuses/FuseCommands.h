@@ -41,6 +41,12 @@ public:
     // Toolbar key "RecoverFuse": the defaults into the editor, then RecoverFuses.
     void RecoverFuse(const QString& model);
 
+    // Throws OperationError while the editor does not hold the selected
+    // model's definitions: the text names the file, then `refused` says what
+    // was not done. Every command that writes to the chip from the cells, or
+    // puts the defaults into them, checks this first; reads need not.
+    void requireDefinitions(const QString& refused) const;
+
     // Own enabled flags of the toolbar buttons "ReadFuse" and "WriteFuse",
     // false while their command runs. The window shows a button enabled only
     // when this flag and the port state both allow it.

@@ -1,6 +1,7 @@
 #include "fuses/FuseEditor.h"
 
 #include <QCoreApplication>
+#include <QDir>
 
 #include "fuses/FuseBitText.h"
 #include "fuses/FuseDefinitionReader.h"
@@ -55,18 +56,31 @@ void FuseEditor::LoadFuseDefinitions(const QString& fileName) {
 
     const QString path = FuseDefinitionReader::locate(m_folders, fileName);
     if (path.isEmpty()) {
-        log(QStringLiteral("找不到熔丝定义文件%1。").arg(fileName));
+        // Named where the program looks first: where the user should put it.
+        const QString expected = QDir::toNativeSeparators(
+            m_folders.isEmpty() ? fileName : QDir(m_folders.first()).filePath(fileName));
+        log(QStringLiteral("找不到熔丝定义文件%1。").arg(expected));
+        setDefinitionsProblem(QStringLiteral("找不到熔丝定义文件%1").arg(expected));
         return;
     }
     const auto result =
         FuseDefinitionReader::read(path, fileName, [this](const QString& m) { log(m); });
-    if (result.outcome != FuseDefinitionReader::Outcome::Loaded)
+    if (result.outcome != FuseDefinitionReader::Outcome::Loaded) {
+        setDefinitionsProblem(
+            QStringLiteral("熔丝定义文件%1无法使用").arg(QDir::toNativeSeparators(path)));
         return;
+    }
     setDefinitions(result.definitions);
     setOptionListDisplayed(true);
 }
 
+void FuseEditor::setDefinitionsProblem(const QString& problem) {
+    m_definitionsProblem = problem;
+    Q_EMIT definitionsChanged();
+}
+
 void FuseEditor::setDefinitions(const FuseDefinitions& definitions) {
+    m_definitionsProblem.clear();
     m_options = definitions.options;
     for (int i = 0; i < 32; ++i)
         m_names[i].caption = i < definitions.names.size() ? definitions.names.at(i) : QString();

@@ -34,10 +34,16 @@ public:
     // Rebuilds the option list, the bit names and DefaultFuseBits from the
     // file fileName (model name + ".FUS"). Cells and check states are left
     // alone: callers apply a FuseBitString next. A missing or unusable file
-    // leaves the list empty and keeps the previous names and defaults.
+    // leaves the list empty, keeps the previous names and defaults, and
+    // leaves definitionsProblem() naming the file.
     void LoadFuseDefinitions(const QString& fileName);
     // Replaces the definitions as a successful load does.
     void setDefinitions(const FuseDefinitions& definitions);
+    // Empty while the names and defaults are those of the file last asked
+    // for; otherwise why they are not, naming the file by its full path.
+    // Nothing may be written to a chip from the cells then: they may be
+    // another model's.
+    const QString& definitionsProblem() const { return m_definitionsProblem; }
 
     void ApplyFuseBits(QString bits);
     void ComputeFuseBytes();
@@ -90,6 +96,7 @@ private:
     void applyCaptions(const Captions& captions);
     void syncGroups(const QString& kind, int width, int topCell);
     void log(const QString& message) const;
+    void setDefinitionsProblem(const QString& problem);
 
     LogFn m_log;
     QStringList m_folders;
@@ -99,6 +106,7 @@ private:
     std::array<quint8, 4> m_bytes{};
     QString m_defaultBits;
     QVector<FuseOption> m_options;
+    QString m_definitionsProblem = QStringLiteral("尚未载入熔丝定义文件");
     int m_selected = 0;
     int m_pending = 0;
     bool m_displayed = true;

@@ -82,6 +82,12 @@ bool ProgramPass::signatureMatches() {
 
 void ProgramPass::run() {
     const ProgramOptions& options = m_parts.options;
+    // Found out before anything reaches the chip: a pass that could not end
+    // with its fuse or lock step would leave a half-programmed chip.
+    if (options.isOn(ProgramOptions::ProgramFuses) || options.isOn(ProgramOptions::ProgramLock)) {
+        m_parts.fuses.requireDefinitions(
+            QStringLiteral("编程熔丝位、锁定位无法进行，本次编程未开始。"));
+    }
     if (options.isOn(ProgramOptions::CheckSignature) && !signatureMatches()) {
         return;
     }

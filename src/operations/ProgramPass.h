@@ -21,6 +21,8 @@ class UserPrompts;
 // (0), FLASH reload (5) and write (1), EEPROM reload (5) and write (2), FLASH
 // verify (8), EEPROM verify (9), fuses (3), lock bits (4), calibration byte (7).
 //
+// With the fuse or lock step chosen while the fuse editor lacks the selected
+// model's definitions, the pass is refused before anything is sent.
 // Findings of a step go to the log and the pass goes on; a signature mismatch
 // ends it quietly after its two log lines; an OperationError ends it with a
 // warning box titled `title`. The link is held busy for the whole pass, so the

@@ -12,8 +12,8 @@ struct Scheme {
     static constexpr int kSlotCount = 4;
     static constexpr int kTargetCount = 2;
 
-    QString model;     // model name as selected; an unknown name selects the fallback model
-    QString fuseBits;  // FuseBitString: 32 characters "1", "0" or "*"
+    QString model;                            // a model table name, as the table spells it
+    QString fuseBits;                         // FuseBitString: 32 characters "1", "0" or "*"
     std::array<int, kOptionCount> options{};  // CheckPRO(0..9), each 0, 1 or 2
     QString flashPath;
     QString eepromPath;

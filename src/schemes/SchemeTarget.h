@@ -14,8 +14,8 @@ class SchemeTarget {
 public:
     virtual ~SchemeTarget() = default;
 
-    // SelectModel with the name (an unknown name gives the fallback model), then
-    // LoadFuseDefinitions with the resolved model name + ".FUS".
+    // SelectModel with the name (always one the model table knows), then
+    // LoadFuseDefinitions with the model name + ".FUS".
     virtual void selectModel(const QString& name) = 0;
     // ApplyFuseBits with the 32-character FuseBitString.
     virtual void applyFuseBits(const QString& bits) = 0;

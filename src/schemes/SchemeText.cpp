@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include "catalogue/ChipModelTable.h"
 #include "link/OperationError.h"
 
 namespace kv {
@@ -66,6 +67,18 @@ std::optional<int> readIndex(const QString& text, int line, int count, const QSt
     refuse(lineLabel(line) + what);
 }
 
+// The table's own spelling of a model named in any case with blanks around
+// it; empty for a name the table does not know.
+QString knownModelName(const QString& text) {
+    const QString name = text.trimmed();
+    for (const ChipModel& row : ChipModelTable::rows()) {
+        if (row.name.compare(name, Qt::CaseInsensitive) == 0) {
+            return row.name;
+        }
+    }
+    return QString();
+}
+
 const QString kSlotProblem = QStringLiteral("校准字节序号应为0至3。");
 const QString kTargetProblem = QStringLiteral("校准写入位置序号应为0或1。");
 
@@ -123,26 +136,31 @@ QString schemeToText(const Scheme& scheme) {
 }
 
 Scheme schemeFromText(const QString& text) {
-    const QStringList lines = splitLines(text);
+    // Older copies stop reading after line 9, so what an editor appends there
+    // (a blank line, a note) does not matter.
+    const QStringList lines = splitLines(text).mid(0, 9);
     const int count = int(lines.size());
-    if (count < 7 || count > 9) {
+    if (count < 7) {
         refuse(QStringLiteral("文件共%1行,方案文件应为7至9行。").arg(count));
     }
 
     Scheme scheme;
-    scheme.model = lines.at(0);
-    if (scheme.model.trimmed().isEmpty()) {
+    if (lines.at(0).trimmed().isEmpty()) {
         refuse(lineLabel(1) + QStringLiteral("芯片型号为空。"));
+    }
+    // Selecting the fallback model for a name it does not know would put
+    // another model's fuse line on the chip.
+    scheme.model = knownModelName(lines.at(0));
+    if (scheme.model.isEmpty()) {
+        refuse(lineLabel(1) + QStringLiteral("芯片型号“%1”不是支持的型号。").arg(lines.at(0)));
     }
     scheme.fuseBits = lines.at(1);
     if (!isFuseBits(scheme.fuseBits)) {
         refuse(lineLabel(2) + QStringLiteral("熔丝位应为32个0、1或*。"));
     }
-    // A short option line leaves the missing options off.
-    const QString& options = lines.at(2);
-    if (options.size() > Scheme::kOptionCount) {
-        refuse(lineLabel(3) + QStringLiteral("编程选项应为至多10个0、1或2。"));
-    }
+    // A short option line leaves the missing options off; characters after
+    // the tenth were never read.
+    const QString options = lines.at(2).left(Scheme::kOptionCount);
     for (int i = 0; i < options.size(); ++i) {
         const QChar c = options.at(i);
         if (c < QLatin1Char('0') || c > QLatin1Char('2')) {

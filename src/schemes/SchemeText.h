@@ -20,7 +20,10 @@ namespace kv {
 QString schemeToText(const Scheme& scheme);
 
 // Checks every line before returning; throws OperationError naming the first
-// bad line, so a broken file is refused as a whole. The two address lines are
+// bad line, so a broken file is refused as a whole. The model name may differ
+// from the table's in case and surrounding blanks and comes back in the
+// table's spelling; a name the table does not know is a bad line. Lines after
+// the ninth and option characters after the tenth are ignored. The two address lines are
 // taken as they stand (an address box may hold any text; the calibration write
 // checks it).
 Scheme schemeFromText(const QString& text);

@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -82,6 +83,13 @@ void MainWindow::buildControls() {
     auto* fusePage = new QWidget;
     m_tree = new OptionTree(fusePage);
     m_tree->setGeometry(t.rect(30, 30, 3960, 5190));
+    m_definitionsWarning = new QLabel(fusePage);
+    m_definitionsWarning->setObjectName(QStringLiteral("FuseDefinitionsWarning"));
+    m_definitionsWarning->setWordWrap(true);
+    m_definitionsWarning->setStyleSheet(QStringLiteral("color:#CD0000"));
+    m_definitionsWarning->setGeometry(t.rect(150, 150, 3720, 1800));
+    m_definitionsWarning->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_definitionsWarning->hide();
     m_tabs->addTab(fusePage, QStringLiteral("熔丝选项"));
     m_flashTab = new ImageTab(QStringLiteral("FLASH"), t);
     m_tabs->addTab(m_flashTab, QStringLiteral("FLASH"));

@@ -8,6 +8,7 @@
 #include "app/ShellDialogs.h"
 
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
@@ -72,6 +73,9 @@ public:
     StatusPanels* statusPanels() const { return m_status; }
     QTabWidget* tabs() const { return m_tabs; }
     OptionTree* optionTree() const { return m_tree; }
+    // Shown over the empty option list while the cells are not the selected
+    // model's definitions.
+    QLabel* definitionsWarning() const { return m_definitionsWarning; }
     FuseFrame* fuseFrame(int i) const { return m_frames[i]; }
     ImageTab* flashTab() const { return m_flashTab; }
     ImageTab* eepromTab() const { return m_eepromTab; }
@@ -102,6 +106,7 @@ private:
     void refreshFuseCells();
     void refreshOptionList();
     void refreshOptionChecks();
+    void refreshDefinitionsWarning();
 
     ShellDialogs* m_dialogsOverride;
     std::unique_ptr<Workbench> m_workbench;
@@ -110,6 +115,7 @@ private:
     StatusPanels* m_status = nullptr;
     QTabWidget* m_tabs = nullptr;
     OptionTree* m_tree = nullptr;
+    QLabel* m_definitionsWarning = nullptr;
     std::array<FuseFrame*, 4> m_frames{};
     ImageTab* m_flashTab = nullptr;
     ImageTab* m_eepromTab = nullptr;

@@ -1,4 +1,5 @@
 #include <QButtonGroup>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -162,6 +163,7 @@ void MainWindow::bindFuses() {
     connect(&fuses, &FuseEditor::definitionsChanged, this, [this] {
         refreshOptionList();
         refreshFuseCells();
+        refreshDefinitionsWarning();
     });
     connect(&fuses, &FuseEditor::checksChanged, this, &MainWindow::refreshOptionChecks);
     connect(&fuses, &FuseEditor::selectedOptionChanged, this, [this](int position) {
@@ -176,6 +178,17 @@ void MainWindow::bindFuses() {
     }
     refreshOptionList();
     refreshFuseCells();
+    refreshDefinitionsWarning();
+}
+
+void MainWindow::refreshDefinitionsWarning() {
+    const QString& problem = m_workbench->fuses().definitionsProblem();
+    m_definitionsWarning->setText(
+        problem.isEmpty()
+            ? QString()
+            : problem + QStringLiteral("。\n右边的熔丝位和名称不是%1的定义，不能写入芯片。")
+                            .arg(m_workbench->model().SelectedModel()));
+    m_definitionsWarning->setVisible(!problem.isEmpty());
 }
 
 void MainWindow::refreshFuseCells() {

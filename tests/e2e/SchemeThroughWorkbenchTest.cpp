@@ -70,10 +70,10 @@ TEST_F(SchemeThroughWorkbench, ASavedSetUpComesBackWholeAndReloadsItsFiles) {
     EXPECT_TRUE(p.prompts.warnings.isEmpty());
 }
 
-TEST_F(SchemeThroughWorkbench, AnOlderEightLineFileWithAnUnknownModelNameLoadsAsAtmega8) {
-    wb.Toolbar1_ButtonMenuClick(QStringLiteral("ATMEGA8"));
-    const QString atmega8Default = wb.fuses().DefaultFuseBits();
-    QString bits = atmega8Default;
+TEST_F(SchemeThroughWorkbench, AnOlderEightLineFileWithALowerCaseModelNameLoadsThatModel) {
+    wb.Toolbar1_ButtonMenuClick(QStringLiteral("ATMEGA16"));
+    const QString atmega16Default = wb.fuses().DefaultFuseBits();
+    QString bits = atmega16Default;
     bits[31] = bits[31] == u'1' ? u'0' : u'1';
     wb.Toolbar1_ButtonMenuClick(QStringLiteral("ATTINY2313"));
     wb.calibration().setSelectedSlot(3);
@@ -83,8 +83,8 @@ TEST_F(SchemeThroughWorkbench, AnOlderEightLineFileWithAnUnknownModelNameLoadsAs
     test::writeGbk(path, crlfLines({"atmega16", bits, "01", "", "", " 1", "8190", "500"}));
     menu(QStringLiteral("LoadSet"), path);
 
-    EXPECT_EQ(wb.model().SelectedModel(), QStringLiteral("ATMEGA8"));
-    EXPECT_EQ(wb.fuses().DefaultFuseBits(), atmega8Default);  // ATMEGA8.FUS
+    EXPECT_EQ(wb.model().SelectedModel(), QStringLiteral("ATMEGA16"));
+    EXPECT_EQ(wb.fuses().DefaultFuseBits(), atmega16Default);  // ATMEGA16.FUS
     EXPECT_EQ(wb.fuses().FuseBitString(), bits);
     EXPECT_EQ(wb.options().toText(), QStringLiteral("0100000000"));
     EXPECT_FALSE(wb.calibration().selectedSlot().has_value());
@@ -98,12 +98,25 @@ TEST_F(SchemeThroughWorkbench, ABrokenFileChangesNothingAndSaysWhy) {
     wb.Toolbar1_ButtonMenuClick(QStringLiteral("ATTINY2313"));
     const Scheme before = wb.currentScheme();
     const QString path = fileIn(QStringLiteral("broken.SET"));
-    test::writeGbk(path, crlfLines({"ATMEGA16", QString(31, u'1'), "1111111111", "", "", " 0", " 0",
-                                    "0", "0"}));
-    menu(QStringLiteral("LoadSet"), path);
-    EXPECT_EQ(wb.currentScheme(), before);
-    ASSERT_EQ(p.prompts.warnings.size(), 1);
-    EXPECT_TRUE(p.prompts.warnings[0].second.contains(QStringLiteral("第2行")));
+    const QString atmega16Line = QStringLiteral(
+        "********10011001"
+        "1110"
+        "0000"
+        "1111****");
+    // A bad fuse line, and a model the table does not know: the ATmega16 fuse
+    // line must not reach the fallback model.
+    const std::pair<QStringList, QString> files[] = {
+        {{"ATMEGA16", QString(31, u'1'), "1111111111", "", "", " 0", " 0", "0", "0"}, "第2行"},
+        {{"ATmega16x", atmega16Line, "1111111111", "", "", " 0", " 0", "0", "0"}, "第1行"},
+    };
+    for (const auto& [lines, named] : files) {
+        p.prompts.warnings.clear();
+        test::writeGbk(path, crlfLines(lines));
+        menu(QStringLiteral("LoadSet"), path);
+        EXPECT_EQ(wb.currentScheme(), before) << named.toStdString();
+        ASSERT_EQ(p.prompts.warnings.size(), 1);
+        EXPECT_TRUE(p.prompts.warnings[0].second.contains(named));
+    }
 }
 
 }  // namespace

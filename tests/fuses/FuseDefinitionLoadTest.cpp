@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QTemporaryDir>
 
 #include "FuseTestSupport.h"
@@ -148,14 +149,19 @@ TEST_F(Load, MissingFileKeepsPreviousNamesAndDefaults) {
     write("ATMEGA8.FUS", header(kDefault, "A") << "##" << QStringLiteral("甲{FSBRSFFFE/0000>"));
     editor.LoadFuseDefinitions("ATMEGA8.FUS");
     ASSERT_EQ(editor.options().size(), 1);
+    EXPECT_EQ(editor.definitionsProblem(), "");
 
     editor.LoadFuseDefinitions("ATMEGA16.FUS");
     EXPECT_TRUE(editor.options().isEmpty());
     EXPECT_EQ(editor.bitName(5).caption, "A5");
     EXPECT_EQ(editor.DefaultFuseBits(), kDefault);
     EXPECT_FALSE(editor.optionListDisplayed());
+    // The names and defaults shown are ATMEGA8's: said, with the full path.
+    const QString expected = QDir::toNativeSeparators(dir.filePath("ATMEGA16.FUS"));
+    EXPECT_TRUE(editor.definitionsProblem().contains(expected))
+        << editor.definitionsProblem().toStdString();
     ASSERT_EQ(log.size(), 1);
-    EXPECT_TRUE(log[0].contains("ATMEGA16.FUS"));
+    EXPECT_TRUE(log[0].contains(expected));
 }
 
 TEST_F(Load, BrokenFilesAreRefusedOrLoadedWithoutOptions) {
@@ -166,6 +172,8 @@ TEST_F(Load, BrokenFilesAreRefusedOrLoadedWithoutOptions) {
     editor.LoadFuseDefinitions("SHORT.FUS");
     EXPECT_TRUE(editor.options().isEmpty());
     EXPECT_EQ(editor.bitName(5).caption, "A5");
+    EXPECT_TRUE(
+        editor.definitionsProblem().contains(QDir::toNativeSeparators(dir.filePath("SHORT.FUS"))));
     ASSERT_EQ(log.size(), 1);
     EXPECT_TRUE(log[0].contains("SHORT.FUS"));
 
@@ -181,6 +189,7 @@ TEST_F(Load, BrokenFilesAreRefusedOrLoadedWithoutOptions) {
     EXPECT_TRUE(editor.options().isEmpty());
     EXPECT_EQ(editor.DefaultFuseBits(), other);
     EXPECT_EQ(editor.bitName(5).caption, "B5");
+    EXPECT_EQ(editor.definitionsProblem(), "");  // its own names and defaults
     ASSERT_EQ(log.size(), 3);
     EXPECT_TRUE(log[2].contains("NOMARK.FUS"));
 }

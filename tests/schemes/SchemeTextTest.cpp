@@ -78,8 +78,8 @@ TEST(SchemeText, ShortOptionLineLeavesTheRestOff) {
 
 TEST(SchemeText, AcceptsLineFeedsAndAMissingLastTerminator) {
     const Scheme s = schemeFromText(
-        QStringLiteral("NOSUCHCHIP\n%1\n0000010000\na.hex\nb.eep\n 0\n 0\n100\n7").arg(kBits));
-    EXPECT_EQ(s.model, "NOSUCHCHIP");  // resolved to the fallback model by SelectModel
+        QStringLiteral("ATMEGA8\n%1\n0000010000\na.hex\nb.eep\n 0\n 0\n100\n7").arg(kBits));
+    EXPECT_EQ(s.model, "ATMEGA8");
     EXPECT_EQ(s.options[5], 1);
     EXPECT_EQ(s.eepromAddress, "7");
 }
@@ -96,7 +96,9 @@ TEST(SchemeText, RefusesABrokenFileNamingTheLine) {
         {1, kBits.left(31), QStringLiteral("第2行")},
         {1, kBits.left(31) + "2", QStringLiteral("第2行")},
         {2, "1000000003", QStringLiteral("第3行")},
-        {2, "10000000000", QStringLiteral("第3行")},
+        {0, "ATmega16x", QStringLiteral("第1行:芯片型号“ATmega16x”")},
+        {0, "NOSUCHCHIP", QStringLiteral("第1行")},
+        {2, "100000000X", QStringLiteral("第3行")},
         {5, " 4", QStringLiteral("第6行")},
         {5, "x", QStringLiteral("第6行")},
         {6, " 2", QStringLiteral("第7行")},
@@ -110,12 +112,41 @@ TEST(SchemeText, RefusesABrokenFileNamingTheLine) {
         EXPECT_TRUE(message.contains(c.expected)) << c.line << ": " << message.toStdString();
     }
     EXPECT_TRUE(messageOf(crlfLines(good.mid(0, 6))).contains(QStringLiteral("共6行")));
-    EXPECT_TRUE(messageOf(crlfLines(good + QStringList{"x"})).contains(QStringLiteral("共10行")));
     // An 8-line file whose only index line is empty cannot be placed.
     QStringList eight = good.mid(0, 8);
     eight.removeAt(5);
     eight.insert(5, "");
     EXPECT_TRUE(messageOf(crlfLines(eight)).contains(QStringLiteral("第6行")));
+}
+
+// A name differing from the table's in case or blanks is that model, never the
+// fallback one.
+TEST(SchemeText, ModelNamesMatchIgnoringCaseAndSurroundingBlanks) {
+    const std::pair<QString, QString> cases[] = {
+        {"atmega16", "ATMEGA16"},
+        {" ATtiny2313\t", "ATTINY2313"},
+        {"ATMEGA88 ", "ATMEGA88"},
+        {"AtMega8", "ATMEGA8"},
+    };
+    for (const auto& [line, model] : cases) {
+        const Scheme s = schemeFromText(
+            crlfLines({line, kBits, "1000000000", "", "", " 0", " 0", "8191", "511"}));
+        EXPECT_EQ(s.model, model) << line.toStdString();
+    }
+}
+
+// What an editor or an older copy leaves after line 9, or after the tenth
+// option digit, was never read.
+TEST(SchemeText, LinesAfterTheNinthAndOptionsAfterTheTenthAreIgnored) {
+    const QStringList good{"ATMEGA8", kBits, "1000000001", "a.hex", "", " 3", " 1", "8191", "511"};
+    const Scheme expected = schemeFromText(crlfLines(good));
+    EXPECT_EQ(schemeFromText(crlfLines(good + QStringList{""})), expected);
+    EXPECT_EQ(schemeFromText(crlfLines(good + QStringList{"备注", "x"})), expected);
+    QStringList longOptions = good;
+    longOptions[2] =
+        "1000000001"
+        "2X 7";
+    EXPECT_EQ(schemeFromText(crlfLines(longOptions)), expected);
 }
 
 TEST(SchemeText, AddressLinesAreTakenAsAnOlderCopySavedThem) {
