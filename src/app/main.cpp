@@ -6,10 +6,10 @@
 #include <QTranslator>
 
 #include "app/ShellTexts.h"
+#include "core/QtEventPump.h"
+#include "core/SystemClock.h"
 #include "link/PortMap.h"
-#include "link/QtEventPump.h"
 #include "link/QtSerialControl.h"
-#include "link/SystemClock.h"
 #include "settings/SettingsStore.h"
 #include "ui/MainWindow.h"
 #include "ui/WidgetPrompts.h"

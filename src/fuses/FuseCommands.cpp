@@ -1,9 +1,9 @@
 #include "fuses/FuseCommands.h"
 
+#include "core/HexDigits.h"
 #include "fuses/FuseBitText.h"
 #include "fuses/FuseEditor.h"
 #include "link/ProgrammerLink.h"
-#include "settings/HexDigits.h"
 
 namespace kv {
 

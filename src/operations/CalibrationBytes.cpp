@@ -2,13 +2,13 @@
 
 #include <QStringList>
 
-#include "app/UserPrompts.h"
 #include "catalogue/ModelState.h"
+#include "core/HexDigits.h"
+#include "core/UserPrompts.h"
 #include "link/ProgrammerLink.h"
 #include "operations/AddressText.h"
 #include "operations/CalibrationLayout.h"
 #include "operations/CalibrationState.h"
-#include "settings/HexDigits.h"
 
 namespace kv {
 

@@ -2,9 +2,9 @@
 
 #include <QStringDecoder>
 
+#include "core/OperationError.h"
 #include "images/ImageSlot.h"
 #include "images/MemoryImage.h"
-#include "link/OperationError.h"
 #include "link/ProgrammerLink.h"
 
 namespace kv {

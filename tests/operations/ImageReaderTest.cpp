@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ImageOpsRig.h"
-#include "link/OperationError.h"
+#include "core/OperationError.h"
 
 using kv::MemoryImage;
 using kv::OperationError;
