@@ -3,7 +3,7 @@
 #include <sys/resource.h>
 #include <stdexcept>
 
-#include "link/OperationError.h"
+#include "core/OperationError.h"
 
 namespace kv::bench {
 

@@ -5,11 +5,11 @@
 #include <QTemporaryDir>
 #include <memory>
 
+#include "core/QtEventPump.h"
+#include "core/SystemClock.h"
 #include "link/PortMap.h"
 #include "link/ProgrammerLink.h"
-#include "link/QtEventPump.h"
 #include "link/QtSerialControl.h"
-#include "link/SystemClock.h"
 #include "settings/SettingsStore.h"
 
 namespace kv::bench {

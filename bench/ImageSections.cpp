@@ -8,7 +8,7 @@
 
 #include "BenchRig.h"
 #include "Section.h"
-#include "app/UserPrompts.h"
+#include "core/UserPrompts.h"
 #include "images/ImageFiles.h"
 #include "images/ImageSlot.h"
 #include "images/MemoryImage.h"

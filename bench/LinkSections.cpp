@@ -4,7 +4,7 @@
 
 #include "BenchRig.h"
 #include "Section.h"
-#include "settings/HexDigits.h"
+#include "core/HexDigits.h"
 #include "sim/SimTiming.h"
 
 namespace kv::bench {

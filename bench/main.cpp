@@ -13,7 +13,7 @@
 
 #include "BenchRig.h"
 #include "Section.h"
-#include "link/OperationError.h"
+#include "core/OperationError.h"
 
 using namespace kv::bench;
 

@@ -32,10 +32,8 @@ demo=$build/demo
 export XDG_CONFIG_HOME=$demo/config
 mkdir -p "$XDG_CONFIG_HOME"
 link=$demo/ttyKELVARO
-settings_dir=$XDG_CONFIG_HOME/kelvaro
-create_settings "$settings_dir"
 start_simulator "$demo/sim-input" "$link" --model "$model"
-map_com1 "$settings_dir" "$link"
+map_com1 "$link"
 
 "$bin/kelvaro" </dev/null &
 app=$!

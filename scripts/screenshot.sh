@@ -36,10 +36,8 @@ export XDG_RUNTIME_DIR=$work/runtime
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 
-settings_dir=$XDG_CONFIG_HOME/kelvaro
-create_settings "$settings_dir"
 start_simulator "$work/sim-input" "$work/tty" >/dev/null
-map_com1 "$settings_dir" "$work/tty"
+map_com1 "$work/tty"
 
 "$bin/kelvaro" </dev/null >/dev/null 2>&1 &
 pids+=($!)

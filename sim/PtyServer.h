@@ -5,7 +5,7 @@
 #include <QString>
 #include <QTimer>
 
-#include "link/SystemClock.h"
+#include "core/SystemClock.h"
 
 class QSocketNotifier;
 

@@ -2,7 +2,7 @@
 
 #include <QStringEncoder>
 
-#include "link/Clock.h"
+#include "core/Clock.h"
 #include "sim/SimChip.h"
 #include "sim/SimTiming.h"
 

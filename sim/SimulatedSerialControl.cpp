@@ -1,7 +1,7 @@
 #include "sim/SimulatedSerialControl.h"
 
+#include "core/OperationError.h"
 #include "link/LineSettings.h"
-#include "link/OperationError.h"
 #include "sim/SimTiming.h"
 #include "sim/SimulatedProgrammer.h"
 #include "sim/VirtualClock.h"

@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "link/Clock.h"
+#include "core/Clock.h"
 
 namespace kv::sim {
 

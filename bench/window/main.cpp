@@ -20,12 +20,12 @@
 
 #include "WindowBench.h"
 #include "app/ShellTexts.h"
-#include "app/UserPrompts.h"
 #include "app/Workbench.h"
+#include "core/QtEventPump.h"
+#include "core/SystemClock.h"
+#include "core/UserPrompts.h"
 #include "link/PortMap.h"
-#include "link/QtEventPump.h"
 #include "link/QtSerialControl.h"
-#include "link/SystemClock.h"
 #include "settings/SettingsStore.h"
 #include "ui/MainWindow.h"
 

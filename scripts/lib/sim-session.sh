@@ -30,22 +30,6 @@ build_programs() {
   cmake --build "$build" --target kelvaro kelvaro-sim kv_data -j "$(nproc)"
 }
 
-# create_settings DIR: the settings file is named after the window title, which
-# only the program knows, so a first start without a display creates it in DIR
-# (XDG_CONFIG_HOME/kelvaro). Nothing happens when DIR already holds one.
-create_settings() {
-  local dir=$1 first
-  ls "$dir"/*.json >/dev/null 2>&1 && return 0
-  QT_QPA_PLATFORM=offscreen "$bin/kelvaro" </dev/null >/dev/null 2>&1 &
-  first=$!
-  for _ in $(seq 100); do
-    ls "$dir"/*.json >/dev/null 2>&1 && break
-    sleep 0.1
-  done
-  kill "$first" 2>/dev/null || true
-  wait "$first" 2>/dev/null || true
-}
-
 # start_simulator FIFO LINK [ARGUMENT...]: kelvaro-sim on a pseudo-terminal
 # reached through the symbolic link LINK, reading commands from the new FIFO,
 # which stays open for writing on descriptor 3. Exits the script when LINK does
@@ -67,23 +51,24 @@ start_simulator() {
   exit 1
 }
 
-# map_com1 DIR LINK: points COM1 of the program's settings in DIR at LINK
-# (section "端口映射", key "COM1") and selects port 1.
+# map_com1 LINK: points COM1 of the program's settings at LINK (section
+# "端口映射", key "COM1") and selects port 1. The program names the file
+# (kelvaro --settings-path, under XDG_CONFIG_HOME); a missing one is created.
 map_com1() {
-  python3 - "$1" "$2" <<'PY'
-import glob, json, os, sys
-folder, link = sys.argv[1], sys.argv[2]
-for path in glob.glob(os.path.join(folder, "*.json")):
+  python3 - "$("$bin/kelvaro" --settings-path)" "$1" <<'PY'
+import json, os, sys
+path, link = sys.argv[1], sys.argv[2]
+data = {}
+if os.path.exists(path):
     with open(path, encoding="utf-8") as f:
         data = json.load(f)
-    if not data.get("application", "").endswith("V2.0.0\u3000\u3000\u3000\u3000"):
-        continue
-    sections = data.setdefault("sections", {})
-    sections.setdefault("端口映射", {})["COM1"] = link
-    sections.setdefault("属性", {})["通信端口"] = "1"
-    tmp = path + ".tmp"
-    with open(tmp, "w", encoding="utf-8") as f:
-        json.dump(data, f, ensure_ascii=False, indent=4)
-    os.replace(tmp, path)
+sections = data.setdefault("sections", {})
+sections.setdefault("端口映射", {})["COM1"] = link
+sections.setdefault("属性", {})["通信端口"] = "1"
+os.makedirs(os.path.dirname(path), exist_ok=True)
+tmp = path + ".tmp"
+with open(tmp, "w", encoding="utf-8") as f:
+    json.dump(data, f, ensure_ascii=False, indent=4)
+os.replace(tmp, path)
 PY
 }

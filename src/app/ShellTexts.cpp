@@ -1,5 +1,7 @@
 #include "app/ShellTexts.h"
 
+#include "core/Version.h"
+
 namespace kv::ShellTexts {
 
 namespace {
@@ -71,8 +73,8 @@ QString StoredAboutText() {
 }
 
 QString AppTitle() {
-    return Unscramble(StoredTitlePhrase(), kTitleKey) + QStringLiteral("V2.0.0") +
-           QString(4, QChar(0x3000));
+    return Unscramble(StoredTitlePhrase(), kTitleKey) + QStringLiteral("V") +
+           QLatin1String(kProgramVersion) + QString(4, QChar(0x3000));
 }
 
 QString LinkCaption() {

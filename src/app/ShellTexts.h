@@ -22,8 +22,8 @@ QString StoredLinkCaption();
 QString StoredBanner();  // ends with two characters that are dropped, not unscrambled
 QString StoredAboutText();
 
-// Title phrase + "V2.0.0" + four ideographic spaces; also the settings store's
-// application name.
+// Title phrase + "V" + the project version (V2.0.0) + four ideographic spaces;
+// also the settings store's application name.
 QString AppTitle();
 QString LinkCaption();
 // Banner without its two stored trailing characters, followed by CR LF CR LF.

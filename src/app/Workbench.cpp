@@ -7,13 +7,13 @@
 
 #include "app/ShellDialogs.h"
 #include "app/ShellTexts.h"
-#include "app/UserPrompts.h"
 #include "catalogue/ChipModelTable.h"
-#include "link/OperationError.h"
+#include "core/LeadingNumber.h"
+#include "core/OperationError.h"
+#include "core/UserPrompts.h"
 #include "link/SerialControl.h"
 #include "operations/ImageReader.h"
 #include "operations/ImageWriter.h"
-#include "settings/LeadingNumber.h"
 #include "settings/SettingsStore.h"
 
 namespace kv {

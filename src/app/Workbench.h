@@ -14,8 +14,6 @@
 #include "fuses/FuseEditor.h"
 #include "images/ImageFiles.h"
 #include "images/ImageSlot.h"
-#include "link/PortSettingsHooks.h"
-#include "link/PortSettingsState.h"
 #include "link/ProgrammerLink.h"
 #include "operations/CalibrationBytes.h"
 #include "operations/CalibrationState.h"
@@ -23,6 +21,8 @@
 #include "operations/ProgramPass.h"
 #include "operations/SingleAccess.h"
 #include "operations/SingleAccessState.h"
+#include "ports/PortSettingsHooks.h"
+#include "ports/PortSettingsState.h"
 #include "schemes/Scheme.h"
 #include "schemes/SchemeTarget.h"
 

@@ -4,10 +4,10 @@
 
 #include "app/ShellDialogs.h"
 #include "app/ShellTexts.h"
-#include "app/UserPrompts.h"
 #include "app/Workbench.h"
 #include "catalogue/ChipModelTable.h"
-#include "link/OperationError.h"
+#include "core/OperationError.h"
+#include "core/UserPrompts.h"
 #include "operations/ImageReader.h"
 #include "schemes/SchemeCommands.h"
 

@@ -3,13 +3,15 @@
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QTextStream>
 #include <QTranslator>
+#include <algorithm>
 
 #include "app/ShellTexts.h"
+#include "core/QtEventPump.h"
+#include "core/SystemClock.h"
 #include "link/PortMap.h"
-#include "link/QtEventPump.h"
 #include "link/QtSerialControl.h"
-#include "link/SystemClock.h"
 #include "settings/SettingsStore.h"
 #include "ui/MainWindow.h"
 #include "ui/WidgetPrompts.h"
@@ -25,9 +27,21 @@ QString dataFolder() {
     return QStringLiteral(KV_INSTALL_DATADIR);
 }
 
+bool hasArgument(int argc, char* argv[], const char* name) {
+    return std::any_of(argv + 1, argv + argc,
+                       [name](const char* a) { return qstrcmp(a, name) == 0; });
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // Scripts prepare a set-up in the file this version reads; telling its path
+    // needs no display and must not start the window.
+    if (hasArgument(argc, argv, "--settings-path")) {
+        QCoreApplication core(argc, argv);
+        QTextStream(stdout) << kv::SettingsStore(kv::ShellTexts::AppTitle()).filePath() << '\n';
+        return 0;
+    }
     QApplication app(argc, argv);
     // The window speaks Chinese; so should the buttons of Qt's own dialogs.
     QTranslator qtTexts;

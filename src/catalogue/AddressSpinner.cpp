@@ -2,7 +2,7 @@
 
 #include <QtGlobal>
 
-#include "settings/LeadingNumber.h"
+#include "core/LeadingNumber.h"
 
 namespace kv {
 

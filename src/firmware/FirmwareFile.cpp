@@ -2,7 +2,7 @@
 
 #include <QFile>
 
-#include "link/OperationError.h"
+#include "core/OperationError.h"
 
 namespace kv {
 

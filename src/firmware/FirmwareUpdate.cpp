@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "app/UserPrompts.h"
+#include "core/OperationError.h"
+#include "core/UserPrompts.h"
 #include "firmware/FirmwareFile.h"
-#include "link/OperationError.h"
 #include "link/ProgrammerLink.h"
 #include "link/SerialControl.h"
 #include "settings/SettingsStore.h"

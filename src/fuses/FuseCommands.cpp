@@ -1,10 +1,10 @@
 #include "fuses/FuseCommands.h"
 
+#include "core/HexDigits.h"
+#include "core/OperationError.h"
 #include "fuses/FuseBitText.h"
 #include "fuses/FuseEditor.h"
-#include "link/OperationError.h"
 #include "link/ProgrammerLink.h"
-#include "settings/HexDigits.h"
 
 namespace kv {
 

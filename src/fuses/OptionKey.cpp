@@ -1,6 +1,6 @@
 #include "fuses/OptionKey.h"
 
-#include "settings/HexDigits.h"
+#include "core/HexDigits.h"
 
 namespace kv {
 

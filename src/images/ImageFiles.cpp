@@ -4,11 +4,11 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include "app/UserPrompts.h"
+#include "core/Clock.h"
+#include "core/UserPrompts.h"
 #include "images/ImageSlot.h"
 #include "images/IntelHexReader.h"
 #include "images/MemoryImage.h"
-#include "link/Clock.h"
 #include "settings/SettingsStore.h"
 
 namespace kv {

@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QIODevice>
 
-#include "settings/HexDigits.h"
+#include "core/HexDigits.h"
 
 namespace kv {
 

@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include "settings/HexDigits.h"  // hexDigitValue, hexField: the digits of an image
+#include "core/HexDigits.h"  // hexDigitValue, hexField: the digits of an image
 
 namespace kv {
 

@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "link/OperationError.h"
+#include "core/OperationError.h"
 
 namespace kv {
 

@@ -2,10 +2,10 @@
 
 #include <exception>
 
+#include "core/HexDigits.h"
+#include "core/OperationError.h"
 #include "link/LineSettings.h"
-#include "link/OperationError.h"
 #include "link/SerialControl.h"
-#include "settings/HexDigits.h"
 
 namespace kv {
 

@@ -5,7 +5,7 @@
 #include <QStringDecoder>
 #include <functional>
 
-#include "link/Clock.h"
+#include "core/Clock.h"
 
 namespace kv {
 

@@ -4,7 +4,7 @@
 #include <QThread>
 #include <algorithm>
 
-#include "link/OperationError.h"
+#include "core/OperationError.h"
 #include "link/PortMap.h"
 
 #ifdef Q_OS_UNIX

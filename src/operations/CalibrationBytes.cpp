@@ -2,14 +2,14 @@
 
 #include <QStringList>
 
-#include "app/UserPrompts.h"
 #include "catalogue/ModelState.h"
+#include "core/HexDigits.h"
+#include "core/UserPrompts.h"
 #include "link/ProgrammerLink.h"
 #include "operations/AddressText.h"
 #include "operations/CalibrationLayout.h"
 #include "operations/CalibrationState.h"
 #include "operations/WriteAcks.h"
-#include "settings/HexDigits.h"
 
 namespace kv {
 

@@ -1,7 +1,7 @@
 #include "operations/CalibrationState.h"
 
 #include "catalogue/ModelState.h"
-#include "settings/LeadingNumber.h"
+#include "core/LeadingNumber.h"
 #include "settings/SettingsStore.h"
 
 namespace kv {

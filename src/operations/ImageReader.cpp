@@ -1,9 +1,9 @@
 #include "operations/ImageReader.h"
 
-#include "app/UserPrompts.h"
+#include "core/OperationError.h"
+#include "core/UserPrompts.h"
 #include "images/ImageSlot.h"
 #include "images/MemoryImage.h"
-#include "link/OperationError.h"
 #include "link/ProgrammerLink.h"
 
 namespace kv {

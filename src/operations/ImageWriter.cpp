@@ -2,10 +2,10 @@
 
 #include <QStringDecoder>
 
-#include "app/UserPrompts.h"
+#include "core/OperationError.h"
+#include "core/UserPrompts.h"
 #include "images/ImageSlot.h"
 #include "images/MemoryImage.h"
-#include "link/OperationError.h"
 #include "link/ProgrammerLink.h"
 #include "operations/WriteAcks.h"
 

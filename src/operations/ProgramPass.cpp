@@ -1,11 +1,11 @@
 #include "operations/ProgramPass.h"
 
-#include "app/UserPrompts.h"
 #include "catalogue/ModelState.h"
+#include "core/OperationError.h"
+#include "core/UserPrompts.h"
 #include "fuses/FuseCommands.h"
 #include "images/ImageFiles.h"
 #include "images/ImageSlot.h"
-#include "link/OperationError.h"
 #include "link/ProgrammerLink.h"
 #include "operations/CalibrationBytes.h"
 #include "operations/ImageReader.h"

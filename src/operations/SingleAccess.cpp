@@ -1,11 +1,11 @@
 #include "operations/SingleAccess.h"
 
-#include "app/UserPrompts.h"
 #include "catalogue/ModelState.h"
+#include "core/HexDigits.h"
+#include "core/UserPrompts.h"
 #include "link/ProgrammerLink.h"
 #include "operations/AddressText.h"
 #include "operations/SingleAccessState.h"
-#include "settings/HexDigits.h"
 
 namespace kv {
 

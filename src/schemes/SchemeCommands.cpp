@@ -1,6 +1,6 @@
 #include "schemes/SchemeCommands.h"
 
-#include "app/UserPrompts.h"
+#include "core/UserPrompts.h"
 #include "schemes/SchemeFile.h"
 #include "schemes/SchemeTarget.h"
 #include "schemes/SchemeText.h"

@@ -5,7 +5,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
-#include "link/OperationError.h"
+#include "core/OperationError.h"
 #include "schemes/SchemeText.h"
 
 namespace kv {

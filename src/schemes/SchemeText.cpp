@@ -3,7 +3,7 @@
 #include <QStringList>
 
 #include "catalogue/ChipModelTable.h"
-#include "link/OperationError.h"
+#include "core/OperationError.h"
 
 namespace kv {
 

@@ -17,8 +17,8 @@
 #include <QVBoxLayout>
 
 #include "link/PortMap.h"
-#include "link/PortSettingsFields.h"
-#include "link/PortSettingsForm.h"
+#include "ports/PortSettingsFields.h"
+#include "ports/PortSettingsForm.h"
 
 namespace kv::ui {
 

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "link/PortSettingsHooks.h"
+#include "ports/PortSettingsHooks.h"
 
 class QButtonGroup;
 class QComboBox;

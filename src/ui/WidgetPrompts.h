@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <QWidget>
 
-#include "app/UserPrompts.h"
+#include "core/UserPrompts.h"
 
 namespace kv::ui {
 

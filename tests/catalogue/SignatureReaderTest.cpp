@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/SignatureReader.h"
-#include "link/OperationError.h"
+#include "core/OperationError.h"
 #include "tests/support/SimRig.h"
 
 namespace {

@@ -11,10 +11,10 @@
 
 #include "app/ShellTexts.h"
 #include "app/Workbench.h"
+#include "core/QtEventPump.h"
+#include "core/SystemClock.h"
 #include "link/PortMap.h"
-#include "link/QtEventPump.h"
 #include "link/QtSerialControl.h"
-#include "link/SystemClock.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/SimProcess.h"
 #include "tests/support/TempSettings.h"

@@ -2,9 +2,9 @@
 
 #include <functional>
 
+#include "core/OperationError.h"
 #include "firmware/FirmwareFile.h"
 #include "firmware/FirmwareUpdate.h"
-#include "link/OperationError.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/RecordingSerialControl.h"
 #include "tests/support/SimRig.h"

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "FuseTestSupport.h"
+#include "core/OperationError.h"
 #include "fuses/FuseCommands.h"
 #include "fuses/FuseEditor.h"
-#include "link/OperationError.h"
 #include "sim/VirtualClock.h"
 #include "tests/support/SimRig.h"
 #include "tests/support/StubSerialControl.h"

@@ -3,9 +3,9 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include "core/Clock.h"
 #include "images/ImageFiles.h"
 #include "images/ImageSlot.h"
-#include "link/Clock.h"
 #include "settings/SettingsStore.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/TestFiles.h"

@@ -2,8 +2,8 @@
 
 #include <vector>
 
+#include "core/OperationError.h"
 #include "link/LineSettings.h"
-#include "link/OperationError.h"
 
 using kv::LineSettings;
 

@@ -3,7 +3,7 @@
 #include <QStringEncoder>
 #include <functional>
 
-#include "link/OperationError.h"
+#include "core/OperationError.h"
 #include "link/ProgrammerLink.h"
 #include "sim/VirtualClock.h"
 #include "tests/support/SimRig.h"

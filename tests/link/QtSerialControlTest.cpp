@@ -8,7 +8,7 @@
 #include <QTimer>
 
 #include "PseudoTerminal.h"
-#include "link/OperationError.h"
+#include "core/OperationError.h"
 #include "link/PortMap.h"
 #include "link/QtSerialControl.h"
 #include "tests/support/ProcessCpu.h"

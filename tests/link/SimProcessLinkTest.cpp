@@ -4,12 +4,12 @@
 #include <QTimer>
 #include <memory>
 
-#include "link/OperationError.h"
+#include "core/OperationError.h"
+#include "core/QtEventPump.h"
+#include "core/SystemClock.h"
 #include "link/PortMap.h"
 #include "link/ProgrammerLink.h"
-#include "link/QtEventPump.h"
 #include "link/QtSerialControl.h"
-#include "link/SystemClock.h"
 #include "tests/support/ProcessCpu.h"
 #include "tests/support/SimProcess.h"
 #include "tests/support/TempSettings.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ImageOpsRig.h"
-#include "link/OperationError.h"
+#include "core/OperationError.h"
 #include "link/SerialControl.h"
 
 using kv::MemoryImage;

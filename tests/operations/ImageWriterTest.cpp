@@ -3,7 +3,7 @@
 #include <QMap>
 
 #include "ImageOpsRig.h"
-#include "link/OperationError.h"
+#include "core/OperationError.h"
 
 using kv::MemoryImage;
 using kv::OperationError;

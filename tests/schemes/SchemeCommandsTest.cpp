@@ -3,7 +3,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include "link/OperationError.h"
+#include "core/OperationError.h"
 #include "schemes/SchemeCommands.h"
 #include "schemes/SchemeFile.h"
 #include "schemes/SchemeTarget.h"

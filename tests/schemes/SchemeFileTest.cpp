@@ -4,7 +4,7 @@
 #include <QStringDecoder>
 #include <QTemporaryDir>
 
-#include "link/OperationError.h"
+#include "core/OperationError.h"
 #include "schemes/SchemeFile.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/ThrownText.h"

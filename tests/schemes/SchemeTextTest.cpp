@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "link/OperationError.h"
+#include "core/OperationError.h"
 #include "schemes/SchemeText.h"
 #include "tests/support/ThrownText.h"
 

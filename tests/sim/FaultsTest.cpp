@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "SimBench.h"
-#include "link/OperationError.h"
+#include "core/OperationError.h"
 #include "sim/ProgrammerTexts.h"
 
 using kv::sim::SimulatedSerialControl;

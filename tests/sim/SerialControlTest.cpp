@@ -3,7 +3,7 @@
 #include <QStringList>
 
 #include "SimBench.h"
-#include "link/OperationError.h"
+#include "core/OperationError.h"
 #include "sim/ProgrammerTexts.h"
 #include "tests/support/ThrownText.h"
 

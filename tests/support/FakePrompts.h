@@ -6,7 +6,7 @@
 #include <functional>
 #include <optional>
 
-#include "app/UserPrompts.h"
+#include "core/UserPrompts.h"
 
 namespace kv::test {
 

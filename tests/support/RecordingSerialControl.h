@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QList>
 
-#include "link/Clock.h"
+#include "core/Clock.h"
 #include "link/SerialControl.h"
 
 namespace kv::test {

@@ -3,7 +3,7 @@
 #include <QString>
 #include <functional>
 
-#include "link/OperationError.h"
+#include "core/OperationError.h"
 
 namespace kv::test {
 

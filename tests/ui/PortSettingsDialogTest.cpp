@@ -13,7 +13,7 @@
 #include <QToolButton>
 
 #include "link/PortMap.h"
-#include "link/PortSettingsState.h"
+#include "ports/PortSettingsState.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/SimRig.h"
 #include "tests/support/TempSettings.h"

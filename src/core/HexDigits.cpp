@@ -1,4 +1,4 @@
-#include "settings/HexDigits.h"
+#include "core/HexDigits.h"
 
 namespace kv {
 

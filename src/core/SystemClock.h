@@ -2,7 +2,7 @@
 
 #include <QElapsedTimer>
 
-#include "link/Clock.h"
+#include "core/Clock.h"
 
 namespace kv {
 

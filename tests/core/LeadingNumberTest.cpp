@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "settings/LeadingNumber.h"
+#include "core/LeadingNumber.h"
 
 namespace {
 

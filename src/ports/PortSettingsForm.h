@@ -7,7 +7,7 @@
 #include <QStringList>
 
 #include "link/PortMap.h"
-#include "link/PortSettingsHooks.h"
+#include "ports/PortSettingsHooks.h"
 
 namespace kv {
 

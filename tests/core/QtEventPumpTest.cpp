@@ -4,8 +4,8 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
-#include "link/QtEventPump.h"
-#include "link/SystemClock.h"
+#include "core/QtEventPump.h"
+#include "core/SystemClock.h"
 #include "tests/support/ProcessCpu.h"
 
 using kv::QtEventPump;

@@ -4,7 +4,7 @@
 #include <QTemporaryDir>
 
 #include "PortFormFixture.h"
-#include "link/PortSearch.h"
+#include "ports/PortSearch.h"
 #include "tests/support/RecordingSerialControl.h"
 #include "tests/support/TestFiles.h"
 

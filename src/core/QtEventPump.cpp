@@ -1,4 +1,4 @@
-#include "link/QtEventPump.h"
+#include "core/QtEventPump.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

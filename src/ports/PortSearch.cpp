@@ -1,8 +1,8 @@
-#include "link/PortSearch.h"
+#include "ports/PortSearch.h"
 
 #include <QStringList>
 
-#include "link/OperationError.h"
+#include "core/OperationError.h"
 #include "link/ProgrammerLink.h"
 #include "link/SerialControl.h"
 

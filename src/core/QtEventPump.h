@@ -2,7 +2,7 @@
 
 #include <QList>
 
-#include "link/Clock.h"
+#include "core/Clock.h"
 
 class QEventLoop;
 

@@ -1,4 +1,4 @@
-#include "link/PortSettingsFields.h"
+#include "ports/PortSettingsFields.h"
 
 namespace kv {
 

@@ -1,4 +1,4 @@
-#include "settings/LeadingNumber.h"
+#include "core/LeadingNumber.h"
 
 #include <limits>
 

@@ -1,12 +1,12 @@
-#include "link/PortSettingsForm.h"
+#include "ports/PortSettingsForm.h"
 
-#include "app/UserPrompts.h"
-#include "link/OperationError.h"
-#include "link/PortSearch.h"
-#include "link/PortSettingsFields.h"
-#include "link/PortSettingsState.h"
+#include "core/OperationError.h"
+#include "core/UserPrompts.h"
 #include "link/ProgrammerLink.h"
 #include "link/SerialControl.h"
+#include "ports/PortSearch.h"
+#include "ports/PortSettingsFields.h"
+#include "ports/PortSettingsState.h"
 #include "settings/SettingsStore.h"
 
 namespace kv {

@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "link/PortMap.h"
-#include "link/PortSettingsForm.h"
-#include "link/PortSettingsState.h"
+#include "ports/PortSettingsForm.h"
+#include "ports/PortSettingsState.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/SimRig.h"
 #include "tests/support/TempSettings.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "PortFormFixture.h"
-#include "link/PortSettingsFields.h"
+#include "ports/PortSettingsFields.h"
 
 namespace kv {
 namespace {
