@@ -168,11 +168,16 @@ void MainWindow::bindFuses() {
         if (QTreeWidgetItem* item = m_tree->entry(position))
             m_tree->setCurrentItem(item);
     });
-    connect(m_tree, &OptionTree::nodeChecked, &fuses, &FuseEditor::TreeView1_NodeCheck);
+    // Edits go through the controller, which refuses them while a command runs.
+    Workbench& wb = *m_workbench;
+    connect(m_tree, &OptionTree::nodeChecked, this, [this, &wb](int position, bool checked) {
+        if (!wb.checkFuseOption(position, checked))
+            refreshOptionChecks();
+    });
     connect(m_tree, &OptionTree::listClicked, &fuses, &FuseEditor::TreeView1_Click);
     for (FuseFrame* frame : m_frames) {
-        connect(frame, &FuseFrame::cellClicked, &fuses, &FuseEditor::Label1_Click);
-        connect(frame, &FuseFrame::doubleClicked, &fuses, &FuseEditor::Frame1_DblClick);
+        connect(frame, &FuseFrame::cellClicked, &wb, &Workbench::clickFuseCell);
+        connect(frame, &FuseFrame::doubleClicked, &wb, &Workbench::doubleClickFuseFrame);
     }
     refreshOptionList();
     refreshFuseCells();
@@ -243,8 +248,11 @@ void MainWindow::bindOptions() {
             m_options->setValue(i, options.CheckPRO(i));
     };
     connect(&options, &ProgramOptions::changed, this, refresh);
-    connect(m_options, &ProgramOptionsBox::valueChangedByUser, &options,
-            &ProgramOptions::setCheckPRO);
+    connect(m_options, &ProgramOptionsBox::valueChangedByUser, this,
+            [this, refresh](int index, int value) {
+                if (!m_workbench->setProgramOption(index, value))
+                    refresh();
+            });
     refresh();
 }
 
