@@ -35,8 +35,10 @@ QString shownText(QString text) {
     return text;
 }
 
-// An address box and its spinner follow one AddressSpinner; the user's edits
-// and spinner moves go back to it.
+// An address box and its spinner follow one AddressSpinner; every change of
+// the box's text and every spinner move go back to it. Text that arrives
+// without key presses (accessibility tools, input methods, setText) counts
+// as much as typing: the commands read the state, not the box.
 void bindSpinner(QObject* context, QLineEdit* box, QScrollBar* bar, AddressSpinner& state) {
     auto refresh = [box, bar, &state] {
         if (box->text() != state.text())
@@ -48,11 +50,12 @@ void bindSpinner(QObject* context, QLineEdit* box, QScrollBar* bar, AddressSpinn
     QObject::connect(&state, &AddressSpinner::changed, context, refresh);
     // A second digit typed past the largest address leaves the state as it
     // was, so no change is signalled: put the state's text back by hand.
-    QObject::connect(box, &QLineEdit::textEdited, &state, [box, &state, refresh](const QString& t) {
-        state.setText(t);
-        if (box->text() != state.text())
-            refresh();
-    });
+    QObject::connect(box, &QLineEdit::textChanged, &state,
+                     [box, &state, refresh](const QString& t) {
+                         state.setText(t);
+                         if (box->text() != state.text())
+                             refresh();
+                     });
     QObject::connect(bar, &QScrollBar::valueChanged, &state, &AddressSpinner::setValue);
     refresh();
 }
@@ -224,7 +227,8 @@ void MainWindow::bindImages() {
             if (path->text() != text)
                 path->setText(text);
         });
-        connect(path, &QLineEdit::textEdited, slot, &ImageSlot::setPathText);
+        // Any change of the box, typed or not, is the path the loads use.
+        connect(path, &QLineEdit::textChanged, slot, &ImageSlot::setPathText);
         connect(slot, &ImageSlot::panelTextChanged, this,
                 [this, panel](const QString& text) { m_status->setPanelText(panel, text); });
         connect(slot, &ImageSlot::progressChanged, bar, &QProgressBar::setValue);
@@ -290,7 +294,7 @@ void MainWindow::bindCalibration() {
     connect(&single, &SingleAccessState::changed, this, refreshData);
     refreshData();
     for (int r = 0; r < 2; ++r) {
-        connect(m_otherTab->data[r], &QLineEdit::textEdited, &single,
+        connect(m_otherTab->data[r], &QLineEdit::textChanged, &single,
                 [&single, r](const QString& text) { single.setW_DataText(r, text); });
         connect(m_otherTab->readData[r], &QPushButton::clicked, &wb,
                 [&wb, r] { wb.R_DataCommand_Click(r); });
