@@ -306,8 +306,9 @@ TEST_P(HugeImageFile, IsRefusedUnreadWithAMessageThatSaysSo) {
     const LoadStatus atLimit = load(path);
     EXPECT_FALSE(rig.log.join(u'\n').contains(QStringLiteral("文件太大")));
     EXPECT_FALSE(rig.prompts.texts().join(u'\n').contains(QStringLiteral("文件太大")));
-    if (QString::fromLatin1(f.name).endsWith(QLatin1String(".bin")))
+    if (QString::fromLatin1(f.name).endsWith(QLatin1String(".bin"))) {
         EXPECT_EQ(atLimit, LoadStatus::Loaded);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Endings, HugeImageFile,
