@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <algorithm>
 #include <climits>
 
@@ -172,6 +173,12 @@ void Workbench::Start() {
 void Workbench::loadStoredImageFiles() {
     if (!m_options.isOn(ProgramOptions::ReloadFiles))
         return;
+    // The HEX reader yields to the window: the load counts as a command.
+    ++m_commandDepth;
+    const auto done = qScopeGuard([this] {
+        --m_commandDepth;
+        afterCommand();
+    });
     setImagePaths(m_settings.read(QStringLiteral("FLASH"), QStringLiteral("文件")),
                   m_settings.read(QStringLiteral("EEPROM"), QStringLiteral("文件")));
     if (!m_flash.pathText().isEmpty())
@@ -181,7 +188,7 @@ void Workbench::loadStoredImageFiles() {
 }
 
 bool Workbench::requestClose() {
-    if (!m_link.isBusy() && m_commandDepth == 0)
+    if (!isBusy())
         return true;
     if (!m_closePending)
         m_log.SendInfo(QStringLiteral("本次操作结束后关闭窗口。"));
@@ -228,7 +235,7 @@ void Workbench::EnableDeviceControls(bool enabled) {
 
 void Workbench::MSComm1_OnComm() {
     // Reading now would take reply bytes away from the running exchange.
-    if (m_link.isBusy() || m_commandDepth > 0) {
+    if (isBusy()) {
         m_lineEventPending = true;
         return;
     }

@@ -54,9 +54,10 @@ struct WorkbenchPlatform {
 
 // The main window without widgets: start-up and exit, the port toggle and the
 // device-control switch, the toolbar dispatch and every command the window's
-// buttons start. It owns the link and the state the window binds to. While an
-// exchange runs, commands that would start another exchange or open a dialog
-// are refused with a log entry, and closing is deferred until it ends.
+// buttons start. It owns the link and the state the window binds to. While a
+// command runs (an exchange, a dialog, a file load that yields to the window),
+// every other command is refused with a log entry, and closing is deferred
+// until it ends.
 class Workbench : public QObject, public SchemeTarget {
     Q_OBJECT
 public:
@@ -91,6 +92,9 @@ public:
     PortSettingsState& portSettingsState() { return m_portSettingsState; }
     PortSettingsHooks portSettingsHooks();
     PortMap* portMap() const { return m_portMap; }
+
+    // A command runs: an exchange, a dialog or a file load.
+    bool isBusy() const { return m_link.isBusy() || m_commandDepth > 0; }
 
     // Window load: the start-up steps, each failing step skipped.
     void Start();
@@ -137,6 +141,14 @@ public:
     void W_DataCommand_Click(int row);
     void InfoText_DblClick() { m_log.reset(); }
 
+    // Edits of the fuse cells and the programming options from the window.
+    // False when refused because a command runs: the window then shows the
+    // state again in place of the user's change.
+    bool clickFuseCell(int cell);
+    bool doubleClickFuseFrame();
+    bool checkFuseOption(int position, bool checked);
+    bool setProgramOption(int index, int value);
+
     // The set-up as a scheme holds it; also what the exit stores.
     Scheme currentScheme();
 
@@ -165,6 +177,7 @@ private:
     // an exchange runs; a failure is shown as for runExchange.
     void runGuarded(const std::function<void()>& command);
     bool refuseWhileBusy();
+    bool runEdit(const std::function<void()>& edit);
     void showError(const QString& text);
     void afterCommand();
     void reloadFuseDefinitions();

@@ -32,8 +32,11 @@ std::optional<QString> failureOf(const std::function<void()>& command) {
 
 }  // namespace
 
+// Also while a file load or a dialog runs: the loads yield to the window, and
+// a command started there would act on a half-loaded image or open a second
+// dialog over the first.
 bool Workbench::refuseWhileBusy() {
-    if (!m_link.isBusy())
+    if (!isBusy())
         return false;
     m_log.SendInfo(busyText());
     return true;
@@ -69,9 +72,37 @@ void Workbench::runGuarded(const std::function<void()>& command) {
     afterCommand();
 }
 
+// No yield happens inside an edit, so it needs no busy mark of its own. An
+// edit refused for its own reason (no usable definitions) shows it in a box.
+bool Workbench::runEdit(const std::function<void()>& edit) {
+    if (refuseWhileBusy())
+        return false;
+    if (const auto failure = failureOf(edit)) {
+        showError(*failure);
+        return false;
+    }
+    return true;
+}
+
+bool Workbench::clickFuseCell(int cell) {
+    return runEdit([this, cell] { m_fuses.Label1_Click(cell); });
+}
+
+bool Workbench::doubleClickFuseFrame() {
+    return runEdit([this] { m_fuses.Frame1_DblClick(); });
+}
+
+bool Workbench::checkFuseOption(int position, bool checked) {
+    return runEdit([this, position, checked] { m_fuses.TreeView1_NodeCheck(position, checked); });
+}
+
+bool Workbench::setProgramOption(int index, int value) {
+    return runEdit([this, index, value] { m_options.setCheckPRO(index, value); });
+}
+
 // What waited for the exchange to end: a line event, a close.
 void Workbench::afterCommand() {
-    if (m_commandDepth > 0 || m_link.isBusy())
+    if (isBusy())
         return;
     if (m_lineEventPending)
         MSComm1_OnComm();
@@ -85,8 +116,9 @@ void Workbench::Toolbar1_ButtonClick(const QString& key) {
     if (key == QLatin1String("SelectMCU")) {
         runExchange([this] { AutoSelectModel(); });
     } else if (key == QLatin1String("SetFuseDefault")) {
-        if (const auto failure = failureOf([this] { m_fuseCommands.SetFuseDefault(); }))
-            showError(*failure);
+        // A running pass may be about to write the cells; without usable
+        // definitions there are no defaults to put there.
+        runEdit([this] { m_fuseCommands.SetFuseDefault(); });
     } else if (key == QLatin1String("ReadFuse")) {
         runExchange([this] { m_fuseCommands.ReadFuses(m_model.SelectedModel()); });
     } else if (key == QLatin1String("WriteFuse")) {

@@ -1,5 +1,6 @@
 #include "images/ImageFiles.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -72,43 +73,51 @@ LoadStatus ImageFiles::load(ImageSlot& slot, QString& path) {
     slot.setImage(MemoryImage());
 
     const QString ending = path.right(3);
-    Reader reader;
-    if (ending == u"BIN") {
-        reader = Reader::Binary;
-    } else if (ending == u"HEX") {
-        reader = Reader::IntelHex;
-    } else if (!flash && ending == u"EEP") {
-        QFile probe(filePath);
-        if (!probe.open(QIODevice::ReadOnly)) {
-            fail(slot, probe.errorString());
-            return LoadStatus::Failed;
-        }
-        reader = probe.readLine().startsWith(':') ? Reader::IntelHex : Reader::Binary;
-    } else {
+    const bool eep = !flash && ending == u"EEP";
+    if (ending != u"BIN" && ending != u"HEX" && !eep)
         return LoadStatus::Unsupported;
-    }
 
+    // Refused before a byte is read; the bounded read below also catches a
+    // file that grew since, or one whose size the system does not report.
+    const QString tooLarge = QStringLiteral("%1 文件太大，不是芯片映像（超过 %2 字节）")
+                                 .arg(info.fileName())
+                                 .arg(kMaxFileBytes);
+    if (info.size() > kMaxFileBytes) {
+        fail(slot, tooLarge, true);
+        return LoadStatus::Failed;
+    }
     QFile file(filePath);
     if (!file.open(QIODevice::ReadOnly)) {
         fail(slot, file.errorString());
         return LoadStatus::Failed;
     }
+    QByteArray bytes = file.read(kMaxFileBytes + 1);
+    if (file.error() != QFileDevice::NoError) {
+        fail(slot, file.errorString());
+        return LoadStatus::Failed;
+    }
+    if (bytes.size() > kMaxFileBytes) {
+        fail(slot, tooLarge, true);
+        return LoadStatus::Failed;
+    }
+    file.close();
+
+    // An EEP file is Intel HEX when its first line starts with ":".
+    const Reader reader =
+        ending == u"HEX" || (eep && bytes.startsWith(':')) ? Reader::IntelHex : Reader::Binary;
     MemoryImage image;
     if (reader == Reader::IntelHex) {
+        QBuffer text(&bytes);
+        text.open(QIODevice::ReadOnly);
         const qint64 window = flash ? -1 : IntelHexReader::kAvrEepromSection;
         const auto result = IntelHexReader::read(
-            file, [this] { m_pump.yieldUntil(0); }, window);
+            text, [this] { m_pump.yieldUntil(0); }, window);
         if (!result.ok()) {
             fail(slot, info.fileName() + u' ' + IntelHexReader::describe(result));
             return LoadStatus::Failed;
         }
         image = MemoryImage(result.digits);
     } else {
-        const QByteArray bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError) {
-            fail(slot, file.errorString());
-            return LoadStatus::Failed;
-        }
         image = MemoryImage::fromBytes(bytes);
     }
     slot.showImage(image);
@@ -117,16 +126,18 @@ LoadStatus ImageFiles::load(ImageSlot& slot, QString& path) {
     return LoadStatus::Loaded;
 }
 
-void ImageFiles::fail(ImageSlot& slot, const QString& detail) {
+void ImageFiles::fail(ImageSlot& slot, const QString& detail, bool detailInBox) {
     // Nothing of a broken file stays in the image: a later write or verify
     // must not take a fragment for the whole program.
     slot.setImage(MemoryImage());
     slot.setViewText(QString());
     if (m_sendInfo && !detail.isEmpty())
         m_sendInfo(detail);
-    m_prompts.warning(m_settings.applicationName(), slot.isFlash()
-                                                        ? QStringLiteral("FLASH文件读取错误！")
-                                                        : QStringLiteral("EEPROM文件读取错误！"));
+    QString text = slot.isFlash() ? QStringLiteral("FLASH文件读取错误！")
+                                  : QStringLiteral("EEPROM文件读取错误！");
+    if (detailInBox)
+        text += u'\n' + detail;
+    m_prompts.warning(m_settings.applicationName(), text);
 }
 
 void ImageFiles::open(ImageSlot& slot) {

@@ -16,7 +16,7 @@ class UserPrompts;
 enum class LoadStatus {
     Loaded,
     NotFound,     // path empty or no such file; path became "NO"; slot untouched
-    Failed,       // unreadable or malformed file; warning shown, image and view empty
+    Failed,       // unreadable, malformed or too large; warning shown, image and view empty
     Unsupported,  // ending other than BIN / HEX (/ EEP); image and view emptied silently
 };
 
@@ -28,6 +28,13 @@ public:
     // The warning boxes carry settings.applicationName(), the window's title.
     ImageFiles(ImageSlot& flash, ImageSlot& eeprom, EventPump& pump, SendInfoFn sendInfo,
                UserPrompts& prompts, SettingsStore& settings);
+
+    // The largest file a loader reads. The largest chip holds 32 KiB of FLASH:
+    // as Intel HEX that is about 90 KB with the usual 16 bytes per record and
+    // 480 KiB even with one byte per record. A larger file cannot be an image
+    // for these chips, and reading it whole would hold the window (and the
+    // start-up) for seconds.
+    static constexpr qint64 kMaxFileBytes = 1024 * 1024;
 
     // Loads a file into the image, its view and its status panel. path is
     // in/out: "NO" when the file is missing, otherwise upper-cased (the file
@@ -47,7 +54,7 @@ private:
     LoadStatus load(ImageSlot& slot, QString& path);
     void open(ImageSlot& slot);
     void save(ImageSlot& slot);
-    void fail(ImageSlot& slot, const QString& detail);
+    void fail(ImageSlot& slot, const QString& detail, bool detailInBox = false);
 
     ImageSlot& m_flash;
     ImageSlot& m_eeprom;

@@ -87,7 +87,8 @@ FirmwareDialog::FirmwareDialog(ProgrammerLink& link, SettingsStore& settings, Us
     outer->addWidget(m_byte);
     outer->addLayout(buttons);
 
-    connect(m_file, &QLineEdit::textEdited, m_update, &FirmwareUpdate::setFileName);
+    // Typed or put in by an input tool, the box names the file the update sends.
+    connect(m_file, &QLineEdit::textChanged, m_update, &FirmwareUpdate::setFileName);
     connect(browse, &QPushButton::clicked, m_update, &FirmwareUpdate::browse);
     connect(m_pageSize, &QButtonGroup::idClicked, m_update, &FirmwareUpdate::setPageOption);
     connect(m_encrypted, &QCheckBox::toggled, m_update, &FirmwareUpdate::setEncrypted);

@@ -36,8 +36,10 @@ QString shownText(QString text) {
     return text;
 }
 
-// An address box and its spinner follow one AddressSpinner; the user's edits
-// and spinner moves go back to it.
+// An address box and its spinner follow one AddressSpinner; every change of
+// the box's text and every spinner move go back to it. Text that arrives
+// without key presses (accessibility tools, input methods, setText) counts
+// as much as typing: the commands read the state, not the box.
 void bindSpinner(QObject* context, QLineEdit* box, QScrollBar* bar, AddressSpinner& state) {
     auto refresh = [box, bar, &state] {
         if (box->text() != state.text())
@@ -49,11 +51,12 @@ void bindSpinner(QObject* context, QLineEdit* box, QScrollBar* bar, AddressSpinn
     QObject::connect(&state, &AddressSpinner::changed, context, refresh);
     // A second digit typed past the largest address leaves the state as it
     // was, so no change is signalled: put the state's text back by hand.
-    QObject::connect(box, &QLineEdit::textEdited, &state, [box, &state, refresh](const QString& t) {
-        state.setText(t);
-        if (box->text() != state.text())
-            refresh();
-    });
+    QObject::connect(box, &QLineEdit::textChanged, &state,
+                     [box, &state, refresh](const QString& t) {
+                         state.setText(t);
+                         if (box->text() != state.text())
+                             refresh();
+                     });
     QObject::connect(bar, &QScrollBar::valueChanged, &state, &AddressSpinner::setValue);
     refresh();
 }
@@ -170,11 +173,16 @@ void MainWindow::bindFuses() {
         if (QTreeWidgetItem* item = m_tree->entry(position))
             m_tree->setCurrentItem(item);
     });
-    connect(m_tree, &OptionTree::nodeChecked, &fuses, &FuseEditor::TreeView1_NodeCheck);
+    // Edits go through the controller, which refuses them while a command runs.
+    Workbench& wb = *m_workbench;
+    connect(m_tree, &OptionTree::nodeChecked, this, [this, &wb](int position, bool checked) {
+        if (!wb.checkFuseOption(position, checked))
+            refreshOptionChecks();
+    });
     connect(m_tree, &OptionTree::listClicked, &fuses, &FuseEditor::TreeView1_Click);
     for (FuseFrame* frame : m_frames) {
-        connect(frame, &FuseFrame::cellClicked, &fuses, &FuseEditor::Label1_Click);
-        connect(frame, &FuseFrame::doubleClicked, &fuses, &FuseEditor::Frame1_DblClick);
+        connect(frame, &FuseFrame::cellClicked, &wb, &Workbench::clickFuseCell);
+        connect(frame, &FuseFrame::doubleClicked, &wb, &Workbench::doubleClickFuseFrame);
     }
     refreshOptionList();
     refreshFuseCells();
@@ -232,7 +240,8 @@ void MainWindow::bindImages() {
             if (path->text() != text)
                 path->setText(text);
         });
-        connect(path, &QLineEdit::textEdited, slot, &ImageSlot::setPathText);
+        // Any change of the box, typed or not, is the path the loads use.
+        connect(path, &QLineEdit::textChanged, slot, &ImageSlot::setPathText);
         connect(slot, &ImageSlot::panelTextChanged, this,
                 [this, panel](const QString& text) { m_status->setPanelText(panel, text); });
         connect(slot, &ImageSlot::progressChanged, bar, &QProgressBar::setValue);
@@ -256,8 +265,11 @@ void MainWindow::bindOptions() {
             m_options->setValue(i, options.CheckPRO(i));
     };
     connect(&options, &ProgramOptions::changed, this, refresh);
-    connect(m_options, &ProgramOptionsBox::valueChangedByUser, &options,
-            &ProgramOptions::setCheckPRO);
+    connect(m_options, &ProgramOptionsBox::valueChangedByUser, this,
+            [this, refresh](int index, int value) {
+                if (!m_workbench->setProgramOption(index, value))
+                    refresh();
+            });
     refresh();
 }
 
@@ -295,7 +307,7 @@ void MainWindow::bindCalibration() {
     connect(&single, &SingleAccessState::changed, this, refreshData);
     refreshData();
     for (int r = 0; r < 2; ++r) {
-        connect(m_otherTab->data[r], &QLineEdit::textEdited, &single,
+        connect(m_otherTab->data[r], &QLineEdit::textChanged, &single,
                 [&single, r](const QString& text) { single.setW_DataText(r, text); });
         connect(m_otherTab->readData[r], &QPushButton::clicked, &wb,
                 [&wb, r] { wb.R_DataCommand_Click(r); });

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
+
 #include "app/Workbench.h"
 #include "tests/app/ShellFakes.h"
 #include "tests/support/TestFiles.h"
@@ -199,6 +201,27 @@ TEST_F(WorkbenchStart, AFailingStepIsSkippedAndTheOthersRunInOrder) {
     EXPECT_EQ(wb.calibration().selectedSlot(), 3);
     EXPECT_EQ(wb.model().Flash_Address().text(), "100");
     EXPECT_EQ(wb.model().Flash_Address().value(), -100);
+}
+
+// A remembered file far beyond any image (sparse here) is refused unread, so
+// the start-up goes on at once: the EEPROM file loads and the port opens.
+TEST_F(WorkbenchStart, AHugeRememberedImageFileIsRefusedAndTheStartGoesOn) {
+    const QString huge = p.settings.fileIn("huge.BIN");
+    QFile file(huge);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(file.resize(qint64(64) << 20));
+    file.close();
+    store("FLASH", "文件", huge);
+    store("EEPROM", "文件", writeFile("e.bin", QByteArray::fromHex("A5")));
+    store("编程选项", "设置", "0000010000");
+    Workbench& wb = start();
+    EXPECT_EQ(wb.flash().pathText(), huge);
+    EXPECT_TRUE(wb.flash().image().isEmpty());
+    EXPECT_TRUE(wb.flash().viewText().isEmpty());
+    ASSERT_EQ(p.prompts.warnings.size(), 1);
+    EXPECT_TRUE(p.prompts.warnings[0].second.contains(QStringLiteral("文件太大")));
+    EXPECT_EQ(wb.eeprom().image().text(), "A5");
+    EXPECT_TRUE(p.port.isOpen());
 }
 
 TEST_F(WorkbenchStart, SettingsOfTwoProgramVersionsAreKeptApart) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
+
 #include "ImageRig.h"
 
 using kv::LoadStatus;
@@ -257,6 +259,62 @@ TEST(ImageLoader, EmptyAndLargeBinaryFiles) {
                                               QStringLiteral("33").repeated(15) + "C4\r"));
     EXPECT_EQ(rig.flash.panelText(), QStringLiteral("FLASH:70000字节"));
 }
+
+// --- Files far larger than any image -------------------------------------
+
+struct HugeFile {
+    const char* name;
+    bool eeprom;
+};
+
+class HugeImageFile : public ::testing::TestWithParam<HugeFile> {};
+
+// Sparse files: refused by their size, before the reader takes a line; the
+// image loaded before is gone, as after any failed load. A file of exactly
+// the limit is read (a binary one loads; these HEX ones are malformed).
+TEST_P(HugeImageFile, IsRefusedUnreadWithAMessageThatSaysSo) {
+    ImageRig rig;
+    const HugeFile f = GetParam();
+    kv::ImageSlot& slot = f.eeprom ? rig.eeprom : rig.flash;
+    auto load = [&](QString path) {
+        return f.eeprom ? rig.files.LoadEepromFile(path) : rig.files.LoadFlashFile(path);
+    };
+    const QString path = rig.dir.filePath(QString::fromLatin1(f.name));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(":");  // an EEP file that would be read as Intel HEX
+    ASSERT_TRUE(file.resize(kv::ImageFiles::kMaxFileBytes));
+    file.close();
+    ASSERT_EQ(load(rig.write(QStringLiteral("small.bin"), k16)), LoadStatus::Loaded);
+    for (const qint64 size : {kv::ImageFiles::kMaxFileBytes + 1, qint64(16) << 20}) {
+        ASSERT_TRUE(QFile::resize(path, size));
+        rig.pump.yields = 0;
+        rig.prompts.warnings.clear();
+        EXPECT_EQ(load(path), LoadStatus::Failed) << size;
+        EXPECT_EQ(rig.pump.yields, 0);
+        EXPECT_TRUE(slot.image().isEmpty());
+        EXPECT_TRUE(slot.viewText().isEmpty());
+        ASSERT_EQ(rig.prompts.warnings.size(), 1);
+        const QString text = rig.prompts.warnings[0].second;
+        EXPECT_TRUE(text.startsWith(f.eeprom ? QStringLiteral("EEPROM文件读取错误！\n")
+                                             : QStringLiteral("FLASH文件读取错误！\n")));
+        EXPECT_TRUE(text.contains(QStringLiteral("文件太大"))) << text.toStdString();
+        EXPECT_TRUE(rig.log.last().contains(QStringLiteral("文件太大")));
+    }
+    ASSERT_TRUE(QFile::resize(path, kv::ImageFiles::kMaxFileBytes));
+    rig.log.clear();
+    rig.prompts.warnings.clear();
+    const LoadStatus atLimit = load(path);
+    EXPECT_FALSE(rig.log.join(u'\n').contains(QStringLiteral("文件太大")));
+    EXPECT_FALSE(rig.prompts.texts().join(u'\n').contains(QStringLiteral("文件太大")));
+    if (QString::fromLatin1(f.name).endsWith(QLatin1String(".bin"))) {
+        EXPECT_EQ(atLimit, LoadStatus::Loaded);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Endings, HugeImageFile,
+                         ::testing::Values(HugeFile{"huge.bin", false}, HugeFile{"huge.hex", false},
+                                           HugeFile{"huge.eep", true}));
 
 TEST(ImageLoader, ADirectoryIsNotAFile) {
     ImageRig rig;

@@ -57,6 +57,13 @@ TEST_F(FirmwareDialogTest, OpensWithTheStoredFileAndDefaultPageSize) {
     EXPECT_TRUE(child<QLabel>("Label4")->text().isEmpty());
 }
 
+// As an input tool sets it, without key presses.
+TEST_F(FirmwareDialogTest, TheFileBoxsTextIsTheFileWhateverSetIt) {
+    const QString other = test::writeFile(store.fileIn(QStringLiteral("NEW.BIN")), "1");
+    child<QLineEdit>("Text1")->setText(other);
+    EXPECT_EQ(dialog->update().fileName(), other);
+}
+
 TEST_F(FirmwareDialogTest, CaptionsAsTheUserSeesThem) {
     QStringList texts = test::captions(*dialog, &QAbstractButton::text) +
                         test::captions(*dialog, &QLabel::text) +
