@@ -1,6 +1,7 @@
 #include "firmware/FirmwareUpdate.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include "app/UserPrompts.h"
 #include "firmware/FirmwareFile.h"
@@ -77,7 +78,8 @@ void FirmwareUpdate::browse() {
         return;
     m_fileName = *chosen;
     m_status.clear();
-    m_settings.write(kSection, kKey, m_fileName);
+    // A failure is in the log already; the chosen file serves this run anyway.
+    std::ignore = m_settings.write(kSection, kKey, m_fileName);
     Q_EMIT changed();
 }
 
