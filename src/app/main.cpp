@@ -1,10 +1,12 @@
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QTextStream>
 #include <QTranslator>
 
+#include "app/DataFolder.h"
 #include "app/ShellTexts.h"
 #include "link/PortMap.h"
 #include "link/QtEventPump.h"
@@ -14,20 +16,16 @@
 #include "ui/MainWindow.h"
 #include "ui/WidgetPrompts.h"
 
-namespace {
-
-// "Set" and the help file sit beside the program; an installed copy keeps
-// them in its data folder.
-QString dataFolder() {
-    const QString beside = QCoreApplication::applicationDirPath();
-    if (QFileInfo(QDir(beside).filePath(QStringLiteral("Set"))).isDir())
-        return beside;
-    return QStringLiteral(KV_INSTALL_DATADIR);
-}
-
-}  // namespace
-
 int main(int argc, char* argv[]) {
+    // "--data-folder" prints where "Set" and the help file were found and ends,
+    // without a window: a quick check of an installed or moved copy.
+    if (argc == 2 && qstrcmp(argv[1], "--data-folder") == 0) {
+        QCoreApplication query(argc, argv);
+        QTextStream(stdout) << QDir::toNativeSeparators(
+                                   kv::findDataFolder(QCoreApplication::applicationDirPath()))
+                            << Qt::endl;
+        return 0;
+    }
     QApplication app(argc, argv);
     // The window speaks Chinese; so should the buttons of Qt's own dialogs.
     QTranslator qtTexts;
@@ -42,7 +40,9 @@ int main(int argc, char* argv[]) {
     kv::QtEventPump pump(clock);
     kv::ui::WidgetPrompts prompts;
 
-    kv::ui::MainWindow window({port, clock, pump, prompts, settings, dataFolder(), &portMap});
+    kv::ui::MainWindow window({port, clock, pump, prompts, settings,
+                               kv::findDataFolder(QCoreApplication::applicationDirPath()),
+                               &portMap});
     prompts.setParent(&window);
     window.load();
     window.show();
