@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include "app/DataFolder.h"
+#include "tests/support/QtPrinters.h"
 
 namespace kv {
 namespace {

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include "app/ShellTexts.h"
+#include "tests/support/QtPrinters.h"
 
 namespace {
 
