@@ -1,8 +1,8 @@
 #include "catalogue/ModelState.h"
 
 #include <tuple>
-#include "catalogue/ChipModelTable.h"
 
+#include "catalogue/ChipModelTable.h"
 #include "settings/SettingsStore.h"
 
 namespace kv {

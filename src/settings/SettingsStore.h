@@ -45,9 +45,9 @@ public:
     // The report's text for a failure of this store.
     QString failureText(const QString& reason) const;
 
-    // Groups the writes of one step (closing the window, confirming a dialog).
-    // While one is alive a failure already reported is not reported again, so
-    // storing many keys into a folder that refuses them makes one log entry.
+    // Groups the writes of one step, such as confirming the port dialog (device
+    // paths, then line settings). While one is alive a failure already reported
+    // is not reported again, so a folder that refuses them makes one log entry.
     class Batch {
     public:
         explicit Batch(SettingsStore& store) : m_store(store) { ++m_store.m_batchDepth; }
