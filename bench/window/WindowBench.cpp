@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QRandomGenerator>
+#include <array>
 #include <stdexcept>
 
 #include "app/ShellTexts.h"
@@ -46,22 +47,28 @@ WindowSetup::WindowSetup(const QString& simPath) {
 
     SettingsStore settings(ShellTexts::AppTitle(), settingsFolder());
     PortMap(&settings).setDevicePath(1, tty);
-    settings.write(QStringLiteral("属性"), QStringLiteral("通信端口"), QStringLiteral("1"));
-    settings.write(QStringLiteral("属性"), QStringLiteral("设置"), QStringLiteral("115200,n,8,1"));
-    settings.write(QStringLiteral("芯片"), QStringLiteral("型号"), QStringLiteral("ATMEGA32"));
-    settings.write(QStringLiteral("熔丝"), QStringLiteral("设置"),
-                   QStringLiteral("11111111"
-                                  "11111111"
-                                  "10011001"
-                                  "11100001"));
-    settings.write(QStringLiteral("编程选项"), QStringLiteral("设置"),
-                   QStringLiteral("1110011011"));
-    settings.write(QStringLiteral("FLASH"), QStringLiteral("文件"),
-                   writeHexFile(QStringLiteral("image.hex"), kFlashBytes));
-    settings.write(QStringLiteral("EEPROM"), QStringLiteral("文件"),
-                   writeHexFile(QStringLiteral("image.eep"), kEepromBytes));
-    settings.write(QStringLiteral("校准"), QStringLiteral("HZ"), QStringLiteral(" 3"));
-    settings.write(QStringLiteral("校准"), QStringLiteral("FE"), QStringLiteral(" 1"));
+    const QList<std::array<QString, 3>> entries = {
+        {QStringLiteral("属性"), QStringLiteral("通信端口"), QStringLiteral("1")},
+        {QStringLiteral("属性"), QStringLiteral("设置"), QStringLiteral("115200,n,8,1")},
+        {QStringLiteral("芯片"), QStringLiteral("型号"), QStringLiteral("ATMEGA32")},
+        {QStringLiteral("熔丝"), QStringLiteral("设置"),
+         QStringLiteral("11111111"
+                        "11111111"
+                        "10011001"
+                        "11100001")},
+        {QStringLiteral("编程选项"), QStringLiteral("设置"), QStringLiteral("1110011011")},
+        {QStringLiteral("FLASH"), QStringLiteral("文件"),
+         writeHexFile(QStringLiteral("image.hex"), kFlashBytes)},
+        {QStringLiteral("EEPROM"), QStringLiteral("文件"),
+         writeHexFile(QStringLiteral("image.eep"), kEepromBytes)},
+        {QStringLiteral("校准"), QStringLiteral("HZ"), QStringLiteral(" 3")},
+        {QStringLiteral("校准"), QStringLiteral("FE"), QStringLiteral(" 1")},
+    };
+    for (const auto& [section, key, value] : entries) {
+        if (!settings.write(section, key, value))
+            throw std::runtime_error("cannot store the set-up: " +
+                                     settings.errorString().toStdString());
+    }
 }
 
 WindowSetup::~WindowSetup() {

@@ -5,6 +5,7 @@
 #include <QScopeGuard>
 #include <algorithm>
 #include <climits>
+#include <tuple>
 
 #include "app/ShellDialogs.h"
 #include "app/ShellTexts.h"
@@ -71,6 +72,8 @@ Workbench::Workbench(const WorkbenchPlatform& p, QObject* parent)
     m_fuses.setDefinitionFolders({QDir(m_dataFolder).filePath(QStringLiteral("Set")),
                                   QStringLiteral(KV_INSTALL_DATADIR "/Set")});
 
+    // A set-up that cannot be stored must not be lost without a word.
+    m_settings.setFailureReport([this](const QString& m) { m_log.SendInfo(m); });
     m_port.onLineEvent = [this] { MSComm1_OnComm(); };
     m_port.onClosedByError = [this](const QString& reason) {
         RefreshConnection();
@@ -79,6 +82,7 @@ Workbench::Workbench(const WorkbenchPlatform& p, QObject* parent)
 }
 
 Workbench::~Workbench() {
+    m_settings.setFailureReport(nullptr);
     m_port.onLineEvent = nullptr;
     m_port.onClosedByError = nullptr;
 }
@@ -197,9 +201,13 @@ bool Workbench::requestClose() {
 }
 
 void Workbench::Exit() {
-    m_settings.write(QStringLiteral("熔丝"), QStringLiteral("设置"), m_fuses.FuseBitString());
-    m_options.store(m_settings);
-    m_calibration.store(m_settings, m_model);
+    // All keys go to one file: after the first refusal (reported once) the
+    // rest would fail alike, so storing ends there.
+    if (!m_settings.write(QStringLiteral("熔丝"), QStringLiteral("设置"), m_fuses.FuseBitString()))
+        return;
+    if (!m_options.store(m_settings))
+        return;
+    std::ignore = m_calibration.store(m_settings, m_model);
 }
 
 QString Workbench::portPanelText() const {

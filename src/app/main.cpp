@@ -1,12 +1,13 @@
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTextStream>
 #include <QTranslator>
 #include <algorithm>
 
+#include "app/DataFolder.h"
 #include "app/ShellTexts.h"
 #include "core/QtEventPump.h"
 #include "core/SystemClock.h"
@@ -18,15 +19,6 @@
 
 namespace {
 
-// "Set" and the help file sit beside the program; an installed copy keeps
-// them in its data folder.
-QString dataFolder() {
-    const QString beside = QCoreApplication::applicationDirPath();
-    if (QFileInfo(QDir(beside).filePath(QStringLiteral("Set"))).isDir())
-        return beside;
-    return QStringLiteral(KV_INSTALL_DATADIR);
-}
-
 bool hasArgument(int argc, char* argv[], const char* name) {
     return std::any_of(argv + 1, argv + argc,
                        [name](const char* a) { return qstrcmp(a, name) == 0; });
@@ -35,11 +27,19 @@ bool hasArgument(int argc, char* argv[], const char* name) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    // Scripts prepare a set-up in the file this version reads; telling its path
-    // needs no display and must not start the window.
+    // Two questions scripts ask without a display, and without starting the
+    // window: where this version keeps its set-up, and where "Set" and the help
+    // file were found (a quick check of an installed or moved copy).
     if (hasArgument(argc, argv, "--settings-path")) {
         QCoreApplication core(argc, argv);
         QTextStream(stdout) << kv::SettingsStore(kv::ShellTexts::AppTitle()).filePath() << '\n';
+        return 0;
+    }
+    if (hasArgument(argc, argv, "--data-folder")) {
+        QCoreApplication query(argc, argv);
+        QTextStream(stdout) << QDir::toNativeSeparators(
+                                   kv::findDataFolder(QCoreApplication::applicationDirPath()))
+                            << Qt::endl;
         return 0;
     }
     QApplication app(argc, argv);
@@ -56,7 +56,9 @@ int main(int argc, char* argv[]) {
     kv::QtEventPump pump(clock);
     kv::ui::WidgetPrompts prompts;
 
-    kv::ui::MainWindow window({port, clock, pump, prompts, settings, dataFolder(), &portMap});
+    kv::ui::MainWindow window({port, clock, pump, prompts, settings,
+                               kv::findDataFolder(QCoreApplication::applicationDirPath()),
+                               &portMap});
     prompts.setParent(&window);
     window.load();
     window.show();

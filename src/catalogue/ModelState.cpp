@@ -1,5 +1,7 @@
 #include "catalogue/ModelState.h"
 
+#include <tuple>
+
 #include "catalogue/ChipModelTable.h"
 #include "settings/SettingsStore.h"
 
@@ -18,7 +20,9 @@ void ModelState::SelectModel(const QString& name) {
     m_model = ChipModelTable::resolve(name);
     m_mcuTypesText = mcuTypesTextFor(m_model);
     if (m_settings) {
-        m_settings->write(QStringLiteral("芯片"), QStringLiteral("型号"), m_model.name);
+        // A failure is in the log already; the selection holds for this run.
+        std::ignore =
+            m_settings->write(QStringLiteral("芯片"), QStringLiteral("型号"), m_model.name);
     }
     m_selCaption = m_model.name;
 

@@ -1,6 +1,7 @@
 #include "firmware/FirmwareUpdate.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include "core/OperationError.h"
 #include "core/UserPrompts.h"
@@ -82,7 +83,8 @@ void FirmwareUpdate::browse() {
         return;
     m_fileName = *chosen;
     m_status.clear();
-    m_settings.write(kSection, kKey, m_fileName);
+    // A failure is in the log already; the chosen file serves this run anyway.
+    std::ignore = m_settings.write(kSection, kKey, m_fileName);
     Q_EMIT changed();
 }
 

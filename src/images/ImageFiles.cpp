@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <tuple>
 
 #include "core/Clock.h"
 #include "core/UserPrompts.h"
@@ -156,7 +157,8 @@ void ImageFiles::open(ImageSlot& slot) {
     // The loader works on a copy: the box keeps the chosen text, never "NO".
     QString path = slot.pathText();
     load(slot, path);
-    m_settings.write(sectionName(slot), QStringLiteral("文件"), slot.pathText());
+    // A failure is in the log already; the loaded file serves this run anyway.
+    std::ignore = m_settings.write(sectionName(slot), QStringLiteral("文件"), slot.pathText());
 }
 
 void ImageFiles::save(ImageSlot& slot) {

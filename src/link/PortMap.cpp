@@ -130,11 +130,11 @@ QList<PortMap::Mapping> PortMap::mappings() const {
     return result;
 }
 
-void PortMap::setDevicePath(int n, const QString& path) {
+bool PortMap::setDevicePath(int n, const QString& path) {
     if (!m_store || n < 1 || n > kPortCount) {
-        return;
+        return false;
     }
-    m_store->write(storeSection(), storeKey(n), path.trimmed());
+    return m_store->write(storeSection(), storeKey(n), path.trimmed());
 }
 
 }  // namespace kv

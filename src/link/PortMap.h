@@ -40,9 +40,10 @@ public:
     Mapping mapping(int n) const;
     QList<Mapping> mappings() const;  // 1 to 16 in order
 
-    // Stores path for n; an empty path goes back to the default.
-    void setDevicePath(int n, const QString& path);
-    void clearDevicePath(int n) { setDevicePath(n, QString()); }
+    // Stores path for n; an empty path goes back to the default. False when
+    // nothing was stored (no store, n out of range, or the store refused it).
+    bool setDevicePath(int n, const QString& path);
+    bool clearDevicePath(int n) { return setDevicePath(n, QString()); }
 
     // The default devices in COM order.
     QStringList defaultDevices() const;

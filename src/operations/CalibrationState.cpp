@@ -99,15 +99,15 @@ void CalibrationState::restore(const SettingsStore& settings, ModelState& model)
     model.Eeprom_Address().setText(storedText(settings, QStringLiteral("EEPROM"), "511"));
 }
 
-void CalibrationState::store(SettingsStore& settings, ModelState& model) const {
-    if (m_slot) {
-        settings.write(kSection, QStringLiteral("HZ"), indexText(*m_slot));
+bool CalibrationState::store(SettingsStore& settings, ModelState& model) const {
+    if (m_slot && !settings.write(kSection, QStringLiteral("HZ"), indexText(*m_slot))) {
+        return false;
     }
-    if (m_target) {
-        settings.write(kSection, QStringLiteral("FE"), indexText(*m_target));
+    if (m_target && !settings.write(kSection, QStringLiteral("FE"), indexText(*m_target))) {
+        return false;
     }
-    settings.write(kSection, QStringLiteral("FLASH"), model.Flash_Address().text());
-    settings.write(kSection, QStringLiteral("EEPROM"), model.Eeprom_Address().text());
+    return settings.write(kSection, QStringLiteral("FLASH"), model.Flash_Address().text()) &&
+           settings.write(kSection, QStringLiteral("EEPROM"), model.Eeprom_Address().text());
 }
 
 }  // namespace kv

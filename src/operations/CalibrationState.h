@@ -44,8 +44,9 @@ public:
     // 0), "FLASH" and "EEPROM" (address texts, "8191" and "511" when missing;
     // the boxes' edit rule limits them to the selected model).
     void restore(const SettingsStore& settings, ModelState& model);
-    // HZ and FE only when something is selected; the addresses always.
-    void store(SettingsStore& settings, ModelState& model) const;
+    // HZ and FE only when something is selected; the addresses always. Stops
+    // at the first key the store refuses (and reports): the rest would fail alike.
+    [[nodiscard]] bool store(SettingsStore& settings, ModelState& model) const;
 
 Q_SIGNALS:
     void changed();

@@ -77,8 +77,8 @@ void ProgramOptions::restore(const SettingsStore& settings) {
     setFromText(settings.read(kSection, kKey));
 }
 
-void ProgramOptions::store(SettingsStore& settings) const {
-    settings.write(kSection, kKey, toText());
+bool ProgramOptions::store(SettingsStore& settings) const {
+    return settings.write(kSection, kKey, toText());
 }
 
 }  // namespace kv

@@ -47,7 +47,8 @@ public:
 
     // Section "编程选项", key "设置".
     void restore(const SettingsStore& settings);
-    void store(SettingsStore& settings) const;
+    // False when the store refused it (and reported why).
+    [[nodiscard]] bool store(SettingsStore& settings) const;
 
 Q_SIGNALS:
     void changed();

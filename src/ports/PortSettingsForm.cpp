@@ -1,5 +1,7 @@
 #include "ports/PortSettingsForm.h"
 
+#include <tuple>
+
 #include "core/OperationError.h"
 #include "core/UserPrompts.h"
 #include "link/ProgrammerLink.h"
@@ -140,8 +142,11 @@ void PortSettingsForm::setDevicePath(int n, const QString& path) {
 void PortSettingsForm::commitDeviceEdits() {
     if (!m_portMap || m_deviceEdits.isEmpty())
         return;
-    for (auto it = m_deviceEdits.cbegin(); it != m_deviceEdits.cend(); ++it)
-        m_portMap->setDevicePath(it.key(), it.value());
+    // The first refusal is reported; the others would fail alike.
+    for (auto it = m_deviceEdits.cbegin(); it != m_deviceEdits.cend(); ++it) {
+        if (!m_portMap->setDevicePath(it.key(), it.value()))
+            break;
+    }
     m_deviceEdits.clear();
     reloadMappings();
     Q_EMIT changed();
@@ -168,15 +173,21 @@ void PortSettingsForm::warn(const QString& text) {
 }
 
 void PortSettingsForm::saveSettings() {
+    // The line is in force for this run either way; a refusal is reported once
+    // and ends the storing, as the remaining keys would fail alike.
     const SerialControl& port = m_link.port();
-    m_settings.write(kSection, QStringLiteral("设置"), port.settings());
-    m_settings.write(kSection, QStringLiteral("通信端口"), QString::number(port.portNumber()));
-    m_settings.write(kSection, QStringLiteral("握手"), QString::number(port.handshaking()));
-    m_settings.write(kSection, QStringLiteral("回应"),
-                     m_state.echo ? QStringLiteral("True") : QStringLiteral("False"));
+    if (!m_settings.write(kSection, QStringLiteral("设置"), port.settings()))
+        return;
+    if (!m_settings.write(kSection, QStringLiteral("通信端口"), QString::number(port.portNumber())))
+        return;
+    if (!m_settings.write(kSection, QStringLiteral("握手"), QString::number(port.handshaking())))
+        return;
+    std::ignore = m_settings.write(kSection, QStringLiteral("回应"),
+                                   m_state.echo ? QStringLiteral("True") : QStringLiteral("False"));
 }
 
 bool PortSettingsForm::apply() {
+    const SettingsStore::Batch batch(m_settings);
     m_state.echo = m_echo;
     commitDeviceEdits();
     SerialControl& port = m_link.port();
@@ -231,6 +242,7 @@ bool PortSettingsForm::apply() {
 }
 
 void PortSettingsForm::search() {
+    const SettingsStore::Batch batch(m_settings);
     m_state.echo = m_echo;
     commitDeviceEdits();
     SerialControl& port = m_link.port();

@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <cerrno>
 
 namespace kv {
 
@@ -19,12 +20,15 @@ constexpr int kMaxEncodedNameLength = 160;
 
 enum class LoadResult { Loaded, Missing, Unreadable, Invalid };
 
-LoadResult loadSettings(const QString& path, QJsonObject& root) {
+LoadResult loadSettings(const QString& path, QJsonObject& root, QString* reason = nullptr) {
     QFile file(path);
     if (!file.exists()) {
         return LoadResult::Missing;
     }
     if (!file.open(QIODevice::ReadOnly)) {
+        if (reason) {
+            *reason = file.errorString();
+        }
         return LoadResult::Unreadable;
     }
     QJsonParseError error;
@@ -34,6 +38,11 @@ LoadResult loadSettings(const QString& path, QJsonObject& root) {
     }
     root = document.object();
     return LoadResult::Loaded;
+}
+
+// An empty reason would read as success.
+QString reasonOf(const QString& error) {
+    return error.isEmpty() ? QStringLiteral("未知原因") : error;
 }
 
 }  // namespace
@@ -80,20 +89,54 @@ QString SettingsStore::read(const QString& section, const QString& key) const {
 }
 
 bool SettingsStore::write(const QString& section, const QString& key, const QString& value) {
+    const QString reason = replaceFile(section, key, value);
+    if (reason.isEmpty()) {
+        m_error.clear();
+        return true;
+    }
+    reportFailure(reason);
+    return false;
+}
+
+QString SettingsStore::failureText(const QString& reason) const {
+    return QStringLiteral("设置未能保存到 ") + QDir::toNativeSeparators(filePath()) +
+           QStringLiteral("：") + reason;
+}
+
+void SettingsStore::reportFailure(const QString& reason) {
+    m_error = reason;
+    if (m_batchDepth > 0) {
+        if (m_reportedInBatch.contains(reason)) {
+            return;
+        }
+        m_reportedInBatch << reason;
+    }
+    const QString text = failureText(reason);
+    if (m_report) {
+        m_report(text);
+    } else {
+        qWarning("%s", qUtf8Printable(text));
+    }
+}
+
+QString SettingsStore::replaceFile(const QString& section, const QString& key,
+                                   const QString& value) {
     const QString path = filePath();
     QJsonObject root;
-    switch (loadSettings(path, root)) {
+    QString error;
+    switch (loadSettings(path, root, &error)) {
         case LoadResult::Loaded:
         case LoadResult::Missing:
             break;
         case LoadResult::Unreadable:
-            return false;
+            return reasonOf(error);
         case LoadResult::Invalid: {
             // Keep a damaged file for inspection instead of silently losing it.
             const QString aside = path + QStringLiteral(".bad");
             QFile::remove(aside);
-            if (!QFile::copy(path, aside)) {
-                return false;
+            QFile damaged(path);
+            if (!damaged.copy(aside)) {
+                return reasonOf(damaged.errorString());
             }
             root = QJsonObject();
             break;
@@ -107,18 +150,28 @@ bool SettingsStore::write(const QString& section, const QString& key, const QStr
     root.insert(kApplicationField, m_applicationName);
     root.insert(kSectionsField, sections);
 
+    errno = 0;
     if (!QDir().mkpath(m_folder)) {
-        return false;
+        const int cause = errno;
+        QString reason = QStringLiteral("无法建立文件夹 ") + QDir::toNativeSeparators(m_folder);
+        if (cause != 0) {
+            reason += QStringLiteral(" (") + qt_error_string(cause) + QLatin1Char(')');
+        }
+        return reason;
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        return false;
+        return reasonOf(file.errorString());
     }
     if (!writeContent(file, QJsonDocument(root).toJson(QJsonDocument::Indented))) {
+        const QString reason = reasonOf(file.errorString());
         file.cancelWriting();
-        return false;
+        return reason;
     }
-    return file.commit();
+    if (!file.commit()) {
+        return reasonOf(file.errorString());
+    }
+    return QString();
 }
 
 bool SettingsStore::writeContent(QIODevice& file, const QByteArray& content) {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <functional>
 
 class QIODevice;
 
@@ -31,7 +33,34 @@ public:
     // False when the file could not be replaced; the previous file then stays
     // exactly as it was. An existing file that cannot be read is never
     // overwritten; one that is not valid settings is kept beside as ".bad".
-    bool write(const QString& section, const QString& key, const QString& value);
+    // A failure also goes to the failure report, naming the file and the reason.
+    [[nodiscard]] bool write(const QString& section, const QString& key, const QString& value);
+
+    // Where failed writes are told, one message each; without one they go to
+    // Qt's warning output. The window's controller points it at the log.
+    using FailureReport = std::function<void(const QString& message)>;
+    void setFailureReport(FailureReport report) { m_report = std::move(report); }
+    // Why the last write failed; empty after one that succeeded.
+    const QString& errorString() const { return m_error; }
+    // The report's text for a failure of this store.
+    QString failureText(const QString& reason) const;
+
+    // Groups the writes of one step, such as confirming the port dialog (device
+    // paths, then line settings). While one is alive a failure already reported
+    // is not reported again, so a folder that refuses them makes one log entry.
+    class Batch {
+    public:
+        explicit Batch(SettingsStore& store) : m_store(store) { ++m_store.m_batchDepth; }
+        ~Batch() {
+            if (--m_store.m_batchDepth == 0)
+                m_store.m_reportedInBatch.clear();
+        }
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+
+    private:
+        SettingsStore& m_store;
+    };
 
     QString filePath() const;
     const QString& folder() const { return m_folder; }
@@ -50,8 +79,16 @@ protected:
     virtual bool writeContent(QIODevice& file, const QByteArray& content);
 
 private:
+    // Replaces the file with the value set; the reason of a failure, else empty.
+    QString replaceFile(const QString& section, const QString& key, const QString& value);
+    void reportFailure(const QString& reason);
+
     QString m_applicationName;
     QString m_folder;
+    FailureReport m_report;
+    QString m_error;
+    int m_batchDepth = 0;
+    QStringList m_reportedInBatch;
 };
 
 }  // namespace kv

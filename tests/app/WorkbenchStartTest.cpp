@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 
 #include "app/Workbench.h"
@@ -22,7 +23,7 @@ protected:
         return *workbench;
     }
     void store(const QString& section, const QString& key, const QString& value) {
-        p.settings.write(section, key, value);
+        ASSERT_TRUE(p.settings.write(section, key, value));
     }
     QString writeFile(const QString& name, const QByteArray& bytes) {
         return test::writeFile(p.settings.fileIn(name), bytes);
@@ -72,9 +73,9 @@ TEST_F(WorkbenchStart, StoredPortSettingsAreAppliedAndBadOnesReported) {
     EXPECT_EQ(wb.connection().portText(), QString(2, kIdeo) + "COM3:9600,E,7,2");
 
     ShellPlatform q;
-    q.settings.write("属性", "设置", "fast");
-    q.settings.write("属性", "通信端口", "99");
-    q.settings.write("属性", "握手", "7");
+    ASSERT_TRUE(q.settings.write("属性", "设置", "fast"));
+    ASSERT_TRUE(q.settings.write("属性", "通信端口", "99"));
+    ASSERT_TRUE(q.settings.write("属性", "握手", "7"));
     Workbench other(q.parts());
     other.Start();
     // One box for the line settings, one each for port number and handshaking,
@@ -100,8 +101,8 @@ TEST_F(WorkbenchStart, ReloadOptionDecidesWhetherStoredFilesAreShownAndLoaded) {
     EXPECT_EQ(wb.flash().panelText(), "FLASH:5字节");
 
     ShellPlatform q;
-    q.settings.write("FLASH", "文件", flash);
-    q.settings.write("编程选项", "设置", "1000000000");
+    ASSERT_TRUE(q.settings.write("FLASH", "文件", flash));
+    ASSERT_TRUE(q.settings.write("编程选项", "设置", "1000000000"));
     Workbench other(q.parts());
     other.Start();
     EXPECT_TRUE(other.flash().pathText().isEmpty());
@@ -126,8 +127,8 @@ TEST_F(WorkbenchStart, StoredOptionAndFuseTextsOfEachLength) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.options.toStdString() + " " + c.fuses.toStdString());
         ShellPlatform q;
-        q.settings.write("编程选项", "设置", c.options);
-        q.settings.write("熔丝", "设置", c.fuses);
+        ASSERT_TRUE(q.settings.write("编程选项", "设置", c.options));
+        ASSERT_TRUE(q.settings.write("熔丝", "设置", c.fuses));
         Workbench wb(q.parts());
         wb.Start();
         EXPECT_EQ(wb.options().toText(), c.expectedOptions);
@@ -149,8 +150,8 @@ TEST_F(WorkbenchStart, StoredCalibrationChoicesAndAddresses) {
     // An index without an option button selects nothing new; an address above
     // the model's last one becomes the last one.
     ShellPlatform q;
-    q.settings.write("校准", "HZ", " 7");
-    q.settings.write("芯片", "型号", "ATMEGA48");
+    ASSERT_TRUE(q.settings.write("校准", "HZ", " 7"));
+    ASSERT_TRUE(q.settings.write("芯片", "型号", "ATMEGA48"));
     Workbench other(q.parts());
     other.Start();
     EXPECT_FALSE(other.calibration().selectedSlot().has_value());
@@ -177,6 +178,20 @@ TEST_F(WorkbenchStart, ExitStoresFuseBitsOptionsAndCalibration) {
     wb.calibration().setSelectedSlot(std::nullopt);
     wb.Exit();
     EXPECT_EQ(p.read("校准", "HZ"), " 2");
+}
+
+TEST_F(WorkbenchStart, ExitIntoARefusingFolderLogsOneEntryNamingFileAndReason) {
+    Workbench& wb = start();
+    wb.calibration().setSelectedSlot(2);
+    // A folder where the settings file belongs refuses every write, even to root.
+    const QString file = p.settings.filePath();
+    ASSERT_TRUE(QFile::remove(file));
+    ASSERT_TRUE(QDir().mkdir(file));
+    wb.Exit();
+    const QString log = wb.log().text();
+    EXPECT_EQ(log.count(QDir::toNativeSeparators(file)), 1) << log.toStdString();
+    ASSERT_FALSE(p.settings.errorString().isEmpty());
+    EXPECT_TRUE(log.contains(p.settings.errorString())) << log.toStdString();
 }
 
 TEST_F(WorkbenchStart, AFailingStepIsSkippedAndTheOthersRunInOrder) {
@@ -228,9 +243,9 @@ TEST_F(WorkbenchStart, SettingsOfTwoProgramVersionsAreKeptApart) {
     const QString olderTitle = QStringLiteral("KELVARO 高压编程器 V1.9.0") + QString(4, kIdeo);
     ASSERT_NE(olderTitle, ShellTexts::AppTitle());
     SettingsStore older(olderTitle, p.settings.folder());
-    older.write("芯片", "型号", "ATMEGA16");
-    older.write("编程选项", "设置", "1111111111");
-    older.write("校准", "FLASH", "1234");
+    ASSERT_TRUE(older.write("芯片", "型号", "ATMEGA16"));
+    ASSERT_TRUE(older.write("编程选项", "设置", "1111111111"));
+    ASSERT_TRUE(older.write("校准", "FLASH", "1234"));
 
     Workbench& wb = start();
     EXPECT_EQ(wb.model().SelectedModel(), "ATMEGA8");

@@ -101,9 +101,10 @@ TEST_P(ForeignFuseCells, ChoosingAModelWithoutUsableDefinitionsAfterAnother) {
 }
 
 TEST_P(ForeignFuseCells, FirstStartWithTheStoredModelsDefinitionsSpoilt) {
-    p.settings.write(QStringLiteral("芯片"), QStringLiteral("型号"), QStringLiteral("ATMEGA88"));
-    p.settings.write(QStringLiteral("熔丝"), QStringLiteral("设置"),
-                     QStringLiteral("**111111*****0011101111101100010"));
+    ASSERT_TRUE(p.settings.write(QStringLiteral("芯片"), QStringLiteral("型号"),
+                                 QStringLiteral("ATMEGA88")));
+    ASSERT_TRUE(p.settings.write(QStringLiteral("熔丝"), QStringLiteral("设置"),
+                                 QStringLiteral("**111111*****0011101111101100010")));
     start();
     ASSERT_EQ(wb().model().SelectedModel(), "ATMEGA88");
     expectWritesRefusedAndReadsWork();

@@ -54,11 +54,13 @@ TEST(EndToEnd, ProgramsASimulatedChipThroughTheWindow) {
     test::TempSettings settings(ShellTexts::AppTitle());
     PortMap portMap(&settings);
     portMap.setDevicePath(1, sim.pts());
-    settings.write(QStringLiteral("属性"), QStringLiteral("通信端口"), QStringLiteral("1"));
-    settings.write(QStringLiteral("芯片"), QStringLiteral("型号"), QStringLiteral("ATMEGA16"));
+    ASSERT_TRUE(
+        settings.write(QStringLiteral("属性"), QStringLiteral("通信端口"), QStringLiteral("1")));
+    ASSERT_TRUE(
+        settings.write(QStringLiteral("芯片"), QStringLiteral("型号"), QStringLiteral("ATMEGA16")));
     // Erase, FLASH, EEPROM, fuses, both verifies.
-    settings.write(QStringLiteral("编程选项"), QStringLiteral("设置"),
-                   QStringLiteral("1111000011"));
+    ASSERT_TRUE(settings.write(QStringLiteral("编程选项"), QStringLiteral("设置"),
+                               QStringLiteral("1111000011")));
 
     QtSerialControl port(portMap);
     SystemClock clock;

@@ -91,7 +91,7 @@ TEST_F(PortMapTest, StoredEntryOverridesOneNumberAndEmptyMeansDefault) {
     EXPECT_EQ(m.devicePath, "/dev/ttyUSB1");
     EXPECT_FALSE(m.stored);
 
-    store.write("端口映射", "COM1", "   ");
+    ASSERT_TRUE(store.write("端口映射", "COM1", "   "));
     EXPECT_EQ(map.devicePath(1), "/dev/ttyUSB0");
 }
 

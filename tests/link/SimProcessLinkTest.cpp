@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
-#include <QTimer>
 #include <memory>
 
 #include "core/OperationError.h"
@@ -20,6 +19,9 @@ using kv::test::SimProcess;
 
 namespace {
 
+// How long a test waits for something that should come at once.
+constexpr int kPatienceMs = 30'000;
+
 // The program's real port stack (QtSerialControl as COM1, SystemClock,
 // QtEventPump) against the kelvaro-sim executable on a pseudo-terminal.
 struct SimProcessLinkTest : ::testing::Test {
@@ -35,6 +37,15 @@ struct SimProcessLinkTest : ::testing::Test {
         port.setPortNumber(1);
         port.setOpen(true);
         port.onClosedByError = [this](const QString&) { ++closures; };
+    }
+
+    // Yields until n bytes wait in the port; the simulator answers at once,
+    // so only a fault runs into the limit.
+    void awaitInput(int n) {
+        for (int i = 0; i < kPatienceMs / 10 && link.InputCount() < n; ++i) {
+            link.DelayMs(10);
+        }
+        ASSERT_GE(link.InputCount(), n);
     }
 
     std::unique_ptr<SimProcess> sim;
@@ -54,35 +65,43 @@ TEST_F(SimProcessLinkTest, ConnectionCheckAndAcknowledgedWrite) {
     link.DiscardInput();
     link.DelayMs(10);
     link.SendCommand("CC#");
-    link.ReplyToLog(250);
+    awaitInput(9);  // "连接成功!" in GBK
+    link.ReplyToLog(0);
     ASSERT_EQ(log.size(), 1);
     EXPECT_EQ(log[0], QStringLiteral("连接成功!"));
 
-    // WaitForText ends when "!" arrives, not at its limit.
+    // WaitForText ends when "!" arrives, not at its limit (which a busy
+    // machine cannot reach).
     QElapsedTimer t;
     t.start();
     link.SendCommand("WEA501FF#");
-    EXPECT_TRUE(link.WaitForText(100, QStringLiteral("!")));
-    EXPECT_LT(t.elapsed(), 60);
+    EXPECT_TRUE(link.WaitForText(kPatienceMs, QStringLiteral("!")));
+    EXPECT_LT(t.elapsed(), kPatienceMs);
     link.SendCommand("RB01FF#");
-    EXPECT_EQ(link.ReadAfter(100), "A5");
+    awaitInput(2);
+    EXPECT_EQ(link.ReadInput(), "A5");
     EXPECT_EQ(closures, 0);
 }
 
 TEST_F(SimProcessLinkTest, HangUpMidExchangeStopsTheOperationWithoutSpinning) {
     link.DiscardInput();
-    QTimer::singleShot(300, [this] { sim->send("hangup"); });
     const qint64 cpu0 = processCpuUs();
     QElapsedTimer t;
     t.start();
     QString collected;
     bool stopped = false;
+    bool hungUp = false;
     try {
         // The FLASH read's collection loop: 64 KiB of hex would take 5.7 s.
+        // The cable is pulled once the first part has arrived.
         link.SendCommand("RF8000#");
         link.DelayMs(200);
         for (int step = 0; step < 60 && collected.size() < 65536; ++step) {
             collected += link.ReadInput();
+            if (!collected.isEmpty() && !hungUp) {
+                sim->send("hangup");
+                hungUp = true;
+            }
             link.DelayMs(200);
         }
     } catch (const OperationError& e) {
@@ -90,9 +109,8 @@ TEST_F(SimProcessLinkTest, HangUpMidExchangeStopsTheOperationWithoutSpinning) {
         EXPECT_TRUE(e.text().contains("COM1")) << e.text().toStdString();
     }
     const qint64 wallMs = t.elapsed();
+    EXPECT_TRUE(hungUp);
     EXPECT_TRUE(stopped);
-    EXPECT_LT(wallMs, 2000);
-    EXPECT_GT(collected.size(), 0);
     EXPECT_LT(collected.size(), 65536);
     EXPECT_EQ(closures, 1);
     EXPECT_FALSE(port.isOpen());

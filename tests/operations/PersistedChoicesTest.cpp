@@ -30,7 +30,7 @@ TEST(ProgramOptions, SurvivesTheSettingsStore) {
     test::TempSettings store(kApp);
     ProgramOptions saved;
     saved.setFromText("0120000001");
-    saved.store(store);
+    ASSERT_TRUE(saved.store(store));
     EXPECT_EQ(store.read(QStringLiteral("编程选项"), QStringLiteral("设置")), "0120000001");
     ProgramOptions restored;
     int changes = 0;
@@ -56,9 +56,9 @@ TEST(CalibrationState, RestoresDefaultsFromAnEmptyStore) {
 TEST(CalibrationState, StoresOnlyWhatIsSelected) {
     test::TempSettings store(kApp);
     const QString section = QStringLiteral("校准");
-    store.write(section, "HZ", " 3");
-    store.write(section, "FE", " 7");
-    store.write(section, "FLASH", "100");
+    ASSERT_TRUE(store.write(section, "HZ", " 3"));
+    ASSERT_TRUE(store.write(section, "FE", " 7"));
+    ASSERT_TRUE(store.write(section, "FLASH", "100"));
     ModelState model;
     model.SelectModel("ATMEGA8");
     CalibrationState state;
@@ -69,7 +69,7 @@ TEST(CalibrationState, StoresOnlyWhatIsSelected) {
 
     state.setSelectedSlot(std::nullopt);
     state.setSelectedTarget(CalibrationState::kTargetEeprom);
-    state.store(store, model);
+    ASSERT_TRUE(state.store(store, model));
     EXPECT_EQ(store.read(section, "HZ"), " 3");
     EXPECT_EQ(store.read(section, "FE"), " 1");
     EXPECT_EQ(store.read(section, "EEPROM"), "511");

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <functional>
+#include <tuple>
+
 #include <QDir>
+#include <QFile>
 #include <QIODevice>
 #include <QTemporaryDir>
 
@@ -132,6 +136,75 @@ TEST_F(SettingsStoreTest, FailedWriteLeavesPreviousFileUntouched) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 
+// Ways a write is refused that hold even for root, who ignores a read-only
+// folder's mode: the folder cannot be made (its parent is a regular file), a
+// folder stands where the file belongs, the content does not fit (disk full).
+// A read-only folder joins them when the tests do not run as root.
+TEST_F(SettingsStoreTest, RefusedWriteIsReportedOnceNamingFileAndReason) {
+    struct Case {
+        const char* name;
+        QString folder;
+        std::function<void(const QString& file)> block;
+        bool interrupted = false;
+    };
+    const QString plain = kv::test::writeFile(dir.filePath("plain"), "x");
+    QList<Case> cases = {
+        {"parent is a file", plain + "/kelvaro", [](const QString&) {}},
+        {"folder at the file's place", dir.filePath("a"),
+         [](const QString& file) { ASSERT_TRUE(QDir().mkpath(file)); }},
+        {"content cut short", dir.filePath("b"), [](const QString&) {}, true},
+    };
+    const QString readOnly = dir.filePath("ro");
+    ASSERT_TRUE(QDir().mkpath(readOnly));
+    QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner);
+    if (!QFile(readOnly + "/probe").open(QIODevice::WriteOnly)) {
+        cases.append({"read-only folder", readOnly, [](const QString&) {}});
+    }
+
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        InterruptedStore interrupted(kApp, c.folder, false);
+        SettingsStore plainStore(kApp, c.folder);
+        SettingsStore& store = c.interrupted ? interrupted : plainStore;
+        c.block(store.filePath());
+        QStringList reports;
+        store.setFailureReport([&](const QString& text) { reports << text; });
+
+        EXPECT_FALSE(store.write(QStringLiteral("芯片"), QStringLiteral("型号"), "ATMEGA8"));
+        ASSERT_EQ(reports.size(), 1);
+        EXPECT_FALSE(store.errorString().isEmpty());
+        EXPECT_EQ(reports[0], store.failureText(store.errorString()));
+        EXPECT_TRUE(reports[0].contains(QDir::toNativeSeparators(store.filePath())));
+        EXPECT_TRUE(reports[0].contains(store.errorString()));
+        EXPECT_TRUE(store.read(QStringLiteral("芯片"), QStringLiteral("型号")).isEmpty());
+    }
+    QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+// Storing many keys in one step tells a refusal once; the next step tells it again.
+TEST_F(SettingsStoreTest, ABatchReportsEachFailureOnce) {
+    SettingsStore store(kApp, dir.filePath("s"));
+    ASSERT_TRUE(QDir().mkpath(store.filePath()));
+    QStringList reports;
+    store.setFailureReport([&](const QString& text) { reports << text; });
+    {
+        const SettingsStore::Batch batch(store);
+        const SettingsStore::Batch inner(store);  // nested steps join the outer one
+        for (const char* key : {"HZ", "FE", "FLASH", "EEPROM"}) {
+            EXPECT_FALSE(store.write(QStringLiteral("校准"), key, "1"));
+        }
+    }
+    EXPECT_EQ(reports.size(), 1);
+    EXPECT_FALSE(store.write(QStringLiteral("校准"), "HZ", "1"));
+    EXPECT_EQ(reports.size(), 2);
+
+    // Once the file can be written again, the error is gone.
+    ASSERT_TRUE(QDir().rmdir(store.filePath()));
+    EXPECT_TRUE(store.write(QStringLiteral("校准"), "HZ", "1"));
+    EXPECT_TRUE(store.errorString().isEmpty());
+    EXPECT_EQ(reports.size(), 2);
+}
+
 TEST_F(SettingsStoreTest, CrashMidWriteLeavesPreviousSettings) {
     SettingsStore store(kApp, dir.path());
     ASSERT_TRUE(store.write(QStringLiteral("校准"), QStringLiteral("EEPROM"), "511"));
@@ -139,7 +212,7 @@ TEST_F(SettingsStoreTest, CrashMidWriteLeavesPreviousSettings) {
     EXPECT_EXIT(
         {
             InterruptedStore dying(kApp, dir.path(), true);
-            dying.write(QStringLiteral("校准"), QStringLiteral("EEPROM"), "255");
+            std::ignore = dying.write(QStringLiteral("校准"), QStringLiteral("EEPROM"), "255");
         },
         ::testing::ExitedWithCode(3), "");
     EXPECT_EQ(store.read(QStringLiteral("校准"), QStringLiteral("EEPROM")), "511");

@@ -10,6 +10,10 @@
 
 namespace {
 
+// How long the test waits for what should come at once; only a fault, never
+// a busy machine, runs into it.
+constexpr int kPatienceMs = 30'000;
+
 // Reads from fd until `count` bytes came or `timeoutMs` passed.
 QByteArray readFor(int fd, int count, int timeoutMs) {
     QByteArray got;
@@ -51,30 +55,30 @@ TEST(SimExecutable, ServesThePseudoTerminalAndObeysStdin) {
     ::tcsetattr(fd, TCSANOW, &line);
 
     ASSERT_EQ(::write(fd, "CC#", 3), 3);
-    EXPECT_EQ(readFor(fd, 9, 500), QByteArray("\xC1\xAC\xBD\xD3\xB3\xC9\xB9\xA6!"));
+    EXPECT_EQ(readFor(fd, 9, kPatienceMs), QByteArray("\xC1\xAC\xBD\xD3\xB3\xC9\xB9\xA6!"));
     ASSERT_EQ(::write(fd, "RI02#", 5), 5);
-    EXPECT_EQ(readFor(fd, 2, 500), "03");
+    EXPECT_EQ(readFor(fd, 2, kPatienceMs), "03");
     EXPECT_EQ(sim.command("transcript"),
               QString::fromLatin1(QByteArray("CC#RI02#").toHex().toUpper()));
 
-    // Replies are paced at the rate the client set: 71 characters at 9600 baud.
+    // Replies are paced at the rate the client set: 71 characters at 9600 baud
+    // take at least 70 ms (how much longer depends on the machine's load).
     ::cfsetspeed(&line, B9600);
     ::tcsetattr(fd, TCSANOW, &line);
     QElapsedTimer timer;
     timer.start();
     ASSERT_EQ(::write(fd, "RF0020#", 7), 7);
-    EXPECT_EQ(readFor(fd, 64, 1000), QByteArray(64, 'F'));
+    EXPECT_EQ(readFor(fd, 64, kPatienceMs), QByteArray(64, 'F'));
     EXPECT_GE(timer.elapsed(), 70);
-    EXPECT_LT(timer.elapsed(), 400);
 
     // A pulled cable: the client sees the line hang up.
     EXPECT_EQ(sim.command("hangup"), "ok hangup");
     pollfd p{fd, POLLIN, 0};
-    EXPECT_EQ(::poll(&p, 1, 500), 1);
+    EXPECT_EQ(::poll(&p, 1, kPatienceMs), 1);
     EXPECT_TRUE(p.revents & (POLLHUP | POLLERR));
     ::close(fd);
 
     EXPECT_EQ(sim.command("quit"), "ok quit");
-    EXPECT_TRUE(sim.waitForExit(2000));
+    EXPECT_TRUE(sim.waitForExit(kPatienceMs));
     EXPECT_EQ(sim.exitCode(), 0);
 }

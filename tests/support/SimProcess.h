@@ -12,13 +12,17 @@ namespace kv::test {
 // (one command per line on standard input, one answer line on its output).
 class SimProcess {
 public:
+    // The simulator answers at once; only a fault, never a busy machine, lets
+    // a wait for it run this long.
+    static constexpr int kPatienceMs = 30'000;
+
     static QString path() { return QStringLiteral(KV_BIN_DIR "/kelvaro-sim"); }
     static bool built() { return QFileInfo(path()).isExecutable(); }
 
     explicit SimProcess(const QStringList& arguments = {}) {
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_process.start(path(), arguments);
-        m_started = m_process.waitForStarted(5000);
+        m_started = m_process.waitForStarted(kPatienceMs);
         // "kelvaro-sim: MODEL on /dev/pts/N"
         m_greeting = readLine();
         const qsizetype on = m_greeting.indexOf(QStringLiteral(" on "));
@@ -44,7 +48,7 @@ public:
     // Sends a console line without waiting for the answer.
     void send(const QByteArray& line) {
         m_process.write(line + '\n');
-        m_process.waitForBytesWritten(1000);
+        m_process.waitForBytesWritten(kPatienceMs);
     }
     // Sends a console line and returns its answer; earlier output is dropped.
     QString command(const QByteArray& line) {
@@ -70,7 +74,7 @@ public:
 private:
     QString readLine() {
         while (!m_process.canReadLine()) {
-            if (!m_process.waitForReadyRead(5000))
+            if (!m_process.waitForReadyRead(kPatienceMs))
                 return {};
         }
         return QString::fromUtf8(m_process.readLine()).trimmed();

@@ -24,7 +24,7 @@ protected:
     void SetUp() override {
         firmware = QByteArray(100, char(0x5A));
         path = test::writeFile(store.fileIn(QStringLiteral("HV.BIN")), firmware);
-        store.write(QStringLiteral("文件名"), QStringLiteral("文件"), path);
+        ASSERT_TRUE(store.write(QStringLiteral("文件名"), QStringLiteral("文件"), path));
         dialog =
             std::make_unique<ui::FirmwareDialog>(rig.link, store, prompts, [this] { ++refreshes; });
         dialog->show();

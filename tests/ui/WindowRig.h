@@ -14,7 +14,7 @@ namespace kv::test {
 // offscreen; settings may be stored before start().
 struct WindowRig {
     void store(const QString& section, const QString& key, const QString& value) {
-        p.settings.write(section, key, value);
+        EXPECT_TRUE(p.settings.write(section, key, value));
     }
     ui::MainWindow& start() {
         window = std::make_unique<ui::MainWindow>(ui::MainWindowParts{
