@@ -1,0 +1,34 @@
+# The Debian package: `cmake --build BUILD --target package` writes
+# kelvaro_<version>_<arch>.deb. Run-time dependencies come from dpkg-shlibdeps.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME kelvaro)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "The kelvaro developers <dev@kelvaro.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "control program for a serial AVR high-voltage programmer")
+set(CPACK_PACKAGE_DESCRIPTION
+  "kelvaro drives a serial-attached high-voltage programmer for AVR\n\
+microcontrollers: it identifies the chip, loads Intel HEX, binary and EEP\n\
+images, erases, writes, reads and verifies FLASH and EEPROM, edits fuse and\n\
+lock bits through named options and runs a whole programming pass with one\n\
+button. The package also holds kelvaro-sim, a simulated programmer for trying\n\
+it without hardware.")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://kelvaro.example/")
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt loads these as plug-ins, so dpkg-shlibdeps cannot see them.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+
+# Debian wants the copyright and a compressed changelog under /usr/share/doc
+# (a native package: changelog.gz).
+set(kv_doc ${CMAKE_INSTALL_DATADIR}/doc/kelvaro)
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/copyright DESTINATION ${kv_doc})
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/changelog.gz
+  COMMAND gzip -n -9 -c ${CMAKE_SOURCE_DIR}/packaging/changelog > ${CMAKE_BINARY_DIR}/changelog.gz
+  DEPENDS ${CMAKE_SOURCE_DIR}/packaging/changelog)
+add_custom_target(kv_changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/changelog.gz)
+install(FILES ${CMAKE_BINARY_DIR}/changelog.gz DESTINATION ${kv_doc})
+include(CPack)
