@@ -28,16 +28,15 @@ private:
     std::function<void(bool)> m_set;
 };
 
-// The reload of one image before its write; false when the file was not found
-// (the loader's "NO" marker), so the write is skipped.
+// The reload of one image before its write; false when the file was not found,
+// so the write is skipped.
 template <typename Load>
 bool reload(const ImageSlot& slot, bool reloadOn, Load load) {
     QString path = slot.pathText();
     if (path.isEmpty() || !reloadOn) {
         return true;
     }
-    load(path);
-    return path != QLatin1String("NO");
+    return load(path) != LoadStatus::NotFound;
 }
 
 }  // namespace
@@ -96,12 +95,12 @@ void ProgramPass::run() {
     }
     const bool reloadOn = options.isOn(ProgramOptions::ReloadFiles);
     const bool flashFound = reload(m_parts.flash, reloadOn,
-                                   [this](QString& path) { m_parts.files.loadFlashFile(path); });
+                                   [this](QString& path) { return m_parts.files.loadFlashFile(path); });
     if (options.isOn(ProgramOptions::ProgramFlash) && flashFound) {
         m_parts.writer.writeFlashImage();
     }
     const bool eepromFound = reload(m_parts.eeprom, reloadOn,
-                                    [this](QString& path) { m_parts.files.loadEepromFile(path); });
+                                    [this](QString& path) { return m_parts.files.loadEepromFile(path); });
     if (options.isOn(ProgramOptions::ProgramEeprom) && eepromFound) {
         m_parts.writer.writeEepromImage();
     }
