@@ -16,6 +16,7 @@
 #include "link/SerialControl.h"
 #include "operations/ImageReader.h"
 #include "operations/ImageWriter.h"
+#include "ports/PortSettingsForm.h"
 #include "settings/SettingsStore.h"
 
 namespace kv {
@@ -24,12 +25,19 @@ namespace {
 
 const QString kDefaultLine = QStringLiteral("115200,n,8,1");
 
-// One start-up step: a failure skips the rest of the step and nothing else.
-void step(const std::function<void()>& body) {
+// One start-up step: a failure skips the rest of the step and nothing else,
+// and the log names the step and why it stopped.
+void runStep(MessageLog& log, const QString& name, const std::function<void()>& body) {
+    QString reason;
     try {
         body();
-    } catch (const std::exception&) {
+        return;
+    } catch (const OperationError& e) {
+        reason = e.text();
+    } catch (const std::exception& e) {
+        reason = QString::fromLocal8Bit(e.what());
     }
+    log.sendInfo(QStringLiteral("启动步骤“") + name + QStringLiteral("”未完成：") + reason);
 }
 
 }  // namespace
@@ -88,7 +96,7 @@ Workbench::~Workbench() {
 }
 
 QString Workbench::portWarningTitle() {
-    return QStringLiteral("警告提示") + QString(5, QChar(0x3000));
+    return PortSettingsForm::warningTitle();
 }
 
 QString Workbench::busyText() {
@@ -112,8 +120,11 @@ void Workbench::start() {
     m_appCaption = ShellTexts::appTitle();
     m_linkCaption = ShellTexts::linkCaption();
     m_log.setBanner(ShellTexts::logBanner());
+    const auto step = [this](const QString& name, const std::function<void()>& body) {
+        runStep(m_log, name, body);
+    };
 
-    step([this] {
+    step(QStringLiteral("端口设置"), [this] {
         const QString line = m_settings.read(QStringLiteral("属性"), QStringLiteral("设置"));
         try {
             m_port.setSettings(line.isEmpty() ? kDefaultLine : line);
@@ -122,7 +133,7 @@ void Workbench::start() {
         }
     });
     QStringList portFailures;
-    step([&] {
+    step(QStringLiteral("端口号"), [&] {
         const QString number = m_settings.read(QStringLiteral("属性"), QStringLiteral("通信端口"));
         if (number.isEmpty())
             return;
@@ -132,7 +143,7 @@ void Workbench::start() {
             portFailures << e.text();
         }
     });
-    step([&] {
+    step(QStringLiteral("握手"), [&] {
         const QString code = m_settings.read(QStringLiteral("属性"), QStringLiteral("握手"));
         if (!code.isEmpty()) {
             try {
@@ -145,33 +156,33 @@ void Workbench::start() {
         for (const QString& failure : std::as_const(portFailures))
             m_prompts.warning(m_appCaption, failure);
     });
-    step([this] {
+    step(QStringLiteral("芯片型号"), [this] {
         m_model.selectModel(m_settings.read(QStringLiteral("芯片"), QStringLiteral("型号")));
         reloadFuseDefinitions();
     });
-    step([this] {
+    step(QStringLiteral("端口状态"), [this] {
         m_connection.setConnected(false);
-        m_connection.setPortText(portPanelText());
+        m_connection.setPortText(PortSettingsForm::portPanelText(m_port));
     });
     enableDeviceControls(false);
-    step([this] {
+    step(QStringLiteral("熔丝位"), [this] {
         const QString stored = m_settings.read(QStringLiteral("熔丝"), QStringLiteral("设置"));
         if (stored.size() > 31)
             applyFuseBits(stored);
         else
             applyDefaultFuseBits();
     });
-    step([this] { m_options.restore(m_settings); });
-    step([this] { loadStoredImageFiles(); });
+    step(QStringLiteral("编程选项"), [this] { m_options.restore(m_settings); });
+    step(QStringLiteral("文件重载"), [this] { loadStoredImageFiles(); });
     m_flash.setProgress(100);
     m_eeprom.setProgress(100);
     togglePort();
-    step([this] { m_link.discardInput(); });
+    step(QStringLiteral("清空接收"), [this] { m_link.discardInput(); });
 
     // Calibration choices and addresses; the addresses replace the ones the
     // model selection put there, limited by the boxes' edit rule.
-    step([this] { m_calibration.restore(m_settings, m_model); });
-    step([this] { syncCalibrationSpinners(); });
+    step(QStringLiteral("校准设置"), [this] { m_calibration.restore(m_settings, m_model); });
+    step(QStringLiteral("校准地址"), [this] { syncCalibrationSpinners(); });
 }
 
 void Workbench::loadStoredImageFiles() {
@@ -210,11 +221,6 @@ void Workbench::storeSetUp() {
     std::ignore = m_calibration.store(m_settings, m_model);
 }
 
-QString Workbench::portPanelText() const {
-    return QString(2, QChar(0x3000)) + QStringLiteral("COM") +
-           QString::number(m_port.portNumber()) + QLatin1Char(':') + m_port.settings().toUpper();
-}
-
 void Workbench::requestPortToggle() {
     if (refuseWhileBusy())
         return;
@@ -233,7 +239,7 @@ void Workbench::togglePort() {
 void Workbench::refreshConnection() {
     const bool open = m_port.isOpen();
     m_connection.setConnected(open);
-    m_connection.setPortText(portPanelText());
+    m_connection.setPortText(PortSettingsForm::portPanelText(m_port));
     enableDeviceControls(open);
 }
 

@@ -68,6 +68,7 @@ public:
     const QString& appCaption() const { return m_appCaption; }
     const QString& linkCaption() const { return m_linkCaption; }
     QString helpFilePath() const;
+    // The title of port warnings, as the port settings dialog shows them.
     static QString portWarningTitle();
     static QString busyText();
 
@@ -183,7 +184,6 @@ private:
     void reloadFuseDefinitions();
     void applyDefaultFuseBits();
     void loadStoredImageFiles();
-    QString portPanelText() const;
 
     SerialControl& m_port;
     UserPrompts& m_prompts;

@@ -235,7 +235,7 @@ void Workbench::readEeprom() {
 }
 
 void Workbench::runProgrammingPass() {
-    runExchange([this] { m_pass->runProgrammingPass(); });
+    runExchange([this] { m_pass->runPass(); });
 }
 
 void Workbench::readCalibrationBytes() {

@@ -52,16 +52,20 @@ void ProgramPass::setRunning(bool running) {
 }
 
 void ProgramPass::runProgrammingPass() {
+    try {
+        runPass();
+    } catch (const OperationError& error) {
+        m_parts.prompts.warning(m_title, error.text());
+    }
+}
+
+void ProgramPass::runPass() {
     if (m_running) {
         return;
     }
     RunningScope scope([this](bool on) { setRunning(on); });
     ProgrammerLink::Exchange exchange(m_parts.link);
-    try {
-        run();
-    } catch (const OperationError& error) {
-        m_parts.prompts.warning(m_title, error.text());
-    }
+    run();
 }
 
 bool ProgramPass::signatureMatches() {

@@ -25,8 +25,9 @@ class UserPrompts;
 // model's definitions, the pass is refused before anything is sent.
 // Findings of a step go to the log and the pass goes on; a signature mismatch
 // ends it quietly after its two log lines; an OperationError ends it with a
-// warning box titled `title`. The link is held busy for the whole pass, so the
-// window refuses other device commands until it ends.
+// warning box titled `title`, shown once the exchange is over. The link is held
+// busy for the whole pass, so the window refuses other device commands until
+// it ends.
 class ProgramPass : public QObject {
     Q_OBJECT
 public:
@@ -49,6 +50,9 @@ public:
 
     // Does nothing while a pass is already running.
     void runProgrammingPass();
+    // The same pass for a caller that shows the error itself after its own
+    // exchange: the OperationError that ends the pass propagates.
+    void runPass();
 
     bool isRunning() const { return m_running; }
     // ProCommand is enabled exactly when no pass runs.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <vector>
 
 #include "app/Workbench.h"
 #include "link/ProgrammerLink.h"
@@ -158,6 +159,22 @@ TEST_F(WorkbenchDispatch, ProgramMenuEntriesChangeNothing) {
     EXPECT_EQ(wb.fuses().fuseBitString(), edited);
     EXPECT_TRUE(p.device.transcript().isEmpty());
     EXPECT_TRUE(p.prompts.warnings.isEmpty());
+}
+
+// The box that ends a command comes once the exchange is over, so the link is
+// not held busy while the user reads it; the programming pass is no exception.
+TEST_F(WorkbenchDispatch, AFailureBoxComesAfterTheExchangeAlsoForTheProgrammingPass) {
+    wb.onToolbarMenuItem("CloseCOM");
+    ASSERT_TRUE(wb.options().isOn(ProgramOptions::EraseChip));
+    std::vector<bool> busyWhileShown;
+    p.prompts.onWarning = [&] { busyWhileShown.push_back(wb.link().isBusy()); };
+    wb.onToolbarMenuItem("FIRMWARE");
+    wb.runProgrammingPass();
+    ASSERT_EQ(p.prompts.warnings.size(), 2);
+    EXPECT_EQ(p.prompts.warnings[1].first, wb.appCaption());
+    EXPECT_EQ(p.prompts.warnings[1].second, p.prompts.warnings[0].second);
+    EXPECT_EQ(busyWhileShown, std::vector<bool>({false, false})) << p.prompts.lines().join("\n").toStdString();
+    EXPECT_FALSE(wb.programPass().isRunning());
 }
 
 TEST_F(WorkbenchDispatch, AnyFailureInsideACommandBecomesAWarningBox) {

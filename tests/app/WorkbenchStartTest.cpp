@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 
 #include "app/Workbench.h"
 #include "tests/app/ShellFakes.h"
@@ -211,8 +212,11 @@ TEST_F(WorkbenchStart, AFailingStepIsSkippedAndTheOthersRunInOrder) {
     // A missing FLASH file does not keep the EEPROM file from loading.
     EXPECT_TRUE(wb.log().text().contains(QStringLiteral("FLASH文件没找到!")));
     EXPECT_EQ(wb.eeprom().image().text(), "A5");
-    // With the port closed the discard fails; the calibration steps still run.
+    // With the port closed the discard fails, and the log says so; the
+    // calibration steps still run.
     EXPECT_FALSE(p.port.isOpen());
+    static const QRegularExpression skipped(QStringLiteral("启动步骤“清空接收”未完成：\\S"));
+    EXPECT_TRUE(wb.log().text().contains(skipped)) << wb.log().text().toStdString();
     EXPECT_EQ(wb.calibration().selectedSlot(), 3);
     EXPECT_EQ(wb.model().flashCalibrationAddress().text(), "100");
     EXPECT_EQ(wb.model().flashCalibrationAddress().value(), -100);
