@@ -57,7 +57,8 @@ void Workbench::setCalibrationAddresses(const QString& flashAddress, const QStri
 
 // A number outside the 16-bit range leaves its spinner where it is.
 void Workbench::syncCalibrationSpinners() {
-    for (AddressSpinner* box : {&m_model.flashCalibrationAddress(), &m_model.eepromCalibrationAddress()}) {
+    for (AddressSpinner* box :
+         {&m_model.flashCalibrationAddress(), &m_model.eepromCalibrationAddress()}) {
         const qint64 n = box->number();
         if (n >= -32768 && n <= 32767)
             box->setValue(int(-n));

@@ -60,8 +60,9 @@ void CalibrationBytes::writeCalibrationByte() {
     ProgrammerLink::Exchange exchange(m_link);
     const bool toFlash = m_state.selectedTarget() == CalibrationState::kTargetFlash;
     const std::optional<int> address =
-        toFlash ? checkedAddress(m_model.flashCalibrationAddress().text(), m_model.flashSize() - 1)
-                : checkedAddress(m_model.eepromCalibrationAddress().text(), m_model.eepromSize() - 1);
+        toFlash
+            ? checkedAddress(m_model.flashCalibrationAddress().text(), m_model.flashSize() - 1)
+            : checkedAddress(m_model.eepromCalibrationAddress().text(), m_model.eepromSize() - 1);
     if (!address) {
         warn(addressFormatError());
         return;

@@ -106,8 +106,10 @@ bool CalibrationState::store(SettingsStore& settings, ModelState& model) const {
     if (m_target && !settings.write(kSection, QStringLiteral("FE"), indexText(*m_target))) {
         return false;
     }
-    return settings.write(kSection, QStringLiteral("FLASH"), model.flashCalibrationAddress().text()) &&
-           settings.write(kSection, QStringLiteral("EEPROM"), model.eepromCalibrationAddress().text());
+    return settings.write(kSection, QStringLiteral("FLASH"),
+                          model.flashCalibrationAddress().text()) &&
+           settings.write(kSection, QStringLiteral("EEPROM"),
+                          model.eepromCalibrationAddress().text());
 }
 
 }  // namespace kv

@@ -98,13 +98,15 @@ void ProgramPass::run() {
         m_parts.fuses.eraseChip();
     }
     const bool reloadOn = options.isOn(ProgramOptions::ReloadFiles);
-    const bool flashFound = reload(m_parts.flash, reloadOn,
-                                   [this](QString& path) { return m_parts.files.loadFlashFile(path); });
+    const bool flashFound = reload(m_parts.flash, reloadOn, [this](QString& path) {
+        return m_parts.files.loadFlashFile(path);
+    });
     if (options.isOn(ProgramOptions::ProgramFlash) && flashFound) {
         m_parts.writer.writeFlashImage();
     }
-    const bool eepromFound = reload(m_parts.eeprom, reloadOn,
-                                    [this](QString& path) { return m_parts.files.loadEepromFile(path); });
+    const bool eepromFound = reload(m_parts.eeprom, reloadOn, [this](QString& path) {
+        return m_parts.files.loadEepromFile(path);
+    });
     if (options.isOn(ProgramOptions::ProgramEeprom) && eepromFound) {
         m_parts.writer.writeEepromImage();
     }

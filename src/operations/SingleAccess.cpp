@@ -23,7 +23,8 @@ SingleAccess::SingleAccess(ProgrammerLink& link, ModelState& model, SingleAccess
 
 std::optional<QString> SingleAccess::address(int row) {
     const int largest = row == 0 ? m_model.flashSize() / 2 - 1 : m_model.eepromSize() - 1;
-    const std::optional<int> value = checkedAddress(m_model.singleAccessAddress(row).text(), largest);
+    const std::optional<int> value =
+        checkedAddress(m_model.singleAccessAddress(row).text(), largest);
     if (!value) {
         m_prompts.warning(m_title, addressFormatError());
         return std::nullopt;

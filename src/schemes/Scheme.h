@@ -19,8 +19,8 @@ struct Scheme {
     QString eepromPath;
     std::optional<int> calibrationSlot;    // Sel_OA index 0-3, none when no slot is selected
     std::optional<int> calibrationTarget;  // Sel_FE index: 0 FLASH, 1 EEPROM
-    QString flashAddress;                  // text of flashCalibrationAddress; saved only when decimal
-    QString eepromAddress;                 // text of eepromCalibrationAddress; saved only when decimal
+    QString flashAddress;   // text of flashCalibrationAddress; saved only when decimal
+    QString eepromAddress;  // text of eepromCalibrationAddress; saved only when decimal
 
     bool operator==(const Scheme&) const = default;
 };

@@ -154,10 +154,13 @@ void MainWindow::bindModel() {
         m_status->setPanelText(QStringLiteral("MCUtypes"), model.mcuTypesText());
         m_otherTab->selectedModel->setText(model.selectionCaption());
     });
-    bindSpinner(this, m_otherTab->flashAddress, m_otherTab->vScroll1, model.flashCalibrationAddress());
-    bindSpinner(this, m_otherTab->eepromAddress, m_otherTab->vScroll2, model.eepromCalibrationAddress());
+    bindSpinner(this, m_otherTab->flashAddress, m_otherTab->vScroll1,
+                model.flashCalibrationAddress());
+    bindSpinner(this, m_otherTab->eepromAddress, m_otherTab->vScroll2,
+                model.eepromCalibrationAddress());
     for (int r = 0; r < 2; ++r)
-        bindSpinner(this, m_otherTab->address[r], m_otherTab->vScroll3[r], model.singleAccessAddress(r));
+        bindSpinner(this, m_otherTab->address[r], m_otherTab->vScroll3[r],
+                    model.singleAccessAddress(r));
 }
 
 void MainWindow::bindFuses() {

@@ -173,7 +173,8 @@ TEST_F(WorkbenchDispatch, AFailureBoxComesAfterTheExchangeAlsoForTheProgrammingP
     ASSERT_EQ(p.prompts.warnings.size(), 2);
     EXPECT_EQ(p.prompts.warnings[1].first, wb.appCaption());
     EXPECT_EQ(p.prompts.warnings[1].second, p.prompts.warnings[0].second);
-    EXPECT_EQ(busyWhileShown, std::vector<bool>({false, false})) << p.prompts.lines().join("\n").toStdString();
+    EXPECT_EQ(busyWhileShown, std::vector<bool>({false, false}))
+        << p.prompts.lines().join("\n").toStdString();
     EXPECT_FALSE(wb.programPass().isRunning());
 }
 

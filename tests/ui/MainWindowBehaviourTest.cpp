@@ -295,7 +295,8 @@ TEST(MainWindow, ButtonsDisabledForTheirOwnRun) {
         QWidget* button;
         bool disabledDuringRun = false;
     };
-    Watched watched[] = {{w.otherTab()->readSig}, {w.optionsBox()->programButton()},
+    Watched watched[] = {{w.otherTab()->readSig},
+                         {w.optionsBox()->programButton()},
                          {w.toolbar()->button("ReadFuse")}};
     for (Watched& one : watched) {
         rig.p.pump.onYield = [&] {
