@@ -3,7 +3,7 @@
 # pictures need. Idempotent; run as root (or with sudo available).
 set -euo pipefail
 packages=(
-  cmake ninja-build g++ pkg-config ccache
+  cmake ninja-build g++ pkg-config ccache clang-format
   qt6-base-dev qt6-serialport-dev qt6-qpa-plugins
   libgtest-dev libgmock-dev
   fonts-wqy-microhei qt6-translations-l10n

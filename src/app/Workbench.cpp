@@ -16,6 +16,7 @@
 #include "link/SerialControl.h"
 #include "operations/ImageReader.h"
 #include "operations/ImageWriter.h"
+#include "ports/PortSettingsForm.h"
 #include "settings/SettingsStore.h"
 
 namespace kv {
@@ -24,12 +25,19 @@ namespace {
 
 const QString kDefaultLine = QStringLiteral("115200,n,8,1");
 
-// One start-up step: a failure skips the rest of the step and nothing else.
-void step(const std::function<void()>& body) {
+// One start-up step: a failure skips the rest of the step and nothing else,
+// and the log names the step and why it stopped.
+void runStep(MessageLog& log, const QString& name, const std::function<void()>& body) {
+    QString reason;
     try {
         body();
-    } catch (const std::exception&) {
+        return;
+    } catch (const OperationError& e) {
+        reason = e.text();
+    } catch (const std::exception& e) {
+        reason = QString::fromLocal8Bit(e.what());
     }
+    log.sendInfo(QStringLiteral("启动步骤“") + name + QStringLiteral("”未完成：") + reason);
 }
 
 }  // namespace
@@ -42,19 +50,19 @@ Workbench::Workbench(const WorkbenchPlatform& p, QObject* parent)
       m_settings(p.settings),
       m_dataFolder(p.dataFolder),
       m_portMap(p.portMap),
-      m_link(p.port, p.clock, p.pump, [this](const QString& m) { m_log.SendInfo(m); }),
+      m_link(p.port, p.clock, p.pump, [this](const QString& m) { m_log.sendInfo(m); }),
       m_model(&p.settings),
       m_signature(m_link),
       m_fuseCommands(m_link, m_fuses),
       m_flash(MemoryKind::Flash),
       m_eeprom(MemoryKind::Eeprom),
       m_files(
-          m_flash, m_eeprom, p.pump, [this](const QString& m) { m_log.SendInfo(m); }, p.prompts,
+          m_flash, m_eeprom, p.pump, [this](const QString& m) { m_log.sendInfo(m); }, p.prompts,
           p.settings) {
     auto geometry = [this] {
-        return MemoryGeometry{m_model.FlashSize(), m_model.EepromSize(), m_model.FlashPageWords()};
+        return MemoryGeometry{m_model.flashSize(), m_model.eepromSize(), m_model.flashPageWords()};
     };
-    m_appCaption = ShellTexts::AppTitle();
+    m_appCaption = ShellTexts::appTitle();
     m_reader =
         std::make_unique<ImageReader>(m_link, m_flash, m_eeprom, geometry, m_prompts, m_appCaption);
     m_writer =
@@ -68,16 +76,16 @@ Workbench::Workbench(const WorkbenchPlatform& p, QObject* parent)
                            *m_reader, m_fuseCommands, *m_calibrationBytes, m_prompts},
         m_appCaption);
 
-    m_fuses.setLog([this](const QString& m) { m_log.SendInfo(m); });
+    m_fuses.setLog([this](const QString& m) { m_log.sendInfo(m); });
     m_fuses.setDefinitionFolders({QDir(m_dataFolder).filePath(QStringLiteral("Set")),
                                   QStringLiteral(KV_INSTALL_DATADIR "/Set")});
 
     // A set-up that cannot be stored must not be lost without a word.
-    m_settings.setFailureReport([this](const QString& m) { m_log.SendInfo(m); });
-    m_port.onLineEvent = [this] { MSComm1_OnComm(); };
+    m_settings.setFailureReport([this](const QString& m) { m_log.sendInfo(m); });
+    m_port.onLineEvent = [this] { onLineEvent(); };
     m_port.onClosedByError = [this](const QString& reason) {
-        RefreshConnection();
-        m_log.SendInfo(reason);
+        refreshConnection();
+        m_log.sendInfo(reason);
     };
 }
 
@@ -88,7 +96,7 @@ Workbench::~Workbench() {
 }
 
 QString Workbench::portWarningTitle() {
-    return QStringLiteral("警告提示") + QString(5, QChar(0x3000));
+    return PortSettingsForm::warningTitle();
 }
 
 QString Workbench::busyText() {
@@ -96,24 +104,27 @@ QString Workbench::busyText() {
 }
 
 QString Workbench::helpFilePath() const {
-    return QDir(m_dataFolder).filePath(ShellTexts::HelpFileName());
+    return QDir(m_dataFolder).filePath(ShellTexts::helpFileName());
 }
 
 PortSettingsHooks Workbench::portSettingsHooks() {
     PortSettingsHooks hooks;
-    hooks.togglePort = [this] { TogglePort(); };
-    hooks.refreshIndicators = [this] { RefreshConnection(); };
+    hooks.togglePort = [this] { togglePort(); };
+    hooks.refreshIndicators = [this] { refreshConnection(); };
     hooks.setPortPanel = [this](const QString& text) { m_connection.setPortText(text); };
     return hooks;
 }
 
-void Workbench::Start() {
+void Workbench::start() {
     // Title, link label and banner (the help file path follows the data folder).
-    m_appCaption = ShellTexts::AppTitle();
-    m_linkCaption = ShellTexts::LinkCaption();
-    m_log.setBanner(ShellTexts::LogBanner());
+    m_appCaption = ShellTexts::appTitle();
+    m_linkCaption = ShellTexts::linkCaption();
+    m_log.setBanner(ShellTexts::logBanner());
+    const auto step = [this](const QString& name, const std::function<void()>& body) {
+        runStep(m_log, name, body);
+    };
 
-    step([this] {
+    step(QStringLiteral("端口设置"), [this] {
         const QString line = m_settings.read(QStringLiteral("属性"), QStringLiteral("设置"));
         try {
             m_port.setSettings(line.isEmpty() ? kDefaultLine : line);
@@ -122,22 +133,22 @@ void Workbench::Start() {
         }
     });
     QStringList portFailures;
-    step([&] {
+    step(QStringLiteral("端口号"), [&] {
         const QString number = m_settings.read(QStringLiteral("属性"), QStringLiteral("通信端口"));
         if (number.isEmpty())
             return;
         try {
-            m_port.setPortNumber(int(std::clamp<qint64>(LeadingNumber(number), -32768, 32767)));
+            m_port.setPortNumber(int(std::clamp<qint64>(leadingNumber(number), -32768, 32767)));
         } catch (const OperationError& e) {
             portFailures << e.text();
         }
     });
-    step([&] {
+    step(QStringLiteral("握手"), [&] {
         const QString code = m_settings.read(QStringLiteral("属性"), QStringLiteral("握手"));
         if (!code.isEmpty()) {
             try {
                 m_port.setHandshaking(
-                    int(std::clamp<qint64>(LeadingNumber(code), INT_MIN, INT_MAX)));
+                    int(std::clamp<qint64>(leadingNumber(code), INT_MIN, INT_MAX)));
             } catch (const OperationError& e) {
                 portFailures << e.text();
             }
@@ -145,33 +156,33 @@ void Workbench::Start() {
         for (const QString& failure : std::as_const(portFailures))
             m_prompts.warning(m_appCaption, failure);
     });
-    step([this] {
-        m_model.SelectModel(m_settings.read(QStringLiteral("芯片"), QStringLiteral("型号")));
+    step(QStringLiteral("芯片型号"), [this] {
+        m_model.selectModel(m_settings.read(QStringLiteral("芯片"), QStringLiteral("型号")));
         reloadFuseDefinitions();
     });
-    step([this] {
+    step(QStringLiteral("端口状态"), [this] {
         m_connection.setConnected(false);
-        m_connection.setPortText(portPanelText());
+        m_connection.setPortText(PortSettingsForm::portPanelText(m_port));
     });
-    EnableDeviceControls(false);
-    step([this] {
+    enableDeviceControls(false);
+    step(QStringLiteral("熔丝位"), [this] {
         const QString stored = m_settings.read(QStringLiteral("熔丝"), QStringLiteral("设置"));
         if (stored.size() > 31)
             applyFuseBits(stored);
         else
             applyDefaultFuseBits();
     });
-    step([this] { m_options.restore(m_settings); });
-    step([this] { loadStoredImageFiles(); });
+    step(QStringLiteral("编程选项"), [this] { m_options.restore(m_settings); });
+    step(QStringLiteral("文件重载"), [this] { loadStoredImageFiles(); });
     m_flash.setProgress(100);
     m_eeprom.setProgress(100);
-    TogglePort();
-    step([this] { m_link.DiscardInput(); });
+    togglePort();
+    step(QStringLiteral("清空接收"), [this] { m_link.discardInput(); });
 
     // Calibration choices and addresses; the addresses replace the ones the
     // model selection put there, limited by the boxes' edit rule.
-    step([this] { m_calibration.restore(m_settings, m_model); });
-    step([this] { syncCalibrationSpinners(); });
+    step(QStringLiteral("校准设置"), [this] { m_calibration.restore(m_settings, m_model); });
+    step(QStringLiteral("校准地址"), [this] { syncCalibrationSpinners(); });
 }
 
 void Workbench::loadStoredImageFiles() {
@@ -195,53 +206,48 @@ bool Workbench::requestClose() {
     if (!isBusy())
         return true;
     if (!m_closePending)
-        m_log.SendInfo(QStringLiteral("本次操作结束后关闭窗口。"));
+        m_log.sendInfo(QStringLiteral("本次操作结束后关闭窗口。"));
     m_closePending = true;
     return false;
 }
 
-void Workbench::Exit() {
+void Workbench::storeSetUp() {
     // All keys go to one file: after the first refusal (reported once) the
     // rest would fail alike, so storing ends there.
-    if (!m_settings.write(QStringLiteral("熔丝"), QStringLiteral("设置"), m_fuses.FuseBitString()))
+    if (!m_settings.write(QStringLiteral("熔丝"), QStringLiteral("设置"), m_fuses.fuseBitString()))
         return;
     if (!m_options.store(m_settings))
         return;
     std::ignore = m_calibration.store(m_settings, m_model);
 }
 
-QString Workbench::portPanelText() const {
-    return QString(2, QChar(0x3000)) + QStringLiteral("COM") +
-           QString::number(m_port.portNumber()) + QLatin1Char(':') + m_port.settings().toUpper();
-}
-
-void Workbench::OpenCOM_Click() {
+void Workbench::requestPortToggle() {
     if (refuseWhileBusy())
         return;
-    TogglePort();
+    togglePort();
 }
 
-void Workbench::TogglePort() {
+void Workbench::togglePort() {
     try {
         m_port.setOpen(!m_port.isOpen());
     } catch (const OperationError& e) {
         m_prompts.warning(portWarningTitle(), e.text());
     }
-    RefreshConnection();
+    refreshConnection();
 }
 
-void Workbench::RefreshConnection() {
+void Workbench::refreshConnection() {
     const bool open = m_port.isOpen();
     m_connection.setConnected(open);
-    m_connection.setPortText(portPanelText());
-    EnableDeviceControls(open);
+    m_connection.setPortText(PortSettingsForm::portPanelText(m_port));
+    enableDeviceControls(open);
 }
 
-void Workbench::EnableDeviceControls(bool enabled) {
+void Workbench::enableDeviceControls(bool enabled) {
     m_devices.setEnabled(enabled);
 }
 
-void Workbench::MSComm1_OnComm() {
+void Workbench::onLineEvent() {
     // Reading now would take reply bytes away from the running exchange.
     if (isBusy()) {
         m_lineEventPending = true;
@@ -250,10 +256,10 @@ void Workbench::MSComm1_OnComm() {
     m_lineEventPending = false;
     QString waiting;
     try {
-        waiting = m_link.ReadInput();
+        waiting = m_link.readInput();
     } catch (const OperationError&) {
     }
-    m_log.SendInfo(waiting);
+    m_log.sendInfo(waiting);
 }
 
 }  // namespace kv

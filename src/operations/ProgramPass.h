@@ -25,8 +25,9 @@ class UserPrompts;
 // model's definitions, the pass is refused before anything is sent.
 // Findings of a step go to the log and the pass goes on; a signature mismatch
 // ends it quietly after its two log lines; an OperationError ends it with a
-// warning box titled `title`. The link is held busy for the whole pass, so the
-// window refuses other device commands until it ends.
+// warning box titled `title`, shown once the exchange is over. The link is held
+// busy for the whole pass, so the window refuses other device commands until
+// it ends.
 class ProgramPass : public QObject {
     Q_OBJECT
 public:
@@ -48,11 +49,14 @@ public:
     ProgramPass(const Parts& parts, QString title, QObject* parent = nullptr);
 
     // Does nothing while a pass is already running.
-    void ProCommand_Click();
+    void runProgrammingPass();
+    // The same pass for a caller that shows the error itself after its own
+    // exchange: the OperationError that ends the pass propagates.
+    void runPass();
 
     bool isRunning() const { return m_running; }
     // ProCommand is enabled exactly when no pass runs.
-    bool isProCommandEnabled() const { return !m_running; }
+    bool isStartEnabled() const { return !m_running; }
 
     static QString signatureLogText() { return QStringLiteral("读标识字:"); }
     static QString mismatchText() { return QStringLiteral("标识字与所选芯片不符!"); }

@@ -42,7 +42,7 @@ struct MainWindowParts {
     Clock& clock;
     EventPump& pump;
     UserPrompts& prompts;
-    SettingsStore& settings;  // named with ShellTexts::AppTitle()
+    SettingsStore& settings;  // named with ShellTexts::appTitle()
     QString dataFolder;       // holds "Set" and the help file
     PortMap* portMap = nullptr;
     // Null: the window's own dialogs. Tests pass a recorder.
