@@ -45,6 +45,12 @@ MainToolbar::MainToolbar(QWidget* parent) : QFrame(parent) {
     // The model menu is filled from the model table (setModelMenu).
     button(QStringLiteral("SelectMCU"))->setMenu(new QMenu(this));
 
+    // The fuse and lock bytes of a loaded ELF file go into the cells only
+    // when asked for, beside the model's defaults.
+    QMenu* fuses = new QMenu(this);
+    addEntry(fuses, QStringLiteral("FileFuses"), QStringLiteral("调入文件熔丝位"));
+    button(QStringLiteral("SetFuseDefault"))->setMenu(fuses);
+
     QMenu* program = new QMenu(this);
     addEntry(program, QStringLiteral("ProgramFLASH"), QStringLiteral("FLASH"));
     addEntry(program, QStringLiteral("ProgramEEPROM"), QStringLiteral("EEPROM"));

@@ -23,6 +23,10 @@ struct ToolchainCase {
     int lock;
 };
 
+void PrintTo(const ToolchainCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class ElfFromToolchain : public testing::TestWithParam<ToolchainCase> {};
 
 TEST_P(ElfFromToolchain, GivesObjcopysBytesAndTheSourcesFuses) {
@@ -70,6 +74,10 @@ QByteArray m8() {
 QByteArray withMachine(QByteArray bytes, quint16 machine) {
     qToLittleEndian(machine, bytes.data() + 18);
     return bytes;
+}
+
+void PrintTo(const BadCase& c, std::ostream* os) {
+    *os << c.what;
 }
 
 class ElfRefused : public testing::TestWithParam<BadCase> {};

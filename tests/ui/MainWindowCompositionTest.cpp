@@ -75,7 +75,9 @@ TEST(MainWindowComposition, ToolbarButtonsMenusAndKeys) {
     EXPECT_FALSE(about[2]->isEnabled());
     EXPECT_TRUE(about[2]->data().toString().isEmpty());
     EXPECT_EQ(bar->menuEntry("HELP"), about[3]);
-    for (const char* plain : {"SetFuseDefault", "ReadFuse", "CheckCOM"})
+    EXPECT_EQ(entryTexts(bar->menuOf("SetFuseDefault")), QStringList({"调入文件熔丝位"}));
+    EXPECT_EQ(bar->menuEntry("FileFuses")->text(), "调入文件熔丝位");
+    for (const char* plain : {"ReadFuse", "CheckCOM"})
         EXPECT_EQ(bar->menuOf(plain), nullptr);
 }
 
