@@ -128,6 +128,31 @@ TEST(ElfThroughWorkbench, FileFusesGoWithTheirFileAndFitTheModel) {
     EXPECT_EQ(bench.p.device.transcript(), "");
 }
 
+// A scheme keeps an ELF path like any other and reloads both images from it.
+TEST(ElfThroughWorkbench, ASchemeReloadsItsElfFile) {
+    ElfBench bench("ATMEGA8");
+    Workbench& wb = bench.wb;
+    const QString elf = kImages + "fuses_m8.elf";
+    wb.flash().setPathText(elf);
+    wb.eeprom().setPathText(elf);
+    wb.options().setFromText("0000010000");  // files reloaded
+    const QString scheme = bench.p.settings.fileIn("elf.SET");
+    bench.p.prompts.answers << scheme;
+    wb.Toolbar1_ButtonMenuClick("SaveSet");
+    wb.flash().setPathText(QString());
+    wb.eeprom().setPathText(QString());
+
+    bench.p.prompts.answers << scheme;
+    wb.Toolbar1_ButtonMenuClick("LoadSet");
+    EXPECT_EQ(wb.flash().pathText(), elf);
+    EXPECT_EQ(wb.flash().image().toBytes(), readFile(kImages + "fuses_m8.bin"));
+    EXPECT_EQ(wb.eeprom().image().toBytes(), readFile(kImages + "fuses_m8.eep.bin"));
+    ASSERT_TRUE(wb.files().fileFuses().has_value());
+    EXPECT_EQ(wb.files().fileFuses()->fuses, QByteArray::fromHex("E4C9"));
+    EXPECT_TRUE(bench.p.prompts.warnings.isEmpty())
+        << bench.p.prompts.lines().join('\n').toStdString();
+}
+
 // A file the chip cannot take is refused by name in the warning box, also when
 // the pass reloads it, and nothing at all is sent.
 TEST(ElfThroughWorkbench, RefusedFilesSendNothing) {
