@@ -124,7 +124,7 @@ LoadStatus ImageFiles::load(ImageSlot& slot, QString& path) {
             if (m_sendInfo)
                 m_sendInfo(info.fileName() + QStringLiteral(" 带有熔丝/锁定位：") +
                            elfImage.fuseText() +
-                           QStringLiteral("（不会自动写入，要用时选“调入默认”菜单的"
+                           QStringLiteral("（不会自动写入，要用时选“存取方案”菜单的"
                                           "“调入文件熔丝位”）"));
         }
     } else if (reader == Reader::IntelHex) {
