@@ -6,9 +6,9 @@ namespace kv {
 ElfLimits Workbench::elfLimits() const {
     ElfLimits limits;
     if (m_model.hasSelection()) {
-        limits.flashSize = m_model.FlashSize();
-        limits.eepromSize = m_model.EepromSize();
-        limits.fuseBytes = modelFuseByteCount(m_model.SelectedModel());
+        limits.flashSize = m_model.flashSize();
+        limits.eepromSize = m_model.eepromSize();
+        limits.fuseBytes = modelFuseByteCount(m_model.selectedModelName());
     }
     return limits;
 }
@@ -16,11 +16,11 @@ ElfLimits Workbench::elfLimits() const {
 void Workbench::applyFileFuses() {
     const std::optional<FileFuses> file = m_files.fileFuses();
     if (!file) {
-        m_log.SendInfo(
+        m_log.sendInfo(
             QStringLiteral("载入的文件没有熔丝位和锁定位（只有 ELF 文件带有），熔丝位未改变。"));
         return;
     }
-    m_log.SendInfo(applyFileFuseBits(m_fuseCommands, m_fuses, m_model.SelectedModel(),
+    m_log.sendInfo(applyFileFuseBits(m_fuseCommands, m_fuses, m_model.selectedModelName(),
                                      file->fileName, file->fuses, file->lock));
 }
 

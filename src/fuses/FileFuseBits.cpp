@@ -30,7 +30,7 @@ QString applyFileFuseBits(const FuseCommands& commands, FuseEditor& editor, cons
     for (int b = 0; b < fuses.size(); ++b)
         bytes[b] = quint8(fuses.at(b));
     bytes[3] = lock;
-    const QString& defaults = editor.DefaultFuseBits();
+    const QString& defaults = editor.defaultFuseBits();
     QString bits;
     for (int i = 31; i >= 0; --i) {
         const int position = 31 - i;
@@ -39,12 +39,12 @@ QString applyFileFuseBits(const FuseCommands& commands, FuseEditor& editor, cons
             caption = (*byte >> (i % 8)) & 1 ? QStringLiteral("1") : QStringLiteral("0");
         if (position < defaults.size() && defaults.at(position) == QLatin1Char('*'))
             caption = QStringLiteral("*");
-        // ApplyFuseBits reads one character per cell.
+        // applyFuseBits reads one character per cell.
         bits += caption.size() == 1 ? caption : QStringLiteral("1");
     }
-    editor.ApplyFuseBits(bits);
+    editor.applyFuseBits(bits);
     return QStringLiteral("调入文件 %1 的熔丝位:%2 锁定位:%3")
-        .arg(fileName, FuseCommands::FuseField(editor, model), editor.byteText(3));
+        .arg(fileName, FuseCommands::fuseField(editor, model), editor.byteText(3));
 }
 
 }  // namespace kv

@@ -48,11 +48,11 @@ public:
     ProgramPass(const Parts& parts, QString title, QObject* parent = nullptr);
 
     // Does nothing while a pass is already running.
-    void ProCommand_Click();
+    void runProgrammingPass();
 
     bool isRunning() const { return m_running; }
     // ProCommand is enabled exactly when no pass runs.
-    bool isProCommandEnabled() const { return !m_running; }
+    bool isStartEnabled() const { return !m_running; }
 
     static QString signatureLogText() { return QStringLiteral("读标识字:"); }
     static QString mismatchText() { return QStringLiteral("标识字与所选芯片不符!"); }

@@ -15,14 +15,14 @@ const QString kImages = QStringLiteral(KV_TEST_DATA "/images/");
 // and selected.
 struct ElfBench {
     explicit ElfBench(const QString& model) : wb((p.device.setModel(model), p.parts())) {
-        wb.Start();
-        wb.Toolbar1_ButtonMenuClick(model);
+        wb.start();
+        wb.onToolbarMenuItem(model);
         p.device.clearTranscript();
         p.prompts.warnings.clear();
     }
     void open(bool flash, const QString& path) {
         p.prompts.answers << path;
-        flash ? wb.OpenFFile_Click() : wb.OpenEFile_Click();
+        flash ? wb.openFlashFile() : wb.openEepromFile();
     }
 
     ShellPlatform p;
@@ -55,7 +55,7 @@ TEST_P(ElfThroughWorkbench, LoadedAppliedAndProgrammedTheChipHoldsTheFile) {
     const QByteArray flash = readFile(kImages + c.base + ".bin");
     const QByteArray eeprom = readFile(kImages + c.base + ".eep.bin");
 
-    const QString cells = wb.fuses().FuseBitString();
+    const QString cells = wb.fuses().fuseBitString();
     bench.open(true, elf);
     bench.open(false, elf);
     EXPECT_EQ(wb.flash().image().toBytes(), flash);
@@ -64,20 +64,20 @@ TEST_P(ElfThroughWorkbench, LoadedAppliedAndProgrammedTheChipHoldsTheFile) {
     EXPECT_EQ(wb.settings().read("FLASH", "文件"), elf);
     EXPECT_TRUE(wb.log().text().contains(QString::fromUtf8(c.announced)))
         << wb.log().text().toStdString();
-    EXPECT_EQ(wb.fuses().FuseBitString(), cells);
+    EXPECT_EQ(wb.fuses().fuseBitString(), cells);
 
-    wb.Toolbar1_ButtonMenuClick("FileFuses");
-    EXPECT_EQ(wb.fuses().FuseLow(), c.fuses[0]);
-    EXPECT_EQ(wb.fuses().FuseHigh(), c.fuses[1]);
+    wb.onToolbarMenuItem("FileFuses");
+    EXPECT_EQ(wb.fuses().fuseLow(), c.fuses[0]);
+    EXPECT_EQ(wb.fuses().fuseHigh(), c.fuses[1]);
     if (c.fuses[2] >= 0) {
-        EXPECT_EQ(wb.fuses().FuseExtended(), c.fuses[2]);
+        EXPECT_EQ(wb.fuses().fuseExtended(), c.fuses[2]);
     }
-    EXPECT_EQ(wb.fuses().LockByte(), c.fuses[3]);
+    EXPECT_EQ(wb.fuses().lockByte(), c.fuses[3]);
     EXPECT_EQ(chip.transcript(), "");
 
     // Erase, FLASH, EEPROM, fuses, lock, reload files, both verifies.
     wb.options().setFromText("1111110011");
-    wb.ProCommand_Click();
+    wb.runProgrammingPass();
     EXPECT_TRUE(bench.p.prompts.warnings.isEmpty())
         << bench.p.prompts.lines().join('\n').toStdString();
     EXPECT_EQ(chip.flash().left(flash.size()), flash);
@@ -111,20 +111,20 @@ TEST(ElfThroughWorkbench, FileFusesGoWithTheirFileAndFitTheModel) {
     ElfBench bench("ATTINY2313");
     Workbench& wb = bench.wb;
     bench.open(true, kImages + "fuses_t2313.elf");
-    wb.Toolbar1_ButtonMenuClick("ATMEGA8");
-    const QString cells = wb.fuses().FuseBitString();
-    wb.Toolbar1_ButtonMenuClick("FileFuses");
+    wb.onToolbarMenuItem("ATMEGA8");
+    const QString cells = wb.fuses().fuseBitString();
+    wb.onToolbarMenuItem("FileFuses");
     ASSERT_EQ(bench.p.prompts.warnings.size(), 1);
     EXPECT_EQ(bench.p.prompts.warnings[0].second,
               "fuses_t2313.elf 有 3 个熔丝字节，ATMEGA8 只有 2 个，没有调入文件熔丝位。");
-    EXPECT_EQ(wb.fuses().FuseBitString(), cells);
+    EXPECT_EQ(wb.fuses().fuseBitString(), cells);
 
     bench.open(true, kImages + "blink_m8.hex");
-    wb.Toolbar1_ButtonMenuClick("FileFuses");
+    wb.onToolbarMenuItem("FileFuses");
     EXPECT_TRUE(wb.log().text().contains(
         "载入的文件没有熔丝位和锁定位（只有 ELF 文件带有），熔丝位未改变。"))
         << wb.log().text().toStdString();
-    EXPECT_EQ(wb.fuses().FuseBitString(), cells);
+    EXPECT_EQ(wb.fuses().fuseBitString(), cells);
     EXPECT_EQ(bench.p.device.transcript(), "");
 }
 
@@ -138,12 +138,12 @@ TEST(ElfThroughWorkbench, ASchemeReloadsItsElfFile) {
     wb.options().setFromText("0000010000");  // files reloaded
     const QString scheme = bench.p.settings.fileIn("elf.SET");
     bench.p.prompts.answers << scheme;
-    wb.Toolbar1_ButtonMenuClick("SaveSet");
+    wb.onToolbarMenuItem("SaveSet");
     wb.flash().setPathText(QString());
     wb.eeprom().setPathText(QString());
 
     bench.p.prompts.answers << scheme;
-    wb.Toolbar1_ButtonMenuClick("LoadSet");
+    wb.onToolbarMenuItem("LoadSet");
     EXPECT_EQ(wb.flash().pathText(), elf);
     EXPECT_EQ(wb.flash().image().toBytes(), readFile(kImages + "fuses_m8.bin"));
     EXPECT_EQ(wb.eeprom().image().toBytes(), readFile(kImages + "fuses_m8.eep.bin"));
@@ -176,7 +176,7 @@ TEST(ElfThroughWorkbench, RefusedFilesSendNothing) {
         bench.wb.flash().setPathText(c.path);
         bench.wb.eeprom().setPathText(c.path);
         bench.wb.options().setFromText("0110010000");
-        bench.wb.ProCommand_Click();
+        bench.wb.runProgrammingPass();
         const QString shown = bench.p.prompts.lines().join('\n');
         ASSERT_EQ(bench.p.prompts.warnings.size(), 2) << shown.toStdString();
         EXPECT_TRUE(bench.p.prompts.warnings[0].second.contains(QString::fromUtf8(c.named)))
