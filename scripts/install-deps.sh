@@ -6,6 +6,7 @@ packages=(
   cmake ninja-build g++ pkg-config ccache clang-format
   qt6-base-dev qt6-serialport-dev qt6-qpa-plugins
   libgtest-dev libgmock-dev
+  libelf-dev
   fonts-wqy-microhei qt6-translations-l10n
   xvfb xauth imagemagick
   python3

@@ -76,6 +76,7 @@ Workbench::Workbench(const WorkbenchPlatform& p, QObject* parent)
                            *m_reader, m_fuseCommands, *m_calibrationBytes, m_prompts},
         m_appCaption);
 
+    m_files.setElfLimits([this] { return elfLimits(); });
     m_fuses.setLog([this](const QString& m) { m_log.sendInfo(m); });
     m_fuses.setDefinitionFolders({QDir(m_dataFolder).filePath(QStringLiteral("Set")),
                                   QStringLiteral(KV_INSTALL_DATADIR "/Set")});

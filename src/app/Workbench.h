@@ -126,6 +126,10 @@ public:
     void autoSelectModel();
     void openHelp();
     void openWebPage();
+    // Toolbar menu entry "FileFuses" ("调入文件熔丝位"): the fuse and lock bytes
+    // of the loaded ELF file into the cells, as a fuse read shows the chip's.
+    // Nothing is written to the chip.
+    void applyFileFuses();
 
     // Window buttons.
     void readSignature();
@@ -184,6 +188,8 @@ private:
     void reloadFuseDefinitions();
     void applyDefaultFuseBits();
     void loadStoredImageFiles();
+    // The selected model's sizes, for the sections of an ELF file.
+    ElfLimits elfLimits() const;
 
     SerialControl& m_port;
     UserPrompts& m_prompts;

@@ -152,6 +152,11 @@ void Workbench::onToolbarMenuItem(const QString& key) {
         openHelp();
         return;
     }
+    if (key == QLatin1String("FileFuses")) {
+        // An edit of the cells: refused while a pass may be writing them.
+        runEdit([this] { applyFileFuses(); });
+        return;
+    }
     if (!exchange && !guarded)
         return;  // "ProgramFLASH", "ProgramEEPROM"
     auto command = [this, key, model] {

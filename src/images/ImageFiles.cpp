@@ -17,7 +17,7 @@ namespace kv {
 
 namespace {
 
-enum class Reader { IntelHex, Binary };
+enum class Reader { IntelHex, Binary, Elf };
 
 QString sectionName(const ImageSlot& slot) {
     return slot.isFlash() ? QStringLiteral("FLASH") : QStringLiteral("EEPROM");
@@ -72,10 +72,13 @@ LoadStatus ImageFiles::load(ImageSlot& slot, QString& path) {
     path = path.toUpper();
     slot.setViewText(QString());
     slot.setImage(MemoryImage());
+    std::optional<FileFuses>& fileFuses = m_fileFuses.at(flash ? 0 : 1);
+    fileFuses.reset();
 
     const QString ending = path.right(3);
     const bool eep = !flash && ending == u"EEP";
-    if (ending != u"BIN" && ending != u"HEX" && !eep)
+    const bool elf = ending == u"ELF";
+    if (ending != u"BIN" && ending != u"HEX" && !eep && !elf)
         return LoadStatus::Unsupported;
 
     // Refused before a byte is read; the bounded read below also catches a
@@ -104,10 +107,27 @@ LoadStatus ImageFiles::load(ImageSlot& slot, QString& path) {
     file.close();
 
     // An EEP file is Intel HEX when its first line starts with ":".
-    const Reader reader =
-        ending == u"HEX" || (eep && bytes.startsWith(':')) ? Reader::IntelHex : Reader::Binary;
+    const Reader reader = elf                                                  ? Reader::Elf
+                          : ending == u"HEX" || (eep && bytes.startsWith(':')) ? Reader::IntelHex
+                                                                               : Reader::Binary;
     MemoryImage image;
-    if (reader == Reader::IntelHex) {
+    if (reader == Reader::Elf) {
+        const auto result = ElfReader::read(bytes, m_elfLimits ? m_elfLimits() : ElfLimits{});
+        if (!result.ok()) {
+            fail(slot, info.fileName() + u' ' + ElfReader::describe(result), true);
+            return LoadStatus::Failed;
+        }
+        const ElfImage& elfImage = result.image;
+        image = MemoryImage::fromBytes(flash ? elfImage.flash : elfImage.eeprom);
+        if (elfImage.hasFuseOrLock()) {
+            fileFuses = FileFuses{info.fileName(), elfImage.fuses, elfImage.lock};
+            if (m_sendInfo)
+                m_sendInfo(info.fileName() + QStringLiteral(" 带有熔丝/锁定位：") +
+                           elfImage.fuseText() +
+                           QStringLiteral("（不会自动写入，要用时选“存取方案”菜单的"
+                                          "“调入文件熔丝位”）"));
+        }
+    } else if (reader == Reader::IntelHex) {
         QBuffer text(&bytes);
         text.open(QIODevice::ReadOnly);
         const qint64 window = flash ? -1 : IntelHexReader::kAvrEepromSection;
@@ -125,6 +145,10 @@ LoadStatus ImageFiles::load(ImageSlot& slot, QString& path) {
     slot.setPanelText((flash ? QStringLiteral("FLASH:") : QStringLiteral("EEPROM:")) +
                       image.byteCountText() + QStringLiteral("字节"));
     return LoadStatus::Loaded;
+}
+
+std::optional<FileFuses> ImageFiles::fileFuses() const {
+    return m_fileFuses[0] ? m_fileFuses[0] : m_fileFuses[1];
 }
 
 void ImageFiles::fail(ImageSlot& slot, const QString& detail, bool detailInBox) {
@@ -148,6 +172,8 @@ void ImageFiles::open(ImageSlot& slot) {
                          : QStringLiteral(
                                "EEPROM文件(*.EEP)|*.EEP|二进制文件(*.BIN)|*.BIN|"
                                "Intel Hex文件(*.HEX)|*.HEX");
+    // avr-gcc's own output: FLASH takes its program, EEPROM its .eeprom section.
+    request.filter += QStringLiteral("|ELF 文件(*.ELF)|*.ELF");
     request.filterIndex = 1;
     request.initialDir = slot.pathText();
     const std::optional<QString> chosen = m_prompts.openFile(request);

@@ -1,7 +1,11 @@
 #pragma once
 
 #include <QString>
+#include <array>
 #include <functional>
+#include <optional>
+
+#include "images/ElfReader.h"
 
 namespace kv {
 
@@ -17,7 +21,14 @@ enum class LoadStatus {
     Loaded,
     NotFound,     // path empty or no such file; path became "NO"; slot untouched
     Failed,       // unreadable, malformed or too large; warning shown, image and view empty
-    Unsupported,  // ending other than BIN / HEX (/ EEP); image and view emptied silently
+    Unsupported,  // ending other than BIN / HEX / ELF (/ EEP); image and view emptied silently
+};
+
+// The fuse and lock bytes of an ELF file, with the file's name for the log.
+struct FileFuses {
+    QString fileName;
+    QByteArray fuses;  // low, high, extended, as many as the file has
+    std::optional<quint8> lock;
 };
 
 // The FLASH and EEPROM file loaders with their open and save buttons.
@@ -43,6 +54,14 @@ public:
     LoadStatus loadFlashFile(QString& path);
     LoadStatus loadEepromFile(QString& path);
 
+    // What an ELF file's sections must fit: the selected model's sizes. Without
+    // it, those of the largest chip.
+    void setElfLimits(std::function<ElfLimits()> limits) { m_elfLimits = std::move(limits); }
+    // The fuse and lock bytes of the ELF file in FLASH, or else of the one in
+    // EEPROM; nothing when neither slot holds an ELF file that has some.
+    // Loading never puts them into the fuse cells: that is the user's choice.
+    std::optional<FileFuses> fileFuses() const;
+
     // Open buttons: choose a file, show it in the path box, load it, remember it.
     void openFlashFile();
     void openEepromFile();
@@ -62,6 +81,8 @@ private:
     SendInfoFn m_sendInfo;
     UserPrompts& m_prompts;
     SettingsStore& m_settings;
+    std::function<ElfLimits()> m_elfLimits;
+    std::array<std::optional<FileFuses>, 2> m_fileFuses;  // FLASH, EEPROM
 };
 
 // Writes the image's bytes (read by MemoryImage::toBytesLenient) to path. The

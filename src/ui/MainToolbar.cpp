@@ -58,6 +58,9 @@ MainToolbar::MainToolbar(QWidget* parent) : QFrame(parent) {
     QMenu* scheme = new QMenu(this);
     addEntry(scheme, QStringLiteral("LoadSet"), QStringLiteral("打开方案"));
     addEntry(scheme, QStringLiteral("SaveSet"), QStringLiteral("保存方案"));
+    // A loaded ELF file's fuse and lock bytes go into the cells only when asked
+    // for. Its own menu would widen the toolbar beyond the window.
+    addEntry(scheme, QStringLiteral("FileFuses"), QStringLiteral("调入文件熔丝位"));
     button(QStringLiteral("slSET"))->setMenu(scheme);
 
     QMenu* about = new QMenu(this);

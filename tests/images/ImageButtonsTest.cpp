@@ -21,7 +21,8 @@ TEST(OpenButtons, AskWithTheirFiltersAndRememberThePathEvenWhenTheLoadFails) {
     rig.files.openFlashFile();
     ASSERT_EQ(rig.prompts.openRequests.size(), 1);
     EXPECT_EQ(rig.prompts.openRequests[0].filter,
-              QStringLiteral("Intel HEX 文件 (*.HEX)|*.HEX|二进制文件(*.BIN)|*.BIN"));
+              QStringLiteral("Intel HEX 文件 (*.HEX)|*.HEX|二进制文件(*.BIN)|*.BIN|"
+                             "ELF 文件(*.ELF)|*.ELF"));
     EXPECT_EQ(rig.prompts.openRequests[0].filterIndex, 1);
     EXPECT_EQ(rig.prompts.openRequests[0].initialDir, QStringLiteral("/old/place/a.hex"));
     // The box keeps the chosen text as it was, not the upper-cased form.
@@ -34,7 +35,8 @@ TEST(OpenButtons, AskWithTheirFiltersAndRememberThePathEvenWhenTheLoadFails) {
     rig.files.openEepromFile();
     EXPECT_EQ(rig.prompts.openRequests[1].filter,
               QStringLiteral(
-                  "EEPROM文件(*.EEP)|*.EEP|二进制文件(*.BIN)|*.BIN|Intel Hex文件(*.HEX)|*.HEX"));
+                  "EEPROM文件(*.EEP)|*.EEP|二进制文件(*.BIN)|*.BIN|Intel Hex文件(*.HEX)|*.HEX|"
+                  "ELF 文件(*.ELF)|*.ELF"));
     EXPECT_EQ(rig.eeprom.pathText(), broken);
     EXPECT_EQ(rig.settings.read(QStringLiteral("EEPROM"), QStringLiteral("文件")), broken);
     EXPECT_EQ(rig.prompts.warnings.size(), 1);

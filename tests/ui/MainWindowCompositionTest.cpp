@@ -67,7 +67,8 @@ TEST(MainWindowComposition, ToolbarButtonsMenusAndKeys) {
     EXPECT_EQ(entryTexts(bar->menuOf("ProgramMCU")), QStringList({"FLASH", "EEPROM"}));
     EXPECT_EQ(bar->menuEntry("ProgramFLASH")->text(), "FLASH");
     EXPECT_EQ(entryTexts(bar->menuOf("SetCOM")), QStringList({"打开端口", "关闭端口"}));
-    EXPECT_EQ(entryTexts(bar->menuOf("slSET")), QStringList({"打开方案", "保存方案"}));
+    EXPECT_EQ(entryTexts(bar->menuOf("slSET")),
+              QStringList({"打开方案", "保存方案", "调入文件熔丝位"}));
     const QList<QAction*> about = bar->menuOf("About")->actions();
     ASSERT_EQ(about.size(), 4);
     EXPECT_EQ(entryTexts(bar->menuOf("About")),
