@@ -57,6 +57,7 @@ void ProgramPass::ProCommand_Click() {
         return;
     }
     RunningScope scope([this](bool on) { setRunning(on); });
+    m_signatureRejected = false;
     ProgrammerLink::Exchange exchange(m_parts.link);
     try {
         run();
@@ -89,6 +90,7 @@ void ProgramPass::run() {
             QStringLiteral("编程熔丝位、锁定位无法进行，本次编程未开始。"));
     }
     if (options.isOn(ProgramOptions::CheckSignature) && !signatureMatches()) {
+        m_signatureRejected = true;
         return;
     }
     if (options.isOn(ProgramOptions::EraseChip)) {
