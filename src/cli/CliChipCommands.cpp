@@ -38,9 +38,9 @@ int CliRunner::loadImage(bool flash, const QString& path) {
         case LoadStatus::NotFound:
             return fail(kExitFile, QStringLiteral("找不到文件 %1").arg(path));
         case LoadStatus::Unsupported:
-            return fail(kExitFile, flash ? QStringLiteral("FLASH文件应为 .hex 或 .bin：%1").arg(path)
-                                         : QStringLiteral("EEPROM文件应为 .eep、.hex 或 .bin：%1")
-                                               .arg(path));
+            return fail(kExitFile,
+                        flash ? QStringLiteral("FLASH文件应为 .hex 或 .bin：%1").arg(path)
+                              : QStringLiteral("EEPROM文件应为 .eep、.hex 或 .bin：%1").arg(path));
         case LoadStatus::Failed:
             return fail(kExitFile, m_prompts.warnings.value(0) + QLatin1Char(' ') + path);
         case LoadStatus::Loaded:
@@ -85,8 +85,9 @@ int CliRunner::passFindings() {
         const ImageReader::VerifyResult& verify = m_workbench->reader().lastVerify(flash);
         if (!verify.ran)
             continue;
-        m_findings.insert(flash ? QStringLiteral("flashVerified") : QStringLiteral("eepromVerified"),
-                          verify.passed());
+        m_findings.insert(
+            flash ? QStringLiteral("flashVerified") : QStringLiteral("eepromVerified"),
+            verify.passed());
         // A read-back cut short is the programmer's fault, not the chip's.
         if (verify.readComplete && verify.firstDifference >= 0 && chipExit == kExitDone) {
             m_findings.insert(QStringLiteral("memory"), memoryName(flash).toLower());
@@ -122,9 +123,10 @@ int CliRunner::identify() {
     const QString model = wb.model().SelectedModel();
     m_findings.insert(QStringLiteral("model"), model);
     if (!m_request.model.isEmpty() && m_request.model != model) {
-        return fail(kExitChipDisagrees,
-                    QStringLiteral("插座中的芯片是%1（标识字%2），与 --model %3 不符，未做任何操作。")
-                        .arg(model, signature, m_request.model));
+        return fail(
+            kExitChipDisagrees,
+            QStringLiteral("插座中的芯片是%1（标识字%2），与 --model %3 不符，未做任何操作。")
+                .arg(model, signature, m_request.model));
     }
     m_human = signature + u' ' + model;
     return kExitDone;
@@ -249,8 +251,9 @@ int CliRunner::runScheme() {
         const int verify = flash ? ProgramOptions::VerifyFlash : ProgramOptions::VerifyEeprom;
         const ImageSlot& slot = flash ? m_workbench->flash() : m_workbench->eeprom();
         if ((options.isOn(write) || options.isOn(verify)) && slot.image().isEmpty()) {
-            return fail(kExitFile, QStringLiteral("方案选中了%1的编程或校验，但%1文件“%2”没有载入。")
-                                       .arg(memoryName(flash), slot.pathText()));
+            return fail(kExitFile,
+                        QStringLiteral("方案选中了%1的编程或校验，但%1文件“%2”没有载入。")
+                            .arg(memoryName(flash), slot.pathText()));
         }
         if (const int code = checkImageFits(flash))
             return code;

@@ -40,7 +40,8 @@ QString setByte(QString& bits, int b, int value, const QString& model) {
 
 QJsonObject CliRunner::fuseFindings(const QString& reading) const {
     const QString model = m_workbench->model().SelectedModel();
-    QJsonObject found{{"lock", reading.left(2)}, {"high", reading.mid(4, 2)}, {"low", reading.mid(6, 2)}};
+    QJsonObject found{
+        {"lock", reading.left(2)}, {"high", reading.mid(4, 2)}, {"low", reading.mid(6, 2)}};
     found.insert(QStringLiteral("ext"), FuseCommands::hasExtendedFuseByte(model)
                                             ? QJsonValue(reading.mid(2, 2))
                                             : QJsonValue(QJsonValue::Null));
@@ -92,7 +93,8 @@ int CliRunner::fuseWrite() {
         return code;
     const QString readBack = m_workbench->fuseCommands().lastFuseReading().mid(2);
     const bool extended = FuseCommands::hasExtendedFuseByte(model);
-    if (readBack.mid(extended ? 0 : 2).compare(sent.mid(extended ? 0 : 2), Qt::CaseInsensitive) != 0) {
+    if (readBack.mid(extended ? 0 : 2).compare(sent.mid(extended ? 0 : 2), Qt::CaseInsensitive) !=
+        0) {
         return fail(kExitChipDisagrees,
                     QStringLiteral("熔丝位未得到确认：写入%1，读回%2。").arg(sent, readBack));
     }
@@ -119,7 +121,8 @@ int CliRunner::lockWrite() {
     if (const int code = fuseRead())
         return code;
     QString bits = m_workbench->fuses().FuseBitString();
-    const QString refusal = setByte(bits, 3, *m_request.lockByte, m_workbench->model().SelectedModel());
+    const QString refusal =
+        setByte(bits, 3, *m_request.lockByte, m_workbench->model().SelectedModel());
     if (!refusal.isEmpty())
         return fail(kExitUsage, refusal);
     m_workbench->applyFuseBits(bits);
@@ -165,10 +168,14 @@ int CliRunner::calibrationRead() {
 
 int CliRunner::calibrationWrite() {
     ModelState& model = m_workbench->model();
-    const int slot = *m_request.slotMhz == 1 ? 0 : *m_request.slotMhz == 2 ? 1 : *m_request.slotMhz == 4 ? 2 : 3;
+    const int slot = *m_request.slotMhz == 1   ? 0
+                     : *m_request.slotMhz == 2 ? 1
+                     : *m_request.slotMhz == 4 ? 2
+                                               : 3;
     const CalibrationLayout layout = CalibrationLayout::forModel(model.SelectedModel());
-    const bool present = std::any_of(layout.bytes.cbegin(), layout.bytes.cend(),
-                                     [slot](const CalibrationLayout::Byte& b) { return b.slot == slot; });
+    const bool present =
+        std::any_of(layout.bytes.cbegin(), layout.bytes.cend(),
+                    [slot](const CalibrationLayout::Byte& b) { return b.slot == slot; });
     if (!present) {
         return fail(kExitUsage, QStringLiteral("%1没有%2MHz的校准字节。")
                                     .arg(model.SelectedModel())
@@ -187,8 +194,8 @@ int CliRunner::calibrationWrite() {
     }
     if (const int code = calibrationRead())
         return code;
-    m_workbench->setCalibrationChoice(slot, toFlash ? CalibrationState::kTargetFlash
-                                                    : CalibrationState::kTargetEeprom);
+    m_workbench->setCalibrationChoice(
+        slot, toFlash ? CalibrationState::kTargetFlash : CalibrationState::kTargetEeprom);
     if (m_request.address)
         box.setText(QString::number(*m_request.address));
     const qint64 before = m_port.bytesReceived();

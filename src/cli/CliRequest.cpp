@@ -18,39 +18,59 @@ struct CommandSpec {
 
 const QList<CommandSpec>& commands() {
     static const QList<CommandSpec> list = {
-        {"ports", 0, {"--probe"}, "ports [--probe]",
+        {"ports",
+         0,
+         {"--probe"},
+         "ports [--probe]",
          "COM1..COM16 with the device behind each; --probe asks each for a programmer"},
         {"detect", 0, {}, "detect", "read the signature; print signature and model"},
         {"erase", 0, {}, "erase", "erase the chip"},
-        {"write-flash", 1, {"--verify", "--no-erase"}, "write-flash FILE [--verify] [--no-erase]",
+        {"write-flash",
+         1,
+         {"--verify", "--no-erase"},
+         "write-flash FILE [--verify] [--no-erase]",
          "erase, then write FLASH from Intel HEX or raw binary (.bin)"},
         {"verify-flash", 1, {}, "verify-flash FILE", "compare FLASH with the file"},
         {"read-flash", 1, {}, "read-flash FILE", "read FLASH; .hex writes Intel HEX, else binary"},
-        {"write-eeprom", 1, {"--verify"}, "write-eeprom FILE [--verify]",
+        {"write-eeprom",
+         1,
+         {"--verify"},
+         "write-eeprom FILE [--verify]",
          "write EEPROM from .eep/.hex/.bin"},
         {"verify-eeprom", 1, {}, "verify-eeprom FILE", "compare EEPROM with the file"},
         {"read-eeprom", 1, {}, "read-eeprom FILE", "read EEPROM; .hex/.eep write Intel HEX"},
         {"fuses read", 0, {}, "fuses read", "read fuse and lock bytes"},
-        {"fuses write", 0, {"--low", "--high", "--ext"}, "fuses write [--low XX] [--high XX] [--ext XX]",
+        {"fuses write",
+         0,
+         {"--low", "--high", "--ext"},
+         "fuses write [--low XX] [--high XX] [--ext XX]",
          "write fuse bytes (others kept), confirmed by read-back"},
-        {"fuses recover", 0, {}, "fuses recover", "the model's factory fuses, confirmed by read-back"},
+        {"fuses recover",
+         0,
+         {},
+         "fuses recover",
+         "the model's factory fuses, confirmed by read-back"},
         {"lock write", 1, {}, "lock write XX", "write the lock byte, confirmed by read-back"},
         {"calibration read", 0, {}, "calibration read", "read the oscillator calibration bytes"},
-        {"calibration write", 0, {"--slot", "--to", "--address"},
+        {"calibration write",
+         0,
+         {"--slot", "--to", "--address"},
          "calibration write --slot 1|2|4|8 --to flash|eeprom [--address A]",
          "store the calibration byte of that MHz in the chip's FLASH or EEPROM"},
         {"run", 1, {}, "run SCHEME.SET", "the programming pass exactly as the window runs it"},
-        {"firmware", 1, {"--page-size", "--encrypted"},
+        {"firmware",
+         1,
+         {"--page-size", "--encrypted"},
          "firmware FILE [--page-size 32|64|128] [--encrypted]",
          "update the programmer's firmware through its loader"},
     };
     return list;
 }
 
-const QStringList kValueOptions = {"-p",    "--port", "-b",     "--baud", "-m",        "--model",
-                                   "--low", "--high", "--ext",  "--slot", "--to",      "--address",
-                                   "--page-size"};
-const QStringList kFlags = {"--json",   "-q",     "--quiet",      "-h",        "--help",
+const QStringList kValueOptions = {"-p",      "--port",    "-b",         "--baud", "-m",
+                                   "--model", "--low",     "--high",     "--ext",  "--slot",
+                                   "--to",    "--address", "--page-size"};
+const QStringList kFlags = {"--json",    "-q",       "--quiet",    "-h",      "--help",
                             "--version", "--verify", "--no-erase", "--probe", "--encrypted"};
 
 std::optional<int> parseHexByte(QString text) {
@@ -134,8 +154,8 @@ void applyFlag(CliRequest& r, const QString& name) {
 
 // The options a command does not take, among those given.
 QString checkCombination(const CliRequest& r, const CommandSpec& spec, const QStringList& given) {
-    static const QStringList global = {"-p", "--port", "-b", "--baud", "-m", "--model",
-                                       "--json", "-q", "--quiet"};
+    static const QStringList global = {"-p",      "--port", "-b", "--baud", "-m",
+                                       "--model", "--json", "-q", "--quiet"};
     for (const QString& option : given) {
         if (!global.contains(option) && !spec.options.contains(option))
             return QStringLiteral("命令 %1 不接受选项 %2").arg(spec.name, option);
@@ -230,7 +250,8 @@ ParsedArguments parseArguments(const QStringList& arguments) {
     if (r.command == u"lock write") {
         r.lockByte = parseHexByte(r.file);
         if (!r.lockByte) {
-            parsed.error = QStringLiteral("锁定位应为一个十六进制字节（如 FC），而不是“%1”").arg(r.file);
+            parsed.error =
+                QStringLiteral("锁定位应为一个十六进制字节（如 FC），而不是“%1”").arg(r.file);
             return parsed;
         }
     }

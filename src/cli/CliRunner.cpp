@@ -70,8 +70,9 @@ int CliRunner::run() {
             m_findings.insert(QStringLiteral("eepromProgress"), eeprom);
             done += QStringLiteral("（FLASH进度%1%，EEPROM进度%2%）").arg(flash).arg(eeprom);
         }
-        m_message = QStringLiteral("已按 Ctrl-C 停止：%1 没有做完。%2，停在两次交换之间，"
-                                   "FLASH只含整页；未做的步骤没有执行。端口已关闭。")
+        m_message = QStringLiteral(
+                        "已按 Ctrl-C 停止：%1 没有做完。%2，停在两次交换之间，"
+                        "FLASH只含整页；未做的步骤没有执行。端口已关闭。")
                         .arg(m_request.command, done);
     }
     m_port.setOpen(false);
@@ -109,13 +110,12 @@ void CliRunner::prepareSettings() {
 
 void CliRunner::startWorkbench() {
     prepareSettings();
-    m_workbench = std::make_unique<Workbench>(WorkbenchPlatform{
-        m_port, m_clock, m_pump, m_prompts, m_dialogs, m_settings.store(), m_paths.dataFolder,
-        &m_portMap});
-    QObject::connect(&m_workbench->log(), &MessageLog::entryAdded,
-                     [this](const QString& message, const QString& stamp) {
-                         m_report.log(message, stamp);
-                     });
+    m_workbench = std::make_unique<Workbench>(WorkbenchPlatform{m_port, m_clock, m_pump, m_prompts,
+                                                                m_dialogs, m_settings.store(),
+                                                                m_paths.dataFolder, &m_portMap});
+    QObject::connect(
+        &m_workbench->log(), &MessageLog::entryAdded,
+        [this](const QString& message, const QString& stamp) { m_report.log(message, stamp); });
 }
 
 // The window's start-up, which opens the port; a failure to open it ends the
@@ -140,9 +140,8 @@ int CliRunner::outcome(qint64 receivedBefore, int chipExit) {
     if (chipExit != kExitDone)
         return chipExit;
     if (!m_port.isOpen())
-        return fail(kExitProgrammer, m_prompts.warnings.isEmpty()
-                                         ? QStringLiteral("端口已关闭。")
-                                         : m_prompts.warnings.last());
+        return fail(kExitProgrammer, m_prompts.warnings.isEmpty() ? QStringLiteral("端口已关闭。")
+                                                                  : m_prompts.warnings.last());
     if (!m_prompts.warnings.isEmpty())
         return fail(kExitProgrammer, m_prompts.warnings.last());
     if (m_port.bytesReceived() == receivedBefore)
@@ -214,8 +213,8 @@ int CliRunner::runFirmware() {
     update.setEncrypted(m_request.encrypted);
     QString shown;
     QObject::connect(&update, &FirmwareUpdate::changed, [&] {
-        const QString text = update.restartPrompt().isEmpty() ? update.status()
-                                                              : update.restartPrompt();
+        const QString text =
+            update.restartPrompt().isEmpty() ? update.status() : update.restartPrompt();
         if (!text.isEmpty() && text != shown)
             m_report.note(text);
         shown = text;

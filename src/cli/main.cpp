@@ -33,7 +33,6 @@ int main(int argc, char* argv[]) {
     }
     kv::cli::StopSignal stop;
     kv::cli::CliRunner runner(
-        request, report,
-        {kv::findDataFolder(QCoreApplication::applicationDirPath()), QString()});
+        request, report, {kv::findDataFolder(QCoreApplication::applicationDirPath()), QString()});
     return runner.run();
 }
