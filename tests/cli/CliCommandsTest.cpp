@@ -24,7 +24,7 @@ QString hexOf(const QByteArray& bytes) {
 
 // What reached the simulated programmer, as text.
 QByteArray transcript(SimProcess& sim) {
-    return QByteArray::fromHex(sim.command("transcript").toLatin1());
+    return sim.transcript();
 }
 
 struct Case {
