@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 #include <QTime>
 #include <QTimer>
+#include <chrono>
 
 #include "app/ShellTexts.h"
 #include "app/Workbench.h"
@@ -32,6 +33,16 @@ CliRunner::CliRunner(const CliRequest& request, CliReport& report, const Paths& 
       m_serial(m_portMap),
       m_port(m_serial) {
     m_prompts.onWarning = [this](const QString& text) { m_report.warning(text); };
+    // For the benchmark: when the first byte went out, on the machine's
+    // monotonic clock, which another process can compare with its own.
+    if (qEnvironmentVariableIsSet("KV_CLI_TIMING")) {
+        m_port.onFirstWrite = [this] {
+            m_findings.insert(QStringLiteral("firstByteUs"),
+                              qint64(std::chrono::duration_cast<std::chrono::microseconds>(
+                                         std::chrono::steady_clock::now().time_since_epoch())
+                                         .count()));
+        };
+    }
 }
 
 CliRunner::~CliRunner() {
