@@ -30,7 +30,7 @@ public:
     SystemClock& clock() { return m_clock; }
     QtSerialControl& port() { return *m_port; }
     const QString& devicePath() const { return m_devicePath; }
-    // Log entries the link wrote (SendInfo).
+    // Log entries the link wrote (sendInfo).
     QStringList& log() { return m_log; }
     // A line for the simulator's command input ("dump", "hangup", ...).
     void simCommand(const QByteArray& line);

@@ -49,11 +49,11 @@ struct ImageBench {
     // Puts an ATMEGA32 into the simulator's socket and erases it.
     void prepareChip() {
         rig.simCommand("model ATMEGA32");
-        for (int i = 0; i < 20 && rig.link().ReadInfoByte(1) != u"95"; ++i)
-            rig.link().DelayMs(100);
-        rig.link().DiscardInput();
-        rig.link().SendCommand(QStringLiteral("EM#"));
-        rig.link().ReplyToLog(100);
+        for (int i = 0; i < 20 && rig.link().readInfoByte(1) != u"95"; ++i)
+            rig.link().delayMs(100);
+        rig.link().discardInput();
+        rig.link().sendCommand(QStringLiteral("EM#"));
+        rig.link().logReplyAfter(100);
     }
     template <typename Fn>
     qint64 timedUs(Fn fn) {
@@ -89,7 +89,7 @@ qint64 line(qint64 count) {
     return timing::lineTimeUs(count, BenchRig::kBaud);
 }
 
-// WriteFlashImage and VerifyFlashImage of a full 32 KiB image.
+// writeFlashImage and verifyFlashImage of a full 32 KiB image.
 QList<Measurement> flashImage(BenchRig& rig, const Options&) {
     ImageBench bench(rig);
     bench.prepareChip();
@@ -98,7 +98,7 @@ QList<Measurement> flashImage(BenchRig& rig, const Options&) {
     bench.flash.setImage(MemoryImage::fromBytes(randomBytes(bytes)));
     rig.log().clear();
 
-    const qint64 writeUs = bench.timedUs([&] { bench.writer.WriteFlashImage(); });
+    const qint64 writeUs = bench.timedUs([&] { bench.writer.writeFlashImage(); });
     // The stream on the line, each page's write and acknowledgement, and the
     // fixed waits: three of 50 ms around the header, 200 ms for the closing text.
     const qint64 writeFloorUs =
@@ -113,7 +113,7 @@ QList<Measurement> flashImage(BenchRig& rig, const Options&) {
                          .arg(pages)
                          .arg(rig.log().isEmpty() ? QString() : rig.log().last());
 
-    const qint64 verifyUs = bench.timedUs([&] { bench.reader.VerifyFlashImage(); });
+    const qint64 verifyUs = bench.timedUs([&] { bench.reader.verifyFlashImage(); });
     // The reply flows during the first 200 ms wait: the line time is the floor.
     const qint64 verifyFloorUs = line(7) + timing::kProcessingUs + line(2 * bytes);
     Measurement verify;
@@ -128,7 +128,7 @@ QList<Measurement> flashImage(BenchRig& rig, const Options&) {
     return {write, verify};
 }
 
-// WriteEepromImage and VerifyEepromImage of 512 bytes.
+// writeEepromImage and verifyEepromImage of 512 bytes.
 QList<Measurement> eepromImage(BenchRig& rig, const Options&) {
     ImageBench bench(rig);
     bench.prepareChip();
@@ -136,8 +136,8 @@ QList<Measurement> eepromImage(BenchRig& rig, const Options&) {
     bench.eeprom.setImage(MemoryImage::fromBytes(randomBytes(bytes)));
     rig.log().clear();
     const qint64 us = bench.timedUs([&] {
-        bench.writer.WriteEepromImage();
-        bench.reader.VerifyEepromImage();
+        bench.writer.writeEepromImage();
+        bench.reader.verifyEepromImage();
     });
     // Per byte: "WE" command, reaction, EEPROM write, "!"; then the 1 ms pause,
     // and the verify's first wait of 200 ms, which outlasts its reply.
@@ -154,7 +154,7 @@ QList<Measurement> eepromImage(BenchRig& rig, const Options&) {
     return {m};
 }
 
-// LoadFlashFile of a 32 KiB Intel HEX file with its hex view, against a budget.
+// loadFlashFile of a 32 KiB Intel HEX file with its hex view, against a budget.
 QList<Measurement> hexLoad(BenchRig& rig, const Options&) {
     QTemporaryDir dir;
     const QByteArray data = randomBytes(32768);
@@ -189,7 +189,7 @@ QList<Measurement> hexLoad(BenchRig& rig, const Options&) {
         QString copy = path;
         QElapsedTimer timer;
         timer.start();
-        files.LoadFlashFile(copy);
+        files.loadFlashFile(copy);
         times.push_back(timer.nsecsElapsed() / 1000);
     }
     std::sort(times.begin(), times.end());

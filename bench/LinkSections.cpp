@@ -22,11 +22,11 @@ double percentile(std::vector<qint64> sorted, double p) {
     return double(sorted[index]);
 }
 
-// "WE" + data + address + "#", each waited for with WaitForText "!" 100 ms, as
+// "WE" + data + address + "#", each waited for with waitForText "!" 100 ms, as
 // the EEPROM image write does.
 QList<Measurement> eepromWrites(BenchRig& rig, const Options& options) {
     ProgrammerLink& link = rig.link();
-    link.DiscardInput();
+    link.discardInput();
     // Notes when the acknowledgement reached the port, to tell the line and the
     // simulator's lateness from the link's own.
     qint64 arrivalUs = -1;
@@ -47,8 +47,8 @@ QList<Measurement> eepromWrites(BenchRig& rig, const Options& options) {
             QStringLiteral("WE") + hexField(i & 0xFF, 2) + hexField(i % 512, 4) + u'#';
         const qint64 t0 = rig.clock().nowUs();
         arrivalUs = -1;
-        link.SendCommand(command);
-        if (!link.WaitForText(100, QStringLiteral("!"))) {
+        link.sendCommand(command);
+        if (!link.waitForText(100, QStringLiteral("!"))) {
             ++missed;
         }
         const qint64 t1 = rig.clock().nowUs();
@@ -87,8 +87,8 @@ QList<Measurement> eepromWrites(BenchRig& rig, const Options& options) {
     return {m};
 }
 
-// "RF" + count + "#", collected as the FLASH read does: DelayMs 200, then read
-// and DelayMs 200 until every character came.
+// "RF" + count + "#", collected as the FLASH read does: delayMs 200, then read
+// and delayMs 200 until every character came.
 QList<Measurement> flashRead(BenchRig& rig, const Options& options) {
     ProgrammerLink& link = rig.link();
     const int bytes = std::clamp(options.flashReadKiB, 1, 63) * 1024;
@@ -100,18 +100,18 @@ QList<Measurement> flashRead(BenchRig& rig, const Options& options) {
     const qint64 floorUs = std::max<qint64>(1, (wireUs + stepUs - 1) / stepUs) * stepUs;
     const int stepLimit = int(2 * floorUs / stepUs) + 10;
 
-    link.DiscardInput();
+    link.discardInput();
     const qint64 start = rig.clock().nowUs();
-    link.SendCommand(QStringLiteral("RF") + hexField(bytes, 4) + u'#');
-    link.DelayMs(200);
+    link.sendCommand(QStringLiteral("RF") + hexField(bytes, 4) + u'#');
+    link.delayMs(200);
     QString collected;
     int steps = 1;
     for (;;) {
-        collected += link.ReadInput();
+        collected += link.readInput();
         if (collected.size() >= chars || steps >= stepLimit) {
             break;
         }
-        link.DelayMs(200);
+        link.delayMs(200);
         ++steps;
     }
     const qint64 totalUs = rig.clock().nowUs() - start;

@@ -45,7 +45,7 @@ WindowSetup::WindowSetup(const QString& simPath) {
         throw std::runtime_error("kelvaro-sim did not answer");
     m_sim.readLine();
 
-    SettingsStore settings(ShellTexts::AppTitle(), settingsFolder());
+    SettingsStore settings(ShellTexts::appTitle(), settingsFolder());
     PortMap(&settings).setDevicePath(1, tty);
     const QList<std::array<QString, 3>> entries = {
         {QStringLiteral("属性"), QStringLiteral("通信端口"), QStringLiteral("1")},

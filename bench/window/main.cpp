@@ -51,7 +51,7 @@ public:
 // The program's own start-up pieces on a settings folder.
 struct Program {
     explicit Program(const QString& settingsFolder)
-        : settings(kv::ShellTexts::AppTitle(), settingsFolder),
+        : settings(kv::ShellTexts::appTitle(), settingsFolder),
           portMap(&settings),
           port(portMap),
           pump(clock),
@@ -205,8 +205,8 @@ int main(int argc, char** argv) {
         wb.options().setFromText(QStringLiteral("0100000010"));  // write and verify FLASH
         heartbeat.start();
         const qint64 start = clock.nsecsElapsed();
-        wb.ProCommand_Click();
-        wb.ReadFlash_Click();
+        wb.runProgrammingPass();
+        wb.readFlash();
         const double totalMs = (clock.nsecsElapsed() - start) / 1e6;
         heartbeat.stop();
 

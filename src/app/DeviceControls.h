@@ -5,7 +5,7 @@
 
 namespace kv {
 
-// The enabled state EnableDeviceControls gives, as one flag, to every control
+// The enabled state enableDeviceControls gives, as one flag, to every control
 // that talks to the target chip: the toolbar buttons of toolbarKeys() and the
 // window buttons of windowControls(). A control an operation disables for its
 // own run is enabled only when both agree.

@@ -43,7 +43,7 @@ QString MessageLog::trimmed(const QString& text) {
     return kept;
 }
 
-void MessageLog::SendInfo(const QString& message) {
+void MessageLog::sendInfo(const QString& message) {
     if (message.isEmpty()) {
         return;
     }

@@ -26,15 +26,15 @@ public:
     // Local time of day by default; tests inject a fixed clock.
     void setTimeOfDay(TimeOfDay source);
 
-    // Sets LogBanner and makes it the whole text.
+    // Sets logBanner and makes it the whole text.
     void setBanner(const QString& banner);
-    const QString& LogBanner() const { return m_banner; }
+    const QString& logBanner() const { return m_banner; }
 
     const QString& text() const { return m_text; }
 
     // Appends one entry; an empty message adds nothing.
-    void SendInfo(const QString& message);
-    // InfoText_DblClick: back to the banner alone.
+    void sendInfo(const QString& message);
+    // resetLog: back to the banner alone.
     void reset();
 
     // The stamp line for a time: "[" + HH:MM:SS + "]" + CR LF.

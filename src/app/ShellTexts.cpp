@@ -45,52 +45,52 @@ QString fromUnits(const char16_t (&units)[N]) {
 
 }  // namespace
 
-QString Unscramble(const QString& stored, quint8 key) {
+QString unscramble(const QString& stored, quint8 key) {
     QString out(stored.size(), Qt::Uninitialized);
     for (qsizetype i = 0; i < stored.size(); ++i)
         out[i] = QChar(char16_t(stored[i].unicode() ^ key));
     return out;
 }
 
-QString UnscrambleLines(const QString& stored, quint8 key) {
-    QString text = Unscramble(stored, key);
-    const QString brokenLineEnd = Unscramble(QStringLiteral("\r\n"), key);
+QString unscrambleLines(const QString& stored, quint8 key) {
+    QString text = unscramble(stored, key);
+    const QString brokenLineEnd = unscramble(QStringLiteral("\r\n"), key);
     text.replace(brokenLineEnd, QStringLiteral("\r\n"));
     return text;
 }
 
-QString StoredTitlePhrase() {
+QString storedTitlePhrase() {
     return fromUnits(kTitle);
 }
-QString StoredLinkCaption() {
+QString storedLinkCaption() {
     return fromUnits(kLabel);
 }
-QString StoredBanner() {
+QString storedBanner() {
     return fromUnits(kBanner);
 }
-QString StoredAboutText() {
+QString storedAboutText() {
     return fromUnits(kAbout);
 }
 
-QString AppTitle() {
-    return Unscramble(StoredTitlePhrase(), kTitleKey) + QStringLiteral("V") +
+QString appTitle() {
+    return unscramble(storedTitlePhrase(), kTitleKey) + QStringLiteral("V") +
            QLatin1String(kProgramVersion) + QString(4, QChar(0x3000));
 }
 
-QString LinkCaption() {
-    return Unscramble(StoredLinkCaption(), kLabelKey);
+QString linkCaption() {
+    return unscramble(storedLinkCaption(), kLabelKey);
 }
 
-QString LogBanner() {
-    const QString stored = StoredBanner();
-    return Unscramble(stored.left(stored.size() - 2), kTitleKey) + QStringLiteral("\r\n\r\n");
+QString logBanner() {
+    const QString stored = storedBanner();
+    return unscramble(stored.left(stored.size() - 2), kTitleKey) + QStringLiteral("\r\n\r\n");
 }
 
-QString AboutText() {
-    return UnscrambleLines(StoredAboutText(), kAboutKey);
+QString aboutText() {
+    return unscrambleLines(storedAboutText(), kAboutKey);
 }
 
-QString ProductLine(const QString& caption) {
+QString productLine(const QString& caption) {
     qsizetype end = caption.size();
     while (end > 0 && caption[end - 1] == QLatin1Char(' '))
         --end;
@@ -99,11 +99,11 @@ QString ProductLine(const QString& caption) {
 
 // A reserved top-level domain: the program names its home page without pointing
 // at anybody's real site.
-QUrl WebPage() {
+QUrl webPage() {
     return QUrl(QStringLiteral("https://kelvaro.example/"));
 }
 
-QString HelpFileName() {
+QString helpFileName() {
     return QStringLiteral("KELVARO_HELP.html");
 }
 

@@ -11,32 +11,32 @@ namespace kv {
 namespace ShellTexts {
 
 // XORs every UTF-16 code unit with key.
-QString Unscramble(const QString& stored, quint8 key);
-// Unscramble, then every pair that CR LF becomes under the key turns back into
+QString unscramble(const QString& stored, quint8 key);
+// unscramble, then every pair that CR LF becomes under the key turns back into
 // CR LF, from the left (line breaks are stored plain inside the scrambled text).
-QString UnscrambleLines(const QString& stored, quint8 key);
+QString unscrambleLines(const QString& stored, quint8 key);
 
 // The scrambled forms the program carries.
-QString StoredTitlePhrase();
-QString StoredLinkCaption();
-QString StoredBanner();  // ends with two characters that are dropped, not unscrambled
-QString StoredAboutText();
+QString storedTitlePhrase();
+QString storedLinkCaption();
+QString storedBanner();  // ends with two characters that are dropped, not unscrambled
+QString storedAboutText();
 
 // Title phrase + "V" + the project version (V2.0.0) + four ideographic spaces;
 // also the settings store's application name.
-QString AppTitle();
-QString LinkCaption();
+QString appTitle();
+QString linkCaption();
 // Banner without its two stored trailing characters, followed by CR LF CR LF.
-QString LogBanner();
-QString AboutText();
+QString logBanner();
+QString aboutText();
 // The About box's title line: the caption without trailing blanks (U+0020);
 // ideographic spaces stay.
-QString ProductLine(const QString& caption);
+QString productLine(const QString& caption);
 
 // The web page opened by the link label and the About box.
-QUrl WebPage();
+QUrl webPage();
 // File name of the help that ships beside the program.
-QString HelpFileName();
+QString helpFileName();
 
 }  // namespace ShellTexts
 }  // namespace kv

@@ -42,19 +42,19 @@ Workbench::Workbench(const WorkbenchPlatform& p, QObject* parent)
       m_settings(p.settings),
       m_dataFolder(p.dataFolder),
       m_portMap(p.portMap),
-      m_link(p.port, p.clock, p.pump, [this](const QString& m) { m_log.SendInfo(m); }),
+      m_link(p.port, p.clock, p.pump, [this](const QString& m) { m_log.sendInfo(m); }),
       m_model(&p.settings),
       m_signature(m_link),
       m_fuseCommands(m_link, m_fuses),
       m_flash(MemoryKind::Flash),
       m_eeprom(MemoryKind::Eeprom),
       m_files(
-          m_flash, m_eeprom, p.pump, [this](const QString& m) { m_log.SendInfo(m); }, p.prompts,
+          m_flash, m_eeprom, p.pump, [this](const QString& m) { m_log.sendInfo(m); }, p.prompts,
           p.settings) {
     auto geometry = [this] {
-        return MemoryGeometry{m_model.FlashSize(), m_model.EepromSize(), m_model.FlashPageWords()};
+        return MemoryGeometry{m_model.flashSize(), m_model.eepromSize(), m_model.flashPageWords()};
     };
-    m_appCaption = ShellTexts::AppTitle();
+    m_appCaption = ShellTexts::appTitle();
     m_reader =
         std::make_unique<ImageReader>(m_link, m_flash, m_eeprom, geometry, m_prompts, m_appCaption);
     m_writer =
@@ -68,16 +68,16 @@ Workbench::Workbench(const WorkbenchPlatform& p, QObject* parent)
                            *m_reader, m_fuseCommands, *m_calibrationBytes, m_prompts},
         m_appCaption);
 
-    m_fuses.setLog([this](const QString& m) { m_log.SendInfo(m); });
+    m_fuses.setLog([this](const QString& m) { m_log.sendInfo(m); });
     m_fuses.setDefinitionFolders({QDir(m_dataFolder).filePath(QStringLiteral("Set")),
                                   QStringLiteral(KV_INSTALL_DATADIR "/Set")});
 
     // A set-up that cannot be stored must not be lost without a word.
-    m_settings.setFailureReport([this](const QString& m) { m_log.SendInfo(m); });
-    m_port.onLineEvent = [this] { MSComm1_OnComm(); };
+    m_settings.setFailureReport([this](const QString& m) { m_log.sendInfo(m); });
+    m_port.onLineEvent = [this] { onLineEvent(); };
     m_port.onClosedByError = [this](const QString& reason) {
-        RefreshConnection();
-        m_log.SendInfo(reason);
+        refreshConnection();
+        m_log.sendInfo(reason);
     };
 }
 
@@ -96,22 +96,22 @@ QString Workbench::busyText() {
 }
 
 QString Workbench::helpFilePath() const {
-    return QDir(m_dataFolder).filePath(ShellTexts::HelpFileName());
+    return QDir(m_dataFolder).filePath(ShellTexts::helpFileName());
 }
 
 PortSettingsHooks Workbench::portSettingsHooks() {
     PortSettingsHooks hooks;
-    hooks.togglePort = [this] { TogglePort(); };
-    hooks.refreshIndicators = [this] { RefreshConnection(); };
+    hooks.togglePort = [this] { togglePort(); };
+    hooks.refreshIndicators = [this] { refreshConnection(); };
     hooks.setPortPanel = [this](const QString& text) { m_connection.setPortText(text); };
     return hooks;
 }
 
-void Workbench::Start() {
+void Workbench::start() {
     // Title, link label and banner (the help file path follows the data folder).
-    m_appCaption = ShellTexts::AppTitle();
-    m_linkCaption = ShellTexts::LinkCaption();
-    m_log.setBanner(ShellTexts::LogBanner());
+    m_appCaption = ShellTexts::appTitle();
+    m_linkCaption = ShellTexts::linkCaption();
+    m_log.setBanner(ShellTexts::logBanner());
 
     step([this] {
         const QString line = m_settings.read(QStringLiteral("属性"), QStringLiteral("设置"));
@@ -127,7 +127,7 @@ void Workbench::Start() {
         if (number.isEmpty())
             return;
         try {
-            m_port.setPortNumber(int(std::clamp<qint64>(LeadingNumber(number), -32768, 32767)));
+            m_port.setPortNumber(int(std::clamp<qint64>(leadingNumber(number), -32768, 32767)));
         } catch (const OperationError& e) {
             portFailures << e.text();
         }
@@ -137,7 +137,7 @@ void Workbench::Start() {
         if (!code.isEmpty()) {
             try {
                 m_port.setHandshaking(
-                    int(std::clamp<qint64>(LeadingNumber(code), INT_MIN, INT_MAX)));
+                    int(std::clamp<qint64>(leadingNumber(code), INT_MIN, INT_MAX)));
             } catch (const OperationError& e) {
                 portFailures << e.text();
             }
@@ -146,14 +146,14 @@ void Workbench::Start() {
             m_prompts.warning(m_appCaption, failure);
     });
     step([this] {
-        m_model.SelectModel(m_settings.read(QStringLiteral("芯片"), QStringLiteral("型号")));
+        m_model.selectModel(m_settings.read(QStringLiteral("芯片"), QStringLiteral("型号")));
         reloadFuseDefinitions();
     });
     step([this] {
         m_connection.setConnected(false);
         m_connection.setPortText(portPanelText());
     });
-    EnableDeviceControls(false);
+    enableDeviceControls(false);
     step([this] {
         const QString stored = m_settings.read(QStringLiteral("熔丝"), QStringLiteral("设置"));
         if (stored.size() > 31)
@@ -165,8 +165,8 @@ void Workbench::Start() {
     step([this] { loadStoredImageFiles(); });
     m_flash.setProgress(100);
     m_eeprom.setProgress(100);
-    TogglePort();
-    step([this] { m_link.DiscardInput(); });
+    togglePort();
+    step([this] { m_link.discardInput(); });
 
     // Calibration choices and addresses; the addresses replace the ones the
     // model selection put there, limited by the boxes' edit rule.
@@ -195,15 +195,15 @@ bool Workbench::requestClose() {
     if (!isBusy())
         return true;
     if (!m_closePending)
-        m_log.SendInfo(QStringLiteral("本次操作结束后关闭窗口。"));
+        m_log.sendInfo(QStringLiteral("本次操作结束后关闭窗口。"));
     m_closePending = true;
     return false;
 }
 
-void Workbench::Exit() {
+void Workbench::storeSetUp() {
     // All keys go to one file: after the first refusal (reported once) the
     // rest would fail alike, so storing ends there.
-    if (!m_settings.write(QStringLiteral("熔丝"), QStringLiteral("设置"), m_fuses.FuseBitString()))
+    if (!m_settings.write(QStringLiteral("熔丝"), QStringLiteral("设置"), m_fuses.fuseBitString()))
         return;
     if (!m_options.store(m_settings))
         return;
@@ -215,33 +215,33 @@ QString Workbench::portPanelText() const {
            QString::number(m_port.portNumber()) + QLatin1Char(':') + m_port.settings().toUpper();
 }
 
-void Workbench::OpenCOM_Click() {
+void Workbench::requestPortToggle() {
     if (refuseWhileBusy())
         return;
-    TogglePort();
+    togglePort();
 }
 
-void Workbench::TogglePort() {
+void Workbench::togglePort() {
     try {
         m_port.setOpen(!m_port.isOpen());
     } catch (const OperationError& e) {
         m_prompts.warning(portWarningTitle(), e.text());
     }
-    RefreshConnection();
+    refreshConnection();
 }
 
-void Workbench::RefreshConnection() {
+void Workbench::refreshConnection() {
     const bool open = m_port.isOpen();
     m_connection.setConnected(open);
     m_connection.setPortText(portPanelText());
-    EnableDeviceControls(open);
+    enableDeviceControls(open);
 }
 
-void Workbench::EnableDeviceControls(bool enabled) {
+void Workbench::enableDeviceControls(bool enabled) {
     m_devices.setEnabled(enabled);
 }
 
-void Workbench::MSComm1_OnComm() {
+void Workbench::onLineEvent() {
     // Reading now would take reply bytes away from the running exchange.
     if (isBusy()) {
         m_lineEventPending = true;
@@ -250,10 +250,10 @@ void Workbench::MSComm1_OnComm() {
     m_lineEventPending = false;
     QString waiting;
     try {
-        waiting = m_link.ReadInput();
+        waiting = m_link.readInput();
     } catch (const OperationError&) {
     }
-    m_log.SendInfo(waiting);
+    m_log.sendInfo(waiting);
 }
 
 }  // namespace kv

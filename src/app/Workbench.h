@@ -45,7 +45,7 @@ struct WorkbenchPlatform {
     EventPump& pump;
     UserPrompts& prompts;
     ShellDialogs& dialogs;
-    // Named with the window title (ShellTexts::AppTitle()).
+    // Named with the window title (ShellTexts::appTitle()).
     SettingsStore& settings;
     // The folder that holds "Set" and the help file.
     QString dataFolder;
@@ -65,7 +65,7 @@ public:
     ~Workbench() override;
 
     // Texts of the shell.
-    const QString& AppCaption() const { return m_appCaption; }
+    const QString& appCaption() const { return m_appCaption; }
     const QString& linkCaption() const { return m_linkCaption; }
     QString helpFilePath() const;
     static QString portWarningTitle();
@@ -98,49 +98,49 @@ public:
     bool isBusy() const { return m_link.isBusy() || m_commandDepth > 0; }
 
     // Window load: the start-up steps, each failing step skipped.
-    void Start();
+    void start();
     // Window close. False while an exchange runs: the close is deferred and
     // closeRequested() follows when it has ended.
     bool requestClose();
     // Window unload: stores fuse bits, options and calibration choices.
-    void Exit();
+    void storeSetUp();
 
     // The port toggle as the user starts it (pictures, menu); refused while an
     // exchange runs.
-    void OpenCOM_Click();
+    void requestPortToggle();
     // The toggle itself, for callers that own the exchange (the port dialog).
-    void TogglePort();
+    void togglePort();
     // Indicators and device controls from the port's state.
-    void RefreshConnection();
-    void EnableDeviceControls(bool enabled);
+    void refreshConnection();
+    void enableDeviceControls(bool enabled);
     // The serial control's line event: whatever waits in the receive buffer
     // becomes one log entry; during an exchange it waits until the exchange ends.
-    void MSComm1_OnComm();
+    void onLineEvent();
 
-    void Toolbar1_ButtonClick(const QString& key);
-    void Toolbar1_ButtonMenuClick(const QString& key);
-    void CheckLink();
-    void QueryFirmwareVersion();
+    void onToolbarButton(const QString& key);
+    void onToolbarMenuItem(const QString& key);
+    void checkLink();
+    void queryFirmwareVersion();
     // Throws OperationError("无目标芯片或不支持!") for a chip the table does not
     // know; the dispatch shows it after the exchange.
-    void AutoSelectModel();
-    void OpenHelp();
-    void OpenWebPage();
+    void autoSelectModel();
+    void openHelp();
+    void openWebPage();
 
     // Window buttons.
-    void ReadSIG_Click();
-    void ReadFlash_Click();
-    void ReadEEPROM_Click();
-    void OpenFFile_Click();
-    void OpenEFile_Click();
-    void SaveFlash_Click();
-    void SaveEEPROM_Click();
-    void ProCommand_Click();
-    void ReadOA_Click();
-    void WriteOA_Command_Click();
-    void R_DataCommand_Click(int row);
-    void W_DataCommand_Click(int row);
-    void InfoText_DblClick() { m_log.reset(); }
+    void readSignature();
+    void readFlash();
+    void readEeprom();
+    void openFlashFile();
+    void openEepromFile();
+    void saveFlashFile();
+    void saveEepromFile();
+    void runProgrammingPass();
+    void readCalibrationBytes();
+    void writeCalibrationByte();
+    void singleRead(int row);
+    void singleWrite(int row);
+    void resetLog() { m_log.reset(); }
 
     // Edits of the fuse cells and the programming options from the window.
     // False when refused because a command runs: the window then shows the

@@ -38,7 +38,7 @@ std::optional<QString> failureOf(const std::function<void()>& command) {
 bool Workbench::refuseWhileBusy() {
     if (!isBusy())
         return false;
-    m_log.SendInfo(busyText());
+    m_log.sendInfo(busyText());
     return true;
 }
 
@@ -85,19 +85,19 @@ bool Workbench::runEdit(const std::function<void()>& edit) {
 }
 
 bool Workbench::clickFuseCell(int cell) {
-    return runEdit([this, cell] { m_fuses.Label1_Click(cell); });
+    return runEdit([this, cell] { m_fuses.onBitCellClicked(cell); });
 }
 
 bool Workbench::doubleClickFuseFrame() {
-    return runEdit([this] { m_fuses.Frame1_DblClick(); });
+    return runEdit([this] { m_fuses.restoreDefaultBits(); });
 }
 
 bool Workbench::checkFuseOption(int position, bool checked) {
-    return runEdit([this, position, checked] { m_fuses.TreeView1_NodeCheck(position, checked); });
+    return runEdit([this, position, checked] { m_fuses.onOptionChecked(position, checked); });
 }
 
 bool Workbench::setProgramOption(int index, int value) {
-    return runEdit([this, index, value] { m_options.setCheckPRO(index, value); });
+    return runEdit([this, index, value] { m_options.setOptionValue(index, value); });
 }
 
 // What waited for the exchange to end: a line event, a close.
@@ -105,32 +105,32 @@ void Workbench::afterCommand() {
     if (isBusy())
         return;
     if (m_lineEventPending)
-        MSComm1_OnComm();
+        onLineEvent();
     if (m_closePending) {
         m_closePending = false;
         Q_EMIT closeRequested();
     }
 }
 
-void Workbench::Toolbar1_ButtonClick(const QString& key) {
+void Workbench::onToolbarButton(const QString& key) {
     if (key == QLatin1String("SelectMCU")) {
-        runExchange([this] { AutoSelectModel(); });
+        runExchange([this] { autoSelectModel(); });
     } else if (key == QLatin1String("SetFuseDefault")) {
         // A running pass may be about to write the cells; without usable
         // definitions there are no defaults to put there.
-        runEdit([this] { m_fuseCommands.SetFuseDefault(); });
+        runEdit([this] { m_fuseCommands.applyFuseDefaults(); });
     } else if (key == QLatin1String("ReadFuse")) {
-        runExchange([this] { m_fuseCommands.ReadFuses(m_model.SelectedModel()); });
+        runExchange([this] { m_fuseCommands.readFuses(m_model.selectedModelName()); });
     } else if (key == QLatin1String("WriteFuse")) {
-        runExchange([this] { m_fuseCommands.WriteFuses(m_model.SelectedModel()); });
+        runExchange([this] { m_fuseCommands.writeFuses(m_model.selectedModelName()); });
     } else if (key == QLatin1String("WriteLock")) {
-        runExchange([this] { m_fuseCommands.WriteLockBits(); });
+        runExchange([this] { m_fuseCommands.writeLockBits(); });
     } else if (key == QLatin1String("RecoverFuse")) {
-        runExchange([this] { m_fuseCommands.RecoverFuse(m_model.SelectedModel()); });
+        runExchange([this] { m_fuseCommands.recoverDefaultFuses(m_model.selectedModelName()); });
     } else if (key == QLatin1String("EraserFlash")) {
-        runExchange([this] { m_fuseCommands.EraseChip(); });
+        runExchange([this] { m_fuseCommands.eraseChip(); });
     } else if (key == QLatin1String("CheckCOM")) {
-        runExchange([this] { CheckLink(); });
+        runExchange([this] { checkLink(); });
     } else if (key == QLatin1String("SetCOM")) {
         runGuarded([this] { m_dialogs.showPortSettings(); });
     } else if (key == QLatin1String("About")) {
@@ -139,23 +139,23 @@ void Workbench::Toolbar1_ButtonClick(const QString& key) {
     // "ProgramMCU" and "slSET" act through their menus only.
 }
 
-void Workbench::Toolbar1_ButtonMenuClick(const QString& key) {
+void Workbench::onToolbarMenuItem(const QString& key) {
     const bool model = key.startsWith(QLatin1String("AT"));
     const bool exchange = key == QLatin1String("FIRMWARE");
     const bool guarded = model || key == QLatin1String("UPDATE") ||
                          key == QLatin1String("SaveSet") || key == QLatin1String("LoadSet");
     if (key == QLatin1String("OpenCOM") || key == QLatin1String("CloseCOM")) {
-        OpenCOM_Click();
+        requestPortToggle();
         return;
     }
     if (key == QLatin1String("HELP")) {
-        OpenHelp();
+        openHelp();
         return;
     }
     if (!exchange && !guarded)
         return;  // "ProgramFLASH", "ProgramEEPROM"
     auto command = [this, key, model] {
-        const QString before = m_model.SelectedModel();
+        const QString before = m_model.selectedModelName();
         if (key == QLatin1String("UPDATE")) {
             m_dialogs.showFirmwareDialog();
         } else if (key == QLatin1String("SaveSet")) {
@@ -163,11 +163,11 @@ void Workbench::Toolbar1_ButtonMenuClick(const QString& key) {
         } else if (key == QLatin1String("LoadSet")) {
             loadSchemeCommand(m_prompts, *this);
         } else if (key == QLatin1String("FIRMWARE")) {
-            QueryFirmwareVersion();
+            queryFirmwareVersion();
         } else if (model) {
-            m_model.SelectModel(key);
+            m_model.selectModel(key);
         }
-        if (model && m_model.SelectedModel() != before) {
+        if (model && m_model.selectedModelName() != before) {
             reloadFuseDefinitions();
             applyDefaultFuseBits();
         }
@@ -178,96 +178,96 @@ void Workbench::Toolbar1_ButtonMenuClick(const QString& key) {
         runGuarded(command);
 }
 
-void Workbench::CheckLink() {
-    m_link.DiscardInput();
-    m_link.DelayMs(10);
-    m_link.SendCommand(QStringLiteral("CC#"));
-    m_link.ReplyToLog(250);
+void Workbench::checkLink() {
+    m_link.discardInput();
+    m_link.delayMs(10);
+    m_link.sendCommand(QStringLiteral("CC#"));
+    m_link.logReplyAfter(250);
 }
 
-void Workbench::QueryFirmwareVersion() {
-    m_link.DiscardInput();
-    m_link.SendCommand(QStringLiteral("FM#"));
-    m_link.ReplyToLog(100);
+void Workbench::queryFirmwareVersion() {
+    m_link.discardInput();
+    m_link.sendCommand(QStringLiteral("FM#"));
+    m_link.logReplyAfter(100);
 }
 
-void Workbench::AutoSelectModel() {
-    const QString signature = ReadSignatureText(m_link, true);
-    m_signature.setSIG_LABEL(signature);
-    const QString name = ModelFromSignature(signature);
+void Workbench::autoSelectModel() {
+    const QString signature = readSignatureText(m_link, true);
+    m_signature.setSignatureText(signature);
+    const QString name = modelFromSignature(signature);
     if (name.isEmpty())
         throw OperationError(kNoTarget);
-    m_signature.setCrunt_MCUTYPE(name);
-    m_model.SelectModel(name);
+    m_signature.setIdentifiedModel(name);
+    m_model.selectModel(name);
     // Also for the model already selected: the cells go back to its defaults.
     reloadFuseDefinitions();
     applyDefaultFuseBits();
 }
 
 void Workbench::reloadFuseDefinitions() {
-    m_fuses.LoadFuseDefinitions(m_model.SelectedModel() + QStringLiteral(".FUS"));
+    m_fuses.loadFuseDefinitions(m_model.selectedModelName() + QStringLiteral(".FUS"));
 }
 
 void Workbench::applyDefaultFuseBits() {
-    m_fuses.ApplyFuseBits(m_fuses.DefaultFuseBits());
+    m_fuses.applyFuseBits(m_fuses.defaultFuseBits());
 }
 
-void Workbench::OpenHelp() {
+void Workbench::openHelp() {
     const QString path = helpFilePath();
     if (!QFileInfo::exists(path) || !m_dialogs.openExternal(QUrl::fromLocalFile(path)))
         showError(QStringLiteral("帮助文件打不开：") + path);
 }
 
-void Workbench::OpenWebPage() {
-    m_dialogs.openExternal(ShellTexts::WebPage());
+void Workbench::openWebPage() {
+    m_dialogs.openExternal(ShellTexts::webPage());
 }
 
-void Workbench::ReadSIG_Click() {
-    runExchange([this] { m_signature.ReadSIG_Click(); });
+void Workbench::readSignature() {
+    runExchange([this] { m_signature.readSignature(); });
 }
 
-void Workbench::ReadFlash_Click() {
-    runExchange([this] { m_reader->ReadFlash_Click(); });
+void Workbench::readFlash() {
+    runExchange([this] { m_reader->readFlash(); });
 }
 
-void Workbench::ReadEEPROM_Click() {
-    runExchange([this] { m_reader->ReadEEPROM_Click(); });
+void Workbench::readEeprom() {
+    runExchange([this] { m_reader->readEeprom(); });
 }
 
-void Workbench::ProCommand_Click() {
-    runExchange([this] { m_pass->ProCommand_Click(); });
+void Workbench::runProgrammingPass() {
+    runExchange([this] { m_pass->runProgrammingPass(); });
 }
 
-void Workbench::ReadOA_Click() {
-    runExchange([this] { m_calibrationBytes->ReadOA_Click(); });
+void Workbench::readCalibrationBytes() {
+    runExchange([this] { m_calibrationBytes->readCalibrationBytes(); });
 }
 
-void Workbench::WriteOA_Command_Click() {
-    runExchange([this] { m_calibrationBytes->WriteOA_Command_Click(); });
+void Workbench::writeCalibrationByte() {
+    runExchange([this] { m_calibrationBytes->writeCalibrationByte(); });
 }
 
-void Workbench::R_DataCommand_Click(int row) {
-    runExchange([this, row] { m_single->R_DataCommand_Click(row); });
+void Workbench::singleRead(int row) {
+    runExchange([this, row] { m_single->singleRead(row); });
 }
 
-void Workbench::W_DataCommand_Click(int row) {
-    runExchange([this, row] { m_single->W_DataCommand_Click(row); });
+void Workbench::singleWrite(int row) {
+    runExchange([this, row] { m_single->singleWrite(row); });
 }
 
-void Workbench::OpenFFile_Click() {
-    runGuarded([this] { m_files.OpenFFile_Click(); });
+void Workbench::openFlashFile() {
+    runGuarded([this] { m_files.openFlashFile(); });
 }
 
-void Workbench::OpenEFile_Click() {
-    runGuarded([this] { m_files.OpenEFile_Click(); });
+void Workbench::openEepromFile() {
+    runGuarded([this] { m_files.openEepromFile(); });
 }
 
-void Workbench::SaveFlash_Click() {
-    runGuarded([this] { m_files.SaveFlash_Click(); });
+void Workbench::saveFlashFile() {
+    runGuarded([this] { m_files.saveFlashFile(); });
 }
 
-void Workbench::SaveEEPROM_Click() {
-    runGuarded([this] { m_files.SaveEEPROM_Click(); });
+void Workbench::saveEepromFile() {
+    runGuarded([this] { m_files.saveEepromFile(); });
 }
 
 }  // namespace kv

@@ -32,7 +32,7 @@ int main(int argc, char* argv[]) {
     // file were found (a quick check of an installed or moved copy).
     if (hasArgument(argc, argv, "--settings-path")) {
         QCoreApplication core(argc, argv);
-        QTextStream(stdout) << kv::SettingsStore(kv::ShellTexts::AppTitle()).filePath() << '\n';
+        QTextStream(stdout) << kv::SettingsStore(kv::ShellTexts::appTitle()).filePath() << '\n';
         return 0;
     }
     if (hasArgument(argc, argv, "--data-folder")) {
@@ -49,7 +49,7 @@ int main(int argc, char* argv[]) {
                      QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         app.installTranslator(&qtTexts);
     // Every setting lives under the window title, so each version keeps its own.
-    kv::SettingsStore settings(kv::ShellTexts::AppTitle());
+    kv::SettingsStore settings(kv::ShellTexts::appTitle());
     kv::PortMap portMap(&settings);
     kv::QtSerialControl port(portMap);
     kv::SystemClock clock;

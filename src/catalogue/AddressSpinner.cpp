@@ -13,7 +13,7 @@ constexpr int kSpinnerLowest = -32768;
 AddressSpinner::AddressSpinner(QObject* parent) : QObject(parent) {}
 
 qint64 AddressSpinner::number() const {
-    return LeadingNumber(m_text);
+    return leadingNumber(m_text);
 }
 
 void AddressSpinner::setValue(int value) {
@@ -30,7 +30,7 @@ void AddressSpinner::setText(const QString& text) {
     const QString oldText = m_text;
     const int oldValue = m_value;
     m_text = text;
-    qint64 address = LeadingNumber(text);
+    qint64 address = leadingNumber(text);
     if (address > largestAddress()) {
         address = largestAddress();
         m_text = QString::number(address);

@@ -5,8 +5,8 @@
 
 namespace kv {
 
-// An address text box with its spinner (Flash_Address/VScroll1,
-// Eeprom_Address/VScroll2, W_AddressText/VScroll3). The spinner counts
+// An address text box with its spinner (flashCalibrationAddress/VScroll1,
+// eepromCalibrationAddress/VScroll2, singleAccessAddress/VScroll3). The spinner counts
 // downwards: its value is minus the address, its range is [minimum, 0], so the
 // up arrow raises the address and the spinner stops at the largest address
 // (-minimum) and at address 0. Values are 16-bit.

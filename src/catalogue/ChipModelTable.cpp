@@ -62,7 +62,7 @@ QList<ChipModelTable::MenuEntry> ChipModelTable::menuEntries() {
     return entries;
 }
 
-QString ModelFromSignature(const QString& signature) {
+QString modelFromSignature(const QString& signature) {
     const ChipModel* row = ChipModelTable::findBySignature(signature);
     return row ? row->name : QString();
 }

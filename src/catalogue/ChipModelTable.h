@@ -34,6 +34,6 @@ public:
 
 // The name of the model whose signature equals the text exactly (no trimming,
 // no case folding), or the empty text.
-QString ModelFromSignature(const QString& signature);
+QString modelFromSignature(const QString& signature);
 
 }  // namespace kv

@@ -16,7 +16,7 @@ QString ModelState::mcuTypesTextFor(const ChipModel& model) {
            QString::number(model.eepromSize) + QStringLiteral("　ID:") + model.signature;
 }
 
-void ModelState::SelectModel(const QString& name) {
+void ModelState::selectModel(const QString& name) {
     m_model = ChipModelTable::resolve(name);
     m_mcuTypesText = mcuTypesTextFor(m_model);
     if (m_settings) {

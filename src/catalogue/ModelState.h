@@ -11,8 +11,8 @@ namespace kv {
 
 class SettingsStore;
 
-// The selected model and everything SelectModel puts on the window: the
-// "MCUtypes" status panel, the SEL_MCUTYPE caption and the four address
+// The selected model and everything selectModel puts on the window: the
+// "MCUtypes" status panel, the selectionCaption caption and the four address
 // box/spinner pairs. Before the first selection the sizes are 0 and the texts
 // empty (the caption reads "AT").
 class ModelState : public QObject {
@@ -25,28 +25,28 @@ public:
 
     // Selects the row named exactly `name`, or ATMEGA8 when no row is. Does not
     // reload the fuse definitions.
-    void SelectModel(const QString& name);
+    void selectModel(const QString& name);
 
     bool hasSelection() const { return !m_model.name.isEmpty(); }
     const ChipModel& model() const { return m_model; }
-    const QString& SelectedModel() const { return m_model.name; }
-    int FlashSize() const { return m_model.flashSize; }
-    int EepromSize() const { return m_model.eepromSize; }
-    int FlashPageWords() const { return m_model.pageWords; }
-    const QString& ModelSignature() const { return m_model.signature; }
+    const QString& selectedModelName() const { return m_model.name; }
+    int flashSize() const { return m_model.flashSize; }
+    int eepromSize() const { return m_model.eepromSize; }
+    int flashPageWords() const { return m_model.pageWords; }
+    const QString& modelSignature() const { return m_model.signature; }
 
     // Status panel "MCUtypes", e.g. " ATMEGA8　FLASH:8192　EEPROM:512　ID:1E9307".
     const QString& mcuTypesText() const { return m_mcuTypesText; }
-    // Caption of the label SEL_MCUTYPE ("您选择的型号：").
-    const QString& SEL_MCUTYPE() const { return m_selCaption; }
+    // Caption of the label selectionCaption ("您选择的型号：").
+    const QString& selectionCaption() const { return m_selCaption; }
 
     // Calibration destination: byte address in FLASH, with VScroll1.
-    AddressSpinner& Flash_Address() { return m_flashAddress; }
+    AddressSpinner& flashCalibrationAddress() { return m_flashAddress; }
     // Calibration destination: byte address in EEPROM, with VScroll2.
-    AddressSpinner& Eeprom_Address() { return m_eepromAddress; }
+    AddressSpinner& eepromCalibrationAddress() { return m_eepromAddress; }
     // Single access, with VScroll3(row): row 0 a FLASH word address, row 1 an
     // EEPROM byte address.
-    AddressSpinner& W_AddressText(int row) { return m_singleAddress.at(row == 0 ? 0 : 1); }
+    AddressSpinner& singleAccessAddress(int row) { return m_singleAddress.at(row == 0 ? 0 : 1); }
 
     static QString mcuTypesTextFor(const ChipModel& model);
 

@@ -5,15 +5,15 @@
 
 namespace kv {
 
-QString ReadSignatureText(ProgrammerLink& link, bool pause) {
+QString readSignatureText(ProgrammerLink& link, bool pause) {
     ProgrammerLink::Exchange exchange(link);
-    link.DiscardInput();
+    link.discardInput();
     if (pause) {
-        link.DelayMs(5);
+        link.delayMs(5);
     }
     QString bytes;
     for (int address = 1; address <= 2; ++address) {
-        bytes += link.ReadInfoByte(address);
+        bytes += link.readInfoByte(address);
     }
     return QStringLiteral("1E") + bytes;
 }
@@ -21,21 +21,21 @@ QString ReadSignatureText(ProgrammerLink& link, bool pause) {
 SignatureReader::SignatureReader(ProgrammerLink& link, QObject* parent)
     : QObject(parent), m_link(link) {}
 
-void SignatureReader::setSIG_LABEL(const QString& text) {
+void SignatureReader::setSignatureText(const QString& text) {
     if (text != m_sigLabel) {
         m_sigLabel = text;
         Q_EMIT changed();
     }
 }
 
-void SignatureReader::setCrunt_MCUTYPE(const QString& text) {
+void SignatureReader::setIdentifiedModel(const QString& text) {
     if (text != m_currentModel) {
         m_currentModel = text;
         Q_EMIT changed();
     }
 }
 
-void SignatureReader::ReadSIG_Click() {
+void SignatureReader::readSignature() {
     if (!m_enabled) {
         return;
     }
@@ -51,16 +51,16 @@ void SignatureReader::ReadSIG_Click() {
         }
     } disabled(*this);
 
-    const QString signature = ReadSignatureText(m_link, false);
-    const QString name = ModelFromSignature(signature);
+    const QString signature = readSignatureText(m_link, false);
+    const QString name = modelFromSignature(signature);
     if (name.isEmpty()) {
-        m_link.SendInfo(QStringLiteral("无目标芯片或无连接!"));
+        m_link.sendInfo(QStringLiteral("无目标芯片或无连接!"));
         return;
     }
     m_currentModel = name;
     m_sigLabel = signature;
     Q_EMIT changed();
-    m_link.SendInfo(QStringLiteral("读标识字:") + signature);
+    m_link.sendInfo(QStringLiteral("读标识字:") + signature);
 }
 
 }  // namespace kv

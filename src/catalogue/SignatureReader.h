@@ -11,30 +11,30 @@ class ProgrammerLink;
 // exactly as received ("1E9307"; just "1E" from a silent programmer). Clears
 // stale input first; `pause` adds 5 ms after that. Throws OperationError when
 // the port is closed.
-QString ReadSignatureText(ProgrammerLink& link, bool pause);
+QString readSignatureText(ProgrammerLink& link, bool pause);
 
-// The group "读标识字" of the tab "其它": the labels SIG_LABEL and
-// Crunt_MCUTYPE and the button ReadSIG. The window binds to changed(); the
-// button is enabled when ReadSIGEnabled() and the device controls are.
+// The group "读标识字" of the tab "其它": the labels signatureText and
+// identifiedModel and the button ReadSIG. The window binds to changed(); the
+// button is enabled when isReadEnabled() and the device controls are.
 class SignatureReader : public QObject {
     Q_OBJECT
 public:
     explicit SignatureReader(ProgrammerLink& link, QObject* parent = nullptr);
 
-    const QString& SIG_LABEL() const { return m_sigLabel; }
-    const QString& Crunt_MCUTYPE() const { return m_currentModel; }
-    bool ReadSIGEnabled() const { return m_enabled; }
+    const QString& signatureText() const { return m_sigLabel; }
+    const QString& identifiedModel() const { return m_currentModel; }
+    bool isReadEnabled() const { return m_enabled; }
 
     // For the automatic model selection, which shows its own reading.
-    void setSIG_LABEL(const QString& text);
-    void setCrunt_MCUTYPE(const QString& text);
+    void setSignatureText(const QString& text);
+    void setIdentifiedModel(const QString& text);
 
     // Shows what is in the socket: on a known signature the labels change and
     // "读标识字:" + signature is logged, otherwise "无目标芯片或无连接!" is
     // logged and the labels stay. The selected model is not touched. ReadSIG
     // is disabled meanwhile, and enabled again also when OperationError
     // escapes; a call while it is disabled does nothing.
-    void ReadSIG_Click();
+    void readSignature();
 
 Q_SIGNALS:
     void changed();

@@ -33,7 +33,7 @@ QString memoryName(bool flash) {
 int CliRunner::loadImage(bool flash, const QString& path) {
     QString copy = path;
     ImageFiles& files = m_workbench->files();
-    const LoadStatus status = flash ? files.LoadFlashFile(copy) : files.LoadEepromFile(copy);
+    const LoadStatus status = flash ? files.loadFlashFile(copy) : files.loadEepromFile(copy);
     switch (status) {
         case LoadStatus::NotFound:
             return fail(kExitFile, QStringLiteral("找不到文件 %1").arg(path));
@@ -57,12 +57,12 @@ int CliRunner::loadImage(bool flash, const QString& path) {
 int CliRunner::checkImageFits(bool flash) {
     const ModelState& model = m_workbench->model();
     const qint64 bytes = (flash ? m_workbench->flash() : m_workbench->eeprom()).image().byteCount();
-    const qint64 capacity = flash ? model.FlashSize() : model.EepromSize();
+    const qint64 capacity = flash ? model.flashSize() : model.eepromSize();
     if (bytes > capacity) {
         return fail(kExitFile, QStringLiteral("%1映像有%2字节，超出%3的容量（%4字节），未写入。")
                                    .arg(memoryName(flash))
                                    .arg(bytes)
-                                   .arg(model.SelectedModel())
+                                   .arg(model.selectedModelName())
                                    .arg(capacity));
     }
     return kExitDone;
@@ -73,7 +73,7 @@ int CliRunner::runPass(const QList<int>& options) {
     for (const int option : options)
         values.at(option) = 1;
     m_workbench->setProgramOptions(values);
-    m_workbench->ProCommand_Click();
+    m_workbench->runProgrammingPass();
     return passFindings();
 }
 
@@ -99,7 +99,7 @@ int CliRunner::passFindings() {
     }
     if (m_workbench->programPass().lastSignatureRejected()) {
         chipExit = fail(kExitChipDisagrees, QStringLiteral("标识字与所选型号%1不符，编程未进行。")
-                                                .arg(m_workbench->model().SelectedModel()));
+                                                .arg(m_workbench->model().selectedModelName()));
     }
     return chipExit;
 }
@@ -107,12 +107,12 @@ int CliRunner::passFindings() {
 int CliRunner::identify() {
     Workbench& wb = *m_workbench;
     const qint64 before = m_port.bytesReceived();
-    wb.Toolbar1_ButtonClick(QStringLiteral("SelectMCU"));
+    wb.onToolbarButton(QStringLiteral("SelectMCU"));
     if (StopSignal::requested())
         return kExitInterrupted;
     if (!m_port.isOpen())
         return outcome(before);
-    const QString signature = wb.signature().SIG_LABEL();
+    const QString signature = wb.signature().signatureText();
     if (m_port.bytesReceived() == before || signature.size() < 6)
         return fail(kExitProgrammer, QStringLiteral("编程器无反应：读不到标识字。"));
     m_findings.insert(QStringLiteral("signature"), signature);
@@ -120,7 +120,7 @@ int CliRunner::identify() {
         return fail(kExitChipDisagrees,
                     QStringLiteral("插座中的芯片（标识字%1）不在型号表中。").arg(signature));
     }
-    const QString model = wb.model().SelectedModel();
+    const QString model = wb.model().selectedModelName();
     m_findings.insert(QStringLiteral("model"), model);
     if (!m_request.model.isEmpty() && m_request.model != model) {
         return fail(
@@ -162,7 +162,7 @@ int CliRunner::runChipCommand() {
     if (command == u"detect") {
         return kExitDone;
     } else if (command == u"erase") {
-        m_workbench->Toolbar1_ButtonClick(QStringLiteral("EraserFlash"));
+        m_workbench->onToolbarButton(QStringLiteral("EraserFlash"));
         code = outcome(before);
     } else if (isImageCommand(command)) {
         if ((code = checkImageFits(flash)))
@@ -201,9 +201,9 @@ int CliRunner::runChipCommand() {
 int CliRunner::readCommand(bool flash) {
     const qint64 before = m_port.bytesReceived();
     if (flash)
-        m_workbench->ReadFlash_Click();
+        m_workbench->readFlash();
     else
-        m_workbench->ReadEEPROM_Click();
+        m_workbench->readEeprom();
     const MemoryImage image = (flash ? m_workbench->flash() : m_workbench->eeprom()).image();
     if (image.isEmpty()) {
         if (const int code = outcome(before))
@@ -214,7 +214,7 @@ int CliRunner::readCommand(bool flash) {
     const bool hex = suffix == u"hex" || (!flash && suffix == u"eep");
     QString error;
     const bool saved = hex ? SaveImageToHex(image, m_request.file, &error)
-                           : SaveImageToBin(image, m_request.file, &error);
+                           : saveImageToBin(image, m_request.file, &error);
     if (!saved)
         return fail(kExitFile, QStringLiteral("无法写入 %1：%2").arg(m_request.file, error));
     m_findings.insert(QStringLiteral("bytes"), image.byteCount());
@@ -239,11 +239,11 @@ int CliRunner::runScheme() {
     // The scheme goes in through the window's own "LoadSet", its dialog
     // answered with the file.
     m_prompts.openAnswer = m_request.file;
-    m_workbench->Toolbar1_ButtonMenuClick(QStringLiteral("LoadSet"));
+    m_workbench->onToolbarMenuItem(QStringLiteral("LoadSet"));
     if (!m_prompts.warnings.isEmpty())
         return fail(kExitFile, m_prompts.warnings.last());
     const ProgramOptions& options = m_workbench->options();
-    m_findings.insert(QStringLiteral("model"), m_workbench->model().SelectedModel());
+    m_findings.insert(QStringLiteral("model"), m_workbench->model().selectedModelName());
     // A step chosen on an image that did not load would pass while writing
     // nothing; the window's user sees the empty view, a script would not.
     for (const bool flash : {true, false}) {
@@ -260,7 +260,7 @@ int CliRunner::runScheme() {
     }
     const qint64 before = m_port.bytesReceived();
     // The scheme's own options, unchanged: the pass exactly as the window runs it.
-    m_workbench->ProCommand_Click();
+    m_workbench->runProgrammingPass();
     const int chipExit = passFindings();
     return outcome(before, chipExit);
 }

@@ -14,7 +14,7 @@ namespace {
 
 const char* const kByteNames[4] = {"熔丝低字节", "熔丝高字节", "扩展熔丝位", "锁定位"};
 
-// Puts value into byte b's cells of a FuseBitString (cell 31 first). A cell
+// Puts value into byte b's cells of a fuseBitString (cell 31 first). A cell
 // the model lacks ("*") is sent as 1 and cannot take a 0: the text of that
 // refusal, or empty.
 QString setByte(QString& bits, int b, int value, const QString& model) {
@@ -39,7 +39,7 @@ QString setByte(QString& bits, int b, int value, const QString& model) {
 }  // namespace
 
 QJsonObject CliRunner::fuseFindings(const QString& reading) const {
-    const QString model = m_workbench->model().SelectedModel();
+    const QString model = m_workbench->model().selectedModelName();
     QJsonObject found{
         {"lock", reading.left(2)}, {"high", reading.mid(4, 2)}, {"low", reading.mid(6, 2)}};
     found.insert(QStringLiteral("ext"), FuseCommands::hasExtendedFuseByte(model)
@@ -50,7 +50,7 @@ QJsonObject CliRunner::fuseFindings(const QString& reading) const {
 
 int CliRunner::fuseRead() {
     const qint64 before = m_port.bytesReceived();
-    m_workbench->Toolbar1_ButtonClick(QStringLiteral("ReadFuse"));
+    m_workbench->onToolbarButton(QStringLiteral("ReadFuse"));
     const QString reading = m_workbench->fuseCommands().lastFuseReading();
     if (reading.isEmpty()) {
         if (const int code = outcome(before))
@@ -68,13 +68,13 @@ int CliRunner::fuseRead() {
 }
 
 int CliRunner::fuseWrite() {
-    const QString model = m_workbench->model().SelectedModel();
+    const QString model = m_workbench->model().selectedModelName();
     if (m_request.ext && !FuseCommands::hasExtendedFuseByte(model))
         return fail(kExitUsage, QStringLiteral("%1没有扩展熔丝字节，未写入。").arg(model));
     // The bytes not named keep what the chip holds: they are read first.
     if (const int code = fuseRead())
         return code;
-    QString bits = m_workbench->fuses().FuseBitString();
+    QString bits = m_workbench->fuses().fuseBitString();
     const std::array<std::optional<int>, 3> values{m_request.low, m_request.high, m_request.ext};
     for (int b = 0; b < 3; ++b) {
         if (!values[b])
@@ -84,9 +84,9 @@ int CliRunner::fuseWrite() {
             return fail(kExitUsage, refusal);
     }
     m_workbench->applyFuseBits(bits);
-    const QString sent = FuseCommands::FuseField(m_workbench->fuses(), model);
+    const QString sent = FuseCommands::fuseField(m_workbench->fuses(), model);
     const qint64 before = m_port.bytesReceived();
-    m_workbench->Toolbar1_ButtonClick(QStringLiteral("WriteFuse"));
+    m_workbench->onToolbarButton(QStringLiteral("WriteFuse"));
     if (const int code = outcome(before))
         return code;
     if (const int code = fuseRead())
@@ -103,7 +103,7 @@ int CliRunner::fuseWrite() {
 
 int CliRunner::fuseRecover() {
     const qint64 before = m_port.bytesReceived();
-    m_workbench->Toolbar1_ButtonClick(QStringLiteral("RecoverFuse"));
+    m_workbench->onToolbarButton(QStringLiteral("RecoverFuse"));
     const QString reading = m_workbench->fuseCommands().lastFuseReading();
     if (!reading.isEmpty()) {
         const QJsonObject found = fuseFindings(reading);
@@ -120,15 +120,15 @@ int CliRunner::fuseRecover() {
 int CliRunner::lockWrite() {
     if (const int code = fuseRead())
         return code;
-    QString bits = m_workbench->fuses().FuseBitString();
+    QString bits = m_workbench->fuses().fuseBitString();
     const QString refusal =
-        setByte(bits, 3, *m_request.lockByte, m_workbench->model().SelectedModel());
+        setByte(bits, 3, *m_request.lockByte, m_workbench->model().selectedModelName());
     if (!refusal.isEmpty())
         return fail(kExitUsage, refusal);
     m_workbench->applyFuseBits(bits);
     const QString sent = m_workbench->fuses().byteText(3);
     const qint64 before = m_port.bytesReceived();
-    m_workbench->Toolbar1_ButtonClick(QStringLiteral("WriteLock"));
+    m_workbench->onToolbarButton(QStringLiteral("WriteLock"));
     if (const int code = outcome(before))
         return code;
     if (const int code = fuseRead())
@@ -142,19 +142,19 @@ int CliRunner::lockWrite() {
 }
 
 int CliRunner::calibrationRead() {
-    const QString model = m_workbench->model().SelectedModel();
+    const QString model = m_workbench->model().selectedModelName();
     if (CalibrationLayout::forModel(model).bytes.isEmpty())
         return fail(kExitUsage, QStringLiteral("%1没有校准字节。").arg(model));
     const qint64 before = m_port.bytesReceived();
-    m_workbench->ReadOA_Click();
+    m_workbench->readCalibrationBytes();
     const CalibrationState& state = m_workbench->calibration();
     QJsonObject values;
     QStringList shown;
     for (int slot = 0; slot < CalibrationState::kSlotCount; ++slot) {
         if (!state.isSlotEnabled(slot))
             continue;
-        values.insert(CalibrationState::slotCaption(slot), state.Label_OAnum(slot));
-        shown << CalibrationState::slotCaption(slot) + u'=' + state.Label_OAnum(slot);
+        values.insert(CalibrationState::slotCaption(slot), state.slotValue(slot));
+        shown << CalibrationState::slotCaption(slot) + u'=' + state.slotValue(slot);
     }
     if (values.isEmpty()) {
         if (const int code = outcome(before))
@@ -172,23 +172,23 @@ int CliRunner::calibrationWrite() {
                      : *m_request.slotMhz == 2 ? 1
                      : *m_request.slotMhz == 4 ? 2
                                                : 3;
-    const CalibrationLayout layout = CalibrationLayout::forModel(model.SelectedModel());
+    const CalibrationLayout layout = CalibrationLayout::forModel(model.selectedModelName());
     const bool present =
         std::any_of(layout.bytes.cbegin(), layout.bytes.cend(),
                     [slot](const CalibrationLayout::Byte& b) { return b.slot == slot; });
     if (!present) {
         return fail(kExitUsage, QStringLiteral("%1没有%2MHz的校准字节。")
-                                    .arg(model.SelectedModel())
+                                    .arg(model.selectedModelName())
                                     .arg(*m_request.slotMhz));
     }
     const bool toFlash = m_request.target == u"flash";
-    AddressSpinner& box = toFlash ? model.Flash_Address() : model.Eeprom_Address();
+    AddressSpinner& box = toFlash ? model.flashCalibrationAddress() : model.eepromCalibrationAddress();
     if (m_request.address) {
-        const int largest = (toFlash ? model.FlashSize() : model.EepromSize()) - 1;
+        const int largest = (toFlash ? model.flashSize() : model.eepromSize()) - 1;
         if (!checkedAddress(QString::number(*m_request.address), largest)) {
             return fail(kExitUsage, QStringLiteral("地址%1超出%2的%3（0 到 %4）。")
                                         .arg(*m_request.address)
-                                        .arg(model.SelectedModel(), toFlash ? "FLASH" : "EEPROM")
+                                        .arg(model.selectedModelName(), toFlash ? "FLASH" : "EEPROM")
                                         .arg(largest));
         }
     }
@@ -199,8 +199,8 @@ int CliRunner::calibrationWrite() {
     if (m_request.address)
         box.setText(QString::number(*m_request.address));
     const qint64 before = m_port.bytesReceived();
-    m_workbench->WriteOA_Command_Click();
-    m_findings.insert(QStringLiteral("value"), m_workbench->calibration().Label_OAnum(slot));
+    m_workbench->writeCalibrationByte();
+    m_findings.insert(QStringLiteral("value"), m_workbench->calibration().slotValue(slot));
     m_findings.insert(QStringLiteral("target"), m_request.target);
     m_findings.insert(QStringLiteral("address"), box.text().toInt());
     return outcome(before);

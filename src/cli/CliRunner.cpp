@@ -28,7 +28,7 @@ CliRunner::CliRunner(const CliRequest& request, CliReport& report, const Paths& 
     : m_request(request),
       m_report(report),
       m_paths(paths),
-      m_settings(ShellTexts::AppTitle(), paths.settingsFolder),
+      m_settings(ShellTexts::appTitle(), paths.settingsFolder),
       m_portMap(&m_settings.store()),
       m_serial(m_portMap),
       m_port(m_serial) {
@@ -132,7 +132,7 @@ void CliRunner::startWorkbench() {
 // The window's start-up, which opens the port; a failure to open it ends the
 // command before anything is sent.
 int CliRunner::startOnPort() {
-    m_workbench->Start();
+    m_workbench->start();
     if (!m_port.isOpen())
         return fail(kExitProgrammer, m_prompts.warnings.value(0, QStringLiteral("端口未能打开。")));
     // What the start-up said about stored settings has been reported; it is no failure.
@@ -218,7 +218,7 @@ int CliRunner::runFirmware() {
         return code;
 
     Workbench& wb = *m_workbench;
-    FirmwareUpdate update(wb.link(), wb.settings(), m_prompts, [&wb] { wb.RefreshConnection(); });
+    FirmwareUpdate update(wb.link(), wb.settings(), m_prompts, [&wb] { wb.refreshConnection(); });
     update.setFileName(m_request.file);
     update.setPageOption(pageSize == 32 ? 0 : pageSize == 64 ? 1 : 2);
     update.setEncrypted(m_request.encrypted);

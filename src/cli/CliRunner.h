@@ -54,7 +54,7 @@ private:
     int checkImageFits(bool flash);
     int runPass(const QList<int>& options);
     int passFindings();
-    // Exit code after an exchange: the stop, the chip's findings, or any
+    // storeSetUp code after an exchange: the stop, the chip's findings, or any
     // warning, a silent programmer or a closed port.
     int outcome(qint64 receivedBefore, int chipExit = kExitDone);
     int fail(int code, const QString& message);

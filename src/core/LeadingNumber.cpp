@@ -17,7 +17,7 @@ bool isDecimalDigit(QChar c) {
 
 }  // namespace
 
-qint64 LeadingNumber(const QString& text) {
+qint64 leadingNumber(const QString& text) {
     qsizetype i = 0;
     const qsizetype n = text.size();
     while (i < n && isBlank(text.at(i))) {

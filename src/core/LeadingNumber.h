@@ -8,6 +8,6 @@ namespace kv {
 // boxes): leading blanks are skipped, the longest leading decimal number is
 // taken, and text without a number gives 0. A leading "-" or "+" sign is taken
 // with the digits. Values beyond the 64-bit range saturate.
-qint64 LeadingNumber(const QString& text);
+qint64 leadingNumber(const QString& text);
 
 }  // namespace kv

@@ -126,7 +126,7 @@ void FirmwareUpdate::upgrade() {
         // programmer untouched.
         const FirmwareFile file = FirmwareFile::load(path, pageSize());
         ProgrammerLink::Exchange exchange(m_link);
-        m_link.DiscardInput();
+        m_link.discardInput();
         m_restartPrompt = kRestart;
         m_status.clear();
         m_byteText.clear();
@@ -182,7 +182,7 @@ FirmwareUpdate::Greeting FirmwareUpdate::waitForGreeting() {
     QString collected;
     for (;;) {
         m_link.pump().yieldUntil(std::min(clock.nowUs() + kGreetingSliceUs, deadlineUs));
-        collected += m_link.ReadInput();
+        collected += m_link.readInput();
         if (clock.nowMs() - t0 > kGreetingLimitMs)
             return Greeting::TimedOut;
         if (m_cancelRequested) {
@@ -199,7 +199,7 @@ int FirmwareUpdate::pageCount(const FirmwareFile& file) {
 }
 
 bool FirmwareUpdate::pageRequested() {
-    if (m_link.WaitForText(kPageRequestLimitMs, QStringLiteral("?"))) {
+    if (m_link.waitForText(kPageRequestLimitMs, QStringLiteral("?"))) {
         m_loaderAsked = true;
         return true;
     }
@@ -213,16 +213,16 @@ bool FirmwareUpdate::pageRequested() {
 bool FirmwareUpdate::transfer(const FirmwareFile& file) {
     m_loaderAsked = false;
     m_pagesMissed = 0;
-    m_link.DelayMs(1);
-    m_link.SendCommand(m_encrypted ? QStringLiteral("B") : QStringLiteral("D"));
-    m_link.DelayMs(400);
-    m_link.SendCommand(QStringLiteral("0"));
-    m_link.DelayMs(1);
-    m_link.SendCommand(QStringLiteral("0"));
+    m_link.delayMs(1);
+    m_link.sendCommand(m_encrypted ? QStringLiteral("B") : QStringLiteral("D"));
+    m_link.delayMs(400);
+    m_link.sendCommand(QStringLiteral("0"));
+    m_link.delayMs(1);
+    m_link.sendCommand(QStringLiteral("0"));
     m_restartPrompt.clear();
     setStatus(kStarting);
 
-    m_link.YieldOnce();
+    m_link.yieldOnce();
     const QByteArray& bytes = file.bytes();
     const int size = file.pageSize();
     // A loader that asks for nothing after its greeting is not listening:
@@ -232,12 +232,12 @@ bool FirmwareUpdate::transfer(const FirmwareFile& file) {
     for (int page = 0; page < file.fullPages(); ++page) {
         if (page > 0)
             pageRequested();
-        m_link.SendCommand(QStringLiteral(">"));
-        m_link.DelayMs(1);
+        m_link.sendCommand(QStringLiteral(">"));
+        m_link.delayMs(1);
         for (int i = page * size; i < (page + 1) * size; ++i) {
-            m_link.YieldOnce();
+            m_link.yieldOnce();
             const QByteArray digits = FirmwareFile::hexByte(quint8(bytes[i]));
-            m_link.SendCommand(QString::fromLatin1(digits));
+            m_link.sendCommand(QString::fromLatin1(digits));
             showByte(digits);
         }
     }
@@ -246,29 +246,29 @@ bool FirmwareUpdate::transfer(const FirmwareFile& file) {
     if (file.tailBytes() > 0)
         sendTail(file);
     pageRequested();
-    m_link.SendCommand(QStringLiteral("!"));
-    m_link.DelayMs(1);
+    m_link.sendCommand(QStringLiteral("!"));
+    m_link.delayMs(1);
     return true;
 }
 
 void FirmwareUpdate::sendTail(const FirmwareFile& file) {
     if (file.fullPages() > 0)
         pageRequested();
-    m_link.SendCommand(QStringLiteral(">"));
-    m_link.DelayMs(10);
+    m_link.sendCommand(QStringLiteral(">"));
+    m_link.delayMs(10);
     const QByteArray& bytes = file.bytes();
     const int start = file.fullPages() * file.pageSize();
     for (int i = start; i < bytes.size(); ++i) {
-        m_link.YieldOnce();
+        m_link.yieldOnce();
         const QByteArray digits = FirmwareFile::hexByte(quint8(bytes[i]));
-        m_link.SendCommand(QString(QLatin1Char(digits[0])));
-        m_link.SendCommand(QString(QLatin1Char(digits[1])));
+        m_link.sendCommand(QString(QLatin1Char(digits[0])));
+        m_link.sendCommand(QString(QLatin1Char(digits[1])));
         showByte(digits);
     }
     for (int i = file.tailBytes(); i < file.pageSize(); ++i) {
-        m_link.YieldOnce();
-        m_link.SendCommand(QStringLiteral("F"));
-        m_link.SendCommand(QStringLiteral("F"));
+        m_link.yieldOnce();
+        m_link.sendCommand(QStringLiteral("F"));
+        m_link.sendCommand(QStringLiteral("F"));
     }
 }
 

@@ -4,11 +4,11 @@
 
 namespace kv {
 
-QString BinToDec(const QString& bits) {
+QString binToDec(const QString& bits) {
     return QString::number(fusebits::binToUInt(bits));
 }
 
-QString DecToBin(const QString& decimal) {
+QString decToBin(const QString& decimal) {
     bool ok = false;
     const qint64 v = decimal.toLongLong(&ok);
     if (!ok || v < 0 || v >= (qint64(1) << 31))
@@ -16,7 +16,7 @@ QString DecToBin(const QString& decimal) {
     return QString::number(v, 2);
 }
 
-QString HexToBin(const QString& hex) {
+QString hexToBin(const QString& hex) {
     QString out;
     out.reserve(hex.size() * 4);
     for (const QChar c : hex) {

@@ -9,17 +9,17 @@ namespace kv {
 
 // Sum of 2^(n - p) over the positions p holding "1"; every other character
 // ("0", "*", anything) counts as 0. Empty text gives "0".
-QString BinToDec(const QString& bits);
+QString binToDec(const QString& bits);
 // Decimal text of v, 0 <= v < 2^31, in binary without leading zeros ("0" for
 // 0). Text that is not a decimal number in that range gives "0".
-QString DecToBin(const QString& decimal);
+QString decToBin(const QString& decimal);
 // Upper-cases t and replaces each hex digit by its 4 binary digits; empty text
 // when any character is not a hex digit (and for empty t).
-QString HexToBin(const QString& hex);
+QString hexToBin(const QString& hex);
 
 namespace fusebits {
 
-// Number form of BinToDec, for callers that go on computing.
+// Number form of binToDec, for callers that go on computing.
 quint32 binToUInt(QStringView bits);
 // value in binary, left-padded with "0" to width digits.
 QString toBinary(quint32 value, int width);

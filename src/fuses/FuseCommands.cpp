@@ -33,17 +33,17 @@ int lastFuseCell(const QString& model) {
 FuseCommands::FuseCommands(ProgrammerLink& link, FuseEditor& editor, QObject* parent)
     : QObject(parent), m_link(link), m_editor(editor) {}
 
-const QStringList& FuseCommands::ExtendedFuseModels() {
+const QStringList& FuseCommands::extendedFuseModels() {
     static const QStringList models = {QStringLiteral("ATMEGA48"), QStringLiteral("ATMEGA88"),
                                        QStringLiteral("ATMEGA168"), QStringLiteral("ATTINY2313")};
     return models;
 }
 
 bool FuseCommands::hasExtendedFuseByte(const QString& model) {
-    return ExtendedFuseModels().contains(model);  // exact, case-sensitive
+    return extendedFuseModels().contains(model);  // exact, case-sensitive
 }
 
-QString FuseCommands::FuseField(const FuseEditor& editor, const QString& model) {
+QString FuseCommands::fuseField(const FuseEditor& editor, const QString& model) {
     const QString extended = hasExtendedFuseByte(model) ? editor.byteText(2) : QStringLiteral("..");
     return extended + editor.byteText(1) + editor.byteText(0);
 }
@@ -65,7 +65,7 @@ void FuseCommands::setWriteFuseEnabled(bool on) {
 bool FuseCommands::checkCells(int first, int last, const QString& refusal) {
     if (m_editor.cellsClean(first, last))
         return true;
-    m_link.SendInfo(refusal);
+    m_link.sendInfo(refusal);
     return false;
 }
 
@@ -76,117 +76,117 @@ void FuseCommands::requireDefinitions(const QString& refused) const {
     }
 }
 
-void FuseCommands::ReadFuses(const QString& model) {
+void FuseCommands::readFuses(const QString& model) {
     ProgrammerLink::Exchange exchange(m_link);
     ButtonOff off(this, &FuseCommands::setReadFuseEnabled);
     m_lastReading.clear();
-    m_link.DiscardInput();
-    m_link.SendCommand(QStringLiteral("RS#"));
-    m_link.DelayMs(100);
-    if (m_link.InputCount() == 0) {
-        m_link.ReplyToLog(0);
+    m_link.discardInput();
+    m_link.sendCommand(QStringLiteral("RS#"));
+    m_link.delayMs(100);
+    if (m_link.inputCount() == 0) {
+        m_link.logReplyAfter(0);
         return;
     }
-    const QString reply = m_link.ReadInput();
+    const QString reply = m_link.readInput();
     const QString f = reply.left(8);
     // A short or garbled reply would otherwise decode to cells the chip never
     // had, and the next write would program them.
     if (f.size() < 8 || !isHexText(f)) {
-        m_link.SendInfo(QStringLiteral("读熔丝位应答无效，熔丝位未改变：") + reply);
-        m_link.DiscardInput();
+        m_link.sendInfo(QStringLiteral("读熔丝位应答无效，熔丝位未改变：") + reply);
+        m_link.discardInput();
         return;
     }
     m_lastReading = f.toUpper();
     const QString fuses =
         hasExtendedFuseByte(model) ? f.right(6) : QStringLiteral("..") + f.right(4);
-    m_link.SendInfo(QStringLiteral("读熔丝位:") + fuses + QStringLiteral(" 锁定位:") + f.left(2));
+    m_link.sendInfo(QStringLiteral("读熔丝位:") + fuses + QStringLiteral(" 锁定位:") + f.left(2));
 
-    QString bits = HexToBin(f).rightJustified(32, QLatin1Char('1'));
-    const QString& defaults = m_editor.DefaultFuseBits();
+    QString bits = hexToBin(f).rightJustified(32, QLatin1Char('1'));
+    const QString& defaults = m_editor.defaultFuseBits();
     for (int p = 0; p < 32 && p < defaults.size(); ++p) {
         if (defaults.at(p) == QLatin1Char('*'))
             bits[p] = QLatin1Char('*');
     }
-    m_editor.ApplyFuseBits(bits);
-    m_link.DiscardInput();
+    m_editor.applyFuseBits(bits);
+    m_link.discardInput();
 }
 
-QString FuseCommands::ReadBackFuses(const QString& model) {
+QString FuseCommands::readBackFuses(const QString& model) {
     ProgrammerLink::Exchange exchange(m_link);
     m_lastReading.clear();
-    m_link.DiscardInput();
-    m_link.SendCommand(QStringLiteral("RS#"));
-    m_link.DelayMs(100);
-    if (m_link.InputCount() == 0) {
-        m_link.ReplyToLog(0);
+    m_link.discardInput();
+    m_link.sendCommand(QStringLiteral("RS#"));
+    m_link.delayMs(100);
+    if (m_link.inputCount() == 0) {
+        m_link.logReplyAfter(0);
         return QString();
     }
-    const QString reply = m_link.ReadInput();
+    const QString reply = m_link.readInput();
     const QString f = reply.left(8);
     // A cut reply would otherwise end in the right four digits and pass for them.
     if (f.size() < 8 || !isHexText(f)) {
-        m_link.SendInfo(QStringLiteral("读熔丝位应答无效：") + reply);
+        m_link.sendInfo(QStringLiteral("读熔丝位应答无效：") + reply);
         return QString();
     }
     m_lastReading = f.toUpper();
     return hasExtendedFuseByte(model) ? f.right(6) : QStringLiteral("..") + f.right(4);
 }
 
-void FuseCommands::WriteFuses(const QString& model) {
+void FuseCommands::writeFuses(const QString& model) {
     requireDefinitions(QStringLiteral("没有写熔丝位。"));
     ProgrammerLink::Exchange exchange(m_link);
     ButtonOff off(this, &FuseCommands::setWriteFuseEnabled);
     if (!checkCells(0, lastFuseCell(model),
                     QStringLiteral("熔丝位未设定好（有空位或非法字符），没有写熔丝位。")))
         return;
-    m_link.SendCommand(QStringLiteral("WS") + FuseField(m_editor, model) + QLatin1Char('#'));
-    m_link.ReplyToLog(200);
+    m_link.sendCommand(QStringLiteral("WS") + fuseField(m_editor, model) + QLatin1Char('#'));
+    m_link.logReplyAfter(200);
 }
 
-void FuseCommands::RecoverFuses(const QString& model) {
+void FuseCommands::recoverFuses(const QString& model) {
     requireDefinitions(QStringLiteral("没有恢复熔丝。"));
     ProgrammerLink::Exchange exchange(m_link);
     m_lastRecoverConfirmed = false;
     if (!checkCells(
             0, lastFuseCell(model),
             QStringLiteral("默认熔丝位无效（缺少该型号的熔丝定义文件？），没有恢复熔丝。"))) {
-        m_link.SendInfo(QStringLiteral("恢复失败！"));
+        m_link.sendInfo(QStringLiteral("恢复失败！"));
         return;
     }
-    const QString sent = FuseField(m_editor, model);
-    m_link.SendCommand(QStringLiteral("SS") + sent + QLatin1Char('#'));
-    m_link.ReplyToLog(800);
-    const QString readBack = ReadBackFuses(model);
+    const QString sent = fuseField(m_editor, model);
+    m_link.sendCommand(QStringLiteral("SS") + sent + QLatin1Char('#'));
+    m_link.logReplyAfter(800);
+    const QString readBack = readBackFuses(model);
     // The read-back is checked hex; digits of either case carry the same bytes.
     const bool same = readBack.compare(sent, Qt::CaseInsensitive) == 0;
     m_lastRecoverConfirmed = same;
-    m_link.SendInfo(same ? QStringLiteral("恢复成功！") : QStringLiteral("恢复失败！"));
+    m_link.sendInfo(same ? QStringLiteral("恢复成功！") : QStringLiteral("恢复失败！"));
 }
 
-void FuseCommands::WriteLockBits() {
+void FuseCommands::writeLockBits() {
     requireDefinitions(QStringLiteral("没有写锁定位。"));
     ProgrammerLink::Exchange exchange(m_link);
     if (!checkCells(24, 31, QStringLiteral("锁定位未设定好（有空位或非法字符），没有写锁定位。")))
         return;
-    m_link.SendCommand(QStringLiteral("WL") + m_editor.byteText(3) + QLatin1Char('#'));
-    m_link.ReplyToLog(100);
+    m_link.sendCommand(QStringLiteral("WL") + m_editor.byteText(3) + QLatin1Char('#'));
+    m_link.logReplyAfter(100);
 }
 
-void FuseCommands::EraseChip() {
+void FuseCommands::eraseChip() {
     ProgrammerLink::Exchange exchange(m_link);
-    m_link.SendCommand(QStringLiteral("EM#"));
-    m_link.ReplyToLog(100);
+    m_link.sendCommand(QStringLiteral("EM#"));
+    m_link.logReplyAfter(100);
 }
 
-void FuseCommands::SetFuseDefault() {
+void FuseCommands::applyFuseDefaults() {
     requireDefinitions(QStringLiteral("没有调入默认值。"));
-    m_editor.ApplyFuseBits(m_editor.DefaultFuseBits());
+    m_editor.applyFuseBits(m_editor.defaultFuseBits());
 }
 
-void FuseCommands::RecoverFuse(const QString& model) {
+void FuseCommands::recoverDefaultFuses(const QString& model) {
     requireDefinitions(QStringLiteral("没有恢复熔丝。"));
-    m_editor.ApplyFuseBits(m_editor.DefaultFuseBits());
-    RecoverFuses(model);
+    m_editor.applyFuseBits(m_editor.defaultFuseBits());
+    recoverFuses(model);
 }
 
 }  // namespace kv

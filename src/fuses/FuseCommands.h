@@ -20,26 +20,26 @@ public:
     FuseCommands(ProgrammerLink& link, FuseEditor& editor, QObject* parent = nullptr);
 
     // Models whose extended fuse byte travels in "WS"/"SS"; the others send "..".
-    static const QStringList& ExtendedFuseModels();
+    static const QStringList& extendedFuseModels();
     static bool hasExtendedFuseByte(const QString& model);
     // EE + HH + LL, or ".." + HH + LL, from the editor's bytes.
-    static QString FuseField(const FuseEditor& editor, const QString& model);
+    static QString fuseField(const FuseEditor& editor, const QString& model);
 
     // "RS#": decodes the reply into the cells ("*" from the defaults).
-    void ReadFuses(const QString& model);
-    // "RS#" without touching the cells: the read FuseField; empty when the
+    void readFuses(const QString& model);
+    // "RS#" without touching the cells: the read fuseField; empty when the
     // programmer is silent or its reply is not 8 hex digits (logged).
-    QString ReadBackFuses(const QString& model);
-    void WriteFuses(const QString& model);
+    QString readBackFuses(const QString& model);
+    void writeFuses(const QString& model);
     // "SS" with the editor's bytes, then a read-back compared with them.
-    void RecoverFuses(const QString& model);
-    void WriteLockBits();
-    void EraseChip();
+    void recoverFuses(const QString& model);
+    void writeLockBits();
+    void eraseChip();
 
     // Toolbar key "SetFuseDefault": the model's defaults into the editor.
-    void SetFuseDefault();
-    // Toolbar key "RecoverFuse": the defaults into the editor, then RecoverFuses.
-    void RecoverFuse(const QString& model);
+    void applyFuseDefaults();
+    // Toolbar key "RecoverFuse": the defaults into the editor, then recoverFuses.
+    void recoverDefaultFuses(const QString& model);
 
     // Throws OperationError while the editor does not hold the selected
     // model's definitions: the text names the file, then `refused` says what
@@ -47,10 +47,10 @@ public:
     // puts the defaults into them, checks this first; reads need not.
     void requireDefinitions(const QString& refused) const;
 
-    // The last valid "RS#" reply of ReadFuses or ReadBackFuses: lock, extended,
+    // The last valid "RS#" reply of readFuses or readBackFuses: lock, extended,
     // high and low byte as eight hex digits; empty after a silent or invalid one.
     const QString& lastFuseReading() const { return m_lastReading; }
-    // Whether the last RecoverFuses found its bytes in the read-back.
+    // Whether the last recoverFuses found its bytes in the read-back.
     bool lastRecoverConfirmed() const { return m_lastRecoverConfirmed; }
 
     // Own enabled flags of the toolbar buttons "ReadFuse" and "WriteFuse",

@@ -10,7 +10,7 @@
 namespace kv {
 
 // Reads a fuse definition file (code page 936, CR LF lines): line 1 the
-// default FuseBitString, lines 2-33 the names of cells 31 down to 0, comments
+// default fuseBitString, lines 2-33 the names of cells 31 down to 0, comments
 // up to the first line that is exactly "##", then one option per line up to
 // the next "##" or the end. Lines that break the format are skipped and a file
 // that cannot be used is refused; either way the log says which file and line.

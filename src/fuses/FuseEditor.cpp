@@ -23,7 +23,7 @@ bool isClean(const QString& caption) {
 FuseEditor::FuseEditor(QObject* parent) : QObject(parent), m_folders(defaultDefinitionFolders()) {
     for (FuseCell& c : m_cells)
         c.colour = FuseCell::kProgrammedColour;  // empty caption: not "1"
-    ComputeFuseBytes();
+    computeFuseBytes();
 }
 
 QStringList FuseEditor::defaultDefinitionFolders() {
@@ -48,7 +48,7 @@ void FuseEditor::setOptionListDisplayed(bool on) {
     Q_EMIT optionListDisplayedChanged(on);
 }
 
-void FuseEditor::LoadFuseDefinitions(const QString& fileName) {
+void FuseEditor::loadFuseDefinitions(const QString& fileName) {
     m_options.clear();
     m_selected = m_pending = 0;
     Q_EMIT definitionsChanged();
@@ -89,7 +89,7 @@ void FuseEditor::setDefinitions(const FuseDefinitions& definitions) {
     Q_EMIT definitionsChanged();
 }
 
-void FuseEditor::ApplyFuseBits(QString bits) {
+void FuseEditor::applyFuseBits(QString bits) {
     Captions captions;
     for (int i = 31; i >= 0; --i) {
         const int index = 31 - i;
@@ -107,11 +107,11 @@ void FuseEditor::applyCaptions(const Captions& captions) {
         c.enabled = c.caption != QLatin1String("*");
         m_names[i].enabled = c.enabled;
     }
-    ComputeFuseBytes();
-    SyncOptionsFromBits();
+    computeFuseBytes();
+    syncOptionsFromBits();
 }
 
-void FuseEditor::ComputeFuseBytes() {
+void FuseEditor::computeFuseBytes() {
     for (int b = 0; b < 4; ++b) {
         quint8 value = 0;
         for (int k = 0; k < 8; ++k) {
@@ -128,7 +128,7 @@ void FuseEditor::ComputeFuseBytes() {
 
 // A key the editor cannot act on is never the first option of its mask, so it
 // cannot keep a valid option of the same mask from following its cell.
-void FuseEditor::SyncOptionsFromBits() {
+void FuseEditor::syncOptionsFromBits() {
     auto syncSingle = [this](const QString& kind, const QString& mask, int cell) {
         for (FuseOption& o : m_options) {
             if (o.key.left(3) == kind && o.key.mid(5, 4) == mask && OptionKey::parse(o.key)) {
@@ -179,7 +179,7 @@ void FuseEditor::syncGroups(const QString& kind, int width, int topCell) {
 // and 6, which take the option's value); "*" cells never change. Cells outside
 // those bits keep their captions even when they are empty or invalid, so a
 // toggle never turns an unknown bit into a programmed one.
-void FuseEditor::ToggleOption(int position) {
+void FuseEditor::toggleOption(int position) {
     if (position < 1 || position > m_options.size())
         return;
     const FuseOption& option = m_options.at(position - 1);
@@ -230,18 +230,18 @@ void FuseEditor::ToggleOption(int position) {
     applyCaptions(captions);
 }
 
-void FuseEditor::ToggleBitCell(int cell) {
+void FuseEditor::toggleBitCell(int cell) {
     if (cell < 0 || cell > 31 || !m_cells[cell].enabled)
         return;
     FuseCell& c = m_cells[cell];
     c.caption = c.caption == QLatin1String("1") ? QStringLiteral("0") : QStringLiteral("1");
     c.colour = c.caption == QLatin1String("1") ? FuseCell::kUnprogrammedColour
                                                : FuseCell::kProgrammedColour;
-    ComputeFuseBytes();
-    SyncOptionsFromBits();
+    computeFuseBytes();
+    syncOptionsFromBits();
 }
 
-void FuseEditor::TreeView1_NodeCheck(int position, bool checked) {
+void FuseEditor::onOptionChecked(int position, bool checked) {
     if (position < 1 || position > m_options.size())
         return;
     FuseOption& option = m_options[position - 1];
@@ -253,10 +253,10 @@ void FuseEditor::TreeView1_NodeCheck(int position, bool checked) {
     m_selected = position;
     Q_EMIT selectedOptionChanged(position);
     m_pending = position;
-    ToggleOption(position);
+    toggleOption(position);
 }
 
-void FuseEditor::TreeView1_Click() {
+void FuseEditor::onOptionListClicked() {
     if (m_pending == 0)
         return;
     const int position = m_pending;
@@ -270,7 +270,7 @@ void FuseEditor::TreeView1_Click() {
     }
 }
 
-QString FuseEditor::FuseBitString() const {
+QString FuseEditor::fuseBitString() const {
     QString s;
     for (int i = 31; i >= 0; --i)
         s += m_cells[i].caption;

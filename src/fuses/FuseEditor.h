@@ -31,12 +31,12 @@ public:
     // "Set" beside the program, then the installed data folder.
     static QStringList defaultDefinitionFolders();
 
-    // Rebuilds the option list, the bit names and DefaultFuseBits from the
+    // Rebuilds the option list, the bit names and defaultFuseBits from the
     // file fileName (model name + ".FUS"). Cells and check states are left
-    // alone: callers apply a FuseBitString next. A missing or unusable file
+    // alone: callers apply a fuseBitString next. A missing or unusable file
     // leaves the list empty, keeps the previous names and defaults, and
     // leaves definitionsProblem() naming the file.
-    void LoadFuseDefinitions(const QString& fileName);
+    void loadFuseDefinitions(const QString& fileName);
     // Replaces the definitions as a successful load does.
     void setDefinitions(const FuseDefinitions& definitions);
     // Empty while the names and defaults are those of the file last asked
@@ -45,27 +45,27 @@ public:
     // another model's.
     const QString& definitionsProblem() const { return m_definitionsProblem; }
 
-    void ApplyFuseBits(QString bits);
-    void ComputeFuseBytes();
-    void SyncOptionsFromBits();
+    void applyFuseBits(QString bits);
+    void computeFuseBytes();
+    void syncOptionsFromBits();
     // position counts from 1; acts on the option's current check state.
-    void ToggleOption(int position);
-    void ToggleBitCell(int cell);
+    void toggleOption(int position);
+    void toggleBitCell(int cell);
 
     // Window events.
-    void Label1_Click(int cell) { ToggleBitCell(cell); }
+    void onBitCellClicked(int cell) { toggleBitCell(cell); }
     // The user changed option position's check box; checked is its new state.
-    void TreeView1_NodeCheck(int position, bool checked);
-    void TreeView1_Click();
-    void Frame1_DblClick() { ApplyFuseBits(m_defaultBits); }
+    void onOptionChecked(int position, bool checked);
+    void onOptionListClicked();
+    void restoreDefaultBits() { applyFuseBits(m_defaultBits); }
 
     // Concatenated captions of cells 31 down to 0.
-    QString FuseBitString() const;
-    const QString& DefaultFuseBits() const { return m_defaultBits; }
-    quint8 FuseLow() const { return m_bytes[0]; }
-    quint8 FuseHigh() const { return m_bytes[1]; }
-    quint8 FuseExtended() const { return m_bytes[2]; }
-    quint8 LockByte() const { return m_bytes[3]; }
+    QString fuseBitString() const;
+    const QString& defaultFuseBits() const { return m_defaultBits; }
+    quint8 fuseLow() const { return m_bytes[0]; }
+    quint8 fuseHigh() const { return m_bytes[1]; }
+    quint8 fuseExtended() const { return m_bytes[2]; }
+    quint8 lockByte() const { return m_bytes[3]; }
     // Byte b (0 low, 1 high, 2 extended, 3 lock) as two upper-case hex digits.
     QString byteText(int b) const;
     // True when cells first..last all show "1", "0" or "*".
@@ -86,7 +86,7 @@ Q_SIGNALS:
     // Captions, colours, enabled flags of cells and names, bytes, frame captions.
     void cellsChanged();
     void checksChanged();
-    // Option list rebuilt, bit names or DefaultFuseBits replaced.
+    // Option list rebuilt, bit names or defaultFuseBits replaced.
     void definitionsChanged();
     void selectedOptionChanged(int position);
     void optionListDisplayedChanged(bool on);

@@ -42,7 +42,7 @@ struct FuseBitName {
     bool enabled = true;
 };
 
-// What a definition file gives: the model's default FuseBitString, the 32 bit
+// What a definition file gives: the model's default fuseBitString, the 32 bit
 // names (names[i] belongs to cell i) and the option list.
 struct FuseDefinitions {
     QString defaultBits;

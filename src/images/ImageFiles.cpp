@@ -34,24 +34,24 @@ ImageFiles::ImageFiles(ImageSlot& flash, ImageSlot& eeprom, EventPump& pump, Sen
       m_prompts(prompts),
       m_settings(settings) {}
 
-LoadStatus ImageFiles::LoadFlashFile(QString& path) {
+LoadStatus ImageFiles::loadFlashFile(QString& path) {
     return load(m_flash, path);
 }
 
-LoadStatus ImageFiles::LoadEepromFile(QString& path) {
+LoadStatus ImageFiles::loadEepromFile(QString& path) {
     return load(m_eeprom, path);
 }
 
-void ImageFiles::OpenFFile_Click() {
+void ImageFiles::openFlashFile() {
     open(m_flash);
 }
-void ImageFiles::OpenEFile_Click() {
+void ImageFiles::openEepromFile() {
     open(m_eeprom);
 }
-void ImageFiles::SaveFlash_Click() {
+void ImageFiles::saveFlashFile() {
     save(m_flash);
 }
-void ImageFiles::SaveEEPROM_Click() {
+void ImageFiles::saveEepromFile() {
     save(m_eeprom);
 }
 
@@ -169,7 +169,7 @@ void ImageFiles::save(ImageSlot& slot) {
     if (!chosen)
         return;
     QString error;
-    if (!SaveImageToBin(slot.image(), *chosen, &error)) {
+    if (!saveImageToBin(slot.image(), *chosen, &error)) {
         m_prompts.warning(m_settings.applicationName(),
                           (slot.isFlash() ? QStringLiteral("FLASH文件保存失败！")
                                           : QStringLiteral("EEPROM文件保存失败！")) +
@@ -177,7 +177,7 @@ void ImageFiles::save(ImageSlot& slot) {
     }
 }
 
-bool SaveImageToBin(const MemoryImage& image, const QString& path, QString* error) {
+bool saveImageToBin(const MemoryImage& image, const QString& path, QString* error) {
     QSaveFile file(path);
     const QByteArray bytes = image.toBytesLenient();
     const bool ok =

@@ -40,15 +40,15 @@ public:
     // in/out: "NO" when the file is missing, otherwise upper-cased (the file
     // itself is opened under the path as given). The HEX reader yields to the
     // window once per line.
-    LoadStatus LoadFlashFile(QString& path);
-    LoadStatus LoadEepromFile(QString& path);
+    LoadStatus loadFlashFile(QString& path);
+    LoadStatus loadEepromFile(QString& path);
 
     // Open buttons: choose a file, show it in the path box, load it, remember it.
-    void OpenFFile_Click();
-    void OpenEFile_Click();
+    void openFlashFile();
+    void openEepromFile();
     // Save buttons: choose a file name, write the image as raw bytes.
-    void SaveFlash_Click();
-    void SaveEEPROM_Click();
+    void saveFlashFile();
+    void saveEepromFile();
 
 private:
     LoadStatus load(ImageSlot& slot, QString& path);
@@ -67,6 +67,6 @@ private:
 // Writes the image's bytes (read by MemoryImage::toBytesLenient) to path. The
 // file is replaced only once everything is written: on failure an existing
 // file stays as it was, false is returned and error (if given) says why.
-bool SaveImageToBin(const MemoryImage& image, const QString& path, QString* error = nullptr);
+bool saveImageToBin(const MemoryImage& image, const QString& path, QString* error = nullptr);
 
 }  // namespace kv

@@ -22,7 +22,7 @@ void ImageSlot::setViewText(const QString& text) {
 
 void ImageSlot::showImage(const MemoryImage& image) {
     setImage(image);
-    setViewText(HexViewText(image));
+    setViewText(hexViewText(image));
 }
 
 void ImageSlot::setPathText(const QString& text) {

@@ -62,7 +62,7 @@ QByteArray MemoryImage::toBytesLenient() const {
     return bytes;
 }
 
-QString HexViewText(const MemoryImage& image) {
+QString hexViewText(const MemoryImage& image) {
     const QString& text = image.text();
     constexpr qsizetype kChars = 2 * kBytesPerLine;
     QString view;

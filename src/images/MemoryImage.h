@@ -45,6 +45,6 @@ private:
 // The dump a hex view shows: per 16 bytes one line of a blank, the byte address
 // in upper-case hex (at least four digits), an ideographic space, the line's
 // digits as they stand, and a lone CR. An empty image gives an empty text.
-QString HexViewText(const MemoryImage& image);
+QString hexViewText(const MemoryImage& image);
 
 }  // namespace kv

@@ -31,7 +31,7 @@ public:
         : m_link(link), m_errors(std::uncaught_exceptions()) {}
     ~TextModeOnError() {
         if (std::uncaught_exceptions() > m_errors)
-            m_link.SetBinaryInput(false);
+            m_link.setBinaryInput(false);
     }
 
 private:
@@ -66,45 +66,45 @@ ProgrammerLink::~ProgrammerLink() {
     m_port.onInputArrived = nullptr;
 }
 
-void ProgrammerLink::SendInfo(const QString& message) const {
+void ProgrammerLink::sendInfo(const QString& message) const {
     if (m_sendInfo)
         m_sendInfo(message);
 }
 
-void ProgrammerLink::SendCommand(const QString& text) {
+void ProgrammerLink::sendCommand(const QString& text) {
     m_port.write(text.toLatin1());
 }
 
-void ProgrammerLink::SendBytes(const QByteArray& block) {
+void ProgrammerLink::sendBytes(const QByteArray& block) {
     m_port.write(block);
 }
 
-QString ProgrammerLink::ReadInput() {
+QString ProgrammerLink::readInput() {
     const QByteArray bytes = m_port.readAll();
     if (m_binary)
         return QString::fromLatin1(bytes);
     return m_decoder.decode(bytes);
 }
 
-QByteArray ProgrammerLink::ReadInputBytes() {
+QByteArray ProgrammerLink::readInputBytes() {
     return m_port.readAll();
 }
 
-void ProgrammerLink::DiscardInput() {
+void ProgrammerLink::discardInput() {
     m_port.readAll();
     // A character cut in half by the discard must not glue onto the next reply.
     resetDecoder();
 }
 
-int ProgrammerLink::InputCount() {
+int ProgrammerLink::inputCount() {
     return m_port.bytesAvailable();
 }
 
-int ProgrammerLink::OutputCount() {
+int ProgrammerLink::outputCount() {
     return m_port.bytesToWrite();
 }
 
-void ProgrammerLink::SetBinaryInput(bool on) {
+void ProgrammerLink::setBinaryInput(bool on) {
     if (m_binary == on)
         return;
     m_binary = on;
@@ -115,7 +115,7 @@ void ProgrammerLink::resetDecoder() {
     m_decoder = QStringDecoder("GBK");
 }
 
-void ProgrammerLink::DelayMs(int ms) {
+void ProgrammerLink::delayMs(int ms) {
     BusyScope busy(m_busy);
     const qint64 start = m_clock.nowUs();
     const qint64 limitUs = qint64(qMax(ms, 0)) * 1000;
@@ -126,33 +126,33 @@ void ProgrammerLink::DelayMs(int ms) {
     } while (m_clock.nowUs() - start <= limitUs);
 }
 
-void ProgrammerLink::YieldOnce() {
+void ProgrammerLink::yieldOnce() {
     BusyScope busy(m_busy);
     m_pump.yieldUntil(m_clock.nowUs());
 }
 
-QString ProgrammerLink::ReadAfter(int ms) {
-    DelayMs(ms);
-    return ReadInput();
+QString ProgrammerLink::readAfter(int ms) {
+    delayMs(ms);
+    return readInput();
 }
 
-void ProgrammerLink::ReplyToLog(int ms) {
-    DelayMs(ms);
-    if (InputCount() > 0) {
-        SendInfo(ReadInput());
+void ProgrammerLink::logReplyAfter(int ms) {
+    delayMs(ms);
+    if (inputCount() > 0) {
+        sendInfo(readInput());
     } else {
-        SendInfo(QString::fromUtf8(kNoReply));
+        sendInfo(QString::fromUtf8(kNoReply));
     }
 }
 
-bool ProgrammerLink::WaitForText(int limitMs, const QString& expected) {
+bool ProgrammerLink::waitForText(int limitMs, const QString& expected) {
     BusyScope busy(m_busy);
     const qint64 startMs = m_clock.nowMs();
     const qint64 deadline = (startMs + qMax(limitMs, 0)) * 1000;
     QString collected;
     for (;;) {
         m_pump.yieldUntil(deadline);
-        collected += ReadInput();
+        collected += readInput();
         if (collected.contains(expected))
             return true;
         if (m_clock.nowMs() - startMs >= limitMs)
@@ -160,13 +160,13 @@ bool ProgrammerLink::WaitForText(int limitMs, const QString& expected) {
     }
 }
 
-QString ProgrammerLink::ReadInfoByte(int address) {
+QString ProgrammerLink::readInfoByte(int address) {
     const QString digits = hexField(address & 0xFF, 2);
-    SendCommand(QStringLiteral("RI") + digits + u'#');
-    return ReadAfter(100);
+    sendCommand(QStringLiteral("RI") + digits + u'#');
+    return readAfter(100);
 }
 
-QString ProgrammerLink::PadText(const QString& text, QChar fill, int width, bool left) {
+QString ProgrammerLink::padText(const QString& text, QChar fill, int width, bool left) {
     const int missing = width - text.size();
     if (missing <= 0)
         return text;
@@ -178,7 +178,7 @@ qint64 ProgrammerLink::lineTimeMs(qint64 count) const {
     return kv::lineTimeMs(m_port, count);
 }
 
-void ProgrammerLink::WaitOutputDrained(int limitMs) {
+void ProgrammerLink::waitOutputDrained(int limitMs) {
     BusyScope busy(m_busy);
     TextModeOnError textMode(*this);
     const qint64 start = m_clock.nowUs();
@@ -194,7 +194,7 @@ void ProgrammerLink::WaitOutputDrained(int limitMs) {
     }
 }
 
-void ProgrammerLink::WaitInputArrived(int limitMs) {
+void ProgrammerLink::waitInputArrived(int limitMs) {
     BusyScope busy(m_busy);
     TextModeOnError textMode(*this);
     const qint64 start = m_clock.nowUs();

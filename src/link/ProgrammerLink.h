@@ -30,28 +30,28 @@ public:
     Clock& clock() { return m_clock; }
     EventPump& pump() { return m_pump; }
 
-    // Appends one entry to the message log (the window's SendInfo).
-    void SendInfo(const QString& message) const;
+    // Appends one entry to the message log (the window's sendInfo).
+    void sendInfo(const QString& message) const;
 
-    void SendCommand(const QString& text);
-    void SendBytes(const QByteArray& block);
+    void sendCommand(const QString& text);
+    void sendBytes(const QByteArray& block);
     // Takes everything received. Text mode: decoded as GBK with one decoder kept
     // for the connection, so a character split across two reads still decodes.
-    QString ReadInput();
-    // Binary mode counterpart of ReadInput: the raw bytes.
-    QByteArray ReadInputBytes();
-    void DiscardInput();
-    int InputCount();
-    int OutputCount();
-    void SetBinaryInput(bool on);
+    QString readInput();
+    // Binary mode counterpart of readInput: the raw bytes.
+    QByteArray readInputBytes();
+    void discardInput();
+    int inputCount();
+    int outputCount();
+    void setBinaryInput(bool on);
     bool binaryInput() const { return m_binary; }
     // Binary input for the lifetime of the scope; text input again when it ends,
     // also when an error leaves the scope early (every later exchange expects
     // text input).
     class BinaryInput {
     public:
-        explicit BinaryInput(ProgrammerLink& link) : m_link(link) { m_link.SetBinaryInput(true); }
-        ~BinaryInput() { m_link.SetBinaryInput(false); }
+        explicit BinaryInput(ProgrammerLink& link) : m_link(link) { m_link.setBinaryInput(true); }
+        ~BinaryInput() { m_link.setBinaryInput(false); }
         BinaryInput(const BinaryInput&) = delete;
         BinaryInput& operator=(const BinaryInput&) = delete;
 
@@ -61,17 +61,17 @@ public:
 
     // Waits more than ms milliseconds, yielding to the window on every pass;
     // the first yield comes before the first test, so 0 ms still yields once.
-    void DelayMs(int ms);
+    void delayMs(int ms);
     // Yields to the window once without waiting.
-    void YieldOnce();
-    QString ReadAfter(int ms);
-    void ReplyToLog(int ms);
+    void yieldOnce();
+    QString readAfter(int ms);
+    void logReplyAfter(int ms);
     // Collects input until `expected` occurs in what this call collected or
     // limitMs passed; at least one read is made. The collected text is dropped.
-    bool WaitForText(int limitMs, const QString& expected);
-    QString ReadInfoByte(int address);
+    bool waitForText(int limitMs, const QString& expected);
+    QString readInfoByte(int address);
 
-    static QString PadText(const QString& text, QChar fill, int width, bool left);
+    static QString padText(const QString& text, QChar fill, int width, bool left);
 
     // Milliseconds the line needs for `count` characters at the port's settings,
     // rounded up; a waiting bound for replies whose length is known.
@@ -83,8 +83,8 @@ public:
     // text input. The drain wait adds the line time of the bytes waiting at its
     // start.
     static constexpr int kPageWaitLimitMs = 5000;
-    void WaitOutputDrained(int limitMs = kPageWaitLimitMs);
-    void WaitInputArrived(int limitMs = kPageWaitLimitMs);
+    void waitOutputDrained(int limitMs = kPageWaitLimitMs);
+    void waitInputArrived(int limitMs = kPageWaitLimitMs);
 
     // True while an exchange is running: inside any wait of the link, or inside
     // an Exchange scope. The window refuses device commands, the port toggle,

@@ -29,18 +29,18 @@ void CalibrationBytes::warn(const QString& text) {
     m_prompts.warning(m_title, text);
 }
 
-void CalibrationBytes::ReadOA_Click() {
+void CalibrationBytes::readCalibrationBytes() {
     ProgrammerLink::Exchange exchange(m_link);
     m_state.disableSlots();
-    const CalibrationLayout layout = CalibrationLayout::forModel(m_model.SelectedModel());
+    const CalibrationLayout layout = CalibrationLayout::forModel(m_model.selectedModelName());
     if (layout.bytes.isEmpty()) {
         return;
     }
     QStringList replies;
     for (const CalibrationLayout::Byte& byte : layout.bytes) {
-        replies << m_link.ReadInfoByte(byte.address);
+        replies << m_link.readInfoByte(byte.address);
     }
-    m_link.SendInfo(QStringLiteral("校准字节:") + replies.join(QLatin1Char('-')));
+    m_link.sendInfo(QStringLiteral("校准字节:") + replies.join(QLatin1Char('-')));
     // A missing, short or garbled reply must not become a value that "写 入" sends.
     for (const QString& reply : replies) {
         if (!isHexByte(reply)) {
@@ -56,39 +56,39 @@ void CalibrationBytes::ReadOA_Click() {
     m_state.setWriteEnabled(true);
 }
 
-void CalibrationBytes::WriteOA_Command_Click() {
+void CalibrationBytes::writeCalibrationByte() {
     ProgrammerLink::Exchange exchange(m_link);
     const bool toFlash = m_state.selectedTarget() == CalibrationState::kTargetFlash;
     const std::optional<int> address =
-        toFlash ? checkedAddress(m_model.Flash_Address().text(), m_model.FlashSize() - 1)
-                : checkedAddress(m_model.Eeprom_Address().text(), m_model.EepromSize() - 1);
+        toFlash ? checkedAddress(m_model.flashCalibrationAddress().text(), m_model.flashSize() - 1)
+                : checkedAddress(m_model.eepromCalibrationAddress().text(), m_model.eepromSize() - 1);
     if (!address) {
         warn(addressFormatError());
         return;
     }
     const std::optional<int> slot = m_state.selectedSlot();
-    if (!slot || !m_state.isSlotEnabled(*slot) || !isHexByte(m_state.Label_OAnum(*slot))) {
+    if (!slot || !m_state.isSlotEnabled(*slot) || !isHexByte(m_state.slotValue(*slot))) {
         warn(noValueText());
         return;
     }
-    const QString value = m_state.Label_OAnum(*slot);
+    const QString value = m_state.slotValue(*slot);
     bool acknowledged = false;
     if (toFlash) {
         const bool odd = *address % 2 == 1;
         const QString data = odd ? QStringLiteral("FF") + value : value + QStringLiteral("FF");
-        m_link.SendCommand(QStringLiteral("WW") + data + hexField(*address / 2, 4) +
+        m_link.sendCommand(QStringLiteral("WW") + data + hexField(*address / 2, 4) +
                            QStringLiteral("#"));
-        acknowledged = m_link.WaitForText(100, QStringLiteral("!"));
+        acknowledged = m_link.waitForText(100, QStringLiteral("!"));
     } else {
-        m_link.SendCommand(QStringLiteral("WE") + value + hexField(*address, 4) +
+        m_link.sendCommand(QStringLiteral("WE") + value + hexField(*address, 4) +
                            QStringLiteral("#"));
-        acknowledged = m_link.WaitForText(100, QStringLiteral("!"));
-        m_link.DelayMs(1);
+        acknowledged = m_link.waitForText(100, QStringLiteral("!"));
+        m_link.delayMs(1);
     }
-    m_link.SendInfo(QStringLiteral("写校准字节结束!"));
-    m_link.DiscardInput();
+    m_link.sendInfo(QStringLiteral("写校准字节结束!"));
+    m_link.discardInput();
     if (!acknowledged) {
-        m_link.SendInfo(missingAcksText(1));
+        m_link.sendInfo(missingAcksText(1));
         warn(missingAcksText(1));
     }
 }

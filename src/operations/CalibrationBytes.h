@@ -25,12 +25,12 @@ public:
     // "校准字节:" with the replies joined by "-". Slots are filled, and the write
     // button enabled, only when every reply is two hex digits; otherwise all
     // slots stay disabled.
-    void ReadOA_Click();
+    void readCalibrationBytes();
     // "写 入": "WW" (FLASH: the byte goes into its half of the word, the other
     // half "FF") or "WE" (EEPROM), then "写校准字节结束!", and when no "!" came
     // a log line and a warning box saying the byte was not acknowledged. Only a
     // slot filled by the last successful read can be written.
-    void WriteOA_Command_Click();
+    void writeCalibrationByte();
 
     static QString noValueText() { return QStringLiteral("请先读出校准字节并选中要写入的一项!"); }
 

@@ -16,7 +16,7 @@ QString indexText(int index) {
 
 // A stored index by the leading-number rule; outside the group it selects nothing new.
 std::optional<int> storedIndex(const SettingsStore& settings, const QString& key, int count) {
-    const qint64 n = LeadingNumber(settings.read(kSection, key));
+    const qint64 n = leadingNumber(settings.read(kSection, key));
     if (n < 0 || n >= count) {
         return std::nullopt;
     }
@@ -95,8 +95,8 @@ void CalibrationState::restore(const SettingsStore& settings, ModelState& model)
         setSelectedTarget(target);
     }
     // The boxes' edit rule moves each spinner to minus the box's number.
-    model.Flash_Address().setText(storedText(settings, QStringLiteral("FLASH"), "8191"));
-    model.Eeprom_Address().setText(storedText(settings, QStringLiteral("EEPROM"), "511"));
+    model.flashCalibrationAddress().setText(storedText(settings, QStringLiteral("FLASH"), "8191"));
+    model.eepromCalibrationAddress().setText(storedText(settings, QStringLiteral("EEPROM"), "511"));
 }
 
 bool CalibrationState::store(SettingsStore& settings, ModelState& model) const {
@@ -106,8 +106,8 @@ bool CalibrationState::store(SettingsStore& settings, ModelState& model) const {
     if (m_target && !settings.write(kSection, QStringLiteral("FE"), indexText(*m_target))) {
         return false;
     }
-    return settings.write(kSection, QStringLiteral("FLASH"), model.Flash_Address().text()) &&
-           settings.write(kSection, QStringLiteral("EEPROM"), model.Eeprom_Address().text());
+    return settings.write(kSection, QStringLiteral("FLASH"), model.flashCalibrationAddress().text()) &&
+           settings.write(kSection, QStringLiteral("EEPROM"), model.eepromCalibrationAddress().text());
 }
 
 }  // namespace kv

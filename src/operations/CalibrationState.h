@@ -11,10 +11,10 @@ class ModelState;
 class SettingsStore;
 
 // What the frame "校准选项" shows: four slots (1, 2, 4, 8 MHz) each with the
-// caption Label_OAnum and an enabled flag shared by the label and its option
+// caption slotValue and an enabled flag shared by the label and its option
 // button Sel_OA, the selected slot, the destination Sel_FE and whether
 // WriteOA_Command is enabled. The two destination address boxes are the model
-// state's Flash_Address and Eeprom_Address.
+// state's flashCalibrationAddress and eepromCalibrationAddress.
 class CalibrationState : public QObject {
     Q_OBJECT
 public:
@@ -26,7 +26,7 @@ public:
 
     static QString slotCaption(int slot);  // Label_OA: "1MHz" ... "8MHz"
 
-    const QString& Label_OAnum(int slot) const { return m_values.at(slot); }
+    const QString& slotValue(int slot) const { return m_values.at(slot); }
     bool isSlotEnabled(int slot) const { return m_enabled.at(slot); }
     std::optional<int> selectedSlot() const { return m_slot; }
     std::optional<int> selectedTarget() const { return m_target; }

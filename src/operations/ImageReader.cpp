@@ -35,16 +35,16 @@ ImageReader::ImageReader(ProgrammerLink& link, ImageSlot& flash, ImageSlot& eepr
       m_prompts(prompts),
       m_title(std::move(title)) {}
 
-void ImageReader::ReadFlash_Click() {
+void ImageReader::readFlash() {
     read(m_flash);
 }
-void ImageReader::ReadEEPROM_Click() {
+void ImageReader::readEeprom() {
     read(m_eeprom);
 }
-void ImageReader::VerifyFlashImage() {
+void ImageReader::verifyFlashImage() {
     verify(m_flash);
 }
-void ImageReader::VerifyEepromImage() {
+void ImageReader::verifyEepromImage() {
     verify(m_eeprom);
 }
 
@@ -61,12 +61,12 @@ ImageReader::Reply ImageReader::collect(ImageSlot& slot, qint64 count, int first
     const qint64 limitMs = replyLimitMs(count, firstWaitMs);
     const qint64 startMs = m_link.clock().nowMs();
     Reply reply;
-    m_link.DelayMs(firstWaitMs);
+    m_link.delayMs(firstWaitMs);
     int quietMs = 0;
     int lastWaitMs = firstWaitMs;
     bool tooSlow = false;
     for (;;) {
-        const QString arrived = m_link.ReadInput();
+        const QString arrived = m_link.readInput();
         quietMs = arrived.isEmpty() ? quietMs + lastWaitMs : 0;
         reply.text += arrived;
         if (reply.text.size() >= expected) {
@@ -82,21 +82,21 @@ ImageReader::Reply ImageReader::collect(ImageSlot& slot, qint64 count, int first
             tooSlow = true;
             break;
         }
-        m_link.DelayMs(stepWaitMs);
+        m_link.delayMs(stepWaitMs);
         lastWaitMs = stepWaitMs;
     }
     const QString name = slot.isFlash() ? QStringLiteral("FLASH") : QStringLiteral("EEPROM");
     if (reply.text.isEmpty()) {
-        m_link.SendInfo(QStringLiteral("编程器无反应!"));
+        m_link.sendInfo(QStringLiteral("编程器无反应!"));
     } else if (tooSlow) {
-        m_link.SendInfo(
+        m_link.sendInfo(
             QStringLiteral("编程器发送%1数据过慢：%2毫秒内收到%3字节，应为%4字节，已停止读取!")
                 .arg(name)
                 .arg(limitMs)
                 .arg(reply.text.size() / 2)
                 .arg(count));
     } else {
-        m_link.SendInfo(QStringLiteral("编程器停止发送%1数据：收到%2字节，应为%3字节!")
+        m_link.sendInfo(QStringLiteral("编程器停止发送%1数据：收到%2字节，应为%3字节!")
                             .arg(name)
                             .arg(reply.text.size() / 2)
                             .arg(count));
@@ -111,9 +111,9 @@ void ImageReader::read(ImageSlot& slot) {
     try {
         const MemoryGeometry geometry = m_geometry();
         const qint64 count = flash ? geometry.flashSize : geometry.eepromSize;
-        m_link.DiscardInput();
-        m_link.SendCommand(countCommand(slot, count));
-        m_link.SendInfo(flash ? QStringLiteral("读取芯片FLASH!")
+        m_link.discardInput();
+        m_link.sendCommand(countCommand(slot, count));
+        m_link.sendInfo(flash ? QStringLiteral("读取芯片FLASH!")
                               : QStringLiteral("读取芯片EEPROM!"));
         const int waitMs = flash ? 200 : 100;
         const Reply reply = collect(slot, count, waitMs, waitMs);
@@ -121,7 +121,7 @@ void ImageReader::read(ImageSlot& slot) {
         // garbled reply written back or saved later would pass for the chip's content.
         const qsizetype bad = reply.complete ? firstNonHex(reply.text) : -1;
         if (bad >= 0) {
-            m_link.SendInfo((flash ? QStringLiteral("FLASH") : QStringLiteral("EEPROM")) +
+            m_link.sendInfo((flash ? QStringLiteral("FLASH") : QStringLiteral("EEPROM")) +
                             QStringLiteral("读取应答无效：地址%1处不是十六进制数字，未读入数据!")
                                 .arg(hexField(bad / 2, 4)));
         }
@@ -141,7 +141,7 @@ void ImageReader::verify(ImageSlot& slot) {
     const QString image = slot.image().text();
     const qint64 count = slot.image().byteCount();
     if (count == 0) {
-        m_link.SendInfo(flash ? QStringLiteral("FLASH缓冲区无数据！")
+        m_link.sendInfo(flash ? QStringLiteral("FLASH缓冲区无数据！")
                               : QStringLiteral("EEPROM缓冲区无数据！"));
         return;
     }
@@ -154,9 +154,9 @@ void ImageReader::verify(ImageSlot& slot) {
                                  .arg(capacity));
     }
     ProgrammerLink::Exchange exchange(m_link);
-    m_link.DiscardInput();
-    m_link.SendCommand(countCommand(slot, count));
-    m_link.SendInfo(flash ? QStringLiteral("校验FLASH......") : QStringLiteral("校验EEPROM......"));
+    m_link.discardInput();
+    m_link.sendCommand(countCommand(slot, count));
+    m_link.sendInfo(flash ? QStringLiteral("校验FLASH......") : QStringLiteral("校验EEPROM......"));
     result.ran = true;
     const Reply reply = collect(slot, count, 200, flash ? 200 : 100);
     const QString& readBack = reply.text;
@@ -173,7 +173,7 @@ void ImageReader::verify(ImageSlot& slot) {
             return;
         }
     }
-    m_link.SendInfo(flash ? QStringLiteral("校验FLASH通过。") : QStringLiteral("校验EEPROM通过。"));
+    m_link.sendInfo(flash ? QStringLiteral("校验FLASH通过。") : QStringLiteral("校验EEPROM通过。"));
 }
 
 }  // namespace kv

@@ -34,13 +34,13 @@ public:
 
     // Buttons "读取FLASH" / "读取EEPROM": read the model's whole memory. An error
     // (such as a closed port) is shown in a warning box.
-    void ReadFlash_Click();
-    void ReadEEPROM_Click();
+    void readFlash();
+    void readEeprom();
     // Steps of the programming pass. A difference is shown in a warning box
     // with its address; digits compare by value, either case. An image larger
     // than the model's memory raises OperationError before anything is sent.
-    void VerifyFlashImage();
-    void VerifyEepromImage();
+    void verifyFlashImage();
+    void verifyEepromImage();
 
     // What the last verify of a memory found, for callers that report it
     // beyond the log and the box (the command line's exit code).

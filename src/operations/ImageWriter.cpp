@@ -35,7 +35,7 @@ QByteArray ImageWriter::checkedBytes(const ImageSlot& slot, qint64 capacity) con
     return image.toBytes();
 }
 
-void ImageWriter::WriteFlashImage() {
+void ImageWriter::writeFlashImage() {
     if (m_flash.image().isEmpty())
         return;
     ProgrammerLink::Exchange exchange(m_link);
@@ -49,78 +49,78 @@ void ImageWriter::WriteFlashImage() {
         throw OperationError(QStringLiteral("FLASH页大小未知，未写入！"));
     const int wordsMinusOne = int(bytes.size() / 2 - 1);
 
-    m_link.SendInfo(QStringLiteral("写FLASH......"));
-    m_link.SendCommand(QStringLiteral("WF#"));
-    m_link.YieldOnce();
-    m_link.DelayMs(50);
-    m_link.SetBinaryInput(true);
+    m_link.sendInfo(QStringLiteral("写FLASH......"));
+    m_link.sendCommand(QStringLiteral("WF#"));
+    m_link.yieldOnce();
+    m_link.delayMs(50);
+    m_link.setBinaryInput(true);
     qsizetype sent = 0;
     // What came after the last page's acknowledgement byte: the start of the
     // closing text when no short block follows.
     QByteArray closing;
     try {
-        m_link.DelayMs(50);
-        m_link.SendBytes(QByteArray(1, char(geometry.flashPageWords)));
-        m_link.SendBytes(QByteArray(1, char(wordsMinusOne >> 8 & 0xFF)));
-        m_link.SendBytes(QByteArray(1, char(wordsMinusOne & 0xFF)));
-        m_link.DelayMs(50);
+        m_link.delayMs(50);
+        m_link.sendBytes(QByteArray(1, char(geometry.flashPageWords)));
+        m_link.sendBytes(QByteArray(1, char(wordsMinusOne >> 8 & 0xFF)));
+        m_link.sendBytes(QByteArray(1, char(wordsMinusOne & 0xFF)));
+        m_link.delayMs(50);
         while (bytes.size() - sent >= pageBytes) {
-            m_link.SendBytes(bytes.mid(sent, pageBytes));
-            m_link.WaitOutputDrained();
+            m_link.sendBytes(bytes.mid(sent, pageBytes));
+            m_link.waitOutputDrained();
             sent += pageBytes;
             m_flash.setProgress(sent * 100 / bytes.size());
-            m_link.WaitInputArrived();
-            closing = m_link.ReadInputBytes().mid(1);
+            m_link.waitInputArrived();
+            closing = m_link.readInputBytes().mid(1);
             // Only the two waits above hold the window; between pages it
             // repaints and shows the progress (device commands stay refused
             // while the link is busy).
-            m_link.YieldOnce();
+            m_link.yieldOnce();
         }
         if (sent < bytes.size()) {
             closing.clear();
-            m_link.SendBytes(bytes.mid(sent));
-            m_link.WaitOutputDrained();
+            m_link.sendBytes(bytes.mid(sent));
+            m_link.waitOutputDrained();
             sent = bytes.size();
         }
         m_flash.setProgress(100);
         // The closing text is collected raw and decoded whole, so a character
         // split between the acknowledgement read and this one stays intact.
-        m_link.DelayMs(200);
-        closing += m_link.ReadInputBytes();
+        m_link.delayMs(200);
+        closing += m_link.readInputBytes();
     } catch (...) {
         // Every later exchange expects text input.
-        m_link.SetBinaryInput(false);
-        m_link.SendInfo(QStringLiteral("写FLASH中断，已发送%1字节。").arg(sent));
+        m_link.setBinaryInput(false);
+        m_link.sendInfo(QStringLiteral("写FLASH中断，已发送%1字节。").arg(sent));
         throw;
     }
-    m_link.SetBinaryInput(false);
+    m_link.setBinaryInput(false);
     QStringDecoder gbk("GBK");
     const QString reply = gbk.decode(closing);
-    m_link.SendInfo(reply.isEmpty() ? QStringLiteral("编程器无反应!") : reply);
+    m_link.sendInfo(reply.isEmpty() ? QStringLiteral("编程器无反应!") : reply);
 }
 
-void ImageWriter::WriteEepromImage() {
+void ImageWriter::writeEepromImage() {
     if (m_eeprom.image().isEmpty())
         return;
     ProgrammerLink::Exchange exchange(m_link);
     const QByteArray bytes = checkedBytes(m_eeprom, m_geometry().eepromSize);
     const qint64 length = m_eeprom.image().length();
-    m_link.YieldOnce();
+    m_link.yieldOnce();
     qint64 missing = 0;
     for (qsizetype a = 0; a < bytes.size(); ++a) {
         // Every digit on the line is upper case, whatever case the image holds.
-        m_link.SendCommand(QStringLiteral("WE") + hexField(quint8(bytes[a]), 2) +
+        m_link.sendCommand(QStringLiteral("WE") + hexField(quint8(bytes[a]), 2) +
                            hexField(a >> 8 & 0xFF, 2) + hexField(a & 0xFF, 2) + u'#');
         m_eeprom.setProgress((2 * a + 1) * 100 / length);
-        if (!m_link.WaitForText(100, QStringLiteral("!")))
+        if (!m_link.waitForText(100, QStringLiteral("!")))
             ++missing;
     }
     m_eeprom.setProgress(100);
-    m_link.SendInfo(QStringLiteral("写EEPROM结束!"));
-    m_link.DelayMs(1);
-    m_link.DiscardInput();
+    m_link.sendInfo(QStringLiteral("写EEPROM结束!"));
+    m_link.delayMs(1);
+    m_link.discardInput();
     if (missing > 0) {
-        m_link.SendInfo(missingAcksText(missing));
+        m_link.sendInfo(missingAcksText(missing));
         m_prompts.warning(m_title, missingAcksText(missing));
     }
 }

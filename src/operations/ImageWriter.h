@@ -32,11 +32,11 @@ public:
     // image in page blocks with one acknowledgement each, and a short last
     // block. An odd byte count is completed with one 0xFF so the header counts
     // whole words that are all sent. Empty image: returns silently.
-    void WriteFlashImage();
+    void writeFlashImage();
     // "WE" + DD + AAAA + "#" per byte, each waiting up to 100 ms for "!".
     // Bytes left without "!" are counted; after "写EEPROM结束!" their count goes
     // to the log and a warning box. Empty image: returns silently.
-    void WriteEepromImage();
+    void writeEepromImage();
 
 private:
     QByteArray checkedBytes(const ImageSlot& slot, qint64 capacity) const;

@@ -26,7 +26,7 @@ QString ProgramOptions::caption(int index) {
     return captions.at(index);
 }
 
-bool ProgramOptions::setCheckPRO(int index, int value) {
+bool ProgramOptions::setOptionValue(int index, int value) {
     if (index < 0 || index >= kCount || !isValue(value)) {
         return false;
     }

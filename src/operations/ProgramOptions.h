@@ -8,7 +8,7 @@ namespace kv {
 
 class SettingsStore;
 
-// The ten programming options CheckPRO(0)-(9): 0 off, 1 on, 2 greyed. Only the
+// The ten programming options optionValue(0)-(9): 0 off, 1 on, 2 greyed. Only the
 // value 1 runs a step. Initially only option 0 ("擦除芯片") is on.
 class ProgramOptions : public QObject {
     Q_OBJECT
@@ -32,14 +32,14 @@ public:
 
     static QString caption(int index);
 
-    int CheckPRO(int index) const { return m_values.at(index); }
+    int optionValue(int index) const { return m_values.at(index); }
     bool isOn(int index) const { return m_values.at(index) == 1; }
     const Values& values() const { return m_values; }
     // Values outside 0-2 are refused (false, nothing changes).
-    bool setCheckPRO(int index, int value);
+    bool setOptionValue(int index, int value);
     bool setValues(const Values& values);
 
-    // The persisted form: ten digits, digit i+1 the value of CheckPRO(i).
+    // The persisted form: ten digits, digit i+1 the value of optionValue(i).
     QString toText() const;
     // Applies a text of exactly ten digits 0-2; anything else changes nothing
     // and returns false.

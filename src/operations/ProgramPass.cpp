@@ -52,7 +52,7 @@ void ProgramPass::setRunning(bool running) {
     }
 }
 
-void ProgramPass::ProCommand_Click() {
+void ProgramPass::runProgrammingPass() {
     if (m_running) {
         return;
     }
@@ -70,12 +70,12 @@ bool ProgramPass::signatureMatches() {
     ProgrammerLink& link = m_parts.link;
     QString signature;
     for (int address = 0; address < 3; ++address) {
-        signature += link.ReadInfoByte(address);
+        signature += link.readInfoByte(address);
     }
-    link.SendInfo(signatureLogText() + signature);
+    link.sendInfo(signatureLogText() + signature);
     // Digits compare by value: a programmer may answer in lower case.
-    if (signature.compare(m_parts.model.ModelSignature(), Qt::CaseInsensitive) != 0) {
-        link.SendInfo(mismatchText());
+    if (signature.compare(m_parts.model.modelSignature(), Qt::CaseInsensitive) != 0) {
+        link.sendInfo(mismatchText());
         return false;
     }
     return true;
@@ -94,34 +94,34 @@ void ProgramPass::run() {
         return;
     }
     if (options.isOn(ProgramOptions::EraseChip)) {
-        m_parts.fuses.EraseChip();
+        m_parts.fuses.eraseChip();
     }
     const bool reloadOn = options.isOn(ProgramOptions::ReloadFiles);
     const bool flashFound = reload(m_parts.flash, reloadOn,
-                                   [this](QString& path) { m_parts.files.LoadFlashFile(path); });
+                                   [this](QString& path) { m_parts.files.loadFlashFile(path); });
     if (options.isOn(ProgramOptions::ProgramFlash) && flashFound) {
-        m_parts.writer.WriteFlashImage();
+        m_parts.writer.writeFlashImage();
     }
     const bool eepromFound = reload(m_parts.eeprom, reloadOn,
-                                    [this](QString& path) { m_parts.files.LoadEepromFile(path); });
+                                    [this](QString& path) { m_parts.files.loadEepromFile(path); });
     if (options.isOn(ProgramOptions::ProgramEeprom) && eepromFound) {
-        m_parts.writer.WriteEepromImage();
+        m_parts.writer.writeEepromImage();
     }
     if (options.isOn(ProgramOptions::VerifyFlash)) {
-        m_parts.reader.VerifyFlashImage();
+        m_parts.reader.verifyFlashImage();
     }
     if (options.isOn(ProgramOptions::VerifyEeprom)) {
-        m_parts.reader.VerifyEepromImage();
+        m_parts.reader.verifyEepromImage();
     }
     if (options.isOn(ProgramOptions::ProgramFuses)) {
-        m_parts.fuses.WriteFuses(m_parts.model.SelectedModel());
+        m_parts.fuses.writeFuses(m_parts.model.selectedModelName());
     }
     if (options.isOn(ProgramOptions::ProgramLock)) {
-        m_parts.fuses.WriteLockBits();
+        m_parts.fuses.writeLockBits();
     }
     if (options.isOn(ProgramOptions::WriteCalibration)) {
-        m_parts.calibration.ReadOA_Click();
-        m_parts.calibration.WriteOA_Command_Click();
+        m_parts.calibration.readCalibrationBytes();
+        m_parts.calibration.writeCalibrationByte();
     }
 }
 

@@ -48,11 +48,11 @@ public:
     ProgramPass(const Parts& parts, QString title, QObject* parent = nullptr);
 
     // Does nothing while a pass is already running.
-    void ProCommand_Click();
+    void runProgrammingPass();
 
     bool isRunning() const { return m_running; }
     // ProCommand is enabled exactly when no pass runs.
-    bool isProCommandEnabled() const { return !m_running; }
+    bool isStartEnabled() const { return !m_running; }
     // True when the last pass ended at its signature check.
     bool lastSignatureRejected() const { return m_signatureRejected; }
 

@@ -12,7 +12,7 @@ namespace kv {
 namespace {
 
 QString pad(const QString& text, int width) {
-    return ProgrammerLink::PadText(text, QLatin1Char('0'), width, true);
+    return ProgrammerLink::padText(text, QLatin1Char('0'), width, true);
 }
 
 }  // namespace
@@ -22,8 +22,8 @@ SingleAccess::SingleAccess(ProgrammerLink& link, ModelState& model, SingleAccess
     : m_link(link), m_model(model), m_state(state), m_prompts(prompts), m_title(std::move(title)) {}
 
 std::optional<QString> SingleAccess::address(int row) {
-    const int largest = row == 0 ? m_model.FlashSize() / 2 - 1 : m_model.EepromSize() - 1;
-    const std::optional<int> value = checkedAddress(m_model.W_AddressText(row).text(), largest);
+    const int largest = row == 0 ? m_model.flashSize() / 2 - 1 : m_model.eepromSize() - 1;
+    const std::optional<int> value = checkedAddress(m_model.singleAccessAddress(row).text(), largest);
     if (!value) {
         m_prompts.warning(m_title, addressFormatError());
         return std::nullopt;
@@ -31,7 +31,7 @@ std::optional<QString> SingleAccess::address(int row) {
     return hexField(*value, 4);
 }
 
-void SingleAccess::W_DataCommand_Click(int row) {
+void SingleAccess::singleWrite(int row) {
     row = row == 0 ? 0 : 1;
     ProgrammerLink::Exchange exchange(m_link);
     const std::optional<QString> where = address(row);
@@ -39,31 +39,31 @@ void SingleAccess::W_DataCommand_Click(int row) {
         return;
     }
     const int width = row == 0 ? 4 : 2;
-    const QString data = m_state.W_DataText(row).trimmed().toUpper();
+    const QString data = m_state.dataText(row).trimmed().toUpper();
     if (!isHexText(data) || data.size() > width) {
         m_prompts.warning(m_title, dataFormatError());
         return;
     }
-    m_link.SendCommand((row == 0 ? QStringLiteral("WW") : QStringLiteral("WE")) + pad(data, width) +
+    m_link.sendCommand((row == 0 ? QStringLiteral("WW") : QStringLiteral("WE")) + pad(data, width) +
                        *where + QStringLiteral("#"));
-    if (!m_link.WaitForText(100, QStringLiteral("!")))
-        m_link.SendInfo(noReplyText());
+    if (!m_link.waitForText(100, QStringLiteral("!")))
+        m_link.sendInfo(noReplyText());
 }
 
-void SingleAccess::R_DataCommand_Click(int row) {
+void SingleAccess::singleRead(int row) {
     row = row == 0 ? 0 : 1;
     ProgrammerLink::Exchange exchange(m_link);
     const std::optional<QString> where = address(row);
     if (!where) {
         return;
     }
-    m_link.DiscardInput();
-    m_link.SendCommand((row == 0 ? QStringLiteral("RW") : QStringLiteral("RB")) + *where +
+    m_link.discardInput();
+    m_link.sendCommand((row == 0 ? QStringLiteral("RW") : QStringLiteral("RB")) + *where +
                        QStringLiteral("#"));
-    const QString reply = m_link.ReadAfter(100);
-    m_state.setW_DataText(row, reply);
+    const QString reply = m_link.readAfter(100);
+    m_state.setDataText(row, reply);
     if (reply.isEmpty())
-        m_link.SendInfo(noReplyText());
+        m_link.sendInfo(noReplyText());
 }
 
 }  // namespace kv

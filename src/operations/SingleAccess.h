@@ -24,10 +24,10 @@ public:
     // "写": the address must be decimal and within the model's memory, the data
     // 1-4 (row 0) or 1-2 (row 1) hex digits. Waits up to 100 ms for "!"; only
     // its absence is logged (noReplyText).
-    void W_DataCommand_Click(int row);
-    // "读": the reply goes into W_DataText(row) as received; when nothing came
+    void singleWrite(int row);
+    // "读": the reply goes into dataText(row) as received; when nothing came
     // the box is emptied and noReplyText logged.
-    void R_DataCommand_Click(int row);
+    void singleRead(int row);
 
     static QString dataFormatError() { return QStringLiteral("数据框数据格式错误!"); }
     static QString noReplyText() { return QStringLiteral("编程器无反应!"); }

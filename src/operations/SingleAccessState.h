@@ -6,9 +6,9 @@
 
 namespace kv {
 
-// The data boxes W_DataText(0) (FLASH word, 4 hex digits) and W_DataText(1)
+// The data boxes dataText(0) (FLASH word, 4 hex digits) and dataText(1)
 // (EEPROM byte, 2 hex digits) of the frame "读写数据", initially "0". The
-// address boxes are the model state's W_AddressText(row).
+// address boxes are the model state's singleAccessAddress(row).
 class SingleAccessState : public QObject {
     Q_OBJECT
 public:
@@ -16,8 +16,8 @@ public:
         m_data.fill(QStringLiteral("0"));
     }
 
-    const QString& W_DataText(int row) const { return m_data.at(row == 0 ? 0 : 1); }
-    void setW_DataText(int row, const QString& text) {
+    const QString& dataText(int row) const { return m_data.at(row == 0 ? 0 : 1); }
+    void setDataText(int row, const QString& text) {
         QString& current = m_data.at(row == 0 ? 0 : 1);
         if (current != text) {
             current = text;

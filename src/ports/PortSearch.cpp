@@ -16,7 +16,7 @@ std::optional<int> PortSearch::run() {
     m_probed.clear();
     QStringList devicesSeen;
     for (int n = 1; n <= kLastPort; ++n) {
-        m_link.YieldOnce();
+        m_link.yieldOnce();
         if (m_devicePath) {
             const QString device = m_devicePath(n);
             if (device.isEmpty() || devicesSeen.contains(device))
@@ -40,10 +40,10 @@ bool PortSearch::probe(int n) {
     }
     m_probed.append(n);
     try {
-        m_link.DiscardInput();
-        m_link.DelayMs(100);
-        m_link.SendCommand(QStringLiteral("CC#"));
-        return m_link.ReadAfter(200) == expectedReply();
+        m_link.discardInput();
+        m_link.delayMs(100);
+        m_link.sendCommand(QStringLiteral("CC#"));
+        return m_link.readAfter(200) == expectedReply();
     } catch (const OperationError&) {
         // The device went away during its probe: go on with the next number.
         return false;

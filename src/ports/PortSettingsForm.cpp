@@ -261,7 +261,7 @@ void PortSettingsForm::search() {
 
     if (found) {
         closeQuietly(port);
-        m_link.SendInfo(PortSearch::expectedReply());
+        m_link.sendInfo(PortSearch::expectedReply());
         if (m_hooks.togglePort)
             m_hooks.togglePort();
         saveSettings();

@@ -7,7 +7,7 @@ namespace kv {
 
 // What the port dialog asks of the main window. Each hook may be empty.
 struct PortSettingsHooks {
-    // The port toggle (OpenCOM_Click): opens a closed port, closes an open one,
+    // The port toggle (requestPortToggle): opens a closed port, closes an open one,
     // and refreshes every connection indicator from the port's state.
     std::function<void()> togglePort;
     // Refreshes the indicators and device controls from the port's state

@@ -147,14 +147,14 @@ void MainWindow::buildControls() {
 
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     help->setContext(Qt::WindowShortcut);
-    connect(help, &QShortcut::activated, this, [this] { m_workbench->OpenHelp(); });
+    connect(help, &QShortcut::activated, this, [this] { m_workbench->openHelp(); });
 }
 
 void MainWindow::load() {
     // The title comes first: boxes shown during the start-up belong to it.
-    setWindowTitle(m_workbench->AppCaption());
+    setWindowTitle(m_workbench->appCaption());
     m_tabs->setCurrentIndex(0);
-    m_workbench->Start();
+    m_workbench->start();
     m_linkLabel->setText(m_workbench->linkCaption());
     // Centred on the screen.
     if (const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen()) {
@@ -193,14 +193,14 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     if (!m_closing) {
         m_closing = true;
-        m_workbench->Exit();
+        m_workbench->storeSetUp();
     }
     event->accept();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_log->viewport() && event->type() == QEvent::MouseButtonDblClick) {
-        m_workbench->InfoText_DblClick();
+        m_workbench->resetLog();
         return true;
     }
     return QWidget::eventFilter(watched, event);
@@ -208,8 +208,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void MainWindow::showAbout() {
     AboutBox box(
-        ShellTexts::ProductLine(m_workbench->AppCaption()), ShellTexts::AboutText(),
-        ShellTexts::WebPage(), [this](const QUrl& url) { openExternal(url); }, this);
+        ShellTexts::productLine(m_workbench->appCaption()), ShellTexts::aboutText(),
+        ShellTexts::webPage(), [this](const QUrl& url) { openExternal(url); }, this);
     box.exec();
 }
 
@@ -218,13 +218,13 @@ void MainWindow::showPortSettings() {
     PortSettingsDialog dialog(wb.link(), wb.settings(), wb.prompts(), wb.portSettingsState(),
                               wb.portSettingsHooks(), wb.portMap(), this);
     dialog.exec();
-    wb.RefreshConnection();
+    wb.refreshConnection();
 }
 
 void MainWindow::showFirmwareDialog() {
     Workbench& wb = *m_workbench;
     FirmwareDialog dialog(
-        wb.link(), wb.settings(), wb.prompts(), [&wb] { wb.RefreshConnection(); }, this);
+        wb.link(), wb.settings(), wb.prompts(), [&wb] { wb.refreshConnection(); }, this);
     dialog.exec();
 }
 

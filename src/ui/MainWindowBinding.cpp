@@ -82,10 +82,10 @@ void MainWindow::bindShell() {
     for (const ChipModel& row : ChipModelTable::rows())
         models.append({row.name, row.needsAdapter});
     m_toolbar->setModelMenu(models);
-    connect(m_toolbar, &MainToolbar::buttonClicked, &wb, &Workbench::Toolbar1_ButtonClick);
-    connect(m_toolbar, &MainToolbar::menuEntryClicked, &wb, &Workbench::Toolbar1_ButtonMenuClick);
-    connect(m_status, &StatusPanels::pictureClicked, &wb, &Workbench::OpenCOM_Click);
-    connect(m_linkLabel, &ClickableLabel::clicked, &wb, &Workbench::OpenWebPage);
+    connect(m_toolbar, &MainToolbar::buttonClicked, &wb, &Workbench::onToolbarButton);
+    connect(m_toolbar, &MainToolbar::menuEntryClicked, &wb, &Workbench::onToolbarMenuItem);
+    connect(m_status, &StatusPanels::pictureClicked, &wb, &Workbench::requestPortToggle);
+    connect(m_linkLabel, &ClickableLabel::clicked, &wb, &Workbench::openWebPage);
     connect(&wb, &Workbench::closeRequested, this, &QWidget::close);
 
     auto refreshConnection = [this, &wb] {
@@ -100,16 +100,16 @@ void MainWindow::bindShell() {
     connect(&wb.deviceControls(), &DeviceControls::changed, this,
             &MainWindow::refreshDeviceControls);
     connect(&wb.signature(), &SignatureReader::changed, this, [this, &wb] {
-        m_otherTab->sigLabel->setText(wb.signature().SIG_LABEL());
-        m_otherTab->currentModel->setText(wb.signature().Crunt_MCUTYPE());
+        m_otherTab->sigLabel->setText(wb.signature().signatureText());
+        m_otherTab->currentModel->setText(wb.signature().identifiedModel());
         refreshDeviceControls();
     });
-    connect(m_otherTab->readSig, &QPushButton::clicked, &wb, &Workbench::ReadSIG_Click);
+    connect(m_otherTab->readSig, &QPushButton::clicked, &wb, &Workbench::readSignature);
     connect(&wb.fuseCommands(), &FuseCommands::buttonsChanged, this,
             &MainWindow::refreshDeviceControls);
     connect(&wb.programPass(), &ProgramPass::runningChanged, this,
             &MainWindow::refreshDeviceControls);
-    connect(m_options->programButton(), &QPushButton::clicked, &wb, &Workbench::ProCommand_Click);
+    connect(m_options->programButton(), &QPushButton::clicked, &wb, &Workbench::runProgrammingPass);
 
     connect(&wb.log(), &MessageLog::changed, this, [this, &wb] {
         m_log->setPlainText(shownText(wb.log().text()));
@@ -136,9 +136,9 @@ void MainWindow::refreshDeviceControls() {
             continue;
         bool own = true;
         if (name == QLatin1String("ReadSIG"))
-            own = wb.signature().ReadSIGEnabled();
+            own = wb.signature().isReadEnabled();
         if (name == QLatin1String("ProCommand"))
-            own = wb.programPass().isProCommandEnabled();
+            own = wb.programPass().isStartEnabled();
         // A button that loses focus by being disabled would hand it to the next
         // control in the tab chain, often a path box with its text selected,
         // where the next key press would overwrite the path.
@@ -152,12 +152,12 @@ void MainWindow::bindModel() {
     ModelState& model = m_workbench->model();
     connect(&model, &ModelState::changed, this, [this, &model] {
         m_status->setPanelText(QStringLiteral("MCUtypes"), model.mcuTypesText());
-        m_otherTab->selectedModel->setText(model.SEL_MCUTYPE());
+        m_otherTab->selectedModel->setText(model.selectionCaption());
     });
-    bindSpinner(this, m_otherTab->flashAddress, m_otherTab->vScroll1, model.Flash_Address());
-    bindSpinner(this, m_otherTab->eepromAddress, m_otherTab->vScroll2, model.Eeprom_Address());
+    bindSpinner(this, m_otherTab->flashAddress, m_otherTab->vScroll1, model.flashCalibrationAddress());
+    bindSpinner(this, m_otherTab->eepromAddress, m_otherTab->vScroll2, model.eepromCalibrationAddress());
     for (int r = 0; r < 2; ++r)
-        bindSpinner(this, m_otherTab->address[r], m_otherTab->vScroll3[r], model.W_AddressText(r));
+        bindSpinner(this, m_otherTab->address[r], m_otherTab->vScroll3[r], model.singleAccessAddress(r));
 }
 
 void MainWindow::bindFuses() {
@@ -179,7 +179,7 @@ void MainWindow::bindFuses() {
         if (!wb.checkFuseOption(position, checked))
             refreshOptionChecks();
     });
-    connect(m_tree, &OptionTree::listClicked, &fuses, &FuseEditor::TreeView1_Click);
+    connect(m_tree, &OptionTree::listClicked, &fuses, &FuseEditor::onOptionListClicked);
     for (FuseFrame* frame : m_frames) {
         connect(frame, &FuseFrame::cellClicked, &wb, &Workbench::clickFuseCell);
         connect(frame, &FuseFrame::doubleClicked, &wb, &Workbench::doubleClickFuseFrame);
@@ -195,7 +195,7 @@ void MainWindow::refreshDefinitionsWarning() {
         problem.isEmpty()
             ? QString()
             : problem + QStringLiteral("。\n右边的熔丝位和名称不是%1的定义，不能写入芯片。")
-                            .arg(m_workbench->model().SelectedModel()));
+                            .arg(m_workbench->model().selectedModelName()));
     m_definitionsWarning->setVisible(!problem.isEmpty());
 }
 
@@ -250,19 +250,19 @@ void MainWindow::bindImages() {
         m_status->setPanelText(panel, slot->panelText());
         bar->setValue(slot->progress());
     }
-    connect(m_openFile[0], &QPushButton::clicked, &wb, &Workbench::OpenFFile_Click);
-    connect(m_openFile[1], &QPushButton::clicked, &wb, &Workbench::OpenEFile_Click);
-    connect(m_flashTab->readButton(), &QPushButton::clicked, &wb, &Workbench::ReadFlash_Click);
-    connect(m_eepromTab->readButton(), &QPushButton::clicked, &wb, &Workbench::ReadEEPROM_Click);
-    connect(m_flashTab->saveButton(), &QPushButton::clicked, &wb, &Workbench::SaveFlash_Click);
-    connect(m_eepromTab->saveButton(), &QPushButton::clicked, &wb, &Workbench::SaveEEPROM_Click);
+    connect(m_openFile[0], &QPushButton::clicked, &wb, &Workbench::openFlashFile);
+    connect(m_openFile[1], &QPushButton::clicked, &wb, &Workbench::openEepromFile);
+    connect(m_flashTab->readButton(), &QPushButton::clicked, &wb, &Workbench::readFlash);
+    connect(m_eepromTab->readButton(), &QPushButton::clicked, &wb, &Workbench::readEeprom);
+    connect(m_flashTab->saveButton(), &QPushButton::clicked, &wb, &Workbench::saveFlashFile);
+    connect(m_eepromTab->saveButton(), &QPushButton::clicked, &wb, &Workbench::saveEepromFile);
 }
 
 void MainWindow::bindOptions() {
     ProgramOptions& options = m_workbench->options();
     auto refresh = [this, &options] {
         for (int i = 0; i < ProgramOptions::kCount; ++i)
-            m_options->setValue(i, options.CheckPRO(i));
+            m_options->setValue(i, options.optionValue(i));
     };
     connect(&options, &ProgramOptions::changed, this, refresh);
     connect(m_options, &ProgramOptionsBox::valueChangedByUser, this,
@@ -277,7 +277,7 @@ void MainWindow::bindCalibration() {
     CalibrationState& cal = m_workbench->calibration();
     auto refresh = [this, &cal] {
         for (int s = 0; s < CalibrationState::kSlotCount; ++s) {
-            m_otherTab->oaValue[s]->setText(cal.Label_OAnum(s));
+            m_otherTab->oaValue[s]->setText(cal.slotValue(s));
             m_otherTab->oaValue[s]->setEnabled(cal.isSlotEnabled(s));
             m_otherTab->selOa[s]->setEnabled(cal.isSlotEnabled(s));
         }
@@ -295,24 +295,24 @@ void MainWindow::bindCalibration() {
             [&cal](int id) { cal.setSelectedTarget(id); });
     refresh();
     Workbench& wb = *m_workbench;
-    connect(m_otherTab->readOa, &QPushButton::clicked, &wb, &Workbench::ReadOA_Click);
-    connect(m_otherTab->writeOa, &QPushButton::clicked, &wb, &Workbench::WriteOA_Command_Click);
+    connect(m_otherTab->readOa, &QPushButton::clicked, &wb, &Workbench::readCalibrationBytes);
+    connect(m_otherTab->writeOa, &QPushButton::clicked, &wb, &Workbench::writeCalibrationByte);
 
     SingleAccessState& single = wb.singleAccess();
     auto refreshData = [this, &single] {
         for (int r = 0; r < 2; ++r)
-            if (m_otherTab->data[r]->text() != single.W_DataText(r))
-                m_otherTab->data[r]->setText(single.W_DataText(r));
+            if (m_otherTab->data[r]->text() != single.dataText(r))
+                m_otherTab->data[r]->setText(single.dataText(r));
     };
     connect(&single, &SingleAccessState::changed, this, refreshData);
     refreshData();
     for (int r = 0; r < 2; ++r) {
         connect(m_otherTab->data[r], &QLineEdit::textChanged, &single,
-                [&single, r](const QString& text) { single.setW_DataText(r, text); });
+                [&single, r](const QString& text) { single.setDataText(r, text); });
         connect(m_otherTab->readData[r], &QPushButton::clicked, &wb,
-                [&wb, r] { wb.R_DataCommand_Click(r); });
+                [&wb, r] { wb.singleRead(r); });
         connect(m_otherTab->writeData[r], &QPushButton::clicked, &wb,
-                [&wb, r] { wb.W_DataCommand_Click(r); });
+                [&wb, r] { wb.singleWrite(r); });
     }
 }
 

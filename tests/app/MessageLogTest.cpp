@@ -22,8 +22,8 @@ protected:
 
 TEST_F(MessageLogTest, EntryIsMessageThenStampLine) {
     EXPECT_EQ(log.text(), kBanner);
-    log.SendInfo(QStringLiteral("读标识字:1E9307"));
-    log.SendInfo(QStringLiteral("两行\r\n消息"));
+    log.sendInfo(QStringLiteral("读标识字:1E9307"));
+    log.sendInfo(QStringLiteral("两行\r\n消息"));
     EXPECT_EQ(log.text(), kBanner + QStringLiteral("读标识字:1E9307\r\n") + kStamp +
                               QStringLiteral("两行\r\n消息\r\n") + kStamp);
     EXPECT_EQ(changes, 2);
@@ -31,19 +31,19 @@ TEST_F(MessageLogTest, EntryIsMessageThenStampLine) {
 }
 
 TEST_F(MessageLogTest, EmptyMessageChangesNothing) {
-    log.SendInfo(QString());
-    log.SendInfo(QStringLiteral(""));
+    log.sendInfo(QString());
+    log.sendInfo(QStringLiteral(""));
     EXPECT_EQ(log.text(), kBanner);
     EXPECT_EQ(changes, 0);
 }
 
 TEST_F(MessageLogTest, ExactlyThousandIsKeptAndTheNextMessageTrims) {
     log.setBanner(QString(1000, QLatin1Char('a')));
-    log.SendInfo(QStringLiteral("x"));
+    log.sendInfo(QStringLiteral("x"));
     EXPECT_EQ(log.text().size(), 1000 + 1 + 2 + 12);
     EXPECT_TRUE(log.text().startsWith(QString(1000, QLatin1Char('a'))));
 
-    log.SendInfo(QStringLiteral("y"));
+    log.sendInfo(QStringLiteral("y"));
     // The only "]" is the stamp of "x": everything through it and its CR LF goes.
     EXPECT_EQ(log.text(), QStringLiteral("y\r\n") + kStamp);
 }
@@ -51,7 +51,7 @@ TEST_F(MessageLogTest, ExactlyThousandIsKeptAndTheNextMessageTrims) {
 TEST_F(MessageLogTest, WithoutBracketTheFirstTwoCharactersGo) {
     const QString banner = QString(51, QLatin1Char('b')) + QString(950, QLatin1Char('a'));
     log.setBanner(banner);
-    log.SendInfo(QStringLiteral("m"));
+    log.sendInfo(QStringLiteral("m"));
     EXPECT_EQ(log.text(), QString(948, QLatin1Char('a')) + QStringLiteral("m\r\n") + kStamp);
 }
 
@@ -59,7 +59,7 @@ TEST_F(MessageLogTest, TrimmedLogStartsWithAWholeEntry) {
     for (int i = 0; i < 200; ++i) {
         const QString entry = QStringLiteral("写FLASH第%1页\r\n").arg(i) + kStamp;
         const qsizetype before = log.text().size();
-        log.SendInfo(entry.left(entry.indexOf(QLatin1Char('\r'))));
+        log.sendInfo(entry.left(entry.indexOf(QLatin1Char('\r'))));
         const QString& t = log.text();
         EXPECT_TRUE(t.endsWith(entry));
         if (before > MessageLog::kTrimAbove) {
@@ -77,7 +77,7 @@ TEST_F(MessageLogTest, BracketInsideAMessageMovesTheCut) {
     QString tail = QStringLiteral("ab]cdefg\r\n") + kStamp;
     tail += QString(950 - tail.size(), QLatin1Char('z'));
     log.setBanner(QString(51, QLatin1Char('q')) + tail);
-    log.SendInfo(QStringLiteral("新"));
+    log.sendInfo(QStringLiteral("新"));
     EXPECT_TRUE(log.text().startsWith(QStringLiteral("efg\r\n") + kStamp));
     EXPECT_TRUE(log.text().endsWith(QStringLiteral("z新\r\n") + kStamp));
 }
@@ -97,12 +97,12 @@ TEST_F(MessageLogTest, CutNeverLeavesHalfASurrogatePair) {
 
 TEST_F(MessageLogTest, DoubleClickRestoresBannerAlone) {
     for (int i = 0; i < 100; ++i) {
-        log.SendInfo(QStringLiteral("消息"));
+        log.sendInfo(QStringLiteral("消息"));
     }
     changes = 0;
     log.reset();
     EXPECT_EQ(log.text(), kBanner);
-    EXPECT_EQ(log.LogBanner(), kBanner);
+    EXPECT_EQ(log.logBanner(), kBanner);
     EXPECT_EQ(changes, 1);
 }
 

@@ -60,7 +60,7 @@ struct ShellPlatform {
     sim::SimulatedProgrammer device;
     sim::SimulatedSerialControl port;
     sim::VirtualPump pump;
-    TempSettings settings{ShellTexts::AppTitle()};
+    TempSettings settings{ShellTexts::appTitle()};
     FakePrompts prompts;
     FakeDialogs dialogs;
 };

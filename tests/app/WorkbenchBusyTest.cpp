@@ -14,7 +14,7 @@ namespace {
 // The controller on the simulated programmer, started.
 struct BusyRig {
     BusyRig() : wb(p.parts()) {
-        wb.Start();
+        wb.start();
         p.device.clearTranscript();
     }
     qsizetype logged(const QString& text) { return wb.log().text().count(text); }
@@ -33,7 +33,7 @@ const LoadCase kLoads[] = {
     {"open button",
      [](BusyRig& r, const QString& hex) {
          r.p.prompts.answers << hex;
-         r.wb.OpenFFile_Click();
+         r.wb.openFlashFile();
      }},
     {"scheme reload",
      [](BusyRig& r, const QString& hex) {
@@ -43,13 +43,13 @@ const LoadCase kLoads[] = {
          const QString path = r.p.settings.fileIn(QStringLiteral("busy.SET"));
          SchemeFile::save(path, scheme);
          r.p.prompts.answers << path;
-         r.wb.Toolbar1_ButtonMenuClick(QStringLiteral("LoadSet"));
+         r.wb.onToolbarMenuItem(QStringLiteral("LoadSet"));
      }},
     {"programming pass reload",
      [](BusyRig& r, const QString& hex) {
          r.wb.options().setFromText(QStringLiteral("0000010000"));
          r.wb.flash().setPathText(hex);
-         r.wb.ProCommand_Click();
+         r.wb.runProgrammingPass();
      }},
 };
 
@@ -65,9 +65,9 @@ TEST(WorkbenchBusy, CommandsDuringAFileLoadAreRefusedAndCloseWaits) {
         int cell = 0;
         while (r.wb.fuses().cell(cell).caption == u"*")
             ++cell;
-        r.wb.fuses().ToggleBitCell(cell);
-        const QString cells = r.wb.fuses().FuseBitString();
-        ASSERT_NE(cells, r.wb.fuses().DefaultFuseBits());
+        r.wb.fuses().toggleBitCell(cell);
+        const QString cells = r.wb.fuses().fuseBitString();
+        ASSERT_NE(cells, r.wb.fuses().defaultFuseBits());
         int closes = 0;
         QObject::connect(&r.wb, &Workbench::closeRequested, [&] { ++closes; });
 
@@ -81,12 +81,12 @@ TEST(WorkbenchBusy, CommandsDuringAFileLoadAreRefusedAndCloseWaits) {
             tried = true;
             options = r.wb.options().toText();
             dialogs = r.p.prompts.openRequests.size();
-            r.wb.ReadEEPROM_Click();
-            r.wb.OpenFFile_Click();
-            r.wb.Toolbar1_ButtonClick(QStringLiteral("SetFuseDefault"));
+            r.wb.readEeprom();
+            r.wb.openFlashFile();
+            r.wb.onToolbarButton(QStringLiteral("SetFuseDefault"));
             EXPECT_FALSE(r.wb.clickFuseCell(cell));
             EXPECT_FALSE(r.wb.setProgramOption(9, 1));
-            r.wb.Toolbar1_ButtonMenuClick(QStringLiteral("ATMEGA16"));
+            r.wb.onToolbarMenuItem(QStringLiteral("ATMEGA16"));
             closeAllowed = r.wb.requestClose();
         };
         load.start(r, hex);
@@ -96,16 +96,16 @@ TEST(WorkbenchBusy, CommandsDuringAFileLoadAreRefusedAndCloseWaits) {
         EXPECT_EQ(closes, 1);
         EXPECT_TRUE(r.p.device.transcript().isEmpty());
         EXPECT_EQ(r.p.prompts.openRequests.size(), dialogs);
-        EXPECT_EQ(r.wb.fuses().FuseBitString(), cells);
+        EXPECT_EQ(r.wb.fuses().fuseBitString(), cells);
         EXPECT_EQ(r.wb.options().toText(), options);
-        EXPECT_EQ(r.wb.model().SelectedModel(), QStringLiteral("ATMEGA8"));
+        EXPECT_EQ(r.wb.model().selectedModelName(), QStringLiteral("ATMEGA8"));
         EXPECT_EQ(r.logged(Workbench::busyText()), 6);
         EXPECT_EQ(r.wb.flash().image().toBytes(), whole);
         EXPECT_TRUE(r.p.prompts.warnings.isEmpty());
         // Idle again: the same commands run.
         r.p.pump.onYield = nullptr;
-        r.wb.Toolbar1_ButtonClick(QStringLiteral("SetFuseDefault"));
-        EXPECT_EQ(r.wb.fuses().FuseBitString(), r.wb.fuses().DefaultFuseBits());
+        r.wb.onToolbarButton(QStringLiteral("SetFuseDefault"));
+        EXPECT_EQ(r.wb.fuses().fuseBitString(), r.wb.fuses().defaultFuseBits());
         EXPECT_TRUE(r.wb.requestClose());
     }
 }
@@ -118,8 +118,8 @@ TEST(WorkbenchBusy, EditsOfCellsAndOptionsDuringAPassAreRefused) {
     int cell = 0;
     while (fuses.cell(cell).caption == u"*")
         ++cell;
-    fuses.ToggleBitCell(cell);
-    const QString cells = fuses.FuseBitString();
+    fuses.toggleBitCell(cell);
+    const QString cells = fuses.fuseBitString();
     r.wb.options().setFromText(QStringLiteral("0001000000"));  // "编程熔丝位" only
     int position = 0;
     for (int i = 0; i < fuses.options().size() && !position; ++i)
@@ -131,21 +131,21 @@ TEST(WorkbenchBusy, EditsOfCellsAndOptionsDuringAPassAreRefused) {
     r.p.pump.onYield = [&] {
         if (refused > 0 || !r.wb.programPass().isRunning())
             return;
-        r.wb.Toolbar1_ButtonClick(QStringLiteral("SetFuseDefault"));
+        r.wb.onToolbarButton(QStringLiteral("SetFuseDefault"));
         refused += !r.wb.clickFuseCell(cell);
         refused += !r.wb.doubleClickFuseFrame();
         refused += !r.wb.checkFuseOption(position, true);
         refused += !r.wb.setProgramOption(0, 1);
     };
-    r.wb.ProCommand_Click();
+    r.wb.runProgrammingPass();
 
     EXPECT_EQ(refused, 4);
     EXPECT_EQ(r.logged(Workbench::busyText()), 5);
-    EXPECT_EQ(fuses.FuseBitString(), cells);
+    EXPECT_EQ(fuses.fuseBitString(), cells);
     EXPECT_EQ(r.wb.options().toText(), QStringLiteral("0001000000"));
-    EXPECT_EQ(r.p.device.low, fuses.FuseLow());
-    EXPECT_EQ(r.p.device.high, fuses.FuseHigh());
-    EXPECT_NE(cells, fuses.DefaultFuseBits());
+    EXPECT_EQ(r.p.device.low, fuses.fuseLow());
+    EXPECT_EQ(r.p.device.high, fuses.fuseHigh());
+    EXPECT_NE(cells, fuses.defaultFuseBits());
 }
 
 }  // namespace

@@ -25,14 +25,14 @@ struct Count {
 class WorkbenchDispatch : public ::testing::Test {
 protected:
     WorkbenchDispatch() : wb(p.parts()) {
-        wb.Start();
+        wb.start();
         p.device.clearTranscript();
     }
 
     // The log's entries (message lines only).
     QStringList entries() {
         QStringList out;
-        const QStringList lines = wb.log().text().mid(wb.log().LogBanner().size()).split("\r\n");
+        const QStringList lines = wb.log().text().mid(wb.log().logBanner().size()).split("\r\n");
         for (const QString& line : lines)
             if (!line.isEmpty() && !line.startsWith('['))
                 out << line;
@@ -46,7 +46,7 @@ protected:
 TEST_F(WorkbenchDispatch, CheckComWithASilentProgrammerLogsNoReplyAfter260ms) {
     p.device.faults().silent = true;
     const qint64 start = p.clock.nowUs();
-    wb.Toolbar1_ButtonClick("CheckCOM");
+    wb.onToolbarButton("CheckCOM");
     EXPECT_GE(p.clock.nowUs() - start, 260'000);
     EXPECT_LT(p.clock.nowUs() - start, 280'000);
     EXPECT_EQ(entries().last(), kNoReply);
@@ -54,127 +54,127 @@ TEST_F(WorkbenchDispatch, CheckComWithASilentProgrammerLogsNoReplyAfter260ms) {
 }
 
 TEST_F(WorkbenchDispatch, CheckComAndFirmwareVersionLogTheReplies) {
-    wb.Toolbar1_ButtonClick("CheckCOM");
+    wb.onToolbarButton("CheckCOM");
     EXPECT_EQ(entries().last(), "连接成功!");
-    wb.Toolbar1_ButtonMenuClick("FIRMWARE");
+    wb.onToolbarMenuItem("FIRMWARE");
     EXPECT_EQ(entries().last(), QString::fromUtf8(p.device.firmwareVersionText));
     EXPECT_EQ(p.device.transcript(), "CC#FM#");
 }
 
 TEST_F(WorkbenchDispatch, FirmwareWithThePortClosedShowsAWarningAndGoesOn) {
-    wb.Toolbar1_ButtonMenuClick("CloseCOM");
+    wb.onToolbarMenuItem("CloseCOM");
     ASSERT_FALSE(p.port.isOpen());
-    wb.Toolbar1_ButtonMenuClick("FIRMWARE");
+    wb.onToolbarMenuItem("FIRMWARE");
     ASSERT_EQ(p.prompts.warnings.size(), 1);
-    EXPECT_EQ(p.prompts.warnings[0].first, wb.AppCaption());
+    EXPECT_EQ(p.prompts.warnings[0].first, wb.appCaption());
     EXPECT_FALSE(p.prompts.warnings[0].second.isEmpty());
     EXPECT_FALSE(wb.link().isBusy());
-    wb.Toolbar1_ButtonMenuClick("OpenCOM");
-    wb.Toolbar1_ButtonMenuClick("FIRMWARE");
+    wb.onToolbarMenuItem("OpenCOM");
+    wb.onToolbarMenuItem("FIRMWARE");
     EXPECT_EQ(p.prompts.warnings.size(), 1);
 }
 
 TEST_F(WorkbenchDispatch, SelectMcuWithoutReplyWarnsAndChangesNothing) {
     p.device.faults().silent = true;
-    wb.Toolbar1_ButtonMenuClick("ATMEGA16");
-    const QString bits = wb.fuses().FuseBitString();
+    wb.onToolbarMenuItem("ATMEGA16");
+    const QString bits = wb.fuses().fuseBitString();
     const QString log = wb.log().text();
     bool busyDuringBox = true;
     p.prompts.onWarning = [&] { busyDuringBox = wb.link().isBusy(); };
-    wb.Toolbar1_ButtonClick("SelectMCU");
-    EXPECT_EQ(wb.signature().SIG_LABEL(), "1E");
+    wb.onToolbarButton("SelectMCU");
+    EXPECT_EQ(wb.signature().signatureText(), "1E");
     ASSERT_EQ(p.prompts.warnings.size(), 1);
     EXPECT_EQ(p.prompts.warnings[0],
-              qMakePair(wb.AppCaption(), QStringLiteral("无目标芯片或不支持!")));
+              qMakePair(wb.appCaption(), QStringLiteral("无目标芯片或不支持!")));
     // The box waits for the user only once the exchange is over.
     EXPECT_FALSE(busyDuringBox);
-    EXPECT_EQ(wb.model().SelectedModel(), "ATMEGA16");
+    EXPECT_EQ(wb.model().selectedModelName(), "ATMEGA16");
     EXPECT_EQ(p.read("芯片", "型号"), "ATMEGA16");
-    EXPECT_EQ(wb.fuses().FuseBitString(), bits);
+    EXPECT_EQ(wb.fuses().fuseBitString(), bits);
     EXPECT_EQ(wb.log().text(), log);
     EXPECT_EQ(p.device.transcript(), "RI01#RI02#");
 }
 
 TEST_F(WorkbenchDispatch, SelectMcuFindsAnAtmega8WhileAtmega16IsSelected) {
-    wb.Toolbar1_ButtonMenuClick("ATMEGA16");
-    const QString atmega16Defaults = wb.fuses().DefaultFuseBits();
+    wb.onToolbarMenuItem("ATMEGA16");
+    const QString atmega16Defaults = wb.fuses().defaultFuseBits();
     p.device.signature() = {0x1E, 0x93, 0x07};
     Count reloads(&wb.fuses(), &FuseEditor::definitionsChanged);
     const QString log = wb.log().text();
-    wb.Toolbar1_ButtonClick("SelectMCU");
+    wb.onToolbarButton("SelectMCU");
     EXPECT_TRUE(p.prompts.warnings.isEmpty());
     EXPECT_EQ(wb.log().text(), log);
-    EXPECT_EQ(wb.model().SelectedModel(), "ATMEGA8");
+    EXPECT_EQ(wb.model().selectedModelName(), "ATMEGA8");
     EXPECT_EQ(p.read("芯片", "型号"), "ATMEGA8");
-    EXPECT_EQ(wb.signature().SIG_LABEL(), "1E9307");
-    EXPECT_EQ(wb.signature().Crunt_MCUTYPE(), "ATMEGA8");
+    EXPECT_EQ(wb.signature().signatureText(), "1E9307");
+    EXPECT_EQ(wb.signature().identifiedModel(), "ATMEGA8");
     EXPECT_GE(reloads.count(), 1);
-    EXPECT_NE(wb.fuses().DefaultFuseBits(), atmega16Defaults);
-    EXPECT_EQ(wb.fuses().FuseBitString(), wb.fuses().DefaultFuseBits());
+    EXPECT_NE(wb.fuses().defaultFuseBits(), atmega16Defaults);
+    EXPECT_EQ(wb.fuses().fuseBitString(), wb.fuses().defaultFuseBits());
 
     // Once more on the model already selected: the cells return to the defaults.
-    wb.fuses().ToggleBitCell(0);
-    wb.Toolbar1_ButtonClick("SelectMCU");
-    EXPECT_EQ(wb.fuses().FuseBitString(), wb.fuses().DefaultFuseBits());
+    wb.fuses().toggleBitCell(0);
+    wb.onToolbarButton("SelectMCU");
+    EXPECT_EQ(wb.fuses().fuseBitString(), wb.fuses().defaultFuseBits());
 }
 
 TEST_F(WorkbenchDispatch, SelectMcuWithThePortClosedShowsThePortFailure) {
-    wb.OpenCOM_Click();
+    wb.requestPortToggle();
     ASSERT_FALSE(p.port.isOpen());
-    wb.Toolbar1_ButtonClick("SelectMCU");
+    wb.onToolbarButton("SelectMCU");
     ASSERT_EQ(p.prompts.warnings.size(), 1);
-    EXPECT_EQ(p.prompts.warnings[0].first, wb.AppCaption());
-    EXPECT_EQ(wb.signature().SIG_LABEL(), "1E");
-    EXPECT_EQ(wb.model().SelectedModel(), "ATMEGA8");
+    EXPECT_EQ(p.prompts.warnings[0].first, wb.appCaption());
+    EXPECT_EQ(wb.signature().signatureText(), "1E");
+    EXPECT_EQ(wb.model().selectedModelName(), "ATMEGA8");
 }
 
 TEST_F(WorkbenchDispatch, ModelMenuReloadsDefinitionsOnlyForAnotherModel) {
-    wb.fuses().ToggleBitCell(0);
-    const QString edited = wb.fuses().FuseBitString();
+    wb.fuses().toggleBitCell(0);
+    const QString edited = wb.fuses().fuseBitString();
     Count reloads(&wb.fuses(), &FuseEditor::definitionsChanged);
-    wb.Toolbar1_ButtonMenuClick("ATMEGA8");
+    wb.onToolbarMenuItem("ATMEGA8");
     EXPECT_EQ(reloads.count(), 0);
-    EXPECT_EQ(wb.fuses().FuseBitString(), edited);
+    EXPECT_EQ(wb.fuses().fuseBitString(), edited);
 
-    wb.Toolbar1_ButtonMenuClick("ATTINY26");
+    wb.onToolbarMenuItem("ATTINY26");
     EXPECT_GE(reloads.count(), 1);
-    EXPECT_EQ(wb.model().SelectedModel(), "ATTINY26");
+    EXPECT_EQ(wb.model().selectedModelName(), "ATTINY26");
     EXPECT_EQ(p.read("芯片", "型号"), "ATTINY26");
-    EXPECT_EQ(wb.fuses().FuseBitString(), wb.fuses().DefaultFuseBits());
+    EXPECT_EQ(wb.fuses().fuseBitString(), wb.fuses().defaultFuseBits());
     EXPECT_TRUE(p.device.transcript().isEmpty());
 }
 
 TEST_F(WorkbenchDispatch, ProgramMenuEntriesChangeNothing) {
     // Not ATMEGA8: a key taken for a model name would fall back to it.
-    wb.Toolbar1_ButtonMenuClick("ATTINY26");
-    wb.fuses().ToggleBitCell(0);
-    const QString edited = wb.fuses().FuseBitString();
+    wb.onToolbarMenuItem("ATTINY26");
+    wb.fuses().toggleBitCell(0);
+    const QString edited = wb.fuses().fuseBitString();
     Count reloads(&wb.fuses(), &FuseEditor::definitionsChanged);
     for (const char* key : {"ProgramFLASH", "ProgramEEPROM", "SP"})
-        wb.Toolbar1_ButtonMenuClick(key);
+        wb.onToolbarMenuItem(key);
     EXPECT_EQ(reloads.count(), 0);
-    EXPECT_EQ(wb.model().SelectedModel(), "ATTINY26");
+    EXPECT_EQ(wb.model().selectedModelName(), "ATTINY26");
     EXPECT_EQ(p.read("芯片", "型号"), "ATTINY26");
-    EXPECT_EQ(wb.fuses().FuseBitString(), edited);
+    EXPECT_EQ(wb.fuses().fuseBitString(), edited);
     EXPECT_TRUE(p.device.transcript().isEmpty());
     EXPECT_TRUE(p.prompts.warnings.isEmpty());
 }
 
 TEST_F(WorkbenchDispatch, AnyFailureInsideACommandBecomesAWarningBox) {
     p.dialogs.onDialog = [] { throw std::runtime_error("dialog failed"); };
-    wb.Toolbar1_ButtonClick("About");
+    wb.onToolbarButton("About");
     ASSERT_EQ(p.prompts.warnings.size(), 1);
-    EXPECT_EQ(p.prompts.warnings[0], qMakePair(wb.AppCaption(), QStringLiteral("dialog failed")));
+    EXPECT_EQ(p.prompts.warnings[0], qMakePair(wb.appCaption(), QStringLiteral("dialog failed")));
     // The program goes on: commands run and the window may close.
     p.dialogs.onDialog = nullptr;
-    wb.Toolbar1_ButtonClick("CheckCOM");
+    wb.onToolbarButton("CheckCOM");
     EXPECT_EQ(entries().last(), "连接成功!");
     EXPECT_TRUE(wb.requestClose());
 }
 
 TEST_F(WorkbenchDispatch, ToggleRefreshesEveryIndicatorFromThePort) {
     ASSERT_TRUE(wb.connection().connected());
-    wb.OpenCOM_Click();
+    wb.requestPortToggle();
     EXPECT_FALSE(p.port.isOpen());
     EXPECT_FALSE(wb.connection().connected());
     EXPECT_TRUE(wb.connection().openEntryEnabled());
@@ -182,14 +182,14 @@ TEST_F(WorkbenchDispatch, ToggleRefreshesEveryIndicatorFromThePort) {
     EXPECT_EQ(wb.connection().portText(), QString(2, QChar(0x3000)) + "COM1:115200,N,8,1");
 
     p.port.setBusy(1);
-    wb.OpenCOM_Click();
+    wb.requestPortToggle();
     ASSERT_EQ(p.prompts.warnings.size(), 1);
     EXPECT_EQ(p.prompts.warnings[0].first, Workbench::portWarningTitle());
     EXPECT_FALSE(wb.connection().connected());
     EXPECT_FALSE(wb.deviceControls().enabled());
 
     p.port.setBusy(1, false);
-    wb.OpenCOM_Click();
+    wb.requestPortToggle();
     EXPECT_TRUE(wb.connection().connected());
     EXPECT_TRUE(wb.connection().closeEntryEnabled());
     EXPECT_FALSE(wb.connection().openEntryEnabled());
@@ -210,19 +210,19 @@ TEST_F(WorkbenchDispatch, CommandsDuringAnExchangeAreRefusedAndCloseIsDeferred) 
         if (tried || !wb.link().isBusy())
             return;
         tried = true;
-        wb.Toolbar1_ButtonClick("SelectMCU");
-        wb.Toolbar1_ButtonMenuClick("ATMEGA16");
-        wb.Toolbar1_ButtonClick("About");
-        wb.OpenCOM_Click();
-        wb.ReadSIG_Click();
+        wb.onToolbarButton("SelectMCU");
+        wb.onToolbarMenuItem("ATMEGA16");
+        wb.onToolbarButton("About");
+        wb.requestPortToggle();
+        wb.readSignature();
         EXPECT_FALSE(wb.requestClose());
         EXPECT_EQ(closes.count(), 0);
     };
-    wb.Toolbar1_ButtonClick("CheckCOM");
+    wb.onToolbarButton("CheckCOM");
     EXPECT_TRUE(tried);
     EXPECT_EQ(p.device.transcript(), "CC#");
     EXPECT_TRUE(p.port.isOpen());
-    EXPECT_EQ(wb.model().SelectedModel(), "ATMEGA8");
+    EXPECT_EQ(wb.model().selectedModelName(), "ATMEGA8");
     EXPECT_TRUE(p.dialogs.calls.isEmpty());
     EXPECT_EQ(entries().count(Workbench::busyText()), 5);
     EXPECT_TRUE(entries().contains("连接成功!"));
@@ -239,39 +239,39 @@ TEST_F(WorkbenchDispatch, LineEventDuringAnExchangeWaitsAndKeepsTheReply) {
             p.port.onLineEvent();
         }
     };
-    wb.Toolbar1_ButtonClick("CheckCOM");
+    wb.onToolbarButton("CheckCOM");
     ASSERT_TRUE(raised);
     EXPECT_TRUE(entries().contains("连接成功!"));
 
     // Idle: whatever waits in the buffer becomes one entry at once.
     p.pump.onYield = nullptr;
-    wb.link().SendCommand("CC#");
-    wb.link().DelayMs(50);
+    wb.link().sendCommand("CC#");
+    wb.link().delayMs(50);
     p.port.onLineEvent();
     EXPECT_EQ(entries().count("连接成功!"), 2);
 }
 
 TEST_F(WorkbenchDispatch, ButtonsForDialogsAndViewers) {
-    wb.Toolbar1_ButtonClick("About");
-    wb.Toolbar1_ButtonClick("SetCOM");
-    wb.Toolbar1_ButtonMenuClick("UPDATE");
+    wb.onToolbarButton("About");
+    wb.onToolbarButton("SetCOM");
+    wb.onToolbarMenuItem("UPDATE");
     EXPECT_EQ(p.dialogs.calls, QStringList({"About", "PortSettings", "Firmware"}));
 
-    wb.Toolbar1_ButtonMenuClick("HELP");
+    wb.onToolbarMenuItem("HELP");
     ASSERT_EQ(p.dialogs.opened.size(), 1);
     EXPECT_EQ(p.dialogs.opened[0], QUrl::fromLocalFile(wb.helpFilePath()));
     EXPECT_TRUE(p.prompts.warnings.isEmpty());
-    wb.OpenWebPage();
-    EXPECT_EQ(p.dialogs.opened.last(), ShellTexts::WebPage());
+    wb.openWebPage();
+    EXPECT_EQ(p.dialogs.opened.last(), ShellTexts::webPage());
 
     p.dialogs.viewerAvailable = false;
-    wb.OpenHelp();
+    wb.openHelp();
     EXPECT_EQ(p.prompts.warnings.size(), 1);
 }
 
 TEST_F(WorkbenchDispatch, ProgramAndSchemeButtonsAloneDoNothing) {
-    wb.Toolbar1_ButtonClick("ProgramMCU");
-    wb.Toolbar1_ButtonClick("slSET");
+    wb.onToolbarButton("ProgramMCU");
+    wb.onToolbarButton("slSET");
     EXPECT_TRUE(p.device.transcript().isEmpty());
     EXPECT_TRUE(p.dialogs.calls.isEmpty());
     EXPECT_TRUE(p.prompts.warnings.isEmpty());

@@ -19,7 +19,7 @@ protected:
         return *workbench;
     }
     Workbench& start() {
-        make().Start();
+        make().start();
         return *workbench;
     }
     void store(const QString& section, const QString& key, const QString& value) {
@@ -37,19 +37,19 @@ TEST_F(WorkbenchStart, FirstStartWithEmptySettings) {
     Workbench& wb = start();
     EXPECT_TRUE(p.prompts.warnings.isEmpty());
     EXPECT_EQ(p.port.settings(), "115200,n,8,1");
-    EXPECT_EQ(wb.model().SelectedModel(), "ATMEGA8");
+    EXPECT_EQ(wb.model().selectedModelName(), "ATMEGA8");
     EXPECT_EQ(p.read("芯片", "型号"), "ATMEGA8");
-    ASSERT_EQ(wb.fuses().DefaultFuseBits().size(), 32);
-    EXPECT_EQ(wb.fuses().FuseBitString(), wb.fuses().DefaultFuseBits());
+    ASSERT_EQ(wb.fuses().defaultFuseBits().size(), 32);
+    EXPECT_EQ(wb.fuses().fuseBitString(), wb.fuses().defaultFuseBits());
     EXPECT_EQ(wb.options().toText(), "1000000000");
     EXPECT_TRUE(wb.flash().image().isEmpty());
     EXPECT_TRUE(wb.eeprom().image().isEmpty());
     EXPECT_TRUE(wb.flash().pathText().isEmpty());
     EXPECT_EQ(wb.calibration().selectedSlot(), 0);
     EXPECT_EQ(wb.calibration().selectedTarget(), 0);
-    EXPECT_EQ(wb.model().Flash_Address().text(), "8191");
-    EXPECT_EQ(wb.model().Eeprom_Address().text(), "511");
-    EXPECT_EQ(wb.model().Flash_Address().value(), -8191);
+    EXPECT_EQ(wb.model().flashCalibrationAddress().text(), "8191");
+    EXPECT_EQ(wb.model().eepromCalibrationAddress().text(), "511");
+    EXPECT_EQ(wb.model().flashCalibrationAddress().value(), -8191);
     EXPECT_EQ(wb.connection().portText(), QString(2, kIdeo) + "COM1:115200,N,8,1");
     EXPECT_EQ(wb.flash().progress(), 100);
     EXPECT_EQ(wb.eeprom().progress(), 100);
@@ -57,8 +57,8 @@ TEST_F(WorkbenchStart, FirstStartWithEmptySettings) {
     EXPECT_TRUE(p.port.isOpen());
     EXPECT_TRUE(wb.connection().connected());
     EXPECT_TRUE(wb.deviceControls().enabled());
-    EXPECT_TRUE(wb.log().text().startsWith(wb.log().LogBanner()));
-    EXPECT_EQ(wb.AppCaption(), ShellTexts::AppTitle());
+    EXPECT_TRUE(wb.log().text().startsWith(wb.log().logBanner()));
+    EXPECT_EQ(wb.appCaption(), ShellTexts::appTitle());
 }
 
 TEST_F(WorkbenchStart, StoredPortSettingsAreAppliedAndBadOnesReported) {
@@ -77,12 +77,12 @@ TEST_F(WorkbenchStart, StoredPortSettingsAreAppliedAndBadOnesReported) {
     ASSERT_TRUE(q.settings.write("属性", "通信端口", "99"));
     ASSERT_TRUE(q.settings.write("属性", "握手", "7"));
     Workbench other(q.parts());
-    other.Start();
+    other.start();
     // One box for the line settings, one each for port number and handshaking,
     // titled with the window title; the port keeps its previous values.
     ASSERT_EQ(q.prompts.warnings.size(), 3);
     for (const auto& w : q.prompts.warnings)
-        EXPECT_EQ(w.first, ShellTexts::AppTitle());
+        EXPECT_EQ(w.first, ShellTexts::appTitle());
     EXPECT_EQ(q.port.settings(), "115200,n,8,1");
     EXPECT_EQ(q.port.portNumber(), 1);
     EXPECT_EQ(q.port.handshaking(), 0);
@@ -104,7 +104,7 @@ TEST_F(WorkbenchStart, ReloadOptionDecidesWhetherStoredFilesAreShownAndLoaded) {
     ASSERT_TRUE(q.settings.write("FLASH", "文件", flash));
     ASSERT_TRUE(q.settings.write("编程选项", "设置", "1000000000"));
     Workbench other(q.parts());
-    other.Start();
+    other.start();
     EXPECT_TRUE(other.flash().pathText().isEmpty());
     EXPECT_TRUE(other.flash().image().isEmpty());
 }
@@ -130,10 +130,10 @@ TEST_F(WorkbenchStart, StoredOptionAndFuseTextsOfEachLength) {
         ASSERT_TRUE(q.settings.write("编程选项", "设置", c.options));
         ASSERT_TRUE(q.settings.write("熔丝", "设置", c.fuses));
         Workbench wb(q.parts());
-        wb.Start();
+        wb.start();
         EXPECT_EQ(wb.options().toText(), c.expectedOptions);
-        EXPECT_EQ(wb.fuses().FuseBitString(),
-                  c.fusesApplied ? bits32 : wb.fuses().DefaultFuseBits());
+        EXPECT_EQ(wb.fuses().fuseBitString(),
+                  c.fusesApplied ? bits32 : wb.fuses().defaultFuseBits());
     }
 }
 
@@ -144,8 +144,8 @@ TEST_F(WorkbenchStart, StoredCalibrationChoicesAndAddresses) {
     Workbench& wb = start();
     EXPECT_EQ(wb.calibration().selectedSlot(), 3);
     EXPECT_EQ(wb.calibration().selectedTarget(), 1);
-    EXPECT_EQ(wb.model().Flash_Address().text(), "100");
-    EXPECT_EQ(wb.model().Flash_Address().value(), -100);
+    EXPECT_EQ(wb.model().flashCalibrationAddress().text(), "100");
+    EXPECT_EQ(wb.model().flashCalibrationAddress().value(), -100);
 
     // An index without an option button selects nothing new; an address above
     // the model's last one becomes the last one.
@@ -153,20 +153,20 @@ TEST_F(WorkbenchStart, StoredCalibrationChoicesAndAddresses) {
     ASSERT_TRUE(q.settings.write("校准", "HZ", " 7"));
     ASSERT_TRUE(q.settings.write("芯片", "型号", "ATMEGA48"));
     Workbench other(q.parts());
-    other.Start();
+    other.start();
     EXPECT_FALSE(other.calibration().selectedSlot().has_value());
-    EXPECT_EQ(other.model().Flash_Address().text(), "4095");
-    EXPECT_EQ(other.model().Eeprom_Address().text(), "255");
+    EXPECT_EQ(other.model().flashCalibrationAddress().text(), "4095");
+    EXPECT_EQ(other.model().eepromCalibrationAddress().text(), "255");
 }
 
 TEST_F(WorkbenchStart, ExitStoresFuseBitsOptionsAndCalibration) {
     Workbench& wb = start();
-    wb.fuses().ToggleBitCell(0);
-    const QString bits = wb.fuses().FuseBitString();
-    wb.options().setCheckPRO(8, 1);
+    wb.fuses().toggleBitCell(0);
+    const QString bits = wb.fuses().fuseBitString();
+    wb.options().setOptionValue(8, 1);
     wb.calibration().setSelectedSlot(2);
-    wb.model().Eeprom_Address().setText("77");
-    wb.Exit();
+    wb.model().eepromCalibrationAddress().setText("77");
+    wb.storeSetUp();
     EXPECT_EQ(p.read("熔丝", "设置"), bits);
     EXPECT_EQ(p.read("编程选项", "设置"), "1000000010");
     EXPECT_EQ(p.read("校准", "HZ"), " 2");
@@ -176,7 +176,7 @@ TEST_F(WorkbenchStart, ExitStoresFuseBitsOptionsAndCalibration) {
 
     // No slot selected: the stored choice stays as it was.
     wb.calibration().setSelectedSlot(std::nullopt);
-    wb.Exit();
+    wb.storeSetUp();
     EXPECT_EQ(p.read("校准", "HZ"), " 2");
 }
 
@@ -187,7 +187,7 @@ TEST_F(WorkbenchStart, ExitIntoARefusingFolderLogsOneEntryNamingFileAndReason) {
     const QString file = p.settings.filePath();
     ASSERT_TRUE(QFile::remove(file));
     ASSERT_TRUE(QDir().mkdir(file));
-    wb.Exit();
+    wb.storeSetUp();
     const QString log = wb.log().text();
     EXPECT_EQ(log.count(QDir::toNativeSeparators(file)), 1) << log.toStdString();
     ASSERT_FALSE(p.settings.errorString().isEmpty());
@@ -205,7 +205,7 @@ TEST_F(WorkbenchStart, AFailingStepIsSkippedAndTheOthersRunInOrder) {
     Workbench& wb = start();
     // The box about the line settings comes before the one about the port.
     ASSERT_EQ(p.prompts.warnings.size(), 2);
-    EXPECT_EQ(p.prompts.warnings[0].first, ShellTexts::AppTitle());
+    EXPECT_EQ(p.prompts.warnings[0].first, ShellTexts::appTitle());
     EXPECT_EQ(p.prompts.warnings[1].first, Workbench::portWarningTitle());
     EXPECT_EQ(wb.connection().portText(), QString(2, kIdeo) + "COM1:115200,N,8,1");
     // A missing FLASH file does not keep the EEPROM file from loading.
@@ -214,8 +214,8 @@ TEST_F(WorkbenchStart, AFailingStepIsSkippedAndTheOthersRunInOrder) {
     // With the port closed the discard fails; the calibration steps still run.
     EXPECT_FALSE(p.port.isOpen());
     EXPECT_EQ(wb.calibration().selectedSlot(), 3);
-    EXPECT_EQ(wb.model().Flash_Address().text(), "100");
-    EXPECT_EQ(wb.model().Flash_Address().value(), -100);
+    EXPECT_EQ(wb.model().flashCalibrationAddress().text(), "100");
+    EXPECT_EQ(wb.model().flashCalibrationAddress().value(), -100);
 }
 
 // A remembered file far beyond any image (sparse here) is refused unread, so
@@ -241,19 +241,19 @@ TEST_F(WorkbenchStart, AHugeRememberedImageFileIsRefusedAndTheStartGoesOn) {
 
 TEST_F(WorkbenchStart, SettingsOfTwoProgramVersionsAreKeptApart) {
     const QString olderTitle = QStringLiteral("KELVARO 高压编程器 V1.9.0") + QString(4, kIdeo);
-    ASSERT_NE(olderTitle, ShellTexts::AppTitle());
+    ASSERT_NE(olderTitle, ShellTexts::appTitle());
     SettingsStore older(olderTitle, p.settings.folder());
     ASSERT_TRUE(older.write("芯片", "型号", "ATMEGA16"));
     ASSERT_TRUE(older.write("编程选项", "设置", "1111111111"));
     ASSERT_TRUE(older.write("校准", "FLASH", "1234"));
 
     Workbench& wb = start();
-    EXPECT_EQ(wb.model().SelectedModel(), "ATMEGA8");
+    EXPECT_EQ(wb.model().selectedModelName(), "ATMEGA8");
     EXPECT_EQ(wb.options().toText(), "1000000000");
-    EXPECT_EQ(wb.model().Flash_Address().text(), "8191");
+    EXPECT_EQ(wb.model().flashCalibrationAddress().text(), "8191");
 
-    wb.Toolbar1_ButtonMenuClick("ATMEGA32");
-    wb.Exit();
+    wb.onToolbarMenuItem("ATMEGA32");
+    wb.storeSetUp();
     EXPECT_EQ(p.read("芯片", "型号"), "ATMEGA32");
     EXPECT_EQ(older.read("芯片", "型号"), "ATMEGA16");
     EXPECT_EQ(older.read("编程选项", "设置"), "1111111111");

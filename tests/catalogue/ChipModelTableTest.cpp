@@ -8,7 +8,7 @@
 namespace {
 
 using kv::ChipModelTable;
-using kv::ModelFromSignature;
+using kv::modelFromSignature;
 
 TEST(ChipModelTable, MenuOrderWithAdapterSeparator) {
     const QStringList expected = {"ATMEGA8",   "ATMEGA16",   "ATMEGA32",   "ATMEGA48",
@@ -38,7 +38,7 @@ TEST(ChipModelTable, RowsAreConsistent) {
         // The FLASH holds whole pages and the largest word address fits a 16-bit spinner.
         EXPECT_EQ(row.flashSize % (row.pageWords * 2), 0) << row.name.toStdString();
         EXPECT_LE(row.flashSize - 1, 32767);
-        EXPECT_EQ(ModelFromSignature(row.signature), row.name);
+        EXPECT_EQ(modelFromSignature(row.signature), row.name);
         EXPECT_EQ(&ChipModelTable::resolve(row.name), &row);
     }
     EXPECT_EQ(names.size(), 14);
@@ -51,12 +51,12 @@ TEST(ChipModelTable, RowsAreConsistent) {
 }
 
 TEST(ChipModelTable, ModelFromSignatureIsExact) {
-    EXPECT_EQ(ModelFromSignature(QStringLiteral("1E930A")), "ATMEGA88");
-    EXPECT_EQ(ModelFromSignature(QStringLiteral("1E9205")), "ATMEGA48");
+    EXPECT_EQ(modelFromSignature(QStringLiteral("1E930A")), "ATMEGA88");
+    EXPECT_EQ(modelFromSignature(QStringLiteral("1E9205")), "ATMEGA48");
     for (const QString& text :
          {QStringLiteral("1E930a"), QStringLiteral("1E93"), QStringLiteral("1E9307!"),
           QStringLiteral(" 1E9307"), QStringLiteral("1E"), QString()}) {
-        EXPECT_TRUE(ModelFromSignature(text).isEmpty()) << text.toStdString();
+        EXPECT_TRUE(modelFromSignature(text).isEmpty()) << text.toStdString();
     }
 }
 

@@ -26,61 +26,61 @@ protected:
 
 TEST_F(ModelStateTest, UnlistedNamesSelectAndStoreAtmega8) {
     EXPECT_FALSE(state.hasSelection());
-    EXPECT_EQ(state.SEL_MCUTYPE(), "AT");
+    EXPECT_EQ(state.selectionCaption(), "AT");
     for (const QString& name : {QStringLiteral("atmega8"), QStringLiteral("ATMEGA8 "), QString()}) {
-        state.SelectModel(QStringLiteral("ATMEGA16"));
+        state.selectModel(QStringLiteral("ATMEGA16"));
         ASSERT_EQ(storedModel(), "ATMEGA16");
-        state.SelectModel(name);
-        EXPECT_EQ(state.SelectedModel(), "ATMEGA8") << name.toStdString();
+        state.selectModel(name);
+        EXPECT_EQ(state.selectedModelName(), "ATMEGA8") << name.toStdString();
         EXPECT_EQ(storedModel(), "ATMEGA8");
-        EXPECT_EQ(state.SEL_MCUTYPE(), "ATMEGA8");
+        EXPECT_EQ(state.selectionCaption(), "ATMEGA8");
     }
     EXPECT_EQ(state.mcuTypesText(),
               QStringLiteral(" ATMEGA8\u3000FLASH:8192\u3000EEPROM:512\u3000ID:1E9307"));
-    EXPECT_EQ(state.Flash_Address().text(), "8191");
-    EXPECT_EQ(state.Eeprom_Address().text(), "511");
+    EXPECT_EQ(state.flashCalibrationAddress().text(), "8191");
+    EXPECT_EQ(state.eepromCalibrationAddress().text(), "511");
 }
 
 TEST_F(ModelStateTest, Attiny26SetsSizesAndAddresses) {
     int changes = 0;
     QObject::connect(&state, &ModelState::changed, [&] { ++changes; });
-    state.SelectModel(QStringLiteral("ATTINY26"));
+    state.selectModel(QStringLiteral("ATTINY26"));
     EXPECT_EQ(changes, 1);
-    EXPECT_EQ(state.FlashSize(), 2048);
-    EXPECT_EQ(state.EepromSize(), 128);
-    EXPECT_EQ(state.FlashPageWords(), 16);
-    EXPECT_EQ(state.ModelSignature(), "1E9109");
-    EXPECT_EQ(state.Flash_Address().text(), "2047");
-    EXPECT_EQ(state.Eeprom_Address().text(), "127");
-    EXPECT_EQ(state.W_AddressText(0).text(), "1023");
-    EXPECT_EQ(state.W_AddressText(1).text(), "127");
-    EXPECT_EQ(state.W_AddressText(0).minimum(), -1023);
-    EXPECT_EQ(state.W_AddressText(1).minimum(), -127);
-    EXPECT_EQ(state.Flash_Address().value(), -2047);
-    EXPECT_EQ(state.Eeprom_Address().value(), -127);
+    EXPECT_EQ(state.flashSize(), 2048);
+    EXPECT_EQ(state.eepromSize(), 128);
+    EXPECT_EQ(state.flashPageWords(), 16);
+    EXPECT_EQ(state.modelSignature(), "1E9109");
+    EXPECT_EQ(state.flashCalibrationAddress().text(), "2047");
+    EXPECT_EQ(state.eepromCalibrationAddress().text(), "127");
+    EXPECT_EQ(state.singleAccessAddress(0).text(), "1023");
+    EXPECT_EQ(state.singleAccessAddress(1).text(), "127");
+    EXPECT_EQ(state.singleAccessAddress(0).minimum(), -1023);
+    EXPECT_EQ(state.singleAccessAddress(1).minimum(), -127);
+    EXPECT_EQ(state.flashCalibrationAddress().value(), -2047);
+    EXPECT_EQ(state.eepromCalibrationAddress().value(), -127);
 }
 
 TEST_F(ModelStateTest, Atmega32UsesTheWholeSpinnerRangeThenShrinks) {
-    state.SelectModel(QStringLiteral("ATMEGA32"));
-    EXPECT_EQ(state.W_AddressText(0).text(), "16383");
-    EXPECT_EQ(state.Flash_Address().minimum(), -32767);
-    EXPECT_EQ(state.Flash_Address().value(), -32767);
-    EXPECT_EQ(state.Eeprom_Address().minimum(), -1023);
+    state.selectModel(QStringLiteral("ATMEGA32"));
+    EXPECT_EQ(state.singleAccessAddress(0).text(), "16383");
+    EXPECT_EQ(state.flashCalibrationAddress().minimum(), -32767);
+    EXPECT_EQ(state.flashCalibrationAddress().value(), -32767);
+    EXPECT_EQ(state.eepromCalibrationAddress().minimum(), -1023);
 
     // A smaller model pulls every pair back into its range.
-    state.SelectModel(QStringLiteral("ATMEGA48"));
-    for (AddressSpinner* box : {&state.Flash_Address(), &state.Eeprom_Address(),
-                                &state.W_AddressText(0), &state.W_AddressText(1)}) {
+    state.selectModel(QStringLiteral("ATMEGA48"));
+    for (AddressSpinner* box : {&state.flashCalibrationAddress(), &state.eepromCalibrationAddress(),
+                                &state.singleAccessAddress(0), &state.singleAccessAddress(1)}) {
         EXPECT_EQ(box->value(), box->minimum());
         EXPECT_EQ(box->text(), QString::number(box->largestAddress()));
     }
-    EXPECT_EQ(state.Flash_Address().largestAddress(), 4095);
-    EXPECT_EQ(state.W_AddressText(0).largestAddress(), 2047);
+    EXPECT_EQ(state.flashCalibrationAddress().largestAddress(), 4095);
+    EXPECT_EQ(state.singleAccessAddress(0).largestAddress(), 2047);
 }
 
 TEST_F(ModelStateTest, BoxEditsAreLimitedToTheLargestAddress) {
-    state.SelectModel(QStringLiteral("ATMEGA8"));
-    AddressSpinner& flash = state.Flash_Address();
+    state.selectModel(QStringLiteral("ATMEGA8"));
+    AddressSpinner& flash = state.flashCalibrationAddress();
     flash.setText(QStringLiteral("100"));
     EXPECT_EQ(flash.value(), -100);
     type(flash, QStringLiteral("9000"));
@@ -90,15 +90,15 @@ TEST_F(ModelStateTest, BoxEditsAreLimitedToTheLargestAddress) {
     EXPECT_EQ(flash.text(), "8191");
 
     // The stored default "8191" on an ATMEGA48 becomes 4095.
-    state.SelectModel(QStringLiteral("ATMEGA48"));
+    state.selectModel(QStringLiteral("ATMEGA48"));
     flash.setText(QStringLiteral("8191"));
     EXPECT_EQ(flash.text(), "4095");
     EXPECT_EQ(flash.value(), -4095);
 }
 
 TEST_F(ModelStateTest, TypedLetterStaysForTheDigitCheck) {
-    state.SelectModel(QStringLiteral("ATMEGA8"));
-    AddressSpinner& flash = state.Flash_Address();
+    state.selectModel(QStringLiteral("ATMEGA8"));
+    AddressSpinner& flash = state.flashCalibrationAddress();
     type(flash, QStringLiteral("81a1"));
     EXPECT_EQ(flash.text(), "81a1");
     EXPECT_EQ(flash.value(), -81);
@@ -114,8 +114,8 @@ TEST_F(ModelStateTest, TypedLetterStaysForTheDigitCheck) {
 }
 
 TEST_F(ModelStateTest, EmptyAndNegativeBoxesMeanAddressZero) {
-    state.SelectModel(QStringLiteral("ATMEGA8"));
-    AddressSpinner& eeprom = state.Eeprom_Address();
+    state.selectModel(QStringLiteral("ATMEGA8"));
+    AddressSpinner& eeprom = state.eepromCalibrationAddress();
     eeprom.setText(QString());
     EXPECT_EQ(eeprom.value(), 0);
     EXPECT_EQ(eeprom.text(), "0");
@@ -129,8 +129,8 @@ TEST_F(ModelStateTest, EmptyAndNegativeBoxesMeanAddressZero) {
 }
 
 TEST_F(ModelStateTest, SpinnerMovesShowTheAddressWithinRange) {
-    state.SelectModel(QStringLiteral("ATMEGA8"));
-    AddressSpinner& word = state.W_AddressText(0);
+    state.selectModel(QStringLiteral("ATMEGA8"));
+    AddressSpinner& word = state.singleAccessAddress(0);
     int changes = 0;
     QObject::connect(&word, &AddressSpinner::changed, [&] { ++changes; });
     word.setValue(-10);

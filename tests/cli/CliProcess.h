@@ -35,7 +35,7 @@ public:
 
     // The window's settings store this run reads.
     SettingsStore windowSettings() const {
-        return SettingsStore(ShellTexts::AppTitle(), m_config.path() + QStringLiteral("/kelvaro"));
+        return SettingsStore(ShellTexts::appTitle(), m_config.path() + QStringLiteral("/kelvaro"));
     }
     QString configFolder() const { return m_config.path(); }
 

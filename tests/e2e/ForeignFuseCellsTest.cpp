@@ -47,25 +47,25 @@ protected:
     // defaults into them shows one warning box naming the file, sends
     // nothing and leaves the cells alone; a fuse read still works.
     void expectWritesRefusedAndReadsWork() {
-        const QString cells = wb().fuses().FuseBitString();
+        const QString cells = wb().fuses().fuseBitString();
         wb().options().setFromText("0001100000");
         const std::vector<std::function<void()>> commands = {
-            [&] { wb().Toolbar1_ButtonClick("WriteFuse"); },
-            [&] { wb().Toolbar1_ButtonClick("WriteLock"); },
-            [&] { wb().Toolbar1_ButtonClick("RecoverFuse"); },
-            [&] { wb().Toolbar1_ButtonClick("SetFuseDefault"); },
-            [&] { wb().ProCommand_Click(); },
+            [&] { wb().onToolbarButton("WriteFuse"); },
+            [&] { wb().onToolbarButton("WriteLock"); },
+            [&] { wb().onToolbarButton("RecoverFuse"); },
+            [&] { wb().onToolbarButton("SetFuseDefault"); },
+            [&] { wb().runProgrammingPass(); },
         };
         for (std::size_t i = 0; i < commands.size(); ++i) {
             p.prompts.warnings.clear();
             commands[i]();
             ASSERT_EQ(p.prompts.warnings.size(), 1) << i;
-            EXPECT_EQ(p.prompts.warnings[0].first, wb().AppCaption());
+            EXPECT_EQ(p.prompts.warnings[0].first, wb().appCaption());
             EXPECT_TRUE(p.prompts.warnings[0].second.contains(fileNamed()))
                 << i << ": " << p.prompts.warnings[0].second.toStdString();
         }
         EXPECT_EQ(p.device.transcript(), "");
-        EXPECT_EQ(wb().fuses().FuseBitString(), cells);
+        EXPECT_EQ(wb().fuses().fuseBitString(), cells);
 
         auto* warning = window->definitionsWarning();
         EXPECT_FALSE(warning->isHidden());
@@ -73,7 +73,7 @@ protected:
         EXPECT_TRUE(warning->text().contains("ATMEGA88"));
 
         p.prompts.warnings.clear();
-        wb().Toolbar1_ButtonClick("ReadFuse");
+        wb().onToolbarButton("ReadFuse");
         EXPECT_EQ(p.device.transcript(), "RS#");
         EXPECT_TRUE(p.prompts.warnings.isEmpty());
         EXPECT_TRUE(wb().log().text().contains(QStringLiteral("读熔丝位:")));
@@ -86,16 +86,16 @@ protected:
 
 TEST_P(ForeignFuseCells, ChoosingAModelWithoutUsableDefinitionsAfterAnother) {
     start();
-    ASSERT_EQ(wb().model().SelectedModel(), "ATMEGA8");
+    ASSERT_EQ(wb().model().selectedModelName(), "ATMEGA8");
     EXPECT_TRUE(window->definitionsWarning()->isHidden());
-    wb().Toolbar1_ButtonMenuClick("ATMEGA88");
-    ASSERT_EQ(wb().model().SelectedModel(), "ATMEGA88");
+    wb().onToolbarMenuItem("ATMEGA88");
+    ASSERT_EQ(wb().model().selectedModelName(), "ATMEGA88");
     expectWritesRefusedAndReadsWork();
 
     // Back on a model with its definitions, writing goes through again.
-    wb().Toolbar1_ButtonMenuClick("ATMEGA8");
+    wb().onToolbarMenuItem("ATMEGA8");
     p.device.clearTranscript();
-    wb().Toolbar1_ButtonClick("WriteFuse");
+    wb().onToolbarButton("WriteFuse");
     EXPECT_EQ(p.device.transcript(), "WS..D9E1#");
     EXPECT_TRUE(window->definitionsWarning()->isHidden());
 }
@@ -106,7 +106,7 @@ TEST_P(ForeignFuseCells, FirstStartWithTheStoredModelsDefinitionsSpoilt) {
     ASSERT_TRUE(p.settings.write(QStringLiteral("熔丝"), QStringLiteral("设置"),
                                  QStringLiteral("**111111*****0011101111101100010")));
     start();
-    ASSERT_EQ(wb().model().SelectedModel(), "ATMEGA88");
+    ASSERT_EQ(wb().model().selectedModelName(), "ATMEGA88");
     expectWritesRefusedAndReadsWork();
 }
 

@@ -41,7 +41,7 @@ TEST(InstalledCopy, FindsItsDataAfterTheTreeWasMoved) {
     EXPECT_EQ(QFileInfo(found).canonicalFilePath(), QFileInfo(expected).canonicalFilePath())
         << found.toStdString();
     EXPECT_TRUE(QFileInfo(QDir(found).filePath(QStringLiteral("Set/ATMEGA8.FUS"))).isFile());
-    EXPECT_TRUE(QFileInfo(QDir(found).filePath(kv::ShellTexts::HelpFileName())).isFile());
+    EXPECT_TRUE(QFileInfo(QDir(found).filePath(kv::ShellTexts::helpFileName())).isFile());
 }
 
 }  // namespace

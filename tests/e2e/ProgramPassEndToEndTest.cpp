@@ -51,7 +51,7 @@ TEST(EndToEnd, ProgramsASimulatedChipThroughTheWindow) {
     ASSERT_TRUE(sim.pts().startsWith(QStringLiteral("/dev/")))
         << "kelvaro-sim did not start (is the kelvaro-sim target built?)";
 
-    test::TempSettings settings(ShellTexts::AppTitle());
+    test::TempSettings settings(ShellTexts::appTitle());
     PortMap portMap(&settings);
     portMap.setDevicePath(1, sim.pts());
     ASSERT_TRUE(
@@ -75,7 +75,7 @@ TEST(EndToEnd, ProgramsASimulatedChipThroughTheWindow) {
 
     // "自动选择": the chip in the socket is an ATMEGA8.
     click(window.toolbar()->button(QStringLiteral("SelectMCU")));
-    ASSERT_EQ(wb.model().SelectedModel(), QStringLiteral("ATMEGA8"));
+    ASSERT_EQ(wb.model().selectedModelName(), QStringLiteral("ATMEGA8"));
 
     prompts.answers << kImages + "blink_m8.hex";
     click(window.openFileButton(0));
@@ -85,9 +85,9 @@ TEST(EndToEnd, ProgramsASimulatedChipThroughTheWindow) {
     ASSERT_FALSE(wb.eeprom().image().isEmpty());
 
     // Low fuse bit 0 (CKSEL0) from its default 1 to 0: 0xE1 becomes 0xE0.
-    ASSERT_EQ(wb.fuses().FuseLow(), 0xE1);
+    ASSERT_EQ(wb.fuses().fuseLow(), 0xE1);
     click(window.fuseFrame(0)->cell(0));
-    ASSERT_EQ(wb.fuses().FuseLow(), 0xE0);
+    ASSERT_EQ(wb.fuses().fuseLow(), 0xE0);
 
     for (int i : {0, 1, 2, 3, 8, 9}) {
         ASSERT_EQ(window.optionsBox()->value(i), 1) << i;

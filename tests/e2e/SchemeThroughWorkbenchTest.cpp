@@ -17,12 +17,12 @@ QString crlfLines(const QStringList& lines) {
 // controller with a simulated programmer.
 class SchemeThroughWorkbench : public ::testing::Test {
 protected:
-    SchemeThroughWorkbench() : wb(p.parts()) { wb.Start(); }
+    SchemeThroughWorkbench() : wb(p.parts()) { wb.start(); }
 
     QString fileIn(const QString& name) { return p.settings.fileIn(name); }
     void menu(const QString& key, const QString& answer) {
         p.prompts.answers << answer;
-        wb.Toolbar1_ButtonMenuClick(key);
+        wb.onToolbarMenuItem(key);
     }
 
     ShellPlatform p;
@@ -30,17 +30,17 @@ protected:
 };
 
 TEST_F(SchemeThroughWorkbench, ASavedSetUpComesBackWholeAndReloadsItsFiles) {
-    wb.Toolbar1_ButtonMenuClick(QStringLiteral("ATTINY2313"));
-    ASSERT_EQ(wb.model().SelectedModel(), QStringLiteral("ATTINY2313"));
-    const QString bits = wb.fuses().FuseBitString();
+    wb.onToolbarMenuItem(QStringLiteral("ATTINY2313"));
+    ASSERT_EQ(wb.model().selectedModelName(), QStringLiteral("ATTINY2313"));
+    const QString bits = wb.fuses().fuseBitString();
     wb.options().setFromText(QStringLiteral("1100010001"));
     const QString flashPath = kImages + QStringLiteral("blink_m8.hex");
     wb.flash().setPathText(flashPath);
     wb.eeprom().setPathText(QString());
     wb.calibration().setSelectedSlot(2);
     wb.calibration().setSelectedTarget(CalibrationState::kTargetEeprom);
-    wb.model().Flash_Address().setText(QStringLiteral("100"));
-    wb.model().Eeprom_Address().setText(QStringLiteral("0"));
+    wb.model().flashCalibrationAddress().setText(QStringLiteral("100"));
+    wb.model().eepromCalibrationAddress().setText(QStringLiteral("0"));
 
     const QString path = fileIn(QStringLiteral("生产.SET"));
     menu(QStringLiteral("SaveSet"), path);
@@ -48,34 +48,34 @@ TEST_F(SchemeThroughWorkbench, ASavedSetUpComesBackWholeAndReloadsItsFiles) {
               crlfLines({"ATTINY2313", bits, "1100010001", flashPath, "", " 2", " 1", "100", "0"}));
 
     // Another set-up in between.
-    wb.Toolbar1_ButtonMenuClick(QStringLiteral("ATMEGA16"));
+    wb.onToolbarMenuItem(QStringLiteral("ATMEGA16"));
     wb.options().setFromText(QStringLiteral("0000000000"));
     wb.flash().setPathText(QString());
     wb.calibration().setSelectedSlot(0);
     wb.calibration().setSelectedTarget(CalibrationState::kTargetFlash);
-    wb.model().Flash_Address().setText(QStringLiteral("5"));
+    wb.model().flashCalibrationAddress().setText(QStringLiteral("5"));
     ASSERT_TRUE(wb.flash().image().isEmpty());
 
     menu(QStringLiteral("LoadSet"), path);
-    EXPECT_EQ(wb.model().SelectedModel(), QStringLiteral("ATTINY2313"));
-    EXPECT_EQ(wb.fuses().FuseBitString(), bits);
+    EXPECT_EQ(wb.model().selectedModelName(), QStringLiteral("ATTINY2313"));
+    EXPECT_EQ(wb.fuses().fuseBitString(), bits);
     EXPECT_EQ(wb.options().toText(), QStringLiteral("1100010001"));
     EXPECT_EQ(wb.flash().pathText(), flashPath);
     EXPECT_FALSE(wb.flash().image().isEmpty());  // "文件重载" is on
     EXPECT_EQ(wb.calibration().selectedSlot(), 2);
     EXPECT_EQ(wb.calibration().selectedTarget(), CalibrationState::kTargetEeprom);
-    EXPECT_EQ(wb.model().Flash_Address().text(), QStringLiteral("100"));
-    EXPECT_EQ(wb.model().Flash_Address().value(), -100);
-    EXPECT_EQ(wb.model().Eeprom_Address().value(), 0);
+    EXPECT_EQ(wb.model().flashCalibrationAddress().text(), QStringLiteral("100"));
+    EXPECT_EQ(wb.model().flashCalibrationAddress().value(), -100);
+    EXPECT_EQ(wb.model().eepromCalibrationAddress().value(), 0);
     EXPECT_TRUE(p.prompts.warnings.isEmpty());
 }
 
 TEST_F(SchemeThroughWorkbench, AnOlderEightLineFileWithALowerCaseModelNameLoadsThatModel) {
-    wb.Toolbar1_ButtonMenuClick(QStringLiteral("ATMEGA16"));
-    const QString atmega16Default = wb.fuses().DefaultFuseBits();
+    wb.onToolbarMenuItem(QStringLiteral("ATMEGA16"));
+    const QString atmega16Default = wb.fuses().defaultFuseBits();
     QString bits = atmega16Default;
     bits[31] = bits[31] == u'1' ? u'0' : u'1';
-    wb.Toolbar1_ButtonMenuClick(QStringLiteral("ATTINY2313"));
+    wb.onToolbarMenuItem(QStringLiteral("ATTINY2313"));
     wb.calibration().setSelectedSlot(3);
 
     // No calibration slot was selected when it was saved: line 6 is the target.
@@ -83,19 +83,19 @@ TEST_F(SchemeThroughWorkbench, AnOlderEightLineFileWithALowerCaseModelNameLoadsT
     test::writeGbk(path, crlfLines({"atmega16", bits, "01", "", "", " 1", "8190", "500"}));
     menu(QStringLiteral("LoadSet"), path);
 
-    EXPECT_EQ(wb.model().SelectedModel(), QStringLiteral("ATMEGA16"));
-    EXPECT_EQ(wb.fuses().DefaultFuseBits(), atmega16Default);  // ATMEGA16.FUS
-    EXPECT_EQ(wb.fuses().FuseBitString(), bits);
+    EXPECT_EQ(wb.model().selectedModelName(), QStringLiteral("ATMEGA16"));
+    EXPECT_EQ(wb.fuses().defaultFuseBits(), atmega16Default);  // ATMEGA16.FUS
+    EXPECT_EQ(wb.fuses().fuseBitString(), bits);
     EXPECT_EQ(wb.options().toText(), QStringLiteral("0100000000"));
     EXPECT_FALSE(wb.calibration().selectedSlot().has_value());
     EXPECT_EQ(wb.calibration().selectedTarget(), CalibrationState::kTargetEeprom);
-    EXPECT_EQ(wb.model().Flash_Address().value(), -8190);
-    EXPECT_EQ(wb.model().Eeprom_Address().value(), -500);
+    EXPECT_EQ(wb.model().flashCalibrationAddress().value(), -8190);
+    EXPECT_EQ(wb.model().eepromCalibrationAddress().value(), -500);
     EXPECT_TRUE(p.prompts.warnings.isEmpty());
 }
 
 TEST_F(SchemeThroughWorkbench, ABrokenFileChangesNothingAndSaysWhy) {
-    wb.Toolbar1_ButtonMenuClick(QStringLiteral("ATTINY2313"));
+    wb.onToolbarMenuItem(QStringLiteral("ATTINY2313"));
     const Scheme before = wb.currentScheme();
     const QString path = fileIn(QStringLiteral("broken.SET"));
     const QString atmega16Line = QStringLiteral(

@@ -28,7 +28,7 @@ TEST(SettingsPathOption, NamesTheFileOfThisVersionWithoutADisplay) {
     if (!program.waitForFinished(30000))
         program.kill();
 
-    const SettingsStore expected(ShellTexts::AppTitle(),
+    const SettingsStore expected(ShellTexts::appTitle(),
                                  config.path() + QStringLiteral("/kelvaro"));
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0);

@@ -190,8 +190,8 @@ TEST_F(FirmwareUpdateTest, ALoaderSilentAfterItsGreetingFailsAtOnce) {
 
 TEST_F(FirmwareUpdateTest, AGreetingFromBeforeThePromptIsNotTakenForTheLoader) {
     rig.device.restartIntoLoader(rig.clock.nowUs());
-    rig.link.DelayMs(400);
-    ASSERT_GT(rig.link.InputCount(), 0);  // that "B" waits in the receive buffer
+    rig.link.delayMs(400);
+    ASSERT_GT(rig.link.inputCount(), 0);  // that "B" waits in the receive buffer
     update.setFileName(writeFile(pattern(100)));
     update.upgrade();
     EXPECT_EQ(update.status(), QStringLiteral("超时，连接不成功！"));

@@ -26,8 +26,8 @@ struct Bench {
     explicit Bench(const QString& model) : model(model), rig(model), commands(rig.link, editor) {
         editor.setDefinitionFolders({QStringLiteral(KV_SOURCE_DIR "/data/Set")});
         editor.setLog([this](const QString& m) { rig.log << m; });
-        editor.LoadFuseDefinitions(model + ".FUS");
-        editor.ApplyFuseBits(editor.DefaultFuseBits());
+        editor.loadFuseDefinitions(model + ".FUS");
+        editor.applyFuseBits(editor.defaultFuseBits());
     }
     QString model;
     SimRig rig;
@@ -37,29 +37,29 @@ struct Bench {
 
 TEST(FuseCommands, WriteCommandsOnTheWire) {
     Bench m8("ATMEGA8");
-    m8.commands.WriteFuses(m8.model);
+    m8.commands.writeFuses(m8.model);
     EXPECT_EQ(m8.rig.wire(), "WS..D9E1#");
     ASSERT_EQ(m8.rig.log.size(), 1);
     EXPECT_NE(m8.rig.log[0], kNoReply);
     EXPECT_TRUE(m8.commands.writeFuseEnabled());
 
     Bench m88("ATMEGA88");
-    m88.editor.ApplyFuseBits("**111100*****0011101111101100010");
-    m88.commands.WriteFuses(m88.model);
-    m88.commands.WriteLockBits();
+    m88.editor.applyFuseBits("**111100*****0011101111101100010");
+    m88.commands.writeFuses(m88.model);
+    m88.commands.writeLockBits();
     EXPECT_EQ(m88.rig.wire(), "WSF9DF62#WLFC#");
     EXPECT_EQ(m88.rig.device.lock & 0x3F, 0x3C);
     EXPECT_EQ(m88.rig.log.size(), 2);
 
     m88.rig.clearWire();
-    m88.commands.EraseChip();
+    m88.commands.eraseChip();
     EXPECT_EQ(m88.rig.wire(), "EM#");
     EXPECT_EQ(m88.rig.log.size(), 3);
     EXPECT_NE(m88.rig.log.last(), kNoReply);
 }
 
 // Each command logs the programmer's answer only after its own wait, and
-// ReadFuses decodes after 100 ms.
+// readFuses decodes after 100 ms.
 TEST(FuseCommands, EachCommandWaitsItsOwnTime) {
     Bench b("ATMEGA8");
     struct Step {
@@ -68,11 +68,11 @@ TEST(FuseCommands, EachCommandWaitsItsOwnTime) {
         int waitMs;
     };
     const std::vector<Step> steps = {
-        {"ReadFuses", [&] { b.commands.ReadFuses(b.model); }, 100},
-        {"WriteFuses", [&] { b.commands.WriteFuses(b.model); }, 200},
-        {"RecoverFuses", [&] { b.commands.RecoverFuses(b.model); }, 800 + 100},
-        {"WriteLockBits", [&] { b.commands.WriteLockBits(); }, 100},
-        {"EraseChip", [&] { b.commands.EraseChip(); }, 100},
+        {"ReadFuses", [&] { b.commands.readFuses(b.model); }, 100},
+        {"WriteFuses", [&] { b.commands.writeFuses(b.model); }, 200},
+        {"RecoverFuses", [&] { b.commands.recoverFuses(b.model); }, 800 + 100},
+        {"WriteLockBits", [&] { b.commands.writeLockBits(); }, 100},
+        {"EraseChip", [&] { b.commands.eraseChip(); }, 100},
     };
     for (const Step& step : steps) {
         b.rig.log.clear();
@@ -86,7 +86,7 @@ TEST(FuseCommands, EachCommandWaitsItsOwnTime) {
     // A reply that comes later than the wait is not waited for.
     b.rig.device.faults().extraReplyDelayMs = 250;
     b.rig.log.clear();
-    b.commands.WriteFuses(b.model);
+    b.commands.writeFuses(b.model);
     EXPECT_EQ(b.rig.log, QStringList{kNoReply});
 }
 
@@ -99,10 +99,10 @@ TEST(FuseCommands, SetFuseDefaultNeedsNoExchange) {
         return states;
     };
     const QList<bool> defaultChecks = checks();
-    b.editor.ApplyFuseBits(QString(32, QLatin1Char('0')));
+    b.editor.applyFuseBits(QString(32, QLatin1Char('0')));
     ASSERT_NE(checks(), defaultChecks);
-    b.commands.SetFuseDefault();
-    EXPECT_EQ(b.editor.FuseBitString(), b.editor.DefaultFuseBits());
+    b.commands.applyFuseDefaults();
+    EXPECT_EQ(b.editor.fuseBitString(), b.editor.defaultFuseBits());
     EXPECT_EQ(checks(), defaultChecks);
     EXPECT_TRUE(b.rig.wire().isEmpty());
     EXPECT_TRUE(b.rig.log.isEmpty());
@@ -112,7 +112,7 @@ TEST(FuseCommands, WriteFusesDisablesItsButtonAndHoldsTheLink) {
     Bench b("ATMEGA8");
     QList<bool> seen;
     b.rig.pump.onYield = [&] { seen << b.commands.writeFuseEnabled() << b.rig.link.isBusy(); };
-    b.commands.WriteFuses(b.model);
+    b.commands.writeFuses(b.model);
     ASSERT_FALSE(seen.isEmpty());
     EXPECT_FALSE(seen[0]);
     EXPECT_TRUE(seen[1]);
@@ -122,22 +122,22 @@ TEST(FuseCommands, WriteFusesDisablesItsButtonAndHoldsTheLink) {
 
 TEST(FuseCommands, RecoverWritesDefaultsAndComparesTheReadBack) {
     Bench b("ATMEGA8");
-    b.editor.ApplyFuseBits(QString(32, QLatin1Char('0')));
-    b.commands.RecoverFuse(b.model);
+    b.editor.applyFuseBits(QString(32, QLatin1Char('0')));
+    b.commands.recoverDefaultFuses(b.model);
     EXPECT_EQ(b.rig.wire(), "SS..D9E1#RS#");
     EXPECT_EQ(b.rig.log.last(), QStringLiteral("恢复成功！"));
-    EXPECT_EQ(b.editor.FuseBitString(), b.editor.DefaultFuseBits());
+    EXPECT_EQ(b.editor.fuseBitString(), b.editor.defaultFuseBits());
 
     // The same bytes in lower-case digits are the same bytes.
     b.rig.device.faults().lowerCaseHex = true;
     b.rig.log.clear();
-    b.commands.RecoverFuse(b.model);
+    b.commands.recoverDefaultFuses(b.model);
     EXPECT_EQ(b.rig.log.last(), QStringLiteral("恢复成功！"));
 
     b.rig.device.faults().lowerCaseHex = false;
     b.rig.device.faults().silent = true;
     b.rig.log.clear();
-    b.commands.RecoverFuse(b.model);
+    b.commands.recoverDefaultFuses(b.model);
     EXPECT_EQ(b.rig.log, (QStringList{kNoReply, kNoReply, QStringLiteral("恢复失败！")}));
 }
 
@@ -147,11 +147,11 @@ TEST(FuseCommands, ReadFusesDecodesIntoTheCells) {
     b.rig.device.extended = 0xF9;
     b.rig.device.high = 0xDF;
     b.rig.device.low = 0x62;
-    b.editor.ApplyFuseBits(QString(32, QLatin1Char('1')));
-    b.commands.ReadFuses(b.model);
+    b.editor.applyFuseBits(QString(32, QLatin1Char('1')));
+    b.commands.readFuses(b.model);
     EXPECT_EQ(b.rig.wire(), "RS#");
     EXPECT_EQ(b.rig.log, QStringList{QStringLiteral("读熔丝位:F9DF62 锁定位:3F")});
-    EXPECT_EQ(b.editor.FuseBitString(),
+    EXPECT_EQ(b.editor.fuseBitString(),
               "**111111*****001"
               "11011111"
               "01100010");
@@ -159,21 +159,21 @@ TEST(FuseCommands, ReadFusesDecodesIntoTheCells) {
 
     Bench m8("ATMEGA8");
     m8.rig.device.faults().garbage = "OK!";
-    m8.commands.ReadFuses(m8.model);
+    m8.commands.readFuses(m8.model);
     EXPECT_EQ(m8.rig.log, QStringList{QStringLiteral("读熔丝位:..D9E1 锁定位:FF")});
-    EXPECT_EQ(m8.editor.FuseBitString(), m8.editor.DefaultFuseBits());
+    EXPECT_EQ(m8.editor.fuseBitString(), m8.editor.defaultFuseBits());
 }
 
 TEST(FuseCommands, SilentProgrammerLeavesTheCells) {
     Bench b("ATMEGA8");
     const QString before = "**111111********1101100111100000";
-    b.editor.ApplyFuseBits(before);
+    b.editor.applyFuseBits(before);
     b.rig.device.faults().silent = true;
     QList<bool> during;
     b.rig.pump.onYield = [&] { during << b.commands.readFuseEnabled(); };
-    b.commands.ReadFuses(b.model);
+    b.commands.readFuses(b.model);
     EXPECT_EQ(b.rig.log, QStringList{kNoReply});
-    EXPECT_EQ(b.editor.FuseBitString(), before);
+    EXPECT_EQ(b.editor.fuseBitString(), before);
     ASSERT_FALSE(during.isEmpty());
     EXPECT_FALSE(during[0]);
     EXPECT_TRUE(b.commands.readFuseEnabled());
@@ -182,9 +182,9 @@ TEST(FuseCommands, SilentProgrammerLeavesTheCells) {
 TEST(FuseCommands, PortFailureStillEnablesTheButton) {
     Bench b("ATMEGA8");
     b.rig.port.setOpen(false);
-    EXPECT_THROW(b.commands.ReadFuses(b.model), kv::OperationError);
+    EXPECT_THROW(b.commands.readFuses(b.model), kv::OperationError);
     EXPECT_TRUE(b.commands.readFuseEnabled());
-    EXPECT_THROW(b.commands.WriteFuses(b.model), kv::OperationError);
+    EXPECT_THROW(b.commands.writeFuses(b.model), kv::OperationError);
     EXPECT_TRUE(b.commands.writeFuseEnabled());
     EXPECT_FALSE(b.rig.link.isBusy());
 }
@@ -195,24 +195,24 @@ TEST(FuseCommands, NothingIsSentFromUnknownCells) {
     FuseEditor editor;
     editor.setDefinitions(kv::test::makeDefinitions(QString(), {}));
     FuseCommands commands(rig.link, editor);
-    commands.WriteFuses("ATMEGA8");
-    commands.WriteLockBits();
-    commands.RecoverFuse("ATMEGA8");
+    commands.writeFuses("ATMEGA8");
+    commands.writeLockBits();
+    commands.recoverDefaultFuses("ATMEGA8");
     EXPECT_TRUE(rig.wire().isEmpty());
     ASSERT_EQ(rig.log.size(), 4);
     EXPECT_EQ(rig.log.last(), QStringLiteral("恢复失败！"));
 
     // Only the bytes a command sends must be known: the lock byte may go alone.
-    editor.ApplyFuseBits(QStringLiteral("**111100"));
-    commands.WriteLockBits();
+    editor.applyFuseBits(QStringLiteral("**111100"));
+    commands.writeLockBits();
     EXPECT_EQ(rig.wire(), "WLFC#");
 
     // A character other than "1", "0" or "*" is no more a bit than an empty cell.
     rig.clearWire();
-    editor.ApplyFuseBits("**11110X********1101100111100001");
-    commands.WriteLockBits();
-    editor.ApplyFuseBits("**111100********11011001111X0001");
-    commands.WriteFuses("ATMEGA8");
+    editor.applyFuseBits("**11110X********1101100111100001");
+    commands.writeLockBits();
+    editor.applyFuseBits("**111100********11011001111X0001");
+    commands.writeFuses("ATMEGA8");
     EXPECT_TRUE(rig.wire().isEmpty());
 }
 
@@ -254,7 +254,7 @@ struct ScriptedBench {
           commands(link, editor) {
         editor.setDefinitions(
             kv::test::makeDefinitions(QStringLiteral("**111111********1101100111100001"), {}));
-        editor.ApplyFuseBits(editor.DefaultFuseBits());
+        editor.applyFuseBits(editor.defaultFuseBits());
     }
     ScriptedPort port;
     kv::sim::VirtualClock clock;
@@ -269,9 +269,9 @@ TEST(FuseCommands, GarbledOrShortReadRepliesAreRefused) {
     for (const QByteArray& reply :
          {QByteArray("FFFFD9E"), QByteArray("FFFFD9XX12"), QByteArray("ERROR!!!!")}) {
         ScriptedBench b(reply);
-        const QString before = b.editor.FuseBitString();
-        b.commands.ReadFuses("ATMEGA8");
-        EXPECT_EQ(b.editor.FuseBitString(), before) << reply.toStdString();
+        const QString before = b.editor.fuseBitString();
+        b.commands.readFuses("ATMEGA8");
+        EXPECT_EQ(b.editor.fuseBitString(), before) << reply.toStdString();
         ASSERT_EQ(b.log.size(), 1);
         EXPECT_TRUE(b.log[0].contains(QString::fromLatin1(reply))) << b.log[0].toStdString();
         EXPECT_TRUE(b.commands.readFuseEnabled());
@@ -280,9 +280,9 @@ TEST(FuseCommands, GarbledOrShortReadRepliesAreRefused) {
 
 TEST(FuseCommands, ReadDropsInputThatWasWaitingBeforeTheCommand) {
     ScriptedBench b("FFFFD9E0", "stale text");
-    b.commands.ReadFuses("ATMEGA8");
+    b.commands.readFuses("ATMEGA8");
     EXPECT_EQ(b.log, QStringList{QStringLiteral("读熔丝位:..D9E0 锁定位:FF")});
-    EXPECT_EQ(b.editor.FuseLow(), 0xE0);
+    EXPECT_EQ(b.editor.fuseLow(), 0xE0);
 }
 
 TEST(FuseCommands, RecoverFailsUnlessTheReadBackIsTheFieldSent) {
@@ -290,8 +290,8 @@ TEST(FuseCommands, RecoverFailsUnlessTheReadBackIsTheFieldSent) {
          {QByteArray("FFFFD9E0"), QByteArray("ffffd9e0"), QByteArray("ffffd9e1"),
           QByteArray("FFD9E1"), QByteArray("FFFFD9E1")}) {
         ScriptedBench b(reply);
-        b.editor.ApplyFuseBits(QString(32, QLatin1Char('0')));
-        b.commands.RecoverFuse("ATMEGA8");
+        b.editor.applyFuseBits(QString(32, QLatin1Char('0')));
+        b.commands.recoverDefaultFuses("ATMEGA8");
         EXPECT_EQ(b.port.written, "SS..D9E1#RS#");
         const bool good = reply.toUpper() == "FFFFD9E1";
         EXPECT_EQ(b.log.last(), good ? QStringLiteral("恢复成功！") : QStringLiteral("恢复失败！"))
@@ -299,7 +299,7 @@ TEST(FuseCommands, RecoverFailsUnlessTheReadBackIsTheFieldSent) {
         // A cut reply is named in the log, not taken for the digits it ends with.
         EXPECT_EQ(b.log.join('\n').contains(QStringLiteral("读熔丝位应答无效：FFD9E1")),
                   reply == "FFD9E1");
-        EXPECT_EQ(b.editor.FuseBitString(), b.editor.DefaultFuseBits());
+        EXPECT_EQ(b.editor.fuseBitString(), b.editor.defaultFuseBits());
     }
 }
 
@@ -308,20 +308,20 @@ class RoundTrip : public ::testing::TestWithParam<QString> {};
 
 TEST_P(RoundTrip, DefaultsSurviveWriteAndRead) {
     Bench b(GetParam());
-    const QString defaults = b.editor.DefaultFuseBits();
+    const QString defaults = b.editor.defaultFuseBits();
     ASSERT_EQ(defaults.size(), 32);
     b.rig.device.high = 0x00;
     b.rig.device.low = 0x00;
-    b.commands.WriteFuses(b.model);
-    b.commands.WriteLockBits();
+    b.commands.writeFuses(b.model);
+    b.commands.writeLockBits();
     QString scrambled = defaults;
     for (QChar& c : scrambled) {
         if (c != QLatin1Char('*'))
             c = c == QLatin1Char('1') ? QLatin1Char('0') : QLatin1Char('1');
     }
-    b.editor.ApplyFuseBits(scrambled);
-    b.commands.ReadFuses(b.model);
-    EXPECT_EQ(b.editor.FuseBitString(), defaults) << b.rig.log.join('\n').toStdString();
+    b.editor.applyFuseBits(scrambled);
+    b.commands.readFuses(b.model);
+    EXPECT_EQ(b.editor.fuseBitString(), defaults) << b.rig.log.join('\n').toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(AllModels, RoundTrip, ::testing::ValuesIn(kv::test::kShippedModels),

@@ -56,9 +56,9 @@ TEST_F(Load, HeaderCommentsAndOptionsInFileOrder) {
           << QStringLiteral("复位{FSBRSFFFE/0000>") << "##"
           << QStringLiteral("忽略{FSBSPFFFD/0000>");
     write("ATMEGA8.FUS", lines);
-    editor.LoadFuseDefinitions("ATMEGA8.FUS");
+    editor.loadFuseDefinitions("ATMEGA8.FUS");
 
-    EXPECT_EQ(editor.DefaultFuseBits(), kDefault);
+    EXPECT_EQ(editor.defaultFuseBits(), kDefault);
     EXPECT_EQ(editor.bitName(0).caption, QStringLiteral("  CKSEL0 "));
     EXPECT_EQ(editor.bitName(27).caption, QString());
     EXPECT_EQ(editor.bitName(31).caption, "N31");
@@ -82,7 +82,7 @@ TEST_F(Load, TrimmingAndRedMarks) {
           << QStringLiteral("乙{FSBRSFFFD/0000>*") << QStringLiteral("丙*{FSBRSFFFB/0000>")
           << QStringLiteral("丁*{FSBRSFFF7/0000>*") << QStringLiteral("\t戊\u3000{FSBRSFFEF/0000>");
     write("M.FUS", lines, false);  // no closing "##", no final line end
-    editor.LoadFuseDefinitions("M.FUS");
+    editor.loadFuseDefinitions("M.FUS");
     ASSERT_EQ(editor.options().size(), 5);
     const auto& o = editor.options();
     EXPECT_EQ(o[0].text, QStringLiteral("甲"));
@@ -109,7 +109,7 @@ TEST_F(Load, MalformedOptionLinesAreSkippedWithFileAndLine) {
           << QStringLiteral("越界{FDBSZFFF0/0010>")        // 42
           << QStringLiteral("也好{FDBSZFFF0/0001>") << "##";
     write("BAD.FUS", lines);
-    editor.LoadFuseDefinitions("BAD.FUS");
+    editor.loadFuseDefinitions("BAD.FUS");
     EXPECT_EQ(keys(), (QStringList{"FSBRSFFFE/0000", "FDBSZFFF0/0001"}));
     EXPECT_TRUE(editor.options()[1].shaded == false);
     ASSERT_EQ(log.size(), 7) << log.join('\n').toStdString();
@@ -124,7 +124,7 @@ TEST_F(Load, OptionCountsStopAtTheirLimits) {
     for (int i = 0; i < 256; ++i)  // single bits: only the 255 total applies
         lines << QStringLiteral("位{FSBQJFFFE/%1>").arg(i, 4, 16, QLatin1Char('0')).toUpper();
     write("MANY.FUS", lines);
-    editor.LoadFuseDefinitions("MANY.FUS");
+    editor.loadFuseDefinitions("MANY.FUS");
     EXPECT_EQ(editor.options().size(), 255);
     EXPECT_EQ(editor.options().last().key, "FSBQJFFFE/00FE");
     ASSERT_EQ(log.size(), 1);
@@ -137,7 +137,7 @@ TEST_F(Load, OptionCountsStopAtTheirLimits) {
         lines << QStringLiteral("组{FDBSZFF00/%1>").arg(i, 4, 16, QLatin1Char('0')).toUpper();
     lines << QStringLiteral("位{FSBQJFEFF/0000>");
     write("GROUPS.FUS", lines);
-    editor.LoadFuseDefinitions("GROUPS.FUS");
+    editor.loadFuseDefinitions("GROUPS.FUS");
     ASSERT_EQ(editor.options().size(), 201);
     EXPECT_EQ(editor.options()[199].key, "FDBSZFF00/00C7");
     EXPECT_EQ(editor.options()[200].key, "FSBQJFEFF/0000");
@@ -147,14 +147,14 @@ TEST_F(Load, OptionCountsStopAtTheirLimits) {
 
 TEST_F(Load, MissingFileKeepsPreviousNamesAndDefaults) {
     write("ATMEGA8.FUS", header(kDefault, "A") << "##" << QStringLiteral("甲{FSBRSFFFE/0000>"));
-    editor.LoadFuseDefinitions("ATMEGA8.FUS");
+    editor.loadFuseDefinitions("ATMEGA8.FUS");
     ASSERT_EQ(editor.options().size(), 1);
     EXPECT_EQ(editor.definitionsProblem(), "");
 
-    editor.LoadFuseDefinitions("ATMEGA16.FUS");
+    editor.loadFuseDefinitions("ATMEGA16.FUS");
     EXPECT_TRUE(editor.options().isEmpty());
     EXPECT_EQ(editor.bitName(5).caption, "A5");
-    EXPECT_EQ(editor.DefaultFuseBits(), kDefault);
+    EXPECT_EQ(editor.defaultFuseBits(), kDefault);
     EXPECT_FALSE(editor.optionListDisplayed());
     // The names and defaults shown are ATMEGA8's: said, with the full path.
     const QString expected = QDir::toNativeSeparators(dir.filePath("ATMEGA16.FUS"));
@@ -166,10 +166,10 @@ TEST_F(Load, MissingFileKeepsPreviousNamesAndDefaults) {
 
 TEST_F(Load, BrokenFilesAreRefusedOrLoadedWithoutOptions) {
     write("ATMEGA8.FUS", header(kDefault, "A") << "##" << QStringLiteral("甲{FSBRSFFFE/0000>"));
-    editor.LoadFuseDefinitions("ATMEGA8.FUS");
+    editor.loadFuseDefinitions("ATMEGA8.FUS");
 
     write("SHORT.FUS", header().mid(0, 20));
-    editor.LoadFuseDefinitions("SHORT.FUS");
+    editor.loadFuseDefinitions("SHORT.FUS");
     EXPECT_TRUE(editor.options().isEmpty());
     EXPECT_EQ(editor.bitName(5).caption, "A5");
     EXPECT_TRUE(
@@ -178,16 +178,16 @@ TEST_F(Load, BrokenFilesAreRefusedOrLoadedWithoutOptions) {
     EXPECT_TRUE(log[0].contains("SHORT.FUS"));
 
     write("BADDEF.FUS", header("1111X111") << "##");
-    editor.LoadFuseDefinitions("BADDEF.FUS");
-    EXPECT_EQ(editor.DefaultFuseBits(), kDefault);
+    editor.loadFuseDefinitions("BADDEF.FUS");
+    EXPECT_EQ(editor.defaultFuseBits(), kDefault);
     ASSERT_EQ(log.size(), 2);
     EXPECT_TRUE(log[1].contains(QStringLiteral("第1行")));
 
     const QString other = QString(32, QLatin1Char('1'));
     write("NOMARK.FUS", header(other, "B") << QStringLiteral("甲{FSBRSFFFE/0000>"));
-    editor.LoadFuseDefinitions("NOMARK.FUS");
+    editor.loadFuseDefinitions("NOMARK.FUS");
     EXPECT_TRUE(editor.options().isEmpty());
-    EXPECT_EQ(editor.DefaultFuseBits(), other);
+    EXPECT_EQ(editor.defaultFuseBits(), other);
     EXPECT_EQ(editor.bitName(5).caption, "B5");
     EXPECT_EQ(editor.definitionsProblem(), "");  // its own names and defaults
     ASSERT_EQ(log.size(), 3);
@@ -196,7 +196,7 @@ TEST_F(Load, BrokenFilesAreRefusedOrLoadedWithoutOptions) {
 
 TEST_F(Load, NameCaseFallbackOnCaseSensitiveFolders) {
     write("atmega8.fus", header() << "##" << QStringLiteral("甲{FSBRSFFFE/0000>"));
-    editor.LoadFuseDefinitions("ATMEGA8.FUS");
+    editor.loadFuseDefinitions("ATMEGA8.FUS");
     EXPECT_EQ(editor.options().size(), 1);
 }
 
@@ -206,9 +206,9 @@ TEST(LoadShipped, ReadsFromTheSetFolderBesideTheProgram) {
     FuseEditor editor;
     QStringList log;
     editor.setLog([&](const QString& m) { log << m; });
-    editor.LoadFuseDefinitions("ATMEGA16.FUS");
+    editor.loadFuseDefinitions("ATMEGA16.FUS");
     EXPECT_TRUE(log.isEmpty()) << log.join('\n').toStdString();
-    EXPECT_EQ(editor.DefaultFuseBits(), "**111111********1001100111100001");
+    EXPECT_EQ(editor.defaultFuseBits(), "**111111********1001100111100001");
     EXPECT_EQ(editor.bitName(0).caption, "CKSEL0");
     EXPECT_FALSE(editor.options().isEmpty());
 }

@@ -24,13 +24,13 @@ QStringList checkedKeys(const FuseEditor& e) {
 
 TEST(FuseEditor, ApplyFuseBitsSetsCellsColoursAndFrameCaptions) {
     FuseEditor e;
-    e.ApplyFuseBits(bits(kOnes, kOnes, "11011001", "11100001"));
+    e.applyFuseBits(bits(kOnes, kOnes, "11011001", "11100001"));
     EXPECT_EQ(e.frameCaption(0), QStringLiteral("熔丝低字节[E1]"));
     EXPECT_EQ(e.frameCaption(1), QStringLiteral("熔丝高字节[D9]"));
     EXPECT_EQ(e.frameCaption(2), QStringLiteral("扩展熔丝位[FF]"));
     EXPECT_EQ(e.frameCaption(3), QStringLiteral("锁定位[FF]"));
-    EXPECT_EQ(e.FuseLow(), 0xE1);
-    EXPECT_EQ(e.FuseHigh(), 0xD9);
+    EXPECT_EQ(e.fuseLow(), 0xE1);
+    EXPECT_EQ(e.fuseHigh(), 0xD9);
     for (int i = 0; i < 32; ++i) {
         const bool programmed = (i >= 1 && i <= 4) || i == 9 || i == 10 || i == 13;
         EXPECT_EQ(e.cell(i).caption, programmed ? "0" : "1") << i;
@@ -39,12 +39,12 @@ TEST(FuseEditor, ApplyFuseBitsSetsCellsColoursAndFrameCaptions) {
             << i;
         EXPECT_TRUE(e.cell(i).enabled && e.cell(i).bold) << i;
     }
-    EXPECT_EQ(e.FuseBitString(), bits(kOnes, kOnes, "11011001", "11100001"));
+    EXPECT_EQ(e.fuseBitString(), bits(kOnes, kOnes, "11011001", "11100001"));
 }
 
 TEST(FuseEditor, StarCellsAreDisabledAndCountAsOne) {
     FuseEditor e;
-    e.ApplyFuseBits(bits("**111111", kOnes, kOnes, kOnes));
+    e.applyFuseBits(bits("**111111", kOnes, kOnes, kOnes));
     for (int i : {31, 30}) {
         EXPECT_EQ(e.cell(i).caption, "*");
         EXPECT_FALSE(e.cell(i).enabled);
@@ -54,23 +54,23 @@ TEST(FuseEditor, StarCellsAreDisabledAndCountAsOne) {
     EXPECT_EQ(e.frameCaption(3), QStringLiteral("锁定位[FF]"));
 
     // A disabled cell ignores clicks; applying "1" enables it again.
-    e.ToggleBitCell(31);
+    e.toggleBitCell(31);
     EXPECT_EQ(e.cell(31).caption, "*");
-    e.ApplyFuseBits(QString(32, QLatin1Char('1')));
+    e.applyFuseBits(QString(32, QLatin1Char('1')));
     EXPECT_TRUE(e.cell(31).enabled && e.bitName(31).enabled);
 }
 
 TEST(FuseEditor, LongStringsAreCutAndShortOnesLeaveEmptyCells) {
     FuseEditor e;
-    e.ApplyFuseBits(bits(kOnes, kOnes, "11011001", "11100001") + "00000000");
+    e.applyFuseBits(bits(kOnes, kOnes, "11011001", "11100001") + "00000000");
     EXPECT_EQ(e.frameCaption(0), QStringLiteral("熔丝低字节[E1]"));
-    EXPECT_EQ(e.FuseBitString().size(), 32);
+    EXPECT_EQ(e.fuseBitString().size(), 32);
 
-    e.ApplyFuseBits(QString(31, QLatin1Char('1')));
+    e.applyFuseBits(QString(31, QLatin1Char('1')));
     EXPECT_EQ(e.cell(0).caption, "");
     EXPECT_EQ(e.cell(0).colour, FuseCell::kProgrammedColour);
     EXPECT_TRUE(e.cell(0).enabled);
-    EXPECT_EQ(e.FuseLow(), 0xFE);
+    EXPECT_EQ(e.fuseLow(), 0xFE);
     EXPECT_FALSE(e.cellsClean(0, 7));
     EXPECT_TRUE(e.cellsClean(1, 31));
 }
@@ -78,26 +78,26 @@ TEST(FuseEditor, LongStringsAreCutAndShortOnesLeaveEmptyCells) {
 TEST(FuseEditor, SingleBitOptionFollowsItsCell) {
     FuseEditor e;
     e.setDefinitions(makeDefinitions(QString(), {{"FSBQJFFFE/0000", "bit 0"}}));
-    e.ApplyFuseBits(bits(kOnes, kOnes, "11011001", "11100001"));
+    e.applyFuseBits(bits(kOnes, kOnes, "11011001", "11100001"));
     EXPECT_FALSE(e.options()[0].checked);
 
-    e.TreeView1_NodeCheck(1, true);
-    e.TreeView1_Click();
-    EXPECT_EQ(e.FuseLow(), 0xE0);
-    EXPECT_EQ(e.FuseHigh(), 0xD9);
+    e.onOptionChecked(1, true);
+    e.onOptionListClicked();
+    EXPECT_EQ(e.fuseLow(), 0xE0);
+    EXPECT_EQ(e.fuseHigh(), 0xD9);
     EXPECT_TRUE(e.options()[0].checked);
 
-    e.TreeView1_NodeCheck(1, false);
-    e.TreeView1_Click();  // a single bit stays unchecked
-    EXPECT_EQ(e.FuseLow(), 0xE1);
+    e.onOptionChecked(1, false);
+    e.onOptionListClicked();  // a single bit stays unchecked
+    EXPECT_EQ(e.fuseLow(), 0xE1);
     EXPECT_FALSE(e.options()[0].checked);
     EXPECT_EQ(e.options()[0].checked, e.cell(0).caption == "0");
 
     // A click on the cell checks the option again and lowers the byte by one.
-    e.ToggleBitCell(0);
+    e.toggleBitCell(0);
     EXPECT_EQ(e.cell(0).caption, "0");
     EXPECT_EQ(e.cell(0).colour, FuseCell::kProgrammedColour);
-    EXPECT_EQ(e.FuseLow(), 0xE0);
+    EXPECT_EQ(e.fuseLow(), 0xE0);
     EXPECT_TRUE(e.options()[0].checked);
 }
 
@@ -106,26 +106,26 @@ TEST(FuseEditor, GroupChoiceSetsItsBitsAndStaysChecked) {
     e.setDefinitions(makeDefinitions(
         QString(),
         {{"FDBSZFFF0/0001", "one"}, {"FDBSZFFF0/0004", "four"}, {"FDBSZFFF0/000F", "fifteen"}}));
-    e.ApplyFuseBits(bits(kOnes, kOnes, "11011001", "11100001"));
+    e.applyFuseBits(bits(kOnes, kOnes, "11011001", "11100001"));
     EXPECT_EQ(checkedKeys(e), QStringList{"FDBSZFFF0/0001"});
 
-    e.TreeView1_NodeCheck(2, true);
-    e.TreeView1_Click();
-    EXPECT_EQ(e.FuseLow(), 0xE4);
+    e.onOptionChecked(2, true);
+    e.onOptionListClicked();
+    EXPECT_EQ(e.fuseLow(), 0xE4);
     EXPECT_EQ(checkedKeys(e), QStringList{"FDBSZFFF0/0004"});
     EXPECT_EQ(e.selectedOption(), 2);
     EXPECT_EQ(e.pendingOption(), 0);
 
     // Unchecking the checked choice cannot uncheck it and changes no bit.
-    e.TreeView1_NodeCheck(2, false);
+    e.onOptionChecked(2, false);
     EXPECT_EQ(e.pendingOption(), 2);
-    e.TreeView1_Click();
-    EXPECT_EQ(e.FuseLow(), 0xE4);
+    e.onOptionListClicked();
+    EXPECT_EQ(e.fuseLow(), 0xE4);
     EXPECT_EQ(checkedKeys(e), QStringList{"FDBSZFFF0/0004"});
 
     // Bits that match no choice leave the whole group unchecked.
-    e.ToggleBitCell(3);
-    EXPECT_EQ(e.FuseLow(), 0xEC);
+    e.toggleBitCell(3);
+    EXPECT_EQ(e.fuseLow(), 0xEC);
     EXPECT_TRUE(checkedKeys(e).isEmpty());
 }
 
@@ -133,19 +133,19 @@ TEST(FuseEditor, LockGroupTakesBitsSevenAndSixFromItsValue) {
     FuseEditor e;
     e.setDefinitions(
         makeDefinitions(QString(), {{"FDLLK00FC/0000", "lock*"}, {"FDLLK00FC/0003", "none"}}));
-    e.ApplyFuseBits(bits("**111111", kOnes, kOnes, kOnes));
-    e.TreeView1_NodeCheck(1, true);
-    e.TreeView1_Click();
-    EXPECT_EQ(e.FuseBitString().left(8), "**111100");
+    e.applyFuseBits(bits("**111111", kOnes, kOnes, kOnes));
+    e.onOptionChecked(1, true);
+    e.onOptionListClicked();
+    EXPECT_EQ(e.fuseBitString().left(8), "**111100");
     EXPECT_EQ(e.frameCaption(3), QStringLiteral("锁定位[FC]"));
     EXPECT_EQ(checkedKeys(e), QStringList{"FDLLK00FC/0000"});
 
-    e.ApplyFuseBits(QString(32, QLatin1Char('1')));
-    e.TreeView1_NodeCheck(1, true);
-    e.TreeView1_Click();
-    EXPECT_EQ(e.FuseBitString().left(8), "00111100");
+    e.applyFuseBits(QString(32, QLatin1Char('1')));
+    e.onOptionChecked(1, true);
+    e.onOptionListClicked();
+    EXPECT_EQ(e.fuseBitString().left(8), "00111100");
     EXPECT_EQ(e.frameCaption(3), QStringLiteral("锁定位[3C]"));
-    EXPECT_EQ(e.FuseBitString().mid(8), QString(24, QLatin1Char('1')));
+    EXPECT_EQ(e.fuseBitString().mid(8), QString(24, QLatin1Char('1')));
 }
 
 TEST(FuseEditor, ExtendedByteOptionsAndStarPutBack) {
@@ -154,25 +154,25 @@ TEST(FuseEditor, ExtendedByteOptionsAndStarPutBack) {
                                                  {"FDEYQ00F9/0000", "1024"},
                                                  {"FDEYQ00F9/0006", "128"},
                                                  {"FDBSZFFF0/0000", "ext clock"}}));
-    e.ApplyFuseBits(bits("**111111", "*****001", kOnes, "1111*111"));
+    e.applyFuseBits(bits("**111111", "*****001", kOnes, "1111*111"));
     EXPECT_EQ(checkedKeys(e), (QStringList{"FDEYQ00F9/0000"}));
 
-    e.TreeView1_NodeCheck(1, true);
-    EXPECT_EQ(e.FuseBitString().mid(8, 8), "*****000");
+    e.onOptionChecked(1, true);
+    EXPECT_EQ(e.fuseBitString().mid(8, 8), "*****000");
     EXPECT_EQ(e.frameCaption(2), QStringLiteral("扩展熔丝位[F8]"));
     EXPECT_TRUE(e.options()[0].checked);
-    EXPECT_EQ(e.FuseBitString().mid(16), QStringLiteral("11111111") + "1111*111");
+    EXPECT_EQ(e.fuseBitString().mid(16), QStringLiteral("11111111") + "1111*111");
 
-    e.TreeView1_NodeCheck(3, true);
-    e.TreeView1_Click();
-    e.TreeView1_NodeCheck(1, false);
-    EXPECT_EQ(e.FuseBitString().mid(8, 8), "*****111");
+    e.onOptionChecked(3, true);
+    e.onOptionListClicked();
+    e.onOptionChecked(1, false);
+    EXPECT_EQ(e.fuseBitString().mid(8, 8), "*****111");
     EXPECT_EQ(e.frameCaption(2), QStringLiteral("扩展熔丝位[FF]"));
     EXPECT_FALSE(e.options()[0].checked);
 
     // A "*" inside a group's bits counts as 0 and comes back unchanged.
-    e.TreeView1_NodeCheck(4, true);
-    EXPECT_EQ(e.FuseBitString().right(8), "1111*000");
+    e.onOptionChecked(4, true);
+    EXPECT_EQ(e.fuseBitString().right(8), "1111*000");
     EXPECT_FALSE(e.cell(3).enabled);
 }
 
@@ -182,10 +182,10 @@ TEST(FuseEditor, DefaultsComeBackOnFrameDoubleClick) {
     e.setDefinitions(makeDefinitions(
         defaults,
         {{"FSBQJFFFE/0000", "bit 0"}, {"FDBSZFFF0/0001", "one"}, {"FDBSZFFF0/0004", "four"}}));
-    e.ApplyFuseBits(QString(32, QLatin1Char('0')));
+    e.applyFuseBits(QString(32, QLatin1Char('0')));
     EXPECT_EQ(checkedKeys(e), QStringList{"FSBQJFFFE/0000"});
-    e.Frame1_DblClick();
-    EXPECT_EQ(e.FuseBitString(), defaults);
+    e.restoreDefaultBits();
+    EXPECT_EQ(e.fuseBitString(), defaults);
     EXPECT_EQ(checkedKeys(e), QStringList{"FDBSZFFF0/0001"});
 }
 
@@ -197,13 +197,13 @@ TEST(FuseEditor, MalformedKeysHaveNoEffect) {
         FuseEditor e;
         e.setDefinitions(makeDefinitions(QString(), {{key, "bad"}}));
         const QString before = bits(kOnes, kOnes, "11011001", "11100001");
-        e.ApplyFuseBits(before);
+        e.applyFuseBits(before);
         const bool wasChecked = e.options()[0].checked;
         int checks = 0;
         QObject::connect(&e, &FuseEditor::checksChanged, [&] { ++checks; });
-        e.TreeView1_NodeCheck(1, !wasChecked);
-        e.TreeView1_Click();
-        EXPECT_EQ(e.FuseBitString(), before) << key.toStdString();
+        e.onOptionChecked(1, !wasChecked);
+        e.onOptionListClicked();
+        EXPECT_EQ(e.fuseBitString(), before) << key.toStdString();
         EXPECT_EQ(e.options()[0].checked, wasChecked) << key.toStdString();
         EXPECT_GE(checks, 1) << "the window must put the box back";
     }
@@ -215,7 +215,7 @@ TEST(FuseEditor, MalformedSingleBitKeyDoesNotHideAValidOne) {
                                                  {"FSBRSFFFE/0000", "bit 0"},
                                                  {"FSEQJ00FE/X000", "bad ext bit 0"},
                                                  {"FSERS00FE/0000", "ext bit 0"}}));
-    e.ApplyFuseBits(bits(kOnes, "11111110", kOnes, "11111110"));
+    e.applyFuseBits(bits(kOnes, "11111110", kOnes, "11111110"));
     EXPECT_EQ(checkedKeys(e), (QStringList{"FSBRSFFFE/0000", "FSERS00FE/0000"}));
 }
 
@@ -234,13 +234,13 @@ TEST(FuseEditor, SyncStagesRunInOrderAndMatchKeysByContainedText) {
                                          {"FDLLK00FC/0003", "no lock"}});
     d.options[1].checked = true;
     e.setDefinitions(d);
-    e.ApplyFuseBits(bits(kOnes, "11111110", kOnes, "11110000"));
+    e.applyFuseBits(bits(kOnes, "11111110", kOnes, "11110000"));
     EXPECT_EQ(checkedKeys(e), (QStringList{"FSBZZFFFE/0000", "FDBSZFFF0/0000", "FDLLK00FC/0003"}));
 
     // Without the groups, the single bits follow their cells.
     e.setDefinitions(
         makeDefinitions(QString(), {{"FSBQJFFFE/FFF0", "bit 0"}, {"FSBQJFFFD/00FC", "bit 1"}}));
-    e.ApplyFuseBits(bits(kOnes, kOnes, kOnes, "11110000"));
+    e.applyFuseBits(bits(kOnes, kOnes, kOnes, "11110000"));
     EXPECT_EQ(checkedKeys(e), (QStringList{"FSBQJFFFE/FFF0", "FSBQJFFFD/00FC"}));
 }
 
@@ -249,9 +249,9 @@ TEST(FuseEditor, OptionNeverTurnsUnknownCellsIntoProgrammedBits) {
     e.setDefinitions(
         makeDefinitions(QString(), {{"FDBSZFFF0/0004", "four"}, {"FSBQJEFFF/0000", "bit 12"}}));
     EXPECT_FALSE(e.cellsClean(0, 31));
-    e.TreeView1_NodeCheck(1, true);
-    EXPECT_EQ(e.FuseBitString(), "0100");  // only the group's four cells are known
-    e.TreeView1_NodeCheck(2, false);
+    e.onOptionChecked(1, true);
+    EXPECT_EQ(e.fuseBitString(), "0100");  // only the group's four cells are known
+    e.onOptionChecked(2, false);
     EXPECT_EQ(e.cell(12).caption, "1");
     EXPECT_EQ(e.cell(13).caption, "");
     EXPECT_FALSE(e.cellsClean(0, 15));
@@ -266,22 +266,22 @@ TEST(FuseEditor, SignalsTellTheWindowWhatChanged) {
     e.setDefinitions(makeDefinitions(QString(), {{"FSBQJFFFE/0000", "bit 0"}}));
     EXPECT_EQ(defs, 1);
     EXPECT_EQ(cells + checks, 0);
-    e.ApplyFuseBits(QString(32, QLatin1Char('1')));
+    e.applyFuseBits(QString(32, QLatin1Char('1')));
     EXPECT_EQ(cells, 1);
     EXPECT_EQ(checks, 1);
     EXPECT_EQ(defs, 1);
 }
 
 TEST(FuseBitText, Conversions) {
-    EXPECT_EQ(kv::HexToBin("1f"), "00011111");
-    EXPECT_EQ(kv::HexToBin("1G"), "");
-    EXPECT_EQ(kv::HexToBin(""), "");
-    EXPECT_EQ(kv::BinToDec("0101"), "5");
-    EXPECT_EQ(kv::BinToDec("1*1"), "5");
-    EXPECT_EQ(kv::BinToDec(""), "0");
-    EXPECT_EQ(kv::DecToBin("0"), "0");
-    EXPECT_EQ(kv::DecToBin("254"), "11111110");
-    EXPECT_EQ(kv::DecToBin("2147483647"), QString(31, QLatin1Char('1')));
+    EXPECT_EQ(kv::hexToBin("1f"), "00011111");
+    EXPECT_EQ(kv::hexToBin("1G"), "");
+    EXPECT_EQ(kv::hexToBin(""), "");
+    EXPECT_EQ(kv::binToDec("0101"), "5");
+    EXPECT_EQ(kv::binToDec("1*1"), "5");
+    EXPECT_EQ(kv::binToDec(""), "0");
+    EXPECT_EQ(kv::decToBin("0"), "0");
+    EXPECT_EQ(kv::decToBin("254"), "11111110");
+    EXPECT_EQ(kv::decToBin("2147483647"), QString(31, QLatin1Char('1')));
 }
 
 }  // namespace

@@ -77,7 +77,7 @@ protected:
         ASSERT_FALSE(facts.isEmpty()) << model.toStdString();
         editor.setDefinitionFolders({QStringLiteral(KV_SOURCE_DIR "/data/Set")});
         editor.setLog([this](const QString& m) { log << m; });
-        editor.LoadFuseDefinitions(model + ".FUS");
+        editor.loadFuseDefinitions(model + ".FUS");
         ASSERT_TRUE(log.isEmpty()) << log.join('\n').toStdString();
     }
 
@@ -99,9 +99,9 @@ TEST_P(ShippedFile, IsGbkWithCrLfLines) {
 }
 
 TEST_P(ShippedFile, DefaultsAndNamesMatchTheFacts) {
-    const QString defaults = editor.DefaultFuseBits();
+    const QString defaults = editor.defaultFuseBits();
     ASSERT_EQ(defaults.size(), 32);
-    editor.ApplyFuseBits(defaults);
+    editor.applyFuseBits(defaults);
     for (int b = 0; b < 4; ++b) {
         const QString byte = kBytes[b];
         const QJsonArray names = facts["bytes"][byte]["bits_7_to_0"].toArray();
@@ -120,10 +120,10 @@ TEST_P(ShippedFile, DefaultsAndNamesMatchTheFacts) {
         }
         if (usable(facts, model, byte)) {
             const int byteIndex = 3 - b;  // 0 low ... 3 lock
-            const quint8 value = byteIndex == 0   ? editor.FuseLow()
-                                 : byteIndex == 1 ? editor.FuseHigh()
-                                 : byteIndex == 2 ? editor.FuseExtended()
-                                                  : editor.LockByte();
+            const quint8 value = byteIndex == 0   ? editor.fuseLow()
+                                 : byteIndex == 1 ? editor.fuseHigh()
+                                 : byteIndex == 2 ? editor.fuseExtended()
+                                                  : editor.lockByte();
             EXPECT_EQ(value, hexValue(facts["defaults"][byte])) << byte.toStdString();
         }
     }
@@ -194,7 +194,7 @@ TEST_P(ShippedFile, NoKeyContainsAnotherGroupsMask) {
 }
 
 TEST_P(ShippedFile, DefaultsCheckOneChoicePerGroupAndTheRightSingleBits) {
-    editor.ApplyFuseBits(editor.DefaultFuseBits());
+    editor.applyFuseBits(editor.defaultFuseBits());
     QMap<QString, int> checkedPerGroup;
     for (const auto& option : editor.options()) {
         const auto k = OptionKey::parse(option.key);

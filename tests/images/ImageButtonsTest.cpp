@@ -18,7 +18,7 @@ TEST(OpenButtons, AskWithTheirFiltersAndRememberThePathEvenWhenTheLoadFails) {
     const QString good = rig.write(QStringLiteral("Prog.hex"),
                                    hexRecord(0, 0, QByteArray(4, char(0x11))) + hexEnd());
     rig.prompts.answers << good;
-    rig.files.OpenFFile_Click();
+    rig.files.openFlashFile();
     ASSERT_EQ(rig.prompts.openRequests.size(), 1);
     EXPECT_EQ(rig.prompts.openRequests[0].filter,
               QStringLiteral("Intel HEX 文件 (*.HEX)|*.HEX|二进制文件(*.BIN)|*.BIN"));
@@ -31,7 +31,7 @@ TEST(OpenButtons, AskWithTheirFiltersAndRememberThePathEvenWhenTheLoadFails) {
 
     const QString broken = rig.write(QStringLiteral("bad.eep"), ":1000\r\n");
     rig.prompts.answers << broken;
-    rig.files.OpenEFile_Click();
+    rig.files.openEepromFile();
     EXPECT_EQ(rig.prompts.openRequests[1].filter,
               QStringLiteral(
                   "EEPROM文件(*.EEP)|*.EEP|二进制文件(*.BIN)|*.BIN|Intel Hex文件(*.HEX)|*.HEX"));
@@ -44,36 +44,36 @@ TEST(OpenButtons, CancelChangesNothing) {
     ImageRig rig;
     rig.eeprom.setPathText(QStringLiteral("/x/y.eep"));
     rig.eeprom.showImage(MemoryImage(QStringLiteral("AA")));
-    rig.files.OpenEFile_Click();
+    rig.files.openEepromFile();
     EXPECT_EQ(rig.eeprom.pathText(), QStringLiteral("/x/y.eep"));
     EXPECT_EQ(rig.eeprom.image().text(), QStringLiteral("AA"));
     EXPECT_TRUE(rig.settings.read(QStringLiteral("EEPROM"), QStringLiteral("文件")).isEmpty());
     EXPECT_TRUE(rig.log.isEmpty());
 }
 
-TEST(SaveImageToBin, WritesTheBytesAndReplacesALongerFileExactly) {
+TEST(saveImageToBin, WritesTheBytesAndReplacesALongerFileExactly) {
     ImageRig rig;
     const QString path = rig.write(QStringLiteral("out"), QByteArray(100, 'z'));
-    ASSERT_TRUE(kv::SaveImageToBin(MemoryImage(QStringLiteral("00ff7Fa5")), path));
+    ASSERT_TRUE(kv::saveImageToBin(MemoryImage(QStringLiteral("00ff7Fa5")), path));
     EXPECT_EQ(readFile(path), QByteArray::fromHex("00FF7FA5"));
     EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral(".BIN")));
 
-    ASSERT_TRUE(kv::SaveImageToBin(MemoryImage(), path));
+    ASSERT_TRUE(kv::saveImageToBin(MemoryImage(), path));
     EXPECT_TRUE(QFileInfo::exists(path));
     EXPECT_EQ(QFileInfo(path).size(), 0);
 }
 
-TEST(SaveImageToBin, AGapFromAHexFileSavesAsFFAndLoadsBackTheSame) {
+TEST(saveImageToBin, AGapFromAHexFileSavesAsFFAndLoadsBackTheSame) {
     ImageRig rig;
     QString hex = rig.write(QStringLiteral("gap.hex"),
                             hexRecord(0, 0, QByteArray(2, char(0xAB))) +
                                 hexRecord(4, 0, QByteArray(2, char(0xCD))) + hexEnd());
-    ASSERT_EQ(rig.files.LoadFlashFile(hex), kv::LoadStatus::Loaded);
+    ASSERT_EQ(rig.files.loadFlashFile(hex), kv::LoadStatus::Loaded);
     const QString bin = rig.dir.filePath(QStringLiteral("copy.bin"));
-    ASSERT_TRUE(kv::SaveImageToBin(rig.flash.image(), bin));
+    ASSERT_TRUE(kv::saveImageToBin(rig.flash.image(), bin));
     EXPECT_EQ(readFile(bin), QByteArray::fromHex("ABABFFFFCDCD"));
     QString again = bin;
-    ASSERT_EQ(rig.files.LoadEepromFile(again), kv::LoadStatus::Loaded);
+    ASSERT_EQ(rig.files.loadEepromFile(again), kv::LoadStatus::Loaded);
     EXPECT_EQ(rig.eeprom.image(), rig.flash.image());
 }
 
@@ -82,7 +82,7 @@ TEST(SaveButtons, SaveWhatIsChosenAndReportAFailureLeavingTheOldFile) {
     rig.flash.showImage(MemoryImage(QStringLiteral("0102")));
     const QString target = rig.dir.filePath(QStringLiteral("flash.bin"));
     rig.prompts.answers << target;
-    rig.files.SaveFlash_Click();
+    rig.files.saveFlashFile();
     ASSERT_EQ(rig.prompts.saveRequests.size(), 1);
     EXPECT_EQ(rig.prompts.saveRequests[0].filter, QStringLiteral("二进制文件(*.BIN)|*.BIN"));
     EXPECT_EQ(rig.prompts.saveRequests[0].filterIndex, 1);
@@ -92,25 +92,25 @@ TEST(SaveButtons, SaveWhatIsChosenAndReportAFailureLeavingTheOldFile) {
 
     rig.eeprom.showImage(MemoryImage(QStringLiteral("AA")));
     rig.prompts.answers << rig.dir.filePath(QStringLiteral("no/such/folder/e.bin"));
-    rig.files.SaveEEPROM_Click();
+    rig.files.saveEepromFile();
     ASSERT_EQ(rig.prompts.warnings.size(), 1);
     EXPECT_EQ(rig.prompts.warnings[0].first, rig.settings.applicationName());
     EXPECT_TRUE(rig.prompts.warnings[0].second.startsWith(QStringLiteral("EEPROM文件保存失败！")));
 
     // Cancel: nothing written, nothing shown.
-    rig.files.SaveFlash_Click();
+    rig.files.saveFlashFile();
     EXPECT_EQ(rig.prompts.warnings.size(), 1);
     EXPECT_EQ(readFile(target), QByteArray("\x01\x02"));
 }
 
-TEST(SaveImageToBin, ATargetThatCannotBeReplacedFailsAndStaysAsItWas) {
+TEST(saveImageToBin, ATargetThatCannotBeReplacedFailsAndStaysAsItWas) {
     ImageRig rig;
     // A folder in the way of the temporary file's rename: the save must fail
     // and the good file beside it must be untouched.
     const QString path = rig.dir.filePath(QStringLiteral("folder.bin"));
     QDir(rig.dir.path()).mkdir(QStringLiteral("folder.bin"));
     QString error;
-    EXPECT_FALSE(kv::SaveImageToBin(MemoryImage(QStringLiteral("01")), path, &error));
+    EXPECT_FALSE(kv::saveImageToBin(MemoryImage(QStringLiteral("01")), path, &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_TRUE(QFileInfo(path).isDir());
 }

@@ -3,7 +3,7 @@
 #include "images/ImageSlot.h"
 #include "images/MemoryImage.h"
 
-using kv::HexViewText;
+using kv::hexViewText;
 using kv::MemoryImage;
 
 namespace {
@@ -17,19 +17,19 @@ QByteArray counting(int n) {
     return bytes;
 }
 
-TEST(HexViewText, LinesOfSixteenBytesWithAddressIdeographicSpaceAndLoneCr) {
+TEST(hexViewText, LinesOfSixteenBytesWithAddressIdeographicSpaceAndLoneCr) {
     const MemoryImage image = MemoryImage::fromBytes(counting(20));
     const QString digits = image.text();
     const QString expected =
         u" 0000" + kIdeo + digits.left(32) + u"\r" + u" 0010" + kIdeo + digits.mid(32) + u"\r";
-    EXPECT_EQ(HexViewText(image), expected);
+    EXPECT_EQ(hexViewText(image), expected);
     EXPECT_EQ(digits.mid(32).size(), 8);
-    EXPECT_TRUE(HexViewText(MemoryImage()).isEmpty());
+    EXPECT_TRUE(hexViewText(MemoryImage()).isEmpty());
 }
 
-TEST(HexViewText, KeepsDigitsAsTheyStandAndShowsADanglingDigit) {
+TEST(hexViewText, KeepsDigitsAsTheyStandAndShowsADanglingDigit) {
     const MemoryImage image(QStringLiteral("ab0c") + QString(28, u'0') + QStringLiteral("f"));
-    const QStringList lines = HexViewText(image).split(u'\r', Qt::SkipEmptyParts);
+    const QStringList lines = hexViewText(image).split(u'\r', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 2);
     EXPECT_TRUE(lines[0].startsWith(u" 0000" + kIdeo + u"ab0c"));
     EXPECT_EQ(lines[1], u" 0010" + kIdeo + u"f");

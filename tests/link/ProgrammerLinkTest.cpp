@@ -25,49 +25,49 @@ void runLine(SimRig& rig, qint64 us) {
 
 }  // namespace
 
-TEST(PadText, PadsLeftOrRightAndLeavesFullWidthAlone) {
-    EXPECT_EQ(ProgrammerLink::PadText("7F", u'0', 4, true), "007F");
-    EXPECT_EQ(ProgrammerLink::PadText("7F", u'0', 4, false), "7F00");
-    EXPECT_EQ(ProgrammerLink::PadText("ABCD", u'0', 4, true), "ABCD");
-    EXPECT_EQ(ProgrammerLink::PadText("", u'0', 2, true), "00");
+TEST(padText, PadsLeftOrRightAndLeavesFullWidthAlone) {
+    EXPECT_EQ(ProgrammerLink::padText("7F", u'0', 4, true), "007F");
+    EXPECT_EQ(ProgrammerLink::padText("7F", u'0', 4, false), "7F00");
+    EXPECT_EQ(ProgrammerLink::padText("ABCD", u'0', 4, true), "ABCD");
+    EXPECT_EQ(ProgrammerLink::padText("", u'0', 2, true), "00");
     // Outside the contract (text wider than the field): unchanged, never cut.
-    EXPECT_EQ(ProgrammerLink::PadText("12345", u'0', 4, true), "12345");
+    EXPECT_EQ(ProgrammerLink::padText("12345", u'0', 4, true), "12345");
 }
 
-TEST(ReadInfoByte, SendsTwoUpperCaseDigitsAndReturnsTheReplyAfter100ms) {
+TEST(readInfoByte, SendsTwoUpperCaseDigitsAndReturnsTheReplyAfter100ms) {
     SimRig rig;
     rig.device.signature() = {0x1E, 0x93, 0x07};
     const qint64 start = rig.clock.nowUs();
-    EXPECT_EQ(rig.link.ReadInfoByte(5), "FF");
+    EXPECT_EQ(rig.link.readInfoByte(5), "FF");
     EXPECT_GE(rig.elapsedMsSince(start), 100);
-    EXPECT_EQ(rig.link.ReadInfoByte(255), "FF");
-    EXPECT_EQ(rig.link.ReadInfoByte(1), "93");
-    EXPECT_EQ(rig.link.ReadInfoByte(128),
+    EXPECT_EQ(rig.link.readInfoByte(255), "FF");
+    EXPECT_EQ(rig.link.readInfoByte(1), "93");
+    EXPECT_EQ(rig.link.readInfoByte(128),
               QString("%1").arg(rig.device.calibration()[0], 2, 16, QChar(u'0')).toUpper());
     EXPECT_EQ(rig.wire(), QByteArray("RI05#RIFF#RI01#RI80#"));
 }
 
-TEST(DelayMs, YieldsBeforeTheFirstTestAndWaitsStrictlyLonger) {
+TEST(delayMs, YieldsBeforeTheFirstTestAndWaitsStrictlyLonger) {
     SimRig rig;
     int yields = 0;
     rig.pump.onYield = [&] { ++yields; };
     qint64 start = rig.clock.nowUs();
-    rig.link.DelayMs(0);
+    rig.link.delayMs(0);
     EXPECT_GE(yields, 1);
     EXPECT_GT(rig.clock.nowUs(), start);
 
     start = rig.clock.nowUs();
-    rig.link.DelayMs(250);
+    rig.link.delayMs(250);
     EXPECT_GT(rig.clock.nowUs() - start, 250'000);
     EXPECT_LT(rig.clock.nowUs() - start, 251'000);
 }
 
-TEST(DelayMs, WindowEventsRunInsideTheWaitAndSeeTheLinkBusy) {
+TEST(delayMs, WindowEventsRunInsideTheWaitAndSeeTheLinkBusy) {
     SimRig rig;
     bool sawBusy = false;
     rig.pump.onYield = [&] { sawBusy = sawBusy || rig.link.isBusy(); };
     EXPECT_FALSE(rig.link.isBusy());
-    rig.link.DelayMs(20);
+    rig.link.delayMs(20);
     EXPECT_TRUE(sawBusy);
     EXPECT_FALSE(rig.link.isBusy());
     {
@@ -77,21 +77,21 @@ TEST(DelayMs, WindowEventsRunInsideTheWaitAndSeeTheLinkBusy) {
     EXPECT_FALSE(rig.link.isBusy());
 }
 
-TEST(ReplyToLog, LogsTheReplyOrNoReply) {
+TEST(logReplyAfter, LogsTheReplyOrNoReply) {
     SimRig rig;
-    rig.link.SendCommand("CC#");
-    rig.link.ReplyToLog(250);
+    rig.link.sendCommand("CC#");
+    rig.link.logReplyAfter(250);
     ASSERT_EQ(rig.log.size(), 1);
     EXPECT_EQ(rig.log.last(), QStringLiteral("连接成功!"));  // decoded from GBK
 
     // With 0 ms the buffer is still looked at once.
-    rig.link.ReplyToLog(0);
+    rig.link.logReplyAfter(0);
     EXPECT_EQ(rig.log.last(), kNoReply);
 }
 
 // The connection check of the start-up and the port dialog: discard, 10 ms,
 // "CC#", then the reply or the no-reply text after 250 ms.
-TEST(ReplyToLog, NoReplyIsLoggedAfterTheFullWait) {
+TEST(logReplyAfter, NoReplyIsLoggedAfterTheFullWait) {
     const std::pair<const char*, std::function<void(SimRig&)>> cases[] = {
         {"nothing connected",
          [](SimRig& rig) {
@@ -106,11 +106,11 @@ TEST(ReplyToLog, NoReplyIsLoggedAfterTheFullWait) {
         SCOPED_TRACE(name);
         SimRig rig;
         setUp(rig);
-        rig.link.DiscardInput();
-        rig.link.DelayMs(10);
-        rig.link.SendCommand("CC#");
+        rig.link.discardInput();
+        rig.link.delayMs(10);
+        rig.link.sendCommand("CC#");
         const qint64 start = rig.clock.nowUs();
-        rig.link.ReplyToLog(250);
+        rig.link.logReplyAfter(250);
         EXPECT_EQ(rig.log, QStringList{kNoReply});
         EXPECT_GE(rig.elapsedMsSince(start), 250);
         EXPECT_LT(rig.elapsedMsSince(start), 260);
@@ -118,84 +118,84 @@ TEST(ReplyToLog, NoReplyIsLoggedAfterTheFullWait) {
     }
 }
 
-TEST(WaitForText, EndsAsSoonAsTheTextArrivesAmongOtherCharacters) {
+TEST(waitForText, EndsAsSoonAsTheTextArrivesAmongOtherCharacters) {
     SimRig rig;
     rig.device.faults().garbage = "xyz";  // the "!" comes together with other characters
-    rig.link.SendCommand("WEA501FF#");
+    rig.link.sendCommand("WEA501FF#");
     const qint64 start = rig.clock.nowUs();
-    EXPECT_TRUE(rig.link.WaitForText(100, "!"));
+    EXPECT_TRUE(rig.link.waitForText(100, "!"));
     EXPECT_LT(rig.elapsedMsSince(start), 30);
     EXPECT_EQ(static_cast<unsigned char>(rig.device.eeprom()[0x01FF]), 0xA5);
     // What was collected belongs to the call: nothing of it is left over.
-    EXPECT_EQ(rig.link.ReadInput(), "");
+    EXPECT_EQ(rig.link.readInput(), "");
     EXPECT_EQ(rig.wire(), QByteArray("WEA501FF#"));
 }
 
-TEST(WaitForText, WithoutTheTextWaitsTheLimitAndLateBytesStayForTheNextRead) {
+TEST(waitForText, WithoutTheTextWaitsTheLimitAndLateBytesStayForTheNextRead) {
     SimRig rig;
     rig.device.faults().extraReplyDelayMs = 150;
-    rig.link.SendCommand("CC#");
+    rig.link.sendCommand("CC#");
     const qint64 start = rig.clock.nowUs();
-    EXPECT_FALSE(rig.link.WaitForText(100, "!"));
+    EXPECT_FALSE(rig.link.waitForText(100, "!"));
     EXPECT_GE(rig.elapsedMsSince(start), 100);
     EXPECT_LT(rig.elapsedMsSince(start), 110);
-    rig.link.DelayMs(100);
-    EXPECT_EQ(rig.link.ReadInput(), QStringLiteral("连接成功!"));
+    rig.link.delayMs(100);
+    EXPECT_EQ(rig.link.readInput(), QStringLiteral("连接成功!"));
 }
 
-TEST(WaitForText, LimitZeroStillReadsOnce) {
+TEST(waitForText, LimitZeroStillReadsOnce) {
     SimRig rig;
-    rig.link.SendCommand("CC#");
-    rig.link.DelayMs(50);
-    EXPECT_TRUE(rig.link.WaitForText(0, QStringLiteral("成功")));
-    rig.link.SendCommand("CC#");
-    EXPECT_FALSE(rig.link.WaitForText(0, QStringLiteral("成功")));
+    rig.link.sendCommand("CC#");
+    rig.link.delayMs(50);
+    EXPECT_TRUE(rig.link.waitForText(0, QStringLiteral("成功")));
+    rig.link.sendCommand("CC#");
+    EXPECT_FALSE(rig.link.waitForText(0, QStringLiteral("成功")));
 }
 
-TEST(ReadInput, DecodesACharacterSplitAcrossTwoReads) {
+TEST(readInput, DecodesACharacterSplitAcrossTwoReads) {
     SimRig rig;
-    rig.link.SendCommand("CC#");
+    rig.link.sendCommand("CC#");
     // Run the line until the reply has started: take one byte, which is half of a
     // two-byte GBK character.
-    for (int step = 0; step < 1000 && rig.link.InputCount() == 0; ++step)
+    for (int step = 0; step < 1000 && rig.link.inputCount() == 0; ++step)
         runLine(rig, 20);
-    QString text = rig.link.ReadInput();
+    QString text = rig.link.readInput();
     EXPECT_TRUE(text.isEmpty()) << text.toStdString();
-    rig.link.DelayMs(50);
-    text += rig.link.ReadInput();
+    rig.link.delayMs(50);
+    text += rig.link.readInput();
     EXPECT_EQ(text, QStringLiteral("连接成功!"));
 }
 
-TEST(ReadInput, InvalidBytesBecomeReplacementCharactersAndLaterReadsDecode) {
+TEST(readInput, InvalidBytesBecomeReplacementCharactersAndLaterReadsDecode) {
     SimRig rig;
     rig.device.faults().garbage = QByteArray("\x81\x7F", 2);  // a lead byte without its trail
-    rig.link.SendCommand("CC#");
-    EXPECT_EQ(rig.link.ReadAfter(50), QStringLiteral("连接成功!") + QChar(0xFFFD) + QChar(0x7F));
+    rig.link.sendCommand("CC#");
+    EXPECT_EQ(rig.link.readAfter(50), QStringLiteral("连接成功!") + QChar(0xFFFD) + QChar(0x7F));
     rig.device.faults().garbage.clear();
-    rig.link.SendCommand("CC#");
-    EXPECT_EQ(rig.link.ReadAfter(50), QStringLiteral("连接成功!"));
+    rig.link.sendCommand("CC#");
+    EXPECT_EQ(rig.link.readAfter(50), QStringLiteral("连接成功!"));
 }
 
-TEST(ReadInput, DiscardAndModeSwitchDropAHalfCharacter) {
+TEST(readInput, DiscardAndModeSwitchDropAHalfCharacter) {
     SimRig rig;
     rig.device.calibration() = {0xA1, 0xB2, 0xC3, 0xD4};
     // Every reply ends in a GBK lead byte whose trail never comes; "A" would
     // complete it if it were kept.
     rig.device.faults().garbage = QByteArray("\xC1", 1);
-    EXPECT_EQ(rig.link.ReadInfoByte(0x80), "A1");
-    rig.link.DiscardInput();
-    EXPECT_EQ(rig.link.ReadInfoByte(0x80), "A1");
-    rig.link.SetBinaryInput(true);
-    rig.link.SetBinaryInput(false);
-    EXPECT_EQ(rig.link.ReadInfoByte(0x80), "A1");
+    EXPECT_EQ(rig.link.readInfoByte(0x80), "A1");
+    rig.link.discardInput();
+    EXPECT_EQ(rig.link.readInfoByte(0x80), "A1");
+    rig.link.setBinaryInput(true);
+    rig.link.setBinaryInput(false);
+    EXPECT_EQ(rig.link.readInfoByte(0x80), "A1");
 }
 
 TEST(Link, ReadAndWriteOnAClosedPortFailWithAnError) {
     SimRig rig;
     rig.port.setOpen(false);
-    EXPECT_THROW(rig.link.SendCommand("CC#"), OperationError);
-    EXPECT_THROW(rig.link.ReadInput(), OperationError);
-    EXPECT_THROW(rig.link.ReadAfter(10), OperationError);
+    EXPECT_THROW(rig.link.sendCommand("CC#"), OperationError);
+    EXPECT_THROW(rig.link.readInput(), OperationError);
+    EXPECT_THROW(rig.link.readAfter(10), OperationError);
 }
 
 TEST(Link, HangUpDuringAWaitEndsTheExchangeWithAnError) {
@@ -205,12 +205,12 @@ TEST(Link, HangUpDuringAWaitEndsTheExchangeWithAnError) {
         if (++yields == 3)
             rig.port.hangUp();
     };
-    rig.link.SendCommand("RF2000#");
+    rig.link.sendCommand("RF2000#");
     EXPECT_THROW(
         {
             for (int i = 0; i < 100; ++i) {
-                rig.link.DelayMs(200);
-                rig.link.ReadInput();
+                rig.link.delayMs(200);
+                rig.link.readInput();
             }
         },
         OperationError);
@@ -221,9 +221,9 @@ TEST(Link, HangUpDuringAWaitEndsTheExchangeWithAnError) {
 TEST(PageWaits, AreBoundedAndPutTheLinkBackInTextMode) {
     SimRig rig;
     rig.device.faults().silent = true;
-    rig.link.SetBinaryInput(true);
+    rig.link.setBinaryInput(true);
     const qint64 start = rig.clock.nowUs();
-    EXPECT_THROW(rig.link.WaitInputArrived(), OperationError);
+    EXPECT_THROW(rig.link.waitInputArrived(), OperationError);
     EXPECT_GE(rig.elapsedMsSince(start), ProgrammerLink::kPageWaitLimitMs);
     EXPECT_LT(rig.elapsedMsSince(start), ProgrammerLink::kPageWaitLimitMs + 200);
     EXPECT_FALSE(rig.link.binaryInput());
@@ -232,12 +232,12 @@ TEST(PageWaits, AreBoundedAndPutTheLinkBackInTextMode) {
 TEST(PageWaits, DrainWaitAllowsForASlowLine) {
     SimRig rig;
     rig.port.setSettings("110,n,8,1");  // a 64-word page takes 11.6 s to leave
-    rig.link.SetBinaryInput(true);
-    rig.link.SendBytes(QByteArray(128, char(0xFF)));
+    rig.link.setBinaryInput(true);
+    rig.link.sendBytes(QByteArray(128, char(0xFF)));
     const qint64 start = rig.clock.nowUs();
-    EXPECT_NO_THROW(rig.link.WaitOutputDrained());
+    EXPECT_NO_THROW(rig.link.waitOutputDrained());
     EXPECT_GE(rig.elapsedMsSince(start), 11'636);
-    EXPECT_EQ(rig.link.OutputCount(), 0);
+    EXPECT_EQ(rig.link.outputCount(), 0);
     EXPECT_TRUE(rig.link.binaryInput());
 }
 
@@ -274,9 +274,9 @@ TEST(PageWaits, DrainWaitIsBoundedWhenTheOutputIsHeldBack) {
     StuckOutputPort port(clock);
     NoEvents pump;
     ProgrammerLink link(port, clock, pump, {});
-    link.SetBinaryInput(true);
+    link.setBinaryInput(true);
     const qint64 start = clock.nowUs();
-    EXPECT_THROW(link.WaitOutputDrained(), OperationError);
+    EXPECT_THROW(link.waitOutputDrained(), OperationError);
     const qint64 ms = (clock.nowUs() - start) / 1000;
     // The limit plus the 12 ms the 128 bytes need at 115200 baud.
     EXPECT_GE(ms, ProgrammerLink::kPageWaitLimitMs + 12);
@@ -289,27 +289,27 @@ TEST(PageWaits, DrainWaitIsBoundedWhenTheOutputIsHeldBack) {
 TEST(PageWaits, AHangUpInsideThemAlsoLeavesTextInput) {
     SimRig rig;
     rig.device.faults().hangUpAfterBytes = 40;
-    rig.link.SetBinaryInput(true);
-    rig.link.SendBytes(QByteArray(64, char(0x11)));
-    EXPECT_THROW(rig.link.WaitOutputDrained(), OperationError);
+    rig.link.setBinaryInput(true);
+    rig.link.sendBytes(QByteArray(64, char(0x11)));
+    EXPECT_THROW(rig.link.waitOutputDrained(), OperationError);
     EXPECT_FALSE(rig.port.isOpen());
     EXPECT_FALSE(rig.link.binaryInput());
 
     SimRig quiet;
-    quiet.link.SetBinaryInput(true);
+    quiet.link.setBinaryInput(true);
     quiet.port.hangUp();
-    EXPECT_THROW(quiet.link.WaitInputArrived(), OperationError);
+    EXPECT_THROW(quiet.link.waitInputArrived(), OperationError);
     EXPECT_FALSE(quiet.link.binaryInput());
     EXPECT_FALSE(quiet.link.isBusy());
 }
 
 TEST(PageWaits, ReturnAsSoonAsTheConditionHolds) {
     SimRig rig;
-    rig.link.SendCommand("CC#");
-    rig.link.WaitOutputDrained();
-    EXPECT_EQ(rig.link.OutputCount(), 0);
-    rig.link.WaitInputArrived();
-    EXPECT_GE(rig.link.InputCount(), 1);
+    rig.link.sendCommand("CC#");
+    rig.link.waitOutputDrained();
+    EXPECT_EQ(rig.link.outputCount(), 0);
+    rig.link.waitInputArrived();
+    EXPECT_GE(rig.link.inputCount(), 1);
 }
 
 TEST(BinaryInput, ScopeRestoresTextModeWhenLeftByAnError) {

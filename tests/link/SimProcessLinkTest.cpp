@@ -42,10 +42,10 @@ struct SimProcessLinkTest : ::testing::Test {
     // Yields until n bytes wait in the port; the simulator answers at once,
     // so only a fault runs into the limit.
     void awaitInput(int n) {
-        for (int i = 0; i < kPatienceMs / 10 && link.InputCount() < n; ++i) {
-            link.DelayMs(10);
+        for (int i = 0; i < kPatienceMs / 10 && link.inputCount() < n; ++i) {
+            link.delayMs(10);
         }
-        ASSERT_GE(link.InputCount(), n);
+        ASSERT_GE(link.inputCount(), n);
     }
 
     std::unique_ptr<SimProcess> sim;
@@ -62,29 +62,29 @@ struct SimProcessLinkTest : ::testing::Test {
 }  // namespace
 
 TEST_F(SimProcessLinkTest, ConnectionCheckAndAcknowledgedWrite) {
-    link.DiscardInput();
-    link.DelayMs(10);
-    link.SendCommand("CC#");
+    link.discardInput();
+    link.delayMs(10);
+    link.sendCommand("CC#");
     awaitInput(9);  // "连接成功!" in GBK
-    link.ReplyToLog(0);
+    link.logReplyAfter(0);
     ASSERT_EQ(log.size(), 1);
     EXPECT_EQ(log[0], QStringLiteral("连接成功!"));
 
-    // WaitForText ends when "!" arrives, not at its limit (which a busy
+    // waitForText ends when "!" arrives, not at its limit (which a busy
     // machine cannot reach).
     QElapsedTimer t;
     t.start();
-    link.SendCommand("WEA501FF#");
-    EXPECT_TRUE(link.WaitForText(kPatienceMs, QStringLiteral("!")));
+    link.sendCommand("WEA501FF#");
+    EXPECT_TRUE(link.waitForText(kPatienceMs, QStringLiteral("!")));
     EXPECT_LT(t.elapsed(), kPatienceMs);
-    link.SendCommand("RB01FF#");
+    link.sendCommand("RB01FF#");
     awaitInput(2);
-    EXPECT_EQ(link.ReadInput(), "A5");
+    EXPECT_EQ(link.readInput(), "A5");
     EXPECT_EQ(closures, 0);
 }
 
 TEST_F(SimProcessLinkTest, HangUpMidExchangeStopsTheOperationWithoutSpinning) {
-    link.DiscardInput();
+    link.discardInput();
     const qint64 cpu0 = processCpuUs();
     QElapsedTimer t;
     t.start();
@@ -94,15 +94,15 @@ TEST_F(SimProcessLinkTest, HangUpMidExchangeStopsTheOperationWithoutSpinning) {
     try {
         // The FLASH read's collection loop: 64 KiB of hex would take 5.7 s.
         // The cable is pulled once the first part has arrived.
-        link.SendCommand("RF8000#");
-        link.DelayMs(200);
+        link.sendCommand("RF8000#");
+        link.delayMs(200);
         for (int step = 0; step < 60 && collected.size() < 65536; ++step) {
-            collected += link.ReadInput();
+            collected += link.readInput();
             if (!collected.isEmpty() && !hungUp) {
                 sim->send("hangup");
                 hungUp = true;
             }
-            link.DelayMs(200);
+            link.delayMs(200);
         }
     } catch (const OperationError& e) {
         stopped = true;

@@ -26,7 +26,7 @@ void type(AddressSpinner& box, const QString& before, const QString& text) {
 // A rig with the model selected on both sides and the frame's operations.
 struct CalibrationRig {
     explicit CalibrationRig(const QString& name) : rig(name) {
-        model.SelectModel(name);
+        model.selectModel(name);
         rig.device.calibration() = {0xA1, 0xB2, 0xC3, 0x9C};
     }
     test::SimRig rig;
@@ -49,12 +49,12 @@ struct CalibrationRig {
 TEST(Calibration, FourByteModelFillsEverySlotAndSelectsNone) {
     CalibrationRig c("ATMEGA8");
     EXPECT_FALSE(c.state.isWriteEnabled());
-    EXPECT_EQ(c.state.Label_OAnum(2), "00");
-    c.bytes.ReadOA_Click();
+    EXPECT_EQ(c.state.slotValue(2), "00");
+    c.bytes.readCalibrationBytes();
     EXPECT_EQ(c.rig.wire(), "RI80#RI81#RI82#RI83#");
     EXPECT_EQ(c.rig.log, QStringList{QStringLiteral("校准字节:A1-B2-C3-9C")});
     EXPECT_EQ(c.enabled(), QList<bool>({true, true, true, true}));
-    EXPECT_EQ(c.state.Label_OAnum(3), "9C");
+    EXPECT_EQ(c.state.slotValue(3), "9C");
     EXPECT_FALSE(c.state.selectedSlot().has_value());
     EXPECT_TRUE(c.state.isWriteEnabled());
 }
@@ -62,26 +62,26 @@ TEST(Calibration, FourByteModelFillsEverySlotAndSelectsNone) {
 TEST(Calibration, OneAndTwoByteModelsFillTheirSlots) {
     CalibrationRig mega48("ATMEGA48");
     mega48.state.setSelectedSlot(1);
-    mega48.bytes.ReadOA_Click();
+    mega48.bytes.readCalibrationBytes();
     EXPECT_EQ(mega48.rig.wire(), "RI80#");
     EXPECT_EQ(mega48.enabled(), QList<bool>({false, false, false, true}));
-    EXPECT_EQ(mega48.state.Label_OAnum(3), "A1");
+    EXPECT_EQ(mega48.state.slotValue(3), "A1");
     EXPECT_EQ(mega48.state.selectedSlot(), 3);
 
     CalibrationRig tiny("ATTINY2313");
-    tiny.bytes.ReadOA_Click();
+    tiny.bytes.readCalibrationBytes();
     EXPECT_EQ(tiny.rig.wire(), "RI80#RI81#");
     EXPECT_EQ(tiny.rig.log, QStringList{QStringLiteral("校准字节:A1-B2")});
     EXPECT_EQ(tiny.enabled(), QList<bool>({false, false, true, true}));
-    EXPECT_EQ(tiny.state.Label_OAnum(3), "A1");
-    EXPECT_EQ(tiny.state.Label_OAnum(2), "B2");
+    EXPECT_EQ(tiny.state.slotValue(3), "A1");
+    EXPECT_EQ(tiny.state.slotValue(2), "B2");
     EXPECT_FALSE(tiny.state.selectedSlot().has_value());
 }
 
 TEST(Calibration, Atmega161ReadsNothingAndLeavesSlotsDisabled) {
     CalibrationRig c("ATMEGA161");
     c.state.fillSlot(0, "55");
-    c.bytes.ReadOA_Click();
+    c.bytes.readCalibrationBytes();
     EXPECT_TRUE(c.rig.wire().isEmpty());
     EXPECT_TRUE(c.rig.log.isEmpty());
     EXPECT_EQ(c.enabled(), QList<bool>({false, false, false, false}));
@@ -90,27 +90,27 @@ TEST(Calibration, Atmega161ReadsNothingAndLeavesSlotsDisabled) {
 
 TEST(Calibration, WritesIntoTheRightHalfOfTheFlashWord) {
     CalibrationRig c("ATMEGA8");
-    c.bytes.ReadOA_Click();
+    c.bytes.readCalibrationBytes();
     c.state.setSelectedSlot(3);
     c.state.setSelectedTarget(CalibrationState::kTargetFlash);
 
     c.rig.clearWire();
-    c.model.Flash_Address().setText("8191");
-    c.bytes.WriteOA_Command_Click();
+    c.model.flashCalibrationAddress().setText("8191");
+    c.bytes.writeCalibrationByte();
     EXPECT_EQ(c.rig.wire(), "WWFF9C0FFF#");
     EXPECT_EQ(quint8(c.rig.device.flash().at(8191)), 0x9C);
     EXPECT_EQ(quint8(c.rig.device.flash().at(8190)), 0xFF);
     EXPECT_EQ(c.rig.log.last(), QStringLiteral("写校准字节结束!"));
 
     c.rig.clearWire();
-    c.model.Flash_Address().setText("8190");
-    c.bytes.WriteOA_Command_Click();
+    c.model.flashCalibrationAddress().setText("8190");
+    c.bytes.writeCalibrationByte();
     EXPECT_EQ(c.rig.wire(), "WW9CFF0FFF#");
     EXPECT_EQ(quint8(c.rig.device.flash().at(8190)), 0x9C);
 
     c.rig.clearWire();
     c.state.setSelectedTarget(CalibrationState::kTargetEeprom);
-    c.bytes.WriteOA_Command_Click();
+    c.bytes.writeCalibrationByte();
     EXPECT_EQ(c.rig.wire(), "WE9C01FF#");
     EXPECT_EQ(quint8(c.rig.device.eeprom().at(511)), 0x9C);
     EXPECT_TRUE(c.prompts.warnings.isEmpty());
@@ -120,17 +120,17 @@ TEST(Calibration, LowerCaseRepliesAreSentUpperCase) {
     CalibrationRig c("ATMEGA48");
     c.rig.device.faults().lowerCaseHex = true;
     c.rig.device.calibration()[0] = 0xAB;
-    c.bytes.ReadOA_Click();
-    EXPECT_EQ(c.state.Label_OAnum(3), "AB");
+    c.bytes.readCalibrationBytes();
+    EXPECT_EQ(c.state.slotValue(3), "AB");
     c.state.setSelectedTarget(CalibrationState::kTargetEeprom);
     c.rig.clearWire();
-    c.bytes.WriteOA_Command_Click();
+    c.bytes.writeCalibrationByte();
     EXPECT_EQ(c.rig.wire(), "WEAB00FF#");
 }
 
 TEST(Calibration, WriteRefusesBadAddressesAndMissingValues) {
     CalibrationRig c("ATMEGA8");
-    c.bytes.ReadOA_Click();
+    c.bytes.readCalibrationBytes();
     c.state.setSelectedSlot(0);
     c.state.setSelectedTarget(CalibrationState::kTargetFlash);
     c.rig.clearWire();
@@ -138,22 +138,22 @@ TEST(Calibration, WriteRefusesBadAddressesAndMissingValues) {
     const std::pair<const char*, const char*> typed[] = {
         {"81", "81a1"}, {"0", ""}, {"0", "-1"}, {"100", " 100"}};
     for (const auto& [before, text] : typed) {
-        type(c.model.Flash_Address(), before, text);
-        c.bytes.WriteOA_Command_Click();
+        type(c.model.flashCalibrationAddress(), before, text);
+        c.bytes.writeCalibrationByte();
     }
     EXPECT_EQ(c.prompts.lines(), QStringList(4, kTitle + QStringLiteral("|地址框数据格式错误!")));
 
     // After a read that failed the slots hold stale values: nothing to write.
     c.prompts.warnings.clear();
-    c.model.Flash_Address().setText("100");
+    c.model.flashCalibrationAddress().setText("100");
     c.rig.device.faults().silent = true;
-    c.bytes.ReadOA_Click();
+    c.bytes.readCalibrationBytes();
     EXPECT_EQ(c.rig.log.last(), QStringLiteral("校准字节:---"));
     EXPECT_TRUE(c.state.isWriteEnabled());
     const QByteArray afterRead = c.rig.wire();
-    c.bytes.WriteOA_Command_Click();
+    c.bytes.writeCalibrationByte();
     c.state.setSelectedSlot(std::nullopt);
-    c.bytes.WriteOA_Command_Click();
+    c.bytes.writeCalibrationByte();
     EXPECT_EQ(c.rig.wire(), afterRead);
     EXPECT_EQ(c.prompts.lines(), QStringList(2, kTitle + "|" + CalibrationBytes::noValueText()));
     EXPECT_FALSE(c.rig.log.contains(QStringLiteral("写校准字节结束!")));
@@ -161,12 +161,12 @@ TEST(Calibration, WriteRefusesBadAddressesAndMissingValues) {
 
 TEST(Calibration, EachWriteWaitsAtMost100msForItsAcknowledgement) {
     CalibrationRig c("ATMEGA8");
-    c.bytes.ReadOA_Click();
+    c.bytes.readCalibrationBytes();
     c.state.setSelectedSlot(1);
     c.rig.device.faults().silent = true;
     const auto elapsedUs = [&](CalibrationBytes& bytes) {
         const qint64 start = c.rig.clock.nowUs();
-        bytes.WriteOA_Command_Click();
+        bytes.writeCalibrationByte();
         return c.rig.clock.nowUs() - start;
     };
     c.state.setSelectedTarget(CalibrationState::kTargetFlash);
@@ -190,23 +190,23 @@ TEST(SingleAccess, ReadsAndWritesAtTheTypedAddress) {
     CalibrationRig c("ATMEGA8");
     c.rig.device.flash()[20] = char(0x12);
     c.rig.device.flash()[21] = char(0x34);
-    c.model.W_AddressText(0).setText("10");
-    c.single.R_DataCommand_Click(0);
+    c.model.singleAccessAddress(0).setText("10");
+    c.single.singleRead(0);
     EXPECT_EQ(c.rig.wire(), "RW000A#");
-    EXPECT_EQ(c.data.W_DataText(0), "1234");
+    EXPECT_EQ(c.data.dataText(0), "1234");
 
     c.rig.clearWire();
-    c.model.W_AddressText(1).setText("300");
-    c.data.setW_DataText(1, "a");
-    c.single.W_DataCommand_Click(1);
-    c.single.R_DataCommand_Click(1);
+    c.model.singleAccessAddress(1).setText("300");
+    c.data.setDataText(1, "a");
+    c.single.singleWrite(1);
+    c.single.singleRead(1);
     EXPECT_EQ(c.rig.wire(), "WE0A012C#RB012C#");
-    EXPECT_EQ(c.data.W_DataText(1), "0A");
+    EXPECT_EQ(c.data.dataText(1), "0A");
 
     c.rig.clearWire();
-    c.data.setW_DataText(0, "5a");
-    c.model.W_AddressText(0).setText("4095");
-    c.single.W_DataCommand_Click(0);
+    c.data.setDataText(0, "5a");
+    c.model.singleAccessAddress(0).setText("4095");
+    c.single.singleWrite(0);
     EXPECT_EQ(c.rig.wire(), "WW005A0FFF#");
     EXPECT_EQ(quint8(c.rig.device.flash().at(8191)), 0x5A);
     EXPECT_TRUE(c.prompts.warnings.isEmpty());
@@ -215,21 +215,21 @@ TEST(SingleAccess, ReadsAndWritesAtTheTypedAddress) {
 
 TEST(SingleAccess, RefusesWhatTheProgrammerWouldMisread) {
     CalibrationRig c("ATMEGA8");
-    type(c.model.W_AddressText(1), "0", "");
-    c.single.W_DataCommand_Click(1);
-    c.single.R_DataCommand_Click(1);
-    type(c.model.W_AddressText(1), "1", "1x");
-    c.single.W_DataCommand_Click(1);
+    type(c.model.singleAccessAddress(1), "0", "");
+    c.single.singleWrite(1);
+    c.single.singleRead(1);
+    type(c.model.singleAccessAddress(1), "1", "1x");
+    c.single.singleWrite(1);
     EXPECT_EQ(c.prompts.lines(), QStringList(3, kTitle + QStringLiteral("|地址框数据格式错误!")));
 
     c.prompts.warnings.clear();
-    c.model.W_AddressText(1).setText("5");
+    c.model.singleAccessAddress(1).setText("5");
     for (const QString text : {"", "123", "G1", "-1"}) {
-        c.data.setW_DataText(1, text);
-        c.single.W_DataCommand_Click(1);
+        c.data.setDataText(1, text);
+        c.single.singleWrite(1);
     }
-    c.data.setW_DataText(0, "12345");
-    c.single.W_DataCommand_Click(0);
+    c.data.setDataText(0, "12345");
+    c.single.singleWrite(0);
     EXPECT_EQ(c.prompts.lines(), QStringList(5, kTitle + "|" + SingleAccess::dataFormatError()));
     EXPECT_TRUE(c.rig.wire().isEmpty());
 }
@@ -237,14 +237,14 @@ TEST(SingleAccess, RefusesWhatTheProgrammerWouldMisread) {
 TEST(SingleAccess, NoReplyEmptiesTheDataBoxAndEachAccessSaysSo) {
     CalibrationRig c("ATMEGA8");
     c.rig.device.faults().silent = true;
-    c.model.W_AddressText(0).setText("0");
-    c.data.setW_DataText(0, "1234");
-    c.single.R_DataCommand_Click(0);
+    c.model.singleAccessAddress(0).setText("0");
+    c.data.setDataText(0, "1234");
+    c.single.singleRead(0);
     EXPECT_EQ(c.rig.wire(), "RW0000#");
-    EXPECT_EQ(c.data.W_DataText(0), "");
-    c.model.W_AddressText(1).setText("0");
-    c.data.setW_DataText(1, "55");
-    c.single.W_DataCommand_Click(1);
+    EXPECT_EQ(c.data.dataText(0), "");
+    c.model.singleAccessAddress(1).setText("0");
+    c.data.setDataText(1, "55");
+    c.single.singleWrite(1);
     EXPECT_EQ(c.rig.wire(), "RW0000#WE550000#");
     EXPECT_EQ(c.rig.log, QStringList(2, QStringLiteral("编程器无反应!")));
     EXPECT_TRUE(c.prompts.warnings.isEmpty());

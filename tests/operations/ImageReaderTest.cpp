@@ -18,7 +18,7 @@ TEST(ReadFlash, ReadsTheModelsWholeFlashIntoImageViewAndPanel) {
     rig.sim.device.flash() = chip;
     rig.flash.setPanelText(QStringLiteral("FLASH:100字节"));
     rig.flash.setPathText(QStringLiteral("/some/file.hex"));
-    rig.reader.ReadFlash_Click();
+    rig.reader.readFlash();
     EXPECT_EQ(rig.sim.wire(), QByteArray("RF2000#"));
     EXPECT_EQ(rig.flash.image().toBytes(), chip);
     const QStringList lines = rig.flash.viewText().split(u'\r', Qt::SkipEmptyParts);
@@ -36,7 +36,7 @@ TEST(ReadEeprom, SendsTheModelsSizeAndLeavesThePanelAlone) {
     const QByteArray chip = ImageOpsRig::randomBytes(128, 11);
     rig.sim.device.eeprom() = chip;
     rig.eeprom.setPanelText(QStringLiteral("EEPROM:3字节"));
-    rig.reader.ReadEEPROM_Click();
+    rig.reader.readEeprom();
     EXPECT_EQ(rig.sim.wire(), QByteArray("RE0080#"));
     EXPECT_EQ(rig.eeprom.image().text(), MemoryImage::fromBytes(chip).text());
     EXPECT_EQ(rig.eeprom.panelText(), QStringLiteral("EEPROM:3字节"));
@@ -46,7 +46,7 @@ TEST(ReadEeprom, SendsTheModelsSizeAndLeavesThePanelAlone) {
 TEST(ReadFlash, KeepsNoMoreThanTheModelsSizeWhenTheProgrammerSendsExtra) {
     ImageOpsRig rig(QStringLiteral("ATTINY2313"));
     rig.sim.device.faults().garbage = "0A0B";
-    rig.reader.ReadFlash_Click();
+    rig.reader.readFlash();
     EXPECT_EQ(rig.flash.image().length(), 2 * 2048);
     EXPECT_EQ(rig.flash.image().text(), QString(4096, u'F'));
     EXPECT_EQ(rig.flash.progress(), 100);
@@ -56,7 +56,7 @@ TEST(ReadFlash, AProgrammerThatStopsSendingEndsTheReadWithAnEmptyImage) {
     ImageOpsRig rig;
     rig.flash.showImage(MemoryImage(QStringLiteral("0102")));
     rig.sim.device.faults().readReplyLimitChars = 101;
-    const qint64 ms = rig.timed([&] { rig.reader.ReadFlash_Click(); });
+    const qint64 ms = rig.timed([&] { rig.reader.readFlash(); });
     EXPECT_LE(ms, 200 + kv::ImageReader::kQuietLimitMs + 400);
     EXPECT_TRUE(rig.flash.image().isEmpty());
     EXPECT_TRUE(rig.flash.viewText().isEmpty());
@@ -69,7 +69,7 @@ TEST(ReadFlash, AProgrammerThatStopsSendingEndsTheReadWithAnEmptyImage) {
 TEST(ReadEeprom, ASilentProgrammerIsReportedAsSuch) {
     ImageOpsRig rig;
     rig.sim.device.faults().silent = true;
-    rig.reader.ReadEEPROM_Click();
+    rig.reader.readEeprom();
     EXPECT_EQ(rig.sim.log.last(), QStringLiteral("编程器无反应!"));
     EXPECT_TRUE(rig.eeprom.image().isEmpty());
 }
@@ -95,7 +95,7 @@ TEST(Read, OnlyAReplyOfHexDigitsBecomesTheImage) {
         rig.sim.device.faults().lowerCaseHex = c.lowerCase;
         kv::ImageSlot& slot = c.flash ? rig.flash : rig.eeprom;
         slot.showImage(MemoryImage(QStringLiteral("0102")));
-        c.flash ? rig.reader.ReadFlash_Click() : rig.reader.ReadEEPROM_Click();
+        c.flash ? rig.reader.readFlash() : rig.reader.readEeprom();
         if (c.log) {
             EXPECT_TRUE(slot.image().isEmpty()) << c.fill;
             EXPECT_TRUE(slot.viewText().isEmpty());
@@ -111,7 +111,7 @@ TEST(Read, OnlyAReplyOfHexDigitsBecomesTheImage) {
 TEST(ReadFlash, ATricklingReplyIsCutOffByItsLineTimeWhileASlowLineStillCompletes) {
     ImageOpsRig trickle;
     trickle.sim.device.faults().readReplyGapMs = 150;  // never quiet for the quiet limit
-    const qint64 cutMs = trickle.timed([&] { trickle.reader.ReadFlash_Click(); });
+    const qint64 cutMs = trickle.timed([&] { trickle.reader.readFlash(); });
     // 16384 digits need 1.43 s at 115200 baud; the read may take twice that
     // plus the quiet limit, and then ends at its next step.
     EXPECT_GE(cutMs, 200 + 2 * 1423 + kv::ImageReader::kQuietLimitMs);
@@ -126,7 +126,7 @@ TEST(ReadFlash, ATricklingReplyIsCutOffByItsLineTimeWhileASlowLineStillCompletes
     slow.sim.port.setSettings(QStringLiteral("9600,n,8,1"));
     const QByteArray chip = ImageOpsRig::randomBytes(8192, 13);
     slow.sim.device.flash() = chip;
-    const qint64 fullMs = slow.timed([&] { slow.reader.ReadFlash_Click(); });
+    const qint64 fullMs = slow.timed([&] { slow.reader.readFlash(); });
     EXPECT_GE(fullMs, 17066);
     EXPECT_EQ(slow.flash.image().toBytes(), chip);
 }
@@ -138,7 +138,7 @@ TEST(ReadFlash, APortErrorShowsItsTextAndLeavesTheImageEmpty) {
         if (rig.sim.clock.nowUs() > 1'000'000 + 300'000)
             rig.sim.port.hangUp();
     };
-    rig.reader.ReadFlash_Click();
+    rig.reader.readFlash();
     ASSERT_EQ(rig.prompts.warnings.size(), 1);
     EXPECT_EQ(rig.prompts.warnings[0].first, QStringLiteral("KELVARO 测试"));
     // The box names the cut line, as the log does, not a port that was never opened.
@@ -175,9 +175,9 @@ TEST(ReplyCollection, WaitsItsFirstWaitThenWholeStepsUntilTheReplyIsIn) {
         }
         const qint64 ms = rig.timed([&] {
             if (c.verify) {
-                c.flash ? rig.reader.VerifyFlashImage() : rig.reader.VerifyEepromImage();
+                c.flash ? rig.reader.verifyFlashImage() : rig.reader.verifyEepromImage();
             } else {
-                c.flash ? rig.reader.ReadFlash_Click() : rig.reader.ReadEEPROM_Click();
+                c.flash ? rig.reader.readFlash() : rig.reader.readEeprom();
             }
         });
         EXPECT_GE(ms, c.expectedMs) << c.model << ' ' << c.flash << c.verify;
@@ -194,7 +194,7 @@ TEST(VerifyFlash, AsksForTheImagesLengthWhateverTheModelAndPasses) {
     const QByteArray data = ImageOpsRig::randomBytes(100, 20);
     rig.sim.device.flash().replace(0, 100, data);
     rig.flash.setImage(MemoryImage::fromBytes(data));
-    rig.reader.VerifyFlashImage();
+    rig.reader.verifyFlashImage();
     EXPECT_EQ(rig.sim.wire(), QByteArray("RF0064#"));
     EXPECT_EQ(rig.sim.log,
               (QStringList{QStringLiteral("校验FLASH......"), QStringLiteral("校验FLASH通过。")}));
@@ -209,7 +209,7 @@ TEST(VerifyFlash, ReportsTheFirstDifferenceByAddressAndLogsNoPass) {
     chip[0x150] = char(~chip[0x150]);
     rig.sim.device.flash().replace(0, chip.size(), chip);
     rig.flash.setImage(MemoryImage::fromBytes(data));
-    rig.reader.VerifyFlashImage();
+    rig.reader.verifyFlashImage();
     ASSERT_EQ(rig.prompts.warnings.size(), 1);
     EXPECT_EQ(rig.prompts.warnings[0], qMakePair(QStringLiteral("KELVARO 测试"),
                                                  QStringLiteral("FLASH地址 0123 数据校验失败！")));
@@ -222,10 +222,10 @@ TEST(Verify, DigitsCompareByValueInEitherCase) {
     rig.sim.device.flash().replace(0, 4, data);
     rig.sim.device.eeprom().replace(0, 4, data);
     rig.flash.setImage(MemoryImage(QStringLiteral("abcdef01")));  // as a HEX file may hold them
-    rig.reader.VerifyFlashImage();
+    rig.reader.verifyFlashImage();
     rig.sim.device.faults().lowerCaseHex = true;  // a programmer answering in lower case
     rig.eeprom.setImage(MemoryImage(QStringLiteral("ABCDEF01")));
-    rig.reader.VerifyEepromImage();
+    rig.reader.verifyEepromImage();
     EXPECT_TRUE(rig.prompts.warnings.isEmpty());
     EXPECT_TRUE(rig.sim.log.contains(QStringLiteral("校验FLASH通过。")));
     EXPECT_TRUE(rig.sim.log.contains(QStringLiteral("校验EEPROM通过。")));
@@ -233,8 +233,8 @@ TEST(Verify, DigitsCompareByValueInEitherCase) {
 
 TEST(Verify, AnEmptyImageIsLoggedAndNothingIsSent) {
     ImageOpsRig rig;
-    rig.reader.VerifyEepromImage();
-    rig.reader.VerifyFlashImage();
+    rig.reader.verifyEepromImage();
+    rig.reader.verifyFlashImage();
     EXPECT_TRUE(rig.sim.wire().isEmpty());
     EXPECT_EQ(rig.sim.log, (QStringList{QStringLiteral("EEPROM缓冲区无数据！"),
                                         QStringLiteral("FLASH缓冲区无数据！")}));
@@ -243,7 +243,7 @@ TEST(Verify, AnEmptyImageIsLoggedAndNothingIsSent) {
 TEST(Verify, AnImageLargerThanTheChipRaisesBeforeSending) {
     ImageOpsRig rig;
     rig.eeprom.setImage(MemoryImage::fromBytes(QByteArray(513, '\0')));
-    EXPECT_THROW(rig.reader.VerifyEepromImage(), OperationError);
+    EXPECT_THROW(rig.reader.verifyEepromImage(), OperationError);
     EXPECT_TRUE(rig.sim.wire().isEmpty());
 }
 
@@ -253,7 +253,7 @@ TEST(VerifyEeprom, AShortReplyFailsAtTheFirstMissingByteAfterABoundedWait) {
     rig.sim.device.eeprom().replace(0, 64, data);
     rig.eeprom.setImage(MemoryImage::fromBytes(data));
     rig.sim.device.faults().readReplyLimitChars = 80;
-    const qint64 ms = rig.timed([&] { rig.reader.VerifyEepromImage(); });
+    const qint64 ms = rig.timed([&] { rig.reader.verifyEepromImage(); });
     EXPECT_LE(ms, 200 + kv::ImageReader::kQuietLimitMs + 200);
     EXPECT_TRUE(
         rig.sim.log.contains(QStringLiteral("编程器停止发送EEPROM数据：收到40字节，应为64字节!")));

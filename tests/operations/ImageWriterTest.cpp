@@ -17,7 +17,7 @@ QByteArray header(int pageWords, int wordsMinusOne) {
 
 // --- FLASH stream framing (ATMEGA8: 32-word pages) --------------------------
 
-TEST(WriteFlashImage, WholePagesOnlyAreAcknowledgedAndTheShortBlockIsNotPadded) {
+TEST(writeFlashImage, WholePagesOnlyAreAcknowledgedAndTheShortBlockIsNotPadded) {
     struct Case {
         int bytes;
         int wordsMinusOne;
@@ -29,7 +29,7 @@ TEST(WriteFlashImage, WholePagesOnlyAreAcknowledgedAndTheShortBlockIsNotPadded) 
         QList<int> progress;
         QObject::connect(&rig.flash, &kv::ImageSlot::progressChanged,
                          [&](int p) { progress << p; });
-        rig.writer.WriteFlashImage();
+        rig.writer.writeFlashImage();
         EXPECT_EQ(rig.sim.wire(), header(0x20, c.wordsMinusOne) + data) << c.bytes;
         EXPECT_EQ(rig.sim.device.flash().left(c.bytes), data);
         EXPECT_EQ(rig.sim.device.flash().at(c.bytes), char(0xFF));
@@ -43,7 +43,7 @@ TEST(WriteFlashImage, WholePagesOnlyAreAcknowledgedAndTheShortBlockIsNotPadded) 
     }
 }
 
-TEST(WriteFlashImage, PacesTheHeaderAndTheDataWithItsFixedWaits) {
+TEST(writeFlashImage, PacesTheHeaderAndTheDataWithItsFixedWaits) {
     ImageOpsRig rig;
     rig.flash.setImage(MemoryImage::fromBytes(ImageOpsRig::randomBytes(20, 9)));
     // When the programmer had received 3 ("WF#"), 6 (the header) and all bytes.
@@ -54,7 +54,7 @@ TEST(WriteFlashImage, PacesTheHeaderAndTheDataWithItsFixedWaits) {
                 arrivedUs[n] = rig.sim.clock.nowUs();
         }
     };
-    const qint64 ms = rig.timed([&] { rig.writer.WriteFlashImage(); });
+    const qint64 ms = rig.timed([&] { rig.writer.writeFlashImage(); });
     ASSERT_EQ(arrivedUs.size(), 3);
     // 50 ms after "WF#", binary input, 50 ms more, then the header.
     EXPECT_GE(arrivedUs[6] - arrivedUs[3], 100'000);
@@ -67,7 +67,7 @@ TEST(WriteFlashImage, PacesTheHeaderAndTheDataWithItsFixedWaits) {
     EXPECT_LT(ms, 356);
 }
 
-TEST(WriteFlashImage, TheClosingTextArrivingWithTheLastAcknowledgementIsLoggedWhole) {
+TEST(writeFlashImage, TheClosingTextArrivingWithTheLastAcknowledgementIsLoggedWhole) {
     ImageOpsRig rig;
     rig.flash.setImage(MemoryImage::fromBytes(ImageOpsRig::randomBytes(128, 7)));
     // A slow reader: by the time the last page's acknowledgement is read, the
@@ -78,27 +78,27 @@ TEST(WriteFlashImage, TheClosingTextArrivingWithTheLastAcknowledgementIsLoggedWh
             rig.sim.port.settle();
         }
     });
-    rig.writer.WriteFlashImage();
+    rig.writer.writeFlashImage();
     EXPECT_EQ(rig.sim.log.last(), QStringLiteral("FLASH写入完成!"));
 }
 
-TEST(WriteFlashImage, AnOddByteCountIsCompletedToAWholeWordSoTheNextCommandSurvives) {
+TEST(writeFlashImage, AnOddByteCountIsCompletedToAWholeWordSoTheNextCommandSurvives) {
     for (const int n : {3, 5}) {
         ImageOpsRig rig;
         const QByteArray data = ImageOpsRig::randomBytes(n, n);
         rig.flash.setImage(MemoryImage::fromBytes(data));
-        rig.writer.WriteFlashImage();
+        rig.writer.writeFlashImage();
         EXPECT_EQ(rig.sim.wire(), header(0x20, n / 2) + data + char(0xFF)) << n;
-        rig.reader.VerifyFlashImage();
+        rig.reader.verifyFlashImage();
         EXPECT_TRUE(rig.prompts.warnings.isEmpty()) << n;
         EXPECT_EQ(rig.sim.log.last(), QStringLiteral("校验FLASH通过。")) << n;
     }
 }
 
-TEST(WriteFlashImage, LowerCaseDigitsAreTheSameBytes) {
+TEST(writeFlashImage, LowerCaseDigitsAreTheSameBytes) {
     ImageOpsRig rig;
     rig.flash.setImage(MemoryImage(QStringLiteral("a5ff0b")));
-    rig.writer.WriteFlashImage();
+    rig.writer.writeFlashImage();
     EXPECT_EQ(rig.sim.device.flash().left(3), QByteArray("\xA5\xFF\x0B"));
 }
 
@@ -117,7 +117,7 @@ TEST(ImageWriter, RefusesBadOrOversizedImagesBeforeSendingAnything) {
           Case{false, fullEeprom + QStringLiteral("AA")}}) {
         ImageOpsRig rig;
         (c.flash ? rig.flash : rig.eeprom).setImage(MemoryImage(c.text));
-        EXPECT_THROW(c.flash ? rig.writer.WriteFlashImage() : rig.writer.WriteEepromImage(),
+        EXPECT_THROW(c.flash ? rig.writer.writeFlashImage() : rig.writer.writeEepromImage(),
                      OperationError)
             << c.text.left(10).toStdString();
         EXPECT_TRUE(rig.sim.wire().isEmpty());
@@ -126,28 +126,28 @@ TEST(ImageWriter, RefusesBadOrOversizedImagesBeforeSendingAnything) {
     // A whole memory is not too big.
     ImageOpsRig rig;
     rig.flash.setImage(MemoryImage(fullFlash));
-    rig.writer.WriteFlashImage();
+    rig.writer.writeFlashImage();
     EXPECT_EQ(rig.sim.device.flash(), QByteArray(8192, 'x'));
 }
 
 TEST(ImageWriter, EmptyImagesSendAndLogNothing) {
     ImageOpsRig rig;
-    rig.writer.WriteFlashImage();
-    rig.writer.WriteEepromImage();
+    rig.writer.writeFlashImage();
+    rig.writer.writeEepromImage();
     EXPECT_TRUE(rig.sim.wire().isEmpty());
     EXPECT_TRUE(rig.sim.log.isEmpty());
 }
 
 // --- A programmer or line that gives out mid-image ---------------------------
 
-TEST(WriteFlashImage, AProgrammerThatStopsAcknowledgingEndsTheWriteInTextMode) {
+TEST(writeFlashImage, AProgrammerThatStopsAcknowledgingEndsTheWriteInTextMode) {
     ImageOpsRig rig(QStringLiteral("ATMEGA32"));
     rig.sim.device.faults().dropPageAcksAfter = 3;
     rig.flash.setImage(MemoryImage::fromBytes(ImageOpsRig::randomBytes(4096, 1)));
     QString error;
     const qint64 ms = rig.timed([&] {
         try {
-            rig.writer.WriteFlashImage();
+            rig.writer.writeFlashImage();
         } catch (const OperationError& e) {
             error = e.text();
         }
@@ -159,50 +159,50 @@ TEST(WriteFlashImage, AProgrammerThatStopsAcknowledgingEndsTheWriteInTextMode) {
     EXPECT_FALSE(rig.sim.link.isBusy());
     // Once the programmer gave up the stream, text commands work again.
     rig.sim.device.faults().dropPageAcksAfter = -1;
-    rig.sim.link.DelayMs(1500);
-    EXPECT_EQ(rig.sim.link.ReadInfoByte(1), QStringLiteral("95"));
+    rig.sim.link.delayMs(1500);
+    EXPECT_EQ(rig.sim.link.readInfoByte(1), QStringLiteral("95"));
 }
 
-TEST(WriteFlashImage, AHangUpMidImageRaisesAndLeavesTextMode) {
+TEST(writeFlashImage, AHangUpMidImageRaisesAndLeavesTextMode) {
     ImageOpsRig rig;
     rig.sim.device.faults().hangUpAfterBytes = 300;
     rig.flash.setImage(MemoryImage::fromBytes(ImageOpsRig::randomBytes(2048, 2)));
-    EXPECT_THROW(rig.writer.WriteFlashImage(), OperationError);
+    EXPECT_THROW(rig.writer.writeFlashImage(), OperationError);
     EXPECT_FALSE(rig.sim.link.binaryInput());
     EXPECT_TRUE(rig.sim.log.last().startsWith(QStringLiteral("写FLASH中断")));
 }
 
-TEST(WriteEepromImage, ACablePulledDuringTheWriteRaises) {
+TEST(writeEepromImage, ACablePulledDuringTheWriteRaises) {
     ImageOpsRig rig;
     rig.eeprom.setImage(MemoryImage::fromBytes(ImageOpsRig::randomBytes(64, 3)));
     rig.sim.pump.onYield = [&] {
         if (rig.sim.wire().size() >= 9 * 10)
             rig.sim.port.hangUp();
     };
-    EXPECT_THROW(rig.writer.WriteEepromImage(), OperationError);
+    EXPECT_THROW(rig.writer.writeEepromImage(), OperationError);
     EXPECT_FALSE(rig.sim.log.contains(QStringLiteral("写EEPROM结束!")));
 }
 
 // --- EEPROM --------------------------------------------------------------------
 
-TEST(WriteEepromImage, SendsDataThenFourDigitAddressInUpperCase) {
+TEST(writeEepromImage, SendsDataThenFourDigitAddressInUpperCase) {
     ImageOpsRig rig;
     rig.eeprom.setImage(MemoryImage(QStringLiteral("a50c")));
     QList<int> progress;
     QObject::connect(&rig.eeprom, &kv::ImageSlot::progressChanged, [&](int p) { progress << p; });
-    rig.writer.WriteEepromImage();
+    rig.writer.writeEepromImage();
     EXPECT_EQ(rig.sim.wire(), QByteArray("WEA50000#WE0C0001#"));
     EXPECT_EQ(rig.sim.device.eeprom().left(3), QByteArray("\xA5\x0C\xFF"));
     EXPECT_EQ(rig.sim.log, QStringList{QStringLiteral("写EEPROM结束!")});
     EXPECT_EQ(progress, (QList<int>{25, 75, 100}));
 }
 
-TEST(WriteEepromImage, AWholeEepromGoesByteByByteAndMissingAcksAreCountedAfterTheirWait) {
+TEST(writeEepromImage, AWholeEepromGoesByteByByteAndMissingAcksAreCountedAfterTheirWait) {
     ImageOpsRig rig;
     QByteArray data = ImageOpsRig::randomBytes(512, 4);
     data[0x1FF] = char(0xA5);
     rig.eeprom.setImage(MemoryImage::fromBytes(data));
-    rig.writer.WriteEepromImage();
+    rig.writer.writeEepromImage();
     EXPECT_EQ(rig.sim.device.eeprom(), data);
     EXPECT_TRUE(rig.sim.wire().endsWith("WEA501FF#"));
     EXPECT_EQ(rig.sim.log, QStringList{QStringLiteral("写EEPROM结束!")});
@@ -211,7 +211,7 @@ TEST(WriteEepromImage, AWholeEepromGoesByteByByteAndMissingAcksAreCountedAfterTh
     ImageOpsRig quiet;
     quiet.sim.device.faults().dropWriteAcksAfter = 2;
     quiet.eeprom.setImage(MemoryImage::fromBytes(data.left(6)));
-    const qint64 ms = quiet.timed([&] { quiet.writer.WriteEepromImage(); });
+    const qint64 ms = quiet.timed([&] { quiet.writer.writeEepromImage(); });
     EXPECT_EQ(quiet.sim.wire().count("WE"), 6);
     EXPECT_GE(ms, 4 * 100);
     EXPECT_LT(ms, 4 * 100 + 2 * 20 + 20);

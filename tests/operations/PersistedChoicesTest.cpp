@@ -20,10 +20,10 @@ TEST(ProgramOptions, TenDigitTextOnly) {
         EXPECT_FALSE(options.setFromText(bad)) << bad.toStdString();
     }
     EXPECT_EQ(options.toText(), "1100000000");
-    EXPECT_TRUE(options.setCheckPRO(5, 2));
+    EXPECT_TRUE(options.setOptionValue(5, 2));
     EXPECT_FALSE(options.isOn(5));
-    EXPECT_FALSE(options.setCheckPRO(5, 3));
-    EXPECT_EQ(options.CheckPRO(5), 2);
+    EXPECT_FALSE(options.setOptionValue(5, 3));
+    EXPECT_EQ(options.optionValue(5), 2);
 }
 
 TEST(ProgramOptions, SurvivesTheSettingsStore) {
@@ -43,14 +43,14 @@ TEST(ProgramOptions, SurvivesTheSettingsStore) {
 TEST(CalibrationState, RestoresDefaultsFromAnEmptyStore) {
     test::TempSettings store(kApp);
     ModelState model;
-    model.SelectModel("ATMEGA48");
+    model.selectModel("ATMEGA48");
     CalibrationState state;
     state.restore(store, model);
     EXPECT_EQ(state.selectedSlot(), 0);
     EXPECT_EQ(state.selectedTarget(), CalibrationState::kTargetFlash);
-    EXPECT_EQ(model.Flash_Address().text(), "4095");  // 8191 is beyond an ATMEGA48
-    EXPECT_EQ(model.Flash_Address().value(), -4095);
-    EXPECT_EQ(model.Eeprom_Address().text(), "255");
+    EXPECT_EQ(model.flashCalibrationAddress().text(), "4095");  // 8191 is beyond an ATMEGA48
+    EXPECT_EQ(model.flashCalibrationAddress().value(), -4095);
+    EXPECT_EQ(model.eepromCalibrationAddress().text(), "255");
 }
 
 TEST(CalibrationState, StoresOnlyWhatIsSelected) {
@@ -60,12 +60,12 @@ TEST(CalibrationState, StoresOnlyWhatIsSelected) {
     ASSERT_TRUE(store.write(section, "FE", " 7"));
     ASSERT_TRUE(store.write(section, "FLASH", "100"));
     ModelState model;
-    model.SelectModel("ATMEGA8");
+    model.selectModel("ATMEGA8");
     CalibrationState state;
     state.restore(store, model);
     EXPECT_EQ(state.selectedSlot(), 3);
     EXPECT_FALSE(state.selectedTarget().has_value());  // " 7" selects nothing
-    EXPECT_EQ(model.Flash_Address().value(), -100);
+    EXPECT_EQ(model.flashCalibrationAddress().value(), -100);
 
     state.setSelectedSlot(std::nullopt);
     state.setSelectedTarget(CalibrationState::kTargetEeprom);

@@ -34,16 +34,16 @@ QByteArray hex(int value, int width) {
 // wired as the window wires them.
 struct PassRig {
     PassRig(const QString& selected, const QString& inSocket) : rig(inSocket), settings(kTitle) {
-        model.SelectModel(selected);
+        model.selectModel(selected);
         editor.setDefinitionFolders({QStringLiteral(KV_SOURCE_DIR "/data/Set")});
-        editor.LoadFuseDefinitions(model.SelectedModel() + ".FUS");
-        editor.ApplyFuseBits(editor.DefaultFuseBits());
+        editor.loadFuseDefinitions(model.selectedModelName() + ".FUS");
+        editor.applyFuseBits(editor.defaultFuseBits());
         options.setFromText("0000000000");
         rig.device.calibration() = {0xA1, 0xB2, 0xC3, 0xD4};
     }
 
     MemoryGeometry geometry() const {
-        return {model.FlashSize(), model.EepromSize(), model.FlashPageWords()};
+        return {model.flashSize(), model.eepromSize(), model.flashPageWords()};
     }
 
     test::SimRig rig;
@@ -72,13 +72,13 @@ TEST(ProgramPass, EveryStepInItsOrderLeavesTheChipProgrammed) {
     p.flash.setPathText(kImages + "blink_m8.hex");
     p.eeprom.setPathText(kImages + "blink_m8.eep");
     // lock: boot section protected only; high 0xD1, low 0xE4.
-    p.editor.ApplyFuseBits("11001111********1101000111100100");
+    p.editor.applyFuseBits("11001111********1101000111100100");
     p.calibrationState.setSelectedSlot(0);
     p.calibrationState.setSelectedTarget(CalibrationState::kTargetFlash);
     QList<bool> running;
     QObject::connect(&p.pass, &ProgramPass::runningChanged, [&](bool on) { running << on; });
 
-    p.pass.ProCommand_Click();
+    p.pass.runProgrammingPass();
 
     const QByteArray flash = test::readFile(kImages + "blink_m8.bin");
     const QByteArray eeprom = test::readFile(kImages + "blink_m8.eep.bin");
@@ -119,19 +119,19 @@ TEST(ProgramPass, SignatureMismatchSendsNothingAfterTheCheck) {
     PassRig p("ATMEGA8", "ATMEGA16");
     p.options.setFromText("1111111111");
     p.flash.setPathText(kImages + "blink_m8.hex");
-    p.pass.ProCommand_Click();
+    p.pass.runProgrammingPass();
     EXPECT_EQ(p.rig.wire(), "RI00#RI01#RI02#");
     EXPECT_EQ(p.rig.log, QStringList({QStringLiteral("读标识字:1E9403"),
                                       QStringLiteral("标识字与所选芯片不符!")}));
     EXPECT_TRUE(p.flash.image().isEmpty());  // not even reloaded
-    EXPECT_TRUE(p.pass.isProCommandEnabled());
+    EXPECT_TRUE(p.pass.isStartEnabled());
 }
 
 TEST(ProgramPass, ALowerCaseSignatureReplyMatchesByValue) {
     PassRig p("ATMEGA88", "ATMEGA88");
     p.rig.device.faults().lowerCaseHex = true;
     p.options.setFromText("1000001000");  // signature check and erase
-    p.pass.ProCommand_Click();
+    p.pass.runProgrammingPass();
     EXPECT_EQ(p.rig.wire(), "RI00#RI01#RI02#EM#");
     EXPECT_EQ(p.rig.log.first(), QStringLiteral("读标识字:1e930a"));
     EXPECT_FALSE(p.rig.log.contains(ProgramPass::mismatchText()));
@@ -142,7 +142,7 @@ TEST(ProgramPass, MissingFlashFileSkipsOnlyTheFlashWrite) {
     p.options.setFromText("0110010000");
     p.flash.setPathText(p.settings.fileIn("gone.hex"));
     p.eeprom.setPathText(kImages + "blink_m8.eep");
-    p.pass.ProCommand_Click();
+    p.pass.runProgrammingPass();
     EXPECT_TRUE(p.rig.log.contains(QStringLiteral("FLASH文件没找到!")));
     EXPECT_FALSE(p.rig.wire().contains("WF#"));
     EXPECT_TRUE(p.rig.wire().startsWith("WE"));
@@ -155,9 +155,9 @@ TEST(ProgramPass, FlashWriteAndVerifyAloneLogThePass) {
     PassRig p("ATMEGA8", "ATMEGA8");
     p.options.setFromText("0100000010");
     QString path = kImages + "blink_m8.hex";
-    ASSERT_EQ(p.files.LoadFlashFile(path), LoadStatus::Loaded);
+    ASSERT_EQ(p.files.loadFlashFile(path), LoadStatus::Loaded);
     p.rig.log.clear();
-    p.pass.ProCommand_Click();
+    p.pass.runProgrammingPass();
     EXPECT_TRUE(p.rig.wire().startsWith("WF#"));
     const QByteArray verify = "RF" + hex(int(p.flash.image().byteCount()), 4) + "#";
     EXPECT_TRUE(p.rig.wire().endsWith(verify));
@@ -178,7 +178,7 @@ TEST(ProgramPass, AReloadThatFailsPartWayWritesNothingAndDoesNotVerifyAFragment)
                                            ":00000001FF\r\n");
     p.flash.setPathText(broken);
     p.flash.setImage(MemoryImage(QStringLiteral("0102")));  // whatever was there before
-    p.pass.ProCommand_Click();
+    p.pass.runProgrammingPass();
     EXPECT_EQ(p.prompts.lines(), QStringList{kTitle + QStringLiteral("|FLASH文件读取错误！")});
     EXPECT_TRUE(p.flash.image().isEmpty());
     EXPECT_TRUE(p.rig.wire().isEmpty());
@@ -191,7 +191,7 @@ TEST(ProgramPass, NoBoxTickedSendsAndLogsNothing) {
     PassRig p("ATMEGA8", "ATMEGA8");
     p.options.setFromText("0000022222");  // greyed boxes do not run
     p.flash.setPathText(kImages + "blink_m8.hex");
-    p.pass.ProCommand_Click();
+    p.pass.runProgrammingPass();
     EXPECT_TRUE(p.rig.wire().isEmpty());
     EXPECT_TRUE(p.rig.log.isEmpty());
     EXPECT_TRUE(p.prompts.warnings.isEmpty());
@@ -201,10 +201,10 @@ TEST(ProgramPass, PortErrorEndsThePassWithAWarning) {
     PassRig p("ATMEGA8", "ATMEGA8");
     p.options.setFromText("1100000001");
     p.rig.port.setOpen(false);
-    p.pass.ProCommand_Click();
+    p.pass.runProgrammingPass();
     ASSERT_EQ(p.prompts.warnings.size(), 1);
     EXPECT_TRUE(p.prompts.lines().first().startsWith(kTitle + "|"));
-    EXPECT_TRUE(p.pass.isProCommandEnabled());
+    EXPECT_TRUE(p.pass.isStartEnabled());
     EXPECT_FALSE(p.rig.link.isBusy());
 }
 
@@ -214,9 +214,9 @@ TEST(ProgramPass, NoSecondPassInsideARunningOne) {
     int busyYields = 0;
     p.rig.pump.onYield = [&] {
         busyYields += p.rig.link.isBusy() ? 1 : 0;
-        p.pass.ProCommand_Click();  // a second click while the first pass waits
+        p.pass.runProgrammingPass();  // a second click while the first pass waits
     };
-    p.pass.ProCommand_Click();
+    p.pass.runProgrammingPass();
     EXPECT_EQ(p.rig.wire(), "EM#");
     EXPECT_GT(busyYields, 0);
 }

@@ -21,8 +21,8 @@ namespace {
 
 struct AboutRig {
     AboutRig()
-        : box(ShellTexts::ProductLine(ShellTexts::AppTitle()), ShellTexts::AboutText(),
-              ShellTexts::WebPage(), [this](const QUrl& url) { opened << url; }) {
+        : box(ShellTexts::productLine(ShellTexts::appTitle()), ShellTexts::aboutText(),
+              ShellTexts::webPage(), [this](const QUrl& url) { opened << url; }) {
         box.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&box));
     }
@@ -33,13 +33,13 @@ struct AboutRig {
 TEST(AboutBox, ShowsTitleLineTextAndAddress) {
     AboutRig rig;
     const QString title = rig.box.productName()->text();
-    EXPECT_EQ(title, ShellTexts::AppTitle());
+    EXPECT_EQ(title, ShellTexts::appTitle());
     EXPECT_TRUE(title.endsWith(QString(4, QChar(0x3000))));
     EXPECT_EQ(rig.box.textBox()->toPlainText(),
-              QString(ShellTexts::AboutText()).replace("\r\n", "\n"));
+              QString(ShellTexts::aboutText()).replace("\r\n", "\n"));
     EXPECT_EQ(rig.box.okButton()->text(), "确 定");
     click(rig.box.address());
-    EXPECT_EQ(rig.opened, QList<QUrl>{ShellTexts::WebPage()});
+    EXPECT_EQ(rig.opened, QList<QUrl>{ShellTexts::webPage()});
     EXPECT_TRUE(rig.box.isVisible());
 }
 
@@ -74,7 +74,7 @@ TEST(AboutBox, OpensModallyFromTheToolbarAndAKeyGivesTheWindowBack) {
         QTest::keyClick(modal, Qt::Key_Escape);
     });
     click(rig.window->toolbar()->button("About"));
-    EXPECT_EQ(shownTitle, ShellTexts::AppTitle());
+    EXPECT_EQ(shownTitle, ShellTexts::appTitle());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 

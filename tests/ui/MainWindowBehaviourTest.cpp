@@ -45,13 +45,13 @@ QString cellCaptions(ui::MainWindow& w) {
 TEST(MainWindow, FirstStartWithEmptySettings) {
     WindowRig rig;
     ui::MainWindow& w = rig.start();
-    EXPECT_EQ(w.windowTitle(), ShellTexts::AppTitle());
+    EXPECT_EQ(w.windowTitle(), ShellTexts::appTitle());
     EXPECT_EQ(w.statusPanels()->panelText("COMStatus"), kIdeo2 + "COM1:115200,N,8,1");
     EXPECT_EQ(w.statusPanels()->panelText("MCUtypes"),
               QStringLiteral(" ATMEGA8　FLASH:8192　EEPROM:512　ID:1E9307"));
     EXPECT_EQ(w.otherTab()->selectedModel->text(), "ATMEGA8");
     EXPECT_EQ(checkedOptions(w), QStringList{"0"});
-    EXPECT_EQ(cellCaptions(w), rig.wb().fuses().DefaultFuseBits());
+    EXPECT_EQ(cellCaptions(w), rig.wb().fuses().defaultFuseBits());
     EXPECT_GT(w.optionTree()->count(), 0);
     EXPECT_TRUE(w.fileNameText(0)->text().isEmpty());
     EXPECT_EQ(w.otherTab()->flashAddress->text(), "8191");
@@ -61,8 +61,8 @@ TEST(MainWindow, FirstStartWithEmptySettings) {
     EXPECT_TRUE(w.otherTab()->selOa[0]->isChecked());
     EXPECT_TRUE(w.otherTab()->selFe[0]->isChecked());
     EXPECT_EQ(w.progressBar(0)->value(), 100);
-    EXPECT_EQ(w.linkLabel()->text(), ShellTexts::LinkCaption());
-    EXPECT_TRUE(w.logView()->toPlainText().startsWith(rig.wb().log().LogBanner().left(10)));
+    EXPECT_EQ(w.linkLabel()->text(), ShellTexts::linkCaption());
+    EXPECT_TRUE(w.logView()->toPlainText().startsWith(rig.wb().log().logBanner().left(10)));
 }
 
 TEST(MainWindow, StoredOptionAndFuseTextsOfEachLength) {
@@ -85,7 +85,7 @@ TEST(MainWindow, StoredOptionAndFuseTextsOfEachLength) {
         rig.store("熔丝", "设置", c.fuses);
         ui::MainWindow& w = rig.start();
         EXPECT_EQ(checkedOptions(w), c.checked) << c.options.toStdString();
-        EXPECT_EQ(cellCaptions(w), c.fusesApplied ? bits32 : rig.wb().fuses().DefaultFuseBits());
+        EXPECT_EQ(cellCaptions(w), c.fusesApplied ? bits32 : rig.wb().fuses().defaultFuseBits());
         if (c.fusesApplied) {
             EXPECT_EQ(w.fuseFrame(0)->title(), "熔丝低字节[E1]");
             EXPECT_EQ(w.fuseFrame(1)->title(), "熔丝高字节[D9]");
@@ -187,7 +187,7 @@ TEST(MainWindow, SelectMcuWithoutReplyAndWithAnAtmega8InTheSocket) {
     EXPECT_EQ(w.otherTab()->currentModel->text(), "ATMEGA8");
     EXPECT_EQ(w.otherTab()->selectedModel->text(), "ATMEGA8");
     EXPECT_TRUE(w.statusPanels()->panelText("MCUtypes").startsWith(" ATMEGA8"));
-    EXPECT_EQ(cellCaptions(w), rig.wb().fuses().DefaultFuseBits());
+    EXPECT_EQ(cellCaptions(w), rig.wb().fuses().defaultFuseBits());
     EXPECT_NE(cellCaptions(w), atmega16Cells);
     EXPECT_EQ(w.optionTree()->count(), rig.wb().fuses().options().size());
 }
@@ -197,7 +197,7 @@ TEST(MainWindow, ChoosingTheSelectedModelKeepsTheCells) {
     ui::MainWindow& w = rig.start();
     click(w.fuseFrame(0)->cell(0));
     const QString edited = cellCaptions(w);
-    ASSERT_NE(edited, rig.wb().fuses().DefaultFuseBits());
+    ASSERT_NE(edited, rig.wb().fuses().defaultFuseBits());
     w.toolbar()->menuEntry("ATMEGA8")->trigger();
     EXPECT_EQ(cellCaptions(w), edited);
     w.toolbar()->menuEntry("ProgramFLASH")->trigger();
@@ -229,7 +229,7 @@ TEST(MainWindow, BitCellsFramesAndOptionListStayInStep) {
     const QString before = cell0->text();
     click(cell0);
     EXPECT_NE(cell0->text(), before);
-    EXPECT_EQ(cellCaptions(w), fuses.FuseBitString());
+    EXPECT_EQ(cellCaptions(w), fuses.fuseBitString());
     EXPECT_EQ(w.fuseFrame(0)->title(), fuses.frameCaption(0));
     for (int i = 0; i < fuses.options().size(); ++i)
         EXPECT_EQ(w.optionTree()->isChecked(i + 1), fuses.options()[i].checked) << i;
@@ -254,14 +254,14 @@ TEST(MainWindow, BitCellsFramesAndOptionListStayInStep) {
     }
 
     QTest::mouseDClick(w.fuseFrame(2), Qt::LeftButton, {}, QPoint(4, 4));
-    EXPECT_EQ(cellCaptions(w), fuses.DefaultFuseBits());
+    EXPECT_EQ(cellCaptions(w), fuses.defaultFuseBits());
 
     // The user's check of an option rewrites the bits it controls.
     const int position = 1;
     const bool wasChecked = w.optionTree()->isChecked(position);
     w.optionTree()->entry(position)->setCheckState(0, wasChecked ? Qt::Unchecked : Qt::Checked);
-    EXPECT_EQ(cellCaptions(w), fuses.FuseBitString());
-    EXPECT_NE(cellCaptions(w), fuses.DefaultFuseBits());
+    EXPECT_EQ(cellCaptions(w), fuses.fuseBitString());
+    EXPECT_NE(cellCaptions(w), fuses.defaultFuseBits());
 }
 
 TEST(MainWindow, AGroupChoiceStaysCheckedWhenItsBoxIsToggledAgain) {
@@ -349,14 +349,14 @@ TEST(MainWindow, LogDoubleClickF1AndClose) {
     click(w.toolbar()->button("CheckCOM"));
     ASSERT_TRUE(w.logView()->toPlainText().contains("连接成功!"));
     QTest::mouseDClick(w.logView()->viewport(), Qt::LeftButton);
-    EXPECT_EQ(rig.wb().log().text(), rig.wb().log().LogBanner());
+    EXPECT_EQ(rig.wb().log().text(), rig.wb().log().logBanner());
     EXPECT_FALSE(w.logView()->toPlainText().contains("连接成功!"));
 
     QTest::keyClick(&w, Qt::Key_F1);
     ASSERT_EQ(rig.p.dialogs.opened.size(), 1);
     EXPECT_EQ(rig.p.dialogs.opened[0], QUrl::fromLocalFile(rig.wb().helpFilePath()));
     click(w.linkLabel());
-    EXPECT_EQ(rig.p.dialogs.opened.last(), ShellTexts::WebPage());
+    EXPECT_EQ(rig.p.dialogs.opened.last(), ShellTexts::webPage());
 
     w.optionsBox()->option(9)->click();
     w.otherTab()->selFe[1]->click();

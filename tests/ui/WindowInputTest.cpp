@@ -73,7 +73,7 @@ TEST(BusyWindow, OptionAndFuseClicksDuringAPassShowTheStateAgain) {
     ui::OptionTree* tree = w.optionTree();
     ASSERT_GT(tree->count(), 0);
     const bool entryChecked = tree->isChecked(1);
-    const QString cells = rig.wb().fuses().FuseBitString();
+    const QString cells = rig.wb().fuses().fuseBitString();
     bool tried = false;
     rig.p.pump.onYield = [&] {
         if (tried || !rig.wb().programPass().isRunning())
@@ -86,9 +86,9 @@ TEST(BusyWindow, OptionAndFuseClicksDuringAPassShowTheStateAgain) {
     click(w.optionsBox()->programButton());
     ASSERT_TRUE(tried);
     EXPECT_EQ(w.optionsBox()->option(9)->checkState(), Qt::Unchecked);
-    EXPECT_EQ(rig.wb().options().CheckPRO(9), 0);
+    EXPECT_EQ(rig.wb().options().optionValue(9), 0);
     EXPECT_EQ(tree->isChecked(1), entryChecked);
-    EXPECT_EQ(rig.wb().fuses().FuseBitString(), cells);
+    EXPECT_EQ(rig.wb().fuses().fuseBitString(), cells);
     EXPECT_EQ(rig.wb().log().text().count(Workbench::busyText()), 3);
 }
 
