@@ -34,5 +34,7 @@ struct Section {
 QList<Section> linkSections();
 // FLASH and EEPROM image write and verify, HEX file load (ImageSections.cpp).
 QList<Section> imageSections();
+// The command-line programmer's scheme run as a process (CliSections.cpp).
+QList<Section> cliSections();
 
 }  // namespace kv::bench

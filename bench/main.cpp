@@ -83,6 +83,7 @@ int main(int argc, char** argv) {
 
     QList<Section> sections = linkSections();
     sections << imageSections();
+    sections << cliSections();
     if (parser.isSet(onlyOption)) {
         const QString only = parser.value(onlyOption);
         sections.removeIf(

@@ -47,8 +47,10 @@ void MessageLog::sendInfo(const QString& message) {
     if (message.isEmpty()) {
         return;
     }
-    m_text = trimmed(m_text) + message + kLineEnd + stampLine(m_timeOfDay());
+    const QString stamp = stampLine(m_timeOfDay());
+    m_text = trimmed(m_text) + message + kLineEnd + stamp;
     Q_EMIT changed();
+    Q_EMIT entryAdded(message, stamp.chopped(kLineEnd.size()));
 }
 
 }  // namespace kv

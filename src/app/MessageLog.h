@@ -44,6 +44,9 @@ public:
 
 Q_SIGNALS:
     void changed();
+    // One per entry, after changed(): the message and its "[HH:MM:SS]" stamp
+    // without the line break, for readers that follow entries, not the text.
+    void entryAdded(const QString& message, const QString& stamp);
 
 private:
     TimeOfDay m_timeOfDay;

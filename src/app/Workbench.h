@@ -82,6 +82,7 @@ public:
     CalibrationState& calibration() { return m_calibration; }
     SingleAccessState& singleAccess() { return m_singleState; }
     ProgramPass& programPass() { return *m_pass; }
+    const ImageReader& reader() const { return *m_reader; }
     ImageSlot& flash() { return m_flash; }
     ImageSlot& eeprom() { return m_eeprom; }
     ImageFiles& files() { return m_files; }

@@ -115,6 +115,7 @@ void FirmwareUpdate::upgrade() {
     if (m_phase != Phase::Idle)
         return;
     const QString path = m_fileName.trimmed();
+    m_outcome = Outcome::Failed;
     if (path.isEmpty()) {
         setStatus(kNoFile);
         return;
@@ -137,18 +138,23 @@ void FirmwareUpdate::upgrade() {
                 if (!transfer(file)) {
                     m_byteText.clear();
                     m_status = kLoaderSilent;
+                    m_outcome = Outcome::LoaderSilent;
                 } else if (m_pagesMissed > 0) {
                     m_byteText = kPagesMissed.arg(m_pagesMissed).arg(pageCount(file));
+                    m_outcome = Outcome::PagesMissed;
                 } else {
                     m_byteText = kDone;
+                    m_outcome = Outcome::Done;
                 }
                 break;
             case Greeting::TimedOut:
                 m_status = kTimedOut;
+                m_outcome = Outcome::TimedOut;
                 m_link.port().setOpen(false);
                 portClosed = true;
                 break;
             case Greeting::Cancelled:
+                m_outcome = Outcome::Cancelled;
                 break;
         }
     } catch (const OperationError& e) {

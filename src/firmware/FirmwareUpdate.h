@@ -52,6 +52,10 @@ public:
     QString byteText() const { return m_byteText; }            // byte sent, final message
     bool upgradeEnabled() const { return m_phase == Phase::Idle; }
     Phase phase() const { return m_phase; }
+    // How the last upgrade() ended, for callers that report it beyond the
+    // status lines (the command line's exit code).
+    enum class Outcome { None, Done, PagesMissed, LoaderSilent, TimedOut, Cancelled, Failed };
+    Outcome lastOutcome() const { return m_outcome; }
 
     // "...": picks a file and stores its path.
     void browse();
@@ -95,6 +99,7 @@ private:
     bool m_closePending = false;
     bool m_loaderAsked = false;
     int m_pagesMissed = 0;
+    Outcome m_outcome = Outcome::None;
 };
 
 }  // namespace kv

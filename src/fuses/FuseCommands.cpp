@@ -79,6 +79,7 @@ void FuseCommands::requireDefinitions(const QString& refused) const {
 void FuseCommands::readFuses(const QString& model) {
     ProgrammerLink::Exchange exchange(m_link);
     ButtonOff off(this, &FuseCommands::setReadFuseEnabled);
+    m_lastReading.clear();
     m_link.discardInput();
     m_link.sendCommand(QStringLiteral("RS#"));
     m_link.delayMs(100);
@@ -95,6 +96,7 @@ void FuseCommands::readFuses(const QString& model) {
         m_link.discardInput();
         return;
     }
+    m_lastReading = f.toUpper();
     const QString fuses =
         hasExtendedFuseByte(model) ? f.right(6) : QStringLiteral("..") + f.right(4);
     m_link.sendInfo(QStringLiteral("读熔丝位:") + fuses + QStringLiteral(" 锁定位:") + f.left(2));
@@ -111,6 +113,7 @@ void FuseCommands::readFuses(const QString& model) {
 
 QString FuseCommands::readBackFuses(const QString& model) {
     ProgrammerLink::Exchange exchange(m_link);
+    m_lastReading.clear();
     m_link.discardInput();
     m_link.sendCommand(QStringLiteral("RS#"));
     m_link.delayMs(100);
@@ -125,6 +128,7 @@ QString FuseCommands::readBackFuses(const QString& model) {
         m_link.sendInfo(QStringLiteral("读熔丝位应答无效：") + reply);
         return QString();
     }
+    m_lastReading = f.toUpper();
     return hasExtendedFuseByte(model) ? f.right(6) : QStringLiteral("..") + f.right(4);
 }
 
@@ -142,6 +146,7 @@ void FuseCommands::writeFuses(const QString& model) {
 void FuseCommands::recoverFuses(const QString& model) {
     requireDefinitions(QStringLiteral("没有恢复熔丝。"));
     ProgrammerLink::Exchange exchange(m_link);
+    m_lastRecoverConfirmed = false;
     if (!checkCells(
             0, lastFuseCell(model),
             QStringLiteral("默认熔丝位无效（缺少该型号的熔丝定义文件？），没有恢复熔丝。"))) {
@@ -154,6 +159,7 @@ void FuseCommands::recoverFuses(const QString& model) {
     const QString readBack = readBackFuses(model);
     // The read-back is checked hex; digits of either case carry the same bytes.
     const bool same = readBack.compare(sent, Qt::CaseInsensitive) == 0;
+    m_lastRecoverConfirmed = same;
     m_link.sendInfo(same ? QStringLiteral("恢复成功！") : QStringLiteral("恢复失败！"));
 }
 

@@ -47,6 +47,12 @@ public:
     // puts the defaults into them, checks this first; reads need not.
     void requireDefinitions(const QString& refused) const;
 
+    // The last valid "RS#" reply of readFuses or readBackFuses: lock, extended,
+    // high and low byte as eight hex digits; empty after a silent or invalid one.
+    const QString& lastFuseReading() const { return m_lastReading; }
+    // Whether the last recoverFuses found its bytes in the read-back.
+    bool lastRecoverConfirmed() const { return m_lastRecoverConfirmed; }
+
     // Own enabled flags of the toolbar buttons "ReadFuse" and "WriteFuse",
     // false while their command runs. The window shows a button enabled only
     // when this flag and the port state both allow it.
@@ -66,6 +72,8 @@ private:
     FuseEditor& m_editor;
     bool m_readFuseEnabled = true;
     bool m_writeFuseEnabled = true;
+    QString m_lastReading;
+    bool m_lastRecoverConfirmed = false;
 };
 
 }  // namespace kv

@@ -136,6 +136,8 @@ void ImageReader::read(ImageSlot& slot) {
 
 void ImageReader::verify(ImageSlot& slot) {
     const bool flash = slot.isFlash();
+    VerifyResult& result = flash ? m_flashVerify : m_eepromVerify;
+    result = VerifyResult();
     const QString image = slot.image().text();
     const qint64 count = slot.image().byteCount();
     if (count == 0) {
@@ -155,12 +157,16 @@ void ImageReader::verify(ImageSlot& slot) {
     m_link.discardInput();
     m_link.sendCommand(countCommand(slot, count));
     m_link.sendInfo(flash ? QStringLiteral("校验FLASH......") : QStringLiteral("校验EEPROM......"));
-    const QString readBack = collect(slot, count, 200, flash ? 200 : 100).text;
+    result.ran = true;
+    const Reply reply = collect(slot, count, 200, flash ? 200 : 100);
+    const QString& readBack = reply.text;
+    result.readComplete = reply.complete;
 
     for (qsizetype i = 0; i < image.size(); i += 2) {
         const QStringView mine = QStringView(image).mid(i, 2);
         const QStringView chip = QStringView(readBack).mid(i, 2);
         if (mine.compare(chip, Qt::CaseInsensitive) != 0) {
+            result.firstDifference = i / 2;
             m_prompts.warning(
                 m_title, (flash ? QStringLiteral("FLASH地址 ") : QStringLiteral("EEPROM地址 ")) +
                              hexField(i / 2, 4) + QStringLiteral(" 数据校验失败！"));

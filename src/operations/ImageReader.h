@@ -42,6 +42,18 @@ public:
     void verifyFlashImage();
     void verifyEepromImage();
 
+    // What the last verify of a memory found, for callers that report it
+    // beyond the log and the box (the command line's exit code).
+    struct VerifyResult {
+        bool ran = false;             // a read-back was asked for
+        bool readComplete = false;    // every expected digit arrived
+        qint64 firstDifference = -1;  // byte address; -1 when all matched
+        bool passed() const { return ran && firstDifference < 0; }
+    };
+    const VerifyResult& lastVerify(bool flash) const {
+        return flash ? m_flashVerify : m_eepromVerify;
+    }
+
 private:
     struct Reply {
         QString text;
@@ -58,6 +70,8 @@ private:
     GeometryFn m_geometry;
     UserPrompts& m_prompts;
     QString m_title;
+    VerifyResult m_flashVerify;
+    VerifyResult m_eepromVerify;
 };
 
 }  // namespace kv

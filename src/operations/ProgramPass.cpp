@@ -64,6 +64,7 @@ void ProgramPass::runPass() {
         return;
     }
     RunningScope scope([this](bool on) { setRunning(on); });
+    m_signatureRejected = false;
     ProgrammerLink::Exchange exchange(m_parts.link);
     run();
 }
@@ -92,6 +93,7 @@ void ProgramPass::run() {
             QStringLiteral("编程熔丝位、锁定位无法进行，本次编程未开始。"));
     }
     if (options.isOn(ProgramOptions::CheckSignature) && !signatureMatches()) {
+        m_signatureRejected = true;
         return;
     }
     if (options.isOn(ProgramOptions::EraseChip)) {

@@ -57,6 +57,8 @@ public:
     bool isRunning() const { return m_running; }
     // ProCommand is enabled exactly when no pass runs.
     bool isStartEnabled() const { return !m_running; }
+    // True when the last pass ended at its signature check.
+    bool lastSignatureRejected() const { return m_signatureRejected; }
 
     static QString signatureLogText() { return QStringLiteral("读标识字:"); }
     static QString mismatchText() { return QStringLiteral("标识字与所选芯片不符!"); }
@@ -72,6 +74,7 @@ private:
     Parts m_parts;
     QString m_title;
     bool m_running = false;
+    bool m_signatureRejected = false;
 };
 
 }  // namespace kv

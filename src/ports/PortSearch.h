@@ -29,6 +29,9 @@ public:
     // the link; nullopt when no port answered, the port number then being that
     // of the last probe, possibly still open.
     std::optional<int> run();
+    // One probe of port n as run() makes it; the port stays open afterwards
+    // when it could be opened.
+    bool answers(int n) { return probe(n); }
 
     // The numbers opened for a probe in the last run, in order.
     const QList<int>& probed() const { return m_probed; }

@@ -68,6 +68,20 @@ public:
         }
         return {};
     }
+    // Every byte the simulator received, as text. An empty transcript prints
+    // no line, so an unknown command follows as an end mark.
+    QByteArray transcript() {
+        m_process.readAll();
+        send("transcript\nend-of-transcript");
+        QString hex;
+        for (int i = 0; i < 3; ++i) {
+            const QString line = readLine();
+            if (line.isEmpty() || line.startsWith(QLatin1String("error:")))
+                break;
+            hex = line;
+        }
+        return QByteArray::fromHex(hex.toLatin1());
+    }
     bool waitForExit(int ms) { return m_process.waitForFinished(ms); }
     int exitCode() const { return m_process.exitCode(); }
 

@@ -1,0 +1,268 @@
+// The commands that act on the chip in the socket, and the scheme run.
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonValue>
+
+#include "app/Workbench.h"
+#include "catalogue/ChipModelTable.h"
+#include "cli/CliRunner.h"
+#include "core/HexDigits.h"
+#include "core/OperationError.h"
+#include "images/ImageFiles.h"
+#include "images/IntelHexWriter.h"
+#include "operations/AddressText.h"
+#include "operations/CalibrationLayout.h"
+#include "operations/ImageReader.h"
+#include "schemes/SchemeFile.h"
+
+namespace kv::cli {
+
+namespace {
+
+bool isImageCommand(const QString& command) {
+    return command.startsWith(QLatin1String("write-")) ||
+           command.startsWith(QLatin1String("verify-"));
+}
+
+QString memoryName(bool flash) {
+    return flash ? QStringLiteral("FLASH") : QStringLiteral("EEPROM");
+}
+
+}  // namespace
+
+int CliRunner::loadImage(bool flash, const QString& path) {
+    QString copy = path;
+    ImageFiles& files = m_workbench->files();
+    const LoadStatus status = flash ? files.loadFlashFile(copy) : files.loadEepromFile(copy);
+    switch (status) {
+        case LoadStatus::NotFound:
+            return fail(kExitFile, QStringLiteral("找不到文件 %1").arg(path));
+        case LoadStatus::Unsupported:
+            return fail(kExitFile,
+                        flash ? QStringLiteral("FLASH文件应为 .hex 或 .bin：%1").arg(path)
+                              : QStringLiteral("EEPROM文件应为 .eep、.hex 或 .bin：%1").arg(path));
+        case LoadStatus::Failed:
+            return fail(kExitFile, m_prompts.warnings.value(0) + QLatin1Char(' ') + path);
+        case LoadStatus::Loaded:
+            break;
+    }
+    const ImageSlot& slot = flash ? m_workbench->flash() : m_workbench->eeprom();
+    if (slot.image().isEmpty())
+        return fail(kExitFile, QStringLiteral("文件 %1 中没有数据").arg(path));
+    return kExitDone;
+}
+
+// Before anything reaches the chip: the logic would refuse it too, but as a
+// programmer problem, after the erase.
+int CliRunner::checkImageFits(bool flash) {
+    const ModelState& model = m_workbench->model();
+    const qint64 bytes = (flash ? m_workbench->flash() : m_workbench->eeprom()).image().byteCount();
+    const qint64 capacity = flash ? model.flashSize() : model.eepromSize();
+    if (bytes > capacity) {
+        return fail(kExitFile, QStringLiteral("%1映像有%2字节，超出%3的容量（%4字节），未写入。")
+                                   .arg(memoryName(flash))
+                                   .arg(bytes)
+                                   .arg(model.selectedModelName())
+                                   .arg(capacity));
+    }
+    return kExitDone;
+}
+
+int CliRunner::runPass(const QList<int>& options) {
+    ProgramOptions::Values values{};
+    for (const int option : options)
+        values.at(option) = 1;
+    m_workbench->setProgramOptions(values);
+    m_workbench->runProgrammingPass();
+    return passFindings();
+}
+
+// What the pass found that the chip disagrees with; the verify results go
+// into the findings either way.
+int CliRunner::passFindings() {
+    int chipExit = kExitDone;
+    for (const bool flash : {true, false}) {
+        const ImageReader::VerifyResult& verify = m_workbench->reader().lastVerify(flash);
+        if (!verify.ran)
+            continue;
+        m_findings.insert(
+            flash ? QStringLiteral("flashVerified") : QStringLiteral("eepromVerified"),
+            verify.passed());
+        // A read-back cut short is the programmer's fault, not the chip's.
+        if (verify.readComplete && verify.firstDifference >= 0 && chipExit == kExitDone) {
+            m_findings.insert(QStringLiteral("memory"), memoryName(flash).toLower());
+            m_findings.insert(QStringLiteral("address"), verify.firstDifference);
+            chipExit = fail(kExitChipDisagrees,
+                            QStringLiteral("%1地址 %2 数据校验失败。")
+                                .arg(memoryName(flash), hexField(verify.firstDifference, 4)));
+        }
+    }
+    if (m_workbench->programPass().lastSignatureRejected()) {
+        chipExit = fail(kExitChipDisagrees, QStringLiteral("标识字与所选型号%1不符，编程未进行。")
+                                                .arg(m_workbench->model().selectedModelName()));
+    }
+    return chipExit;
+}
+
+int CliRunner::identify() {
+    Workbench& wb = *m_workbench;
+    const qint64 before = m_port.bytesReceived();
+    wb.onToolbarButton(QStringLiteral("SelectMCU"));
+    if (StopSignal::requested())
+        return kExitInterrupted;
+    if (!m_port.isOpen())
+        return outcome(before);
+    const QString signature = wb.signature().signatureText();
+    if (m_port.bytesReceived() == before || signature.size() < 6)
+        return fail(kExitProgrammer, QStringLiteral("编程器无反应：读不到标识字。"));
+    m_findings.insert(QStringLiteral("signature"), signature);
+    if (!m_prompts.warnings.isEmpty()) {
+        return fail(kExitChipDisagrees,
+                    QStringLiteral("插座中的芯片（标识字%1）不在型号表中。").arg(signature));
+    }
+    const QString model = wb.model().selectedModelName();
+    m_findings.insert(QStringLiteral("model"), model);
+    if (!m_request.model.isEmpty() && m_request.model != model) {
+        return fail(
+            kExitChipDisagrees,
+            QStringLiteral("插座中的芯片是%1（标识字%2），与 --model %3 不符，未做任何操作。")
+                .arg(model, signature, m_request.model));
+    }
+    m_human = signature + u' ' + model;
+    return kExitDone;
+}
+
+int CliRunner::runChipCommand() {
+    const QString& command = m_request.command;
+    const bool flash = command.endsWith(QLatin1String("flash"));
+    if (command.startsWith(QLatin1String("read-"))) {
+        const QFileInfo target(m_request.file);
+        if (!target.absoluteDir().exists())
+            return fail(kExitFile, QStringLiteral("文件夹不存在：%1").arg(target.absolutePath()));
+    }
+    startWorkbench();
+    // Files first: a bad file is found before the port is even opened.
+    if (isImageCommand(command)) {
+        if (const int code = loadImage(flash, m_request.file))
+            return code;
+    }
+    if (const int code = startOnPort())
+        return code;
+    if (isImageCommand(command) && !m_request.model.isEmpty()) {
+        if (const int code = checkImageFits(flash))
+            return code;
+    }
+    if (const int code = identify())
+        return code;
+    m_prompts.warnings.clear();
+
+    const QString human = m_human;
+    const qint64 before = m_port.bytesReceived();
+    int code = kExitDone;
+    if (command == u"detect") {
+        return kExitDone;
+    } else if (command == u"erase") {
+        m_workbench->onToolbarButton(QStringLiteral("EraserFlash"));
+        code = outcome(before);
+    } else if (isImageCommand(command)) {
+        if ((code = checkImageFits(flash)))
+            return code;
+        QList<int> options;
+        const bool write = command.startsWith(QLatin1String("write-"));
+        if (write && flash && !m_request.noErase)
+            options << ProgramOptions::EraseChip;
+        if (write)
+            options << (flash ? ProgramOptions::ProgramFlash : ProgramOptions::ProgramEeprom);
+        if (!write || m_request.verify)
+            options << (flash ? ProgramOptions::VerifyFlash : ProgramOptions::VerifyEeprom);
+        code = outcome(before, runPass(options));
+        const ImageSlot& slot = flash ? m_workbench->flash() : m_workbench->eeprom();
+        m_findings.insert(QStringLiteral("bytes"), slot.image().byteCount());
+    } else if (command.startsWith(QLatin1String("read-"))) {
+        code = readCommand(flash);
+    } else if (command == u"fuses read") {
+        code = fuseRead();
+    } else if (command == u"fuses write") {
+        code = fuseWrite();
+    } else if (command == u"fuses recover") {
+        code = fuseRecover();
+    } else if (command == u"lock write") {
+        code = lockWrite();
+    } else if (command == u"calibration read") {
+        code = calibrationRead();
+    } else if (command == u"calibration write") {
+        code = calibrationWrite();
+    }
+    if (m_human == human)
+        m_human.clear();
+    return code;
+}
+
+int CliRunner::readCommand(bool flash) {
+    const qint64 before = m_port.bytesReceived();
+    if (flash)
+        m_workbench->readFlash();
+    else
+        m_workbench->readEeprom();
+    const MemoryImage image = (flash ? m_workbench->flash() : m_workbench->eeprom()).image();
+    if (image.isEmpty()) {
+        if (const int code = outcome(before))
+            return code;
+        return fail(kExitProgrammer, QStringLiteral("%1读取未完成。").arg(memoryName(flash)));
+    }
+    const QString suffix = QFileInfo(m_request.file).suffix().toLower();
+    const bool hex = suffix == u"hex" || (!flash && suffix == u"eep");
+    QString error;
+    const bool saved = hex ? SaveImageToHex(image, m_request.file, &error)
+                           : saveImageToBin(image, m_request.file, &error);
+    if (!saved)
+        return fail(kExitFile, QStringLiteral("无法写入 %1：%2").arg(m_request.file, error));
+    m_findings.insert(QStringLiteral("bytes"), image.byteCount());
+    m_findings.insert(QStringLiteral("file"), m_request.file);
+    return kExitDone;
+}
+
+int CliRunner::runScheme() {
+    Scheme scheme;
+    try {
+        scheme = SchemeFile::load(m_request.file);
+    } catch (const OperationError& e) {
+        return fail(kExitFile, e.text());
+    }
+    if (!m_request.model.isEmpty() && canonicalModel(scheme.model) != m_request.model) {
+        return fail(kExitUsage, QStringLiteral("方案的型号是%1，与 --model %2 不符。")
+                                    .arg(scheme.model, m_request.model));
+    }
+    startWorkbench();
+    if (const int code = startOnPort())
+        return code;
+    // The scheme goes in through the window's own "LoadSet", its dialog
+    // answered with the file.
+    m_prompts.openAnswer = m_request.file;
+    m_workbench->onToolbarMenuItem(QStringLiteral("LoadSet"));
+    if (!m_prompts.warnings.isEmpty())
+        return fail(kExitFile, m_prompts.warnings.last());
+    const ProgramOptions& options = m_workbench->options();
+    m_findings.insert(QStringLiteral("model"), m_workbench->model().selectedModelName());
+    // A step chosen on an image that did not load would pass while writing
+    // nothing; the window's user sees the empty view, a script would not.
+    for (const bool flash : {true, false}) {
+        const int write = flash ? ProgramOptions::ProgramFlash : ProgramOptions::ProgramEeprom;
+        const int verify = flash ? ProgramOptions::VerifyFlash : ProgramOptions::VerifyEeprom;
+        const ImageSlot& slot = flash ? m_workbench->flash() : m_workbench->eeprom();
+        if ((options.isOn(write) || options.isOn(verify)) && slot.image().isEmpty()) {
+            return fail(kExitFile,
+                        QStringLiteral("方案选中了%1的编程或校验，但%1文件“%2”没有载入。")
+                            .arg(memoryName(flash), slot.pathText()));
+        }
+        if (const int code = checkImageFits(flash))
+            return code;
+    }
+    const qint64 before = m_port.bytesReceived();
+    // The scheme's own options, unchanged: the pass exactly as the window runs it.
+    m_workbench->runProgrammingPass();
+    const int chipExit = passFindings();
+    return outcome(before, chipExit);
+}
+
+}  // namespace kv::cli

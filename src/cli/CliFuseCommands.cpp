@@ -1,0 +1,209 @@
+// Fuse, lock and calibration commands: the window's toolbar and button
+// commands, with the cells set from the command line and a read-back.
+#include <array>
+
+#include "app/Workbench.h"
+#include "cli/CliRunner.h"
+#include "core/HexDigits.h"
+#include "operations/AddressText.h"
+#include "operations/CalibrationLayout.h"
+
+namespace kv::cli {
+
+namespace {
+
+const char* const kByteNames[4] = {"熔丝低字节", "熔丝高字节", "扩展熔丝位", "锁定位"};
+
+// Puts value into byte b's cells of a fuseBitString (cell 31 first). A cell
+// the model lacks ("*") is sent as 1 and cannot take a 0: the text of that
+// refusal, or empty.
+QString setByte(QString& bits, int b, int value, const QString& model) {
+    for (int k = 0; k < 8; ++k) {
+        const int index = 31 - (8 * b + k);
+        const bool one = (value >> k) & 1;
+        if (index >= bits.size())
+            return QStringLiteral("熔丝定义不完整，未写入。");
+        if (bits.at(index) == u'*') {
+            if (!one) {
+                return QStringLiteral("%1没有%2的第%3位，它只能为1，未写入。")
+                    .arg(model, QString::fromUtf8(kByteNames[b]))
+                    .arg(k);
+            }
+            continue;
+        }
+        bits[index] = one ? u'1' : u'0';
+    }
+    return {};
+}
+
+}  // namespace
+
+QJsonObject CliRunner::fuseFindings(const QString& reading) const {
+    const QString model = m_workbench->model().selectedModelName();
+    QJsonObject found{
+        {"lock", reading.left(2)}, {"high", reading.mid(4, 2)}, {"low", reading.mid(6, 2)}};
+    found.insert(QStringLiteral("ext"), FuseCommands::hasExtendedFuseByte(model)
+                                            ? QJsonValue(reading.mid(2, 2))
+                                            : QJsonValue(QJsonValue::Null));
+    return found;
+}
+
+int CliRunner::fuseRead() {
+    const qint64 before = m_port.bytesReceived();
+    m_workbench->onToolbarButton(QStringLiteral("ReadFuse"));
+    const QString reading = m_workbench->fuseCommands().lastFuseReading();
+    if (reading.isEmpty()) {
+        if (const int code = outcome(before))
+            return code;
+        return fail(kExitProgrammer, QStringLiteral("读熔丝位失败：编程器的应答无效。"));
+    }
+    const QJsonObject found = fuseFindings(reading);
+    for (auto it = found.begin(); it != found.end(); ++it)
+        m_findings.insert(it.key(), it.value());
+    m_human = QStringLiteral("low=%1 high=%2").arg(reading.mid(6, 2), reading.mid(4, 2));
+    if (found.value(QStringLiteral("ext")).isString())
+        m_human += QStringLiteral(" ext=") + reading.mid(2, 2);
+    m_human += QStringLiteral(" lock=") + reading.left(2);
+    return outcome(before);
+}
+
+int CliRunner::fuseWrite() {
+    const QString model = m_workbench->model().selectedModelName();
+    if (m_request.ext && !FuseCommands::hasExtendedFuseByte(model))
+        return fail(kExitUsage, QStringLiteral("%1没有扩展熔丝字节，未写入。").arg(model));
+    // The bytes not named keep what the chip holds: they are read first.
+    if (const int code = fuseRead())
+        return code;
+    QString bits = m_workbench->fuses().fuseBitString();
+    const std::array<std::optional<int>, 3> values{m_request.low, m_request.high, m_request.ext};
+    for (int b = 0; b < 3; ++b) {
+        if (!values[b])
+            continue;
+        const QString refusal = setByte(bits, b, *values[b], model);
+        if (!refusal.isEmpty())
+            return fail(kExitUsage, refusal);
+    }
+    m_workbench->applyFuseBits(bits);
+    const QString sent = FuseCommands::fuseField(m_workbench->fuses(), model);
+    const qint64 before = m_port.bytesReceived();
+    m_workbench->onToolbarButton(QStringLiteral("WriteFuse"));
+    if (const int code = outcome(before))
+        return code;
+    if (const int code = fuseRead())
+        return code;
+    const QString readBack = m_workbench->fuseCommands().lastFuseReading().mid(2);
+    const bool extended = FuseCommands::hasExtendedFuseByte(model);
+    if (readBack.mid(extended ? 0 : 2).compare(sent.mid(extended ? 0 : 2), Qt::CaseInsensitive) !=
+        0) {
+        return fail(kExitChipDisagrees,
+                    QStringLiteral("熔丝位未得到确认：写入%1，读回%2。").arg(sent, readBack));
+    }
+    return kExitDone;
+}
+
+int CliRunner::fuseRecover() {
+    const qint64 before = m_port.bytesReceived();
+    m_workbench->onToolbarButton(QStringLiteral("RecoverFuse"));
+    const QString reading = m_workbench->fuseCommands().lastFuseReading();
+    if (!reading.isEmpty()) {
+        const QJsonObject found = fuseFindings(reading);
+        for (auto it = found.begin(); it != found.end(); ++it)
+            m_findings.insert(it.key(), it.value());
+    }
+    if (m_workbench->fuseCommands().lastRecoverConfirmed())
+        return outcome(before);
+    if (const int code = outcome(before))
+        return code;
+    return fail(kExitChipDisagrees, QStringLiteral("恢复失败：读回的熔丝位不是出厂值。"));
+}
+
+int CliRunner::lockWrite() {
+    if (const int code = fuseRead())
+        return code;
+    QString bits = m_workbench->fuses().fuseBitString();
+    const QString refusal =
+        setByte(bits, 3, *m_request.lockByte, m_workbench->model().selectedModelName());
+    if (!refusal.isEmpty())
+        return fail(kExitUsage, refusal);
+    m_workbench->applyFuseBits(bits);
+    const QString sent = m_workbench->fuses().byteText(3);
+    const qint64 before = m_port.bytesReceived();
+    m_workbench->onToolbarButton(QStringLiteral("WriteLock"));
+    if (const int code = outcome(before))
+        return code;
+    if (const int code = fuseRead())
+        return code;
+    const QString readBack = m_workbench->fuseCommands().lastFuseReading().left(2);
+    if (readBack.compare(sent, Qt::CaseInsensitive) != 0) {
+        return fail(kExitChipDisagrees,
+                    QStringLiteral("锁定位未得到确认：写入%1，读回%2。").arg(sent, readBack));
+    }
+    return kExitDone;
+}
+
+int CliRunner::calibrationRead() {
+    const QString model = m_workbench->model().selectedModelName();
+    if (CalibrationLayout::forModel(model).bytes.isEmpty())
+        return fail(kExitUsage, QStringLiteral("%1没有校准字节。").arg(model));
+    const qint64 before = m_port.bytesReceived();
+    m_workbench->readCalibrationBytes();
+    const CalibrationState& state = m_workbench->calibration();
+    QJsonObject values;
+    QStringList shown;
+    for (int slot = 0; slot < CalibrationState::kSlotCount; ++slot) {
+        if (!state.isSlotEnabled(slot))
+            continue;
+        values.insert(CalibrationState::slotCaption(slot), state.slotValue(slot));
+        shown << CalibrationState::slotCaption(slot) + u'=' + state.slotValue(slot);
+    }
+    if (values.isEmpty()) {
+        if (const int code = outcome(before))
+            return code;
+        return fail(kExitProgrammer, QStringLiteral("校准字节的应答无效。"));
+    }
+    m_findings.insert(QStringLiteral("calibration"), values);
+    m_human = shown.join(u' ');
+    return outcome(before);
+}
+
+int CliRunner::calibrationWrite() {
+    ModelState& model = m_workbench->model();
+    const int slot = *m_request.slotMhz == 1   ? 0
+                     : *m_request.slotMhz == 2 ? 1
+                     : *m_request.slotMhz == 4 ? 2
+                                               : 3;
+    const CalibrationLayout layout = CalibrationLayout::forModel(model.selectedModelName());
+    const bool present =
+        std::any_of(layout.bytes.cbegin(), layout.bytes.cend(),
+                    [slot](const CalibrationLayout::Byte& b) { return b.slot == slot; });
+    if (!present) {
+        return fail(kExitUsage, QStringLiteral("%1没有%2MHz的校准字节。")
+                                    .arg(model.selectedModelName())
+                                    .arg(*m_request.slotMhz));
+    }
+    const bool toFlash = m_request.target == u"flash";
+    AddressSpinner& box = toFlash ? model.flashCalibrationAddress() : model.eepromCalibrationAddress();
+    if (m_request.address) {
+        const int largest = (toFlash ? model.flashSize() : model.eepromSize()) - 1;
+        if (!checkedAddress(QString::number(*m_request.address), largest)) {
+            return fail(kExitUsage, QStringLiteral("地址%1超出%2的%3（0 到 %4）。")
+                                        .arg(*m_request.address)
+                                        .arg(model.selectedModelName(), toFlash ? "FLASH" : "EEPROM")
+                                        .arg(largest));
+        }
+    }
+    if (const int code = calibrationRead())
+        return code;
+    m_workbench->setCalibrationChoice(
+        slot, toFlash ? CalibrationState::kTargetFlash : CalibrationState::kTargetEeprom);
+    if (m_request.address)
+        box.setText(QString::number(*m_request.address));
+    const qint64 before = m_port.bytesReceived();
+    m_workbench->writeCalibrationByte();
+    m_findings.insert(QStringLiteral("value"), m_workbench->calibration().slotValue(slot));
+    m_findings.insert(QStringLiteral("target"), m_request.target);
+    m_findings.insert(QStringLiteral("address"), box.text().toInt());
+    return outcome(before);
+}
+
+}  // namespace kv::cli

@@ -1,0 +1,114 @@
+#include "cli/CliPlatform.h"
+
+#include <sys/socket.h>
+#include <unistd.h>
+#include <QFile>
+#include <QSocketNotifier>
+#include <atomic>
+#include <csignal>
+
+#include "core/OperationError.h"
+
+namespace kv::cli {
+
+namespace {
+
+std::atomic<bool> g_stop{false};
+int g_pipe[2] = {-1, -1};
+
+void onInterrupt(int) {
+    g_stop = true;
+    const char byte = 1;
+    [[maybe_unused]] const auto n = ::write(g_pipe[1], &byte, 1);
+}
+
+}  // namespace
+
+StopSignal::StopSignal(QObject* parent) : QObject(parent) {
+    if (g_pipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM, 0, g_pipe) != 0)
+        return;
+    m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, [this] {
+        char buffer[16];
+        [[maybe_unused]] const auto n = ::read(g_pipe[0], buffer, sizeof buffer);
+        Q_EMIT stopRequested();
+    });
+    std::signal(SIGINT, onInterrupt);
+}
+
+StopSignal::~StopSignal() {
+    std::signal(SIGINT, SIG_DFL);
+}
+
+bool StopSignal::requested() {
+    return g_stop;
+}
+
+void StopSignal::clear() {
+    g_stop = false;
+}
+
+GuardedSerialControl::GuardedSerialControl(SerialControl& inner) : m_inner(inner) {
+    m_inner.onInputArrived = [this] {
+        if (onInputArrived)
+            onInputArrived();
+    };
+    m_inner.onLineEvent = [this] {
+        if (onLineEvent)
+            onLineEvent();
+    };
+    m_inner.onClosedByError = [this](const QString& reason) {
+        if (onClosedByError)
+            onClosedByError(reason);
+    };
+}
+
+GuardedSerialControl::~GuardedSerialControl() {
+    m_inner.onInputArrived = nullptr;
+    m_inner.onLineEvent = nullptr;
+    m_inner.onClosedByError = nullptr;
+}
+
+void GuardedSerialControl::checkStop() const {
+    if (m_stoppable && StopSignal::requested())
+        throw OperationError(stoppedText());
+}
+
+void GuardedSerialControl::write(const QByteArray& bytes) {
+    checkStop();
+    if (m_sent == 0 && onFirstWrite)
+        onFirstWrite();
+    m_inner.write(bytes);
+    m_sent += bytes.size();
+}
+
+QByteArray GuardedSerialControl::readAll() {
+    checkStop();
+    const QByteArray bytes = m_inner.readAll();
+    m_received += bytes.size();
+    return bytes;
+}
+
+void CliPrompts::warning(const QString&, const QString& text) {
+    warnings << text;
+    if (onWarning)
+        onWarning(text);
+}
+
+std::optional<QString> CliPrompts::openFile(const FileDialogRequest&) {
+    return std::exchange(openAnswer, std::nullopt);
+}
+
+std::optional<QString> CliPrompts::saveFile(const FileDialogRequest&) {
+    return std::nullopt;
+}
+
+SettingsSnapshot::SettingsSnapshot(const QString& applicationName, const QString& sourceFolder) {
+    const SettingsStore source(applicationName, sourceFolder);
+    m_store = std::make_unique<SettingsStore>(applicationName, m_dir.path());
+    // A read-only original must not make the copy refuse the run's writes.
+    if (QFile::exists(source.filePath()) && QFile::copy(source.filePath(), m_store->filePath()))
+        QFile::setPermissions(m_store->filePath(), QFile::ReadOwner | QFile::WriteOwner);
+}
+
+}  // namespace kv::cli

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace kv::cli {
+
+// The exit codes scripts rely on; --help and the README list them.
+enum ExitCode {
+    kExitDone = 0,
+    kExitChipDisagrees = 1,  // verify mismatch, wrong signature, fuses not confirmed
+    kExitUsage = 2,
+    kExitProgrammer = 3,  // cannot open the port, no answer, line hung up
+    kExitFile = 4,        // missing, unreadable, malformed, larger than the chip
+    kExitInterrupted = 130,
+};
+
+// One command line, parsed and checked for combinations that make sense.
+struct CliRequest {
+    // Global options.
+    QString port;   // "COMn" or a device path; empty: the stored port
+    QString baud;   // empty: the stored line settings
+    QString model;  // the table's spelling; empty: identify by signature
+    bool json = false;
+    bool quiet = false;
+    bool help = false;
+    bool version = false;
+
+    // The command ("fuses write") and its arguments.
+    QString command;
+    QString file;  // FILE, SCHEME.SET, or the lock byte's digits
+    bool verify = false;
+    bool noErase = false;
+    bool probe = false;
+    bool encrypted = false;
+    std::optional<int> low, high, ext;
+    std::optional<int> lockByte;
+    std::optional<int> slotMhz;  // 1, 2, 4 or 8
+    QString target;              // "flash" or "eeprom"
+    std::optional<int> address;
+    std::optional<int> pageSize;  // 32, 64 or 128
+
+    // Commands that talk to a chip in the socket (and so identify it first).
+    bool needsChip() const;
+};
+
+struct ParsedArguments {
+    CliRequest request;
+    QString error;  // empty when the line is usable
+};
+
+// arguments: without the program name.
+ParsedArguments parseArguments(const QStringList& arguments);
+QString helpText();
+// The model's name as the table spells it, matched case-insensitively; empty
+// for a name the table lacks.
+QString canonicalModel(const QString& name);
+
+}  // namespace kv::cli

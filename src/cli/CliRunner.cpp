@@ -1,0 +1,263 @@
+#include "cli/CliRunner.h"
+
+#include <QJsonArray>
+#include <QRegularExpression>
+#include <QTime>
+#include <QTimer>
+#include <chrono>
+
+#include "app/ShellTexts.h"
+#include "app/Workbench.h"
+#include "core/OperationError.h"
+#include "firmware/FirmwareFile.h"
+#include "firmware/FirmwareUpdate.h"
+#include "link/ProgrammerLink.h"
+#include "ports/PortSearch.h"
+#include "schemes/SchemeFile.h"
+
+namespace kv::cli {
+
+namespace {
+
+const QString kLineSection = QStringLiteral("属性");
+const QString kDefaultLine = QStringLiteral("115200,n,8,1");
+
+}  // namespace
+
+CliRunner::CliRunner(const CliRequest& request, CliReport& report, const Paths& paths)
+    : m_request(request),
+      m_report(report),
+      m_paths(paths),
+      m_settings(ShellTexts::appTitle(), paths.settingsFolder),
+      m_portMap(&m_settings.store()),
+      m_serial(m_portMap),
+      m_port(m_serial) {
+    m_prompts.onWarning = [this](const QString& text) { m_report.warning(text); };
+    // For the benchmark: when the first byte went out, on the machine's
+    // monotonic clock, which another process can compare with its own.
+    if (qEnvironmentVariableIsSet("KV_CLI_TIMING")) {
+        m_port.onFirstWrite = [this] {
+            m_findings.insert(QStringLiteral("firstByteUs"),
+                              qint64(std::chrono::duration_cast<std::chrono::microseconds>(
+                                         std::chrono::steady_clock::now().time_since_epoch())
+                                         .count()));
+        };
+    }
+}
+
+CliRunner::~CliRunner() {
+    m_workbench.reset();
+    m_port.setOpen(false);
+}
+
+int CliRunner::fail(int code, const QString& message) {
+    m_message = message;
+    return code;
+}
+
+int CliRunner::run() {
+    int code = kExitDone;
+    try {
+        if (m_request.command == u"ports")
+            code = runPorts();
+        else if (m_request.command == u"firmware")
+            code = runFirmware();
+        else if (m_request.command == u"run")
+            code = runScheme();
+        else
+            code = runChipCommand();
+    } catch (const OperationError& e) {
+        code = fail(kExitProgrammer, e.text());
+    }
+    if (StopSignal::requested()) {
+        code = kExitInterrupted;
+        m_findings.insert(QStringLiteral("interrupted"), true);
+        m_findings.insert(QStringLiteral("bytesSent"), m_port.bytesSent());
+        QString done = QStringLiteral("已向编程器发送%1字节").arg(m_port.bytesSent());
+        if (m_workbench) {
+            const int flash = m_workbench->flash().progress();
+            const int eeprom = m_workbench->eeprom().progress();
+            m_findings.insert(QStringLiteral("flashProgress"), flash);
+            m_findings.insert(QStringLiteral("eepromProgress"), eeprom);
+            done += QStringLiteral("（FLASH进度%1%，EEPROM进度%2%）").arg(flash).arg(eeprom);
+        }
+        m_message = QStringLiteral(
+                        "已按 Ctrl-C 停止：%1 没有做完。%2，停在两次交换之间，"
+                        "FLASH只含整页；未做的步骤没有执行。端口已关闭。")
+                        .arg(m_request.command, done);
+    }
+    m_port.setOpen(false);
+    m_report.result(code, m_message, m_findings, code == kExitDone ? m_human : QString());
+    return code;
+}
+
+// The command line's choices go into this run's copy of the settings, so the
+// window's own start-up applies them exactly as it applies stored ones.
+void CliRunner::prepareSettings() {
+    SettingsStore& store = m_settings.store();
+    const QString port = m_request.port;
+    static const QRegularExpression comPattern(QStringLiteral("^COM(\\d+)$"),
+                                               QRegularExpression::CaseInsensitiveOption);
+    const auto com = comPattern.match(port);
+    if (com.hasMatch()) {
+        std::ignore = store.write(kLineSection, QStringLiteral("通信端口"), com.captured(1));
+    } else if (!port.isEmpty()) {
+        // A device path stands behind COM1 for this run only.
+        m_portMap.setDevicePath(1, port);
+        std::ignore = store.write(kLineSection, QStringLiteral("通信端口"), QStringLiteral("1"));
+    }
+    if (!m_request.baud.isEmpty()) {
+        QString line = store.read(kLineSection, QStringLiteral("设置"));
+        QStringList fields = (line.isEmpty() ? kDefaultLine : line).split(u',');
+        fields[0] = m_request.baud;
+        std::ignore = store.write(kLineSection, QStringLiteral("设置"), fields.join(u','));
+    }
+    if (!m_request.model.isEmpty())
+        std::ignore = store.write(QStringLiteral("芯片"), QStringLiteral("型号"), m_request.model);
+    // The window's remembered files are not this command's.
+    std::ignore = store.write(QStringLiteral("FLASH"), QStringLiteral("文件"), QString());
+    std::ignore = store.write(QStringLiteral("EEPROM"), QStringLiteral("文件"), QString());
+}
+
+void CliRunner::startWorkbench() {
+    prepareSettings();
+    m_workbench = std::make_unique<Workbench>(WorkbenchPlatform{m_port, m_clock, m_pump, m_prompts,
+                                                                m_dialogs, m_settings.store(),
+                                                                m_paths.dataFolder, &m_portMap});
+    QObject::connect(
+        &m_workbench->log(), &MessageLog::entryAdded,
+        [this](const QString& message, const QString& stamp) { m_report.log(message, stamp); });
+}
+
+// The window's start-up, which opens the port; a failure to open it ends the
+// command before anything is sent.
+int CliRunner::startOnPort() {
+    m_workbench->start();
+    if (!m_port.isOpen())
+        return fail(kExitProgrammer, m_prompts.warnings.value(0, QStringLiteral("端口未能打开。")));
+    // What the start-up said about stored settings has been reported; it is no failure.
+    m_prompts.warnings.clear();
+    for (ImageSlot* slot : {&m_workbench->flash(), &m_workbench->eeprom()}) {
+        const QString step = slot->isFlash() ? QStringLiteral("flash") : QStringLiteral("eeprom");
+        QObject::connect(slot, &ImageSlot::progressChanged,
+                         [this, step](int percent) { m_report.progress(step, percent, 100); });
+    }
+    return kExitDone;
+}
+
+int CliRunner::outcome(qint64 receivedBefore, int chipExit) {
+    if (StopSignal::requested())
+        return kExitInterrupted;
+    if (chipExit != kExitDone)
+        return chipExit;
+    if (!m_port.isOpen())
+        return fail(kExitProgrammer, m_prompts.warnings.isEmpty() ? QStringLiteral("端口已关闭。")
+                                                                  : m_prompts.warnings.last());
+    if (!m_prompts.warnings.isEmpty())
+        return fail(kExitProgrammer, m_prompts.warnings.last());
+    if (m_port.bytesReceived() == receivedBefore)
+        return fail(kExitProgrammer, QStringLiteral("编程器无反应!"));
+    return kExitDone;
+}
+
+int CliRunner::runPorts() {
+    QJsonArray list;
+    QStringList lines, probedDevices;
+    bool found = false;
+    std::unique_ptr<ProgrammerLink> link;
+    std::unique_ptr<PortSearch> search;
+    if (m_request.probe) {
+        const QString line = m_settings.store().read(kLineSection, QStringLiteral("设置"));
+        try {
+            m_port.setSettings(line.isEmpty() ? kDefaultLine : line);
+        } catch (const OperationError&) {
+        }
+        link = std::make_unique<ProgrammerLink>(m_port, m_clock, m_pump, [this](const QString& m) {
+            m_report.log(m, MessageLog::stampLine(QTime::currentTime()).trimmed());
+        });
+        search = std::make_unique<PortSearch>(*link);
+    }
+    for (const PortMap::Mapping& m : m_portMap.mappings()) {
+        QJsonObject entry{{"port", QStringLiteral("COM%1").arg(m.number)},
+                          {"device", m.devicePath},
+                          {"exists", m.exists},
+                          {"stored", m.stored}};
+        QString text = QStringLiteral("COM%1").arg(m.number).leftJustified(7) +
+                       (m.devicePath.isEmpty() ? QStringLiteral("-") : m.devicePath);
+        if (m.stored)
+            text += QStringLiteral("  (已保存)");
+        if (search && m.exists && !probedDevices.contains(m.devicePath)) {
+            probedDevices << m.devicePath;
+            if (StopSignal::requested())
+                break;
+            const bool answers = search->answers(m.number);
+            m_port.setOpen(false);
+            found = found || answers;
+            entry.insert(QStringLiteral("answers"), answers);
+            text += answers ? QStringLiteral("  编程器应答") : QStringLiteral("  无应答");
+        }
+        list.append(entry);
+        lines << text;
+    }
+    m_findings.insert(QStringLiteral("ports"), list);
+    m_human = lines.join(u'\n');
+    if (m_request.probe && !found)
+        return fail(kExitProgrammer, QStringLiteral("没有找到应答的编程器。"));
+    return kExitDone;
+}
+
+int CliRunner::runFirmware() {
+    const int pageSize = m_request.pageSize.value_or(64);
+    try {
+        FirmwareFile::load(m_request.file, pageSize);
+    } catch (const OperationError& e) {
+        return fail(kExitFile, e.text());
+    }
+    startWorkbench();
+    if (const int code = startOnPort())
+        return code;
+
+    Workbench& wb = *m_workbench;
+    FirmwareUpdate update(wb.link(), wb.settings(), m_prompts, [&wb] { wb.refreshConnection(); });
+    update.setFileName(m_request.file);
+    update.setPageOption(pageSize == 32 ? 0 : pageSize == 64 ? 1 : 2);
+    update.setEncrypted(m_request.encrypted);
+    QString shown;
+    QObject::connect(&update, &FirmwareUpdate::changed, [&] {
+        const QString text =
+            update.restartPrompt().isEmpty() ? update.status() : update.restartPrompt();
+        if (!text.isEmpty() && text != shown)
+            m_report.note(text);
+        shown = text;
+    });
+    // Only the wait for the loader can stop; a transfer stopped half-way would
+    // leave the programmer with its loader alone.
+    m_port.setStoppable(false);
+    QTimer stopWatch;
+    QObject::connect(&stopWatch, &QTimer::timeout, [&] {
+        if (StopSignal::requested() && update.phase() == FirmwareUpdate::Phase::WaitingForLoader)
+            update.stop();
+    });
+    stopWatch.start(20);
+    update.upgrade();
+    stopWatch.stop();
+    if (!update.byteText().isEmpty())
+        m_report.note(update.byteText());
+    switch (update.lastOutcome()) {
+        case FirmwareUpdate::Outcome::Done:
+            // A Ctrl-C during the transfer waited for its end; nothing is left undone.
+            StopSignal::clear();
+            m_human = update.byteText();
+            return kExitDone;
+        case FirmwareUpdate::Outcome::Cancelled:
+            return kExitInterrupted;
+        case FirmwareUpdate::Outcome::PagesMissed:
+            return fail(kExitProgrammer, update.byteText());
+        default:
+            return fail(kExitProgrammer, update.status().isEmpty()
+                                             ? m_prompts.warnings.value(0, update.byteText())
+                                             : update.status());
+    }
+}
+
+}  // namespace kv::cli

@@ -1,0 +1,38 @@
+// kelvaro-cli: the programmer from the command line, on the window's own
+// logic without a window. kelvaro-cli --help lists the commands.
+#include <unistd.h>
+#include <QCoreApplication>
+#include <cstdio>
+
+#include "app/DataFolder.h"
+#include "cli/CliPlatform.h"
+#include "cli/CliReport.h"
+#include "cli/CliRequest.h"
+#include "cli/CliRunner.h"
+#include "core/Version.h"
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("kelvaro-cli"));
+    const kv::cli::ParsedArguments parsed =
+        kv::cli::parseArguments(QCoreApplication::arguments().mid(1));
+    const kv::cli::CliRequest& request = parsed.request;
+    if (parsed.error.isEmpty() && request.version) {
+        std::printf("kelvaro-cli %s\n", kv::kProgramVersion);
+        return kv::cli::kExitDone;
+    }
+    if (parsed.error.isEmpty() && request.help) {
+        std::fputs(kv::cli::helpText().toUtf8().constData(), stdout);
+        return kv::cli::kExitDone;
+    }
+    kv::cli::CliReport report(request.json, request.quiet, ::isatty(STDERR_FILENO) == 1);
+    if (!parsed.error.isEmpty()) {
+        report.result(kv::cli::kExitUsage, parsed.error + QStringLiteral("（kelvaro-cli --help）"),
+                      {}, {});
+        return kv::cli::kExitUsage;
+    }
+    kv::cli::StopSignal stop;
+    kv::cli::CliRunner runner(
+        request, report, {kv::findDataFolder(QCoreApplication::applicationDirPath()), QString()});
+    return runner.run();
+}

@@ -1,0 +1,66 @@
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include "tests/cli/CliProcess.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/SimProcess.h"
+#include "tests/support/TestFiles.h"
+
+namespace kv::test {
+namespace {
+
+// Ctrl-C in the middle of a FLASH write: the command ends between two pages,
+// says what it did, closes the port and exits 130; the chip holds whole pages
+// of the image and erased pages, never a page cut in two.
+TEST(CliEndToEnd, CtrlCDuringAFlashWriteLeavesWholePages) {
+    SimProcess sim({QStringLiteral("--model"), QStringLiteral("ATMEGA32")});
+    QTemporaryDir dir;
+    QByteArray image(32768, Qt::Uninitialized);
+    QRandomGenerator random(7);
+    for (char& b : image)
+        b = char(random.bounded(255));  // never 0xFF: a written byte always shows
+    const QString file = writeFile(dir.filePath("big.bin"), image);
+
+    CliProcess cli;
+    cli.start({"--json", "-p", sim.pts(), "write-flash", file, "--verify"});
+    ASSERT_TRUE(cli.waitForLine([](const QJsonObject& l) {
+        return l["event"] == "progress" && l["step"] == "flash" && l["done"].toInt() >= 20;
+    })) << cli.rawOutput().toStdString();
+    ASSERT_EQ(::kill(pid_t(cli.pid()), SIGINT), 0);
+    EXPECT_EQ(cli.finish(), 130) << cli.rawOutput().toStdString();
+
+    const QJsonObject result = cli.result();
+    EXPECT_EQ(result["interrupted"], true);
+    EXPECT_LT(result["flashProgress"].toInt(), 100);
+    EXPECT_TRUE(result["message"].toString().contains(QStringLiteral("端口已关闭")));
+    EXPECT_FALSE(result.contains("flashVerified")) << "the verify after the stop never ran";
+    EXPECT_TRUE(cli.logTexts().join('\n').contains(QStringLiteral("写FLASH中断")));
+
+    const QByteArray chip = QByteArray::fromHex(sim.dump()["flash"].toString().toLatin1());
+    ASSERT_EQ(chip.size(), image.size());
+    const int page = 128;
+    int written = 0, erased = 0;
+    for (int at = 0; at < chip.size(); at += page) {
+        const QByteArray got = chip.mid(at, page);
+        if (got == image.mid(at, page))
+            ++written;
+        else if (got == QByteArray(page, char(0xFF)))
+            ++erased;
+        else
+            ADD_FAILURE() << "page at " << at << " is neither written nor erased";
+    }
+    EXPECT_GE(written, 256 / 5);
+    EXPECT_GT(erased, 0);
+    // The port was closed and can be opened again; the programmer gives up
+    // the stalled page stream after a second of silence, then answers.
+    QThread::msleep(1500);
+    CliProcess again;
+    EXPECT_EQ(again.run({"--json", "-p", sim.pts(), "detect"}), 0);
+}
+
+}  // namespace
+}  // namespace kv::test

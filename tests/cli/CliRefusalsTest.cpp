@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <QSerialPort>
+#include <QTemporaryDir>
+
+#include "tests/cli/CliProcess.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/SimProcess.h"
+#include "tests/support/TestFiles.h"
+
+namespace kv::test {
+namespace {
+
+// A bad input: its exit code, and all that may reach the programmer before
+// the refusal ("" for nothing at all).
+struct Refusal {
+    const char* name;
+    const char* model;
+    QStringList arguments;  // "{pts}" and "{dir}" are filled in
+    int exit;
+    QByteArray sent;
+    const char* simSetup = nullptr;
+};
+
+class CliEndToEndRefusals : public ::testing::TestWithParam<Refusal> {};
+
+TEST_P(CliEndToEndRefusals, ClearMessageRightCodeNothingSent) {
+    const Refusal& r = GetParam();
+    SimProcess sim({QStringLiteral("--model"), QString::fromLatin1(r.model)});
+    ASSERT_FALSE(sim.pts().isEmpty());
+    if (r.simSetup)
+        sim.command(r.simSetup);
+    QTemporaryDir dir;
+    writeFile(dir.filePath("big.bin"), QByteArray(8193, 'x'));
+    writeFile(dir.filePath("bad.hex"), ":10000000FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF01\r\n");
+    writeFile(dir.filePath("bad.SET"), "not a scheme");
+    QStringList arguments{QStringLiteral("--json")};
+    for (const QString& a : r.arguments)
+        arguments << QString(a).replace("{pts}", sim.pts()).replace("{dir}", dir.path());
+
+    CliProcess cli;
+    EXPECT_EQ(cli.run(arguments), r.exit) << cli.rawOutput().toStdString();
+    const QJsonObject result = cli.result();
+    EXPECT_EQ(cli.resultCount(), 1) << cli.rawOutput().toStdString();
+    EXPECT_EQ(result["ok"], false);
+    EXPECT_EQ(result["exit"], r.exit);
+    EXPECT_FALSE(result["message"].toString().isEmpty());
+    EXPECT_EQ(sim.transcript(), r.sent);
+}
+
+const QString kM8Hex = testImage("blink_m8.hex");
+
+INSTANTIATE_TEST_SUITE_P(
+    BadInput, CliEndToEndRefusals,
+    ::testing::Values(
+        Refusal{"no_such_port", "ATMEGA8", {"-p", "/dev/kelvaro-none", "detect"}, 3, ""},
+        Refusal{"silent_programmer",
+                "ATMEGA8",
+                {"-p", "{pts}", "erase"},
+                3,
+                "RI01#RI02#",
+                "fault silent 1"},
+        Refusal{"missing_file", "ATMEGA8", {"-p", "{pts}", "write-flash", "{dir}/none.hex"}, 4, ""},
+        Refusal{"malformed_hex", "ATMEGA8", {"-p", "{pts}", "write-flash", "{dir}/bad.hex"}, 4, ""},
+        Refusal{"unsupported_ending",
+                "ATMEGA8",
+                {"-p", "{pts}", "write-flash", "{dir}/bad.SET"},
+                4,
+                ""},
+        Refusal{"image_larger_than_model",
+                "ATMEGA8",
+                {"-p", "{pts}", "-m", "atmega8", "write-flash", "{dir}/big.bin"},
+                4,
+                ""},
+        Refusal{"image_larger_than_socket",
+                "ATMEGA8",
+                {"-p", "{pts}", "write-flash", "{dir}/big.bin"},
+                4,
+                "RI01#RI02#"},
+        Refusal{"malformed_scheme", "ATMEGA8", {"-p", "{pts}", "run", "{dir}/bad.SET"}, 4, ""},
+        Refusal{"unknown_model", "ATMEGA8", {"-p", "{pts}", "-m", "ATMEGA9", "detect"}, 2, ""},
+        Refusal{"model_disagrees_with_socket",
+                "ATMEGA8",
+                {"-p", "{pts}", "-m", "ATMEGA16", "write-flash", kM8Hex},
+                1,
+                "RI01#RI02#"},
+        Refusal{"unknown_chip",
+                "ATMEGA8",
+                {"-p", "{pts}", "erase"},
+                1,
+                "RI01#RI02#",
+                "signature 1E0102"},
+        Refusal{"extended_byte_model_lacks",
+                "ATMEGA8",
+                {"-p", "{pts}", "fuses", "write", "--ext", "FF"},
+                2,
+                "RI01#RI02#"},
+        Refusal{"lock_bit_model_lacks",
+                "ATMEGA8",
+                {"-p", "{pts}", "lock", "write", "3C"},
+                2,
+                "RI01#RI02#RS#"},
+        Refusal{"fuses_write_without_bytes", "ATMEGA8", {"-p", "{pts}", "fuses", "write"}, 2, ""},
+        Refusal{
+            "option_of_another_command", "ATMEGA8", {"-p", "{pts}", "detect", "--verify"}, 2, ""},
+        Refusal{"ports_with_a_port", "ATMEGA8", {"-p", "{pts}", "ports"}, 2, ""},
+        Refusal{"missing_argument", "ATMEGA8", {"-p", "{pts}", "write-flash"}, 2, ""},
+        Refusal{
+            "bad_fuse_byte", "ATMEGA8", {"-p", "{pts}", "fuses", "write", "--low", "1FF"}, 2, ""},
+        Refusal{"unknown_command", "ATMEGA8", {"-p", "{pts}", "blank-check"}, 2, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Another program holds the port: the message says so, nothing is sent.
+TEST(CliEndToEnd, RefusesABusyPort) {
+    SimProcess sim({QStringLiteral("--model"), QStringLiteral("ATMEGA8")});
+    QSerialPort holder(sim.pts());
+    ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
+    CliProcess cli;
+    EXPECT_EQ(cli.run({"--json", "-p", sim.pts(), "detect"}), 3);
+    EXPECT_TRUE(cli.result()["message"].toString().contains(sim.pts()));
+    holder.close();
+    EXPECT_EQ(sim.transcript(), QByteArray());
+}
+
+// A chip whose FLASH does not take a byte: exit 1 with the first address
+// that differs, found by the verify of the same pass.
+TEST(CliEndToEnd, VerifyMismatchNamesItsAddress) {
+    SimProcess sim({QStringLiteral("--model"), QStringLiteral("ATMEGA8")});
+    sim.command("fault stuckflash 37");
+    CliProcess cli;
+    EXPECT_EQ(cli.run({"--json", "-p", sim.pts(), "write-flash", kM8Hex, "--verify"}), 1);
+    EXPECT_EQ(cli.result()["address"], 37) << cli.rawOutput().toStdString();
+    EXPECT_EQ(cli.result()["flashVerified"], false);
+
+    CliProcess human;
+    EXPECT_EQ(human.run({"-p", sim.pts(), "verify-flash", kM8Hex}), 1);
+    EXPECT_TRUE(human.errors().contains(QStringLiteral("FLASH地址 0025")))
+        << human.errors().toStdString();
+    EXPECT_TRUE(human.rawOutput().isEmpty());
+}
+
+}  // namespace
+}  // namespace kv::test
