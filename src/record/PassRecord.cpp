@@ -6,9 +6,9 @@
 namespace kv {
 
 RecordImage RecordImage::fromContent(const QString& fileName, const QByteArray& content) {
-    return {fileName, content.size(),
-            QString::fromLatin1(
-                QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex())};
+    return {
+        fileName, content.size(),
+        QString::fromLatin1(QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex())};
 }
 
 QString PassRecord::defaultStation() {

@@ -23,23 +23,23 @@ struct RecordImage {
 
 // One step of a pass, in the order it ran.
 struct RecordStep {
-    QString name;          // e.g. "erase", "write flash", "verify eeprom"
-    QString result;        // "pass", "fail" or "skipped"
+    QString name;    // e.g. "erase", "write flash", "verify eeprom"
+    QString result;  // "pass", "fail" or "skipped"
     qint64 durationMs = 0;
-    QString detail;        // what the step reported, empty when nothing
+    QString detail;  // what the step reported, empty when nothing
     bool operator==(const RecordStep&) const = default;
 };
 
 // What one programming pass (or one command that changed a chip) did.
 struct PassRecord {
-    qint64 id = 0;  // assigned by the store on append
-    QDateTime startedAt;   // stored in UTC to the millisecond
+    qint64 id = 0;        // assigned by the store on append
+    QDateTime startedAt;  // stored in UTC to the millisecond
     QDateTime finishedAt;
-    QString station;       // host name unless the settings name the station
-    QString port;          // e.g. "COM1"
-    QString device;        // e.g. "/dev/ttyUSB0"
+    QString station;  // host name unless the settings name the station
+    QString port;     // e.g. "COM1"
+    QString device;   // e.g. "/dev/ttyUSB0"
     QString model;
-    QString signature;     // as read from the chip, e.g. "1E9307"
+    QString signature;  // as read from the chip, e.g. "1E9307"
     std::optional<RecordImage> flash;
     std::optional<RecordImage> eeprom;
     QByteArray fusesWritten;  // low, high, extended; empty when none were written
@@ -49,8 +49,8 @@ struct PassRecord {
     std::optional<quint8> calibrationValue;
     QString calibrationTarget;  // where the value went, e.g. "FLASH 0x1FFF"
     QList<RecordStep> steps;
-    QString result;     // "pass" or "fail"
-    QString endReason;  // why a failed pass stopped; empty for a pass
+    QString result;          // "pass" or "fail"
+    QString endReason;       // why a failed pass stopped; empty for a pass
     QString serialSequence;  // the sequence the serial number came from
     std::optional<qint64> serial;
     QStringList log;

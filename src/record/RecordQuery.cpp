@@ -35,7 +35,8 @@ QString whereClause(const RecordFilter& filter, QVariantList& values) {
         terms << QStringLiteral("serial = ?");
         values << *filter.serial;
     }
-    return terms.isEmpty() ? QString() : QStringLiteral(" WHERE ") + terms.join(QStringLiteral(" AND "));
+    return terms.isEmpty() ? QString()
+                           : QStringLiteral(" WHERE ") + terms.join(QStringLiteral(" AND "));
 }
 
 QByteArray csvField(const QString& text) {
@@ -89,10 +90,10 @@ QByteArray RecordStore::exportCsv(const RecordFilter& filter) {
     QVariantList values;
     const QString where = whereClause(filter, values);
     const QStringList columns = QStringList{QStringLiteral("id")} + recordrows::passColumns();
-    QSqlQuery rows = m_database->exec(
-        QStringLiteral("SELECT %1 FROM passes%2 ORDER BY started_at DESC, id DESC")
-            .arg(columns.join(u','), where),
-        values);
+    QSqlQuery rows =
+        m_database->exec(QStringLiteral("SELECT %1 FROM passes%2 ORDER BY started_at DESC, id DESC")
+                             .arg(columns.join(u','), where),
+                         values);
     QByteArray csv = csvLine(columns);
     while (rows.next()) {
         QStringList fields;

@@ -44,17 +44,28 @@ std::optional<RecordImage> imageFrom(const QSqlQuery& row, int column) {
 
 const QStringList& passColumns() {
     static const QStringList columns = {
-        QStringLiteral("started_at"),      QStringLiteral("finished_at"),
-        QStringLiteral("station"),         QStringLiteral("port"),
-        QStringLiteral("device"),          QStringLiteral("model"),
-        QStringLiteral("signature"),       QStringLiteral("result"),
-        QStringLiteral("end_reason"),      QStringLiteral("serial_sequence"),
-        QStringLiteral("serial"),          QStringLiteral("flash_file"),
-        QStringLiteral("flash_size"),      QStringLiteral("flash_sha256"),
-        QStringLiteral("eeprom_file"),     QStringLiteral("eeprom_size"),
-        QStringLiteral("eeprom_sha256"),   QStringLiteral("fuses_written"),
-        QStringLiteral("fuses_read"),      QStringLiteral("lock_written"),
-        QStringLiteral("lock_read"),       QStringLiteral("calibration_value"),
+        QStringLiteral("started_at"),
+        QStringLiteral("finished_at"),
+        QStringLiteral("station"),
+        QStringLiteral("port"),
+        QStringLiteral("device"),
+        QStringLiteral("model"),
+        QStringLiteral("signature"),
+        QStringLiteral("result"),
+        QStringLiteral("end_reason"),
+        QStringLiteral("serial_sequence"),
+        QStringLiteral("serial"),
+        QStringLiteral("flash_file"),
+        QStringLiteral("flash_size"),
+        QStringLiteral("flash_sha256"),
+        QStringLiteral("eeprom_file"),
+        QStringLiteral("eeprom_size"),
+        QStringLiteral("eeprom_sha256"),
+        QStringLiteral("fuses_written"),
+        QStringLiteral("fuses_read"),
+        QStringLiteral("lock_written"),
+        QStringLiteral("lock_read"),
+        QStringLiteral("calibration_value"),
         QStringLiteral("calibration_target"),
     };
     return columns;
@@ -62,10 +73,10 @@ const QStringList& passColumns() {
 
 QVariantList passValues(const PassRecord& r) {
     QVariantList values;
-    values << timeText(r.startedAt) << timeText(r.finishedAt) << r.station
-           << nullableText(r.port) << nullableText(r.device) << nullableText(r.model)
-           << nullableText(r.signature) << r.result << nullableText(r.endReason)
-           << nullableText(r.serialSequence) << nullable(r.serial);
+    values << timeText(r.startedAt) << timeText(r.finishedAt) << r.station << nullableText(r.port)
+           << nullableText(r.device) << nullableText(r.model) << nullableText(r.signature)
+           << r.result << nullableText(r.endReason) << nullableText(r.serialSequence)
+           << nullable(r.serial);
     imageValues(values, r.flash);
     imageValues(values, r.eeprom);
     values << hexBytes(r.fusesWritten) << hexBytes(r.fusesRead) << hexByte(r.lockWritten)

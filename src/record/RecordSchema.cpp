@@ -66,8 +66,8 @@ void createVersionTable(RecordDatabase& database) {
         if (database.db().tables().contains(QStringLiteral("schema_version")))
             return;
         try {
-            database.exec(
-                QStringLiteral("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)"));
+            database.exec(QStringLiteral(
+                "CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)"));
             return;
         } catch (const OperationError&) {
             if (attempt >= 3)

@@ -94,23 +94,24 @@ qint64 RecordStore::append(const PassRecord& record) {
     RecordDatabase& db = *m_database;
     const QStringList& columns = recordrows::passColumns();
     return db.inWriteTransaction([&] {
-        QSqlQuery inserted = db.exec(
-            QStringLiteral("INSERT INTO passes (%1) VALUES (%2) RETURNING id")
-                .arg(columns.join(u','), QStringList(columns.size(), QStringLiteral("?")).join(u',')),
-            recordrows::passValues(record));
+        QSqlQuery inserted =
+            db.exec(QStringLiteral("INSERT INTO passes (%1) VALUES (%2) RETURNING id")
+                        .arg(columns.join(u','),
+                             QStringList(columns.size(), QStringLiteral("?")).join(u',')),
+                    recordrows::passValues(record));
         const qint64 id = inserted.next() ? inserted.value(0).toLongLong() : 0;
         inserted.finish();
         QList<QVariantList> steps;
         for (qsizetype i = 0; i < record.steps.size(); ++i) {
             const RecordStep& s = record.steps[i];
-            steps << QVariantList{id, qint64(i), s.name, s.result, s.durationMs,
-                                  nullableText(s.detail)};
+            steps << QVariantList{id,       qint64(i),    s.name,
+                                  s.result, s.durationMs, nullableText(s.detail)};
         }
-        insertRows(db, QStringLiteral("pass_steps"),
-                   {QStringLiteral("pass_id"), QStringLiteral("position"), QStringLiteral("name"),
-                    QStringLiteral("result"), QStringLiteral("duration_ms"),
-                    QStringLiteral("detail")},
-                   steps);
+        insertRows(
+            db, QStringLiteral("pass_steps"),
+            {QStringLiteral("pass_id"), QStringLiteral("position"), QStringLiteral("name"),
+             QStringLiteral("result"), QStringLiteral("duration_ms"), QStringLiteral("detail")},
+            steps);
         QList<QVariantList> lines;
         for (qsizetype i = 0; i < record.log.size(); ++i)
             lines << QVariantList{id, qint64(i), record.log[i]};
@@ -137,9 +138,10 @@ PassRecord RecordStore::load(qint64 id) {
         throw OperationError(recordtexts::noSuchRecord(id));
     PassRecord record = recordrows::passFromRow(row);
     row.finish();
-    QSqlQuery steps = db.exec(QStringLiteral("SELECT name, result, duration_ms, detail"
-                                             " FROM pass_steps WHERE pass_id = ? ORDER BY position"),
-                              {id});
+    QSqlQuery steps =
+        db.exec(QStringLiteral("SELECT name, result, duration_ms, detail"
+                               " FROM pass_steps WHERE pass_id = ? ORDER BY position"),
+                {id});
     while (steps.next()) {
         record.steps << RecordStep{steps.value(0).toString(), steps.value(1).toString(),
                                    steps.value(2).toLongLong(),

@@ -20,8 +20,9 @@ inline QString readOnly(const QString& where) {
     return QStringLiteral("生产记录数据库 %1 是只读的，记录无法写入。").arg(where);
 }
 inline QString newerSchema(int found, int known) {
-    return QStringLiteral("生产记录数据库的版本（%1）比本程序所支持的（%2）新，请使用新版程序。"
-                          "数据库未作改动。")
+    return QStringLiteral(
+               "生产记录数据库的版本（%1）比本程序所支持的（%2）新，请使用新版程序。"
+               "数据库未作改动。")
         .arg(found)
         .arg(known);
 }

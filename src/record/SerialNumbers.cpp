@@ -100,8 +100,9 @@ SerialNumbers::State SerialNumbers::state(const QString& name, qint64 value) {
     m_store.open();
     const QString text =
         m_store.database()
-            .scalar(QStringLiteral("SELECT state FROM serial_numbers WHERE sequence = ? AND value = ?"),
-                    {name, value})
+            .scalar(
+                QStringLiteral("SELECT state FROM serial_numbers WHERE sequence = ? AND value = ?"),
+                {name, value})
             .toString();
     if (text == u"taken")
         return State::Taken;
