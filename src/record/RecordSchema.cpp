@@ -91,6 +91,12 @@ void RecordSchema::bringUpToDate(RecordDatabase& database) {
         throw OperationError(recordtexts::newerSchema(found, kVersion));
     if (found == kVersion)
         return;
+    if (found == 0 && !database.isPostgres()) {
+        // A new file: the write-ahead log lets the viewer read while a station
+        // writes, and a commit costs one flush instead of three. The mode
+        // stays with the file.
+        database.exec(QStringLiteral("PRAGMA journal_mode = WAL"));
+    }
     createVersionTable(database);
     database.inWriteTransaction([&] {
         if (database.isPostgres()) {
