@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config ccache clang-format
   qt6-base-dev qt6-serialport-dev qt6-qpa-plugins
+  libqt6sql6-sqlite libqt6sql6-psql postgresql
   libgtest-dev libgmock-dev
   libelf-dev
   fonts-wqy-microhei qt6-translations-l10n

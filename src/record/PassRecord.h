@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace kv {
+
+// One image a pass wrote, identified by its content: a file of the same name
+// may hold other bytes months later.
+struct RecordImage {
+    QString fileName;
+    qint64 size = 0;
+    QString sha256;  // 64 lower-case hex digits
+
+    // The entry for these bytes as loaded from fileName.
+    static RecordImage fromContent(const QString& fileName, const QByteArray& content);
+    bool operator==(const RecordImage&) const = default;
+};
+
+// One step of a pass, in the order it ran.
+struct RecordStep {
+    QString name;    // e.g. "erase", "write flash", "verify eeprom"
+    QString result;  // "pass", "fail" or "skipped"
+    qint64 durationMs = 0;
+    QString detail;  // what the step reported, empty when nothing
+    bool operator==(const RecordStep&) const = default;
+};
+
+// What one programming pass (or one command that changed a chip) did.
+struct PassRecord {
+    qint64 id = 0;        // assigned by the store on append
+    QDateTime startedAt;  // stored in UTC to the millisecond
+    QDateTime finishedAt;
+    QString station;  // host name unless the settings name the station
+    QString port;     // e.g. "COM1"
+    QString device;   // e.g. "/dev/ttyUSB0"
+    QString model;
+    QString signature;  // as read from the chip, e.g. "1E9307"
+    std::optional<RecordImage> flash;
+    std::optional<RecordImage> eeprom;
+    QByteArray fusesWritten;  // low, high, extended; empty when none were written
+    QByteArray fusesRead;
+    std::optional<quint8> lockWritten;
+    std::optional<quint8> lockRead;
+    std::optional<quint8> calibrationValue;
+    QString calibrationTarget;  // where the value went, e.g. "FLASH 0x1FFF"
+    QList<RecordStep> steps;
+    QString result;          // "pass" or "fail"
+    QString endReason;       // why a failed pass stopped; empty for a pass
+    QString serialSequence;  // the sequence the serial number came from
+    std::optional<qint64> serial;
+    QStringList log;
+
+    // This computer's name, the station unless the settings give another.
+    static QString defaultStation();
+    bool operator==(const PassRecord&) const = default;
+};
+
+}  // namespace kv

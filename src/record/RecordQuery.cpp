@@ -1,0 +1,107 @@
+// The viewer's and the command line's side of RecordStore: listings, counts
+// and CSV export.
+
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include "record/RecordDatabase.h"
+#include "record/RecordRows.h"
+#include "record/RecordStore.h"
+
+namespace kv {
+
+namespace {
+
+// " WHERE ..." for the filter (empty when it passes everything) and its values.
+QString whereClause(const RecordFilter& filter, QVariantList& values) {
+    QStringList terms;
+    if (filter.since.isValid()) {
+        terms << QStringLiteral("started_at >= ?");
+        values << recordrows::timeText(filter.since);
+    }
+    if (filter.until.isValid()) {
+        terms << QStringLiteral("started_at < ?");
+        values << recordrows::timeText(filter.until);
+    }
+    const std::pair<const char*, QString> texts[] = {
+        {"result", filter.result}, {"model", filter.model}, {"station", filter.station}};
+    for (const auto& [column, value] : texts) {
+        if (!value.isEmpty()) {
+            terms << QString::fromLatin1(column) + QStringLiteral(" = ?");
+            values << value;
+        }
+    }
+    if (filter.serial) {
+        terms << QStringLiteral("serial = ?");
+        values << *filter.serial;
+    }
+    return terms.isEmpty() ? QString()
+                           : QStringLiteral(" WHERE ") + terms.join(QStringLiteral(" AND "));
+}
+
+QByteArray csvField(const QString& text) {
+    QByteArray field = text.toUtf8();
+    if (field.contains(',') || field.contains('"') || field.contains('\r') ||
+        field.contains('\n')) {
+        field.replace("\"", "\"\"");
+        field = '"' + field + '"';
+    }
+    return field;
+}
+
+QByteArray csvLine(const QStringList& fields) {
+    QByteArray line;
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            line += ',';
+        line += csvField(fields[i]);
+    }
+    return line + "\r\n";
+}
+
+}  // namespace
+
+QList<PassRecord> RecordStore::list(const RecordFilter& filter, int offset, int limit) {
+    open();
+    QVariantList values;
+    const QString where = whereClause(filter, values);
+    values << limit << offset;
+    QSqlQuery rows = m_database->exec(
+        QStringLiteral("SELECT id,%1 FROM passes%2 ORDER BY started_at DESC, id DESC"
+                       " LIMIT ? OFFSET ?")
+            .arg(recordrows::passColumns().join(u','), where),
+        values);
+    QList<PassRecord> records;
+    while (rows.next())
+        records << recordrows::passFromRow(rows);
+    return records;
+}
+
+qint64 RecordStore::count(const RecordFilter& filter) {
+    open();
+    QVariantList values;
+    const QString where = whereClause(filter, values);
+    return m_database->scalar(QStringLiteral("SELECT COUNT(*) FROM passes") + where, values)
+        .toLongLong();
+}
+
+QByteArray RecordStore::exportCsv(const RecordFilter& filter) {
+    open();
+    QVariantList values;
+    const QString where = whereClause(filter, values);
+    const QStringList columns = QStringList{QStringLiteral("id")} + recordrows::passColumns();
+    QSqlQuery rows =
+        m_database->exec(QStringLiteral("SELECT %1 FROM passes%2 ORDER BY started_at DESC, id DESC")
+                             .arg(columns.join(u','), where),
+                         values);
+    QByteArray csv = csvLine(columns);
+    while (rows.next()) {
+        QStringList fields;
+        for (qsizetype i = 0; i < columns.size(); ++i)
+            fields << (rows.value(int(i)).isNull() ? QString() : rows.value(int(i)).toString());
+        csv += csvLine(fields);
+    }
+    return csv;
+}
+
+}  // namespace kv

@@ -1,0 +1,21 @@
+#pragma once
+
+namespace kv {
+
+class RecordDatabase;
+
+// The record's tables, numbered by version in the table schema_version. A
+// database is brought forward step by step; one newer than this program is
+// refused untouched, never downgraded.
+class RecordSchema {
+public:
+    static constexpr int kVersion = 1;
+
+    // The version the database holds: 0 when it is empty.
+    static int storedVersion(RecordDatabase& database);
+    // Creates or migrates to kVersion; throws OperationError (newer schema,
+    // read-only, unreachable). Safe when several stations start at once.
+    static void bringUpToDate(RecordDatabase& database);
+};
+
+}  // namespace kv

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <memory>
+#include <optional>
+
+#include "record/PassRecord.h"
+
+namespace kv {
+
+class RecordDatabase;
+
+// Which records a listing shows; empty fields do not filter.
+struct RecordFilter {
+    QDateTime since;  // started at or after
+    QDateTime until;  // started before
+    QString result;   // "pass" or "fail"
+    QString model;
+    QString station;
+    std::optional<qint64> serial;
+};
+
+// The production record: every pass appended in one transaction, read back
+// for the viewer and the command line. Opened from a connection setting
+// (RecordUrl); the schema is created or migrated on first use. Every failure
+// is an OperationError with the text the user reads.
+class RecordStore {
+public:
+    explicit RecordStore(const QString& url);
+    ~RecordStore();
+
+    // Connects and creates or migrates the schema (once); throws the reason
+    // when that fails. Every other call opens by itself.
+    void open();
+
+    // The check before a chip is touched: connects, creates or migrates the
+    // schema and makes sure a record can be written (not read-only, not a
+    // newer schema, disk not full). Throws the reason otherwise.
+    void ensureReachable();
+
+    // Stores the record with its steps and log lines, all or nothing; marks
+    // its serial number used in the same transaction. Returns its id.
+    qint64 append(const PassRecord& record);
+    // The whole record; throws when there is none with this id.
+    PassRecord load(qint64 id);
+
+    // Records newest first without steps or log lines, limit at most from offset.
+    QList<PassRecord> list(const RecordFilter& filter, int offset, int limit);
+    qint64 count(const RecordFilter& filter);
+    // The listed columns of every record the filter passes, as CSV (RFC 4180:
+    // CRLF, fields quoted when they hold a comma, quote or line break), UTF-8.
+    QByteArray exportCsv(const RecordFilter& filter);
+
+    RecordDatabase& database() { return *m_database; }
+
+private:
+    std::unique_ptr<RecordDatabase> m_database;
+    bool m_ready = false;
+};
+
+}  // namespace kv
