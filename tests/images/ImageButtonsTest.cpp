@@ -33,10 +33,10 @@ TEST(OpenButtons, AskWithTheirFiltersAndRememberThePathEvenWhenTheLoadFails) {
     const QString broken = rig.write(QStringLiteral("bad.eep"), ":1000\r\n");
     rig.prompts.answers << broken;
     rig.files.openEepromFile();
-    EXPECT_EQ(rig.prompts.openRequests[1].filter,
-              QStringLiteral(
-                  "EEPROM文件(*.EEP)|*.EEP|二进制文件(*.BIN)|*.BIN|Intel Hex文件(*.HEX)|*.HEX|"
-                  "ELF 文件(*.ELF)|*.ELF"));
+    EXPECT_EQ(
+        rig.prompts.openRequests[1].filter,
+        QStringLiteral("EEPROM文件(*.EEP)|*.EEP|二进制文件(*.BIN)|*.BIN|Intel Hex文件(*.HEX)|*.HEX|"
+                       "ELF 文件(*.ELF)|*.ELF"));
     EXPECT_EQ(rig.eeprom.pathText(), broken);
     EXPECT_EQ(rig.settings.read(QStringLiteral("EEPROM"), QStringLiteral("文件")), broken);
     EXPECT_EQ(rig.prompts.warnings.size(), 1);
