@@ -21,9 +21,17 @@
 
 namespace {
 
+// Qt's own options, which QApplication takes out of the command line. The
+// first look below happens before it does, so it must know them too.
+const char* const kQtValueOptions[] = {
+    "platform",    "platformpluginpath", "platformtheme", "plugin",  "qwindowgeometry",
+    "qwindowicon", "qwindowtitle",       "session",       "display", "geometry",
+    "style",       "stylesheet",         "qmljsdebugger"};
+const char* const kQtFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+
 // The options the program answers on standard output without opening the
-// window. "-platform" and the other X11-style options of Qt itself read as
-// long options here and are taken out by QApplication before the second parse.
+// window. Qt's options are single-dash words ("-platform offscreen"), so
+// single-dash words read as long options.
 struct ProgramOptions {
     QCommandLineParser parser;
     const QCommandLineOption help = parser.addHelpOption();
@@ -42,10 +50,19 @@ struct ProgramOptions {
                            "Without options it opens the window."));
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.addOptions({settingsPath, dataFolder});
+        for (const char* name : kQtValueOptions)
+            addHidden(
+                QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("x")));
+        for (const char* name : kQtFlags)
+            addHidden(QCommandLineOption(QString::fromLatin1(name)));
+    }
+    void addHidden(QCommandLineOption option) {
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
     }
     bool anyQuery() const {
-        return parser.isSet(help) || parser.isSet(version) || parser.isSet(settingsPath) ||
-               parser.isSet(dataFolder);
+        return parser.isSet(help) || parser.isSet(QStringLiteral("help-all")) ||
+               parser.isSet(version) || parser.isSet(settingsPath) || parser.isSet(dataFolder);
     }
 };
 
