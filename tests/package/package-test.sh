@@ -35,7 +35,7 @@ echo "$(basename "$deb"): Depends: $depends"
 
 step "lintian"
 # Warnings count as failures too: the package is expected to be clean.
-lintian --fail-on error,warning --no-tag-display-limit "$deb" || fail "lintian"
+lintian --fail-on error,warning --tag-display-limit 0 "$deb" || fail "lintian"
 
 step "unpacking"
 root="$work/root"
