@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian package the build, the tests, the demo and the window
-# pictures need. Idempotent; run as root (or with sudo available).
+# Installs every Debian package the build, the tests, the demo, the window
+# pictures and the package test need. Idempotent; run as root (or with sudo available).
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config ccache clang-format
@@ -11,6 +11,7 @@ packages=(
   fonts-wqy-microhei qt6-translations-l10n
   xvfb xauth imagemagick
   python3
+  dpkg-dev fakeroot file lintian desktop-file-utils appstream man-db groff-base
 )
 missing=()
 for p in "${packages[@]}"; do

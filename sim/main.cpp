@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdio>
 
+#include "core/Version.h"
 #include "sim/PtyServer.h"
 #include "sim/SimChip.h"
 #include "sim/SimConsole.h"
@@ -33,6 +34,7 @@ void say(const QString& line) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kelvaro-sim"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(kv::kProgramVersion));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -44,6 +46,7 @@ int main(int argc, char** argv) {
         "                    garbage, clear)\n"
         "  hangup | quit"));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption modelOption(QStringLiteral("model"),
                                          QStringLiteral("Chip in the socket (default ATMEGA8)."),
                                          QStringLiteral("NAME"), QStringLiteral("ATMEGA8"));

@@ -1,48 +1,106 @@
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTextStream>
 #include <QTranslator>
-#include <algorithm>
 
 #include "app/DataFolder.h"
 #include "app/ShellTexts.h"
 #include "core/QtEventPump.h"
 #include "core/SystemClock.h"
+#include "core/Version.h"
 #include "link/PortMap.h"
 #include "link/QtSerialControl.h"
 #include "settings/SettingsStore.h"
+#include "ui/Icons.h"
 #include "ui/MainWindow.h"
 #include "ui/WidgetPrompts.h"
 
 namespace {
 
-bool hasArgument(int argc, char* argv[], const char* name) {
-    return std::any_of(argv + 1, argv + argc,
-                       [name](const char* a) { return qstrcmp(a, name) == 0; });
+// Qt's own options, which QApplication takes out of the command line. The
+// first look below happens before it does, so it must know them too.
+const char* const kQtValueOptions[] = {
+    "platform",    "platformpluginpath", "platformtheme", "plugin",  "qwindowgeometry",
+    "qwindowicon", "qwindowtitle",       "session",       "display", "geometry",
+    "style",       "stylesheet",         "qmljsdebugger"};
+const char* const kQtFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+
+// The options the program answers on standard output without opening the
+// window. Qt's options are single-dash words ("-platform offscreen"), so
+// single-dash words read as long options.
+struct ProgramOptions {
+    QCommandLineParser parser;
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption settingsPath{
+        QStringLiteral("settings-path"),
+        QStringLiteral("Print the settings file this version reads and exit.")};
+    const QCommandLineOption dataFolder{
+        QStringLiteral("data-folder"),
+        QStringLiteral("Print the folder the fuse definitions and the help file are read from "
+                       "and exit.")};
+
+    ProgramOptions() {
+        parser.setApplicationDescription(
+            QStringLiteral("Control program of a serial high-voltage AVR programmer.\n"
+                           "Without options it opens the window."));
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        parser.addOptions({settingsPath, dataFolder});
+        for (const char* name : kQtValueOptions)
+            addHidden(
+                QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("x")));
+        for (const char* name : kQtFlags)
+            addHidden(QCommandLineOption(QString::fromLatin1(name)));
+    }
+    void addHidden(QCommandLineOption option) {
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    bool anyQuery() const {
+        return parser.isSet(help) || parser.isSet(QStringLiteral("help-all")) ||
+               parser.isSet(version) || parser.isSet(settingsPath) || parser.isSet(dataFolder);
+    }
+};
+
+// The command line as text, before any application object exists.
+QStringList rawArguments(int argc, char* argv[]) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    // Two questions scripts ask without a display, and without starting the
-    // window: where this version keeps its set-up, and where "Set" and the help
-    // file were found (a quick check of an installed or moved copy).
-    if (hasArgument(argc, argv, "--settings-path")) {
+    QCoreApplication::setApplicationName(QStringLiteral("kelvaro"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(kv::kProgramVersion));
+    ProgramOptions options;
+    // A first look, without an application object: the questions below need no
+    // display, and a window start would abort without one. Errors wait for
+    // process(), which reports them.
+    options.parser.parse(rawArguments(argc, argv));
+    if (options.anyQuery()) {
         QCoreApplication core(argc, argv);
-        QTextStream(stdout) << kv::SettingsStore(kv::ShellTexts::appTitle()).filePath() << '\n';
-        return 0;
-    }
-    if (hasArgument(argc, argv, "--data-folder")) {
-        QCoreApplication query(argc, argv);
-        QTextStream(stdout) << QDir::toNativeSeparators(
-                                   kv::findDataFolder(QCoreApplication::applicationDirPath()))
-                            << Qt::endl;
+        options.parser.process(core);  // --help and --version print and exit here
+        QTextStream out(stdout);
+        if (options.parser.isSet(options.settingsPath))
+            out << kv::SettingsStore(kv::ShellTexts::appTitle()).filePath() << '\n';
+        if (options.parser.isSet(options.dataFolder))
+            out << QDir::toNativeSeparators(
+                       kv::findDataFolder(QCoreApplication::applicationDirPath()))
+                << '\n';
         return 0;
     }
     QApplication app(argc, argv);
+    options.parser.process(app);  // refuses unknown options; Qt's own are gone by now
+    QApplication::setWindowIcon(kv::ui::Icons::application());
+    // Lets Wayland desktops match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.kelvaro.Kelvaro"));
     // The window speaks Chinese; so should the buttons of Qt's own dialogs.
     QTranslator qtTexts;
     if (qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),

@@ -273,4 +273,12 @@ QPixmap logo(int size, qreal dpr) {
     });
 }
 
+QIcon application() {
+    QIcon icon;
+    for (const int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/kelvaro/icons/%1x%1/org.kelvaro.Kelvaro.png").arg(size),
+                     QSize(size, size));
+    return icon;
+}
+
 }  // namespace kv::ui::Icons

@@ -7,7 +7,8 @@
 namespace kv::ui {
 
 // Pictures drawn for this program: toolbar buttons, the two connection
-// pictures, the option list's entry picture and the About box logo.
+// pictures, the option list's entry picture and the About box logo; and the
+// program's icon from the desktop files.
 namespace Icons {
 
 // Picture of the toolbar button with this key ("SelectMCU", "ReadFuse", ...);
@@ -17,6 +18,9 @@ QPixmap connected(int size, qreal devicePixelRatio = 1.0);
 QPixmap notConnected(int size, qreal devicePixelRatio = 1.0);
 QIcon optionEntry();
 QPixmap logo(int size, qreal devicePixelRatio = 1.0);
+// The program's own icon, in the sizes the desktop menu entry ships, for the
+// window frame and the task bar.
+QIcon application();
 
 }  // namespace Icons
 }  // namespace kv::ui
