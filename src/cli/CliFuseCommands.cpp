@@ -182,16 +182,14 @@ int CliRunner::calibrationWrite() {
                                     .arg(*m_request.slotMhz));
     }
     const bool toFlash = m_request.target == u"flash";
-    AddressSpinner& box =
-        toFlash ? model.flashCalibrationAddress() : model.eepromCalibrationAddress();
+    AddressSpinner& box = toFlash ? model.flashCalibrationAddress() : model.eepromCalibrationAddress();
     if (m_request.address) {
         const int largest = (toFlash ? model.flashSize() : model.eepromSize()) - 1;
         if (!checkedAddress(QString::number(*m_request.address), largest)) {
-            return fail(kExitUsage,
-                        QStringLiteral("地址%1超出%2的%3（0 到 %4）。")
-                            .arg(*m_request.address)
-                            .arg(model.selectedModelName(), toFlash ? "FLASH" : "EEPROM")
-                            .arg(largest));
+            return fail(kExitUsage, QStringLiteral("地址%1超出%2的%3（0 到 %4）。")
+                                        .arg(*m_request.address)
+                                        .arg(model.selectedModelName(), toFlash ? "FLASH" : "EEPROM")
+                                        .arg(largest));
         }
     }
     if (const int code = calibrationRead())
