@@ -40,6 +40,9 @@ public:
     ~PassRecorder();
 
     const RecordPolicy& policy() const { return m_policy; }
+    QString station() const {
+        return m_policy.station.isEmpty() ? PassRecord::defaultStation() : m_policy.station;
+    }
     // Opened on first use, so a window that never programs never connects.
     RecordStore& store();
 

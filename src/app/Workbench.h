@@ -25,6 +25,7 @@
 #include "operations/SingleAccessState.h"
 #include "ports/PortSettingsHooks.h"
 #include "ports/PortSettingsState.h"
+#include "record/SerialScheme.h"
 #include "schemes/Scheme.h"
 #include "schemes/SchemeTarget.h"
 
@@ -100,6 +101,8 @@ public:
     PortSettingsHooks portSettingsHooks();
     PortMap* portMap() const { return m_portMap; }
     PassRecorder* recorder() const { return m_recorder; }
+    // Serial numbers for each pass (from the scheme's serial file); nullopt: none.
+    void setSerialScheme(const std::optional<SerialScheme>& scheme) { m_serialScheme = scheme; }
     // The id of the record the last command appended; 0 when it kept none.
     qint64 lastRecordId() const { return m_lastRecordId; }
 
@@ -200,6 +203,13 @@ private:
     void finishRecord(const std::optional<QString>& failure);
     // The step's result and detail from what the logic reports of it.
     std::pair<QString, QString> stepFinding(const QString& step) const;
+    // Before the pass: the next number, taken in its own transaction; the
+    // refusal text when none can be taken.
+    std::optional<QString> takeSerialNumber();
+    // After the pass's steps, through the single-access writes; a number
+    // not written is marked spoiled.
+    void writeSerialNumber(const std::optional<QString>& failure);
+    bool writeSerialBytes(const QByteArray& bytes);
     bool refuseWhileBusy();
     bool runEdit(const std::function<void()>& edit);
     void showError(const QString& text);
@@ -218,6 +228,8 @@ private:
     PortMap* m_portMap;
     PassRecorder* m_recorder;
     qint64 m_lastRecordId = 0;
+    std::optional<SerialScheme> m_serialScheme;
+    std::optional<qint64> m_takenSerial;
 
     QString m_appCaption;
     QString m_linkCaption;

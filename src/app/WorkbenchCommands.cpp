@@ -77,6 +77,13 @@ void Workbench::runRecorded(const QString& step, const std::function<void()>& co
     const bool keep = recording && m_recorder->unrecordedNote().isEmpty();
     if (recording && !keep)
         m_log.sendInfo(m_recorder->unrecordedNote());
+    m_takenSerial.reset();
+    if (keep && step.isEmpty()) {
+        if (const auto refusal = takeSerialNumber()) {
+            showError(*refusal);
+            return;
+        }
+    }
     ++m_commandDepth;
     m_lastRecordId = 0;
     std::optional<QString> failure;
@@ -88,6 +95,8 @@ void Workbench::runRecorded(const QString& step, const std::function<void()>& co
                 m_recorder->startStep(step);
         }
         failure = failureOf(command);
+        if (keep && m_takenSerial)
+            writeSerialNumber(failure);
         if (keep)
             completeRecord(failure);
     }

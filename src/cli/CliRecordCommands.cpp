@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "app/PassRecorder.h"
+#include "app/SerialFile.h"
 #include "cli/CliRunner.h"
 #include "core/OperationError.h"
 #include "record/RecordStore.h"
@@ -41,6 +42,17 @@ int CliRunner::prepareRecorder() {
                                                 [] { return QDateTime::currentDateTimeUtc(); });
     if (const auto refusal = m_recorder->admit())
         return fail(kExitRecord, *refusal);
+    try {
+        if (!m_request.serialFile.isEmpty())
+            m_serialScheme = SerialFile::load(m_request.serialFile);
+        else if (m_request.command == u"run")
+            m_serialScheme = SerialFile::loadBeside(m_request.file);
+    } catch (const OperationError& e) {
+        return fail(kExitFile, e.text());
+    }
+    // Numbers come from the record; a run that keeps none cannot take one.
+    if (m_serialScheme && !m_recorder->unrecordedNote().isEmpty())
+        return fail(kExitRecord, m_recorder->unrecordedNote());
     return kExitDone;
 }
 

@@ -72,9 +72,9 @@ const QList<CommandSpec>& commands() {
     return list;
 }
 
-const QStringList kValueOptions = {"-p",      "--port",    "-b",          "--baud",   "-m",
-                                   "--model", "--low",     "--high",      "--ext",    "--slot",
-                                   "--to",    "--address", "--page-size", "--record", "--since"};
+const QStringList kValueOptions = {
+    "-p",    "--port", "-b",   "--baud",    "-m",          "--model",  "--low",   "--high",
+    "--ext", "--slot", "--to", "--address", "--page-size", "--record", "--since", "--serial"};
 const QStringList kFlags = {"--json",      "-q",       "--quiet",    "-h",      "--help",
                             "--version",   "--verify", "--no-erase", "--probe", "--encrypted",
                             "--no-record", "--failed", "--csv"};
@@ -137,6 +137,8 @@ QString applyValue(CliRequest& r, const QString& name, const QString& value) {
         r.pageSize = *n;
     } else if (name == u"--record") {
         r.recordUrl = value;
+    } else if (name == u"--serial") {
+        r.serialFile = value;
     } else if (name == u"--since") {
         // A day alone counts from its midnight, local time.
         r.since = QDateTime::fromString(value, Qt::ISODate);
@@ -191,6 +193,8 @@ QString checkCombination(const CliRequest& r, const CommandSpec& spec, const QSt
         return QStringLiteral("命令 %1 不涉及芯片，不接受 --model").arg(spec.name);
     if (!r.recordUrl.isEmpty() && r.noRecord)
         return QStringLiteral("--record 与 --no-record 不能同时使用");
+    if (!r.serialFile.isEmpty() && r.noRecord)
+        return QStringLiteral("序列号取自生产记录，--serial 与 --no-record 不能同时使用");
     if (r.csv && r.json)
         return QStringLiteral("--csv 与 --json 不能同时使用");
     if (spec.name == u"fuses write" && !r.low && !r.high && !r.ext)
@@ -308,6 +312,8 @@ QString helpText() {
         "      --record URL  the production record: sqlite:PATH or postgresql://...;\n"
         "                    default: the window's setting (the SQLite file in the data folder)\n"
         "      --no-record   program without a record; only where the window's setting allows it\n"
+        "      --serial FILE a serial number per chip (key=value: name, start, step, width,\n"
+        "                    format, target, address); run also reads SCHEME.SET.serial\n"
         "      --version     print the version\n"
         "  -h, --help        this text\n\n"
         "Commands:\n");

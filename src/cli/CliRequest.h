@@ -30,6 +30,7 @@ struct CliRequest {
     bool version = false;
     QString recordUrl;  // --record; empty: the window's setting
     bool noRecord = false;
+    QString serialFile;  // --serial; run also finds SCHEME.SET.serial by itself
 
     // The command ("fuses write") and its arguments.
     QString command;

@@ -132,6 +132,7 @@ void CliRunner::startWorkbench() {
     m_workbench = std::make_unique<Workbench>(
         WorkbenchPlatform{m_port, m_clock, m_pump, m_prompts, m_dialogs, m_settings.store(),
                           m_paths.dataFolder, &m_portMap, m_recorder.get()});
+    m_workbench->setSerialScheme(m_serialScheme);
     QObject::connect(
         &m_workbench->log(), &MessageLog::entryAdded,
         [this](const QString& message, const QString& stamp) { m_report.log(message, stamp); });

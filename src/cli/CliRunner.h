@@ -11,6 +11,7 @@
 #include "core/SystemClock.h"
 #include "link/PortMap.h"
 #include "link/QtSerialControl.h"
+#include "record/SerialScheme.h"
 
 namespace kv {
 class PassRecorder;
@@ -80,6 +81,7 @@ private:
     CliPrompts m_prompts;
     CliDialogs m_dialogs;
     std::unique_ptr<PassRecorder> m_recorder;
+    std::optional<SerialScheme> m_serialScheme;
     std::unique_ptr<Workbench> m_workbench;
     QJsonObject m_findings;
     QString m_human;

@@ -8,6 +8,7 @@
 #include "app/Workbench.h"
 #include "record/RecordStore.h"
 #include "record/RecordUrl.h"
+#include "record/SerialNumbers.h"
 #include "tests/app/ShellFakes.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/ThrownText.h"
@@ -108,6 +109,45 @@ TEST_F(WorkbenchRecord, ASingleCommandThatChangesTheChipIsOneRecordOfOneStep) {
     // A read changes nothing and keeps no record.
     wb.readFlash();
     EXPECT_EQ(recorder.store().count({}), 1);
+}
+
+// Each pass takes the next number and writes it where the scheme says; a
+// number whose write was not confirmed is spoiled and never handed out again.
+TEST_F(WorkbenchRecord, SerialNumbersAreWrittenRecordedAndSpoiledWhenTheWriteFails) {
+    SerialScheme scheme;
+    scheme.name = QStringLiteral("board");
+    scheme.start = 100;
+    scheme.width = 2;
+    scheme.format = SerialScheme::Format::BinaryBigEndian;
+    scheme.address = 0x10;
+    wb.setSerialScheme(scheme);
+    const QString addressBox = wb.model().singleAccessAddress(1).text();
+
+    runPass({ProgramOptions::ProgramFlash});
+    PassRecord r = lastRecord();
+    EXPECT_EQ(r.result, "pass");
+    EXPECT_EQ(r.serial, 100);
+    EXPECT_EQ(r.serialSequence, "board");
+    EXPECT_EQ(stepNames(r), QStringList({"write flash=pass", "serial=pass"}));
+    EXPECT_EQ(p.device.eeprom().mid(0x10, 3), QByteArray::fromHex("0064FF"));
+    EXPECT_EQ(wb.model().singleAccessAddress(1).text(), addressBox);
+
+    sim::FaultPlan plan;
+    plan.dropWriteAcksAfter = 1;
+    p.device.setFaults(plan);
+    runPass({ProgramOptions::ProgramFlash});
+    r = lastRecord();
+    EXPECT_EQ(r.result, "fail");
+    EXPECT_EQ(r.serial, 101);
+    EXPECT_EQ(stepNames(r), QStringList({"write flash=pass", "serial=fail"}));
+    SerialNumbers numbers(recorder.store());
+    EXPECT_EQ(numbers.state("board", 100), SerialNumbers::State::Used);
+    EXPECT_EQ(numbers.state("board", 101), SerialNumbers::State::Spoiled);
+
+    p.device.setFaults({});
+    runPass({ProgramOptions::ProgramFlash});
+    EXPECT_EQ(lastRecord().serial, 102);
+    EXPECT_EQ(p.device.eeprom().mid(0x10, 2), QByteArray::fromHex("0066"));
 }
 
 struct Failure {
