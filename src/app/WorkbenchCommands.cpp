@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "app/PassRecorder.h"
+#include "app/SerialFile.h"
 #include "app/ShellDialogs.h"
 #include "app/ShellTexts.h"
 #include "app/Workbench.h"
@@ -214,7 +215,10 @@ void Workbench::onToolbarMenuItem(const QString& key) {
         } else if (key == QLatin1String("SaveSet")) {
             saveSchemeCommand(m_prompts, currentScheme());
         } else if (key == QLatin1String("LoadSet")) {
-            loadSchemeCommand(m_prompts, *this);
+            QString loaded;
+            // The serial numbers travel beside the scheme, in a file of their own.
+            if (loadSchemeCommand(m_prompts, *this, &loaded))
+                m_serialScheme = SerialFile::loadBeside(loaded);
         } else if (key == QLatin1String("FIRMWARE")) {
             queryFirmwareVersion();
         } else if (model) {
