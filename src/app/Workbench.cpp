@@ -50,6 +50,7 @@ Workbench::Workbench(const WorkbenchPlatform& p, QObject* parent)
       m_settings(p.settings),
       m_dataFolder(p.dataFolder),
       m_portMap(p.portMap),
+      m_recorder(p.recorder),
       m_link(p.port, p.clock, p.pump, [this](const QString& m) { m_log.sendInfo(m); }),
       m_model(&p.settings),
       m_signature(m_link),
@@ -88,6 +89,7 @@ Workbench::Workbench(const WorkbenchPlatform& p, QObject* parent)
         refreshConnection();
         m_log.sendInfo(reason);
     };
+    connectRecorder();
 }
 
 Workbench::~Workbench() {

@@ -4,6 +4,8 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 
 #include "app/ConnectionState.h"
 #include "app/DeviceControls.h"
@@ -23,6 +25,7 @@
 #include "operations/SingleAccessState.h"
 #include "ports/PortSettingsHooks.h"
 #include "ports/PortSettingsState.h"
+#include "record/SerialScheme.h"
 #include "schemes/Scheme.h"
 #include "schemes/SchemeTarget.h"
 
@@ -32,6 +35,7 @@ class Clock;
 class EventPump;
 class ImageReader;
 class ImageWriter;
+class PassRecorder;
 class PortMap;
 class SerialControl;
 class SettingsStore;
@@ -50,6 +54,8 @@ struct WorkbenchPlatform {
     // The folder that holds "Set" and the help file.
     QString dataFolder;
     PortMap* portMap = nullptr;
+    // Keeps a record of every command that changes a chip; none: no record.
+    PassRecorder* recorder = nullptr;
 };
 
 // The main window without widgets: start-up and exit, the port toggle and the
@@ -94,6 +100,11 @@ public:
     PortSettingsState& portSettingsState() { return m_portSettingsState; }
     PortSettingsHooks portSettingsHooks();
     PortMap* portMap() const { return m_portMap; }
+    PassRecorder* recorder() const { return m_recorder; }
+    // Serial numbers for each pass (from the scheme's serial file); nullopt: none.
+    void setSerialScheme(const std::optional<SerialScheme>& scheme) { m_serialScheme = scheme; }
+    // The id of the record the last command appended; 0 when it kept none.
+    qint64 lastRecordId() const { return m_lastRecordId; }
 
     // A command runs: an exchange, a dialog or a file load.
     bool isBusy() const { return m_link.isBusy() || m_commandDepth > 0; }
@@ -182,6 +193,23 @@ private:
     // Runs a command that opens a dialog or changes the model: refused while
     // an exchange runs; a failure is shown as for runExchange.
     void runGuarded(const std::function<void()>& command);
+    // runExchange for a command that changes the chip: refused before anything
+    // is sent when no record can be kept, and recorded with `step` as its one
+    // step (the programming pass names its own steps: `step` empty).
+    void runRecorded(const QString& step, const std::function<void()>& command);
+    void connectRecorder();
+    void beginRecord();
+    void completeRecord(const std::optional<QString>& failure);
+    void finishRecord(const std::optional<QString>& failure);
+    // The step's result and detail from what the logic reports of it.
+    std::pair<QString, QString> stepFinding(const QString& step) const;
+    // Before the pass: the next number, taken in its own transaction; the
+    // refusal text when none can be taken.
+    std::optional<QString> takeSerialNumber();
+    // After the pass's steps, through the single-access writes; a number
+    // not written is marked spoiled.
+    void writeSerialNumber(const std::optional<QString>& failure);
+    bool writeSerialBytes(const QByteArray& bytes);
     bool refuseWhileBusy();
     bool runEdit(const std::function<void()>& edit);
     void showError(const QString& text);
@@ -198,6 +226,10 @@ private:
     SettingsStore& m_settings;
     QString m_dataFolder;
     PortMap* m_portMap;
+    PassRecorder* m_recorder;
+    qint64 m_lastRecordId = 0;
+    std::optional<SerialScheme> m_serialScheme;
+    std::optional<qint64> m_takenSerial;
 
     QString m_appCaption;
     QString m_linkCaption;

@@ -2,6 +2,8 @@
 #include <QUrl>
 #include <optional>
 
+#include "app/PassRecorder.h"
+#include "app/SerialFile.h"
 #include "app/ShellDialogs.h"
 #include "app/ShellTexts.h"
 #include "app/Workbench.h"
@@ -56,6 +58,51 @@ void Workbench::runExchange(const std::function<void()>& command) {
         failure = failureOf(command);
     }
     // The box comes after the exchange so that nothing waits behind it.
+    if (failure)
+        showError(*failure);
+    --m_commandDepth;
+    afterCommand();
+}
+
+void Workbench::runRecorded(const QString& step, const std::function<void()>& command) {
+    if (refuseWhileBusy())
+        return;
+    const bool recording = m_recorder != nullptr;
+    if (recording) {
+        // Before the first byte: a line that must record may not program unrecorded chips.
+        if (const auto refusal = m_recorder->admit()) {
+            showError(*refusal);
+            return;
+        }
+    }
+    const bool keep = recording && m_recorder->unrecordedNote().isEmpty();
+    if (recording && !keep)
+        m_log.sendInfo(m_recorder->unrecordedNote());
+    m_takenSerial.reset();
+    if (keep && step.isEmpty()) {
+        if (const auto refusal = takeSerialNumber()) {
+            showError(*refusal);
+            return;
+        }
+    }
+    ++m_commandDepth;
+    m_lastRecordId = 0;
+    std::optional<QString> failure;
+    {
+        ProgrammerLink::Exchange exchange(m_link);
+        if (keep) {
+            beginRecord();
+            if (!step.isEmpty())
+                m_recorder->startStep(step);
+        }
+        failure = failureOf(command);
+        if (keep && m_takenSerial)
+            writeSerialNumber(failure);
+        if (keep)
+            completeRecord(failure);
+    }
+    if (keep)
+        finishRecord(failure);
     if (failure)
         showError(*failure);
     --m_commandDepth;
@@ -122,13 +169,15 @@ void Workbench::onToolbarButton(const QString& key) {
     } else if (key == QLatin1String("ReadFuse")) {
         runExchange([this] { m_fuseCommands.readFuses(m_model.selectedModelName()); });
     } else if (key == QLatin1String("WriteFuse")) {
-        runExchange([this] { m_fuseCommands.writeFuses(m_model.selectedModelName()); });
+        runRecorded(QStringLiteral("fuses"),
+                    [this] { m_fuseCommands.writeFuses(m_model.selectedModelName()); });
     } else if (key == QLatin1String("WriteLock")) {
-        runExchange([this] { m_fuseCommands.writeLockBits(); });
+        runRecorded(QStringLiteral("lock"), [this] { m_fuseCommands.writeLockBits(); });
     } else if (key == QLatin1String("RecoverFuse")) {
-        runExchange([this] { m_fuseCommands.recoverDefaultFuses(m_model.selectedModelName()); });
+        runRecorded(QStringLiteral("recover fuses"),
+                    [this] { m_fuseCommands.recoverDefaultFuses(m_model.selectedModelName()); });
     } else if (key == QLatin1String("EraserFlash")) {
-        runExchange([this] { m_fuseCommands.eraseChip(); });
+        runRecorded(QStringLiteral("erase"), [this] { m_fuseCommands.eraseChip(); });
     } else if (key == QLatin1String("CheckCOM")) {
         runExchange([this] { checkLink(); });
     } else if (key == QLatin1String("SetCOM")) {
@@ -166,7 +215,10 @@ void Workbench::onToolbarMenuItem(const QString& key) {
         } else if (key == QLatin1String("SaveSet")) {
             saveSchemeCommand(m_prompts, currentScheme());
         } else if (key == QLatin1String("LoadSet")) {
-            loadSchemeCommand(m_prompts, *this);
+            QString loaded;
+            // The serial numbers travel beside the scheme, in a file of their own.
+            if (loadSchemeCommand(m_prompts, *this, &loaded))
+                m_serialScheme = SerialFile::loadBeside(loaded);
         } else if (key == QLatin1String("FIRMWARE")) {
             queryFirmwareVersion();
         } else if (model) {
@@ -240,7 +292,7 @@ void Workbench::readEeprom() {
 }
 
 void Workbench::runProgrammingPass() {
-    runExchange([this] { m_pass->runPass(); });
+    runRecorded(QString(), [this] { m_pass->runPass(); });
 }
 
 void Workbench::readCalibrationBytes() {
@@ -248,7 +300,8 @@ void Workbench::readCalibrationBytes() {
 }
 
 void Workbench::writeCalibrationByte() {
-    runExchange([this] { m_calibrationBytes->writeCalibrationByte(); });
+    runRecorded(QStringLiteral("calibration"),
+                [this] { m_calibrationBytes->writeCalibrationByte(); });
 }
 
 void Workbench::singleRead(int row) {
@@ -256,7 +309,8 @@ void Workbench::singleRead(int row) {
 }
 
 void Workbench::singleWrite(int row) {
-    runExchange([this, row] { m_single->singleWrite(row); });
+    runRecorded(row == 0 ? QStringLiteral("write flash word") : QStringLiteral("write eeprom byte"),
+                [this, row] { m_single->singleWrite(row); });
 }
 
 void Workbench::openFlashFile() {

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -8,6 +9,7 @@
 #include <QTranslator>
 
 #include "app/DataFolder.h"
+#include "app/PassRecorder.h"
 #include "app/ShellTexts.h"
 #include "core/QtEventPump.h"
 #include "core/SystemClock.h"
@@ -113,10 +115,12 @@ int main(int argc, char* argv[]) {
     kv::SystemClock clock;
     kv::QtEventPump pump(clock);
     kv::ui::WidgetPrompts prompts;
+    kv::PassRecorder recorder(kv::RecordPolicy::fromSettings(settings), clock,
+                              [] { return QDateTime::currentDateTimeUtc(); });
 
     kv::ui::MainWindow window({port, clock, pump, prompts, settings,
-                               kv::findDataFolder(QCoreApplication::applicationDirPath()),
-                               &portMap});
+                               kv::findDataFolder(QCoreApplication::applicationDirPath()), &portMap,
+                               nullptr, &recorder});
     prompts.setParent(&window);
     window.load();
     window.show();

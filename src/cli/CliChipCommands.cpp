@@ -242,6 +242,8 @@ int CliRunner::runScheme() {
     m_workbench->onToolbarMenuItem(QStringLiteral("LoadSet"));
     if (!m_prompts.warnings.isEmpty())
         return fail(kExitFile, m_prompts.warnings.last());
+    // --serial wins over the file beside the scheme, which LoadSet took.
+    m_workbench->setSerialScheme(m_serialScheme);
     const ProgramOptions& options = m_workbench->options();
     m_findings.insert(QStringLiteral("model"), m_workbench->model().selectedModelName());
     // A step chosen on an image that did not load would pass while writing

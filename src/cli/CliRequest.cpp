@@ -63,15 +63,21 @@ const QList<CommandSpec>& commands() {
          {"--page-size", "--encrypted"},
          "firmware FILE [--page-size 32|64|128] [--encrypted]",
          "update the programmer's firmware through its loader"},
+        {"record list",
+         0,
+         {"--since", "--failed", "--csv"},
+         "record list [--since DATE] [--failed] [--csv]",
+         "the production record, newest first; --csv prints every column as CSV"},
     };
     return list;
 }
 
-const QStringList kValueOptions = {"-p",      "--port",    "-b",         "--baud", "-m",
-                                   "--model", "--low",     "--high",     "--ext",  "--slot",
-                                   "--to",    "--address", "--page-size"};
-const QStringList kFlags = {"--json",    "-q",       "--quiet",    "-h",      "--help",
-                            "--version", "--verify", "--no-erase", "--probe", "--encrypted"};
+const QStringList kValueOptions = {
+    "-p",    "--port", "-b",   "--baud",    "-m",          "--model",  "--low",   "--high",
+    "--ext", "--slot", "--to", "--address", "--page-size", "--record", "--since", "--serial"};
+const QStringList kFlags = {"--json",      "-q",       "--quiet",    "-h",      "--help",
+                            "--version",   "--verify", "--no-erase", "--probe", "--encrypted",
+                            "--no-record", "--failed", "--csv"};
 
 std::optional<int> parseHexByte(QString text) {
     if (text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
@@ -129,6 +135,19 @@ QString applyValue(CliRequest& r, const QString& name, const QString& value) {
         if (!n || (*n != 32 && *n != 64 && *n != 128))
             return QStringLiteral("--page-size 应为 32、64 或 128，而不是“%1”").arg(value);
         r.pageSize = *n;
+    } else if (name == u"--record") {
+        r.recordUrl = value;
+    } else if (name == u"--serial") {
+        r.serialFile = value;
+    } else if (name == u"--since") {
+        // A day alone counts from its midnight, local time.
+        r.since = QDateTime::fromString(value, Qt::ISODate);
+        if (!r.since.isValid())
+            r.since = QDate::fromString(value, Qt::ISODate).startOfDay();
+        if (!r.since.isValid())
+            return QStringLiteral(
+                       "--since 应为日期（如 2026-03-02 或 2026-03-02T08:00），而不是“%1”")
+                .arg(value);
     }
     return {};
 }
@@ -150,12 +169,19 @@ void applyFlag(CliRequest& r, const QString& name) {
         r.probe = true;
     else if (name == u"--encrypted")
         r.encrypted = true;
+    else if (name == u"--no-record")
+        r.noRecord = true;
+    else if (name == u"--failed")
+        r.failedOnly = true;
+    else if (name == u"--csv")
+        r.csv = true;
 }
 
 // The options a command does not take, among those given.
 QString checkCombination(const CliRequest& r, const CommandSpec& spec, const QStringList& given) {
-    static const QStringList global = {"-p",      "--port", "-b", "--baud", "-m",
-                                       "--model", "--json", "-q", "--quiet"};
+    static const QStringList global = {"-p",      "--port",   "-b",         "--baud",
+                                       "-m",      "--model",  "--json",     "-q",
+                                       "--quiet", "--record", "--no-record"};
     for (const QString& option : given) {
         if (!global.contains(option) && !spec.options.contains(option))
             return QStringLiteral("命令 %1 不接受选项 %2").arg(spec.name, option);
@@ -165,6 +191,12 @@ QString checkCombination(const CliRequest& r, const CommandSpec& spec, const QSt
         return QStringLiteral("ports 列出全部端口，不接受 --port 或 --baud");
     if ((portless || spec.name == u"firmware") && !r.model.isEmpty())
         return QStringLiteral("命令 %1 不涉及芯片，不接受 --model").arg(spec.name);
+    if (!r.recordUrl.isEmpty() && r.noRecord)
+        return QStringLiteral("--record 与 --no-record 不能同时使用");
+    if (!r.serialFile.isEmpty() && r.noRecord)
+        return QStringLiteral("序列号取自生产记录，--serial 与 --no-record 不能同时使用");
+    if (r.csv && r.json)
+        return QStringLiteral("--csv 与 --json 不能同时使用");
     if (spec.name == u"fuses write" && !r.low && !r.high && !r.ext)
         return QStringLiteral("fuses write 至少需要 --low、--high 或 --ext 之一");
     if (spec.name == u"calibration write" && (!r.slotMhz || r.target.isEmpty()))
@@ -175,7 +207,15 @@ QString checkCombination(const CliRequest& r, const CommandSpec& spec, const QSt
 }  // namespace
 
 bool CliRequest::needsChip() const {
-    return command != u"ports" && command != u"firmware" && command != u"run";
+    return command != u"ports" && command != u"firmware" && command != u"run" &&
+           command != u"record list";
+}
+
+bool CliRequest::changesChip() const {
+    static const QStringList changing = {
+        "erase",       "write-flash",   "verify-flash", "write-eeprom",      "verify-eeprom",
+        "fuses write", "fuses recover", "lock write",   "calibration write", "run"};
+    return changing.contains(command);
 }
 
 QString canonicalModel(const QString& name) {
@@ -269,6 +309,11 @@ QString helpText() {
         "  -m, --model NAME  a model of the table, any case; default: identify by signature\n"
         "      --json        one JSON object per line on stdout; human text goes to stderr\n"
         "  -q, --quiet       only errors on stderr\n"
+        "      --record URL  the production record: sqlite:PATH or postgresql://...;\n"
+        "                    default: the window's setting (the SQLite file in the data folder)\n"
+        "      --no-record   program without a record; only where the window's setting allows it\n"
+        "      --serial FILE a serial number per chip (key=value: name, start, step, width,\n"
+        "                    format, target, address); run also reads SCHEME.SET.serial\n"
         "      --version     print the version\n"
         "  -h, --help        this text\n\n"
         "Commands:\n");
@@ -281,6 +326,8 @@ QString helpText() {
         "  2    usage (unknown command or model, options that do not fit together)\n"
         "  3    programmer or port problem (cannot open, no answer, line hung up)\n"
         "  4    file problem (missing, unreadable, malformed, larger than the chip)\n"
+        "  5    the production record cannot be kept (unreachable, read-only, newer, disk full);\n"
+        "       nothing was sent to the chip\n"
         "  130  stopped by Ctrl-C\n");
     return text;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -13,6 +14,7 @@ enum ExitCode {
     kExitUsage = 2,
     kExitProgrammer = 3,  // cannot open the port, no answer, line hung up
     kExitFile = 4,        // missing, unreadable, malformed, larger than the chip
+    kExitRecord = 5,      // the production record cannot be kept; nothing was sent
     kExitInterrupted = 130,
 };
 
@@ -26,6 +28,9 @@ struct CliRequest {
     bool quiet = false;
     bool help = false;
     bool version = false;
+    QString recordUrl;  // --record; empty: the window's setting
+    bool noRecord = false;
+    QString serialFile;  // --serial; run also finds SCHEME.SET.serial by itself
 
     // The command ("fuses write") and its arguments.
     QString command;
@@ -40,9 +45,14 @@ struct CliRequest {
     QString target;              // "flash" or "eeprom"
     std::optional<int> address;
     std::optional<int> pageSize;  // 32, 64 or 128
+    QDateTime since;              // record list
+    bool failedOnly = false;
+    bool csv = false;
 
     // Commands that talk to a chip in the socket (and so identify it first).
     bool needsChip() const;
+    // Commands that change the chip, and so keep a record.
+    bool changesChip() const;
 };
 
 struct ParsedArguments {

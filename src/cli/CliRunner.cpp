@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <chrono>
 
+#include "app/PassRecorder.h"
 #include "app/ShellTexts.h"
 #include "app/Workbench.h"
 #include "core/OperationError.h"
@@ -47,6 +48,7 @@ CliRunner::CliRunner(const CliRequest& request, CliReport& report, const Paths& 
 
 CliRunner::~CliRunner() {
     m_workbench.reset();
+    m_recorder.reset();
     m_port.setOpen(false);
 }
 
@@ -60,6 +62,10 @@ int CliRunner::run() {
     try {
         if (m_request.command == u"ports")
             code = runPorts();
+        else if (m_request.command == u"record list")
+            code = runRecordList();
+        else if ((code = prepareRecorder()) != kExitDone)
+            ;
         else if (m_request.command == u"firmware")
             code = runFirmware();
         else if (m_request.command == u"run")
@@ -86,6 +92,8 @@ int CliRunner::run() {
                         "FLASH只含整页；未做的步骤没有执行。端口已关闭。")
                         .arg(m_request.command, done);
     }
+    if (m_workbench && m_workbench->lastRecordId() != 0)
+        m_findings.insert(QStringLiteral("record"), m_workbench->lastRecordId());
     m_port.setOpen(false);
     m_report.result(code, m_message, m_findings, code == kExitDone ? m_human : QString());
     return code;
@@ -121,9 +129,10 @@ void CliRunner::prepareSettings() {
 
 void CliRunner::startWorkbench() {
     prepareSettings();
-    m_workbench = std::make_unique<Workbench>(WorkbenchPlatform{m_port, m_clock, m_pump, m_prompts,
-                                                                m_dialogs, m_settings.store(),
-                                                                m_paths.dataFolder, &m_portMap});
+    m_workbench = std::make_unique<Workbench>(
+        WorkbenchPlatform{m_port, m_clock, m_pump, m_prompts, m_dialogs, m_settings.store(),
+                          m_paths.dataFolder, &m_portMap, m_recorder.get()});
+    m_workbench->setSerialScheme(m_serialScheme);
     QObject::connect(
         &m_workbench->log(), &MessageLog::entryAdded,
         [this](const QString& message, const QString& stamp) { m_report.log(message, stamp); });

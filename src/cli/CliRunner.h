@@ -11,10 +11,12 @@
 #include "core/SystemClock.h"
 #include "link/PortMap.h"
 #include "link/QtSerialControl.h"
+#include "record/SerialScheme.h"
 
 namespace kv {
+class PassRecorder;
 class Workbench;
-}
+}  // namespace kv
 
 namespace kv::cli {
 
@@ -49,6 +51,10 @@ private:
     int lockWrite();
     int calibrationRead();
     int calibrationWrite();
+    // The record for a command that changes the chip, checked before the
+    // port is opened; exit 5 when it cannot be kept.
+    int prepareRecorder();
+    int runRecordList();
 
     int loadImage(bool flash, const QString& path);
     int checkImageFits(bool flash);
@@ -74,6 +80,8 @@ private:
     QtEventPump m_pump{m_clock};
     CliPrompts m_prompts;
     CliDialogs m_dialogs;
+    std::unique_ptr<PassRecorder> m_recorder;
+    std::optional<SerialScheme> m_serialScheme;
     std::unique_ptr<Workbench> m_workbench;
     QJsonObject m_findings;
     QString m_human;

@@ -58,6 +58,7 @@ void CalibrationBytes::readCalibrationBytes() {
 
 void CalibrationBytes::writeCalibrationByte() {
     ProgrammerLink::Exchange exchange(m_link);
+    m_lastWrite = {};
     const bool toFlash = m_state.selectedTarget() == CalibrationState::kTargetFlash;
     const std::optional<int> address =
         toFlash
@@ -86,6 +87,7 @@ void CalibrationBytes::writeCalibrationByte() {
         acknowledged = m_link.waitForText(100, QStringLiteral("!"));
         m_link.delayMs(1);
     }
+    m_lastWrite = {true, acknowledged, toFlash, *address, value};
     m_link.sendInfo(QStringLiteral("写校准字节结束!"));
     m_link.discardInput();
     if (!acknowledged) {

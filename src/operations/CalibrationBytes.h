@@ -32,6 +32,16 @@ public:
     // slot filled by the last successful read can be written.
     void writeCalibrationByte();
 
+    // What the last writeCalibrationByte sent; sent is false when it refused.
+    struct Written {
+        bool sent = false;
+        bool acknowledged = false;
+        bool toFlash = false;
+        int address = 0;  // byte address in that memory
+        QString value;    // two hex digits
+    };
+    const Written& lastWrite() const { return m_lastWrite; }
+
     static QString noValueText() { return QStringLiteral("请先读出校准字节并选中要写入的一项!"); }
 
 private:
@@ -42,6 +52,7 @@ private:
     CalibrationState& m_state;
     UserPrompts& m_prompts;
     QString m_title;
+    Written m_lastWrite;
 };
 
 }  // namespace kv

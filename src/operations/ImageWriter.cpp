@@ -100,6 +100,7 @@ void ImageWriter::writeFlashImage() {
 }
 
 void ImageWriter::writeEepromImage() {
+    m_eepromMissing = 0;
     if (m_eeprom.image().isEmpty())
         return;
     ProgrammerLink::Exchange exchange(m_link);
@@ -119,6 +120,7 @@ void ImageWriter::writeEepromImage() {
     m_link.sendInfo(QStringLiteral("写EEPROM结束!"));
     m_link.delayMs(1);
     m_link.discardInput();
+    m_eepromMissing = missing;
     if (missing > 0) {
         m_link.sendInfo(missingAcksText(missing));
         m_prompts.warning(m_title, missingAcksText(missing));

@@ -37,6 +37,8 @@ public:
     // Bytes left without "!" are counted; after "写EEPROM结束!" their count goes
     // to the log and a warning box. Empty image: returns silently.
     void writeEepromImage();
+    // Bytes of the last EEPROM write left without "!"; 0 when all were confirmed.
+    qint64 lastEepromMissing() const { return m_eepromMissing; }
 
 private:
     QByteArray checkedBytes(const ImageSlot& slot, qint64 capacity) const;
@@ -47,6 +49,7 @@ private:
     GeometryFn m_geometry;
     UserPrompts& m_prompts;
     QString m_title;
+    qint64 m_eepromMissing = 0;
 };
 
 }  // namespace kv

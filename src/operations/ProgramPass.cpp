@@ -65,6 +65,7 @@ void ProgramPass::runPass() {
     }
     RunningScope scope([this](bool on) { setRunning(on); });
     m_signatureRejected = false;
+    m_signature.clear();
     ProgrammerLink::Exchange exchange(m_parts.link);
     run();
 }
@@ -75,6 +76,7 @@ bool ProgramPass::signatureMatches() {
     for (int address = 0; address < 3; ++address) {
         signature += link.readInfoByte(address);
     }
+    m_signature = signature;
     link.sendInfo(signatureLogText() + signature);
     // Digits compare by value: a programmer may answer in lower case.
     if (signature.compare(m_parts.model.modelSignature(), Qt::CaseInsensitive) != 0) {
@@ -92,42 +94,52 @@ void ProgramPass::run() {
         m_parts.fuses.requireDefinitions(
             QStringLiteral("编程熔丝位、锁定位无法进行，本次编程未开始。"));
     }
-    if (options.isOn(ProgramOptions::CheckSignature) && !signatureMatches()) {
-        m_signatureRejected = true;
-        return;
+    if (options.isOn(ProgramOptions::CheckSignature)) {
+        runStep(QStringLiteral("signature"), [this] { m_signatureRejected = !signatureMatches(); });
+        if (m_signatureRejected)
+            return;
     }
     if (options.isOn(ProgramOptions::EraseChip)) {
-        m_parts.fuses.eraseChip();
+        runStep(QStringLiteral("erase"), [this] { m_parts.fuses.eraseChip(); });
     }
     const bool reloadOn = options.isOn(ProgramOptions::ReloadFiles);
     const bool flashFound = reload(m_parts.flash, reloadOn, [this](QString& path) {
         return m_parts.files.loadFlashFile(path);
     });
     if (options.isOn(ProgramOptions::ProgramFlash) && flashFound) {
-        m_parts.writer.writeFlashImage();
+        runStep(QStringLiteral("write flash"), [this] { m_parts.writer.writeFlashImage(); });
     }
     const bool eepromFound = reload(m_parts.eeprom, reloadOn, [this](QString& path) {
         return m_parts.files.loadEepromFile(path);
     });
     if (options.isOn(ProgramOptions::ProgramEeprom) && eepromFound) {
-        m_parts.writer.writeEepromImage();
+        runStep(QStringLiteral("write eeprom"), [this] { m_parts.writer.writeEepromImage(); });
     }
     if (options.isOn(ProgramOptions::VerifyFlash)) {
-        m_parts.reader.verifyFlashImage();
+        runStep(QStringLiteral("verify flash"), [this] { m_parts.reader.verifyFlashImage(); });
     }
     if (options.isOn(ProgramOptions::VerifyEeprom)) {
-        m_parts.reader.verifyEepromImage();
+        runStep(QStringLiteral("verify eeprom"), [this] { m_parts.reader.verifyEepromImage(); });
     }
     if (options.isOn(ProgramOptions::ProgramFuses)) {
-        m_parts.fuses.writeFuses(m_parts.model.selectedModelName());
+        runStep(QStringLiteral("fuses"),
+                [this] { m_parts.fuses.writeFuses(m_parts.model.selectedModelName()); });
     }
     if (options.isOn(ProgramOptions::ProgramLock)) {
-        m_parts.fuses.writeLockBits();
+        runStep(QStringLiteral("lock"), [this] { m_parts.fuses.writeLockBits(); });
     }
     if (options.isOn(ProgramOptions::WriteCalibration)) {
-        m_parts.calibration.readCalibrationBytes();
-        m_parts.calibration.writeCalibrationByte();
+        runStep(QStringLiteral("calibration"), [this] {
+            m_parts.calibration.readCalibrationBytes();
+            m_parts.calibration.writeCalibrationByte();
+        });
     }
+}
+
+void ProgramPass::runStep(const QString& name, const std::function<void()>& step) {
+    Q_EMIT stepStarted(name);
+    step();
+    Q_EMIT stepFinished(name);
 }
 
 }  // namespace kv

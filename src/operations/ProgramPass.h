@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 
 namespace kv {
 
@@ -59,22 +60,30 @@ public:
     bool isStartEnabled() const { return !m_running; }
     // True when the last pass ended at its signature check.
     bool lastSignatureRejected() const { return m_signatureRejected; }
+    // The signature the last pass read; empty when it did not check one.
+    const QString& lastSignature() const { return m_signature; }
 
     static QString signatureLogText() { return QStringLiteral("读标识字:"); }
     static QString mismatchText() { return QStringLiteral("标识字与所选芯片不符!"); }
 
 Q_SIGNALS:
     void runningChanged(bool running);
+    // Around each chosen step; a step that throws ends the pass without its
+    // stepFinished, so a listener knows which one failed.
+    void stepStarted(const QString& name);
+    void stepFinished(const QString& name);
 
 private:
     void run();
     bool signatureMatches();
     void setRunning(bool running);
+    void runStep(const QString& name, const std::function<void()>& step);
 
     Parts m_parts;
     QString m_title;
     bool m_running = false;
     bool m_signatureRejected = false;
+    QString m_signature;
 };
 
 }  // namespace kv

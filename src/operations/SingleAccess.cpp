@@ -35,6 +35,7 @@ std::optional<QString> SingleAccess::address(int row) {
 void SingleAccess::singleWrite(int row) {
     row = row == 0 ? 0 : 1;
     ProgrammerLink::Exchange exchange(m_link);
+    m_lastWriteAcknowledged = false;
     const std::optional<QString> where = address(row);
     if (!where) {
         return;
@@ -47,7 +48,8 @@ void SingleAccess::singleWrite(int row) {
     }
     m_link.sendCommand((row == 0 ? QStringLiteral("WW") : QStringLiteral("WE")) + pad(data, width) +
                        *where + QStringLiteral("#"));
-    if (!m_link.waitForText(100, QStringLiteral("!")))
+    m_lastWriteAcknowledged = m_link.waitForText(100, QStringLiteral("!"));
+    if (!m_lastWriteAcknowledged)
         m_link.sendInfo(noReplyText());
 }
 

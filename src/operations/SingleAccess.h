@@ -25,6 +25,8 @@ public:
     // 1-4 (row 0) or 1-2 (row 1) hex digits. Waits up to 100 ms for "!"; only
     // its absence is logged (noReplyText).
     void singleWrite(int row);
+    // Whether the last singleWrite was sent and confirmed with "!".
+    bool lastWriteAcknowledged() const { return m_lastWriteAcknowledged; }
     // "读": the reply goes into dataText(row) as received; when nothing came
     // the box is emptied and noReplyText logged.
     void singleRead(int row);
@@ -40,6 +42,7 @@ private:
     SingleAccessState& m_state;
     UserPrompts& m_prompts;
     QString m_title;
+    bool m_lastWriteAcknowledged = false;
 };
 
 }  // namespace kv

@@ -48,12 +48,14 @@ bool saveSchemeCommand(UserPrompts& prompts, const Scheme& scheme) {
     return true;
 }
 
-bool loadSchemeCommand(UserPrompts& prompts, SchemeTarget& target) {
+bool loadSchemeCommand(UserPrompts& prompts, SchemeTarget& target, QString* loadedPath) {
     const std::optional<QString> path = prompts.openFile(schemeDialog());
     if (!path || path->isEmpty()) {
         return false;
     }
     applyScheme(SchemeFile::load(*path), target);
+    if (loadedPath)
+        *loadedPath = *path;
     return true;
 }
 

@@ -21,7 +21,8 @@ bool saveSchemeCommand(UserPrompts& prompts, const Scheme& scheme);
 
 // "LoadSet": asks for a file, reads and checks all of it, then applies it.
 // Returns false when the user cancelled. A file that cannot be read or fails a
-// check throws OperationError before anything is applied.
-bool loadSchemeCommand(UserPrompts& prompts, SchemeTarget& target);
+// check throws OperationError before anything is applied. loadedPath, when
+// given, receives the file's path.
+bool loadSchemeCommand(UserPrompts& prompts, SchemeTarget& target, QString* loadedPath = nullptr);
 
 }  // namespace kv

@@ -58,7 +58,8 @@ MainWindow::MainWindow(const MainWindowParts& parts, QWidget* parent)
                                m_dialogsOverride ? *m_dialogsOverride : *this,
                                parts.settings,
                                parts.dataFolder,
-                               parts.portMap};
+                               parts.portMap,
+                               parts.passRecorder};
     m_workbench = std::make_unique<Workbench>(platform);
     bindShell();
     bindModel();

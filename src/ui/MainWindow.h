@@ -18,6 +18,7 @@ class QTabWidget;
 namespace kv {
 class Clock;
 class EventPump;
+class PassRecorder;
 class PortMap;
 class SerialControl;
 class SettingsStore;
@@ -47,6 +48,8 @@ struct MainWindowParts {
     PortMap* portMap = nullptr;
     // Null: the window's own dialogs. Tests pass a recorder.
     ShellDialogs* dialogs = nullptr;
+    // The production record; null: none is kept.
+    PassRecorder* passRecorder = nullptr;
 };
 
 // The main window: builds the controls at their places, binds them to the

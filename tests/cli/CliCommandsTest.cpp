@@ -204,7 +204,8 @@ TEST(CliEndToEnd, RunsASchemeAsTheWindowWould) {
     // The pass's own order, from its first signature read to the fuses.
     const QByteArray wire = transcript(sim);
     EXPECT_TRUE(wire.startsWith("RI00#RI01#RI02#EM#WF#")) << wire.left(30).toStdString();
-    EXPECT_TRUE(wire.endsWith("WS..D9E0#"));
+    // The record reads the fuses back after writing them.
+    EXPECT_TRUE(wire.endsWith("WS..D9E0#RS#"));
     EXPECT_TRUE(cli.logTexts().contains(QStringLiteral("校验FLASH通过。")));
     int progress = 0;
     for (const QJsonObject& line : cli.lines())

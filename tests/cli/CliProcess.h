@@ -30,6 +30,8 @@ public:
     CliProcess() {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
+        // The default production record lands here, not in the user's data folder.
+        env.insert(QStringLiteral("XDG_DATA_HOME"), m_config.path() + QStringLiteral("/data"));
         m_process.setProcessEnvironment(env);
     }
 
@@ -38,6 +40,13 @@ public:
         return SettingsStore(ShellTexts::appTitle(), m_config.path() + QStringLiteral("/kelvaro"));
     }
     QString configFolder() const { return m_config.path(); }
+    // Runs on the settings and data folders of another run (its record).
+    void useFoldersOf(const CliProcess& other) {
+        QProcessEnvironment env = m_process.processEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), other.configFolder());
+        env.insert(QStringLiteral("XDG_DATA_HOME"), other.configFolder() + QStringLiteral("/data"));
+        m_process.setProcessEnvironment(env);
+    }
 
     void start(const QStringList& arguments) {
         m_process.start(QStringLiteral(KV_BIN_DIR "/kelvaro-cli"), arguments);

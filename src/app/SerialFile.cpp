@@ -1,0 +1,71 @@
+#include "app/SerialFile.h"
+
+#include <QFile>
+#include <QStringList>
+
+#include "core/OperationError.h"
+
+namespace kv {
+
+namespace {
+
+QString bad(const QString& path, const QString& line) {
+    return QStringLiteral("序列号设置文件 %1 有误：%2").arg(path, line);
+}
+
+std::optional<qint64> number(const QString& text) {
+    bool ok = false;
+    const qint64 value = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)
+                             ? text.mid(2).toLongLong(&ok, 16)
+                             : text.toLongLong(&ok, 10);
+    return ok ? std::optional<qint64>(value) : std::nullopt;
+}
+
+}  // namespace
+
+SerialScheme SerialFile::load(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw OperationError(bad(path, file.errorString()));
+    SerialScheme scheme;
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
+    for (const QString& raw : lines) {
+        const QString line = raw.trimmed();
+        if (line.isEmpty() || line.startsWith(u'#'))
+            continue;
+        const QString key = line.section(u'=', 0, 0).trimmed().toLower();
+        const QString value = line.section(u'=', 1).trimmed();
+        const std::optional<qint64> n = number(value);
+        if (key == u"name") {
+            scheme.name = value;
+        } else if (key == u"format" && SerialScheme::formatName(SerialScheme::formatFromName(
+                                           value.toLower())) == value.toLower()) {
+            scheme.format = SerialScheme::formatFromName(value.toLower());
+        } else if (key == u"target" &&
+                   (value.toLower() == u"eeprom" || value.toLower() == u"flash")) {
+            scheme.target = SerialScheme::targetFromName(value.toLower());
+        } else if (n && key == u"start") {
+            scheme.start = *n;
+        } else if (n && key == u"step") {
+            scheme.step = *n;
+        } else if (n && key == u"width") {
+            scheme.width = int(*n);
+        } else if (n && *n >= 0 && key == u"address") {
+            scheme.address = quint32(*n);
+        } else {
+            throw OperationError(bad(path, line));
+        }
+    }
+    if (!scheme.isValid())
+        throw OperationError(bad(path, QStringLiteral("name, step > 0, width")));
+    return scheme;
+}
+
+std::optional<SerialScheme> SerialFile::loadBeside(const QString& schemePath) {
+    const QString path = besideScheme(schemePath);
+    if (!QFile::exists(path))
+        return std::nullopt;
+    return load(path);
+}
+
+}  // namespace kv

@@ -1,0 +1,106 @@
+// The production record on the command line: the check before a command
+// that changes the chip, and the listing.
+#include <QDateTime>
+#include <QJsonArray>
+#include <cstdio>
+
+#include "app/PassRecorder.h"
+#include "app/SerialFile.h"
+#include "cli/CliRunner.h"
+#include "core/OperationError.h"
+#include "record/RecordStore.h"
+#include "record/RecordUrl.h"
+
+namespace kv::cli {
+
+namespace {
+
+RecordPolicy policyOf(const CliRequest& request, const SettingsStore& settings) {
+    RecordPolicy policy = RecordPolicy::fromSettings(settings);
+    if (!request.recordUrl.isEmpty())
+        policy.url = request.recordUrl;
+    return policy;
+}
+
+}  // namespace
+
+int CliRunner::prepareRecorder() {
+    if (!m_request.changesChip())
+        return kExitDone;
+    const RecordPolicy policy = policyOf(m_request, m_settings.store());
+    if (m_request.noRecord) {
+        // A line that must record decides that in the window's settings, not per run.
+        if (!policy.allowUnrecorded) {
+            return fail(kExitUsage,
+                        QStringLiteral("--no-record 需要窗口设置中允许无记录编程（[%1] %2=1）。")
+                            .arg(RecordPolicy::section(), RecordPolicy::allowKey()));
+        }
+        m_report.note(QStringLiteral("按 --no-record，本次编程不作记录。"));
+        return kExitDone;
+    }
+    m_recorder = std::make_unique<PassRecorder>(policy, m_clock,
+                                                [] { return QDateTime::currentDateTimeUtc(); });
+    if (const auto refusal = m_recorder->admit())
+        return fail(kExitRecord, *refusal);
+    try {
+        if (!m_request.serialFile.isEmpty())
+            m_serialScheme = SerialFile::load(m_request.serialFile);
+        else if (m_request.command == u"run")
+            m_serialScheme = SerialFile::loadBeside(m_request.file);
+    } catch (const OperationError& e) {
+        return fail(kExitFile, e.text());
+    }
+    // Numbers come from the record; a run that keeps none cannot take one.
+    if (m_serialScheme && !m_recorder->unrecordedNote().isEmpty())
+        return fail(kExitRecord, m_recorder->unrecordedNote());
+    return kExitDone;
+}
+
+int CliRunner::runRecordList() {
+    const RecordPolicy policy = policyOf(m_request, m_settings.store());
+    RecordFilter filter;
+    filter.since = m_request.since;
+    if (m_request.failedOnly)
+        filter.result = QStringLiteral("fail");
+    try {
+        RecordStore store(policy.url.isEmpty() ? RecordUrl::defaultUrl() : policy.url);
+        if (m_request.csv) {
+            const QByteArray csv = store.exportCsv(filter);
+            std::fwrite(csv.constData(), 1, size_t(csv.size()), stdout);
+            return kExitDone;
+        }
+        QJsonArray list;
+        QStringList lines;
+        for (const PassRecord& r : store.list(filter, 0, std::numeric_limits<int>::max())) {
+            const QString serial = r.serial ? QString::number(*r.serial) : QString();
+            list.append(QJsonObject{{"id", r.id},
+                                    {"startedAt", r.startedAt.toString(Qt::ISODateWithMs)},
+                                    {"finishedAt", r.finishedAt.toString(Qt::ISODateWithMs)},
+                                    {"station", r.station},
+                                    {"port", r.port},
+                                    {"model", r.model},
+                                    {"signature", r.signature},
+                                    {"serial", r.serial ? QJsonValue(*r.serial) : QJsonValue()},
+                                    {"result", r.result},
+                                    {"endReason", r.endReason}});
+            lines << QStringList{QString::number(r.id),
+                                 r.startedAt.toLocalTime().toString(Qt::ISODate),
+                                 r.station,
+                                 r.port,
+                                 r.model,
+                                 r.signature,
+                                 serial.isEmpty() ? QStringLiteral("-") : serial,
+                                 r.result,
+                                 r.endReason}
+                         .join(u'\t')
+                         .trimmed();
+        }
+        m_findings.insert(QStringLiteral("records"), list);
+        m_human = lines.join(u'\n');
+    } catch (const OperationError& e) {
+        return fail(kExitRecord, e.text());
+    }
+    return kExitDone;
+}
+
+}  // namespace kv::cli

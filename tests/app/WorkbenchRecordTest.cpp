@@ -1,0 +1,219 @@
+#include <gtest/gtest.h>
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QTimeZone>
+
+#include "app/PassRecorder.h"
+#include "app/Workbench.h"
+#include "record/RecordStore.h"
+#include "record/RecordUrl.h"
+#include "record/SerialNumbers.h"
+#include "tests/app/ShellFakes.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/ThrownText.h"
+
+namespace kv::test {
+namespace {
+
+const QDateTime kStart(QDate(2026, 3, 2), QTime(8, 15), Qt::UTC);
+
+QStringList stepNames(const PassRecord& record) {
+    QStringList names;
+    for (const RecordStep& step : record.steps)
+        names << step.name + u'=' + step.result;
+    return names;
+}
+
+// A Workbench on the simulated ATMEGA8 that records into a SQLite file of
+// its own; the wall clock follows the virtual one from a fixed start.
+class WorkbenchRecord : public ::testing::Test {
+protected:
+    explicit WorkbenchRecord(RecordPolicy policy = {})
+        : recorder(withUrl(policy), p.clock, [this] { return kStart.addMSecs(p.clock.nowMs()); }),
+          wb(parts()) {
+        wb.start();
+        wb.onToolbarButton(QStringLiteral("SelectMCU"));
+        p.device.clearTranscript();
+        for (int i = 0; i < 512; ++i)
+            firmware.append(char(i * 7 + 3));
+        wb.flash().setImage(MemoryImage::fromBytes(firmware));
+        wb.flash().setPathText(QStringLiteral("/line/fw.bin"));
+    }
+
+    RecordPolicy withUrl(RecordPolicy policy) {
+        if (policy.url.isEmpty())
+            policy.url = QStringLiteral("sqlite:") + p.settings.fileIn(QStringLiteral("r.sqlite"));
+        policy.station = QStringLiteral("line-3");
+        return policy;
+    }
+    WorkbenchPlatform parts() {
+        WorkbenchPlatform platform = p.parts();
+        platform.recorder = &recorder;
+        return platform;
+    }
+    void runPass(std::initializer_list<int> chosen) {
+        ProgramOptions::Values values{};
+        for (const int option : chosen)
+            values.at(option) = 1;
+        wb.setProgramOptions(values);
+        wb.runProgrammingPass();
+    }
+    PassRecord lastRecord() {
+        EXPECT_NE(wb.lastRecordId(), 0);
+        return recorder.store().load(wb.lastRecordId());
+    }
+
+    ShellPlatform p;
+    PassRecorder recorder;
+    Workbench wb;
+    QByteArray firmware;
+};
+
+TEST_F(WorkbenchRecord, APassingPassRecordsItsStepsImagesFusesAndLog) {
+    using O = ProgramOptions;
+    runPass({O::CheckSignature, O::EraseChip, O::ProgramFlash, O::VerifyFlash, O::ProgramFuses,
+             O::ProgramLock});
+    const PassRecord r = lastRecord();
+    EXPECT_EQ(r.result, "pass");
+    EXPECT_EQ(r.endReason, "");
+    EXPECT_EQ(stepNames(r), QStringList({"signature=pass", "erase=pass", "write flash=pass",
+                                         "verify flash=pass", "fuses=pass", "lock=pass"}));
+    EXPECT_EQ(r.station, "line-3");
+    EXPECT_EQ(r.port, "COM1");
+    EXPECT_EQ(r.model, "ATMEGA8");
+    EXPECT_EQ(r.signature, "1E9307");
+    EXPECT_GE(r.startedAt, kStart);
+    EXPECT_GT(r.finishedAt, r.startedAt);
+    ASSERT_TRUE(r.flash.has_value());
+    EXPECT_EQ(r.flash->fileName, "fw.bin");
+    EXPECT_EQ(r.flash->size, firmware.size());
+    EXPECT_EQ(r.flash->sha256,
+              QCryptographicHash::hash(firmware, QCryptographicHash::Sha256).toHex());
+    EXPECT_FALSE(r.eeprom.has_value());
+    // ATMEGA8's factory fuses (low E1, high D9), read back from the chip.
+    EXPECT_EQ(r.fusesWritten, QByteArray::fromHex("E1D9"));
+    EXPECT_EQ(r.fusesRead, r.fusesWritten);
+    ASSERT_TRUE(r.lockWritten && r.lockRead);
+    EXPECT_EQ(*r.lockRead, *r.lockWritten);
+    EXPECT_TRUE(r.log.contains(ProgramPass::signatureLogText() + "1E9307"));
+    EXPECT_EQ(p.device.flash().left(firmware.size()), firmware);
+}
+
+TEST_F(WorkbenchRecord, ASingleCommandThatChangesTheChipIsOneRecordOfOneStep) {
+    wb.onToolbarButton(QStringLiteral("EraserFlash"));
+    const PassRecord r = lastRecord();
+    EXPECT_EQ(stepNames(r), QStringList{"erase=pass"});
+    EXPECT_EQ(r.result, "pass");
+    EXPECT_FALSE(r.log.isEmpty());
+    // A read changes nothing and keeps no record.
+    wb.readFlash();
+    EXPECT_EQ(recorder.store().count({}), 1);
+}
+
+// Each pass takes the next number and writes it where the scheme says; a
+// number whose write was not confirmed is spoiled and never handed out again.
+TEST_F(WorkbenchRecord, SerialNumbersAreWrittenRecordedAndSpoiledWhenTheWriteFails) {
+    SerialScheme scheme;
+    scheme.name = QStringLiteral("board");
+    scheme.start = 100;
+    scheme.width = 2;
+    scheme.format = SerialScheme::Format::BinaryBigEndian;
+    scheme.address = 0x10;
+    wb.setSerialScheme(scheme);
+    const QString addressBox = wb.model().singleAccessAddress(1).text();
+
+    runPass({ProgramOptions::ProgramFlash});
+    PassRecord r = lastRecord();
+    EXPECT_EQ(r.result, "pass");
+    EXPECT_EQ(r.serial, 100);
+    EXPECT_EQ(r.serialSequence, "board");
+    EXPECT_EQ(stepNames(r), QStringList({"write flash=pass", "serial=pass"}));
+    EXPECT_EQ(p.device.eeprom().mid(0x10, 3), QByteArray::fromHex("0064FF"));
+    EXPECT_EQ(wb.model().singleAccessAddress(1).text(), addressBox);
+
+    sim::FaultPlan plan;
+    plan.dropWriteAcksAfter = 1;
+    p.device.setFaults(plan);
+    runPass({ProgramOptions::ProgramFlash});
+    r = lastRecord();
+    EXPECT_EQ(r.result, "fail");
+    EXPECT_EQ(r.serial, 101);
+    EXPECT_EQ(stepNames(r), QStringList({"write flash=pass", "serial=fail"}));
+    SerialNumbers numbers(recorder.store());
+    EXPECT_EQ(numbers.state("board", 100), SerialNumbers::State::Used);
+    EXPECT_EQ(numbers.state("board", 101), SerialNumbers::State::Spoiled);
+
+    p.device.setFaults({});
+    runPass({ProgramOptions::ProgramFlash});
+    EXPECT_EQ(lastRecord().serial, 102);
+    EXPECT_EQ(p.device.eeprom().mid(0x10, 2), QByteArray::fromHex("0066"));
+}
+
+struct Failure {
+    const char* name;
+    std::function<void(sim::FaultPlan&)> fault;
+    QStringList steps;
+    const char* reasonStart;
+};
+
+class WorkbenchRecordFailure : public WorkbenchRecord,
+                               public ::testing::WithParamInterface<Failure> {};
+
+TEST_P(WorkbenchRecordFailure, RecordsTheStepsSoFarAndWhyThePassEnded) {
+    using O = ProgramOptions;
+    sim::FaultPlan plan;
+    GetParam().fault(plan);
+    p.device.setFaults(plan);
+    runPass({O::EraseChip, O::ProgramFlash, O::VerifyFlash, O::ProgramLock});
+    const PassRecord r = lastRecord();
+    EXPECT_EQ(r.result, "fail");
+    EXPECT_EQ(stepNames(r), GetParam().steps) << stepNames(r).join(',').toStdString();
+    EXPECT_TRUE(r.endReason.startsWith(QString::fromUtf8(GetParam().reasonStart)))
+        << r.endReason.toStdString();
+    EXPECT_TRUE(r.flash.has_value());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, WorkbenchRecordFailure,
+    ::testing::Values(Failure{"VerifyMismatch",
+                              [](sim::FaultPlan& f) { f.stuckFlashByte = 5; },
+                              {"erase=pass", "write flash=pass", "verify flash=fail", "lock=pass"},
+                              "verify flash: mismatch at 0x0005"},
+                      Failure{"HangUpMidWrite",
+                              [](sim::FaultPlan& f) { f.hangUpAfterBytes = 200; },
+                              {"erase=pass", "write flash=fail"},
+                              "端口COM1的连接已断开"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+class WorkbenchRecordUnreachable : public WorkbenchRecord,
+                                   public ::testing::WithParamInterface<bool> {
+protected:
+    WorkbenchRecordUnreachable() : WorkbenchRecord(unreachable()) {}
+    static RecordPolicy unreachable() {
+        // A folder that cannot exist: its parent is a device.
+        return {QStringLiteral("sqlite:/dev/null/r.sqlite"), GetParam(), QString()};
+    }
+};
+
+TEST_P(WorkbenchRecordUnreachable, RefusesBeforeAnythingIsSentUnlessAllowed) {
+    const bool allowed = GetParam();
+    runPass({ProgramOptions::EraseChip, ProgramOptions::ProgramFlash});
+    EXPECT_EQ(wb.lastRecordId(), 0);
+    if (allowed) {
+        EXPECT_TRUE(p.prompts.warnings.isEmpty());
+        EXPECT_TRUE(p.device.transcript().startsWith("EM#"));
+        EXPECT_TRUE(wb.log().text().contains(PassRecorder::logUnrecordedText(QString())));
+    } else {
+        EXPECT_EQ(p.device.transcript(), "");
+        ASSERT_EQ(p.prompts.warnings.size(), 1);
+        // The store's own reason, as the line reads it.
+        EXPECT_EQ(p.prompts.warnings[0].second,
+                  thrownText([] { RecordStore(unreachable().url).ensureReachable(); }));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Setting, WorkbenchRecordUnreachable, ::testing::Bool());
+
+}  // namespace
+}  // namespace kv::test
