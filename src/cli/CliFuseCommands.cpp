@@ -91,8 +91,14 @@ int CliRunner::fuseWrite() {
         return code;
     if (const int code = fuseRead())
         return code;
+    return confirmFuses(sent);
+}
+
+// Against the last fuse read; sent: the fuse field as "WS" carried it.
+int CliRunner::confirmFuses(const QString& sent) {
     const QString readBack = m_workbench->fuseCommands().lastFuseReading().mid(2);
-    const bool extended = FuseCommands::hasExtendedFuseByte(model);
+    const bool extended =
+        FuseCommands::hasExtendedFuseByte(m_workbench->model().selectedModelName());
     if (readBack.mid(extended ? 0 : 2).compare(sent.mid(extended ? 0 : 2), Qt::CaseInsensitive) !=
         0) {
         return fail(kExitChipDisagrees,
@@ -133,6 +139,10 @@ int CliRunner::lockWrite() {
         return code;
     if (const int code = fuseRead())
         return code;
+    return confirmLock(sent);
+}
+
+int CliRunner::confirmLock(const QString& sent) {
     const QString readBack = m_workbench->fuseCommands().lastFuseReading().left(2);
     if (readBack.compare(sent, Qt::CaseInsensitive) != 0) {
         return fail(kExitChipDisagrees,
@@ -182,14 +192,16 @@ int CliRunner::calibrationWrite() {
                                     .arg(*m_request.slotMhz));
     }
     const bool toFlash = m_request.target == u"flash";
-    AddressSpinner& box = toFlash ? model.flashCalibrationAddress() : model.eepromCalibrationAddress();
+    AddressSpinner& box =
+        toFlash ? model.flashCalibrationAddress() : model.eepromCalibrationAddress();
     if (m_request.address) {
         const int largest = (toFlash ? model.flashSize() : model.eepromSize()) - 1;
         if (!checkedAddress(QString::number(*m_request.address), largest)) {
-            return fail(kExitUsage, QStringLiteral("地址%1超出%2的%3（0 到 %4）。")
-                                        .arg(*m_request.address)
-                                        .arg(model.selectedModelName(), toFlash ? "FLASH" : "EEPROM")
-                                        .arg(largest));
+            return fail(kExitUsage,
+                        QStringLiteral("地址%1超出%2的%3（0 到 %4）。")
+                            .arg(*m_request.address)
+                            .arg(model.selectedModelName(), toFlash ? "FLASH" : "EEPROM")
+                            .arg(largest));
         }
     }
     if (const int code = calibrationRead())

@@ -29,16 +29,22 @@ const QList<CommandSpec>& commands() {
          1,
          {"--verify", "--no-erase"},
          "write-flash FILE [--verify] [--no-erase]",
-         "erase, then write FLASH from Intel HEX or raw binary (.bin)"},
+         "erase, then write FLASH from Intel HEX, raw binary (.bin) or ELF (.elf)"},
         {"verify-flash", 1, {}, "verify-flash FILE", "compare FLASH with the file"},
         {"read-flash", 1, {}, "read-flash FILE", "read FLASH; .hex writes Intel HEX, else binary"},
         {"write-eeprom",
          1,
          {"--verify"},
          "write-eeprom FILE [--verify]",
-         "write EEPROM from .eep/.hex/.bin"},
+         "write EEPROM from .eep/.hex/.bin, or an ELF file's .eeprom section"},
         {"verify-eeprom", 1, {}, "verify-eeprom FILE", "compare EEPROM with the file"},
         {"read-eeprom", 1, {}, "read-eeprom FILE", "read EEPROM; .hex/.eep write Intel HEX"},
+        {"program",
+         1,
+         {"--fuses", "--lock", "--verify", "--erase"},
+         "program FILE.elf [--fuses] [--lock] [--verify] [--erase]",
+         "write what the ELF file holds: erase, FLASH, EEPROM, verify, fuses, lock last;\n"
+         "      fuse and lock bytes only when asked, confirmed by read-back"},
         {"fuses read", 0, {}, "fuses read", "read fuse and lock bytes"},
         {"fuses write",
          0,
@@ -71,7 +77,8 @@ const QStringList kValueOptions = {"-p",      "--port",    "-b",         "--baud
                                    "--model", "--low",     "--high",     "--ext",  "--slot",
                                    "--to",    "--address", "--page-size"};
 const QStringList kFlags = {"--json",    "-q",       "--quiet",    "-h",      "--help",
-                            "--version", "--verify", "--no-erase", "--probe", "--encrypted"};
+                            "--version", "--verify", "--no-erase", "--probe", "--encrypted",
+                            "--fuses",   "--lock",   "--erase"};
 
 std::optional<int> parseHexByte(QString text) {
     if (text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
@@ -150,6 +157,12 @@ void applyFlag(CliRequest& r, const QString& name) {
         r.probe = true;
     else if (name == u"--encrypted")
         r.encrypted = true;
+    else if (name == u"--fuses")
+        r.fuses = true;
+    else if (name == u"--lock")
+        r.lock = true;
+    else if (name == u"--erase")
+        r.erase = true;
 }
 
 // The options a command does not take, among those given.
