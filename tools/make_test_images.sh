@@ -39,6 +39,8 @@ build blink_m8 atmega8 blink_m8.c
 build table_m32 atmega32 table_m32.c
 elf fuses_m8 atmega8 fuses_m8.c
 elf fuses_t2313 attiny2313 fuses_t2313.c
+# The ATmega8 program without its fuse and lock sections.
+avr-objcopy -R .fuse -R .lock fuses_m8.elf plain_m8.elf
 
 # Same FLASH bytes, 32-byte records.
 srec_cat table_m32.hex -Intel -o table_m32_rec32.hex -Intel -Output_Block_Size=32

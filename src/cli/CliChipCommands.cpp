@@ -30,7 +30,7 @@ QString memoryName(bool flash) {
 
 }  // namespace
 
-int CliRunner::loadImage(bool flash, const QString& path) {
+int CliRunner::loadImage(bool flash, const QString& path, bool mayBeEmpty) {
     QString copy = path;
     ImageFiles& files = m_workbench->files();
     const LoadStatus status = flash ? files.loadFlashFile(copy) : files.loadEepromFile(copy);
@@ -38,16 +38,17 @@ int CliRunner::loadImage(bool flash, const QString& path) {
         case LoadStatus::NotFound:
             return fail(kExitFile, QStringLiteral("找不到文件 %1").arg(path));
         case LoadStatus::Unsupported:
-            return fail(kExitFile,
-                        flash ? QStringLiteral("FLASH文件应为 .hex 或 .bin：%1").arg(path)
-                              : QStringLiteral("EEPROM文件应为 .eep、.hex 或 .bin：%1").arg(path));
+            return fail(
+                kExitFile,
+                flash ? QStringLiteral("FLASH文件应为 .hex、.bin 或 .elf：%1").arg(path)
+                      : QStringLiteral("EEPROM文件应为 .eep、.hex、.bin 或 .elf：%1").arg(path));
         case LoadStatus::Failed:
             return fail(kExitFile, m_prompts.warnings.value(0) + QLatin1Char(' ') + path);
         case LoadStatus::Loaded:
             break;
     }
     const ImageSlot& slot = flash ? m_workbench->flash() : m_workbench->eeprom();
-    if (slot.image().isEmpty())
+    if (slot.image().isEmpty() && !mayBeEmpty)
         return fail(kExitFile, QStringLiteral("文件 %1 中没有数据").arg(path));
     return kExitDone;
 }
@@ -64,6 +65,35 @@ int CliRunner::checkImageFits(bool flash) {
                                    .arg(bytes)
                                    .arg(model.selectedModelName())
                                    .arg(capacity));
+    }
+    return kExitDone;
+}
+
+int CliRunner::loadCommandFiles() {
+    const QString& command = m_request.command;
+    if (command == u"program")
+        return loadProgramFile();
+    if (isImageCommand(command))
+        return loadImage(command.endsWith(QLatin1String("flash")), m_request.file);
+    return kExitDone;
+}
+
+int CliRunner::checkCommandFiles() {
+    const QString& command = m_request.command;
+    const bool program = command == u"program";
+    if (!program && !isImageCommand(command))
+        return kExitDone;
+    // An ELF file's reader checks each section against the model's memories
+    // and fuse bytes, and says which one does not fit.
+    if (m_request.file.endsWith(QLatin1String(".elf"), Qt::CaseInsensitive)) {
+        if (const int code = loadCommandFiles())
+            return code;
+    }
+    for (const bool flash : {true, false}) {
+        if (program || command.endsWith(QLatin1String("flash")) == flash) {
+            if (const int code = checkImageFits(flash))
+                return code;
+        }
     }
     return kExitDone;
 }
@@ -142,19 +172,21 @@ int CliRunner::runChipCommand() {
     }
     startWorkbench();
     // Files first: a bad file is found before the port is even opened.
-    if (isImageCommand(command)) {
-        if (const int code = loadImage(flash, m_request.file))
-            return code;
-    }
+    if (const int code = loadCommandFiles())
+        return code;
     if (const int code = startOnPort())
         return code;
-    if (isImageCommand(command) && !m_request.model.isEmpty()) {
-        if (const int code = checkImageFits(flash))
+    if (!m_request.model.isEmpty()) {
+        if (const int code = checkCommandFiles())
             return code;
     }
     if (const int code = identify())
         return code;
     m_prompts.warnings.clear();
+    if (m_request.model.isEmpty()) {
+        if (const int code = checkCommandFiles())
+            return code;
+    }
 
     const QString human = m_human;
     const qint64 before = m_port.bytesReceived();
@@ -164,9 +196,9 @@ int CliRunner::runChipCommand() {
     } else if (command == u"erase") {
         m_workbench->onToolbarButton(QStringLiteral("EraserFlash"));
         code = outcome(before);
+    } else if (command == u"program") {
+        code = programChip();
     } else if (isImageCommand(command)) {
-        if ((code = checkImageFits(flash)))
-            return code;
         QList<int> options;
         const bool write = command.startsWith(QLatin1String("write-"));
         if (write && flash && !m_request.noErase)

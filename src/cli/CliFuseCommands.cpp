@@ -91,8 +91,14 @@ int CliRunner::fuseWrite() {
         return code;
     if (const int code = fuseRead())
         return code;
+    return confirmFuses(sent);
+}
+
+// Against the last fuse read; sent: the fuse field as "WS" carried it.
+int CliRunner::confirmFuses(const QString& sent) {
     const QString readBack = m_workbench->fuseCommands().lastFuseReading().mid(2);
-    const bool extended = FuseCommands::hasExtendedFuseByte(model);
+    const bool extended =
+        FuseCommands::hasExtendedFuseByte(m_workbench->model().selectedModelName());
     if (readBack.mid(extended ? 0 : 2).compare(sent.mid(extended ? 0 : 2), Qt::CaseInsensitive) !=
         0) {
         return fail(kExitChipDisagrees,
@@ -133,6 +139,10 @@ int CliRunner::lockWrite() {
         return code;
     if (const int code = fuseRead())
         return code;
+    return confirmLock(sent);
+}
+
+int CliRunner::confirmLock(const QString& sent) {
     const QString readBack = m_workbench->fuseCommands().lastFuseReading().left(2);
     if (readBack.compare(sent, Qt::CaseInsensitive) != 0) {
         return fail(kExitChipDisagrees,

@@ -3,6 +3,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 #include <QFile>
+#include <QJsonDocument>
 #include <QSocketNotifier>
 #include <atomic>
 #include <csignal>
@@ -103,12 +104,28 @@ std::optional<QString> CliPrompts::saveFile(const FileDialogRequest&) {
     return std::nullopt;
 }
 
-SettingsSnapshot::SettingsSnapshot(const QString& applicationName, const QString& sourceFolder) {
-    const SettingsStore source(applicationName, sourceFolder);
-    m_store = std::make_unique<SettingsStore>(applicationName, m_dir.path());
-    // A read-only original must not make the copy refuse the run's writes.
-    if (QFile::exists(source.filePath()) && QFile::copy(source.filePath(), m_store->filePath()))
-        QFile::setPermissions(m_store->filePath(), QFile::ReadOwner | QFile::WriteOwner);
+SettingsSnapshot::SettingsSnapshot(const QString& applicationName, const QString& sourceFolder)
+    : SettingsStore(applicationName, sourceFolder) {
+    // What the store's own read makes of the file: a missing or broken one
+    // reads as empty.
+    QFile file(filePath());
+    if (file.open(QIODevice::ReadOnly)) {
+        m_sections = QJsonDocument::fromJson(file.readAll())
+                         .object()
+                         .value(QStringLiteral("sections"))
+                         .toObject();
+    }
+}
+
+QString SettingsSnapshot::read(const QString& section, const QString& key) const {
+    return m_sections.value(section).toObject().value(key).toString();
+}
+
+bool SettingsSnapshot::write(const QString& section, const QString& key, const QString& value) {
+    QJsonObject entries = m_sections.value(section).toObject();
+    entries.insert(key, value);
+    m_sections.insert(section, entries);
+    return true;
 }
 
 }  // namespace kv::cli

@@ -1,8 +1,8 @@
 #pragma once
 
+#include <QJsonObject>
 #include <QObject>
 #include <QStringList>
-#include <QTemporaryDir>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -102,20 +102,24 @@ public:
     bool openExternal(const QUrl&) override { return false; }
 };
 
-// The window's settings as this run sees them: a copy in a temporary folder,
-// so whatever the logic stores during the run (and the command line's own
-// choices of port, line and model) never reaches the window's file.
-class SettingsSnapshot {
+// The window's settings as this run sees them: read once from the window's
+// file and then kept in memory, so whatever the logic stores during the run
+// (and the command line's own choices of port, line and model) never reaches
+// the window's file. Nothing of the run reads or writes the disk for settings:
+// on a busy machine each file replacement waits for the disk.
+class SettingsSnapshot : public SettingsStore {
 public:
     // applicationName: the window title the window's store is named with;
     // sourceFolder: where the window keeps it (empty: the user's folder).
     explicit SettingsSnapshot(const QString& applicationName,
                               const QString& sourceFolder = QString());
-    SettingsStore& store() { return *m_store; }
+    SettingsStore& store() { return *this; }
+
+    QString read(const QString& section, const QString& key) const override;
+    bool write(const QString& section, const QString& key, const QString& value) override;
 
 private:
-    QTemporaryDir m_dir;
-    std::unique_ptr<SettingsStore> m_store;
+    QJsonObject m_sections;
 };
 
 }  // namespace kv::cli

@@ -29,16 +29,22 @@ const QList<CommandSpec>& commands() {
          1,
          {"--verify", "--no-erase"},
          "write-flash FILE [--verify] [--no-erase]",
-         "erase, then write FLASH from Intel HEX or raw binary (.bin)"},
+         "erase, then write FLASH from Intel HEX, raw binary (.bin) or ELF (.elf)"},
         {"verify-flash", 1, {}, "verify-flash FILE", "compare FLASH with the file"},
         {"read-flash", 1, {}, "read-flash FILE", "read FLASH; .hex writes Intel HEX, else binary"},
         {"write-eeprom",
          1,
          {"--verify"},
          "write-eeprom FILE [--verify]",
-         "write EEPROM from .eep/.hex/.bin"},
+         "write EEPROM from .eep/.hex/.bin, or an ELF file's .eeprom section"},
         {"verify-eeprom", 1, {}, "verify-eeprom FILE", "compare EEPROM with the file"},
         {"read-eeprom", 1, {}, "read-eeprom FILE", "read EEPROM; .hex/.eep write Intel HEX"},
+        {"program",
+         1,
+         {"--fuses", "--lock", "--verify", "--erase"},
+         "program FILE.elf [--fuses] [--lock] [--verify] [--erase]",
+         "write what the ELF file holds: erase, FLASH, EEPROM, verify, fuses, lock last;\n"
+         "      fuse and lock bytes only when asked, confirmed by read-back"},
         {"fuses read", 0, {}, "fuses read", "read fuse and lock bytes"},
         {"fuses write",
          0,
@@ -75,9 +81,10 @@ const QList<CommandSpec>& commands() {
 const QStringList kValueOptions = {
     "-p",    "--port", "-b",   "--baud",    "-m",          "--model",  "--low",   "--high",
     "--ext", "--slot", "--to", "--address", "--page-size", "--record", "--since", "--serial"};
-const QStringList kFlags = {"--json",      "-q",       "--quiet",    "-h",      "--help",
-                            "--version",   "--verify", "--no-erase", "--probe", "--encrypted",
-                            "--no-record", "--failed", "--csv"};
+const QStringList kFlags = {"--json",  "-q",          "--quiet",     "-h",
+                            "--help",  "--version",   "--verify",    "--no-erase",
+                            "--probe", "--encrypted", "--no-record", "--failed",
+                            "--csv",   "--fuses",     "--lock",      "--erase"};
 
 std::optional<int> parseHexByte(QString text) {
     if (text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
@@ -175,6 +182,12 @@ void applyFlag(CliRequest& r, const QString& name) {
         r.failedOnly = true;
     else if (name == u"--csv")
         r.csv = true;
+    else if (name == u"--fuses")
+        r.fuses = true;
+    else if (name == u"--lock")
+        r.lock = true;
+    else if (name == u"--erase")
+        r.erase = true;
 }
 
 // The options a command does not take, among those given.
@@ -303,19 +316,19 @@ QString helpText() {
     QString text = QStringLiteral(
         "Usage: kelvaro-cli [global options] COMMAND [arguments]\n\n"
         "Global options:\n"
-        "  -p, --port PORT   COMn as the window numbers ports, or a device path;\n"
-        "                    default: the port stored by the window\n"
-        "  -b, --baud N      default: the stored line settings (115200,n,8,1)\n"
-        "  -m, --model NAME  a model of the table, any case; default: identify by signature\n"
-        "      --json        one JSON object per line on stdout; human text goes to stderr\n"
-        "  -q, --quiet       only errors on stderr\n"
-        "      --record URL  the production record: sqlite:PATH or postgresql://...;\n"
-        "                    default: the window's setting (the SQLite file in the data folder)\n"
-        "      --no-record   program without a record; only where the window's setting allows it\n"
-        "      --serial FILE a serial number per chip (key=value: name, start, step, width,\n"
-        "                    format, target, address); run also reads SCHEME.SET.serial\n"
-        "      --version     print the version\n"
-        "  -h, --help        this text\n\n"
+        "  -p, --port PORT    COMn as the window numbers ports, or a device path;\n"
+        "                     default: the port stored by the window\n"
+        "  -b, --baud N       default: the stored line settings (115200,n,8,1)\n"
+        "  -m, --model NAME   a model of the table, any case; default: identify by signature\n"
+        "      --json         one JSON object per line on stdout; human text goes to stderr\n"
+        "  -q, --quiet        only errors on stderr\n"
+        "      --record URL   the production record: sqlite:PATH or postgresql://...;\n"
+        "                     default: the window's setting (the SQLite file in the data folder)\n"
+        "      --no-record    program without a record; only where the window's setting allows it\n"
+        "      --serial FILE  a serial number per chip (key=value: name, start, step, width,\n"
+        "                     format, target, address); run also reads SCHEME.SET.serial\n"
+        "      --version      print the version\n"
+        "  -h, --help         this text\n\n"
         "Commands:\n");
     for (const CommandSpec& s : commands())
         text += QStringLiteral("  %1\n      %2\n").arg(s.usage, s.summary);

@@ -39,6 +39,9 @@ struct CliRequest {
     bool noErase = false;
     bool probe = false;
     bool encrypted = false;
+    bool fuses = false;  // program: the file's fuse bytes too
+    bool lock = false;   // program: the file's lock byte too
+    bool erase = false;  // program: erase the chip first
     std::optional<int> low, high, ext;
     std::optional<int> lockByte;
     std::optional<int> slotMhz;  // 1, 2, 4 or 8

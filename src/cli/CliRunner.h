@@ -56,8 +56,19 @@ private:
     int prepareRecorder();
     int runRecordList();
 
-    int loadImage(bool flash, const QString& path);
+    int programChip();
+    // Against the last fuse read: what "WS" / "WL" sent.
+    int confirmFuses(const QString& sent);
+    int confirmLock(const QString& sent);
+
+    // mayBeEmpty: a file without data for this memory is no failure.
+    int loadImage(bool flash, const QString& path, bool mayBeEmpty = false);
     int checkImageFits(bool flash);
+    // The command's image files, loaded before the port opens; checked again
+    // once the model is known, as an ELF file's sections must fit the model.
+    int loadCommandFiles();
+    int checkCommandFiles();
+    int loadProgramFile();
     int runPass(const QList<int>& options);
     int passFindings();
     // storeSetUp code after an exchange: the stop, the chip's findings, or any

@@ -29,12 +29,14 @@ public:
     SettingsStore& operator=(const SettingsStore&) = default;
 
     const QString& applicationName() const { return m_applicationName; }
-    QString read(const QString& section, const QString& key) const;
+    // Virtual for a store that keeps a private copy of the settings in memory.
+    virtual QString read(const QString& section, const QString& key) const;
     // False when the file could not be replaced; the previous file then stays
     // exactly as it was. An existing file that cannot be read is never
     // overwritten; one that is not valid settings is kept beside as ".bad".
     // A failure also goes to the failure report, naming the file and the reason.
-    [[nodiscard]] bool write(const QString& section, const QString& key, const QString& value);
+    [[nodiscard]] virtual bool write(const QString& section, const QString& key,
+                                     const QString& value);
 
     // Where failed writes are told, one message each; without one they go to
     // Qt's warning output. The window's controller points it at the log.

@@ -67,6 +67,22 @@ TEST_P(CliEndToEndCommands, ExitCodeResultAndChip) {
 const QString kFlashHex = image("blink_m8.hex");
 const QByteArray kFlashBytes = readFile(image("blink_m8.bin"));
 
+// The chip's memory holds the bytes, the rest still erased.
+void expectHolds(const QJsonObject& chip, const char* memory, const QByteArray& bytes) {
+    const QString held = chip.value(QLatin1String(memory)).toString();
+    EXPECT_EQ(held.left(2 * bytes.size()), hexOf(bytes)) << memory;
+    EXPECT_EQ(held.mid(2 * bytes.size()), QString(held.size() - 2 * bytes.size(), u'F')) << memory;
+}
+
+// An ELF file's FLASH and EEPROM as avr-objcopy extracted them, and the
+// fuse and lock bytes its source sets.
+void expectHoldsElf(const QJsonObject& chip, const char* name, const QJsonObject& fuses) {
+    const QString base = image(name);
+    expectHolds(chip, "flash", readFile(base + ".bin"));
+    expectHolds(chip, "eeprom", readFile(base + ".eep.bin"));
+    EXPECT_EQ(chip["fuses"].toObject(), fuses);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Commands, CliEndToEndCommands,
     ::testing::Values(
@@ -97,6 +113,53 @@ INSTANTIATE_TEST_SUITE_P(
              [](SimProcess&, const QJsonObject& chip, const QString&, const QJsonObject&) {
                  const QByteArray bytes = readFile(image("table_m32.eep.bin"));
                  EXPECT_EQ(chip.value("eeprom").toString().left(2 * bytes.size()), hexOf(bytes));
+             }},
+        Case{"program_elf_m8",
+             "ATMEGA8",
+             {"program", image("fuses_m8.elf"), "--fuses", "--lock", "--verify", "--erase"},
+             {{"flashVerified", true},
+              {"eepromVerified", true},
+              {"low", "E4"},
+              {"high", "C9"},
+              {"lock", "FC"},
+              {"written", QJsonArray{"flash", "eeprom", "fuses", "lock"}}},
+             [](SimProcess& sim, const QJsonObject& chip, const QString&, const QJsonObject&) {
+                 expectHoldsElf(
+                     chip, "fuses_m8",
+                     {{"low", "E4"}, {"high", "C9"}, {"extended", "FF"}, {"lock", "FC"}});
+                 // Erase first, the lock byte last, after the verifies and the fuses.
+                 const QByteArray wire = transcript(sim);
+                 EXPECT_TRUE(wire.startsWith("RI01#RI02#RS#EM#WF#")) << wire.left(40).toStdString();
+                 EXPECT_TRUE(wire.endsWith("WS..C9E4#WLFC#RS#")) << wire.right(40).toStdString();
+                 EXPECT_LT(wire.lastIndexOf("RF"), wire.indexOf("WS"));
+             }},
+        Case{"program_elf_t2313_three_fuse_bytes",
+             "ATTINY2313",
+             {"program", image("fuses_t2313.elf"), "--fuses", "--lock", "--verify"},
+             {{"flashVerified", true}, {"eepromVerified", true}, {"ext", "FE"}, {"lock", "FE"}},
+             [](SimProcess& sim, const QJsonObject& chip, const QString&, const QJsonObject&) {
+                 expectHoldsElf(
+                     chip, "fuses_t2313",
+                     {{"low", "E4"}, {"high", "9B"}, {"extended", "FE"}, {"lock", "FE"}});
+                 EXPECT_FALSE(transcript(sim).contains("EM#"));
+             }},
+        Case{"program_elf_memories_only",
+             "ATMEGA8",
+             {"program", image("fuses_m8.elf")},
+             {{"written", QJsonArray{"flash", "eeprom"}}},
+             [](SimProcess& sim, const QJsonObject& chip, const QString&, const QJsonObject&) {
+                 expectHoldsElf(
+                     chip, "fuses_m8",
+                     {{"low", "E1"}, {"high", "D9"}, {"extended", "FF"}, {"lock", "FF"}});
+                 EXPECT_FALSE(transcript(sim).contains("RS#"));
+             }},
+        Case{"write_flash_elf",
+             "ATTINY2313",
+             {"write-flash", image("fuses_t2313.elf"), "--verify"},
+             {{"flashVerified", true}},
+             [](SimProcess& sim, const QJsonObject& chip, const QString&, const QJsonObject&) {
+                 expectHolds(chip, "flash", readFile(image("fuses_t2313.bin")));
+                 EXPECT_FALSE(transcript(sim).contains("WS"));
              }},
         Case{"read_flash_hex",
              "ATMEGA8",

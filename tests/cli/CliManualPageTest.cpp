@@ -43,7 +43,7 @@ QStringList helpEntries() {
             entries << text.section(gap, 0, 0);
         else if (section == u"Commands:" && !line.startsWith(QLatin1String("   ")))
             entries << text;
-        else if (section == u"Exit codes:")
+        else if (section == u"Exit codes:" && text.at(0).isDigit())  // not a continuation
             entries << text.section(QLatin1Char(' '), 0, 0);
     }
     return entries;

@@ -34,6 +34,8 @@ TEST_P(CliEndToEndRefusals, ClearMessageRightCodeNothingSent) {
     writeFile(dir.filePath("big.bin"), QByteArray(8193, 'x'));
     writeFile(dir.filePath("bad.hex"), ":10000000FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF01\r\n");
     writeFile(dir.filePath("bad.SET"), "not a scheme");
+    writeFile(dir.filePath("cut.elf"), readFile(testImage("fuses_m8.elf")).left(1000));
+    writeFile(dir.filePath("linux.elf"), readFile(QStringLiteral("/bin/true")));
     QStringList arguments{QStringLiteral("--json")};
     for (const QString& a : r.arguments)
         arguments << QString(a).replace("{pts}", sim.pts()).replace("{dir}", dir.path());
@@ -49,6 +51,7 @@ TEST_P(CliEndToEndRefusals, ClearMessageRightCodeNothingSent) {
 }
 
 const QString kM8Hex = testImage("blink_m8.hex");
+const QString kM8Elf = testImage("fuses_m8.elf");
 
 INSTANTIATE_TEST_SUITE_P(
     BadInput, CliEndToEndRefusals,
@@ -77,6 +80,37 @@ INSTANTIATE_TEST_SUITE_P(
                 {"-p", "{pts}", "write-flash", "{dir}/big.bin"},
                 4,
                 "RI01#RI02#"},
+        Refusal{"elf_truncated",
+                "ATMEGA8",
+                {"-p", "{pts}", "program", "{dir}/cut.elf", "--fuses"},
+                4,
+                ""},
+        Refusal{"elf_of_another_machine",
+                "ATMEGA8",
+                {"-p", "{pts}", "write-flash", "{dir}/linux.elf"},
+                4,
+                ""},
+        Refusal{"elf_section_beyond_model",
+                "ATTINY2313",
+                {"-p", "{pts}", "-m", "attiny2313", "program", kM8Elf},
+                4,
+                ""},
+        Refusal{"elf_section_beyond_socket",
+                "ATTINY2313",
+                {"-p", "{pts}", "write-eeprom", kM8Elf},
+                4,
+                "RI01#RI02#"},
+        Refusal{"elf_fuses_beyond_socket",
+                "ATMEGA8",
+                {"-p", "{pts}", "write-flash", testImage("fuses_t2313.elf")},
+                4,
+                "RI01#RI02#"},
+        Refusal{"elf_without_lock",
+                "ATMEGA8",
+                {"-p", "{pts}", "program", testImage("plain_m8.elf"), "--lock"},
+                4,
+                ""},
+        Refusal{"program_without_elf", "ATMEGA8", {"-p", "{pts}", "program", kM8Hex}, 4, ""},
         Refusal{"malformed_scheme", "ATMEGA8", {"-p", "{pts}", "run", "{dir}/bad.SET"}, 4, ""},
         Refusal{"unknown_model", "ATMEGA8", {"-p", "{pts}", "-m", "ATMEGA9", "detect"}, 2, ""},
         Refusal{"model_disagrees_with_socket",

@@ -47,8 +47,9 @@ TEST_P(HelpAndVersion, AnswerOnStandardOutputWithoutADisplay) {
     const QString out = QString::fromUtf8(process.readAllStandardOutput());
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-    if (asked.whole)
+    if (asked.whole) {
         EXPECT_EQ(out, asked.expected.join(QString()));
+    }
     for (const QString& text : asked.expected)
         EXPECT_TRUE(out.contains(text)) << text.toStdString() << " missing in:\n"
                                         << out.toStdString();
