@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "BenchRig.h"
 
 #include <sys/resource.h>

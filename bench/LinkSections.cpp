@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <QtMath>
 #include <algorithm>
 #include <vector>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // kelvaro-bench: runs the link against kelvaro-sim on a pseudo-terminal at
 // 115200 baud and prints each timing as a ratio to the least time the line and
 // the simulated device allow, plus the program's CPU share. Targets are

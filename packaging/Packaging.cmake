@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The Debian package: `cmake --build BUILD --target package` writes
 # kelvaro_<version>_<arch>.deb. Run-time dependencies come from dpkg-shlibdeps.
 set(CPACK_GENERATOR DEB)

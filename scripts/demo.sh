@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Starts kelvaro wired to the simulated programmer kelvaro-sim.
 #
 #   scripts/demo.sh [--model NAME]     (default ATMEGA8)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs every Debian package the build, the tests, the demo, the window
 # pictures and the package test need. Idempotent; run as root (or with sudo available).
 set -euo pipefail

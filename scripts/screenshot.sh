@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Writes a PNG of the main window, connected to the simulated programmer:
 #
 #   scripts/screenshot.sh [OUT.png]      (default build/kelvaro.png)

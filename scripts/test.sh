@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, checks the formatting, builds, and runs every test
 # (no display needed).
 set -euo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The programmer's own text replies (UTF-8 here; sent encoded as GBK).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Kept apart: the kernel's termios2 header clashes with the C library's termios.h.
 #include "sim/PtyBaud.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/PtyServer.h"
 
 #include <ctime>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/SimChip.h"
 
 namespace kv::sim {

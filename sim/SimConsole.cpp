@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/SimConsole.h"
 
 #include <unistd.h>

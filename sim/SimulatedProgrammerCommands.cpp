@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text commands and the FLASH page stream of the simulated programmer.
 #include <optional>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/SimulatedSerialControl.h"
 
 #include "core/OperationError.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/VirtualPump.h"
 
 #include "sim/SimulatedSerialControl.h"

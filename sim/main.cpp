@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // kelvaro-sim: the simulated programmer on a pseudo-terminal, for trying the
 // program without hardware. Prints "kelvaro-sim: MODEL on /dev/pts/N" first.
 #include <sys/socket.h>

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes the fuse definition files data/Set/<MODEL>.FUS from the chip facts.
 
 Input: tests/data/avr-fuse-facts.json (bit names, factory defaults and the

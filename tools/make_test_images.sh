@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the image-loader test files under tests/data/images/ with the AVR
 # toolchain (gcc-avr, binutils-avr, avr-libc) and srecord. The outputs are
 # committed, so CI never needs the toolchain; rerun only when a source changes.

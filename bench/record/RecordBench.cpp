@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "RecordBench.h"
 
 #include <QElapsedTimer>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // kelvaro-bench-record: the time one record adds to a pass, on SQLite and on a
 // local PostgreSQL server (a throwaway cluster on a Unix socket, or --postgres
 // URL), and the viewer's first page of 100 000 records. Each figure is shown

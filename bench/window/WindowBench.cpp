@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "WindowBench.h"
 
 #include <QFile>

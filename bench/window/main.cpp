@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // kelvaro-bench-window: how fast the main window comes up with a populated
 // set-up (settings, model, fuse bits, both image files reloaded, port opened on
 // kelvaro-sim), and the longest time the window handles no events while it

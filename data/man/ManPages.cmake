@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The manual pages, section 1: the version and the date of the newest changelog
 # entry filled in, then compressed as Debian wants them (gzip -n leaves out the
 # name and time stamp, so the same page gives the same bytes).

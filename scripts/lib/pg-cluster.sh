@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # A throwaway PostgreSQL cluster for the tests and the benchmark, listening
 # only on a Unix socket in its own folder (no TCP port is opened).
 #

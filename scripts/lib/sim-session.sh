@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # shellcheck shell=bash
 # A session of kelvaro on the simulated programmer, shared by demo.sh and
 # screenshot.sh. Source it from the repository root under `set -euo pipefail`.

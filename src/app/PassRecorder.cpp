@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/PassRecorder.h"
 
 #include "core/Clock.h"

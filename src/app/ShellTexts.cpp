@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/ShellTexts.h"
 
 #include "core/Version.h"

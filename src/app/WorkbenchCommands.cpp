@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <QFileInfo>
 #include <QUrl>
 #include <optional>

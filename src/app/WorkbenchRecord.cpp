@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The production record of the commands that change a chip, filled from what
 // the logic itself reports (never from the log's text).
 #include <QFileInfo>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Serial numbers per chip: taken before the pass, written after its steps
 // through the single-access writes, recorded, and spoiled when not written.
 #include "app/PassRecorder.h"

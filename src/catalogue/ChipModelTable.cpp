@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "catalogue/ChipModelTable.h"
 
 namespace kv {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "catalogue/SignatureReader.h"
 
 #include "catalogue/ChipModelTable.h"

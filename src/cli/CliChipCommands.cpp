@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The commands that act on the chip in the socket, and the scheme run.
 #include <QDir>
 #include <QFileInfo>

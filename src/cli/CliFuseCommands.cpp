@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuse, lock and calibration commands: the window's toolbar and button
 // commands, with the cells set from the command line and a read-back.
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/CliPlatform.h"
 
 #include <sys/socket.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "program FILE.elf": everything an avr-gcc ELF file holds, through the
 // window's own pass and its "调入文件熔丝位" entry.
 #include <QJsonArray>

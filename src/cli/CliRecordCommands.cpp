@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The production record on the command line: the check before a command
 // that changes the chip, and the listing.
 #include <QDateTime>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // kelvaro-cli: the programmer from the command line, on the window's own
 // logic without a window. kelvaro-cli --help lists the commands.
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/QtEventPump.h"
 
 #include <QCoreApplication>

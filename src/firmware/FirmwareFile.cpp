@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "firmware/FirmwareFile.h"
 
 #include <QFile>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fuses/FileFuseBits.h"
 
 #include <array>

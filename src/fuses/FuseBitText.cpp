@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fuses/FuseBitText.h"
 
 #include "core/HexDigits.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fuses/FuseCommands.h"
 
 #include "core/HexDigits.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fuses/FuseDefinitionReader.h"
 
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fuses/FuseEditor.h"
 
 #include <QCoreApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fuses/OptionKey.h"
 
 #include "core/HexDigits.h"

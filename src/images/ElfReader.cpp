@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "images/ElfReader.h"
 
 #include <elf.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "images/IntelHexWriter.h"
 
 #include <QSaveFile>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "images/MemoryImage.h"
 
 namespace kv {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "link/ProgrammerLink.h"
 
 #include <exception>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "operations/AddressText.h"
 
 namespace kv {

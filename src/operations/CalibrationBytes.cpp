@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "operations/CalibrationBytes.h"
 
 #include <QStringList>

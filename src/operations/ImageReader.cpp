@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "operations/ImageReader.h"
 
 #include "core/OperationError.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "operations/ImageWriter.h"
 
 #include <QStringDecoder>

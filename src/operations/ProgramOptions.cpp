@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "operations/ProgramOptions.h"
 
 #include "settings/SettingsStore.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "operations/ProgramPass.h"
 
 #include "catalogue/ModelState.h"

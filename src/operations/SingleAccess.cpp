@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "operations/SingleAccess.h"
 
 #include "catalogue/ModelState.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ports/PortSearch.h"
 
 #include <QStringList>

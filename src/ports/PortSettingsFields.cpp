@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ports/PortSettingsFields.h"
 
 namespace kv {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ports/PortSettingsForm.h"
 
 #include <tuple>

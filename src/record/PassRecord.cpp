@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "record/PassRecord.h"
 
 #include <QCryptographicHash>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The viewer's and the command line's side of RecordStore: listings, counts
 // and CSV export.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "record/RecordSchema.h"
 
 #include <QSqlDatabase>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "record/RecordStore.h"
 
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "record/RecordUrl.h"
 
 #include <QStandardPaths>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "record/SerialNumbers.h"
 
 #include <QDateTime>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "schemes/SchemeCommands.h"
 
 #include "core/UserPrompts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "schemes/SchemeText.h"
 
 #include <QStringList>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/MainToolbar.h"
 
 #include <QHBoxLayout>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <QButtonGroup>
 #include <QLabel>
 #include <QLineEdit>

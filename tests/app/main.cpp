@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <QCoreApplication>
 
 #include "tests/support/TestMain.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The Debian package as a user gets it: built by CPack from a finished build
 # tree (nothing is rebuilt), checked by lintian and by the desktop and AppStream
 # validators, unpacked into a temporary folder and run from there without a

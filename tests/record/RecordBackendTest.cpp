@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What must hold on both backends: exact round trips, serial numbers under
 // concurrency, refusal of a newer schema. The Postgres/ instances run against
 // the throwaway server of the CTest fixture.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Listings for the viewer and the command line: filters, paging, CSV.
 
 #include <gtest/gtest.h>

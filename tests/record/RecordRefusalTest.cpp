@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The record refuses before a chip is touched when it cannot be kept, and a
 // write that fails leaves nothing half-written.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SimRig.h"
 
 namespace kv::test {
