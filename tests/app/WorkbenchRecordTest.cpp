@@ -101,6 +101,37 @@ TEST_F(WorkbenchRecord, APassingPassRecordsItsStepsImagesFusesAndLog) {
     EXPECT_EQ(p.device.flash().left(firmware.size()), firmware);
 }
 
+// An ELF file is recorded like any image: by the content each memory received,
+// under the file's name, with the fuse and lock bytes the file carried.
+TEST_F(WorkbenchRecord, AnElfFileIsRecordedByItsImagesAndItsFuseAndLockBytes) {
+    const QString images = QStringLiteral(KV_TEST_DATA "/images/");
+    const QString elf = images + QStringLiteral("fuses_m8.elf");
+    wb.flash().setPathText(elf);
+    wb.eeprom().setPathText(elf);
+    QString path = elf;
+    ASSERT_EQ(wb.files().loadFlashFile(path), LoadStatus::Loaded);
+    path = elf;
+    ASSERT_EQ(wb.files().loadEepromFile(path), LoadStatus::Loaded);
+    wb.onToolbarMenuItem(QStringLiteral("FileFuses"));
+    using O = ProgramOptions;
+    runPass({O::EraseChip, O::ProgramFlash, O::ProgramEeprom, O::ProgramFuses, O::ProgramLock});
+
+    const PassRecord r = lastRecord();
+    EXPECT_EQ(r.result, "pass");
+    const auto sha = [&](const char* name) {
+        QFile file(images + QLatin1String(name));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+        return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex();
+    };
+    ASSERT_TRUE(r.flash && r.eeprom);
+    EXPECT_EQ(r.flash->fileName, "fuses_m8.elf");
+    EXPECT_EQ(r.flash->sha256, sha("fuses_m8.bin"));
+    EXPECT_EQ(r.eeprom->sha256, sha("fuses_m8.eep.bin"));
+    EXPECT_EQ(r.fusesWritten, QByteArray::fromHex("E4C9"));
+    ASSERT_TRUE(r.lockWritten.has_value());
+    EXPECT_EQ(*r.lockWritten, 0xFC);
+}
+
 TEST_F(WorkbenchRecord, ASingleCommandThatChangesTheChipIsOneRecordOfOneStep) {
     wb.onToolbarButton(QStringLiteral("EraserFlash"));
     const PassRecord r = lastRecord();
