@@ -9,7 +9,7 @@ namespace kv::cli {
 
 namespace {
 
-struct CommandSpec {
+struct CommandEntry {
     QString name;
     int arguments;  // positional arguments after the name
     QStringList options;
@@ -17,8 +17,8 @@ struct CommandSpec {
     QString summary;
 };
 
-const QList<CommandSpec>& commands() {
-    static const QList<CommandSpec> list = {
+const QList<CommandEntry>& commands() {
+    static const QList<CommandEntry> list = {
         {"ports",
          0,
          {"--probe"},
@@ -192,28 +192,29 @@ void applyFlag(CliRequest& r, const QString& name) {
 }
 
 // The options a command does not take, among those given.
-QString checkCombination(const CliRequest& r, const CommandSpec& spec, const QStringList& given) {
+QString checkCombination(const CliRequest& r, const CommandEntry& command,
+                         const QStringList& given) {
     static const QStringList global = {"-p",      "--port",   "-b",         "--baud",
                                        "-m",      "--model",  "--json",     "-q",
                                        "--quiet", "--record", "--no-record"};
     for (const QString& option : given) {
-        if (!global.contains(option) && !spec.options.contains(option))
-            return QStringLiteral("命令 %1 不接受选项 %2").arg(spec.name, option);
+        if (!global.contains(option) && !command.options.contains(option))
+            return QStringLiteral("命令 %1 不接受选项 %2").arg(command.name, option);
     }
-    const bool portless = spec.name == u"ports";
+    const bool portless = command.name == u"ports";
     if (portless && (!r.port.isEmpty() || !r.baud.isEmpty()))
         return QStringLiteral("ports 列出全部端口，不接受 --port 或 --baud");
-    if ((portless || spec.name == u"firmware") && !r.model.isEmpty())
-        return QStringLiteral("命令 %1 不涉及芯片，不接受 --model").arg(spec.name);
+    if ((portless || command.name == u"firmware") && !r.model.isEmpty())
+        return QStringLiteral("命令 %1 不涉及芯片，不接受 --model").arg(command.name);
     if (!r.recordUrl.isEmpty() && r.noRecord)
         return QStringLiteral("--record 与 --no-record 不能同时使用");
     if (!r.serialFile.isEmpty() && r.noRecord)
         return QStringLiteral("序列号取自生产记录，--serial 与 --no-record 不能同时使用");
     if (r.csv && r.json)
         return QStringLiteral("--csv 与 --json 不能同时使用");
-    if (spec.name == u"fuses write" && !r.low && !r.high && !r.ext)
+    if (command.name == u"fuses write" && !r.low && !r.high && !r.ext)
         return QStringLiteral("fuses write 至少需要 --low、--high 或 --ext 之一");
-    if (spec.name == u"calibration write" && (!r.slotMhz || r.target.isEmpty()))
+    if (command.name == u"calibration write" && (!r.slotMhz || r.target.isEmpty()))
         return QStringLiteral("calibration write 需要 --slot 和 --to");
     return {};
 }
@@ -281,25 +282,25 @@ ParsedArguments parseArguments(const QStringList& arguments) {
         parsed.error = QStringLiteral("缺少命令（kelvaro-cli --help 列出全部命令）");
         return parsed;
     }
-    const CommandSpec* spec = nullptr;
-    for (const CommandSpec& s : commands()) {
+    const CommandEntry* command = nullptr;
+    for (const CommandEntry& s : commands()) {
         const int nameWords = int(s.name.count(u' ')) + 1;
         if (words.mid(0, nameWords).join(u' ') == s.name) {
-            spec = &s;
+            command = &s;
             words = words.mid(nameWords);
             break;
         }
     }
-    if (!spec) {
+    if (!command) {
         parsed.error = QStringLiteral("未知命令“%1”").arg(words.join(u' '));
         return parsed;
     }
-    r.command = spec->name;
-    if (words.size() != spec->arguments) {
-        parsed.error = QStringLiteral("用法：kelvaro-cli %1").arg(spec->usage);
+    r.command = command->name;
+    if (words.size() != command->arguments) {
+        parsed.error = QStringLiteral("用法：kelvaro-cli %1").arg(command->usage);
         return parsed;
     }
-    if (spec->arguments == 1)
+    if (command->arguments == 1)
         r.file = words.first();
     if (r.command == u"lock write") {
         r.lockByte = parseHexByte(r.file);
@@ -309,7 +310,7 @@ ParsedArguments parseArguments(const QStringList& arguments) {
             return parsed;
         }
     }
-    parsed.error = checkCombination(r, *spec, given);
+    parsed.error = checkCombination(r, *command, given);
     return parsed;
 }
 
@@ -331,7 +332,7 @@ QString helpText() {
         "      --version      print the version\n"
         "  -h, --help         this text\n\n"
         "Commands:\n");
-    for (const CommandSpec& s : commands())
+    for (const CommandEntry& s : commands())
         text += QStringLiteral("  %1\n      %2\n").arg(s.usage, s.summary);
     text += QStringLiteral(
         "\nExit codes:\n"
