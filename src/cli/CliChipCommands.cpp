@@ -153,6 +153,7 @@ int CliRunner::identify() {
     }
     const QString model = wb.model().selectedModelName();
     m_findings.insert(QStringLiteral("model"), model);
+    m_report.event(QStringLiteral("chip"), {{"signature", signature}, {"model", model}});
     if (!m_request.model.isEmpty() && m_request.model != model) {
         return fail(
             kExitChipDisagrees,
@@ -296,6 +297,8 @@ int CliRunner::runScheme() {
     const qint64 before = m_port.bytesReceived();
     // The scheme's own options, unchanged: the pass exactly as the window runs it.
     m_workbench->runProgrammingPass();
+    if (!m_workbench->programPass().lastSignature().isEmpty())
+        m_findings.insert(QStringLiteral("signature"), m_workbench->programPass().lastSignature());
     const int chipExit = passFindings();
     return outcome(before, chipExit);
 }

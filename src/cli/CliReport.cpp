@@ -86,6 +86,11 @@ void CliReport::progress(const QString& step, int done, int total) {
         put(stderr, QStringLiteral("\n"));
 }
 
+void CliReport::event(const QString& event, const QJsonObject& fields) {
+    if (m_json)
+        emitJson(event, fields);
+}
+
 void CliReport::warning(const QString& text) {
     if (m_json)
         emitJson(QStringLiteral("warning"), {{"text", text}});

@@ -23,6 +23,10 @@ public:
     void log(const QString& message, const QString& stamp);
     // A step's progress; step names the memory ("flash", "eeprom").
     void progress(const QString& step, int done, int total);
+    // A step of the pass begins, or the chip was identified: JSON lines only,
+    // for a program that follows the run (the gang runner); the log says the
+    // same to a person.
+    void event(const QString& event, const QJsonObject& fields);
     // What the window shows in a warning box.
     void warning(const QString& text);
     // A note of the command line itself (not the program's log).

@@ -194,9 +194,9 @@ void applyFlag(CliRequest& r, const QString& name) {
 // The options a command does not take, among those given.
 QString checkCombination(const CliRequest& r, const CommandEntry& command,
                          const QStringList& given) {
-    static const QStringList global = {"-p",      "--port",   "-b",         "--baud",
-                                       "-m",      "--model",  "--json",     "-q",
-                                       "--quiet", "--record", "--no-record"};
+    static const QStringList global = {"-p",      "--port",   "-b",          "--baud",
+                                       "-m",      "--model",  "--json",      "-q",
+                                       "--quiet", "--record", "--no-record", "--serial"};
     for (const QString& option : given) {
         if (!global.contains(option) && !command.options.contains(option))
             return QStringLiteral("命令 %1 不接受选项 %2").arg(command.name, option);

@@ -14,6 +14,7 @@
 #include "firmware/FirmwareFile.h"
 #include "firmware/FirmwareUpdate.h"
 #include "link/ProgrammerLink.h"
+#include "operations/ProgramPass.h"
 #include "ports/PortSearch.h"
 #include "schemes/SchemeFile.h"
 
@@ -137,14 +138,27 @@ void CliRunner::startWorkbench() {
     QObject::connect(
         &m_workbench->log(), &MessageLog::entryAdded,
         [this](const QString& message, const QString& stamp) { m_report.log(message, stamp); });
+    ProgramPass& pass = m_workbench->programPass();
+    QObject::connect(&pass, &ProgramPass::stepStarted, [this](const QString& name) {
+        m_report.event(QStringLiteral("step"), {{"step", name}});
+    });
+    QObject::connect(&pass, &ProgramPass::stepFinished, [this, &pass](const QString& name) {
+        if (name == u"signature" && !pass.lastSignature().isEmpty()) {
+            m_report.event(QStringLiteral("chip"),
+                           {{"signature", pass.lastSignature()},
+                            {"model", m_workbench->model().selectedModelName()}});
+        }
+    });
 }
 
 // The window's start-up, which opens the port; a failure to open it ends the
 // command before anything is sent.
 int CliRunner::startOnPort() {
     m_workbench->start();
-    if (!m_port.isOpen())
+    if (!m_port.isOpen()) {
+        m_findings.insert(QStringLiteral("portLost"), true);
         return fail(kExitProgrammer, m_prompts.warnings.value(0, QStringLiteral("端口未能打开。")));
+    }
     // What the start-up said about stored settings has been reported; it is no failure.
     m_prompts.warnings.clear();
     for (ImageSlot* slot : {&m_workbench->flash(), &m_workbench->eeprom()}) {
@@ -160,9 +174,12 @@ int CliRunner::outcome(qint64 receivedBefore, int chipExit) {
         return kExitInterrupted;
     if (chipExit != kExitDone)
         return chipExit;
-    if (!m_port.isOpen())
+    if (!m_port.isOpen()) {
+        // The line went away under the command: unplugged, or the device vanished.
+        m_findings.insert(QStringLiteral("portLost"), true);
         return fail(kExitProgrammer, m_prompts.warnings.isEmpty() ? QStringLiteral("端口已关闭。")
                                                                   : m_prompts.warnings.last());
+    }
     if (!m_prompts.warnings.isEmpty())
         return fail(kExitProgrammer, m_prompts.warnings.last());
     if (m_port.bytesReceived() == receivedBefore)
