@@ -62,6 +62,7 @@ MainToolbar::MainToolbar(QWidget* parent) : QFrame(parent) {
     // A loaded ELF file's fuse and lock bytes go into the cells only when asked
     // for. Its own menu would widen the toolbar beyond the window.
     addEntry(scheme, QStringLiteral("FileFuses"), QStringLiteral("调入文件熔丝位"));
+    addEntry(scheme, QStringLiteral("Gang"), tr("量产"));
     button(QStringLiteral("slSET"))->setMenu(scheme);
 
     QMenu* about = new QMenu(this);

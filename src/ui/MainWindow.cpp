@@ -20,6 +20,7 @@
 #include "ui/ClickableLabel.h"
 #include "ui/FirmwareDialog.h"
 #include "ui/FuseFrame.h"
+#include "ui/GangWindow.h"
 #include "ui/ImageTab.h"
 #include "ui/MainToolbar.h"
 #include "ui/OptionTree.h"
@@ -48,7 +49,7 @@ QFont windowFont() {
 }  // namespace
 
 MainWindow::MainWindow(const MainWindowParts& parts, QWidget* parent)
-    : QWidget(parent), m_dialogsOverride(parts.dialogs) {
+    : QWidget(parent), m_dialogsOverride(parts.dialogs), m_clock(parts.clock) {
     setObjectName(QStringLiteral("frmMain"));
     setFont(windowFont());
     buildControls();
@@ -221,6 +222,17 @@ void MainWindow::showPortSettings() {
                               wb.portSettingsHooks(), wb.portMap(), this);
     dialog.exec();
     wb.refreshConnection();
+}
+
+void MainWindow::showGangWindow() {
+    if (!m_gangWindow) {
+        Workbench& wb = *m_workbench;
+        m_gangWindow = new GangWindow(wb.settings(), wb.prompts(), m_clock,
+                                      GangRunner::defaultCliPath(), this);
+    }
+    m_gangWindow->show();
+    m_gangWindow->raise();
+    m_gangWindow->activateWindow();
 }
 
 void MainWindow::showFirmwareDialog() {

@@ -31,6 +31,7 @@ namespace kv::ui {
 
 class ClickableLabel;
 class FuseFrame;
+class GangWindow;
 class ImageTab;
 class MainToolbar;
 class OptionTree;
@@ -71,6 +72,9 @@ public:
     void showPortSettings() override;
     void showFirmwareDialog() override;
     bool openExternal(const QUrl& url) override;
+    // The gang window ("量产"): made on first use, then shown again as it was.
+    void showGangWindow();
+    GangWindow* gangWindow() const { return m_gangWindow; }
 
     // Controls, for tests and screenshots.
     MainToolbar* toolbar() const { return m_toolbar; }
@@ -113,6 +117,8 @@ private:
     void refreshDefinitionsWarning();
 
     ShellDialogs* m_dialogsOverride;
+    const Clock& m_clock;
+    GangWindow* m_gangWindow = nullptr;
     std::unique_ptr<Workbench> m_workbench;
 
     MainToolbar* m_toolbar = nullptr;

@@ -85,6 +85,11 @@ void MainWindow::bindShell() {
     m_toolbar->setModelMenu(models);
     connect(m_toolbar, &MainToolbar::buttonClicked, &wb, &Workbench::onToolbarButton);
     connect(m_toolbar, &MainToolbar::menuEntryClicked, &wb, &Workbench::onToolbarMenuItem);
+    // The gang window is the window's own; the logic has no part in opening it.
+    connect(m_toolbar, &MainToolbar::menuEntryClicked, this, [this](const QString& key) {
+        if (key == u"Gang")
+            showGangWindow();
+    });
     connect(m_status, &StatusPanels::pictureClicked, &wb, &Workbench::requestPortToggle);
     connect(m_linkLabel, &ClickableLabel::clicked, &wb, &Workbench::openWebPage);
     connect(&wb, &Workbench::closeRequested, this, &QWidget::close);

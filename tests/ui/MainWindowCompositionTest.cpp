@@ -16,6 +16,7 @@
 #include "tests/ui/WindowRig.h"
 #include "ui/ClickableLabel.h"
 #include "ui/FuseFrame.h"
+#include "ui/GangWindow.h"
 #include "ui/ImageTab.h"
 #include "ui/MainToolbar.h"
 #include "ui/OptionTree.h"
@@ -69,7 +70,14 @@ TEST(MainWindowComposition, ToolbarButtonsMenusAndKeys) {
     EXPECT_EQ(bar->menuEntry("ProgramFLASH")->text(), "FLASH");
     EXPECT_EQ(entryTexts(bar->menuOf("SetCOM")), QStringList({"打开端口", "关闭端口"}));
     EXPECT_EQ(entryTexts(bar->menuOf("slSET")),
-              QStringList({"打开方案", "保存方案", "调入文件熔丝位"}));
+              QStringList({"打开方案", "保存方案", "调入文件熔丝位", "量产"}));
+    // "量产" opens the gang window beside the main window, once.
+    bar->menuEntry("Gang")->trigger();
+    ASSERT_NE(w.gangWindow(), nullptr);
+    EXPECT_TRUE(w.gangWindow()->isVisible());
+    ui::GangWindow* gang = w.gangWindow();
+    bar->menuEntry("Gang")->trigger();
+    EXPECT_EQ(w.gangWindow(), gang);
     const QList<QAction*> about = bar->menuOf("About")->actions();
     ASSERT_EQ(about.size(), 4);
     EXPECT_EQ(entryTexts(bar->menuOf("About")),

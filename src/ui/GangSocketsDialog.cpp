@@ -1,0 +1,146 @@
+// SPDX-License-Identifier: MIT
+#include "ui/GangSocketsDialog.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include "ports/PortSettingsFields.h"
+#include "ports/PortSettingsForm.h"
+
+namespace kv::ui {
+
+namespace {
+
+constexpr char kDefaultLine[] = "115200,n,8,1";
+
+QComboBox* listBox(const QString& name, const QStringList& entries, QWidget* parent) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(name);
+    box->addItems(entries);
+    return box;
+}
+
+void choose(QComboBox* box, const QString& text) {
+    const int at = box->findText(text, Qt::MatchFixedString);
+    if (at >= 0)
+        box->setCurrentIndex(at);
+    else if (box->isEditable())
+        box->setEditText(text);
+}
+
+}  // namespace
+
+GangSocketsDialog::GangSocketsDialog(const QList<GangSocket>& sockets, QWidget* parent)
+    : QDialog(parent), m_initial(sockets) {
+    setObjectName(QStringLiteral("frmGangSockets"));
+    setWindowTitle(tr("量产插座设置"));
+    setModal(true);
+    auto* layout = new QVBoxLayout(this);
+    auto* countRow = new QHBoxLayout;
+    countRow->addWidget(new QLabel(tr("插座数"), this));
+    m_count = new QSpinBox(this);
+    m_count->setObjectName(QStringLiteral("spnSockets"));
+    m_count->setRange(1, GangSockets::kMaxSockets);
+    countRow->addWidget(m_count);
+    countRow->addStretch();
+    layout->addLayout(countRow);
+    m_rows = new QGridLayout;
+    const QStringList headings{tr("端口"), tr("速度"), tr("奇偶校验"), tr("数据位"), tr("停止位")};
+    for (int c = 0; c < headings.size(); ++c)
+        m_rows->addWidget(new QLabel(headings[c], this), 0, c + 1);
+    layout->addLayout(m_rows);
+    auto* buttons = new QDialogButtonBox(this);
+    QPushButton* ok = buttons->addButton(tr("确定"), QDialogButtonBox::AcceptRole);
+    ok->setObjectName(QStringLiteral("cmdOK"));
+    QPushButton* cancel = buttons->addButton(tr("取消"), QDialogButtonBox::RejectRole);
+    cancel->setObjectName(QStringLiteral("cmdCancel"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+
+    connect(m_count, &QSpinBox::valueChanged, this, &GangSocketsDialog::setRowCount);
+    m_count->setValue(qMax(1, int(sockets.size())));
+    setRowCount(m_count->value());
+}
+
+void GangSocketsDialog::setRowCount(int count) {
+    while (m_rowBoxes.size() < count) {
+        const int n = int(m_rowBoxes.size());
+        const GangSocket socket = m_initial.value(n, {QStringLiteral("COM%1").arg(n + 1), {}});
+        const PortSettingsFields fields = PortSettingsFields::parse(
+            socket.line.isEmpty() ? QString::fromLatin1(kDefaultLine) : socket.line);
+        Row row;
+        row.port =
+            listBox(QStringLiteral("cboPort_%1").arg(n), PortSettingsForm::portEntries(), this);
+        // A device path (a stable /dev/serial/by-id link) is as good as a number.
+        row.port->setEditable(true);
+        choose(row.port, socket.port);
+        row.speed =
+            listBox(QStringLiteral("cboSpeed_%1").arg(n), PortSettingsFields::speedEntries(), this);
+        // Any speed the port takes, as in the port settings dialog.
+        row.speed->setEditable(true);
+        choose(row.speed, fields.speed);
+        row.parity = listBox(QStringLiteral("cboParity_%1").arg(n),
+                             PortSettingsFields::parityEntries(), this);
+        row.parity->setCurrentIndex(fields.parityIndex);
+        row.data = listBox(QStringLiteral("cboDataBits_%1").arg(n),
+                           PortSettingsFields::dataBitsEntries(), this);
+        choose(row.data, fields.dataBits);
+        row.stop = listBox(QStringLiteral("cboStopBits_%1").arg(n),
+                           PortSettingsFields::stopBitsEntries(), this);
+        choose(row.stop, fields.stopBits);
+        auto* label = new QLabel(tr("插座%1").arg(n + 1), this);
+        label->setObjectName(QStringLiteral("lblSocket_%1").arg(n));
+        m_rows->addWidget(label, n + 1, 0);
+        const QList<QComboBox*> boxes{row.port, row.speed, row.parity, row.data, row.stop};
+        for (int c = 0; c < boxes.size(); ++c)
+            m_rows->addWidget(boxes[c], n + 1, c + 1);
+        m_rowBoxes.append(row);
+    }
+    for (int n = 0; n < m_rowBoxes.size(); ++n) {
+        const Row& row = m_rowBoxes[n];
+        const bool shown = n < count;
+        for (QWidget* w :
+             {static_cast<QWidget*>(row.port), static_cast<QWidget*>(row.speed),
+              static_cast<QWidget*>(row.parity), static_cast<QWidget*>(row.data),
+              static_cast<QWidget*>(row.stop), m_rows->itemAtPosition(n + 1, 0)->widget()})
+            w->setVisible(shown);
+    }
+}
+
+QComboBox* GangSocketsDialog::box(int row, const QString& field) const {
+    if (row < 0 || row >= m_rowBoxes.size())
+        return nullptr;
+    const Row& r = m_rowBoxes[row];
+    if (field == u"port")
+        return r.port;
+    if (field == u"speed")
+        return r.speed;
+    if (field == u"parity")
+        return r.parity;
+    if (field == u"data")
+        return r.data;
+    return field == u"stop" ? r.stop : nullptr;
+}
+
+QList<GangSocket> GangSocketsDialog::sockets() const {
+    QList<GangSocket> sockets;
+    for (int n = 0; n < m_count->value() && n < m_rowBoxes.size(); ++n) {
+        const Row& row = m_rowBoxes[n];
+        PortSettingsFields fields;
+        fields.speed = row.speed->currentText();
+        fields.parityIndex = row.parity->currentIndex();
+        fields.dataBits = row.data->currentText();
+        fields.stopBits = row.stop->currentText();
+        sockets.append({row.port->currentText().trimmed(), fields.toText()});
+    }
+    return sockets;
+}
+
+}  // namespace kv::ui

@@ -1,0 +1,230 @@
+// SPDX-License-Identifier: MIT
+#include "ui/GangWindow.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "core/UserPrompts.h"
+#include "gang/GangSocket.h"
+#include "settings/SettingsStore.h"
+#include "ui/GangSocketsDialog.h"
+
+namespace kv::ui {
+
+namespace {
+
+QPushButton* button(const char* name, const QString& caption, QWidget* parent) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    return b;
+}
+
+QString colourOf(SocketState::Phase phase) {
+    switch (phase) {
+        case SocketState::Phase::Passed:
+            return QStringLiteral("#1a8f2e");
+        case SocketState::Phase::Failed:
+        case SocketState::Phase::PortLost:
+            return QStringLiteral("#c62828");
+        case SocketState::Phase::Stopped:
+            return QStringLiteral("#a66a00");
+        default:
+            return QStringLiteral("#1f4e9c");
+    }
+}
+
+QString secondsText(qint64 ms) {
+    return QStringLiteral("%1 s").arg(double(ms) / 1000.0, 0, 'f', 1);
+}
+
+}  // namespace
+
+GangWindow::GangWindow(SettingsStore& settings, UserPrompts& prompts, const Clock& clock,
+                       const QString& cliPath, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      m_settings(settings),
+      m_prompts(prompts),
+      m_runner(cliPath, clock) {
+    setObjectName(QStringLiteral("frmGang"));
+    setWindowTitle(tr("量产"));
+    auto* layout = new QVBoxLayout(this);
+    auto* bar = new QHBoxLayout;
+    m_startAll = button("StartAll", tr("全部开始"), this);
+    m_stopAll = button("StopAll", tr("全部停止"), this);
+    m_chooseScheme = button("ChooseScheme", tr("选择方案"), this);
+    m_configure = button("GangSockets", tr("插座设置"), this);
+    m_schemeLabel = new QLabel(this);
+    m_schemeLabel->setObjectName(QStringLiteral("lblScheme"));
+    for (QPushButton* b : {m_startAll, m_stopAll, m_chooseScheme, m_configure})
+        bar->addWidget(b);
+    bar->addWidget(m_schemeLabel, 1);
+    layout->addLayout(bar);
+    m_grid = new QGridLayout;
+    layout->addLayout(m_grid);
+    layout->addStretch();
+
+    connect(m_startAll, &QPushButton::clicked, this, [this] { m_runner.startAll(); });
+    connect(m_stopAll, &QPushButton::clicked, this, [this] { m_runner.stopAll(); });
+    connect(m_chooseScheme, &QPushButton::clicked, this, &GangWindow::chooseScheme);
+    connect(m_configure, &QPushButton::clicked, this, &GangWindow::configureSockets);
+    connect(&m_runner, &GangRunner::stateChanged, this, [this](int index) {
+        showState(index);
+        refreshButtons();
+    });
+    connect(&m_ticker, &QTimer::timeout, this, &GangWindow::showTimes);
+    reload();
+}
+
+GangWindow::~GangWindow() = default;
+
+void GangWindow::reload() {
+    if (m_runner.anyRunning())
+        return;
+    m_scheme = GangSockets::loadScheme(m_settings);
+    m_runner.setSockets(GangSockets::load(m_settings));
+    m_runner.setCommand({QStringLiteral("run"), m_scheme});
+    m_schemeLabel->setText(m_scheme.isEmpty() ? tr("方案：（未选择）")
+                                              : tr("方案：%1").arg(QFileInfo(m_scheme).fileName()));
+    m_schemeLabel->setToolTip(m_scheme);
+    buildTiles();
+    refreshButtons();
+}
+
+void GangWindow::buildTiles() {
+    for (const Tile& tile : std::as_const(m_tiles))
+        delete tile.box;
+    m_tiles.clear();
+    const int columns = m_runner.count() <= 4 ? 2 : 4;
+    for (int i = 0; i < m_runner.count(); ++i) {
+        Tile tile;
+        auto* box = new QGroupBox(tr("插座%1").arg(i + 1), this);
+        box->setObjectName(QStringLiteral("fraSocket_%1").arg(i));
+        tile.box = box;
+        auto* column = new QVBoxLayout(box);
+        for (QLabel** label : {&tile.port, &tile.chip, &tile.step}) {
+            *label = new QLabel(box);
+            column->addWidget(*label);
+        }
+        tile.progress = new QProgressBar(box);
+        column->addWidget(tile.progress);
+        for (QLabel** label : {&tile.result, &tile.time, &tile.counts}) {
+            *label = new QLabel(box);
+            column->addWidget(*label);
+        }
+        tile.result->setWordWrap(true);
+        tile.start = new QPushButton(tr("开始"), box);
+        tile.start->setObjectName(QStringLiteral("StartSocket_%1").arg(i));
+        column->addWidget(tile.start);
+        connect(tile.start, &QPushButton::clicked, this, [this, i] { m_runner.restart(i); });
+        const GangSocket& socket = m_runner.sockets()[i];
+        tile.port->setText(
+            socket.line.isEmpty() ? socket.port : socket.port + QStringLiteral("  ") + socket.line);
+        m_grid->addWidget(box, i / columns, i % columns);
+        m_tiles.append(tile);
+        showState(i);
+    }
+}
+
+QLabel* GangWindow::tileLabel(int index, const QString& part) const {
+    const Tile tile = m_tiles.value(index);
+    if (part == u"port")
+        return tile.port;
+    if (part == u"chip")
+        return tile.chip;
+    if (part == u"step")
+        return tile.step;
+    if (part == u"result")
+        return tile.result;
+    if (part == u"time")
+        return tile.time;
+    return part == u"counts" ? tile.counts : nullptr;
+}
+
+void GangWindow::showState(int index) {
+    if (index < 0 || index >= m_tiles.size())
+        return;
+    const Tile& tile = m_tiles[index];
+    const SocketState& s = m_runner.state(index);
+    tile.chip->setText(s.signature.isEmpty() && s.model.isEmpty()
+                           ? tr("芯片：—")
+                           : tr("芯片：%1 %2").arg(s.signature, s.model).trimmed());
+    tile.step->setText(s.step.isEmpty() ? SocketState::phaseText(s.phase)
+                                        : tr("步骤：%1").arg(s.step));
+    tile.progress->setValue(s.progress);
+    QString result = SocketState::phaseText(s.phase);
+    if (!s.reason.isEmpty() && s.phase != SocketState::Phase::Passed)
+        result += QStringLiteral("：") + s.reason;
+    tile.result->setText(result);
+    tile.result->setStyleSheet(
+        QStringLiteral("color: %1; font-weight: bold;").arg(colourOf(s.phase)));
+    tile.time->setText(tr("用时：%1").arg(secondsText(s.elapsedMs(m_runner.nowMs()))));
+    tile.counts->setText(tr("通过 %1  失败 %2").arg(s.passes).arg(s.fails));
+    tile.start->setText(s.isRunning() ? tr("重新开始") : tr("开始"));
+}
+
+void GangWindow::showTimes() {
+    for (int i = 0; i < m_tiles.size(); ++i) {
+        const SocketState& s = m_runner.state(i);
+        if (s.isRunning())
+            m_tiles[i].time->setText(
+                tr("用时：%1").arg(secondsText(s.elapsedMs(m_runner.nowMs()))));
+    }
+}
+
+void GangWindow::refreshButtons() {
+    const bool running = m_runner.anyRunning();
+    if (running && !m_ticker.isActive())
+        m_ticker.start(200);
+    else if (!running)
+        m_ticker.stop();
+    m_stopAll->setEnabled(running);
+    m_startAll->setEnabled(!m_scheme.isEmpty() && m_runner.count() > 0);
+    m_chooseScheme->setEnabled(!running);
+    m_configure->setEnabled(!running);
+    for (const Tile& tile : std::as_const(m_tiles))
+        tile.start->setEnabled(!m_scheme.isEmpty());
+}
+
+void GangWindow::chooseScheme() {
+    if (m_runner.anyRunning())
+        return;
+    FileDialogRequest request;
+    request.filter = tr("方案文件 (*.SET *.set)");
+    request.initialDir = m_scheme;
+    const std::optional<QString> path = m_prompts.openFile(request);
+    if (!path || path->isEmpty())
+        return;
+    std::ignore = GangSockets::storeScheme(m_settings, *path);
+    reload();
+}
+
+void GangWindow::configureSockets() {
+    if (m_runner.anyRunning())
+        return;
+    GangSocketsDialog dialog(m_runner.sockets(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    std::ignore = GangSockets::store(m_settings, dialog.sockets());
+    reload();
+}
+
+void GangWindow::closeEvent(QCloseEvent* event) {
+    // Closing the window stops its sockets between exchanges first.
+    if (m_runner.anyRunning()) {
+        m_runner.stopAll();
+        event->ignore();
+        connect(&m_runner, &GangRunner::allFinished, this, &QWidget::close,
+                Qt::SingleShotConnection);
+        return;
+    }
+    event->accept();
+}
+
+}  // namespace kv::ui

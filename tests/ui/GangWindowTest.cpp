@@ -1,0 +1,73 @@
+// SPDX-License-Identifier: MIT
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+
+#include "core/SystemClock.h"
+#include "gang/GangSocket.h"
+#include "tests/support/FakePrompts.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/TempSettings.h"
+#include "ui/GangSocketsDialog.h"
+#include "ui/GangWindow.h"
+
+namespace kv {
+namespace {
+
+// The sockets dialog's rows become the stored sockets, the window shows a
+// tile per stored socket, the scheme chosen once goes to every socket, and a
+// socket whose programmer cannot even be started shows the failure on its
+// own tile in red, counted, while the other tile stays waiting.
+TEST(GangWindow, TilesFollowTheStoredSocketsAndShowAFailure) {
+    test::TempSettings settings;
+    test::FakePrompts prompts;
+    SystemClock clock;
+
+    ui::GangSocketsDialog dialog(QList<GangSocket>{{"COM2", "9600,n,8,1"}});
+    EXPECT_EQ(dialog.box(0, "port")->currentText(), "COM2");
+    EXPECT_EQ(dialog.box(0, "speed")->currentText(), "9600");
+    dialog.countBox()->setValue(2);
+    dialog.box(1, "port")->setEditText("/dev/serial/by-id/usb-hv-2");
+    dialog.box(1, "speed")->setCurrentText("57600");
+    const QList<GangSocket> chosen = dialog.sockets();
+    ASSERT_EQ(chosen.size(), 2);
+    EXPECT_EQ(chosen[0].port, "COM2");
+    EXPECT_EQ(chosen[0].baud(), "9600");
+    EXPECT_EQ(chosen[1].port, "/dev/serial/by-id/usb-hv-2");
+    EXPECT_EQ(chosen[1].baud(), "57600");
+    ASSERT_TRUE(GangSockets::store(settings, chosen));
+
+    ui::GangWindow window(settings, prompts, clock, settings.fileIn("no-such-cli"));
+    EXPECT_EQ(window.runner().count(), 2);
+    ASSERT_NE(window.tile(1), nullptr);
+    EXPECT_EQ(window.tile(2), nullptr);
+    EXPECT_TRUE(window.tileLabel(1, "port")->text().startsWith("/dev/serial/by-id/usb-hv-2"));
+    EXPECT_FALSE(window.startAllButton()->isEnabled()) << "no scheme chosen yet";
+
+    prompts.answers << settings.fileIn("line3.SET");
+    window.chooseScheme();
+    EXPECT_EQ(GangSockets::loadScheme(settings), settings.fileIn("line3.SET"));
+    EXPECT_EQ(window.runner().command(), QStringList({"run", settings.fileIn("line3.SET")}));
+    ASSERT_TRUE(window.startAllButton()->isEnabled());
+
+    window.tileStart(0)->click();
+    for (int i = 0; i < 100 && window.runner().state(0).phase != SocketState::Phase::Failed; ++i)
+        QTest::qWait(20);
+    const SocketState& s = window.runner().state(0);
+    EXPECT_EQ(s.phase, SocketState::Phase::Failed);
+    EXPECT_FALSE(s.reason.isEmpty());
+    EXPECT_TRUE(window.tileLabel(0, "result")->text().contains(s.reason));
+    EXPECT_TRUE(window.tileLabel(0, "result")->styleSheet().contains("#c62828"));
+    EXPECT_EQ(window.tileLabel(0, "counts")->text(), "通过 0  失败 1");
+    EXPECT_EQ(window.runner().state(1).phase, SocketState::Phase::Waiting);
+    EXPECT_EQ(window.tileLabel(1, "counts")->text(), "通过 0  失败 0");
+    EXPECT_FALSE(window.stopAllButton()->isEnabled());
+}
+
+}  // namespace
+}  // namespace kv
