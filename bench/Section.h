@@ -37,5 +37,7 @@ QList<Section> linkSections();
 QList<Section> imageSections();
 // The command-line programmer's scheme run as a process (CliSections.cpp).
 QList<Section> cliSections();
+// Gang programming: sockets side by side, the runner's own cost (GangSections.cpp).
+QList<Section> gangSections();
 
 }  // namespace kv::bench

@@ -85,6 +85,7 @@ int main(int argc, char** argv) {
     QList<Section> sections = linkSections();
     sections << imageSections();
     sections << cliSections();
+    sections << gangSections();
     if (parser.isSet(onlyOption)) {
         const QString only = parser.value(onlyOption);
         sections.removeIf(

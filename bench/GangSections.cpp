@@ -1,0 +1,211 @@
+// SPDX-License-Identifier: MIT
+// Gang programming: four sockets against one, and what the runner itself
+// costs while its children work or wait.
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+#include "BenchRig.h"
+#include "Section.h"
+#include "core/SystemClock.h"
+#include "gang/GangRunner.h"
+#include "schemes/SchemeFile.h"
+
+namespace kv::bench {
+
+namespace {
+
+// One kelvaro-sim with its pseudo-terminal.
+struct Sim {
+    explicit Sim(const QString& model) {
+        process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/kelvaro-sim"),
+                      {QStringLiteral("--model"), model});
+        if (!process.waitForStarted(10'000) || !process.waitForReadyRead(10'000))
+            throw std::runtime_error("kelvaro-sim did not start");
+        const QString greeting = QString::fromUtf8(process.readLine()).trimmed();
+        pts = greeting.mid(greeting.indexOf(QStringLiteral(" on ")) + 4);
+    }
+    ~Sim() {
+        process.write("quit\n");
+        if (!process.waitForFinished(3000))
+            process.kill();
+    }
+    void command(const QByteArray& line) {
+        process.write(line + '\n');
+        process.waitForBytesWritten(3000);
+    }
+    QProcess process;
+    QString pts;
+};
+
+QString writeBytes(const QTemporaryDir& dir, const char* name, int count, quint32 seed) {
+    QByteArray bytes(count, Qt::Uninitialized);
+    QRandomGenerator generator(seed);
+    for (char& b : bytes)
+        b = char(generator.bounded(256));
+    const QString path = dir.filePath(QString::fromLatin1(name));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != count)
+        throw std::runtime_error("cannot write a bench image");
+    return path;
+}
+
+// The full ATMEGA32 pass of the kelvaro-cli section, as a scheme.
+QString schemeFile(const QTemporaryDir& dir) {
+    Scheme scheme;
+    scheme.model = QStringLiteral("ATMEGA32");
+    scheme.fuseBits = QStringLiteral("11111111111111111001100111100001");
+    scheme.options = {1, 1, 1, 1, 1, 1, 0, 0, 1, 1};
+    scheme.flashPath = writeBytes(dir, "flash.bin", 32768, 11);
+    scheme.eepromPath = writeBytes(dir, "eeprom.bin", 512, 12);
+    scheme.flashAddress = QStringLiteral("32767");
+    scheme.eepromAddress = QStringLiteral("1023");
+    const QString path = dir.filePath(QStringLiteral("gang.SET"));
+    SchemeFile::save(path, scheme);
+    return path;
+}
+
+struct GangRun {
+    QString failure;  // the first socket's reason when one did not pass
+    qint64 wallUs = 0;
+    qint64 cpuUs = 0;  // of this process, the runner's
+    int passed = 0;
+};
+
+GangRun runGang(const QTemporaryDir& dir, const QString& scheme, int sockets) {
+    std::vector<std::unique_ptr<Sim>> sims;
+    QList<GangSocket> list;
+    for (int i = 0; i < sockets; ++i) {
+        sims.push_back(std::make_unique<Sim>(QStringLiteral("ATMEGA32")));
+        list.append({sims.back()->pts, QString::number(BenchRig::kBaud)});
+    }
+    SystemClock clock;
+    GangRunner runner(QCoreApplication::applicationDirPath() + QStringLiteral("/kelvaro-cli"),
+                      clock);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
+    runner.setEnvironment(env);
+    runner.setSockets(list);
+    // Every pass is recorded, as on a production line.
+    runner.setCommand({QStringLiteral("run"), scheme},
+                      {QStringLiteral("--record"),
+                       QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("record.sqlite"))});
+    QEventLoop loop;
+    QObject::connect(&runner, &GangRunner::allFinished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(300'000, &loop, &QEventLoop::quit);
+    GangRun run;
+    const qint64 cpuBefore = processCpuUs();
+    QElapsedTimer wall;
+    wall.start();
+    runner.startAll();
+    loop.exec();
+    run.wallUs = wall.nsecsElapsed() / 1000;
+    run.cpuUs = processCpuUs() - cpuBefore;
+    for (int i = 0; i < sockets; ++i) {
+        const bool passed = runner.state(i).phase == SocketState::Phase::Passed;
+        run.passed += passed;
+        if (!passed && run.failure.isEmpty())
+            run.failure = runner.state(i).reason;
+    }
+    return run;
+}
+
+// Children that wait on silent programmers: the runner has nothing to read.
+qint64 idleCpuUs(const QTemporaryDir& dir, const QString& scheme, int sockets, qint64 spanUs,
+                 int* stillWaiting) {
+    std::vector<std::unique_ptr<Sim>> sims;
+    QList<GangSocket> list;
+    for (int i = 0; i < sockets; ++i) {
+        sims.push_back(std::make_unique<Sim>(QStringLiteral("ATMEGA32")));
+        sims.back()->command("fault delay 60000");
+        list.append({sims.back()->pts, QString::number(BenchRig::kBaud)});
+    }
+    SystemClock clock;
+    GangRunner runner(QCoreApplication::applicationDirPath() + QStringLiteral("/kelvaro-cli"),
+                      clock);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+    runner.setEnvironment(env);
+    runner.setSockets(list);
+    runner.setCommand({QStringLiteral("run"), scheme},
+                      {QStringLiteral("--record"),
+                       QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("idle.sqlite"))});
+    runner.setStopGraceMs(2000);
+    runner.startAll();
+    QEventLoop loop;
+    // The children's start-up first; then only their waiting is measured.
+    QTimer::singleShot(1500, &loop, &QEventLoop::quit);
+    loop.exec();
+    const qint64 before = processCpuUs();
+    QTimer::singleShot(int(spanUs / 1000), &loop, &QEventLoop::quit);
+    loop.exec();
+    const qint64 used = processCpuUs() - before;
+    *stillWaiting = 0;
+    for (int i = 0; i < sockets; ++i)
+        *stillWaiting += runner.isRunning(i);
+    QObject::connect(&runner, &GangRunner::allFinished, &loop, &QEventLoop::quit);
+    runner.stopAll();
+    if (runner.anyRunning())
+        loop.exec();
+    return used;
+}
+
+QList<Measurement> gangRun(BenchRig&, const Options&) {
+    QTemporaryDir dir;
+    const QString scheme = schemeFile(dir);
+    const GangRun one = runGang(dir, scheme, 1);
+    const GangRun four = runGang(dir, scheme, 4);
+
+    Measurement ratio;
+    ratio.measure = QStringLiteral("gang: 4 sockets vs 1, full ATMEGA32 pass");
+    ratio.valueUs = double(four.wallUs);
+    ratio.floorUs = double(one.wallUs);
+    ratio.maxRatio = 1.10;
+    ratio.details << QStringLiteral("gang: one socket %1 ms (%2 passed), four %3 ms (%4 passed)")
+                         .arg(one.wallUs / 1000)
+                         .arg(one.passed)
+                         .arg(four.wallUs / 1000)
+                         .arg(four.passed);
+    if (one.passed != 1 || four.passed != 4)
+        ratio.details << QStringLiteral("gang: NOT every socket passed: %1")
+                             .arg(one.failure.isEmpty() ? four.failure : one.failure);
+
+    Measurement busy;
+    busy.measure = QStringLiteral("gang runner CPU per socket, children working");
+    busy.valueUs = double(four.cpuUs) / 4;
+    busy.floorUs = double(four.wallUs) * 0.02;
+    busy.maxRatio = 1.0;
+    busy.details << QStringLiteral("gang runner: floor column is 2 % of the wall time per socket");
+
+    constexpr qint64 kSpanUs = 4'000'000;
+    int stillWaiting = 0;
+    const qint64 idle = idleCpuUs(dir, scheme, 4, kSpanUs, &stillWaiting);
+    Measurement waiting;
+    waiting.measure = QStringLiteral("gang runner CPU per socket, children waiting");
+    waiting.valueUs = double(idle) / 4;
+    waiting.floorUs = double(kSpanUs) * 0.02;
+    waiting.maxRatio = 1.0;
+    waiting.details << QStringLiteral(
+                           "gang runner: %1 of 4 children still waiting after %2 s; floor column "
+                           "is 2 % of the span")
+                           .arg(stillWaiting)
+                           .arg(kSpanUs / 1'000'000);
+    return {ratio, busy, waiting};
+}
+
+}  // namespace
+
+QList<Section> gangSections() {
+    return {{QStringLiteral("gang"), gangRun}};
+}
+
+}  // namespace kv::bench
