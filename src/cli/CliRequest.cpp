@@ -75,6 +75,13 @@ const QList<CommandEntry>& commands() {
          {"--since", "--failed", "--csv"},
          "record list [--since DATE] [--failed] [--csv]",
          "the production record, newest first; --csv prints every column as CSV"},
+        {"gang",
+         -1,
+         {"--ports"},
+         "gang [--ports PORT,PORT,...] COMMAND [arguments]",
+         "the command on every socket at once, each programmer in a process of its own;\n"
+         "      default: the sockets stored by the window; exit 0 when every socket passed,\n"
+         "      else the code of the first socket that did not"},
     };
     return list;
 }

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "app/DataFolder.h"
+#include "cli/CliGang.h"
 #include "cli/CliPlatform.h"
 #include "cli/CliReport.h"
 #include "cli/CliRequest.h"
@@ -15,8 +16,9 @@
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kelvaro-cli"));
-    const kv::cli::ParsedArguments parsed =
-        kv::cli::parseArguments(QCoreApplication::arguments().mid(1));
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    const std::optional<kv::cli::ParsedArguments> gang = kv::cli::parseGangArguments(arguments);
+    const kv::cli::ParsedArguments parsed = gang ? *gang : kv::cli::parseArguments(arguments);
     const kv::cli::CliRequest& request = parsed.request;
     if (parsed.error.isEmpty() && request.version) {
         std::printf("kelvaro-cli %s\n", kv::kProgramVersion);
@@ -33,6 +35,8 @@ int main(int argc, char* argv[]) {
         return kv::cli::kExitUsage;
     }
     kv::cli::StopSignal stop;
+    if (request.command == u"gang")
+        return kv::cli::CliGang(request, report, QString()).run(stop);
     kv::cli::CliRunner runner(
         request, report, {kv::findDataFolder(QCoreApplication::applicationDirPath()), QString()});
     return runner.run();

@@ -1,0 +1,151 @@
+// SPDX-License-Identifier: MIT
+#include "cli/CliGang.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QJsonDocument>
+#include <cstdio>
+
+#include "app/ShellTexts.h"
+#include "cli/CliPlatform.h"
+
+namespace kv::cli {
+
+namespace {
+
+void putLine(FILE* stream, const QByteArray& line) {
+    std::fwrite(line.constData(), 1, size_t(line.size()), stream);
+    std::fputc('\n', stream);
+    std::fflush(stream);
+}
+
+}  // namespace
+
+CliGang::CliGang(const CliRequest& request, CliReport& report, const QString& settingsFolder)
+    : m_request(request),
+      m_report(report),
+      m_settingsFolder(settingsFolder),
+      m_runner(QCoreApplication::applicationFilePath(), m_clock) {}
+
+QByteArray CliGang::tagged(const QByteArray& line, const QString& port) {
+    const QByteArray field =
+        "\"port\":" +
+        QJsonDocument(QJsonArray{port}).toJson(QJsonDocument::Compact).mid(1).chopped(1);
+    static const QByteArray lead = "{\"event\":\"";
+    if (line.startsWith(lead)) {
+        const qsizetype end = line.indexOf('"', lead.size());
+        if (end > 0)
+            return line.left(end + 1) + ',' + field + line.mid(end + 1);
+    }
+    if (line == "{}" || !line.startsWith('{'))
+        return '{' + field + '}';
+    return '{' + field + ',' + line.mid(1);
+}
+
+QStringList CliGang::childOptions() const {
+    QStringList options;
+    if (!m_request.model.isEmpty())
+        options << QStringLiteral("-m") << m_request.model;
+    if (!m_request.recordUrl.isEmpty())
+        options << QStringLiteral("--record") << m_request.recordUrl;
+    if (m_request.noRecord)
+        options << QStringLiteral("--no-record");
+    if (!m_request.serialFile.isEmpty())
+        options << QStringLiteral("--serial") << m_request.serialFile;
+    return options;
+}
+
+int CliGang::run(StopSignal& stop) {
+    QList<GangSocket> sockets;
+    if (!m_request.gangPorts.isEmpty()) {
+        sockets = GangSockets::fromPortList(m_request.gangPorts);
+    } else {
+        const SettingsSnapshot settings(ShellTexts::appTitle(), m_settingsFolder);
+        sockets = GangSockets::load(settings);
+    }
+    if (sockets.isEmpty()) {
+        const QString message = QCoreApplication::translate(
+            "CliGang", "没有插座：用 --ports 列出端口，或在量产窗口的插座设置中保存。");
+        m_report.result(kExitUsage, message, {}, {});
+        return kExitUsage;
+    }
+    if (!m_request.baud.isEmpty()) {
+        for (GangSocket& socket : sockets)
+            socket.line = m_request.baud;
+    }
+    m_runner.setSockets(sockets);
+    m_runner.setCommand(m_request.gangCommand, childOptions());
+    QObject::connect(&m_runner, &GangRunner::lineReceived, &m_runner,
+                     [this](int index, const QJsonObject& line, const QByteArray& raw) {
+                         forward(index, line, raw);
+                     });
+    QObject::connect(&m_runner, &GangRunner::socketFinished, &m_runner,
+                     [this](int index) { reportSocket(index); });
+    QObject::connect(&stop, &StopSignal::stopRequested, &m_runner, [this] { m_runner.stopAll(); });
+    QEventLoop loop;
+    QObject::connect(&m_runner, &GangRunner::allFinished, &loop, &QEventLoop::quit);
+    m_runner.startAll();
+    if (m_runner.anyRunning())
+        loop.exec();
+
+    const int failed = m_runner.count() - m_passed;
+    int code = failed == 0 ? kExitDone : m_firstFailure;
+    if (StopSignal::requested())
+        code = kExitInterrupted;
+    const QJsonObject findings{{"passed", m_passed}, {"failed", failed}, {"sockets", m_sockets}};
+    const QString summary =
+        QCoreApplication::translate("CliGang", "量产：%1 个插座通过，%2 个失败。")
+            .arg(m_passed)
+            .arg(failed);
+    m_report.result(code, code == kExitDone ? QString() : summary, findings,
+                    code == kExitDone ? summary : QString());
+    return code;
+}
+
+void CliGang::forward(int index, const QJsonObject& line, const QByteArray& raw) {
+    // The child's result becomes the socket's line, written once it ended.
+    if (!m_report.json() || line.value(QLatin1String("event")).toString() == u"result")
+        return;
+    putLine(stdout, tagged(raw, m_runner.sockets()[index].port));
+}
+
+void CliGang::reportSocket(int index) {
+    const SocketState& s = m_runner.state(index);
+    const QString port = m_runner.sockets()[index].port;
+    const bool passed = s.phase == SocketState::Phase::Passed;
+    // A child that ended without an exit code of its own failed at the port's end.
+    const int exitCode = passed ? kExitDone : (s.exitCode > 0 ? s.exitCode : kExitProgrammer);
+    m_passed += passed;
+    if (!passed && m_firstFailure == kExitDone)
+        m_firstFailure = exitCode;
+    QJsonObject entry{
+        {"socket", index + 1}, {"port", port},     {"result", SocketState::resultName(s.phase)},
+        {"ok", passed},        {"exit", exitCode}, {"elapsedMs", s.elapsedMs(m_runner.nowMs())}};
+    if (!s.signature.isEmpty())
+        entry.insert(QStringLiteral("signature"), s.signature);
+    if (!s.model.isEmpty())
+        entry.insert(QStringLiteral("model"), s.model);
+    if (s.record)
+        entry.insert(QStringLiteral("record"), *s.record);
+    if (!passed)
+        entry.insert(QStringLiteral("message"), s.reason);
+    m_sockets.append(entry);
+    if (m_report.json()) {
+        QJsonObject rest = entry;
+        rest.remove(QStringLiteral("socket"));
+        QByteArray line = QJsonDocument(rest).toJson(QJsonDocument::Compact);
+        line =
+            "{\"event\":\"socket\",\"socket\":" + QByteArray::number(index + 1) + ',' + line.mid(1);
+        putLine(stdout, line);
+        return;
+    }
+    QString text = port.leftJustified(7) + QStringLiteral("  ") + SocketState::phaseText(s.phase);
+    if (!s.model.isEmpty())
+        text += u' ' + s.model;
+    text += QStringLiteral("  %1 s").arg(double(s.elapsedMs(m_runner.nowMs())) / 1000.0, 0, 'f', 1);
+    if (!passed && !s.reason.isEmpty())
+        text += QStringLiteral("  ") + s.reason;
+    putLine(stdout, text.toUtf8());
+}
+
+}  // namespace kv::cli

@@ -1,0 +1,81 @@
+// SPDX-License-Identifier: MIT
+// "gang [--ports P1,P2,...] COMMAND [arguments]": the words after "gang" are
+// one command line of its own, checked by the same parser, run on every socket.
+#include <QCoreApplication>
+
+#include "cli/CliGang.h"
+
+namespace kv::cli {
+
+namespace {
+
+// The global options that take the next word as their value.
+bool takesValue(const QString& word) {
+    static const QStringList valued = {"-p",      "--port",   "-b",       "--baud",  "-m",
+                                       "--model", "--record", "--serial", "--lang",  "-port",
+                                       "-baud",   "-model",   "-record",  "-serial", "-lang"};
+    return valued.contains(word);
+}
+
+QString gangText(const char* text) {
+    return QCoreApplication::translate("CliGang", text);
+}
+
+}  // namespace
+
+std::optional<ParsedArguments> parseGangArguments(const QStringList& arguments) {
+    qsizetype at = -1;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& word = arguments[i];
+        if (word == u"gang") {
+            at = i;
+            break;
+        }
+        if (!word.startsWith(u'-'))
+            return std::nullopt;  // another command's words
+        if (takesValue(word))
+            ++i;
+    }
+    if (at < 0)
+        return std::nullopt;
+    QStringList rest = arguments.mid(at + 1);
+    QString ports;
+    bool portsGiven = false;
+    if (!rest.isEmpty() && rest.first().startsWith(QLatin1String("--ports="))) {
+        ports = rest.takeFirst().mid(8);
+        portsGiven = true;
+    } else if (!rest.isEmpty() && rest.first() == u"--ports") {
+        rest.removeFirst();
+        portsGiven = true;
+        if (!rest.isEmpty())
+            ports = rest.takeFirst();
+    }
+    ParsedArguments parsed;
+    if (portsGiven && GangSockets::fromPortList(ports).isEmpty()) {
+        parsed.error = gangText("--ports 需要端口列表，如 COM1,COM2");
+        return parsed;
+    }
+    if (rest.isEmpty()) {
+        parsed.error = gangText("gang 需要每个插座执行的命令，如 run SCHEME.SET");
+        return parsed;
+    }
+    // The command as one socket would run it, with the global options.
+    parsed = parseArguments(arguments.mid(0, at) + rest);
+    CliRequest& r = parsed.request;
+    if (!parsed.error.isEmpty() || r.help || r.version)
+        return parsed;
+    if (!r.port.isEmpty()) {
+        parsed.error = gangText("gang 的端口由 --ports 或保存的插座给出，不接受 --port");
+        return parsed;
+    }
+    if (!r.changesChip() && r.command != u"detect" && r.command != u"program") {
+        parsed.error = gangText("gang 不能执行命令 %1").arg(r.command);
+        return parsed;
+    }
+    r.gangPorts = ports;
+    r.gangCommand = rest;
+    r.command = QStringLiteral("gang");
+    return parsed;
+}
+
+}  // namespace kv::cli

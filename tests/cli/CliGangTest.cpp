@@ -1,0 +1,86 @@
+// SPDX-License-Identifier: MIT
+#include <gtest/gtest.h>
+
+#include <QSet>
+#include <QTemporaryDir>
+
+#include "schemes/SchemeFile.h"
+#include "tests/cli/CliProcess.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/SimProcess.h"
+#include "tests/support/TestFiles.h"
+
+namespace kv::test {
+namespace {
+
+std::string text(const QJsonObject& line) {
+    return QJsonDocument(line).toJson(QJsonDocument::Compact).toStdString();
+}
+
+// "gang" runs the scheme on every listed port; a port without a programmer
+// fails its socket alone. Every line of a socket names its port, each socket
+// ends in one socket line, the summary is the one result, and the exit code
+// is the failed socket's.
+TEST(CliEndToEndGang, RunsASchemeOnEverySocket) {
+    SimProcess first({"--model", "ATMEGA8"});
+    SimProcess second({"--model", "ATMEGA8"});
+    QTemporaryDir folder;
+    Scheme scheme;
+    scheme.model = QStringLiteral("ATMEGA8");
+    scheme.fuseBits = QStringLiteral("11111111111111111101100111100000");
+    // Signature check, erase, FLASH (reloaded from its file) and its verify.
+    scheme.options = {1, 1, 0, 0, 0, 1, 1, 0, 1, 0};
+    scheme.flashPath = testImage("blink_m8.hex");
+    scheme.flashAddress = QStringLiteral("8191");
+    scheme.eepromAddress = QStringLiteral("511");
+    const QString path = folder.filePath(QStringLiteral("line.SET"));
+    SchemeFile::save(path, scheme);
+    const QString missing = folder.filePath(QStringLiteral("no-such-port"));
+    const QStringList ports{first.pts(), missing, second.pts()};
+
+    CliProcess cli;
+    const int exit = cli.run({"--json", "gang", "--ports", ports.join(','), "run", path});
+    EXPECT_EQ(exit, 3) << cli.rawOutput().toStdString();
+
+    QList<QJsonObject> sockets;
+    QSet<QString> portsSeen;
+    for (const QJsonObject& line : cli.lines()) {
+        if (line["event"] == "socket") {
+            sockets.append(line);
+        } else if (line["event"] != "result") {
+            EXPECT_TRUE(ports.contains(line["port"].toString())) << text(line);
+            portsSeen << line["port"].toString();
+        }
+    }
+    EXPECT_EQ(portsSeen.size(), 3);
+    ASSERT_EQ(sockets.size(), 3);
+    for (const QJsonObject& s : sockets) {
+        const int n = s["socket"].toInt();
+        ASSERT_TRUE(n >= 1 && n <= 3) << text(s);
+        EXPECT_EQ(s["port"], ports[n - 1]);
+        if (n == 2) {
+            EXPECT_EQ(s["result"], "port lost") << text(s);
+            EXPECT_EQ(s["exit"], 3);
+            EXPECT_FALSE(s["message"].toString().isEmpty());
+        } else {
+            EXPECT_EQ(s["result"], "pass") << text(s);
+            EXPECT_EQ(s["model"], "ATMEGA8");
+            EXPECT_EQ(s["signature"], "1E9307");
+        }
+    }
+    EXPECT_EQ(cli.lines().constLast()["event"], "result");
+    const QJsonObject result = cli.result();
+    EXPECT_EQ(result["passed"], 2);
+    EXPECT_EQ(result["failed"], 1);
+    EXPECT_EQ(result["sockets"].toArray().size(), 3);
+    EXPECT_EQ(cli.resultCount(), 1);
+    // Both programmers wrote the image; neither saw the other's pass.
+    const QString image = first.dump()["flash"].toString().left(64);
+    EXPECT_EQ(second.dump()["flash"].toString().left(64), image);
+    EXPECT_NE(image, QString(64, u'F'));
+    EXPECT_EQ(first.transcript().count("EM#"), 1);
+    EXPECT_EQ(second.transcript().count("EM#"), 1);
+}
+
+}  // namespace
+}  // namespace kv::test
