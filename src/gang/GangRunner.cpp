@@ -162,6 +162,8 @@ void GangRunner::onExited(int index, int exitCode, bool crashed) {
         QTimer::singleShot(kRestartSettleMs, this, [this, index] {
             if (index < count() && m_children[size_t(index)]->restartPending)
                 startOne(index);
+            else if (!anyRunning())
+                Q_EMIT allFinished();  // stopped while it waited to start again
         });
         return;
     }

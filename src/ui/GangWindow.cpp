@@ -9,10 +9,12 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 
 #include "core/UserPrompts.h"
 #include "gang/GangSocket.h"
+#include "link/PortMap.h"
 #include "settings/SettingsStore.h"
 #include "ui/GangSocketsDialog.h"
 
@@ -47,10 +49,11 @@ QString secondsText(qint64 ms) {
 }  // namespace
 
 GangWindow::GangWindow(SettingsStore& settings, UserPrompts& prompts, const Clock& clock,
-                       const QString& cliPath, QWidget* parent)
+                       const QString& cliPath, const PortMap* portMap, QWidget* parent)
     : QWidget(parent, Qt::Window),
       m_settings(settings),
       m_prompts(prompts),
+      m_portMap(portMap),
       m_runner(cliPath, clock) {
     setObjectName(QStringLiteral("frmGang"));
     setWindowTitle(tr("量产"));
@@ -124,8 +127,18 @@ void GangWindow::buildTiles() {
         column->addWidget(tile.start);
         connect(tile.start, &QPushButton::clicked, this, [this, i] { m_runner.restart(i); });
         const GangSocket& socket = m_runner.sockets()[i];
-        tile.port->setText(
-            socket.line.isEmpty() ? socket.port : socket.port + QStringLiteral("  ") + socket.line);
+        QString port = socket.port;
+        // The device behind a COM number, as the port settings dialog shows it.
+        static const QRegularExpression com(QStringLiteral("^COM(\\d+)$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+        const QRegularExpressionMatch number = com.match(socket.port);
+        if (m_portMap && number.hasMatch()) {
+            const QString device = m_portMap->devicePath(number.captured(1).toInt());
+            port += QStringLiteral(" (%1)").arg(device.isEmpty() ? tr("无设备") : device);
+        }
+        if (!socket.line.isEmpty())
+            port += QStringLiteral("  ") + socket.line;
+        tile.port->setText(port);
         m_grid->addWidget(box, i / columns, i % columns);
         m_tiles.append(tile);
         showState(i);

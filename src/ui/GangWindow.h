@@ -14,6 +14,7 @@ class QGridLayout;
 
 namespace kv {
 class Clock;
+class PortMap;
 class SettingsStore;
 class UserPrompts;
 }  // namespace kv
@@ -26,9 +27,10 @@ namespace kv::ui {
 class GangWindow : public QWidget {
     Q_OBJECT
 public:
-    // cliPath: the kelvaro-cli each socket runs.
+    // cliPath: the kelvaro-cli each socket runs; portMap (may be null): the
+    // device shown behind a socket's COMn.
     GangWindow(SettingsStore& settings, UserPrompts& prompts, const Clock& clock,
-               const QString& cliPath, QWidget* parent = nullptr);
+               const QString& cliPath, const PortMap* portMap = nullptr, QWidget* parent = nullptr);
     ~GangWindow() override;
 
     GangRunner& runner() { return m_runner; }
@@ -67,6 +69,7 @@ private:
 
     SettingsStore& m_settings;
     UserPrompts& m_prompts;
+    const PortMap* m_portMap;
     GangRunner m_runner;
     QString m_scheme;
     QLabel* m_schemeLabel;

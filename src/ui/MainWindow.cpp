@@ -228,7 +228,7 @@ void MainWindow::showGangWindow() {
     if (!m_gangWindow) {
         Workbench& wb = *m_workbench;
         m_gangWindow = new GangWindow(wb.settings(), wb.prompts(), m_clock,
-                                      GangRunner::defaultCliPath(), this);
+                                      GangRunner::defaultCliPath(), wb.portMap(), this);
     }
     m_gangWindow->show();
     m_gangWindow->raise();

@@ -10,6 +10,7 @@
 
 #include "core/SystemClock.h"
 #include "gang/GangSocket.h"
+#include "link/PortMap.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TempSettings.h"
@@ -42,10 +43,16 @@ TEST(GangWindow, TilesFollowTheStoredSocketsAndShowAFailure) {
     EXPECT_EQ(chosen[1].baud(), "57600");
     ASSERT_TRUE(GangSockets::store(settings, chosen));
 
-    ui::GangWindow window(settings, prompts, clock, settings.fileIn("no-such-cli"));
+    // The device behind a COM number is shown beside it.
+    ASSERT_TRUE(settings.write("端口映射", "COM2", settings.fileIn("ttyHV0")));
+    PortMap map(&settings);
+    ui::GangWindow window(settings, prompts, clock, settings.fileIn("no-such-cli"), &map);
     EXPECT_EQ(window.runner().count(), 2);
     ASSERT_NE(window.tile(1), nullptr);
     EXPECT_EQ(window.tile(2), nullptr);
+    EXPECT_TRUE(
+        window.tileLabel(0, "port")->text().startsWith("COM2 (" + settings.fileIn("ttyHV0")))
+        << window.tileLabel(0, "port")->text().toStdString();
     EXPECT_TRUE(window.tileLabel(1, "port")->text().startsWith("/dev/serial/by-id/usb-hv-2"));
     EXPECT_FALSE(window.startAllButton()->isEnabled()) << "no scheme chosen yet";
 
