@@ -32,6 +32,7 @@ struct CliRequest {
     QString recordUrl;  // --record; empty: the window's setting
     bool noRecord = false;
     QString serialFile;  // --serial; run also finds SCHEME.SET.serial by itself
+    QString language;    // --lang: "en" or "zh"; empty: not given
 
     // The command ("fuses write") and its arguments.
     QString command;
