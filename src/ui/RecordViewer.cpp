@@ -84,9 +84,12 @@ QWidget* RecordViewer::buildFilters() {
     m_from = named(new QDateEdit(today.addDays(-7)), "RecordFrom");
     m_toOn = named(new QCheckBox(tr("到")), "RecordToOn");
     m_to = named(new QDateEdit(today), "RecordTo");
-    for (QDateEdit* date : {m_from, m_to}) {
+    for (auto [on, date] : {std::pair{m_fromOn, m_from}, std::pair{m_toOn, m_to}}) {
         date->setCalendarPopup(true);
         date->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+        // A date counts only while its box is ticked.
+        date->setEnabled(false);
+        connect(on, &QCheckBox::toggled, date, &QDateEdit::setEnabled);
     }
     m_result = named(new QComboBox, "RecordResult");
     m_result->addItem(tr("全部"), QString());
