@@ -29,9 +29,14 @@ QString byteText(const std::optional<quint8>& byte) {
 
 }  // namespace
 
-RecordBrowser::RecordBrowser(QString url, int pageSize)
-    : m_url(url.trimmed().isEmpty() ? RecordUrl::defaultUrl() : url.trimmed()),
-      m_pageSize(std::max(1, pageSize)) {}
+RecordBrowser::RecordBrowser(QString url, int pageSize) : m_pageSize(std::max(1, pageSize)) {
+    setUrl(url);
+}
+
+void RecordBrowser::setUrl(const QString& url) {
+    m_url = url.trimmed().isEmpty() ? RecordUrl::defaultUrl() : url.trimmed();
+    m_store.reset();
+}
 
 RecordBrowser::~RecordBrowser() = default;
 
@@ -225,7 +230,7 @@ std::optional<QString> RecordBrowser::exportCsv(UserPrompts& prompts) {
         return m_error;
     QSaveFile file(*path);
     if (!file.open(QIODevice::WriteOnly) || file.write(csv) != csv.size() || !file.commit())
-        return tr("无法写入文件 %1：%2").arg(*path, file.errorString());
+        return m_error = tr("无法写入文件 %1：%2").arg(*path, file.errorString());
     return tr("已将筛选出的记录导出到 %1").arg(*path);
 }
 

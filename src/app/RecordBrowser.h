@@ -40,6 +40,9 @@ public:
     explicit RecordBrowser(QString url, int pageSize = kPageSize);
     ~RecordBrowser();
 
+    // Another store from the next call on (the settings changed).
+    void setUrl(const QString& url);
+
     // The store's filter; throws OperationError for a serial that is not
     // digits or a range that ends before it starts.
     static RecordFilter filterOf(const RecordQuery& query);

@@ -252,8 +252,13 @@ RecordViewer* MainWindow::recordViewer() const {
 void MainWindow::showRecordSettings() {
     Workbench& wb = *m_workbench;
     RecordSettingsDialog dialog(wb.settings(), wb.prompts(), this);
-    if (dialog.exec() == QDialog::Accepted && wb.recorder())
-        wb.recorder()->setPolicy(RecordPolicy::fromSettings(wb.settings()));
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const RecordPolicy policy = RecordPolicy::fromSettings(wb.settings());
+    if (wb.recorder())
+        wb.recorder()->setPolicy(policy);
+    if (m_recordViewer)
+        m_recordViewer->setUrl(policy.url);
 }
 
 bool MainWindow::openExternal(const QUrl& url) {

@@ -136,6 +136,11 @@ void RecordViewer::applyFilters() {
     showRows(m_browser.apply(query()));
 }
 
+void RecordViewer::setUrl(const QString& url) {
+    m_browser.setUrl(url);
+    applyFilters();
+}
+
 void RecordViewer::refresh() {
     showRows(m_browser.refresh());
 }

@@ -39,6 +39,8 @@ public:
     // first page.
     void applyFilters();
     void refresh();
+    // The record moved (its settings changed): the list comes from there.
+    void setUrl(const QString& url);
 
 private:
     QWidget* buildFilters();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -10,6 +11,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolButton>
 
 #include "app/PassRecorder.h"
@@ -98,6 +100,38 @@ TEST(RecordViewerWindow, AnUnusableStoreIsALineInTheWindow) {
     EXPECT_TRUE(viewer->message()->isVisible());
     EXPECT_EQ(viewer->message()->text(), thrownText([&] { RecordStore(url).open(); }));
     EXPECT_EQ(viewer->table()->rowCount(), 0);
+}
+
+// The settings dialog from the toolbar's menu: OK moves the open viewer to
+// the record it names.
+TEST(RecordViewerWindow, NewSettingsMoveTheOpenViewer) {
+    QTemporaryDir dir;
+    QStringList urls;
+    for (int records : {1, 3}) {
+        urls << QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("%1.sqlite").arg(records));
+        RecordStore store(urls.last());
+        for (int i = 0; i < records; ++i)
+            store.append(pass(i, "ATMEGA8", "pass"));
+    }
+    WindowRig rig;
+    rig.store(kSection, RecordPolicy::urlKey(), urls[0]);
+    ui::MainWindow& w = rig.startWithOwnDialogs();
+    w.toolbar()->menuEntry(QStringLiteral("RecordViewer"))->trigger();
+    ASSERT_NE(w.recordViewer(), nullptr);
+    EXPECT_EQ(w.recordViewer()->table()->rowCount(), 1);
+
+    bool answered = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<ui::RecordSettingsDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->database()->setText(urls[1]);
+        dialog->accept();
+        answered = true;
+    });
+    w.toolbar()->menuEntry(QStringLiteral("RecordSettings"))->trigger();
+    EXPECT_TRUE(answered);
+    EXPECT_EQ(RecordPolicy::fromSettings(rig.p.settings).url, urls[1]);
+    EXPECT_EQ(w.recordViewer()->table()->rowCount(), 3);
 }
 
 class RecordSettingsDialogTest : public ::testing::Test {
