@@ -98,7 +98,6 @@ bool RecordBrowser::list(const std::function<void()>& work) {
 bool RecordBrowser::apply(const RecordQuery& query) {
     return list([&] {
         m_filter = filterOf(query);
-        m_query = query;
         m_page = 0;
         m_total = store().count(m_filter);
         m_rows = store().list(m_filter, 0, m_pageSize);

@@ -83,7 +83,6 @@ private:
     QString m_url;
     int m_pageSize;
     std::unique_ptr<RecordStore> m_store;
-    RecordQuery m_query;
     RecordFilter m_filter;
     int m_page = 0;
     qint64 m_total = 0;
