@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <array>
@@ -36,6 +37,7 @@ class MainToolbar;
 class OptionTree;
 class OtherTab;
 class ProgramOptionsBox;
+class RecordViewer;
 class StatusPanels;
 
 // What the window is built on; everything must outlive it.
@@ -70,6 +72,8 @@ public:
     void showAbout() override;
     void showPortSettings() override;
     void showFirmwareDialog() override;
+    void showRecordViewer() override;
+    void showRecordSettings() override;
     bool openExternal(const QUrl& url) override;
 
     // Controls, for tests and screenshots.
@@ -93,6 +97,8 @@ public:
     // A governed or self-managed control by its name ("ProCommand", "ReadSIG",
     // "R_DataCommand_0", ...); null when unknown.
     QWidget* deviceControl(const QString& name) const;
+    // The open record viewer; null when none is open.
+    RecordViewer* recordViewer() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -131,6 +137,7 @@ private:
     std::array<QLineEdit*, 2> m_fileName{};
     std::array<QPushButton*, 2> m_openFile{};
     std::array<QProgressBar*, 2> m_progress{};
+    QPointer<RecordViewer> m_recordViewer;
     bool m_closing = false;
 };
 
