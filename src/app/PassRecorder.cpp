@@ -22,6 +22,11 @@ PassRecorder::PassRecorder(RecordPolicy policy, const Clock& clock, WallClock no
 
 PassRecorder::~PassRecorder() = default;
 
+void PassRecorder::setPolicy(RecordPolicy policy) {
+    m_policy = std::move(policy);
+    m_store.reset();
+}
+
 RecordStore& PassRecorder::store() {
     if (!m_store) {
         m_store = std::make_unique<RecordStore>(m_policy.url.isEmpty() ? RecordUrl::defaultUrl()
@@ -32,12 +37,14 @@ RecordStore& PassRecorder::store() {
 
 std::optional<QString> PassRecorder::admit() {
     m_note.clear();
+    m_reason.clear();
     try {
         store().ensureReachable();
         return std::nullopt;
     } catch (const OperationError& e) {
         if (!m_policy.allowUnrecorded)
             return e.text();
+        m_reason = e.text();
         m_note = logUnrecordedText(e.text());
         return std::nullopt;
     }

@@ -41,6 +41,8 @@ public:
     ~PassRecorder();
 
     const RecordPolicy& policy() const { return m_policy; }
+    // New settings take effect with the next command; the store reconnects.
+    void setPolicy(RecordPolicy policy);
     QString station() const {
         return m_policy.station.isEmpty() ? PassRecord::defaultStation() : m_policy.station;
     }
@@ -53,6 +55,8 @@ public:
     // unrecordedNote() says why.
     std::optional<QString> admit();
     const QString& unrecordedNote() const { return m_note; }
+    // The store's own reason behind unrecordedNote().
+    const QString& unrecordedReason() const { return m_reason; }
 
     // A new record, stamped with the start time and the station.
     void begin();
@@ -82,6 +86,7 @@ private:
     std::unique_ptr<RecordStore> m_store;
     PassRecord m_record;
     QString m_note;
+    QString m_reason;
     bool m_active = false;
     bool m_stepOpen = false;
     qint64 m_stepStartMs = 0;

@@ -17,6 +17,11 @@ public:
     virtual void showPortSettings() = 0;
     // The firmware update dialog; returns when it closed.
     virtual void showFirmwareDialog() = 0;
+    // The production record viewer: opens it, or brings the open one forward,
+    // and returns at once. Nothing where there is no window.
+    virtual void showRecordViewer() {}
+    // The record connection settings dialog; returns when it closed.
+    virtual void showRecordSettings() {}
     // Hands a file or page to the system's viewer. False when none took it.
     virtual bool openExternal(const QUrl& url) = 0;
 };

@@ -77,6 +77,16 @@ void Workbench::runRecorded(const QString& step, const std::function<void()>& co
         }
     }
     const bool keep = recording && m_recorder->unrecordedNote().isEmpty();
+    // Serial numbers come from the shared sequence in the record: taken
+    // without it, two stations could hand out the same number.
+    if (recording && !keep && step.isEmpty() && m_serialScheme) {
+        const QString refusal = tr("方案要求写入序列号，序列号只能从生产记录中取得；"
+                                   "生产记录不可用，没有编程。\n%1")
+                                    .arg(m_recorder->unrecordedReason());
+        m_log.sendInfo(refusal);
+        showError(refusal);
+        return;
+    }
     if (recording && !keep)
         m_log.sendInfo(m_recorder->unrecordedNote());
     m_takenSerial.reset();
@@ -185,6 +195,9 @@ void Workbench::onToolbarButton(const QString& key) {
         runGuarded([this] { m_dialogs.showPortSettings(); });
     } else if (key == QLatin1String("About")) {
         runGuarded([this] { m_dialogs.showAbout(); });
+    } else if (key == QLatin1String("Production")) {
+        // Reading the record disturbs no command, so it opens at any time.
+        m_dialogs.showRecordViewer();
     }
     // "ProgramMCU" and "slSET" act through their menus only.
 }
@@ -200,6 +213,15 @@ void Workbench::onToolbarMenuItem(const QString& key) {
     }
     if (key == QLatin1String("HELP")) {
         openHelp();
+        return;
+    }
+    if (key == QLatin1String("RecordViewer")) {
+        m_dialogs.showRecordViewer();
+        return;
+    }
+    if (key == QLatin1String("RecordSettings")) {
+        // New settings must not change the record under a running command.
+        runGuarded([this] { m_dialogs.showRecordSettings(); });
         return;
     }
     if (key == QLatin1String("FileFuses")) {

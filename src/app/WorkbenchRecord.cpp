@@ -111,6 +111,19 @@ void Workbench::completeRecord(const std::optional<QString>& failure) {
     }
     record.signature = hasStep(record, QStringLiteral("signature")) ? m_pass->lastSignature()
                                                                     : m_signature.signatureText();
+    // The programmer does not acknowledge an erase: a silent one would pass
+    // for a good erase unless something after it answers.
+    if (!failure && !record.steps.isEmpty() && record.steps.last().name == u"erase" &&
+        m_port.isOpen()) {
+        const QString reading = readSignatureText(m_link, false);
+        if (reading.size() == 6) {
+            record.signature = reading;
+        } else {
+            m_recorder->amendStep(QStringLiteral("erase"), kFail,
+                                  QStringLiteral("no answer to the signature read after erase"));
+            m_log.sendInfo(tr("擦除后读标识字无应答，本次擦除记录为不合格。"));
+        }
+    }
     if (hasStep(record, QStringLiteral("write flash")) ||
         hasStep(record, QStringLiteral("verify flash")))
         record.flash = imageOf(m_flash);

@@ -50,6 +50,8 @@ QStringList CliGang::childOptions() const {
         options << QStringLiteral("--record") << m_request.recordUrl;
     if (m_request.noRecord)
         options << QStringLiteral("--no-record");
+    if (!m_request.language.isEmpty())
+        options << QStringLiteral("--lang") << m_request.language;
     if (!m_request.serialFile.isEmpty())
         options << QStringLiteral("--serial") << m_request.serialFile;
     return options;

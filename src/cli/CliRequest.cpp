@@ -1,98 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "cli/CliRequest.h"
 
+#include <QCommandLineParser>
 #include <QHash>
 
 #include "catalogue/ChipModelTable.h"
+#include "cli/CliCommandTable.h"
 
 namespace kv::cli {
 
 namespace {
-
-struct CommandEntry {
-    QString name;
-    int arguments;  // positional arguments after the name
-    QStringList options;
-    QString usage;
-    QString summary;
-};
-
-const QList<CommandEntry>& commands() {
-    static const QList<CommandEntry> list = {
-        {"ports",
-         0,
-         {"--probe"},
-         "ports [--probe]",
-         "COM1..COM16 with the device behind each; --probe asks each for a programmer"},
-        {"detect", 0, {}, "detect", "read the signature; print signature and model"},
-        {"erase", 0, {}, "erase", "erase the chip"},
-        {"write-flash",
-         1,
-         {"--verify", "--no-erase"},
-         "write-flash FILE [--verify] [--no-erase]",
-         "erase, then write FLASH from Intel HEX, raw binary (.bin) or ELF (.elf)"},
-        {"verify-flash", 1, {}, "verify-flash FILE", "compare FLASH with the file"},
-        {"read-flash", 1, {}, "read-flash FILE", "read FLASH; .hex writes Intel HEX, else binary"},
-        {"write-eeprom",
-         1,
-         {"--verify"},
-         "write-eeprom FILE [--verify]",
-         "write EEPROM from .eep/.hex/.bin, or an ELF file's .eeprom section"},
-        {"verify-eeprom", 1, {}, "verify-eeprom FILE", "compare EEPROM with the file"},
-        {"read-eeprom", 1, {}, "read-eeprom FILE", "read EEPROM; .hex/.eep write Intel HEX"},
-        {"program",
-         1,
-         {"--fuses", "--lock", "--verify", "--erase"},
-         "program FILE.elf [--fuses] [--lock] [--verify] [--erase]",
-         "write what the ELF file holds: erase, FLASH, EEPROM, verify, fuses, lock last;\n"
-         "      fuse and lock bytes only when asked, confirmed by read-back"},
-        {"fuses read", 0, {}, "fuses read", "read fuse and lock bytes"},
-        {"fuses write",
-         0,
-         {"--low", "--high", "--ext"},
-         "fuses write [--low XX] [--high XX] [--ext XX]",
-         "write fuse bytes (others kept), confirmed by read-back"},
-        {"fuses recover",
-         0,
-         {},
-         "fuses recover",
-         "the model's factory fuses, confirmed by read-back"},
-        {"lock write", 1, {}, "lock write XX", "write the lock byte, confirmed by read-back"},
-        {"calibration read", 0, {}, "calibration read", "read the oscillator calibration bytes"},
-        {"calibration write",
-         0,
-         {"--slot", "--to", "--address"},
-         "calibration write --slot 1|2|4|8 --to flash|eeprom [--address A]",
-         "store the calibration byte of that MHz in the chip's FLASH or EEPROM"},
-        {"run", 1, {}, "run SCHEME.SET", "the programming pass exactly as the window runs it"},
-        {"firmware",
-         1,
-         {"--page-size", "--encrypted"},
-         "firmware FILE [--page-size 32|64|128] [--encrypted]",
-         "update the programmer's firmware through its loader"},
-        {"record list",
-         0,
-         {"--since", "--failed", "--csv"},
-         "record list [--since DATE] [--failed] [--csv]",
-         "the production record, newest first; --csv prints every column as CSV"},
-        {"gang",
-         -1,
-         {"--ports"},
-         "gang [--ports PORT,PORT,...] COMMAND [arguments]",
-         "the command on every socket at once, each programmer in a process of its own;\n"
-         "      default: the sockets stored by the window; exit 0 when every socket passed,\n"
-         "      else the code of the first socket that did not"},
-    };
-    return list;
-}
-
-const QStringList kValueOptions = {
-    "-p",    "--port", "-b",   "--baud",    "-m",          "--model",  "--low",   "--high",
-    "--ext", "--slot", "--to", "--address", "--page-size", "--record", "--since", "--serial"};
-const QStringList kFlags = {"--json",  "-q",          "--quiet",     "-h",
-                            "--help",  "--version",   "--verify",    "--no-erase",
-                            "--probe", "--encrypted", "--no-record", "--failed",
-                            "--csv",   "--fuses",     "--lock",      "--erase"};
 
 std::optional<int> parseHexByte(QString text) {
     if (text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
@@ -114,16 +31,17 @@ std::optional<int> parseNumber(const QString& text) {
     return value;
 }
 
-// Applies one option with its value; the error text, or empty.
+// Applies one option with its value (name: the long name, as --help spells
+// it); the error text, or empty.
 QString applyValue(CliRequest& r, const QString& name, const QString& value) {
-    if (name == u"-p" || name == u"--port") {
+    if (name == u"--port") {
         r.port = value;
-    } else if (name == u"-b" || name == u"--baud") {
+    } else if (name == u"--baud") {
         const auto n = parseNumber(value);
         if (!n || *n <= 0)
             return QStringLiteral("波特率“%1”无效").arg(value);
         r.baud = QString::number(*n);
-    } else if (name == u"-m" || name == u"--model") {
+    } else if (name == u"--model") {
         r.model = canonicalModel(value);
         if (r.model.isEmpty())
             return QStringLiteral("型号“%1”不在型号表中").arg(value);
@@ -154,6 +72,10 @@ QString applyValue(CliRequest& r, const QString& name, const QString& value) {
         r.recordUrl = value;
     } else if (name == u"--serial") {
         r.serialFile = value;
+    } else if (name == u"--lang") {
+        r.language = value.trimmed().toLower();
+        if (r.language != u"en" && r.language != u"zh")
+            return QStringLiteral("--lang 应为 en 或 zh，而不是“%1”").arg(value);
     } else if (name == u"--since") {
         // A day alone counts from its midnight, local time.
         r.since = QDateTime::fromString(value, Qt::ISODate);
@@ -168,61 +90,123 @@ QString applyValue(CliRequest& r, const QString& name, const QString& value) {
 }
 
 void applyFlag(CliRequest& r, const QString& name) {
-    if (name == u"--json")
-        r.json = true;
-    else if (name == u"-q" || name == u"--quiet")
-        r.quiet = true;
-    else if (name == u"-h" || name == u"--help")
-        r.help = true;
-    else if (name == u"--version")
-        r.version = true;
-    else if (name == u"--verify")
-        r.verify = true;
-    else if (name == u"--no-erase")
-        r.noErase = true;
-    else if (name == u"--probe")
-        r.probe = true;
-    else if (name == u"--encrypted")
-        r.encrypted = true;
-    else if (name == u"--no-record")
-        r.noRecord = true;
-    else if (name == u"--failed")
-        r.failedOnly = true;
-    else if (name == u"--csv")
-        r.csv = true;
-    else if (name == u"--fuses")
-        r.fuses = true;
-    else if (name == u"--lock")
-        r.lock = true;
-    else if (name == u"--erase")
-        r.erase = true;
+    static const QHash<QString, bool CliRequest::*> flags = {
+        {"--json", &CliRequest::json},
+        {"--quiet", &CliRequest::quiet},
+        {"--help", &CliRequest::help},
+        {"--version", &CliRequest::version},
+        {"--verify", &CliRequest::verify},
+        {"--no-erase", &CliRequest::noErase},
+        {"--probe", &CliRequest::probe},
+        {"--encrypted", &CliRequest::encrypted},
+        {"--no-record", &CliRequest::noRecord},
+        {"--failed", &CliRequest::failedOnly},
+        {"--csv", &CliRequest::csv},
+        {"--fuses", &CliRequest::fuses},
+        {"--lock", &CliRequest::lock},
+        {"--erase", &CliRequest::erase}};
+    if (const auto member = flags.value(name))
+        r.*member = true;
 }
 
-// The options a command does not take, among those given.
-QString checkCombination(const CliRequest& r, const CommandEntry& command,
-                         const QStringList& given) {
-    static const QStringList global = {"-p",      "--port",   "-b",          "--baud",
-                                       "-m",      "--model",  "--json",      "-q",
-                                       "--quiet", "--record", "--no-record", "--serial"};
-    for (const QString& option : given) {
-        if (!global.contains(option) && !command.options.contains(option))
-            return QStringLiteral("命令 %1 不接受选项 %2").arg(command.name, option);
+QString longName(const QCommandLineOption& option) {
+    return QStringLiteral("--") + option.names().constLast();
+}
+
+// An option as the line spelled it, for a message: "-p" or "--port", without
+// a value after "=".
+QString spelled(const QString& name, const QStringList& arguments) {
+    for (const QString& argument : arguments) {
+        const QString head = argument.section(u'=', 0, 0);
+        if (head == QLatin1Char('-') + name || head == QLatin1String("--") + name)
+            return head;
     }
-    const bool portless = command.name == u"ports";
+    return QLatin1String(name.size() == 1 ? "-" : "--") + name;
+}
+
+bool isCommandOption(const QString& name) {
+    for (const QCommandLineOption& option : commandOptions()) {
+        if (option.names().contains(name))
+            return true;
+    }
+    return false;
+}
+
+// What the second pass found wrong with the options themselves: an option no
+// command knows, a value missing at the end of the line, or a value given to
+// a flag; empty when none. Options of another command are gathered in
+// misplaced, since that refusal names the command.
+QString optionError(const QCommandLineParser& parser, const QList<QCommandLineOption>& known,
+                    const QStringList& arguments, QStringList& misplaced) {
+    for (const QString& name : parser.unknownOptionNames()) {
+        if (!isCommandOption(name))
+            return QStringLiteral("未知选项 %1").arg(spelled(name, arguments));
+        misplaced << spelled(name, arguments);
+    }
+    for (const QCommandLineOption& option : known) {
+        if (option.valueName().isEmpty()) {
+            for (const QString& name : option.names()) {
+                const QString head = spelled(name, arguments);
+                for (const QString& argument : arguments) {
+                    if (argument.startsWith(head + u'='))
+                        return QStringLiteral("未知选项 %1").arg(argument);
+                }
+            }
+            continue;
+        }
+        // A value option last on the line is named but has no value.
+        qsizetype named = 0;
+        for (const QString& found : parser.optionNames())
+            named += option.names().contains(found);
+        if (named > parser.values(option).size())
+            return QStringLiteral("选项 %1 缺少值").arg(arguments.constLast());
+    }
+    return {};
+}
+
+// The combinations that make no sense, once the command is known.
+QString checkCombination(const CliRequest& r) {
+    const bool portless = r.command == u"ports";
     if (portless && (!r.port.isEmpty() || !r.baud.isEmpty()))
         return QStringLiteral("ports 列出全部端口，不接受 --port 或 --baud");
-    if ((portless || command.name == u"firmware") && !r.model.isEmpty())
-        return QStringLiteral("命令 %1 不涉及芯片，不接受 --model").arg(command.name);
+    if ((portless || r.command == u"firmware") && !r.model.isEmpty())
+        return QStringLiteral("命令 %1 不涉及芯片，不接受 --model").arg(r.command);
     if (!r.recordUrl.isEmpty() && r.noRecord)
         return QStringLiteral("--record 与 --no-record 不能同时使用");
     if (!r.serialFile.isEmpty() && r.noRecord)
         return QStringLiteral("序列号取自生产记录，--serial 与 --no-record 不能同时使用");
     if (r.csv && r.json)
         return QStringLiteral("--csv 与 --json 不能同时使用");
-    if (command.name == u"fuses write" && !r.low && !r.high && !r.ext)
+    if (r.command == u"fuses write" && !r.low && !r.high && !r.ext)
         return QStringLiteral("fuses write 至少需要 --low、--high 或 --ext 之一");
-    if (command.name == u"calibration write" && (!r.slotMhz || r.target.isEmpty()))
+    if (r.command == u"calibration write" && (!r.slotMhz || r.target.isEmpty()))
         return QStringLiteral("calibration write 需要 --slot 和 --to");
+    return {};
+}
+
+// Applies the options in the order of the line, so that a later one wins and
+// the first bad value is the one refused.
+QString applyOptions(CliRequest& r, const QCommandLineParser& parser,
+                     const QList<QCommandLineOption>& known) {
+    QHash<QString, qsizetype> taken;  // values used so far, per option
+    for (const QString& found : parser.optionNames()) {
+        for (const QCommandLineOption& option : known) {
+            if (!option.names().contains(found))
+                continue;
+            const QString name = longName(option);
+            if (option.valueName().isEmpty()) {
+                applyFlag(r, name);
+            } else {
+                const QStringList values = parser.values(option);
+                const qsizetype index = taken[name]++;
+                if (index < values.size()) {
+                    const QString error = applyValue(r, name, values.at(index));
+                    if (!error.isEmpty())
+                        return error;
+                }
+            }
+        }
+    }
     return {};
 }
 
@@ -251,58 +235,50 @@ QString canonicalModel(const QString& name) {
 ParsedArguments parseArguments(const QStringList& arguments) {
     ParsedArguments parsed;
     CliRequest& r = parsed.request;
-    QStringList words, given;
-    for (int i = 0; i < arguments.size(); ++i) {
-        QString name = arguments.at(i);
-        QString value;
-        bool hasValue = false;
-        if (name.startsWith(QLatin1String("--")) && name.contains(u'=')) {
-            value = name.section(u'=', 1);
-            name = name.section(u'=', 0, 0);
-            hasValue = true;
-        }
-        if (kValueOptions.contains(name)) {
-            if (!hasValue) {
-                if (i + 1 >= arguments.size()) {
-                    parsed.error = QStringLiteral("选项 %1 缺少值").arg(name);
-                    return parsed;
-                }
-                value = arguments.at(++i);
-            }
-            given << name;
-            parsed.error = applyValue(r, name, value);
-            if (!parsed.error.isEmpty())
-                return parsed;
-        } else if (kFlags.contains(name) && !hasValue) {
-            given << name;
-            applyFlag(r, name);
-        } else if (name.startsWith(u'-') && name.size() > 1) {
-            parsed.error = QStringLiteral("未知选项 %1").arg(arguments.at(i));
-            return parsed;
-        } else {
-            words << arguments.at(i);
-        }
+    const QStringList line = QStringList{QStringLiteral("kelvaro-cli")} + arguments;
+    QCommandLineParser parser;
+    // "-port" as "--port"; no bundles of one-letter options.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    QList<QCommandLineOption> known = globalOptions();
+    parser.addOptions(known);
+
+    // First pass: the global options, to find the command. The command's own
+    // options are not known yet, so the value of one given before the
+    // command's name still stands among the words: the command is the first
+    // run of words that names one.
+    parser.parse(line);
+    const CommandEntry* command = findCommand(parser.positionalArguments());
+
+    // Second pass: the command's own options too.
+    if (command) {
+        known += optionsOf(*command);
+        parser.addOptions(optionsOf(*command));
     }
-    if (r.help || r.version)
+    QStringList misplaced;
+    if (!parser.parse(line))
+        parsed.error = optionError(parser, known, arguments, misplaced);
+    if (parsed.error.isEmpty())
+        parsed.error = applyOptions(r, parser, known);
+    if (!parsed.error.isEmpty() || r.help || r.version)
         return parsed;
+
+    QStringList words = parser.positionalArguments();
     if (words.isEmpty()) {
         parsed.error = QStringLiteral("缺少命令（kelvaro-cli --help 列出全部命令）");
         return parsed;
     }
-    const CommandEntry* command = nullptr;
-    for (const CommandEntry& s : commands()) {
-        const int nameWords = int(s.name.count(u' ')) + 1;
-        if (words.mid(0, nameWords).join(u' ') == s.name) {
-            command = &s;
-            words = words.mid(nameWords);
-            break;
-        }
+    if (command && !misplaced.isEmpty()) {
+        parsed.error =
+            QStringLiteral("命令 %1 不接受选项 %2").arg(command->name, misplaced.first());
+        return parsed;
     }
-    if (!command) {
+    const QStringList nameWords = command ? command->name.split(u' ') : QStringList();
+    if (!command || words.mid(0, nameWords.size()) != nameWords) {
         parsed.error = QStringLiteral("未知命令“%1”").arg(words.join(u' '));
         return parsed;
     }
     r.command = command->name;
+    words = words.mid(nameWords.size());
     if (words.size() != command->arguments) {
         parsed.error = QStringLiteral("用法：kelvaro-cli %1").arg(command->usage);
         return parsed;
@@ -317,29 +293,30 @@ ParsedArguments parseArguments(const QStringList& arguments) {
             return parsed;
         }
     }
-    parsed.error = checkCombination(r, *command, given);
+    parsed.error = checkCombination(r);
     return parsed;
 }
 
 QString helpText() {
     QString text = QStringLiteral(
         "Usage: kelvaro-cli [global options] COMMAND [arguments]\n\n"
-        "Global options:\n"
-        "  -p, --port PORT    COMn as the window numbers ports, or a device path;\n"
-        "                     default: the port stored by the window\n"
-        "  -b, --baud N       default: the stored line settings (115200,n,8,1)\n"
-        "  -m, --model NAME   a model of the table, any case; default: identify by signature\n"
-        "      --json         one JSON object per line on stdout; human text goes to stderr\n"
-        "  -q, --quiet        only errors on stderr\n"
-        "      --record URL   the production record: sqlite:PATH or postgresql://...;\n"
-        "                     default: the window's setting (the SQLite file in the data folder)\n"
-        "      --no-record    program without a record; only where the window's setting allows it\n"
-        "      --serial FILE  a serial number per chip (key=value: name, start, step, width,\n"
-        "                     format, target, address); run also reads SCHEME.SET.serial\n"
-        "      --version      print the version\n"
-        "  -h, --help         this text\n\n"
-        "Commands:\n");
-    for (const CommandEntry& s : commands())
+        "Global options:\n");
+    for (const QCommandLineOption& option : globalOptions()) {
+        QStringList names;
+        for (const QString& name : option.names())
+            names << QLatin1String(name.size() == 1 ? "-" : "--") + name;
+        QString head = names.join(QStringLiteral(", "));
+        if (option.names().constFirst().size() > 1)
+            head.prepend(QStringLiteral("    "));  // in line with the long names after "-p, "
+        if (!option.valueName().isEmpty())
+            head += u' ' + option.valueName();
+        const QString indent = QStringLiteral("\n%1").arg(QString(), -21);
+        text += QStringLiteral("  %1 %2\n")
+                    .arg(head, -18)
+                    .arg(option.description().replace(u'\n', indent));
+    }
+    text += QStringLiteral("\nCommands:\n");
+    for (const CommandEntry& s : commandTable())
         text += QStringLiteral("  %1\n      %2\n").arg(s.usage, s.summary);
     text += QStringLiteral(
         "\nExit codes:\n"

@@ -32,6 +32,7 @@ struct CliRequest {
     QString recordUrl;  // --record; empty: the window's setting
     bool noRecord = false;
     QString serialFile;  // --serial; run also finds SCHEME.SET.serial by itself
+    QString language;    // --lang: "en" or "zh"; empty: not given
     // gang: the sockets' ports ("COM1,COM2"; empty: the stored sockets) and
     // the command every socket runs ("run", "line3.SET").
     QString gangPorts;

@@ -36,6 +36,11 @@ QString whereClause(const RecordFilter& filter, QVariantList& values) {
         terms << QStringLiteral("serial = ?");
         values << *filter.serial;
     }
+    if (!filter.serialPrefix.isEmpty()) {
+        // Both databases write a whole number as its plain decimal digits.
+        terms << QStringLiteral("CAST(serial AS TEXT) LIKE ?");
+        values << QString(filter.serialPrefix + u'%');
+    }
     return terms.isEmpty() ? QString()
                            : QStringLiteral(" WHERE ") + terms.join(QStringLiteral(" AND "));
 }

@@ -22,6 +22,7 @@ struct RecordFilter {
     QString model;
     QString station;
     std::optional<qint64> serial;
+    QString serialPrefix;  // decimal digits the serial number starts with
 };
 
 // The production record: every pass appended in one transaction, read back

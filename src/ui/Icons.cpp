@@ -196,6 +196,16 @@ void drawToolbar(QPainter& p, const QString& key) {
         p.setBrush(Qt::white);
         p.drawRect(QRectF(19.5, 17, 8, 5));
         p.drawRect(QRectF(19.5, 25, 8, 5));
+    } else if (key == QLatin1String("Production")) {
+        // a ledger: ruled lines with one entry ticked
+        p.setPen(QPen(kInk, 1.2));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(6, 3, 20, 26));
+        p.setPen(QPen(kBlue, 1.5));
+        for (qreal y : {9.0, 14.0, 19.0, 24.0})
+            p.drawLine(QPointF(14, y), QPointF(23, y));
+        p.setPen(QPen(kGreen, 2.2, Qt::SolidLine, Qt::RoundCap));
+        p.drawPolyline(QPolygonF({QPointF(8, 13), QPointF(10, 16), QPointF(13, 10)}));
     } else if (key == QLatin1String("About")) {
         p.setPen(Qt::NoPen);
         p.setBrush(kBlue);

@@ -22,7 +22,8 @@ const ButtonDef kButtons[] = {
     {"SelectMCU", u"自动选择"},   {"SetFuseDefault", u"调入默认"}, {"ReadFuse", u"读熔丝位"},
     {"WriteFuse", u"写熔丝位"},   {"WriteLock", u"写锁定位"},      {"RecoverFuse", u"恢复熔丝"},
     {"EraserFlash", u"擦除芯片"}, {"ProgramMCU", u"芯片编程"},     {"CheckCOM", u"通讯检测"},
-    {"SetCOM", u"设置端口"},      {"slSET", u"存取方案"},          {"About", u"关于"},
+    {"SetCOM", u"设置端口"},      {"slSET", u"存取方案"},          {"Production", u"生产"},
+    {"About", u"关于"},
 };
 
 }  // namespace
@@ -62,8 +63,14 @@ MainToolbar::MainToolbar(QWidget* parent) : QFrame(parent) {
     // A loaded ELF file's fuse and lock bytes go into the cells only when asked
     // for. Its own menu would widen the toolbar beyond the window.
     addEntry(scheme, QStringLiteral("FileFuses"), QStringLiteral("调入文件熔丝位"));
-    addEntry(scheme, QStringLiteral("Gang"), tr("量产"));
     button(QStringLiteral("slSET"))->setMenu(scheme);
+
+    // Production's own windows; more of them join this menu.
+    QMenu* production = new QMenu(this);
+    addEntry(production, QStringLiteral("RecordViewer"), tr("生产记录"));
+    addEntry(production, QStringLiteral("RecordSettings"), tr("记录设置"));
+    addEntry(production, QStringLiteral("Gang"), tr("量产"));
+    button(QStringLiteral("Production"))->setMenu(production);
 
     QMenu* about = new QMenu(this);
     addEntry(about, QStringLiteral("FIRMWARE"), QStringLiteral("固件版本"));
@@ -74,14 +81,14 @@ MainToolbar::MainToolbar(QWidget* parent) : QFrame(parent) {
     addEntry(about, QStringLiteral("HELP"), QStringLiteral("帮助(F1)"));
     button(QStringLiteral("About"))->setMenu(about);
 
-    // Twelve captioned buttons share the window's width: each is as wide as
-    // its caption, plus the arrow of its menu.
+    // The captioned buttons share the window's fixed width: each is as wide
+    // as its caption (or its icon), plus the arrow of its menu.
     const int arrow = style()->pixelMetric(QStyle::PM_MenuButtonIndicator, nullptr, this);
     for (QToolButton* b : std::as_const(m_buttons)) {
         if (b->menu())
             b->setPopupMode(QToolButton::MenuButtonPopup);
-        const int text = b->fontMetrics().horizontalAdvance(b->text()) + 6;
-        b->setFixedWidth(std::max(text, 40) + (b->menu() ? arrow + 2 : 0));
+        const int text = b->fontMetrics().horizontalAdvance(b->text()) + 2;
+        b->setFixedWidth(std::max(text, 32) + (b->menu() ? arrow + 2 : 0));
     }
     m_row->addStretch(1);
 }

@@ -12,7 +12,7 @@ class QToolButton;
 
 namespace kv::ui {
 
-// The toolbar: twelve buttons identified by text keys, some with drop-down
+// The toolbar: buttons identified by text keys, some with drop-down
 // menus whose entries carry keys as well. It only shows and forwards.
 class MainToolbar : public QFrame {
     Q_OBJECT

@@ -14,6 +14,7 @@
 #include <QShortcut>
 #include <QTabWidget>
 
+#include "app/PassRecorder.h"
 #include "app/ShellTexts.h"
 #include "app/Workbench.h"
 #include "ui/AboutBox.h"
@@ -27,6 +28,8 @@
 #include "ui/OtherTab.h"
 #include "ui/PortSettingsDialog.h"
 #include "ui/ProgramOptionsBox.h"
+#include "ui/RecordSettingsDialog.h"
+#include "ui/RecordViewer.h"
 #include "ui/StatusPanels.h"
 #include "ui/Twips.h"
 
@@ -240,6 +243,34 @@ void MainWindow::showFirmwareDialog() {
     FirmwareDialog dialog(
         wb.link(), wb.settings(), wb.prompts(), [&wb] { wb.refreshConnection(); }, this);
     dialog.exec();
+}
+
+void MainWindow::showRecordViewer() {
+    // One viewer at a time: asking again brings it forward.
+    if (!m_recordViewer) {
+        Workbench& wb = *m_workbench;
+        m_recordViewer =
+            new RecordViewer(RecordPolicy::fromSettings(wb.settings()).url, wb.prompts(), this);
+    }
+    m_recordViewer->show();
+    m_recordViewer->raise();
+    m_recordViewer->activateWindow();
+}
+
+RecordViewer* MainWindow::recordViewer() const {
+    return m_recordViewer.data();
+}
+
+void MainWindow::showRecordSettings() {
+    Workbench& wb = *m_workbench;
+    RecordSettingsDialog dialog(wb.settings(), wb.prompts(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const RecordPolicy policy = RecordPolicy::fromSettings(wb.settings());
+    if (wb.recorder())
+        wb.recorder()->setPolicy(policy);
+    if (m_recordViewer)
+        m_recordViewer->setUrl(policy.url);
 }
 
 bool MainWindow::openExternal(const QUrl& url) {

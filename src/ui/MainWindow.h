@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <array>
@@ -37,6 +38,7 @@ class MainToolbar;
 class OptionTree;
 class OtherTab;
 class ProgramOptionsBox;
+class RecordViewer;
 class StatusPanels;
 
 // What the window is built on; everything must outlive it.
@@ -71,6 +73,8 @@ public:
     void showAbout() override;
     void showPortSettings() override;
     void showFirmwareDialog() override;
+    void showRecordViewer() override;
+    void showRecordSettings() override;
     bool openExternal(const QUrl& url) override;
     // The gang window ("量产"): made on first use, then shown again as it was.
     void showGangWindow();
@@ -97,6 +101,8 @@ public:
     // A governed or self-managed control by its name ("ProCommand", "ReadSIG",
     // "R_DataCommand_0", ...); null when unknown.
     QWidget* deviceControl(const QString& name) const;
+    // The open record viewer; null when none is open.
+    RecordViewer* recordViewer() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -137,6 +143,7 @@ private:
     std::array<QLineEdit*, 2> m_fileName{};
     std::array<QPushButton*, 2> m_openFile{};
     std::array<QProgressBar*, 2> m_progress{};
+    QPointer<RecordViewer> m_recordViewer;
     bool m_closing = false;
 };
 

@@ -30,6 +30,8 @@ public:
     void showAbout() override { record(QStringLiteral("About")); }
     void showPortSettings() override { record(QStringLiteral("PortSettings")); }
     void showFirmwareDialog() override { record(QStringLiteral("Firmware")); }
+    void showRecordViewer() override { record(QStringLiteral("RecordViewer")); }
+    void showRecordSettings() override { record(QStringLiteral("RecordSettings")); }
     bool openExternal(const QUrl& url) override {
         opened << url;
         return viewerAvailable;

@@ -274,7 +274,11 @@ TEST_F(WorkbenchDispatch, ButtonsForDialogsAndViewers) {
     wb.onToolbarButton("About");
     wb.onToolbarButton("SetCOM");
     wb.onToolbarMenuItem("UPDATE");
-    EXPECT_EQ(p.dialogs.calls, QStringList({"About", "PortSettings", "Firmware"}));
+    wb.onToolbarButton("Production");
+    wb.onToolbarMenuItem("RecordViewer");
+    wb.onToolbarMenuItem("RecordSettings");
+    EXPECT_EQ(p.dialogs.calls, QStringList({"About", "PortSettings", "Firmware", "RecordViewer",
+                                            "RecordViewer", "RecordSettings"}));
 
     wb.onToolbarMenuItem("HELP");
     ASSERT_EQ(p.dialogs.opened.size(), 1);

@@ -143,6 +143,40 @@ TEST_F(WorkbenchRecord, ASingleCommandThatChangesTheChipIsOneRecordOfOneStep) {
     EXPECT_EQ(recorder.store().count({}), 1);
 }
 
+// The programmer does not acknowledge an erase. With a record kept, one
+// signature read follows it, so that a silent programmer is recorded as a
+// failed erase; without a record the wire carries the erase alone.
+TEST_F(WorkbenchRecord, AnEraseIsConfirmedBySignatureReadOnlyWhileRecording) {
+    struct Case {
+        bool silent;
+        const char* result;
+        const char* signature;
+    };
+    for (const Case& c : {Case{false, "pass", "1E9307"}, Case{true, "fail", nullptr}}) {
+        SCOPED_TRACE(c.silent ? "silent" : "answering");
+        sim::FaultPlan plan;
+        plan.silent = c.silent;
+        p.device.setFaults(plan);
+        p.device.clearTranscript();
+        wb.onToolbarButton(QStringLiteral("EraserFlash"));
+        EXPECT_EQ(p.device.transcript(), "EM#RI01#RI02#");
+        const PassRecord r = lastRecord();
+        EXPECT_EQ(r.result, c.result);
+        if (c.signature)
+            EXPECT_EQ(r.signature, c.signature);
+        else
+            EXPECT_TRUE(r.endReason.startsWith("erase: no answer")) << r.endReason.toStdString();
+    }
+
+    ShellPlatform plain;
+    Workbench unrecorded(plain.parts());
+    unrecorded.start();
+    unrecorded.onToolbarButton(QStringLiteral("SelectMCU"));
+    plain.device.clearTranscript();
+    unrecorded.onToolbarButton(QStringLiteral("EraserFlash"));
+    EXPECT_EQ(plain.device.transcript(), "EM#");
+}
+
 // Each pass takes the next number and writes it where the scheme says; a
 // number whose write was not confirmed is spoiled and never handed out again.
 TEST_F(WorkbenchRecord, SerialNumbersAreWrittenRecordedAndSpoiledWhenTheWriteFails) {
@@ -242,6 +276,24 @@ TEST_P(WorkbenchRecordUnreachable, RefusesBeforeAnythingIsSentUnlessAllowed) {
         // The store's own reason, as the line reads it.
         EXPECT_EQ(p.prompts.warnings[0].second,
                   thrownText([] { RecordStore(unreachable().url).ensureReachable(); }));
+    }
+}
+
+// Serial numbers are taken from the record's shared sequence; without the
+// record a pass that needs one is refused even where unrecorded programming
+// is allowed, and the log says why.
+TEST_P(WorkbenchRecordUnreachable, APassWithSerialNumbersIsRefusedEvenWhenAllowed) {
+    SerialScheme scheme;
+    scheme.name = QStringLiteral("board");
+    wb.setSerialScheme(scheme);
+    runPass({ProgramOptions::EraseChip, ProgramOptions::ProgramFlash});
+    EXPECT_EQ(p.device.transcript(), "");
+    ASSERT_EQ(p.prompts.warnings.size(), 1);
+    const QString reason = thrownText([] { RecordStore(unreachable().url).ensureReachable(); });
+    EXPECT_TRUE(p.prompts.warnings[0].second.contains(reason));
+    if (GetParam()) {
+        EXPECT_TRUE(p.prompts.warnings[0].second.contains(QStringLiteral("序列号")));
+        EXPECT_TRUE(wb.log().text().contains(p.prompts.warnings[0].second));
     }
 }
 

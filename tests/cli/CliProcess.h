@@ -49,8 +49,17 @@ public:
         m_process.setProcessEnvironment(env);
     }
 
+    // Starts the program through another one (e.g. "unshare ... sh -c ... "):
+    // the launcher's words come first, then the program and its arguments.
+    void setLauncher(const QStringList& words) { m_launcher = words; }
+
     void start(const QStringList& arguments) {
-        m_process.start(QStringLiteral(KV_BIN_DIR "/kelvaro-cli"), arguments);
+        const QString program = QStringLiteral(KV_BIN_DIR "/kelvaro-cli");
+        if (m_launcher.isEmpty())
+            m_process.start(program, arguments);
+        else
+            m_process.start(m_launcher.first(),
+                            m_launcher.mid(1) + QStringList{program} + arguments);
         m_process.waitForStarted(kPatienceMs);
     }
     // Runs to the end; the exit code.
@@ -116,6 +125,7 @@ private:
     }
 
     QTemporaryDir m_config;
+    QStringList m_launcher;
     QProcess m_process;
     QByteArray m_stdout;
     QString m_stderr;

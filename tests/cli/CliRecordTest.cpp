@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <QJsonArray>
+#include <QTemporaryDir>
+
+#include "schemes/SchemeFile.h"
 
 #include "tests/cli/CliProcess.h"
 #include "tests/support/QtPrinters.h"
@@ -66,6 +69,75 @@ TEST(CliEndToEndRecord, AnUnreachableRecordSendsNothing) {
     CliProcess unrecorded;
     EXPECT_EQ(unrecorded.run({"--json", "-p", sim.pts(), "--no-record", "erase"}), 2);
     EXPECT_EQ(sim.transcript(), "");
+}
+
+// "run SCHEME.SET" takes the serial numbers from the file beside the scheme:
+// each chip gets the next number where the file says, and its record holds it.
+TEST(CliEndToEndRecord, RunTakesTheSerialFileBesideTheScheme) {
+    SimProcess sim({QStringLiteral("--model"), QStringLiteral("ATMEGA8")});
+    QTemporaryDir folder;
+    Scheme scheme;
+    scheme.model = QStringLiteral("ATMEGA8");
+    scheme.options = {1, 1, 0, 0, 0, 1, 0, 0, 0, 0};  // erase, FLASH from the file
+    scheme.flashPath = testImage(QStringLiteral("blink_m8.hex"));
+    scheme.fuseBits = QString(32, u'1');
+    scheme.flashAddress = QStringLiteral("8191");
+    scheme.eepromAddress = QStringLiteral("511");
+    const QString path = folder.filePath(QStringLiteral("line.SET"));
+    SchemeFile::save(path, scheme);
+    writeFile(path + QStringLiteral(".serial"),
+              "name=board\nstart=4660\nstep=3\nwidth=2\nformat=binary-be\n"
+              "target=eeprom\naddress=0x20\n");
+
+    CliProcess first;
+    ASSERT_EQ(first.run({"--json", "-p", sim.pts(), "run", path}), 0)
+        << first.rawOutput().toStdString();
+    EXPECT_EQ(sim.dump()["eeprom"].toString().mid(2 * 0x20, 6), "1234FF");
+    CliProcess second;
+    second.useFoldersOf(first);
+    ASSERT_EQ(second.run({"--json", "-p", sim.pts(), "run", path}), 0)
+        << second.rawOutput().toStdString();
+    EXPECT_EQ(sim.dump()["eeprom"].toString().mid(2 * 0x20, 4), "1237");
+
+    CliProcess list;
+    list.useFoldersOf(first);
+    ASSERT_EQ(list.run({"--json", "record", "list"}), 0);
+    const QJsonArray records = list.result()["records"].toArray();
+    ASSERT_EQ(records.size(), 2);
+    EXPECT_EQ(records[0].toObject()["id"].toInteger(), second.result()["record"].toInteger());
+    EXPECT_EQ(records[0].toObject()["serial"].toInteger(), 4663);
+    EXPECT_EQ(records[1].toObject()["serial"].toInteger(), 4660);
+}
+
+// Too little free space for the record's file (and its journal) refuses the
+// command before the port is opened; the same place with room enough records.
+// The small disks are memory file systems in a mount namespace of their own.
+TEST(CliEndToEndRecord, LittleFreeSpaceRefusesBeforeAnythingIsSent) {
+    SimProcess sim({QStringLiteral("--model"), QStringLiteral("ATMEGA8")});
+    QTemporaryDir mountPoint;
+    const QString file = mountPoint.filePath(QStringLiteral("r.sqlite"));
+    struct Disk {
+        const char* size;
+        int exit;
+        QByteArray wire;
+    };
+    for (const Disk& disk : {Disk{"512k", 5, ""}, Disk{"8m", 0, "EM#"}}) {
+        SCOPED_TRACE(disk.size);
+        CliProcess cli;
+        cli.setLauncher({"unshare", "--map-root-user", "--mount", "sh", "-c",
+                         QStringLiteral("mount -t tmpfs -o size=%1 tmpfs '%2' && exec \"$@\"")
+                             .arg(QLatin1String(disk.size), mountPoint.path()),
+                         "sh"});
+        EXPECT_EQ(cli.run({"--json", "-p", sim.pts(), "--record", "sqlite:" + file, "erase"}),
+                  disk.exit)
+            << cli.rawOutput().toStdString() << cli.errors().toStdString();
+        if (disk.exit == 5)
+            EXPECT_EQ(cli.result()["message"],
+                      QStringLiteral("磁盘已满，生产记录无法写入 %1。").arg(file));
+        const QByteArray wire = sim.transcript();
+        EXPECT_EQ(wire.isEmpty(), disk.wire.isEmpty()) << wire.toStdString();
+        EXPECT_TRUE(wire.contains(disk.wire)) << wire.toStdString();
+    }
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QSet>
 #include <QSqlQuery>
+#include <algorithm>
 #include <memory>
 
 #include "core/OperationError.h"
@@ -61,6 +62,28 @@ TEST_P(RecordBackendTest, PassAndPartWayFailureRoundTripExactly) {
     EXPECT_EQ(row.value(6).toString(), u"fail");
     EXPECT_TRUE(row.value(9).isNull());   // no EEPROM image in the failed pass
     EXPECT_TRUE(row.value(12).isNull());  // nor a lock byte
+}
+
+// The viewer finds a serial number as typed, or every number it begins.
+TEST_P(RecordBackendTest, SerialNumbersFilterExactlyOrByLeadingDigits) {
+    RecordStore store(fresh.url());
+    QList<std::optional<qint64>> serials = {120, 12, 1205, 99, 312, std::nullopt};
+    for (const auto& serial : serials) {
+        PassRecord r = passingRecord();
+        r.serial = serial;
+        store.append(r);
+    }
+    RecordFilter exact;
+    exact.serial = 12;
+    EXPECT_EQ(store.count(exact), 1);
+    RecordFilter prefix;
+    prefix.serialPrefix = QStringLiteral("12");
+    EXPECT_EQ(store.count(prefix), 3);
+    QList<qint64> listed;
+    for (const PassRecord& r : store.list(prefix, 0, 10))
+        listed << r.serial.value_or(-1);
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(listed, QList<qint64>({12, 120, 1205}));
 }
 
 TEST_P(RecordBackendTest, FourProcessesTakeDistinctConsecutiveSerials) {

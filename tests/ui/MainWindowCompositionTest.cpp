@@ -39,12 +39,12 @@ TEST(MainWindowComposition, ToolbarButtonsMenusAndKeys) {
     WindowRig rig;
     ui::MainWindow& w = rig.start();
     ui::MainToolbar* bar = w.toolbar();
-    const QStringList keys{"SelectMCU", "SetFuseDefault", "ReadFuse",    "WriteFuse",
-                           "WriteLock", "RecoverFuse",    "EraserFlash", "ProgramMCU",
-                           "CheckCOM",  "SetCOM",         "slSET",       "About"};
-    const QStringList captions{"自动选择", "调入默认", "读熔丝位", "写熔丝位",
-                               "写锁定位", "恢复熔丝", "擦除芯片", "芯片编程",
-                               "通讯检测", "设置端口", "存取方案", "关于"};
+    const QStringList keys{"SelectMCU",   "SetFuseDefault", "ReadFuse",   "WriteFuse", "WriteLock",
+                           "RecoverFuse", "EraserFlash",    "ProgramMCU", "CheckCOM",  "SetCOM",
+                           "slSET",       "Production",     "About"};
+    const QStringList captions{"自动选择", "调入默认", "读熔丝位", "写熔丝位", "写锁定位",
+                               "恢复熔丝", "擦除芯片", "芯片编程", "通讯检测", "设置端口",
+                               "存取方案", "生产",     "关于"};
     ASSERT_EQ(ui::MainToolbar::buttonKeys(), keys);
     int lastRight = -1;
     for (int i = 0; i < keys.size(); ++i) {
@@ -70,7 +70,8 @@ TEST(MainWindowComposition, ToolbarButtonsMenusAndKeys) {
     EXPECT_EQ(bar->menuEntry("ProgramFLASH")->text(), "FLASH");
     EXPECT_EQ(entryTexts(bar->menuOf("SetCOM")), QStringList({"打开端口", "关闭端口"}));
     EXPECT_EQ(entryTexts(bar->menuOf("slSET")),
-              QStringList({"打开方案", "保存方案", "调入文件熔丝位", "量产"}));
+              QStringList({"打开方案", "保存方案", "调入文件熔丝位"}));
+    EXPECT_EQ(entryTexts(bar->menuOf("Production")), QStringList({"生产记录", "记录设置", "量产"}));
     // "量产" opens the gang window beside the main window, once.
     bar->menuEntry("Gang")->trigger();
     ASSERT_NE(w.gangWindow(), nullptr);

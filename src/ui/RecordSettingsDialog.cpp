@@ -1,0 +1,115 @@
+// SPDX-License-Identifier: MIT
+#include "ui/RecordSettingsDialog.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/PassRecorder.h"
+#include "app/RecordConnection.h"
+#include "core/UserPrompts.h"
+#include "record/RecordUrl.h"
+
+namespace kv::ui {
+
+RecordSettingsDialog::RecordSettingsDialog(SettingsStore& settings, UserPrompts& prompts,
+                                           QWidget* parent)
+    : QDialog(parent), m_settings(settings), m_prompts(prompts) {
+    setObjectName(QStringLiteral("RecordSettingsDialog"));
+    setWindowTitle(tr("生产记录设置"));
+    const RecordPolicy policy = RecordPolicy::fromSettings(settings);
+
+    m_database = new QLineEdit(policy.url);
+    m_database->setObjectName(QStringLiteral("RecordDatabase"));
+    m_database->setMinimumWidth(420);
+    m_database->setPlaceholderText(RecordUrl::defaultUrl());
+    m_database->setToolTip(
+        tr("sqlite:文件路径，或 postgresql://用户@主机:端口/数据库；"
+           "空：默认的 SQLite 文件"));
+    m_browse = new QPushButton(tr("浏览..."));
+    m_browse->setObjectName(QStringLiteral("RecordBrowse"));
+    auto* databaseRow = new QHBoxLayout;
+    databaseRow->addWidget(m_database, 1);
+    databaseRow->addWidget(m_browse);
+
+    m_station = new QLineEdit(policy.station);
+    m_station->setObjectName(QStringLiteral("RecordStationName"));
+    // Empty keeps following the computer's name.
+    m_station->setPlaceholderText(PassRecord::defaultStation());
+    m_allow = new QCheckBox(tr("允许无记录编程"));
+    m_allow->setObjectName(QStringLiteral("RecordAllowUnrecorded"));
+    m_allow->setChecked(policy.allowUnrecorded);
+
+    m_test = new QPushButton(tr("测试连接"));
+    m_test->setObjectName(QStringLiteral("RecordTest"));
+    m_testResult = new QLabel;
+    m_testResult->setObjectName(QStringLiteral("RecordTestResult"));
+    m_testResult->setWordWrap(true);
+    m_testResult->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* testRow = new QHBoxLayout;
+    testRow->addWidget(m_test);
+    testRow->addWidget(m_testResult, 1);
+
+    auto* form = new QFormLayout;
+    form->addRow(tr("数据库："), databaseRow);
+    form->addRow(tr("工位："), m_station);
+    form->addRow(QString(), m_allow);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addLayout(testRow);
+    layout->addWidget(buttons);
+
+    connect(m_browse, &QPushButton::clicked, this, &RecordSettingsDialog::browse);
+    connect(m_test, &QPushButton::clicked, this, &RecordSettingsDialog::testConnection);
+    connect(buttons, &QDialogButtonBox::accepted, this, &RecordSettingsDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &RecordSettingsDialog::reject);
+}
+
+void RecordSettingsDialog::browse() {
+    QString start;
+    try {
+        const QString setting = RecordConnection::settingOf(m_database->text());
+        const RecordUrl url =
+            RecordUrl::parse(setting.isEmpty() ? RecordUrl::defaultUrl() : setting);
+        if (!url.isPostgres())
+            start = url.path;
+    } catch (...) {
+        // A setting being typed: the dialog opens where it likes.
+    }
+    const auto path = m_prompts.saveFile({tr("SQLite 数据库") + QStringLiteral("|*.sqlite;*.db|") +
+                                              tr("所有文件") + QStringLiteral("|*.*"),
+                                          1, start});
+    if (path)
+        m_database->setText(QStringLiteral("sqlite:") + *path);
+}
+
+void RecordSettingsDialog::testConnection() {
+    const RecordConnection::Outcome outcome = RecordConnection::test(m_database->text());
+    m_testResult->setStyleSheet(outcome.ok ? QStringLiteral("color:#007000")
+                                           : QStringLiteral("color:#CD0000"));
+    m_testResult->setText(outcome.text);
+}
+
+void RecordSettingsDialog::accept() {
+    if (const auto problem = RecordConnection::problem(m_database->text())) {
+        m_prompts.warning(windowTitle(), *problem);
+        return;
+    }
+    RecordPolicy policy;
+    policy.url = m_database->text();
+    policy.station = m_station->text();
+    policy.allowUnrecorded = m_allow->isChecked();
+    if (!RecordConnection::store(m_settings, policy)) {
+        m_prompts.warning(windowTitle(), tr("无法保存生产记录设置。"));
+        return;
+    }
+    QDialog::accept();
+}
+
+}  // namespace kv::ui

@@ -1,0 +1,192 @@
+// SPDX-License-Identifier: MIT
+#include "ui/RecordViewer.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace kv::ui {
+
+namespace {
+
+template <typename T>
+T* named(T* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+}  // namespace
+
+RecordViewer::RecordViewer(const QString& url, UserPrompts& prompts, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_browser(url), m_prompts(prompts) {
+    setObjectName(QStringLiteral("RecordViewer"));
+    setWindowTitle(tr("生产记录"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    resize(980, 640);
+
+    m_table = named(new QTableWidget(0, int(RecordBrowser::columnTitles().size())), "RecordTable");
+    m_table->setHorizontalHeaderLabels(RecordBrowser::columnTitles());
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->verticalHeader()->hide();
+    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_details = named(new QPlainTextEdit, "RecordDetails");
+    m_details->setReadOnly(true);
+    m_details->setLineWrapMode(QPlainTextEdit::NoWrap);
+    auto* split = new QSplitter(Qt::Vertical);
+    split->addWidget(m_table);
+    split->addWidget(m_details);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
+
+    m_message = named(new QLabel, "RecordMessage");
+    m_message->setWordWrap(true);
+    m_message->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_message->hide();
+    m_page = named(new QLabel, "RecordPage");
+    m_previous = named(new QPushButton(tr("上一页")), "RecordPrevious");
+    m_next = named(new QPushButton(tr("下一页")), "RecordNext");
+    auto* paging = new QHBoxLayout;
+    paging->addWidget(m_page, 1);
+    paging->addWidget(m_previous);
+    paging->addWidget(m_next);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(buildFilters());
+    layout->addWidget(m_message);
+    layout->addWidget(split, 1);
+    layout->addLayout(paging);
+
+    connect(m_previous, &QPushButton::clicked, this,
+            [this] { showRows(m_browser.showPage(m_browser.page() - 1)); });
+    connect(m_next, &QPushButton::clicked, this,
+            [this] { showRows(m_browser.showPage(m_browser.page() + 1)); });
+    connect(m_table, &QTableWidget::itemSelectionChanged, this, &RecordViewer::showDetails);
+    applyFilters();
+}
+
+QWidget* RecordViewer::buildFilters() {
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    const QDate today = QDate::currentDate();
+    m_fromOn = named(new QCheckBox(tr("从")), "RecordFromOn");
+    m_from = named(new QDateEdit(today.addDays(-7)), "RecordFrom");
+    m_toOn = named(new QCheckBox(tr("到")), "RecordToOn");
+    m_to = named(new QDateEdit(today), "RecordTo");
+    for (auto [on, date] : {std::pair{m_fromOn, m_from}, std::pair{m_toOn, m_to}}) {
+        date->setCalendarPopup(true);
+        date->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+        // A date counts only while its box is ticked.
+        date->setEnabled(false);
+        connect(on, &QCheckBox::toggled, date, &QDateEdit::setEnabled);
+    }
+    m_result = named(new QComboBox, "RecordResult");
+    m_result->addItem(tr("全部"), QString());
+    m_result->addItem(tr("合格"), QStringLiteral("pass"));
+    m_result->addItem(tr("不合格"), QStringLiteral("fail"));
+    m_model = named(new QLineEdit, "RecordModel");
+    m_model->setPlaceholderText(tr("型号"));
+    m_station = named(new QLineEdit, "RecordStation");
+    m_station->setPlaceholderText(tr("工位"));
+    m_serial = named(new QLineEdit, "RecordSerial");
+    m_serial->setPlaceholderText(tr("序列号"));
+    m_serialPrefix = named(new QCheckBox(tr("前缀")), "RecordSerialPrefix");
+    m_serialPrefix->setToolTip(tr("列出以这些数字开头的序列号"));
+    auto* apply = named(new QPushButton(tr("查询")), "RecordApply");
+    auto* refresh = named(new QPushButton(tr("刷新")), "RecordRefresh");
+    auto* exportCsv = named(new QPushButton(tr("导出 CSV")), "RecordExport");
+    for (QWidget* w : std::initializer_list<QWidget*>{m_fromOn, m_from, m_toOn, m_to, m_result,
+                                                      m_model, m_station, m_serial, m_serialPrefix,
+                                                      apply, refresh, exportCsv})
+        layout->addWidget(w);
+    for (QLineEdit* edit : {m_model, m_station, m_serial})
+        connect(edit, &QLineEdit::returnPressed, this, &RecordViewer::applyFilters);
+    connect(apply, &QPushButton::clicked, this, &RecordViewer::applyFilters);
+    connect(refresh, &QPushButton::clicked, this, &RecordViewer::refresh);
+    connect(exportCsv, &QPushButton::clicked, this, &RecordViewer::exportCsv);
+    return row;
+}
+
+RecordQuery RecordViewer::query() const {
+    RecordQuery q;
+    if (m_fromOn->isChecked())
+        q.from = m_from->date();
+    if (m_toOn->isChecked())
+        q.to = m_to->date();
+    q.result = m_result->currentData().toString();
+    q.model = m_model->text();
+    q.station = m_station->text();
+    q.serial = m_serial->text();
+    q.serialPrefix = m_serialPrefix->isChecked();
+    return q;
+}
+
+void RecordViewer::applyFilters() {
+    showRows(m_browser.apply(query()));
+}
+
+void RecordViewer::setUrl(const QString& url) {
+    m_browser.setUrl(url);
+    applyFilters();
+}
+
+void RecordViewer::refresh() {
+    showRows(m_browser.refresh());
+}
+
+void RecordViewer::showRows(bool ok) {
+    m_message->setVisible(!ok);
+    m_message->setStyleSheet(QStringLiteral("color:#CD0000"));
+    m_message->setText(m_browser.errorText());
+    const QList<PassRecord>& rows = m_browser.rows();
+    m_table->clearContents();
+    m_table->setRowCount(int(rows.size()));
+    for (int r = 0; r < rows.size(); ++r) {
+        const QStringList texts = RecordBrowser::rowTexts(rows[r]);
+        for (int c = 0; c < texts.size(); ++c) {
+            auto* item = new QTableWidgetItem(texts[c]);
+            item->setData(Qt::UserRole, rows[r].id);
+            if (rows[r].result == u"fail")
+                item->setForeground(QColor(0xCD, 0, 0));
+            m_table->setItem(r, c, item);
+        }
+    }
+    m_table->resizeColumnsToContents();
+    m_details->clear();
+    m_page->setText(m_browser.pageText());
+    m_previous->setEnabled(m_browser.page() > 0);
+    m_next->setEnabled(m_browser.page() + 1 < m_browser.pageCount());
+}
+
+void RecordViewer::showDetails() {
+    const QList<QTableWidgetItem*> selected = m_table->selectedItems();
+    if (selected.isEmpty()) {
+        m_details->clear();
+        return;
+    }
+    m_details->setPlainText(
+        m_browser.detailsText(selected.first()->data(Qt::UserRole).toLongLong()));
+}
+
+void RecordViewer::exportCsv() {
+    const auto outcome = m_browser.exportCsv(m_prompts);
+    if (!outcome)
+        return;
+    m_message->setStyleSheet(m_browser.errorText().isEmpty() ? QString()
+                                                             : QStringLiteral("color:#CD0000"));
+    m_message->setText(*outcome);
+    m_message->show();
+}
+
+}  // namespace kv::ui

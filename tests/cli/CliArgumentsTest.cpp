@@ -1,0 +1,125 @@
+// SPDX-License-Identifier: MIT
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "cli/CliRequest.h"
+#include "tests/support/QtPrinters.h"
+
+namespace kv::test {
+namespace {
+
+// One command line: the refusal it earns (empty: accepted), and what an
+// accepted line must have put into the request.
+struct Line {
+    const char* name;
+    QStringList arguments;
+    QString error;
+    std::function<void(const cli::CliRequest&)> check;
+};
+
+void PrintTo(const Line& line, std::ostream* os) {
+    *os << line.name;
+}
+
+class CliArguments : public ::testing::TestWithParam<Line> {};
+
+TEST_P(CliArguments, RequestOrRefusal) {
+    const Line& line = GetParam();
+    const cli::ParsedArguments parsed = cli::parseArguments(line.arguments);
+    EXPECT_EQ(parsed.error, line.error);
+    if (line.check && parsed.error.isEmpty())
+        line.check(parsed.request);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, CliArguments,
+    ::testing::Values(
+        // Global options may follow the command and its arguments.
+        Line{"global_options_after_the_command",
+             {"write-flash", "a.hex", "--verify", "-p", "COM3", "--json", "-q"},
+             {},
+             [](const cli::CliRequest& r) {
+                 EXPECT_EQ(r.command, "write-flash");
+                 EXPECT_EQ(r.file, "a.hex");
+                 EXPECT_TRUE(r.verify && r.json && r.quiet);
+                 EXPECT_FALSE(r.noErase);
+                 EXPECT_EQ(r.port, "COM3");
+             }},
+        Line{"values_after_equals_and_model_in_any_case",
+             {"--port=/dev/ttyUSB0", "--baud=0x2580", "-m", "atmega16", "detect"},
+             {},
+             [](const cli::CliRequest& r) {
+                 EXPECT_EQ(r.port, "/dev/ttyUSB0");
+                 EXPECT_EQ(r.baud, "9600");
+                 EXPECT_EQ(r.model, "ATMEGA16");
+             }},
+        // A command's own option with a value, before the command's name.
+        Line{"command_option_before_the_command",
+             {"--low", "0xe1", "fuses", "write", "--ext=FF"},
+             {},
+             [](const cli::CliRequest& r) {
+                 EXPECT_EQ(r.command, "fuses write");
+                 EXPECT_EQ(r.low, 0xE1);
+                 EXPECT_EQ(r.high, std::nullopt);
+                 EXPECT_EQ(r.ext, 0xFF);
+             }},
+        Line{"argument_of_a_two_word_command",
+             {"lock", "write", "FC"},
+             {},
+             [](const cli::CliRequest& r) { EXPECT_EQ(r.lockByte, 0xFC); }},
+        Line{"date_alone_counts_from_midnight",
+             {"record", "list", "--since", "2026-03-02", "--failed"},
+             {},
+             [](const cli::CliRequest& r) {
+                 EXPECT_EQ(r.since, QDateTime(QDate(2026, 3, 2), QTime(0, 0)));
+                 EXPECT_TRUE(r.failedOnly);
+             }},
+        Line{"help_before_any_check",
+             {"--help", "blank-check", "--verify"},
+             {},
+             [](const cli::CliRequest& r) { EXPECT_TRUE(r.help); }},
+        Line{"language",
+             {"--lang", "en", "detect"},
+             {},
+             [](const cli::CliRequest& r) { EXPECT_EQ(r.language, "en"); }},
+        Line{"no_language_given",
+             {"detect"},
+             {},
+             [](const cli::CliRequest& r) { EXPECT_EQ(r.language, QString()); }},
+        Line{
+            "language_unknown", {"--lang", "fr", "detect"}, "--lang 应为 en 或 zh，而不是“fr”", {}},
+        Line{"option_of_another_command",
+             {"detect", "--verify"},
+             "命令 detect 不接受选项 --verify",
+             {}},
+        Line{"unknown_option", {"detect", "--frob"}, "未知选项 --frob", {}},
+        Line{"unknown_option_even_with_a_command_option",
+             {"--slot", "8", "--frob", "detect"},
+             "未知选项 --frob",
+             {}},
+        Line{"value_missing_at_the_end", {"detect", "-p"}, "选项 -p 缺少值", {}},
+        Line{"no_command", {"-p", "COM1"}, "缺少命令（kelvaro-cli --help 列出全部命令）", {}},
+        Line{"unknown_command", {"blank", "check"}, "未知命令“blank check”", {}},
+        Line{"word_before_the_command", {"now", "detect"}, "未知命令“now detect”", {}},
+        Line{"argument_missing",
+             {"write-flash", "--verify"},
+             "用法：kelvaro-cli write-flash FILE [--verify] [--no-erase]",
+             {}},
+        Line{"argument_too_many", {"erase", "a.hex"}, "用法：kelvaro-cli erase", {}},
+        Line{"bad_value_of_a_command_option",
+             {"calibration", "write", "--slot", "3", "--to", "flash"},
+             "--slot 应为 1、2、4 或 8（MHz），而不是“3”",
+             {}},
+        Line{"options_that_do_not_fit_together",
+             {"record", "list", "--csv", "--json"},
+             "--csv 与 --json 不能同时使用",
+             {}},
+        Line{"portless_command_with_a_port",
+             {"ports", "--baud", "9600"},
+             "ports 列出全部端口，不接受 --port 或 --baud",
+             {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace kv::test
