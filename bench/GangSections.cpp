@@ -143,7 +143,7 @@ qint64 idleCpuUs(const QTemporaryDir& dir, const QString& scheme, int sockets, q
     runner.startAll();
     QEventLoop loop;
     // The children's start-up first; then only their waiting is measured.
-    QTimer::singleShot(1500, &loop, &QEventLoop::quit);
+    QTimer::singleShot(1000, &loop, &QEventLoop::quit);
     loop.exec();
     const qint64 before = processCpuUs();
     QTimer::singleShot(int(spanUs / 1000), &loop, &QEventLoop::quit);
@@ -186,7 +186,8 @@ QList<Measurement> gangRun(BenchRig&, const Options&) {
     busy.maxRatio = 1.0;
     busy.details << QStringLiteral("gang runner: floor column is 2 % of the wall time per socket");
 
-    constexpr qint64 kSpanUs = 4'000'000;
+    // Shorter than the children's own wait for an answer, so that all of them still wait.
+    constexpr qint64 kSpanUs = 3'000'000;
     int stillWaiting = 0;
     const qint64 idle = idleCpuUs(dir, scheme, 4, kSpanUs, &stillWaiting);
     Measurement waiting;
