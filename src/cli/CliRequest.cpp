@@ -228,6 +228,26 @@ QString applyOptions(CliRequest& r, const QCommandLineParser& parser,
     return {};
 }
 
+void prepare(QCommandLineParser& parser) {
+    // "-port" as "--port"; no bundles of one-letter options.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOptions(globalOptions());
+}
+
+// A value of the command's own option may stand between the words of its
+// name ("fuses --high D9 write"): each command is tried with its options.
+const CommandEntry* commandAmongItsOptions(const QStringList& line) {
+    for (const CommandEntry& entry : commandTable()) {
+        QCommandLineParser trial;
+        prepare(trial);
+        trial.addOptions(optionsOf(entry));
+        trial.parse(line);
+        if (findCommand(trial.positionalArguments()) == &entry)
+            return &entry;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 bool CliRequest::needsChip() const {
@@ -255,10 +275,8 @@ ParsedArguments parseArguments(const QStringList& arguments) {
     CliRequest& r = parsed.request;
     const QStringList line = QStringList{QStringLiteral("kelvaro-cli")} + arguments;
     QCommandLineParser parser;
-    // "-port" as "--port"; no bundles of one-letter options.
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    prepare(parser);
     QList<QCommandLineOption> known = globalOptions();
-    parser.addOptions(known);
 
     // First pass: the global options, to find the command. The command's own
     // options are not known yet, so the value of one given before the
@@ -266,6 +284,8 @@ ParsedArguments parseArguments(const QStringList& arguments) {
     // run of words that names one.
     parser.parse(line);
     const CommandEntry* command = findCommand(parser.positionalArguments());
+    if (!command)
+        command = commandAmongItsOptions(line);
 
     // Second pass: the command's own options too.
     if (command) {
