@@ -28,8 +28,10 @@ int main(int argc, char* argv[]) {
     }
     kv::cli::CliReport report(request.json, request.quiet, ::isatty(STDERR_FILENO) == 1);
     if (!parsed.error.isEmpty()) {
-        report.result(kv::cli::kExitUsage, parsed.error + QStringLiteral("（kelvaro-cli --help）"),
-                      {}, {});
+        report.result(
+            kv::cli::kExitUsage,
+            QCoreApplication::translate("CliMain", "%1（kelvaro-cli --help）").arg(parsed.error),
+            {}, {});
         return kv::cli::kExitUsage;
     }
     kv::cli::StopSignal stop;
