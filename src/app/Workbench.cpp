@@ -64,7 +64,7 @@ Workbench::Workbench(const WorkbenchPlatform& p, QObject* parent)
     auto geometry = [this] {
         return MemoryGeometry{m_model.flashSize(), m_model.eepromSize(), m_model.flashPageWords()};
     };
-    m_appCaption = ShellTexts::appTitle();
+    m_appCaption = ShellTexts::windowTitle();
     m_reader =
         std::make_unique<ImageReader>(m_link, m_flash, m_eeprom, geometry, m_prompts, m_appCaption);
     m_writer =
@@ -121,7 +121,7 @@ PortSettingsHooks Workbench::portSettingsHooks() {
 
 void Workbench::start() {
     // Title, link label and banner (the help file path follows the data folder).
-    m_appCaption = ShellTexts::appTitle();
+    m_appCaption = ShellTexts::windowTitle();
     m_linkCaption = ShellTexts::linkCaption();
     m_log.setBanner(ShellTexts::logBanner());
     const auto step = [this](const QString& name, const std::function<void()>& body) {

@@ -3,6 +3,7 @@
 
 #include <QHash>
 
+#include "app/Language.h"
 #include "catalogue/ChipModelTable.h"
 
 namespace kv::cli {
@@ -79,9 +80,10 @@ const QList<CommandEntry>& commands() {
     return list;
 }
 
-const QStringList kValueOptions = {
-    "-p",    "--port", "-b",   "--baud",    "-m",          "--model",  "--low",   "--high",
-    "--ext", "--slot", "--to", "--address", "--page-size", "--record", "--since", "--serial"};
+const QStringList kValueOptions = {"-p",       "--port",    "-b",          "--baud",   "-m",
+                                   "--model",  "--low",     "--high",      "--ext",    "--slot",
+                                   "--to",     "--address", "--page-size", "--record", "--since",
+                                   "--serial", "--lang"};
 const QStringList kFlags = {"--json",  "-q",          "--quiet",     "-h",
                             "--help",  "--version",   "--verify",    "--no-erase",
                             "--probe", "--encrypted", "--no-record", "--failed",
@@ -145,6 +147,9 @@ QString applyValue(CliRequest& r, const QString& name, const QString& value) {
         r.pageSize = *n;
     } else if (name == u"--record") {
         r.recordUrl = value;
+    } else if (name == u"--lang") {
+        if (!languageFromCode(value))
+            return badLanguageText(value);
     } else if (name == u"--serial") {
         r.serialFile = value;
     } else if (name == u"--since") {
@@ -194,9 +199,9 @@ void applyFlag(CliRequest& r, const QString& name) {
 // The options a command does not take, among those given.
 QString checkCombination(const CliRequest& r, const CommandEntry& command,
                          const QStringList& given) {
-    static const QStringList global = {"-p",      "--port",   "-b",         "--baud",
-                                       "-m",      "--model",  "--json",     "-q",
-                                       "--quiet", "--record", "--no-record"};
+    static const QStringList global = {"-p",      "--port",   "-b",          "--baud",
+                                       "-m",      "--model",  "--json",      "-q",
+                                       "--quiet", "--record", "--no-record", "--lang"};
     for (const QString& option : given) {
         if (!global.contains(option) && !command.options.contains(option))
             return QStringLiteral("命令 %1 不接受选项 %2").arg(command.name, option);
@@ -327,6 +332,8 @@ QString helpText() {
         "      --record URL   the production record: sqlite:PATH or postgresql://...;\n"
         "                     default: the window's setting (the SQLite file in the data folder)\n"
         "      --no-record    program without a record; only where the window's setting allows it\n"
+        "      --lang en|zh   language of the messages; default: the window's setting, else\n"
+        "                     English on an English desktop, else Chinese\n"
         "      --serial FILE  a serial number per chip (key=value: name, start, step, width,\n"
         "                     format, target, address); run also reads SCHEME.SET.serial\n"
         "      --version      print the version\n"
