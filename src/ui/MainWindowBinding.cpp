@@ -196,10 +196,9 @@ void MainWindow::bindFuses() {
 void MainWindow::refreshDefinitionsWarning() {
     const QString& problem = m_workbench->fuses().definitionsProblem();
     m_definitionsWarning->setText(
-        problem.isEmpty()
-            ? QString()
-            : problem + QStringLiteral("。\n右边的熔丝位和名称不是%1的定义，不能写入芯片。")
-                            .arg(m_workbench->model().selectedModelName()));
+        problem.isEmpty() ? QString()
+                          : problem + tr("。\n右边的熔丝位和名称不是%1的定义，不能写入芯片。")
+                                          .arg(m_workbench->model().selectedModelName()));
     m_definitionsWarning->setVisible(!problem.isEmpty());
 }
 
@@ -289,8 +288,7 @@ void MainWindow::bindCalibration() {
         selectInGroup(m_otherTab->feGroup, cal.selectedTarget());
         // The tip explains a disabled button only.
         m_otherTab->writeOa->setEnabled(cal.isWriteEnabled());
-        m_otherTab->writeOa->setToolTip(cal.isWriteEnabled() ? QString()
-                                                             : QStringLiteral("暂不可用"));
+        m_otherTab->writeOa->setToolTip(cal.isWriteEnabled() ? QString() : tr("暂不可用"));
     };
     connect(&cal, &CalibrationState::changed, this, refresh);
     connect(m_otherTab->oaGroup, &QButtonGroup::idClicked, &cal,
