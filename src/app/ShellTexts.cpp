@@ -41,8 +41,13 @@ constexpr char16_t kAbout[] = {
     0x992D, 0x30A7,
 };
 
-QString shown(const QString& text) {
-    return QCoreApplication::translate("ShellTexts", text.toUtf8().constData());
+// The translation keys its texts with plain line feeds; the shown text keeps
+// the CR LF of the stored one.
+QString shown(QString text) {
+    const QString crlf = QStringLiteral("\r\n");
+    const QString lf = QStringLiteral("\n");
+    text.replace(crlf, lf);
+    return QCoreApplication::translate("ShellTexts", text.toUtf8().constData()).replace(lf, crlf);
 }
 
 QString titleAfterPhrase() {
