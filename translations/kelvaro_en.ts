@@ -199,11 +199,11 @@ Please report problems and suggestions about this program and the programmer&apo
     </message>
     <message>
         <source>恢复熔丝</source>
-        <translation>Recover fuses</translation>
+        <translation>Restore</translation>
     </message>
     <message>
         <source>擦除芯片</source>
-        <translation>Erase chip</translation>
+        <translation>Erase</translation>
     </message>
     <message>
         <source>芯片编程</source>
@@ -266,7 +266,7 @@ Please report problems and suggestions about this program and the programmer&apo
     <name>kv::ui::MainWindow</name>
     <message>
         <source>熔丝选项</source>
-        <translation>Fuse options</translation>
+        <translation>Fuses</translation>
     </message>
     <message>
         <source>其它</source>
@@ -274,7 +274,7 @@ Please report problems and suggestions about this program and the programmer&apo
     </message>
     <message>
         <source>打开%1</source>
-        <translation>Open %1</translation>
+        <translation>%1…</translation>
     </message>
     <message>
         <source>。
@@ -441,19 +441,19 @@ The fuse bits and names on the right are not those of %1 and cannot be written t
     </message>
     <message>
         <source>编程FLASH</source>
-        <translation>Program FLASH</translation>
+        <translation>Write FLASH</translation>
     </message>
     <message>
         <source>编程EEPROM</source>
-        <translation>Program EEPROM</translation>
+        <translation>Write EEPROM</translation>
     </message>
     <message>
         <source>编程熔丝位</source>
-        <translation>Program fuses</translation>
+        <translation>Write fuses</translation>
     </message>
     <message>
         <source>编程锁定位</source>
-        <translation>Program lock bits</translation>
+        <translation>Write lock</translation>
     </message>
     <message>
         <source>文件重载</source>
@@ -461,11 +461,11 @@ The fuse bits and names on the right are not those of %1 and cannot be written t
     </message>
     <message>
         <source>校验标识字</source>
-        <translation>Check signature</translation>
+        <translation>Signature</translation>
     </message>
     <message>
         <source>写校准字节</source>
-        <translation>Write calibration</translation>
+        <translation>Calibration</translation>
     </message>
     <message>
         <source>校验FLASH</source>

@@ -6,6 +6,7 @@
 #include <array>
 #include <memory>
 
+#include "app/OptionCaptions.h"
 #include "app/ShellDialogs.h"
 
 class QGroupBox;
@@ -132,6 +133,9 @@ private:
     std::array<QPushButton*, 2> m_openFile{};
     std::array<QProgressBar*, 2> m_progress{};
     bool m_closing = false;
+    // Read when the option list is first shown in English.
+    OptionCaptions m_englishCaptions;
+    bool m_englishCaptionsRead = false;
 };
 
 }  // namespace kv::ui

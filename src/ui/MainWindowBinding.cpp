@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <QToolButton>
 
+#include "app/Language.h"
 #include "app/Workbench.h"
 #include "catalogue/ChipModelTable.h"
 #include "ui/ClickableLabel.h"
@@ -215,9 +216,20 @@ void MainWindow::refreshFuseCells() {
 }
 
 void MainWindow::refreshOptionList() {
+    // In English the captions come from their own table; everything else an
+    // option is (its key, marking, state) stays the definition file's.
+    const bool english = currentLanguage() == Language::English;
+    if (english && !m_englishCaptionsRead) {
+        m_englishCaptions.load(m_workbench->fuses().definitionFolders());
+        m_englishCaptionsRead = true;
+    }
+    const QString model = m_workbench->model().selectedModelName();
     QList<OptionTree::Entry> entries;
-    for (const FuseOption& o : m_workbench->fuses().options())
-        entries.append({o.key, o.text, o.checked, o.marked, o.shaded});
+    for (const FuseOption& o : m_workbench->fuses().options()) {
+        const QString caption = english ? m_englishCaptions.caption(model, o.key) : QString();
+        entries.append(
+            {o.key, caption.isEmpty() ? o.text : caption, o.checked, o.marked, o.shaded});
+    }
     m_tree->setEntries(entries);
 }
 
