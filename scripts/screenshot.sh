@@ -22,6 +22,7 @@ if [ "${1:-}" = "--lang" ]; then
 fi
 out=${1:-$build/kelvaro.png}
 case "$out" in /*) ;; *) out=$PWD/$out ;; esac
+mkdir -p "$(dirname "$out")"
 
 if [ ! -x "$bin/kelvaro" ] || [ ! -x "$bin/kelvaro-sim" ]; then
   build_programs
