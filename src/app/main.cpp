@@ -103,6 +103,12 @@ int main(int argc, char* argv[]) {
                 << '\n';
         return 0;
     }
+    // Refused before the window's start, so that it needs no display either.
+    const QString given = options.parser.value(options.language);
+    if (options.parser.isSet(options.language) && !kv::languageFromCode(given)) {
+        std::fprintf(stderr, "kelvaro: %s\n", kv::badLanguageText(given).toLocal8Bit().constData());
+        return 1;
+    }
     QApplication app(argc, argv);
     options.parser.process(app);  // refuses unknown options; Qt's own are gone by now
     QApplication::setWindowIcon(kv::ui::Icons::application());
@@ -110,11 +116,6 @@ int main(int argc, char* argv[]) {
     QGuiApplication::setDesktopFileName(QStringLiteral("org.kelvaro.Kelvaro"));
     // Every setting lives under the window title, so each version keeps its own.
     kv::SettingsStore settings(kv::ShellTexts::appTitle());
-    const QString given = options.parser.value(options.language);
-    if (options.parser.isSet(options.language) && !kv::languageFromCode(given)) {
-        std::fprintf(stderr, "kelvaro: %s\n", kv::badLanguageText(given).toLocal8Bit().constData());
-        return 1;
-    }
     const kv::LanguageTexts texts(
         kv::chooseLanguage(given, settings.read(kv::languageSection(), kv::languageKey())), true);
     kv::PortMap portMap(&settings);
