@@ -291,7 +291,7 @@ The fuse bits and names on the right are not those of %1 and cannot be written t
     <name>kv::ui::OtherTab</name>
     <message>
         <source>读标识字</source>
-        <translation>Read signature</translation>
+        <translation>Read ID</translation>
     </message>
     <message>
         <source>当前MCU 型号：</source>
@@ -307,7 +307,7 @@ The fuse bits and names on the right are not those of %1 and cannot be written t
     </message>
     <message>
         <source>读校准字节</source>
-        <translation>Read calibration</translation>
+        <translation>Read</translation>
     </message>
     <message>
         <source>写 入</source>
@@ -319,7 +319,7 @@ The fuse bits and names on the right are not those of %1 and cannot be written t
     </message>
     <message>
         <source>写入地址</source>
-        <translation>Write address</translation>
+        <translation>Address</translation>
     </message>
     <message>
         <source>读写数据</source>
@@ -327,11 +327,11 @@ The fuse bits and names on the right are not those of %1 and cannot be written t
     </message>
     <message>
         <source>地址DEC</source>
-        <translation>Address (dec)</translation>
+        <translation>Addr DEC</translation>
     </message>
     <message>
         <source>数据HEX</source>
-        <translation>Data (hex)</translation>
+        <translation>Data HEX</translation>
     </message>
     <message>
         <source>FLASH(字)</source>
