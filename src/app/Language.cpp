@@ -29,6 +29,11 @@ QString languageKey() {
     return QStringLiteral("语言");
 }
 
+QLocale userInterfaceLocale() {
+    const QStringList languages = QLocale::system().uiLanguages();
+    return languages.isEmpty() ? QLocale::system() : QLocale(languages.first());
+}
+
 Language chooseLanguage(const QString& commandLine, const QString& setting, const QLocale& locale) {
     if (const auto given = languageFromCode(commandLine))
         return *given;

@@ -23,11 +23,15 @@ std::optional<Language> languageFromCode(const QString& code);
 QString languageSection();
 QString languageKey();
 
+// The locale of the user's messages (LANGUAGE, LC_ALL, LC_MESSAGES, LANG),
+// which may differ from the one for numbers.
+QLocale userInterfaceLocale();
+
 // --lang wins, then the stored setting, then the user's locale (English
 // locale: English), else Chinese. A value that is not a language counts as
 // not given.
 Language chooseLanguage(const QString& commandLine, const QString& setting,
-                        const QLocale& locale = QLocale::system());
+                        const QLocale& locale = userInterfaceLocale());
 
 // Why a --lang value was refused.
 QString badLanguageText(const QString& given);
