@@ -50,7 +50,7 @@ QString languageArgument(const QStringList& arguments) {
     const QString option = QStringLiteral("--lang");
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& a = arguments.at(i);
-        if (a == option || a == u"-lang")
+        if (a == option)
             return i + 1 < arguments.size() ? arguments.at(i + 1) : QString();
         if (a.startsWith(option + u'='))
             return a.mid(option.size() + 1);

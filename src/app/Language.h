@@ -7,8 +7,6 @@
 #include <QTranslator>
 #include <optional>
 
-class QCoreApplication;
-
 namespace kv {
 
 // The language of the window and of kelvaro-cli. The Chinese texts are the
