@@ -6,15 +6,23 @@
 #include <cstdio>
 
 #include "app/DataFolder.h"
+#include "app/Language.h"
+#include "app/ShellTexts.h"
 #include "cli/CliPlatform.h"
 #include "cli/CliReport.h"
 #include "cli/CliRequest.h"
 #include "cli/CliRunner.h"
 #include "core/Version.h"
+#include "settings/SettingsStore.h"
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kelvaro-cli"));
+    // The language comes first, so that even a refused command line is told in it.
+    const QString lang = kv::languageArgument(QCoreApplication::arguments().mid(1));
+    const kv::LanguageTexts texts(
+        kv::chooseLanguage(lang, kv::SettingsStore(kv::ShellTexts::appTitle())
+                                     .read(kv::languageSection(), kv::languageKey())));
     const kv::cli::ParsedArguments parsed =
         kv::cli::parseArguments(QCoreApplication::arguments().mid(1));
     const kv::cli::CliRequest& request = parsed.request;
