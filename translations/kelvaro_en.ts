@@ -619,7 +619,7 @@
     </message>
     <message>
         <source>扩展熔丝位</source>
-        <translation>Extended fuse byte</translation>
+        <translation>Fuse ext. byte</translation>
     </message>
     <message>
         <source>锁定位</source>
