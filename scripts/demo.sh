@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: MIT
 # Starts kelvaro wired to the simulated programmer kelvaro-sim.
 #
-#   scripts/demo.sh [--model NAME]     (default ATMEGA8)
+#   scripts/demo.sh [--model NAME] [--lang en|zh]   (default ATMEGA8)
 #
 # Installs what is missing, builds the two programs, starts kelvaro-sim on a
 # pseudo-terminal and points COM1 at it. The demo keeps its own settings in
@@ -16,10 +16,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 model=ATMEGA8
+lang_args=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --model) model=${2:?--model needs a name}; shift 2 ;;
     --model=*) model=${1#--model=}; shift ;;
+    --lang) lang_args=(--lang "${2:?--lang needs en or zh}"); shift 2 ;;
     -h|--help) sed -n '2,13p' "$0"; exit 0 ;;
     *) echo "demo.sh: unknown argument $1" >&2; exit 2 ;;
   esac
@@ -36,7 +38,7 @@ link=$demo/ttyKELVARO
 start_simulator "$demo/sim-input" "$link" --model "$model"
 map_com1 "$link"
 
-"$bin/kelvaro" </dev/null &
+"$bin/kelvaro" "${lang_args[@]}" </dev/null &
 app=$!
 pids+=($app)
 echo "kelvaro is running on the simulated programmer (COM1 = $link, chip $model)."

@@ -2,16 +2,27 @@
 # SPDX-License-Identifier: MIT
 # Writes a PNG of the main window, connected to the simulated programmer:
 #
-#   scripts/screenshot.sh [OUT.png]      (default build/kelvaro.png)
+#   scripts/screenshot.sh [--lang en|zh] [OUT.png]   (default build/kelvaro.png)
 #
+# --lang picks the window's language (default: the program's own choice, from
+# the settings or the desktop's language).
 # Runs the real window on a private Xvfb display with a throwaway settings
 # folder. BUILD_DIR names another build folder (default build); the programs
 # are built there first when missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib/sim-session.sh
+lang_args=()
+if [ "${1:-}" = "--lang" ]; then
+  case "${2:-}" in
+    en | zh) lang_args=(--lang "$2") ;;
+    *) echo "usage: $0 [--lang en|zh] [OUT.png]" >&2; exit 2 ;;
+  esac
+  shift 2
+fi
 out=${1:-$build/kelvaro.png}
 case "$out" in /*) ;; *) out=$PWD/$out ;; esac
+mkdir -p "$(dirname "$out")"
 
 if [ ! -x "$bin/kelvaro" ] || [ ! -x "$bin/kelvaro-sim" ]; then
   build_programs
@@ -40,7 +51,7 @@ chmod 700 "$XDG_RUNTIME_DIR"
 start_simulator "$work/sim-input" "$work/tty" >/dev/null
 map_com1 "$work/tty"
 
-"$bin/kelvaro" </dev/null >/dev/null 2>&1 &
+"$bin/kelvaro" "${lang_args[@]}" </dev/null >/dev/null 2>&1 &
 pids+=($!)
 sleep 3
 # The root window is black around the undecorated window: trim to it.

@@ -12,6 +12,11 @@ Output: one file per model, code page 936 (GBK), CR LF line ends:
     comments     up to the first line that is exactly "##"
     options      text{KIND TAG MASK/VALUE> up to the closing "##"
 
+Also data/Set/captions-en.txt (UTF-8, LF): the English caption of every
+option, one line "MODEL<TAB>KEY<TAB>caption", which the window shows in
+English instead of the file's Chinese text. It carries words only: masks,
+values and the red marking stay in the .FUS files.
+
 Run from anywhere: python3 tools/make_fuse_files.py [--check]
 --check compares the generated text with the files on disk and fails on any
 difference (nothing is written).
@@ -25,6 +30,7 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parent.parent
 FACTS = ROOT / "tests" / "data" / "avr-fuse-facts.json"
 OUT_DIR = ROOT / "data" / "Set"
+CAPTIONS_EN = OUT_DIR / "captions-en.txt"
 
 # Model names as the program spells them, in menu order, with their key in the facts.
 MODELS = [
@@ -77,50 +83,101 @@ FLAG_TEXT = {
     "SELFPRGEN": "允许自编程，SPM指令可写FLASH（SELFPRGEN）",
 }
 
+FLAG_TEXT_EN = {
+    "RSTDISBL": "Disable external reset, reset pin{pin} as I/O (RSTDISBL): "
+                "no ISP serial programming once checked",
+    "DWEN": "Enable debugWIRE (DWEN): the reset pin becomes the debug line, "
+            "no ISP serial programming once checked",
+    "SPIEN": "Enable ISP serial programming (SPIEN): no ISP serial programming once unchecked",
+    "WDTON": "Watchdog timer always on (WDTON)",
+    "EESAVE": "Keep the EEPROM contents through chip erase (EESAVE)",
+    "CKDIV8": "Divide the system clock by 8 (CKDIV8)",
+    "CKOUT": "System clock output on pin{pin} (CKOUT)",
+    "BOOTRST": "Start from the boot section after reset (BOOTRST)",
+    "CKOPT": "Oscillator option (CKOPT), its effect depends on the clock source",
+    "OCDEN": "Enable on-chip debugging (OCDEN)",
+    "JTAGEN": "Enable the JTAG interface (JTAGEN)",
+    "S8535C": "AT90S4434/8535 compatibility mode (S8535C)",
+    "S8515C": "AT90S4414/8515 compatibility mode (S8515C)",
+    "M161C": "ATmega161 compatibility mode (M161C)",
+    "BODEN": "Enable brown-out detection (BODEN)",
+    "SUT": "Start-up time select (SUT)",
+    "SELFPRGEN": "Enable self-programming, SPM may write FLASH (SELFPRGEN)",
+}
+
 # Group labels put before each choice of a multi-bit field.
 GROUP_LABEL = {
     "SUT_CKSEL": "时钟源", "CKSEL": "时钟源", "PLLCK_SUT_CKSEL": "时钟源",
     "BODLEVEL": "掉电检测电平", "BOOTSZ": "引导区大小",
     "LB": "加密", "BLB0": "应用区保护", "BLB1": "引导区保护",
 }
+GROUP_LABEL_EN = {
+    "SUT_CKSEL": "Clock source", "CKSEL": "Clock source", "PLLCK_SUT_CKSEL": "Clock source",
+    "BODLEVEL": "Brown-out level", "BOOTSZ": "Boot size",
+    "LB": "Memory lock", "BLB0": "Application section protection",
+    "BLB1": "Boot section protection",
+}
 
 # Clock sources, matched against the part of the vendor caption before the
 # first ";" (or before a trailing power condition), spaces collapsed.
 CLOCK_SOURCES = [
-    (r"(?:Ext\.? Clock|External Clock)", "外部时钟"),
-    (r"Int\. RC Osc\.", "内部RC振荡器"),
-    (r"Int\. RC Osc\. (\d+) ?(MHz|kHz)", r"内部RC振荡器 \1 \2"),
-    (r"Internal RC O(?:cs|sc)illator", "内部RC振荡器"),
-    (r"Ext\. RC Osc\. - ([\d.]+) MHz", r"外部RC振荡器 \1 MHz以下"),
-    (r"Ext\. RC Osc\. ([\d.]+) MHz - ([\d.]+) MHz", r"外部RC振荡器 \1~\2 MHz"),
-    (r"External RC Oscillator", "外部RC振荡器"),
-    (r"(?:Ext\. Low-Freq\. Crystal|External Low-Frequency Crystal)", "外部低频晶振"),
-    (r"Ext\. Crystal/Resonator Low Freq\.", "外部晶振/陶瓷谐振器（低频档）"),
-    (r"Ext\. Crystal/Resonator Medium Freq\.", "外部晶振/陶瓷谐振器（中频档）"),
-    (r"Ext\. Crystal/Resonator High Freq\.", "外部晶振/陶瓷谐振器（高频档）"),
-    (r"Ext\. Full-swing Crystal", "外部全摆幅晶振"),
-    (r"Ext\. Crystal Osc\. ([\d.]+)-([\d.]+) MHz", r"外部晶振 \1~\2 MHz"),
-    (r"Ext\. Crystal Osc\. ([\d.]+)- MHz", r"外部晶振 \1 MHz以上"),
-    (r"(?:Crystal Oscillator|Crystal Osc)", "外部晶振"),
-    (r"Ceramic Resonator ?/ ?External Clock", "陶瓷谐振器/外部时钟"),
-    (r"Ceramic Resonator", "陶瓷谐振器"),
-    (r"PLL Clock", "内部PLL时钟"),
+    (r"(?:Ext\.? Clock|External Clock)", "外部时钟", "External clock"),
+    (r"Int\. RC Osc\.", "内部RC振荡器", "Internal RC oscillator"),
+    (r"Int\. RC Osc\. (\d+) ?(MHz|kHz)", r"内部RC振荡器 \1 \2", r"Internal RC oscillator \1 \2"),
+    (r"Internal RC O(?:cs|sc)illator", "内部RC振荡器", "Internal RC oscillator"),
+    (r"Ext\. RC Osc\. - ([\d.]+) MHz", r"外部RC振荡器 \1 MHz以下",
+     r"External RC oscillator up to \1 MHz"),
+    (r"Ext\. RC Osc\. ([\d.]+) MHz - ([\d.]+) MHz", r"外部RC振荡器 \1~\2 MHz",
+     r"External RC oscillator \1-\2 MHz"),
+    (r"External RC Oscillator", "外部RC振荡器", "External RC oscillator"),
+    (r"(?:Ext\. Low-Freq\. Crystal|External Low-Frequency Crystal)", "外部低频晶振",
+     "External low-frequency crystal"),
+    (r"Ext\. Crystal/Resonator Low Freq\.", "外部晶振/陶瓷谐振器（低频档）",
+     "External crystal/resonator, low frequency"),
+    (r"Ext\. Crystal/Resonator Medium Freq\.", "外部晶振/陶瓷谐振器（中频档）",
+     "External crystal/resonator, medium frequency"),
+    (r"Ext\. Crystal/Resonator High Freq\.", "外部晶振/陶瓷谐振器（高频档）",
+     "External crystal/resonator, high frequency"),
+    (r"Ext\. Full-swing Crystal", "外部全摆幅晶振", "External full-swing crystal"),
+    (r"Ext\. Crystal Osc\. ([\d.]+)-([\d.]+) MHz", r"外部晶振 \1~\2 MHz",
+     r"External crystal \1-\2 MHz"),
+    (r"Ext\. Crystal Osc\. ([\d.]+)- MHz", r"外部晶振 \1 MHz以上", r"External crystal above \1 MHz"),
+    (r"(?:Crystal Oscillator|Crystal Osc)", "外部晶振", "External crystal"),
+    (r"Ceramic Resonator ?/ ?External Clock", "陶瓷谐振器/外部时钟", "Ceramic resonator/external clock"),
+    (r"Ceramic Resonator", "陶瓷谐振器", "Ceramic resonator"),
+    (r"PLL Clock", "内部PLL时钟", "Internal PLL clock"),
 ]
 
 # Further parts of a clock caption.
 CLOCK_PARTS = [
-    (r"Start-up time PWRDWN/RESET: (.+)", r"启动时间（掉电/复位）\1"),
-    (r"Start-up time: (.+)", r"启动时间 \1"),
-    (r"fast rising power", "电源快速上升"),
-    (r"[Ss]lowly rising power", "电源缓慢上升"),
-    (r"BOD enabled", "配合BOD使用"),
-    (r"BOD Enabled or power-on reset", "配合BOD或上电复位使用"),
-    (r"Int\. Cap\.", "使用内部负载电容"),
+    (r"Start-up time PWRDWN/RESET: (.+)", r"启动时间（掉电/复位）\1",
+     r"start-up time (power-down/reset) \1"),
+    (r"Start-up time: (.+)", r"启动时间 \1", r"start-up time \1"),
+    (r"fast rising power", "电源快速上升", "fast rising power"),
+    (r"[Ss]lowly rising power", "电源缓慢上升", "slowly rising power"),
+    (r"BOD enabled", "配合BOD使用", "with BOD enabled"),
+    (r"BOD Enabled or power-on reset", "配合BOD或上电复位使用", "with BOD or power-on reset"),
+    (r"Int\. Cap\.", "使用内部负载电容", "internal load capacitors"),
 ]
 POWER_SUFFIX = r"^(.*?) (fast rising power|slowly rising power|BOD enabled)$"
 
 BOOTSZ_RE = r"Boot Flash ?size=(\d+) words (?:Boot|start) address=\$([0-9A-F]+)"
 
+LOCK_TEXT_EN = {
+    "LB": {
+        "NO_LOCK": "No lock",
+        "PROG_DISABLED": "Further programming of FLASH and EEPROM disabled, fuses locked too "
+                         "(chip erase unlocks)",
+        "PROG_VER_DISABLED": "Further programming and verification of FLASH and EEPROM "
+                             "disabled, fuses locked too (chip erase unlocks)",
+    },
+    "BLB": {
+        "NO_LOCK": "No restriction on SPM and LPM in the {sec}",
+        "SPM_DISABLE": "SPM may not write the {sec}",
+        "LPM_DISABLE": "LPM may not read the {sec}",
+        "LPM_SPM_DISABLE": "SPM may not write and LPM may not read the {sec}",
+    },
+}
 LOCK_TEXT = {
     "LB": {
         "NO_LOCK": "不加密",
@@ -209,15 +266,15 @@ def bit_code(bits, field_bits, mask):
     return " ".join("%s=%s" % (s, d) for s, d in groups)
 
 
-def translate(table, text):
-    for pattern, repl in table:
+def translate(table, text, en=False):
+    for pattern, zh, english in table:
         m = re.fullmatch(pattern, text)
         if m:
-            return m.expand(repl)
+            return m.expand(english if en else zh)
     raise SystemExit("no Chinese caption for %r" % text)
 
 
-def clock_text(caption):
+def clock_text(caption, en=False):
     caption = collapse(caption)
     parts = [collapse(p) for p in caption.split(";") if collapse(p)]
     source = parts[0]
@@ -225,14 +282,14 @@ def clock_text(caption):
     m = re.match(POWER_SUFFIX, source)
     if m:
         source, rest = m.group(1), [m.group(2)] + rest
-    out = [translate(CLOCK_SOURCES, source)]
+    out = [translate(CLOCK_SOURCES, source, en)]
     for part in rest:
         if part == "default value":
             continue
         part = re.sub(r"(\d) ?K CK ?/", r"\1K CK/", part)
         part = re.sub(r"(\d)\s+ms", r"\1 ms", part)
-        out.append(translate(CLOCK_PARTS, part))
-    return "，".join(out)
+        out.append(translate(CLOCK_PARTS, part, en))
+    return (", " if en else "，").join(out)
 
 
 def donor_caption(value, donor):
@@ -248,14 +305,14 @@ def donor_caption(value, donor):
     return theirs["caption"]
 
 
-def enum_text(option, value, donor=None):
+def enum_text(option, value, donor=None, en=False):
     name = option["name"]
     caption = value["caption"]
     if name in ("SUT_CKSEL", "CKSEL", "PLLCK_SUT_CKSEL"):
-        return clock_text(donor_caption(value, donor) or caption)
+        return clock_text(donor_caption(value, donor) or caption, en)
     if name == "BODLEVEL":
         if collapse(caption) == "Brown-out detection disabled":
-            return "关闭掉电检测"
+            return "Brown-out detection off" if en else "关闭掉电检测"
         m = re.fullmatch(r"Brown-out detection (?:level )?at VCC=([\d.]+) V", collapse(caption))
         if not m:
             raise SystemExit("no Chinese caption for %r" % caption)
@@ -265,19 +322,27 @@ def enum_text(option, value, donor=None):
         if not m:
             raise SystemExit("no Chinese caption for %r" % caption)
         words = int(m.group(1))
+        if en:
+            return "%d words (%d bytes), start word address $%s" % (words, 2 * words, m.group(2))
         return "%d字（%d字节），起始字地址$%s" % (words, 2 * words, m.group(2))
+    lock_text = LOCK_TEXT_EN if en else LOCK_TEXT
     if name == "LB":
         symbol = value["name"] or LOCK_NAME_BY_CAPTION[collapse(caption)]
-        return LOCK_TEXT["LB"][symbol]
+        return lock_text["LB"][symbol]
     if name in ("BLB0", "BLB1"):
         symbol = value["name"] or BLB_NAME_BY_VALUE[int(value["value"], 16)]
-        section = "应用区" if name == "BLB0" else "引导区"
-        return LOCK_TEXT["BLB"][symbol].format(sec=section)
+        if en:
+            section = "application section" if name == "BLB0" else "boot section"
+        else:
+            section = "应用区" if name == "BLB0" else "引导区"
+        return lock_text["BLB"][symbol].format(sec=section)
     raise SystemExit("no Chinese caption for field %s" % name)
 
 
-def flag_text(option):
+def flag_text(option, en=False):
     pin = re.search(r"P(?:ORT)?([A-D][0-7])", option["caption"])
+    if en:
+        return FLAG_TEXT_EN[option["name"]].format(pin=" P" + pin.group(1) if pin else "")
     return FLAG_TEXT[option["name"]].format(pin="P" + pin.group(1) if pin else "")
 
 
@@ -328,8 +393,8 @@ def donor_option(model, option, all_facts):
 
 
 def options_for(model, facts, all_facts):
-    """([(text, key)] in list order: low, high, extended, then lock fields;
-    notes on choices the vendor captions do not tell apart)."""
+    """([(text, key, English caption)] in list order: low, high, extended,
+    then lock fields; notes on choices the vendor captions do not tell apart)."""
     order = {"low": 0, "high": 1, "extended": 2, "lock": 3}
     notes = []
     fields = sorted(facts["options"], key=lambda o: order[o["byte"]])
@@ -349,7 +414,7 @@ def options_for(model, facts, all_facts):
                 key = "FSE" + tag + hex4(0xFF & ~mask) + "/0000"
             else:
                 raise SystemExit("single lock bit in %s" % model)
-            result.append((flag_text(option), key))
+            result.append((flag_text(option), key, flag_text(option, en=True)))
             continue
         kind = {"low": "FDB", "high": "FDB", "extended": "FDE", "lock": "FDL"}[byte]
         group_mask = (0xFFFF & ~(mask << shift)) if kind == "FDB" else (0xFF & ~mask)
@@ -363,12 +428,15 @@ def options_for(model, facts, all_facts):
             code = bit_code(option["bits"], byte_bits, mask)
             codes_by_text.setdefault(text, []).append(code)
             text = "%s：%s（%s）" % (GROUP_LABEL[option["name"]], text, code)
+            english = "%s: %s (%s)" % (GROUP_LABEL_EN[option["name"]],
+                                       red(enum_text(option, value, donor, en=True))[1], code)
             if int(value["value"], 16) == default:
                 text += "（出厂值）"
+                english += " (factory default)"
             if is_red:
                 text += "*"
             key = kind + tag + hex4(group_mask) + "/" + hex4(byte_bits << shift)
-            result.append((text, key))
+            result.append((text, key, english))
         for text, codes in codes_by_text.items():
             if len(codes) > 1:
                 count = "两" if len(codes) == 2 else str(len(codes))
@@ -379,19 +447,20 @@ def options_for(model, facts, all_facts):
 
 
 def check_options(model, options):
-    keys = [k for _, k in options]
+    keys = [k for _, k, _ in options]
     assert len(keys) == len(set(keys)), "%s: duplicate keys" % model
     assert len(keys) <= 255
     for kind in ("FDB", "FDE", "FDL"):
         assert sum(1 for k in keys if k.startswith(kind)) <= 200
-    for text, key in options:
+    for text, key, english in options:
         assert len(key) == 14 and key[9] == "/", key
+        assert english and "\t" not in english and not english.endswith("*"), english
         assert "{" not in text and ">" not in text, text
         text.encode("gbk")
     # No key may contain another group's mask text, or mask + "/" + value.
-    for _, key in options:
+    for _, key, _ in options:
         mask = key[5:9]
-        for _, other in options:
+        for _, other, _ in options:
             same_group = other[:3] == key[:3] and other[5:9] == mask
             if not same_group:
                 assert mask not in other, (model, key, other)
@@ -419,15 +488,17 @@ def comment_lines(model, facts, notes):
 
 
 def build(model, facts, all_facts):
+    """(the .FUS file's bytes, the model's lines of the English caption table)"""
     options, notes = options_for(model, facts, all_facts)
     check_options(model, options)
     lines = [default_line(model, facts)]
     lines += name_lines(model, facts)
     lines += comment_lines(model, facts, notes)
     lines.append("##")
-    lines += ["%s{%s>" % (text, key) for text, key in options]
+    lines += ["%s{%s>" % (text, key) for text, key, _ in options]
     lines.append("##")
-    return "".join(line + "\r\n" for line in lines).encode("gbk")
+    captions = ["%s\t%s\t%s" % (model, key, english) for _, key, english in options]
+    return "".join(line + "\r\n" for line in lines).encode("gbk"), captions
 
 
 def main(argv):
@@ -435,9 +506,18 @@ def main(argv):
     facts = json.loads(FACTS.read_text(encoding="utf-8"))["models"]
     OUT_DIR.mkdir(parents=True, exist_ok=True)
     stale = []
+    outputs = []
+    captions = [
+        "# English captions of the fuse and lock options: model, option key and caption,",
+        "# separated by tabs. Generated by tools/make_fuse_files.py with the .FUS files;",
+        "# the window shows them in English in place of the file's text.",
+    ]
     for model, key in MODELS:
-        data = build(model, facts[key], facts)
-        path = OUT_DIR / (model + ".FUS")
+        data, lines = build(model, facts[key], facts)
+        outputs.append((OUT_DIR / (model + ".FUS"), data))
+        captions += lines
+    outputs.append((CAPTIONS_EN, "".join(line + "\n" for line in captions).encode("utf-8")))
+    for path, data in outputs:
         if check:
             if not path.exists() or path.read_bytes() != data:
                 stale.append(path.name)

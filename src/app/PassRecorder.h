@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QString>
 #include <functional>
@@ -76,7 +77,9 @@ public:
     qint64 finish(const std::optional<QString>& failure);
 
     static QString logUnrecordedText(const QString& reason) {
-        return QStringLiteral("生产记录不可用，按设置在无记录的情况下编程：") + reason;
+        return QCoreApplication::translate("kv::PassRecorder",
+                                           "生产记录不可用，按设置在无记录的情况下编程：%1")
+            .arg(reason);
     }
 
 private:

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/SerialFile.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QStringList>
 
@@ -11,7 +12,8 @@ namespace kv {
 namespace {
 
 QString bad(const QString& path, const QString& line) {
-    return QStringLiteral("序列号设置文件 %1 有误：%2").arg(path, line);
+    return QCoreApplication::translate("kv::SerialFile", "序列号设置文件 %1 有误：%2")
+        .arg(path, line);
 }
 
 std::optional<qint64> number(const QString& text) {

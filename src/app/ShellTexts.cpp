@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "app/ShellTexts.h"
 
+#include <QCoreApplication>
+
 #include "core/Version.h"
 
 namespace kv::ShellTexts {
@@ -39,6 +41,19 @@ constexpr char16_t kAbout[] = {
     0x992D, 0x30A7,
 };
 
+// The translation keys its texts with plain line feeds; the shown text keeps
+// the CR LF of the stored one.
+QString shown(QString text) {
+    const QString crlf = QStringLiteral("\r\n");
+    const QString lf = QStringLiteral("\n");
+    text.replace(crlf, lf);
+    return QCoreApplication::translate("ShellTexts", text.toUtf8().constData()).replace(lf, crlf);
+}
+
+QString titleAfterPhrase() {
+    return QStringLiteral("V") + QLatin1String(kProgramVersion) + QString(4, QChar(0x3000));
+}
+
 template <std::size_t N>
 QString fromUnits(const char16_t (&units)[N]) {
     return QString::fromUtf16(units, qsizetype(N));
@@ -74,21 +89,25 @@ QString storedAboutText() {
 }
 
 QString appTitle() {
-    return unscramble(storedTitlePhrase(), kTitleKey) + QStringLiteral("V") +
-           QLatin1String(kProgramVersion) + QString(4, QChar(0x3000));
+    return unscramble(storedTitlePhrase(), kTitleKey) + titleAfterPhrase();
+}
+
+QString windowTitle() {
+    return shown(unscramble(storedTitlePhrase(), kTitleKey)) + titleAfterPhrase();
 }
 
 QString linkCaption() {
-    return unscramble(storedLinkCaption(), kLabelKey);
+    return shown(unscramble(storedLinkCaption(), kLabelKey));
 }
 
 QString logBanner() {
     const QString stored = storedBanner();
-    return unscramble(stored.left(stored.size() - 2), kTitleKey) + QStringLiteral("\r\n\r\n");
+    return shown(unscramble(stored.left(stored.size() - 2), kTitleKey)) +
+           QStringLiteral("\r\n\r\n");
 }
 
 QString aboutText() {
-    return unscrambleLines(storedAboutText(), kAboutKey);
+    return shown(unscrambleLines(storedAboutText(), kAboutKey));
 }
 
 QString productLine(const QString& caption) {

@@ -17,15 +17,19 @@ QString unscramble(const QString& stored, quint8 key);
 // CR LF, from the left (line breaks are stored plain inside the scrambled text).
 QString unscrambleLines(const QString& stored, quint8 key);
 
-// The scrambled forms the program carries.
+// The scrambled forms the program carries. The texts shown below are those
+// unscrambled, put through the translation (context "ShellTexts"; the
+// translation tools learn them from translations/ShellPhrases.cpp).
 QString storedTitlePhrase();
 QString storedLinkCaption();
 QString storedBanner();  // ends with two characters that are dropped, not unscrambled
 QString storedAboutText();
 
 // Title phrase + "V" + the project version (V2.0.0) + four ideographic spaces;
-// also the settings store's application name.
+// also the settings store's application name, so it is never translated.
 QString appTitle();
+// appTitle with the phrase in the language shown: the window caption.
+QString windowTitle();
 QString linkCaption();
 // Banner without its two stored trailing characters, followed by CR LF CR LF.
 QString logBanner();

@@ -38,7 +38,7 @@ void runStep(MessageLog& log, const QString& name, const std::function<void()>& 
     } catch (const std::exception& e) {
         reason = QString::fromLocal8Bit(e.what());
     }
-    log.sendInfo(QStringLiteral("启动步骤“") + name + QStringLiteral("”未完成：") + reason);
+    log.sendInfo(Workbench::tr("启动步骤“%1”未完成：%2").arg(name, reason));
 }
 
 }  // namespace
@@ -64,7 +64,7 @@ Workbench::Workbench(const WorkbenchPlatform& p, QObject* parent)
     auto geometry = [this] {
         return MemoryGeometry{m_model.flashSize(), m_model.eepromSize(), m_model.flashPageWords()};
     };
-    m_appCaption = ShellTexts::appTitle();
+    m_appCaption = ShellTexts::windowTitle();
     m_reader =
         std::make_unique<ImageReader>(m_link, m_flash, m_eeprom, geometry, m_prompts, m_appCaption);
     m_writer =
@@ -104,7 +104,7 @@ QString Workbench::portWarningTitle() {
 }
 
 QString Workbench::busyText() {
-    return QStringLiteral("正在与编程器通讯，请等本次操作结束。");
+    return tr("正在与编程器通讯，请等本次操作结束。");
 }
 
 QString Workbench::helpFilePath() const {
@@ -121,14 +121,14 @@ PortSettingsHooks Workbench::portSettingsHooks() {
 
 void Workbench::start() {
     // Title, link label and banner (the help file path follows the data folder).
-    m_appCaption = ShellTexts::appTitle();
+    m_appCaption = ShellTexts::windowTitle();
     m_linkCaption = ShellTexts::linkCaption();
     m_log.setBanner(ShellTexts::logBanner());
     const auto step = [this](const QString& name, const std::function<void()>& body) {
         runStep(m_log, name, body);
     };
 
-    step(QStringLiteral("端口设置"), [this] {
+    step(tr("端口设置"), [this] {
         const QString line = m_settings.read(QStringLiteral("属性"), QStringLiteral("设置"));
         try {
             m_port.setSettings(line.isEmpty() ? kDefaultLine : line);
@@ -137,7 +137,7 @@ void Workbench::start() {
         }
     });
     QStringList portFailures;
-    step(QStringLiteral("端口号"), [&] {
+    step(tr("端口号"), [&] {
         const QString number = m_settings.read(QStringLiteral("属性"), QStringLiteral("通信端口"));
         if (number.isEmpty())
             return;
@@ -147,7 +147,7 @@ void Workbench::start() {
             portFailures << e.text();
         }
     });
-    step(QStringLiteral("握手"), [&] {
+    step(tr("握手"), [&] {
         const QString code = m_settings.read(QStringLiteral("属性"), QStringLiteral("握手"));
         if (!code.isEmpty()) {
             try {
@@ -160,33 +160,33 @@ void Workbench::start() {
         for (const QString& failure : std::as_const(portFailures))
             m_prompts.warning(m_appCaption, failure);
     });
-    step(QStringLiteral("芯片型号"), [this] {
+    step(tr("芯片型号"), [this] {
         m_model.selectModel(m_settings.read(QStringLiteral("芯片"), QStringLiteral("型号")));
         reloadFuseDefinitions();
     });
-    step(QStringLiteral("端口状态"), [this] {
+    step(tr("端口状态"), [this] {
         m_connection.setConnected(false);
         m_connection.setPortText(PortSettingsForm::portPanelText(m_port));
     });
     enableDeviceControls(false);
-    step(QStringLiteral("熔丝位"), [this] {
+    step(tr("熔丝位"), [this] {
         const QString stored = m_settings.read(QStringLiteral("熔丝"), QStringLiteral("设置"));
         if (stored.size() > 31)
             applyFuseBits(stored);
         else
             applyDefaultFuseBits();
     });
-    step(QStringLiteral("编程选项"), [this] { m_options.restore(m_settings); });
-    step(QStringLiteral("文件重载"), [this] { loadStoredImageFiles(); });
+    step(tr("编程选项"), [this] { m_options.restore(m_settings); });
+    step(tr("文件重载"), [this] { loadStoredImageFiles(); });
     m_flash.setProgress(100);
     m_eeprom.setProgress(100);
     togglePort();
-    step(QStringLiteral("清空接收"), [this] { m_link.discardInput(); });
+    step(tr("清空接收"), [this] { m_link.discardInput(); });
 
     // Calibration choices and addresses; the addresses replace the ones the
     // model selection put there, limited by the boxes' edit rule.
-    step(QStringLiteral("校准设置"), [this] { m_calibration.restore(m_settings, m_model); });
-    step(QStringLiteral("校准地址"), [this] { syncCalibrationSpinners(); });
+    step(tr("校准设置"), [this] { m_calibration.restore(m_settings, m_model); });
+    step(tr("校准地址"), [this] { syncCalibrationSpinners(); });
 }
 
 void Workbench::loadStoredImageFiles() {
@@ -210,7 +210,7 @@ bool Workbench::requestClose() {
     if (!isBusy())
         return true;
     if (!m_closePending)
-        m_log.sendInfo(QStringLiteral("本次操作结束后关闭窗口。"));
+        m_log.sendInfo(tr("本次操作结束后关闭窗口。"));
     m_closePending = true;
     return false;
 }

@@ -18,7 +18,9 @@ namespace kv {
 
 namespace {
 
-const QString kNoTarget = QStringLiteral("无目标芯片或不支持!");
+QString noTargetText() {
+    return Workbench::tr("无目标芯片或不支持!");
+}
 
 // Runs a command; the text for the warning box when it failed. Any exception
 // ends the command there: none may leave a window event's handler.
@@ -276,7 +278,7 @@ void Workbench::autoSelectModel() {
     m_signature.setSignatureText(signature);
     const QString name = modelFromSignature(signature);
     if (name.isEmpty())
-        throw OperationError(kNoTarget);
+        throw OperationError(noTargetText());
     m_signature.setIdentifiedModel(name);
     m_model.selectModel(name);
     // Also for the model already selected: the cells go back to its defaults.
@@ -295,7 +297,7 @@ void Workbench::applyDefaultFuseBits() {
 void Workbench::openHelp() {
     const QString path = helpFilePath();
     if (!QFileInfo::exists(path) || !m_dialogs.openExternal(QUrl::fromLocalFile(path)))
-        showError(QStringLiteral("帮助文件打不开：") + path);
+        showError(tr("帮助文件打不开：%1").arg(path));
 }
 
 void Workbench::openWebPage() {

@@ -17,8 +17,7 @@ ElfLimits Workbench::elfLimits() const {
 void Workbench::applyFileFuses() {
     const std::optional<FileFuses> file = m_files.fileFuses();
     if (!file) {
-        m_log.sendInfo(
-            QStringLiteral("载入的文件没有熔丝位和锁定位（只有 ELF 文件带有），熔丝位未改变。"));
+        m_log.sendInfo(tr("载入的文件没有熔丝位和锁定位（只有 ELF 文件带有），熔丝位未改变。"));
         return;
     }
     m_log.sendInfo(applyFileFuseBits(m_fuseCommands, m_fuses, m_model.selectedModelName(),

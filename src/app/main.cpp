@@ -4,12 +4,11 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QTextStream>
-#include <QTranslator>
+#include <cstdio>
 
 #include "app/DataFolder.h"
+#include "app/Language.h"
 #include "app/PassRecorder.h"
 #include "app/ShellTexts.h"
 #include "core/QtEventPump.h"
@@ -46,13 +45,18 @@ struct ProgramOptions {
         QStringLiteral("data-folder"),
         QStringLiteral("Print the folder the fuse definitions and the help file are read from "
                        "and exit.")};
+    const QCommandLineOption language{
+        QStringLiteral("lang"),
+        QStringLiteral("Language of the window: en (English) or zh (Chinese). Default: the "
+                       "stored choice, else English on an English desktop, else Chinese."),
+        QStringLiteral("en|zh")};
 
     ProgramOptions() {
         parser.setApplicationDescription(
             QStringLiteral("Control program of a serial high-voltage AVR programmer.\n"
                            "Without options it opens the window."));
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-        parser.addOptions({settingsPath, dataFolder});
+        parser.addOptions({settingsPath, dataFolder, language});
         for (const char* name : kQtValueOptions)
             addHidden(
                 QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("x")));
@@ -99,18 +103,21 @@ int main(int argc, char* argv[]) {
                 << '\n';
         return 0;
     }
+    // Refused before the window's start, so that it needs no display either.
+    const QString given = options.parser.value(options.language);
+    if (options.parser.isSet(options.language) && !kv::languageFromCode(given)) {
+        std::fprintf(stderr, "kelvaro: %s\n", kv::badLanguageText(given).toLocal8Bit().constData());
+        return 1;
+    }
     QApplication app(argc, argv);
     options.parser.process(app);  // refuses unknown options; Qt's own are gone by now
     QApplication::setWindowIcon(kv::ui::Icons::application());
     // Lets Wayland desktops match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.kelvaro.Kelvaro"));
-    // The window speaks Chinese; so should the buttons of Qt's own dialogs.
-    QTranslator qtTexts;
-    if (qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
-                     QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        app.installTranslator(&qtTexts);
     // Every setting lives under the window title, so each version keeps its own.
     kv::SettingsStore settings(kv::ShellTexts::appTitle());
+    const kv::LanguageTexts texts(
+        kv::chooseLanguage(given, settings.read(kv::languageSection(), kv::languageKey())), true);
     kv::PortMap portMap(&settings);
     kv::QtSerialControl port(portMap);
     kv::SystemClock clock;

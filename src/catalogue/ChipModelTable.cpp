@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "catalogue/ChipModelTable.h"
 
+#include <QCoreApplication>
+
 namespace kv {
 
 const QList<ChipModel>& ChipModelTable::rows() {
@@ -55,7 +57,9 @@ QList<ChipModelTable::MenuEntry> ChipModelTable::menuEntries() {
     bool separated = false;
     for (const ChipModel& row : rows()) {
         if (row.needsAdapter && !separated) {
-            entries.append({kSeparatorKey, kSeparatorCaption, false});
+            entries.append({kSeparatorKey,
+                            QCoreApplication::translate("ChipModelTable", kSeparatorCaption),
+                            false});
             separated = true;
         }
         entries.append({row.name, row.name, true});

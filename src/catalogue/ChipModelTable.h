@@ -30,7 +30,8 @@ public:
     };
     static QList<MenuEntry> menuEntries();
     static inline const QString kSeparatorKey = QStringLiteral("SP");
-    static inline const QString kSeparatorCaption = QStringLiteral("--以下需适配器--");
+    static constexpr const char* kSeparatorCaption =
+        QT_TRANSLATE_NOOP("ChipModelTable", "--以下需适配器--");
 };
 
 // The name of the model whose signature equals the text exactly (no trimming,

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "catalogue/SignatureReader.h"
 
+#include <QCoreApplication>
+
 #include "catalogue/ChipModelTable.h"
 #include "link/ProgrammerLink.h"
 
@@ -55,13 +57,13 @@ void SignatureReader::readSignature() {
     const QString signature = readSignatureText(m_link, false);
     const QString name = modelFromSignature(signature);
     if (name.isEmpty()) {
-        m_link.sendInfo(QStringLiteral("无目标芯片或无连接!"));
+        m_link.sendInfo(QCoreApplication::translate("SignatureReader", "无目标芯片或无连接!"));
         return;
     }
     m_currentModel = name;
     m_sigLabel = signature;
     Q_EMIT changed();
-    m_link.sendInfo(QStringLiteral("读标识字:") + signature);
+    m_link.sendInfo(QCoreApplication::translate("SignatureReader", "读标识字:%1").arg(signature));
 }
 
 }  // namespace kv

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The commands that act on the chip in the socket, and the scheme run.
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonValue>
@@ -37,12 +38,17 @@ int CliRunner::loadImage(bool flash, const QString& path, bool mayBeEmpty) {
     const LoadStatus status = flash ? files.loadFlashFile(copy) : files.loadEepromFile(copy);
     switch (status) {
         case LoadStatus::NotFound:
-            return fail(kExitFile, QStringLiteral("找不到文件 %1").arg(path));
+            return fail(kExitFile,
+                        QCoreApplication::translate("CliChipCommands", "找不到文件 %1").arg(path));
         case LoadStatus::Unsupported:
-            return fail(
-                kExitFile,
-                flash ? QStringLiteral("FLASH文件应为 .hex、.bin 或 .elf：%1").arg(path)
-                      : QStringLiteral("EEPROM文件应为 .eep、.hex、.bin 或 .elf：%1").arg(path));
+            return fail(kExitFile,
+                        flash
+                            ? QCoreApplication::translate("CliChipCommands",
+                                                          "FLASH文件应为 .hex、.bin 或 .elf：%1")
+                                  .arg(path)
+                            : QCoreApplication::translate(
+                                  "CliChipCommands", "EEPROM文件应为 .eep、.hex、.bin 或 .elf：%1")
+                                  .arg(path));
         case LoadStatus::Failed:
             return fail(kExitFile, m_prompts.warnings.value(0) + QLatin1Char(' ') + path);
         case LoadStatus::Loaded:
@@ -50,7 +56,8 @@ int CliRunner::loadImage(bool flash, const QString& path, bool mayBeEmpty) {
     }
     const ImageSlot& slot = flash ? m_workbench->flash() : m_workbench->eeprom();
     if (slot.image().isEmpty() && !mayBeEmpty)
-        return fail(kExitFile, QStringLiteral("文件 %1 中没有数据").arg(path));
+        return fail(kExitFile,
+                    QCoreApplication::translate("CliChipCommands", "文件 %1 中没有数据").arg(path));
     return kExitDone;
 }
 
@@ -61,11 +68,13 @@ int CliRunner::checkImageFits(bool flash) {
     const qint64 bytes = (flash ? m_workbench->flash() : m_workbench->eeprom()).image().byteCount();
     const qint64 capacity = flash ? model.flashSize() : model.eepromSize();
     if (bytes > capacity) {
-        return fail(kExitFile, QStringLiteral("%1映像有%2字节，超出%3的容量（%4字节），未写入。")
-                                   .arg(memoryName(flash))
-                                   .arg(bytes)
-                                   .arg(model.selectedModelName())
-                                   .arg(capacity));
+        return fail(kExitFile,
+                    QCoreApplication::translate("CliChipCommands",
+                                                "%1映像有%2字节，超出%3的容量（%4字节），未写入。")
+                        .arg(memoryName(flash))
+                        .arg(bytes)
+                        .arg(model.selectedModelName())
+                        .arg(capacity));
     }
     return kExitDone;
 }
@@ -123,14 +132,17 @@ int CliRunner::passFindings() {
         if (verify.readComplete && verify.firstDifference >= 0 && chipExit == kExitDone) {
             m_findings.insert(QStringLiteral("memory"), memoryName(flash).toLower());
             m_findings.insert(QStringLiteral("address"), verify.firstDifference);
-            chipExit = fail(kExitChipDisagrees,
-                            QStringLiteral("%1地址 %2 数据校验失败。")
-                                .arg(memoryName(flash), hexField(verify.firstDifference, 4)));
+            chipExit =
+                fail(kExitChipDisagrees,
+                     QCoreApplication::translate("CliChipCommands", "%1地址 %2 数据校验失败。")
+                         .arg(memoryName(flash), hexField(verify.firstDifference, 4)));
         }
     }
     if (m_workbench->programPass().lastSignatureRejected()) {
-        chipExit = fail(kExitChipDisagrees, QStringLiteral("标识字与所选型号%1不符，编程未进行。")
-                                                .arg(m_workbench->model().selectedModelName()));
+        chipExit = fail(
+            kExitChipDisagrees,
+            QCoreApplication::translate("CliChipCommands", "标识字与所选型号%1不符，编程未进行。")
+                .arg(m_workbench->model().selectedModelName()));
     }
     return chipExit;
 }
@@ -145,20 +157,24 @@ int CliRunner::identify() {
         return outcome(before);
     const QString signature = wb.signature().signatureText();
     if (m_port.bytesReceived() == before || signature.size() < 6)
-        return fail(kExitProgrammer, QStringLiteral("编程器无反应：读不到标识字。"));
+        return fail(kExitProgrammer,
+                    QCoreApplication::translate("CliChipCommands", "编程器无反应：读不到标识字。"));
     m_findings.insert(QStringLiteral("signature"), signature);
     if (!m_prompts.warnings.isEmpty()) {
-        return fail(kExitChipDisagrees,
-                    QStringLiteral("插座中的芯片（标识字%1）不在型号表中。").arg(signature));
+        return fail(
+            kExitChipDisagrees,
+            QCoreApplication::translate("CliChipCommands", "插座中的芯片（标识字%1）不在型号表中。")
+                .arg(signature));
     }
     const QString model = wb.model().selectedModelName();
     m_findings.insert(QStringLiteral("model"), model);
     m_report.event(QStringLiteral("chip"), {{"signature", signature}, {"model", model}});
     if (!m_request.model.isEmpty() && m_request.model != model) {
-        return fail(
-            kExitChipDisagrees,
-            QStringLiteral("插座中的芯片是%1（标识字%2），与 --model %3 不符，未做任何操作。")
-                .arg(model, signature, m_request.model));
+        return fail(kExitChipDisagrees,
+                    QCoreApplication::translate(
+                        "CliChipCommands",
+                        "插座中的芯片是%1（标识字%2），与 --model %3 不符，未做任何操作。")
+                        .arg(model, signature, m_request.model));
     }
     m_human = signature + u' ' + model;
     return kExitDone;
@@ -170,7 +186,9 @@ int CliRunner::runChipCommand() {
     if (command.startsWith(QLatin1String("read-"))) {
         const QFileInfo target(m_request.file);
         if (!target.absoluteDir().exists())
-            return fail(kExitFile, QStringLiteral("文件夹不存在：%1").arg(target.absolutePath()));
+            return fail(kExitFile,
+                        QCoreApplication::translate("CliChipCommands", "文件夹不存在：%1")
+                            .arg(target.absolutePath()));
     }
     startWorkbench();
     // Files first: a bad file is found before the port is even opened.
@@ -242,7 +260,9 @@ int CliRunner::readCommand(bool flash) {
     if (image.isEmpty()) {
         if (const int code = outcome(before))
             return code;
-        return fail(kExitProgrammer, QStringLiteral("%1读取未完成。").arg(memoryName(flash)));
+        return fail(kExitProgrammer,
+                    QCoreApplication::translate("CliChipCommands", "%1读取未完成。")
+                        .arg(memoryName(flash)));
     }
     const QString suffix = QFileInfo(m_request.file).suffix().toLower();
     const bool hex = suffix == u"hex" || (!flash && suffix == u"eep");
@@ -250,7 +270,8 @@ int CliRunner::readCommand(bool flash) {
     const bool saved = hex ? SaveImageToHex(image, m_request.file, &error)
                            : saveImageToBin(image, m_request.file, &error);
     if (!saved)
-        return fail(kExitFile, QStringLiteral("无法写入 %1：%2").arg(m_request.file, error));
+        return fail(kExitFile, QCoreApplication::translate("CliChipCommands", "无法写入 %1：%2")
+                                   .arg(m_request.file, error));
     m_findings.insert(QStringLiteral("bytes"), image.byteCount());
     m_findings.insert(QStringLiteral("file"), m_request.file);
     return kExitDone;
@@ -264,7 +285,8 @@ int CliRunner::runScheme() {
         return fail(kExitFile, e.text());
     }
     if (!m_request.model.isEmpty() && canonicalModel(scheme.model) != m_request.model) {
-        return fail(kExitUsage, QStringLiteral("方案的型号是%1，与 --model %2 不符。")
+        return fail(kExitUsage, QCoreApplication::translate("CliChipCommands",
+                                                            "方案的型号是%1，与 --model %2 不符。")
                                     .arg(scheme.model, m_request.model));
     }
     startWorkbench();
@@ -288,7 +310,8 @@ int CliRunner::runScheme() {
         const ImageSlot& slot = flash ? m_workbench->flash() : m_workbench->eeprom();
         if ((options.isOn(write) || options.isOn(verify)) && slot.image().isEmpty()) {
             return fail(kExitFile,
-                        QStringLiteral("方案选中了%1的编程或校验，但%1文件“%2”没有载入。")
+                        QCoreApplication::translate(
+                            "CliChipCommands", "方案选中了%1的编程或校验，但%1文件“%2”没有载入。")
                             .arg(memoryName(flash), slot.pathText()));
         }
         if (const int code = checkImageFits(flash))

@@ -3,6 +3,8 @@
 // commands, with the cells set from the command line and a read-back.
 #include <array>
 
+#include <QCoreApplication>
+
 #include "app/Workbench.h"
 #include "cli/CliRunner.h"
 #include "core/HexDigits.h"
@@ -13,7 +15,10 @@ namespace kv::cli {
 
 namespace {
 
-const char* const kByteNames[4] = {"熔丝低字节", "熔丝高字节", "扩展熔丝位", "锁定位"};
+const char* const kByteNames[4] = {QT_TRANSLATE_NOOP("CliFuseCommands", "熔丝低字节"),
+                                   QT_TRANSLATE_NOOP("CliFuseCommands", "熔丝高字节"),
+                                   QT_TRANSLATE_NOOP("CliFuseCommands", "扩展熔丝位"),
+                                   QT_TRANSLATE_NOOP("CliFuseCommands", "锁定位")};
 
 // Puts value into byte b's cells of a fuseBitString (cell 31 first). A cell
 // the model lacks ("*") is sent as 1 and cannot take a 0: the text of that
@@ -23,11 +28,12 @@ QString setByte(QString& bits, int b, int value, const QString& model) {
         const int index = 31 - (8 * b + k);
         const bool one = (value >> k) & 1;
         if (index >= bits.size())
-            return QStringLiteral("熔丝定义不完整，未写入。");
+            return QCoreApplication::translate("CliFuseCommands", "熔丝定义不完整，未写入。");
         if (bits.at(index) == u'*') {
             if (!one) {
-                return QStringLiteral("%1没有%2的第%3位，它只能为1，未写入。")
-                    .arg(model, QString::fromUtf8(kByteNames[b]))
+                return QCoreApplication::translate("CliFuseCommands",
+                                                   "%1没有%2的第%3位，它只能为1，未写入。")
+                    .arg(model, QCoreApplication::translate("CliFuseCommands", kByteNames[b]))
                     .arg(k);
             }
             continue;
@@ -56,7 +62,8 @@ int CliRunner::fuseRead() {
     if (reading.isEmpty()) {
         if (const int code = outcome(before))
             return code;
-        return fail(kExitProgrammer, QStringLiteral("读熔丝位失败：编程器的应答无效。"));
+        return fail(kExitProgrammer, QCoreApplication::translate(
+                                         "CliFuseCommands", "读熔丝位失败：编程器的应答无效。"));
     }
     const QJsonObject found = fuseFindings(reading);
     for (auto it = found.begin(); it != found.end(); ++it)
@@ -71,7 +78,9 @@ int CliRunner::fuseRead() {
 int CliRunner::fuseWrite() {
     const QString model = m_workbench->model().selectedModelName();
     if (m_request.ext && !FuseCommands::hasExtendedFuseByte(model))
-        return fail(kExitUsage, QStringLiteral("%1没有扩展熔丝字节，未写入。").arg(model));
+        return fail(kExitUsage,
+                    QCoreApplication::translate("CliFuseCommands", "%1没有扩展熔丝字节，未写入。")
+                        .arg(model));
     // The bytes not named keep what the chip holds: they are read first.
     if (const int code = fuseRead())
         return code;
@@ -102,8 +111,9 @@ int CliRunner::confirmFuses(const QString& sent) {
         FuseCommands::hasExtendedFuseByte(m_workbench->model().selectedModelName());
     if (readBack.mid(extended ? 0 : 2).compare(sent.mid(extended ? 0 : 2), Qt::CaseInsensitive) !=
         0) {
-        return fail(kExitChipDisagrees,
-                    QStringLiteral("熔丝位未得到确认：写入%1，读回%2。").arg(sent, readBack));
+        return fail(kExitChipDisagrees, QCoreApplication::translate(
+                                            "CliFuseCommands", "熔丝位未得到确认：写入%1，读回%2。")
+                                            .arg(sent, readBack));
     }
     return kExitDone;
 }
@@ -121,7 +131,8 @@ int CliRunner::fuseRecover() {
         return outcome(before);
     if (const int code = outcome(before))
         return code;
-    return fail(kExitChipDisagrees, QStringLiteral("恢复失败：读回的熔丝位不是出厂值。"));
+    return fail(kExitChipDisagrees, QCoreApplication::translate(
+                                        "CliFuseCommands", "恢复失败：读回的熔丝位不是出厂值。"));
 }
 
 int CliRunner::lockWrite() {
@@ -146,8 +157,9 @@ int CliRunner::lockWrite() {
 int CliRunner::confirmLock(const QString& sent) {
     const QString readBack = m_workbench->fuseCommands().lastFuseReading().left(2);
     if (readBack.compare(sent, Qt::CaseInsensitive) != 0) {
-        return fail(kExitChipDisagrees,
-                    QStringLiteral("锁定位未得到确认：写入%1，读回%2。").arg(sent, readBack));
+        return fail(kExitChipDisagrees, QCoreApplication::translate(
+                                            "CliFuseCommands", "锁定位未得到确认：写入%1，读回%2。")
+                                            .arg(sent, readBack));
     }
     return kExitDone;
 }
@@ -155,7 +167,8 @@ int CliRunner::confirmLock(const QString& sent) {
 int CliRunner::calibrationRead() {
     const QString model = m_workbench->model().selectedModelName();
     if (CalibrationLayout::forModel(model).bytes.isEmpty())
-        return fail(kExitUsage, QStringLiteral("%1没有校准字节。").arg(model));
+        return fail(kExitUsage,
+                    QCoreApplication::translate("CliFuseCommands", "%1没有校准字节。").arg(model));
     const qint64 before = m_port.bytesReceived();
     m_workbench->readCalibrationBytes();
     const CalibrationState& state = m_workbench->calibration();
@@ -170,7 +183,8 @@ int CliRunner::calibrationRead() {
     if (values.isEmpty()) {
         if (const int code = outcome(before))
             return code;
-        return fail(kExitProgrammer, QStringLiteral("校准字节的应答无效。"));
+        return fail(kExitProgrammer,
+                    QCoreApplication::translate("CliFuseCommands", "校准字节的应答无效。"));
     }
     m_findings.insert(QStringLiteral("calibration"), values);
     m_human = shown.join(u' ');
@@ -188,9 +202,10 @@ int CliRunner::calibrationWrite() {
         std::any_of(layout.bytes.cbegin(), layout.bytes.cend(),
                     [slot](const CalibrationLayout::Byte& b) { return b.slot == slot; });
     if (!present) {
-        return fail(kExitUsage, QStringLiteral("%1没有%2MHz的校准字节。")
-                                    .arg(model.selectedModelName())
-                                    .arg(*m_request.slotMhz));
+        return fail(kExitUsage,
+                    QCoreApplication::translate("CliFuseCommands", "%1没有%2MHz的校准字节。")
+                        .arg(model.selectedModelName())
+                        .arg(*m_request.slotMhz));
     }
     const bool toFlash = m_request.target == u"flash";
     AddressSpinner& box =
@@ -198,11 +213,12 @@ int CliRunner::calibrationWrite() {
     if (m_request.address) {
         const int largest = (toFlash ? model.flashSize() : model.eepromSize()) - 1;
         if (!checkedAddress(QString::number(*m_request.address), largest)) {
-            return fail(kExitUsage,
-                        QStringLiteral("地址%1超出%2的%3（0 到 %4）。")
-                            .arg(*m_request.address)
-                            .arg(model.selectedModelName(), toFlash ? "FLASH" : "EEPROM")
-                            .arg(largest));
+            return fail(
+                kExitUsage,
+                QCoreApplication::translate("CliFuseCommands", "地址%1超出%2的%3（0 到 %4）。")
+                    .arg(*m_request.address)
+                    .arg(model.selectedModelName(), toFlash ? "FLASH" : "EEPROM")
+                    .arg(largest));
         }
     }
     if (const int code = calibrationRead())

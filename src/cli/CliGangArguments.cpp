@@ -17,10 +17,6 @@ bool takesValue(const QString& word) {
     return valued.contains(word);
 }
 
-QString gangText(const char* text) {
-    return QCoreApplication::translate("CliGang", text);
-}
-
 }  // namespace
 
 std::optional<ParsedArguments> parseGangArguments(const QStringList& arguments) {
@@ -52,11 +48,12 @@ std::optional<ParsedArguments> parseGangArguments(const QStringList& arguments) 
     }
     ParsedArguments parsed;
     if (portsGiven && GangSockets::fromPortList(ports).isEmpty()) {
-        parsed.error = gangText("--ports 需要端口列表，如 COM1,COM2");
+        parsed.error = QCoreApplication::translate("CliGang", "--ports 需要端口列表，如 COM1,COM2");
         return parsed;
     }
     if (rest.isEmpty()) {
-        parsed.error = gangText("gang 需要每个插座执行的命令，如 run SCHEME.SET");
+        parsed.error = QCoreApplication::translate(
+            "CliGang", "gang 需要每个插座执行的命令，如 run SCHEME.SET");
         return parsed;
     }
     // The command as one socket would run it, with the global options.
@@ -65,11 +62,13 @@ std::optional<ParsedArguments> parseGangArguments(const QStringList& arguments) 
     if (!parsed.error.isEmpty() || r.help || r.version)
         return parsed;
     if (!r.port.isEmpty()) {
-        parsed.error = gangText("gang 的端口由 --ports 或保存的插座给出，不接受 --port");
+        parsed.error = QCoreApplication::translate(
+            "CliGang", "gang 的端口由 --ports 或保存的插座给出，不接受 --port");
         return parsed;
     }
     if (!r.changesChip() && r.command != u"detect" && r.command != u"program") {
-        parsed.error = gangText("gang 不能执行命令 %1").arg(r.command);
+        parsed.error =
+            QCoreApplication::translate("CliGang", "gang 不能执行命令 %1").arg(r.command);
         return parsed;
     }
     r.gangPorts = ports;

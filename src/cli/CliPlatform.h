@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QCoreApplication>
 #include <QJsonObject>
 #include <QObject>
 #include <QStringList>
@@ -49,7 +50,9 @@ public:
     // While off (the firmware transfer, which must not stop half-way) a stop
     // request waits until it is switched on again.
     void setStoppable(bool on) { m_stoppable = on; }
-    static QString stoppedText() { return QStringLiteral("已按 Ctrl-C 停止。"); }
+    static QString stoppedText() {
+        return QCoreApplication::translate("CliPlatform", "已按 Ctrl-C 停止。");
+    }
 
     qint64 bytesSent() const { return m_sent; }
     qint64 bytesReceived() const { return m_received; }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // "program FILE.elf": everything an avr-gcc ELF file holds, through the
 // window's own pass and its "调入文件熔丝位" entry.
+#include <QCoreApplication>
 #include <QJsonArray>
 
 #include "app/Workbench.h"
@@ -14,25 +15,31 @@ int CliRunner::loadProgramFile() {
     // makes an ELF file the one for this command.
     if (!path.endsWith(QLatin1String(".elf"), Qt::CaseInsensitive))
         return fail(kExitFile,
-                    QStringLiteral("program 需要 avr-gcc 的 ELF 文件（.elf）：%1").arg(path));
+                    QCoreApplication::translate("CliProgramCommand",
+                                                "program 需要 avr-gcc 的 ELF 文件（.elf）：%1")
+                        .arg(path));
     for (const bool flash : {true, false}) {
         if (const int code = loadImage(flash, path, true))
             return code;
     }
     const std::optional<FileFuses> file = m_workbench->files().fileFuses();
     if (m_request.fuses && (!file || file->fuses.isEmpty())) {
-        return fail(kExitFile,
-                    QStringLiteral("%1 没有熔丝位（.fuse 段），--fuses 无从写入，未做任何操作。")
-                        .arg(path));
+        return fail(kExitFile, QCoreApplication::translate(
+                                   "CliProgramCommand",
+                                   "%1 没有熔丝位（.fuse 段），--fuses 无从写入，未做任何操作。")
+                                   .arg(path));
     }
     if (m_request.lock && (!file || !file->lock)) {
-        return fail(
-            kExitFile,
-            QStringLiteral("%1 没有锁定位（.lock 段），--lock 无从写入，未做任何操作。").arg(path));
+        return fail(kExitFile, QCoreApplication::translate(
+                                   "CliProgramCommand",
+                                   "%1 没有锁定位（.lock 段），--lock 无从写入，未做任何操作。")
+                                   .arg(path));
     }
     if (m_workbench->flash().image().isEmpty() && m_workbench->eeprom().image().isEmpty() &&
         !m_request.fuses && !m_request.lock) {
-        return fail(kExitFile, QStringLiteral("文件 %1 中没有FLASH和EEPROM数据").arg(path));
+        return fail(kExitFile, QCoreApplication::translate("CliProgramCommand",
+                                                           "文件 %1 中没有FLASH和EEPROM数据")
+                                   .arg(path));
     }
     return kExitDone;
 }
@@ -98,7 +105,7 @@ int CliRunner::programChip() {
                 return code;
         }
     }
-    m_human = QStringLiteral("已写入 ") + written.join(u' ');
+    m_human = QCoreApplication::translate("CliProgramCommand", "已写入 %1").arg(written.join(u' '));
     return kExitDone;
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The production record on the command line: the check before a command
 // that changes the chip, and the listing.
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QJsonArray>
 #include <cstdio>
@@ -32,11 +33,13 @@ int CliRunner::prepareRecorder() {
     if (m_request.noRecord) {
         // A line that must record decides that in the window's settings, not per run.
         if (!policy.allowUnrecorded) {
-            return fail(kExitUsage,
-                        QStringLiteral("--no-record 需要窗口设置中允许无记录编程（[%1] %2=1）。")
-                            .arg(RecordPolicy::section(), RecordPolicy::allowKey()));
+            return fail(kExitUsage, QCoreApplication::translate(
+                                        "CliRecordCommands",
+                                        "--no-record 需要窗口设置中允许无记录编程（[%1] %2=1）。")
+                                        .arg(RecordPolicy::section(), RecordPolicy::allowKey()));
         }
-        m_report.note(QStringLiteral("按 --no-record，本次编程不作记录。"));
+        m_report.note(
+            QCoreApplication::translate("CliRecordCommands", "按 --no-record，本次编程不作记录。"));
         return kExitDone;
     }
     m_recorder = std::make_unique<PassRecorder>(policy, m_clock,

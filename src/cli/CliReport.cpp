@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "cli/CliReport.h"
 
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QStringList>
@@ -95,7 +96,7 @@ void CliReport::warning(const QString& text) {
     if (m_json)
         emitJson(QStringLiteral("warning"), {{"text", text}});
     else
-        toStderr(QStringLiteral("警告：") + oneLine(text));
+        toStderr(QCoreApplication::translate("CliReport", "警告：%1").arg(oneLine(text)));
 }
 
 void CliReport::note(const QString& text) {
@@ -118,7 +119,7 @@ void CliReport::result(int exitCode, const QString& message, const QJsonObject& 
     if (!human.isEmpty())
         put(stdout, human + u'\n');
     if (exitCode != 0 && !message.isEmpty())
-        put(stderr, QStringLiteral("错误：") + message + u'\n');
+        put(stderr, QCoreApplication::translate("CliReport", "错误：%1").arg(message) + u'\n');
 }
 
 }  // namespace kv::cli

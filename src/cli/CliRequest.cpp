@@ -2,6 +2,7 @@
 #include "cli/CliRequest.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QHash>
 
 #include "catalogue/ChipModelTable.h"
@@ -39,34 +40,42 @@ QString applyValue(CliRequest& r, const QString& name, const QString& value) {
     } else if (name == u"--baud") {
         const auto n = parseNumber(value);
         if (!n || *n <= 0)
-            return QStringLiteral("波特率“%1”无效").arg(value);
+            return QCoreApplication::translate("CliRequest", "波特率“%1”无效").arg(value);
         r.baud = QString::number(*n);
     } else if (name == u"--model") {
         r.model = canonicalModel(value);
         if (r.model.isEmpty())
-            return QStringLiteral("型号“%1”不在型号表中").arg(value);
+            return QCoreApplication::translate("CliRequest", "型号“%1”不在型号表中").arg(value);
     } else if (name == u"--low" || name == u"--high" || name == u"--ext") {
         const auto byte = parseHexByte(value);
         if (!byte)
-            return QStringLiteral("%1 需要一个十六进制字节（如 E1），而不是“%2”").arg(name, value);
+            return QCoreApplication::translate("CliRequest",
+                                               "%1 需要一个十六进制字节（如 E1），而不是“%2”")
+                .arg(name, value);
         (name == u"--low" ? r.low : name == u"--high" ? r.high : r.ext) = *byte;
     } else if (name == u"--slot") {
         const auto n = parseNumber(value);
         if (!n || (*n != 1 && *n != 2 && *n != 4 && *n != 8))
-            return QStringLiteral("--slot 应为 1、2、4 或 8（MHz），而不是“%1”").arg(value);
+            return QCoreApplication::translate("CliRequest",
+                                               "--slot 应为 1、2、4 或 8（MHz），而不是“%1”")
+                .arg(value);
         r.slotMhz = *n;
     } else if (name == u"--to") {
         r.target = value.toLower();
         if (r.target != u"flash" && r.target != u"eeprom")
-            return QStringLiteral("--to 应为 flash 或 eeprom，而不是“%1”").arg(value);
+            return QCoreApplication::translate("CliRequest",
+                                               "--to 应为 flash 或 eeprom，而不是“%1”")
+                .arg(value);
     } else if (name == u"--address") {
         r.address = parseNumber(value);
         if (!r.address)
-            return QStringLiteral("地址“%1”无效").arg(value);
+            return QCoreApplication::translate("CliRequest", "地址“%1”无效").arg(value);
     } else if (name == u"--page-size") {
         const auto n = parseNumber(value);
         if (!n || (*n != 32 && *n != 64 && *n != 128))
-            return QStringLiteral("--page-size 应为 32、64 或 128，而不是“%1”").arg(value);
+            return QCoreApplication::translate("CliRequest",
+                                               "--page-size 应为 32、64 或 128，而不是“%1”")
+                .arg(value);
         r.pageSize = *n;
     } else if (name == u"--record") {
         r.recordUrl = value;
@@ -75,14 +84,16 @@ QString applyValue(CliRequest& r, const QString& name, const QString& value) {
     } else if (name == u"--lang") {
         r.language = value.trimmed().toLower();
         if (r.language != u"en" && r.language != u"zh")
-            return QStringLiteral("--lang 应为 en 或 zh，而不是“%1”").arg(value);
+            return QCoreApplication::translate("CliRequest", "--lang 应为 en 或 zh，而不是“%1”")
+                .arg(value);
     } else if (name == u"--since") {
         // A day alone counts from its midnight, local time.
         r.since = QDateTime::fromString(value, Qt::ISODate);
         if (!r.since.isValid())
             r.since = QDate::fromString(value, Qt::ISODate).startOfDay();
         if (!r.since.isValid())
-            return QStringLiteral(
+            return QCoreApplication::translate(
+                       "CliRequest",
                        "--since 应为日期（如 2026-03-02 或 2026-03-02T08:00），而不是“%1”")
                 .arg(value);
     }
@@ -140,7 +151,8 @@ QString optionError(const QCommandLineParser& parser, const QList<QCommandLineOp
                     const QStringList& arguments, QStringList& misplaced) {
     for (const QString& name : parser.unknownOptionNames()) {
         if (!isCommandOption(name))
-            return QStringLiteral("未知选项 %1").arg(spelled(name, arguments));
+            return QCoreApplication::translate("CliRequest", "未知选项 %1")
+                .arg(spelled(name, arguments));
         misplaced << spelled(name, arguments);
     }
     for (const QCommandLineOption& option : known) {
@@ -149,7 +161,8 @@ QString optionError(const QCommandLineParser& parser, const QList<QCommandLineOp
                 const QString head = spelled(name, arguments);
                 for (const QString& argument : arguments) {
                     if (argument.startsWith(head + u'='))
-                        return QStringLiteral("未知选项 %1").arg(argument);
+                        return QCoreApplication::translate("CliRequest", "未知选项 %1")
+                            .arg(argument);
                 }
             }
             continue;
@@ -159,7 +172,8 @@ QString optionError(const QCommandLineParser& parser, const QList<QCommandLineOp
         for (const QString& found : parser.optionNames())
             named += option.names().contains(found);
         if (named > parser.values(option).size())
-            return QStringLiteral("选项 %1 缺少值").arg(arguments.constLast());
+            return QCoreApplication::translate("CliRequest", "选项 %1 缺少值")
+                .arg(arguments.constLast());
     }
     return {};
 }
@@ -168,19 +182,23 @@ QString optionError(const QCommandLineParser& parser, const QList<QCommandLineOp
 QString checkCombination(const CliRequest& r) {
     const bool portless = r.command == u"ports";
     if (portless && (!r.port.isEmpty() || !r.baud.isEmpty()))
-        return QStringLiteral("ports 列出全部端口，不接受 --port 或 --baud");
+        return QCoreApplication::translate("CliRequest",
+                                           "ports 列出全部端口，不接受 --port 或 --baud");
     if ((portless || r.command == u"firmware") && !r.model.isEmpty())
-        return QStringLiteral("命令 %1 不涉及芯片，不接受 --model").arg(r.command);
+        return QCoreApplication::translate("CliRequest", "命令 %1 不涉及芯片，不接受 --model")
+            .arg(r.command);
     if (!r.recordUrl.isEmpty() && r.noRecord)
-        return QStringLiteral("--record 与 --no-record 不能同时使用");
+        return QCoreApplication::translate("CliRequest", "--record 与 --no-record 不能同时使用");
     if (!r.serialFile.isEmpty() && r.noRecord)
-        return QStringLiteral("序列号取自生产记录，--serial 与 --no-record 不能同时使用");
+        return QCoreApplication::translate(
+            "CliRequest", "序列号取自生产记录，--serial 与 --no-record 不能同时使用");
     if (r.csv && r.json)
-        return QStringLiteral("--csv 与 --json 不能同时使用");
+        return QCoreApplication::translate("CliRequest", "--csv 与 --json 不能同时使用");
     if (r.command == u"fuses write" && !r.low && !r.high && !r.ext)
-        return QStringLiteral("fuses write 至少需要 --low、--high 或 --ext 之一");
+        return QCoreApplication::translate("CliRequest",
+                                           "fuses write 至少需要 --low、--high 或 --ext 之一");
     if (r.command == u"calibration write" && (!r.slotMhz || r.target.isEmpty()))
-        return QStringLiteral("calibration write 需要 --slot 和 --to");
+        return QCoreApplication::translate("CliRequest", "calibration write 需要 --slot 和 --to");
     return {};
 }
 
@@ -210,6 +228,26 @@ QString applyOptions(CliRequest& r, const QCommandLineParser& parser,
     return {};
 }
 
+void prepare(QCommandLineParser& parser) {
+    // "-port" as "--port"; no bundles of one-letter options.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOptions(globalOptions());
+}
+
+// A value of the command's own option may stand between the words of its
+// name ("fuses --high D9 write"): each command is tried with its options.
+const CommandEntry* commandAmongItsOptions(const QStringList& line) {
+    for (const CommandEntry& entry : commandTable()) {
+        QCommandLineParser trial;
+        prepare(trial);
+        trial.addOptions(optionsOf(entry));
+        trial.parse(line);
+        if (findCommand(trial.positionalArguments()) == &entry)
+            return &entry;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 bool CliRequest::needsChip() const {
@@ -237,10 +275,8 @@ ParsedArguments parseArguments(const QStringList& arguments) {
     CliRequest& r = parsed.request;
     const QStringList line = QStringList{QStringLiteral("kelvaro-cli")} + arguments;
     QCommandLineParser parser;
-    // "-port" as "--port"; no bundles of one-letter options.
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    prepare(parser);
     QList<QCommandLineOption> known = globalOptions();
-    parser.addOptions(known);
 
     // First pass: the global options, to find the command. The command's own
     // options are not known yet, so the value of one given before the
@@ -248,6 +284,8 @@ ParsedArguments parseArguments(const QStringList& arguments) {
     // run of words that names one.
     parser.parse(line);
     const CommandEntry* command = findCommand(parser.positionalArguments());
+    if (!command)
+        command = commandAmongItsOptions(line);
 
     // Second pass: the command's own options too.
     if (command) {
@@ -264,23 +302,26 @@ ParsedArguments parseArguments(const QStringList& arguments) {
 
     QStringList words = parser.positionalArguments();
     if (words.isEmpty()) {
-        parsed.error = QStringLiteral("缺少命令（kelvaro-cli --help 列出全部命令）");
+        parsed.error = QCoreApplication::translate("CliRequest",
+                                                   "缺少命令（kelvaro-cli --help 列出全部命令）");
         return parsed;
     }
     if (command && !misplaced.isEmpty()) {
-        parsed.error =
-            QStringLiteral("命令 %1 不接受选项 %2").arg(command->name, misplaced.first());
+        parsed.error = QCoreApplication::translate("CliRequest", "命令 %1 不接受选项 %2")
+                           .arg(command->name, misplaced.first());
         return parsed;
     }
     const QStringList nameWords = command ? command->name.split(u' ') : QStringList();
     if (!command || words.mid(0, nameWords.size()) != nameWords) {
-        parsed.error = QStringLiteral("未知命令“%1”").arg(words.join(u' '));
+        parsed.error =
+            QCoreApplication::translate("CliRequest", "未知命令“%1”").arg(words.join(u' '));
         return parsed;
     }
     r.command = command->name;
     words = words.mid(nameWords.size());
     if (words.size() != command->arguments) {
-        parsed.error = QStringLiteral("用法：kelvaro-cli %1").arg(command->usage);
+        parsed.error =
+            QCoreApplication::translate("CliRequest", "用法：kelvaro-cli %1").arg(command->usage);
         return parsed;
     }
     if (command->arguments == 1)
@@ -288,8 +329,9 @@ ParsedArguments parseArguments(const QStringList& arguments) {
     if (r.command == u"lock write") {
         r.lockByte = parseHexByte(r.file);
         if (!r.lockByte) {
-            parsed.error =
-                QStringLiteral("锁定位应为一个十六进制字节（如 FC），而不是“%1”").arg(r.file);
+            parsed.error = QCoreApplication::translate(
+                               "CliRequest", "锁定位应为一个十六进制字节（如 FC），而不是“%1”")
+                               .arg(r.file);
             return parsed;
         }
     }

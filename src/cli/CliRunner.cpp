@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "cli/CliRunner.h"
 
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QRegularExpression>
 #include <QTime>
@@ -81,18 +82,22 @@ int CliRunner::run() {
         code = kExitInterrupted;
         m_findings.insert(QStringLiteral("interrupted"), true);
         m_findings.insert(QStringLiteral("bytesSent"), m_port.bytesSent());
-        QString done = QStringLiteral("已向编程器发送%1字节").arg(m_port.bytesSent());
+        QString done = QCoreApplication::translate("CliRunner", "已向编程器发送%1字节")
+                           .arg(m_port.bytesSent());
         if (m_workbench) {
             const int flash = m_workbench->flash().progress();
             const int eeprom = m_workbench->eeprom().progress();
             m_findings.insert(QStringLiteral("flashProgress"), flash);
             m_findings.insert(QStringLiteral("eepromProgress"), eeprom);
-            done += QStringLiteral("（FLASH进度%1%，EEPROM进度%2%）").arg(flash).arg(eeprom);
+            done += QCoreApplication::translate("CliRunner", "（FLASH进度%1%，EEPROM进度%2%）")
+                        .arg(flash)
+                        .arg(eeprom);
         }
-        m_message = QStringLiteral(
-                        "已按 Ctrl-C 停止：%1 没有做完。%2，停在两次交换之间，"
-                        "FLASH只含整页；未做的步骤没有执行。端口已关闭。")
-                        .arg(m_request.command, done);
+        m_message =
+            QCoreApplication::translate("CliRunner",
+                                        "已按 Ctrl-C 停止：%1 没有做完。%2，停在两次交换之间，"
+                                        "FLASH只含整页；未做的步骤没有执行。端口已关闭。")
+                .arg(m_request.command, done);
     }
     if (m_workbench && m_workbench->lastRecordId() != 0)
         m_findings.insert(QStringLiteral("record"), m_workbench->lastRecordId());
@@ -157,7 +162,9 @@ int CliRunner::startOnPort() {
     m_workbench->start();
     if (!m_port.isOpen()) {
         m_findings.insert(QStringLiteral("portLost"), true);
-        return fail(kExitProgrammer, m_prompts.warnings.value(0, QStringLiteral("端口未能打开。")));
+        return fail(kExitProgrammer,
+                    m_prompts.warnings.value(
+                        0, QCoreApplication::translate("CliRunner", "端口未能打开。")));
     }
     // What the start-up said about stored settings has been reported; it is no failure.
     m_prompts.warnings.clear();
@@ -177,13 +184,14 @@ int CliRunner::outcome(qint64 receivedBefore, int chipExit) {
     if (!m_port.isOpen()) {
         // The line went away under the command: unplugged, or the device vanished.
         m_findings.insert(QStringLiteral("portLost"), true);
-        return fail(kExitProgrammer, m_prompts.warnings.isEmpty() ? QStringLiteral("端口已关闭。")
-                                                                  : m_prompts.warnings.last());
+        return fail(kExitProgrammer, m_prompts.warnings.isEmpty()
+                                         ? QCoreApplication::translate("CliRunner", "端口已关闭。")
+                                         : m_prompts.warnings.last());
     }
     if (!m_prompts.warnings.isEmpty())
         return fail(kExitProgrammer, m_prompts.warnings.last());
     if (m_port.bytesReceived() == receivedBefore)
-        return fail(kExitProgrammer, QStringLiteral("编程器无反应!"));
+        return fail(kExitProgrammer, QCoreApplication::translate("CliRunner", "编程器无反应!"));
     return kExitDone;
 }
 
@@ -212,7 +220,7 @@ int CliRunner::runPorts() {
         QString text = QStringLiteral("COM%1").arg(m.number).leftJustified(7) +
                        (m.devicePath.isEmpty() ? QStringLiteral("-") : m.devicePath);
         if (m.stored)
-            text += QStringLiteral("  (已保存)");
+            text += QCoreApplication::translate("CliRunner", "  (已保存)");
         if (search && m.exists && !probedDevices.contains(m.devicePath)) {
             probedDevices << m.devicePath;
             if (StopSignal::requested())
@@ -221,7 +229,8 @@ int CliRunner::runPorts() {
             m_port.setOpen(false);
             found = found || answers;
             entry.insert(QStringLiteral("answers"), answers);
-            text += answers ? QStringLiteral("  编程器应答") : QStringLiteral("  无应答");
+            text += answers ? QCoreApplication::translate("CliRunner", "  编程器应答")
+                            : QCoreApplication::translate("CliRunner", "  无应答");
         }
         list.append(entry);
         lines << text;
@@ -229,7 +238,8 @@ int CliRunner::runPorts() {
     m_findings.insert(QStringLiteral("ports"), list);
     m_human = lines.join(u'\n');
     if (m_request.probe && !found)
-        return fail(kExitProgrammer, QStringLiteral("没有找到应答的编程器。"));
+        return fail(kExitProgrammer,
+                    QCoreApplication::translate("CliRunner", "没有找到应答的编程器。"));
     return kExitDone;
 }
 

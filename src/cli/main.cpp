@@ -6,17 +6,25 @@
 #include <cstdio>
 
 #include "app/DataFolder.h"
+#include "app/Language.h"
+#include "app/ShellTexts.h"
 #include "cli/CliGang.h"
 #include "cli/CliPlatform.h"
 #include "cli/CliReport.h"
 #include "cli/CliRequest.h"
 #include "cli/CliRunner.h"
 #include "core/Version.h"
+#include "settings/SettingsStore.h"
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kelvaro-cli"));
     const QStringList arguments = QCoreApplication::arguments().mid(1);
+    // The language comes first, so that even a refused command line is told in it.
+    const QString lang = kv::languageArgument(arguments);
+    const kv::LanguageTexts texts(
+        kv::chooseLanguage(lang, kv::SettingsStore(kv::ShellTexts::appTitle())
+                                     .read(kv::languageSection(), kv::languageKey())));
     const std::optional<kv::cli::ParsedArguments> gang = kv::cli::parseGangArguments(arguments);
     const kv::cli::ParsedArguments parsed = gang ? *gang : kv::cli::parseArguments(arguments);
     const kv::cli::CliRequest& request = parsed.request;
@@ -30,8 +38,10 @@ int main(int argc, char* argv[]) {
     }
     kv::cli::CliReport report(request.json, request.quiet, ::isatty(STDERR_FILENO) == 1);
     if (!parsed.error.isEmpty()) {
-        report.result(kv::cli::kExitUsage, parsed.error + QStringLiteral("（kelvaro-cli --help）"),
-                      {}, {});
+        report.result(
+            kv::cli::kExitUsage,
+            QCoreApplication::translate("CliMain", "%1（kelvaro-cli --help）").arg(parsed.error),
+            {}, {});
         return kv::cli::kExitUsage;
     }
     kv::cli::StopSignal stop;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "firmware/FirmwareFile.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include "core/OperationError.h"
@@ -11,14 +12,16 @@ namespace {
 
 void checkPageSize(int pageSize) {
     if (pageSize <= 0)
-        throw OperationError(QStringLiteral("FLASH页大小无效。"));
+        throw OperationError(QCoreApplication::translate("FirmwareFile", "FLASH页大小无效。"));
 }
 
 [[noreturn]] void refuseSize(qint64 pages, int pageSize) {
-    throw OperationError(QStringLiteral("升级文件太大：%1 个整页（每页 %2 字节），最多 %3 页。")
-                             .arg(pages)
-                             .arg(pageSize)
-                             .arg(FirmwareFile::kMaxFullPages));
+    throw OperationError(
+        QCoreApplication::translate("FirmwareFile",
+                                    "升级文件太大：%1 个整页（每页 %2 字节），最多 %3 页。")
+            .arg(pages)
+            .arg(pageSize)
+            .arg(FirmwareFile::kMaxFullPages));
 }
 
 }  // namespace
@@ -42,7 +45,7 @@ FirmwareFile FirmwareFile::load(const QString& path, int pageSize) {
 FirmwareFile FirmwareFile::fromBytes(const QByteArray& bytes, int pageSize) {
     checkPageSize(pageSize);
     if (bytes.isEmpty())
-        throw OperationError(QStringLiteral("升级文件是空的！"));
+        throw OperationError(QCoreApplication::translate("FirmwareFile", "升级文件是空的！"));
     const qint64 pages = bytes.size() / pageSize;
     if (pages > kMaxFullPages)
         refuseSize(pages, pageSize);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "firmware/FirmwareUpdate.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <tuple>
 
@@ -16,17 +17,23 @@ namespace kv {
 namespace {
 const QString kSection = QStringLiteral("文件名");
 const QString kKey = QStringLiteral("文件");
-const QString kNoFile = QStringLiteral("没选择升级文件！");
-const QString kRestart = QStringLiteral("请重启编程器！");
-const QString kTimedOut = QStringLiteral("超时，连接不成功！");
-const QString kStarting = QStringLiteral("启动升级......");
-const QString kDone = QStringLiteral("升级完毕。");
-const QString kLoaderSilent = QStringLiteral(
+const char* const kNoFile = QT_TRANSLATE_NOOP("FirmwareUpdate", "没选择升级文件！");
+const char* const kRestart = QT_TRANSLATE_NOOP("FirmwareUpdate", "请重启编程器！");
+const char* const kTimedOut = QT_TRANSLATE_NOOP("FirmwareUpdate", "超时，连接不成功！");
+const char* const kStarting = QT_TRANSLATE_NOOP("FirmwareUpdate", "启动升级......");
+const char* const kDone = QT_TRANSLATE_NOOP("FirmwareUpdate", "升级完毕。");
+const char* const kLoaderSilent = QT_TRANSLATE_NOOP(
+    "FirmwareUpdate",
     "编程器的引导程序没有请求数据（未收到“?”），升级失败！编程器中现在可能只有引导程序："
     "请重启编程器，再按“升  级”重试。");
-const QString kPagesMissed = QStringLiteral(
+const char* const kPagesMissed = QT_TRANSLATE_NOOP(
+    "FirmwareUpdate",
     "升级结束，但有%1页（共%2页）没有得到编程器确认，固件可能不完整：请重启编程器后重新升级。");
-const QString kFilter = QStringLiteral("二进制文件 (*.BIN)|*.BIN");
+const char* const kFilter = QT_TRANSLATE_NOOP("FirmwareUpdate", "二进制文件 (*.BIN)|*.BIN");
+
+QString translated(const char* text) {
+    return QCoreApplication::translate("FirmwareUpdate", text);
+}
 
 // The greeting wait yields in short slices so that "停  止" is seen promptly
 // even by a pump that only returns at its deadline.
@@ -76,7 +83,7 @@ void FirmwareUpdate::setEncrypted(bool on) {
 
 void FirmwareUpdate::browse() {
     FileDialogRequest request;
-    request.filter = kFilter;
+    request.filter = translated(kFilter);
     request.filterIndex = 1;
     request.initialDir = m_fileName;
     const std::optional<QString> chosen = m_prompts.openFile(request);
@@ -118,7 +125,7 @@ void FirmwareUpdate::upgrade() {
     const QString path = m_fileName.trimmed();
     m_outcome = Outcome::Failed;
     if (path.isEmpty()) {
-        setStatus(kNoFile);
+        setStatus(translated(kNoFile));
         return;
     }
     bool portClosed = false;
@@ -128,7 +135,7 @@ void FirmwareUpdate::upgrade() {
         const FirmwareFile file = FirmwareFile::load(path, pageSize());
         ProgrammerLink::Exchange exchange(m_link);
         m_link.discardInput();
-        m_restartPrompt = kRestart;
+        m_restartPrompt = translated(kRestart);
         m_status.clear();
         m_byteText.clear();
         m_phase = Phase::WaitingForLoader;
@@ -138,18 +145,18 @@ void FirmwareUpdate::upgrade() {
                 m_phase = Phase::Transferring;
                 if (!transfer(file)) {
                     m_byteText.clear();
-                    m_status = kLoaderSilent;
+                    m_status = translated(kLoaderSilent);
                     m_outcome = Outcome::LoaderSilent;
                 } else if (m_pagesMissed > 0) {
-                    m_byteText = kPagesMissed.arg(m_pagesMissed).arg(pageCount(file));
+                    m_byteText = translated(kPagesMissed).arg(m_pagesMissed).arg(pageCount(file));
                     m_outcome = Outcome::PagesMissed;
                 } else {
-                    m_byteText = kDone;
+                    m_byteText = translated(kDone);
                     m_outcome = Outcome::Done;
                 }
                 break;
             case Greeting::TimedOut:
-                m_status = kTimedOut;
+                m_status = translated(kTimedOut);
                 m_outcome = Outcome::TimedOut;
                 m_link.port().setOpen(false);
                 portClosed = true;
@@ -221,7 +228,7 @@ bool FirmwareUpdate::transfer(const FirmwareFile& file) {
     m_link.delayMs(1);
     m_link.sendCommand(QStringLiteral("0"));
     m_restartPrompt.clear();
-    setStatus(kStarting);
+    setStatus(translated(kStarting));
 
     m_link.yieldOnce();
     const QByteArray& bytes = file.bytes();

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "fuses/FileFuseBits.h"
 
+#include <QCoreApplication>
+
 #include <array>
 
 #include "core/OperationError.h"
@@ -16,11 +18,13 @@ int modelFuseByteCount(const QString& model) {
 QString applyFileFuseBits(const FuseCommands& commands, FuseEditor& editor, const QString& model,
                           const QString& fileName, const QByteArray& fuses,
                           std::optional<quint8> lock) {
-    commands.requireDefinitions(QStringLiteral("没有调入文件熔丝位。"));
+    commands.requireDefinitions(
+        QCoreApplication::translate("FileFuseBits", "没有调入文件熔丝位。"));
     // The model may have changed since the file was loaded.
     if (fuses.size() > modelFuseByteCount(model)) {
         throw OperationError(
-            QStringLiteral("%1 有 %2 个熔丝字节，%3 只有 %4 个，没有调入文件熔丝位。")
+            QCoreApplication::translate("FileFuseBits",
+                                        "%1 有 %2 个熔丝字节，%3 只有 %4 个，没有调入文件熔丝位。")
                 .arg(fileName)
                 .arg(fuses.size())
                 .arg(model)
@@ -44,7 +48,7 @@ QString applyFileFuseBits(const FuseCommands& commands, FuseEditor& editor, cons
         bits += caption.size() == 1 ? caption : QStringLiteral("1");
     }
     editor.applyFuseBits(bits);
-    return QStringLiteral("调入文件 %1 的熔丝位:%2 锁定位:%3")
+    return QCoreApplication::translate("FileFuseBits", "调入文件 %1 的熔丝位:%2 锁定位:%3")
         .arg(fileName, FuseCommands::fuseField(editor, model), editor.byteText(3));
 }
 

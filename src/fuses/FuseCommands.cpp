@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "fuses/FuseCommands.h"
 
+#include <QCoreApplication>
+
 #include "core/HexDigits.h"
 #include "core/OperationError.h"
 #include "fuses/FuseBitText.h"
@@ -73,7 +75,9 @@ bool FuseCommands::checkCells(int first, int last, const QString& refusal) {
 void FuseCommands::requireDefinitions(const QString& refused) const {
     const QString& problem = m_editor.definitionsProblem();
     if (!problem.isEmpty()) {
-        throw OperationError(problem + QStringLiteral("，所示熔丝位不是本型号的定义，") + refused);
+        throw OperationError(
+            QCoreApplication::translate("FuseCommands", "%1，所示熔丝位不是本型号的定义，%2")
+                .arg(problem, refused));
     }
 }
 
@@ -93,14 +97,17 @@ void FuseCommands::readFuses(const QString& model) {
     // A short or garbled reply would otherwise decode to cells the chip never
     // had, and the next write would program them.
     if (f.size() < 8 || !isHexText(f)) {
-        m_link.sendInfo(QStringLiteral("读熔丝位应答无效，熔丝位未改变：") + reply);
+        m_link.sendInfo(
+            QCoreApplication::translate("FuseCommands", "读熔丝位应答无效，熔丝位未改变：%1")
+                .arg(reply));
         m_link.discardInput();
         return;
     }
     m_lastReading = f.toUpper();
     const QString fuses =
         hasExtendedFuseByte(model) ? f.right(6) : QStringLiteral("..") + f.right(4);
-    m_link.sendInfo(QStringLiteral("读熔丝位:") + fuses + QStringLiteral(" 锁定位:") + f.left(2));
+    m_link.sendInfo(
+        QCoreApplication::translate("FuseCommands", "读熔丝位:%1 锁定位:%2").arg(fuses, f.left(2)));
 
     QString bits = hexToBin(f).rightJustified(32, QLatin1Char('1'));
     const QString& defaults = m_editor.defaultFuseBits();
@@ -126,7 +133,8 @@ QString FuseCommands::readBackFuses(const QString& model) {
     const QString f = reply.left(8);
     // A cut reply would otherwise end in the right four digits and pass for them.
     if (f.size() < 8 || !isHexText(f)) {
-        m_link.sendInfo(QStringLiteral("读熔丝位应答无效：") + reply);
+        m_link.sendInfo(
+            QCoreApplication::translate("FuseCommands", "读熔丝位应答无效：%1").arg(reply));
         return QString();
     }
     m_lastReading = f.toUpper();
@@ -134,24 +142,26 @@ QString FuseCommands::readBackFuses(const QString& model) {
 }
 
 void FuseCommands::writeFuses(const QString& model) {
-    requireDefinitions(QStringLiteral("没有写熔丝位。"));
+    requireDefinitions(QCoreApplication::translate("FuseCommands", "没有写熔丝位。"));
     ProgrammerLink::Exchange exchange(m_link);
     ButtonOff off(this, &FuseCommands::setWriteFuseEnabled);
     if (!checkCells(0, lastFuseCell(model),
-                    QStringLiteral("熔丝位未设定好（有空位或非法字符），没有写熔丝位。")))
+                    QCoreApplication::translate(
+                        "FuseCommands", "熔丝位未设定好（有空位或非法字符），没有写熔丝位。")))
         return;
     m_link.sendCommand(QStringLiteral("WS") + fuseField(m_editor, model) + QLatin1Char('#'));
     m_link.logReplyAfter(200);
 }
 
 void FuseCommands::recoverFuses(const QString& model) {
-    requireDefinitions(QStringLiteral("没有恢复熔丝。"));
+    requireDefinitions(QCoreApplication::translate("FuseCommands", "没有恢复熔丝。"));
     ProgrammerLink::Exchange exchange(m_link);
     m_lastRecoverConfirmed = false;
     if (!checkCells(
             0, lastFuseCell(model),
-            QStringLiteral("默认熔丝位无效（缺少该型号的熔丝定义文件？），没有恢复熔丝。"))) {
-        m_link.sendInfo(QStringLiteral("恢复失败！"));
+            QCoreApplication::translate(
+                "FuseCommands", "默认熔丝位无效（缺少该型号的熔丝定义文件？），没有恢复熔丝。"))) {
+        m_link.sendInfo(QCoreApplication::translate("FuseCommands", "恢复失败！"));
         return;
     }
     const QString sent = fuseField(m_editor, model);
@@ -161,13 +171,16 @@ void FuseCommands::recoverFuses(const QString& model) {
     // The read-back is checked hex; digits of either case carry the same bytes.
     const bool same = readBack.compare(sent, Qt::CaseInsensitive) == 0;
     m_lastRecoverConfirmed = same;
-    m_link.sendInfo(same ? QStringLiteral("恢复成功！") : QStringLiteral("恢复失败！"));
+    m_link.sendInfo(same ? QCoreApplication::translate("FuseCommands", "恢复成功！")
+                         : QCoreApplication::translate("FuseCommands", "恢复失败！"));
 }
 
 void FuseCommands::writeLockBits() {
-    requireDefinitions(QStringLiteral("没有写锁定位。"));
+    requireDefinitions(QCoreApplication::translate("FuseCommands", "没有写锁定位。"));
     ProgrammerLink::Exchange exchange(m_link);
-    if (!checkCells(24, 31, QStringLiteral("锁定位未设定好（有空位或非法字符），没有写锁定位。")))
+    if (!checkCells(24, 31,
+                    QCoreApplication::translate(
+                        "FuseCommands", "锁定位未设定好（有空位或非法字符），没有写锁定位。")))
         return;
     m_link.sendCommand(QStringLiteral("WL") + m_editor.byteText(3) + QLatin1Char('#'));
     m_link.logReplyAfter(100);
@@ -180,12 +193,12 @@ void FuseCommands::eraseChip() {
 }
 
 void FuseCommands::applyFuseDefaults() {
-    requireDefinitions(QStringLiteral("没有调入默认值。"));
+    requireDefinitions(QCoreApplication::translate("FuseCommands", "没有调入默认值。"));
     m_editor.applyFuseBits(m_editor.defaultFuseBits());
 }
 
 void FuseCommands::recoverDefaultFuses(const QString& model) {
-    requireDefinitions(QStringLiteral("没有恢复熔丝。"));
+    requireDefinitions(QCoreApplication::translate("FuseCommands", "没有恢复熔丝。"));
     m_editor.applyFuseBits(m_editor.defaultFuseBits());
     recoverFuses(model);
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "fuses/FuseDefinitionReader.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -40,7 +41,7 @@ QStringList splitLines(const QString& text) {
 }
 
 QString lineMessage(const QString& fileName, int lineNumber, const QString& problem) {
-    return QStringLiteral("熔丝定义文件%1第%2行：%3，已跳过。")
+    return QCoreApplication::translate("FuseDefinitionReader", "熔丝定义文件%1第%2行：%3，已跳过。")
         .arg(fileName)
         .arg(lineNumber)
         .arg(problem);
@@ -69,7 +70,8 @@ FuseDefinitionReader::Result FuseDefinitionReader::read(const QString& path,
                                                         const QString& fileName, const LogFn& log) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        log(QStringLiteral("熔丝定义文件%1无法打开：%2。").arg(fileName, file.errorString()));
+        log(QCoreApplication::translate("FuseDefinitionReader", "熔丝定义文件%1无法打开：%2。")
+                .arg(fileName, file.errorString()));
         return {Outcome::Refused, {}};
     }
     return parse(file.readAll(), fileName, log);
@@ -81,17 +83,23 @@ FuseDefinitionReader::Result FuseDefinitionReader::parse(const QByteArray& data,
     QStringDecoder decoder("GBK");
     const QString text = decoder.decode(data);
     if (decoder.hasError())
-        log(QStringLiteral("熔丝定义文件%1含有不是GBK编码的字符，显示可能有误。").arg(fileName));
+        log(QCoreApplication::translate("FuseDefinitionReader",
+                                        "熔丝定义文件%1含有不是GBK编码的字符，显示可能有误。")
+                .arg(fileName));
     const QStringList lines = splitLines(text);
 
     auto refuse = [&](const QString& reason) {
-        log(QStringLiteral("熔丝定义文件%1无法使用：%2，未载入。").arg(fileName, reason));
+        log(QCoreApplication::translate("FuseDefinitionReader",
+                                        "熔丝定义文件%1无法使用：%2，未载入。")
+                .arg(fileName, reason));
         return Result{Outcome::Refused, {}};
     };
     if (lines.size() < 33)
-        return refuse(QStringLiteral("只有%1行，少于33行").arg(lines.size()));
+        return refuse(QCoreApplication::translate("FuseDefinitionReader", "只有%1行，少于33行")
+                          .arg(lines.size()));
     if (lines.at(0).size() < 32 || !fusebits::isClean(QStringView(lines.at(0)).left(32)))
-        return refuse(QStringLiteral("第1行不是32个“1”、“0”或“*”"));
+        return refuse(
+            QCoreApplication::translate("FuseDefinitionReader", "第1行不是32个“1”、“0”或“*”"));
 
     Result result{Outcome::Loaded, {}};
     FuseDefinitions& out = result.definitions;
@@ -104,7 +112,9 @@ FuseDefinitionReader::Result FuseDefinitionReader::parse(const QByteArray& data,
     while (n < lines.size() && lines.at(n) != kEndMarker)
         ++n;
     if (n == lines.size()) {
-        log(QStringLiteral("熔丝定义文件%1没有“##”行，没有可用的熔丝选项。").arg(fileName));
+        log(QCoreApplication::translate("FuseDefinitionReader",
+                                        "熔丝定义文件%1没有“##”行，没有可用的熔丝选项。")
+                .arg(fileName));
         return result;
     }
     for (++n; n < lines.size() && lines.at(n) != kEndMarker; ++n) {
@@ -128,7 +138,8 @@ bool FuseDefinitionReader::addOption(const QString& rawLine, int lineNumber,
                                      const QString& fileName, const LogFn& log,
                                      FuseDefinitions& out) {
     if (out.options.size() >= kMaxOptions) {
-        log(QStringLiteral("熔丝定义文件%1第%2行起的选项已跳过：选项最多%3个。")
+        log(QCoreApplication::translate("FuseDefinitionReader",
+                                        "熔丝定义文件%1第%2行起的选项已跳过：选项最多%3个。")
                 .arg(fileName)
                 .arg(lineNumber)
                 .arg(kMaxOptions));
@@ -139,11 +150,11 @@ bool FuseDefinitionReader::addOption(const QString& rawLine, int lineNumber,
     const qsizetype close = line.indexOf(QLatin1Char('>'));
     QString problem;
     if (line.isEmpty())
-        problem = QStringLiteral("空的选项行");
+        problem = QCoreApplication::translate("FuseDefinitionReader", "空的选项行");
     else if (open < 0 || close < 0)
-        problem = QStringLiteral("选项行缺少“{”或“>”");
+        problem = QCoreApplication::translate("FuseDefinitionReader", "选项行缺少“{”或“>”");
     else if (close < open)
-        problem = QStringLiteral("选项行的“>”在“{”之前");
+        problem = QCoreApplication::translate("FuseDefinitionReader", "选项行的“>”在“{”之前");
     const QString key = problem.isEmpty() ? line.mid(open + 1, close - open - 1) : QString();
     std::optional<OptionKey> parsed;
     if (problem.isEmpty())
@@ -151,7 +162,9 @@ bool FuseDefinitionReader::addOption(const QString& rawLine, int lineNumber,
     if (parsed) {
         for (const FuseOption& existing : out.options) {
             if (existing.key == key) {
-                problem = QStringLiteral("键“%1”与前面的选项重复").arg(key);
+                problem =
+                    QCoreApplication::translate("FuseDefinitionReader", "键“%1”与前面的选项重复")
+                        .arg(key);
                 break;
             }
         }
@@ -162,7 +175,9 @@ bool FuseDefinitionReader::addOption(const QString& rawLine, int lineNumber,
         for (const FuseOption& existing : out.options)
             sameKind += QStringView(existing.key).left(3) == kind ? 1 : 0;
         if (sameKind >= kMaxGroupOptions)
-            problem = QStringLiteral("%1选项超过%2个").arg(kind).arg(kMaxGroupOptions);
+            problem = QCoreApplication::translate("FuseDefinitionReader", "%1选项超过%2个")
+                          .arg(kind)
+                          .arg(kMaxGroupOptions);
     }
     if (!problem.isEmpty()) {
         log(lineMessage(fileName, lineNumber, problem));

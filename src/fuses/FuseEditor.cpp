@@ -12,7 +12,9 @@ namespace kv {
 
 namespace {
 
-const char* const kFrameTitles[4] = {"熔丝低字节", "熔丝高字节", "扩展熔丝位", "锁定位"};
+const char* const kFrameTitles[4] = {
+    QT_TRANSLATE_NOOP("FuseEditor", "熔丝低字节"), QT_TRANSLATE_NOOP("FuseEditor", "熔丝高字节"),
+    QT_TRANSLATE_NOOP("FuseEditor", "扩展熔丝位"), QT_TRANSLATE_NOOP("FuseEditor", "锁定位")};
 
 bool isClean(const QString& caption) {
     return caption == QLatin1String("1") || caption == QLatin1String("0") ||
@@ -60,15 +62,16 @@ void FuseEditor::loadFuseDefinitions(const QString& fileName) {
         // Named where the program looks first: where the user should put it.
         const QString expected = QDir::toNativeSeparators(
             m_folders.isEmpty() ? fileName : QDir(m_folders.first()).filePath(fileName));
-        log(QStringLiteral("找不到熔丝定义文件%1。").arg(expected));
-        setDefinitionsProblem(QStringLiteral("找不到熔丝定义文件%1").arg(expected));
+        log(QCoreApplication::translate("FuseEditor", "找不到熔丝定义文件%1。").arg(expected));
+        setDefinitionsProblem(
+            QCoreApplication::translate("FuseEditor", "找不到熔丝定义文件%1").arg(expected));
         return;
     }
     const auto result =
         FuseDefinitionReader::read(path, fileName, [this](const QString& m) { log(m); });
     if (result.outcome != FuseDefinitionReader::Outcome::Loaded) {
-        setDefinitionsProblem(
-            QStringLiteral("熔丝定义文件%1无法使用").arg(QDir::toNativeSeparators(path)));
+        setDefinitionsProblem(QCoreApplication::translate("FuseEditor", "熔丝定义文件%1无法使用")
+                                  .arg(QDir::toNativeSeparators(path)));
         return;
     }
     setDefinitions(result.definitions);
@@ -121,8 +124,8 @@ void FuseEditor::computeFuseBytes() {
                 value |= quint8(1u << k);
         }
         m_bytes[b] = value;
-        m_frameCaptions[b] =
-            QString::fromUtf8(kFrameTitles[b]) + QLatin1Char('[') + byteText(b) + QLatin1Char(']');
+        m_frameCaptions[b] = QCoreApplication::translate("FuseEditor", kFrameTitles[b]) +
+                             QLatin1Char('[') + byteText(b) + QLatin1Char(']');
     }
     Q_EMIT cellsChanged();
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QCoreApplication>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -107,7 +108,8 @@ private:
     std::array<quint8, 4> m_bytes{};
     QString m_defaultBits;
     QVector<FuseOption> m_options;
-    QString m_definitionsProblem = QStringLiteral("尚未载入熔丝定义文件");
+    QString m_definitionsProblem =
+        QCoreApplication::translate("FuseEditor", "尚未载入熔丝定义文件");
     int m_selected = 0;
     int m_pending = 0;
     bool m_displayed = true;

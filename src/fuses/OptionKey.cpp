@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "fuses/OptionKey.h"
 
+#include <QCoreApplication>
+
 #include "core/HexDigits.h"
 
 namespace kv {
@@ -40,7 +42,8 @@ quint16 OptionKey::fieldBits() const {
 
 std::optional<OptionKey> OptionKey::parse(const QString& key, QString* problem) {
     if (key.size() != 14)
-        return fail(problem, QStringLiteral("键“%1”不是14个字符").arg(key));
+        return fail(problem,
+                    QCoreApplication::translate("OptionKey", "键“%1”不是14个字符").arg(key));
     static const struct {
         const char* text;
         Kind kind;
@@ -58,25 +61,37 @@ std::optional<OptionKey> OptionKey::parse(const QString& key, QString* problem) 
         }
     }
     if (!known)
-        return fail(problem, QStringLiteral("键“%1”的种类不是FSB、FSE、FDB、FDE或FDL").arg(key));
+        return fail(problem, QCoreApplication::translate("OptionKey",
+                                                         "键“%1”的种类不是FSB、FSE、FDB、FDE或FDL")
+                                 .arg(key));
     if (key.at(9) != QLatin1Char('/'))
-        return fail(problem, QStringLiteral("键“%1”的第10个字符不是“/”").arg(key));
+        return fail(problem,
+                    QCoreApplication::translate("OptionKey", "键“%1”的第10个字符不是“/”").arg(key));
     if (!upperHex4(QStringView(key).mid(5, 4), &k.m_mask) ||
         !upperHex4(QStringView(key).mid(10, 4), &k.m_value))
-        return fail(problem, QStringLiteral("键“%1”的掩码或取值不是4位大写十六进制数").arg(key));
+        return fail(problem, QCoreApplication::translate("OptionKey",
+                                                         "键“%1”的掩码或取值不是4位大写十六进制数")
+                                 .arg(key));
     k.m_maskText = key.mid(5, 4);
 
     const bool word = k.m_kind == Kind::FSB || k.m_kind == Kind::FDB;
     if (!word && (k.m_mask & 0xFF00) != 0)
-        return fail(problem, QStringLiteral("键“%1”的掩码应以00开头").arg(key));
+        return fail(problem,
+                    QCoreApplication::translate("OptionKey", "键“%1”的掩码应以00开头").arg(key));
     const quint16 bits = k.fieldBits();
     if (k.isGroup()) {
         if (bits == 0)
-            return fail(problem, QStringLiteral("键“%1”的掩码不含任何位").arg(key));
+            return fail(
+                problem,
+                QCoreApplication::translate("OptionKey", "键“%1”的掩码不含任何位").arg(key));
         if ((k.m_value & ~bits) != 0)
-            return fail(problem, QStringLiteral("键“%1”的取值超出该组的位").arg(key));
+            return fail(
+                problem,
+                QCoreApplication::translate("OptionKey", "键“%1”的取值超出该组的位").arg(key));
     } else if (!singleBitClear(bits)) {
-        return fail(problem, QStringLiteral("键“%1”的掩码不是恰好一个位").arg(key));
+        return fail(
+            problem,
+            QCoreApplication::translate("OptionKey", "键“%1”的掩码不是恰好一个位").arg(key));
     }
     return k;
 }

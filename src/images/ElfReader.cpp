@@ -4,6 +4,7 @@
 #include <elf.h>
 #include <libelf.h>
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QList>
 
@@ -119,17 +120,19 @@ void place(QByteArray& memory, qint64 offset, const QByteArray& bytes) {
 }  // namespace
 
 QString ElfImage::fuseText() const {
-    static const char16_t* const names[] = {u"低字节", u"高字节", u"扩展字节"};
+    static const char* const names[] = {QT_TRANSLATE_NOOP("ElfReader", "低字节"),
+                                        QT_TRANSLATE_NOOP("ElfReader", "高字节"),
+                                        QT_TRANSLATE_NOOP("ElfReader", "扩展字节")};
     QStringList parts;
     for (int i = 0; i < fuses.size() && i < 3; ++i)
-        parts << QString::fromUtf16(names[i]) + u' ' +
+        parts << QCoreApplication::translate("ElfReader", names[i]) + u' ' +
                      QString::number(quint8(fuses.at(i)), 16).rightJustified(2, u'0').toUpper();
-    QString text = parts.join(QStringLiteral("，"));
+    QString text = parts.join(QCoreApplication::translate("ElfReader", "，"));
     if (lock) {
         if (!text.isEmpty())
-            text += QStringLiteral("；");
-        text += QStringLiteral("锁定位 ") +
-                QString::number(*lock, 16).rightJustified(2, u'0').toUpper();
+            text += QCoreApplication::translate("ElfReader", "；");
+        text += QCoreApplication::translate("ElfReader", "锁定位 %1")
+                    .arg(QString::number(*lock, 16).rightJustified(2, u'0').toUpper());
     }
     return text;
 }
@@ -219,42 +222,53 @@ QString ElfReader::describe(const Result& r) {
         case Error::None:
             return QString();
         case Error::ReadFailed:
-            return QStringLiteral("读取失败：") + r.detail;
+            return QCoreApplication::translate("ElfReader", "读取失败：%1").arg(r.detail);
         case Error::TooLarge:
-            return QStringLiteral("文件太大，不是芯片映像（超过 %1 字节）").arg(r.limit);
+            return QCoreApplication::translate("ElfReader",
+                                               "文件太大，不是芯片映像（超过 %1 字节）")
+                .arg(r.limit);
         case Error::NotElf:
-            return QStringLiteral("不是 ELF 文件");
+            return QCoreApplication::translate("ElfReader", "不是 ELF 文件");
         case Error::Truncated:
-            return QStringLiteral("ELF 文件不完整（文件被截断）");
+            return QCoreApplication::translate("ElfReader", "ELF 文件不完整（文件被截断）");
         case Error::Not32Bit:
-            return QStringLiteral("是 64 位 ELF 文件，不是 AVR 程序（AVR 程序是 32 位 ELF）");
+            return QCoreApplication::translate(
+                "ElfReader", "是 64 位 ELF 文件，不是 AVR 程序（AVR 程序是 32 位 ELF）");
         case Error::WrongMachine:
-            return QStringLiteral("是其它处理器的程序（机器号 %1），不是 AVR 程序").arg(r.detail);
+            return QCoreApplication::translate("ElfReader",
+                                               "是其它处理器的程序（机器号 %1），不是 AVR 程序")
+                .arg(r.detail);
         case Error::NotExecutable:
-            return QStringLiteral("不是链接好的程序（目标文件或库），不能编程");
+            return QCoreApplication::translate("ElfReader",
+                                               "不是链接好的程序（目标文件或库），不能编程");
         case Error::BadStructure:
-            return QStringLiteral("ELF 文件结构错误：") + r.detail;
+            return QCoreApplication::translate("ElfReader", "ELF 文件结构错误：%1").arg(r.detail);
         case Error::FlashOverflow:
-            return QStringLiteral("段 %1 超出芯片 FLASH：到 %2 字节，芯片只有 %3 字节")
+            return QCoreApplication::translate("ElfReader",
+                                               "段 %1 超出芯片 FLASH：到 %2 字节，芯片只有 %3 字节")
                 .arg(r.detail)
                 .arg(r.end)
                 .arg(r.limit);
         case Error::EepromOverflow:
-            return QStringLiteral("段 %1 超出芯片 EEPROM：到 %2 字节，芯片只有 %3 字节")
+            return QCoreApplication::translate(
+                       "ElfReader", "段 %1 超出芯片 EEPROM：到 %2 字节，芯片只有 %3 字节")
                 .arg(r.detail)
                 .arg(r.end)
                 .arg(r.limit);
         case Error::FuseTooLong:
-            return QStringLiteral("段 %1 有 %2 个熔丝字节，所选型号只有 %3 个")
+            return QCoreApplication::translate("ElfReader",
+                                               "段 %1 有 %2 个熔丝字节，所选型号只有 %3 个")
                 .arg(r.detail)
                 .arg(r.end)
                 .arg(r.limit);
         case Error::LockTooLong:
-            return QStringLiteral("段 %1 有 %2 个字节，锁定位只有 1 个字节")
+            return QCoreApplication::translate("ElfReader",
+                                               "段 %1 有 %2 个字节，锁定位只有 1 个字节")
                 .arg(r.detail)
                 .arg(r.end);
         case Error::UnknownAddress:
-            return QStringLiteral("段 %1 的地址 0x%2 不属于芯片的任何存储器")
+            return QCoreApplication::translate("ElfReader",
+                                               "段 %1 的地址 0x%2 不属于芯片的任何存储器")
                 .arg(r.detail)
                 .arg(QString::number(r.end, 16).toUpper());
     }

@@ -2,6 +2,7 @@
 #include "images/ImageFiles.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -61,8 +62,8 @@ LoadStatus ImageFiles::load(ImageSlot& slot, QString& path) {
     const QFileInfo info(path);
     if (path.isEmpty() || !info.exists() || info.isDir()) {
         if (m_sendInfo) {
-            m_sendInfo(flash ? QStringLiteral("FLASH文件没找到!")
-                             : QStringLiteral("EEPROM文件没找到!"));
+            m_sendInfo(flash ? QCoreApplication::translate("ImageFiles", "FLASH文件没找到!")
+                             : QCoreApplication::translate("ImageFiles", "EEPROM文件没找到!"));
         }
         path = QStringLiteral("NO");
         return LoadStatus::NotFound;
@@ -84,9 +85,10 @@ LoadStatus ImageFiles::load(ImageSlot& slot, QString& path) {
 
     // Refused before a byte is read; the bounded read below also catches a
     // file that grew since, or one whose size the system does not report.
-    const QString tooLarge = QStringLiteral("%1 文件太大，不是芯片映像（超过 %2 字节）")
-                                 .arg(info.fileName())
-                                 .arg(kMaxFileBytes);
+    const QString tooLarge =
+        QCoreApplication::translate("ImageFiles", "%1 文件太大，不是芯片映像（超过 %2 字节）")
+            .arg(info.fileName())
+            .arg(kMaxFileBytes);
     if (info.size() > kMaxFileBytes) {
         fail(slot, tooLarge, true);
         return LoadStatus::Failed;
@@ -123,10 +125,11 @@ LoadStatus ImageFiles::load(ImageSlot& slot, QString& path) {
         if (elfImage.hasFuseOrLock()) {
             fileFuses = FileFuses{info.fileName(), elfImage.fuses, elfImage.lock};
             if (m_sendInfo)
-                m_sendInfo(info.fileName() + QStringLiteral(" 带有熔丝/锁定位：") +
-                           elfImage.fuseText() +
-                           QStringLiteral("（不会自动写入，要用时选“存取方案”菜单的"
-                                          "“调入文件熔丝位”）"));
+                m_sendInfo(
+                    QCoreApplication::translate("ImageFiles",
+                                                "%1 带有熔丝/锁定位：%2（不会自动写入，要用时选"
+                                                "“存取方案”菜单的“调入文件熔丝位”）")
+                        .arg(info.fileName(), elfImage.fuseText()));
         }
     } else if (reader == Reader::IntelHex) {
         QBuffer text(&bytes);
@@ -143,8 +146,9 @@ LoadStatus ImageFiles::load(ImageSlot& slot, QString& path) {
         image = MemoryImage::fromBytes(bytes);
     }
     slot.showImage(image);
-    slot.setPanelText((flash ? QStringLiteral("FLASH:") : QStringLiteral("EEPROM:")) +
-                      image.byteCountText() + QStringLiteral("字节"));
+    slot.setPanelText(
+        (flash ? QStringLiteral("FLASH:") : QStringLiteral("EEPROM:")) +
+        QCoreApplication::translate("ImageFiles", "%1字节").arg(image.byteCountText()));
     return LoadStatus::Loaded;
 }
 
@@ -159,8 +163,9 @@ void ImageFiles::fail(ImageSlot& slot, const QString& detail, bool detailInBox) 
     slot.setViewText(QString());
     if (m_sendInfo && !detail.isEmpty())
         m_sendInfo(detail);
-    QString text = slot.isFlash() ? QStringLiteral("FLASH文件读取错误！")
-                                  : QStringLiteral("EEPROM文件读取错误！");
+    QString text = slot.isFlash()
+                       ? QCoreApplication::translate("ImageFiles", "FLASH文件读取错误！")
+                       : QCoreApplication::translate("ImageFiles", "EEPROM文件读取错误！");
     if (detailInBox)
         text += u'\n' + detail;
     m_prompts.warning(m_settings.applicationName(), text);
@@ -168,13 +173,15 @@ void ImageFiles::fail(ImageSlot& slot, const QString& detail, bool detailInBox) 
 
 void ImageFiles::open(ImageSlot& slot) {
     FileDialogRequest request;
-    request.filter = slot.isFlash()
-                         ? QStringLiteral("Intel HEX 文件 (*.HEX)|*.HEX|二进制文件(*.BIN)|*.BIN")
-                         : QStringLiteral(
-                               "EEPROM文件(*.EEP)|*.EEP|二进制文件(*.BIN)|*.BIN|"
-                               "Intel Hex文件(*.HEX)|*.HEX");
+    request.filter =
+        slot.isFlash()
+            ? QCoreApplication::translate("ImageFiles",
+                                          "Intel HEX 文件 (*.HEX)|*.HEX|二进制文件(*.BIN)|*.BIN")
+            : QCoreApplication::translate("ImageFiles",
+                                          "EEPROM文件(*.EEP)|*.EEP|二进制文件(*.BIN)|*.BIN|"
+                                          "Intel Hex文件(*.HEX)|*.HEX");
     // avr-gcc's own output: FLASH takes its program, EEPROM its .eeprom section.
-    request.filter += QStringLiteral("|ELF 文件(*.ELF)|*.ELF");
+    request.filter += QCoreApplication::translate("ImageFiles", "|ELF 文件(*.ELF)|*.ELF");
     request.filterIndex = 1;
     request.initialDir = slot.pathText();
     const std::optional<QString> chosen = m_prompts.openFile(request);
@@ -190,17 +197,18 @@ void ImageFiles::open(ImageSlot& slot) {
 
 void ImageFiles::save(ImageSlot& slot) {
     FileDialogRequest request;
-    request.filter = QStringLiteral("二进制文件(*.BIN)|*.BIN");
+    request.filter = QCoreApplication::translate("ImageFiles", "二进制文件(*.BIN)|*.BIN");
     request.filterIndex = 1;
     const std::optional<QString> chosen = m_prompts.saveFile(request);
     if (!chosen)
         return;
     QString error;
     if (!saveImageToBin(slot.image(), *chosen, &error)) {
-        m_prompts.warning(m_settings.applicationName(),
-                          (slot.isFlash() ? QStringLiteral("FLASH文件保存失败！")
-                                          : QStringLiteral("EEPROM文件保存失败！")) +
-                              u'\n' + error);
+        m_prompts.warning(
+            m_settings.applicationName(),
+            (slot.isFlash() ? QCoreApplication::translate("ImageFiles", "FLASH文件保存失败！")
+                            : QCoreApplication::translate("ImageFiles", "EEPROM文件保存失败！")) +
+                u'\n' + error);
     }
 }
 

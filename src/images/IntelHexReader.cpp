@@ -2,6 +2,7 @@
 #include "images/IntelHexReader.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QIODevice>
 
 #include "core/HexDigits.h"
@@ -97,25 +98,27 @@ QString IntelHexReader::describe(const Result& result) {
         case Error::None:
             return {};
         case Error::Empty:
-            reason = QStringLiteral("文件为空");
+            reason = QCoreApplication::translate("IntelHexReader", "文件为空");
             break;
         case Error::BadRecord:
-            reason = QStringLiteral("记录格式错误");
+            reason = QCoreApplication::translate("IntelHexReader", "记录格式错误");
             break;
         case Error::BadChecksum:
-            reason = QStringLiteral("校验和错误");
+            reason = QCoreApplication::translate("IntelHexReader", "校验和错误");
             break;
         case Error::OutOfOrder:
-            reason = QStringLiteral("地址顺序错误");
+            reason = QCoreApplication::translate("IntelHexReader", "地址顺序错误");
             break;
         case Error::OutOfRange:
-            reason = QStringLiteral("地址超出范围");
+            reason = QCoreApplication::translate("IntelHexReader", "地址超出范围");
             break;
         case Error::ReadFailed:
-            reason = QStringLiteral("读取失败");
+            reason = QCoreApplication::translate("IntelHexReader", "读取失败");
             break;
     }
-    return QStringLiteral("第 %1 行：%2").arg(result.line).arg(reason);
+    return QCoreApplication::translate("IntelHexReader", "第 %1 行：%2")
+        .arg(result.line)
+        .arg(reason);
 }
 
 }  // namespace kv

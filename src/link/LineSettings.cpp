@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "link/LineSettings.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 #include "core/OperationError.h"
@@ -29,14 +30,16 @@ std::optional<int> parseDecimal(const QString& field) {
 std::optional<LineSettings> LineSettings::parse(const QString& text, QString* error) {
     auto fail = [&](const QString& reason) -> std::optional<LineSettings> {
         if (error) {
-            *error = QStringLiteral("串口参数“%1”无效：%2").arg(text, reason);
+            *error = QCoreApplication::translate("LineSettings", "串口参数“%1”无效：%2")
+                         .arg(text, reason);
         }
         return std::nullopt;
     };
 
     const QStringList fields = text.split(u',');
     if (fields.size() != 4) {
-        return fail(QStringLiteral("应为“波特率,校验位,数据位,停止位”四项，例如“115200,n,8,1”。"));
+        return fail(QCoreApplication::translate(
+            "LineSettings", "应为“波特率,校验位,数据位,停止位”四项，例如“115200,n,8,1”。"));
     }
     const QString baud = fields[0].trimmed();
     const QString parity = fields[1].trimmed();
@@ -46,7 +49,8 @@ std::optional<LineSettings> LineSettings::parse(const QString& text, QString* er
     LineSettings result;
     const auto baudValue = parseDecimal(baud);
     if (!baudValue || *baudValue <= 0) {
-        return fail(QStringLiteral("波特率“%1”应为正整数。").arg(baud));
+        return fail(
+            QCoreApplication::translate("LineSettings", "波特率“%1”应为正整数。").arg(baud));
     }
     result.baudRate = *baudValue;
 
@@ -62,12 +66,14 @@ std::optional<LineSettings> LineSettings::parse(const QString& text, QString* er
     } else if (letter == u"s") {
         result.parity = Parity::Space;
     } else {
-        return fail(QStringLiteral("校验位“%1”应为 e、o、n、m 或 s。").arg(parity));
+        return fail(QCoreApplication::translate("LineSettings", "校验位“%1”应为 e、o、n、m 或 s。")
+                        .arg(parity));
     }
 
     const auto dataValue = parseDecimal(data);
     if (!dataValue || *dataValue < 4 || *dataValue > 8) {
-        return fail(QStringLiteral("数据位“%1”应为 4 到 8。").arg(data));
+        return fail(
+            QCoreApplication::translate("LineSettings", "数据位“%1”应为 4 到 8。").arg(data));
     }
     result.dataBits = *dataValue;
 
@@ -78,7 +84,8 @@ std::optional<LineSettings> LineSettings::parse(const QString& text, QString* er
     } else if (stop == u"2") {
         result.stopBits = StopBits::Two;
     } else {
-        return fail(QStringLiteral("停止位“%1”应为 1、1.5 或 2。").arg(stop));
+        return fail(
+            QCoreApplication::translate("LineSettings", "停止位“%1”应为 1、1.5 或 2。").arg(stop));
     }
     return result;
 }

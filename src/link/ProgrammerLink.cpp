@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "link/ProgrammerLink.h"
 
+#include <QCoreApplication>
+
 #include <exception>
 
 #include "core/HexDigits.h"
@@ -22,7 +24,7 @@ private:
     int& m_counter;
 };
 
-const char* const kNoReply = "编程器无反应!";
+const char* const kNoReply = QT_TRANSLATE_NOOP("ProgrammerLink", "编程器无反应!");
 
 // Puts the link back into text input when an error leaves the scope: every
 // exchange after a failed FLASH write expects text.
@@ -142,7 +144,7 @@ void ProgrammerLink::logReplyAfter(int ms) {
     if (inputCount() > 0) {
         sendInfo(readInput());
     } else {
-        sendInfo(QString::fromUtf8(kNoReply));
+        sendInfo(QCoreApplication::translate("ProgrammerLink", kNoReply));
     }
 }
 
@@ -188,8 +190,9 @@ void ProgrammerLink::waitOutputDrained(int limitMs) {
     while (m_port.bytesToWrite() > 0) {
         const qint64 leftMs = boundMs - (m_clock.nowUs() - start) / 1000;
         if (leftMs <= 0) {
-            throw OperationError(
-                QStringLiteral("串口在%1秒内未能发出数据，FLASH写入已中止!").arg(boundMs / 1000.0));
+            throw OperationError(QCoreApplication::translate(
+                                     "ProgrammerLink", "串口在%1秒内未能发出数据，FLASH写入已中止!")
+                                     .arg(boundMs / 1000.0));
         }
         m_port.waitForBytesWritten(int(qMin<qint64>(leftMs, 100)));
     }
@@ -202,8 +205,9 @@ void ProgrammerLink::waitInputArrived(int limitMs) {
     while (m_port.bytesAvailable() < 1) {
         const qint64 leftMs = limitMs - (m_clock.nowUs() - start) / 1000;
         if (leftMs <= 0) {
-            throw OperationError(
-                QStringLiteral("编程器在%1秒内没有确认FLASH页，写入已中止!").arg(limitMs / 1000.0));
+            throw OperationError(QCoreApplication::translate(
+                                     "ProgrammerLink", "编程器在%1秒内没有确认FLASH页，写入已中止!")
+                                     .arg(limitMs / 1000.0));
         }
         m_port.waitForReadyRead(int(qMin<qint64>(leftMs, 100)));
     }

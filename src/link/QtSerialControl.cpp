@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "link/QtSerialControl.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QThread>
 #include <algorithm>
@@ -60,11 +61,13 @@ QtSerialControl::~QtSerialControl() {
 
 void QtSerialControl::setPortNumber(int n) {
     if (n < 1 || n > 16) {
-        throw OperationError(QStringLiteral("端口号%1无效：应为 1 到 16。").arg(n));
+        throw OperationError(
+            QCoreApplication::translate("QtSerialControl", "端口号%1无效：应为 1 到 16。").arg(n));
     }
     if (isOpen() && n != m_portNumber) {
         throw OperationError(
-            QStringLiteral("端口COM%1已打开：请先关闭端口再更换。").arg(m_portNumber));
+            QCoreApplication::translate("QtSerialControl", "端口COM%1已打开：请先关闭端口再更换。")
+                .arg(m_portNumber));
     }
     if (n != m_portNumber)
         m_lostReason.clear();
@@ -74,20 +77,26 @@ void QtSerialControl::setPortNumber(int n) {
 void QtSerialControl::setSettings(const QString& text) {
     const LineSettings line = LineSettings::fromText(text);
     if (line.dataBits < 5) {
-        throw OperationError(QStringLiteral("串口参数“%1”无效：本机串口不支持 %2 位数据位。")
-                                 .arg(text)
-                                 .arg(line.dataBits));
+        throw OperationError(
+            QCoreApplication::translate("QtSerialControl",
+                                        "串口参数“%1”无效：本机串口不支持 %2 位数据位。")
+                .arg(text)
+                .arg(line.dataBits));
     }
     if (line.stopBits == LineSettings::StopBits::OneAndHalf) {
         throw OperationError(
-            QStringLiteral("串口参数“%1”无效：本机串口不支持 1.5 位停止位。").arg(text));
+            QCoreApplication::translate("QtSerialControl",
+                                        "串口参数“%1”无效：本机串口不支持 1.5 位停止位。")
+                .arg(text));
     }
     if (isOpen() && !applyLine(line)) {
         const QString reason = m_serial.errorString();
         applyLine(m_line);
         m_serial.clearError();
         throw OperationError(
-            QStringLiteral("端口COM%1不接受串口参数“%2”：%3").arg(m_portNumber).arg(text, reason));
+            QCoreApplication::translate("QtSerialControl", "端口COM%1不接受串口参数“%2”：%3")
+                .arg(m_portNumber)
+                .arg(text, reason));
     }
     m_line = line;
     m_settingsText = text;
@@ -95,16 +104,19 @@ void QtSerialControl::setSettings(const QString& text) {
 
 void QtSerialControl::setHandshaking(int code) {
     if (code < 0 || code > 3) {
-        throw OperationError(QStringLiteral("握手方式%1无效：应为 0 到 3。").arg(code));
+        throw OperationError(
+            QCoreApplication::translate("QtSerialControl", "握手方式%1无效：应为 0 到 3。")
+                .arg(code));
     }
     if (isOpen() && !applyHandshaking(code)) {
         const QString reason = m_serial.errorString();
         applyHandshaking(m_handshaking);
         m_serial.clearError();
-        throw OperationError(QStringLiteral("端口COM%1不接受握手方式%2：%3")
-                                 .arg(m_portNumber)
-                                 .arg(code)
-                                 .arg(reason));
+        throw OperationError(
+            QCoreApplication::translate("QtSerialControl", "端口COM%1不接受握手方式%2：%3")
+                .arg(m_portNumber)
+                .arg(code)
+                .arg(reason));
     }
     m_handshaking = code;
 }
@@ -143,8 +155,9 @@ void QtSerialControl::setOpen(bool open) {
     }
     const QString path = m_map.devicePath(m_portNumber);
     if (path.isEmpty()) {
-        throw OperationError(
-            QStringLiteral("无法打开端口COM%1：没有与它对应的串口设备。").arg(m_portNumber));
+        throw OperationError(QCoreApplication::translate(
+                                 "QtSerialControl", "无法打开端口COM%1：没有与它对应的串口设备。")
+                                 .arg(m_portNumber));
     }
     m_serial.setPortName(path);
     // While closed these are only recorded; open() puts them on the device.
@@ -163,7 +176,7 @@ void QtSerialControl::setOpen(bool open) {
 }
 
 QString QtSerialControl::openFailureText(const QString& path) const {
-    QString text = QStringLiteral("无法打开端口COM%1（%2）：%3")
+    QString text = QCoreApplication::translate("QtSerialControl", "无法打开端口COM%1（%2）：%3")
                        .arg(m_portNumber)
                        .arg(path, m_serial.errorString());
     if (m_serial.error() == QSerialPort::PermissionError) {
@@ -175,9 +188,10 @@ QString QtSerialControl::openFailureText(const QString& path) const {
         const bool accessible = true;
 #endif
         if (accessible) {
-            text += QStringLiteral("\n该端口正被其他程序使用。");
+            text += QCoreApplication::translate("QtSerialControl", "\n该端口正被其他程序使用。");
         } else {
-            text += QStringLiteral(
+            text += QCoreApplication::translate(
+                "QtSerialControl",
                 "\n当前用户没有使用串口的权限：请把用户加入 dialout 组"
                 "（sudo usermod -aG dialout 用户名），然后注销并重新登录。");
         }
@@ -189,7 +203,9 @@ void QtSerialControl::requireOpen() const {
     if (!isOpen()) {
         if (!m_lostReason.isEmpty())
             throw OperationError(m_lostReason);
-        throw OperationError(QStringLiteral("端口COM%1未打开，无法收发数据。").arg(m_portNumber));
+        throw OperationError(
+            QCoreApplication::translate("QtSerialControl", "端口COM%1未打开，无法收发数据。")
+                .arg(m_portNumber));
     }
 }
 
@@ -204,16 +220,19 @@ void QtSerialControl::write(const QByteArray& bytes) {
     // A hang-up found by this write has already closed the port (onErrorOccurred):
     // the bytes went nowhere.
     if (!isOpen()) {
-        throw OperationError(
-            m_lostReason.isEmpty()
-                ? QStringLiteral("向端口COM%1写入失败：连接已断开。").arg(m_portNumber)
-                : m_lostReason);
+        throw OperationError(m_lostReason.isEmpty()
+                                 ? QCoreApplication::translate("QtSerialControl",
+                                                               "向端口COM%1写入失败：连接已断开。")
+                                       .arg(m_portNumber)
+                                 : m_lostReason);
     }
     if (written != bytes.size() || m_serial.error() == QSerialPort::WriteError) {
         const QString reason = m_serial.errorString();
         m_serial.clearError();
         throw OperationError(
-            QStringLiteral("向端口COM%1写入失败：%2").arg(m_portNumber).arg(reason));
+            QCoreApplication::translate("QtSerialControl", "向端口COM%1写入失败：%2")
+                .arg(m_portNumber)
+                .arg(reason));
     }
 }
 

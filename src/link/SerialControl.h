@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QString>
 #include <functional>
 
@@ -16,7 +17,9 @@ class SerialControl {
 public:
     // What onClosedByError reports when the device went away.
     static QString hangUpText(int portNumber) {
-        return QStringLiteral("端口COM%1的连接已断开（设备被拔出或已关闭）。").arg(portNumber);
+        return QCoreApplication::translate("SerialControl",
+                                           "端口COM%1的连接已断开（设备被拔出或已关闭）。")
+            .arg(portNumber);
     }
 
     virtual ~SerialControl() = default;

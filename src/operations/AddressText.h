@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <optional>
 
@@ -13,7 +14,7 @@ std::optional<int> checkedAddress(const QString& text, int largest);
 
 // The warning of every address box check.
 inline QString addressFormatError() {
-    return QStringLiteral("地址框数据格式错误!");
+    return QCoreApplication::translate("AddressText", "地址框数据格式错误!");
 }
 
 }  // namespace kv

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "operations/CalibrationBytes.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 #include "catalogue/ModelState.h"
@@ -41,7 +42,8 @@ void CalibrationBytes::readCalibrationBytes() {
     for (const CalibrationLayout::Byte& byte : layout.bytes) {
         replies << m_link.readInfoByte(byte.address);
     }
-    m_link.sendInfo(QStringLiteral("校准字节:") + replies.join(QLatin1Char('-')));
+    m_link.sendInfo(QCoreApplication::translate("CalibrationBytes", "校准字节:%1")
+                        .arg(replies.join(QLatin1Char('-'))));
     // A missing, short or garbled reply must not become a value that "写 入" sends.
     for (const QString& reply : replies) {
         if (!isHexByte(reply)) {
@@ -89,7 +91,7 @@ void CalibrationBytes::writeCalibrationByte() {
         m_link.delayMs(1);
     }
     m_lastWrite = {true, acknowledged, toFlash, *address, value};
-    m_link.sendInfo(QStringLiteral("写校准字节结束!"));
+    m_link.sendInfo(QCoreApplication::translate("CalibrationBytes", "写校准字节结束!"));
     m_link.discardInput();
     if (!acknowledged) {
         m_link.sendInfo(missingAcksText(1));

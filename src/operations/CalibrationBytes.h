@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 namespace kv {
@@ -43,7 +44,10 @@ public:
     };
     const Written& lastWrite() const { return m_lastWrite; }
 
-    static QString noValueText() { return QStringLiteral("请先读出校准字节并选中要写入的一项!"); }
+    static QString noValueText() {
+        return QCoreApplication::translate("CalibrationBytes",
+                                           "请先读出校准字节并选中要写入的一项!");
+    }
 
 private:
     void warn(const QString& text);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "operations/ImageReader.h"
 
+#include <QCoreApplication>
+
 #include "core/OperationError.h"
 #include "core/UserPrompts.h"
 #include "images/ImageSlot.h"
@@ -88,16 +90,18 @@ ImageReader::Reply ImageReader::collect(ImageSlot& slot, qint64 count, int first
     }
     const QString name = slot.isFlash() ? QStringLiteral("FLASH") : QStringLiteral("EEPROM");
     if (reply.text.isEmpty()) {
-        m_link.sendInfo(QStringLiteral("编程器无反应!"));
+        m_link.sendInfo(QCoreApplication::translate("ImageReader", "编程器无反应!"));
     } else if (tooSlow) {
         m_link.sendInfo(
-            QStringLiteral("编程器发送%1数据过慢：%2毫秒内收到%3字节，应为%4字节，已停止读取!")
+            QCoreApplication::translate(
+                "ImageReader", "编程器发送%1数据过慢：%2毫秒内收到%3字节，应为%4字节，已停止读取!")
                 .arg(name)
                 .arg(limitMs)
                 .arg(reply.text.size() / 2)
                 .arg(count));
     } else {
-        m_link.sendInfo(QStringLiteral("编程器停止发送%1数据：收到%2字节，应为%3字节!")
+        m_link.sendInfo(QCoreApplication::translate("ImageReader",
+                                                    "编程器停止发送%1数据：收到%2字节，应为%3字节!")
                             .arg(name)
                             .arg(reply.text.size() / 2)
                             .arg(count));
@@ -114,17 +118,19 @@ void ImageReader::read(ImageSlot& slot) {
         const qint64 count = flash ? geometry.flashSize : geometry.eepromSize;
         m_link.discardInput();
         m_link.sendCommand(countCommand(slot, count));
-        m_link.sendInfo(flash ? QStringLiteral("读取芯片FLASH!")
-                              : QStringLiteral("读取芯片EEPROM!"));
+        m_link.sendInfo(flash ? QCoreApplication::translate("ImageReader", "读取芯片FLASH!")
+                              : QCoreApplication::translate("ImageReader", "读取芯片EEPROM!"));
         const int waitMs = flash ? 200 : 100;
         const Reply reply = collect(slot, count, waitMs, waitMs);
         // Only a whole memory of hex digits becomes the image: a fragment or a
         // garbled reply written back or saved later would pass for the chip's content.
         const qsizetype bad = reply.complete ? firstNonHex(reply.text) : -1;
         if (bad >= 0) {
-            m_link.sendInfo((flash ? QStringLiteral("FLASH") : QStringLiteral("EEPROM")) +
-                            QStringLiteral("读取应答无效：地址%1处不是十六进制数字，未读入数据!")
-                                .arg(hexField(bad / 2, 4)));
+            m_link.sendInfo(
+                (flash ? QStringLiteral("FLASH") : QStringLiteral("EEPROM")) +
+                QCoreApplication::translate("ImageReader",
+                                            "读取应答无效：地址%1处不是十六进制数字，未读入数据!")
+                    .arg(hexField(bad / 2, 4)));
         }
         slot.showImage(reply.complete && bad < 0 ? MemoryImage(reply.text) : MemoryImage());
         if (flash)
@@ -142,22 +148,25 @@ void ImageReader::verify(ImageSlot& slot) {
     const QString image = slot.image().text();
     const qint64 count = slot.image().byteCount();
     if (count == 0) {
-        m_link.sendInfo(flash ? QStringLiteral("FLASH缓冲区无数据！")
-                              : QStringLiteral("EEPROM缓冲区无数据！"));
+        m_link.sendInfo(flash ? QCoreApplication::translate("ImageReader", "FLASH缓冲区无数据！")
+                              : QCoreApplication::translate("ImageReader", "EEPROM缓冲区无数据！"));
         return;
     }
     const MemoryGeometry geometry = m_geometry();
     const qint64 capacity = flash ? geometry.flashSize : geometry.eepromSize;
     if (count > capacity) {
-        throw OperationError((flash ? QStringLiteral("FLASH") : QStringLiteral("EEPROM")) +
-                             QStringLiteral("缓冲区数据(%1字节)超出芯片容量(%2字节)，无法校验！")
-                                 .arg(count)
-                                 .arg(capacity));
+        throw OperationError(
+            (flash ? QStringLiteral("FLASH") : QStringLiteral("EEPROM")) +
+            QCoreApplication::translate("ImageReader",
+                                        "缓冲区数据(%1字节)超出芯片容量(%2字节)，无法校验！")
+                .arg(count)
+                .arg(capacity));
     }
     ProgrammerLink::Exchange exchange(m_link);
     m_link.discardInput();
     m_link.sendCommand(countCommand(slot, count));
-    m_link.sendInfo(flash ? QStringLiteral("校验FLASH......") : QStringLiteral("校验EEPROM......"));
+    m_link.sendInfo(flash ? QCoreApplication::translate("ImageReader", "校验FLASH......")
+                          : QCoreApplication::translate("ImageReader", "校验EEPROM......"));
     result.ran = true;
     const Reply reply = collect(slot, count, 200, flash ? 200 : 100);
     const QString& readBack = reply.text;
@@ -169,12 +178,15 @@ void ImageReader::verify(ImageSlot& slot) {
         if (mine.compare(chip, Qt::CaseInsensitive) != 0) {
             result.firstDifference = i / 2;
             m_prompts.warning(
-                m_title, (flash ? QStringLiteral("FLASH地址 ") : QStringLiteral("EEPROM地址 ")) +
-                             hexField(i / 2, 4) + QStringLiteral(" 数据校验失败！"));
+                m_title,
+                (flash ? QCoreApplication::translate("ImageReader", "FLASH地址 %1 数据校验失败！")
+                       : QCoreApplication::translate("ImageReader", "EEPROM地址 %1 数据校验失败！"))
+                    .arg(hexField(i / 2, 4)));
             return;
         }
     }
-    m_link.sendInfo(flash ? QStringLiteral("校验FLASH通过。") : QStringLiteral("校验EEPROM通过。"));
+    m_link.sendInfo(flash ? QCoreApplication::translate("ImageReader", "校验FLASH通过。")
+                          : QCoreApplication::translate("ImageReader", "校验EEPROM通过。"));
 }
 
 }  // namespace kv

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "operations/ImageWriter.h"
 
+#include <QCoreApplication>
 #include <QStringDecoder>
 
 #include "core/OperationError.h"
@@ -25,13 +26,17 @@ QByteArray ImageWriter::checkedBytes(const ImageSlot& slot, qint64 capacity) con
     const MemoryImage& image = slot.image();
     const QString name = slot.isFlash() ? QStringLiteral("FLASH") : QStringLiteral("EEPROM");
     if (!image.isWellFormed()) {
-        throw OperationError(name + QStringLiteral("缓冲区含有非十六进制数据，未写入！"));
+        throw OperationError(
+            QCoreApplication::translate("ImageWriter", "%1缓冲区含有非十六进制数据，未写入！")
+                .arg(name));
     }
     if (image.byteCount() > capacity) {
-        throw OperationError(name +
-                             QStringLiteral("缓冲区数据(%1字节)超出芯片容量(%2字节)，未写入！")
-                                 .arg(image.byteCount())
-                                 .arg(capacity));
+        throw OperationError(
+            QCoreApplication::translate("ImageWriter",
+                                        "%1缓冲区数据(%2字节)超出芯片容量(%3字节)，未写入！")
+                .arg(name)
+                .arg(image.byteCount())
+                .arg(capacity));
     }
     return image.toBytes();
 }
@@ -47,10 +52,11 @@ void ImageWriter::writeFlashImage() {
         bytes.append(char(0xFF));
     const qsizetype pageBytes = 2 * qsizetype(geometry.flashPageWords);
     if (pageBytes <= 0)
-        throw OperationError(QStringLiteral("FLASH页大小未知，未写入！"));
+        throw OperationError(
+            QCoreApplication::translate("ImageWriter", "FLASH页大小未知，未写入！"));
     const int wordsMinusOne = int(bytes.size() / 2 - 1);
 
-    m_link.sendInfo(QStringLiteral("写FLASH......"));
+    m_link.sendInfo(QCoreApplication::translate("ImageWriter", "写FLASH......"));
     m_link.sendCommand(QStringLiteral("WF#"));
     m_link.yieldOnce();
     m_link.delayMs(50);
@@ -91,13 +97,15 @@ void ImageWriter::writeFlashImage() {
     } catch (...) {
         // Every later exchange expects text input.
         m_link.setBinaryInput(false);
-        m_link.sendInfo(QStringLiteral("写FLASH中断，已发送%1字节。").arg(sent));
+        m_link.sendInfo(
+            QCoreApplication::translate("ImageWriter", "写FLASH中断，已发送%1字节。").arg(sent));
         throw;
     }
     m_link.setBinaryInput(false);
     QStringDecoder gbk("GBK");
     const QString reply = gbk.decode(closing);
-    m_link.sendInfo(reply.isEmpty() ? QStringLiteral("编程器无反应!") : reply);
+    m_link.sendInfo(reply.isEmpty() ? QCoreApplication::translate("ImageWriter", "编程器无反应!")
+                                    : reply);
 }
 
 void ImageWriter::writeEepromImage() {
@@ -118,7 +126,7 @@ void ImageWriter::writeEepromImage() {
             ++missing;
     }
     m_eeprom.setProgress(100);
-    m_link.sendInfo(QStringLiteral("写EEPROM结束!"));
+    m_link.sendInfo(QCoreApplication::translate("ImageWriter", "写EEPROM结束!"));
     m_link.delayMs(1);
     m_link.discardInput();
     m_eepromMissing = missing;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "operations/ProgramOptions.h"
 
+#include <QCoreApplication>
+
 #include "settings/SettingsStore.h"
 
 namespace kv {
@@ -19,12 +21,18 @@ bool isValue(int value) {
 ProgramOptions::ProgramOptions(QObject* parent) : QObject(parent) {}
 
 QString ProgramOptions::caption(int index) {
-    static const std::array<QString, kCount> captions{
-        QStringLiteral("擦除芯片"),   QStringLiteral("编程FLASH"),  QStringLiteral("编程EEPROM"),
-        QStringLiteral("编程熔丝位"), QStringLiteral("编程锁定位"), QStringLiteral("文件重载"),
-        QStringLiteral("校验标识字"), QStringLiteral("写校准字节"), QStringLiteral("校验FLASH"),
-        QStringLiteral("校验EEPROM")};
-    return captions.at(index);
+    static const std::array<const char*, kCount> captions{
+        QT_TRANSLATE_NOOP("ProgramOptions", "擦除芯片"),
+        QT_TRANSLATE_NOOP("ProgramOptions", "编程FLASH"),
+        QT_TRANSLATE_NOOP("ProgramOptions", "编程EEPROM"),
+        QT_TRANSLATE_NOOP("ProgramOptions", "编程熔丝位"),
+        QT_TRANSLATE_NOOP("ProgramOptions", "编程锁定位"),
+        QT_TRANSLATE_NOOP("ProgramOptions", "文件重载"),
+        QT_TRANSLATE_NOOP("ProgramOptions", "校验标识字"),
+        QT_TRANSLATE_NOOP("ProgramOptions", "写校准字节"),
+        QT_TRANSLATE_NOOP("ProgramOptions", "校验FLASH"),
+        QT_TRANSLATE_NOOP("ProgramOptions", "校验EEPROM")};
+    return QCoreApplication::translate("ProgramOptions", captions.at(index));
 }
 
 bool ProgramOptions::setOptionValue(int index, int value) {

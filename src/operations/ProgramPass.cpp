@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "operations/ProgramPass.h"
 
+#include <QCoreApplication>
+
 #include "catalogue/ModelState.h"
 #include "core/OperationError.h"
 #include "core/UserPrompts.h"
@@ -92,8 +94,8 @@ void ProgramPass::run() {
     // Found out before anything reaches the chip: a pass that could not end
     // with its fuse or lock step would leave a half-programmed chip.
     if (options.isOn(ProgramOptions::ProgramFuses) || options.isOn(ProgramOptions::ProgramLock)) {
-        m_parts.fuses.requireDefinitions(
-            QStringLiteral("编程熔丝位、锁定位无法进行，本次编程未开始。"));
+        m_parts.fuses.requireDefinitions(QCoreApplication::translate(
+            "ProgramPass", "编程熔丝位、锁定位无法进行，本次编程未开始。"));
     }
     if (options.isOn(ProgramOptions::CheckSignature)) {
         runStep(QStringLiteral("signature"), [this] { m_signatureRejected = !signatureMatches(); });

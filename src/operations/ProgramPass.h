@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QCoreApplication>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -64,8 +65,12 @@ public:
     // The signature the last pass read; empty when it did not check one.
     const QString& lastSignature() const { return m_signature; }
 
-    static QString signatureLogText() { return QStringLiteral("读标识字:"); }
-    static QString mismatchText() { return QStringLiteral("标识字与所选芯片不符!"); }
+    static QString signatureLogText() {
+        return QCoreApplication::translate("ProgramPass", "读标识字:");
+    }
+    static QString mismatchText() {
+        return QCoreApplication::translate("ProgramPass", "标识字与所选芯片不符!");
+    }
 
 Q_SIGNALS:
     void runningChanged(bool running);

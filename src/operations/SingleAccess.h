@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <optional>
 
@@ -32,8 +33,12 @@ public:
     // the box is emptied and noReplyText logged.
     void singleRead(int row);
 
-    static QString dataFormatError() { return QStringLiteral("数据框数据格式错误!"); }
-    static QString noReplyText() { return QStringLiteral("编程器无反应!"); }
+    static QString dataFormatError() {
+        return QCoreApplication::translate("SingleAccess", "数据框数据格式错误!");
+    }
+    static QString noReplyText() {
+        return QCoreApplication::translate("SingleAccess", "编程器无反应!");
+    }
 
 private:
     std::optional<QString> address(int row);

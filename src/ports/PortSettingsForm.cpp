@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ports/PortSettingsForm.h"
 
+#include <QCoreApplication>
+
 #include <tuple>
 
 #include "core/OperationError.h"
@@ -47,23 +49,23 @@ QStringList PortSettingsForm::portEntries() {
     return entries;
 }
 
-const QStringList& PortSettingsForm::flowEntries() {
-    static const QStringList entries{QStringLiteral("没有"), QStringLiteral("Xon/Xoff"),
-                                     QStringLiteral("RTS"), QStringLiteral("Xon/RTS")};
-    return entries;
+// Built on each call, so that they read in the language in force.
+QStringList PortSettingsForm::flowEntries() {
+    return {QCoreApplication::translate("PortSettingsForm", "没有"), QStringLiteral("Xon/Xoff"),
+            QStringLiteral("RTS"), QStringLiteral("Xon/RTS")};
 }
 
-const QStringList& PortSettingsForm::echoEntries() {
-    static const QStringList entries{QStringLiteral("关闭"), QStringLiteral("打开")};
-    return entries;
+QStringList PortSettingsForm::echoEntries() {
+    return {QCoreApplication::translate("PortSettingsForm", "关闭"),
+            QCoreApplication::translate("PortSettingsForm", "打开")};
 }
 
 QString PortSettingsForm::warningTitle() {
-    return QStringLiteral("警告提示") + QString(5, QChar(0x3000));
+    return QCoreApplication::translate("PortSettingsForm", "警告提示") + QString(5, QChar(0x3000));
 }
 
 QString PortSettingsForm::notFoundText() {
-    return QStringLiteral("没有找到连接编程器的端口!    ");
+    return QCoreApplication::translate("PortSettingsForm", "没有找到连接编程器的端口!    ");
 }
 
 QString PortSettingsForm::portPanelText(const SerialControl& port) {

@@ -33,8 +33,8 @@ public:
     ~PortSettingsForm() override;
 
     static QStringList portEntries();  // "COM1" to "COM16"
-    static const QStringList& flowEntries();
-    static const QStringList& echoEntries();
+    static QStringList flowEntries();
+    static QStringList echoEntries();
     static QString warningTitle();
     static QString notFoundText();
     // The "COMStatus" panel text: two ideographic spaces, "COM" + n, ":", the

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 namespace kv::recordtexts {
@@ -8,40 +9,47 @@ namespace kv::recordtexts {
 // What the user reads when the record cannot be kept. The window is Chinese;
 // %1 carries the path or the database driver's own (English) detail.
 inline QString badUrl(const QString& url) {
-    return QStringLiteral("生产记录数据库地址无效：%1").arg(url);
+    return QCoreApplication::translate("RecordTexts", "生产记录数据库地址无效：%1").arg(url);
 }
 inline QString noDriver(const QString& driver) {
-    return QStringLiteral("缺少数据库驱动 %1，无法使用生产记录。").arg(driver);
+    return QCoreApplication::translate("RecordTexts", "缺少数据库驱动 %1，无法使用生产记录。")
+        .arg(driver);
 }
 inline QString unreachable(const QString& where, const QString& detail) {
-    return QStringLiteral("无法连接生产记录数据库 %1，不能在无记录的情况下编程。\n%2")
+    return QCoreApplication::translate("RecordTexts",
+                                       "无法连接生产记录数据库 %1，不能在无记录的情况下编程。\n%2")
         .arg(where, detail);
 }
 inline QString readOnly(const QString& where) {
-    return QStringLiteral("生产记录数据库 %1 是只读的，记录无法写入。").arg(where);
+    return QCoreApplication::translate("RecordTexts", "生产记录数据库 %1 是只读的，记录无法写入。")
+        .arg(where);
 }
 inline QString newerSchema(int found, int known) {
-    return QStringLiteral(
+    return QCoreApplication::translate(
+               "RecordTexts",
                "生产记录数据库的版本（%1）比本程序所支持的（%2）新，请使用新版程序。"
                "数据库未作改动。")
         .arg(found)
         .arg(known);
 }
 inline QString diskFull(const QString& where) {
-    return QStringLiteral("磁盘已满，生产记录无法写入 %1。").arg(where);
+    return QCoreApplication::translate("RecordTexts", "磁盘已满，生产记录无法写入 %1。").arg(where);
 }
 inline QString writeFailed(const QString& detail) {
-    return QStringLiteral("生产记录写入失败，本次记录未保存。\n%1").arg(detail);
+    return QCoreApplication::translate("RecordTexts", "生产记录写入失败，本次记录未保存。\n%1")
+        .arg(detail);
 }
 inline QString unknownSequence(const QString& name) {
-    return QStringLiteral("未定义的序列号：%1").arg(name);
+    return QCoreApplication::translate("RecordTexts", "未定义的序列号：%1").arg(name);
 }
 inline QString sequenceExhausted(const QString& name, qint64 value) {
-    return QStringLiteral("序列号 %1 已用尽：%2 超出设定的宽度。").arg(name).arg(value);
+    return QCoreApplication::translate("RecordTexts", "序列号 %1 已用尽：%2 超出设定的宽度。")
+        .arg(name)
+        .arg(value);
 }
 
 inline QString noSuchRecord(qint64 id) {
-    return QStringLiteral("生产记录中没有编号为 %1 的记录。").arg(id);
+    return QCoreApplication::translate("RecordTexts", "生产记录中没有编号为 %1 的记录。").arg(id);
 }
 
 }  // namespace kv::recordtexts

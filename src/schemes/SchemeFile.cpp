@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "schemes/SchemeFile.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QSaveFile>
 #include <QStringDecoder>
@@ -45,25 +46,29 @@ QString SchemeFile::decode(const QByteArray& bytes) {
             return text;
         }
     }
-    throw OperationError(schemeRefusal(QStringLiteral("文件编码无法识别。")));
+    throw OperationError(
+        schemeRefusal(QCoreApplication::translate("SchemeFile", "文件编码无法识别。")));
 }
 
 void SchemeFile::save(const QString& path, const Scheme& scheme) {
     const QByteArray bytes = encode(schemeToText(scheme));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        throw OperationError(QStringLiteral("方案文件保存失败!\n") + file.errorString());
+        throw OperationError(QCoreApplication::translate("SchemeFile", "方案文件保存失败!\n") +
+                             file.errorString());
     }
 }
 
 Scheme SchemeFile::load(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        throw OperationError(QStringLiteral("方案文件无法打开!\n") + file.errorString());
+        throw OperationError(QCoreApplication::translate("SchemeFile", "方案文件无法打开!\n") +
+                             file.errorString());
     }
     const QByteArray bytes = file.read(kMaxBytes + 1);
     if (bytes.size() > kMaxBytes) {
-        throw OperationError(schemeRefusal(QStringLiteral("文件过大,不是方案文件。")));
+        throw OperationError(
+            schemeRefusal(QCoreApplication::translate("SchemeFile", "文件过大,不是方案文件。")));
     }
     return schemeFromText(decode(bytes));
 }

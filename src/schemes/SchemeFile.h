@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QString>
 
 #include "schemes/Scheme.h"
@@ -15,7 +16,9 @@ namespace kv {
 class SchemeFile {
 public:
     // The dialog filter of both scheme commands.
-    static QString dialogFilter() { return QStringLiteral("方案文件(*.SET)|*.set"); }
+    static QString dialogFilter() {
+        return QCoreApplication::translate("SchemeFile", "方案文件(*.SET)|*.set");
+    }
 
     // Replaces the file only once the new content is complete on disk.
     static void save(const QString& path, const Scheme& scheme);

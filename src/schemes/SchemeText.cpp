@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "schemes/SchemeText.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 #include "catalogue/ChipModelTable.h"
@@ -17,7 +18,7 @@ const QString kCrLf = QStringLiteral("\r\n");
 }
 
 QString lineLabel(int line) {
-    return QStringLiteral("第%1行:").arg(line);
+    return QCoreApplication::translate("SchemeText", "第%1行:").arg(line);
 }
 
 bool isFuseBits(const QString& text) {
@@ -80,8 +81,8 @@ QString knownModelName(const QString& text) {
     return QString();
 }
 
-const QString kSlotProblem = QStringLiteral("校准字节序号应为0至3。");
-const QString kTargetProblem = QStringLiteral("校准写入位置序号应为0或1。");
+const char* const kSlotProblem = QT_TRANSLATE_NOOP("SchemeText", "校准字节序号应为0至3。");
+const char* const kTargetProblem = QT_TRANSLATE_NOOP("SchemeText", "校准写入位置序号应为0或1。");
 
 QStringList splitLines(const QString& text) {
     QStringList lines = text.split(QLatin1Char('\n'));
@@ -99,22 +100,23 @@ QStringList splitLines(const QString& text) {
 }  // namespace
 
 QString schemeRefusal(const QString& detail) {
-    return QStringLiteral("方案文件格式错误,未载入任何设置!\n") + detail;
+    return QCoreApplication::translate("SchemeText", "方案文件格式错误,未载入任何设置!\n") + detail;
 }
 
 QString schemeToText(const Scheme& scheme) {
     if (!isDecimal(scheme.flashAddress) || !isDecimal(scheme.eepromAddress)) {
-        throw OperationError(QStringLiteral("地址框数据格式错误!"));
+        throw OperationError(QCoreApplication::translate("SchemeText", "地址框数据格式错误!"));
     }
     if (hasLineBreak(scheme.model) || scheme.model.trimmed().isEmpty() ||
         hasLineBreak(scheme.flashPath) || hasLineBreak(scheme.eepromPath) ||
         !isFuseBits(scheme.fuseBits)) {
-        throw OperationError(QStringLiteral("当前设置无法存为方案!"));
+        throw OperationError(QCoreApplication::translate("SchemeText", "当前设置无法存为方案!"));
     }
     QString options;
     for (int value : scheme.options) {
         if (value < 0 || value > 2) {
-            throw OperationError(QStringLiteral("当前设置无法存为方案!"));
+            throw OperationError(
+                QCoreApplication::translate("SchemeText", "当前设置无法存为方案!"));
         }
         options += QString::number(value);
     }
@@ -122,7 +124,7 @@ QString schemeToText(const Scheme& scheme) {
          (*scheme.calibrationSlot < 0 || *scheme.calibrationSlot >= Scheme::kSlotCount)) ||
         (scheme.calibrationTarget &&
          (*scheme.calibrationTarget < 0 || *scheme.calibrationTarget >= Scheme::kTargetCount))) {
-        throw OperationError(QStringLiteral("当前设置无法存为方案!"));
+        throw OperationError(QCoreApplication::translate("SchemeText", "当前设置无法存为方案!"));
     }
     const QStringList lines{scheme.model,
                             scheme.fuseBits,
@@ -142,22 +144,25 @@ Scheme schemeFromText(const QString& text) {
     const QStringList lines = splitLines(text).mid(0, 9);
     const int count = int(lines.size());
     if (count < 7) {
-        refuse(QStringLiteral("文件共%1行,方案文件应为7至9行。").arg(count));
+        refuse(QCoreApplication::translate("SchemeText", "文件共%1行,方案文件应为7至9行。")
+                   .arg(count));
     }
 
     Scheme scheme;
     if (lines.at(0).trimmed().isEmpty()) {
-        refuse(lineLabel(1) + QStringLiteral("芯片型号为空。"));
+        refuse(lineLabel(1) + QCoreApplication::translate("SchemeText", "芯片型号为空。"));
     }
     // Selecting the fallback model for a name it does not know would put
     // another model's fuse line on the chip.
     scheme.model = knownModelName(lines.at(0));
     if (scheme.model.isEmpty()) {
-        refuse(lineLabel(1) + QStringLiteral("芯片型号“%1”不是支持的型号。").arg(lines.at(0)));
+        refuse(lineLabel(1) +
+               QCoreApplication::translate("SchemeText", "芯片型号“%1”不是支持的型号。")
+                   .arg(lines.at(0)));
     }
     scheme.fuseBits = lines.at(1);
     if (!isFuseBits(scheme.fuseBits)) {
-        refuse(lineLabel(2) + QStringLiteral("熔丝位应为32个0、1或*。"));
+        refuse(lineLabel(2) + QCoreApplication::translate("SchemeText", "熔丝位应为32个0、1或*。"));
     }
     // A short option line leaves the missing options off; characters after
     // the tenth were never read.
@@ -165,7 +170,8 @@ Scheme schemeFromText(const QString& text) {
     for (int i = 0; i < options.size(); ++i) {
         const QChar c = options.at(i);
         if (c < QLatin1Char('0') || c > QLatin1Char('2')) {
-            refuse(lineLabel(3) + QStringLiteral("编程选项应为至多10个0、1或2。"));
+            refuse(lineLabel(3) +
+                   QCoreApplication::translate("SchemeText", "编程选项应为至多10个0、1或2。"));
         }
         scheme.options[i] = c.unicode() - '0';
     }
@@ -173,15 +179,19 @@ Scheme schemeFromText(const QString& text) {
     scheme.eepromPath = lines.at(4);
 
     if (count == 9) {
-        scheme.calibrationSlot = readIndex(lines.at(5), 6, Scheme::kSlotCount, kSlotProblem);
-        scheme.calibrationTarget = readIndex(lines.at(6), 7, Scheme::kTargetCount, kTargetProblem);
+        scheme.calibrationSlot = readIndex(lines.at(5), 6, Scheme::kSlotCount,
+                                           QCoreApplication::translate("SchemeText", kSlotProblem));
+        scheme.calibrationTarget =
+            readIndex(lines.at(6), 7, Scheme::kTargetCount,
+                      QCoreApplication::translate("SchemeText", kTargetProblem));
     } else if (count == 8) {
         // One index line is missing. The target group always has a selection in
         // practice, so 0 and 1 are read as the target; 2 and 3 can only be a slot.
         const std::optional<int> index =
-            readIndex(lines.at(5), 6, Scheme::kSlotCount, kSlotProblem);
+            readIndex(lines.at(5), 6, Scheme::kSlotCount,
+                      QCoreApplication::translate("SchemeText", kSlotProblem));
         if (!index) {
-            refuse(lineLabel(6) + kSlotProblem);
+            refuse(lineLabel(6) + QCoreApplication::translate("SchemeText", kSlotProblem));
         }
         if (*index < Scheme::kTargetCount) {
             scheme.calibrationTarget = index;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "settings/SettingsStore.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -43,7 +44,7 @@ LoadResult loadSettings(const QString& path, QJsonObject& root, QString* reason 
 
 // An empty reason would read as success.
 QString reasonOf(const QString& error) {
-    return error.isEmpty() ? QStringLiteral("未知原因") : error;
+    return error.isEmpty() ? QCoreApplication::translate("SettingsStore", "未知原因") : error;
 }
 
 }  // namespace
@@ -100,8 +101,8 @@ bool SettingsStore::write(const QString& section, const QString& key, const QStr
 }
 
 QString SettingsStore::failureText(const QString& reason) const {
-    return QStringLiteral("设置未能保存到 ") + QDir::toNativeSeparators(filePath()) +
-           QStringLiteral("：") + reason;
+    return QCoreApplication::translate("SettingsStore", "设置未能保存到 %1：%2")
+        .arg(QDir::toNativeSeparators(filePath()), reason);
 }
 
 void SettingsStore::reportFailure(const QString& reason) {
@@ -154,7 +155,8 @@ QString SettingsStore::replaceFile(const QString& section, const QString& key,
     errno = 0;
     if (!QDir().mkpath(m_folder)) {
         const int cause = errno;
-        QString reason = QStringLiteral("无法建立文件夹 ") + QDir::toNativeSeparators(m_folder);
+        QString reason = QCoreApplication::translate("SettingsStore", "无法建立文件夹 %1")
+                             .arg(QDir::toNativeSeparators(m_folder));
         if (cause != 0) {
             reason += QStringLiteral(" (") + qt_error_string(cause) + QLatin1Char(')');
         }

@@ -35,7 +35,7 @@ AboutBox::AboutBox(const QString& productLine, const QString& text, const QUrl& 
                    UrlOpener opener, QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("frmSplash"));
-    setWindowTitle(QStringLiteral("关于"));
+    setWindowTitle(tr("关于"));
     setModal(true);
     const Twips t = Twips::forWidget(parent ? parent : this);
     setFixedSize(t.size(6600, 4320));
@@ -53,7 +53,7 @@ AboutBox::AboutBox(const QString& productLine, const QString& text, const QUrl& 
     m_productName->setFont(big);
     m_productName->setGeometry(t.rect(1650, 270, 4710, 450));
 
-    auto* version = new QLabel(QStringLiteral("版本"), this);
+    auto* version = new QLabel(tr("版本"), this);
     version->setObjectName(QStringLiteral("lblVersion"));
     version->setGeometry(t.rect(1650, 780, 1500, 255));
     const char* const emptyLabels[] = {"lblCompany", "lblCompanyProduct", "lblPlatform"};
@@ -88,7 +88,7 @@ AboutBox::AboutBox(const QString& productLine, const QString& text, const QUrl& 
     frame->setGeometry(t.rect(4500, 3180, 1860, 900));
     frame->onClick = [this] { accept(); };
     m_frame = frame;
-    m_ok = new QPushButton(QStringLiteral("确 定"), frame);
+    m_ok = new QPushButton(tr("确 定"), frame);
     m_ok->setObjectName(QStringLiteral("Command1"));
     m_ok->setGeometry(t.rect(255, 210, 1350, 480));
     m_ok->setDefault(true);

@@ -40,7 +40,7 @@ FirmwareDialog::FirmwareDialog(ProgrammerLink& link, SettingsStore& settings, Us
     : QDialog(parent),
       m_update(new FirmwareUpdate(link, settings, prompts, std::move(connectionChanged), this)) {
     setObjectName(QStringLiteral("Dialog"));
-    setWindowTitle(QStringLiteral("升级固件"));
+    setWindowTitle(tr("升级固件"));
     setModal(true);
 
     m_file = new QLineEdit(this);
@@ -48,11 +48,11 @@ FirmwareDialog::FirmwareDialog(ProgrammerLink& link, SettingsStore& settings, Us
     auto* browse = button(QStringLiteral("..."), "Command1", this);
     browse->setFixedWidth(browse->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
     auto* fileRow = new QHBoxLayout;
-    fileRow->addWidget(new QLabel(QStringLiteral("升级文件"), this));
+    fileRow->addWidget(new QLabel(tr("升级文件"), this));
     fileRow->addWidget(m_file, 1);
     fileRow->addWidget(browse);
 
-    auto* pageFrame = new QGroupBox(QStringLiteral("FLASH页大小"), this);
+    auto* pageFrame = new QGroupBox(tr("FLASH页大小"), this);
     m_pageSize = new QButtonGroup(this);
     auto* pageLayout = new QHBoxLayout(pageFrame);
     const QString captions[] = {QStringLiteral("16 Words(M48)"), QStringLiteral("32 Words(M8)"),
@@ -63,16 +63,16 @@ FirmwareDialog::FirmwareDialog(ProgrammerLink& link, SettingsStore& settings, Us
         m_pageSize->addButton(option, i);
         pageLayout->addWidget(option);
     }
-    m_encrypted = new QCheckBox(QStringLiteral("加密文件"), this);
+    m_encrypted = new QCheckBox(tr("加密文件"), this);
     m_encrypted->setObjectName(QStringLiteral("Check1"));
 
     m_restartPrompt = statusLine("Label3", this);
     m_status = statusLine("Label4", this);
     m_byte = statusLine("Label6", this);
 
-    m_upgrade = button(QStringLiteral("升  级"), "OKButton", this);
-    m_stop = button(QStringLiteral("停  止"), "CancelButton", this);
-    m_exit = button(QStringLiteral("退  出"), "Command2", this);
+    m_upgrade = button(tr("升  级"), "OKButton", this);
+    m_stop = button(tr("停  止"), "CancelButton", this);
+    m_exit = button(tr("退  出"), "Command2", this);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(m_upgrade);

@@ -79,10 +79,10 @@ ImageTab::ImageTab(const QString& memory, const Twips& t, QWidget* parent) : QWi
                                  0, 0, 0);
     header->setColumnShift(1);
 
-    m_read = new QPushButton(QStringLiteral("读取") + memory, this);
+    m_read = new QPushButton(tr("读取%1").arg(memory), this);
     m_read->setObjectName(flash ? QStringLiteral("ReadFlash") : QStringLiteral("ReadEEPROM"));
     m_read->setGeometry(t.rect(60, 4710, 1500, 420));
-    m_save = new QPushButton(QStringLiteral("另存为"), this);
+    m_save = new QPushButton(tr("另存为"), this);
     m_save->setObjectName(flash ? QStringLiteral("SaveFlash") : QStringLiteral("SaveEEPROM"));
     m_save->setGeometry(t.rect(2460, 4710, 1500, 420));
 }

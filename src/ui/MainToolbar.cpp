@@ -15,15 +15,23 @@ namespace {
 
 struct ButtonDef {
     const char* key;
-    const char16_t* caption;
+    const char* caption;  // translated where shown
 };
 
 const ButtonDef kButtons[] = {
-    {"SelectMCU", u"自动选择"},   {"SetFuseDefault", u"调入默认"}, {"ReadFuse", u"读熔丝位"},
-    {"WriteFuse", u"写熔丝位"},   {"WriteLock", u"写锁定位"},      {"RecoverFuse", u"恢复熔丝"},
-    {"EraserFlash", u"擦除芯片"}, {"ProgramMCU", u"芯片编程"},     {"CheckCOM", u"通讯检测"},
-    {"SetCOM", u"设置端口"},      {"slSET", u"存取方案"},          {"Production", u"生产"},
-    {"About", u"关于"},
+    {"SelectMCU", QT_TRANSLATE_NOOP("kv::ui::MainToolbar", "自动选择")},
+    {"SetFuseDefault", QT_TRANSLATE_NOOP("kv::ui::MainToolbar", "调入默认")},
+    {"ReadFuse", QT_TRANSLATE_NOOP("kv::ui::MainToolbar", "读熔丝位")},
+    {"WriteFuse", QT_TRANSLATE_NOOP("kv::ui::MainToolbar", "写熔丝位")},
+    {"WriteLock", QT_TRANSLATE_NOOP("kv::ui::MainToolbar", "写锁定位")},
+    {"RecoverFuse", QT_TRANSLATE_NOOP("kv::ui::MainToolbar", "恢复熔丝")},
+    {"EraserFlash", QT_TRANSLATE_NOOP("kv::ui::MainToolbar", "擦除芯片")},
+    {"ProgramMCU", QT_TRANSLATE_NOOP("kv::ui::MainToolbar", "芯片编程")},
+    {"CheckCOM", QT_TRANSLATE_NOOP("kv::ui::MainToolbar", "通讯检测")},
+    {"SetCOM", QT_TRANSLATE_NOOP("kv::ui::MainToolbar", "设置端口")},
+    {"slSET", QT_TRANSLATE_NOOP("kv::ui::MainToolbar", "存取方案")},
+    {"Production", QT_TRANSLATE_NOOP("kv::ui::MainToolbar", "生产")},
+    {"About", QT_TRANSLATE_NOOP("kv::ui::MainToolbar", "关于")},
 };
 
 }  // namespace
@@ -42,7 +50,7 @@ MainToolbar::MainToolbar(QWidget* parent) : QFrame(parent) {
     m_row->setContentsMargins(2, 1, 2, 1);
     m_row->setSpacing(0);
     for (const ButtonDef& def : kButtons)
-        addButton(QString::fromLatin1(def.key), QString::fromUtf16(def.caption));
+        addButton(QString::fromLatin1(def.key), tr(def.caption));
 
     // The model menu is filled from the model table (setModelMenu).
     button(QStringLiteral("SelectMCU"))->setMenu(new QMenu(this));
@@ -53,16 +61,16 @@ MainToolbar::MainToolbar(QWidget* parent) : QFrame(parent) {
     button(QStringLiteral("ProgramMCU"))->setMenu(program);
 
     QMenu* port = new QMenu(this);
-    addEntry(port, QStringLiteral("OpenCOM"), QStringLiteral("打开端口"));
-    addEntry(port, QStringLiteral("CloseCOM"), QStringLiteral("关闭端口"));
+    addEntry(port, QStringLiteral("OpenCOM"), tr("打开端口"));
+    addEntry(port, QStringLiteral("CloseCOM"), tr("关闭端口"));
     button(QStringLiteral("SetCOM"))->setMenu(port);
 
     QMenu* scheme = new QMenu(this);
-    addEntry(scheme, QStringLiteral("LoadSet"), QStringLiteral("打开方案"));
-    addEntry(scheme, QStringLiteral("SaveSet"), QStringLiteral("保存方案"));
+    addEntry(scheme, QStringLiteral("LoadSet"), tr("打开方案"));
+    addEntry(scheme, QStringLiteral("SaveSet"), tr("保存方案"));
     // A loaded ELF file's fuse and lock bytes go into the cells only when asked
     // for. Its own menu would widen the toolbar beyond the window.
-    addEntry(scheme, QStringLiteral("FileFuses"), QStringLiteral("调入文件熔丝位"));
+    addEntry(scheme, QStringLiteral("FileFuses"), tr("调入文件熔丝位"));
     button(QStringLiteral("slSET"))->setMenu(scheme);
 
     // Production's own windows; more of them join this menu.
@@ -73,12 +81,12 @@ MainToolbar::MainToolbar(QWidget* parent) : QFrame(parent) {
     button(QStringLiteral("Production"))->setMenu(production);
 
     QMenu* about = new QMenu(this);
-    addEntry(about, QStringLiteral("FIRMWARE"), QStringLiteral("固件版本"));
-    addEntry(about, QStringLiteral("UPDATE"), QStringLiteral("升级固件"));
+    addEntry(about, QStringLiteral("FIRMWARE"), tr("固件版本"));
+    addEntry(about, QStringLiteral("UPDATE"), tr("升级固件"));
     // A disabled entry without a key that only separates.
     QAction* rule = about->addAction(QStringLiteral("----------"));
     rule->setEnabled(false);
-    addEntry(about, QStringLiteral("HELP"), QStringLiteral("帮助(F1)"));
+    addEntry(about, QStringLiteral("HELP"), tr("帮助(F1)"));
     button(QStringLiteral("About"))->setMenu(about);
 
     // The captioned buttons share the window's fixed width: each is as wide
@@ -130,8 +138,7 @@ void MainToolbar::setModelMenu(const QList<ModelEntry>& models) {
     for (const ModelEntry& model : models) {
         if (model.adapter && !adapterSeen) {
             adapterSeen = true;
-            addEntry(menu, QStringLiteral("SP"), QStringLiteral("--以下需适配器--"))
-                ->setEnabled(false);
+            addEntry(menu, QStringLiteral("SP"), tr("--以下需适配器--"))->setEnabled(false);
         }
         addEntry(menu, model.name, model.name);
     }

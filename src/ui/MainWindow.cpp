@@ -96,13 +96,13 @@ void MainWindow::buildControls() {
     m_definitionsWarning->setGeometry(t.rect(150, 150, 3720, 1800));
     m_definitionsWarning->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_definitionsWarning->hide();
-    m_tabs->addTab(fusePage, QStringLiteral("熔丝选项"));
+    m_tabs->addTab(fusePage, tr("熔丝选项"));
     m_flashTab = new ImageTab(QStringLiteral("FLASH"), t);
     m_tabs->addTab(m_flashTab, QStringLiteral("FLASH"));
     m_eepromTab = new ImageTab(QStringLiteral("EEPROM"), t);
     m_tabs->addTab(m_eepromTab, QStringLiteral("EEPROM"));
     m_otherTab = new OtherTab(t);
-    m_tabs->addTab(m_otherTab, QStringLiteral("其它"));
+    m_tabs->addTab(m_otherTab, tr("其它"));
 
     const int frameLeft[] = {4260, 5820, 7440, 8970};
     const int frameWidth[] = {1635, 1695, 1575, 1545};
@@ -136,7 +136,7 @@ void MainWindow::buildControls() {
         m_fileName[i] = new QLineEdit(this);
         m_fileName[i]->setObjectName(QStringLiteral("FileNameText_%1").arg(i));
         placeAt(m_fileName[i], t, 4260, top, 4935, 270);
-        m_openFile[i] = new QPushButton(QStringLiteral("打开") + QLatin1String(memories[i]), this);
+        m_openFile[i] = new QPushButton(tr("打开%1").arg(QLatin1String(memories[i])), this);
         m_openFile[i]->setObjectName(i == 0 ? QStringLiteral("OpenFFile")
                                             : QStringLiteral("OpenEFile"));
         placeAt(m_openFile[i], t, 9210, top, 1125, 285);

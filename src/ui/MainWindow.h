@@ -7,6 +7,7 @@
 #include <array>
 #include <memory>
 
+#include "app/OptionCaptions.h"
 #include "app/ShellDialogs.h"
 
 class QGroupBox;
@@ -145,6 +146,9 @@ private:
     std::array<QProgressBar*, 2> m_progress{};
     QPointer<RecordViewer> m_recordViewer;
     bool m_closing = false;
+    // Read when the option list is first shown in English.
+    OptionCaptions m_englishCaptions;
+    bool m_englishCaptionsRead = false;
 };
 
 }  // namespace kv::ui

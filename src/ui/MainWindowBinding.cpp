@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <QToolButton>
 
+#include "app/Language.h"
 #include "app/Workbench.h"
 #include "catalogue/ChipModelTable.h"
 #include "ui/ClickableLabel.h"
@@ -201,10 +202,9 @@ void MainWindow::bindFuses() {
 void MainWindow::refreshDefinitionsWarning() {
     const QString& problem = m_workbench->fuses().definitionsProblem();
     m_definitionsWarning->setText(
-        problem.isEmpty()
-            ? QString()
-            : problem + QStringLiteral("。\n右边的熔丝位和名称不是%1的定义，不能写入芯片。")
-                            .arg(m_workbench->model().selectedModelName()));
+        problem.isEmpty() ? QString()
+                          : problem + tr("。\n右边的熔丝位和名称不是%1的定义，不能写入芯片。")
+                                          .arg(m_workbench->model().selectedModelName()));
     m_definitionsWarning->setVisible(!problem.isEmpty());
 }
 
@@ -221,9 +221,20 @@ void MainWindow::refreshFuseCells() {
 }
 
 void MainWindow::refreshOptionList() {
+    // In English the captions come from their own table; everything else an
+    // option is (its key, marking, state) stays the definition file's.
+    const bool english = currentLanguage() == Language::English;
+    if (english && !m_englishCaptionsRead) {
+        m_englishCaptions.load(m_workbench->fuses().definitionFolders());
+        m_englishCaptionsRead = true;
+    }
+    const QString model = m_workbench->model().selectedModelName();
     QList<OptionTree::Entry> entries;
-    for (const FuseOption& o : m_workbench->fuses().options())
-        entries.append({o.key, o.text, o.checked, o.marked, o.shaded});
+    for (const FuseOption& o : m_workbench->fuses().options()) {
+        const QString caption = english ? m_englishCaptions.caption(model, o.key) : QString();
+        entries.append(
+            {o.key, caption.isEmpty() ? o.text : caption, o.checked, o.marked, o.shaded});
+    }
     m_tree->setEntries(entries);
 }
 
@@ -294,8 +305,7 @@ void MainWindow::bindCalibration() {
         selectInGroup(m_otherTab->feGroup, cal.selectedTarget());
         // The tip explains a disabled button only.
         m_otherTab->writeOa->setEnabled(cal.isWriteEnabled());
-        m_otherTab->writeOa->setToolTip(cal.isWriteEnabled() ? QString()
-                                                             : QStringLiteral("暂不可用"));
+        m_otherTab->writeOa->setToolTip(cal.isWriteEnabled() ? QString() : tr("暂不可用"));
     };
     connect(&cal, &CalibrationState::changed, this, refresh);
     connect(m_otherTab->oaGroup, &QButtonGroup::idClicked, &cal,

@@ -48,23 +48,22 @@ QScrollBar* spinner(QWidget* parent, const QString& name, const Twips& t, int l,
 
 OtherTab::OtherTab(const Twips& t, QWidget* parent) : QWidget(parent) {
     auto* sig = make<QGroupBox>(this, QStringLiteral("FrameSIG"), t, 60, 45, 3900, 1035);
-    sig->setTitle(QStringLiteral("读标识字"));
-    readSig =
-        button(sig, QStringLiteral("ReadSIG"), QStringLiteral("读标识字"), t, 120, 285, 1050, 405);
+    sig->setTitle(tr("读标识字"));
+    readSig = button(sig, QStringLiteral("ReadSIG"), tr("读标识字"), t, 120, 285, 1050, 405);
     sigLabel =
         label(sig, QStringLiteral("SIG_LABEL"), QStringLiteral("1E"), t, 120, 735, 1050, 225);
     sigLabel->setAlignment(Qt::AlignCenter);
-    label(sig, QStringLiteral("Label5"), QStringLiteral("当前MCU 型号："), t, 1290, 315, 1380, 240);
+    label(sig, QStringLiteral("Label5"), tr("当前MCU 型号："), t, 1290, 315, 1380, 240);
     currentModel =
         label(sig, QStringLiteral("Crunt_MCUTYPE"), QStringLiteral("AT"), t, 2700, 315, 1140, 240);
-    label(sig, QStringLiteral("Label6"), QStringLiteral("您选择的型号："), t, 1290, 675, 1380, 240);
+    label(sig, QStringLiteral("Label6"), tr("您选择的型号："), t, 1290, 675, 1380, 240);
     selectedModel =
         label(sig, QStringLiteral("SEL_MCUTYPE"), QStringLiteral("AT"), t, 2700, 675, 1140, 240);
     for (QLabel* l : {currentModel, selectedModel})
         l->setStyleSheet(QStringLiteral("color:#0000C0"));
 
     auto* cal = make<QGroupBox>(this, QStringLiteral("FrameOA"), t, 60, 1140, 3900, 1830);
-    cal->setTitle(QStringLiteral("校准选项"));
+    cal->setTitle(tr("校准选项"));
     oaGroup = new QButtonGroup(this);
     const char16_t* const mhz[] = {u"1MHz", u"2MHz", u"4MHz", u"8MHz"};
     for (int i = 0; i < 4; ++i) {
@@ -80,11 +79,9 @@ OtherTab::OtherTab(const Twips& t, QWidget* parent) : QWidget(parent) {
         oaValue[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         oaValue[i]->setAlignment(Qt::AlignCenter);
     }
-    readOa = button(cal, QStringLiteral("ReadOA"), QStringLiteral("读校准字节"), t, 2790, 255, 1050,
-                    375);
-    writeOa = button(cal, QStringLiteral("WriteOA_Command"), QStringLiteral("写 入"), t, 2790, 690,
-                     1050, 375);
-    writeOa->setToolTip(QStringLiteral("暂不可用"));
+    readOa = button(cal, QStringLiteral("ReadOA"), tr("读校准字节"), t, 2790, 255, 1050, 375);
+    writeOa = button(cal, QStringLiteral("WriteOA_Command"), tr("写 入"), t, 2790, 690, 1050, 375);
+    writeOa->setToolTip(tr("暂不可用"));
     writeOa->setEnabled(false);
 
     feGroup = new QButtonGroup(this);
@@ -94,7 +91,7 @@ OtherTab::OtherTab(const Twips& t, QWidget* parent) : QWidget(parent) {
     selFe[1]->setText(QStringLiteral("Eeprom"));
     feGroup->addButton(selFe[0], 0);
     feGroup->addButton(selFe[1], 1);
-    label(cal, QStringLiteral("Label7"), QStringLiteral("写入地址"), t, 120, 1410, 930, 240);
+    label(cal, QStringLiteral("Label7"), tr("写入地址"), t, 120, 1410, 930, 240);
     flashAddress = make<QLineEdit>(cal, QStringLiteral("Flash_Address"), t, 1080, 1380, 1080, 300);
     vScroll1 = spinner(cal, QStringLiteral("VScroll1"), t, 2160, 1380);
     eepromAddress =
@@ -102,28 +99,26 @@ OtherTab::OtherTab(const Twips& t, QWidget* parent) : QWidget(parent) {
     vScroll2 = spinner(cal, QStringLiteral("VScroll2"), t, 3570, 1380);
 
     auto* rw = make<QGroupBox>(this, QStringLiteral("FrameRW"), t, 60, 3030, 3900, 1935);
-    rw->setTitle(QStringLiteral("读写数据"));
-    label(rw, QStringLiteral("LabelAddressDec"), QStringLiteral("地址DEC"), t, 1305, 255, 915, 240);
-    label(rw, QStringLiteral("LabelDataHex"), QStringLiteral("数据HEX"), t, 2490, 255, 900, 240);
-    const char16_t* const rows[] = {u"FLASH(字)", u"EEPROM(字节)"};
+    rw->setTitle(tr("读写数据"));
+    label(rw, QStringLiteral("LabelAddressDec"), tr("地址DEC"), t, 1305, 255, 915, 240);
+    label(rw, QStringLiteral("LabelDataHex"), tr("数据HEX"), t, 2490, 255, 900, 240);
+    const QString rows[] = {tr("FLASH(字)"), tr("EEPROM(字节)")};
     for (int r = 0; r < 2; ++r) {
         const int top = 540 + r * 405;
-        label(rw, QStringLiteral("LabelRow_%1").arg(r), QString::fromUtf16(rows[r]), t, 75,
-              top + 30, 1215, 240);
+        label(rw, QStringLiteral("LabelRow_%1").arg(r), rows[r], t, 75, top + 30, 1215, 240);
         address[r] =
             make<QLineEdit>(rw, QStringLiteral("W_AddressText_%1").arg(r), t, 1305, top, 915, 300);
         vScroll3[r] = spinner(rw, QStringLiteral("VScroll3_%1").arg(r), t, 2220, top);
         data[r] =
             make<QLineEdit>(rw, QStringLiteral("W_DataText_%1").arg(r), t, 2490, top, 660, 300);
         data[r]->setText(QStringLiteral("0"));
-        readData[r] = button(rw, QStringLiteral("R_DataCommand_%1").arg(r), QStringLiteral("读"), t,
-                             3180, top - 15, 330, 330);
-        writeData[r] = button(rw, QStringLiteral("W_DataCommand_%1").arg(r), QStringLiteral("写"),
-                              t, 3510, top - 15, 330, 330);
+        readData[r] = button(rw, QStringLiteral("R_DataCommand_%1").arg(r), tr("读"), t, 3180,
+                             top - 15, 330, 330);
+        writeData[r] = button(rw, QStringLiteral("W_DataCommand_%1").arg(r), tr("写"), t, 3510,
+                              top - 15, 330, 330);
     }
     QLabel* note = label(rw, QStringLiteral("Label14"),
-                         QStringLiteral("注:只有原地址数据为FF时,才能正确写入数据。"), t, 120, 1380,
-                         3690, 450);
+                         tr("注:只有原地址数据为FF时,才能正确写入数据。"), t, 120, 1380, 3690, 450);
     note->setWordWrap(true);
     note->setStyleSheet(QStringLiteral("color:#C00000"));
 }

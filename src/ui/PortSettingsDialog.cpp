@@ -49,8 +49,8 @@ QButtonGroup* optionGroup(const char* name, const QStringList& captions, QGroupB
 QString deviceText(const PortSettingsForm& form, int n) {
     const QString path = form.devicePath(n);
     if (path.isEmpty())
-        return QStringLiteral("（无设备）");
-    return form.deviceExists(n) ? path : path + QStringLiteral("（未找到）");
+        return PortSettingsDialog::tr("（无设备）");
+    return form.deviceExists(n) ? path : PortSettingsDialog::tr("%1（未找到）").arg(path);
 }
 
 }  // namespace
@@ -62,14 +62,14 @@ PortSettingsDialog::PortSettingsDialog(ProgrammerLink& link, SettingsStore& sett
       m_form(
           new PortSettingsForm(link, settings, prompts, state, std::move(hooks), portMap, this)) {
     setObjectName(QStringLiteral("frmProperties"));
-    setWindowTitle(QStringLiteral("通信端口设置"));
+    setWindowTitle(tr("通信端口设置"));
     setModal(true);
 
     auto* tabs = new QTabWidget(this);
     tabs->setObjectName(QStringLiteral("tabSettings"));
     auto* frame = new QWidget(tabs);
     frame->setObjectName(QStringLiteral("fraSettings"));
-    tabs->addTab(frame, QStringLiteral("设置"));
+    tabs->addTab(frame, tr("设置"));
 
     // Port box: "COMn" in the box, the device beside it in the drop-down list.
     m_port = new QComboBox(frame);
@@ -87,47 +87,47 @@ PortSettingsDialog::PortSettingsDialog(ProgrammerLink& link, SettingsStore& sett
         view->setAllColumnsShowFocus(true);
         view->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
         m_port->setView(view);
-        view->setMinimumWidth(m_port->fontMetrics().horizontalAdvance(
-            QStringLiteral("COM16  /dev/ttyUSB10（未找到）")));
+        view->setMinimumWidth(
+            m_port->fontMetrics().horizontalAdvance(tr("COM16  /dev/ttyUSB10（未找到）")));
     }
     m_device = new QLineEdit(frame);
     m_device->setObjectName(QStringLiteral("txtDevice"));
     m_device->setPlaceholderText(QStringLiteral("/dev/ttyUSB0"));
-    m_device->setToolTip(QStringLiteral("此端口号对应的串口设备，清空则恢复系统默认"));
+    m_device->setToolTip(tr("此端口号对应的串口设备，清空则恢复系统默认"));
     m_deviceState = new QLabel(frame);
     m_deviceState->setObjectName(QStringLiteral("lblDeviceState"));
-    auto* deviceLabel = new QLabel(QStringLiteral("设备:"), frame);
+    auto* deviceLabel = new QLabel(tr("设备:"), frame);
     deviceLabel->setBuddy(m_device);
     const bool mapped = m_form->hasDeviceMap();
     deviceLabel->setVisible(mapped);
     m_device->setVisible(mapped);
     m_deviceState->setVisible(mapped);
 
-    auto* speedFrame = new QGroupBox(QStringLiteral("最大速度"), frame);
+    auto* speedFrame = new QGroupBox(tr("最大速度"), frame);
     m_speed = listBox("cboSpeed", PortSettingsFields::speedEntries(), speedFrame);
     m_speed->setEditable(true);
     (new QVBoxLayout(speedFrame))->addWidget(m_speed);
 
-    auto* lineFrame = new QGroupBox(QStringLiteral("优化连接"), frame);
+    auto* lineFrame = new QGroupBox(tr("优化连接"), frame);
     m_dataBits = listBox("cboDataBits", PortSettingsFields::dataBitsEntries(), lineFrame);
     m_parity = listBox("cboParity", PortSettingsFields::parityEntries(), lineFrame);
     m_stopBits = listBox("cboStopBits", PortSettingsFields::stopBitsEntries(), lineFrame);
     auto* lineLayout = new QGridLayout(lineFrame);
-    lineLayout->addWidget(new QLabel(QStringLiteral("数据位:"), lineFrame), 0, 0);
+    lineLayout->addWidget(new QLabel(tr("数据位:"), lineFrame), 0, 0);
     lineLayout->addWidget(m_dataBits, 0, 1);
-    lineLayout->addWidget(new QLabel(QStringLiteral("奇偶位:"), lineFrame), 1, 0);
+    lineLayout->addWidget(new QLabel(tr("奇偶位:"), lineFrame), 1, 0);
     lineLayout->addWidget(m_parity, 1, 1);
-    lineLayout->addWidget(new QLabel(QStringLiteral("停止位:"), lineFrame), 2, 0);
+    lineLayout->addWidget(new QLabel(tr("停止位:"), lineFrame), 2, 0);
     lineLayout->addWidget(m_stopBits, 2, 1);
 
-    auto* flowFrame = new QGroupBox(QStringLiteral("流控制(&F)"), frame);
+    auto* flowFrame = new QGroupBox(tr("流控制(&F)"), frame);
     m_flow = optionGroup("optFlow", PortSettingsForm::flowEntries(), flowFrame, this);
-    auto* echoFrame = new QGroupBox(QStringLiteral("响应(&E)"), frame);
+    auto* echoFrame = new QGroupBox(tr("响应(&E)"), frame);
     m_echo = optionGroup("optEcho", PortSettingsForm::echoEntries(), echoFrame, this);
 
     auto* grid = new QGridLayout(frame);
     auto* portRow = new QHBoxLayout;
-    portRow->addWidget(new QLabel(QStringLiteral("端口:"), frame));
+    portRow->addWidget(new QLabel(tr("端口:"), frame));
     portRow->addWidget(m_port);
     portRow->addSpacing(8);
     portRow->addWidget(deviceLabel);
@@ -141,12 +141,12 @@ PortSettingsDialog::PortSettingsDialog(ProgrammerLink& link, SettingsStore& sett
     grid->addWidget(lineFrame, 2, 0);
     grid->addWidget(echoFrame, 3, 1);
 
-    m_ok = new QPushButton(QStringLiteral("确定"), this);
+    m_ok = new QPushButton(tr("确定"), this);
     m_ok->setObjectName(QStringLiteral("cmdOK"));
     m_ok->setDefault(true);
-    m_cancel = new QPushButton(QStringLiteral("取消"), this);
+    m_cancel = new QPushButton(tr("取消"), this);
     m_cancel->setObjectName(QStringLiteral("cmdCancel"));
-    m_find = new QPushButton(QStringLiteral("自动检测"), this);
+    m_find = new QPushButton(tr("自动检测"), this);
     m_find->setObjectName(QStringLiteral("FindCOM"));
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_find);
@@ -201,7 +201,7 @@ void PortSettingsDialog::showForm() {
     if (!m_device->hasFocus() || m_device->text() != m_form->devicePath(n))
         m_device->setText(m_form->devicePath(n));
     const bool missing = !m_form->devicePath(n).isEmpty() && !m_form->deviceExists(n);
-    m_deviceState->setText(missing ? QStringLiteral("未找到") : QString());
+    m_deviceState->setText(missing ? tr("未找到") : QString());
 }
 
 void PortSettingsDialog::commitDeviceBox() {

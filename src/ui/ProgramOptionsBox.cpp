@@ -10,9 +10,16 @@ namespace kv::ui {
 
 namespace {
 
-const char16_t* const kCaptions[10] = {u"擦除芯片",   u"编程FLASH", u"编程EEPROM", u"编程熔丝位",
-                                       u"编程锁定位", u"文件重载",  u"校验标识字", u"写校准字节",
-                                       u"校验FLASH",  u"校验EEPROM"};
+const char* const kCaptions[10] = {QT_TRANSLATE_NOOP("kv::ui::ProgramOptionsBox", "擦除芯片"),
+                                   QT_TRANSLATE_NOOP("kv::ui::ProgramOptionsBox", "编程FLASH"),
+                                   QT_TRANSLATE_NOOP("kv::ui::ProgramOptionsBox", "编程EEPROM"),
+                                   QT_TRANSLATE_NOOP("kv::ui::ProgramOptionsBox", "编程熔丝位"),
+                                   QT_TRANSLATE_NOOP("kv::ui::ProgramOptionsBox", "编程锁定位"),
+                                   QT_TRANSLATE_NOOP("kv::ui::ProgramOptionsBox", "文件重载"),
+                                   QT_TRANSLATE_NOOP("kv::ui::ProgramOptionsBox", "校验标识字"),
+                                   QT_TRANSLATE_NOOP("kv::ui::ProgramOptionsBox", "写校准字节"),
+                                   QT_TRANSLATE_NOOP("kv::ui::ProgramOptionsBox", "校验FLASH"),
+                                   QT_TRANSLATE_NOOP("kv::ui::ProgramOptionsBox", "校验EEPROM")};
 // Left column from the top, then the right column.
 const int kLeft[] = {6, 0, 1, 2, 8, 9};
 const int kRight[] = {3, 4, 7, 5};
@@ -32,12 +39,12 @@ protected:
 }  // namespace
 
 QString ProgramOptionsBox::caption(int index) {
-    return QString::fromUtf16(kCaptions[index]);
+    return tr(kCaptions[index]);
 }
 
 ProgramOptionsBox::ProgramOptionsBox(const Twips& t, QWidget* parent) : QGroupBox(parent) {
     setObjectName(QStringLiteral("FramePRO"));
-    setTitle(QStringLiteral("编程选项"));
+    setTitle(tr("编程选项"));
     const int rowTwips = 270, firstRow = 240;
     auto place = [&](const int* order, int count, int left) {
         for (int row = 0; row < count; ++row) {
@@ -57,7 +64,7 @@ ProgramOptionsBox::ProgramOptionsBox(const Twips& t, QWidget* parent) : QGroupBo
     place(kRight, 4, 1635);
     setValue(0, 1);
 
-    m_program = new QPushButton(QStringLiteral("编 程"), this);
+    m_program = new QPushButton(tr("编 程"), this);
     m_program->setObjectName(QStringLiteral("ProCommand"));
     m_program->setGeometry(t.rect(3135 - 1155 - 90, 1935 - 555 - 45, 1155, 555));
 }

@@ -56,7 +56,7 @@ StatusPanels::StatusPanels(const Twips& t, QWidget* parent) : QWidget(parent) {
     for (ClickableLabel* pic : {m_picConnected, m_picNotConnected}) {
         pic->setGeometry(t.px(120), t.px(75), side, side);
         pic->setCursor(Qt::PointingHandCursor);
-        pic->setToolTip(QStringLiteral("打开或关闭端口"));
+        pic->setToolTip(tr("打开或关闭端口"));
         connect(pic, &ClickableLabel::clicked, this, &StatusPanels::pictureClicked);
     }
     showConnected(false);

@@ -64,6 +64,13 @@ INSTANTIATE_TEST_SUITE_P(
                  EXPECT_EQ(r.high, std::nullopt);
                  EXPECT_EQ(r.ext, 0xFF);
              }},
+        Line{"command_option_between_the_words_of_its_name",
+             {"fuses", "--high", "D9", "write"},
+             {},
+             [](const cli::CliRequest& r) {
+                 EXPECT_EQ(r.command, "fuses write");
+                 EXPECT_EQ(r.high, 0xD9);
+             }},
         Line{"argument_of_a_two_word_command",
              {"lock", "write", "FC"},
              {},

@@ -58,6 +58,7 @@ INSTANTIATE_TEST_SUITE_P(
     BadInput, CliEndToEndRefusals,
     ::testing::Values(
         Refusal{"no_such_port", "ATMEGA8", {"-p", "/dev/kelvaro-none", "detect"}, 3, ""},
+        Refusal{"unknown_language", "ATMEGA8", {"-p", "{pts}", "--lang", "fr", "erase"}, 2, ""},
         Refusal{"silent_programmer",
                 "ATMEGA8",
                 {"-p", "{pts}", "erase"},

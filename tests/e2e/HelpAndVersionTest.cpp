@@ -57,6 +57,25 @@ TEST_P(HelpAndVersion, AnswerOnStandardOutputWithoutADisplay) {
     EXPECT_TRUE(QDir(config.path()).isEmpty());
 }
 
+// A language the program lacks is refused before any window, so without a
+// display too, and the answer names it.
+TEST(WindowLanguageOption, UnknownLanguageIsRefusedWithoutADisplay) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(KV_BIN_DIR "/kelvaro"),
+                  {QStringLiteral("--lang"), QStringLiteral("fr")});
+    ASSERT_TRUE(process.waitForStarted(5000));
+    if (!process.waitForFinished(30000))
+        process.kill();
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_TRUE(
+        QString::fromLocal8Bit(process.readAllStandardError()).contains(QStringLiteral("“fr”")));
+}
+
 QString versionLine(const char* program) {
     return QLatin1String(program) + ' ' + QLatin1String(kProgramVersion) + '\n';
 }
@@ -68,9 +87,10 @@ INSTANTIATE_TEST_SUITE_P(
         Asked{"kelvaro", "-v", {versionLine("kelvaro")}, true},
         Asked{"kelvaro",
               "--help",
-              {"Usage:", "--version", "--settings-path", "--data-folder", "opens the window"}},
+              {"Usage:", "--version", "--settings-path", "--data-folder", "--lang",
+               "opens the window"}},
         Asked{"kelvaro-cli", "--version", {versionLine("kelvaro-cli")}, true},
-        Asked{"kelvaro-cli", "--help", {"Usage:", "--version", "detect", "Exit codes:"}},
+        Asked{"kelvaro-cli", "--help", {"Usage:", "--version", "--lang", "detect", "Exit codes:"}},
         Asked{"kelvaro-sim", "--version", {versionLine("kelvaro-sim")}, true},
         Asked{"kelvaro-sim", "--help", {"Usage:", "--version", "--model", "--link"}}));
 
