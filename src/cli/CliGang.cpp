@@ -2,10 +2,12 @@
 #include "cli/CliGang.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QEventLoop>
 #include <QJsonDocument>
 #include <cstdio>
 
+#include "app/PassRecorder.h"
 #include "app/ShellTexts.h"
 #include "cli/CliPlatform.h"
 
@@ -75,6 +77,8 @@ int CliGang::run(StopSignal& stop) {
         for (GangSocket& socket : sockets)
             socket.line = m_request.baud;
     }
+    if (const int code = prepareRecord())
+        return code;
     m_runner.setSockets(sockets);
     m_runner.setCommand(m_request.gangCommand, childOptions());
     QObject::connect(&m_runner, &GangRunner::lineReceived, &m_runner,
@@ -102,6 +106,24 @@ int CliGang::run(StopSignal& stop) {
     m_report.result(code, code == kExitDone ? QString() : summary, findings,
                     code == kExitDone ? summary : QString());
     return code;
+}
+
+// A fresh record gets its tables at its first use; the sockets' processes all
+// start at once and would race to create them, so the gang opens it first. A
+// record that cannot be kept refuses the gang once, before any socket starts.
+int CliGang::prepareRecord() {
+    if (m_request.noRecord || m_request.gangCommand.value(0) == u"detect")
+        return kExitDone;
+    const SettingsSnapshot settings(ShellTexts::appTitle(), m_settingsFolder);
+    RecordPolicy policy = RecordPolicy::fromSettings(settings);
+    if (!m_request.recordUrl.isEmpty())
+        policy.url = m_request.recordUrl;
+    PassRecorder recorder(policy, m_clock, [] { return QDateTime::currentDateTimeUtc(); });
+    if (const std::optional<QString> refusal = recorder.admit()) {
+        m_report.result(kExitRecord, *refusal, {}, {});
+        return kExitRecord;
+    }
+    return kExitDone;
 }
 
 void CliGang::forward(int index, const QJsonObject& line, const QByteArray& raw) {

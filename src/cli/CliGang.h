@@ -35,6 +35,7 @@ public:
 
 private:
     QStringList childOptions() const;
+    int prepareRecord();
     void forward(int index, const QJsonObject& line, const QByteArray& raw);
     void reportSocket(int index);
 

@@ -73,7 +73,10 @@ GangWindow::GangWindow(SettingsStore& settings, UserPrompts& prompts, const Cloc
     layout->addLayout(m_grid);
     layout->addStretch();
 
-    connect(m_startAll, &QPushButton::clicked, this, [this] { m_runner.startAll(); });
+    connect(m_startAll, &QPushButton::clicked, this, [this] {
+        if (prepared())
+            m_runner.startAll();
+    });
     connect(m_stopAll, &QPushButton::clicked, this, [this] { m_runner.stopAll(); });
     connect(m_chooseScheme, &QPushButton::clicked, this, &GangWindow::chooseScheme);
     connect(m_configure, &QPushButton::clicked, this, &GangWindow::configureSockets);
@@ -125,7 +128,10 @@ void GangWindow::buildTiles() {
         tile.start = new QPushButton(tr("开始"), box);
         tile.start->setObjectName(QStringLiteral("StartSocket_%1").arg(i));
         column->addWidget(tile.start);
-        connect(tile.start, &QPushButton::clicked, this, [this, i] { m_runner.restart(i); });
+        connect(tile.start, &QPushButton::clicked, this, [this, i] {
+            if (prepared())
+                m_runner.restart(i);
+        });
         const GangSocket& socket = m_runner.sockets()[i];
         QString port = socket.port;
         // The device behind a COM number, as the port settings dialog shows it.
@@ -203,6 +209,13 @@ void GangWindow::refreshButtons() {
     m_configure->setEnabled(!running);
     for (const Tile& tile : std::as_const(m_tiles))
         tile.start->setEnabled(!m_scheme.isEmpty());
+}
+
+bool GangWindow::prepared() {
+    const std::optional<QString> refusal = m_prepare ? m_prepare() : std::nullopt;
+    if (refusal)
+        m_prompts.warning(windowTitle(), *refusal);
+    return !refusal;
 }
 
 void GangWindow::chooseScheme() {

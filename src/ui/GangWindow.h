@@ -4,6 +4,8 @@
 #include <QList>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
+#include <optional>
 
 #include "gang/GangRunner.h"
 
@@ -42,6 +44,13 @@ public:
     QProgressBar* tileProgress(int index) const { return m_tiles.value(index).progress; }
     QPushButton* tileStart(int index) const { return m_tiles.value(index).start; }
 
+    // Asked before sockets start: a refusal (the record cannot be kept) is
+    // shown in a box and nothing starts. The window opens the record here, so
+    // that the sockets' processes do not race to create a fresh one.
+    void setPreparation(std::function<std::optional<QString>()> prepare) {
+        m_prepare = std::move(prepare);
+    }
+
     // Sockets and scheme from the settings; refused while any socket runs.
     void reload();
     void chooseScheme();
@@ -66,6 +75,7 @@ private:
     void showState(int index);
     void showTimes();
     void refreshButtons();
+    bool prepared();
 
     SettingsStore& m_settings;
     UserPrompts& m_prompts;
@@ -81,6 +91,7 @@ private:
     QList<Tile> m_tiles;
     // Elapsed times tick only while a socket runs; an idle window does nothing.
     QTimer m_ticker;
+    std::function<std::optional<QString>()> m_prepare;
 };
 
 }  // namespace kv::ui

@@ -232,6 +232,9 @@ void MainWindow::showGangWindow() {
         Workbench& wb = *m_workbench;
         m_gangWindow = new GangWindow(wb.settings(), wb.prompts(), m_clock,
                                       GangRunner::defaultCliPath(), wb.portMap(), this);
+        m_gangWindow->setPreparation([&wb]() -> std::optional<QString> {
+            return wb.recorder() ? wb.recorder()->admit() : std::nullopt;
+        });
     }
     m_gangWindow->show();
     m_gangWindow->raise();

@@ -84,3 +84,23 @@ TEST(CliEndToEndGang, RunsASchemeOnEverySocket) {
 
 }  // namespace
 }  // namespace kv::test
+
+namespace kv::test {
+namespace {
+
+// A record that cannot be kept refuses the gang once, before any socket's
+// process starts: nothing reaches the programmer.
+TEST(CliEndToEndGang, AnUnreachableRecordStartsNoSocket) {
+    SimProcess sim({"--model", "ATMEGA8"});
+    CliProcess cli;
+    EXPECT_EQ(cli.run({"--json", "--record", "postgresql://nobody@127.0.0.1:1/none", "gang",
+                       "--ports", sim.pts(), "erase"}),
+              5)
+        << cli.rawOutput().toStdString();
+    EXPECT_EQ(cli.lines().size(), 1);
+    EXPECT_FALSE(cli.result()["message"].toString().isEmpty());
+    EXPECT_EQ(sim.transcript(), "");
+}
+
+}  // namespace
+}  // namespace kv::test

@@ -118,7 +118,7 @@ TEST(GangEndToEnd, RestartsOneSocketWhileAnotherRuns) {
     // The first allFinished may come while the restart waits to start again.
     for (int round = 0; round < 3 && (rig.runner.state(1).phase != Phase::Passed); ++round)
         ASSERT_TRUE(rig.waitForAll());
-    ASSERT_TRUE(restarted);
+    ASSERT_TRUE(restarted) << rig.runner.state(1).reason.toStdString();
     EXPECT_TRUE(phases1.contains(Phase::Stopped));
     for (int i = 0; i < 2; ++i) {
         SCOPED_TRACE(i);

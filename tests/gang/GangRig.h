@@ -10,6 +10,7 @@
 
 #include "core/SystemClock.h"
 #include "gang/GangRunner.h"
+#include "record/RecordStore.h"
 #include "tests/support/SimProcess.h"
 #include "tests/support/TestFiles.h"
 
@@ -45,7 +46,15 @@ public:
     QString file(const QString& name, const QByteArray& bytes) {
         return writeFile(dir.filePath(name), bytes);
     }
-    QString recordUrl() const { return QStringLiteral("sqlite:") + dir.filePath("record.sqlite"); }
+    // Opened once before the sockets start, as the window and the command line do.
+    QString recordUrl() {
+        const QString url = QStringLiteral("sqlite:") + dir.filePath("record.sqlite");
+        if (!m_recordReady) {
+            RecordStore(url).open();
+            m_recordReady = true;
+        }
+        return url;
+    }
 
     // Runs the event loop until no child runs (or patience ends); false on timeout.
     bool waitForAll() {
@@ -64,6 +73,9 @@ public:
     SystemClock clock;
     GangRunner runner{QStringLiteral(KV_BIN_DIR "/kelvaro-cli"), clock};
     std::vector<std::unique_ptr<SimProcess>> sims;
+
+private:
+    bool m_recordReady = false;
 };
 
 }  // namespace kv::test
