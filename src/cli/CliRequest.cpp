@@ -256,9 +256,10 @@ bool CliRequest::needsChip() const {
 }
 
 bool CliRequest::changesChip() const {
-    static const QStringList changing = {
-        "erase",       "write-flash",   "verify-flash", "write-eeprom",      "verify-eeprom",
-        "fuses write", "fuses recover", "lock write",   "calibration write", "run"};
+    static const QStringList changing = {"erase",         "write-flash",   "verify-flash",
+                                         "write-eeprom",  "verify-eeprom", "fuses write",
+                                         "fuses recover", "lock write",    "calibration write",
+                                         "run",           "program"};
     return changing.contains(command);
 }
 

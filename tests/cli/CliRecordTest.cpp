@@ -55,20 +55,31 @@ TEST(CliEndToEndRecord, RecordsAWriteAndListsIt) {
 
 // A record that cannot be kept stops the command before the port is opened:
 // nothing reaches the programmer, and the exit code says why.
+// Every command that changes the chip is held to it, "program" included.
 TEST(CliEndToEndRecord, AnUnreachableRecordSendsNothing) {
     SimProcess sim({QStringLiteral("--model"), QStringLiteral("ATMEGA8")});
-    CliProcess cli;
-    EXPECT_EQ(cli.run({"--json", "-p", sim.pts(), "--record",
-                       "postgresql://nobody@127.0.0.1:1/none", "erase"}),
-              5)
-        << cli.rawOutput().toStdString();
-    EXPECT_FALSE(cli.result()["message"].toString().isEmpty());
-    EXPECT_EQ(sim.transcript(), "");
+    const QString elf = testImage(QStringLiteral("fuses_m8.elf"));
+    for (const QStringList& command : {QStringList{"erase"}, QStringList{"program", elf}}) {
+        CliProcess cli;
+        EXPECT_EQ(cli.run(QStringList{"--json", "-p", sim.pts(), "--record",
+                                      "postgresql://nobody@127.0.0.1:1/none"} +
+                          command),
+                  5)
+            << cli.rawOutput().toStdString();
+        EXPECT_FALSE(cli.result()["message"].toString().isEmpty());
+        EXPECT_EQ(sim.transcript(), "") << command.join(u' ').toStdString();
+    }
 
     // Without the window's permission there is no programming unrecorded.
     CliProcess unrecorded;
     EXPECT_EQ(unrecorded.run({"--json", "-p", sim.pts(), "--no-record", "erase"}), 2);
     EXPECT_EQ(sim.transcript(), "");
+
+    // Where the record can be kept, "program" keeps one.
+    CliProcess recorded;
+    ASSERT_EQ(recorded.run({"--json", "-p", sim.pts(), "program", elf}), 0)
+        << recorded.rawOutput().toStdString();
+    EXPECT_GT(recorded.result()["record"].toInteger(), 0);
 }
 
 // "run SCHEME.SET" takes the serial numbers from the file beside the scheme:
