@@ -153,7 +153,7 @@ TEST_F(RecordBrowserTest, RowsAndDetailsShowWhatWasRecorded) {
     RecordBrowser browser(url(), kPage);
     ASSERT_TRUE(browser.apply({.result = "fail"}));
     const PassRecord& first = browser.rows().first();
-    const PassRecord& want = expected([](const PassRecord& r) { return r.result == u"fail"; })[0];
+    const PassRecord want = expected([](const PassRecord& r) { return r.result == u"fail"; })[0];
     EXPECT_EQ(RecordBrowser::rowTexts(first),
               QStringList({want.startedAt.toLocalTime().toString("yyyy-MM-dd HH:mm:ss"),
                            want.station, "COM1", want.model, "1E9307",
