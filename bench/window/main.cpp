@@ -2,7 +2,8 @@
 // kelvaro-bench-window: how fast the main window comes up with a populated
 // set-up (settings, model, fuse bits, both image files reloaded, port opened on
 // kelvaro-sim), and the longest time the window handles no events while it
-// writes and verifies a 32 KiB FLASH image and reads it back. Targets are
+// writes and verifies a 32 KiB FLASH image and reads it back, and what the
+// gang window and its runner cost per socket while four sockets wait. Targets are
 // reported as PASS or FAIL; the exit code is 0 unless the run itself failed.
 //
 //   kelvaro-bench-window [--runs N] [--sim PATH]
@@ -19,6 +20,7 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "GangWindowBench.h"
 #include "WindowBench.h"
 #include "app/ShellTexts.h"
 #include "app/Workbench.h"
@@ -224,6 +226,18 @@ int main(int argc, char** argv) {
               << (readBack ? "complete" : "incomplete") << '\n';
         if (!program.prompts.warnings.isEmpty())
             out() << "warnings: " << program.prompts.warnings.join(QStringLiteral(" | ")) << '\n';
+
+        const kv::bench::GangWindowIdle idle = kv::bench::gangWindowIdle(
+            parser.value(simOption),
+            QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("kelvaro-cli")));
+        out() << '\n';
+        row(QStringLiteral("gang window + runner CPU per socket, %1 waiting").arg(idle.sockets),
+            QStringLiteral("%1 %").arg(idle.percentPerSocket, 0, 'f', 2), QStringLiteral("<= 2 %"),
+            idle.percentPerSocket <= 2.0 && idle.stillWaiting == idle.sockets);
+        out() << idle.stillWaiting << " of " << idle.sockets << " children still waiting after "
+              << idle.spanS << " s\n";
+        if (!idle.endedEarly.isEmpty())
+            out() << "a child ended early: " << idle.endedEarly << '\n';
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kelvaro-bench-window: %s\n", e.what());
         return 1;
