@@ -2,9 +2,12 @@
 #include "BenchRig.h"
 
 #include <sys/resource.h>
+#include <QFile>
+#include <QRandomGenerator>
 #include <stdexcept>
 
 #include "core/OperationError.h"
+#include "schemes/SchemeFile.h"
 
 namespace kv::bench {
 
@@ -79,6 +82,56 @@ BenchRig::~BenchRig() {
 void BenchRig::simCommand(const QByteArray& line) {
     m_sim.write(line + '\n');
     m_sim.waitForBytesWritten(1000);
+}
+
+PtySim::PtySim(const QString& simPath, const QString& model) {
+    m_process.start(simPath, {QStringLiteral("--model"), model});
+    if (!m_process.waitForStarted(10'000) || !m_process.waitForReadyRead(10'000))
+        throw std::runtime_error("kelvaro-sim did not start");
+    // "kelvaro-sim: MODEL on /dev/pts/N"
+    const QString greeting = QString::fromUtf8(m_process.readLine()).trimmed();
+    m_pts = greeting.mid(greeting.indexOf(QStringLiteral(" on ")) + 4);
+}
+
+PtySim::~PtySim() {
+    command("quit");
+    if (!m_process.waitForFinished(3000))
+        m_process.kill();
+}
+
+void PtySim::command(const QByteArray& line) {
+    m_process.write(line + '\n');
+    m_process.waitForBytesWritten(3000);
+}
+
+QString writeRandomFile(const QTemporaryDir& dir, const char* name, int count, quint32 seed) {
+    QByteArray bytes(count, Qt::Uninitialized);
+    QRandomGenerator generator(seed);
+    for (char& b : bytes)
+        b = char(generator.bounded(256));
+    const QString path = dir.filePath(QString::fromLatin1(name));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != count)
+        throw std::runtime_error("cannot write a bench image");
+    return path;
+}
+
+QString writeFullPassScheme(const QTemporaryDir& dir, const QString& name) {
+    Scheme scheme;
+    scheme.model = QStringLiteral("ATMEGA32");
+    scheme.fuseBits = QStringLiteral(
+        "11111111"
+        "11111111"
+        "10011001"
+        "11100001");
+    scheme.options = {1, 1, 1, 1, 1, 1, 0, 0, 1, 1};
+    scheme.flashPath = writeRandomFile(dir, "flash.bin", 32768, 11);
+    scheme.eepromPath = writeRandomFile(dir, "eeprom.bin", 512, 12);
+    scheme.flashAddress = QStringLiteral("32767");
+    scheme.eepromAddress = QStringLiteral("1023");
+    const QString path = dir.filePath(name);
+    SchemeFile::save(path, scheme);
+    return path;
 }
 
 }  // namespace kv::bench

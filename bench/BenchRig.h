@@ -49,6 +49,31 @@ private:
     QStringList m_log;
 };
 
+// A kelvaro-sim of its own on a pseudo-terminal, for programs that open the
+// port themselves (kelvaro-cli, the gang's children); quit when destroyed.
+class PtySim {
+public:
+    // Throws std::runtime_error when the simulator does not start.
+    PtySim(const QString& simPath, const QString& model);
+    ~PtySim();
+    PtySim(const PtySim&) = delete;
+    PtySim& operator=(const PtySim&) = delete;
+
+    const QString& pts() const { return m_pts; }
+    // A line for its command input ("fault delay 60000", ...).
+    void command(const QByteArray& line);
+
+private:
+    QProcess m_process;
+    QString m_pts;
+};
+
+// count bytes from a generator seeded with seed, written to dir/name; throws.
+QString writeRandomFile(const QTemporaryDir& dir, const char* name, int count, quint32 seed);
+// The full ATMEGA32 pass as a scheme file dir/name: erase, 32 KiB FLASH and
+// 512 B EEPROM written and verified, fuses and lock, files reloaded.
+QString writeFullPassScheme(const QTemporaryDir& dir, const QString& name);
+
 // CPU time of this process (user + system), microseconds.
 qint64 processCpuUs();
 // CPU time of the children that have ended and been waited for, microseconds.

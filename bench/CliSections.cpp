@@ -1,17 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include <QCoreApplication>
-#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <chrono>
 #include <stdexcept>
 
 #include "BenchRig.h"
 #include "Section.h"
-#include "schemes/SchemeFile.h"
 #include "sim/SimTiming.h"
 
 namespace kv::bench {
@@ -30,37 +27,12 @@ qint64 monotonicUs() {
         .count();
 }
 
-QString writeBytes(const QTemporaryDir& dir, const char* name, int count, quint32 seed) {
-    QByteArray bytes(count, Qt::Uninitialized);
-    QRandomGenerator generator(seed);
-    for (char& b : bytes)
-        b = char(generator.bounded(256));
-    const QString path = dir.filePath(QString::fromLatin1(name));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != count)
-        throw std::runtime_error("cannot write a bench image");
-    return path;
-}
-
 // "kelvaro-cli run" of a full ATMEGA32 pass: erase, 32 KiB FLASH written and
 // verified, 512 B EEPROM written and verified, fuses, lock; the program's own
 // process start, start-up and scheme load included.
 QList<Measurement> cliRun(BenchRig& rig, const Options&) {
     QTemporaryDir dir;
-    Scheme scheme;
-    scheme.model = QStringLiteral("ATMEGA32");
-    scheme.fuseBits = QStringLiteral(
-        "11111111"
-        "11111111"
-        "10011001"
-        "11100001");
-    scheme.options = {1, 1, 1, 1, 1, 1, 0, 0, 1, 1};
-    scheme.flashPath = writeBytes(dir, "flash.bin", 32768, 11);
-    scheme.eepromPath = writeBytes(dir, "eeprom.bin", 512, 12);
-    scheme.flashAddress = QStringLiteral("32767");
-    scheme.eepromAddress = QStringLiteral("1023");
-    const QString schemePath = dir.filePath(QStringLiteral("bench.SET"));
-    SchemeFile::save(schemePath, scheme);
+    const QString schemePath = writeFullPassScheme(dir, QStringLiteral("bench.SET"));
 
     rig.simCommand("model ATMEGA32");
     // The program opens the port itself.

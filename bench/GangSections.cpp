@@ -4,74 +4,49 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFile>
-#include <QProcess>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <memory>
-#include <stdexcept>
 #include <vector>
 
 #include "BenchRig.h"
 #include "Section.h"
 #include "core/SystemClock.h"
 #include "gang/GangRunner.h"
-#include "schemes/SchemeFile.h"
 
 namespace kv::bench {
 
 namespace {
 
-// One kelvaro-sim with its pseudo-terminal.
-struct Sim {
-    explicit Sim(const QString& model) {
-        process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/kelvaro-sim"),
-                      {QStringLiteral("--model"), model});
-        if (!process.waitForStarted(10'000) || !process.waitForReadyRead(10'000))
-            throw std::runtime_error("kelvaro-sim did not start");
-        const QString greeting = QString::fromUtf8(process.readLine()).trimmed();
-        pts = greeting.mid(greeting.indexOf(QStringLiteral(" on ")) + 4);
+// Simulators with an ATMEGA32 each, and a runner with one socket per
+// simulator running the scheme; every pass is recorded, as on a production line.
+struct Gang {
+    Gang(const QTemporaryDir& dir, const QString& scheme, int sockets, const QString& record,
+         const QByteArray& simCommand = {})
+        : runner(QCoreApplication::applicationDirPath() + QStringLiteral("/kelvaro-cli"), clock) {
+        QList<GangSocket> list;
+        for (int i = 0; i < sockets; ++i) {
+            sims.push_back(std::make_unique<PtySim>(
+                QCoreApplication::applicationDirPath() + QStringLiteral("/kelvaro-sim"),
+                QStringLiteral("ATMEGA32")));
+            if (!simCommand.isEmpty())
+                sims.back()->command(simCommand);
+            list.append({sims.back()->pts(), QString::number(BenchRig::kBaud)});
+        }
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
+        runner.setEnvironment(env);
+        runner.setSockets(list);
+        runner.setCommand(
+            {QStringLiteral("run"), scheme},
+            {QStringLiteral("--record"), QStringLiteral("sqlite:") + dir.filePath(record)});
     }
-    ~Sim() {
-        process.write("quit\n");
-        if (!process.waitForFinished(3000))
-            process.kill();
-    }
-    void command(const QByteArray& line) {
-        process.write(line + '\n');
-        process.waitForBytesWritten(3000);
-    }
-    QProcess process;
-    QString pts;
+
+    std::vector<std::unique_ptr<PtySim>> sims;
+    SystemClock clock;
+    GangRunner runner;
 };
-
-QString writeBytes(const QTemporaryDir& dir, const char* name, int count, quint32 seed) {
-    QByteArray bytes(count, Qt::Uninitialized);
-    QRandomGenerator generator(seed);
-    for (char& b : bytes)
-        b = char(generator.bounded(256));
-    const QString path = dir.filePath(QString::fromLatin1(name));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != count)
-        throw std::runtime_error("cannot write a bench image");
-    return path;
-}
-
-// The full ATMEGA32 pass of the kelvaro-cli section, as a scheme.
-QString schemeFile(const QTemporaryDir& dir) {
-    Scheme scheme;
-    scheme.model = QStringLiteral("ATMEGA32");
-    scheme.fuseBits = QStringLiteral("11111111111111111001100111100001");
-    scheme.options = {1, 1, 1, 1, 1, 1, 0, 0, 1, 1};
-    scheme.flashPath = writeBytes(dir, "flash.bin", 32768, 11);
-    scheme.eepromPath = writeBytes(dir, "eeprom.bin", 512, 12);
-    scheme.flashAddress = QStringLiteral("32767");
-    scheme.eepromAddress = QStringLiteral("1023");
-    const QString path = dir.filePath(QStringLiteral("gang.SET"));
-    SchemeFile::save(path, scheme);
-    return path;
-}
 
 struct GangRun {
     QString failure;  // the first socket's reason when one did not pass
@@ -81,24 +56,8 @@ struct GangRun {
 };
 
 GangRun runGang(const QTemporaryDir& dir, const QString& scheme, int sockets) {
-    std::vector<std::unique_ptr<Sim>> sims;
-    QList<GangSocket> list;
-    for (int i = 0; i < sockets; ++i) {
-        sims.push_back(std::make_unique<Sim>(QStringLiteral("ATMEGA32")));
-        list.append({sims.back()->pts, QString::number(BenchRig::kBaud)});
-    }
-    SystemClock clock;
-    GangRunner runner(QCoreApplication::applicationDirPath() + QStringLiteral("/kelvaro-cli"),
-                      clock);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
-    env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
-    runner.setEnvironment(env);
-    runner.setSockets(list);
-    // Every pass is recorded, as on a production line.
-    runner.setCommand({QStringLiteral("run"), scheme},
-                      {QStringLiteral("--record"),
-                       QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("record.sqlite"))});
+    Gang gang(dir, scheme, sockets, QStringLiteral("record.sqlite"));
+    GangRunner& runner = gang.runner;
     QEventLoop loop;
     QObject::connect(&runner, &GangRunner::allFinished, &loop, &QEventLoop::quit);
     QTimer::singleShot(300'000, &loop, &QEventLoop::quit);
@@ -122,23 +81,8 @@ GangRun runGang(const QTemporaryDir& dir, const QString& scheme, int sockets) {
 // Children that wait on silent programmers: the runner has nothing to read.
 qint64 idleCpuUs(const QTemporaryDir& dir, const QString& scheme, int sockets, qint64 spanUs,
                  int* stillWaiting) {
-    std::vector<std::unique_ptr<Sim>> sims;
-    QList<GangSocket> list;
-    for (int i = 0; i < sockets; ++i) {
-        sims.push_back(std::make_unique<Sim>(QStringLiteral("ATMEGA32")));
-        sims.back()->command("fault delay 60000");
-        list.append({sims.back()->pts, QString::number(BenchRig::kBaud)});
-    }
-    SystemClock clock;
-    GangRunner runner(QCoreApplication::applicationDirPath() + QStringLiteral("/kelvaro-cli"),
-                      clock);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
-    runner.setEnvironment(env);
-    runner.setSockets(list);
-    runner.setCommand({QStringLiteral("run"), scheme},
-                      {QStringLiteral("--record"),
-                       QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("idle.sqlite"))});
+    Gang gang(dir, scheme, sockets, QStringLiteral("idle.sqlite"), "fault delay 60000");
+    GangRunner& runner = gang.runner;
     runner.setStopGraceMs(2000);
     runner.startAll();
     QEventLoop loop;
@@ -161,7 +105,7 @@ qint64 idleCpuUs(const QTemporaryDir& dir, const QString& scheme, int sockets, q
 
 QList<Measurement> gangRun(BenchRig&, const Options&) {
     QTemporaryDir dir;
-    const QString scheme = schemeFile(dir);
+    const QString scheme = writeFullPassScheme(dir, QStringLiteral("gang.SET"));
     const GangRun one = runGang(dir, scheme, 1);
     const GangRun four = runGang(dir, scheme, 4);
 

@@ -1,10 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "GangWindowBench.h"
 
-#include <sys/resource.h>
 #include <QEventLoop>
-#include <QFile>
-#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -12,11 +9,11 @@
 #include <stdexcept>
 #include <vector>
 
+#include "../BenchRig.h"
+#include "WindowBench.h"
 #include "app/ShellTexts.h"
 #include "core/SystemClock.h"
-#include "core/UserPrompts.h"
 #include "gang/GangSocket.h"
-#include "schemes/SchemeFile.h"
 #include "settings/SettingsStore.h"
 #include "ui/GangWindow.h"
 
@@ -26,41 +23,6 @@ namespace {
 
 constexpr int kSockets = 4;
 constexpr int kSpanMs = 3000;
-
-qint64 ownCpuUs() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1'000'000LL + u.ru_utime.tv_usec +
-           u.ru_stime.tv_usec;
-}
-
-// A simulator whose every answer comes a minute late, so its child waits.
-struct SlowSim {
-    explicit SlowSim(const QString& path) {
-        process.start(path, {QStringLiteral("--model"), QStringLiteral("ATMEGA32")});
-        if (!process.waitForStarted(10'000) || !process.waitForReadyRead(10'000))
-            throw std::runtime_error("kelvaro-sim did not start");
-        const QString greeting = QString::fromUtf8(process.readLine()).trimmed();
-        pts = greeting.mid(greeting.indexOf(QStringLiteral(" on ")) + 4);
-        process.write("fault delay 60000\n");
-        process.waitForBytesWritten(3000);
-    }
-    ~SlowSim() {
-        process.write("quit\n");
-        if (!process.waitForFinished(3000))
-            process.kill();
-    }
-    QProcess process;
-    QString pts;
-};
-
-class NoPrompts : public UserPrompts {
-public:
-    void warning(const QString&, const QString& text) override { warnings << text; }
-    std::optional<QString> openFile(const FileDialogRequest&) override { return {}; }
-    std::optional<QString> saveFile(const FileDialogRequest&) override { return {}; }
-    QStringList warnings;
-};
 
 void wait(int ms) {
     QEventLoop loop;
@@ -78,34 +40,22 @@ GangWindowIdle gangWindowIdle(const QString& simPath, const QString& cliPath) {
     qputenv("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config")).toLocal8Bit());
     qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toLocal8Bit());
 
-    std::vector<std::unique_ptr<SlowSim>> sims;
+    // Programmers that answer a minute late: every child waits on its own.
+    std::vector<std::unique_ptr<PtySim>> sims;
     QList<GangSocket> sockets;
     for (int i = 0; i < kSockets; ++i) {
-        sims.push_back(std::make_unique<SlowSim>(simPath));
-        sockets.append({sims.back()->pts, QStringLiteral("115200,n,8,1")});
+        sims.push_back(std::make_unique<PtySim>(simPath, QStringLiteral("ATMEGA32")));
+        sims.back()->command("fault delay 60000");
+        sockets.append({sims.back()->pts(), QStringLiteral("115200,n,8,1")});
     }
-    Scheme scheme;
-    scheme.model = QStringLiteral("ATMEGA32");
-    scheme.fuseBits = QStringLiteral("11111111111111111001100111100001");
-    // Erase, then FLASH: each child then waits for the slow programmer's
-    // page acknowledgements.
-    scheme.options = {1, 1, 0, 0, 0, 1, 0, 0, 0, 0};  // erase, FLASH from the file
-    scheme.flashPath = dir.filePath(QStringLiteral("flash.bin"));
-    QFile flash(scheme.flashPath);
-    if (!flash.open(QIODevice::WriteOnly) || flash.write(QByteArray(32768, '\x5A')) != 32768)
-        throw std::runtime_error("cannot write the FLASH image");
-    flash.close();
-    scheme.flashAddress = QStringLiteral("32767");
-    scheme.eepromAddress = QStringLiteral("1023");
-    const QString schemePath = dir.filePath(QStringLiteral("idle.SET"));
-    SchemeFile::save(schemePath, scheme);
+    const QString schemePath = writeFullPassScheme(dir, QStringLiteral("idle.SET"));
 
     SettingsStore settings(ShellTexts::appTitle(), dir.filePath(QStringLiteral("window")));
     if (!GangSockets::store(settings, sockets) || !GangSockets::storeScheme(settings, schemePath))
         throw std::runtime_error("cannot store the sockets");
 
     SystemClock clock;
-    NoPrompts prompts;
+    CollectingPrompts prompts;
     ui::GangWindow window(settings, prompts, clock, cliPath);
     window.show();
     window.startAllButton()->click();
@@ -114,9 +64,9 @@ GangWindowIdle gangWindowIdle(const QString& simPath, const QString& cliPath) {
                                  prompts.warnings.join(u' ').toStdString());
     // The children's start-up first; then only their waiting is measured.
     wait(1000);
-    const qint64 before = ownCpuUs();
+    const qint64 before = processCpuUs();
     wait(kSpanMs);
-    const qint64 used = ownCpuUs() - before;
+    const qint64 used = processCpuUs() - before;
 
     GangWindowIdle idle;
     idle.sockets = kSockets;

@@ -3,7 +3,10 @@
 
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
+
+#include "core/UserPrompts.h"
 
 namespace kv::bench {
 
@@ -29,6 +32,15 @@ private:
 
     QTemporaryDir m_dir;
     QProcess m_sim;
+};
+
+// Warnings are collected: a benchmark has nobody to click them away.
+class CollectingPrompts : public UserPrompts {
+public:
+    void warning(const QString&, const QString& text) override { warnings << text; }
+    std::optional<QString> openFile(const FileDialogRequest&) override { return {}; }
+    std::optional<QString> saveFile(const FileDialogRequest&) override { return {}; }
+    QStringList warnings;
 };
 
 // Intel HEX text of bytes: 16-byte data records from address 0 and the end record.

@@ -42,15 +42,6 @@ QTextStream& out() {
     return stream;
 }
 
-// Warnings are collected: a benchmark has nobody to click them away.
-class CollectingPrompts : public kv::UserPrompts {
-public:
-    void warning(const QString&, const QString& text) override { warnings << text; }
-    std::optional<QString> openFile(const kv::FileDialogRequest&) override { return {}; }
-    std::optional<QString> saveFile(const kv::FileDialogRequest&) override { return {}; }
-    QStringList warnings;
-};
-
 // The program's own start-up pieces on a settings folder.
 struct Program {
     explicit Program(const QString& settingsFolder)
@@ -66,7 +57,7 @@ struct Program {
     kv::QtSerialControl port;
     kv::SystemClock clock;
     kv::QtEventPump pump;
-    CollectingPrompts prompts;
+    kv::bench::CollectingPrompts prompts;
     kv::ui::MainWindow window;
 };
 
