@@ -81,29 +81,35 @@ void FuseCommands::requireDefinitions(const QString& refused) const {
     }
 }
 
-void FuseCommands::readFuses(const QString& model) {
-    ProgrammerLink::Exchange exchange(m_link);
-    ButtonOff off(this, &FuseCommands::setReadFuseEnabled);
+QString FuseCommands::requestFuseReading(const char* invalidText) {
     m_lastReading.clear();
     m_link.discardInput();
     m_link.sendCommand(QStringLiteral("RS#"));
     m_link.delayMs(100);
     if (m_link.inputCount() == 0) {
         m_link.logReplyAfter(0);
-        return;
+        return QString();
     }
     const QString reply = m_link.readInput();
     const QString f = reply.left(8);
-    // A short or garbled reply would otherwise decode to cells the chip never
-    // had, and the next write would program them.
     if (f.size() < 8 || !isHexText(f)) {
-        m_link.sendInfo(
-            QCoreApplication::translate("FuseCommands", "读熔丝位应答无效，熔丝位未改变：%1")
-                .arg(reply));
+        m_link.sendInfo(QCoreApplication::translate("FuseCommands", invalidText).arg(reply));
         m_link.discardInput();
-        return;
+        return QString();
     }
     m_lastReading = f.toUpper();
+    return f;
+}
+
+void FuseCommands::readFuses(const QString& model) {
+    ProgrammerLink::Exchange exchange(m_link);
+    ButtonOff off(this, &FuseCommands::setReadFuseEnabled);
+    // A short or garbled reply would otherwise decode to cells the chip never
+    // had, and the next write would program them.
+    const QString f =
+        requestFuseReading(QT_TRANSLATE_NOOP("FuseCommands", "读熔丝位应答无效，熔丝位未改变：%1"));
+    if (f.isEmpty())
+        return;
     const QString fuses =
         hasExtendedFuseByte(model) ? f.right(6) : QStringLiteral("..") + f.right(4);
     m_link.sendInfo(
@@ -121,23 +127,10 @@ void FuseCommands::readFuses(const QString& model) {
 
 QString FuseCommands::readBackFuses(const QString& model) {
     ProgrammerLink::Exchange exchange(m_link);
-    m_lastReading.clear();
-    m_link.discardInput();
-    m_link.sendCommand(QStringLiteral("RS#"));
-    m_link.delayMs(100);
-    if (m_link.inputCount() == 0) {
-        m_link.logReplyAfter(0);
-        return QString();
-    }
-    const QString reply = m_link.readInput();
-    const QString f = reply.left(8);
     // A cut reply would otherwise end in the right four digits and pass for them.
-    if (f.size() < 8 || !isHexText(f)) {
-        m_link.sendInfo(
-            QCoreApplication::translate("FuseCommands", "读熔丝位应答无效：%1").arg(reply));
+    const QString f = requestFuseReading(QT_TRANSLATE_NOOP("FuseCommands", "读熔丝位应答无效：%1"));
+    if (f.isEmpty())
         return QString();
-    }
-    m_lastReading = f.toUpper();
     return hasExtendedFuseByte(model) ? f.right(6) : QStringLiteral("..") + f.right(4);
 }
 

@@ -64,6 +64,9 @@ Q_SIGNALS:
     void buttonsChanged();
 
 private:
+    // One "RS#" exchange: the reply's eight hex digits as sent, or empty when
+    // none came (logged) or they were not hex digits (invalidText, %1 the reply).
+    QString requestFuseReading(const char* invalidText);
     void setReadFuseEnabled(bool on);
     void setWriteFuseEnabled(bool on);
     // Cells first..last must all be "1", "0" or "*" before their bytes are sent.
