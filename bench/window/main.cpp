@@ -160,7 +160,7 @@ int main(int argc, char** argv) {
         kv::Workbench& wb = program.window.workbench();
         if (!program.port.isOpen())
             throw std::runtime_error("the port did not open");
-        if (wb.flash().image().byteCount() != kv::bench::WindowSetup::kFlashBytes)
+        if (wb.session().flash().image().byteCount() != kv::bench::WindowSetup::kFlashBytes)
             throw std::runtime_error("the FLASH file was not reloaded");
 
         // A heartbeat every 2 ms stands for the window's own events: the gap
@@ -171,9 +171,9 @@ int main(int argc, char** argv) {
         int beats = 0, over = 0;
         // The operation that held the window longest, by its last log message.
         QString lastMessage, longestDuring;
-        QObject::connect(&wb.log(), &kv::MessageLog::changed, [&] {
+        QObject::connect(&wb.session().log(), &kv::MessageLog::changed, [&] {
             const QStringList lines =
-                wb.log().text().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+                wb.session().log().text().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
             for (qsizetype i = lines.size() - 1; i >= 0; --i) {
                 if (!lines[i].startsWith(u'[')) {
                     lastMessage = lines[i];
@@ -196,16 +196,17 @@ int main(int argc, char** argv) {
             last = now;
             ++beats;
         });
-        wb.options().setFromText(QStringLiteral("0100000010"));  // write and verify FLASH
+        wb.session().options().setFromText(QStringLiteral("0100000010"));  // write and verify FLASH
         heartbeat.start();
         const qint64 start = clock.nsecsElapsed();
-        wb.runProgrammingPass();
-        wb.readFlash();
+        wb.runCommand(kv::CommandId::RunPass);
+        wb.runCommand(kv::CommandId::ReadFlash);
         const double totalMs = (clock.nsecsElapsed() - start) / 1e6;
         heartbeat.stop();
 
-        const bool verified = wb.log().text().contains(QStringLiteral("校验FLASH通过。"));
-        const bool readBack = wb.flash().image().byteCount() == kv::bench::WindowSetup::kFlashBytes;
+        const bool verified = wb.session().log().text().contains(QStringLiteral("校验FLASH通过。"));
+        const bool readBack =
+            wb.session().flash().image().byteCount() == kv::bench::WindowSetup::kFlashBytes;
         row(QStringLiteral("FLASH 32 KiB write + verify + read, total"),
             QStringLiteral("%1 s").arg(totalMs / 1e3, 0, 'f', 2), QString(), verified && readBack);
         row(QStringLiteral("longest time without handling events"),

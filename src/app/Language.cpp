@@ -4,6 +4,8 @@
 #include <QCoreApplication>
 #include <QLibraryInfo>
 
+#include "settings/SettingsKeys.h"
+
 namespace kv {
 
 namespace {
@@ -22,11 +24,11 @@ std::optional<Language> languageFromCode(const QString& code) {
 }
 
 QString languageSection() {
-    return QStringLiteral("属性");
+    return SettingsKeys::kPort;
 }
 
 QString languageKey() {
-    return QStringLiteral("语言");
+    return SettingsKeys::kLanguage;
 }
 
 QLocale userInterfaceLocale() {

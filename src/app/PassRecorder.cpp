@@ -14,6 +14,7 @@ RecordPolicy RecordPolicy::fromSettings(const SettingsStore& settings) {
     policy.url = settings.read(section(), urlKey()).trimmed();
     policy.allowUnrecorded = settings.read(section(), allowKey()).trimmed() == u"1";
     policy.station = settings.read(section(), stationKey()).trimmed();
+    policy.readBack = settings.read(section(), readBackKey()).trimmed() == u"1";
     return policy;
 }
 

@@ -22,12 +22,16 @@ struct RecordPolicy {
     QString url;                   // a RecordUrl setting; empty: the SQLite default
     bool allowUnrecorded = false;  // a pass may go on when the store is unreachable
     QString station;               // empty: the host name
+    // Fuse and lock writes and erases are followed by a read for the record
+    // (the window's own commands then send more than they did without one).
+    bool readBack = false;
 
     static RecordPolicy fromSettings(const SettingsStore& settings);
     static QString section() { return QStringLiteral("生产记录"); }
     static QString urlKey() { return QStringLiteral("数据库"); }
     static QString allowKey() { return QStringLiteral("允许无记录编程"); }
     static QString stationKey() { return QStringLiteral("工位"); }
+    static QString readBackKey() { return QStringLiteral("写后回读"); }
 };
 
 // Collects one record per command that changes a chip and appends it to the

@@ -3,28 +3,29 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QScopeGuard>
+#include <QUrl>
 #include <algorithm>
 #include <climits>
 #include <tuple>
 
+#include "app/SerialFile.h"
 #include "app/ShellDialogs.h"
 #include "app/ShellTexts.h"
 #include "catalogue/ChipModelTable.h"
 #include "core/LeadingNumber.h"
 #include "core/OperationError.h"
 #include "core/UserPrompts.h"
+#include "fuses/FileFuseBits.h"
 #include "link/SerialControl.h"
 #include "operations/ImageReader.h"
-#include "operations/ImageWriter.h"
 #include "ports/PortSettingsForm.h"
+#include "schemes/SchemeCommands.h"
+#include "settings/SettingsKeys.h"
 #include "settings/SettingsStore.h"
 
 namespace kv {
 
 namespace {
-
-const QString kDefaultLine = QStringLiteral("115200,n,8,1");
 
 // One start-up step: a failure skips the rest of the step and nothing else,
 // and the log names the step and why it stopped.
@@ -45,225 +46,161 @@ void runStep(MessageLog& log, const QString& name, const std::function<void()>& 
 
 Workbench::Workbench(const WorkbenchPlatform& p, QObject* parent)
     : QObject(parent),
-      m_port(p.port),
-      m_prompts(p.prompts),
-      m_dialogs(p.dialogs),
-      m_settings(p.settings),
-      m_dataFolder(p.dataFolder),
-      m_portMap(p.portMap),
-      m_recorder(p.recorder),
-      m_link(p.port, p.clock, p.pump, [this](const QString& m) { m_log.sendInfo(m); }),
-      m_model(&p.settings),
-      m_signature(m_link),
-      m_fuseCommands(m_link, m_fuses),
-      m_flash(MemoryKind::Flash),
-      m_eeprom(MemoryKind::Eeprom),
-      m_files(
-          m_flash, m_eeprom, p.pump, [this](const QString& m) { m_log.sendInfo(m); }, p.prompts,
-          p.settings) {
-    auto geometry = [this] {
-        return MemoryGeometry{m_model.flashSize(), m_model.eepromSize(), m_model.flashPageWords()};
-    };
-    m_appCaption = ShellTexts::windowTitle();
-    m_reader =
-        std::make_unique<ImageReader>(m_link, m_flash, m_eeprom, geometry, m_prompts, m_appCaption);
-    m_writer =
-        std::make_unique<ImageWriter>(m_link, m_flash, m_eeprom, geometry, m_prompts, m_appCaption);
-    m_calibrationBytes =
-        std::make_unique<CalibrationBytes>(m_link, m_model, m_calibration, m_prompts, m_appCaption);
-    m_single =
-        std::make_unique<SingleAccess>(m_link, m_model, m_singleState, m_prompts, m_appCaption);
-    m_pass = std::make_unique<ProgramPass>(
-        ProgramPass::Parts{m_link, m_model, m_options, m_flash, m_eeprom, m_files, *m_writer,
-                           *m_reader, m_fuseCommands, *m_calibrationBytes, m_prompts},
-        m_appCaption);
-
-    m_files.setElfLimits([this] { return elfLimits(); });
-    m_fuses.setLog([this](const QString& m) { m_log.sendInfo(m); });
-    m_fuses.setDefinitionFolders({QDir(m_dataFolder).filePath(QStringLiteral("Set")),
-                                  QStringLiteral(KV_INSTALL_DATADIR "/Set")});
-
-    // A set-up that cannot be stored must not be lost without a word.
-    m_settings.setFailureReport([this](const QString& m) { m_log.sendInfo(m); });
-    m_port.onLineEvent = [this] { onLineEvent(); };
-    m_port.onClosedByError = [this](const QString& reason) {
+      m_session(p),
+      m_record(m_session, p.recorder, p.portMap),
+      m_runner(m_session, m_record),
+      m_schemes(m_session) {
+    connect(&m_runner, &CommandRunner::closeRequested, this, &Workbench::closeRequested);
+    p.port.onLineEvent = [this] { m_runner.onLineEvent(); };
+    p.port.onClosedByError = [this](const QString& reason) {
         refreshConnection();
-        m_log.sendInfo(reason);
+        m_session.log().sendInfo(reason);
     };
-    connectRecorder();
 }
 
 Workbench::~Workbench() {
-    m_settings.setFailureReport(nullptr);
-    m_port.onLineEvent = nullptr;
-    m_port.onClosedByError = nullptr;
+    m_session.port().onLineEvent = nullptr;
+    m_session.port().onClosedByError = nullptr;
 }
 
 QString Workbench::portWarningTitle() {
     return PortSettingsForm::warningTitle();
 }
 
-QString Workbench::busyText() {
-    return tr("正在与编程器通讯，请等本次操作结束。");
-}
-
 QString Workbench::helpFilePath() const {
-    return QDir(m_dataFolder).filePath(ShellTexts::helpFileName());
+    return QDir(m_session.dataFolder()).filePath(ShellTexts::helpFileName());
 }
 
 PortSettingsHooks Workbench::portSettingsHooks() {
     PortSettingsHooks hooks;
     hooks.togglePort = [this] { togglePort(); };
     hooks.refreshIndicators = [this] { refreshConnection(); };
-    hooks.setPortPanel = [this](const QString& text) { m_connection.setPortText(text); };
+    hooks.setPortPanel = [this](const QString& text) { m_session.connection().setPortText(text); };
     return hooks;
 }
 
 void Workbench::start() {
+    SerialControl& port = m_session.port();
+    SettingsStore& settings = m_session.settings();
+    MessageLog& log = m_session.log();
+    UserPrompts& prompts = m_session.prompts();
+    const QString& title = m_session.appCaption();
     // Title, link label and banner (the help file path follows the data folder).
-    m_appCaption = ShellTexts::windowTitle();
     m_linkCaption = ShellTexts::linkCaption();
-    m_log.setBanner(ShellTexts::logBanner());
-    const auto step = [this](const QString& name, const std::function<void()>& body) {
-        runStep(m_log, name, body);
+    log.setBanner(ShellTexts::logBanner());
+    const auto step = [&log](const QString& name, const std::function<void()>& body) {
+        runStep(log, name, body);
     };
 
-    step(tr("端口设置"), [this] {
-        const QString line = m_settings.read(QStringLiteral("属性"), QStringLiteral("设置"));
+    step(tr("端口设置"), [&] {
+        const QString line = settings.read(SettingsKeys::kPort, SettingsKeys::kLineSettings);
         try {
-            m_port.setSettings(line.isEmpty() ? kDefaultLine : line);
+            port.setSettings(line.isEmpty() ? SettingsKeys::defaultLineSettings() : line);
         } catch (const OperationError& e) {
-            m_prompts.warning(m_appCaption, e.text());
+            prompts.warning(title, e.text());
         }
     });
     QStringList portFailures;
     step(tr("端口号"), [&] {
-        const QString number = m_settings.read(QStringLiteral("属性"), QStringLiteral("通信端口"));
+        const QString number = settings.read(SettingsKeys::kPort, SettingsKeys::kPortNumber);
         if (number.isEmpty())
             return;
         try {
-            m_port.setPortNumber(int(std::clamp<qint64>(leadingNumber(number), -32768, 32767)));
+            port.setPortNumber(int(std::clamp<qint64>(leadingNumber(number), -32768, 32767)));
         } catch (const OperationError& e) {
             portFailures << e.text();
         }
     });
     step(tr("握手"), [&] {
-        const QString code = m_settings.read(QStringLiteral("属性"), QStringLiteral("握手"));
+        const QString code = settings.read(SettingsKeys::kPort, SettingsKeys::kHandshaking);
         if (!code.isEmpty()) {
             try {
-                m_port.setHandshaking(
-                    int(std::clamp<qint64>(leadingNumber(code), INT_MIN, INT_MAX)));
+                port.setHandshaking(int(std::clamp<qint64>(leadingNumber(code), INT_MIN, INT_MAX)));
             } catch (const OperationError& e) {
                 portFailures << e.text();
             }
         }
         for (const QString& failure : std::as_const(portFailures))
-            m_prompts.warning(m_appCaption, failure);
+            prompts.warning(title, failure);
     });
-    step(tr("芯片型号"), [this] {
-        m_model.selectModel(m_settings.read(QStringLiteral("芯片"), QStringLiteral("型号")));
-        reloadFuseDefinitions();
+    step(tr("芯片型号"), [&] {
+        m_session.model().selectModel(settings.read(SettingsKeys::kChip, SettingsKeys::kModel));
+        m_session.reloadFuseDefinitions();
     });
-    step(tr("端口状态"), [this] {
-        m_connection.setConnected(false);
-        m_connection.setPortText(PortSettingsForm::portPanelText(m_port));
+    step(tr("端口状态"), [&] {
+        m_session.connection().setConnected(false);
+        m_session.connection().setPortText(PortSettingsForm::portPanelText(port));
     });
-    enableDeviceControls(false);
-    step(tr("熔丝位"), [this] {
-        const QString stored = m_settings.read(QStringLiteral("熔丝"), QStringLiteral("设置"));
+    m_session.deviceControls().setEnabled(false);
+    step(tr("熔丝位"), [&] {
+        const QString stored = settings.read(SettingsKeys::kFuses, SettingsKeys::kFuseBits);
         if (stored.size() > 31)
-            applyFuseBits(stored);
+            m_schemes.applyFuseBits(stored);
         else
-            applyDefaultFuseBits();
+            m_session.applyDefaultFuseBits();
     });
-    step(tr("编程选项"), [this] { m_options.restore(m_settings); });
+    step(tr("编程选项"), [&] { m_session.options().restore(settings); });
     step(tr("文件重载"), [this] { loadStoredImageFiles(); });
-    m_flash.setProgress(100);
-    m_eeprom.setProgress(100);
+    m_session.flash().setProgress(100);
+    m_session.eeprom().setProgress(100);
     togglePort();
-    step(tr("清空接收"), [this] { m_link.discardInput(); });
+    step(tr("清空接收"), [this] { m_session.link().discardInput(); });
 
     // Calibration choices and addresses; the addresses replace the ones the
     // model selection put there, limited by the boxes' edit rule.
-    step(tr("校准设置"), [this] { m_calibration.restore(m_settings, m_model); });
-    step(tr("校准地址"), [this] { syncCalibrationSpinners(); });
+    step(tr("校准设置"), [&] { m_session.calibration().restore(settings, m_session.model()); });
+    step(tr("校准地址"), [this] { m_schemes.syncCalibrationSpinners(); });
 }
 
 void Workbench::loadStoredImageFiles() {
-    if (!m_options.isOn(ProgramOptions::ReloadFiles))
+    if (!m_session.options().isOn(ProgramOptions::ReloadFiles))
         return;
     // The HEX reader yields to the window: the load counts as a command.
-    ++m_commandDepth;
-    const auto done = qScopeGuard([this] {
-        --m_commandDepth;
-        afterCommand();
+    m_runner.runQuietly([this] {
+        SettingsStore& settings = m_session.settings();
+        m_schemes.setImagePaths(settings.read(SettingsKeys::kFlashFile, SettingsKeys::kImagePath),
+                                settings.read(SettingsKeys::kEepromFile, SettingsKeys::kImagePath));
+        if (!m_session.flash().pathText().isEmpty())
+            m_schemes.reloadFlashFile(m_session.flash().pathText());
+        if (!m_session.eeprom().pathText().isEmpty())
+            m_schemes.reloadEepromFile(m_session.eeprom().pathText());
     });
-    setImagePaths(m_settings.read(QStringLiteral("FLASH"), QStringLiteral("文件")),
-                  m_settings.read(QStringLiteral("EEPROM"), QStringLiteral("文件")));
-    if (!m_flash.pathText().isEmpty())
-        reloadFlashFile(m_flash.pathText());
-    if (!m_eeprom.pathText().isEmpty())
-        reloadEepromFile(m_eeprom.pathText());
-}
-
-bool Workbench::requestClose() {
-    if (!isBusy())
-        return true;
-    if (!m_closePending)
-        m_log.sendInfo(tr("本次操作结束后关闭窗口。"));
-    m_closePending = true;
-    return false;
 }
 
 void Workbench::storeSetUp() {
+    SettingsStore& settings = m_session.settings();
     // All keys go to one file: after the first refusal (reported once) the
     // rest would fail alike, so storing ends there.
-    if (!m_settings.write(QStringLiteral("熔丝"), QStringLiteral("设置"), m_fuses.fuseBitString()))
+    if (!settings.write(SettingsKeys::kFuses, SettingsKeys::kFuseBits,
+                        m_session.fuses().fuseBitString()))
         return;
-    if (!m_options.store(m_settings))
+    if (!m_session.options().store(settings))
         return;
-    std::ignore = m_calibration.store(m_settings, m_model);
+    std::ignore = m_session.calibration().store(settings, m_session.model());
 }
 
 void Workbench::requestPortToggle() {
-    if (refuseWhileBusy())
+    if (m_runner.refuseWhileBusy())
         return;
     togglePort();
 }
 
 void Workbench::togglePort() {
+    SerialControl& port = m_session.port();
     try {
-        m_port.setOpen(!m_port.isOpen());
+        port.setOpen(!port.isOpen());
     } catch (const OperationError& e) {
-        m_prompts.warning(portWarningTitle(), e.text());
+        m_session.prompts().warning(portWarningTitle(), e.text());
     }
     refreshConnection();
 }
 
 void Workbench::refreshConnection() {
-    const bool open = m_port.isOpen();
-    m_connection.setConnected(open);
-    m_connection.setPortText(PortSettingsForm::portPanelText(m_port));
-    enableDeviceControls(open);
-}
-
-void Workbench::enableDeviceControls(bool enabled) {
-    m_devices.setEnabled(enabled);
-}
-
-void Workbench::onLineEvent() {
-    // Reading now would take reply bytes away from the running exchange.
-    if (isBusy()) {
-        m_lineEventPending = true;
-        return;
-    }
-    m_lineEventPending = false;
-    QString waiting;
-    try {
-        waiting = m_link.readInput();
-    } catch (const OperationError&) {
-    }
-    m_log.sendInfo(waiting);
+    SerialControl& port = m_session.port();
+    const bool open = port.isOpen();
+    m_session.connection().setConnected(open);
+    m_session.connection().setPortText(PortSettingsForm::portPanelText(port));
+    m_session.deviceControls().setEnabled(open);
 }
 
 }  // namespace kv

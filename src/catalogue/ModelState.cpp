@@ -4,6 +4,7 @@
 #include <tuple>
 
 #include "catalogue/ChipModelTable.h"
+#include "settings/SettingsKeys.h"
 #include "settings/SettingsStore.h"
 
 namespace kv {
@@ -22,8 +23,7 @@ void ModelState::selectModel(const QString& name) {
     m_mcuTypesText = mcuTypesTextFor(m_model);
     if (m_settings) {
         // A failure is in the log already; the selection holds for this run.
-        std::ignore =
-            m_settings->write(QStringLiteral("芯片"), QStringLiteral("型号"), m_model.name);
+        std::ignore = m_settings->write(SettingsKeys::kChip, SettingsKeys::kModel, m_model.name);
     }
     m_selCaption = m_model.name;
 

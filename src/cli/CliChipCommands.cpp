@@ -34,7 +34,7 @@ QString memoryName(bool flash) {
 
 int CliRunner::loadImage(bool flash, const QString& path, bool mayBeEmpty) {
     QString copy = path;
-    ImageFiles& files = m_workbench->files();
+    ImageFiles& files = m_workbench->session().files();
     const LoadStatus status = flash ? files.loadFlashFile(copy) : files.loadEepromFile(copy);
     switch (status) {
         case LoadStatus::NotFound:
@@ -54,7 +54,8 @@ int CliRunner::loadImage(bool flash, const QString& path, bool mayBeEmpty) {
         case LoadStatus::Loaded:
             break;
     }
-    const ImageSlot& slot = flash ? m_workbench->flash() : m_workbench->eeprom();
+    const ImageSlot& slot =
+        flash ? m_workbench->session().flash() : m_workbench->session().eeprom();
     if (slot.image().isEmpty() && !mayBeEmpty)
         return fail(kExitFile,
                     QCoreApplication::translate("CliChipCommands", "文件 %1 中没有数据").arg(path));
@@ -64,8 +65,10 @@ int CliRunner::loadImage(bool flash, const QString& path, bool mayBeEmpty) {
 // Before anything reaches the chip: the logic would refuse it too, but as a
 // programmer problem, after the erase.
 int CliRunner::checkImageFits(bool flash) {
-    const ModelState& model = m_workbench->model();
-    const qint64 bytes = (flash ? m_workbench->flash() : m_workbench->eeprom()).image().byteCount();
+    const ModelState& model = m_workbench->session().model();
+    const qint64 bytes = (flash ? m_workbench->session().flash() : m_workbench->session().eeprom())
+                             .image()
+                             .byteCount();
     const qint64 capacity = flash ? model.flashSize() : model.eepromSize();
     if (bytes > capacity) {
         return fail(kExitFile,
@@ -112,8 +115,8 @@ int CliRunner::runPass(const QList<int>& options) {
     ProgramOptions::Values values{};
     for (const int option : options)
         values.at(option) = 1;
-    m_workbench->setProgramOptions(values);
-    m_workbench->runProgrammingPass();
+    m_workbench->schemes().setProgramOptions(values);
+    m_workbench->runCommand(CommandId::RunPass);
     return passFindings();
 }
 
@@ -122,7 +125,7 @@ int CliRunner::runPass(const QList<int>& options) {
 int CliRunner::passFindings() {
     int chipExit = kExitDone;
     for (const bool flash : {true, false}) {
-        const ImageReader::VerifyResult& verify = m_workbench->reader().lastVerify(flash);
+        const ImageReader::VerifyResult& verify = m_workbench->session().reader().lastVerify(flash);
         if (!verify.ran)
             continue;
         m_findings.insert(
@@ -138,11 +141,11 @@ int CliRunner::passFindings() {
                          .arg(memoryName(flash), hexField(verify.firstDifference, 4)));
         }
     }
-    if (m_workbench->programPass().lastSignatureRejected()) {
+    if (m_workbench->session().programPass().lastSignatureRejected()) {
         chipExit = fail(
             kExitChipDisagrees,
             QCoreApplication::translate("CliChipCommands", "标识字与所选型号%1不符，编程未进行。")
-                .arg(m_workbench->model().selectedModelName()));
+                .arg(m_workbench->session().model().selectedModelName()));
     }
     return chipExit;
 }
@@ -150,12 +153,12 @@ int CliRunner::passFindings() {
 int CliRunner::identify() {
     Workbench& wb = *m_workbench;
     const qint64 before = m_port.bytesReceived();
-    wb.onToolbarButton(QStringLiteral("SelectMCU"));
+    wb.runCommand(CommandId::SelectModel);
     if (StopSignal::requested())
         return kExitInterrupted;
     if (!m_port.isOpen())
         return outcome(before);
-    const QString signature = wb.signature().signatureText();
+    const QString signature = wb.session().signature().signatureText();
     if (m_port.bytesReceived() == before || signature.size() < 6)
         return fail(kExitProgrammer,
                     QCoreApplication::translate("CliChipCommands", "编程器无反应：读不到标识字。"));
@@ -166,7 +169,7 @@ int CliRunner::identify() {
             QCoreApplication::translate("CliChipCommands", "插座中的芯片（标识字%1）不在型号表中。")
                 .arg(signature));
     }
-    const QString model = wb.model().selectedModelName();
+    const QString model = wb.session().model().selectedModelName();
     m_findings.insert(QStringLiteral("model"), model);
     m_report.event(QStringLiteral("chip"), {{"signature", signature}, {"model", model}});
     if (!m_request.model.isEmpty() && m_request.model != model) {
@@ -214,7 +217,7 @@ int CliRunner::runChipCommand() {
     if (command == u"detect") {
         return kExitDone;
     } else if (command == u"erase") {
-        m_workbench->onToolbarButton(QStringLiteral("EraserFlash"));
+        m_workbench->runCommand(CommandId::EraseChip);
         code = outcome(before);
     } else if (command == u"program") {
         code = programChip();
@@ -228,7 +231,8 @@ int CliRunner::runChipCommand() {
         if (!write || m_request.verify)
             options << (flash ? ProgramOptions::VerifyFlash : ProgramOptions::VerifyEeprom);
         code = outcome(before, runPass(options));
-        const ImageSlot& slot = flash ? m_workbench->flash() : m_workbench->eeprom();
+        const ImageSlot& slot =
+            flash ? m_workbench->session().flash() : m_workbench->session().eeprom();
         m_findings.insert(QStringLiteral("bytes"), slot.image().byteCount());
     } else if (command.startsWith(QLatin1String("read-"))) {
         code = readCommand(flash);
@@ -253,10 +257,11 @@ int CliRunner::runChipCommand() {
 int CliRunner::readCommand(bool flash) {
     const qint64 before = m_port.bytesReceived();
     if (flash)
-        m_workbench->readFlash();
+        m_workbench->runCommand(CommandId::ReadFlash);
     else
-        m_workbench->readEeprom();
-    const MemoryImage image = (flash ? m_workbench->flash() : m_workbench->eeprom()).image();
+        m_workbench->runCommand(CommandId::ReadEeprom);
+    const MemoryImage image =
+        (flash ? m_workbench->session().flash() : m_workbench->session().eeprom()).image();
     if (image.isEmpty()) {
         if (const int code = outcome(before))
             return code;
@@ -295,19 +300,20 @@ int CliRunner::runScheme() {
     // The scheme goes in through the window's own "LoadSet", its dialog
     // answered with the file.
     m_prompts.openAnswer = m_request.file;
-    m_workbench->onToolbarMenuItem(QStringLiteral("LoadSet"));
+    m_workbench->runCommand(CommandId::LoadScheme);
     if (!m_prompts.warnings.isEmpty())
         return fail(kExitFile, m_prompts.warnings.last());
     // --serial wins over the file beside the scheme, which LoadSet took.
-    m_workbench->setSerialScheme(m_serialScheme);
-    const ProgramOptions& options = m_workbench->options();
-    m_findings.insert(QStringLiteral("model"), m_workbench->model().selectedModelName());
+    m_workbench->record().setSerialScheme(m_serialScheme);
+    const ProgramOptions& options = m_workbench->session().options();
+    m_findings.insert(QStringLiteral("model"), m_workbench->session().model().selectedModelName());
     // A step chosen on an image that did not load would pass while writing
     // nothing; the window's user sees the empty view, a script would not.
     for (const bool flash : {true, false}) {
         const int write = flash ? ProgramOptions::ProgramFlash : ProgramOptions::ProgramEeprom;
         const int verify = flash ? ProgramOptions::VerifyFlash : ProgramOptions::VerifyEeprom;
-        const ImageSlot& slot = flash ? m_workbench->flash() : m_workbench->eeprom();
+        const ImageSlot& slot =
+            flash ? m_workbench->session().flash() : m_workbench->session().eeprom();
         if ((options.isOn(write) || options.isOn(verify)) && slot.image().isEmpty()) {
             return fail(kExitFile,
                         QCoreApplication::translate(
@@ -319,9 +325,10 @@ int CliRunner::runScheme() {
     }
     const qint64 before = m_port.bytesReceived();
     // The scheme's own options, unchanged: the pass exactly as the window runs it.
-    m_workbench->runProgrammingPass();
-    if (!m_workbench->programPass().lastSignature().isEmpty())
-        m_findings.insert(QStringLiteral("signature"), m_workbench->programPass().lastSignature());
+    m_workbench->runCommand(CommandId::RunPass);
+    if (!m_workbench->session().programPass().lastSignature().isEmpty())
+        m_findings.insert(QStringLiteral("signature"),
+                          m_workbench->session().programPass().lastSignature());
     const int chipExit = passFindings();
     return outcome(before, chipExit);
 }

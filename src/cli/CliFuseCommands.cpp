@@ -46,7 +46,7 @@ QString setByte(QString& bits, int b, int value, const QString& model) {
 }  // namespace
 
 QJsonObject CliRunner::fuseFindings(const QString& reading) const {
-    const QString model = m_workbench->model().selectedModelName();
+    const QString model = m_workbench->session().model().selectedModelName();
     QJsonObject found{
         {"lock", reading.left(2)}, {"high", reading.mid(4, 2)}, {"low", reading.mid(6, 2)}};
     found.insert(QStringLiteral("ext"), FuseCommands::hasExtendedFuseByte(model)
@@ -57,8 +57,8 @@ QJsonObject CliRunner::fuseFindings(const QString& reading) const {
 
 int CliRunner::fuseRead() {
     const qint64 before = m_port.bytesReceived();
-    m_workbench->onToolbarButton(QStringLiteral("ReadFuse"));
-    const QString reading = m_workbench->fuseCommands().lastFuseReading();
+    m_workbench->runCommand(CommandId::ReadFuses);
+    const QString reading = m_workbench->session().fuseCommands().lastFuseReading();
     if (reading.isEmpty()) {
         if (const int code = outcome(before))
             return code;
@@ -76,7 +76,7 @@ int CliRunner::fuseRead() {
 }
 
 int CliRunner::fuseWrite() {
-    const QString model = m_workbench->model().selectedModelName();
+    const QString model = m_workbench->session().model().selectedModelName();
     if (m_request.ext && !FuseCommands::hasExtendedFuseByte(model))
         return fail(kExitUsage,
                     QCoreApplication::translate("CliFuseCommands", "%1没有扩展熔丝字节，未写入。")
@@ -84,7 +84,7 @@ int CliRunner::fuseWrite() {
     // The bytes not named keep what the chip holds: they are read first.
     if (const int code = fuseRead())
         return code;
-    QString bits = m_workbench->fuses().fuseBitString();
+    QString bits = m_workbench->session().fuses().fuseBitString();
     const std::array<std::optional<int>, 3> values{m_request.low, m_request.high, m_request.ext};
     for (int b = 0; b < 3; ++b) {
         if (!values[b])
@@ -93,10 +93,10 @@ int CliRunner::fuseWrite() {
         if (!refusal.isEmpty())
             return fail(kExitUsage, refusal);
     }
-    m_workbench->applyFuseBits(bits);
-    const QString sent = FuseCommands::fuseField(m_workbench->fuses(), model);
+    m_workbench->schemes().applyFuseBits(bits);
+    const QString sent = FuseCommands::fuseField(m_workbench->session().fuses(), model);
     const qint64 before = m_port.bytesReceived();
-    m_workbench->onToolbarButton(QStringLiteral("WriteFuse"));
+    m_workbench->runCommand(CommandId::WriteFuses);
     if (const int code = outcome(before))
         return code;
     if (const int code = fuseRead())
@@ -106,9 +106,9 @@ int CliRunner::fuseWrite() {
 
 // Against the last fuse read; sent: the fuse field as "WS" carried it.
 int CliRunner::confirmFuses(const QString& sent) {
-    const QString readBack = m_workbench->fuseCommands().lastFuseReading().mid(2);
+    const QString readBack = m_workbench->session().fuseCommands().lastFuseReading().mid(2);
     const bool extended =
-        FuseCommands::hasExtendedFuseByte(m_workbench->model().selectedModelName());
+        FuseCommands::hasExtendedFuseByte(m_workbench->session().model().selectedModelName());
     if (readBack.mid(extended ? 0 : 2).compare(sent.mid(extended ? 0 : 2), Qt::CaseInsensitive) !=
         0) {
         return fail(kExitChipDisagrees, QCoreApplication::translate(
@@ -120,14 +120,14 @@ int CliRunner::confirmFuses(const QString& sent) {
 
 int CliRunner::fuseRecover() {
     const qint64 before = m_port.bytesReceived();
-    m_workbench->onToolbarButton(QStringLiteral("RecoverFuse"));
-    const QString reading = m_workbench->fuseCommands().lastFuseReading();
+    m_workbench->runCommand(CommandId::RecoverFuses);
+    const QString reading = m_workbench->session().fuseCommands().lastFuseReading();
     if (!reading.isEmpty()) {
         const QJsonObject found = fuseFindings(reading);
         for (auto it = found.begin(); it != found.end(); ++it)
             m_findings.insert(it.key(), it.value());
     }
-    if (m_workbench->fuseCommands().lastRecoverConfirmed())
+    if (m_workbench->session().fuseCommands().lastRecoverConfirmed())
         return outcome(before);
     if (const int code = outcome(before))
         return code;
@@ -138,15 +138,15 @@ int CliRunner::fuseRecover() {
 int CliRunner::lockWrite() {
     if (const int code = fuseRead())
         return code;
-    QString bits = m_workbench->fuses().fuseBitString();
+    QString bits = m_workbench->session().fuses().fuseBitString();
     const QString refusal =
-        setByte(bits, 3, *m_request.lockByte, m_workbench->model().selectedModelName());
+        setByte(bits, 3, *m_request.lockByte, m_workbench->session().model().selectedModelName());
     if (!refusal.isEmpty())
         return fail(kExitUsage, refusal);
-    m_workbench->applyFuseBits(bits);
-    const QString sent = m_workbench->fuses().byteText(3);
+    m_workbench->schemes().applyFuseBits(bits);
+    const QString sent = m_workbench->session().fuses().byteText(3);
     const qint64 before = m_port.bytesReceived();
-    m_workbench->onToolbarButton(QStringLiteral("WriteLock"));
+    m_workbench->runCommand(CommandId::WriteLock);
     if (const int code = outcome(before))
         return code;
     if (const int code = fuseRead())
@@ -155,7 +155,7 @@ int CliRunner::lockWrite() {
 }
 
 int CliRunner::confirmLock(const QString& sent) {
-    const QString readBack = m_workbench->fuseCommands().lastFuseReading().left(2);
+    const QString readBack = m_workbench->session().fuseCommands().lastFuseReading().left(2);
     if (readBack.compare(sent, Qt::CaseInsensitive) != 0) {
         return fail(kExitChipDisagrees, QCoreApplication::translate(
                                             "CliFuseCommands", "锁定位未得到确认：写入%1，读回%2。")
@@ -165,13 +165,13 @@ int CliRunner::confirmLock(const QString& sent) {
 }
 
 int CliRunner::calibrationRead() {
-    const QString model = m_workbench->model().selectedModelName();
+    const QString model = m_workbench->session().model().selectedModelName();
     if (CalibrationLayout::forModel(model).bytes.isEmpty())
         return fail(kExitUsage,
                     QCoreApplication::translate("CliFuseCommands", "%1没有校准字节。").arg(model));
     const qint64 before = m_port.bytesReceived();
-    m_workbench->readCalibrationBytes();
-    const CalibrationState& state = m_workbench->calibration();
+    m_workbench->runCommand(CommandId::ReadCalibration);
+    const CalibrationState& state = m_workbench->session().calibration();
     QJsonObject values;
     QStringList shown;
     for (int slot = 0; slot < CalibrationState::kSlotCount; ++slot) {
@@ -192,7 +192,7 @@ int CliRunner::calibrationRead() {
 }
 
 int CliRunner::calibrationWrite() {
-    ModelState& model = m_workbench->model();
+    ModelState& model = m_workbench->session().model();
     const int slot = *m_request.slotMhz == 1   ? 0
                      : *m_request.slotMhz == 2 ? 1
                      : *m_request.slotMhz == 4 ? 2
@@ -223,13 +223,14 @@ int CliRunner::calibrationWrite() {
     }
     if (const int code = calibrationRead())
         return code;
-    m_workbench->setCalibrationChoice(
+    m_workbench->schemes().setCalibrationChoice(
         slot, toFlash ? CalibrationState::kTargetFlash : CalibrationState::kTargetEeprom);
     if (m_request.address)
         box.setText(QString::number(*m_request.address));
     const qint64 before = m_port.bytesReceived();
-    m_workbench->writeCalibrationByte();
-    m_findings.insert(QStringLiteral("value"), m_workbench->calibration().slotValue(slot));
+    m_workbench->runCommand(CommandId::WriteCalibration);
+    m_findings.insert(QStringLiteral("value"),
+                      m_workbench->session().calibration().slotValue(slot));
     m_findings.insert(QStringLiteral("target"), m_request.target);
     m_findings.insert(QStringLiteral("address"), box.text().toInt());
     return outcome(before);

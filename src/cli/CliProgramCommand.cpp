@@ -22,7 +22,7 @@ int CliRunner::loadProgramFile() {
         if (const int code = loadImage(flash, path, true))
             return code;
     }
-    const std::optional<FileFuses> file = m_workbench->files().fileFuses();
+    const std::optional<FileFuses> file = m_workbench->session().files().fileFuses();
     if (m_request.fuses && (!file || file->fuses.isEmpty())) {
         return fail(kExitFile, QCoreApplication::translate(
                                    "CliProgramCommand",
@@ -35,8 +35,8 @@ int CliRunner::loadProgramFile() {
                                    "%1 没有锁定位（.lock 段），--lock 无从写入，未做任何操作。")
                                    .arg(path));
     }
-    if (m_workbench->flash().image().isEmpty() && m_workbench->eeprom().image().isEmpty() &&
-        !m_request.fuses && !m_request.lock) {
+    if (m_workbench->session().flash().image().isEmpty() &&
+        m_workbench->session().eeprom().image().isEmpty() && !m_request.fuses && !m_request.lock) {
         return fail(kExitFile, QCoreApplication::translate("CliProgramCommand",
                                                            "文件 %1 中没有FLASH和EEPROM数据")
                                    .arg(path));
@@ -48,8 +48,8 @@ int CliRunner::loadProgramFile() {
 // then fuses and the lock byte last, so a locked chip has been verified.
 int CliRunner::programChip() {
     Workbench& wb = *m_workbench;
-    const bool flash = !wb.flash().image().isEmpty();
-    const bool eeprom = !wb.eeprom().image().isEmpty();
+    const bool flash = !wb.session().flash().image().isEmpty();
+    const bool eeprom = !wb.session().eeprom().image().isEmpty();
     QList<int> options;
     QStringList written;
     if (m_request.erase)
@@ -57,12 +57,12 @@ int CliRunner::programChip() {
     if (flash) {
         options << ProgramOptions::ProgramFlash;
         written << QStringLiteral("flash");
-        m_findings.insert(QStringLiteral("flashBytes"), wb.flash().image().byteCount());
+        m_findings.insert(QStringLiteral("flashBytes"), wb.session().flash().image().byteCount());
     }
     if (eeprom) {
         options << ProgramOptions::ProgramEeprom;
         written << QStringLiteral("eeprom");
-        m_findings.insert(QStringLiteral("eepromBytes"), wb.eeprom().image().byteCount());
+        m_findings.insert(QStringLiteral("eepromBytes"), wb.session().eeprom().image().byteCount());
     }
     if (m_request.verify && flash)
         options << ProgramOptions::VerifyFlash;
@@ -74,17 +74,18 @@ int CliRunner::programChip() {
         // keeps its value, as with "fuses write".
         if (const int code = fuseRead())
             return code;
-        wb.onToolbarMenuItem(QStringLiteral("FileFuses"));
+        wb.runCommand(CommandId::FileFuses);
         if (!m_prompts.warnings.isEmpty())
             return fail(kExitFile, m_prompts.warnings.last());
         if (m_request.fuses) {
             options << ProgramOptions::ProgramFuses;
-            fuseField = FuseCommands::fuseField(wb.fuses(), wb.model().selectedModelName());
+            fuseField = FuseCommands::fuseField(wb.session().fuses(),
+                                                wb.session().model().selectedModelName());
             written << QStringLiteral("fuses");
         }
         if (m_request.lock) {
             options << ProgramOptions::ProgramLock;
-            lockByte = wb.fuses().byteText(3);
+            lockByte = wb.session().fuses().byteText(3);
             written << QStringLiteral("lock");
         }
     }

@@ -85,8 +85,8 @@ int CliRunner::run() {
         QString done = QCoreApplication::translate("CliRunner", "已向编程器发送%1字节")
                            .arg(m_port.bytesSent());
         if (m_workbench) {
-            const int flash = m_workbench->flash().progress();
-            const int eeprom = m_workbench->eeprom().progress();
+            const int flash = m_workbench->session().flash().progress();
+            const int eeprom = m_workbench->session().eeprom().progress();
             m_findings.insert(QStringLiteral("flashProgress"), flash);
             m_findings.insert(QStringLiteral("eepromProgress"), eeprom);
             done += QCoreApplication::translate("CliRunner", "（FLASH进度%1%，EEPROM进度%2%）")
@@ -99,8 +99,8 @@ int CliRunner::run() {
                                         "FLASH只含整页；未做的步骤没有执行。端口已关闭。")
                 .arg(m_request.command, done);
     }
-    if (m_workbench && m_workbench->lastRecordId() != 0)
-        m_findings.insert(QStringLiteral("record"), m_workbench->lastRecordId());
+    if (m_workbench && m_workbench->record().lastRecordId() != 0)
+        m_findings.insert(QStringLiteral("record"), m_workbench->record().lastRecordId());
     m_port.setOpen(false);
     m_report.result(code, m_message, m_findings, code == kExitDone ? m_human : QString());
     return code;
@@ -139,11 +139,11 @@ void CliRunner::startWorkbench() {
     m_workbench = std::make_unique<Workbench>(
         WorkbenchPlatform{m_port, m_clock, m_pump, m_prompts, m_dialogs, m_settings.store(),
                           m_paths.dataFolder, &m_portMap, m_recorder.get()});
-    m_workbench->setSerialScheme(m_serialScheme);
+    m_workbench->record().setSerialScheme(m_serialScheme);
     QObject::connect(
-        &m_workbench->log(), &MessageLog::entryAdded,
+        &m_workbench->session().log(), &MessageLog::entryAdded,
         [this](const QString& message, const QString& stamp) { m_report.log(message, stamp); });
-    ProgramPass& pass = m_workbench->programPass();
+    ProgramPass& pass = m_workbench->session().programPass();
     QObject::connect(&pass, &ProgramPass::stepStarted, [this](const QString& name) {
         m_report.event(QStringLiteral("step"), {{"step", name}});
     });
@@ -151,7 +151,7 @@ void CliRunner::startWorkbench() {
         if (name == u"signature" && !pass.lastSignature().isEmpty()) {
             m_report.event(QStringLiteral("chip"),
                            {{"signature", pass.lastSignature()},
-                            {"model", m_workbench->model().selectedModelName()}});
+                            {"model", m_workbench->session().model().selectedModelName()}});
         }
     });
 }
@@ -168,7 +168,7 @@ int CliRunner::startOnPort() {
     }
     // What the start-up said about stored settings has been reported; it is no failure.
     m_prompts.warnings.clear();
-    for (ImageSlot* slot : {&m_workbench->flash(), &m_workbench->eeprom()}) {
+    for (ImageSlot* slot : {&m_workbench->session().flash(), &m_workbench->session().eeprom()}) {
         const QString step = slot->isFlash() ? QStringLiteral("flash") : QStringLiteral("eeprom");
         QObject::connect(slot, &ImageSlot::progressChanged,
                          [this, step](int percent) { m_report.progress(step, percent, 100); });
@@ -255,7 +255,8 @@ int CliRunner::runFirmware() {
         return code;
 
     Workbench& wb = *m_workbench;
-    FirmwareUpdate update(wb.link(), wb.settings(), m_prompts, [&wb] { wb.refreshConnection(); });
+    FirmwareUpdate update(wb.session().link(), wb.session().settings(), m_prompts,
+                          [&wb] { wb.refreshConnection(); });
     update.setFileName(m_request.file);
     update.setPageOption(pageSize == 32 ? 0 : pageSize == 64 ? 1 : 2);
     update.setEncrypted(m_request.encrypted);

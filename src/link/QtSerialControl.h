@@ -6,6 +6,7 @@
 
 #include "link/LineSettings.h"
 #include "link/SerialControl.h"
+#include "settings/SettingsKeys.h"
 
 namespace kv {
 
@@ -64,7 +65,7 @@ private:
     const PortMap& m_map;
     QSerialPort m_serial;
     int m_portNumber = 1;
-    QString m_settingsText = QStringLiteral("115200,n,8,1");
+    QString m_settingsText = SettingsKeys::defaultLineSettings();
     LineSettings m_line;
     int m_handshaking = 0;
     QString m_devicePath;

@@ -12,12 +12,12 @@
 #include "ports/PortSearch.h"
 #include "ports/PortSettingsFields.h"
 #include "ports/PortSettingsState.h"
+#include "settings/SettingsKeys.h"
 #include "settings/SettingsStore.h"
 
 namespace kv {
 
 namespace {
-const QString kSection = QStringLiteral("属性");
 
 // Closing a port fails only on a device that is already gone; the steps after
 // it run either way.
@@ -179,13 +179,15 @@ void PortSettingsForm::saveSettings() {
     // The line is in force for this run either way; a refusal is reported once
     // and ends the storing, as the remaining keys would fail alike.
     const SerialControl& port = m_link.port();
-    if (!m_settings.write(kSection, QStringLiteral("设置"), port.settings()))
+    if (!m_settings.write(SettingsKeys::kPort, SettingsKeys::kLineSettings, port.settings()))
         return;
-    if (!m_settings.write(kSection, QStringLiteral("通信端口"), QString::number(port.portNumber())))
+    if (!m_settings.write(SettingsKeys::kPort, SettingsKeys::kPortNumber,
+                          QString::number(port.portNumber())))
         return;
-    if (!m_settings.write(kSection, QStringLiteral("握手"), QString::number(port.handshaking())))
+    if (!m_settings.write(SettingsKeys::kPort, SettingsKeys::kHandshaking,
+                          QString::number(port.handshaking())))
         return;
-    std::ignore = m_settings.write(kSection, QStringLiteral("回应"),
+    std::ignore = m_settings.write(SettingsKeys::kPort, QStringLiteral("回应"),
                                    m_state.echo ? QStringLiteral("True") : QStringLiteral("False"));
 }
 

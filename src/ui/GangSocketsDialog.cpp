@@ -12,12 +12,11 @@
 
 #include "ports/PortSettingsFields.h"
 #include "ports/PortSettingsForm.h"
+#include "settings/SettingsKeys.h"
 
 namespace kv::ui {
 
 namespace {
-
-constexpr char kDefaultLine[] = "115200,n,8,1";
 
 QComboBox* listBox(const QString& name, const QStringList& entries, QWidget* parent) {
     auto* box = new QComboBox(parent);
@@ -74,7 +73,7 @@ void GangSocketsDialog::setRowCount(int count) {
         const int n = int(m_rowBoxes.size());
         const GangSocket socket = m_initial.value(n, {QStringLiteral("COM%1").arg(n + 1), {}});
         const PortSettingsFields fields = PortSettingsFields::parse(
-            socket.line.isEmpty() ? QString::fromLatin1(kDefaultLine) : socket.line);
+            socket.line.isEmpty() ? SettingsKeys::defaultLineSettings() : socket.line);
         Row row;
         row.port =
             listBox(QStringLiteral("cboPort_%1").arg(n), PortSettingsForm::portEntries(), this);

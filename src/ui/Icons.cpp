@@ -117,15 +117,15 @@ void gear(QPainter& p, QPointF c, qreal r) {
     p.drawEllipse(c, r * 0.4, r * 0.4);
 }
 
-void drawToolbar(QPainter& p, const QString& key) {
-    if (key == QLatin1String("SelectMCU")) {
+void drawToolbar(QPainter& p, CommandId command) {
+    if (command == CommandId::SelectModel) {
         chip(p, QRectF(5, 4, 15, 20));
         p.setPen(QPen(kBlue, 2.5));
         p.setBrush(QColor(220, 235, 255, 200));
         p.drawEllipse(QPointF(20, 19), 6, 6);
         p.setPen(QPen(kBlue, 3.5, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(QPointF(24.5, 23.5), QPointF(29, 28));
-    } else if (key == QLatin1String("SetFuseDefault")) {
+    } else if (command == CommandId::FuseDefaults) {
         p.setPen(QPen(kInk, 1.2));
         p.setBrush(Qt::white);
         p.drawPolygon(QPolygonF(
@@ -134,13 +134,13 @@ void drawToolbar(QPainter& p, const QString& key) {
         for (int y = 11; y <= 26; y += 4)
             p.drawLine(QPointF(10, y), QPointF(22, y));
         arrow(p, QPointF(16, 2), QPointF(16, 22), kGreen, 3.2);
-    } else if (key == QLatin1String("ReadFuse")) {
+    } else if (command == CommandId::ReadFuses) {
         bitCells(p, 20);
         arrow(p, QPointF(16, 18), QPointF(16, 2), kBlue);
-    } else if (key == QLatin1String("WriteFuse")) {
+    } else if (command == CommandId::WriteFuses) {
         bitCells(p, 20);
         arrow(p, QPointF(16, 2), QPointF(16, 18), kRed);
-    } else if (key == QLatin1String("WriteLock")) {
+    } else if (command == CommandId::WriteLock) {
         p.setPen(QPen(QColor(120, 124, 132), 3.2));
         p.setBrush(Qt::NoBrush);
         p.drawArc(QRectF(9, 3, 14, 16), 0, 180 * 16);
@@ -152,7 +152,7 @@ void drawToolbar(QPainter& p, const QString& key) {
         p.setBrush(kInk);
         p.drawEllipse(QPointF(16, 20), 2, 2);
         p.drawRect(QRectF(15.2, 20, 1.6, 5));
-    } else if (key == QLatin1String("RecoverFuse")) {
+    } else if (command == CommandId::RecoverFuses) {
         bitCells(p, 21);
         p.setPen(QPen(kGreen, 3, Qt::SolidLine, Qt::RoundCap));
         p.setBrush(Qt::NoBrush);
@@ -160,7 +160,7 @@ void drawToolbar(QPainter& p, const QString& key) {
         p.setPen(Qt::NoPen);
         p.setBrush(kGreen);
         p.drawPolygon(QPolygonF({QPointF(23, 1), QPointF(25, 9), QPointF(17, 7)}));
-    } else if (key == QLatin1String("EraserFlash")) {
+    } else if (command == CommandId::EraseChip) {
         chip(p, QRectF(6, 12, 16, 17));
         p.save();
         p.translate(19, 11);
@@ -171,21 +171,21 @@ void drawToolbar(QPainter& p, const QString& key) {
         p.setBrush(Qt::white);
         p.drawRect(QRectF(1, -4, 8, 8));
         p.restore();
-    } else if (key == QLatin1String("ProgramMCU")) {
+    } else if (command == CommandId::ProgramMenu) {
         chip(p, QRectF(7, 5, 18, 22));
         p.setPen(QPen(QColor(120, 80, 0), 0.8));
         p.setBrush(QColor(255, 214, 40));
         p.drawPolygon(QPolygonF({QPointF(18, 6), QPointF(11, 17), QPointF(16, 17), QPointF(13, 27),
                                  QPointF(22, 14), QPointF(17, 14), QPointF(20, 6)}));
-    } else if (key == QLatin1String("CheckCOM")) {
+    } else if (command == CommandId::CheckLink) {
         serialConnector(p, QRectF(3, 4, 20, 11));
         p.setPen(QPen(kGreen, 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         p.setBrush(Qt::NoBrush);
         p.drawPolyline(QPolygonF({QPointF(12, 22), QPointF(18, 28), QPointF(29, 15)}));
-    } else if (key == QLatin1String("SetCOM")) {
+    } else if (command == CommandId::PortSettings) {
         serialConnector(p, QRectF(2, 4, 20, 11));
         gear(p, QPointF(22, 22), 5.5);
-    } else if (key == QLatin1String("slSET")) {
+    } else if (command == CommandId::Schemes) {
         p.setPen(QPen(QColor(150, 110, 20), 1));
         p.setBrush(QColor(250, 205, 90));
         p.drawPolygon(QPolygonF({QPointF(2, 8), QPointF(11, 8), QPointF(13, 11), QPointF(26, 11),
@@ -196,7 +196,7 @@ void drawToolbar(QPainter& p, const QString& key) {
         p.setBrush(Qt::white);
         p.drawRect(QRectF(19.5, 17, 8, 5));
         p.drawRect(QRectF(19.5, 25, 8, 5));
-    } else if (key == QLatin1String("Production")) {
+    } else if (command == CommandId::Production) {
         // a ledger: ruled lines with one entry ticked
         p.setPen(QPen(kInk, 1.2));
         p.setBrush(Qt::white);
@@ -206,7 +206,7 @@ void drawToolbar(QPainter& p, const QString& key) {
             p.drawLine(QPointF(14, y), QPointF(23, y));
         p.setPen(QPen(kGreen, 2.2, Qt::SolidLine, Qt::RoundCap));
         p.drawPolyline(QPolygonF({QPointF(8, 13), QPointF(10, 16), QPointF(13, 10)}));
-    } else if (key == QLatin1String("About")) {
+    } else if (command == CommandId::About) {
         p.setPen(Qt::NoPen);
         p.setBrush(kBlue);
         p.drawEllipse(QPointF(16, 16), 13, 13);
@@ -241,8 +241,8 @@ void drawConnection(QPainter& p, bool joined) {
 
 }  // namespace
 
-QIcon toolbar(const QString& key) {
-    return iconFrom([key](QPainter& p) { drawToolbar(p, key); });
+QIcon toolbar(CommandId command) {
+    return iconFrom([command](QPainter& p) { drawToolbar(p, command); });
 }
 
 QPixmap connected(int size, qreal dpr) {

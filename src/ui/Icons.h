@@ -5,6 +5,8 @@
 #include <QPixmap>
 #include <QString>
 
+#include "app/CommandTable.h"
+
 namespace kv::ui {
 
 // Pictures drawn for this program: toolbar buttons, the two connection
@@ -12,9 +14,9 @@ namespace kv::ui {
 // program's icon from the desktop files.
 namespace Icons {
 
-// Picture of the toolbar button with this key ("SelectMCU", "ReadFuse", ...);
-// an unknown key gives a plain frame.
-QIcon toolbar(const QString& key);
+// Picture of a toolbar button; a command without one of its own gets a
+// plain frame.
+QIcon toolbar(CommandId command);
 QPixmap connected(int size, qreal devicePixelRatio = 1.0);
 QPixmap notConnected(int size, qreal devicePixelRatio = 1.0);
 QIcon optionEntry();

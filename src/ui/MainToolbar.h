@@ -6,14 +6,16 @@
 #include <QString>
 #include <QStringList>
 
+#include "app/CommandTable.h"
+
 class QHBoxLayout;
 class QMenu;
 class QToolButton;
 
 namespace kv::ui {
 
-// The toolbar: buttons identified by text keys, some with drop-down
-// menus whose entries carry keys as well. It only shows and forwards.
+// The toolbar: the command table's buttons and menu entries, found by their
+// keys (the model names are keys too). It only shows and forwards.
 class MainToolbar : public QFrame {
     Q_OBJECT
 public:
@@ -36,12 +38,12 @@ public:
     void setModelMenu(const QList<ModelEntry>& models);
 
 Q_SIGNALS:
-    void buttonClicked(const QString& key);
-    void menuEntryClicked(const QString& key);
+    void commandTriggered(kv::CommandId id);
+    void modelChosen(const QString& name);
 
 private:
     QHBoxLayout* m_row;
-    QToolButton* addButton(const QString& key, const QString& caption);
+    QToolButton* addButton(const CommandInfo& command);
     QAction* addEntry(QMenu* menu, const QString& key, const QString& caption);
 
     QHash<QString, QToolButton*> m_buttons;

@@ -52,7 +52,10 @@ QFont windowFont() {
 }  // namespace
 
 MainWindow::MainWindow(const MainWindowParts& parts, QWidget* parent)
-    : QWidget(parent), m_dialogsOverride(parts.dialogs), m_clock(parts.clock) {
+    : QWidget(parent),
+      m_dialogsOverride(parts.dialogs),
+      m_clock(parts.clock),
+      m_portMap(parts.portMap) {
     setObjectName(QStringLiteral("frmMain"));
     setFont(windowFont());
     buildControls();
@@ -153,7 +156,8 @@ void MainWindow::buildControls() {
 
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     help->setContext(Qt::WindowShortcut);
-    connect(help, &QShortcut::activated, this, [this] { m_workbench->openHelp(); });
+    connect(help, &QShortcut::activated, this,
+            [this] { m_workbench->runCommand(CommandId::Help); });
 }
 
 void MainWindow::load() {
@@ -170,26 +174,39 @@ void MainWindow::load() {
     }
 }
 
-QWidget* MainWindow::deviceControl(const QString& name) const {
-    if (name == QLatin1String("ProCommand"))
-        return m_options->programButton();
-    if (name == QLatin1String("ReadFlash"))
-        return m_flashTab->readButton();
-    if (name == QLatin1String("ReadEEPROM"))
-        return m_eepromTab->readButton();
-    if (name == QLatin1String("ReadSIG"))
-        return m_otherTab->readSig;
-    if (name == QLatin1String("ReadOA"))
-        return m_otherTab->readOa;
-    if (name == QLatin1String("WriteOA_Command"))
-        return m_otherTab->writeOa;
-    for (int r = 0; r < 2; ++r) {
-        if (name == QStringLiteral("R_DataCommand_%1").arg(r))
-            return m_otherTab->readData[r];
-        if (name == QStringLiteral("W_DataCommand_%1").arg(r))
-            return m_otherTab->writeData[r];
+QAbstractButton* MainWindow::commandButton(CommandId id) const {
+    switch (id) {
+        case CommandId::RunPass:
+            return m_options->programButton();
+        case CommandId::ReadFlash:
+            return m_flashTab->readButton();
+        case CommandId::ReadEeprom:
+            return m_eepromTab->readButton();
+        case CommandId::ReadSignature:
+            return m_otherTab->readSig;
+        case CommandId::ReadCalibration:
+            return m_otherTab->readOa;
+        case CommandId::WriteCalibration:
+            return m_otherTab->writeOa;
+        case CommandId::ReadFlashWord:
+            return m_otherTab->readData[0];
+        case CommandId::ReadEepromByte:
+            return m_otherTab->readData[1];
+        case CommandId::WriteFlashWord:
+            return m_otherTab->writeData[0];
+        case CommandId::WriteEepromByte:
+            return m_otherTab->writeData[1];
+        case CommandId::OpenFlashFile:
+            return m_openFile[0];
+        case CommandId::OpenEepromFile:
+            return m_openFile[1];
+        case CommandId::SaveFlashFile:
+            return m_flashTab->saveButton();
+        case CommandId::SaveEepromFile:
+            return m_eepromTab->saveButton();
+        default:
+            return nullptr;
     }
-    return nullptr;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -206,7 +223,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_log->viewport() && event->type() == QEvent::MouseButtonDblClick) {
-        m_workbench->resetLog();
+        m_workbench->session().log().reset();
         return true;
     }
     return QWidget::eventFilter(watched, event);
@@ -221,8 +238,9 @@ void MainWindow::showAbout() {
 
 void MainWindow::showPortSettings() {
     Workbench& wb = *m_workbench;
-    PortSettingsDialog dialog(wb.link(), wb.settings(), wb.prompts(), wb.portSettingsState(),
-                              wb.portSettingsHooks(), wb.portMap(), this);
+    PortSettingsDialog dialog(wb.session().link(), wb.session().settings(), wb.session().prompts(),
+                              wb.session().portSettingsState(), wb.portSettingsHooks(), m_portMap,
+                              this);
     dialog.exec();
     wb.refreshConnection();
 }
@@ -230,10 +248,10 @@ void MainWindow::showPortSettings() {
 void MainWindow::showGangWindow() {
     if (!m_gangWindow) {
         Workbench& wb = *m_workbench;
-        m_gangWindow = new GangWindow(wb.settings(), wb.prompts(), m_clock,
-                                      GangRunner::defaultCliPath(), wb.portMap(), this);
+        m_gangWindow = new GangWindow(wb.session().settings(), wb.session().prompts(), m_clock,
+                                      GangRunner::defaultCliPath(), m_portMap, this);
         m_gangWindow->setPreparation([&wb]() -> std::optional<QString> {
-            return wb.recorder() ? wb.recorder()->admit() : std::nullopt;
+            return wb.record().recorder() ? wb.record().recorder()->admit() : std::nullopt;
         });
     }
     m_gangWindow->show();
@@ -244,7 +262,8 @@ void MainWindow::showGangWindow() {
 void MainWindow::showFirmwareDialog() {
     Workbench& wb = *m_workbench;
     FirmwareDialog dialog(
-        wb.link(), wb.settings(), wb.prompts(), [&wb] { wb.refreshConnection(); }, this);
+        wb.session().link(), wb.session().settings(), wb.session().prompts(),
+        [&wb] { wb.refreshConnection(); }, this);
     dialog.exec();
 }
 
@@ -252,8 +271,8 @@ void MainWindow::showRecordViewer() {
     // One viewer at a time: asking again brings it forward.
     if (!m_recordViewer) {
         Workbench& wb = *m_workbench;
-        m_recordViewer =
-            new RecordViewer(RecordPolicy::fromSettings(wb.settings()).url, wb.prompts(), this);
+        m_recordViewer = new RecordViewer(RecordPolicy::fromSettings(wb.session().settings()).url,
+                                          wb.session().prompts(), this);
     }
     m_recordViewer->show();
     m_recordViewer->raise();
@@ -266,12 +285,12 @@ RecordViewer* MainWindow::recordViewer() const {
 
 void MainWindow::showRecordSettings() {
     Workbench& wb = *m_workbench;
-    RecordSettingsDialog dialog(wb.settings(), wb.prompts(), this);
+    RecordSettingsDialog dialog(wb.session().settings(), wb.session().prompts(), this);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    const RecordPolicy policy = RecordPolicy::fromSettings(wb.settings());
-    if (wb.recorder())
-        wb.recorder()->setPolicy(policy);
+    const RecordPolicy policy = RecordPolicy::fromSettings(wb.session().settings());
+    if (wb.record().recorder())
+        wb.record().recorder()->setPolicy(policy);
     if (m_recordViewer)
         m_recordViewer->setUrl(policy.url);
 }

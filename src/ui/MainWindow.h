@@ -7,9 +7,11 @@
 #include <array>
 #include <memory>
 
+#include "app/CommandTable.h"
 #include "app/OptionCaptions.h"
 #include "app/ShellDialogs.h"
 
+class QAbstractButton;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -99,9 +101,9 @@ public:
     QLineEdit* fileNameText(int i) const { return m_fileName[i]; }
     QPushButton* openFileButton(int i) const { return m_openFile[i]; }
     QProgressBar* progressBar(int i) const { return m_progress[i]; }
-    // A governed or self-managed control by its name ("ProCommand", "ReadSIG",
-    // "R_DataCommand_0", ...); null when unknown.
-    QWidget* deviceControl(const QString& name) const;
+    // The window's button of a command (the pass, the reads, the single
+    // accesses, the file buttons); null for a command without one.
+    QAbstractButton* commandButton(CommandId id) const;
     // The open record viewer; null when none is open.
     RecordViewer* recordViewer() const;
 
@@ -125,6 +127,7 @@ private:
 
     ShellDialogs* m_dialogsOverride;
     const Clock& m_clock;
+    PortMap* m_portMap;
     GangWindow* m_gangWindow = nullptr;
     std::unique_ptr<Workbench> m_workbench;
 

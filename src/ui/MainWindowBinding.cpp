@@ -84,42 +84,51 @@ void MainWindow::bindShell() {
     for (const ChipModel& row : ChipModelTable::rows())
         models.append({row.name, row.needsAdapter});
     m_toolbar->setModelMenu(models);
-    connect(m_toolbar, &MainToolbar::buttonClicked, &wb, &Workbench::onToolbarButton);
-    connect(m_toolbar, &MainToolbar::menuEntryClicked, &wb, &Workbench::onToolbarMenuItem);
+    connect(m_toolbar, &MainToolbar::commandTriggered, &wb, &Workbench::runCommand);
+    connect(m_toolbar, &MainToolbar::modelChosen, &wb, &Workbench::selectModelFromMenu);
     // The gang window is the window's own; the logic has no part in opening it.
-    connect(m_toolbar, &MainToolbar::menuEntryClicked, this, [this](const QString& key) {
-        if (key == u"Gang")
+    connect(m_toolbar, &MainToolbar::commandTriggered, this, [this](CommandId id) {
+        if (id == CommandId::Gang)
             showGangWindow();
     });
+    // Every button of the window runs its command from the table.
+    for (const CommandInfo& command : CommandTable::rows()) {
+        if (command.placement != Placement::Window)
+            continue;
+        if (QAbstractButton* button = commandButton(command.id)) {
+            const CommandId id = command.id;
+            connect(button, &QAbstractButton::clicked, &wb, [&wb, id] { wb.runCommand(id); });
+        }
+    }
     connect(m_status, &StatusPanels::pictureClicked, &wb, &Workbench::requestPortToggle);
     connect(m_linkLabel, &ClickableLabel::clicked, &wb, &Workbench::openWebPage);
     connect(&wb, &Workbench::closeRequested, this, &QWidget::close);
 
     auto refreshConnection = [this, &wb] {
-        const ConnectionState& c = wb.connection();
+        const ConnectionState& c = wb.session().connection();
         m_status->showConnected(c.connected());
         m_status->setPanelText(QStringLiteral("COMStatus"), c.portText());
-        m_toolbar->menuEntry(QStringLiteral("OpenCOM"))->setEnabled(c.openEntryEnabled());
-        m_toolbar->menuEntry(QStringLiteral("CloseCOM"))->setEnabled(c.closeEntryEnabled());
+        m_toolbar->menuEntry(CommandTable::info(CommandId::OpenPort).key)
+            ->setEnabled(c.openEntryEnabled());
+        m_toolbar->menuEntry(CommandTable::info(CommandId::ClosePort).key)
+            ->setEnabled(c.closeEntryEnabled());
     };
-    connect(&wb.connection(), &ConnectionState::changed, this, refreshConnection);
+    connect(&wb.session().connection(), &ConnectionState::changed, this, refreshConnection);
     refreshConnection();
-    connect(&wb.deviceControls(), &DeviceControls::changed, this,
+    connect(&wb.session().deviceControls(), &DeviceControls::changed, this,
             &MainWindow::refreshDeviceControls);
-    connect(&wb.signature(), &SignatureReader::changed, this, [this, &wb] {
-        m_otherTab->sigLabel->setText(wb.signature().signatureText());
-        m_otherTab->currentModel->setText(wb.signature().identifiedModel());
+    connect(&wb.session().signature(), &SignatureReader::changed, this, [this, &wb] {
+        m_otherTab->sigLabel->setText(wb.session().signature().signatureText());
+        m_otherTab->currentModel->setText(wb.session().signature().identifiedModel());
         refreshDeviceControls();
     });
-    connect(m_otherTab->readSig, &QPushButton::clicked, &wb, &Workbench::readSignature);
-    connect(&wb.fuseCommands(), &FuseCommands::buttonsChanged, this,
+    connect(&wb.session().fuseCommands(), &FuseCommands::buttonsChanged, this,
             &MainWindow::refreshDeviceControls);
-    connect(&wb.programPass(), &ProgramPass::runningChanged, this,
+    connect(&wb.session().programPass(), &ProgramPass::runningChanged, this,
             &MainWindow::refreshDeviceControls);
-    connect(m_options->programButton(), &QPushButton::clicked, &wb, &Workbench::runProgrammingPass);
 
-    connect(&wb.log(), &MessageLog::changed, this, [this, &wb] {
-        m_log->setPlainText(shownText(wb.log().text()));
+    connect(&wb.session().log(), &MessageLog::changed, this, [this, &wb] {
+        m_log->setPlainText(shownText(wb.session().log().text()));
         m_log->moveCursor(QTextCursor::End);
         m_log->ensureCursorVisible();
     });
@@ -127,25 +136,25 @@ void MainWindow::bindShell() {
 
 void MainWindow::refreshDeviceControls() {
     Workbench& wb = *m_workbench;
-    const bool on = wb.deviceControls().enabled();
-    for (const QString& key : DeviceControls::toolbarKeys()) {
+    const bool on = wb.session().deviceControls().enabled();
+    for (const CommandInfo* command : CommandTable::portControls(Placement::Toolbar)) {
         bool own = true;
-        if (key == QLatin1String("ReadFuse"))
-            own = wb.fuseCommands().readFuseEnabled();
-        if (key == QLatin1String("WriteFuse"))
-            own = wb.fuseCommands().writeFuseEnabled();
-        if (QToolButton* b = m_toolbar->button(key))
+        if (command->id == CommandId::ReadFuses)
+            own = wb.session().fuseCommands().readFuseEnabled();
+        if (command->id == CommandId::WriteFuses)
+            own = wb.session().fuseCommands().writeFuseEnabled();
+        if (QToolButton* b = m_toolbar->button(command->key))
             b->setEnabled(on && own);
     }
-    for (const QString& name : DeviceControls::windowControls()) {
-        QWidget* control = deviceControl(name);
+    for (const CommandInfo* command : CommandTable::portControls(Placement::Window)) {
+        QWidget* control = commandButton(command->id);
         if (!control)
             continue;
         bool own = true;
-        if (name == QLatin1String("ReadSIG"))
-            own = wb.signature().isReadEnabled();
-        if (name == QLatin1String("ProCommand"))
-            own = wb.programPass().isStartEnabled();
+        if (command->id == CommandId::ReadSignature)
+            own = wb.session().signature().isReadEnabled();
+        if (command->id == CommandId::RunPass)
+            own = wb.session().programPass().isStartEnabled();
         // A button that loses focus by being disabled would hand it to the next
         // control in the tab chain, often a path box with its text selected,
         // where the next key press would overwrite the path.
@@ -156,7 +165,7 @@ void MainWindow::refreshDeviceControls() {
 }
 
 void MainWindow::bindModel() {
-    ModelState& model = m_workbench->model();
+    ModelState& model = m_workbench->session().model();
     connect(&model, &ModelState::changed, this, [this, &model] {
         m_status->setPanelText(QStringLiteral("MCUtypes"), model.mcuTypesText());
         m_otherTab->selectedModel->setText(model.selectionCaption());
@@ -171,7 +180,7 @@ void MainWindow::bindModel() {
 }
 
 void MainWindow::bindFuses() {
-    FuseEditor& fuses = m_workbench->fuses();
+    FuseEditor& fuses = m_workbench->session().fuses();
     connect(&fuses, &FuseEditor::cellsChanged, this, &MainWindow::refreshFuseCells);
     connect(&fuses, &FuseEditor::definitionsChanged, this, [this] {
         refreshOptionList();
@@ -186,13 +195,13 @@ void MainWindow::bindFuses() {
     // Edits go through the controller, which refuses them while a command runs.
     Workbench& wb = *m_workbench;
     connect(m_tree, &OptionTree::nodeChecked, this, [this, &wb](int position, bool checked) {
-        if (!wb.checkFuseOption(position, checked))
+        if (!wb.setFuseOptionChecked(position, checked))
             refreshOptionChecks();
     });
     connect(m_tree, &OptionTree::listClicked, &fuses, &FuseEditor::onOptionListClicked);
     for (FuseFrame* frame : m_frames) {
-        connect(frame, &FuseFrame::cellClicked, &wb, &Workbench::clickFuseCell);
-        connect(frame, &FuseFrame::doubleClicked, &wb, &Workbench::doubleClickFuseFrame);
+        connect(frame, &FuseFrame::cellClicked, &wb, &Workbench::toggleFuseBit);
+        connect(frame, &FuseFrame::doubleClicked, &wb, &Workbench::restoreDefaultFuseBits);
     }
     refreshOptionList();
     refreshFuseCells();
@@ -200,16 +209,16 @@ void MainWindow::bindFuses() {
 }
 
 void MainWindow::refreshDefinitionsWarning() {
-    const QString& problem = m_workbench->fuses().definitionsProblem();
+    const QString& problem = m_workbench->session().fuses().definitionsProblem();
     m_definitionsWarning->setText(
         problem.isEmpty() ? QString()
                           : problem + tr("。\n右边的熔丝位和名称不是%1的定义，不能写入芯片。")
-                                          .arg(m_workbench->model().selectedModelName()));
+                                          .arg(m_workbench->session().model().selectedModelName()));
     m_definitionsWarning->setVisible(!problem.isEmpty());
 }
 
 void MainWindow::refreshFuseCells() {
-    const FuseEditor& fuses = m_workbench->fuses();
+    const FuseEditor& fuses = m_workbench->session().fuses();
     for (int i = 0; i < 32; ++i) {
         FuseFrame* frame = m_frames[i / 8];
         const FuseCell& cell = fuses.cell(i);
@@ -225,12 +234,12 @@ void MainWindow::refreshOptionList() {
     // option is (its key, marking, state) stays the definition file's.
     const bool english = currentLanguage() == Language::English;
     if (english && !m_englishCaptionsRead) {
-        m_englishCaptions.load(m_workbench->fuses().definitionFolders());
+        m_englishCaptions.load(m_workbench->session().fuses().definitionFolders());
         m_englishCaptionsRead = true;
     }
-    const QString model = m_workbench->model().selectedModelName();
+    const QString model = m_workbench->session().model().selectedModelName();
     QList<OptionTree::Entry> entries;
-    for (const FuseOption& o : m_workbench->fuses().options()) {
+    for (const FuseOption& o : m_workbench->session().fuses().options()) {
         const QString caption = english ? m_englishCaptions.caption(model, o.key) : QString();
         entries.append(
             {o.key, caption.isEmpty() ? o.text : caption, o.checked, o.marked, o.shaded});
@@ -239,14 +248,14 @@ void MainWindow::refreshOptionList() {
 }
 
 void MainWindow::refreshOptionChecks() {
-    const auto& options = m_workbench->fuses().options();
+    const auto& options = m_workbench->session().fuses().options();
     for (int i = 0; i < options.size(); ++i)
         m_tree->setChecked(i + 1, options[i].checked);
 }
 
 void MainWindow::bindImages() {
     Workbench& wb = *m_workbench;
-    ImageSlot* slots[] = {&wb.flash(), &wb.eeprom()};
+    ImageSlot* slots[] = {&wb.session().flash(), &wb.session().eeprom()};
     ImageTab* tabs[] = {m_flashTab, m_eepromTab};
     const QString panels[] = {QStringLiteral("FLASH"), QStringLiteral("EEPROM")};
     for (int i = 0; i < 2; ++i) {
@@ -270,16 +279,10 @@ void MainWindow::bindImages() {
         m_status->setPanelText(panel, slot->panelText());
         bar->setValue(slot->progress());
     }
-    connect(m_openFile[0], &QPushButton::clicked, &wb, &Workbench::openFlashFile);
-    connect(m_openFile[1], &QPushButton::clicked, &wb, &Workbench::openEepromFile);
-    connect(m_flashTab->readButton(), &QPushButton::clicked, &wb, &Workbench::readFlash);
-    connect(m_eepromTab->readButton(), &QPushButton::clicked, &wb, &Workbench::readEeprom);
-    connect(m_flashTab->saveButton(), &QPushButton::clicked, &wb, &Workbench::saveFlashFile);
-    connect(m_eepromTab->saveButton(), &QPushButton::clicked, &wb, &Workbench::saveEepromFile);
 }
 
 void MainWindow::bindOptions() {
-    ProgramOptions& options = m_workbench->options();
+    ProgramOptions& options = m_workbench->session().options();
     auto refresh = [this, &options] {
         for (int i = 0; i < ProgramOptions::kCount; ++i)
             m_options->setValue(i, options.optionValue(i));
@@ -294,7 +297,7 @@ void MainWindow::bindOptions() {
 }
 
 void MainWindow::bindCalibration() {
-    CalibrationState& cal = m_workbench->calibration();
+    CalibrationState& cal = m_workbench->session().calibration();
     auto refresh = [this, &cal] {
         for (int s = 0; s < CalibrationState::kSlotCount; ++s) {
             m_otherTab->oaValue[s]->setText(cal.slotValue(s));
@@ -314,10 +317,8 @@ void MainWindow::bindCalibration() {
             [&cal](int id) { cal.setSelectedTarget(id); });
     refresh();
     Workbench& wb = *m_workbench;
-    connect(m_otherTab->readOa, &QPushButton::clicked, &wb, &Workbench::readCalibrationBytes);
-    connect(m_otherTab->writeOa, &QPushButton::clicked, &wb, &Workbench::writeCalibrationByte);
 
-    SingleAccessState& single = wb.singleAccess();
+    SingleAccessState& single = wb.session().singleAccess();
     auto refreshData = [this, &single] {
         for (int r = 0; r < 2; ++r)
             if (m_otherTab->data[r]->text() != single.dataText(r))
@@ -328,10 +329,6 @@ void MainWindow::bindCalibration() {
     for (int r = 0; r < 2; ++r) {
         connect(m_otherTab->data[r], &QLineEdit::textChanged, &single,
                 [&single, r](const QString& text) { single.setDataText(r, text); });
-        connect(m_otherTab->readData[r], &QPushButton::clicked, &wb,
-                [&wb, r] { wb.singleRead(r); });
-        connect(m_otherTab->writeData[r], &QPushButton::clicked, &wb,
-                [&wb, r] { wb.singleWrite(r); });
     }
 }
 

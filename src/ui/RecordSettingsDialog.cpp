@@ -44,6 +44,9 @@ RecordSettingsDialog::RecordSettingsDialog(SettingsStore& settings, UserPrompts&
     m_allow = new QCheckBox(tr("允许无记录编程"));
     m_allow->setObjectName(QStringLiteral("RecordAllowUnrecorded"));
     m_allow->setChecked(policy.allowUnrecorded);
+    m_readBack = new QCheckBox(tr("写熔丝位、锁定位和擦除后回读，记入生产记录"));
+    m_readBack->setObjectName(QStringLiteral("RecordReadBack"));
+    m_readBack->setChecked(policy.readBack);
 
     m_test = new QPushButton(tr("测试连接"));
     m_test->setObjectName(QStringLiteral("RecordTest"));
@@ -59,6 +62,7 @@ RecordSettingsDialog::RecordSettingsDialog(SettingsStore& settings, UserPrompts&
     form->addRow(tr("数据库："), databaseRow);
     form->addRow(tr("工位："), m_station);
     form->addRow(QString(), m_allow);
+    form->addRow(QString(), m_readBack);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
@@ -105,6 +109,7 @@ void RecordSettingsDialog::accept() {
     policy.url = m_database->text();
     policy.station = m_station->text();
     policy.allowUnrecorded = m_allow->isChecked();
+    policy.readBack = m_readBack->isChecked();
     if (!RecordConnection::store(m_settings, policy)) {
         m_prompts.warning(windowTitle(), tr("无法保存生产记录设置。"));
         return;

@@ -42,6 +42,7 @@ private:
     UserPrompts& m_prompts;
     QLineEdit* m_database = nullptr;
     QLineEdit* m_station = nullptr;
+    QCheckBox* m_readBack = nullptr;
     QCheckBox* m_allow = nullptr;
     QPushButton* m_browse = nullptr;
     QPushButton* m_test = nullptr;

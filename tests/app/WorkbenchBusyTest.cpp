@@ -18,7 +18,7 @@ struct BusyRig {
         wb.start();
         p.device.clearTranscript();
     }
-    qsizetype logged(const QString& text) { return wb.log().text().count(text); }
+    qsizetype logged(const QString& text) { return wb.session().log().text().count(text); }
 
     ShellPlatform p;
     Workbench wb;
@@ -34,23 +34,23 @@ const LoadCase kLoads[] = {
     {"open button",
      [](BusyRig& r, const QString& hex) {
          r.p.prompts.answers << hex;
-         r.wb.openFlashFile();
+         r.wb.runCommand(CommandId::OpenFlashFile);
      }},
     {"scheme reload",
      [](BusyRig& r, const QString& hex) {
-         Scheme scheme = r.wb.currentScheme();
+         Scheme scheme = r.wb.schemes().currentScheme();
          scheme.options[5] = 1;  // "文件重载"
          scheme.flashPath = hex;
          const QString path = r.p.settings.fileIn(QStringLiteral("busy.SET"));
          SchemeFile::save(path, scheme);
          r.p.prompts.answers << path;
-         r.wb.onToolbarMenuItem(QStringLiteral("LoadSet"));
+         r.wb.runCommand(CommandId::LoadScheme);
      }},
     {"programming pass reload",
      [](BusyRig& r, const QString& hex) {
-         r.wb.options().setFromText(QStringLiteral("0000010000"));
-         r.wb.flash().setPathText(hex);
-         r.wb.runProgrammingPass();
+         r.wb.session().options().setFromText(QStringLiteral("0000010000"));
+         r.wb.session().flash().setPathText(hex);
+         r.wb.runCommand(CommandId::RunPass);
      }},
 };
 
@@ -64,11 +64,11 @@ TEST(WorkbenchBusy, CommandsDuringAFileLoadAreRefusedAndCloseWaits) {
         SCOPED_TRACE(load.name);
         BusyRig r;
         int cell = 0;
-        while (r.wb.fuses().cell(cell).caption == u"*")
+        while (r.wb.session().fuses().cell(cell).caption == u"*")
             ++cell;
-        r.wb.fuses().toggleBitCell(cell);
-        const QString cells = r.wb.fuses().fuseBitString();
-        ASSERT_NE(cells, r.wb.fuses().defaultFuseBits());
+        r.wb.session().fuses().toggleBitCell(cell);
+        const QString cells = r.wb.session().fuses().fuseBitString();
+        ASSERT_NE(cells, r.wb.session().fuses().defaultFuseBits());
         int closes = 0;
         QObject::connect(&r.wb, &Workbench::closeRequested, [&] { ++closes; });
 
@@ -80,14 +80,14 @@ TEST(WorkbenchBusy, CommandsDuringAFileLoadAreRefusedAndCloseWaits) {
             if (tried)
                 return;
             tried = true;
-            options = r.wb.options().toText();
+            options = r.wb.session().options().toText();
             dialogs = r.p.prompts.openRequests.size();
-            r.wb.readEeprom();
-            r.wb.openFlashFile();
-            r.wb.onToolbarButton(QStringLiteral("SetFuseDefault"));
-            EXPECT_FALSE(r.wb.clickFuseCell(cell));
+            r.wb.runCommand(CommandId::ReadEeprom);
+            r.wb.runCommand(CommandId::OpenFlashFile);
+            r.wb.runCommand(CommandId::FuseDefaults);
+            EXPECT_FALSE(r.wb.toggleFuseBit(cell));
             EXPECT_FALSE(r.wb.setProgramOption(9, 1));
-            r.wb.onToolbarMenuItem(QStringLiteral("ATMEGA16"));
+            r.wb.selectModelFromMenu(QStringLiteral("ATMEGA16"));
             closeAllowed = r.wb.requestClose();
         };
         load.start(r, hex);
@@ -97,16 +97,16 @@ TEST(WorkbenchBusy, CommandsDuringAFileLoadAreRefusedAndCloseWaits) {
         EXPECT_EQ(closes, 1);
         EXPECT_TRUE(r.p.device.transcript().isEmpty());
         EXPECT_EQ(r.p.prompts.openRequests.size(), dialogs);
-        EXPECT_EQ(r.wb.fuses().fuseBitString(), cells);
-        EXPECT_EQ(r.wb.options().toText(), options);
-        EXPECT_EQ(r.wb.model().selectedModelName(), QStringLiteral("ATMEGA8"));
-        EXPECT_EQ(r.logged(Workbench::busyText()), 6);
-        EXPECT_EQ(r.wb.flash().image().toBytes(), whole);
+        EXPECT_EQ(r.wb.session().fuses().fuseBitString(), cells);
+        EXPECT_EQ(r.wb.session().options().toText(), options);
+        EXPECT_EQ(r.wb.session().model().selectedModelName(), QStringLiteral("ATMEGA8"));
+        EXPECT_EQ(r.logged(CommandRunner::busyText()), 6);
+        EXPECT_EQ(r.wb.session().flash().image().toBytes(), whole);
         EXPECT_TRUE(r.p.prompts.warnings.isEmpty());
         // Idle again: the same commands run.
         r.p.pump.onYield = nullptr;
-        r.wb.onToolbarButton(QStringLiteral("SetFuseDefault"));
-        EXPECT_EQ(r.wb.fuses().fuseBitString(), r.wb.fuses().defaultFuseBits());
+        r.wb.runCommand(CommandId::FuseDefaults);
+        EXPECT_EQ(r.wb.session().fuses().fuseBitString(), r.wb.session().fuses().defaultFuseBits());
         EXPECT_TRUE(r.wb.requestClose());
     }
 }
@@ -115,13 +115,13 @@ TEST(WorkbenchBusy, CommandsDuringAFileLoadAreRefusedAndCloseWaits) {
 // exchanges are refused, and the chip gets the bits the window still shows.
 TEST(WorkbenchBusy, EditsOfCellsAndOptionsDuringAPassAreRefused) {
     BusyRig r;
-    FuseEditor& fuses = r.wb.fuses();
+    FuseEditor& fuses = r.wb.session().fuses();
     int cell = 0;
     while (fuses.cell(cell).caption == u"*")
         ++cell;
     fuses.toggleBitCell(cell);
     const QString cells = fuses.fuseBitString();
-    r.wb.options().setFromText(QStringLiteral("0001000000"));  // "编程熔丝位" only
+    r.wb.session().options().setFromText(QStringLiteral("0001000000"));  // "编程熔丝位" only
     int position = 0;
     for (int i = 0; i < fuses.options().size() && !position; ++i)
         if (!fuses.options()[i].checked)
@@ -130,20 +130,20 @@ TEST(WorkbenchBusy, EditsOfCellsAndOptionsDuringAPassAreRefused) {
 
     int refused = 0;
     r.p.pump.onYield = [&] {
-        if (refused > 0 || !r.wb.programPass().isRunning())
+        if (refused > 0 || !r.wb.session().programPass().isRunning())
             return;
-        r.wb.onToolbarButton(QStringLiteral("SetFuseDefault"));
-        refused += !r.wb.clickFuseCell(cell);
-        refused += !r.wb.doubleClickFuseFrame();
-        refused += !r.wb.checkFuseOption(position, true);
+        r.wb.runCommand(CommandId::FuseDefaults);
+        refused += !r.wb.toggleFuseBit(cell);
+        refused += !r.wb.restoreDefaultFuseBits();
+        refused += !r.wb.setFuseOptionChecked(position, true);
         refused += !r.wb.setProgramOption(0, 1);
     };
-    r.wb.runProgrammingPass();
+    r.wb.runCommand(CommandId::RunPass);
 
     EXPECT_EQ(refused, 4);
-    EXPECT_EQ(r.logged(Workbench::busyText()), 5);
+    EXPECT_EQ(r.logged(CommandRunner::busyText()), 5);
     EXPECT_EQ(fuses.fuseBitString(), cells);
-    EXPECT_EQ(r.wb.options().toText(), QStringLiteral("0001000000"));
+    EXPECT_EQ(r.wb.session().options().toText(), QStringLiteral("0001000000"));
     EXPECT_EQ(r.p.device.low, fuses.fuseLow());
     EXPECT_EQ(r.p.device.high, fuses.fuseHigh());
     EXPECT_NE(cells, fuses.defaultFuseBits());

@@ -34,12 +34,12 @@ protected:
         : recorder(withUrl(policy), p.clock, [this] { return kStart.addMSecs(p.clock.nowMs()); }),
           wb(parts()) {
         wb.start();
-        wb.onToolbarButton(QStringLiteral("SelectMCU"));
+        wb.runCommand(CommandId::SelectModel);
         p.device.clearTranscript();
         for (int i = 0; i < 512; ++i)
             firmware.append(char(i * 7 + 3));
-        wb.flash().setImage(MemoryImage::fromBytes(firmware));
-        wb.flash().setPathText(QStringLiteral("/line/fw.bin"));
+        wb.session().flash().setImage(MemoryImage::fromBytes(firmware));
+        wb.session().flash().setPathText(QStringLiteral("/line/fw.bin"));
     }
 
     RecordPolicy withUrl(RecordPolicy policy) {
@@ -57,12 +57,12 @@ protected:
         ProgramOptions::Values values{};
         for (const int option : chosen)
             values.at(option) = 1;
-        wb.setProgramOptions(values);
-        wb.runProgrammingPass();
+        wb.schemes().setProgramOptions(values);
+        wb.runCommand(CommandId::RunPass);
     }
     PassRecord lastRecord() {
-        EXPECT_NE(wb.lastRecordId(), 0);
-        return recorder.store().load(wb.lastRecordId());
+        EXPECT_NE(wb.record().lastRecordId(), 0);
+        return recorder.store().load(wb.record().lastRecordId());
     }
 
     ShellPlatform p;
@@ -92,13 +92,28 @@ TEST_F(WorkbenchRecord, APassingPassRecordsItsStepsImagesFusesAndLog) {
     EXPECT_EQ(r.flash->sha256,
               QCryptographicHash::hash(firmware, QCryptographicHash::Sha256).toHex());
     EXPECT_FALSE(r.eeprom.has_value());
-    // ATMEGA8's factory fuses (low E1, high D9), read back from the chip.
+    // ATMEGA8's factory fuses (low E1, high D9). The window's pass sends what
+    // it sent before a record was kept: nothing is read back for the record.
     EXPECT_EQ(r.fusesWritten, QByteArray::fromHex("E1D9"));
-    EXPECT_EQ(r.fusesRead, r.fusesWritten);
-    ASSERT_TRUE(r.lockWritten && r.lockRead);
-    EXPECT_EQ(*r.lockRead, *r.lockWritten);
+    EXPECT_TRUE(r.fusesRead.isEmpty());
+    ASSERT_TRUE(r.lockWritten);
+    EXPECT_FALSE(r.lockRead);
+    EXPECT_FALSE(p.device.transcript().endsWith("RS#"));
     EXPECT_TRUE(r.log.contains(ProgramPass::signatureLogText() + "1E9307"));
     EXPECT_EQ(p.device.flash().left(firmware.size()), firmware);
+
+    // Asked for in the record settings, the fuse and lock bytes are read back.
+    RecordPolicy readBack = recorder.policy();
+    readBack.readBack = true;
+    recorder.setPolicy(readBack);
+    runPass({O::ProgramFuses, O::ProgramLock});
+    const PassRecord again = lastRecord();
+    EXPECT_TRUE(p.device.transcript().endsWith("RS#"));
+    EXPECT_EQ(again.fusesRead, again.fusesWritten);
+    ASSERT_TRUE(again.lockWritten && again.lockRead);
+    EXPECT_EQ(*again.lockRead, *again.lockWritten);
+    // No signature was read by that pass: the column stays empty.
+    EXPECT_EQ(again.signature, "");
 }
 
 // An ELF file is recorded like any image: by the content each memory received,
@@ -106,13 +121,13 @@ TEST_F(WorkbenchRecord, APassingPassRecordsItsStepsImagesFusesAndLog) {
 TEST_F(WorkbenchRecord, AnElfFileIsRecordedByItsImagesAndItsFuseAndLockBytes) {
     const QString images = QStringLiteral(KV_TEST_DATA "/images/");
     const QString elf = images + QStringLiteral("fuses_m8.elf");
-    wb.flash().setPathText(elf);
-    wb.eeprom().setPathText(elf);
+    wb.session().flash().setPathText(elf);
+    wb.session().eeprom().setPathText(elf);
     QString path = elf;
-    ASSERT_EQ(wb.files().loadFlashFile(path), LoadStatus::Loaded);
+    ASSERT_EQ(wb.session().files().loadFlashFile(path), LoadStatus::Loaded);
     path = elf;
-    ASSERT_EQ(wb.files().loadEepromFile(path), LoadStatus::Loaded);
-    wb.onToolbarMenuItem(QStringLiteral("FileFuses"));
+    ASSERT_EQ(wb.session().files().loadEepromFile(path), LoadStatus::Loaded);
+    wb.runCommand(CommandId::FileFuses);
     using O = ProgramOptions;
     runPass({O::EraseChip, O::ProgramFlash, O::ProgramEeprom, O::ProgramFuses, O::ProgramLock});
 
@@ -133,20 +148,27 @@ TEST_F(WorkbenchRecord, AnElfFileIsRecordedByItsImagesAndItsFuseAndLockBytes) {
 }
 
 TEST_F(WorkbenchRecord, ASingleCommandThatChangesTheChipIsOneRecordOfOneStep) {
-    wb.onToolbarButton(QStringLiteral("EraserFlash"));
+    wb.runCommand(CommandId::EraseChip);
     const PassRecord r = lastRecord();
     EXPECT_EQ(stepNames(r), QStringList{"erase=pass"});
     EXPECT_EQ(r.result, "pass");
     EXPECT_FALSE(r.log.isEmpty());
     // A read changes nothing and keeps no record.
-    wb.readFlash();
+    wb.runCommand(CommandId::ReadFlash);
     EXPECT_EQ(recorder.store().count({}), 1);
 }
 
-// The programmer does not acknowledge an erase. With a record kept, one
-// signature read follows it, so that a silent programmer is recorded as a
-// failed erase; without a record the wire carries the erase alone.
-TEST_F(WorkbenchRecord, AnEraseIsConfirmedBySignatureReadOnlyWhileRecording) {
+// The programmer does not acknowledge an erase. With read-back asked for in
+// the record settings, one signature read follows it, so that a silent
+// programmer is recorded as a failed erase; otherwise the wire carries the
+// erase alone, as it did before a record was kept.
+TEST_F(WorkbenchRecord, AnEraseIsConfirmedBySignatureReadOnlyWhenAskedFor) {
+    wb.runCommand(CommandId::EraseChip);
+    EXPECT_EQ(p.device.transcript(), "EM#");
+    EXPECT_EQ(lastRecord().signature, "");
+    RecordPolicy readBack = recorder.policy();
+    readBack.readBack = true;
+    recorder.setPolicy(readBack);
     struct Case {
         bool silent;
         const char* result;
@@ -158,7 +180,7 @@ TEST_F(WorkbenchRecord, AnEraseIsConfirmedBySignatureReadOnlyWhileRecording) {
         plan.silent = c.silent;
         p.device.setFaults(plan);
         p.device.clearTranscript();
-        wb.onToolbarButton(QStringLiteral("EraserFlash"));
+        wb.runCommand(CommandId::EraseChip);
         EXPECT_EQ(p.device.transcript(), "EM#RI01#RI02#");
         const PassRecord r = lastRecord();
         EXPECT_EQ(r.result, c.result);
@@ -171,9 +193,9 @@ TEST_F(WorkbenchRecord, AnEraseIsConfirmedBySignatureReadOnlyWhileRecording) {
     ShellPlatform plain;
     Workbench unrecorded(plain.parts());
     unrecorded.start();
-    unrecorded.onToolbarButton(QStringLiteral("SelectMCU"));
+    unrecorded.runCommand(CommandId::SelectModel);
     plain.device.clearTranscript();
-    unrecorded.onToolbarButton(QStringLiteral("EraserFlash"));
+    unrecorded.runCommand(CommandId::EraseChip);
     EXPECT_EQ(plain.device.transcript(), "EM#");
 }
 
@@ -186,8 +208,8 @@ TEST_F(WorkbenchRecord, SerialNumbersAreWrittenRecordedAndSpoiledWhenTheWriteFai
     scheme.width = 2;
     scheme.format = SerialScheme::Format::BinaryBigEndian;
     scheme.address = 0x10;
-    wb.setSerialScheme(scheme);
-    const QString addressBox = wb.model().singleAccessAddress(1).text();
+    wb.record().setSerialScheme(scheme);
+    const QString addressBox = wb.session().model().singleAccessAddress(1).text();
 
     runPass({ProgramOptions::ProgramFlash});
     PassRecord r = lastRecord();
@@ -196,7 +218,7 @@ TEST_F(WorkbenchRecord, SerialNumbersAreWrittenRecordedAndSpoiledWhenTheWriteFai
     EXPECT_EQ(r.serialSequence, "board");
     EXPECT_EQ(stepNames(r), QStringList({"write flash=pass", "serial=pass"}));
     EXPECT_EQ(p.device.eeprom().mid(0x10, 3), QByteArray::fromHex("0064FF"));
-    EXPECT_EQ(wb.model().singleAccessAddress(1).text(), addressBox);
+    EXPECT_EQ(wb.session().model().singleAccessAddress(1).text(), addressBox);
 
     sim::FaultPlan plan;
     plan.dropWriteAcksAfter = 1;
@@ -265,11 +287,11 @@ protected:
 TEST_P(WorkbenchRecordUnreachable, RefusesBeforeAnythingIsSentUnlessAllowed) {
     const bool allowed = GetParam();
     runPass({ProgramOptions::EraseChip, ProgramOptions::ProgramFlash});
-    EXPECT_EQ(wb.lastRecordId(), 0);
+    EXPECT_EQ(wb.record().lastRecordId(), 0);
     if (allowed) {
         EXPECT_TRUE(p.prompts.warnings.isEmpty());
         EXPECT_TRUE(p.device.transcript().startsWith("EM#"));
-        EXPECT_TRUE(wb.log().text().contains(PassRecorder::logUnrecordedText(QString())));
+        EXPECT_TRUE(wb.session().log().text().contains(PassRecorder::logUnrecordedText(QString())));
     } else {
         EXPECT_EQ(p.device.transcript(), "");
         ASSERT_EQ(p.prompts.warnings.size(), 1);
@@ -285,7 +307,7 @@ TEST_P(WorkbenchRecordUnreachable, RefusesBeforeAnythingIsSentUnlessAllowed) {
 TEST_P(WorkbenchRecordUnreachable, APassWithSerialNumbersIsRefusedEvenWhenAllowed) {
     SerialScheme scheme;
     scheme.name = QStringLiteral("board");
-    wb.setSerialScheme(scheme);
+    wb.record().setSerialScheme(scheme);
     runPass({ProgramOptions::EraseChip, ProgramOptions::ProgramFlash});
     EXPECT_EQ(p.device.transcript(), "");
     ASSERT_EQ(p.prompts.warnings.size(), 1);
@@ -293,7 +315,7 @@ TEST_P(WorkbenchRecordUnreachable, APassWithSerialNumbersIsRefusedEvenWhenAllowe
     EXPECT_TRUE(p.prompts.warnings[0].second.contains(reason));
     if (GetParam()) {
         EXPECT_TRUE(p.prompts.warnings[0].second.contains(QStringLiteral("序列号")));
-        EXPECT_TRUE(wb.log().text().contains(p.prompts.warnings[0].second));
+        EXPECT_TRUE(wb.session().log().text().contains(p.prompts.warnings[0].second));
     }
 }
 

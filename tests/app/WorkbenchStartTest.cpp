@@ -39,27 +39,27 @@ TEST_F(WorkbenchStart, FirstStartWithEmptySettings) {
     Workbench& wb = start();
     EXPECT_TRUE(p.prompts.warnings.isEmpty());
     EXPECT_EQ(p.port.settings(), "115200,n,8,1");
-    EXPECT_EQ(wb.model().selectedModelName(), "ATMEGA8");
+    EXPECT_EQ(wb.session().model().selectedModelName(), "ATMEGA8");
     EXPECT_EQ(p.read("芯片", "型号"), "ATMEGA8");
-    ASSERT_EQ(wb.fuses().defaultFuseBits().size(), 32);
-    EXPECT_EQ(wb.fuses().fuseBitString(), wb.fuses().defaultFuseBits());
-    EXPECT_EQ(wb.options().toText(), "1000000000");
-    EXPECT_TRUE(wb.flash().image().isEmpty());
-    EXPECT_TRUE(wb.eeprom().image().isEmpty());
-    EXPECT_TRUE(wb.flash().pathText().isEmpty());
-    EXPECT_EQ(wb.calibration().selectedSlot(), 0);
-    EXPECT_EQ(wb.calibration().selectedTarget(), 0);
-    EXPECT_EQ(wb.model().flashCalibrationAddress().text(), "8191");
-    EXPECT_EQ(wb.model().eepromCalibrationAddress().text(), "511");
-    EXPECT_EQ(wb.model().flashCalibrationAddress().value(), -8191);
-    EXPECT_EQ(wb.connection().portText(), QString(2, kIdeo) + "COM1:115200,N,8,1");
-    EXPECT_EQ(wb.flash().progress(), 100);
-    EXPECT_EQ(wb.eeprom().progress(), 100);
+    ASSERT_EQ(wb.session().fuses().defaultFuseBits().size(), 32);
+    EXPECT_EQ(wb.session().fuses().fuseBitString(), wb.session().fuses().defaultFuseBits());
+    EXPECT_EQ(wb.session().options().toText(), "1000000000");
+    EXPECT_TRUE(wb.session().flash().image().isEmpty());
+    EXPECT_TRUE(wb.session().eeprom().image().isEmpty());
+    EXPECT_TRUE(wb.session().flash().pathText().isEmpty());
+    EXPECT_EQ(wb.session().calibration().selectedSlot(), 0);
+    EXPECT_EQ(wb.session().calibration().selectedTarget(), 0);
+    EXPECT_EQ(wb.session().model().flashCalibrationAddress().text(), "8191");
+    EXPECT_EQ(wb.session().model().eepromCalibrationAddress().text(), "511");
+    EXPECT_EQ(wb.session().model().flashCalibrationAddress().value(), -8191);
+    EXPECT_EQ(wb.session().connection().portText(), QString(2, kIdeo) + "COM1:115200,N,8,1");
+    EXPECT_EQ(wb.session().flash().progress(), 100);
+    EXPECT_EQ(wb.session().eeprom().progress(), 100);
     // The programmer is on COM1, so the start-up opened it.
     EXPECT_TRUE(p.port.isOpen());
-    EXPECT_TRUE(wb.connection().connected());
-    EXPECT_TRUE(wb.deviceControls().enabled());
-    EXPECT_TRUE(wb.log().text().startsWith(wb.log().logBanner()));
+    EXPECT_TRUE(wb.session().connection().connected());
+    EXPECT_TRUE(wb.session().deviceControls().enabled());
+    EXPECT_TRUE(wb.session().log().text().startsWith(wb.session().log().logBanner()));
     EXPECT_EQ(wb.appCaption(), ShellTexts::appTitle());
 }
 
@@ -72,7 +72,7 @@ TEST_F(WorkbenchStart, StoredPortSettingsAreAppliedAndBadOnesReported) {
     EXPECT_TRUE(p.prompts.warnings.isEmpty());
     EXPECT_EQ(p.port.portNumber(), 3);
     EXPECT_EQ(p.port.handshaking(), 2);
-    EXPECT_EQ(wb.connection().portText(), QString(2, kIdeo) + "COM3:9600,E,7,2");
+    EXPECT_EQ(wb.session().connection().portText(), QString(2, kIdeo) + "COM3:9600,E,7,2");
 
     ShellPlatform q;
     ASSERT_TRUE(q.settings.write("属性", "设置", "fast"));
@@ -97,18 +97,18 @@ TEST_F(WorkbenchStart, ReloadOptionDecidesWhetherStoredFilesAreShownAndLoaded) {
     store("EEPROM", "文件", eeprom);
     store("编程选项", "设置", "0000010000");
     Workbench& wb = start();
-    EXPECT_EQ(wb.flash().pathText(), flash);
-    EXPECT_EQ(wb.flash().image().text(), "0102030405");
-    EXPECT_EQ(wb.eeprom().image().text(), "AABB");
-    EXPECT_EQ(wb.flash().panelText(), "FLASH:5字节");
+    EXPECT_EQ(wb.session().flash().pathText(), flash);
+    EXPECT_EQ(wb.session().flash().image().text(), "0102030405");
+    EXPECT_EQ(wb.session().eeprom().image().text(), "AABB");
+    EXPECT_EQ(wb.session().flash().panelText(), "FLASH:5字节");
 
     ShellPlatform q;
     ASSERT_TRUE(q.settings.write("FLASH", "文件", flash));
     ASSERT_TRUE(q.settings.write("编程选项", "设置", "1000000000"));
     Workbench other(q.parts());
     other.start();
-    EXPECT_TRUE(other.flash().pathText().isEmpty());
-    EXPECT_TRUE(other.flash().image().isEmpty());
+    EXPECT_TRUE(other.session().flash().pathText().isEmpty());
+    EXPECT_TRUE(other.session().flash().image().isEmpty());
 }
 
 // The option text is taken with exactly ten characters, the fuse text with
@@ -133,9 +133,9 @@ TEST_F(WorkbenchStart, StoredOptionAndFuseTextsOfEachLength) {
         ASSERT_TRUE(q.settings.write("熔丝", "设置", c.fuses));
         Workbench wb(q.parts());
         wb.start();
-        EXPECT_EQ(wb.options().toText(), c.expectedOptions);
-        EXPECT_EQ(wb.fuses().fuseBitString(),
-                  c.fusesApplied ? bits32 : wb.fuses().defaultFuseBits());
+        EXPECT_EQ(wb.session().options().toText(), c.expectedOptions);
+        EXPECT_EQ(wb.session().fuses().fuseBitString(),
+                  c.fusesApplied ? bits32 : wb.session().fuses().defaultFuseBits());
     }
 }
 
@@ -144,10 +144,10 @@ TEST_F(WorkbenchStart, StoredCalibrationChoicesAndAddresses) {
     store("校准", "FE", " 1");
     store("校准", "FLASH", "100");
     Workbench& wb = start();
-    EXPECT_EQ(wb.calibration().selectedSlot(), 3);
-    EXPECT_EQ(wb.calibration().selectedTarget(), 1);
-    EXPECT_EQ(wb.model().flashCalibrationAddress().text(), "100");
-    EXPECT_EQ(wb.model().flashCalibrationAddress().value(), -100);
+    EXPECT_EQ(wb.session().calibration().selectedSlot(), 3);
+    EXPECT_EQ(wb.session().calibration().selectedTarget(), 1);
+    EXPECT_EQ(wb.session().model().flashCalibrationAddress().text(), "100");
+    EXPECT_EQ(wb.session().model().flashCalibrationAddress().value(), -100);
 
     // An index without an option button selects nothing new; an address above
     // the model's last one becomes the last one.
@@ -156,18 +156,18 @@ TEST_F(WorkbenchStart, StoredCalibrationChoicesAndAddresses) {
     ASSERT_TRUE(q.settings.write("芯片", "型号", "ATMEGA48"));
     Workbench other(q.parts());
     other.start();
-    EXPECT_FALSE(other.calibration().selectedSlot().has_value());
-    EXPECT_EQ(other.model().flashCalibrationAddress().text(), "4095");
-    EXPECT_EQ(other.model().eepromCalibrationAddress().text(), "255");
+    EXPECT_FALSE(other.session().calibration().selectedSlot().has_value());
+    EXPECT_EQ(other.session().model().flashCalibrationAddress().text(), "4095");
+    EXPECT_EQ(other.session().model().eepromCalibrationAddress().text(), "255");
 }
 
 TEST_F(WorkbenchStart, ExitStoresFuseBitsOptionsAndCalibration) {
     Workbench& wb = start();
-    wb.fuses().toggleBitCell(0);
-    const QString bits = wb.fuses().fuseBitString();
-    wb.options().setOptionValue(8, 1);
-    wb.calibration().setSelectedSlot(2);
-    wb.model().eepromCalibrationAddress().setText("77");
+    wb.session().fuses().toggleBitCell(0);
+    const QString bits = wb.session().fuses().fuseBitString();
+    wb.session().options().setOptionValue(8, 1);
+    wb.session().calibration().setSelectedSlot(2);
+    wb.session().model().eepromCalibrationAddress().setText("77");
     wb.storeSetUp();
     EXPECT_EQ(p.read("熔丝", "设置"), bits);
     EXPECT_EQ(p.read("编程选项", "设置"), "1000000010");
@@ -177,20 +177,20 @@ TEST_F(WorkbenchStart, ExitStoresFuseBitsOptionsAndCalibration) {
     EXPECT_EQ(p.read("校准", "EEPROM"), "77");
 
     // No slot selected: the stored choice stays as it was.
-    wb.calibration().setSelectedSlot(std::nullopt);
+    wb.session().calibration().setSelectedSlot(std::nullopt);
     wb.storeSetUp();
     EXPECT_EQ(p.read("校准", "HZ"), " 2");
 }
 
 TEST_F(WorkbenchStart, ExitIntoARefusingFolderLogsOneEntryNamingFileAndReason) {
     Workbench& wb = start();
-    wb.calibration().setSelectedSlot(2);
+    wb.session().calibration().setSelectedSlot(2);
     // A folder where the settings file belongs refuses every write, even to root.
     const QString file = p.settings.filePath();
     ASSERT_TRUE(QFile::remove(file));
     ASSERT_TRUE(QDir().mkdir(file));
     wb.storeSetUp();
-    const QString log = wb.log().text();
+    const QString log = wb.session().log().text();
     EXPECT_EQ(log.count(QDir::toNativeSeparators(file)), 1) << log.toStdString();
     ASSERT_FALSE(p.settings.errorString().isEmpty());
     EXPECT_TRUE(log.contains(p.settings.errorString())) << log.toStdString();
@@ -209,18 +209,19 @@ TEST_F(WorkbenchStart, AFailingStepIsSkippedAndTheOthersRunInOrder) {
     ASSERT_EQ(p.prompts.warnings.size(), 2);
     EXPECT_EQ(p.prompts.warnings[0].first, ShellTexts::appTitle());
     EXPECT_EQ(p.prompts.warnings[1].first, Workbench::portWarningTitle());
-    EXPECT_EQ(wb.connection().portText(), QString(2, kIdeo) + "COM1:115200,N,8,1");
+    EXPECT_EQ(wb.session().connection().portText(), QString(2, kIdeo) + "COM1:115200,N,8,1");
     // A missing FLASH file does not keep the EEPROM file from loading.
-    EXPECT_TRUE(wb.log().text().contains(QStringLiteral("FLASH文件没找到!")));
-    EXPECT_EQ(wb.eeprom().image().text(), "A5");
+    EXPECT_TRUE(wb.session().log().text().contains(QStringLiteral("FLASH文件没找到!")));
+    EXPECT_EQ(wb.session().eeprom().image().text(), "A5");
     // With the port closed the discard fails, and the log says so; the
     // calibration steps still run.
     EXPECT_FALSE(p.port.isOpen());
     static const QRegularExpression skipped(QStringLiteral("启动步骤“清空接收”未完成：\\S"));
-    EXPECT_TRUE(wb.log().text().contains(skipped)) << wb.log().text().toStdString();
-    EXPECT_EQ(wb.calibration().selectedSlot(), 3);
-    EXPECT_EQ(wb.model().flashCalibrationAddress().text(), "100");
-    EXPECT_EQ(wb.model().flashCalibrationAddress().value(), -100);
+    EXPECT_TRUE(wb.session().log().text().contains(skipped))
+        << wb.session().log().text().toStdString();
+    EXPECT_EQ(wb.session().calibration().selectedSlot(), 3);
+    EXPECT_EQ(wb.session().model().flashCalibrationAddress().text(), "100");
+    EXPECT_EQ(wb.session().model().flashCalibrationAddress().value(), -100);
 }
 
 // A remembered file far beyond any image (sparse here) is refused unread, so
@@ -235,12 +236,12 @@ TEST_F(WorkbenchStart, AHugeRememberedImageFileIsRefusedAndTheStartGoesOn) {
     store("EEPROM", "文件", writeFile("e.bin", QByteArray::fromHex("A5")));
     store("编程选项", "设置", "0000010000");
     Workbench& wb = start();
-    EXPECT_EQ(wb.flash().pathText(), huge);
-    EXPECT_TRUE(wb.flash().image().isEmpty());
-    EXPECT_TRUE(wb.flash().viewText().isEmpty());
+    EXPECT_EQ(wb.session().flash().pathText(), huge);
+    EXPECT_TRUE(wb.session().flash().image().isEmpty());
+    EXPECT_TRUE(wb.session().flash().viewText().isEmpty());
     ASSERT_EQ(p.prompts.warnings.size(), 1);
     EXPECT_TRUE(p.prompts.warnings[0].second.contains(QStringLiteral("文件太大")));
-    EXPECT_EQ(wb.eeprom().image().text(), "A5");
+    EXPECT_EQ(wb.session().eeprom().image().text(), "A5");
     EXPECT_TRUE(p.port.isOpen());
 }
 
@@ -253,11 +254,11 @@ TEST_F(WorkbenchStart, SettingsOfTwoProgramVersionsAreKeptApart) {
     ASSERT_TRUE(older.write("校准", "FLASH", "1234"));
 
     Workbench& wb = start();
-    EXPECT_EQ(wb.model().selectedModelName(), "ATMEGA8");
-    EXPECT_EQ(wb.options().toText(), "1000000000");
-    EXPECT_EQ(wb.model().flashCalibrationAddress().text(), "8191");
+    EXPECT_EQ(wb.session().model().selectedModelName(), "ATMEGA8");
+    EXPECT_EQ(wb.session().options().toText(), "1000000000");
+    EXPECT_EQ(wb.session().model().flashCalibrationAddress().text(), "8191");
 
-    wb.onToolbarMenuItem("ATMEGA32");
+    wb.selectModelFromMenu(QStringLiteral("ATMEGA32"));
     wb.storeSetUp();
     EXPECT_EQ(p.read("芯片", "型号"), "ATMEGA32");
     EXPECT_EQ(older.read("芯片", "型号"), "ATMEGA16");
@@ -272,11 +273,11 @@ TEST_F(WorkbenchStart, AbsentPortLeavesTheProgramRunningClosed) {
     ASSERT_EQ(p.prompts.warnings.size(), 1);
     EXPECT_EQ(p.prompts.warnings[0].first, QStringLiteral("警告提示") + QString(5, kIdeo));
     EXPECT_FALSE(p.port.isOpen());
-    EXPECT_FALSE(wb.connection().connected());
-    EXPECT_TRUE(wb.connection().openEntryEnabled());
-    EXPECT_FALSE(wb.connection().closeEntryEnabled());
-    EXPECT_FALSE(wb.deviceControls().enabled());
-    EXPECT_EQ(wb.connection().portText(), QString(2, kIdeo) + "COM1:115200,N,8,1");
+    EXPECT_FALSE(wb.session().connection().connected());
+    EXPECT_TRUE(wb.session().connection().openEntryEnabled());
+    EXPECT_FALSE(wb.session().connection().closeEntryEnabled());
+    EXPECT_FALSE(wb.session().deviceControls().enabled());
+    EXPECT_EQ(wb.session().connection().portText(), QString(2, kIdeo) + "COM1:115200,N,8,1");
 }
 
 }  // namespace

@@ -17,13 +17,13 @@ const QString kImages = QStringLiteral(KV_TEST_DATA "/images/");
 struct ElfBench {
     explicit ElfBench(const QString& model) : wb((p.device.setModel(model), p.parts())) {
         wb.start();
-        wb.onToolbarMenuItem(model);
+        wb.selectModelFromMenu(model);
         p.device.clearTranscript();
         p.prompts.warnings.clear();
     }
     void open(bool flash, const QString& path) {
         p.prompts.answers << path;
-        flash ? wb.openFlashFile() : wb.openEepromFile();
+        flash ? wb.runCommand(CommandId::OpenFlashFile) : wb.runCommand(CommandId::OpenEepromFile);
     }
 
     ShellPlatform p;
@@ -56,29 +56,29 @@ TEST_P(ElfThroughWorkbench, LoadedAppliedAndProgrammedTheChipHoldsTheFile) {
     const QByteArray flash = readFile(kImages + c.base + ".bin");
     const QByteArray eeprom = readFile(kImages + c.base + ".eep.bin");
 
-    const QString cells = wb.fuses().fuseBitString();
+    const QString cells = wb.session().fuses().fuseBitString();
     bench.open(true, elf);
     bench.open(false, elf);
-    EXPECT_EQ(wb.flash().image().toBytes(), flash);
-    EXPECT_EQ(wb.eeprom().image().toBytes(), eeprom);
-    EXPECT_EQ(wb.flash().panelText(), QStringLiteral("FLASH:%1字节").arg(flash.size()));
-    EXPECT_EQ(wb.settings().read("FLASH", "文件"), elf);
-    EXPECT_TRUE(wb.log().text().contains(QString::fromUtf8(c.announced)))
-        << wb.log().text().toStdString();
-    EXPECT_EQ(wb.fuses().fuseBitString(), cells);
+    EXPECT_EQ(wb.session().flash().image().toBytes(), flash);
+    EXPECT_EQ(wb.session().eeprom().image().toBytes(), eeprom);
+    EXPECT_EQ(wb.session().flash().panelText(), QStringLiteral("FLASH:%1字节").arg(flash.size()));
+    EXPECT_EQ(wb.session().settings().read("FLASH", "文件"), elf);
+    EXPECT_TRUE(wb.session().log().text().contains(QString::fromUtf8(c.announced)))
+        << wb.session().log().text().toStdString();
+    EXPECT_EQ(wb.session().fuses().fuseBitString(), cells);
 
-    wb.onToolbarMenuItem("FileFuses");
-    EXPECT_EQ(wb.fuses().fuseLow(), c.fuses[0]);
-    EXPECT_EQ(wb.fuses().fuseHigh(), c.fuses[1]);
+    wb.runCommand(CommandId::FileFuses);
+    EXPECT_EQ(wb.session().fuses().fuseLow(), c.fuses[0]);
+    EXPECT_EQ(wb.session().fuses().fuseHigh(), c.fuses[1]);
     if (c.fuses[2] >= 0) {
-        EXPECT_EQ(wb.fuses().fuseExtended(), c.fuses[2]);
+        EXPECT_EQ(wb.session().fuses().fuseExtended(), c.fuses[2]);
     }
-    EXPECT_EQ(wb.fuses().lockByte(), c.fuses[3]);
+    EXPECT_EQ(wb.session().fuses().lockByte(), c.fuses[3]);
     EXPECT_EQ(chip.transcript(), "");
 
     // Erase, FLASH, EEPROM, fuses, lock, reload files, both verifies.
-    wb.options().setFromText("1111110011");
-    wb.runProgrammingPass();
+    wb.session().options().setFromText("1111110011");
+    wb.runCommand(CommandId::RunPass);
     EXPECT_TRUE(bench.p.prompts.warnings.isEmpty())
         << bench.p.prompts.lines().join('\n').toStdString();
     EXPECT_EQ(chip.flash().left(flash.size()), flash);
@@ -92,7 +92,7 @@ TEST_P(ElfThroughWorkbench, LoadedAppliedAndProgrammedTheChipHoldsTheFile) {
     EXPECT_EQ(chip.extended, c.fuses[2] >= 0 ? c.fuses[2] : 0xFF);
     EXPECT_EQ(chip.lock, c.fuses[3]);
     for (const char* text : {"校验FLASH通过。", "校验EEPROM通过。", "熔丝位写入成功!"})
-        EXPECT_TRUE(wb.log().text().contains(QString::fromUtf8(text))) << text;
+        EXPECT_TRUE(wb.session().log().text().contains(QString::fromUtf8(text))) << text;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -112,20 +112,20 @@ TEST(ElfThroughWorkbench, FileFusesGoWithTheirFileAndFitTheModel) {
     ElfBench bench("ATTINY2313");
     Workbench& wb = bench.wb;
     bench.open(true, kImages + "fuses_t2313.elf");
-    wb.onToolbarMenuItem("ATMEGA8");
-    const QString cells = wb.fuses().fuseBitString();
-    wb.onToolbarMenuItem("FileFuses");
+    wb.selectModelFromMenu(QStringLiteral("ATMEGA8"));
+    const QString cells = wb.session().fuses().fuseBitString();
+    wb.runCommand(CommandId::FileFuses);
     ASSERT_EQ(bench.p.prompts.warnings.size(), 1);
     EXPECT_EQ(bench.p.prompts.warnings[0].second,
               "fuses_t2313.elf 有 3 个熔丝字节，ATMEGA8 只有 2 个，没有调入文件熔丝位。");
-    EXPECT_EQ(wb.fuses().fuseBitString(), cells);
+    EXPECT_EQ(wb.session().fuses().fuseBitString(), cells);
 
     bench.open(true, kImages + "blink_m8.hex");
-    wb.onToolbarMenuItem("FileFuses");
-    EXPECT_TRUE(wb.log().text().contains(
+    wb.runCommand(CommandId::FileFuses);
+    EXPECT_TRUE(wb.session().log().text().contains(
         "载入的文件没有熔丝位和锁定位（只有 ELF 文件带有），熔丝位未改变。"))
-        << wb.log().text().toStdString();
-    EXPECT_EQ(wb.fuses().fuseBitString(), cells);
+        << wb.session().log().text().toStdString();
+    EXPECT_EQ(wb.session().fuses().fuseBitString(), cells);
     EXPECT_EQ(bench.p.device.transcript(), "");
 }
 
@@ -134,22 +134,22 @@ TEST(ElfThroughWorkbench, ASchemeReloadsItsElfFile) {
     ElfBench bench("ATMEGA8");
     Workbench& wb = bench.wb;
     const QString elf = kImages + "fuses_m8.elf";
-    wb.flash().setPathText(elf);
-    wb.eeprom().setPathText(elf);
-    wb.options().setFromText("0000010000");  // files reloaded
+    wb.session().flash().setPathText(elf);
+    wb.session().eeprom().setPathText(elf);
+    wb.session().options().setFromText("0000010000");  // files reloaded
     const QString scheme = bench.p.settings.fileIn("elf.SET");
     bench.p.prompts.answers << scheme;
-    wb.onToolbarMenuItem("SaveSet");
-    wb.flash().setPathText(QString());
-    wb.eeprom().setPathText(QString());
+    wb.runCommand(CommandId::SaveScheme);
+    wb.session().flash().setPathText(QString());
+    wb.session().eeprom().setPathText(QString());
 
     bench.p.prompts.answers << scheme;
-    wb.onToolbarMenuItem("LoadSet");
-    EXPECT_EQ(wb.flash().pathText(), elf);
-    EXPECT_EQ(wb.flash().image().toBytes(), readFile(kImages + "fuses_m8.bin"));
-    EXPECT_EQ(wb.eeprom().image().toBytes(), readFile(kImages + "fuses_m8.eep.bin"));
-    ASSERT_TRUE(wb.files().fileFuses().has_value());
-    EXPECT_EQ(wb.files().fileFuses()->fuses, QByteArray::fromHex("E4C9"));
+    wb.runCommand(CommandId::LoadScheme);
+    EXPECT_EQ(wb.session().flash().pathText(), elf);
+    EXPECT_EQ(wb.session().flash().image().toBytes(), readFile(kImages + "fuses_m8.bin"));
+    EXPECT_EQ(wb.session().eeprom().image().toBytes(), readFile(kImages + "fuses_m8.eep.bin"));
+    ASSERT_TRUE(wb.session().files().fileFuses().has_value());
+    EXPECT_EQ(wb.session().files().fileFuses()->fuses, QByteArray::fromHex("E4C9"));
     EXPECT_TRUE(bench.p.prompts.warnings.isEmpty())
         << bench.p.prompts.lines().join('\n').toStdString();
 }
@@ -174,17 +174,17 @@ TEST(ElfThroughWorkbench, RefusedFilesSendNothing) {
         // The tiny's EEPROM is too small for the m8 file; the ATtiny26 takes
         // two fuse bytes, not the three of the tiny2313 file.
         ElfBench bench(c.path.contains("t2313") ? "ATTINY26" : "ATTINY2313");
-        bench.wb.flash().setPathText(c.path);
-        bench.wb.eeprom().setPathText(c.path);
-        bench.wb.options().setFromText("0110010000");
-        bench.wb.runProgrammingPass();
+        bench.wb.session().flash().setPathText(c.path);
+        bench.wb.session().eeprom().setPathText(c.path);
+        bench.wb.session().options().setFromText("0110010000");
+        bench.wb.runCommand(CommandId::RunPass);
         const QString shown = bench.p.prompts.lines().join('\n');
         ASSERT_EQ(bench.p.prompts.warnings.size(), 2) << shown.toStdString();
         EXPECT_TRUE(bench.p.prompts.warnings[0].second.contains(QString::fromUtf8(c.named)))
             << shown.toStdString();
-        EXPECT_TRUE(bench.wb.flash().image().isEmpty());
-        EXPECT_TRUE(bench.wb.eeprom().image().isEmpty());
-        EXPECT_FALSE(bench.wb.files().fileFuses().has_value());
+        EXPECT_TRUE(bench.wb.session().flash().image().isEmpty());
+        EXPECT_TRUE(bench.wb.session().eeprom().image().isEmpty());
+        EXPECT_FALSE(bench.wb.session().files().fileFuses().has_value());
         EXPECT_EQ(bench.p.device.transcript(), "") << shown.toStdString();
     }
 }

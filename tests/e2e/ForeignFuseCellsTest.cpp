@@ -38,7 +38,7 @@ protected:
     void start() {
         window = std::make_unique<ui::MainWindow>(ui::MainWindowParts{
             p.port, p.clock, p.pump, p.prompts, p.settings, p.dataFolder(), nullptr, &p.dialogs});
-        wb().fuses().setDefinitionFolders({setDir()});
+        wb().session().fuses().setDefinitionFolders({setDir()});
         window->load();
         p.device.clearTranscript();
     }
@@ -48,14 +48,14 @@ protected:
     // defaults into them shows one warning box naming the file, sends
     // nothing and leaves the cells alone; a fuse read still works.
     void expectWritesRefusedAndReadsWork() {
-        const QString cells = wb().fuses().fuseBitString();
-        wb().options().setFromText("0001100000");
+        const QString cells = wb().session().fuses().fuseBitString();
+        wb().session().options().setFromText("0001100000");
         const std::vector<std::function<void()>> commands = {
-            [&] { wb().onToolbarButton("WriteFuse"); },
-            [&] { wb().onToolbarButton("WriteLock"); },
-            [&] { wb().onToolbarButton("RecoverFuse"); },
-            [&] { wb().onToolbarButton("SetFuseDefault"); },
-            [&] { wb().runProgrammingPass(); },
+            [&] { wb().runCommand(CommandId::WriteFuses); },
+            [&] { wb().runCommand(CommandId::WriteLock); },
+            [&] { wb().runCommand(CommandId::RecoverFuses); },
+            [&] { wb().runCommand(CommandId::FuseDefaults); },
+            [&] { wb().runCommand(CommandId::RunPass); },
         };
         for (std::size_t i = 0; i < commands.size(); ++i) {
             p.prompts.warnings.clear();
@@ -66,7 +66,7 @@ protected:
                 << i << ": " << p.prompts.warnings[0].second.toStdString();
         }
         EXPECT_EQ(p.device.transcript(), "");
-        EXPECT_EQ(wb().fuses().fuseBitString(), cells);
+        EXPECT_EQ(wb().session().fuses().fuseBitString(), cells);
 
         auto* warning = window->definitionsWarning();
         EXPECT_FALSE(warning->isHidden());
@@ -74,10 +74,10 @@ protected:
         EXPECT_TRUE(warning->text().contains("ATMEGA88"));
 
         p.prompts.warnings.clear();
-        wb().onToolbarButton("ReadFuse");
+        wb().runCommand(CommandId::ReadFuses);
         EXPECT_EQ(p.device.transcript(), "RS#");
         EXPECT_TRUE(p.prompts.warnings.isEmpty());
-        EXPECT_TRUE(wb().log().text().contains(QStringLiteral("读熔丝位:")));
+        EXPECT_TRUE(wb().session().log().text().contains(QStringLiteral("读熔丝位:")));
     }
 
     QTemporaryDir dir;
@@ -87,16 +87,16 @@ protected:
 
 TEST_P(ForeignFuseCells, ChoosingAModelWithoutUsableDefinitionsAfterAnother) {
     start();
-    ASSERT_EQ(wb().model().selectedModelName(), "ATMEGA8");
+    ASSERT_EQ(wb().session().model().selectedModelName(), "ATMEGA8");
     EXPECT_TRUE(window->definitionsWarning()->isHidden());
-    wb().onToolbarMenuItem("ATMEGA88");
-    ASSERT_EQ(wb().model().selectedModelName(), "ATMEGA88");
+    wb().selectModelFromMenu(QStringLiteral("ATMEGA88"));
+    ASSERT_EQ(wb().session().model().selectedModelName(), "ATMEGA88");
     expectWritesRefusedAndReadsWork();
 
     // Back on a model with its definitions, writing goes through again.
-    wb().onToolbarMenuItem("ATMEGA8");
+    wb().selectModelFromMenu(QStringLiteral("ATMEGA8"));
     p.device.clearTranscript();
-    wb().onToolbarButton("WriteFuse");
+    wb().runCommand(CommandId::WriteFuses);
     EXPECT_EQ(p.device.transcript(), "WS..D9E1#");
     EXPECT_TRUE(window->definitionsWarning()->isHidden());
 }
@@ -107,7 +107,7 @@ TEST_P(ForeignFuseCells, FirstStartWithTheStoredModelsDefinitionsSpoilt) {
     ASSERT_TRUE(p.settings.write(QStringLiteral("熔丝"), QStringLiteral("设置"),
                                  QStringLiteral("**111111*****0011101111101100010")));
     start();
-    ASSERT_EQ(wb().model().selectedModelName(), "ATMEGA88");
+    ASSERT_EQ(wb().session().model().selectedModelName(), "ATMEGA88");
     expectWritesRefusedAndReadsWork();
 }
 

@@ -76,19 +76,19 @@ TEST(EndToEnd, ProgramsASimulatedChipThroughTheWindow) {
 
     // "自动选择": the chip in the socket is an ATMEGA8.
     click(window.toolbar()->button(QStringLiteral("SelectMCU")));
-    ASSERT_EQ(wb.model().selectedModelName(), QStringLiteral("ATMEGA8"));
+    ASSERT_EQ(wb.session().model().selectedModelName(), QStringLiteral("ATMEGA8"));
 
     prompts.answers << kImages + "blink_m8.hex";
     click(window.openFileButton(0));
     prompts.answers << kImages + "blink_m8.eep";
     click(window.openFileButton(1));
-    ASSERT_FALSE(wb.flash().image().isEmpty());
-    ASSERT_FALSE(wb.eeprom().image().isEmpty());
+    ASSERT_FALSE(wb.session().flash().image().isEmpty());
+    ASSERT_FALSE(wb.session().eeprom().image().isEmpty());
 
     // Low fuse bit 0 (CKSEL0) from its default 1 to 0: 0xE1 becomes 0xE0.
-    ASSERT_EQ(wb.fuses().fuseLow(), 0xE1);
+    ASSERT_EQ(wb.session().fuses().fuseLow(), 0xE1);
     click(window.fuseFrame(0)->cell(0));
-    ASSERT_EQ(wb.fuses().fuseLow(), 0xE0);
+    ASSERT_EQ(wb.session().fuses().fuseLow(), 0xE0);
 
     for (int i : {0, 1, 2, 3, 8, 9}) {
         ASSERT_EQ(window.optionsBox()->value(i), 1) << i;

@@ -18,7 +18,7 @@ TEST(ElfFusesWindow, OpenedFileAndMenuEntryShowItsBytesInTheFrames) {
     ui::MainWindow& w = rig.start();
     rig.p.prompts.answers << testImage("fuses_m8.elf");
     w.openFileButton(0)->click();
-    ASSERT_FALSE(rig.wb().flash().image().isEmpty());
+    ASSERT_FALSE(rig.wb().session().flash().image().isEmpty());
     EXPECT_EQ(w.fuseFrame(0)->title(), "熔丝低字节[E1]");
     rig.p.device.clearTranscript();
 

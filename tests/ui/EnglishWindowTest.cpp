@@ -88,13 +88,13 @@ Stored setUpAndSave(Language language) {
     const LanguageTexts texts(language);
     WindowRig rig;
     ui::MainWindow& w = rig.start();
-    const QString before = rig.wb().fuses().fuseBitString();
+    const QString before = rig.wb().session().fuses().fuseBitString();
     choose(w, QStringLiteral("FDBSZFFC0/0004"));  // a clock choice of ATMEGA8
     choose(w, QStringLiteral("FSBQJFFBF/0000"));  // BODEN
-    EXPECT_NE(rig.wb().fuses().fuseBitString(), before);
+    EXPECT_NE(rig.wb().session().fuses().fuseBitString(), before);
     const QString path = rig.p.settings.fileIn(QStringLiteral("line.SET"));
     rig.p.prompts.answers << path;
-    rig.wb().onToolbarMenuItem(QStringLiteral("SaveSet"));
+    rig.wb().runCommand(CommandId::SaveScheme);
     w.close();
     return {readFile(path), readFile(rig.p.settings.filePath())};
 }

@@ -52,7 +52,7 @@ TEST(MainWindow, FirstStartWithEmptySettings) {
               QStringLiteral(" ATMEGA8　FLASH:8192　EEPROM:512　ID:1E9307"));
     EXPECT_EQ(w.otherTab()->selectedModel->text(), "ATMEGA8");
     EXPECT_EQ(checkedOptions(w), QStringList{"0"});
-    EXPECT_EQ(cellCaptions(w), rig.wb().fuses().defaultFuseBits());
+    EXPECT_EQ(cellCaptions(w), rig.wb().session().fuses().defaultFuseBits());
     EXPECT_GT(w.optionTree()->count(), 0);
     EXPECT_TRUE(w.fileNameText(0)->text().isEmpty());
     EXPECT_EQ(w.otherTab()->flashAddress->text(), "8191");
@@ -63,7 +63,8 @@ TEST(MainWindow, FirstStartWithEmptySettings) {
     EXPECT_TRUE(w.otherTab()->selFe[0]->isChecked());
     EXPECT_EQ(w.progressBar(0)->value(), 100);
     EXPECT_EQ(w.linkLabel()->text(), ShellTexts::linkCaption());
-    EXPECT_TRUE(w.logView()->toPlainText().startsWith(rig.wb().log().logBanner().left(10)));
+    EXPECT_TRUE(
+        w.logView()->toPlainText().startsWith(rig.wb().session().log().logBanner().left(10)));
 }
 
 TEST(MainWindow, StoredOptionAndFuseTextsOfEachLength) {
@@ -86,7 +87,8 @@ TEST(MainWindow, StoredOptionAndFuseTextsOfEachLength) {
         rig.store("熔丝", "设置", c.fuses);
         ui::MainWindow& w = rig.start();
         EXPECT_EQ(checkedOptions(w), c.checked) << c.options.toStdString();
-        EXPECT_EQ(cellCaptions(w), c.fusesApplied ? bits32 : rig.wb().fuses().defaultFuseBits());
+        EXPECT_EQ(cellCaptions(w),
+                  c.fusesApplied ? bits32 : rig.wb().session().fuses().defaultFuseBits());
         if (c.fusesApplied) {
             EXPECT_EQ(w.fuseFrame(0)->title(), "熔丝低字节[E1]");
             EXPECT_EQ(w.fuseFrame(1)->title(), "熔丝高字节[D9]");
@@ -116,7 +118,7 @@ void expectDeviceControls(ui::MainWindow& w, bool enabled) {
     for (const char* name :
          {"ProCommand", "ReadFlash", "ReadEEPROM", "ReadSIG", "ReadOA", "R_DataCommand_0",
           "R_DataCommand_1", "W_DataCommand_0", "W_DataCommand_1"})
-        EXPECT_EQ(w.deviceControl(name)->isEnabled(), enabled) << name;
+        EXPECT_EQ(w.findChild<QWidget*>(name)->isEnabled(), enabled) << name;
     for (const char* key : {"SelectMCU", "SetFuseDefault", "SetCOM", "slSET", "About"})
         EXPECT_TRUE(w.toolbar()->button(key)->isEnabled()) << key;
     for (QWidget* other :
@@ -188,9 +190,9 @@ TEST(MainWindow, SelectMcuWithoutReplyAndWithAnAtmega8InTheSocket) {
     EXPECT_EQ(w.otherTab()->currentModel->text(), "ATMEGA8");
     EXPECT_EQ(w.otherTab()->selectedModel->text(), "ATMEGA8");
     EXPECT_TRUE(w.statusPanels()->panelText("MCUtypes").startsWith(" ATMEGA8"));
-    EXPECT_EQ(cellCaptions(w), rig.wb().fuses().defaultFuseBits());
+    EXPECT_EQ(cellCaptions(w), rig.wb().session().fuses().defaultFuseBits());
     EXPECT_NE(cellCaptions(w), atmega16Cells);
-    EXPECT_EQ(w.optionTree()->count(), rig.wb().fuses().options().size());
+    EXPECT_EQ(w.optionTree()->count(), rig.wb().session().fuses().options().size());
 }
 
 TEST(MainWindow, ChoosingTheSelectedModelKeepsTheCells) {
@@ -198,7 +200,7 @@ TEST(MainWindow, ChoosingTheSelectedModelKeepsTheCells) {
     ui::MainWindow& w = rig.start();
     click(w.fuseFrame(0)->cell(0));
     const QString edited = cellCaptions(w);
-    ASSERT_NE(edited, rig.wb().fuses().defaultFuseBits());
+    ASSERT_NE(edited, rig.wb().session().fuses().defaultFuseBits());
     w.toolbar()->menuEntry("ATMEGA8")->trigger();
     EXPECT_EQ(cellCaptions(w), edited);
     w.toolbar()->menuEntry("ProgramFLASH")->trigger();
@@ -225,7 +227,7 @@ TEST(MainWindow, FirmwareWithThePortClosedAndCheckComWithASilentProgrammer) {
 TEST(MainWindow, BitCellsFramesAndOptionListStayInStep) {
     WindowRig rig;
     ui::MainWindow& w = rig.start();
-    FuseEditor& fuses = rig.wb().fuses();
+    FuseEditor& fuses = rig.wb().session().fuses();
     ui::ClickableLabel* cell0 = w.fuseFrame(0)->cell(0);
     const QString before = cell0->text();
     click(cell0);
@@ -268,7 +270,7 @@ TEST(MainWindow, BitCellsFramesAndOptionListStayInStep) {
 TEST(MainWindow, AGroupChoiceStaysCheckedWhenItsBoxIsToggledAgain) {
     WindowRig rig;
     ui::MainWindow& w = rig.start();
-    const auto& options = rig.wb().fuses().options();
+    const auto& options = rig.wb().session().fuses().options();
     int position = 0;
     for (int i = 0; i < options.size() && !position; ++i)
         if (options[i].key.at(1) == 'D' && options[i].checked)
@@ -301,7 +303,7 @@ TEST(MainWindow, ButtonsDisabledForTheirOwnRun) {
                          {w.toolbar()->button("ReadFuse")}};
     for (Watched& one : watched) {
         rig.p.pump.onYield = [&] {
-            if (rig.wb().link().isBusy() && !one.button->isEnabled())
+            if (rig.wb().session().link().isBusy() && !one.button->isEnabled())
                 one.disabledDuringRun = true;
         };
         click(one.button);
@@ -351,7 +353,7 @@ TEST(MainWindow, LogDoubleClickF1AndClose) {
     click(w.toolbar()->button("CheckCOM"));
     ASSERT_TRUE(w.logView()->toPlainText().contains("连接成功!"));
     QTest::mouseDClick(w.logView()->viewport(), Qt::LeftButton);
-    EXPECT_EQ(rig.wb().log().text(), rig.wb().log().logBanner());
+    EXPECT_EQ(rig.wb().session().log().text(), rig.wb().session().log().logBanner());
     EXPECT_FALSE(w.logView()->toPlainText().contains("连接成功!"));
 
     QTest::keyClick(&w, Qt::Key_F1);

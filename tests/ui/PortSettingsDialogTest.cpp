@@ -193,8 +193,8 @@ TEST_F(PortSettingsDialogTest, CancelKeepsTheDeviceMapping) {
 std::unique_ptr<ui::PortSettingsDialog> openOnWindow(test::WindowRig& rig) {
     Workbench& wb = rig.wb();
     auto dialog = std::make_unique<ui::PortSettingsDialog>(
-        wb.link(), wb.settings(), wb.prompts(), wb.portSettingsState(), wb.portSettingsHooks(),
-        wb.portMap(), rig.window.get());
+        wb.session().link(), wb.session().settings(), wb.session().prompts(),
+        wb.session().portSettingsState(), wb.portSettingsHooks(), nullptr, rig.window.get());
     dialog->show();
     return dialog;
 }

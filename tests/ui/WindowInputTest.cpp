@@ -51,11 +51,11 @@ TEST(BoxText, TextPutInWithoutKeyPressesIsWhatCommandsAndExitUse) {
     const QString eeprom = testImage(QStringLiteral("blink_m8.eep"));
     setByAccessibility(w.fileNameText(0), flash);
     w.fileNameText(1)->setText(eeprom);
-    rig.wb().options().setFromText(QStringLiteral("0000010000"));  // "文件重载" only
+    rig.wb().session().options().setFromText(QStringLiteral("0000010000"));  // "文件重载" only
     click(w.optionsBox()->programButton());
-    EXPECT_EQ(rig.wb().flash().image().toBytes(),
+    EXPECT_EQ(rig.wb().session().flash().image().toBytes(),
               readFile(testImage(QStringLiteral("blink_m8.bin"))));
-    EXPECT_EQ(rig.wb().eeprom().image().toBytes(),
+    EXPECT_EQ(rig.wb().session().eeprom().image().toBytes(),
               readFile(testImage(QStringLiteral("blink_m8.eep.bin"))));
 
     setByAccessibility(o->flashAddress, "100");
@@ -74,10 +74,10 @@ TEST(BusyWindow, OptionAndFuseClicksDuringAPassShowTheStateAgain) {
     ui::OptionTree* tree = w.optionTree();
     ASSERT_GT(tree->count(), 0);
     const bool entryChecked = tree->isChecked(1);
-    const QString cells = rig.wb().fuses().fuseBitString();
+    const QString cells = rig.wb().session().fuses().fuseBitString();
     bool tried = false;
     rig.p.pump.onYield = [&] {
-        if (tried || !rig.wb().programPass().isRunning())
+        if (tried || !rig.wb().session().programPass().isRunning())
             return;
         tried = true;
         w.optionsBox()->option(9)->click();
@@ -87,10 +87,10 @@ TEST(BusyWindow, OptionAndFuseClicksDuringAPassShowTheStateAgain) {
     click(w.optionsBox()->programButton());
     ASSERT_TRUE(tried);
     EXPECT_EQ(w.optionsBox()->option(9)->checkState(), Qt::Unchecked);
-    EXPECT_EQ(rig.wb().options().optionValue(9), 0);
+    EXPECT_EQ(rig.wb().session().options().optionValue(9), 0);
     EXPECT_EQ(tree->isChecked(1), entryChecked);
-    EXPECT_EQ(rig.wb().fuses().fuseBitString(), cells);
-    EXPECT_EQ(rig.wb().log().text().count(Workbench::busyText()), 3);
+    EXPECT_EQ(rig.wb().session().fuses().fuseBitString(), cells);
+    EXPECT_EQ(rig.wb().session().log().text().count(CommandRunner::busyText()), 3);
 }
 
 }  // namespace

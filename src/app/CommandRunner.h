@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <optional>
+
+namespace kv {
+
+class RecordKeeper;
+class Session;
+
+// Runs the commands a front end starts, one at a time. While a command runs
+// (an exchange, a dialog, a file load that yields to the window), every other
+// one is refused with a log entry, line events wait, and closing is deferred
+// until it ends. A failure that ends a command is shown in a warning box once
+// its exchange is over, so that nothing waits behind the box.
+class CommandRunner : public QObject {
+    Q_OBJECT
+public:
+    CommandRunner(Session& session, RecordKeeper& record, QObject* parent = nullptr);
+
+    static QString busyText();
+
+    // A command runs: an exchange, a dialog or a file load.
+    bool isBusy() const;
+    // Logs busyText() and returns true while a command runs.
+    bool refuseWhileBusy();
+
+    // A command that talks to the programmer; marked busy while it runs.
+    void runExchange(const std::function<void()>& command);
+    // An exchange that changes the chip: refused before anything is sent when
+    // no record can be kept, and recorded with `step` as its one step; the
+    // programming pass (no step) names its own steps and takes a serial number.
+    void runRecorded(const std::optional<QString>& step, const std::function<void()>& command);
+    // A command that opens a dialog or changes the set-up.
+    void runGuarded(const std::function<void()>& command);
+    // An edit of the window's state; no yield happens inside it. False when
+    // refused or failed, so the window shows the state again.
+    bool runEdit(const std::function<void()>& edit);
+    // Work that yields to the window without talking to the programmer (the
+    // start-up's file reload): counted as a command while it runs.
+    void runQuietly(const std::function<void()>& work);
+
+    // Window close. False while a command runs: the close is deferred and
+    // closeRequested() follows when it has ended.
+    bool requestClose();
+    // The serial control's line event: whatever waits in the receive buffer
+    // becomes one log entry; during a command it waits until the command ends.
+    void onLineEvent();
+    void showError(const QString& text);
+
+Q_SIGNALS:
+    // A close that was deferred may now proceed.
+    void closeRequested();
+
+private:
+    void afterCommand();
+
+    Session& m_session;
+    RecordKeeper& m_record;
+    int m_commandDepth = 0;
+    bool m_lineEventPending = false;
+    bool m_closePending = false;
+};
+
+}  // namespace kv

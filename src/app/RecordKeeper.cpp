@@ -1,0 +1,312 @@
+// SPDX-License-Identifier: MIT
+#include "app/RecordKeeper.h"
+
+#include <QFileInfo>
+
+#include "app/PassRecorder.h"
+#include "app/Session.h"
+#include "core/HexDigits.h"
+#include "core/OperationError.h"
+#include "link/PortMap.h"
+#include "link/SerialControl.h"
+#include "operations/ImageReader.h"
+#include "operations/ImageWriter.h"
+#include "record/SerialNumbers.h"
+
+namespace kv {
+
+namespace {
+
+const QString kPass = QStringLiteral("pass");
+const QString kFail = QStringLiteral("fail");
+
+bool hasStep(const PassRecord& record, const QString& name) {
+    for (const RecordStep& step : record.steps)
+        if (step.name == name)
+            return true;
+    return false;
+}
+
+std::optional<RecordImage> imageOf(const ImageSlot& slot) {
+    return RecordImage::fromContent(QFileInfo(slot.pathText()).fileName(), slot.image().toBytes());
+}
+
+// Low, high and (when the model has one) extended byte from hex pairs
+// ordered extended, high, low; ".." stands for a byte the model lacks.
+QByteArray fuseBytes(const QString& field) {
+    QByteArray bytes;
+    for (int at = field.size() - 2; at >= 0; at -= 2) {
+        bool ok = false;
+        const int value = field.mid(at, 2).toInt(&ok, 16);
+        if (ok)
+            bytes.append(char(value));
+    }
+    return bytes;
+}
+
+}  // namespace
+
+RecordKeeper::RecordKeeper(Session& session, PassRecorder* recorder, PortMap* portMap,
+                           QObject* parent)
+    : QObject(parent), m_session(session), m_recorder(recorder), m_portMap(portMap) {
+    if (!m_recorder)
+        return;
+    connect(&m_session.log(), &MessageLog::entryAdded, this,
+            [this](const QString& message) { m_recorder->addLogLine(message); });
+    connect(&m_session.programPass(), &ProgramPass::stepStarted, this, [this](const QString& name) {
+        if (m_recorder->isActive())
+            m_recorder->startStep(name);
+    });
+    connect(&m_session.programPass(), &ProgramPass::stepFinished, this,
+            [this](const QString& name) {
+                if (!m_recorder->isActive())
+                    return;
+                const auto [result, detail] = stepFinding(name);
+                m_recorder->endStep(result, detail);
+            });
+}
+
+std::optional<QString> RecordKeeper::admit(bool pass) {
+    m_keep = false;
+    m_takenSerial.reset();
+    if (!m_recorder)
+        return std::nullopt;
+    // Before the first byte: a line that must record may not program unrecorded chips.
+    if (const auto refusal = m_recorder->admit())
+        return refusal;
+    const bool keep = m_recorder->unrecordedNote().isEmpty();
+    if (!keep) {
+        // Serial numbers come from the shared sequence in the record: taken
+        // without it, two stations could hand out the same number.
+        if (pass && m_serialScheme) {
+            const QString refusal = tr("方案要求写入序列号，序列号只能从生产记录中取得；"
+                                       "生产记录不可用，没有编程。\n%1")
+                                        .arg(m_recorder->unrecordedReason());
+            m_session.log().sendInfo(refusal);
+            return refusal;
+        }
+        m_session.log().sendInfo(m_recorder->unrecordedNote());
+        return std::nullopt;
+    }
+    if (pass) {
+        if (const auto refusal = takeSerialNumber())
+            return refusal;
+    }
+    m_keep = true;
+    return std::nullopt;
+}
+
+void RecordKeeper::begin(const std::optional<QString>& step) {
+    m_lastRecordId = 0;
+    if (!m_keep)
+        return;
+    m_recorder->begin();
+    PassRecord& record = m_recorder->record();
+    const int number = m_session.port().portNumber();
+    record.port = QStringLiteral("COM%1").arg(number);
+    if (m_portMap)
+        record.device = m_portMap->devicePath(number);
+    record.model = m_session.model().selectedModelName();
+    if (step)
+        m_recorder->startStep(*step);
+}
+
+void RecordKeeper::complete(const std::optional<QString>& failure) {
+    if (!m_keep)
+        return;
+    if (m_takenSerial)
+        writeSerialNumber(failure);
+    completeRecord(failure);
+}
+
+std::optional<QString> RecordKeeper::finish(const std::optional<QString>& failure) {
+    if (!m_keep)
+        return std::nullopt;
+    m_keep = false;
+    m_chipSignature.reset();
+    try {
+        m_lastRecordId = m_recorder->finish(failure);
+    } catch (const OperationError& e) {
+        // The chip has been written; the line must know this one went unrecorded.
+        m_session.log().sendInfo(e.text());
+        return e.text();
+    }
+    return std::nullopt;
+}
+
+std::pair<QString, QString> RecordKeeper::stepFinding(const QString& step) const {
+    if (step == u"signature") {
+        if (m_session.programPass().lastSignatureRejected())
+            return {kFail, ProgramPass::mismatchText()};
+    } else if (step == u"write eeprom") {
+        if (const qint64 missing = m_session.writer().lastEepromMissing())
+            return {kFail, QStringLiteral("%1 bytes not acknowledged").arg(missing)};
+    } else if (step == u"verify flash" || step == u"verify eeprom") {
+        const ImageReader::VerifyResult& verify =
+            m_session.reader().lastVerify(step == u"verify flash");
+        if (!verify.readComplete)
+            return {kFail, QStringLiteral("read-back incomplete")};
+        if (verify.firstDifference >= 0)
+            return {kFail, QStringLiteral("mismatch at 0x") + hexField(verify.firstDifference, 4)};
+    } else if (step == u"calibration") {
+        const CalibrationBytes::Written& written = m_session.calibrationBytes().lastWrite();
+        if (!written.sent)
+            return {kFail, QStringLiteral("not sent")};
+        if (!written.acknowledged)
+            return {kFail, QStringLiteral("not acknowledged")};
+    } else if (step == u"write flash word" || step == u"write eeprom byte") {
+        if (!m_session.singleAccessCommands().lastWriteAcknowledged())
+            return {kFail, QStringLiteral("not acknowledged")};
+    } else if (step == u"recover fuses") {
+        if (!m_session.fuseCommands().lastRecoverConfirmed())
+            return {kFail, QStringLiteral("read-back differs")};
+    }
+    return {kPass, QString()};
+}
+
+// Inside the command's exchange: what the chip holds now, read back where
+// the command wrote fuse or lock bytes.
+void RecordKeeper::completeRecord(const std::optional<QString>& failure) {
+    PassRecord& record = m_recorder->record();
+    if (!failure && !record.steps.isEmpty() && record.steps.last().result.isEmpty()) {
+        const auto [result, detail] = stepFinding(record.steps.last().name);
+        m_recorder->endStep(result, detail);
+    }
+    // Only what this command read from the chip, or what the front end read
+    // from the same chip just before: never the window's placeholder, never
+    // an earlier chip's.
+    if (hasStep(record, QStringLiteral("signature")))
+        record.signature = m_session.programPass().lastSignature();
+    else
+        record.signature = m_chipSignature.value_or(QString());
+    const bool readBack = m_recorder->policy().readBack && !failure && m_session.port().isOpen();
+    // The programmer does not acknowledge an erase: a silent one would pass
+    // for a good erase unless something after it answers.
+    if (readBack && !record.steps.isEmpty() && record.steps.last().name == u"erase") {
+        const QString reading = readSignatureText(m_session.link(), false);
+        if (reading.size() == 6) {
+            record.signature = reading;
+        } else {
+            m_recorder->amendStep(QStringLiteral("erase"), kFail,
+                                  QStringLiteral("no answer to the signature read after erase"));
+            m_session.log().sendInfo(tr("擦除后读标识字无应答，本次擦除记录为不合格。"));
+        }
+    }
+    if (hasStep(record, QStringLiteral("write flash")) ||
+        hasStep(record, QStringLiteral("verify flash")))
+        record.flash = imageOf(m_session.flash());
+    if (hasStep(record, QStringLiteral("write eeprom")) ||
+        hasStep(record, QStringLiteral("verify eeprom")))
+        record.eeprom = imageOf(m_session.eeprom());
+    const QString model = m_session.model().selectedModelName();
+    const bool fuses = hasStep(record, QStringLiteral("fuses"));
+    const bool lock = hasStep(record, QStringLiteral("lock"));
+    const QString sentFuses = FuseCommands::fuseField(m_session.fuses(), model);
+    if (fuses || hasStep(record, QStringLiteral("recover fuses")))
+        record.fusesWritten = fuseBytes(sentFuses);
+    if (lock)
+        record.lockWritten = quint8(m_session.fuses().byteText(3).toInt(nullptr, 16));
+    bool readNow = hasStep(record, QStringLiteral("recover fuses")) && !failure;
+    if ((fuses || lock) && readBack) {
+        m_session.fuseCommands().readBackFuses(model);
+        readNow = true;
+    }
+    const QString reading = m_session.fuseCommands().lastFuseReading();
+    if (readNow && reading.size() == 8) {
+        const QString readFuses = FuseCommands::hasExtendedFuseByte(model)
+                                      ? reading.mid(2)
+                                      : QStringLiteral("..") + reading.mid(4);
+        record.fusesRead = fuseBytes(readFuses);
+        record.lockRead = quint8(reading.left(2).toInt(nullptr, 16));
+    }
+    if (fuses && readNow && !failure && record.fusesRead != record.fusesWritten)
+        m_recorder->amendStep(QStringLiteral("fuses"), kFail, QStringLiteral("read-back differs"));
+    if (lock && readNow && !failure && record.lockRead != record.lockWritten)
+        m_recorder->amendStep(QStringLiteral("lock"), kFail, QStringLiteral("read-back differs"));
+    const CalibrationBytes::Written& calibration = m_session.calibrationBytes().lastWrite();
+    if (hasStep(record, QStringLiteral("calibration")) && calibration.sent) {
+        record.calibrationValue = quint8(calibration.value.toInt(nullptr, 16));
+        record.calibrationTarget =
+            (calibration.toFlash ? QStringLiteral("FLASH 0x") : QStringLiteral("EEPROM 0x")) +
+            hexField(calibration.address, 4);
+    }
+}
+
+std::optional<QString> RecordKeeper::takeSerialNumber() {
+    if (!m_serialScheme)
+        return std::nullopt;
+    try {
+        SerialNumbers numbers(m_recorder->store());
+        numbers.define(*m_serialScheme);
+        m_takenSerial = numbers.takeNext(m_serialScheme->name, m_recorder->station());
+    } catch (const OperationError& e) {
+        return e.text();
+    }
+    return std::nullopt;
+}
+
+void RecordKeeper::writeSerialNumber(const std::optional<QString>& failure) {
+    PassRecord& record = m_recorder->record();
+    record.serialSequence = m_serialScheme->name;
+    record.serial = m_takenSerial;
+    bool written = false;
+    QString reason = failure.value_or(QStringLiteral("pass failed"));
+    bool stepsPassed = true;
+    for (const RecordStep& step : std::as_const(record.steps))
+        stepsPassed = stepsPassed && step.result != u"fail";
+    // A chip that failed its pass gets no number.
+    if (!failure && stepsPassed && !m_session.programPass().lastSignatureRejected()) {
+        m_recorder->startStep(QStringLiteral("serial"));
+        try {
+            written = writeSerialBytes(m_serialScheme->bytesFor(*m_takenSerial));
+        } catch (const OperationError& e) {
+            m_recorder->endStep(QStringLiteral("fail"), e.text());
+            reason = e.text();
+        }
+        if (!written && reason == u"pass failed")
+            reason = QStringLiteral("not acknowledged");
+        m_recorder->endStep(written ? QStringLiteral("pass") : QStringLiteral("fail"),
+                            written ? QString() : reason);
+    }
+    if (!written) {
+        try {
+            SerialNumbers(m_recorder->store())
+                .markSpoiled(m_serialScheme->name, *m_takenSerial, reason);
+        } catch (const OperationError& e) {
+            m_session.log().sendInfo(e.text());
+        }
+    }
+}
+
+// Byte by byte into EEPROM, word by word into FLASH (a half outside the
+// number stays FF, as erased FLASH holds); the boxes the single access reads
+// are put back as they were.
+bool RecordKeeper::writeSerialBytes(const QByteArray& bytes) {
+    if (bytes.isEmpty())
+        return false;
+    const bool flash = m_serialScheme->target == SerialScheme::Target::Flash;
+    const int row = flash ? 0 : 1;
+    AddressSpinner& box = m_session.model().singleAccessAddress(row);
+    const QString addressBefore = box.text();
+    const QString dataBefore = m_session.singleAccess().dataText(row);
+    const qint64 first = m_serialScheme->address;
+    const qint64 last = first + bytes.size() - 1;
+    bool acknowledged = true;
+    for (qint64 at = flash ? first / 2 : first; acknowledged && at <= (flash ? last / 2 : last);
+         ++at) {
+        auto byteAt = [&](qint64 address) {
+            return address < first || address > last ? 0xFF : quint8(bytes[address - first]);
+        };
+        box.setText(QString::number(at));
+        m_session.singleAccess().setDataText(
+            row, flash ? hexField(byteAt(2 * at), 2) + hexField(byteAt(2 * at + 1), 2)
+                       : hexField(byteAt(at), 2));
+        m_session.singleAccessCommands().singleWrite(row);
+        acknowledged = m_session.singleAccessCommands().lastWriteAcknowledged();
+    }
+    box.setText(addressBefore);
+    m_session.singleAccess().setDataText(row, dataBefore);
+    return acknowledged;
+}
+
+}  // namespace kv

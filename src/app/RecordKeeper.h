@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <optional>
+
+#include "record/SerialScheme.h"
+
+namespace kv {
+
+class PassRecorder;
+class PortMap;
+class Session;
+
+// The production record of the commands that change a chip, filled from
+// what the logic itself reports (never from the log's text), and the serial
+// numbers of the programming pass: taken before it, written after its steps
+// through the single-access writes, recorded, and spoiled when not written.
+class RecordKeeper : public QObject {
+    Q_OBJECT
+public:
+    // recorder: none keeps no record.
+    RecordKeeper(Session& session, PassRecorder* recorder, PortMap* portMap,
+                 QObject* parent = nullptr);
+
+    PassRecorder* recorder() const { return m_recorder; }
+    // Serial numbers for each pass (from the scheme's serial file); nullopt: none.
+    void setSerialScheme(const std::optional<SerialScheme>& scheme) { m_serialScheme = scheme; }
+    const std::optional<SerialScheme>& serialScheme() const { return m_serialScheme; }
+    // The signature a front end read from the chip in the socket just before
+    // the next command, for a command that reads none itself.
+    void setChipSignature(const std::optional<QString>& signature) { m_chipSignature = signature; }
+    // The id of the record the last command appended; 0 when it kept none.
+    qint64 lastRecordId() const { return m_lastRecordId; }
+
+    // Before the first byte: the refusal text when the command may not run
+    // (no record can be kept where one must, or no serial number can be taken
+    // for a pass that needs one); nullopt when it may go on.
+    std::optional<QString> admit(bool pass);
+    // Inside the command's exchange, around the command itself.
+    void begin(const std::optional<QString>& step);
+    void complete(const std::optional<QString>& failure);
+    // After the exchange: appends the record; the refusal text when the store
+    // did not take it (logged here: the chip has been written).
+    std::optional<QString> finish(const std::optional<QString>& failure);
+
+private:
+    // The step's result and detail from what the logic reports of it.
+    std::pair<QString, QString> stepFinding(const QString& step) const;
+    void completeRecord(const std::optional<QString>& failure);
+    std::optional<QString> takeSerialNumber();
+    // A number not written is marked spoiled.
+    void writeSerialNumber(const std::optional<QString>& failure);
+    bool writeSerialBytes(const QByteArray& bytes);
+
+    Session& m_session;
+    PassRecorder* m_recorder;
+    PortMap* m_portMap;
+    std::optional<SerialScheme> m_serialScheme;
+    std::optional<qint64> m_takenSerial;
+    std::optional<QString> m_chipSignature;
+    bool m_keep = false;
+    qint64 m_lastRecordId = 0;
+};
+
+}  // namespace kv
