@@ -190,7 +190,7 @@ QList<Measurement> hexLoad(BenchRig& rig, const Options&) {
         QString copy = path;
         QElapsedTimer timer;
         timer.start();
-        files.loadFlashFile(copy);
+        files.load(kv::MemoryKind::Flash, copy);
         times.push_back(timer.nsecsElapsed() / 1000);
     }
     std::sort(times.begin(), times.end());

@@ -4,23 +4,30 @@
 #include "app/RecordKeeper.h"
 #include "app/Session.h"
 #include "core/OperationError.h"
+#include "app/OutcomeBoxes.h"
 #include "core/UserPrompts.h"
+#include "images/ImageFiles.h"
+#include "settings/SettingsStore.h"
 
 namespace kv {
 
 namespace {
 
-// Runs a command; the text for the warning box when it failed. Any exception
-// ends the command there: none may leave a window event's handler.
-std::optional<QString> failureOf(const std::function<void()>& command) {
+// Runs a command; the error that ended it. Any exception ends the command
+// there: none may leave a window event's handler.
+std::optional<OperationError> failureOf(const std::function<void()>& command) {
     try {
         command();
     } catch (const OperationError& e) {
-        return e.text();
+        return e;
     } catch (const std::exception& e) {
-        return QString::fromLocal8Bit(e.what());
+        return OperationError(QString::fromLocal8Bit(e.what()), ErrorKind::Garbled);
     }
     return std::nullopt;
+}
+
+std::optional<QString> textOf(const std::optional<OperationError>& error) {
+    return error ? std::optional<QString>(error->text()) : std::nullopt;
 }
 
 }  // namespace
@@ -50,66 +57,91 @@ void CommandRunner::showError(const QString& text) {
     m_session.prompts().warning(m_session.appCaption(), text);
 }
 
-void CommandRunner::runExchange(const std::function<void()>& command) {
-    if (refuseWhileBusy())
-        return;
-    ++m_commandDepth;
-    std::optional<QString> failure;
-    {
-        ProgrammerLink::Exchange exchange(m_session.link());
-        failure = failureOf(command);
-    }
-    // The box comes after the exchange so that nothing waits behind it.
-    if (failure)
-        showError(*failure);
-    --m_commandDepth;
-    afterCommand();
+void CommandRunner::present(const LoadOutcome& outcome) {
+    // The loaders' boxes carry the program's own name, as they always have.
+    if (outcome.status == LoadStatus::Failed)
+        m_session.prompts().warning(m_session.settings().applicationName(), outcome.problem);
 }
 
-void CommandRunner::runRecorded(const std::optional<QString>& step,
-                                const std::function<void()>& command) {
+void CommandRunner::present(const StepOutcome& outcome) {
+    if (const auto text = boxFor(outcome))
+        showError(*text);
+}
+
+CommandResult CommandRunner::runExchange(const std::function<void()>& command) {
+    CommandResult result;
     if (refuseWhileBusy())
-        return;
+        return result;
+    result.ran = true;
+    ++m_commandDepth;
+    {
+        ProgrammerLink::Exchange exchange(m_session.link());
+        result.error = failureOf(command);
+    }
+    // The box comes after the exchange so that nothing waits behind it.
+    if (result.error)
+        showError(result.error->text());
+    --m_commandDepth;
+    afterCommand();
+    return result;
+}
+
+CommandResult CommandRunner::runRecorded(
+    const std::optional<QString>& step, const std::function<RecordKeeper::StepFinding()>& command) {
+    CommandResult result;
+    if (refuseWhileBusy())
+        return result;
+    result.ran = true;
     if (const auto refusal = m_record.admit(!step)) {
         showError(*refusal);
-        return;
+        result.error = OperationError(*refusal, ErrorKind::Record);
+        return result;
     }
     ++m_commandDepth;
-    std::optional<QString> failure;
     {
         ProgrammerLink::Exchange exchange(m_session.link());
         m_record.begin(step);
-        failure = failureOf(command);
-        m_record.complete(failure);
+        RecordKeeper::StepFinding finding;
+        result.error = failureOf([&] { finding = command(); });
+        m_record.complete(textOf(result.error), finding);
     }
-    if (const auto unrecorded = m_record.finish(failure))
+    const auto unrecorded = m_record.finish(textOf(result.error));
+    if (unrecorded)
         showError(*unrecorded);
-    if (failure)
-        showError(*failure);
+    if (result.error)
+        showError(result.error->text());
+    else if (unrecorded)
+        result.error = OperationError(*unrecorded, ErrorKind::Record);
     --m_commandDepth;
     afterCommand();
+    return result;
 }
 
-void CommandRunner::runGuarded(const std::function<void()>& command) {
+CommandResult CommandRunner::runGuarded(const std::function<void()>& command) {
+    CommandResult result;
     if (refuseWhileBusy())
-        return;
+        return result;
+    result.ran = true;
     ++m_commandDepth;
-    if (const auto failure = failureOf(command))
-        showError(*failure);
+    result.error = failureOf(command);
+    if (result.error)
+        showError(result.error->text());
     --m_commandDepth;
     afterCommand();
+    return result;
 }
 
 // No yield happens inside an edit, so it needs no busy mark of its own. An
 // edit refused for its own reason (no usable definitions) shows it in a box.
-bool CommandRunner::runEdit(const std::function<void()>& edit) {
+CommandResult CommandRunner::runEdit(const std::function<void()>& edit) {
+    CommandResult result;
     if (refuseWhileBusy())
-        return false;
-    if (const auto failure = failureOf(edit)) {
-        showError(*failure);
-        return false;
-    }
-    return true;
+        return result;
+    result.ran = true;
+    result.error = failureOf(edit);
+    if (result.error)
+        showError(result.error->text());
+    return result;
 }
 
 void CommandRunner::runQuietly(const std::function<void()>& work) {

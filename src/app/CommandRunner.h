@@ -6,10 +6,21 @@
 #include <functional>
 #include <optional>
 
+#include "app/RecordKeeper.h"
+#include "core/OperationError.h"
+
 namespace kv {
 
-class RecordKeeper;
 class Session;
+struct LoadOutcome;
+struct StepOutcome;
+
+// How a command a front end started ended.
+struct CommandResult {
+    bool ran = false;                     // false: refused while another command ran
+    std::optional<OperationError> error;  // what ended it, shown in a box already
+    bool ok() const { return ran && !error; }
+};
 
 // Runs the commands a front end starts, one at a time. While a command runs
 // (an exchange, a dialog, a file load that yields to the window), every other
@@ -29,16 +40,18 @@ public:
     bool refuseWhileBusy();
 
     // A command that talks to the programmer; marked busy while it runs.
-    void runExchange(const std::function<void()>& command);
+    CommandResult runExchange(const std::function<void()>& command);
     // An exchange that changes the chip: refused before anything is sent when
-    // no record can be kept, and recorded with `step` as its one step; the
-    // programming pass (no step) names its own steps and takes a serial number.
-    void runRecorded(const std::optional<QString>& step, const std::function<void()>& command);
+    // no record can be kept (ErrorKind::Record), and recorded with `step` as
+    // its one step and the command's finding; the programming pass (no step)
+    // names its own steps and takes a serial number.
+    CommandResult runRecorded(const std::optional<QString>& step,
+                              const std::function<RecordKeeper::StepFinding()>& command);
     // A command that opens a dialog or changes the set-up.
-    void runGuarded(const std::function<void()>& command);
+    CommandResult runGuarded(const std::function<void()>& command);
     // An edit of the window's state; no yield happens inside it. False when
     // refused or failed, so the window shows the state again.
-    bool runEdit(const std::function<void()>& edit);
+    CommandResult runEdit(const std::function<void()>& edit);
     // Work that yields to the window without talking to the programmer (the
     // start-up's file reload): counted as a command while it runs.
     void runQuietly(const std::function<void()>& work);
@@ -50,6 +63,9 @@ public:
     // becomes one log entry; during a command it waits until the command ends.
     void onLineEvent();
     void showError(const QString& text);
+    // The box for what a load or a step found, when it calls for one.
+    void present(const LoadOutcome& outcome);
+    void present(const StepOutcome& outcome);
 
 Q_SIGNALS:
     // A close that was deferred may now proceed.

@@ -43,7 +43,7 @@ RecordBrowser::~RecordBrowser() = default;
 RecordFilter RecordBrowser::filterOf(const RecordQuery& query) {
     RecordFilter filter;
     if (query.from.isValid() && query.to.isValid() && query.to < query.from)
-        throw OperationError(tr("结束日期早于开始日期。"));
+        throw OperationError(tr("结束日期早于开始日期。"), ErrorKind::Record);
     // Whole local days: the store compares instants.
     if (query.from.isValid())
         filter.since = query.from.startOfDay();
@@ -56,7 +56,7 @@ RecordFilter RecordBrowser::filterOf(const RecordQuery& query) {
     static const QRegularExpression digits(QStringLiteral("^[0-9]{1,18}$"));
     if (!serial.isEmpty()) {
         if (!digits.match(serial).hasMatch())
-            throw OperationError(tr("序列号只能由数字组成：%1").arg(serial));
+            throw OperationError(tr("序列号只能由数字组成：%1").arg(serial), ErrorKind::Record);
         if (query.serialPrefix)
             filter.serialPrefix = serial;
         else

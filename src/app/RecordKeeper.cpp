@@ -53,16 +53,22 @@ RecordKeeper::RecordKeeper(Session& session, PassRecorder* recorder, PortMap* po
         return;
     connect(&m_session.log(), &MessageLog::entryAdded, this,
             [this](const QString& message) { m_recorder->addLogLine(message); });
-    connect(&m_session.programPass(), &ProgramPass::stepStarted, this, [this](const QString& name) {
+    connect(&m_session.programPass(), &ProgramPass::stepStarted, this, [this](PassStep step) {
         if (m_recorder->isActive())
-            m_recorder->startStep(name);
+            m_recorder->startStep(passStepName(step));
     });
     connect(&m_session.programPass(), &ProgramPass::stepFinished, this,
-            [this](const QString& name) {
+            [this](const StepOutcome& outcome) {
                 if (!m_recorder->isActive())
                     return;
-                const auto [result, detail] = stepFinding(name);
-                m_recorder->endStep(result, detail);
+                if (outcome.step == PassStep::Signature) {
+                    m_passSignature = outcome.signature;
+                    m_passRejected = !outcome.signatureMatches;
+                }
+                if (outcome.calibration)
+                    m_calibration = outcome.calibration;
+                const std::optional<QString> fault = outcome.fault();
+                m_recorder->endStep(fault ? kFail : kPass, fault.value_or(QString()));
             });
 }
 
@@ -98,6 +104,9 @@ std::optional<QString> RecordKeeper::admit(bool pass) {
 
 void RecordKeeper::begin(const std::optional<QString>& step) {
     m_lastRecordId = 0;
+    m_passSignature.reset();
+    m_passRejected = false;
+    m_calibration.reset();
     if (!m_keep)
         return;
     m_recorder->begin();
@@ -111,12 +120,12 @@ void RecordKeeper::begin(const std::optional<QString>& step) {
         m_recorder->startStep(*step);
 }
 
-void RecordKeeper::complete(const std::optional<QString>& failure) {
+void RecordKeeper::complete(const std::optional<QString>& failure, const StepFinding& finding) {
     if (!m_keep)
         return;
     if (m_takenSerial)
         writeSerialNumber(failure);
-    completeRecord(failure);
+    completeRecord(failure, finding);
 }
 
 std::optional<QString> RecordKeeper::finish(const std::optional<QString>& failure) {
@@ -134,49 +143,20 @@ std::optional<QString> RecordKeeper::finish(const std::optional<QString>& failur
     return std::nullopt;
 }
 
-std::pair<QString, QString> RecordKeeper::stepFinding(const QString& step) const {
-    if (step == u"signature") {
-        if (m_session.programPass().lastSignatureRejected())
-            return {kFail, ProgramPass::mismatchText()};
-    } else if (step == u"write eeprom") {
-        if (const qint64 missing = m_session.writer().lastEepromMissing())
-            return {kFail, QStringLiteral("%1 bytes not acknowledged").arg(missing)};
-    } else if (step == u"verify flash" || step == u"verify eeprom") {
-        const ImageReader::VerifyResult& verify =
-            m_session.reader().lastVerify(step == u"verify flash");
-        if (!verify.readComplete)
-            return {kFail, QStringLiteral("read-back incomplete")};
-        if (verify.firstDifference >= 0)
-            return {kFail, QStringLiteral("mismatch at 0x") + hexField(verify.firstDifference, 4)};
-    } else if (step == u"calibration") {
-        const CalibrationBytes::Written& written = m_session.calibrationBytes().lastWrite();
-        if (!written.sent)
-            return {kFail, QStringLiteral("not sent")};
-        if (!written.acknowledged)
-            return {kFail, QStringLiteral("not acknowledged")};
-    } else if (step == u"write flash word" || step == u"write eeprom byte") {
-        if (!m_session.singleAccessCommands().lastWriteAcknowledged())
-            return {kFail, QStringLiteral("not acknowledged")};
-    } else if (step == u"recover fuses") {
-        if (!m_session.fuseCommands().lastRecoverConfirmed())
-            return {kFail, QStringLiteral("read-back differs")};
-    }
-    return {kPass, QString()};
-}
-
 // Inside the command's exchange: what the chip holds now, read back where
 // the command wrote fuse or lock bytes.
-void RecordKeeper::completeRecord(const std::optional<QString>& failure) {
+void RecordKeeper::completeRecord(const std::optional<QString>& failure,
+                                  const StepFinding& finding) {
     PassRecord& record = m_recorder->record();
-    if (!failure && !record.steps.isEmpty() && record.steps.last().result.isEmpty()) {
-        const auto [result, detail] = stepFinding(record.steps.last().name);
-        m_recorder->endStep(result, detail);
-    }
+    if (finding.calibration)
+        m_calibration = finding.calibration;
+    if (!failure && !record.steps.isEmpty() && record.steps.last().result.isEmpty())
+        m_recorder->endStep(finding.fault ? kFail : kPass, finding.fault.value_or(QString()));
     // Only what this command read from the chip, or what the front end read
     // from the same chip just before: never the window's placeholder, never
     // an earlier chip's.
     if (hasStep(record, QStringLiteral("signature")))
-        record.signature = m_session.programPass().lastSignature();
+        record.signature = m_passSignature.value_or(QString());
     else
         record.signature = m_chipSignature.value_or(QString());
     const bool readBack = m_recorder->policy().readBack && !failure && m_session.port().isOpen();
@@ -206,12 +186,12 @@ void RecordKeeper::completeRecord(const std::optional<QString>& failure) {
         record.fusesWritten = fuseBytes(sentFuses);
     if (lock)
         record.lockWritten = quint8(m_session.fuses().byteText(3).toInt(nullptr, 16));
-    bool readNow = hasStep(record, QStringLiteral("recover fuses")) && !failure;
+    QString reading = finding.fuseReading.value_or(QString());
+    bool readNow = finding.fuseReading.has_value() && !failure;
     if ((fuses || lock) && readBack) {
-        m_session.fuseCommands().readBackFuses(model);
+        reading = m_session.fuseCommands().readFuseBytes();
         readNow = true;
     }
-    const QString reading = m_session.fuseCommands().lastFuseReading();
     if (readNow && reading.size() == 8) {
         const QString readFuses = FuseCommands::hasExtendedFuseByte(model)
                                       ? reading.mid(2)
@@ -223,12 +203,11 @@ void RecordKeeper::completeRecord(const std::optional<QString>& failure) {
         m_recorder->amendStep(QStringLiteral("fuses"), kFail, QStringLiteral("read-back differs"));
     if (lock && readNow && !failure && record.lockRead != record.lockWritten)
         m_recorder->amendStep(QStringLiteral("lock"), kFail, QStringLiteral("read-back differs"));
-    const CalibrationBytes::Written& calibration = m_session.calibrationBytes().lastWrite();
-    if (hasStep(record, QStringLiteral("calibration")) && calibration.sent) {
-        record.calibrationValue = quint8(calibration.value.toInt(nullptr, 16));
+    if (m_calibration) {
+        record.calibrationValue = quint8(m_calibration->value.toInt(nullptr, 16));
         record.calibrationTarget =
-            (calibration.toFlash ? QStringLiteral("FLASH 0x") : QStringLiteral("EEPROM 0x")) +
-            hexField(calibration.address, 4);
+            (m_calibration->toFlash ? QStringLiteral("FLASH 0x") : QStringLiteral("EEPROM 0x")) +
+            hexField(m_calibration->address, 4);
     }
 }
 
@@ -255,7 +234,7 @@ void RecordKeeper::writeSerialNumber(const std::optional<QString>& failure) {
     for (const RecordStep& step : std::as_const(record.steps))
         stepsPassed = stepsPassed && step.result != u"fail";
     // A chip that failed its pass gets no number.
-    if (!failure && stepsPassed && !m_session.programPass().lastSignatureRejected()) {
+    if (!failure && stepsPassed && !m_passRejected) {
         m_recorder->startStep(QStringLiteral("serial"));
         try {
             written = writeSerialBytes(m_serialScheme->bytesFor(*m_takenSerial));
@@ -301,8 +280,8 @@ bool RecordKeeper::writeSerialBytes(const QByteArray& bytes) {
         m_session.singleAccess().setDataText(
             row, flash ? hexField(byteAt(2 * at), 2) + hexField(byteAt(2 * at + 1), 2)
                        : hexField(byteAt(at), 2));
-        m_session.singleAccessCommands().singleWrite(row);
-        acknowledged = m_session.singleAccessCommands().lastWriteAcknowledged();
+        acknowledged = m_session.singleAccessCommands().write(flash ? MemoryKind::Flash
+                                                                    : MemoryKind::Eeprom);
     }
     box.setText(addressBefore);
     m_session.singleAccess().setDataText(row, dataBefore);

@@ -5,6 +5,7 @@
 #include <QString>
 #include <optional>
 
+#include "operations/Outcomes.h"
 #include "record/SerialScheme.h"
 
 namespace kv {
@@ -38,17 +39,21 @@ public:
     // (no record can be kept where one must, or no serial number can be taken
     // for a pass that needs one); nullopt when it may go on.
     std::optional<QString> admit(bool pass);
+    // What a one-step command reports of its step for the record.
+    struct StepFinding {
+        std::optional<QString> fault;      // nullopt: the step passed
+        std::optional<QString> fuseReading;  // an "RS#" reading the command made
+        std::optional<CalibrationWrite> calibration;
+    };
     // Inside the command's exchange, around the command itself.
     void begin(const std::optional<QString>& step);
-    void complete(const std::optional<QString>& failure);
+    void complete(const std::optional<QString>& failure, const StepFinding& finding = {});
     // After the exchange: appends the record; the refusal text when the store
     // did not take it (logged here: the chip has been written).
     std::optional<QString> finish(const std::optional<QString>& failure);
 
 private:
-    // The step's result and detail from what the logic reports of it.
-    std::pair<QString, QString> stepFinding(const QString& step) const;
-    void completeRecord(const std::optional<QString>& failure);
+    void completeRecord(const std::optional<QString>& failure, const StepFinding& finding);
     std::optional<QString> takeSerialNumber();
     // A number not written is marked spoiled.
     void writeSerialNumber(const std::optional<QString>& failure);
@@ -60,6 +65,10 @@ private:
     std::optional<SerialScheme> m_serialScheme;
     std::optional<qint64> m_takenSerial;
     std::optional<QString> m_chipSignature;
+    // What this pass's signature step read, and whether the chip was refused.
+    std::optional<QString> m_passSignature;
+    bool m_passRejected = false;
+    std::optional<CalibrationWrite> m_calibration;
     bool m_keep = false;
     qint64 m_lastRecordId = 0;
 };

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "app/SchemeBinding.h"
 
+#include "app/CommandRunner.h"
 #include "app/Session.h"
+#include "images/ImageFiles.h"
 
 namespace kv {
 
@@ -38,14 +40,9 @@ void SchemeBinding::setImagePaths(const QString& flashPath, const QString& eepro
 }
 
 // The loaders work on a copy: the path box never shows the "NO" marker.
-void SchemeBinding::reloadFlashFile(const QString& path) {
+void SchemeBinding::reloadFile(MemoryKind memory, const QString& path) {
     QString copy = path;
-    m_session.files().loadFlashFile(copy);
-}
-
-void SchemeBinding::reloadEepromFile(const QString& path) {
-    QString copy = path;
-    m_session.files().loadEepromFile(copy);
+    m_runner.present(m_session.files().load(memory, copy));
 }
 
 void SchemeBinding::setCalibrationChoice(std::optional<int> slot, std::optional<int> target) {

@@ -6,13 +6,15 @@
 
 namespace kv {
 
+class CommandRunner;
 class Session;
 
 // The session's set-up as a scheme holds it: what a saved scheme takes from
 // it, and where a loaded one (or the start-up's stored set-up) goes.
 class SchemeBinding : public SchemeTarget {
 public:
-    explicit SchemeBinding(Session& session) : m_session(session) {}
+    SchemeBinding(Session& session, CommandRunner& runner)
+        : m_session(session), m_runner(runner) {}
 
     // The set-up as a scheme holds it; also what the exit stores.
     Scheme currentScheme() const;
@@ -21,8 +23,7 @@ public:
     void applyFuseBits(const QString& bits) override;
     void setProgramOptions(const std::array<int, Scheme::kOptionCount>& values) override;
     void setImagePaths(const QString& flashPath, const QString& eepromPath) override;
-    void reloadFlashFile(const QString& path) override;
-    void reloadEepromFile(const QString& path) override;
+    void reloadFile(MemoryKind memory, const QString& path) override;
     void setCalibrationChoice(std::optional<int> slot, std::optional<int> target) override;
     void setCalibrationAddresses(const QString& flashAddress,
                                  const QString& eepromAddress) override;
@@ -30,6 +31,7 @@ public:
 
 private:
     Session& m_session;
+    CommandRunner& m_runner;
 };
 
 }  // namespace kv

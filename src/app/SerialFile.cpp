@@ -29,7 +29,7 @@ std::optional<qint64> number(const QString& text) {
 SerialScheme SerialFile::load(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw OperationError(bad(path, file.errorString()));
+        throw OperationError(bad(path, file.errorString()), ErrorKind::File);
     SerialScheme scheme;
     const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
     for (const QString& raw : lines) {
@@ -56,11 +56,11 @@ SerialScheme SerialFile::load(const QString& path) {
         } else if (n && *n >= 0 && key == u"address") {
             scheme.address = quint32(*n);
         } else {
-            throw OperationError(bad(path, line));
+            throw OperationError(bad(path, line), ErrorKind::File);
         }
     }
     if (!scheme.isValid())
-        throw OperationError(bad(path, QStringLiteral("name, step > 0, width")));
+        throw OperationError(bad(path, QStringLiteral("name, step > 0, width")), ErrorKind::File);
     return scheme;
 }
 

@@ -22,23 +22,17 @@ Session::Session(const WorkbenchPlatform& p)
       m_flash(MemoryKind::Flash),
       m_eeprom(MemoryKind::Eeprom),
       m_files(
-          m_flash, m_eeprom, p.pump, [this](const QString& m) { m_log.sendInfo(m); }, p.prompts,
-          p.settings) {
+          m_flash, m_eeprom, p.pump, [this](const QString& m) { m_log.sendInfo(m); }) {
     auto geometry = [this] {
         return MemoryGeometry{m_model.flashSize(), m_model.eepromSize(), m_model.flashPageWords()};
     };
-    m_reader =
-        std::make_unique<ImageReader>(m_link, m_flash, m_eeprom, geometry, p.prompts, m_appCaption);
-    m_writer =
-        std::make_unique<ImageWriter>(m_link, m_flash, m_eeprom, geometry, p.prompts, m_appCaption);
-    m_calibrationBytes =
-        std::make_unique<CalibrationBytes>(m_link, m_model, m_calibration, p.prompts, m_appCaption);
-    m_single =
-        std::make_unique<SingleAccess>(m_link, m_model, m_singleState, p.prompts, m_appCaption);
+    m_reader = std::make_unique<ImageReader>(m_link, m_flash, m_eeprom, geometry);
+    m_writer = std::make_unique<ImageWriter>(m_link, m_flash, m_eeprom, geometry);
+    m_calibrationBytes = std::make_unique<CalibrationBytes>(m_link, m_model, m_calibration);
+    m_single = std::make_unique<SingleAccess>(m_link, m_model, m_singleState);
     m_pass = std::make_unique<ProgramPass>(
         ProgramPass::Parts{m_link, m_model, m_options, m_flash, m_eeprom, m_files, *m_writer,
-                           *m_reader, m_fuseCommands, *m_calibrationBytes, p.prompts},
-        m_appCaption);
+                           *m_reader, m_fuseCommands, *m_calibrationBytes});
 
     m_files.setElfLimits([this] { return elfLimits(); });
     m_fuses.setLog([this](const QString& m) { m_log.sendInfo(m); });

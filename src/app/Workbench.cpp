@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "app/Workbench.h"
 
+#include "operations/ProgramPass.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QUrl>
@@ -49,8 +51,13 @@ Workbench::Workbench(const WorkbenchPlatform& p, QObject* parent)
       m_session(p),
       m_record(m_session, p.recorder, p.portMap),
       m_runner(m_session, m_record),
-      m_schemes(m_session) {
+      m_schemes(m_session, m_runner) {
     connect(&m_runner, &CommandRunner::closeRequested, this, &Workbench::closeRequested);
+    // A pass's findings are shown as they happen, before it goes on.
+    connect(&m_session.programPass(), &ProgramPass::stepFinished, this,
+            [this](const StepOutcome& outcome) { m_runner.present(outcome); });
+    connect(&m_session.programPass(), &ProgramPass::reloadFailed, this,
+            [this](MemoryKind, const LoadOutcome& outcome) { m_runner.present(outcome); });
     p.port.onLineEvent = [this] { m_runner.onLineEvent(); };
     p.port.onClosedByError = [this](const QString& reason) {
         refreshConnection();
@@ -161,9 +168,9 @@ void Workbench::loadStoredImageFiles() {
         m_schemes.setImagePaths(settings.read(SettingsKeys::kFlashFile, SettingsKeys::kImagePath),
                                 settings.read(SettingsKeys::kEepromFile, SettingsKeys::kImagePath));
         if (!m_session.flash().pathText().isEmpty())
-            m_schemes.reloadFlashFile(m_session.flash().pathText());
+            m_schemes.reloadFile(MemoryKind::Flash, m_session.flash().pathText());
         if (!m_session.eeprom().pathText().isEmpty())
-            m_schemes.reloadEepromFile(m_session.eeprom().pathText());
+            m_schemes.reloadFile(MemoryKind::Eeprom, m_session.eeprom().pathText());
     });
 }
 

@@ -53,7 +53,8 @@ public:
     PortSettingsHooks portSettingsHooks();
 
     // A command of the window: a toolbar button, a menu entry or a button.
-    void runCommand(CommandId id);
+    // How it ended; its findings were shown already.
+    CommandResult runCommand(CommandId id);
     // An entry of the model menu.
     void selectModelFromMenu(const QString& name);
     void openWebPage();
@@ -71,9 +72,11 @@ Q_SIGNALS:
     void closeRequested();
 
 private:
-    void runExchangeCommand(CommandId id);
-    void runRecordedCommand(CommandId id);
-    void runGuardedCommand(CommandId id);
+    CommandResult runExchangeCommand(CommandId id);
+    CommandResult runRecordedCommand(CommandId id);
+    CommandResult runGuardedCommand(CommandId id);
+    // The chip-changing commands, inside the record's wrapper.
+    RecordKeeper::StepFinding runChipCommand(CommandId id);
     // Throws OperationError("无目标芯片或不支持!") for a chip the table does not
     // know; the runner shows it after the exchange.
     void autoSelectModel();

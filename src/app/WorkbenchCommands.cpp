@@ -3,6 +3,10 @@
 #include <QFileInfo>
 #include <QUrl>
 
+#include <QCoreApplication>
+
+#include "app/ImageFileDialogs.h"
+#include "app/OutcomeBoxes.h"
 #include "app/SerialFile.h"
 #include "app/ShellDialogs.h"
 #include "app/ShellTexts.h"
@@ -11,7 +15,12 @@
 #include "core/OperationError.h"
 #include "core/UserPrompts.h"
 #include "fuses/FileFuseBits.h"
+#include "images/ImageFiles.h"
+#include "operations/CalibrationBytes.h"
 #include "operations/ImageReader.h"
+#include "operations/SingleAccess.h"
+#include "settings/SettingsKeys.h"
+#include "settings/SettingsStore.h"
 #include "schemes/SchemeCommands.h"
 
 namespace kv {
@@ -24,54 +33,50 @@ QString noTargetText() {
 
 }  // namespace
 
-void Workbench::runCommand(CommandId id) {
+CommandResult Workbench::runCommand(CommandId id) {
     const CommandInfo& info = CommandTable::info(id);
     switch (info.kind) {
         case CommandKind::Exchange:
-            runExchangeCommand(id);
-            return;
+            return runExchangeCommand(id);
         case CommandKind::Recorded:
-            runRecordedCommand(id);
-            return;
+            return runRecordedCommand(id);
         case CommandKind::Guarded:
-            runGuardedCommand(id);
-            return;
+            return runGuardedCommand(id);
         case CommandKind::Edit:
             if (id == CommandId::FuseDefaults) {
                 // A running pass may be about to write the cells; without usable
                 // definitions there are no defaults to put there.
-                m_runner.runEdit([this] { m_session.fuseCommands().applyFuseDefaults(); });
-            } else if (id == CommandId::FileFuses) {
-                // An edit of the cells: refused while a pass may be writing them.
-                m_runner.runEdit([this] { applyFileFuses(); });
+                return m_runner.runEdit([this] { m_session.fuseCommands().applyFuseDefaults(); });
             }
-            return;
+            // An edit of the cells: refused while a pass may be writing them.
+            return m_runner.runEdit([this] { applyFileFuses(); });
         // The gang window is the window's own; the logic has no part in opening it.
         case CommandKind::Anytime:
             if (id == CommandId::Production || id == CommandId::RecordViewer)
                 m_session.dialogs().showRecordViewer();
             else if (id == CommandId::Help)
                 openHelp();
-            return;
+            return {true, std::nullopt};
         case CommandKind::MenuOnly:
         case CommandKind::Process:
-            return;
+            break;
     }
+    return {};
 }
 
-void Workbench::runExchangeCommand(CommandId id) {
+CommandResult Workbench::runExchangeCommand(CommandId id) {
     if (id == CommandId::OpenPort || id == CommandId::ClosePort) {
         requestPortToggle();
-        return;
+        return {true, std::nullopt};
     }
-    m_runner.runExchange([this, id] {
+    return m_runner.runExchange([this, id] {
         Session& s = m_session;
         switch (id) {
             case CommandId::SelectModel:
                 autoSelectModel();
                 break;
             case CommandId::ReadFuses:
-                s.fuseCommands().readFuses(s.model().selectedModelName());
+                std::ignore = s.fuseCommands().readFuses(s.model().selectedModelName());
                 break;
             case CommandId::CheckLink:
                 checkLink();
@@ -83,19 +88,19 @@ void Workbench::runExchangeCommand(CommandId id) {
                 s.signature().readSignature();
                 break;
             case CommandId::ReadFlash:
-                s.reader().readFlash();
+                std::ignore = s.reader().read(MemoryKind::Flash);
                 break;
             case CommandId::ReadEeprom:
-                s.reader().readEeprom();
+                std::ignore = s.reader().read(MemoryKind::Eeprom);
                 break;
             case CommandId::ReadCalibration:
-                s.calibrationBytes().readCalibrationBytes();
+                std::ignore = s.calibrationBytes().readCalibrationBytes();
                 break;
             case CommandId::ReadFlashWord:
-                s.singleAccessCommands().singleRead(0);
+                std::ignore = s.singleAccessCommands().read(MemoryKind::Flash);
                 break;
             case CommandId::ReadEepromByte:
-                s.singleAccessCommands().singleRead(1);
+                std::ignore = s.singleAccessCommands().read(MemoryKind::Eeprom);
                 break;
             default:
                 break;
@@ -103,46 +108,67 @@ void Workbench::runExchangeCommand(CommandId id) {
     });
 }
 
-void Workbench::runRecordedCommand(CommandId id) {
+CommandResult Workbench::runRecordedCommand(CommandId id) {
     const CommandInfo& info = CommandTable::info(id);
     const std::optional<QString> step =
         id == CommandId::RunPass ? std::nullopt : std::optional<QString>(info.recordStep);
-    m_runner.runRecorded(step, [this, id] {
-        Session& s = m_session;
-        const QString model = s.model().selectedModelName();
-        switch (id) {
-            case CommandId::WriteFuses:
-                s.fuseCommands().writeFuses(model);
-                break;
-            case CommandId::WriteLock:
-                s.fuseCommands().writeLockBits();
-                break;
-            case CommandId::RecoverFuses:
-                s.fuseCommands().recoverDefaultFuses(model);
-                break;
-            case CommandId::EraseChip:
-                s.fuseCommands().eraseChip();
-                break;
-            case CommandId::RunPass:
-                s.programPass().runPass();
-                break;
-            case CommandId::WriteCalibration:
-                s.calibrationBytes().writeCalibrationByte();
-                break;
-            case CommandId::WriteFlashWord:
-                s.singleAccessCommands().singleWrite(0);
-                break;
-            case CommandId::WriteEepromByte:
-                s.singleAccessCommands().singleWrite(1);
-                break;
-            default:
-                break;
-        }
-    });
+    return m_runner.runRecorded(step, [this, id] { return runChipCommand(id); });
 }
 
-void Workbench::runGuardedCommand(CommandId id) {
-    m_runner.runGuarded([this, id] {
+RecordKeeper::StepFinding Workbench::runChipCommand(CommandId id) {
+    Session& s = m_session;
+    const QString model = s.model().selectedModelName();
+    RecordKeeper::StepFinding finding;
+    const QString notAcknowledged = QStringLiteral("not acknowledged");
+    const QString noAnswer = QStringLiteral("no answer");
+    switch (id) {
+        case CommandId::WriteFuses:
+            if (s.fuseCommands().writeFuses(model) == QString())
+                finding.fault = noAnswer;
+            break;
+        case CommandId::WriteLock:
+            if (s.fuseCommands().writeLockBits() == QString())
+                finding.fault = noAnswer;
+            break;
+        case CommandId::RecoverFuses: {
+            const FuseCommands::Recovery recovery = s.fuseCommands().recoverDefaultFuses(model);
+            finding.fuseReading = recovery.reading;
+            if (!recovery.confirmed)
+                finding.fault = QStringLiteral("read-back differs");
+            break;
+        }
+        case CommandId::EraseChip:
+            if (s.fuseCommands().eraseChip().isEmpty())
+                finding.fault = noAnswer;
+            break;
+        case CommandId::RunPass:
+            // Each step's finding is shown as it happens (see the constructor).
+            std::ignore = s.programPass().runPass();
+            break;
+        case CommandId::WriteCalibration: {
+            const CalibrationWrite written = s.calibrationBytes().writeCalibrationByte();
+            finding.calibration = written;
+            if (const auto box = boxFor(written))
+                m_runner.showError(*box);
+            if (!written.acknowledged)
+                finding.fault = notAcknowledged;
+            break;
+        }
+        case CommandId::WriteFlashWord:
+        case CommandId::WriteEepromByte:
+            if (!s.singleAccessCommands().write(id == CommandId::WriteFlashWord
+                                                    ? MemoryKind::Flash
+                                                    : MemoryKind::Eeprom))
+                finding.fault = notAcknowledged;
+            break;
+        default:
+            break;
+    }
+    return finding;
+}
+
+CommandResult Workbench::runGuardedCommand(CommandId id) {
+    return m_runner.runGuarded([this, id] {
         Session& s = m_session;
         switch (id) {
             case CommandId::PortSettings:
@@ -164,16 +190,17 @@ void Workbench::runGuardedCommand(CommandId id) {
                 loadScheme();
                 break;
             case CommandId::OpenFlashFile:
-                s.files().openFlashFile();
-                break;
             case CommandId::OpenEepromFile:
-                s.files().openEepromFile();
+                openImageFile(s.files(),
+                              s.slot(id == CommandId::OpenFlashFile ? MemoryKind::Flash
+                                                                    : MemoryKind::Eeprom),
+                              s.prompts(), s.settings());
                 break;
             case CommandId::SaveFlashFile:
-                s.files().saveFlashFile();
-                break;
             case CommandId::SaveEepromFile:
-                s.files().saveEepromFile();
+                saveImageFile(s.slot(id == CommandId::SaveFlashFile ? MemoryKind::Flash
+                                                                    : MemoryKind::Eeprom),
+                              s.prompts(), s.settings());
                 break;
             default:
                 break;
@@ -202,21 +229,22 @@ void Workbench::loadScheme() {
 }
 
 bool Workbench::toggleFuseBit(int cell) {
-    return m_runner.runEdit([this, cell] { m_session.fuses().onBitCellClicked(cell); });
+    return m_runner.runEdit([this, cell] { m_session.fuses().toggleBitCell(cell); }).ok();
 }
 
 bool Workbench::restoreDefaultFuseBits() {
-    return m_runner.runEdit([this] { m_session.fuses().restoreDefaultBits(); });
+    return m_runner.runEdit([this] { m_session.fuses().restoreDefaultBits(); }).ok();
 }
 
 bool Workbench::setFuseOptionChecked(int position, bool checked) {
-    return m_runner.runEdit(
-        [this, position, checked] { m_session.fuses().onOptionChecked(position, checked); });
+    return m_runner
+        .runEdit([this, position, checked] { m_session.fuses().setOptionChecked(position, checked); })
+        .ok();
 }
 
 bool Workbench::setProgramOption(int index, int value) {
-    return m_runner.runEdit(
-        [this, index, value] { m_session.options().setOptionValue(index, value); });
+    return m_runner.runEdit([this, index, value] { m_session.options().setOptionValue(index, value); })
+        .ok();
 }
 
 void Workbench::checkLink() {
@@ -238,8 +266,11 @@ void Workbench::autoSelectModel() {
     const QString signature = readSignatureText(m_session.link(), true);
     m_session.signature().setSignatureText(signature);
     const QString name = modelFromSignature(signature);
+    // One box text for both, as the window always had; the kind tells them apart.
+    if (signature.size() < 6)
+        throw OperationError(noTargetText(), ErrorKind::NoAnswer);
     if (name.isEmpty())
-        throw OperationError(noTargetText());
+        throw OperationError(noTargetText(), ErrorKind::ChipDisagrees);
     m_session.signature().setIdentifiedModel(name);
     m_session.model().selectModel(name);
     // Also for the model already selected: the cells go back to its defaults.

@@ -15,6 +15,9 @@
 #include "operations/AddressText.h"
 #include "operations/CalibrationLayout.h"
 #include "operations/ImageReader.h"
+#include "operations/ProgramPass.h"
+#include "operations/WriteAcks.h"
+#include "schemes/SchemeCommands.h"
 #include "schemes/SchemeFile.h"
 
 namespace kv::cli {
@@ -27,16 +30,19 @@ bool isImageCommand(const QString& command) {
 }
 
 QString memoryName(bool flash) {
-    return flash ? QStringLiteral("FLASH") : QStringLiteral("EEPROM");
+    return kv::memoryName(flash ? MemoryKind::Flash : MemoryKind::Eeprom);
+}
+
+MemoryKind memoryOf(bool flash) {
+    return flash ? MemoryKind::Flash : MemoryKind::Eeprom;
 }
 
 }  // namespace
 
 int CliRunner::loadImage(bool flash, const QString& path, bool mayBeEmpty) {
     QString copy = path;
-    ImageFiles& files = m_workbench->session().files();
-    const LoadStatus status = flash ? files.loadFlashFile(copy) : files.loadEepromFile(copy);
-    switch (status) {
+    const LoadOutcome loaded = m_workbench->session().files().load(memoryOf(flash), copy);
+    switch (loaded.status) {
         case LoadStatus::NotFound:
             return fail(kExitFile,
                         QCoreApplication::translate("CliChipCommands", "找不到文件 %1").arg(path));
@@ -50,7 +56,7 @@ int CliRunner::loadImage(bool flash, const QString& path, bool mayBeEmpty) {
                                   "CliChipCommands", "EEPROM文件应为 .eep、.hex、.bin 或 .elf：%1")
                                   .arg(path));
         case LoadStatus::Failed:
-            return fail(kExitFile, m_prompts.warnings.value(0) + QLatin1Char(' ') + path);
+            return fail(kExitFile, loaded.problem + QLatin1Char(' ') + path);
         case LoadStatus::Loaded:
             break;
     }
@@ -111,28 +117,60 @@ int CliRunner::checkCommandFiles() {
     return kExitDone;
 }
 
+CommandResult CliRunner::runRecordedPass(PassOutcome& pass) {
+    Workbench& wb = *m_workbench;
+    return wb.runner().runRecorded(std::nullopt, [&] {
+        pass = wb.session().programPass().runPass();
+        return RecordKeeper::StepFinding{};
+    });
+}
+
 int CliRunner::runPass(const QList<int>& options) {
     ProgramOptions::Values values{};
     for (const int option : options)
         values.at(option) = 1;
     m_workbench->schemes().setProgramOptions(values);
-    m_workbench->runCommand(CommandId::RunPass);
-    return passFindings();
+    PassOutcome pass;
+    const CommandResult result = runRecordedPass(pass);
+    return outcome(result, passFindings(pass));
 }
 
-// What the pass found that the chip disagrees with; the verify results go
-// into the findings either way.
-int CliRunner::passFindings() {
+// What the pass found: a silent programmer, a chip that disagrees, a
+// read-back cut short; the verify results go into the findings either way.
+int CliRunner::passFindings(const PassOutcome& pass) {
+    if (pass.signature && !pass.signature->isEmpty())
+        m_findings.insert(QStringLiteral("signature"), *pass.signature);
+    // The cable, not the chip: no step may be blamed on the chip it never reached.
+    if (pass.silent())
+        return noAnswer();
+    if (pass.signatureRejected) {
+        return fail(
+            kExitChipDisagrees,
+            QCoreApplication::translate("CliChipCommands", "标识字与所选型号%1不符，编程未进行。")
+                .arg(m_workbench->session().model().selectedModelName()));
+    }
     int chipExit = kExitDone;
-    for (const bool flash : {true, false}) {
-        const ImageReader::VerifyResult& verify = m_workbench->session().reader().lastVerify(flash);
-        if (!verify.ran)
+    for (const StepOutcome& step : pass.steps) {
+        if (!step.verify || !step.verify->ran())
             continue;
+        const VerifyOutcome& verify = *step.verify;
+        const bool flash = verify.memory == MemoryKind::Flash;
         m_findings.insert(
             flash ? QStringLiteral("flashVerified") : QStringLiteral("eepromVerified"),
             verify.passed());
-        // A read-back cut short is the programmer's fault, not the chip's.
-        if (verify.readComplete && verify.firstDifference >= 0 && chipExit == kExitDone) {
+        if (chipExit != kExitDone)
+            continue;
+        if (verify.result == VerifyOutcome::Result::ReadIncomplete) {
+            // The chip was not judged: the read-back stopped.
+            m_findings.insert(QStringLiteral("memory"), memoryName(flash).toLower());
+            m_findings.insert(QStringLiteral("readStoppedAt"), verify.read.stoppedAt());
+            chipExit = fail(kExitProgrammer,
+                            QCoreApplication::translate(
+                                "CliChipCommands", "%1读回在地址 %2 处停止（收到%3字节，应为%4字节），未能校验。")
+                                .arg(memoryName(flash), hexField(verify.read.stoppedAt(), 4))
+                                .arg(verify.read.received)
+                                .arg(verify.read.expected));
+        } else if (verify.result == VerifyOutcome::Result::Differs) {
             m_findings.insert(QStringLiteral("memory"), memoryName(flash).toLower());
             m_findings.insert(QStringLiteral("address"), verify.firstDifference);
             chipExit =
@@ -141,34 +179,32 @@ int CliRunner::passFindings() {
                          .arg(memoryName(flash), hexField(verify.firstDifference, 4)));
         }
     }
-    if (m_workbench->session().programPass().lastSignatureRejected()) {
-        chipExit = fail(
-            kExitChipDisagrees,
-            QCoreApplication::translate("CliChipCommands", "标识字与所选型号%1不符，编程未进行。")
-                .arg(m_workbench->session().model().selectedModelName()));
+    for (const StepOutcome& step : pass.steps) {
+        if (chipExit == kExitDone && step.write && step.write->unacknowledged > 0)
+            chipExit = fail(kExitProgrammer, missingAcksText(step.write->unacknowledged));
     }
     return chipExit;
 }
 
 int CliRunner::identify() {
     Workbench& wb = *m_workbench;
-    const qint64 before = m_port.bytesReceived();
-    wb.runCommand(CommandId::SelectModel);
-    if (StopSignal::requested())
-        return kExitInterrupted;
-    if (!m_port.isOpen())
-        return outcome(before);
+    const CommandResult result = wb.runCommand(CommandId::SelectModel);
     const QString signature = wb.session().signature().signatureText();
-    if (m_port.bytesReceived() == before || signature.size() < 6)
+    if (result.error && result.error->kind() == ErrorKind::NoAnswer)
         return fail(kExitProgrammer,
                     QCoreApplication::translate("CliChipCommands", "编程器无反应：读不到标识字。"));
-    m_findings.insert(QStringLiteral("signature"), signature);
-    if (!m_prompts.warnings.isEmpty()) {
+    if (result.error && result.error->kind() == ErrorKind::ChipDisagrees) {
+        m_findings.insert(QStringLiteral("signature"), signature);
         return fail(
             kExitChipDisagrees,
             QCoreApplication::translate("CliChipCommands", "插座中的芯片（标识字%1）不在型号表中。")
                 .arg(signature));
     }
+    if (const int code = outcome(result))
+        return code;
+    m_findings.insert(QStringLiteral("signature"), signature);
+    // The record's signature is the one read from this chip, for every command.
+    wb.record().setChipSignature(signature);
     const QString model = wb.session().model().selectedModelName();
     m_findings.insert(QStringLiteral("model"), model);
     m_report.event(QStringLiteral("chip"), {{"signature", signature}, {"model", model}});
@@ -205,20 +241,27 @@ int CliRunner::runChipCommand() {
     }
     if (const int code = identify())
         return code;
-    m_prompts.warnings.clear();
     if (m_request.model.isEmpty()) {
         if (const int code = checkCommandFiles())
             return code;
     }
 
     const QString human = m_human;
-    const qint64 before = m_port.bytesReceived();
     int code = kExitDone;
     if (command == u"detect") {
         return kExitDone;
     } else if (command == u"erase") {
-        m_workbench->runCommand(CommandId::EraseChip);
-        code = outcome(before);
+        Workbench& wb = *m_workbench;
+        bool answered = true;
+        const CommandResult result =
+            wb.runner().runRecorded(QStringLiteral("erase"), [&] {
+                RecordKeeper::StepFinding finding;
+                answered = !wb.session().fuseCommands().eraseChip().isEmpty();
+                if (!answered)
+                    finding.fault = QStringLiteral("no answer");
+                return finding;
+            });
+        code = outcome(result, answered ? kExitDone : noAnswer());
     } else if (command == u"program") {
         code = programChip();
     } else if (isImageCommand(command)) {
@@ -230,7 +273,7 @@ int CliRunner::runChipCommand() {
             options << (flash ? ProgramOptions::ProgramFlash : ProgramOptions::ProgramEeprom);
         if (!write || m_request.verify)
             options << (flash ? ProgramOptions::VerifyFlash : ProgramOptions::VerifyEeprom);
-        code = outcome(before, runPass(options));
+        code = runPass(options);
         const ImageSlot& slot =
             flash ? m_workbench->session().flash() : m_workbench->session().eeprom();
         m_findings.insert(QStringLiteral("bytes"), slot.image().byteCount());
@@ -255,20 +298,33 @@ int CliRunner::runChipCommand() {
 }
 
 int CliRunner::readCommand(bool flash) {
-    const qint64 before = m_port.bytesReceived();
-    if (flash)
-        m_workbench->runCommand(CommandId::ReadFlash);
-    else
-        m_workbench->runCommand(CommandId::ReadEeprom);
-    const MemoryImage image =
-        (flash ? m_workbench->session().flash() : m_workbench->session().eeprom()).image();
-    if (image.isEmpty()) {
-        if (const int code = outcome(before))
-            return code;
-        return fail(kExitProgrammer,
-                    QCoreApplication::translate("CliChipCommands", "%1读取未完成。")
-                        .arg(memoryName(flash)));
+    Workbench& wb = *m_workbench;
+    ReadOutcome read;
+    const CommandResult result =
+        wb.runner().runExchange([&] { read = wb.session().reader().read(memoryOf(flash)); });
+    if (const int code = outcome(result))
+        return code;
+    switch (read.stop) {
+        case ReadOutcome::Stop::Complete:
+            break;
+        case ReadOutcome::Stop::NoAnswer:
+            return noAnswer();
+        case ReadOutcome::Stop::Garbled:
+            return fail(kExitProgrammer,
+                        QCoreApplication::translate("CliChipCommands",
+                                                    "%1读取应答无效：地址%2处不是十六进制数字。")
+                            .arg(memoryName(flash), hexField(read.garbledAt, 4)));
+        case ReadOutcome::Stop::Stopped:
+        case ReadOutcome::Stop::TooSlow:
+            m_findings.insert(QStringLiteral("readStoppedAt"), read.stoppedAt());
+            return fail(kExitProgrammer,
+                        QCoreApplication::translate("CliChipCommands",
+                                                    "%1读取在地址 %2 处停止（收到%3字节，应为%4字节）。")
+                            .arg(memoryName(flash), hexField(read.stoppedAt(), 4))
+                            .arg(read.received)
+                            .arg(read.expected));
     }
+    const MemoryImage image = wb.session().slot(memoryOf(flash)).image();
     const QString suffix = QFileInfo(m_request.file).suffix().toLower();
     const bool hex = suffix == u"hex" || (!flash && suffix == u"eep");
     QString error;
@@ -297,13 +353,13 @@ int CliRunner::runScheme() {
     startWorkbench();
     if (const int code = startOnPort())
         return code;
-    // The scheme goes in through the window's own "LoadSet", its dialog
-    // answered with the file.
-    m_prompts.openAnswer = m_request.file;
-    m_workbench->runCommand(CommandId::LoadScheme);
-    if (!m_prompts.warnings.isEmpty())
-        return fail(kExitFile, m_prompts.warnings.last());
-    // --serial wins over the file beside the scheme, which LoadSet took.
+    // The scheme goes in as the window's "LoadSet" puts it in; a file it
+    // names that does not load leaves its image empty, found below.
+    const CommandResult applied =
+        m_workbench->runner().runGuarded([&] { applyScheme(scheme, m_workbench->schemes()); });
+    if (applied.error)
+        return fail(kExitFile, applied.error->text());
+    // --serial wins over the file beside the scheme.
     m_workbench->record().setSerialScheme(m_serialScheme);
     const ProgramOptions& options = m_workbench->session().options();
     m_findings.insert(QStringLiteral("model"), m_workbench->session().model().selectedModelName());
@@ -323,14 +379,10 @@ int CliRunner::runScheme() {
         if (const int code = checkImageFits(flash))
             return code;
     }
-    const qint64 before = m_port.bytesReceived();
     // The scheme's own options, unchanged: the pass exactly as the window runs it.
-    m_workbench->runCommand(CommandId::RunPass);
-    if (!m_workbench->session().programPass().lastSignature().isEmpty())
-        m_findings.insert(QStringLiteral("signature"),
-                          m_workbench->session().programPass().lastSignature());
-    const int chipExit = passFindings();
-    return outcome(before, chipExit);
+    PassOutcome pass;
+    const CommandResult result = runRecordedPass(pass);
+    return outcome(result, passFindings(pass));
 }
 
 }  // namespace kv::cli

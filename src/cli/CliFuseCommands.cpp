@@ -9,6 +9,7 @@
 #include "cli/CliRunner.h"
 #include "core/HexDigits.h"
 #include "operations/AddressText.h"
+#include "operations/CalibrationBytes.h"
 #include "operations/CalibrationLayout.h"
 
 namespace kv::cli {
@@ -56,12 +57,14 @@ QJsonObject CliRunner::fuseFindings(const QString& reading) const {
 }
 
 int CliRunner::fuseRead() {
-    const qint64 before = m_port.bytesReceived();
-    m_workbench->runCommand(CommandId::ReadFuses);
-    const QString reading = m_workbench->session().fuseCommands().lastFuseReading();
+    Session& s = m_workbench->session();
+    QString reading;
+    const CommandResult result = m_workbench->runner().runExchange(
+        [&] { reading = s.fuseCommands().readFuses(s.model().selectedModelName()); });
+    if (const int code = outcome(result))
+        return code;
+    m_fuseReading = reading;
     if (reading.isEmpty()) {
-        if (const int code = outcome(before))
-            return code;
         return fail(kExitProgrammer, QCoreApplication::translate(
                                          "CliFuseCommands", "读熔丝位失败：编程器的应答无效。"));
     }
@@ -72,7 +75,7 @@ int CliRunner::fuseRead() {
     if (found.value(QStringLiteral("ext")).isString())
         m_human += QStringLiteral(" ext=") + reading.mid(2, 2);
     m_human += QStringLiteral(" lock=") + reading.left(2);
-    return outcome(before);
+    return kExitDone;
 }
 
 int CliRunner::fuseWrite() {
@@ -95,9 +98,7 @@ int CliRunner::fuseWrite() {
     }
     m_workbench->schemes().applyFuseBits(bits);
     const QString sent = FuseCommands::fuseField(m_workbench->session().fuses(), model);
-    const qint64 before = m_port.bytesReceived();
-    m_workbench->runCommand(CommandId::WriteFuses);
-    if (const int code = outcome(before))
+    if (const int code = recordedWrite(CommandId::WriteFuses))
         return code;
     if (const int code = fuseRead())
         return code;
@@ -106,7 +107,7 @@ int CliRunner::fuseWrite() {
 
 // Against the last fuse read; sent: the fuse field as "WS" carried it.
 int CliRunner::confirmFuses(const QString& sent) {
-    const QString readBack = m_workbench->session().fuseCommands().lastFuseReading().mid(2);
+    const QString readBack = m_fuseReading.mid(2);
     const bool extended =
         FuseCommands::hasExtendedFuseByte(m_workbench->session().model().selectedModelName());
     if (readBack.mid(extended ? 0 : 2).compare(sent.mid(extended ? 0 : 2), Qt::CaseInsensitive) !=
@@ -119,18 +120,28 @@ int CliRunner::confirmFuses(const QString& sent) {
 }
 
 int CliRunner::fuseRecover() {
-    const qint64 before = m_port.bytesReceived();
-    m_workbench->runCommand(CommandId::RecoverFuses);
-    const QString reading = m_workbench->session().fuseCommands().lastFuseReading();
-    if (!reading.isEmpty()) {
-        const QJsonObject found = fuseFindings(reading);
+    Session& s = m_workbench->session();
+    FuseCommands::Recovery recovery;
+    const CommandResult result =
+        m_workbench->runner().runRecorded(QStringLiteral("recover fuses"), [&] {
+            RecordKeeper::StepFinding finding;
+            recovery = s.fuseCommands().recoverDefaultFuses(s.model().selectedModelName());
+            finding.fuseReading = recovery.reading;
+            if (!recovery.confirmed)
+                finding.fault = QStringLiteral("read-back differs");
+            return finding;
+        });
+    if (!recovery.reading.isEmpty()) {
+        const QJsonObject found = fuseFindings(recovery.reading);
         for (auto it = found.begin(); it != found.end(); ++it)
             m_findings.insert(it.key(), it.value());
     }
-    if (m_workbench->session().fuseCommands().lastRecoverConfirmed())
-        return outcome(before);
-    if (const int code = outcome(before))
+    if (const int code = outcome(result))
         return code;
+    if (recovery.confirmed)
+        return kExitDone;
+    if (recovery.reading.isEmpty())
+        return noAnswer();
     return fail(kExitChipDisagrees, QCoreApplication::translate(
                                         "CliFuseCommands", "恢复失败：读回的熔丝位不是出厂值。"));
 }
@@ -145,9 +156,7 @@ int CliRunner::lockWrite() {
         return fail(kExitUsage, refusal);
     m_workbench->schemes().applyFuseBits(bits);
     const QString sent = m_workbench->session().fuses().byteText(3);
-    const qint64 before = m_port.bytesReceived();
-    m_workbench->runCommand(CommandId::WriteLock);
-    if (const int code = outcome(before))
+    if (const int code = recordedWrite(CommandId::WriteLock))
         return code;
     if (const int code = fuseRead())
         return code;
@@ -155,7 +164,7 @@ int CliRunner::lockWrite() {
 }
 
 int CliRunner::confirmLock(const QString& sent) {
-    const QString readBack = m_workbench->session().fuseCommands().lastFuseReading().left(2);
+    const QString readBack = m_fuseReading.left(2);
     if (readBack.compare(sent, Qt::CaseInsensitive) != 0) {
         return fail(kExitChipDisagrees, QCoreApplication::translate(
                                             "CliFuseCommands", "锁定位未得到确认：写入%1，读回%2。")
@@ -169,8 +178,9 @@ int CliRunner::calibrationRead() {
     if (CalibrationLayout::forModel(model).bytes.isEmpty())
         return fail(kExitUsage,
                     QCoreApplication::translate("CliFuseCommands", "%1没有校准字节。").arg(model));
-    const qint64 before = m_port.bytesReceived();
-    m_workbench->runCommand(CommandId::ReadCalibration);
+    const CommandResult result = m_workbench->runCommand(CommandId::ReadCalibration);
+    if (const int code = outcome(result))
+        return code;
     const CalibrationState& state = m_workbench->session().calibration();
     QJsonObject values;
     QStringList shown;
@@ -181,14 +191,12 @@ int CliRunner::calibrationRead() {
         shown << CalibrationState::slotCaption(slot) + u'=' + state.slotValue(slot);
     }
     if (values.isEmpty()) {
-        if (const int code = outcome(before))
-            return code;
         return fail(kExitProgrammer,
                     QCoreApplication::translate("CliFuseCommands", "校准字节的应答无效。"));
     }
     m_findings.insert(QStringLiteral("calibration"), values);
     m_human = shown.join(u' ');
-    return outcome(before);
+    return kExitDone;
 }
 
 int CliRunner::calibrationWrite() {
@@ -227,13 +235,46 @@ int CliRunner::calibrationWrite() {
         slot, toFlash ? CalibrationState::kTargetFlash : CalibrationState::kTargetEeprom);
     if (m_request.address)
         box.setText(QString::number(*m_request.address));
-    const qint64 before = m_port.bytesReceived();
-    m_workbench->runCommand(CommandId::WriteCalibration);
+    CalibrationWrite written;
+    const CommandResult result =
+        m_workbench->runner().runRecorded(QStringLiteral("calibration"), [&] {
+            RecordKeeper::StepFinding finding;
+            written = m_workbench->session().calibrationBytes().writeCalibrationByte();
+            finding.calibration = written;
+            if (!written.acknowledged)
+                finding.fault = QStringLiteral("not acknowledged");
+            return finding;
+        });
     m_findings.insert(QStringLiteral("value"),
                       m_workbench->session().calibration().slotValue(slot));
     m_findings.insert(QStringLiteral("target"), m_request.target);
     m_findings.insert(QStringLiteral("address"), box.text().toInt());
-    return outcome(before);
+    if (const int code = outcome(result))
+        return code;
+    return written.acknowledged ? kExitDone : noAnswer();
+}
+
+// A fuse or lock write with the record around it; a silent programmer is
+// found from the reply the write returns.
+int CliRunner::recordedWrite(CommandId id) {
+    Session& s = m_workbench->session();
+    std::optional<QString> reply;
+    const CommandResult result =
+        m_workbench->runner().runRecorded(CommandTable::info(id).recordStep, [&] {
+            RecordKeeper::StepFinding finding;
+            reply = id == CommandId::WriteFuses
+                        ? s.fuseCommands().writeFuses(s.model().selectedModelName())
+                        : s.fuseCommands().writeLockBits();
+            if (reply && reply->isEmpty())
+                finding.fault = QStringLiteral("no answer");
+            return finding;
+        });
+    if (const int code = outcome(result))
+        return code;
+    if (!reply)
+        return fail(kExitUsage, QCoreApplication::translate("CliFuseCommands",
+                                                            "熔丝位未设定好，未写入。"));
+    return reply->isEmpty() ? noAnswer() : kExitDone;
 }
 
 }  // namespace kv::cli

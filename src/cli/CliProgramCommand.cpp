@@ -74,9 +74,9 @@ int CliRunner::programChip() {
         // keeps its value, as with "fuses write".
         if (const int code = fuseRead())
             return code;
-        wb.runCommand(CommandId::FileFuses);
-        if (!m_prompts.warnings.isEmpty())
-            return fail(kExitFile, m_prompts.warnings.last());
+        const CommandResult applied = wb.runCommand(CommandId::FileFuses);
+        if (applied.error)
+            return fail(kExitFile, applied.error->text());
         if (m_request.fuses) {
             options << ProgramOptions::ProgramFuses;
             fuseField = FuseCommands::fuseField(wb.session().fuses(),
@@ -91,8 +91,7 @@ int CliRunner::programChip() {
     }
     m_findings.insert(QStringLiteral("written"), QJsonArray::fromStringList(written));
     m_findings.insert(QStringLiteral("erased"), m_request.erase);
-    const qint64 before = m_port.bytesReceived();
-    if (const int code = outcome(before, runPass(options)))
+    if (const int code = runPass(options))
         return code;
     if (m_request.fuses || m_request.lock) {
         if (const int code = fuseRead())

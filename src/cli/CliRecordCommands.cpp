@@ -21,6 +21,9 @@ RecordPolicy policyOf(const CliRequest& request, const SettingsStore& settings) 
     RecordPolicy policy = RecordPolicy::fromSettings(settings);
     if (!request.recordUrl.isEmpty())
         policy.url = request.recordUrl;
+    // A script has no one watching the log: what it wrote is read back for
+    // the record, whatever the window's own setting says.
+    policy.readBack = true;
     return policy;
 }
 

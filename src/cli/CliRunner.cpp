@@ -18,13 +18,15 @@
 #include "operations/ProgramPass.h"
 #include "ports/PortSearch.h"
 #include "schemes/SchemeFile.h"
+#include "settings/SettingsKeys.h"
 
 namespace kv::cli {
 
 namespace {
 
-const QString kLineSection = QStringLiteral("属性");
-const QString kDefaultLine = QStringLiteral("115200,n,8,1");
+using SettingsKeys::kLineSettings;
+using SettingsKeys::kPort;
+using SettingsKeys::kPortNumber;
 
 }  // namespace
 
@@ -115,23 +117,23 @@ void CliRunner::prepareSettings() {
                                                QRegularExpression::CaseInsensitiveOption);
     const auto com = comPattern.match(port);
     if (com.hasMatch()) {
-        std::ignore = store.write(kLineSection, QStringLiteral("通信端口"), com.captured(1));
+        std::ignore = store.write(kPort, kPortNumber, com.captured(1));
     } else if (!port.isEmpty()) {
         // A device path stands behind COM1 for this run only.
         m_portMap.setDevicePath(1, port);
-        std::ignore = store.write(kLineSection, QStringLiteral("通信端口"), QStringLiteral("1"));
+        std::ignore = store.write(kPort, kPortNumber, QStringLiteral("1"));
     }
     if (!m_request.baud.isEmpty()) {
-        QString line = store.read(kLineSection, QStringLiteral("设置"));
-        QStringList fields = (line.isEmpty() ? kDefaultLine : line).split(u',');
+        QString line = store.read(kPort, kLineSettings);
+        QStringList fields = (line.isEmpty() ? SettingsKeys::defaultLineSettings() : line).split(u',');
         fields[0] = m_request.baud;
-        std::ignore = store.write(kLineSection, QStringLiteral("设置"), fields.join(u','));
+        std::ignore = store.write(kPort, kLineSettings, fields.join(u','));
     }
     if (!m_request.model.isEmpty())
-        std::ignore = store.write(QStringLiteral("芯片"), QStringLiteral("型号"), m_request.model);
+        std::ignore = store.write(SettingsKeys::kChip, SettingsKeys::kModel, m_request.model);
     // The window's remembered files are not this command's.
-    std::ignore = store.write(QStringLiteral("FLASH"), QStringLiteral("文件"), QString());
-    std::ignore = store.write(QStringLiteral("EEPROM"), QStringLiteral("文件"), QString());
+    std::ignore = store.write(SettingsKeys::kFlashFile, SettingsKeys::kImagePath, QString());
+    std::ignore = store.write(SettingsKeys::kEepromFile, SettingsKeys::kImagePath, QString());
 }
 
 void CliRunner::startWorkbench() {
@@ -144,13 +146,14 @@ void CliRunner::startWorkbench() {
         &m_workbench->session().log(), &MessageLog::entryAdded,
         [this](const QString& message, const QString& stamp) { m_report.log(message, stamp); });
     ProgramPass& pass = m_workbench->session().programPass();
-    QObject::connect(&pass, &ProgramPass::stepStarted, [this](const QString& name) {
-        m_report.event(QStringLiteral("step"), {{"step", name}});
+    QObject::connect(&pass, &ProgramPass::stepStarted, [this](PassStep step) {
+        m_report.event(QStringLiteral("step"), {{"step", passStepName(step)}});
     });
-    QObject::connect(&pass, &ProgramPass::stepFinished, [this, &pass](const QString& name) {
-        if (name == u"signature" && !pass.lastSignature().isEmpty()) {
+    QObject::connect(&pass, &ProgramPass::stepFinished, [this](const StepOutcome& outcome) {
+        if (outcome.step == PassStep::Signature && outcome.signature &&
+            !outcome.signature->isEmpty()) {
             m_report.event(QStringLiteral("chip"),
-                           {{"signature", pass.lastSignature()},
+                           {{"signature", *outcome.signature},
                             {"model", m_workbench->session().model().selectedModelName()}});
         }
     });
@@ -176,22 +179,41 @@ int CliRunner::startOnPort() {
     return kExitDone;
 }
 
-int CliRunner::outcome(qint64 receivedBefore, int chipExit) {
+int CliRunner::noAnswer() {
+    return fail(kExitProgrammer, QCoreApplication::translate("CliRunner", "编程器无反应!"));
+}
+
+int CliRunner::outcome(const CommandResult& result, int chipExit) {
     if (StopSignal::requested())
         return kExitInterrupted;
+    if (!result.ran)
+        return fail(kExitProgrammer, CommandRunner::busyText());
+    if (result.error) {
+        const OperationError& error = *result.error;
+        if (!m_port.isOpen()) {
+            // The line went away under the command: unplugged, or the device vanished.
+            m_findings.insert(QStringLiteral("portLost"), true);
+        }
+        switch (error.kind()) {
+            case ErrorKind::ChipDisagrees:
+                return fail(kExitChipDisagrees, error.text());
+            case ErrorKind::File:
+                return fail(kExitFile, error.text());
+            case ErrorKind::Record:
+                return fail(kExitRecord, error.text());
+            case ErrorKind::NoAnswer:
+            case ErrorKind::LineLost:
+            case ErrorKind::Garbled:
+            case ErrorKind::Refused:
+                return fail(kExitProgrammer, error.text());
+        }
+    }
     if (chipExit != kExitDone)
         return chipExit;
     if (!m_port.isOpen()) {
-        // The line went away under the command: unplugged, or the device vanished.
         m_findings.insert(QStringLiteral("portLost"), true);
-        return fail(kExitProgrammer, m_prompts.warnings.isEmpty()
-                                         ? QCoreApplication::translate("CliRunner", "端口已关闭。")
-                                         : m_prompts.warnings.last());
+        return fail(kExitProgrammer, QCoreApplication::translate("CliRunner", "端口已关闭。"));
     }
-    if (!m_prompts.warnings.isEmpty())
-        return fail(kExitProgrammer, m_prompts.warnings.last());
-    if (m_port.bytesReceived() == receivedBefore)
-        return fail(kExitProgrammer, QCoreApplication::translate("CliRunner", "编程器无反应!"));
     return kExitDone;
 }
 
@@ -202,9 +224,9 @@ int CliRunner::runPorts() {
     std::unique_ptr<ProgrammerLink> link;
     std::unique_ptr<PortSearch> search;
     if (m_request.probe) {
-        const QString line = m_settings.store().read(kLineSection, QStringLiteral("设置"));
+        const QString line = m_settings.store().read(kPort, kLineSettings);
         try {
-            m_port.setSettings(line.isEmpty() ? kDefaultLine : line);
+            m_port.setSettings(line.isEmpty() ? SettingsKeys::defaultLineSettings() : line);
         } catch (const OperationError&) {
         }
         link = std::make_unique<ProgrammerLink>(m_port, m_clock, m_pump, [this](const QString& m) {

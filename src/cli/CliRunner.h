@@ -5,6 +5,8 @@
 #include <QString>
 #include <memory>
 
+#include "app/CommandRunner.h"
+#include "app/CommandTable.h"
 #include "cli/CliPlatform.h"
 #include "cli/CliReport.h"
 #include "cli/CliRequest.h"
@@ -12,6 +14,7 @@
 #include "core/SystemClock.h"
 #include "link/PortMap.h"
 #include "link/QtSerialControl.h"
+#include "operations/Outcomes.h"
 #include "record/SerialScheme.h"
 
 namespace kv {
@@ -61,6 +64,7 @@ private:
     // Against the last fuse read: what "WS" / "WL" sent.
     int confirmFuses(const QString& sent);
     int confirmLock(const QString& sent);
+    int recordedWrite(CommandId id);
 
     // mayBeEmpty: a file without data for this memory is no failure.
     int loadImage(bool flash, const QString& path, bool mayBeEmpty = false);
@@ -71,10 +75,14 @@ private:
     int checkCommandFiles();
     int loadProgramFile();
     int runPass(const QList<int>& options);
-    int passFindings();
-    // storeSetUp code after an exchange: the stop, the chip's findings, or any
-    // warning, a silent programmer or a closed port.
-    int outcome(qint64 receivedBefore, int chipExit = kExitDone);
+    int passFindings(const PassOutcome& pass);
+    // The exit code for how a command ended: the stop, the error's kind, or
+    // the chip's findings (chipExit).
+    int outcome(const CommandResult& result, int chipExit = kExitDone);
+    // A silent programmer: exit 3 with "no answer".
+    int noAnswer();
+    // The programming pass with the record around it.
+    CommandResult runRecordedPass(PassOutcome& pass);
     int fail(int code, const QString& message);
     QJsonObject fuseFindings(const QString& reading) const;
     void prepareSettings();
@@ -98,6 +106,8 @@ private:
     QJsonObject m_findings;
     QString m_human;
     QString m_message;
+    // The last fuse reading of this run: lock, extended, high, low byte.
+    QString m_fuseReading;
 };
 
 }  // namespace kv::cli

@@ -12,7 +12,7 @@ namespace {
 
 void checkPageSize(int pageSize) {
     if (pageSize <= 0)
-        throw OperationError(QCoreApplication::translate("FirmwareFile", "FLASH页大小无效。"));
+        throw OperationError(QCoreApplication::translate("FirmwareFile", "FLASH页大小无效。"), ErrorKind::File);
 }
 
 [[noreturn]] void refuseSize(qint64 pages, int pageSize) {
@@ -21,7 +21,7 @@ void checkPageSize(int pageSize) {
                                     "升级文件太大：%1 个整页（每页 %2 字节），最多 %3 页。")
             .arg(pages)
             .arg(pageSize)
-            .arg(FirmwareFile::kMaxFullPages));
+            .arg(FirmwareFile::kMaxFullPages), ErrorKind::File);
 }
 
 }  // namespace
@@ -30,13 +30,13 @@ FirmwareFile FirmwareFile::load(const QString& path, int pageSize) {
     checkPageSize(pageSize);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw OperationError(file.errorString());
+        throw OperationError(file.errorString(), ErrorKind::File);
     // Reads no more than one page past the limit: a device or pipe picked by
     // mistake never ends, and a file that large is refused anyway.
     const qint64 limit = qint64(kMaxFullPages + 1) * pageSize;
     QByteArray bytes = file.read(limit);
     if (file.error() != QFileDevice::NoError)
-        throw OperationError(file.errorString());
+        throw OperationError(file.errorString(), ErrorKind::File);
     if (bytes.size() >= limit)
         refuseSize(qMax(file.size(), qint64(bytes.size())) / pageSize, pageSize);
     return fromBytes(bytes, pageSize);
@@ -45,7 +45,7 @@ FirmwareFile FirmwareFile::load(const QString& path, int pageSize) {
 FirmwareFile FirmwareFile::fromBytes(const QByteArray& bytes, int pageSize) {
     checkPageSize(pageSize);
     if (bytes.isEmpty())
-        throw OperationError(QCoreApplication::translate("FirmwareFile", "升级文件是空的！"));
+        throw OperationError(QCoreApplication::translate("FirmwareFile", "升级文件是空的！"), ErrorKind::File);
     const qint64 pages = bytes.size() / pageSize;
     if (pages > kMaxFullPages)
         refuseSize(pages, pageSize);

@@ -82,7 +82,6 @@ void FuseCommands::requireDefinitions(const QString& refused) const {
 }
 
 QString FuseCommands::requestFuseReading(const char* invalidText) {
-    m_lastReading.clear();
     m_link.discardInput();
     m_link.sendCommand(QStringLiteral("RS#"));
     m_link.delayMs(100);
@@ -97,11 +96,21 @@ QString FuseCommands::requestFuseReading(const char* invalidText) {
         m_link.discardInput();
         return QString();
     }
-    m_lastReading = f.toUpper();
     return f;
 }
 
-void FuseCommands::readFuses(const QString& model) {
+QString FuseCommands::fuseFieldOf(const QString& reading, const QString& model) {
+    if (reading.size() != 8)
+        return QString();
+    return hasExtendedFuseByte(model) ? reading.right(6) : QStringLiteral("..") + reading.right(4);
+}
+
+QString FuseCommands::readFuseBytes() {
+    ProgrammerLink::Exchange exchange(m_link);
+    return requestFuseReading(QT_TRANSLATE_NOOP("FuseCommands", "读熔丝位应答无效：%1")).toUpper();
+}
+
+QString FuseCommands::readFuses(const QString& model) {
     ProgrammerLink::Exchange exchange(m_link);
     ButtonOff off(this, &FuseCommands::setReadFuseEnabled);
     // A short or garbled reply would otherwise decode to cells the chip never
@@ -109,9 +118,8 @@ void FuseCommands::readFuses(const QString& model) {
     const QString f =
         requestFuseReading(QT_TRANSLATE_NOOP("FuseCommands", "读熔丝位应答无效，熔丝位未改变：%1"));
     if (f.isEmpty())
-        return;
-    const QString fuses =
-        hasExtendedFuseByte(model) ? f.right(6) : QStringLiteral("..") + f.right(4);
+        return f;
+    const QString fuses = fuseFieldOf(f, model);
     m_link.sendInfo(
         QCoreApplication::translate("FuseCommands", "读熔丝位:%1 锁定位:%2").arg(fuses, f.left(2)));
 
@@ -123,66 +131,65 @@ void FuseCommands::readFuses(const QString& model) {
     }
     m_editor.applyFuseBits(bits);
     m_link.discardInput();
+    return f.toUpper();
 }
 
 QString FuseCommands::readBackFuses(const QString& model) {
     ProgrammerLink::Exchange exchange(m_link);
     // A cut reply would otherwise end in the right four digits and pass for them.
-    const QString f = requestFuseReading(QT_TRANSLATE_NOOP("FuseCommands", "读熔丝位应答无效：%1"));
-    if (f.isEmpty())
-        return QString();
-    return hasExtendedFuseByte(model) ? f.right(6) : QStringLiteral("..") + f.right(4);
+    return fuseFieldOf(readFuseBytes(), model);
 }
 
-void FuseCommands::writeFuses(const QString& model) {
+std::optional<QString> FuseCommands::writeFuses(const QString& model) {
     requireDefinitions(QCoreApplication::translate("FuseCommands", "没有写熔丝位。"));
     ProgrammerLink::Exchange exchange(m_link);
     ButtonOff off(this, &FuseCommands::setWriteFuseEnabled);
     if (!checkCells(0, lastFuseCell(model),
                     QCoreApplication::translate(
                         "FuseCommands", "熔丝位未设定好（有空位或非法字符），没有写熔丝位。")))
-        return;
+        return std::nullopt;
     m_link.sendCommand(QStringLiteral("WS") + fuseField(m_editor, model) + QLatin1Char('#'));
-    m_link.logReplyAfter(200);
+    return m_link.logReplyAfter(200);
 }
 
-void FuseCommands::recoverFuses(const QString& model) {
+FuseCommands::Recovery FuseCommands::recoverFuses(const QString& model) {
     requireDefinitions(QCoreApplication::translate("FuseCommands", "没有恢复熔丝。"));
     ProgrammerLink::Exchange exchange(m_link);
-    m_lastRecoverConfirmed = false;
+    Recovery recovery;
     if (!checkCells(
             0, lastFuseCell(model),
             QCoreApplication::translate(
                 "FuseCommands", "默认熔丝位无效（缺少该型号的熔丝定义文件？），没有恢复熔丝。"))) {
         m_link.sendInfo(QCoreApplication::translate("FuseCommands", "恢复失败！"));
-        return;
+        return recovery;
     }
     const QString sent = fuseField(m_editor, model);
     m_link.sendCommand(QStringLiteral("SS") + sent + QLatin1Char('#'));
     m_link.logReplyAfter(800);
-    const QString readBack = readBackFuses(model);
+    recovery.reading = readFuseBytes();
+    const QString readBack = fuseFieldOf(recovery.reading, model);
     // The read-back is checked hex; digits of either case carry the same bytes.
-    const bool same = readBack.compare(sent, Qt::CaseInsensitive) == 0;
-    m_lastRecoverConfirmed = same;
-    m_link.sendInfo(same ? QCoreApplication::translate("FuseCommands", "恢复成功！")
-                         : QCoreApplication::translate("FuseCommands", "恢复失败！"));
+    recovery.confirmed = readBack.compare(sent, Qt::CaseInsensitive) == 0;
+    m_link.sendInfo(recovery.confirmed ? QCoreApplication::translate("FuseCommands", "恢复成功！")
+                                       : QCoreApplication::translate("FuseCommands", "恢复失败！"));
+    return recovery;
 }
 
-void FuseCommands::writeLockBits() {
+std::optional<QString> FuseCommands::writeLockBits() {
     requireDefinitions(QCoreApplication::translate("FuseCommands", "没有写锁定位。"));
     ProgrammerLink::Exchange exchange(m_link);
     if (!checkCells(24, 31,
                     QCoreApplication::translate(
                         "FuseCommands", "锁定位未设定好（有空位或非法字符），没有写锁定位。")))
-        return;
+        return std::nullopt;
     m_link.sendCommand(QStringLiteral("WL") + m_editor.byteText(3) + QLatin1Char('#'));
-    m_link.logReplyAfter(100);
+    return m_link.logReplyAfter(100);
 }
 
-void FuseCommands::eraseChip() {
+QString FuseCommands::eraseChip() {
     ProgrammerLink::Exchange exchange(m_link);
     m_link.sendCommand(QStringLiteral("EM#"));
-    m_link.logReplyAfter(100);
+    return m_link.logReplyAfter(100);
 }
 
 void FuseCommands::applyFuseDefaults() {
@@ -190,10 +197,10 @@ void FuseCommands::applyFuseDefaults() {
     m_editor.applyFuseBits(m_editor.defaultFuseBits());
 }
 
-void FuseCommands::recoverDefaultFuses(const QString& model) {
+FuseCommands::Recovery FuseCommands::recoverDefaultFuses(const QString& model) {
     requireDefinitions(QCoreApplication::translate("FuseCommands", "没有恢复熔丝。"));
     m_editor.applyFuseBits(m_editor.defaultFuseBits());
-    recoverFuses(model);
+    return recoverFuses(model);
 }
 
 }  // namespace kv

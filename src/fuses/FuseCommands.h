@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace kv {
 
@@ -26,21 +27,34 @@ public:
     // EE + HH + LL, or ".." + HH + LL, from the editor's bytes.
     static QString fuseField(const FuseEditor& editor, const QString& model);
 
-    // "RS#": decodes the reply into the cells ("*" from the defaults).
-    void readFuses(const QString& model);
+    // "RS#": decodes the reply into the cells ("*" from the defaults). Returns
+    // the reply: lock, extended, high and low byte as eight upper-case hex
+    // digits; empty when the programmer is silent or the reply is invalid.
+    QString readFuses(const QString& model);
+    // "RS#" without touching the cells: the whole reading as readFuses returns it.
+    QString readFuseBytes();
     // "RS#" without touching the cells: the read fuseField; empty when the
     // programmer is silent or its reply is not 8 hex digits (logged).
     QString readBackFuses(const QString& model);
-    void writeFuses(const QString& model);
+    // The fuseField part of an eight-digit reading.
+    static QString fuseFieldOf(const QString& reading, const QString& model);
+    // The write commands return the programmer's reply ("" when it was
+    // silent), or nullopt when the cells were refused and nothing was sent.
+    std::optional<QString> writeFuses(const QString& model);
+    // What a recovery found in its read-back.
+    struct Recovery {
+        bool confirmed = false;  // the chip holds the bytes sent
+        QString reading;         // as readFuses returns it; empty when none came
+    };
     // "SS" with the editor's bytes, then a read-back compared with them.
-    void recoverFuses(const QString& model);
-    void writeLockBits();
-    void eraseChip();
+    Recovery recoverFuses(const QString& model);
+    std::optional<QString> writeLockBits();
+    QString eraseChip();
 
     // Toolbar key "SetFuseDefault": the model's defaults into the editor.
     void applyFuseDefaults();
     // Toolbar key "RecoverFuse": the defaults into the editor, then recoverFuses.
-    void recoverDefaultFuses(const QString& model);
+    Recovery recoverDefaultFuses(const QString& model);
 
     // Throws OperationError while the editor does not hold the selected
     // model's definitions: the text names the file, then `refused` says what
@@ -48,11 +62,6 @@ public:
     // puts the defaults into them, checks this first; reads need not.
     void requireDefinitions(const QString& refused) const;
 
-    // The last valid "RS#" reply of readFuses or readBackFuses: lock, extended,
-    // high and low byte as eight hex digits; empty after a silent or invalid one.
-    const QString& lastFuseReading() const { return m_lastReading; }
-    // Whether the last recoverFuses found its bytes in the read-back.
-    bool lastRecoverConfirmed() const { return m_lastRecoverConfirmed; }
 
     // Own enabled flags of the toolbar buttons "ReadFuse" and "WriteFuse",
     // false while their command runs. The window shows a button enabled only
@@ -76,8 +85,6 @@ private:
     FuseEditor& m_editor;
     bool m_readFuseEnabled = true;
     bool m_writeFuseEnabled = true;
-    QString m_lastReading;
-    bool m_lastRecoverConfirmed = false;
 };
 
 }  // namespace kv

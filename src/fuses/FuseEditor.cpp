@@ -245,7 +245,7 @@ void FuseEditor::toggleBitCell(int cell) {
     syncOptionsFromBits();
 }
 
-void FuseEditor::onOptionChecked(int position, bool checked) {
+void FuseEditor::setOptionChecked(int position, bool checked) {
     if (position < 1 || position > m_options.size())
         return;
     FuseOption& option = m_options[position - 1];
@@ -260,7 +260,7 @@ void FuseEditor::onOptionChecked(int position, bool checked) {
     toggleOption(position);
 }
 
-void FuseEditor::onOptionListClicked() {
+void FuseEditor::settlePendingOption() {
     if (m_pending == 0)
         return;
     const int position = m_pending;

@@ -54,11 +54,11 @@ public:
     void toggleOption(int position);
     void toggleBitCell(int cell);
 
-    // Window events.
-    void onBitCellClicked(int cell) { toggleBitCell(cell); }
     // The user changed option position's check box; checked is its new state.
-    void onOptionChecked(int position, bool checked);
-    void onOptionListClicked();
+    void setOptionChecked(int position, bool checked);
+    // After the click on the list that changed a check box: an option whose
+    // key marks it as one that stays set is checked again.
+    void settlePendingOption();
     void restoreDefaultBits() { applyFuseBits(m_defaultBits); }
 
     // Concatenated captions of cells 31 down to 0.

@@ -9,11 +9,9 @@
 #include <tuple>
 
 #include "core/Clock.h"
-#include "core/UserPrompts.h"
 #include "images/ImageSlot.h"
 #include "images/IntelHexReader.h"
 #include "images/MemoryImage.h"
-#include "settings/SettingsStore.h"
 
 namespace kv {
 
@@ -21,43 +19,13 @@ namespace {
 
 enum class Reader { IntelHex, Binary, Elf };
 
-QString sectionName(const ImageSlot& slot) {
-    return slot.isFlash() ? QStringLiteral("FLASH") : QStringLiteral("EEPROM");
-}
-
 }  // namespace
 
-ImageFiles::ImageFiles(ImageSlot& flash, ImageSlot& eeprom, EventPump& pump, SendInfoFn sendInfo,
-                       UserPrompts& prompts, SettingsStore& settings)
-    : m_flash(flash),
-      m_eeprom(eeprom),
-      m_pump(pump),
-      m_sendInfo(std::move(sendInfo)),
-      m_prompts(prompts),
-      m_settings(settings) {}
+ImageFiles::ImageFiles(ImageSlot& flash, ImageSlot& eeprom, EventPump& pump, SendInfoFn sendInfo)
+    : m_flash(flash), m_eeprom(eeprom), m_pump(pump), m_sendInfo(std::move(sendInfo)) {}
 
-LoadStatus ImageFiles::loadFlashFile(QString& path) {
-    return load(m_flash, path);
-}
-
-LoadStatus ImageFiles::loadEepromFile(QString& path) {
-    return load(m_eeprom, path);
-}
-
-void ImageFiles::openFlashFile() {
-    open(m_flash);
-}
-void ImageFiles::openEepromFile() {
-    open(m_eeprom);
-}
-void ImageFiles::saveFlashFile() {
-    save(m_flash);
-}
-void ImageFiles::saveEepromFile() {
-    save(m_eeprom);
-}
-
-LoadStatus ImageFiles::load(ImageSlot& slot, QString& path) {
+LoadOutcome ImageFiles::load(MemoryKind memory, QString& path) {
+    ImageSlot& slot = memory == MemoryKind::Flash ? m_flash : m_eeprom;
     const bool flash = slot.isFlash();
     const QFileInfo info(path);
     if (path.isEmpty() || !info.exists() || info.isDir()) {
@@ -66,7 +34,7 @@ LoadStatus ImageFiles::load(ImageSlot& slot, QString& path) {
                              : QCoreApplication::translate("ImageFiles", "EEPROM文件没找到!"));
         }
         path = QStringLiteral("NO");
-        return LoadStatus::NotFound;
+        return {LoadStatus::NotFound, {}};
     }
     // File names are case-sensitive here: open the path as given, and use the
     // upper-case form only for its ending and for the caller.
@@ -81,7 +49,7 @@ LoadStatus ImageFiles::load(ImageSlot& slot, QString& path) {
     const bool eep = !flash && ending == u"EEP";
     const bool elf = ending == u"ELF";
     if (ending != u"BIN" && ending != u"HEX" && !eep && !elf)
-        return LoadStatus::Unsupported;
+        return {LoadStatus::Unsupported, {}};
 
     // Refused before a byte is read; the bounded read below also catches a
     // file that grew since, or one whose size the system does not report.
@@ -90,22 +58,18 @@ LoadStatus ImageFiles::load(ImageSlot& slot, QString& path) {
             .arg(info.fileName())
             .arg(kMaxFileBytes);
     if (info.size() > kMaxFileBytes) {
-        fail(slot, tooLarge, true);
-        return LoadStatus::Failed;
+        return fail(slot, tooLarge, true);
     }
     QFile file(filePath);
     if (!file.open(QIODevice::ReadOnly)) {
-        fail(slot, file.errorString());
-        return LoadStatus::Failed;
+        return fail(slot, file.errorString());
     }
     QByteArray bytes = file.read(kMaxFileBytes + 1);
     if (file.error() != QFileDevice::NoError) {
-        fail(slot, file.errorString());
-        return LoadStatus::Failed;
+        return fail(slot, file.errorString());
     }
     if (bytes.size() > kMaxFileBytes) {
-        fail(slot, tooLarge, true);
-        return LoadStatus::Failed;
+        return fail(slot, tooLarge, true);
     }
     file.close();
 
@@ -117,8 +81,7 @@ LoadStatus ImageFiles::load(ImageSlot& slot, QString& path) {
     if (reader == Reader::Elf) {
         const auto result = ElfReader::read(bytes, m_elfLimits ? m_elfLimits() : ElfLimits{});
         if (!result.ok()) {
-            fail(slot, info.fileName() + u' ' + ElfReader::describe(result), true);
-            return LoadStatus::Failed;
+            return fail(slot, info.fileName() + u' ' + ElfReader::describe(result), true);
         }
         const ElfImage& elfImage = result.image;
         image = MemoryImage::fromBytes(flash ? elfImage.flash : elfImage.eeprom);
@@ -138,8 +101,7 @@ LoadStatus ImageFiles::load(ImageSlot& slot, QString& path) {
         const auto result = IntelHexReader::read(
             text, [this] { m_pump.yieldUntil(0); }, window);
         if (!result.ok()) {
-            fail(slot, info.fileName() + u' ' + IntelHexReader::describe(result));
-            return LoadStatus::Failed;
+            return fail(slot, info.fileName() + u' ' + IntelHexReader::describe(result));
         }
         image = MemoryImage(result.digits);
     } else {
@@ -149,14 +111,14 @@ LoadStatus ImageFiles::load(ImageSlot& slot, QString& path) {
     slot.setPanelText(
         (flash ? QStringLiteral("FLASH:") : QStringLiteral("EEPROM:")) +
         QCoreApplication::translate("ImageFiles", "%1字节").arg(image.byteCountText()));
-    return LoadStatus::Loaded;
+    return {LoadStatus::Loaded, {}};
 }
 
 std::optional<FileFuses> ImageFiles::fileFuses() const {
     return m_fileFuses[0] ? m_fileFuses[0] : m_fileFuses[1];
 }
 
-void ImageFiles::fail(ImageSlot& slot, const QString& detail, bool detailInBox) {
+LoadOutcome ImageFiles::fail(ImageSlot& slot, const QString& detail, bool detailInBox) {
     // Nothing of a broken file stays in the image: a later write or verify
     // must not take a fragment for the whole program.
     slot.setImage(MemoryImage());
@@ -168,48 +130,7 @@ void ImageFiles::fail(ImageSlot& slot, const QString& detail, bool detailInBox) 
                        : QCoreApplication::translate("ImageFiles", "EEPROM文件读取错误！");
     if (detailInBox)
         text += u'\n' + detail;
-    m_prompts.warning(m_settings.applicationName(), text);
-}
-
-void ImageFiles::open(ImageSlot& slot) {
-    FileDialogRequest request;
-    request.filter =
-        slot.isFlash()
-            ? QCoreApplication::translate("ImageFiles",
-                                          "Intel HEX 文件 (*.HEX)|*.HEX|二进制文件(*.BIN)|*.BIN")
-            : QCoreApplication::translate("ImageFiles",
-                                          "EEPROM文件(*.EEP)|*.EEP|二进制文件(*.BIN)|*.BIN|"
-                                          "Intel Hex文件(*.HEX)|*.HEX");
-    // avr-gcc's own output: FLASH takes its program, EEPROM its .eeprom section.
-    request.filter += QCoreApplication::translate("ImageFiles", "|ELF 文件(*.ELF)|*.ELF");
-    request.filterIndex = 1;
-    request.initialDir = slot.pathText();
-    const std::optional<QString> chosen = m_prompts.openFile(request);
-    if (!chosen)
-        return;
-    slot.setPathText(*chosen);
-    // The loader works on a copy: the box keeps the chosen text, never "NO".
-    QString path = slot.pathText();
-    load(slot, path);
-    // A failure is in the log already; the loaded file serves this run anyway.
-    std::ignore = m_settings.write(sectionName(slot), QStringLiteral("文件"), slot.pathText());
-}
-
-void ImageFiles::save(ImageSlot& slot) {
-    FileDialogRequest request;
-    request.filter = QCoreApplication::translate("ImageFiles", "二进制文件(*.BIN)|*.BIN");
-    request.filterIndex = 1;
-    const std::optional<QString> chosen = m_prompts.saveFile(request);
-    if (!chosen)
-        return;
-    QString error;
-    if (!saveImageToBin(slot.image(), *chosen, &error)) {
-        m_prompts.warning(
-            m_settings.applicationName(),
-            (slot.isFlash() ? QCoreApplication::translate("ImageFiles", "FLASH文件保存失败！")
-                            : QCoreApplication::translate("ImageFiles", "EEPROM文件保存失败！")) +
-                u'\n' + error);
-    }
+    return {LoadStatus::Failed, text};
 }
 
 bool saveImageToBin(const MemoryImage& image, const QString& path, QString* error) {

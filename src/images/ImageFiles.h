@@ -7,22 +7,28 @@
 #include <optional>
 
 #include "images/ElfReader.h"
+#include "images/ImageSlot.h"
 
 namespace kv {
 
 class EventPump;
 class ImageSlot;
 class MemoryImage;
-class SettingsStore;
-class UserPrompts;
 
 // What a load did. An image never holds part of a file: after Failed or
 // Unsupported it is empty, so a write that follows sends nothing.
 enum class LoadStatus {
     Loaded,
     NotFound,     // path empty or no such file; path became "NO"; slot untouched
-    Failed,       // unreadable, malformed or too large; warning shown, image and view empty
+    Failed,       // unreadable, malformed or too large; image and view empty
     Unsupported,  // ending other than BIN / HEX / ELF (/ EEP); image and view emptied silently
+};
+
+// What a load did, with the text of the warning box a failure is shown in.
+struct LoadOutcome {
+    LoadStatus status = LoadStatus::Loaded;
+    QString problem;  // Failed: the box text ("FLASH文件读取错误！" and what went wrong)
+    bool operator==(LoadStatus other) const { return status == other; }
 };
 
 // The fuse and lock bytes of an ELF file, with the file's name for the log.
@@ -32,14 +38,13 @@ struct FileFuses {
     std::optional<quint8> lock;
 };
 
-// The FLASH and EEPROM file loaders with their open and save buttons.
+// The FLASH and EEPROM file loaders. A load logs what it found and returns
+// it; showing a failure is the caller's.
 class ImageFiles {
 public:
     using SendInfoFn = std::function<void(const QString&)>;
 
-    // The warning boxes carry settings.applicationName(), the window's title.
-    ImageFiles(ImageSlot& flash, ImageSlot& eeprom, EventPump& pump, SendInfoFn sendInfo,
-               UserPrompts& prompts, SettingsStore& settings);
+    ImageFiles(ImageSlot& flash, ImageSlot& eeprom, EventPump& pump, SendInfoFn sendInfo);
 
     // The largest file a loader reads. The largest chip holds 32 KiB of FLASH:
     // as Intel HEX that is about 90 KB with the usual 16 bytes per record and
@@ -52,8 +57,7 @@ public:
     // in/out: "NO" when the file is missing, otherwise upper-cased (the file
     // itself is opened under the path as given). The HEX reader yields to the
     // window once per line.
-    LoadStatus loadFlashFile(QString& path);
-    LoadStatus loadEepromFile(QString& path);
+    LoadOutcome load(MemoryKind memory, QString& path);
 
     // What an ELF file's sections must fit: the selected model's sizes. Without
     // it, those of the largest chip.
@@ -63,25 +67,13 @@ public:
     // Loading never puts them into the fuse cells: that is the user's choice.
     std::optional<FileFuses> fileFuses() const;
 
-    // Open buttons: choose a file, show it in the path box, load it, remember it.
-    void openFlashFile();
-    void openEepromFile();
-    // Save buttons: choose a file name, write the image as raw bytes.
-    void saveFlashFile();
-    void saveEepromFile();
-
 private:
-    LoadStatus load(ImageSlot& slot, QString& path);
-    void open(ImageSlot& slot);
-    void save(ImageSlot& slot);
-    void fail(ImageSlot& slot, const QString& detail, bool detailInBox = false);
+    LoadOutcome fail(ImageSlot& slot, const QString& detail, bool detailInBox = false);
 
     ImageSlot& m_flash;
     ImageSlot& m_eeprom;
     EventPump& m_pump;
     SendInfoFn m_sendInfo;
-    UserPrompts& m_prompts;
-    SettingsStore& m_settings;
     std::function<ElfLimits()> m_elfLimits;
     std::array<std::optional<FileFuses>, 2> m_fileFuses;  // FLASH, EEPROM
 };

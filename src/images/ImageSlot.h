@@ -4,11 +4,10 @@
 #include <QObject>
 #include <QString>
 
+#include "core/MemoryKind.h"
 #include "images/MemoryImage.h"
 
 namespace kv {
-
-enum class MemoryKind { Flash, Eeprom };
 
 // Everything the window shows for one chip memory: the image, the hex view
 // text, the path box (FileNameText(0) / FileNameText(1)), the status panel

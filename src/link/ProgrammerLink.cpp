@@ -139,13 +139,13 @@ QString ProgrammerLink::readAfter(int ms) {
     return readInput();
 }
 
-void ProgrammerLink::logReplyAfter(int ms) {
+QString ProgrammerLink::logReplyAfter(int ms) {
     delayMs(ms);
-    if (inputCount() > 0) {
-        sendInfo(readInput());
-    } else {
-        sendInfo(QCoreApplication::translate("ProgrammerLink", kNoReply));
-    }
+    QString reply;
+    if (inputCount() > 0)
+        reply = readInput();
+    sendInfo(reply.isEmpty() ? QCoreApplication::translate("ProgrammerLink", kNoReply) : reply);
+    return reply;
 }
 
 bool ProgrammerLink::waitForText(int limitMs, const QString& expected) {
@@ -192,7 +192,7 @@ void ProgrammerLink::waitOutputDrained(int limitMs) {
         if (leftMs <= 0) {
             throw OperationError(QCoreApplication::translate(
                                      "ProgrammerLink", "串口在%1秒内未能发出数据，FLASH写入已中止!")
-                                     .arg(boundMs / 1000.0));
+                                     .arg(boundMs / 1000.0), ErrorKind::NoAnswer);
         }
         m_port.waitForBytesWritten(int(qMin<qint64>(leftMs, 100)));
     }
@@ -207,7 +207,7 @@ void ProgrammerLink::waitInputArrived(int limitMs) {
         if (leftMs <= 0) {
             throw OperationError(QCoreApplication::translate(
                                      "ProgrammerLink", "编程器在%1秒内没有确认FLASH页，写入已中止!")
-                                     .arg(limitMs / 1000.0));
+                                     .arg(limitMs / 1000.0), ErrorKind::NoAnswer);
         }
         m_port.waitForReadyRead(int(qMin<qint64>(leftMs, 100)));
     }

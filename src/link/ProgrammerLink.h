@@ -66,7 +66,8 @@ public:
     // Yields to the window once without waiting.
     void yieldOnce();
     QString readAfter(int ms);
-    void logReplyAfter(int ms);
+    // Logs what arrived within ms (or that nothing did) and returns it.
+    QString logReplyAfter(int ms);
     // Collects input until `expected` occurs in what this call collected or
     // limitMs passed; at least one read is made. The collected text is dropped.
     bool waitForText(int limitMs, const QString& expected);

@@ -157,7 +157,7 @@ void QtSerialControl::setOpen(bool open) {
     if (path.isEmpty()) {
         throw OperationError(QCoreApplication::translate(
                                  "QtSerialControl", "无法打开端口COM%1：没有与它对应的串口设备。")
-                                 .arg(m_portNumber));
+                                 .arg(m_portNumber), ErrorKind::LineLost);
     }
     m_serial.setPortName(path);
     // While closed these are only recorded; open() puts them on the device.
@@ -169,7 +169,7 @@ void QtSerialControl::setOpen(bool open) {
     if (!ok) {
         const QString text = openFailureText(path);
         m_serial.clearError();
-        throw OperationError(text);
+        throw OperationError(text, ErrorKind::LineLost);
     }
     m_devicePath = path;
     m_lostReason.clear();
@@ -202,10 +202,10 @@ QString QtSerialControl::openFailureText(const QString& path) const {
 void QtSerialControl::requireOpen() const {
     if (!isOpen()) {
         if (!m_lostReason.isEmpty())
-            throw OperationError(m_lostReason);
+            throw OperationError(m_lostReason, ErrorKind::LineLost);
         throw OperationError(
             QCoreApplication::translate("QtSerialControl", "端口COM%1未打开，无法收发数据。")
-                .arg(m_portNumber));
+                .arg(m_portNumber), ErrorKind::LineLost);
     }
 }
 
@@ -224,7 +224,7 @@ void QtSerialControl::write(const QByteArray& bytes) {
                                  ? QCoreApplication::translate("QtSerialControl",
                                                                "向端口COM%1写入失败：连接已断开。")
                                        .arg(m_portNumber)
-                                 : m_lostReason);
+                                 : m_lostReason, ErrorKind::LineLost);
     }
     if (written != bytes.size() || m_serial.error() == QSerialPort::WriteError) {
         const QString reason = m_serial.errorString();
@@ -232,7 +232,7 @@ void QtSerialControl::write(const QByteArray& bytes) {
         throw OperationError(
             QCoreApplication::translate("QtSerialControl", "向端口COM%1写入失败：%2")
                 .arg(m_portNumber)
-                .arg(reason));
+                .arg(reason), ErrorKind::LineLost);
     }
 }
 

@@ -6,7 +6,7 @@
 
 #include "catalogue/ModelState.h"
 #include "core/HexDigits.h"
-#include "core/UserPrompts.h"
+#include "core/OperationError.h"
 #include "link/ProgrammerLink.h"
 #include "operations/AddressText.h"
 #include "operations/CalibrationLayout.h"
@@ -23,20 +23,16 @@ bool isHexByte(const QString& text) {
 
 }  // namespace
 
-CalibrationBytes::CalibrationBytes(ProgrammerLink& link, ModelState& model, CalibrationState& state,
-                                   UserPrompts& prompts, QString title)
-    : m_link(link), m_model(model), m_state(state), m_prompts(prompts), m_title(std::move(title)) {}
+CalibrationBytes::CalibrationBytes(ProgrammerLink& link, ModelState& model,
+                                   CalibrationState& state)
+    : m_link(link), m_model(model), m_state(state) {}
 
-void CalibrationBytes::warn(const QString& text) {
-    m_prompts.warning(m_title, text);
-}
-
-void CalibrationBytes::readCalibrationBytes() {
+bool CalibrationBytes::readCalibrationBytes() {
     ProgrammerLink::Exchange exchange(m_link);
     m_state.disableSlots();
     const CalibrationLayout layout = CalibrationLayout::forModel(m_model.selectedModelName());
     if (layout.bytes.isEmpty()) {
-        return;
+        return false;
     }
     QStringList replies;
     for (const CalibrationLayout::Byte& byte : layout.bytes) {
@@ -47,7 +43,7 @@ void CalibrationBytes::readCalibrationBytes() {
     // A missing, short or garbled reply must not become a value that "写 入" sends.
     for (const QString& reply : replies) {
         if (!isHexByte(reply)) {
-            return;
+            return false;
         }
     }
     for (int i = 0; i < layout.bytes.size(); ++i) {
@@ -57,25 +53,21 @@ void CalibrationBytes::readCalibrationBytes() {
         m_state.setSelectedSlot(layout.selects);
     }
     m_state.setWriteEnabled(true);
+    return true;
 }
 
-void CalibrationBytes::writeCalibrationByte() {
+CalibrationWrite CalibrationBytes::writeCalibrationByte() {
     ProgrammerLink::Exchange exchange(m_link);
-    m_lastWrite = {};
     const bool toFlash = m_state.selectedTarget() == CalibrationState::kTargetFlash;
     const std::optional<int> address =
         toFlash
             ? checkedAddress(m_model.flashCalibrationAddress().text(), m_model.flashSize() - 1)
             : checkedAddress(m_model.eepromCalibrationAddress().text(), m_model.eepromSize() - 1);
-    if (!address) {
-        warn(addressFormatError());
-        return;
-    }
+    if (!address)
+        throw OperationError(addressFormatError(), ErrorKind::Refused);
     const std::optional<int> slot = m_state.selectedSlot();
-    if (!slot || !m_state.isSlotEnabled(*slot) || !isHexByte(m_state.slotValue(*slot))) {
-        warn(noValueText());
-        return;
-    }
+    if (!slot || !m_state.isSlotEnabled(*slot) || !isHexByte(m_state.slotValue(*slot)))
+        throw OperationError(noValueText(), ErrorKind::Refused);
     const QString value = m_state.slotValue(*slot);
     bool acknowledged = false;
     if (toFlash) {
@@ -90,13 +82,12 @@ void CalibrationBytes::writeCalibrationByte() {
         acknowledged = m_link.waitForText(100, QStringLiteral("!"));
         m_link.delayMs(1);
     }
-    m_lastWrite = {true, acknowledged, toFlash, *address, value};
+
     m_link.sendInfo(QCoreApplication::translate("CalibrationBytes", "写校准字节结束!"));
     m_link.discardInput();
-    if (!acknowledged) {
+    if (!acknowledged)
         m_link.sendInfo(missingAcksText(1));
-        warn(missingAcksText(1));
-    }
+    return {acknowledged, toFlash, *address, value};
 }
 
 }  // namespace kv

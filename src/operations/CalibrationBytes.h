@@ -4,45 +4,35 @@
 #include <QCoreApplication>
 #include <QString>
 
+#include "operations/Outcomes.h"
+
 namespace kv {
 
 class CalibrationState;
 class ModelState;
 class ProgrammerLink;
-class UserPrompts;
 
 // The buttons of the frame "校准选项": read the chip's oscillator calibration
 // bytes into the slots, and write the selected slot's byte into the chip's own
 // FLASH or EEPROM. Both are also steps of the programming pass.
 //
 // Port errors propagate as OperationError; the caller shows them. Refusals
-// (bad address box, nothing to write) are shown here in a warning box titled
-// `title` and send nothing.
+// (bad address box, nothing to write) are OperationError too (ErrorKind::
+// Refused), raised before anything is sent.
 class CalibrationBytes {
 public:
-    CalibrationBytes(ProgrammerLink& link, ModelState& model, CalibrationState& state,
-                     UserPrompts& prompts, QString title);
+    CalibrationBytes(ProgrammerLink& link, ModelState& model, CalibrationState& state);
 
     // "读校准字节": "RI" reads of the model's calibration addresses, the log line
     // "校准字节:" with the replies joined by "-". Slots are filled, and the write
     // button enabled, only when every reply is two hex digits; otherwise all
-    // slots stay disabled.
-    void readCalibrationBytes();
+    // slots stay disabled. Returns whether they were filled.
+    bool readCalibrationBytes();
     // "写 入": "WW" (FLASH: the byte goes into its half of the word, the other
     // half "FF") or "WE" (EEPROM), then "写校准字节结束!", and when no "!" came
-    // a log line and a warning box saying the byte was not acknowledged. Only a
-    // slot filled by the last successful read can be written.
-    void writeCalibrationByte();
-
-    // What the last writeCalibrationByte sent; sent is false when it refused.
-    struct Written {
-        bool sent = false;
-        bool acknowledged = false;
-        bool toFlash = false;
-        int address = 0;  // byte address in that memory
-        QString value;    // two hex digits
-    };
-    const Written& lastWrite() const { return m_lastWrite; }
+    // a log line saying the byte was not acknowledged. Only a slot filled by
+    // the last successful read can be written.
+    CalibrationWrite writeCalibrationByte();
 
     static QString noValueText() {
         return QCoreApplication::translate("CalibrationBytes",
@@ -50,14 +40,9 @@ public:
     }
 
 private:
-    void warn(const QString& text);
-
     ProgrammerLink& m_link;
     ModelState& m_model;
     CalibrationState& m_state;
-    UserPrompts& m_prompts;
-    QString m_title;
-    Written m_lastWrite;
 };
 
 }  // namespace kv

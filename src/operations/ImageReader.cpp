@@ -4,7 +4,6 @@
 #include <QCoreApplication>
 
 #include "core/OperationError.h"
-#include "core/UserPrompts.h"
 #include "images/ImageSlot.h"
 #include "images/MemoryImage.h"
 #include "link/ProgrammerLink.h"
@@ -30,26 +29,8 @@ qsizetype firstNonHex(const QString& text) {
 }  // namespace
 
 ImageReader::ImageReader(ProgrammerLink& link, ImageSlot& flash, ImageSlot& eeprom,
-                         GeometryFn geometry, UserPrompts& prompts, QString title)
-    : m_link(link),
-      m_flash(flash),
-      m_eeprom(eeprom),
-      m_geometry(std::move(geometry)),
-      m_prompts(prompts),
-      m_title(std::move(title)) {}
-
-void ImageReader::readFlash() {
-    read(m_flash);
-}
-void ImageReader::readEeprom() {
-    read(m_eeprom);
-}
-void ImageReader::verifyFlashImage() {
-    verify(m_flash);
-}
-void ImageReader::verifyEepromImage() {
-    verify(m_eeprom);
-}
+                         GeometryFn geometry)
+    : m_link(link), m_flash(flash), m_eeprom(eeprom), m_geometry(std::move(geometry)) {}
 
 qint64 ImageReader::replyLimitMs(qint64 count, int firstWaitMs) const {
     // The programmer reads the chip far faster than the line carries it, so the
@@ -64,6 +45,8 @@ ImageReader::Reply ImageReader::collect(ImageSlot& slot, qint64 count, int first
     const qint64 limitMs = replyLimitMs(count, firstWaitMs);
     const qint64 startMs = m_link.clock().nowMs();
     Reply reply;
+    reply.outcome.memory = slot.kind();
+    reply.outcome.expected = count;
     m_link.delayMs(firstWaitMs);
     int quietMs = 0;
     int lastWaitMs = firstWaitMs;
@@ -74,7 +57,7 @@ ImageReader::Reply ImageReader::collect(ImageSlot& slot, qint64 count, int first
         reply.text += arrived;
         if (reply.text.size() >= expected) {
             reply.text.truncate(expected);
-            reply.complete = true;
+            reply.outcome.received = count;
             slot.setProgress(100);
             return reply;
         }
@@ -88,7 +71,11 @@ ImageReader::Reply ImageReader::collect(ImageSlot& slot, qint64 count, int first
         m_link.delayMs(stepWaitMs);
         lastWaitMs = stepWaitMs;
     }
-    const QString name = slot.isFlash() ? QStringLiteral("FLASH") : QStringLiteral("EEPROM");
+    const QString name = memoryName(slot.kind());
+    reply.outcome.received = reply.text.size() / 2;
+    reply.outcome.stop = reply.text.isEmpty() ? ReadOutcome::Stop::NoAnswer
+                         : tooSlow            ? ReadOutcome::Stop::TooSlow
+                                              : ReadOutcome::Stop::Stopped;
     if (reply.text.isEmpty()) {
         m_link.sendInfo(QCoreApplication::translate("ImageReader", "编程器无反应!"));
     } else if (tooSlow) {
@@ -109,8 +96,9 @@ ImageReader::Reply ImageReader::collect(ImageSlot& slot, qint64 count, int first
     return reply;
 }
 
-void ImageReader::read(ImageSlot& slot) {
-    const bool flash = slot.isFlash();
+ReadOutcome ImageReader::read(MemoryKind memory) {
+    const bool flash = memory == MemoryKind::Flash;
+    ImageSlot& slot = this->slot(memory);
     ProgrammerLink::Exchange exchange(m_link);
     slot.setImage(MemoryImage());
     try {
@@ -121,42 +109,46 @@ void ImageReader::read(ImageSlot& slot) {
         m_link.sendInfo(flash ? QCoreApplication::translate("ImageReader", "读取芯片FLASH!")
                               : QCoreApplication::translate("ImageReader", "读取芯片EEPROM!"));
         const int waitMs = flash ? 200 : 100;
-        const Reply reply = collect(slot, count, waitMs, waitMs);
+        Reply reply = collect(slot, count, waitMs, waitMs);
         // Only a whole memory of hex digits becomes the image: a fragment or a
         // garbled reply written back or saved later would pass for the chip's content.
-        const qsizetype bad = reply.complete ? firstNonHex(reply.text) : -1;
+        const qsizetype bad = reply.outcome.complete() ? firstNonHex(reply.text) : -1;
         if (bad >= 0) {
+            reply.outcome.stop = ReadOutcome::Stop::Garbled;
+            reply.outcome.garbledAt = bad / 2;
             m_link.sendInfo(
-                (flash ? QStringLiteral("FLASH") : QStringLiteral("EEPROM")) +
+                memoryName(memory) +
                 QCoreApplication::translate("ImageReader",
                                             "读取应答无效：地址%1处不是十六进制数字，未读入数据!")
                     .arg(hexField(bad / 2, 4)));
         }
-        slot.showImage(reply.complete && bad < 0 ? MemoryImage(reply.text) : MemoryImage());
+        slot.showImage(reply.outcome.complete() ? MemoryImage(reply.text) : MemoryImage());
         if (flash)
             slot.setPanelText(QStringLiteral("FLASH:"));
-    } catch (const OperationError& error) {
+        return reply.outcome;
+    } catch (const OperationError&) {
         slot.showImage(MemoryImage());
-        m_prompts.warning(m_title, error.text());
+        throw;
     }
 }
 
-void ImageReader::verify(ImageSlot& slot) {
-    const bool flash = slot.isFlash();
-    VerifyResult& result = flash ? m_flashVerify : m_eepromVerify;
-    result = VerifyResult();
+VerifyOutcome ImageReader::verify(MemoryKind memory) {
+    const bool flash = memory == MemoryKind::Flash;
+    ImageSlot& slot = this->slot(memory);
+    VerifyOutcome result;
+    result.memory = memory;
     const QString image = slot.image().text();
     const qint64 count = slot.image().byteCount();
     if (count == 0) {
         m_link.sendInfo(flash ? QCoreApplication::translate("ImageReader", "FLASH缓冲区无数据！")
                               : QCoreApplication::translate("ImageReader", "EEPROM缓冲区无数据！"));
-        return;
+        return result;
     }
     const MemoryGeometry geometry = m_geometry();
     const qint64 capacity = flash ? geometry.flashSize : geometry.eepromSize;
     if (count > capacity) {
         throw OperationError(
-            (flash ? QStringLiteral("FLASH") : QStringLiteral("EEPROM")) +
+            memoryName(memory) +
             QCoreApplication::translate("ImageReader",
                                         "缓冲区数据(%1字节)超出芯片容量(%2字节)，无法校验！")
                 .arg(count)
@@ -167,26 +159,27 @@ void ImageReader::verify(ImageSlot& slot) {
     m_link.sendCommand(countCommand(slot, count));
     m_link.sendInfo(flash ? QCoreApplication::translate("ImageReader", "校验FLASH......")
                           : QCoreApplication::translate("ImageReader", "校验EEPROM......"));
-    result.ran = true;
     const Reply reply = collect(slot, count, 200, flash ? 200 : 100);
+    result.read = reply.outcome;
+    // A read-back cut short says nothing about the chip: it is not judged.
+    if (!reply.outcome.complete()) {
+        result.result = VerifyOutcome::Result::ReadIncomplete;
+        return result;
+    }
     const QString& readBack = reply.text;
-    result.readComplete = reply.complete;
-
     for (qsizetype i = 0; i < image.size(); i += 2) {
         const QStringView mine = QStringView(image).mid(i, 2);
         const QStringView chip = QStringView(readBack).mid(i, 2);
         if (mine.compare(chip, Qt::CaseInsensitive) != 0) {
+            result.result = VerifyOutcome::Result::Differs;
             result.firstDifference = i / 2;
-            m_prompts.warning(
-                m_title,
-                (flash ? QCoreApplication::translate("ImageReader", "FLASH地址 %1 数据校验失败！")
-                       : QCoreApplication::translate("ImageReader", "EEPROM地址 %1 数据校验失败！"))
-                    .arg(hexField(i / 2, 4)));
-            return;
+            return result;
         }
     }
+    result.result = VerifyOutcome::Result::Matched;
     m_link.sendInfo(flash ? QCoreApplication::translate("ImageReader", "校验FLASH通过。")
                           : QCoreApplication::translate("ImageReader", "校验EEPROM通过。"));
+    return result;
 }
 
 }  // namespace kv

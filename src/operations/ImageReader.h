@@ -5,12 +5,12 @@
 #include <functional>
 
 #include "images/MemoryGeometry.h"
+#include "operations/Outcomes.h"
 
 namespace kv {
 
 class ImageSlot;
 class ProgrammerLink;
-class UserPrompts;
 
 // Reads the chip's FLASH and EEPROM into the images ("RF"/"RE" + NNNN + "#",
 // answered with 2 × NNNN hex digits) and verifies the images against the chip.
@@ -29,50 +29,29 @@ public:
     static constexpr int kQuietLimitMs = 2000;
     static constexpr int kLineTimeFactor = 2;
 
-    // title: the window title, the caption of warning boxes.
-    ImageReader(ProgrammerLink& link, ImageSlot& flash, ImageSlot& eeprom, GeometryFn geometry,
-                UserPrompts& prompts, QString title);
+    ImageReader(ProgrammerLink& link, ImageSlot& flash, ImageSlot& eeprom, GeometryFn geometry);
 
-    // Buttons "读取FLASH" / "读取EEPROM": read the model's whole memory. An error
-    // (such as a closed port) is shown in a warning box.
-    void readFlash();
-    void readEeprom();
-    // Steps of the programming pass. A difference is shown in a warning box
-    // with its address; digits compare by value, either case. An image larger
-    // than the model's memory raises OperationError before anything is sent.
-    void verifyFlashImage();
-    void verifyEepromImage();
-
-    // What the last verify of a memory found, for callers that report it
-    // beyond the log and the box (the command line's exit code).
-    struct VerifyResult {
-        bool ran = false;             // a read-back was asked for
-        bool readComplete = false;    // every expected digit arrived
-        qint64 firstDifference = -1;  // byte address; -1 when all matched
-        bool passed() const { return ran && firstDifference < 0; }
-    };
-    const VerifyResult& lastVerify(bool flash) const {
-        return flash ? m_flashVerify : m_eepromVerify;
-    }
+    // Buttons "读取FLASH" / "读取EEPROM": read the model's whole memory into
+    // its image. Port errors propagate as OperationError, leaving it empty.
+    ReadOutcome read(MemoryKind memory);
+    // Steps of the programming pass: the image against the chip; digits
+    // compare by value, either case. An image larger than the model's memory
+    // raises OperationError before anything is sent.
+    VerifyOutcome verify(MemoryKind memory);
 
 private:
     struct Reply {
         QString text;
-        bool complete = false;
+        ReadOutcome outcome;
     };
     qint64 replyLimitMs(qint64 count, int firstWaitMs) const;
-    void read(ImageSlot& slot);
-    void verify(ImageSlot& slot);
+    ImageSlot& slot(MemoryKind memory) { return memory == MemoryKind::Flash ? m_flash : m_eeprom; }
     Reply collect(ImageSlot& slot, qint64 count, int firstWaitMs, int stepWaitMs);
 
     ProgrammerLink& m_link;
     ImageSlot& m_flash;
     ImageSlot& m_eeprom;
     GeometryFn m_geometry;
-    UserPrompts& m_prompts;
-    QString m_title;
-    VerifyResult m_flashVerify;
-    VerifyResult m_eepromVerify;
 };
 
 }  // namespace kv

@@ -5,7 +5,6 @@
 #include <QStringDecoder>
 
 #include "core/OperationError.h"
-#include "core/UserPrompts.h"
 #include "images/ImageSlot.h"
 #include "images/MemoryImage.h"
 #include "link/ProgrammerLink.h"
@@ -14,17 +13,16 @@
 namespace kv {
 
 ImageWriter::ImageWriter(ProgrammerLink& link, ImageSlot& flash, ImageSlot& eeprom,
-                         GeometryFn geometry, UserPrompts& prompts, QString title)
-    : m_link(link),
-      m_flash(flash),
-      m_eeprom(eeprom),
-      m_geometry(std::move(geometry)),
-      m_prompts(prompts),
-      m_title(std::move(title)) {}
+                         GeometryFn geometry)
+    : m_link(link), m_flash(flash), m_eeprom(eeprom), m_geometry(std::move(geometry)) {}
+
+WriteOutcome ImageWriter::write(MemoryKind memory) {
+    return memory == MemoryKind::Flash ? writeFlash() : writeEeprom();
+}
 
 QByteArray ImageWriter::checkedBytes(const ImageSlot& slot, qint64 capacity) const {
     const MemoryImage& image = slot.image();
-    const QString name = slot.isFlash() ? QStringLiteral("FLASH") : QStringLiteral("EEPROM");
+    const QString name = memoryName(slot.kind());
     if (!image.isWellFormed()) {
         throw OperationError(
             QCoreApplication::translate("ImageWriter", "%1缓冲区含有非十六进制数据，未写入！")
@@ -41,9 +39,11 @@ QByteArray ImageWriter::checkedBytes(const ImageSlot& slot, qint64 capacity) con
     return image.toBytes();
 }
 
-void ImageWriter::writeFlashImage() {
+WriteOutcome ImageWriter::writeFlash() {
+    WriteOutcome outcome;
+    outcome.memory = MemoryKind::Flash;
     if (m_flash.image().isEmpty())
-        return;
+        return outcome;
     ProgrammerLink::Exchange exchange(m_link);
     const MemoryGeometry geometry = m_geometry();
     QByteArray bytes = checkedBytes(m_flash, geometry.flashSize);
@@ -106,12 +106,17 @@ void ImageWriter::writeFlashImage() {
     const QString reply = gbk.decode(closing);
     m_link.sendInfo(reply.isEmpty() ? QCoreApplication::translate("ImageWriter", "编程器无反应!")
                                     : reply);
+    outcome.sent = true;
+    outcome.bytesSent = sent;
+    outcome.replied = !reply.isEmpty();
+    return outcome;
 }
 
-void ImageWriter::writeEepromImage() {
-    m_eepromMissing = 0;
+WriteOutcome ImageWriter::writeEeprom() {
+    WriteOutcome outcome;
+    outcome.memory = MemoryKind::Eeprom;
     if (m_eeprom.image().isEmpty())
-        return;
+        return outcome;
     ProgrammerLink::Exchange exchange(m_link);
     const QByteArray bytes = checkedBytes(m_eeprom, m_geometry().eepromSize);
     const qint64 length = m_eeprom.image().length();
@@ -129,11 +134,12 @@ void ImageWriter::writeEepromImage() {
     m_link.sendInfo(QCoreApplication::translate("ImageWriter", "写EEPROM结束!"));
     m_link.delayMs(1);
     m_link.discardInput();
-    m_eepromMissing = missing;
-    if (missing > 0) {
+    if (missing > 0)
         m_link.sendInfo(missingAcksText(missing));
-        m_prompts.warning(m_title, missingAcksText(missing));
-    }
+    outcome.sent = true;
+    outcome.bytesSent = bytes.size();
+    outcome.unacknowledged = missing;
+    return outcome;
 }
 
 }  // namespace kv

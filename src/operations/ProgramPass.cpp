@@ -5,7 +5,6 @@
 
 #include "catalogue/ModelState.h"
 #include "core/OperationError.h"
-#include "core/UserPrompts.h"
 #include "fuses/FuseCommands.h"
 #include "images/ImageFiles.h"
 #include "images/ImageSlot.h"
@@ -14,6 +13,7 @@
 #include "operations/ImageReader.h"
 #include "operations/ImageWriter.h"
 #include "operations/ProgramOptions.h"
+#include "operations/SingleAccess.h"
 
 namespace kv {
 
@@ -31,21 +31,9 @@ private:
     std::function<void(bool)> m_set;
 };
 
-// The reload of one image before its write; false when the file was not found,
-// so the write is skipped.
-template <typename Load>
-bool reload(const ImageSlot& slot, bool reloadOn, Load load) {
-    QString path = slot.pathText();
-    if (path.isEmpty() || !reloadOn) {
-        return true;
-    }
-    return load(path) != LoadStatus::NotFound;
-}
-
 }  // namespace
 
-ProgramPass::ProgramPass(const Parts& parts, QString title, QObject* parent)
-    : QObject(parent), m_parts(parts), m_title(std::move(title)) {}
+ProgramPass::ProgramPass(const Parts& parts, QObject* parent) : QObject(parent), m_parts(parts) {}
 
 void ProgramPass::setRunning(bool running) {
     if (running != m_running) {
@@ -54,42 +42,49 @@ void ProgramPass::setRunning(bool running) {
     }
 }
 
-void ProgramPass::runProgrammingPass() {
-    try {
-        runPass();
-    } catch (const OperationError& error) {
-        m_parts.prompts.warning(m_title, error.text());
-    }
-}
-
-void ProgramPass::runPass() {
-    if (m_running) {
-        return;
-    }
+PassOutcome ProgramPass::runPass() {
+    PassOutcome pass;
+    if (m_running)
+        return pass;
     RunningScope scope([this](bool on) { setRunning(on); });
-    m_signatureRejected = false;
-    m_signature.clear();
     ProgrammerLink::Exchange exchange(m_parts.link);
-    run();
+    pass.ran = true;
+    run(pass);
+    return pass;
 }
 
-bool ProgramPass::signatureMatches() {
+void ProgramPass::checkSignature(StepOutcome& outcome) {
     ProgrammerLink& link = m_parts.link;
     QString signature;
     for (int address = 0; address < 3; ++address) {
         signature += link.readInfoByte(address);
     }
-    m_signature = signature;
+    outcome.signature = signature;
+    outcome.answered = !signature.isEmpty();
     link.sendInfo(signatureLogText() + signature);
+    if (!outcome.answered)
+        link.sendInfo(SingleAccess::noReplyText());
     // Digits compare by value: a programmer may answer in lower case.
-    if (signature.compare(m_parts.model.modelSignature(), Qt::CaseInsensitive) != 0) {
+    outcome.signatureMatches =
+        signature.compare(m_parts.model.modelSignature(), Qt::CaseInsensitive) == 0;
+    if (!outcome.signatureMatches)
         link.sendInfo(mismatchText());
-        return false;
-    }
-    return true;
 }
 
-void ProgramPass::run() {
+// The reload of one image before its write; false when the file was not
+// found, so the write is skipped.
+bool ProgramPass::reload(MemoryKind memory) {
+    const ImageSlot& slot = memory == MemoryKind::Flash ? m_parts.flash : m_parts.eeprom;
+    QString path = slot.pathText();
+    if (path.isEmpty() || !m_parts.options.isOn(ProgramOptions::ReloadFiles))
+        return true;
+    const LoadOutcome loaded = m_parts.files.load(memory, path);
+    if (loaded.status == LoadStatus::Failed)
+        Q_EMIT reloadFailed(memory, loaded);
+    return loaded.status != LoadStatus::NotFound;
+}
+
+void ProgramPass::run(PassOutcome& pass) {
     const ProgramOptions& options = m_parts.options;
     // Found out before anything reaches the chip: a pass that could not end
     // with its fuse or lock step would leave a half-programmed chip.
@@ -98,51 +93,74 @@ void ProgramPass::run() {
             "ProgramPass", "编程熔丝位、锁定位无法进行，本次编程未开始。"));
     }
     if (options.isOn(ProgramOptions::CheckSignature)) {
-        runStep(QStringLiteral("signature"), [this] { m_signatureRejected = !signatureMatches(); });
-        if (m_signatureRejected)
+        runStep(pass, PassStep::Signature, [this, &pass](StepOutcome& outcome) {
+            checkSignature(outcome);
+            pass.signature = outcome.signature;
+            pass.signatureRejected = !outcome.signatureMatches;
+        });
+        if (pass.signatureRejected)
             return;
     }
     if (options.isOn(ProgramOptions::EraseChip)) {
-        runStep(QStringLiteral("erase"), [this] { m_parts.fuses.eraseChip(); });
+        runStep(pass, PassStep::Erase, [this](StepOutcome& outcome) {
+            outcome.answered = !m_parts.fuses.eraseChip().isEmpty();
+        });
     }
-    const bool reloadOn = options.isOn(ProgramOptions::ReloadFiles);
-    const bool flashFound = reload(m_parts.flash, reloadOn, [this](QString& path) {
-        return m_parts.files.loadFlashFile(path);
-    });
+    const bool flashFound = reload(MemoryKind::Flash);
     if (options.isOn(ProgramOptions::ProgramFlash) && flashFound) {
-        runStep(QStringLiteral("write flash"), [this] { m_parts.writer.writeFlashImage(); });
+        runStep(pass, PassStep::WriteFlash, [this](StepOutcome& outcome) {
+            outcome.write = m_parts.writer.write(MemoryKind::Flash);
+            outcome.answered = outcome.write->replied;
+        });
     }
-    const bool eepromFound = reload(m_parts.eeprom, reloadOn, [this](QString& path) {
-        return m_parts.files.loadEepromFile(path);
-    });
+    const bool eepromFound = reload(MemoryKind::Eeprom);
     if (options.isOn(ProgramOptions::ProgramEeprom) && eepromFound) {
-        runStep(QStringLiteral("write eeprom"), [this] { m_parts.writer.writeEepromImage(); });
+        runStep(pass, PassStep::WriteEeprom, [this](StepOutcome& outcome) {
+            outcome.write = m_parts.writer.write(MemoryKind::Eeprom);
+            outcome.answered = outcome.write->bytesSent == 0 ||
+                               outcome.write->unacknowledged < outcome.write->bytesSent;
+        });
     }
     if (options.isOn(ProgramOptions::VerifyFlash)) {
-        runStep(QStringLiteral("verify flash"), [this] { m_parts.reader.verifyFlashImage(); });
+        runStep(pass, PassStep::VerifyFlash, [this](StepOutcome& outcome) {
+            outcome.verify = m_parts.reader.verify(MemoryKind::Flash);
+            outcome.answered = outcome.verify->read.stop != ReadOutcome::Stop::NoAnswer;
+        });
     }
     if (options.isOn(ProgramOptions::VerifyEeprom)) {
-        runStep(QStringLiteral("verify eeprom"), [this] { m_parts.reader.verifyEepromImage(); });
+        runStep(pass, PassStep::VerifyEeprom, [this](StepOutcome& outcome) {
+            outcome.verify = m_parts.reader.verify(MemoryKind::Eeprom);
+            outcome.answered = outcome.verify->read.stop != ReadOutcome::Stop::NoAnswer;
+        });
     }
     if (options.isOn(ProgramOptions::ProgramFuses)) {
-        runStep(QStringLiteral("fuses"),
-                [this] { m_parts.fuses.writeFuses(m_parts.model.selectedModelName()); });
+        runStep(pass, PassStep::Fuses, [this](StepOutcome& outcome) {
+            const auto reply = m_parts.fuses.writeFuses(m_parts.model.selectedModelName());
+            outcome.answered = !reply || !reply->isEmpty();
+        });
     }
     if (options.isOn(ProgramOptions::ProgramLock)) {
-        runStep(QStringLiteral("lock"), [this] { m_parts.fuses.writeLockBits(); });
+        runStep(pass, PassStep::Lock, [this](StepOutcome& outcome) {
+            const auto reply = m_parts.fuses.writeLockBits();
+            outcome.answered = !reply || !reply->isEmpty();
+        });
     }
     if (options.isOn(ProgramOptions::WriteCalibration)) {
-        runStep(QStringLiteral("calibration"), [this] {
+        runStep(pass, PassStep::Calibration, [this](StepOutcome& outcome) {
             m_parts.calibration.readCalibrationBytes();
-            m_parts.calibration.writeCalibrationByte();
+            outcome.calibration = m_parts.calibration.writeCalibrationByte();
         });
     }
 }
 
-void ProgramPass::runStep(const QString& name, const std::function<void()>& step) {
-    Q_EMIT stepStarted(name);
-    step();
-    Q_EMIT stepFinished(name);
+void ProgramPass::runStep(PassOutcome& pass, PassStep step,
+                          const std::function<void(StepOutcome&)>& work) {
+    Q_EMIT stepStarted(step);
+    StepOutcome outcome;
+    outcome.step = step;
+    work(outcome);
+    pass.steps.append(outcome);
+    Q_EMIT stepFinished(outcome);
 }
 
 }  // namespace kv

@@ -6,6 +6,9 @@
 #include <QString>
 #include <functional>
 
+#include "images/ImageFiles.h"
+#include "operations/Outcomes.h"
+
 namespace kv {
 
 class CalibrationBytes;
@@ -17,7 +20,6 @@ class ImageWriter;
 class ModelState;
 class ProgramOptions;
 class ProgrammerLink;
-class UserPrompts;
 
 // The button "编 程" (ProCommand): one programming pass over the chip in a fixed
 // order, each step chosen by its option being 1: signature check (6), erase
@@ -26,11 +28,11 @@ class UserPrompts;
 //
 // With the fuse or lock step chosen while the fuse editor lacks the selected
 // model's definitions, the pass is refused before anything is sent.
-// Findings of a step go to the log and the pass goes on; a signature mismatch
-// ends it quietly after its two log lines; an OperationError ends it with a
-// warning box titled `title`, shown once the exchange is over. The link is held
-// busy for the whole pass, so the window refuses other device commands until
-// it ends.
+// Findings of a step go to the log and into the step's outcome, and the pass
+// goes on; a signature mismatch ends it quietly after its two log lines; an
+// OperationError ends it and propagates to the caller. The link is held busy
+// for the whole pass, so the window refuses other device commands until it
+// ends.
 class ProgramPass : public QObject {
     Q_OBJECT
 public:
@@ -46,24 +48,18 @@ public:
         ImageReader& reader;
         FuseCommands& fuses;
         CalibrationBytes& calibration;
-        UserPrompts& prompts;
     };
 
-    ProgramPass(const Parts& parts, QString title, QObject* parent = nullptr);
+    explicit ProgramPass(const Parts& parts, QObject* parent = nullptr);
 
-    // Does nothing while a pass is already running.
-    void runProgrammingPass();
-    // The same pass for a caller that shows the error itself after its own
-    // exchange: the OperationError that ends the pass propagates.
-    void runPass();
+    // Returns what the pass did (ran is false while one already runs). The
+    // OperationError that ends a pass propagates; the steps done before it
+    // were reported through stepFinished.
+    PassOutcome runPass();
 
     bool isRunning() const { return m_running; }
     // ProCommand is enabled exactly when no pass runs.
     bool isStartEnabled() const { return !m_running; }
-    // True when the last pass ended at its signature check.
-    bool lastSignatureRejected() const { return m_signatureRejected; }
-    // The signature the last pass read; empty when it did not check one.
-    const QString& lastSignature() const { return m_signature; }
 
     static QString signatureLogText() {
         return QCoreApplication::translate("ProgramPass", "读标识字:");
@@ -74,22 +70,23 @@ public:
 
 Q_SIGNALS:
     void runningChanged(bool running);
-    // Around each chosen step; a step that throws ends the pass without its
-    // stepFinished, so a listener knows which one failed.
-    void stepStarted(const QString& name);
-    void stepFinished(const QString& name);
+    // Around each chosen step, as it happens, so a front end can show a
+    // finding before the pass goes on; a step that throws ends the pass
+    // without its stepFinished, so a listener knows which one failed.
+    void stepStarted(kv::PassStep step);
+    void stepFinished(const kv::StepOutcome& outcome);
+    // The reload of an image file before its write, when it did not load.
+    void reloadFailed(kv::MemoryKind memory, const kv::LoadOutcome& outcome);
 
 private:
-    void run();
-    bool signatureMatches();
+    void run(PassOutcome& pass);
+    void checkSignature(StepOutcome& outcome);
+    bool reload(MemoryKind memory);
     void setRunning(bool running);
-    void runStep(const QString& name, const std::function<void()>& step);
+    void runStep(PassOutcome& pass, PassStep step, const std::function<void(StepOutcome&)>& work);
 
     Parts m_parts;
-    QString m_title;
     bool m_running = false;
-    bool m_signatureRejected = false;
-    QString m_signature;
 };
 
 }  // namespace kv

@@ -3,7 +3,7 @@
 
 #include "catalogue/ModelState.h"
 #include "core/HexDigits.h"
-#include "core/UserPrompts.h"
+#include "core/OperationError.h"
 #include "link/ProgrammerLink.h"
 #include "operations/AddressText.h"
 #include "operations/SingleAccessState.h"
@@ -18,56 +18,46 @@ QString pad(const QString& text, int width) {
 
 }  // namespace
 
-SingleAccess::SingleAccess(ProgrammerLink& link, ModelState& model, SingleAccessState& state,
-                           UserPrompts& prompts, QString title)
-    : m_link(link), m_model(model), m_state(state), m_prompts(prompts), m_title(std::move(title)) {}
+SingleAccess::SingleAccess(ProgrammerLink& link, ModelState& model, SingleAccessState& state)
+    : m_link(link), m_model(model), m_state(state) {}
 
-std::optional<QString> SingleAccess::address(int row) {
+QString SingleAccess::address(int row) {
     const int largest = row == 0 ? m_model.flashSize() / 2 - 1 : m_model.eepromSize() - 1;
     const std::optional<int> value =
         checkedAddress(m_model.singleAccessAddress(row).text(), largest);
-    if (!value) {
-        m_prompts.warning(m_title, addressFormatError());
-        return std::nullopt;
-    }
+    if (!value)
+        throw OperationError(addressFormatError(), ErrorKind::Refused);
     return hexField(*value, 4);
 }
 
-void SingleAccess::singleWrite(int row) {
-    row = row == 0 ? 0 : 1;
+bool SingleAccess::write(MemoryKind memory) {
+    const int row = memory == MemoryKind::Flash ? 0 : 1;
     ProgrammerLink::Exchange exchange(m_link);
-    m_lastWriteAcknowledged = false;
-    const std::optional<QString> where = address(row);
-    if (!where) {
-        return;
-    }
+    const QString where = address(row);
     const int width = row == 0 ? 4 : 2;
     const QString data = m_state.dataText(row).trimmed().toUpper();
-    if (!isHexText(data) || data.size() > width) {
-        m_prompts.warning(m_title, dataFormatError());
-        return;
-    }
+    if (!isHexText(data) || data.size() > width)
+        throw OperationError(dataFormatError(), ErrorKind::Refused);
     m_link.sendCommand((row == 0 ? QStringLiteral("WW") : QStringLiteral("WE")) + pad(data, width) +
-                       *where + QStringLiteral("#"));
-    m_lastWriteAcknowledged = m_link.waitForText(100, QStringLiteral("!"));
-    if (!m_lastWriteAcknowledged)
+                       where + QStringLiteral("#"));
+    const bool acknowledged = m_link.waitForText(100, QStringLiteral("!"));
+    if (!acknowledged)
         m_link.sendInfo(noReplyText());
+    return acknowledged;
 }
 
-void SingleAccess::singleRead(int row) {
-    row = row == 0 ? 0 : 1;
+QString SingleAccess::read(MemoryKind memory) {
+    const int row = memory == MemoryKind::Flash ? 0 : 1;
     ProgrammerLink::Exchange exchange(m_link);
-    const std::optional<QString> where = address(row);
-    if (!where) {
-        return;
-    }
+    const QString where = address(row);
     m_link.discardInput();
-    m_link.sendCommand((row == 0 ? QStringLiteral("RW") : QStringLiteral("RB")) + *where +
+    m_link.sendCommand((row == 0 ? QStringLiteral("RW") : QStringLiteral("RB")) + where +
                        QStringLiteral("#"));
     const QString reply = m_link.readAfter(100);
     m_state.setDataText(row, reply);
     if (reply.isEmpty())
         m_link.sendInfo(noReplyText());
+    return reply;
 }
 
 }  // namespace kv

@@ -5,33 +5,31 @@
 #include <QString>
 #include <optional>
 
+#include "images/ImageSlot.h"
+
 namespace kv {
 
 class ModelState;
 class ProgrammerLink;
 class SingleAccessState;
-class UserPrompts;
 
 // The frame "读写数据": row 0 reads or writes one FLASH word ("RW"/"WW", word
 // address), row 1 one EEPROM byte ("RB"/"WE", byte address). Addresses go out
 // as four hex digits, data as typed (hex), left-padded with "0".
 //
 // Port errors propagate as OperationError. A bad address box or data box is
-// refused with a warning box titled `title`; nothing is sent.
+// refused with OperationError (ErrorKind::Refused) before anything is sent.
 class SingleAccess {
 public:
-    SingleAccess(ProgrammerLink& link, ModelState& model, SingleAccessState& state,
-                 UserPrompts& prompts, QString title);
+    SingleAccess(ProgrammerLink& link, ModelState& model, SingleAccessState& state);
 
     // "写": the address must be decimal and within the model's memory, the data
-    // 1-4 (row 0) or 1-2 (row 1) hex digits. Waits up to 100 ms for "!"; only
-    // its absence is logged (noReplyText).
-    void singleWrite(int row);
-    // Whether the last singleWrite was sent and confirmed with "!".
-    bool lastWriteAcknowledged() const { return m_lastWriteAcknowledged; }
-    // "读": the reply goes into dataText(row) as received; when nothing came
-    // the box is emptied and noReplyText logged.
-    void singleRead(int row);
+    // 1-4 (FLASH) or 1-2 (EEPROM) hex digits. Waits up to 100 ms for "!"; only
+    // its absence is logged (noReplyText). True when "!" came.
+    bool write(MemoryKind memory);
+    // "读": the reply goes into the data box as received and is returned;
+    // when nothing came the box is emptied and noReplyText logged.
+    QString read(MemoryKind memory);
 
     static QString dataFormatError() {
         return QCoreApplication::translate("SingleAccess", "数据框数据格式错误!");
@@ -41,14 +39,11 @@ public:
     }
 
 private:
-    std::optional<QString> address(int row);
+    QString address(int row);
 
     ProgrammerLink& m_link;
     ModelState& m_model;
     SingleAccessState& m_state;
-    UserPrompts& m_prompts;
-    QString m_title;
-    bool m_lastWriteAcknowledged = false;
 };
 
 }  // namespace kv

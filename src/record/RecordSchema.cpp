@@ -89,7 +89,7 @@ int RecordSchema::storedVersion(RecordDatabase& database) {
 void RecordSchema::bringUpToDate(RecordDatabase& database) {
     const int found = storedVersion(database);
     if (found > kVersion)
-        throw OperationError(recordtexts::newerSchema(found, kVersion));
+        throw OperationError(recordtexts::newerSchema(found, kVersion), ErrorKind::Record);
     if (found == kVersion)
         return;
     if (found == 0 && !database.isPostgres()) {
@@ -107,7 +107,7 @@ void RecordSchema::bringUpToDate(RecordDatabase& database) {
         const int version =
             database.scalar(QStringLiteral("SELECT MAX(version) FROM schema_version")).toInt();
         if (version > kVersion)
-            throw OperationError(recordtexts::newerSchema(version, kVersion));
+            throw OperationError(recordtexts::newerSchema(version, kVersion), ErrorKind::Record);
         for (int step = version + 1; step <= kVersion; ++step) {
             for (QString sql : stepStatements(step))
                 database.exec(sql.replace(QStringLiteral("{id}"), database.idColumnType()));

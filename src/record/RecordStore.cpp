@@ -28,13 +28,13 @@ void checkSqliteFile(const RecordUrl& url) {
     const QFileInfo file(url.path);
     const QString folder = file.absolutePath();
     if (!QDir().mkpath(folder))
-        throw OperationError(recordtexts::readOnly(url.path));
+        throw OperationError(recordtexts::readOnly(url.path), ErrorKind::Record);
     // The journal is created beside the file, so the folder must be writable too.
     if ((file.exists() && !file.isWritable()) || !QFileInfo(folder).isWritable())
-        throw OperationError(recordtexts::readOnly(url.path));
+        throw OperationError(recordtexts::readOnly(url.path), ErrorKind::Record);
     const QStorageInfo storage(folder);
     if (storage.isValid() && storage.bytesAvailable() < kMinFreeBytes)
-        throw OperationError(recordtexts::diskFull(url.path));
+        throw OperationError(recordtexts::diskFull(url.path), ErrorKind::Record);
 }
 
 // INSERT of rows of columns.size() values each, in groups of kRowsPerInsert.
@@ -136,7 +136,7 @@ PassRecord RecordStore::load(qint64 id) {
                                 .arg(recordrows::passColumns().join(u',')),
                             {id});
     if (!row.next())
-        throw OperationError(recordtexts::noSuchRecord(id));
+        throw OperationError(recordtexts::noSuchRecord(id), ErrorKind::Record);
     PassRecord record = recordrows::passFromRow(row);
     row.finish();
     QSqlQuery steps =

@@ -42,7 +42,7 @@ SerialScheme SerialNumbers::scheme(const QString& name) {
                        " FROM serial_sequences WHERE name = ?"),
         {name});
     if (!row.next())
-        throw OperationError(recordtexts::unknownSequence(name));
+        throw OperationError(recordtexts::unknownSequence(name), ErrorKind::Record);
     return {name,
             row.value(0).toLongLong(),
             row.value(1).toLongLong(),
@@ -63,11 +63,11 @@ qint64 SerialNumbers::takeNext(const QString& name, const QString& station) {
                                                  " WHERE name = ? RETURNING next_value - step"),
                                   {name});
         if (!taken.next())
-            throw OperationError(recordtexts::unknownSequence(name));
+            throw OperationError(recordtexts::unknownSequence(name), ErrorKind::Record);
         const qint64 value = taken.value(0).toLongLong();
         taken.finish();
         if (!settings.fits(value))
-            throw OperationError(recordtexts::sequenceExhausted(name, value));
+            throw OperationError(recordtexts::sequenceExhausted(name, value), ErrorKind::Record);
         db.exec(QStringLiteral("INSERT INTO serial_numbers"
                                " (sequence, value, state, station, taken_at)"
                                " VALUES (?, ?, 'taken', ?, ?)"),

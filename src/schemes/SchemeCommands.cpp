@@ -28,10 +28,10 @@ void applyScheme(const Scheme& scheme, SchemeTarget& target) {
     target.setImagePaths(scheme.flashPath, scheme.eepromPath);
     if (scheme.options[kReloadOption] == 1) {
         if (!scheme.flashPath.isEmpty()) {
-            target.reloadFlashFile(scheme.flashPath);
+            target.reloadFile(MemoryKind::Flash, scheme.flashPath);
         }
         if (!scheme.eepromPath.isEmpty()) {
-            target.reloadEepromFile(scheme.eepromPath);
+            target.reloadFile(MemoryKind::Eeprom, scheme.eepromPath);
         }
     }
     target.setCalibrationChoice(scheme.calibrationSlot, scheme.calibrationTarget);

@@ -5,6 +5,7 @@
 #include <array>
 #include <optional>
 
+#include "core/MemoryKind.h"
 #include "schemes/Scheme.h"
 
 namespace kv {
@@ -23,11 +24,9 @@ public:
     virtual void setProgramOptions(const std::array<int, Scheme::kOptionCount>& values) = 0;
     // The two path boxes FileNameText(0) and FileNameText(1).
     virtual void setImagePaths(const QString& flashPath, const QString& eepromPath) = 0;
-    // Reload of a path box's file (loadFlashFile / loadEepromFile on a copy of
-    // the path; the box keeps its text). Called only when "文件重载" is on and
-    // the path is not empty.
-    virtual void reloadFlashFile(const QString& path) = 0;
-    virtual void reloadEepromFile(const QString& path) = 0;
+    // Reload of a path box's file (a load on a copy of the path; the box keeps
+    // its text). Called only when "文件重载" is on and the path is not empty.
+    virtual void reloadFile(MemoryKind memory, const QString& path) = 0;
     // Sel_OA and Sel_FE; none clears that group's selection.
     virtual void setCalibrationChoice(std::optional<int> slot, std::optional<int> target) = 0;
     // Puts the texts into flashCalibrationAddress and eepromCalibrationAddress (their edit rule

@@ -198,7 +198,7 @@ void MainWindow::bindFuses() {
         if (!wb.setFuseOptionChecked(position, checked))
             refreshOptionChecks();
     });
-    connect(m_tree, &OptionTree::listClicked, &fuses, &FuseEditor::onOptionListClicked);
+    connect(m_tree, &OptionTree::listClicked, &fuses, &FuseEditor::settlePendingOption);
     for (FuseFrame* frame : m_frames) {
         connect(frame, &FuseFrame::cellClicked, &wb, &Workbench::toggleFuseBit);
         connect(frame, &FuseFrame::doubleClicked, &wb, &Workbench::restoreDefaultFuseBits);

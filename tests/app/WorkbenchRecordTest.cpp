@@ -124,9 +124,9 @@ TEST_F(WorkbenchRecord, AnElfFileIsRecordedByItsImagesAndItsFuseAndLockBytes) {
     wb.session().flash().setPathText(elf);
     wb.session().eeprom().setPathText(elf);
     QString path = elf;
-    ASSERT_EQ(wb.session().files().loadFlashFile(path), LoadStatus::Loaded);
+    ASSERT_EQ(wb.session().files().load(kv::MemoryKind::Flash, path), LoadStatus::Loaded);
     path = elf;
-    ASSERT_EQ(wb.session().files().loadEepromFile(path), LoadStatus::Loaded);
+    ASSERT_EQ(wb.session().files().load(kv::MemoryKind::Eeprom, path), LoadStatus::Loaded);
     wb.runCommand(CommandId::FileFuses);
     using O = ProgramOptions;
     runPass({O::EraseChip, O::ProgramFlash, O::ProgramEeprom, O::ProgramFuses, O::ProgramLock});

@@ -82,14 +82,14 @@ TEST(FuseEditor, SingleBitOptionFollowsItsCell) {
     e.applyFuseBits(bits(kOnes, kOnes, "11011001", "11100001"));
     EXPECT_FALSE(e.options()[0].checked);
 
-    e.onOptionChecked(1, true);
-    e.onOptionListClicked();
+    e.setOptionChecked(1, true);
+    e.settlePendingOption();
     EXPECT_EQ(e.fuseLow(), 0xE0);
     EXPECT_EQ(e.fuseHigh(), 0xD9);
     EXPECT_TRUE(e.options()[0].checked);
 
-    e.onOptionChecked(1, false);
-    e.onOptionListClicked();  // a single bit stays unchecked
+    e.setOptionChecked(1, false);
+    e.settlePendingOption();  // a single bit stays unchecked
     EXPECT_EQ(e.fuseLow(), 0xE1);
     EXPECT_FALSE(e.options()[0].checked);
     EXPECT_EQ(e.options()[0].checked, e.cell(0).caption == "0");
@@ -110,17 +110,17 @@ TEST(FuseEditor, GroupChoiceSetsItsBitsAndStaysChecked) {
     e.applyFuseBits(bits(kOnes, kOnes, "11011001", "11100001"));
     EXPECT_EQ(checkedKeys(e), QStringList{"FDBSZFFF0/0001"});
 
-    e.onOptionChecked(2, true);
-    e.onOptionListClicked();
+    e.setOptionChecked(2, true);
+    e.settlePendingOption();
     EXPECT_EQ(e.fuseLow(), 0xE4);
     EXPECT_EQ(checkedKeys(e), QStringList{"FDBSZFFF0/0004"});
     EXPECT_EQ(e.selectedOption(), 2);
     EXPECT_EQ(e.pendingOption(), 0);
 
     // Unchecking the checked choice cannot uncheck it and changes no bit.
-    e.onOptionChecked(2, false);
+    e.setOptionChecked(2, false);
     EXPECT_EQ(e.pendingOption(), 2);
-    e.onOptionListClicked();
+    e.settlePendingOption();
     EXPECT_EQ(e.fuseLow(), 0xE4);
     EXPECT_EQ(checkedKeys(e), QStringList{"FDBSZFFF0/0004"});
 
@@ -135,15 +135,15 @@ TEST(FuseEditor, LockGroupTakesBitsSevenAndSixFromItsValue) {
     e.setDefinitions(
         makeDefinitions(QString(), {{"FDLLK00FC/0000", "lock*"}, {"FDLLK00FC/0003", "none"}}));
     e.applyFuseBits(bits("**111111", kOnes, kOnes, kOnes));
-    e.onOptionChecked(1, true);
-    e.onOptionListClicked();
+    e.setOptionChecked(1, true);
+    e.settlePendingOption();
     EXPECT_EQ(e.fuseBitString().left(8), "**111100");
     EXPECT_EQ(e.frameCaption(3), QStringLiteral("锁定位[FC]"));
     EXPECT_EQ(checkedKeys(e), QStringList{"FDLLK00FC/0000"});
 
     e.applyFuseBits(QString(32, QLatin1Char('1')));
-    e.onOptionChecked(1, true);
-    e.onOptionListClicked();
+    e.setOptionChecked(1, true);
+    e.settlePendingOption();
     EXPECT_EQ(e.fuseBitString().left(8), "00111100");
     EXPECT_EQ(e.frameCaption(3), QStringLiteral("锁定位[3C]"));
     EXPECT_EQ(e.fuseBitString().mid(8), QString(24, QLatin1Char('1')));
@@ -158,21 +158,21 @@ TEST(FuseEditor, ExtendedByteOptionsAndStarPutBack) {
     e.applyFuseBits(bits("**111111", "*****001", kOnes, "1111*111"));
     EXPECT_EQ(checkedKeys(e), (QStringList{"FDEYQ00F9/0000"}));
 
-    e.onOptionChecked(1, true);
+    e.setOptionChecked(1, true);
     EXPECT_EQ(e.fuseBitString().mid(8, 8), "*****000");
     EXPECT_EQ(e.frameCaption(2), QStringLiteral("扩展熔丝位[F8]"));
     EXPECT_TRUE(e.options()[0].checked);
     EXPECT_EQ(e.fuseBitString().mid(16), QStringLiteral("11111111") + "1111*111");
 
-    e.onOptionChecked(3, true);
-    e.onOptionListClicked();
-    e.onOptionChecked(1, false);
+    e.setOptionChecked(3, true);
+    e.settlePendingOption();
+    e.setOptionChecked(1, false);
     EXPECT_EQ(e.fuseBitString().mid(8, 8), "*****111");
     EXPECT_EQ(e.frameCaption(2), QStringLiteral("扩展熔丝位[FF]"));
     EXPECT_FALSE(e.options()[0].checked);
 
     // A "*" inside a group's bits counts as 0 and comes back unchanged.
-    e.onOptionChecked(4, true);
+    e.setOptionChecked(4, true);
     EXPECT_EQ(e.fuseBitString().right(8), "1111*000");
     EXPECT_FALSE(e.cell(3).enabled);
 }
@@ -202,8 +202,8 @@ TEST(FuseEditor, MalformedKeysHaveNoEffect) {
         const bool wasChecked = e.options()[0].checked;
         int checks = 0;
         QObject::connect(&e, &FuseEditor::checksChanged, [&] { ++checks; });
-        e.onOptionChecked(1, !wasChecked);
-        e.onOptionListClicked();
+        e.setOptionChecked(1, !wasChecked);
+        e.settlePendingOption();
         EXPECT_EQ(e.fuseBitString(), before) << key.toStdString();
         EXPECT_EQ(e.options()[0].checked, wasChecked) << key.toStdString();
         EXPECT_GE(checks, 1) << "the window must put the box back";
@@ -250,9 +250,9 @@ TEST(FuseEditor, OptionNeverTurnsUnknownCellsIntoProgrammedBits) {
     e.setDefinitions(
         makeDefinitions(QString(), {{"FDBSZFFF0/0004", "four"}, {"FSBQJEFFF/0000", "bit 12"}}));
     EXPECT_FALSE(e.cellsClean(0, 31));
-    e.onOptionChecked(1, true);
+    e.setOptionChecked(1, true);
     EXPECT_EQ(e.fuseBitString(), "0100");  // only the group's four cells are known
-    e.onOptionChecked(2, false);
+    e.setOptionChecked(2, false);
     EXPECT_EQ(e.cell(12).caption, "1");
     EXPECT_EQ(e.cell(13).caption, "");
     EXPECT_FALSE(e.cellsClean(0, 15));

@@ -13,47 +13,6 @@ using kv::test::readFile;
 
 namespace {
 
-TEST(OpenButtons, AskWithTheirFiltersAndRememberThePathEvenWhenTheLoadFails) {
-    ImageRig rig;
-    rig.flash.setPathText(QStringLiteral("/old/place/a.hex"));
-    const QString good = rig.write(QStringLiteral("Prog.hex"),
-                                   hexRecord(0, 0, QByteArray(4, char(0x11))) + hexEnd());
-    rig.prompts.answers << good;
-    rig.files.openFlashFile();
-    ASSERT_EQ(rig.prompts.openRequests.size(), 1);
-    EXPECT_EQ(rig.prompts.openRequests[0].filter,
-              QStringLiteral("Intel HEX 文件 (*.HEX)|*.HEX|二进制文件(*.BIN)|*.BIN|"
-                             "ELF 文件(*.ELF)|*.ELF"));
-    EXPECT_EQ(rig.prompts.openRequests[0].filterIndex, 1);
-    EXPECT_EQ(rig.prompts.openRequests[0].initialDir, QStringLiteral("/old/place/a.hex"));
-    // The box keeps the chosen text as it was, not the upper-cased form.
-    EXPECT_EQ(rig.flash.pathText(), good);
-    EXPECT_EQ(rig.flash.image().text(), QStringLiteral("11111111"));
-    EXPECT_EQ(rig.settings.read(QStringLiteral("FLASH"), QStringLiteral("文件")), good);
-
-    const QString broken = rig.write(QStringLiteral("bad.eep"), ":1000\r\n");
-    rig.prompts.answers << broken;
-    rig.files.openEepromFile();
-    EXPECT_EQ(
-        rig.prompts.openRequests[1].filter,
-        QStringLiteral("EEPROM文件(*.EEP)|*.EEP|二进制文件(*.BIN)|*.BIN|Intel Hex文件(*.HEX)|*.HEX|"
-                       "ELF 文件(*.ELF)|*.ELF"));
-    EXPECT_EQ(rig.eeprom.pathText(), broken);
-    EXPECT_EQ(rig.settings.read(QStringLiteral("EEPROM"), QStringLiteral("文件")), broken);
-    EXPECT_EQ(rig.prompts.warnings.size(), 1);
-}
-
-TEST(OpenButtons, CancelChangesNothing) {
-    ImageRig rig;
-    rig.eeprom.setPathText(QStringLiteral("/x/y.eep"));
-    rig.eeprom.showImage(MemoryImage(QStringLiteral("AA")));
-    rig.files.openEepromFile();
-    EXPECT_EQ(rig.eeprom.pathText(), QStringLiteral("/x/y.eep"));
-    EXPECT_EQ(rig.eeprom.image().text(), QStringLiteral("AA"));
-    EXPECT_TRUE(rig.settings.read(QStringLiteral("EEPROM"), QStringLiteral("文件")).isEmpty());
-    EXPECT_TRUE(rig.log.isEmpty());
-}
-
 TEST(saveImageToBin, WritesTheBytesAndReplacesALongerFileExactly) {
     ImageRig rig;
     const QString path = rig.write(QStringLiteral("out"), QByteArray(100, 'z'));
@@ -65,47 +24,19 @@ TEST(saveImageToBin, WritesTheBytesAndReplacesALongerFileExactly) {
     EXPECT_TRUE(QFileInfo::exists(path));
     EXPECT_EQ(QFileInfo(path).size(), 0);
 }
-
 TEST(saveImageToBin, AGapFromAHexFileSavesAsFFAndLoadsBackTheSame) {
     ImageRig rig;
     QString hex = rig.write(QStringLiteral("gap.hex"),
                             hexRecord(0, 0, QByteArray(2, char(0xAB))) +
                                 hexRecord(4, 0, QByteArray(2, char(0xCD))) + hexEnd());
-    ASSERT_EQ(rig.files.loadFlashFile(hex), kv::LoadStatus::Loaded);
+    ASSERT_EQ(rig.load(kv::MemoryKind::Flash, hex), kv::LoadStatus::Loaded);
     const QString bin = rig.dir.filePath(QStringLiteral("copy.bin"));
     ASSERT_TRUE(kv::saveImageToBin(rig.flash.image(), bin));
     EXPECT_EQ(readFile(bin), QByteArray::fromHex("ABABFFFFCDCD"));
     QString again = bin;
-    ASSERT_EQ(rig.files.loadEepromFile(again), kv::LoadStatus::Loaded);
+    ASSERT_EQ(rig.load(kv::MemoryKind::Eeprom, again), kv::LoadStatus::Loaded);
     EXPECT_EQ(rig.eeprom.image(), rig.flash.image());
 }
-
-TEST(SaveButtons, SaveWhatIsChosenAndReportAFailureLeavingTheOldFile) {
-    ImageRig rig;
-    rig.flash.showImage(MemoryImage(QStringLiteral("0102")));
-    const QString target = rig.dir.filePath(QStringLiteral("flash.bin"));
-    rig.prompts.answers << target;
-    rig.files.saveFlashFile();
-    ASSERT_EQ(rig.prompts.saveRequests.size(), 1);
-    EXPECT_EQ(rig.prompts.saveRequests[0].filter, QStringLiteral("二进制文件(*.BIN)|*.BIN"));
-    EXPECT_EQ(rig.prompts.saveRequests[0].filterIndex, 1);
-    EXPECT_TRUE(rig.prompts.saveRequests[0].initialDir.isEmpty());
-    EXPECT_EQ(readFile(target), QByteArray("\x01\x02"));
-    EXPECT_TRUE(rig.prompts.warnings.isEmpty());
-
-    rig.eeprom.showImage(MemoryImage(QStringLiteral("AA")));
-    rig.prompts.answers << rig.dir.filePath(QStringLiteral("no/such/folder/e.bin"));
-    rig.files.saveEepromFile();
-    ASSERT_EQ(rig.prompts.warnings.size(), 1);
-    EXPECT_EQ(rig.prompts.warnings[0].first, rig.settings.applicationName());
-    EXPECT_TRUE(rig.prompts.warnings[0].second.startsWith(QStringLiteral("EEPROM文件保存失败！")));
-
-    // Cancel: nothing written, nothing shown.
-    rig.files.saveFlashFile();
-    EXPECT_EQ(rig.prompts.warnings.size(), 1);
-    EXPECT_EQ(readFile(target), QByteArray("\x01\x02"));
-}
-
 TEST(saveImageToBin, ATargetThatCannotBeReplacedFailsAndStaysAsItWas) {
     ImageRig rig;
     // A folder in the way of the temporary file's rename: the save must fail

@@ -35,7 +35,7 @@ TEST_P(RealToolchainFile, LoadsExactlyTheBytesOfTheBinary) {
     ASSERT_FALSE(expected.isEmpty());
     kv::ImageSlot& slot = f.eeprom ? rig.eeprom : rig.flash;
     const LoadStatus status =
-        f.eeprom ? rig.files.loadEepromFile(path) : rig.files.loadFlashFile(path);
+        f.eeprom ? rig.load(kv::MemoryKind::Eeprom, path) : rig.load(kv::MemoryKind::Flash, path);
     ASSERT_EQ(status, LoadStatus::Loaded) << rig.log.join(u'\n').toStdString();
     EXPECT_EQ(slot.image().toBytes(), expected);
     EXPECT_EQ(slot.viewText(), kv::hexViewText(slot.image()));
@@ -60,7 +60,7 @@ INSTANTIATE_TEST_SUITE_P(Images, RealToolchainFile,
 TEST(IntelHexLoader, RefusesDataThatAnExtendedAddressPutsBeyond64KiB) {
     ImageRig rig;
     QString path = testImage(QStringLiteral("blink_m8_high.hex"));
-    EXPECT_EQ(rig.files.loadFlashFile(path), LoadStatus::Failed);
+    EXPECT_EQ(rig.load(kv::MemoryKind::Flash, path), LoadStatus::Failed);
     EXPECT_TRUE(rig.flash.image().isEmpty());
     ASSERT_EQ(rig.prompts.warnings.size(), 1);
     EXPECT_EQ(rig.prompts.warnings[0].second, QStringLiteral("FLASH文件读取错误！"));
@@ -72,11 +72,11 @@ TEST(IntelHexLoader, AnEepromFileLeftAtTheToolchainsEepromAddressLoadsFromZero) 
     const QByteArray content = hexRecord(0, 4, QByteArray("\x00\x81", 2)) + hexRecord(0, 0, k16) +
                                hexRecord(0x10, 0, k16) + hexEnd();
     QString eep = rig.write(QStringLiteral("m8.eep"), content);
-    ASSERT_EQ(rig.files.loadEepromFile(eep), LoadStatus::Loaded);
+    ASSERT_EQ(rig.load(kv::MemoryKind::Eeprom, eep), LoadStatus::Loaded);
     EXPECT_EQ(rig.eeprom.image().toBytes(), k16 + k16);
     // FLASH has no such window: the data lies beyond any chip.
     QString hex = rig.write(QStringLiteral("m8.hex"), content);
-    EXPECT_EQ(rig.files.loadFlashFile(hex), LoadStatus::Failed);
+    EXPECT_EQ(rig.load(kv::MemoryKind::Flash, hex), LoadStatus::Failed);
     EXPECT_TRUE(rig.flash.image().isEmpty());
 }
 
@@ -86,7 +86,7 @@ TEST(IntelHexLoader, FillsAGapWithFFAndYieldsOncePerLine) {
     ImageRig rig;
     QString path = rig.write(QStringLiteral("gap.hex"),
                              hexRecord(0x0000, 0, k16) + hexRecord(0x0020, 0, k16) + hexEnd());
-    ASSERT_EQ(rig.files.loadFlashFile(path), LoadStatus::Loaded);
+    ASSERT_EQ(rig.load(kv::MemoryKind::Flash, path), LoadStatus::Loaded);
     const QByteArray bytes = rig.flash.image().toBytes();
     ASSERT_EQ(bytes.size(), 48);
     EXPECT_EQ(bytes.mid(16, 16), QByteArray(16, char(0xFF)));
@@ -99,7 +99,7 @@ TEST(IntelHexLoader, KeepsLowerCaseDigitsAsTheyStand) {
     ImageRig rig;
     QString path =
         rig.write(QStringLiteral("lower.hex"), hexRecord(0, 0, k16).toLower() + hexEnd());
-    ASSERT_EQ(rig.files.loadFlashFile(path), LoadStatus::Loaded);
+    ASSERT_EQ(rig.load(kv::MemoryKind::Flash, path), LoadStatus::Loaded);
     EXPECT_EQ(rig.flash.image().text(), QString::fromLatin1(k16.toHex()));
     EXPECT_TRUE(rig.flash.viewText().contains(QString::fromLatin1(k16.toHex())));
 }
@@ -115,7 +115,7 @@ class HexPlacement : public ::testing::TestWithParam<Placement> {};
 TEST_P(HexPlacement, LoadsEachRecordAtItsAddress) {
     ImageRig rig;
     QString path = rig.write(QStringLiteral("placed.hex"), GetParam().content);
-    ASSERT_EQ(rig.files.loadFlashFile(path), LoadStatus::Loaded);
+    ASSERT_EQ(rig.load(kv::MemoryKind::Flash, path), LoadStatus::Loaded);
     EXPECT_EQ(rig.flash.image().toBytes(), GetParam().bytes);
 }
 
@@ -148,7 +148,7 @@ TEST_P(BrokenHexFile, FailsWithTheWarningAndLeavesTheImageEmpty) {
     rig.flash.setPanelText(QStringLiteral("FLASH:7字节"));
     rig.flash.showImage(MemoryImage(QStringLiteral("0102")));
     QString path = rig.write(QStringLiteral("broken.hex"), GetParam().content);
-    EXPECT_EQ(rig.files.loadFlashFile(path), LoadStatus::Failed);
+    EXPECT_EQ(rig.load(kv::MemoryKind::Flash, path), LoadStatus::Failed);
     EXPECT_EQ(path, path.toUpper());
     EXPECT_NE(path, QStringLiteral("NO"));
     EXPECT_TRUE(rig.flash.image().isEmpty());
@@ -186,10 +186,10 @@ TEST(ImageLoader, MissingFileLogsAndReturnsTheMarkerLeavingTheSlotAlone) {
     rig.eeprom.showImage(MemoryImage(QStringLiteral("AB")));
     rig.eeprom.setPanelText(QStringLiteral("EEPROM:1字节"));
     QString missing = rig.dir.filePath(QStringLiteral("none.eep"));
-    EXPECT_EQ(rig.files.loadEepromFile(missing), LoadStatus::NotFound);
+    EXPECT_EQ(rig.load(kv::MemoryKind::Eeprom, missing), LoadStatus::NotFound);
     EXPECT_EQ(missing, QStringLiteral("NO"));
     QString empty;
-    EXPECT_EQ(rig.files.loadFlashFile(empty), LoadStatus::NotFound);
+    EXPECT_EQ(rig.load(kv::MemoryKind::Flash, empty), LoadStatus::NotFound);
     EXPECT_EQ(empty, QStringLiteral("NO"));
     EXPECT_EQ(rig.log, (QStringList{QStringLiteral("EEPROM文件没找到!"),
                                     QStringLiteral("FLASH文件没找到!")}));
@@ -202,12 +202,12 @@ TEST(ImageLoader, LowerCaseEndingsLoadAndThePathComesBackUpperCase) {
     ImageRig rig;
     QString path = rig.write(QStringLiteral("prog.bin"), QByteArray("\x12\xab", 2));
     const QString original = path;
-    ASSERT_EQ(rig.files.loadFlashFile(path), LoadStatus::Loaded);
+    ASSERT_EQ(rig.load(kv::MemoryKind::Flash, path), LoadStatus::Loaded);
     EXPECT_EQ(path, original.toUpper());
     EXPECT_EQ(rig.flash.image().text(), QStringLiteral("12AB"));
 
     QString hex = rig.write(QStringLiteral("Prog.Hex"), hexRecord(0, 0, k16) + hexEnd());
-    EXPECT_EQ(rig.files.loadEepromFile(hex), LoadStatus::Loaded);
+    EXPECT_EQ(rig.load(kv::MemoryKind::Eeprom, hex), LoadStatus::Loaded);
     EXPECT_EQ(rig.eeprom.image().toBytes(), k16);
 }
 
@@ -216,13 +216,13 @@ TEST(ImageLoader, OtherEndingsEmptyImageAndViewSilently) {
     rig.flash.showImage(MemoryImage(QStringLiteral("0102")));
     rig.flash.setPanelText(QStringLiteral("FLASH:2字节"));
     QString path = rig.write(QStringLiteral("notes.txt"), "hello");
-    EXPECT_EQ(rig.files.loadFlashFile(path), LoadStatus::Unsupported);
+    EXPECT_EQ(rig.load(kv::MemoryKind::Flash, path), LoadStatus::Unsupported);
     EXPECT_TRUE(rig.flash.image().isEmpty());
     EXPECT_TRUE(rig.flash.viewText().isEmpty());
     EXPECT_EQ(rig.flash.panelText(), QStringLiteral("FLASH:2字节"));
     // EEP is an EEPROM ending only.
     QString eep = rig.write(QStringLiteral("data.eep"), "\x01\x02");
-    EXPECT_EQ(rig.files.loadFlashFile(eep), LoadStatus::Unsupported);
+    EXPECT_EQ(rig.load(kv::MemoryKind::Flash, eep), LoadStatus::Unsupported);
     EXPECT_TRUE(rig.log.isEmpty());
     EXPECT_TRUE(rig.prompts.warnings.isEmpty());
 }
@@ -230,23 +230,23 @@ TEST(ImageLoader, OtherEndingsEmptyImageAndViewSilently) {
 TEST(ImageLoader, EepFileIsHexWhenItStartsWithAColonAndBinaryOtherwise) {
     ImageRig rig;
     QString hex = rig.write(QStringLiteral("a.eep"), hexRecord(0, 0, k16) + hexEnd());
-    ASSERT_EQ(rig.files.loadEepromFile(hex), LoadStatus::Loaded);
+    ASSERT_EQ(rig.load(kv::MemoryKind::Eeprom, hex), LoadStatus::Loaded);
     EXPECT_EQ(rig.eeprom.image().toBytes(), k16);
 
     const QByteArray raw("\x3A\x00:\r\n\xFF", 6);  // ':' only in the middle
     QString binary = rig.write(QStringLiteral("b.eep"), QByteArray("x") + raw);
-    ASSERT_EQ(rig.files.loadEepromFile(binary), LoadStatus::Loaded);
+    ASSERT_EQ(rig.load(kv::MemoryKind::Eeprom, binary), LoadStatus::Loaded);
     EXPECT_EQ(rig.eeprom.image().toBytes(), QByteArray("x") + raw);
 
     QString empty = rig.write(QStringLiteral("c.eep"), QByteArray());
-    ASSERT_EQ(rig.files.loadEepromFile(empty), LoadStatus::Loaded);
+    ASSERT_EQ(rig.load(kv::MemoryKind::Eeprom, empty), LoadStatus::Loaded);
     EXPECT_TRUE(rig.eeprom.image().isEmpty());
 }
 
 TEST(ImageLoader, EmptyAndLargeBinaryFiles) {
     ImageRig rig;
     QString empty = rig.write(QStringLiteral("e.bin"), QByteArray());
-    ASSERT_EQ(rig.files.loadFlashFile(empty), LoadStatus::Loaded);
+    ASSERT_EQ(rig.load(kv::MemoryKind::Flash, empty), LoadStatus::Loaded);
     EXPECT_TRUE(rig.flash.image().isEmpty());
     EXPECT_TRUE(rig.flash.viewText().isEmpty());
     EXPECT_EQ(rig.flash.panelText(), QStringLiteral("FLASH:0字节"));
@@ -254,7 +254,7 @@ TEST(ImageLoader, EmptyAndLargeBinaryFiles) {
     QByteArray big(70000, char(0x33));
     big[69999] = char(0xC4);
     QString large = rig.write(QStringLiteral("big.bin"), big);
-    ASSERT_EQ(rig.files.loadFlashFile(large), LoadStatus::Loaded);
+    ASSERT_EQ(rig.load(kv::MemoryKind::Flash, large), LoadStatus::Loaded);
     EXPECT_EQ(rig.flash.image().toBytes(), big);
     EXPECT_TRUE(rig.flash.viewText().endsWith(QStringLiteral(" 11160") + QChar(0x3000) +
                                               QStringLiteral("33").repeated(15) + "C4\r"));
@@ -278,7 +278,7 @@ TEST_P(HugeImageFile, IsRefusedUnreadWithAMessageThatSaysSo) {
     const HugeFile f = GetParam();
     kv::ImageSlot& slot = f.eeprom ? rig.eeprom : rig.flash;
     auto load = [&](QString path) {
-        return f.eeprom ? rig.files.loadEepromFile(path) : rig.files.loadFlashFile(path);
+        return f.eeprom ? rig.load(kv::MemoryKind::Eeprom, path) : rig.load(kv::MemoryKind::Flash, path);
     };
     const QString path = rig.dir.filePath(QString::fromLatin1(f.name));
     QFile file(path);
@@ -320,7 +320,7 @@ INSTANTIATE_TEST_SUITE_P(Endings, HugeImageFile,
 TEST(ImageLoader, ADirectoryIsNotAFile) {
     ImageRig rig;
     QString path = rig.dir.path();
-    EXPECT_EQ(rig.files.loadFlashFile(path), LoadStatus::NotFound);
+    EXPECT_EQ(rig.load(kv::MemoryKind::Flash, path), LoadStatus::NotFound);
     EXPECT_EQ(path, QStringLiteral("NO"));
 }
 

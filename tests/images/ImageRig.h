@@ -24,8 +24,15 @@ public:
 struct ImageRig {
     ImageRig()
         : settings(QStringLiteral("KELVARO 测试"), dir.filePath(QStringLiteral("settings"))),
-          files(
-              flash, eeprom, pump, [this](const QString& m) { log << m; }, prompts, settings) {}
+          files(flash, eeprom, pump, [this](const QString& m) { log << m; }) {}
+
+    // A load as the window runs it: a failure shown in a box.
+    kv::LoadOutcome load(MemoryKind memory, QString& path) {
+        const kv::LoadOutcome outcome = files.load(memory, path);
+        if (outcome.status == LoadStatus::Failed)
+            prompts.warning(settings.applicationName(), outcome.problem);
+        return outcome;
+    }
 
     // A file of the given content in the rig's folder.
     QString write(const QString& name, const QByteArray& content) {

@@ -156,7 +156,7 @@ TEST(ProgramPass, FlashWriteAndVerifyAloneLogThePass) {
     PassRig p("ATMEGA8", "ATMEGA8");
     p.options.setFromText("0100000010");
     QString path = kImages + "blink_m8.hex";
-    ASSERT_EQ(p.files.loadFlashFile(path), LoadStatus::Loaded);
+    ASSERT_EQ(p.files.load(kv::MemoryKind::Flash, path), LoadStatus::Loaded);
     p.rig.log.clear();
     p.pass.runProgrammingPass();
     EXPECT_TRUE(p.rig.wire().startsWith("WF#"));
