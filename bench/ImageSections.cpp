@@ -38,12 +38,8 @@ public:
 struct ImageBench {
     explicit ImageBench(BenchRig& rig)
         : rig(rig),
-          writer(
-              rig.link(), flash, eeprom, [] { return geometry; }, prompts,
-              QStringLiteral("kelvaro-bench")),
-          reader(
-              rig.link(), flash, eeprom, [] { return geometry; }, prompts,
-              QStringLiteral("kelvaro-bench")) {}
+          writer(rig.link(), flash, eeprom, [] { return geometry; }),
+          reader(rig.link(), flash, eeprom, [] { return geometry; }) {}
 
     static constexpr MemoryGeometry geometry{32768, 1024, 64};
 
@@ -99,7 +95,7 @@ QList<Measurement> flashImage(BenchRig& rig, const Options&) {
     bench.flash.setImage(MemoryImage::fromBytes(randomBytes(bytes)));
     rig.log().clear();
 
-    const qint64 writeUs = bench.timedUs([&] { bench.writer.writeFlashImage(); });
+    const qint64 writeUs = bench.timedUs([&] { bench.writer.write(MemoryKind::Flash); });
     // The stream on the line, each page's write and acknowledgement, and the
     // fixed waits: three of 50 ms around the header, 200 ms for the closing text.
     const qint64 writeFloorUs =
@@ -114,7 +110,7 @@ QList<Measurement> flashImage(BenchRig& rig, const Options&) {
                          .arg(pages)
                          .arg(rig.log().isEmpty() ? QString() : rig.log().last());
 
-    const qint64 verifyUs = bench.timedUs([&] { bench.reader.verifyFlashImage(); });
+    const qint64 verifyUs = bench.timedUs([&] { bench.reader.verify(MemoryKind::Flash); });
     // The reply flows during the first 200 ms wait: the line time is the floor.
     const qint64 verifyFloorUs = line(7) + timing::kProcessingUs + line(2 * bytes);
     Measurement verify;
@@ -137,8 +133,8 @@ QList<Measurement> eepromImage(BenchRig& rig, const Options&) {
     bench.eeprom.setImage(MemoryImage::fromBytes(randomBytes(bytes)));
     rig.log().clear();
     const qint64 us = bench.timedUs([&] {
-        bench.writer.writeEepromImage();
-        bench.reader.verifyEepromImage();
+        bench.writer.write(MemoryKind::Eeprom);
+        bench.reader.verify(MemoryKind::Eeprom);
     });
     // Per byte: "WE" command, reaction, EEPROM write, "!"; then the 1 ms pause,
     // and the verify's first wait of 200 ms, which outlasts its reply.
@@ -182,9 +178,7 @@ QList<Measurement> hexLoad(BenchRig& rig, const Options&) {
     file.close();
 
     ImageSlot flash(MemoryKind::Flash), eeprom(MemoryKind::Eeprom);
-    CollectingPrompts prompts;
-    SettingsStore settings(QStringLiteral("kelvaro-bench"), dir.filePath(QStringLiteral("s")));
-    ImageFiles files(flash, eeprom, rig.link().pump(), {}, prompts, settings);
+    ImageFiles files(flash, eeprom, rig.link().pump(), {});
     std::vector<qint64> times;
     for (int i = 0; i < 10; ++i) {
         QString copy = path;

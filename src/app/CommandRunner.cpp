@@ -4,7 +4,7 @@
 #include "app/RecordKeeper.h"
 #include "app/Session.h"
 #include "core/OperationError.h"
-#include "app/OutcomeBoxes.h"
+#include "operations/OutcomeBoxes.h"
 #include "core/UserPrompts.h"
 #include "images/ImageFiles.h"
 #include "settings/SettingsStore.h"

@@ -6,7 +6,7 @@
 #include <QCoreApplication>
 
 #include "app/ImageFileDialogs.h"
-#include "app/OutcomeBoxes.h"
+#include "operations/OutcomeBoxes.h"
 #include "app/SerialFile.h"
 #include "app/ShellDialogs.h"
 #include "app/ShellTexts.h"

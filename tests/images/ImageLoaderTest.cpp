@@ -35,7 +35,7 @@ TEST_P(RealToolchainFile, LoadsExactlyTheBytesOfTheBinary) {
     ASSERT_FALSE(expected.isEmpty());
     kv::ImageSlot& slot = f.eeprom ? rig.eeprom : rig.flash;
     const LoadStatus status =
-        f.eeprom ? rig.load(kv::MemoryKind::Eeprom, path) : rig.load(kv::MemoryKind::Flash, path);
+        rig.load(f.eeprom ? kv::MemoryKind::Eeprom : kv::MemoryKind::Flash, path).status;
     ASSERT_EQ(status, LoadStatus::Loaded) << rig.log.join(u'\n').toStdString();
     EXPECT_EQ(slot.image().toBytes(), expected);
     EXPECT_EQ(slot.viewText(), kv::hexViewText(slot.image()));
@@ -305,7 +305,7 @@ TEST_P(HugeImageFile, IsRefusedUnreadWithAMessageThatSaysSo) {
     ASSERT_TRUE(QFile::resize(path, kv::ImageFiles::kMaxFileBytes));
     rig.log.clear();
     rig.prompts.warnings.clear();
-    const LoadStatus atLimit = load(path);
+    const LoadStatus atLimit = load(path).status;
     EXPECT_FALSE(rig.log.join(u'\n').contains(QStringLiteral("文件太大")));
     EXPECT_FALSE(rig.prompts.texts().join(u'\n').contains(QStringLiteral("文件太大")));
     if (QString::fromLatin1(f.name).endsWith(QLatin1String(".bin"))) {

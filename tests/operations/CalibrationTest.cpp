@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/ModelState.h"
+#include "core/OperationError.h"
 #include "operations/CalibrationBytes.h"
+#include "operations/OutcomeBoxes.h"
 #include "operations/CalibrationState.h"
 #include "operations/SingleAccess.h"
 #include "operations/SingleAccessState.h"
@@ -35,8 +37,30 @@ struct CalibrationRig {
     CalibrationState state;
     SingleAccessState data;
     test::FakePrompts prompts;
-    CalibrationBytes bytes{rig.link, model, state, prompts, kTitle};
-    SingleAccess single{rig.link, model, data, prompts, kTitle};
+    CalibrationBytes bytes{rig.link, model, state};
+    SingleAccess single{rig.link, model, data};
+
+    // The commands as the window runs them: refusals and findings in a box.
+    template <typename Fn>
+    void shown(Fn fn) {
+        try {
+            fn();
+        } catch (const OperationError& e) {
+            prompts.warning(kTitle, e.text());
+        }
+    }
+    void writeCalibration() {
+        shown([this] {
+            if (const auto box = boxFor(bytes.writeCalibrationByte()))
+                prompts.warning(kTitle, *box);
+        });
+    }
+    void singleWrite(int row) {
+        shown([&] { single.write(row == 0 ? MemoryKind::Flash : MemoryKind::Eeprom); });
+    }
+    void singleRead(int row) {
+        shown([&] { single.read(row == 0 ? MemoryKind::Flash : MemoryKind::Eeprom); });
+    }
 
     QList<bool> enabled() const {
         QList<bool> flags;
@@ -97,7 +121,7 @@ TEST(Calibration, WritesIntoTheRightHalfOfTheFlashWord) {
 
     c.rig.clearWire();
     c.model.flashCalibrationAddress().setText("8191");
-    c.bytes.writeCalibrationByte();
+    c.writeCalibration();
     EXPECT_EQ(c.rig.wire(), "WWFF9C0FFF#");
     EXPECT_EQ(quint8(c.rig.device.flash().at(8191)), 0x9C);
     EXPECT_EQ(quint8(c.rig.device.flash().at(8190)), 0xFF);
@@ -105,13 +129,13 @@ TEST(Calibration, WritesIntoTheRightHalfOfTheFlashWord) {
 
     c.rig.clearWire();
     c.model.flashCalibrationAddress().setText("8190");
-    c.bytes.writeCalibrationByte();
+    c.writeCalibration();
     EXPECT_EQ(c.rig.wire(), "WW9CFF0FFF#");
     EXPECT_EQ(quint8(c.rig.device.flash().at(8190)), 0x9C);
 
     c.rig.clearWire();
     c.state.setSelectedTarget(CalibrationState::kTargetEeprom);
-    c.bytes.writeCalibrationByte();
+    c.writeCalibration();
     EXPECT_EQ(c.rig.wire(), "WE9C01FF#");
     EXPECT_EQ(quint8(c.rig.device.eeprom().at(511)), 0x9C);
     EXPECT_TRUE(c.prompts.warnings.isEmpty());
@@ -125,7 +149,7 @@ TEST(Calibration, LowerCaseRepliesAreSentUpperCase) {
     EXPECT_EQ(c.state.slotValue(3), "AB");
     c.state.setSelectedTarget(CalibrationState::kTargetEeprom);
     c.rig.clearWire();
-    c.bytes.writeCalibrationByte();
+    c.writeCalibration();
     EXPECT_EQ(c.rig.wire(), "WEAB00FF#");
 }
 
@@ -140,7 +164,7 @@ TEST(Calibration, WriteRefusesBadAddressesAndMissingValues) {
         {"81", "81a1"}, {"0", ""}, {"0", "-1"}, {"100", " 100"}};
     for (const auto& [before, text] : typed) {
         type(c.model.flashCalibrationAddress(), before, text);
-        c.bytes.writeCalibrationByte();
+        c.writeCalibration();
     }
     EXPECT_EQ(c.prompts.lines(), QStringList(4, kTitle + QStringLiteral("|地址框数据格式错误!")));
 
@@ -152,9 +176,9 @@ TEST(Calibration, WriteRefusesBadAddressesAndMissingValues) {
     EXPECT_EQ(c.rig.log.last(), QStringLiteral("校准字节:---"));
     EXPECT_TRUE(c.state.isWriteEnabled());
     const QByteArray afterRead = c.rig.wire();
-    c.bytes.writeCalibrationByte();
+    c.writeCalibration();
     c.state.setSelectedSlot(std::nullopt);
-    c.bytes.writeCalibrationByte();
+    c.writeCalibration();
     EXPECT_EQ(c.rig.wire(), afterRead);
     EXPECT_EQ(c.prompts.lines(), QStringList(2, kTitle + "|" + CalibrationBytes::noValueText()));
     EXPECT_FALSE(c.rig.log.contains(QStringLiteral("写校准字节结束!")));
@@ -165,9 +189,9 @@ TEST(Calibration, EachWriteWaitsAtMost100msForItsAcknowledgement) {
     c.bytes.readCalibrationBytes();
     c.state.setSelectedSlot(1);
     c.rig.device.faults().silent = true;
-    const auto elapsedUs = [&](CalibrationBytes& bytes) {
+    const auto elapsedUs = [&](CalibrationBytes&) {
         const qint64 start = c.rig.clock.nowUs();
-        bytes.writeCalibrationByte();
+        c.writeCalibration();
         return c.rig.clock.nowUs() - start;
     };
     c.state.setSelectedTarget(CalibrationState::kTargetFlash);
@@ -192,22 +216,22 @@ TEST(SingleAccess, ReadsAndWritesAtTheTypedAddress) {
     c.rig.device.flash()[20] = char(0x12);
     c.rig.device.flash()[21] = char(0x34);
     c.model.singleAccessAddress(0).setText("10");
-    c.single.singleRead(0);
+    c.singleRead(0);
     EXPECT_EQ(c.rig.wire(), "RW000A#");
     EXPECT_EQ(c.data.dataText(0), "1234");
 
     c.rig.clearWire();
     c.model.singleAccessAddress(1).setText("300");
     c.data.setDataText(1, "a");
-    c.single.singleWrite(1);
-    c.single.singleRead(1);
+    c.singleWrite(1);
+    c.singleRead(1);
     EXPECT_EQ(c.rig.wire(), "WE0A012C#RB012C#");
     EXPECT_EQ(c.data.dataText(1), "0A");
 
     c.rig.clearWire();
     c.data.setDataText(0, "5a");
     c.model.singleAccessAddress(0).setText("4095");
-    c.single.singleWrite(0);
+    c.singleWrite(0);
     EXPECT_EQ(c.rig.wire(), "WW005A0FFF#");
     EXPECT_EQ(quint8(c.rig.device.flash().at(8191)), 0x5A);
     EXPECT_TRUE(c.prompts.warnings.isEmpty());
@@ -217,20 +241,20 @@ TEST(SingleAccess, ReadsAndWritesAtTheTypedAddress) {
 TEST(SingleAccess, RefusesWhatTheProgrammerWouldMisread) {
     CalibrationRig c("ATMEGA8");
     type(c.model.singleAccessAddress(1), "0", "");
-    c.single.singleWrite(1);
-    c.single.singleRead(1);
+    c.singleWrite(1);
+    c.singleRead(1);
     type(c.model.singleAccessAddress(1), "1", "1x");
-    c.single.singleWrite(1);
+    c.singleWrite(1);
     EXPECT_EQ(c.prompts.lines(), QStringList(3, kTitle + QStringLiteral("|地址框数据格式错误!")));
 
     c.prompts.warnings.clear();
     c.model.singleAccessAddress(1).setText("5");
     for (const QString text : {"", "123", "G1", "-1"}) {
         c.data.setDataText(1, text);
-        c.single.singleWrite(1);
+        c.singleWrite(1);
     }
     c.data.setDataText(0, "12345");
-    c.single.singleWrite(0);
+    c.singleWrite(0);
     EXPECT_EQ(c.prompts.lines(), QStringList(5, kTitle + "|" + SingleAccess::dataFormatError()));
     EXPECT_TRUE(c.rig.wire().isEmpty());
 }
@@ -240,12 +264,12 @@ TEST(SingleAccess, NoReplyEmptiesTheDataBoxAndEachAccessSaysSo) {
     c.rig.device.faults().silent = true;
     c.model.singleAccessAddress(0).setText("0");
     c.data.setDataText(0, "1234");
-    c.single.singleRead(0);
+    c.singleRead(0);
     EXPECT_EQ(c.rig.wire(), "RW0000#");
     EXPECT_EQ(c.data.dataText(0), "");
     c.model.singleAccessAddress(1).setText("0");
     c.data.setDataText(1, "55");
-    c.single.singleWrite(1);
+    c.singleWrite(1);
     EXPECT_EQ(c.rig.wire(), "RW0000#WE550000#");
     EXPECT_EQ(c.rig.log, QStringList(2, QStringLiteral("编程器无反应!")));
     EXPECT_TRUE(c.prompts.warnings.isEmpty());

@@ -7,6 +7,8 @@
 #include "images/ImageSlot.h"
 #include "operations/ImageReader.h"
 #include "operations/ImageWriter.h"
+#include "operations/OutcomeBoxes.h"
+#include "core/OperationError.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/SimRig.h"
 
@@ -22,12 +24,32 @@ struct ImageOpsRig {
     explicit ImageOpsRig(const QString& model = QStringLiteral("ATMEGA8"))
         : sim(model),
           geometry(geometryOf(model)),
-          writer(
-              sim.link, flash, eeprom, [this] { return geometry; }, prompts,
-              QStringLiteral("KELVARO 测试")),
-          reader(
-              sim.link, flash, eeprom, [this] { return geometry; }, prompts,
-              QStringLiteral("KELVARO 测试")) {}
+          writer(sim.link, flash, eeprom, [this] { return geometry; }),
+          reader(sim.link, flash, eeprom, [this] { return geometry; }) {}
+
+    // The operations as the window runs them: what calls for a box is shown
+    // in one, and an error that ends a read is shown after it.
+    ReadOutcome read(MemoryKind memory) {
+        try {
+            return reader.read(memory);
+        } catch (const OperationError& e) {
+            prompts.warning(kTitle, e.text());
+            return {};
+        }
+    }
+    VerifyOutcome verify(MemoryKind memory) {
+        const VerifyOutcome outcome = reader.verify(memory);
+        if (const auto box = boxFor(outcome))
+            prompts.warning(kTitle, *box);
+        return outcome;
+    }
+    WriteOutcome write(MemoryKind memory) {
+        const WriteOutcome outcome = writer.write(memory);
+        if (const auto box = boxFor(outcome))
+            prompts.warning(kTitle, *box);
+        return outcome;
+    }
+    static inline const QString kTitle = QStringLiteral("KELVARO 测试");
 
     static QByteArray randomBytes(int n, quint32 seed) {
         QRandomGenerator generator(seed);

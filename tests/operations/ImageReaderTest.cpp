@@ -19,7 +19,7 @@ TEST(ReadFlash, ReadsTheModelsWholeFlashIntoImageViewAndPanel) {
     rig.sim.device.flash() = chip;
     rig.flash.setPanelText(QStringLiteral("FLASH:100字节"));
     rig.flash.setPathText(QStringLiteral("/some/file.hex"));
-    rig.reader.readFlash();
+    rig.read(kv::MemoryKind::Flash);
     EXPECT_EQ(rig.sim.wire(), QByteArray("RF2000#"));
     EXPECT_EQ(rig.flash.image().toBytes(), chip);
     const QStringList lines = rig.flash.viewText().split(u'\r', Qt::SkipEmptyParts);
@@ -37,7 +37,7 @@ TEST(ReadEeprom, SendsTheModelsSizeAndLeavesThePanelAlone) {
     const QByteArray chip = ImageOpsRig::randomBytes(128, 11);
     rig.sim.device.eeprom() = chip;
     rig.eeprom.setPanelText(QStringLiteral("EEPROM:3字节"));
-    rig.reader.readEeprom();
+    rig.read(kv::MemoryKind::Eeprom);
     EXPECT_EQ(rig.sim.wire(), QByteArray("RE0080#"));
     EXPECT_EQ(rig.eeprom.image().text(), MemoryImage::fromBytes(chip).text());
     EXPECT_EQ(rig.eeprom.panelText(), QStringLiteral("EEPROM:3字节"));
@@ -47,7 +47,7 @@ TEST(ReadEeprom, SendsTheModelsSizeAndLeavesThePanelAlone) {
 TEST(ReadFlash, KeepsNoMoreThanTheModelsSizeWhenTheProgrammerSendsExtra) {
     ImageOpsRig rig(QStringLiteral("ATTINY2313"));
     rig.sim.device.faults().garbage = "0A0B";
-    rig.reader.readFlash();
+    rig.read(kv::MemoryKind::Flash);
     EXPECT_EQ(rig.flash.image().length(), 2 * 2048);
     EXPECT_EQ(rig.flash.image().text(), QString(4096, u'F'));
     EXPECT_EQ(rig.flash.progress(), 100);
@@ -57,7 +57,7 @@ TEST(ReadFlash, AProgrammerThatStopsSendingEndsTheReadWithAnEmptyImage) {
     ImageOpsRig rig;
     rig.flash.showImage(MemoryImage(QStringLiteral("0102")));
     rig.sim.device.faults().readReplyLimitChars = 101;
-    const qint64 ms = rig.timed([&] { rig.reader.readFlash(); });
+    const qint64 ms = rig.timed([&] { rig.read(kv::MemoryKind::Flash); });
     EXPECT_LE(ms, 200 + kv::ImageReader::kQuietLimitMs + 400);
     EXPECT_TRUE(rig.flash.image().isEmpty());
     EXPECT_TRUE(rig.flash.viewText().isEmpty());
@@ -70,7 +70,7 @@ TEST(ReadFlash, AProgrammerThatStopsSendingEndsTheReadWithAnEmptyImage) {
 TEST(ReadEeprom, ASilentProgrammerIsReportedAsSuch) {
     ImageOpsRig rig;
     rig.sim.device.faults().silent = true;
-    rig.reader.readEeprom();
+    rig.read(kv::MemoryKind::Eeprom);
     EXPECT_EQ(rig.sim.log.last(), QStringLiteral("编程器无反应!"));
     EXPECT_TRUE(rig.eeprom.image().isEmpty());
 }
@@ -96,7 +96,7 @@ TEST(Read, OnlyAReplyOfHexDigitsBecomesTheImage) {
         rig.sim.device.faults().lowerCaseHex = c.lowerCase;
         kv::ImageSlot& slot = c.flash ? rig.flash : rig.eeprom;
         slot.showImage(MemoryImage(QStringLiteral("0102")));
-        c.flash ? rig.reader.readFlash() : rig.reader.readEeprom();
+        c.flash ? rig.read(kv::MemoryKind::Flash) : rig.read(kv::MemoryKind::Eeprom);
         if (c.log) {
             EXPECT_TRUE(slot.image().isEmpty()) << c.fill;
             EXPECT_TRUE(slot.viewText().isEmpty());
@@ -112,7 +112,7 @@ TEST(Read, OnlyAReplyOfHexDigitsBecomesTheImage) {
 TEST(ReadFlash, ATricklingReplyIsCutOffByItsLineTimeWhileASlowLineStillCompletes) {
     ImageOpsRig trickle;
     trickle.sim.device.faults().readReplyGapMs = 150;  // never quiet for the quiet limit
-    const qint64 cutMs = trickle.timed([&] { trickle.reader.readFlash(); });
+    const qint64 cutMs = trickle.timed([&] { trickle.read(kv::MemoryKind::Flash); });
     // 16384 digits need 1.43 s at 115200 baud; the read may take twice that
     // plus the quiet limit, and then ends at its next step.
     EXPECT_GE(cutMs, 200 + 2 * 1423 + kv::ImageReader::kQuietLimitMs);
@@ -127,7 +127,7 @@ TEST(ReadFlash, ATricklingReplyIsCutOffByItsLineTimeWhileASlowLineStillCompletes
     slow.sim.port.setSettings(QStringLiteral("9600,n,8,1"));
     const QByteArray chip = ImageOpsRig::randomBytes(8192, 13);
     slow.sim.device.flash() = chip;
-    const qint64 fullMs = slow.timed([&] { slow.reader.readFlash(); });
+    const qint64 fullMs = slow.timed([&] { slow.read(kv::MemoryKind::Flash); });
     EXPECT_GE(fullMs, 17066);
     EXPECT_EQ(slow.flash.image().toBytes(), chip);
 }
@@ -139,7 +139,7 @@ TEST(ReadFlash, APortErrorShowsItsTextAndLeavesTheImageEmpty) {
         if (rig.sim.clock.nowUs() > 1'000'000 + 300'000)
             rig.sim.port.hangUp();
     };
-    rig.reader.readFlash();
+    rig.read(kv::MemoryKind::Flash);
     ASSERT_EQ(rig.prompts.warnings.size(), 1);
     EXPECT_EQ(rig.prompts.warnings[0].first, QStringLiteral("KELVARO 测试"));
     // The box names the cut line, as the log does, not a port that was never opened.
@@ -176,9 +176,9 @@ TEST(ReplyCollection, WaitsItsFirstWaitThenWholeStepsUntilTheReplyIsIn) {
         }
         const qint64 ms = rig.timed([&] {
             if (c.verify) {
-                c.flash ? rig.reader.verifyFlashImage() : rig.reader.verifyEepromImage();
+                c.flash ? rig.verify(kv::MemoryKind::Flash) : rig.verify(kv::MemoryKind::Eeprom);
             } else {
-                c.flash ? rig.reader.readFlash() : rig.reader.readEeprom();
+                c.flash ? rig.read(kv::MemoryKind::Flash) : rig.read(kv::MemoryKind::Eeprom);
             }
         });
         EXPECT_GE(ms, c.expectedMs) << c.model << ' ' << c.flash << c.verify;
@@ -195,7 +195,7 @@ TEST(VerifyFlash, AsksForTheImagesLengthWhateverTheModelAndPasses) {
     const QByteArray data = ImageOpsRig::randomBytes(100, 20);
     rig.sim.device.flash().replace(0, 100, data);
     rig.flash.setImage(MemoryImage::fromBytes(data));
-    rig.reader.verifyFlashImage();
+    rig.verify(kv::MemoryKind::Flash);
     EXPECT_EQ(rig.sim.wire(), QByteArray("RF0064#"));
     EXPECT_EQ(rig.sim.log,
               (QStringList{QStringLiteral("校验FLASH......"), QStringLiteral("校验FLASH通过。")}));
@@ -210,7 +210,7 @@ TEST(VerifyFlash, ReportsTheFirstDifferenceByAddressAndLogsNoPass) {
     chip[0x150] = char(~chip[0x150]);
     rig.sim.device.flash().replace(0, chip.size(), chip);
     rig.flash.setImage(MemoryImage::fromBytes(data));
-    rig.reader.verifyFlashImage();
+    rig.verify(kv::MemoryKind::Flash);
     ASSERT_EQ(rig.prompts.warnings.size(), 1);
     EXPECT_EQ(rig.prompts.warnings[0], qMakePair(QStringLiteral("KELVARO 测试"),
                                                  QStringLiteral("FLASH地址 0123 数据校验失败！")));
@@ -223,10 +223,10 @@ TEST(Verify, DigitsCompareByValueInEitherCase) {
     rig.sim.device.flash().replace(0, 4, data);
     rig.sim.device.eeprom().replace(0, 4, data);
     rig.flash.setImage(MemoryImage(QStringLiteral("abcdef01")));  // as a HEX file may hold them
-    rig.reader.verifyFlashImage();
+    rig.verify(kv::MemoryKind::Flash);
     rig.sim.device.faults().lowerCaseHex = true;  // a programmer answering in lower case
     rig.eeprom.setImage(MemoryImage(QStringLiteral("ABCDEF01")));
-    rig.reader.verifyEepromImage();
+    rig.verify(kv::MemoryKind::Eeprom);
     EXPECT_TRUE(rig.prompts.warnings.isEmpty());
     EXPECT_TRUE(rig.sim.log.contains(QStringLiteral("校验FLASH通过。")));
     EXPECT_TRUE(rig.sim.log.contains(QStringLiteral("校验EEPROM通过。")));
@@ -234,8 +234,8 @@ TEST(Verify, DigitsCompareByValueInEitherCase) {
 
 TEST(Verify, AnEmptyImageIsLoggedAndNothingIsSent) {
     ImageOpsRig rig;
-    rig.reader.verifyEepromImage();
-    rig.reader.verifyFlashImage();
+    rig.verify(kv::MemoryKind::Eeprom);
+    rig.verify(kv::MemoryKind::Flash);
     EXPECT_TRUE(rig.sim.wire().isEmpty());
     EXPECT_EQ(rig.sim.log, (QStringList{QStringLiteral("EEPROM缓冲区无数据！"),
                                         QStringLiteral("FLASH缓冲区无数据！")}));
@@ -244,22 +244,27 @@ TEST(Verify, AnEmptyImageIsLoggedAndNothingIsSent) {
 TEST(Verify, AnImageLargerThanTheChipRaisesBeforeSending) {
     ImageOpsRig rig;
     rig.eeprom.setImage(MemoryImage::fromBytes(QByteArray(513, '\0')));
-    EXPECT_THROW(rig.reader.verifyEepromImage(), OperationError);
+    EXPECT_THROW(rig.verify(kv::MemoryKind::Eeprom), OperationError);
     EXPECT_TRUE(rig.sim.wire().isEmpty());
 }
 
-TEST(VerifyEeprom, AShortReplyFailsAtTheFirstMissingByteAfterABoundedWait) {
+TEST(VerifyEeprom, AShortReplyStopsAtTheFirstMissingByteAfterABoundedWaitAndJudgesNothing) {
     ImageOpsRig rig;
     const QByteArray data = ImageOpsRig::randomBytes(64, 22);
     rig.sim.device.eeprom().replace(0, 64, data);
     rig.eeprom.setImage(MemoryImage::fromBytes(data));
     rig.sim.device.faults().readReplyLimitChars = 80;
-    const qint64 ms = rig.timed([&] { rig.reader.verifyEepromImage(); });
+    kv::VerifyOutcome outcome;
+    const qint64 ms = rig.timed([&] { outcome = rig.verify(kv::MemoryKind::Eeprom); });
     EXPECT_LE(ms, 200 + kv::ImageReader::kQuietLimitMs + 200);
     EXPECT_TRUE(
         rig.sim.log.contains(QStringLiteral("编程器停止发送EEPROM数据：收到40字节，应为64字节!")));
+    // The read stopped: the chip is not called wrong.
+    EXPECT_EQ(outcome.result, kv::VerifyOutcome::Result::ReadIncomplete);
+    EXPECT_EQ(outcome.read.stoppedAt(), 0x28);
+    EXPECT_EQ(outcome.firstDifference, -1);
     ASSERT_EQ(rig.prompts.warnings.size(), 1);
-    EXPECT_EQ(rig.prompts.warnings[0].second, QStringLiteral("EEPROM地址 0028 数据校验失败！"));
+    EXPECT_EQ(rig.prompts.warnings[0].second, QStringLiteral("EEPROM读回在地址 0028 处中断，未能校验！"));
 }
 
 }  // namespace

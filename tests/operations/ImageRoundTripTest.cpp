@@ -25,7 +25,7 @@ TEST(ImageRoundTrip, A32KiBImageWrittenReadBackAndVerifiedOnAnAtmega32) {
     rig.clearLog();
     rig.sim.clearWire();
 
-    const qint64 writeMs = rig.timed([&] { rig.writer.writeFlashImage(); });
+    const qint64 writeMs = rig.timed([&] { rig.write(kv::MemoryKind::Flash); });
     EXPECT_EQ(rig.sim.device.flash(), data);
     EXPECT_EQ(rig.sim.wire().size(), 3 + 3 + 32768);
     // Line time of the stream, one page write and acknowledgement per page, and
@@ -33,9 +33,9 @@ TEST(ImageRoundTrip, A32KiBImageWrittenReadBackAndVerifiedOnAnAtmega32) {
     const double floorMs = (3 + 3 + 32768) / 11.52 + 256 * (4.5 + 0.2 + 1 / 11.52) + 350;
     EXPECT_LE(writeMs, 1.05 * floorMs);
 
-    rig.reader.readFlash();
+    rig.read(kv::MemoryKind::Flash);
     EXPECT_EQ(rig.flash.image().toBytes(), data);
-    const qint64 verifyMs = rig.timed([&] { rig.reader.verifyFlashImage(); });
+    const qint64 verifyMs = rig.timed([&] { rig.verify(kv::MemoryKind::Flash); });
     EXPECT_EQ(rig.sim.log.last(), QStringLiteral("校验FLASH通过。"));
     EXPECT_TRUE(rig.prompts.warnings.isEmpty());
     // The reply flows during the first wait: the floor is the line time alone.
@@ -49,10 +49,10 @@ TEST(ImageRoundTrip, ToolchainImagesOnAnAtmega32) {
     ASSERT_FALSE(program.isEmpty());
     rig.flash.setImage(MemoryImage::fromBytes(program));
     rig.eeprom.setImage(MemoryImage::fromBytes(eeprom));
-    rig.writer.writeFlashImage();
-    rig.writer.writeEepromImage();
-    rig.reader.verifyFlashImage();
-    rig.reader.verifyEepromImage();
+    rig.write(kv::MemoryKind::Flash);
+    rig.write(kv::MemoryKind::Eeprom);
+    rig.verify(kv::MemoryKind::Flash);
+    rig.verify(kv::MemoryKind::Eeprom);
     EXPECT_TRUE(rig.prompts.warnings.isEmpty());
     EXPECT_TRUE(rig.sim.log.contains(QStringLiteral("校验FLASH通过。")));
     EXPECT_TRUE(rig.sim.log.contains(QStringLiteral("校验EEPROM通过。")));
@@ -63,16 +63,16 @@ TEST(ImageRoundTrip, ToolchainImagesOnAnAtmega32) {
 TEST(ImageRoundTrip, ATwoByteEepromAndAVerifyThatCatchesAStuckByte) {
     ImageOpsRig rig;
     rig.eeprom.setImage(MemoryImage(QStringLiteral("5AC3")));
-    rig.writer.writeEepromImage();
+    rig.write(kv::MemoryKind::Eeprom);
     EXPECT_EQ(rig.sim.wire(), QByteArray("WE5A0000#WEC30001#"));
-    rig.reader.verifyEepromImage();
+    rig.verify(kv::MemoryKind::Eeprom);
     EXPECT_EQ(rig.sim.log.last(), QStringLiteral("校验EEPROM通过。"));
 
     ImageOpsRig stuck(QStringLiteral("ATMEGA32"));
     stuck.sim.device.faults().stuckFlashByte = 0x123;
     stuck.flash.setImage(MemoryImage::fromBytes(QByteArray(0x400, char(0x42))));
-    stuck.writer.writeFlashImage();
-    stuck.reader.verifyFlashImage();
+    stuck.write(kv::MemoryKind::Flash);
+    stuck.verify(kv::MemoryKind::Flash);
     EXPECT_EQ(stuck.prompts.texts(), QStringList{QStringLiteral("FLASH地址 0123 数据校验失败！")});
 }
 

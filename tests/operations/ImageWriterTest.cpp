@@ -30,7 +30,7 @@ TEST(writeFlashImage, WholePagesOnlyAreAcknowledgedAndTheShortBlockIsNotPadded) 
         QList<int> progress;
         QObject::connect(&rig.flash, &kv::ImageSlot::progressChanged,
                          [&](int p) { progress << p; });
-        rig.writer.writeFlashImage();
+        rig.write(kv::MemoryKind::Flash);
         EXPECT_EQ(rig.sim.wire(), header(0x20, c.wordsMinusOne) + data) << c.bytes;
         EXPECT_EQ(rig.sim.device.flash().left(c.bytes), data);
         EXPECT_EQ(rig.sim.device.flash().at(c.bytes), char(0xFF));
@@ -55,7 +55,7 @@ TEST(writeFlashImage, PacesTheHeaderAndTheDataWithItsFixedWaits) {
                 arrivedUs[n] = rig.sim.clock.nowUs();
         }
     };
-    const qint64 ms = rig.timed([&] { rig.writer.writeFlashImage(); });
+    const qint64 ms = rig.timed([&] { rig.write(kv::MemoryKind::Flash); });
     ASSERT_EQ(arrivedUs.size(), 3);
     // 50 ms after "WF#", binary input, 50 ms more, then the header.
     EXPECT_GE(arrivedUs[6] - arrivedUs[3], 100'000);
@@ -79,7 +79,7 @@ TEST(writeFlashImage, TheClosingTextArrivingWithTheLastAcknowledgementIsLoggedWh
             rig.sim.port.settle();
         }
     });
-    rig.writer.writeFlashImage();
+    rig.write(kv::MemoryKind::Flash);
     EXPECT_EQ(rig.sim.log.last(), QStringLiteral("FLASH写入完成!"));
 }
 
@@ -88,9 +88,9 @@ TEST(writeFlashImage, AnOddByteCountIsCompletedToAWholeWordSoTheNextCommandSurvi
         ImageOpsRig rig;
         const QByteArray data = ImageOpsRig::randomBytes(n, n);
         rig.flash.setImage(MemoryImage::fromBytes(data));
-        rig.writer.writeFlashImage();
+        rig.write(kv::MemoryKind::Flash);
         EXPECT_EQ(rig.sim.wire(), header(0x20, n / 2) + data + char(0xFF)) << n;
-        rig.reader.verifyFlashImage();
+        rig.verify(kv::MemoryKind::Flash);
         EXPECT_TRUE(rig.prompts.warnings.isEmpty()) << n;
         EXPECT_EQ(rig.sim.log.last(), QStringLiteral("校验FLASH通过。")) << n;
     }
@@ -99,7 +99,7 @@ TEST(writeFlashImage, AnOddByteCountIsCompletedToAWholeWordSoTheNextCommandSurvi
 TEST(writeFlashImage, LowerCaseDigitsAreTheSameBytes) {
     ImageOpsRig rig;
     rig.flash.setImage(MemoryImage(QStringLiteral("a5ff0b")));
-    rig.writer.writeFlashImage();
+    rig.write(kv::MemoryKind::Flash);
     EXPECT_EQ(rig.sim.device.flash().left(3), QByteArray("\xA5\xFF\x0B"));
 }
 
@@ -118,7 +118,7 @@ TEST(ImageWriter, RefusesBadOrOversizedImagesBeforeSendingAnything) {
           Case{false, fullEeprom + QStringLiteral("AA")}}) {
         ImageOpsRig rig;
         (c.flash ? rig.flash : rig.eeprom).setImage(MemoryImage(c.text));
-        EXPECT_THROW(c.flash ? rig.writer.writeFlashImage() : rig.writer.writeEepromImage(),
+        EXPECT_THROW(c.flash ? rig.write(kv::MemoryKind::Flash) : rig.write(kv::MemoryKind::Eeprom),
                      OperationError)
             << c.text.left(10).toStdString();
         EXPECT_TRUE(rig.sim.wire().isEmpty());
@@ -127,14 +127,14 @@ TEST(ImageWriter, RefusesBadOrOversizedImagesBeforeSendingAnything) {
     // A whole memory is not too big.
     ImageOpsRig rig;
     rig.flash.setImage(MemoryImage(fullFlash));
-    rig.writer.writeFlashImage();
+    rig.write(kv::MemoryKind::Flash);
     EXPECT_EQ(rig.sim.device.flash(), QByteArray(8192, 'x'));
 }
 
 TEST(ImageWriter, EmptyImagesSendAndLogNothing) {
     ImageOpsRig rig;
-    rig.writer.writeFlashImage();
-    rig.writer.writeEepromImage();
+    rig.write(kv::MemoryKind::Flash);
+    rig.write(kv::MemoryKind::Eeprom);
     EXPECT_TRUE(rig.sim.wire().isEmpty());
     EXPECT_TRUE(rig.sim.log.isEmpty());
 }
@@ -148,7 +148,7 @@ TEST(writeFlashImage, AProgrammerThatStopsAcknowledgingEndsTheWriteInTextMode) {
     QString error;
     const qint64 ms = rig.timed([&] {
         try {
-            rig.writer.writeFlashImage();
+            rig.write(kv::MemoryKind::Flash);
         } catch (const OperationError& e) {
             error = e.text();
         }
@@ -168,7 +168,7 @@ TEST(writeFlashImage, AHangUpMidImageRaisesAndLeavesTextMode) {
     ImageOpsRig rig;
     rig.sim.device.faults().hangUpAfterBytes = 300;
     rig.flash.setImage(MemoryImage::fromBytes(ImageOpsRig::randomBytes(2048, 2)));
-    EXPECT_THROW(rig.writer.writeFlashImage(), OperationError);
+    EXPECT_THROW(rig.write(kv::MemoryKind::Flash), OperationError);
     EXPECT_FALSE(rig.sim.link.binaryInput());
     EXPECT_TRUE(rig.sim.log.last().startsWith(QStringLiteral("写FLASH中断")));
 }
@@ -180,7 +180,7 @@ TEST(writeEepromImage, ACablePulledDuringTheWriteRaises) {
         if (rig.sim.wire().size() >= 9 * 10)
             rig.sim.port.hangUp();
     };
-    EXPECT_THROW(rig.writer.writeEepromImage(), OperationError);
+    EXPECT_THROW(rig.write(kv::MemoryKind::Eeprom), OperationError);
     EXPECT_FALSE(rig.sim.log.contains(QStringLiteral("写EEPROM结束!")));
 }
 
@@ -191,7 +191,7 @@ TEST(writeEepromImage, SendsDataThenFourDigitAddressInUpperCase) {
     rig.eeprom.setImage(MemoryImage(QStringLiteral("a50c")));
     QList<int> progress;
     QObject::connect(&rig.eeprom, &kv::ImageSlot::progressChanged, [&](int p) { progress << p; });
-    rig.writer.writeEepromImage();
+    rig.write(kv::MemoryKind::Eeprom);
     EXPECT_EQ(rig.sim.wire(), QByteArray("WEA50000#WE0C0001#"));
     EXPECT_EQ(rig.sim.device.eeprom().left(3), QByteArray("\xA5\x0C\xFF"));
     EXPECT_EQ(rig.sim.log, QStringList{QStringLiteral("写EEPROM结束!")});
@@ -203,7 +203,7 @@ TEST(writeEepromImage, AWholeEepromGoesByteByByteAndMissingAcksAreCountedAfterTh
     QByteArray data = ImageOpsRig::randomBytes(512, 4);
     data[0x1FF] = char(0xA5);
     rig.eeprom.setImage(MemoryImage::fromBytes(data));
-    rig.writer.writeEepromImage();
+    rig.write(kv::MemoryKind::Eeprom);
     EXPECT_EQ(rig.sim.device.eeprom(), data);
     EXPECT_TRUE(rig.sim.wire().endsWith("WEA501FF#"));
     EXPECT_EQ(rig.sim.log, QStringList{QStringLiteral("写EEPROM结束!")});
@@ -212,7 +212,7 @@ TEST(writeEepromImage, AWholeEepromGoesByteByByteAndMissingAcksAreCountedAfterTh
     ImageOpsRig quiet;
     quiet.sim.device.faults().dropWriteAcksAfter = 2;
     quiet.eeprom.setImage(MemoryImage::fromBytes(data.left(6)));
-    const qint64 ms = quiet.timed([&] { quiet.writer.writeEepromImage(); });
+    const qint64 ms = quiet.timed([&] { quiet.write(kv::MemoryKind::Eeprom); });
     EXPECT_EQ(quiet.sim.wire().count("WE"), 6);
     EXPECT_GE(ms, 4 * 100);
     EXPECT_LT(ms, 4 * 100 + 2 * 20 + 20);

@@ -11,6 +11,8 @@
 #include "operations/CalibrationState.h"
 #include "operations/ImageReader.h"
 #include "operations/ImageWriter.h"
+#include "operations/OutcomeBoxes.h"
+#include "core/OperationError.h"
 #include "operations/ProgramOptions.h"
 #include "operations/ProgramPass.h"
 #include "tests/support/FakePrompts.h"
@@ -56,15 +58,34 @@ struct PassRig {
     ImageSlot eeprom{MemoryKind::Eeprom};
     FuseEditor editor;
     CalibrationState calibrationState;
-    ImageFiles files{flash,   eeprom,  rig.pump, [this](const QString& m) { rig.log << m; },
-                     prompts, settings};
-    ImageWriter writer{rig.link, flash, eeprom, [this] { return geometry(); }, prompts, kTitle};
-    ImageReader reader{rig.link, flash, eeprom, [this] { return geometry(); }, prompts, kTitle};
+    ImageFiles files{flash, eeprom, rig.pump, [this](const QString& m) { rig.log << m; }};
+    ImageWriter writer{rig.link, flash, eeprom, [this] { return geometry(); }};
+    ImageReader reader{rig.link, flash, eeprom, [this] { return geometry(); }};
     FuseCommands fuses{rig.link, editor};
-    CalibrationBytes calibration{rig.link, model, calibrationState, prompts, kTitle};
+    CalibrationBytes calibration{rig.link, model, calibrationState};
     ProgramPass pass{{rig.link, model, options, flash, eeprom, files, writer, reader, fuses,
-                      calibration, prompts},
-                     kTitle};
+                      calibration}};
+
+    // The pass as the window runs it: each finding in a box as it happens,
+    // the error that ends it in a box afterwards.
+    PassOutcome run() {
+        QObject context;
+        QObject::connect(&pass, &ProgramPass::stepFinished, &context,
+                         [this](const StepOutcome& outcome) {
+                             if (const auto box = boxFor(outcome))
+                                 prompts.warning(kTitle, *box);
+                         });
+        QObject::connect(&pass, &ProgramPass::reloadFailed, &context,
+                         [this](MemoryKind, const LoadOutcome& outcome) {
+                             prompts.warning(settings.applicationName(), outcome.problem);
+                         });
+        try {
+            return pass.runPass();
+        } catch (const OperationError& e) {
+            prompts.warning(kTitle, e.text());
+        }
+        return {};
+    }
 };
 
 TEST(ProgramPass, EveryStepInItsOrderLeavesTheChipProgrammed) {
@@ -79,7 +100,7 @@ TEST(ProgramPass, EveryStepInItsOrderLeavesTheChipProgrammed) {
     QList<bool> running;
     QObject::connect(&p.pass, &ProgramPass::runningChanged, [&](bool on) { running << on; });
 
-    p.pass.runProgrammingPass();
+    p.run();
 
     const QByteArray flash = test::readFile(kImages + "blink_m8.bin");
     const QByteArray eeprom = test::readFile(kImages + "blink_m8.eep.bin");
@@ -120,7 +141,7 @@ TEST(ProgramPass, SignatureMismatchSendsNothingAfterTheCheck) {
     PassRig p("ATMEGA8", "ATMEGA16");
     p.options.setFromText("1111111111");
     p.flash.setPathText(kImages + "blink_m8.hex");
-    p.pass.runProgrammingPass();
+    p.run();
     EXPECT_EQ(p.rig.wire(), "RI00#RI01#RI02#");
     EXPECT_EQ(p.rig.log, QStringList({QStringLiteral("读标识字:1E9403"),
                                       QStringLiteral("标识字与所选芯片不符!")}));
@@ -132,7 +153,7 @@ TEST(ProgramPass, ALowerCaseSignatureReplyMatchesByValue) {
     PassRig p("ATMEGA88", "ATMEGA88");
     p.rig.device.faults().lowerCaseHex = true;
     p.options.setFromText("1000001000");  // signature check and erase
-    p.pass.runProgrammingPass();
+    p.run();
     EXPECT_EQ(p.rig.wire(), "RI00#RI01#RI02#EM#");
     EXPECT_EQ(p.rig.log.first(), QStringLiteral("读标识字:1e930a"));
     EXPECT_FALSE(p.rig.log.contains(ProgramPass::mismatchText()));
@@ -143,7 +164,7 @@ TEST(ProgramPass, MissingFlashFileSkipsOnlyTheFlashWrite) {
     p.options.setFromText("0110010000");
     p.flash.setPathText(p.settings.fileIn("gone.hex"));
     p.eeprom.setPathText(kImages + "blink_m8.eep");
-    p.pass.runProgrammingPass();
+    p.run();
     EXPECT_TRUE(p.rig.log.contains(QStringLiteral("FLASH文件没找到!")));
     EXPECT_FALSE(p.rig.wire().contains("WF#"));
     EXPECT_TRUE(p.rig.wire().startsWith("WE"));
@@ -158,7 +179,7 @@ TEST(ProgramPass, FlashWriteAndVerifyAloneLogThePass) {
     QString path = kImages + "blink_m8.hex";
     ASSERT_EQ(p.files.load(kv::MemoryKind::Flash, path), LoadStatus::Loaded);
     p.rig.log.clear();
-    p.pass.runProgrammingPass();
+    p.run();
     EXPECT_TRUE(p.rig.wire().startsWith("WF#"));
     const QByteArray verify = "RF" + hex(int(p.flash.image().byteCount()), 4) + "#";
     EXPECT_TRUE(p.rig.wire().endsWith(verify));
@@ -179,7 +200,7 @@ TEST(ProgramPass, AReloadThatFailsPartWayWritesNothingAndDoesNotVerifyAFragment)
                                            ":00000001FF\r\n");
     p.flash.setPathText(broken);
     p.flash.setImage(MemoryImage(QStringLiteral("0102")));  // whatever was there before
-    p.pass.runProgrammingPass();
+    p.run();
     EXPECT_EQ(p.prompts.lines(), QStringList{kTitle + QStringLiteral("|FLASH文件读取错误！")});
     EXPECT_TRUE(p.flash.image().isEmpty());
     EXPECT_TRUE(p.rig.wire().isEmpty());
@@ -192,7 +213,7 @@ TEST(ProgramPass, NoBoxTickedSendsAndLogsNothing) {
     PassRig p("ATMEGA8", "ATMEGA8");
     p.options.setFromText("0000022222");  // greyed boxes do not run
     p.flash.setPathText(kImages + "blink_m8.hex");
-    p.pass.runProgrammingPass();
+    p.run();
     EXPECT_TRUE(p.rig.wire().isEmpty());
     EXPECT_TRUE(p.rig.log.isEmpty());
     EXPECT_TRUE(p.prompts.warnings.isEmpty());
@@ -202,7 +223,7 @@ TEST(ProgramPass, PortErrorEndsThePassWithAWarning) {
     PassRig p("ATMEGA8", "ATMEGA8");
     p.options.setFromText("1100000001");
     p.rig.port.setOpen(false);
-    p.pass.runProgrammingPass();
+    p.run();
     ASSERT_EQ(p.prompts.warnings.size(), 1);
     EXPECT_TRUE(p.prompts.lines().first().startsWith(kTitle + "|"));
     EXPECT_TRUE(p.pass.isStartEnabled());
@@ -215,9 +236,9 @@ TEST(ProgramPass, NoSecondPassInsideARunningOne) {
     int busyYields = 0;
     p.rig.pump.onYield = [&] {
         busyYields += p.rig.link.isBusy() ? 1 : 0;
-        p.pass.runProgrammingPass();  // a second click while the first pass waits
+        p.run();  // a second click while the first pass waits
     };
-    p.pass.runProgrammingPass();
+    p.run();
     EXPECT_EQ(p.rig.wire(), "EM#");
     EXPECT_GT(busyYields, 0);
 }

@@ -30,8 +30,9 @@ public:
     void setImagePaths(const QString& flash, const QString& eeprom) override {
         calls << "paths " + flash + "|" + eeprom;
     }
-    void reloadFlashFile(const QString& path) override { calls << "load flash " + path; }
-    void reloadEepromFile(const QString& path) override { calls << "load eeprom " + path; }
+    void reloadFile(MemoryKind memory, const QString& path) override {
+        calls << (memory == MemoryKind::Flash ? "load flash " : "load eeprom ") + path;
+    }
     void setCalibrationChoice(std::optional<int> slot, std::optional<int> target) override {
         calls << QStringLiteral("choice %1 %2").arg(slot.value_or(-1)).arg(target.value_or(-1));
     }

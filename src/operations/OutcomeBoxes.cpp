@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "app/OutcomeBoxes.h"
+#include "operations/OutcomeBoxes.h"
 
 #include <QCoreApplication>
 
