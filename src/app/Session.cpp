@@ -4,7 +4,6 @@
 #include <QDir>
 
 #include "app/ShellTexts.h"
-#include "catalogue/ChipModelTable.h"
 #include "fuses/FileFuseBits.h"
 #include "link/SerialControl.h"
 #include "operations/ImageReader.h"
@@ -47,8 +46,6 @@ Session::Session(const WorkbenchPlatform& p)
                                   QStringLiteral(KV_INSTALL_DATADIR "/Set")});
     // A set-up that cannot be stored must not be lost without a word.
     p.settings.setFailureReport([this](const QString& m) { m_log.sendInfo(m); });
-    for (const QString& refused : ChipModelTable::loadProblems())
-        m_log.sendInfo(refused);
 }
 
 Session::~Session() {
