@@ -42,7 +42,7 @@ map_com1 "$link"
 app=$!
 pids+=($app)
 echo "kelvaro is running on the simulated programmer (COM1 = $link, chip $model)."
-echo "Type a model name (ATMEGA8 ... ATTINY26) to change the chip, a simulator command, or quit."
+echo "Type a model name (ATMEGA8 ... ATTINY4313, see Set/models.txt) to change the chip, a simulator command, or quit."
 pending=""
 while kill -0 "$app" 2>/dev/null; do
   part=""

@@ -2,8 +2,11 @@
 # SPDX-License-Identifier: MIT
 """Writes the fuse definition files data/Set/<MODEL>.FUS from the chip facts.
 
-Input: tests/data/avr-fuse-facts.json (bit names, factory defaults and the
-vendor bitfields of each model) and the Chinese caption tables below.
+Input: data/Set/models.txt (the models, in table order, and whether the
+programmer is sent their extended fuse byte), tests/data/avr-fuse-facts.json
+(bit names, factory defaults and the vendor bitfields of each model; the
+later parts' entries were checked against the datasheet sections named in
+DATASHEET below) and the Chinese caption tables below.
 Output: one file per model, code page 936 (GBK), CR LF line ends:
 
     line 1       factory default, 32 characters "1"/"0"/"*" (lock, extended,
@@ -32,19 +35,33 @@ FACTS = ROOT / "tests" / "data" / "avr-fuse-facts.json"
 OUT_DIR = ROOT / "data" / "Set"
 CAPTIONS_EN = OUT_DIR / "captions-en.txt"
 
-# Model names as the program spells them, in menu order, with their key in the facts.
-MODELS = [
-    ("ATMEGA8", "ATmega8"), ("ATMEGA16", "ATmega16"), ("ATMEGA32", "ATmega32"),
-    ("ATMEGA48", "ATmega48"), ("ATMEGA88", "ATmega88"), ("ATMEGA168", "ATmega168"),
-    ("ATMEGA8535", "ATmega8535"), ("ATMEGA163", "ATmega163"), ("ATMEGA323", "ATmega323"),
-    ("ATMEGA8515", "ATmega8515"), ("ATMEGA161", "ATmega161"), ("ATMEGA162", "ATmega162"),
-    ("ATTINY2313", "ATtiny2313"), ("ATTINY26", "ATtiny26"),
-]
+MODEL_TABLE = OUT_DIR / "models.txt"
 
-# The programmer sends the extended fuse byte only for these models ("WS"/"SS"
-# carry ".." for every other one), so an extended byte elsewhere cannot be
-# written and is left out ("*").
-EXTENDED_FUSE_MODELS = {"ATMEGA48", "ATMEGA88", "ATMEGA168", "ATTINY2313"}
+
+def read_model_table():
+    """[(name, extended fuse byte sent)] in table order, from data/Set/models.txt:
+    every model the program knows gets its file, from the facts whose key is
+    the name in any case."""
+    rows = []
+    for line in MODEL_TABLE.read_text(encoding="utf-8").splitlines():
+        fields = line.split("#", 1)[0].split()
+        if fields:
+            assert len(fields) == 7 and fields[6] in ("yes", "no"), line
+            rows.append((fields[0], fields[6] == "yes"))
+    return rows
+
+
+def facts_key(model, facts):
+    keys = [k for k in facts if k.upper() == model]
+    if len(keys) != 1:
+        raise SystemExit("no facts for %s" % model)
+    return keys[0]
+
+
+# The programmer is sent the extended fuse byte only for the models whose row
+# says so ("WS"/"SS" carry ".." for every other one), so an extended byte
+# elsewhere cannot be written and is left out ("*"). Filled from the table.
+EXTENDED_FUSE_MODELS = set()
 
 BYTES = ["lock", "extended", "high", "low"]  # order of the 32-character text
 
@@ -201,6 +218,8 @@ LOCK_NAME_BY_CAPTION = {
 BLB_NAME_BY_VALUE = {0: "LPM_SPM_DISABLE", 1: "LPM_DISABLE", 2: "SPM_DISABLE", 3: "NO_LOCK"}
 
 SOURCE_TEXT = {
+    "datasheet": "数据来源：数据手册的熔丝位和锁定位表（出厂值、位的排列），选项文字沿用同系列"
+                 "型号的厂商器件描述（ATDF），其取值已与数据手册逐项核对。",
     "full": "数据来源：厂商器件描述文件（ATDF），并与avr-libc头文件和avrdude配置核对。",
     "thin": "数据来源：该型号已停产，没有ATDF；位定义取自厂商旧版器件描述（AVR Studio 4"
             "的XML，经AVR Eclipse插件转换），默认值按数据手册和avr-libc校正。",
@@ -228,19 +247,49 @@ MODEL_NOTES = {
     ],
     "ATMEGA162": [
         "本型号有扩展熔丝字节（M161C、BODLEVEL2~0，出厂值0xFF），但写熔丝和恢复熔丝命令"
-        "只为ATMEGA48、ATMEGA88、ATMEGA168和ATTINY2313发送扩展字节，本型号发送“..”，"
+        "只为型号表中标明发送扩展字节的型号发送它，本型号发送“..”，"
         "扩展字节写不进芯片；所以这里把扩展字节标为“*”，不提供它的选项。",
     ],
     "ATTINY2313": [
         "器件描述文件中晶振选项的启动时间只写了复位后的延时（14 CK + …），掉电唤醒的时钟数"
         "（258 CK、1K CK、16K CK）按晶振电路和复位延时都相同的ATmega88补上。",
     ],
+    "ATTINY4313": [
+        "晶振选项的启动时间同ATTINY2313：掉电唤醒的时钟数（258 CK、1K CK、16K CK）"
+        "按晶振电路和复位延时都相同的ATmega88补上。",
+    ],
+}
+
+# Where the later parts' facts were checked: the datasheet and its sections
+# for the fuse and lock bit tables, their defaults, the boot sizes and the
+# clock options (tests/data/avr-fuse-facts.json keeps the same under "sources").
+DATASHEET = {
+    "ATMEGA48PA": "Atmel-8271（ATmega48A/PA/88A/PA/168A/PA/328/P）28.2节熔丝位表28-4至28-9、"
+                  "9.2节时钟源表9-1、28.1节锁定位",
+    "ATMEGA88PA": "Atmel-8271（ATmega48A/PA/88A/PA/168A/PA/328/P）28.2节熔丝位表28-4至28-9、"
+                  "27.8节引导区参数表27-7、9.2节时钟源表9-1、28.1节锁定位",
+    "ATMEGA168PA": "Atmel-8271（ATmega48A/PA/88A/PA/168A/PA/328/P）28.2节熔丝位表28-4至28-9、"
+                   "27.8节引导区参数表27-10、9.2节时钟源表9-1、28.1节锁定位",
+    "ATMEGA328": "Atmel-8271（ATmega48A/PA/88A/PA/168A/PA/328/P）28.2节熔丝位表28-6、28-8、28-9、"
+                 "27.8节引导区参数表27-13、9.2节时钟源表9-1、28.1节锁定位",
+    "ATMEGA328P": "Atmel-8271（ATmega48A/PA/88A/PA/168A/PA/328/P）28.2节熔丝位表28-6、28-8、28-9、"
+                  "27.8节引导区参数表27-13、9.2节时钟源表9-1、28.1节锁定位",
+    "ATMEGA164A": "Atmel-8272（ATmega164A/PA/324A/PA/644A/PA/1284/P）26.2节熔丝位表26-3至26-5、"
+                  "25.8节引导区参数（ATmega164A/164PA）、9.2节时钟源表9-1、26.1节锁定位",
+    "ATMEGA164PA": "Atmel-8272（ATmega164A/PA/324A/PA/644A/PA/1284/P）26.2节熔丝位表26-3至26-5、"
+                   "25.8节引导区参数（ATmega164A/164PA）、9.2节时钟源表9-1、26.1节锁定位",
+    "ATMEGA324A": "Atmel-8272（ATmega164A/PA/324A/PA/644A/PA/1284/P）26.2节熔丝位表26-3至26-5、"
+                  "25.8节引导区参数（ATmega324A/324PA）、9.2节时钟源表9-1、26.1节锁定位",
+    "ATMEGA324PA": "Atmel-8272（ATmega164A/PA/324A/PA/644A/PA/1284/P）26.2节熔丝位表26-3至26-5、"
+                   "25.8节引导区参数（ATmega324A/324PA）、9.2节时钟源表9-1、26.1节锁定位",
+    "ATTINY4313": "Atmel-8246（ATtiny2313A/4313）20.2节熔丝位表20-3至20-5、6.2节时钟源表6-1、"
+                  "20.1节锁定位",
 }
 
 # ATtiny2313's crystal captions give only the delay after reset; the start-up
 # clock count after power-down comes from the model named here, whose crystal
 # rows have the same field values and the same reset delays (checked).
-STARTUP_DONOR = {"ATTINY2313": "ATmega88"}
+STARTUP_DONOR = {"ATTINY2313": "ATmega88", "ATTINY4313": "ATmega88"}
 
 
 def hex4(n):
@@ -467,7 +516,8 @@ def check_options(model, options):
 
 
 def comment_lines(model, facts, notes):
-    quality = "thin" if facts["data_quality"].startswith("thin") else "full"
+    quality = facts["data_quality"].split()[0]
+    quality = quality if quality in ("thin", "datasheet") else "full"
     lines = [
         "本文件描述%s的熔丝位和锁定位，编程软件在选择该型号时读取它。" % model,
         "第1行是出厂默认值，共32位，依次为锁定位、扩展熔丝位、熔丝高字节、熔丝低字节，"
@@ -481,6 +531,8 @@ def comment_lines(model, facts, notes):
         "以“*”结尾的选项显示为红色：选错可能使芯片不能再用低压（ISP）方式编程，或使数据无法读出。",
         SOURCE_TEXT[quality],
     ]
+    if model in DATASHEET:
+        lines.append("依据：" + DATASHEET[model] + "。")
     lines += MODEL_NOTES.get(model, [])
     lines += notes
     lines.append("本文件由tools/make_fuse_files.py生成，请修改生成脚本而不是本文件。")
@@ -512,8 +564,11 @@ def main(argv):
         "# separated by tabs. Generated by tools/make_fuse_files.py with the .FUS files;",
         "# the window shows them in English in place of the file's text.",
     ]
-    for model, key in MODELS:
-        data, lines = build(model, facts[key], facts)
+    for model, extended in read_model_table():
+        if extended:
+            EXTENDED_FUSE_MODELS.add(model)
+    for model, _ in read_model_table():
+        data, lines = build(model, facts[facts_key(model, facts)], facts)
         outputs.append((OUT_DIR / (model + ".FUS"), data))
         captions += lines
     outputs.append((CAPTIONS_EN, "".join(line + "\n" for line in captions).encode("utf-8")))

@@ -29,6 +29,42 @@
         <source>--以下需适配器--</source>
         <translation>--adapter needed below--</translation>
     </message>
+    <message>
+        <source>型号表%1读不出：%2</source>
+        <translation>Model table %1 cannot be read: %2</translation>
+    </message>
+    <message>
+        <source>型号表%1第%2行：%3，此行不用。</source>
+        <translation>Model table %1, line %2: %3; the line is not used.</translation>
+    </message>
+    <message>
+        <source>格式不对，应为七栏：型号 标识字 FLASH字节数 EEPROM字节数 页字数 需适配器(yes/no) 扩展熔丝(yes/no)</source>
+        <translation>malformed, seven fields expected: name signature FLASH-bytes EEPROM-bytes page-words adapter(yes/no) extended-fuse(yes/no)</translation>
+    </message>
+    <message>
+        <source>容量不可能（FLASH为整页且至多32768字节，页为16、32或64字，EEPROM为1至32768字节）</source>
+        <translation>impossible sizes (FLASH in whole pages, at most 32768 bytes; pages of 16, 32 or 64 words; EEPROM 1 to 32768 bytes)</translation>
+    </message>
+    <message>
+        <source>型号%1在本文件中已有</source>
+        <translation>model %1 is already in this file</translation>
+    </message>
+    <message>
+        <source>内置型号%1不能改动</source>
+        <translation>the built-in model %1 cannot be changed</translation>
+    </message>
+    <message>
+        <source>标识字%1已属于%2</source>
+        <translation>signature %1 already belongs to %2</translation>
+    </message>
+    <message>
+        <source>--以下为新增型号--</source>
+        <translation>--added models below--</translation>
+    </message>
+    <message>
+        <source>%1（需适配器）</source>
+        <translation>%1 (adapter needed)</translation>
+    </message>
 </context>
 <context>
     <name>CliChipCommands</name>
@@ -1808,10 +1844,6 @@ Please report problems and suggestions about this program and the programmer&apo
     <message>
         <source>帮助(F1)</source>
         <translation>Help (F1)</translation>
-    </message>
-    <message>
-        <source>--以下需适配器--</source>
-        <translation>--adapter needed below--</translation>
     </message>
     <message>
         <source>生产</source>

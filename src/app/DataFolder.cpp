@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "catalogue/ChipModelTable.h"
+
 namespace kv {
 
 QString findDataFolder(const QString& programFolder, const QString& installedFolder) {
@@ -18,6 +20,16 @@ QString findDataFolder(const QString& programFolder, const QString& installedFol
             return folder;
     }
     return installedFolder;
+}
+
+void loadModelTable(const QString& dataFolder, const QString& installedFolder) {
+    QString shipped;
+    for (const QString& folder : {dataFolder, installedFolder}) {
+        shipped = QDir(folder).filePath(QStringLiteral("Set/") + ChipModelTable::fileName());
+        if (QFileInfo::exists(shipped))
+            break;
+    }
+    ChipModelTable::load(shipped, ChipModelTable::userFile());
 }
 
 }  // namespace kv

@@ -13,4 +13,10 @@ namespace kv {
 QString findDataFolder(const QString& programFolder,
                        const QString& installedFolder = QStringLiteral(KV_INSTALL_DATADIR));
 
+// Loads the model table from the data folder's "Set/models.txt" (or, without
+// one, the installed copy's) and the user's own file; before any model is
+// looked up, so that the command line's -m knows the added models too.
+void loadModelTable(const QString& dataFolder,
+                    const QString& installedFolder = QStringLiteral(KV_INSTALL_DATADIR));
+
 }  // namespace kv

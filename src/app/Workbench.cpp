@@ -131,6 +131,9 @@ void Workbench::start() {
             prompts.warning(title, failure);
     });
     step(tr("芯片型号"), [&] {
+        // The rows the model table refused, each with its file and line.
+        for (const QString& refused : ChipModelTable::loadProblems())
+            log.sendInfo(refused);
         m_session.model().selectModel(settings.read(SettingsKeys::kChip, SettingsKeys::kModel));
         m_session.reloadFuseDefinitions();
     });

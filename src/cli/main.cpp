@@ -25,6 +25,8 @@ int main(int argc, char* argv[]) {
     const kv::LanguageTexts texts(
         kv::chooseLanguage(lang, kv::SettingsStore(kv::ShellTexts::appTitle())
                                      .read(kv::languageSection(), kv::languageKey())));
+    const QString dataFolder = kv::findDataFolder(QCoreApplication::applicationDirPath());
+    kv::loadModelTable(dataFolder);
     const std::optional<kv::cli::ParsedArguments> gang = kv::cli::parseGangArguments(arguments);
     const kv::cli::ParsedArguments parsed = gang ? *gang : kv::cli::parseArguments(arguments);
     const kv::cli::CliRequest& request = parsed.request;
@@ -47,7 +49,6 @@ int main(int argc, char* argv[]) {
     kv::cli::StopSignal stop;
     if (request.command == u"gang")
         return kv::cli::CliGang(request, report, QString()).run(stop);
-    kv::cli::CliRunner runner(
-        request, report, {kv::findDataFolder(QCoreApplication::applicationDirPath()), QString()});
+    kv::cli::CliRunner runner(request, report, {dataFolder, QString()});
     return runner.run();
 }

@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 
+#include "catalogue/ChipModelTable.h"
 #include "core/HexDigits.h"
 #include "core/OperationError.h"
 #include "fuses/FuseBitText.h"
@@ -36,14 +37,9 @@ int lastFuseCell(const QString& model) {
 FuseCommands::FuseCommands(ProgrammerLink& link, FuseEditor& editor, QObject* parent)
     : QObject(parent), m_link(link), m_editor(editor) {}
 
-const QStringList& FuseCommands::extendedFuseModels() {
-    static const QStringList models = {QStringLiteral("ATMEGA48"), QStringLiteral("ATMEGA88"),
-                                       QStringLiteral("ATMEGA168"), QStringLiteral("ATTINY2313")};
-    return models;
-}
-
 bool FuseCommands::hasExtendedFuseByte(const QString& model) {
-    return extendedFuseModels().contains(model);  // exact, case-sensitive
+    const ChipModel* row = ChipModelTable::find(model);  // exact, case-sensitive
+    return row && row->extendedFuse;
 }
 
 QString FuseCommands::fuseField(const FuseEditor& editor, const QString& model) {

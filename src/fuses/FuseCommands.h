@@ -21,8 +21,8 @@ class FuseCommands : public QObject {
 public:
     FuseCommands(ProgrammerLink& link, FuseEditor& editor, QObject* parent = nullptr);
 
-    // Models whose extended fuse byte travels in "WS"/"SS"; the others send "..".
-    static const QStringList& extendedFuseModels();
+    // Whether the model's extended fuse byte travels in "WS"/"SS" (its row in
+    // the model table says so); the others, and unknown names, send "..".
     static bool hasExtendedFuseByte(const QString& model);
     // EE + HH + LL, or ".." + HH + LL, from the editor's bytes.
     static QString fuseField(const FuseEditor& editor, const QString& model);

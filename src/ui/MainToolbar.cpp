@@ -85,20 +85,18 @@ QMenu* MainToolbar::menuOf(const QString& buttonKey) const {
     return b ? b->menu() : nullptr;
 }
 
-void MainToolbar::setModelMenu(const QList<ModelEntry>& models) {
+void MainToolbar::setModelMenu(const QList<ChipModelTable::MenuEntry>& entries) {
     QMenu* menu = menuOf(CommandTable::info(CommandId::SelectModel).key);
     for (QAction* old : menu->actions())
         m_entries.remove(old->data().toString());
     menu->clear();  // deletes the entries the menu owns
-    bool adapterSeen = false;
-    for (const ModelEntry& model : models) {
-        if (model.adapter && !adapterSeen) {
-            adapterSeen = true;
-            addEntry(menu, QStringLiteral("SP"), tr("--以下需适配器--"))->setEnabled(false);
-        }
-        const QString name = model.name;
-        connect(addEntry(menu, name, name), &QAction::triggered, this,
-                [this, name] { Q_EMIT modelChosen(name); });
+    for (const ChipModelTable::MenuEntry& entry : entries) {
+        QAction* action = addEntry(menu, entry.key, entry.caption);
+        action->setEnabled(entry.enabled);
+        if (!entry.enabled)
+            continue;
+        const QString name = entry.key;
+        connect(action, &QAction::triggered, this, [this, name] { Q_EMIT modelChosen(name); });
     }
 }
 

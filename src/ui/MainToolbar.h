@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include "app/CommandTable.h"
+#include "catalogue/ChipModelTable.h"
 
 class QHBoxLayout;
 class QMenu;
@@ -29,13 +30,9 @@ public:
     QAction* menuEntry(const QString& key) const { return m_entries.value(key); }
     QMenu* menuOf(const QString& buttonKey) const;
 
-    // Fills the model menu of "SelectMCU": names in order, the disabled entry
-    // "--以下需适配器--" (key "SP") before the first adapter model.
-    struct ModelEntry {
-        QString name;
-        bool adapter = false;
-    };
-    void setModelMenu(const QList<ModelEntry>& models);
+    // Fills the model menu of "SelectMCU" with the model table's entries
+    // (ChipModelTable::menuEntries()); a disabled one is a heading.
+    void setModelMenu(const QList<ChipModelTable::MenuEntry>& entries);
 
 Q_SIGNALS:
     void commandTriggered(kv::CommandId id);

@@ -80,10 +80,7 @@ void selectInGroup(QButtonGroup* group, std::optional<int> id) {
 
 void MainWindow::bindShell() {
     Workbench& wb = *m_workbench;
-    QList<MainToolbar::ModelEntry> models;
-    for (const ChipModel& row : ChipModelTable::rows())
-        models.append({row.name, row.needsAdapter});
-    m_toolbar->setModelMenu(models);
+    m_toolbar->setModelMenu(ChipModelTable::menuEntries());
     connect(m_toolbar, &MainToolbar::commandTriggered, &wb, &Workbench::runCommand);
     connect(m_toolbar, &MainToolbar::modelChosen, &wb, &Workbench::selectModelFromMenu);
     // The gang window is the window's own; the logic has no part in opening it.

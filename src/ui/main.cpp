@@ -126,9 +126,10 @@ int main(int argc, char* argv[]) {
     kv::PassRecorder recorder(kv::RecordPolicy::fromSettings(settings), clock,
                               [] { return QDateTime::currentDateTimeUtc(); });
 
-    kv::ui::MainWindow window({port, clock, pump, prompts, settings,
-                               kv::findDataFolder(QCoreApplication::applicationDirPath()), &portMap,
-                               nullptr, &recorder});
+    const QString dataFolder = kv::findDataFolder(QCoreApplication::applicationDirPath());
+    kv::loadModelTable(dataFolder);
+    kv::ui::MainWindow window(
+        {port, clock, pump, prompts, settings, dataFolder, &portMap, nullptr, &recorder});
     prompts.setParent(&window);
     window.load();
     window.show();

@@ -307,6 +307,47 @@ TEST(CliEndToEnd, UsesTheWindowsSettingsAndLeavesThemAlone) {
     EXPECT_EQ(ports[2].toObject()["answers"], true);
 }
 
+// A part from the shipped model table, not the built-in one: found by its
+// signature, named in any case with -m, a whole FLASH written and verified,
+// and its three fuse bytes read, told in either language.
+TEST(CliEndToEnd, IdentifiesWritesVerifiesAndReadsTheFusesOfAnAtmega328p) {
+    SimProcess sim({QStringLiteral("--model"), QStringLiteral("ATMEGA328P")});
+    const QStringList port{QStringLiteral("--json"), QStringLiteral("-p"), sim.pts()};
+    QTemporaryDir folder;
+    QByteArray image(32768, 0);
+    for (int i = 0; i < image.size(); ++i)
+        image[i] = char((i * 7 + i / 251) & 0xFF);
+    const QString imageFile = folder.filePath(QStringLiteral("full.bin"));
+    writeFile(imageFile, image);
+
+    CliProcess detect;
+    ASSERT_EQ(detect.run(port + QStringList{"detect"}), 0) << detect.rawOutput().toStdString();
+    EXPECT_EQ(detect.result()["model"], "ATMEGA328P");
+    EXPECT_EQ(detect.result()["signature"], "1E950F");
+
+    CliProcess write;
+    EXPECT_EQ(
+        write.run(port + QStringList{"-m", "atmega328p", "write-flash", imageFile, "--verify"}), 0)
+        << write.rawOutput().toStdString();
+    EXPECT_EQ(write.result()["flashVerified"], true);
+    EXPECT_EQ(write.result()["bytes"], 32768);
+    EXPECT_EQ(sim.dump()["flash"].toString(), hexOf(image));
+
+    for (const auto& [lang, logged] : {std::pair{"zh", "读熔丝位:FFD962 锁定位:FF"},
+                                       std::pair{"en", "Fuse bits read: FFD962 lock bits: FF"}}) {
+        CliProcess read;
+        EXPECT_EQ(read.run(port + QStringList{"--lang", lang, "fuses", "read"}), 0)
+            << read.rawOutput().toStdString();
+        const QJsonObject result = read.result();
+        EXPECT_EQ(result["low"], "62");
+        EXPECT_EQ(result["high"], "D9");
+        EXPECT_EQ(result["ext"], "FF");
+        EXPECT_EQ(result["lock"], "FF");
+        EXPECT_TRUE(read.logTexts().contains(QString::fromUtf8(logged)))
+            << read.logTexts().join('\n').toStdString();
+    }
+}
+
 // The loader is started once the command waits for it, as a user would
 // restart the programmer when told to.
 TEST(CliEndToEnd, UpdatesTheProgrammersFirmware) {

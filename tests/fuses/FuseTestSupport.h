@@ -11,10 +11,12 @@
 
 namespace kv::test {
 
-// Every model with a shipped definition file, in menu order.
+// Every model with a shipped definition file, in the order of the model table.
 inline const QStringList kShippedModels = {
-    "ATMEGA8",   "ATMEGA16",  "ATMEGA32",   "ATMEGA48",  "ATMEGA88",  "ATMEGA168",  "ATMEGA8535",
-    "ATMEGA163", "ATMEGA323", "ATMEGA8515", "ATMEGA161", "ATMEGA162", "ATTINY2313", "ATTINY26"};
+    "ATMEGA8",    "ATMEGA16",   "ATMEGA32",    "ATMEGA48",   "ATMEGA88",    "ATMEGA168",
+    "ATMEGA8535", "ATMEGA163",  "ATMEGA323",   "ATMEGA8515", "ATMEGA161",   "ATMEGA162",
+    "ATTINY2313", "ATTINY26",   "ATMEGA48PA",  "ATMEGA88PA", "ATMEGA168PA", "ATMEGA328",
+    "ATMEGA328P", "ATMEGA164A", "ATMEGA164PA", "ATMEGA324A", "ATMEGA324PA", "ATTINY4313"};
 
 // Definitions as a successful load would give them: options in the order
 // given, positions 1, 3, 5, ... shaded, a trailing "*" turned into the mark.

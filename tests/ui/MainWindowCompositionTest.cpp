@@ -13,6 +13,7 @@
 #include <QTabWidget>
 #include <QToolButton>
 
+#include "catalogue/ChipModelTable.h"
 #include "tests/ui/WindowRig.h"
 #include "ui/ClickableLabel.h"
 #include "ui/FuseFrame.h"
@@ -33,6 +34,25 @@ QStringList entryTexts(QMenu* menu) {
     for (QAction* a : menu->actions())
         out << a->text();
     return out;
+}
+
+// The shipped table's added models below their heading; an entry's caption
+// may say "adapter", but choosing it selects the plain name.
+TEST(MainWindowComposition, AddedModelsFollowTheFifteenAndSelectByName) {
+    ChipModelTable::load(QStringLiteral(KV_SOURCE_DIR "/data/Set/models.txt"), QString());
+    struct BuiltInAgain {
+        ~BuiltInAgain() { ChipModelTable::load(QString(), QString()); }
+    } builtInAgain;
+    WindowRig rig;
+    ui::MainToolbar* bar = rig.start().toolbar();
+    const QStringList models = entryTexts(bar->menuOf("SelectMCU"));
+    ASSERT_EQ(models.size(), 26);
+    EXPECT_EQ(models[14], "ATTINY26");
+    EXPECT_EQ(models[15], "--以下为新增型号--");
+    EXPECT_FALSE(bar->menuEntry(ChipModelTable::kAddedHeadingKey)->isEnabled());
+    EXPECT_EQ(models[25], "ATTINY4313（需适配器）");
+    bar->menuEntry("ATTINY4313")->trigger();
+    EXPECT_EQ(rig.wb().session().model().selectedModelName(), "ATTINY4313");
 }
 
 TEST(MainWindowComposition, ToolbarButtonsMenusAndKeys) {
