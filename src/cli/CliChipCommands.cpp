@@ -24,9 +24,19 @@ namespace kv::cli {
 
 namespace {
 
-bool isImageCommand(const QString& command) {
-    return command.startsWith(QLatin1String("write-")) ||
-           command.startsWith(QLatin1String("verify-"));
+bool isImageCommand(std::optional<CommandId> id) {
+    return id == CommandId::WriteFlashFile || id == CommandId::VerifyFlashFile ||
+           id == CommandId::WriteEepromFile || id == CommandId::VerifyEepromFile;
+}
+
+bool isWrite(std::optional<CommandId> id) {
+    return id == CommandId::WriteFlashFile || id == CommandId::WriteEepromFile;
+}
+
+// The memory a file command is for.
+bool isFlashCommand(std::optional<CommandId> id) {
+    return id == CommandId::WriteFlashFile || id == CommandId::VerifyFlashFile ||
+           id == CommandId::ReadFlash;
 }
 
 QString memoryName(bool flash) {
@@ -89,17 +99,17 @@ int CliRunner::checkImageFits(bool flash) {
 }
 
 int CliRunner::loadCommandFiles() {
-    const QString& command = m_request.command;
-    if (command == u"program")
+    const std::optional<CommandId> command = m_request.id;
+    if (command == CommandId::ProgramElf)
         return loadProgramFile();
     if (isImageCommand(command))
-        return loadImage(command.endsWith(QLatin1String("flash")), m_request.file);
+        return loadImage(isFlashCommand(command), m_request.file);
     return kExitDone;
 }
 
 int CliRunner::checkCommandFiles() {
-    const QString& command = m_request.command;
-    const bool program = command == u"program";
+    const std::optional<CommandId> command = m_request.id;
+    const bool program = command == CommandId::ProgramElf;
     if (!program && !isImageCommand(command))
         return kExitDone;
     // An ELF file's reader checks each section against the model's memories
@@ -109,7 +119,7 @@ int CliRunner::checkCommandFiles() {
             return code;
     }
     for (const bool flash : {true, false}) {
-        if (program || command.endsWith(QLatin1String("flash")) == flash) {
+        if (program || isFlashCommand(command) == flash) {
             if (const int code = checkImageFits(flash))
                 return code;
         }
@@ -220,9 +230,9 @@ int CliRunner::identify() {
 }
 
 int CliRunner::runChipCommand() {
-    const QString& command = m_request.command;
-    const bool flash = command.endsWith(QLatin1String("flash"));
-    if (command.startsWith(QLatin1String("read-"))) {
+    const std::optional<CommandId> command = m_request.id;
+    const bool flash = isFlashCommand(command);
+    if ((command == CommandId::ReadFlash || command == CommandId::ReadEeprom)) {
         const QFileInfo target(m_request.file);
         if (!target.absoluteDir().exists())
             return fail(kExitFile,
@@ -248,9 +258,9 @@ int CliRunner::runChipCommand() {
 
     const QString human = m_human;
     int code = kExitDone;
-    if (command == u"detect") {
+    if (command == CommandId::SelectModel) {
         return kExitDone;
-    } else if (command == u"erase") {
+    } else if (command == CommandId::EraseChip) {
         Workbench& wb = *m_workbench;
         bool answered = true;
         const CommandResult result =
@@ -262,11 +272,11 @@ int CliRunner::runChipCommand() {
                 return finding;
             });
         code = outcome(result, answered ? kExitDone : noAnswer());
-    } else if (command == u"program") {
+    } else if (command == CommandId::ProgramElf) {
         code = programChip();
     } else if (isImageCommand(command)) {
         QList<int> options;
-        const bool write = command.startsWith(QLatin1String("write-"));
+        const bool write = isWrite(command);
         if (write && flash && !m_request.noErase)
             options << ProgramOptions::EraseChip;
         if (write)
@@ -277,19 +287,19 @@ int CliRunner::runChipCommand() {
         const ImageSlot& slot =
             flash ? m_workbench->session().flash() : m_workbench->session().eeprom();
         m_findings.insert(QStringLiteral("bytes"), slot.image().byteCount());
-    } else if (command.startsWith(QLatin1String("read-"))) {
+    } else if ((command == CommandId::ReadFlash || command == CommandId::ReadEeprom)) {
         code = readCommand(flash);
-    } else if (command == u"fuses read") {
+    } else if (command == CommandId::ReadFuses) {
         code = fuseRead();
-    } else if (command == u"fuses write") {
+    } else if (command == CommandId::WriteFuses) {
         code = fuseWrite();
-    } else if (command == u"fuses recover") {
+    } else if (command == CommandId::RecoverFuses) {
         code = fuseRecover();
-    } else if (command == u"lock write") {
+    } else if (command == CommandId::WriteLock) {
         code = lockWrite();
-    } else if (command == u"calibration read") {
+    } else if (command == CommandId::ReadCalibration) {
         code = calibrationRead();
-    } else if (command == u"calibration write") {
+    } else if (command == CommandId::WriteCalibration) {
         code = calibrationWrite();
     }
     if (m_human == human)

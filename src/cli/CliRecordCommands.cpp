@@ -52,7 +52,7 @@ int CliRunner::prepareRecorder() {
     try {
         if (!m_request.serialFile.isEmpty())
             m_serialScheme = SerialFile::load(m_request.serialFile);
-        else if (m_request.command == u"run")
+        else if (m_request.id == CommandId::RunPass)
             m_serialScheme = SerialFile::loadBeside(m_request.file);
     } catch (const OperationError& e) {
         return fail(kExitFile, e.text());

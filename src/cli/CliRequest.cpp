@@ -180,11 +180,11 @@ QString optionError(const QCommandLineParser& parser, const QList<QCommandLineOp
 
 // The combinations that make no sense, once the command is known.
 QString checkCombination(const CliRequest& r) {
-    const bool portless = r.command == u"ports";
+    const bool portless = r.id == CommandId::ListPorts;
     if (portless && (!r.port.isEmpty() || !r.baud.isEmpty()))
         return QCoreApplication::translate("CliRequest",
                                            "ports 列出全部端口，不接受 --port 或 --baud");
-    if ((portless || r.command == u"firmware") && !r.model.isEmpty())
+    if ((portless || r.id == CommandId::FirmwareUpdate) && !r.model.isEmpty())
         return QCoreApplication::translate("CliRequest", "命令 %1 不涉及芯片，不接受 --model")
             .arg(r.command);
     if (!r.recordUrl.isEmpty() && r.noRecord)
@@ -194,10 +194,10 @@ QString checkCombination(const CliRequest& r) {
             "CliRequest", "序列号取自生产记录，--serial 与 --no-record 不能同时使用");
     if (r.csv && r.json)
         return QCoreApplication::translate("CliRequest", "--csv 与 --json 不能同时使用");
-    if (r.command == u"fuses write" && !r.low && !r.high && !r.ext)
+    if (r.id == CommandId::WriteFuses && !r.low && !r.high && !r.ext)
         return QCoreApplication::translate("CliRequest",
                                            "fuses write 至少需要 --low、--high 或 --ext 之一");
-    if (r.command == u"calibration write" && (!r.slotMhz || r.target.isEmpty()))
+    if (r.id == CommandId::WriteCalibration && (!r.slotMhz || r.target.isEmpty()))
         return QCoreApplication::translate("CliRequest", "calibration write 需要 --slot 和 --to");
     return {};
 }
@@ -236,14 +236,14 @@ void prepare(QCommandLineParser& parser) {
 
 // A value of the command's own option may stand between the words of its
 // name ("fuses --high D9 write"): each command is tried with its options.
-const CommandEntry* commandAmongItsOptions(const QStringList& line) {
-    for (const CommandEntry& entry : commandTable()) {
+const CommandInfo* commandAmongItsOptions(const QStringList& line) {
+    for (const CommandInfo* entry : CommandTable::cliCommands()) {
         QCommandLineParser trial;
         prepare(trial);
-        trial.addOptions(optionsOf(entry));
+        trial.addOptions(optionsOf(*entry->cli));
         trial.parse(line);
-        if (findCommand(trial.positionalArguments()) == &entry)
-            return &entry;
+        if (CommandTable::findCli(trial.positionalArguments()) == entry)
+            return entry;
     }
     return nullptr;
 }
@@ -251,16 +251,14 @@ const CommandEntry* commandAmongItsOptions(const QStringList& line) {
 }  // namespace
 
 bool CliRequest::needsChip() const {
-    return command != u"ports" && command != u"firmware" && command != u"run" &&
-           command != u"record list";
+    return id && *id != CommandId::ListPorts && *id != CommandId::FirmwareUpdate &&
+           *id != CommandId::RunPass && *id != CommandId::RecordList;
 }
 
 bool CliRequest::changesChip() const {
-    static const QStringList changing = {"erase",         "write-flash",   "verify-flash",
-                                         "write-eeprom",  "verify-eeprom", "fuses write",
-                                         "fuses recover", "lock write",    "calibration write",
-                                         "run",           "program"};
-    return changing.contains(command);
+    // A verify runs the pass, which keeps a record like the writes.
+    return id && (CommandTable::info(*id).kind == CommandKind::Recorded ||
+                  *id == CommandId::VerifyFlashFile || *id == CommandId::VerifyEepromFile);
 }
 
 QString canonicalModel(const QString& name) {
@@ -284,14 +282,14 @@ ParsedArguments parseArguments(const QStringList& arguments) {
     // command's name still stands among the words: the command is the first
     // run of words that names one.
     parser.parse(line);
-    const CommandEntry* command = findCommand(parser.positionalArguments());
+    const CommandInfo* command = CommandTable::findCli(parser.positionalArguments());
     if (!command)
         command = commandAmongItsOptions(line);
 
     // Second pass: the command's own options too.
     if (command) {
-        known += optionsOf(*command);
-        parser.addOptions(optionsOf(*command));
+        known += optionsOf(*command->cli);
+        parser.addOptions(optionsOf(*command->cli));
     }
     QStringList misplaced;
     if (!parser.parse(line))
@@ -309,25 +307,26 @@ ParsedArguments parseArguments(const QStringList& arguments) {
     }
     if (command && !misplaced.isEmpty()) {
         parsed.error = QCoreApplication::translate("CliRequest", "命令 %1 不接受选项 %2")
-                           .arg(command->name, misplaced.first());
+                           .arg(command->cli->name, misplaced.first());
         return parsed;
     }
-    const QStringList nameWords = command ? command->name.split(u' ') : QStringList();
+    const QStringList nameWords = command ? command->cli->name.split(u' ') : QStringList();
     if (!command || words.mid(0, nameWords.size()) != nameWords) {
         parsed.error =
             QCoreApplication::translate("CliRequest", "未知命令“%1”").arg(words.join(u' '));
         return parsed;
     }
-    r.command = command->name;
+    r.command = command->cli->name;
+    r.id = command->id;
     words = words.mid(nameWords.size());
-    if (words.size() != command->arguments) {
+    if (words.size() != command->cli->arguments) {
         parsed.error =
-            QCoreApplication::translate("CliRequest", "用法：kelvaro-cli %1").arg(command->usage);
+            QCoreApplication::translate("CliRequest", "用法：kelvaro-cli %1").arg(command->cli->usage);
         return parsed;
     }
-    if (command->arguments == 1)
+    if (command->cli->arguments == 1)
         r.file = words.first();
-    if (r.command == u"lock write") {
+    if (r.id == CommandId::WriteLock) {
         r.lockByte = parseHexByte(r.file);
         if (!r.lockByte) {
             parsed.error = QCoreApplication::translate(
@@ -359,8 +358,8 @@ QString helpText() {
                     .arg(option.description().replace(u'\n', indent));
     }
     text += QStringLiteral("\nCommands:\n");
-    for (const CommandEntry& s : commandTable())
-        text += QStringLiteral("  %1\n      %2\n").arg(s.usage, s.summary);
+    for (const CommandInfo* s : CommandTable::cliCommands())
+        text += QStringLiteral("  %1\n      %2\n").arg(s->cli->usage, s->cli->summary);
     text += QStringLiteral(
         "\nExit codes:\n"
         "  0    done\n"

@@ -3,6 +3,8 @@
 
 #include <QDateTime>
 #include <QString>
+
+#include "app/CommandTable.h"
 #include <QStringList>
 #include <optional>
 
@@ -39,7 +41,8 @@ struct CliRequest {
     QStringList gangCommand;
 
     // The command ("fuses write") and its arguments.
-    QString command;
+    std::optional<CommandId> id;
+    QString command;  // its name, for messages and the JSON result
     QString file;  // FILE, SCHEME.SET, or the lock byte's digits
     bool verify = false;
     bool noErase = false;

@@ -65,15 +65,15 @@ int CliRunner::fail(int code, const QString& message) {
 int CliRunner::run() {
     int code = kExitDone;
     try {
-        if (m_request.command == u"ports")
+        if (m_request.id == CommandId::ListPorts)
             code = runPorts();
-        else if (m_request.command == u"record list")
+        else if (m_request.id == CommandId::RecordList)
             code = runRecordList();
         else if ((code = prepareRecorder()) != kExitDone)
             ;
-        else if (m_request.command == u"firmware")
+        else if (m_request.id == CommandId::FirmwareUpdate)
             code = runFirmware();
-        else if (m_request.command == u"run")
+        else if (m_request.id == CommandId::RunPass)
             code = runScheme();
         else
             code = runChipCommand();
