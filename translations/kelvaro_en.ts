@@ -113,10 +113,6 @@
         <translation>Folder does not exist: %1</translation>
     </message>
     <message>
-        <source>%1读取未完成。</source>
-        <translation>%1 read incomplete.</translation>
-    </message>
-    <message>
         <source>无法写入 %1：%2</source>
         <translation>Cannot write %1: %2</translation>
     </message>
@@ -127,6 +123,18 @@
     <message>
         <source>方案选中了%1的编程或校验，但%1文件“%2”没有载入。</source>
         <translation>The scheme chooses writing or verifying %1, but the %1 file &quot;%2&quot; is not loaded.</translation>
+    </message>
+    <message>
+        <source>%1读回在地址 %2 处停止（收到%3字节，应为%4字节），未能校验。</source>
+        <translation>%1 read-back stopped at address %2 (%3 of %4 bytes received); nothing was verified.</translation>
+    </message>
+    <message>
+        <source>%1读取应答无效：地址%2处不是十六进制数字。</source>
+        <translation>%1 read reply is invalid: not a hex digit at address %2.</translation>
+    </message>
+    <message>
+        <source>%1读取在地址 %2 处停止（收到%3字节，应为%4字节）。</source>
+        <translation>%1 read stopped at address %2 (%3 of %4 bytes received).</translation>
     </message>
 </context>
 <context>
@@ -190,6 +198,10 @@
     <message>
         <source>地址%1超出%2的%3（0 到 %4）。</source>
         <translation>Address %1 is outside the %3 of %2 (0 to %4).</translation>
+    </message>
+    <message>
+        <source>熔丝位未设定好，未写入。</source>
+        <translation>The fuse bits are not set up; nothing was written.</translation>
     </message>
 </context>
 <context>
@@ -955,6 +967,13 @@
     </message>
 </context>
 <context>
+    <name>OutcomeBoxes</name>
+    <message>
+        <source>%1读回在地址 %2 处中断，未能校验！</source>
+        <translation>%1 read-back stopped at address %2; it could not be verified!</translation>
+    </message>
+</context>
+<context>
     <name>PortSettingsForm</name>
     <message>
         <source>没有</source>
@@ -1498,10 +1517,34 @@ Please report problems and suggestions about this program and the programmer&apo
     </message>
 </context>
 <context>
+    <name>kv::CommandRunner</name>
+    <message>
+        <source>正在与编程器通讯，请等本次操作结束。</source>
+        <translation>Talking to the programmer; wait until this operation ends.</translation>
+    </message>
+    <message>
+        <source>本次操作结束后关闭窗口。</source>
+        <translation>The window closes when this operation ends.</translation>
+    </message>
+</context>
+<context>
     <name>kv::PassRecorder</name>
     <message>
         <source>生产记录不可用，按设置在无记录的情况下编程：%1</source>
         <translation>Production record unavailable; programming without a record as the settings allow: %1</translation>
+    </message>
+</context>
+<context>
+    <name>kv::RecordKeeper</name>
+    <message>
+        <source>方案要求写入序列号，序列号只能从生产记录中取得；生产记录不可用，没有编程。
+%1</source>
+        <translation>The scheme writes serial numbers, which come only from the production record; the record is not available, nothing was programmed.
+%1</translation>
+    </message>
+    <message>
+        <source>擦除后读标识字无应答，本次擦除记录为不合格。</source>
+        <translation>No answer to the signature read after the erase; the erase is recorded as failed.</translation>
     </message>
 </context>
 <context>
@@ -1516,10 +1559,6 @@ Please report problems and suggestions about this program and the programmer&apo
     <message>
         <source>启动步骤“%1”未完成：%2</source>
         <translation>Start-up step &quot;%1&quot; not completed: %2</translation>
-    </message>
-    <message>
-        <source>正在与编程器通讯，请等本次操作结束。</source>
-        <translation>Talking to the programmer; wait until this operation ends.</translation>
     </message>
     <message>
         <source>端口设置</source>
@@ -1566,10 +1605,6 @@ Please report problems and suggestions about this program and the programmer&apo
         <translation>Calibration addresses</translation>
     </message>
     <message>
-        <source>本次操作结束后关闭窗口。</source>
-        <translation>The window closes when this operation ends.</translation>
-    </message>
-    <message>
         <source>无目标芯片或不支持!</source>
         <translation>No target chip, or not supported!</translation>
     </message>
@@ -1580,16 +1615,6 @@ Please report problems and suggestions about this program and the programmer&apo
     <message>
         <source>载入的文件没有熔丝位和锁定位（只有 ELF 文件带有），熔丝位未改变。</source>
         <translation>The loaded files carry no fuse or lock bits (only ELF files do); the fuse bits are unchanged.</translation>
-    </message>
-    <message>
-        <source>方案要求写入序列号，序列号只能从生产记录中取得；生产记录不可用，没有编程。
-%1</source>
-        <translation>The scheme writes serial numbers, which come only from the production record; the record is not available, nothing was programmed.
-%1</translation>
-    </message>
-    <message>
-        <source>擦除后读标识字无应答，本次擦除记录为不合格。</source>
-        <translation>No answer to the signature read after the erase; the erase is recorded as failed.</translation>
     </message>
 </context>
 <context>
@@ -1861,6 +1886,14 @@ Please report problems and suggestions about this program and the programmer&apo
         <source>量产</source>
         <translation>Gang programming</translation>
     </message>
+    <message>
+        <source>FLASH</source>
+        <translation>FLASH</translation>
+    </message>
+    <message>
+        <source>EEPROM</source>
+        <translation>EEPROM</translation>
+    </message>
 </context>
 <context>
     <name>kv::ui::MainWindow</name>
@@ -2125,6 +2158,10 @@ The fuse bits and names on the right are not those of %1 and cannot be written t
     <message>
         <source>无法保存生产记录设置。</source>
         <translation>Cannot save the production record settings.</translation>
+    </message>
+    <message>
+        <source>写熔丝位、锁定位和擦除后回读，记入生产记录</source>
+        <translation>Read back after writing fuses, lock bits and after an erase, for the production record</translation>
     </message>
 </context>
 <context>

@@ -4,9 +4,9 @@
 #include "app/RecordKeeper.h"
 #include "app/Session.h"
 #include "core/OperationError.h"
-#include "operations/OutcomeBoxes.h"
 #include "core/UserPrompts.h"
 #include "images/ImageFiles.h"
+#include "operations/OutcomeBoxes.h"
 #include "settings/SettingsStore.h"
 
 namespace kv {

@@ -49,11 +49,11 @@ void saveImageFile(const ImageSlot& slot, UserPrompts& prompts, const SettingsSt
         return;
     QString error;
     if (!saveImageToBin(slot.image(), *chosen, &error)) {
-        prompts.warning(settings.applicationName(),
-                        (slot.isFlash()
-                             ? QCoreApplication::translate("ImageFiles", "FLASH文件保存失败！")
-                             : QCoreApplication::translate("ImageFiles", "EEPROM文件保存失败！")) +
-                            u'\n' + error);
+        prompts.warning(
+            settings.applicationName(),
+            (slot.isFlash() ? QCoreApplication::translate("ImageFiles", "FLASH文件保存失败！")
+                            : QCoreApplication::translate("ImageFiles", "EEPROM文件保存失败！")) +
+                u'\n' + error);
     }
 }
 

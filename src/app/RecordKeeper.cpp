@@ -280,8 +280,8 @@ bool RecordKeeper::writeSerialBytes(const QByteArray& bytes) {
         m_session.singleAccess().setDataText(
             row, flash ? hexField(byteAt(2 * at), 2) + hexField(byteAt(2 * at + 1), 2)
                        : hexField(byteAt(at), 2));
-        acknowledged = m_session.singleAccessCommands().write(flash ? MemoryKind::Flash
-                                                                    : MemoryKind::Eeprom);
+        acknowledged =
+            m_session.singleAccessCommands().write(flash ? MemoryKind::Flash : MemoryKind::Eeprom);
     }
     box.setText(addressBefore);
     m_session.singleAccess().setDataText(row, dataBefore);

@@ -41,7 +41,7 @@ public:
     std::optional<QString> admit(bool pass);
     // What a one-step command reports of its step for the record.
     struct StepFinding {
-        std::optional<QString> fault;      // nullopt: the step passed
+        std::optional<QString> fault;        // nullopt: the step passed
         std::optional<QString> fuseReading;  // an "RS#" reading the command made
         std::optional<CalibrationWrite> calibration;
     };

@@ -13,8 +13,7 @@ class Session;
 // it, and where a loaded one (or the start-up's stored set-up) goes.
 class SchemeBinding : public SchemeTarget {
 public:
-    SchemeBinding(Session& session, CommandRunner& runner)
-        : m_session(session), m_runner(runner) {}
+    SchemeBinding(Session& session, CommandRunner& runner) : m_session(session), m_runner(runner) {}
 
     // The set-up as a scheme holds it; also what the exit stores.
     Scheme currentScheme() const;

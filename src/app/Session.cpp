@@ -21,8 +21,7 @@ Session::Session(const WorkbenchPlatform& p)
       m_fuseCommands(m_link, m_fuses),
       m_flash(MemoryKind::Flash),
       m_eeprom(MemoryKind::Eeprom),
-      m_files(
-          m_flash, m_eeprom, p.pump, [this](const QString& m) { m_log.sendInfo(m); }) {
+      m_files(m_flash, m_eeprom, p.pump, [this](const QString& m) { m_log.sendInfo(m); }) {
     auto geometry = [this] {
         return MemoryGeometry{m_model.flashSize(), m_model.eepromSize(), m_model.flashPageWords()};
     };

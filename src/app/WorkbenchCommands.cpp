@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 
 #include "app/ImageFileDialogs.h"
-#include "operations/OutcomeBoxes.h"
 #include "app/SerialFile.h"
 #include "app/ShellDialogs.h"
 #include "app/ShellTexts.h"
@@ -18,10 +17,11 @@
 #include "images/ImageFiles.h"
 #include "operations/CalibrationBytes.h"
 #include "operations/ImageReader.h"
+#include "operations/OutcomeBoxes.h"
 #include "operations/SingleAccess.h"
+#include "schemes/SchemeCommands.h"
 #include "settings/SettingsKeys.h"
 #include "settings/SettingsStore.h"
-#include "schemes/SchemeCommands.h"
 
 namespace kv {
 
@@ -156,9 +156,8 @@ RecordKeeper::StepFinding Workbench::runChipCommand(CommandId id) {
         }
         case CommandId::WriteFlashWord:
         case CommandId::WriteEepromByte:
-            if (!s.singleAccessCommands().write(id == CommandId::WriteFlashWord
-                                                    ? MemoryKind::Flash
-                                                    : MemoryKind::Eeprom))
+            if (!s.singleAccessCommands().write(
+                    id == CommandId::WriteFlashWord ? MemoryKind::Flash : MemoryKind::Eeprom))
                 finding.fault = notAcknowledged;
             break;
         default:
@@ -191,16 +190,16 @@ CommandResult Workbench::runGuardedCommand(CommandId id) {
                 break;
             case CommandId::OpenFlashFile:
             case CommandId::OpenEepromFile:
-                openImageFile(s.files(),
-                              s.slot(id == CommandId::OpenFlashFile ? MemoryKind::Flash
-                                                                    : MemoryKind::Eeprom),
-                              s.prompts(), s.settings());
+                openImageFile(
+                    s.files(),
+                    s.slot(id == CommandId::OpenFlashFile ? MemoryKind::Flash : MemoryKind::Eeprom),
+                    s.prompts(), s.settings());
                 break;
             case CommandId::SaveFlashFile:
             case CommandId::SaveEepromFile:
-                saveImageFile(s.slot(id == CommandId::SaveFlashFile ? MemoryKind::Flash
-                                                                    : MemoryKind::Eeprom),
-                              s.prompts(), s.settings());
+                saveImageFile(
+                    s.slot(id == CommandId::SaveFlashFile ? MemoryKind::Flash : MemoryKind::Eeprom),
+                    s.prompts(), s.settings());
                 break;
             default:
                 break;
@@ -238,12 +237,14 @@ bool Workbench::restoreDefaultFuseBits() {
 
 bool Workbench::setFuseOptionChecked(int position, bool checked) {
     return m_runner
-        .runEdit([this, position, checked] { m_session.fuses().setOptionChecked(position, checked); })
+        .runEdit(
+            [this, position, checked] { m_session.fuses().setOptionChecked(position, checked); })
         .ok();
 }
 
 bool Workbench::setProgramOption(int index, int value) {
-    return m_runner.runEdit([this, index, value] { m_session.options().setOptionValue(index, value); })
+    return m_runner
+        .runEdit([this, index, value] { m_session.options().setOptionValue(index, value); })
         .ok();
 }
 

@@ -176,7 +176,8 @@ int CliRunner::passFindings(const PassOutcome& pass) {
             m_findings.insert(QStringLiteral("readStoppedAt"), verify.read.stoppedAt());
             chipExit = fail(kExitProgrammer,
                             QCoreApplication::translate(
-                                "CliChipCommands", "%1读回在地址 %2 处停止（收到%3字节，应为%4字节），未能校验。")
+                                "CliChipCommands",
+                                "%1读回在地址 %2 处停止（收到%3字节，应为%4字节），未能校验。")
                                 .arg(memoryName(flash), hexField(verify.read.stoppedAt(), 4))
                                 .arg(verify.read.received)
                                 .arg(verify.read.expected));
@@ -263,14 +264,13 @@ int CliRunner::runChipCommand() {
     } else if (command == CommandId::EraseChip) {
         Workbench& wb = *m_workbench;
         bool answered = true;
-        const CommandResult result =
-            wb.runner().runRecorded(QStringLiteral("erase"), [&] {
-                RecordKeeper::StepFinding finding;
-                answered = !wb.session().fuseCommands().eraseChip().isEmpty();
-                if (!answered)
-                    finding.fault = QStringLiteral("no answer");
-                return finding;
-            });
+        const CommandResult result = wb.runner().runRecorded(QStringLiteral("erase"), [&] {
+            RecordKeeper::StepFinding finding;
+            answered = !wb.session().fuseCommands().eraseChip().isEmpty();
+            if (!answered)
+                finding.fault = QStringLiteral("no answer");
+            return finding;
+        });
         code = outcome(result, answered ? kExitDone : noAnswer());
     } else if (command == CommandId::ProgramElf) {
         code = programChip();
@@ -328,8 +328,8 @@ int CliRunner::readCommand(bool flash) {
         case ReadOutcome::Stop::TooSlow:
             m_findings.insert(QStringLiteral("readStoppedAt"), read.stoppedAt());
             return fail(kExitProgrammer,
-                        QCoreApplication::translate("CliChipCommands",
-                                                    "%1读取在地址 %2 处停止（收到%3字节，应为%4字节）。")
+                        QCoreApplication::translate(
+                            "CliChipCommands", "%1读取在地址 %2 处停止（收到%3字节，应为%4字节）。")
                             .arg(memoryName(flash), hexField(read.stoppedAt(), 4))
                             .arg(read.received)
                             .arg(read.expected));

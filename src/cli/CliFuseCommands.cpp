@@ -272,8 +272,8 @@ int CliRunner::recordedWrite(CommandId id) {
     if (const int code = outcome(result))
         return code;
     if (!reply)
-        return fail(kExitUsage, QCoreApplication::translate("CliFuseCommands",
-                                                            "熔丝位未设定好，未写入。"));
+        return fail(kExitUsage,
+                    QCoreApplication::translate("CliFuseCommands", "熔丝位未设定好，未写入。"));
     return reply->isEmpty() ? noAnswer() : kExitDone;
 }
 

@@ -320,8 +320,8 @@ ParsedArguments parseArguments(const QStringList& arguments) {
     r.id = command->id;
     words = words.mid(nameWords.size());
     if (words.size() != command->cli->arguments) {
-        parsed.error =
-            QCoreApplication::translate("CliRequest", "用法：kelvaro-cli %1").arg(command->cli->usage);
+        parsed.error = QCoreApplication::translate("CliRequest", "用法：kelvaro-cli %1")
+                           .arg(command->cli->usage);
         return parsed;
     }
     if (command->cli->arguments == 1)

@@ -4,9 +4,9 @@
 #include <QDateTime>
 #include <QString>
 
-#include "app/CommandTable.h"
 #include <QStringList>
 #include <optional>
+#include "app/CommandTable.h"
 
 namespace kv::cli {
 
@@ -43,7 +43,7 @@ struct CliRequest {
     // The command ("fuses write") and its arguments.
     std::optional<CommandId> id;
     QString command;  // its name, for messages and the JSON result
-    QString file;  // FILE, SCHEME.SET, or the lock byte's digits
+    QString file;     // FILE, SCHEME.SET, or the lock byte's digits
     bool verify = false;
     bool noErase = false;
     bool probe = false;

@@ -125,7 +125,8 @@ void CliRunner::prepareSettings() {
     }
     if (!m_request.baud.isEmpty()) {
         QString line = store.read(kPort, kLineSettings);
-        QStringList fields = (line.isEmpty() ? SettingsKeys::defaultLineSettings() : line).split(u',');
+        QStringList fields =
+            (line.isEmpty() ? SettingsKeys::defaultLineSettings() : line).split(u',');
         fields[0] = m_request.baud;
         std::ignore = store.write(kPort, kLineSettings, fields.join(u','));
     }

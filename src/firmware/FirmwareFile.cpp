@@ -12,7 +12,8 @@ namespace {
 
 void checkPageSize(int pageSize) {
     if (pageSize <= 0)
-        throw OperationError(QCoreApplication::translate("FirmwareFile", "FLASH页大小无效。"), ErrorKind::File);
+        throw OperationError(QCoreApplication::translate("FirmwareFile", "FLASH页大小无效。"),
+                             ErrorKind::File);
 }
 
 [[noreturn]] void refuseSize(qint64 pages, int pageSize) {
@@ -21,7 +22,8 @@ void checkPageSize(int pageSize) {
                                     "升级文件太大：%1 个整页（每页 %2 字节），最多 %3 页。")
             .arg(pages)
             .arg(pageSize)
-            .arg(FirmwareFile::kMaxFullPages), ErrorKind::File);
+            .arg(FirmwareFile::kMaxFullPages),
+        ErrorKind::File);
 }
 
 }  // namespace
@@ -45,7 +47,8 @@ FirmwareFile FirmwareFile::load(const QString& path, int pageSize) {
 FirmwareFile FirmwareFile::fromBytes(const QByteArray& bytes, int pageSize) {
     checkPageSize(pageSize);
     if (bytes.isEmpty())
-        throw OperationError(QCoreApplication::translate("FirmwareFile", "升级文件是空的！"), ErrorKind::File);
+        throw OperationError(QCoreApplication::translate("FirmwareFile", "升级文件是空的！"),
+                             ErrorKind::File);
     const qint64 pages = bytes.size() / pageSize;
     if (pages > kMaxFullPages)
         refuseSize(pages, pageSize);

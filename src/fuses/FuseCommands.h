@@ -62,7 +62,6 @@ public:
     // puts the defaults into them, checks this first; reads need not.
     void requireDefinitions(const QString& refused) const;
 
-
     // Own enabled flags of the toolbar buttons "ReadFuse" and "WriteFuse",
     // false while their command runs. The window shows a button enabled only
     // when this flag and the port state both allow it.

@@ -192,7 +192,8 @@ void ProgrammerLink::waitOutputDrained(int limitMs) {
         if (leftMs <= 0) {
             throw OperationError(QCoreApplication::translate(
                                      "ProgrammerLink", "串口在%1秒内未能发出数据，FLASH写入已中止!")
-                                     .arg(boundMs / 1000.0), ErrorKind::NoAnswer);
+                                     .arg(boundMs / 1000.0),
+                                 ErrorKind::NoAnswer);
         }
         m_port.waitForBytesWritten(int(qMin<qint64>(leftMs, 100)));
     }
@@ -207,7 +208,8 @@ void ProgrammerLink::waitInputArrived(int limitMs) {
         if (leftMs <= 0) {
             throw OperationError(QCoreApplication::translate(
                                      "ProgrammerLink", "编程器在%1秒内没有确认FLASH页，写入已中止!")
-                                     .arg(limitMs / 1000.0), ErrorKind::NoAnswer);
+                                     .arg(limitMs / 1000.0),
+                                 ErrorKind::NoAnswer);
         }
         m_port.waitForReadyRead(int(qMin<qint64>(leftMs, 100)));
     }

@@ -157,7 +157,8 @@ void QtSerialControl::setOpen(bool open) {
     if (path.isEmpty()) {
         throw OperationError(QCoreApplication::translate(
                                  "QtSerialControl", "无法打开端口COM%1：没有与它对应的串口设备。")
-                                 .arg(m_portNumber), ErrorKind::LineLost);
+                                 .arg(m_portNumber),
+                             ErrorKind::LineLost);
     }
     m_serial.setPortName(path);
     // While closed these are only recorded; open() puts them on the device.
@@ -205,7 +206,8 @@ void QtSerialControl::requireOpen() const {
             throw OperationError(m_lostReason, ErrorKind::LineLost);
         throw OperationError(
             QCoreApplication::translate("QtSerialControl", "端口COM%1未打开，无法收发数据。")
-                .arg(m_portNumber), ErrorKind::LineLost);
+                .arg(m_portNumber),
+            ErrorKind::LineLost);
     }
 }
 
@@ -224,7 +226,8 @@ void QtSerialControl::write(const QByteArray& bytes) {
                                  ? QCoreApplication::translate("QtSerialControl",
                                                                "向端口COM%1写入失败：连接已断开。")
                                        .arg(m_portNumber)
-                                 : m_lostReason, ErrorKind::LineLost);
+                                 : m_lostReason,
+                             ErrorKind::LineLost);
     }
     if (written != bytes.size() || m_serial.error() == QSerialPort::WriteError) {
         const QString reason = m_serial.errorString();
@@ -232,7 +235,8 @@ void QtSerialControl::write(const QByteArray& bytes) {
         throw OperationError(
             QCoreApplication::translate("QtSerialControl", "向端口COM%1写入失败：%2")
                 .arg(m_portNumber)
-                .arg(reason), ErrorKind::LineLost);
+                .arg(reason),
+            ErrorKind::LineLost);
     }
 }
 

@@ -23,8 +23,7 @@ bool isHexByte(const QString& text) {
 
 }  // namespace
 
-CalibrationBytes::CalibrationBytes(ProgrammerLink& link, ModelState& model,
-                                   CalibrationState& state)
+CalibrationBytes::CalibrationBytes(ProgrammerLink& link, ModelState& model, CalibrationState& state)
     : m_link(link), m_model(model), m_state(state) {}
 
 bool CalibrationBytes::readCalibrationBytes() {

@@ -18,16 +18,16 @@ std::optional<QString> boxFor(const VerifyOutcome& outcome) {
     const bool flash = outcome.memory == MemoryKind::Flash;
     switch (outcome.result) {
         case VerifyOutcome::Result::Differs:
-            return (flash ? QCoreApplication::translate("ImageReader", "FLASH地址 %1 数据校验失败！")
-                          : QCoreApplication::translate("ImageReader",
-                                                        "EEPROM地址 %1 数据校验失败！"))
+            return (flash
+                        ? QCoreApplication::translate("ImageReader", "FLASH地址 %1 数据校验失败！")
+                        : QCoreApplication::translate("ImageReader",
+                                                      "EEPROM地址 %1 数据校验失败！"))
                 .arg(hexField(outcome.firstDifference, 4));
         case VerifyOutcome::Result::ReadIncomplete:
             // The chip was not judged: a line or programmer problem, not a bad chip.
             if (outcome.read.stop == ReadOutcome::Stop::NoAnswer)
                 return QCoreApplication::translate("ImageReader", "编程器无反应!");
-            return QCoreApplication::translate("OutcomeBoxes",
-                                               "%1读回在地址 %2 处中断，未能校验！")
+            return QCoreApplication::translate("OutcomeBoxes", "%1读回在地址 %2 处中断，未能校验！")
                 .arg(memoryName(outcome.memory), hexField(outcome.read.stoppedAt(), 4));
         case VerifyOutcome::Result::NoImage:
         case VerifyOutcome::Result::Matched:

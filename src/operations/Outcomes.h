@@ -53,10 +53,10 @@ struct VerifyOutcome {
 // What a write of an image sent and what the programmer acknowledged.
 struct WriteOutcome {
     MemoryKind memory = MemoryKind::Flash;
-    bool sent = false;         // false: the image was empty, nothing went out
-    qint64 bytesSent = 0;      // image bytes on the line
-    qint64 unacknowledged = 0; // EEPROM bytes left without "!"
-    bool replied = true;       // FLASH: the programmer's closing text came
+    bool sent = false;          // false: the image was empty, nothing went out
+    qint64 bytesSent = 0;       // image bytes on the line
+    qint64 unacknowledged = 0;  // EEPROM bytes left without "!"
+    bool replied = true;        // FLASH: the programmer's closing text came
 };
 
 // The calibration byte a write put into the chip's own memory.

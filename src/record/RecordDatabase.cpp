@@ -82,7 +82,8 @@ void RecordDatabase::open() {
         const QSqlError error = database.lastError();
         if (!m_url.isPostgres())
             fail(error);
-        throw OperationError(recordtexts::unreachable(m_url.displayText(), error.text()), ErrorKind::Record);
+        throw OperationError(recordtexts::unreachable(m_url.displayText(), error.text()),
+                             ErrorKind::Record);
     }
     if (!m_url.isPostgres())
         exec(QStringLiteral("PRAGMA foreign_keys = ON"));
@@ -155,9 +156,11 @@ void RecordDatabase::rollback() {
 void RecordDatabase::fail(const QSqlError& error) const {
     const QString where = m_url.displayText();
     if (isDiskFull(error))
-        throw OperationError(recordtexts::diskFull(where) + u'\n' + error.text(), ErrorKind::Record);
+        throw OperationError(recordtexts::diskFull(where) + u'\n' + error.text(),
+                             ErrorKind::Record);
     if (isReadOnly(error))
-        throw OperationError(recordtexts::readOnly(where) + u'\n' + error.text(), ErrorKind::Record);
+        throw OperationError(recordtexts::readOnly(where) + u'\n' + error.text(),
+                             ErrorKind::Record);
     if (error.type() == QSqlError::ConnectionError || !isOpen())
         throw OperationError(recordtexts::unreachable(where, error.text()), ErrorKind::Record);
     throw OperationError(recordtexts::writeFailed(error.text()), ErrorKind::Record);

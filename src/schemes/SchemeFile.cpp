@@ -47,28 +47,32 @@ QString SchemeFile::decode(const QByteArray& bytes) {
         }
     }
     throw OperationError(
-        schemeRefusal(QCoreApplication::translate("SchemeFile", "文件编码无法识别。")), ErrorKind::File);
+        schemeRefusal(QCoreApplication::translate("SchemeFile", "文件编码无法识别。")),
+        ErrorKind::File);
 }
 
 void SchemeFile::save(const QString& path, const Scheme& scheme) {
     const QByteArray bytes = encode(schemeToText(scheme));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        throw OperationError(QCoreApplication::translate("SchemeFile", "方案文件保存失败!\n") +
-                             file.errorString(), ErrorKind::File);
+        throw OperationError(
+            QCoreApplication::translate("SchemeFile", "方案文件保存失败!\n") + file.errorString(),
+            ErrorKind::File);
     }
 }
 
 Scheme SchemeFile::load(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        throw OperationError(QCoreApplication::translate("SchemeFile", "方案文件无法打开!\n") +
-                             file.errorString(), ErrorKind::File);
+        throw OperationError(
+            QCoreApplication::translate("SchemeFile", "方案文件无法打开!\n") + file.errorString(),
+            ErrorKind::File);
     }
     const QByteArray bytes = file.read(kMaxBytes + 1);
     if (bytes.size() > kMaxBytes) {
         throw OperationError(
-            schemeRefusal(QCoreApplication::translate("SchemeFile", "文件过大,不是方案文件。")), ErrorKind::File);
+            schemeRefusal(QCoreApplication::translate("SchemeFile", "文件过大,不是方案文件。")),
+            ErrorKind::File);
     }
     return schemeFromText(decode(bytes));
 }

@@ -278,7 +278,8 @@ TEST_P(HugeImageFile, IsRefusedUnreadWithAMessageThatSaysSo) {
     const HugeFile f = GetParam();
     kv::ImageSlot& slot = f.eeprom ? rig.eeprom : rig.flash;
     auto load = [&](QString path) {
-        return f.eeprom ? rig.load(kv::MemoryKind::Eeprom, path) : rig.load(kv::MemoryKind::Flash, path);
+        return f.eeprom ? rig.load(kv::MemoryKind::Eeprom, path)
+                        : rig.load(kv::MemoryKind::Flash, path);
     };
     const QString path = rig.dir.filePath(QString::fromLatin1(f.name));
     QFile file(path);

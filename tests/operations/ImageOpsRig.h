@@ -4,11 +4,11 @@
 #include <QRandomGenerator>
 
 #include "catalogue/ChipModelTable.h"
+#include "core/OperationError.h"
 #include "images/ImageSlot.h"
 #include "operations/ImageReader.h"
 #include "operations/ImageWriter.h"
 #include "operations/OutcomeBoxes.h"
-#include "core/OperationError.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/SimRig.h"
 

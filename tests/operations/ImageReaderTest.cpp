@@ -264,7 +264,8 @@ TEST(VerifyEeprom, AShortReplyStopsAtTheFirstMissingByteAfterABoundedWaitAndJudg
     EXPECT_EQ(outcome.read.stoppedAt(), 0x28);
     EXPECT_EQ(outcome.firstDifference, -1);
     ASSERT_EQ(rig.prompts.warnings.size(), 1);
-    EXPECT_EQ(rig.prompts.warnings[0].second, QStringLiteral("EEPROM读回在地址 0028 处中断，未能校验！"));
+    EXPECT_EQ(rig.prompts.warnings[0].second,
+              QStringLiteral("EEPROM读回在地址 0028 处中断，未能校验！"));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/ModelState.h"
+#include "core/OperationError.h"
 #include "fuses/FuseCommands.h"
 #include "fuses/FuseEditor.h"
 #include "images/ImageFiles.h"
@@ -12,7 +13,6 @@
 #include "operations/ImageReader.h"
 #include "operations/ImageWriter.h"
 #include "operations/OutcomeBoxes.h"
-#include "core/OperationError.h"
 #include "operations/ProgramOptions.h"
 #include "operations/ProgramPass.h"
 #include "tests/support/FakePrompts.h"
@@ -63,8 +63,8 @@ struct PassRig {
     ImageReader reader{rig.link, flash, eeprom, [this] { return geometry(); }};
     FuseCommands fuses{rig.link, editor};
     CalibrationBytes calibration{rig.link, model, calibrationState};
-    ProgramPass pass{{rig.link, model, options, flash, eeprom, files, writer, reader, fuses,
-                      calibration}};
+    ProgramPass pass{
+        {rig.link, model, options, flash, eeprom, files, writer, reader, fuses, calibration}};
 
     // The pass as the window runs it: each finding in a box as it happens,
     // the error that ends it in a box afterwards.
