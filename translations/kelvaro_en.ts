@@ -182,6 +182,10 @@
         <source>gang 不能执行命令 %1</source>
         <translation>gang cannot run the command %1</translation>
     </message>
+    <message>
+        <source>--ports 列出 %1 个端口，量产最多 %2 个插座</source>
+        <translation>--ports lists %1 ports; a gang has at most %2 sockets</translation>
+    </message>
 </context>
 <context>
     <name>CliMain</name>
@@ -825,10 +829,6 @@
         <translation>file is empty</translation>
     </message>
     <message>
-        <source>记录格式错误</source>
-        <translation>malformed record</translation>
-    </message>
-    <message>
         <source>校验和错误</source>
         <translation>checksum error</translation>
     </message>
@@ -847,6 +847,30 @@
     <message>
         <source>第 %1 行：%2</source>
         <translation>line %1: %2</translation>
+    </message>
+    <message>
+        <source>不以“:”开头，不是 Intel HEX 记录</source>
+        <translation>does not start with &quot;:&quot;, not an Intel HEX record</translation>
+    </message>
+    <message>
+        <source>含有非十六进制字符</source>
+        <translation>contains a character that is not a hex digit</translation>
+    </message>
+    <message>
+        <source>记录长度与行长不符</source>
+        <translation>the record&apos;s length does not match its line</translation>
+    </message>
+    <message>
+        <source>行尾只有 CR，没有 LF</source>
+        <translation>lines end in CR without LF</translation>
+    </message>
+    <message>
+        <source>类型 %1 的记录长度错误</source>
+        <translation>record of type %1 has the wrong length</translation>
+    </message>
+    <message>
+        <source>未知的记录类型 %1</source>
+        <translation>unknown record type %1</translation>
     </message>
 </context>
 <context>

@@ -10,6 +10,7 @@
 
 #include "core/Clock.h"
 #include "core/UserPrompts.h"
+#include "images/ImageFormat.h"
 #include "images/ImageSlot.h"
 #include "images/IntelHexReader.h"
 #include "images/MemoryImage.h"
@@ -18,8 +19,6 @@
 namespace kv {
 
 namespace {
-
-enum class Reader { IntelHex, Binary, Elf };
 
 QString sectionName(const ImageSlot& slot) {
     return slot.isFlash() ? QStringLiteral("FLASH") : QStringLiteral("EEPROM");
@@ -109,12 +108,9 @@ LoadStatus ImageFiles::load(ImageSlot& slot, QString& path) {
     }
     file.close();
 
-    // An EEP file is Intel HEX when its first line starts with ":".
-    const Reader reader = elf                                                  ? Reader::Elf
-                          : ending == u"HEX" || (eep && bytes.startsWith(':')) ? Reader::IntelHex
-                                                                               : Reader::Binary;
+    const ImageFormat reader = chooseImageFormat(ending, !flash, bytes);
     MemoryImage image;
-    if (reader == Reader::Elf) {
+    if (reader == ImageFormat::Elf) {
         const auto result = ElfReader::read(bytes, m_elfLimits ? m_elfLimits() : ElfLimits{});
         if (!result.ok()) {
             fail(slot, info.fileName() + u' ' + ElfReader::describe(result), true);
@@ -131,14 +127,14 @@ LoadStatus ImageFiles::load(ImageSlot& slot, QString& path) {
                                                 "“存取方案”菜单的“调入文件熔丝位”）")
                         .arg(info.fileName(), elfImage.fuseText()));
         }
-    } else if (reader == Reader::IntelHex) {
+    } else if (reader == ImageFormat::IntelHex) {
         QBuffer text(&bytes);
         text.open(QIODevice::ReadOnly);
         const qint64 window = flash ? -1 : IntelHexReader::kAvrEepromSection;
         const auto result = IntelHexReader::read(
             text, [this] { m_pump.yieldUntil(0); }, window);
         if (!result.ok()) {
-            fail(slot, info.fileName() + u' ' + IntelHexReader::describe(result));
+            fail(slot, info.fileName() + u' ' + IntelHexReader::describe(result), true);
             return LoadStatus::Failed;
         }
         image = MemoryImage(result.digits);
