@@ -47,8 +47,16 @@ std::optional<ParsedArguments> parseGangArguments(const QStringList& arguments) 
             ports = rest.takeFirst();
     }
     ParsedArguments parsed;
-    if (portsGiven && GangSockets::fromPortList(ports).isEmpty()) {
+    const qsizetype portCount = GangSockets::fromPortList(ports).size();
+    if (portsGiven && portCount == 0) {
         parsed.error = QCoreApplication::translate("CliGang", "--ports 需要端口列表，如 COM1,COM2");
+        return parsed;
+    }
+    if (portCount > GangSockets::kMaxSockets) {
+        parsed.error =
+            QCoreApplication::translate("CliGang", "--ports 列出 %1 个端口，量产最多 %2 个插座")
+                .arg(portCount)
+                .arg(GangSockets::kMaxSockets);
         return parsed;
     }
     if (rest.isEmpty()) {
