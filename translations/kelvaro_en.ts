@@ -1365,6 +1365,10 @@ This user may not use serial ports: add the user to the dialout group (sudo user
         <source>编程选项应为至多10个0、1或2。</source>
         <translation>Programming options must be at most 10 of 0, 1 or 2.</translation>
     </message>
+    <message>
+        <source>路径中有回车符（行尾只有 CR）。</source>
+        <translation>The path holds a carriage return (lines ended by CR alone).</translation>
+    </message>
 </context>
 <context>
     <name>SerialControl</name>
