@@ -230,6 +230,10 @@
         <source>gang 不能执行命令 %1</source>
         <translation>gang cannot run the command %1</translation>
     </message>
+    <message>
+        <source>--ports 列出 %1 个端口，量产最多 %2 个插座</source>
+        <translation>--ports lists %1 ports; a gang has at most %2 sockets</translation>
+    </message>
 </context>
 <context>
     <name>CliMain</name>
@@ -873,10 +877,6 @@
         <translation>file is empty</translation>
     </message>
     <message>
-        <source>记录格式错误</source>
-        <translation>malformed record</translation>
-    </message>
-    <message>
         <source>校验和错误</source>
         <translation>checksum error</translation>
     </message>
@@ -895,6 +895,30 @@
     <message>
         <source>第 %1 行：%2</source>
         <translation>line %1: %2</translation>
+    </message>
+    <message>
+        <source>不以“:”开头，不是 Intel HEX 记录</source>
+        <translation>does not start with &quot;:&quot;, not an Intel HEX record</translation>
+    </message>
+    <message>
+        <source>含有非十六进制字符</source>
+        <translation>contains a character that is not a hex digit</translation>
+    </message>
+    <message>
+        <source>记录长度与行长不符</source>
+        <translation>the record&apos;s length does not match its line</translation>
+    </message>
+    <message>
+        <source>行尾只有 CR，没有 LF</source>
+        <translation>lines end in CR without LF</translation>
+    </message>
+    <message>
+        <source>类型 %1 的记录长度错误</source>
+        <translation>record of type %1 has the wrong length</translation>
+    </message>
+    <message>
+        <source>未知的记录类型 %1</source>
+        <translation>unknown record type %1</translation>
     </message>
 </context>
 <context>
@@ -1395,6 +1419,10 @@ This user may not use serial ports: add the user to the dialout group (sudo user
     <message>
         <source>编程选项应为至多10个0、1或2。</source>
         <translation>Programming options must be at most 10 of 0, 1 or 2.</translation>
+    </message>
+    <message>
+        <source>路径中有回车符（行尾只有 CR）。</source>
+        <translation>The path holds a carriage return (lines ended by CR alone).</translation>
     </message>
 </context>
 <context>

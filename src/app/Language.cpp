@@ -49,15 +49,19 @@ QString badLanguageText(const QString& given) {
 }
 
 QString languageArgument(const QStringList& arguments) {
-    const QString option = QStringLiteral("--lang");
+    // As kelvaro-cli's option parser reads the line: "-lang" is "--lang", a
+    // later one wins, and nothing after "--" is an option.
+    QString value;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& a = arguments.at(i);
-        if (a == option)
-            return i + 1 < arguments.size() ? arguments.at(i + 1) : QString();
-        if (a.startsWith(option + u'='))
-            return a.mid(option.size() + 1);
+        if (a == u"--")
+            break;
+        if (a == u"--lang" || a == u"-lang")
+            value = i + 1 < arguments.size() ? arguments.at(i + 1) : QString();
+        else if (a.startsWith(u"--lang=") || a.startsWith(u"-lang="))
+            value = a.section(u'=', 1);
     }
-    return {};
+    return value;
 }
 
 LanguageTexts::LanguageTexts(Language language, bool qtTexts) {

@@ -34,7 +34,8 @@ Language chooseLanguage(const QString& commandLine, const QString& setting,
 // Why a --lang value was refused.
 QString badLanguageText(const QString& given);
 
-// The value of "--lang X" or "--lang=X" among raw arguments; empty when none.
+// The value of the last "--lang X" or "--lang=X" (or "-lang") among raw
+// arguments, as kelvaro-cli's parser takes it; empty when none.
 QString languageArgument(const QStringList& arguments);
 
 // Installs the texts of a language into the application for as long as it

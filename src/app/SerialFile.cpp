@@ -30,8 +30,12 @@ SerialScheme SerialFile::load(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw OperationError(bad(path, file.errorString()), ErrorKind::File);
+    return parse(file.readAll(), path);
+}
+
+SerialScheme SerialFile::parse(const QByteArray& content, const QString& path) {
     SerialScheme scheme;
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
+    const QStringList lines = QString::fromUtf8(content).split(u'\n');
     for (const QString& raw : lines) {
         const QString line = raw.trimmed();
         if (line.isEmpty() || line.startsWith(u'#'))
@@ -51,9 +55,10 @@ SerialScheme SerialFile::load(const QString& path) {
             scheme.start = *n;
         } else if (n && key == u"step") {
             scheme.step = *n;
-        } else if (n && key == u"width") {
+        } else if (n && *n >= 1 && *n <= 18 && key == u"width") {
+            // Checked before it is narrowed: 2^32 + 1 must not become 1.
             scheme.width = int(*n);
-        } else if (n && *n >= 0 && key == u"address") {
+        } else if (n && *n >= 0 && *n <= 0xFFFFFFFF && key == u"address") {
             scheme.address = quint32(*n);
         } else {
             throw OperationError(bad(path, line), ErrorKind::File);

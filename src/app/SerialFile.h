@@ -19,6 +19,8 @@ struct SerialFile {
     }
     // Throws OperationError for an unreadable file, an unknown key or value.
     static SerialScheme load(const QString& path);
+    // The same for a file's content; path only names the file in messages.
+    static SerialScheme parse(const QByteArray& content, const QString& path);
     // The settings beside the scheme; nullopt when there is no such file.
     static std::optional<SerialScheme> loadBeside(const QString& schemePath);
 };

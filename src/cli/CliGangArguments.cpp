@@ -47,8 +47,16 @@ std::optional<ParsedArguments> parseGangArguments(const QStringList& arguments) 
             ports = rest.takeFirst();
     }
     ParsedArguments parsed;
-    if (portsGiven && GangSockets::fromPortList(ports).isEmpty()) {
+    const qsizetype portCount = GangSockets::fromPortList(ports).size();
+    if (portsGiven && portCount == 0) {
         parsed.error = QCoreApplication::translate("CliGang", "--ports 需要端口列表，如 COM1,COM2");
+        return parsed;
+    }
+    if (portCount > GangSockets::kMaxSockets) {
+        parsed.error =
+            QCoreApplication::translate("CliGang", "--ports 列出 %1 个端口，量产最多 %2 个插座")
+                .arg(portCount)
+                .arg(GangSockets::kMaxSockets);
         return parsed;
     }
     if (rest.isEmpty()) {
@@ -66,7 +74,7 @@ std::optional<ParsedArguments> parseGangArguments(const QStringList& arguments) 
             "CliGang", "gang 的端口由 --ports 或保存的插座给出，不接受 --port");
         return parsed;
     }
-    if (!r.changesChip() && r.command != u"detect" && r.command != u"program") {
+    if (!r.changesChip() && r.id != CommandId::SelectModel && r.id != CommandId::ProgramElf) {
         parsed.error =
             QCoreApplication::translate("CliGang", "gang 不能执行命令 %1").arg(r.command);
         return parsed;
@@ -74,6 +82,7 @@ std::optional<ParsedArguments> parseGangArguments(const QStringList& arguments) 
     r.gangPorts = ports;
     r.gangCommand = rest;
     r.command = QStringLiteral("gang");
+    r.id = CommandId::GangRun;
     return parsed;
 }
 

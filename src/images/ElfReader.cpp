@@ -2,6 +2,7 @@
 #include "images/ElfReader.h"
 
 #include <elf.h>
+#include <gelf.h>
 #include <libelf.h>
 
 #include <QCoreApplication>
@@ -58,37 +59,40 @@ struct ElfHandle {
     }
 };
 
+// Headers are copied out of libelf's buffer: for an odd table offset libelf
+// hands back pointers that are not aligned for the header structures.
 std::optional<ElfReader::Result> collect(Elf* elf, const QByteArray& bytes, QList<Piece>& pieces) {
-    const Elf32_Ehdr* header = elf32_getehdr(elf);
+    GElf_Ehdr header;
     size_t phnum = 0;
     size_t shnum = 0;
-    if (!header || elf_getphdrnum(elf, &phnum) != 0 || elf_getshdrnum(elf, &shnum) != 0)
+    if (!gelf_getehdr(elf, &header) || elf_getphdrnum(elf, &phnum) != 0 ||
+        elf_getshdrnum(elf, &shnum) != 0)
         return failure(Error::BadStructure, QString::fromUtf8(elf_errmsg(-1)));
-    const Elf32_Phdr* segments = phnum ? elf32_getphdr(elf) : nullptr;
-    if (phnum && !segments)
-        return failure(Error::BadStructure, QString::fromUtf8(elf_errmsg(-1)));
+    QList<GElf_Phdr> segments;
     for (size_t i = 0; i < phnum; ++i) {
-        const Elf32_Phdr& p = segments[i];
+        GElf_Phdr p;
+        if (!gelf_getphdr(elf, int(i), &p))
+            return failure(Error::BadStructure, QString::fromUtf8(elf_errmsg(-1)));
         if (p.p_type == PT_LOAD && beyond(p.p_offset, p.p_filesz, bytes.size()))
             return failure(Error::Truncated);
+        segments.append(p);
     }
     // The load address (LMA) of file bytes: where the segment that holds them
     // is loaded. .data runs at a RAM address but is stored in FLASH after .text.
     auto loadAddress = [&](qint64 offset, qint64 size, qint64 fallback) {
-        for (size_t i = 0; i < phnum; ++i) {
-            const Elf32_Phdr& p = segments[i];
-            if (p.p_type == PT_LOAD && offset >= p.p_offset &&
-                offset + size <= qint64(p.p_offset) + p.p_filesz)
-                return qint64(p.p_paddr) + (offset - p.p_offset);
+        for (const GElf_Phdr& p : std::as_const(segments)) {
+            if (p.p_type == PT_LOAD && offset >= qint64(p.p_offset) &&
+                offset + size <= qint64(p.p_offset + p.p_filesz))
+                return qint64(p.p_paddr) + (offset - qint64(p.p_offset));
         }
         return fallback;
     };
     if (shnum <= 1) {
-        for (size_t i = 0; i < phnum; ++i) {
-            const Elf32_Phdr& p = segments[i];
+        for (qsizetype i = 0; i < segments.size(); ++i) {
+            const GElf_Phdr& p = segments[i];
             if (p.p_type == PT_LOAD && p.p_filesz > 0)
                 pieces.append({QStringLiteral("#%1").arg(i), qint64(p.p_paddr),
-                               bytes.mid(p.p_offset, p.p_filesz)});
+                               bytes.mid(qsizetype(p.p_offset), qsizetype(p.p_filesz))});
         }
         return std::nullopt;
     }
@@ -96,17 +100,17 @@ std::optional<ElfReader::Result> collect(Elf* elf, const QByteArray& bytes, QLis
     if (elf_getshdrstrndx(elf, &names) != 0)
         return failure(Error::BadStructure, QString::fromUtf8(elf_errmsg(-1)));
     for (Elf_Scn* scn = elf_nextscn(elf, nullptr); scn; scn = elf_nextscn(elf, scn)) {
-        const Elf32_Shdr* s = elf32_getshdr(scn);
-        if (!s)
+        GElf_Shdr s;
+        if (!gelf_getshdr(scn, &s))
             return failure(Error::BadStructure, QString::fromUtf8(elf_errmsg(-1)));
-        if (!(s->sh_flags & SHF_ALLOC) || s->sh_type == SHT_NOBITS || s->sh_size == 0)
+        if (!(s.sh_flags & SHF_ALLOC) || s.sh_type == SHT_NOBITS || s.sh_size == 0)
             continue;
-        if (beyond(s->sh_offset, s->sh_size, bytes.size()))
+        if (beyond(qint64(s.sh_offset), qint64(s.sh_size), bytes.size()))
             return failure(Error::Truncated);
-        const char* name = elf_strptr(elf, names, s->sh_name);
+        const char* name = elf_strptr(elf, names, s.sh_name);
         pieces.append({name ? QString::fromUtf8(name) : QStringLiteral("?"),
-                       loadAddress(s->sh_offset, s->sh_size, s->sh_addr),
-                       bytes.mid(s->sh_offset, s->sh_size)});
+                       loadAddress(qint64(s.sh_offset), qint64(s.sh_size), qint64(s.sh_addr)),
+                       bytes.mid(qsizetype(s.sh_offset), qsizetype(s.sh_size))});
     }
     return std::nullopt;
 }
@@ -156,12 +160,32 @@ ElfReader::Result ElfReader::read(const QByteArray& bytes, const ElfLimits& limi
         return failure(Error::WrongMachine, QString::number(machine));
     if (field(bytes, offsetof(Elf32_Ehdr, e_type), 2, big) != ET_EXEC)
         return failure(Error::NotExecutable);
-    const qint64 phTable = qint64(field(bytes, offsetof(Elf32_Ehdr, e_phnum), 2, big)) *
-                           field(bytes, offsetof(Elf32_Ehdr, e_phentsize), 2, big);
-    const qint64 shTable = qint64(field(bytes, offsetof(Elf32_Ehdr, e_shnum), 2, big)) *
-                           field(bytes, offsetof(Elf32_Ehdr, e_shentsize), 2, big);
-    if (beyond(field(bytes, offsetof(Elf32_Ehdr, e_phoff), 4, big), phTable, bytes.size()) ||
-        beyond(field(bytes, offsetof(Elf32_Ehdr, e_shoff), 4, big), shTable, bytes.size()))
+    // Sizes that disagree with the structures mean the tables cannot be read
+    // as what they claim to be.
+    const auto sizeOf = [&](int offset, const char* name, quint32 expected,
+                            bool used) -> std::optional<Result> {
+        const quint32 given = field(bytes, offset, 2, big);
+        if (used && given != expected)
+            return failure(
+                Error::BadStructure,
+                QStringLiteral("%1 %2 ≠ %3").arg(QLatin1String(name)).arg(given).arg(expected));
+        return std::nullopt;
+    };
+    const quint32 phnum = field(bytes, offsetof(Elf32_Ehdr, e_phnum), 2, big);
+    const quint32 shnum = field(bytes, offsetof(Elf32_Ehdr, e_shnum), 2, big);
+    const quint32 phoff = field(bytes, offsetof(Elf32_Ehdr, e_phoff), 4, big);
+    const quint32 shoff = field(bytes, offsetof(Elf32_Ehdr, e_shoff), 4, big);
+    if (auto bad = sizeOf(offsetof(Elf32_Ehdr, e_ehsize), "e_ehsize", sizeof(Elf32_Ehdr), true))
+        return *bad;
+    if (auto bad = sizeOf(offsetof(Elf32_Ehdr, e_phentsize), "e_phentsize", sizeof(Elf32_Phdr),
+                          phnum != 0 || phoff != 0))
+        return *bad;
+    if (auto bad = sizeOf(offsetof(Elf32_Ehdr, e_shentsize), "e_shentsize", sizeof(Elf32_Shdr),
+                          shnum != 0 || shoff != 0))
+        return *bad;
+    const qint64 phTable = qint64(phnum) * sizeof(Elf32_Phdr);
+    const qint64 shTable = qint64(shnum) * sizeof(Elf32_Shdr);
+    if (beyond(phoff, phTable, bytes.size()) || beyond(shoff, shTable, bytes.size()))
         return failure(Error::Truncated);
 
     static const bool initialised = elf_version(EV_CURRENT) != EV_NONE;

@@ -9,17 +9,14 @@
 #include <tuple>
 
 #include "core/Clock.h"
+#include "images/ImageFormat.h"
 #include "images/ImageSlot.h"
 #include "images/IntelHexReader.h"
 #include "images/MemoryImage.h"
 
 namespace kv {
 
-namespace {
-
-enum class Reader { IntelHex, Binary, Elf };
-
-}  // namespace
+namespace {}  // namespace
 
 ImageFiles::ImageFiles(ImageSlot& flash, ImageSlot& eeprom, EventPump& pump, SendInfoFn sendInfo)
     : m_flash(flash), m_eeprom(eeprom), m_pump(pump), m_sendInfo(std::move(sendInfo)) {}
@@ -73,12 +70,9 @@ LoadOutcome ImageFiles::load(MemoryKind memory, QString& path) {
     }
     file.close();
 
-    // An EEP file is Intel HEX when its first line starts with ":".
-    const Reader reader = elf                                                  ? Reader::Elf
-                          : ending == u"HEX" || (eep && bytes.startsWith(':')) ? Reader::IntelHex
-                                                                               : Reader::Binary;
+    const ImageFormat reader = chooseImageFormat(ending, !flash, bytes);
     MemoryImage image;
-    if (reader == Reader::Elf) {
+    if (reader == ImageFormat::Elf) {
         const auto result = ElfReader::read(bytes, m_elfLimits ? m_elfLimits() : ElfLimits{});
         if (!result.ok()) {
             return fail(slot, info.fileName() + u' ' + ElfReader::describe(result), true);
@@ -94,14 +88,14 @@ LoadOutcome ImageFiles::load(MemoryKind memory, QString& path) {
                                                 "“存取方案”菜单的“调入文件熔丝位”）")
                         .arg(info.fileName(), elfImage.fuseText()));
         }
-    } else if (reader == Reader::IntelHex) {
+    } else if (reader == ImageFormat::IntelHex) {
         QBuffer text(&bytes);
         text.open(QIODevice::ReadOnly);
         const qint64 window = flash ? -1 : IntelHexReader::kAvrEepromSection;
         const auto result = IntelHexReader::read(
             text, [this] { m_pump.yieldUntil(0); }, window);
         if (!result.ok()) {
-            return fail(slot, info.fileName() + u' ' + IntelHexReader::describe(result));
+            return fail(slot, info.fileName() + u' ' + IntelHexReader::describe(result), true);
         }
         image = MemoryImage(result.digits);
     } else {

@@ -28,7 +28,12 @@ IntelHexReader::Result IntelHexReader::read(QIODevice& file, const std::function
     bool anyLine = false;
     const auto fail = [&](Error error) {
         result.error = error;
+        result.digits.clear();
         return result;
+    };
+    // Where a record at offset 0 from `from` lands in the image.
+    const auto placed = [&](qint64 from) {
+        return window >= 0 && from >= window && from < window + 0x10000 ? from - window : from;
     };
     while (!file.atEnd() || !anyLine) {
         if (yieldOnce)
@@ -36,50 +41,72 @@ IntelHexReader::Result IntelHexReader::read(QIODevice& file, const std::function
         ++result.line;
         if (file.atEnd())
             return fail(Error::Empty);
-        const QByteArray raw = file.readLine();
+        QByteArray raw = file.readLine();
         if (raw.isEmpty() && !file.atEnd())
             return fail(Error::ReadFailed);
         anyLine = true;
+        // Editors on Windows like to start a text file with a byte-order mark.
+        if (result.line == 1 && raw.startsWith("\xEF\xBB\xBF"))
+            raw.remove(0, 3);
         const QByteArray line = raw.trimmed();
-        if (line == ":00000001FF")
-            break;
         if (line.isEmpty())
             continue;
-
         // ":" LL AAAA TT data CC, all as digit pairs.
-        if (line[0] != ':' || line.size() < 11 || line.size() % 2 == 0) {
-            return fail(Error::BadRecord);
-        }
+        if (line[0] != ':')
+            return fail(Error::NoStartCode);
+        if (line.contains('\r'))
+            return fail(Error::CarriageReturnOnly);
         const QByteArray record = line.mid(1);
-        int sum = 0;
-        for (qsizetype i = 0; i < record.size(); i += 2) {
-            const int b = byteAt(record, i);
-            if (b < 0)
-                return fail(Error::BadRecord);
-            sum += b;
+        for (const char c : record) {
+            if (hexDigitValue(QLatin1Char(c)) < 0)
+                return fail(Error::BadDigit);
         }
+        if (record.size() < 10 || record.size() % 2 != 0)
+            return fail(Error::BadLength);
+        int sum = 0;
+        for (qsizetype i = 0; i < record.size(); i += 2)
+            sum += byteAt(record, i);
         const int count = byteAt(record, 0);
         if (record.size() != 2 * count + 10)
-            return fail(Error::BadRecord);
+            return fail(Error::BadLength);
         if ((sum & 0xFF) != 0)
             return fail(Error::BadChecksum);
 
         const int address = byteAt(record, 2) << 8 | byteAt(record, 4);
         const int type = byteAt(record, 6);
-        if (type == 0x02 && count == 2) {
-            base = qint64(byteAt(record, 8) << 8 | byteAt(record, 10)) << 4;
-            continue;
+        result.recordType = type;
+        switch (type) {
+            case 0x00:
+                break;
+            case 0x01:
+                if (count != 0)
+                    return fail(Error::WrongTypeLength);
+                result.recordType = -1;
+                return result;
+            case 0x02:
+            case 0x04:
+                if (count != 2)
+                    return fail(Error::WrongTypeLength);
+                base = qint64(byteAt(record, 8) << 8 | byteAt(record, 10))
+                       << (type == 0x02 ? 4 : 16);
+                // No chip here reaches past 32 KiB: data after such a base
+                // could only be meant for another part.
+                if (placed(base) >= kAddressLimit)
+                    return fail(Error::OutOfRange);
+                continue;
+            case 0x03:
+            case 0x05:
+                if (count != 4)
+                    return fail(Error::WrongTypeLength);
+                continue;
+            default:
+                return fail(Error::UnknownType);
         }
-        if (type == 0x04 && count == 2) {
-            base = qint64(byteAt(record, 8) << 8 | byteAt(record, 10)) << 16;
-            continue;
-        }
-        if (type != 0x00)
+        result.recordType = -1;
+        if (count == 0)
             continue;
 
-        qint64 start = base + address;
-        if (window >= 0 && start >= window && start < window + 0x10000)
-            start -= window;
+        const qint64 start = placed(base + address);
         // The record's last byte counts, not only its first.
         if (start >= kAddressLimit || start + count > kAddressLimit)
             return fail(Error::OutOfRange);
@@ -93,6 +120,7 @@ IntelHexReader::Result IntelHexReader::read(QIODevice& file, const std::function
 }
 
 QString IntelHexReader::describe(const Result& result) {
+    const QString type = QString::number(result.recordType, 16).rightJustified(2, u'0').toUpper();
     QString reason;
     switch (result.error) {
         case Error::None:
@@ -100,11 +128,28 @@ QString IntelHexReader::describe(const Result& result) {
         case Error::Empty:
             reason = QCoreApplication::translate("IntelHexReader", "文件为空");
             break;
-        case Error::BadRecord:
-            reason = QCoreApplication::translate("IntelHexReader", "记录格式错误");
+        case Error::NoStartCode:
+            reason =
+                QCoreApplication::translate("IntelHexReader", "不以“:”开头，不是 Intel HEX 记录");
+            break;
+        case Error::BadDigit:
+            reason = QCoreApplication::translate("IntelHexReader", "含有非十六进制字符");
+            break;
+        case Error::BadLength:
+            reason = QCoreApplication::translate("IntelHexReader", "记录长度与行长不符");
+            break;
+        case Error::CarriageReturnOnly:
+            reason = QCoreApplication::translate("IntelHexReader", "行尾只有 CR，没有 LF");
             break;
         case Error::BadChecksum:
             reason = QCoreApplication::translate("IntelHexReader", "校验和错误");
+            break;
+        case Error::WrongTypeLength:
+            reason =
+                QCoreApplication::translate("IntelHexReader", "类型 %1 的记录长度错误").arg(type);
+            break;
+        case Error::UnknownType:
+            reason = QCoreApplication::translate("IntelHexReader", "未知的记录类型 %1").arg(type);
             break;
         case Error::OutOfOrder:
             reason = QCoreApplication::translate("IntelHexReader", "地址顺序错误");

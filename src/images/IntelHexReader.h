@@ -12,26 +12,39 @@ namespace kv {
 //
 // Records are placed in file order from address 0: a gap before a record is
 // filled with "F" digits (bytes 0xFF), data digits are kept as they stand.
-// Reading stops at the line ":00000001FF" or at the end of the file. Extended
-// address records (types 02 and 04) move the following records; other record
-// types are skipped. Every record must be well formed (":", hex digits, a
-// length that matches, a correct checksum); blank lines are ignored.
+// Reading stops at an end-of-file record (type 01, in either case) or at the
+// end of the file. Extended address records (types 02 and 04) move the
+// following records; start address records (03, 05) are skipped; any other
+// type is refused. Every record must be well formed (":", hex digits, a
+// length that matches its line and its type, a correct checksum). A UTF-8
+// byte-order mark before the first record and blank lines are ignored; a data
+// record without data changes nothing.
+//
+// Stricter than most readers on purpose: records out of order, overlapping
+// (even with the same bytes) and lines ended by CR alone are refused, since
+// each means the file is not what its writer thought it was.
 class IntelHexReader {
 public:
     enum class Error {
         None,
-        Empty,      // no line at all
-        BadRecord,  // not ":" + hex digits, or a length that disagrees
+        Empty,               // no line at all
+        NoStartCode,         // a line that does not start with ":"
+        BadDigit,            // a character that is no hex digit
+        BadLength,           // the record's length disagrees with its line
+        CarriageReturnOnly,  // lines ended by CR alone: the file is one long line
         BadChecksum,
+        WrongTypeLength,  // an address or end record of the wrong length
+        UnknownType,
         OutOfOrder,  // a record below the data already collected
-        OutOfRange,  // a record reaching 0x8000 or above
+        OutOfRange,  // a record, or an address base, reaching 0x8000 or above
         ReadFailed,
     };
 
     struct Result {
         Error error = Error::None;
-        int line = 0;  // 1-based line of the error
-        QString digits;
+        int line = 0;         // 1-based line of the error
+        int recordType = -1;  // of the record at fault, where one was read
+        QString digits;       // empty after a refusal: nothing of such a file is kept
         bool ok() const { return error == Error::None; }
     };
 

@@ -40,10 +40,14 @@ RecordUrl RecordUrl::parse(const QString& text) {
     const QUrlQuery query(parsed);
     if (query.hasQueryItem(QStringLiteral("host")))
         url.host = query.queryItemValue(QStringLiteral("host"), QUrl::FullyDecoded);
+    // Port 0 and anything past 65535 name no server.
+    const auto usablePort = [](int port) { return port >= 1 && port <= 65535; };
+    if (url.port != -1 && !usablePort(url.port))
+        throw OperationError(recordtexts::badUrl(text));
     if (query.hasQueryItem(QStringLiteral("port"))) {
         bool ok = false;
         url.port = query.queryItemValue(QStringLiteral("port")).toInt(&ok);
-        if (!ok)
+        if (!ok || !usablePort(url.port))
             throw OperationError(recordtexts::badUrl(text));
     }
     if (query.hasQueryItem(QStringLiteral("user")))

@@ -177,6 +177,13 @@ Scheme schemeFromText(const QString& text) {
     }
     scheme.flashPath = lines.at(3);
     scheme.eepromPath = lines.at(4);
+    // A carriage return inside a line is a file cut by CR alone: the path
+    // would run into the next line, and could never be saved again.
+    for (int i : {3, 4}) {
+        if (lines.at(i).contains(QLatin1Char('\r')))
+            refuse(lineLabel(i + 1) +
+                   QCoreApplication::translate("SchemeText", "路径中有回车符（行尾只有 CR）。"));
+    }
 
     if (count == 9) {
         scheme.calibrationSlot = readIndex(lines.at(5), 6, Scheme::kSlotCount,

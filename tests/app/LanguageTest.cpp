@@ -34,11 +34,16 @@ TEST(Language, CommandLineThenSettingThenLocaleThenChinese) {
     }
 }
 
-TEST(Language, ArgumentInBothSpellingsAndNoneWithoutAValue) {
+// The option parser's reading: one dash or two, the last one wins.
+TEST(Language, ArgumentAsTheOptionParserTakesIt) {
     EXPECT_EQ(languageArgument({"kelvaro-cli", "--lang", "en", "detect"}), "en");
     EXPECT_EQ(languageArgument({"--json", "--lang=zh", "detect"}), "zh");
     EXPECT_EQ(languageArgument({"detect", "--lang"}), "");
     EXPECT_EQ(languageArgument({"--language", "en"}), "");
+    EXPECT_EQ(languageArgument({"-lang", "en", "frobnicate"}), "en");
+    EXPECT_EQ(languageArgument({"-lang=en", "detect"}), "en");
+    EXPECT_EQ(languageArgument({"--lang", "zh", "detect", "--lang", "en"}), "en");
+    EXPECT_EQ(languageArgument({"--lang=en", "write-flash", "--", "--lang"}), "en");
 }
 
 // Without a translator the texts stay the Chinese sources; English needs the

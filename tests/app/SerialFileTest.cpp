@@ -45,7 +45,9 @@ TEST_P(SerialFileRefuses, ALineItCannotUse) {
 
 INSTANTIATE_TEST_SUITE_P(Lines, SerialFileRefuses,
                          ::testing::Values("format=octal", "target=ram", "width=twelve",
-                                           "address=-1", "step=0", "width=9", "colour=red"));
+                                           "address=-1", "step=0", "width=9", "colour=red",
+                                           "width=4294967297", "address=4294967296",
+                                           "address=0x100000000", "start=9223372036854775808"));
 
 }  // namespace
 }  // namespace kv::test

@@ -3,6 +3,7 @@
 
 #include <functional>
 
+#include "cli/CliGang.h"
 #include "cli/CliRequest.h"
 #include "tests/support/QtPrinters.h"
 
@@ -24,9 +25,19 @@ void PrintTo(const Line& line, std::ostream* os) {
 
 class CliArguments : public ::testing::TestWithParam<Line> {};
 
+// "COM1,COM2,...,COMn": a gang's --ports.
+QString portList(int n) {
+    QStringList ports;
+    for (int i = 1; i <= n; ++i)
+        ports << QStringLiteral("COM%1").arg(i);
+    return ports.join(u',');
+}
+
 TEST_P(CliArguments, RequestOrRefusal) {
     const Line& line = GetParam();
-    const cli::ParsedArguments parsed = cli::parseArguments(line.arguments);
+    // As kelvaro-cli reads a line: a gang line first, any other line alone.
+    const auto gang = cli::parseGangArguments(line.arguments);
+    const cli::ParsedArguments parsed = gang ? *gang : cli::parseArguments(line.arguments);
     EXPECT_EQ(parsed.error, line.error);
     if (line.check && parsed.error.isEmpty())
         line.check(parsed.request);
@@ -90,6 +101,10 @@ INSTANTIATE_TEST_SUITE_P(
              {"--lang", "en", "detect"},
              {},
              [](const cli::CliRequest& r) { EXPECT_EQ(r.language, "en"); }},
+        Line{"language_with_one_dash_and_the_last_one_wins",
+             {"-lang", "zh", "detect", "--lang", "en"},
+             {},
+             [](const cli::CliRequest& r) { EXPECT_EQ(r.language, "en"); }},
         Line{"no_language_given",
              {"detect"},
              {},
@@ -125,6 +140,17 @@ INSTANTIATE_TEST_SUITE_P(
         Line{"portless_command_with_a_port",
              {"ports", "--baud", "9600"},
              "ports 列出全部端口，不接受 --port 或 --baud",
+             {}},
+        Line{"gang_of_sixteen_ports",
+             {"gang", "--ports", portList(16), "run", "a.SET"},
+             {},
+             [](const cli::CliRequest& r) {
+                 EXPECT_EQ(r.command, "gang");
+                 EXPECT_EQ(r.gangCommand, QStringList({"run", "a.SET"}));
+             }},
+        Line{"gang_of_seventeen_ports",
+             {"gang", "--ports=" + portList(17), "run", "a.SET"},
+             "--ports 列出 17 个端口，量产最多 16 个插座",
              {}}),
     [](const auto& info) { return std::string(info.param.name); });
 

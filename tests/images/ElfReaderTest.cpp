@@ -77,6 +77,21 @@ QByteArray withMachine(QByteArray bytes, quint16 machine) {
     return bytes;
 }
 
+// A 16-bit field of the ELF header set to value.
+QByteArray withHalf(QByteArray bytes, int offset, quint16 value) {
+    qToLittleEndian(value, bytes.data() + offset);
+    return bytes;
+}
+
+// The header alone, its one program header said to lie at offset 6 with
+// entries of 0 bytes, and no sections.
+QByteArray oddProgramTable() {
+    QByteArray bytes = withHalf(withHalf(m8().left(52), 42, 0), 48, 0);
+    qToLittleEndian(quint32(6), bytes.data() + 28);
+    qToLittleEndian(quint32(0), bytes.data() + 32);
+    return withHalf(bytes, 44, 1);
+}
+
 void PrintTo(const BadCase& c, std::ostream* os) {
     *os << c.what;
 }
@@ -130,6 +145,16 @@ INSTANTIATE_TEST_SUITE_P(
                 {8192, 128, 2},
                 Error::EepromOverflow,
                 "段 .eeprom 超出芯片 EEPROM：到 175 字节，芯片只有 128 字节"},
+        BadCase{"programEntriesOfNoSize",
+                oddProgramTable(),
+                {},
+                Error::BadStructure,
+                "ELF 文件结构错误：e_phentsize 0 ≠ 32"},
+        BadCase{"sectionEntriesOfTheWrongSize",
+                withHalf(m8(), 46, 41),
+                {},
+                Error::BadStructure,
+                "ELF 文件结构错误：e_shentsize 41 ≠ 40"},
         BadCase{"threeFusesForTwo",
                 readFile(testImage("fuses_t2313.elf")),
                 {8192, 512, 2},

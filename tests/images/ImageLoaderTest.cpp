@@ -63,7 +63,8 @@ TEST(IntelHexLoader, RefusesDataThatAnExtendedAddressPutsBeyond64KiB) {
     EXPECT_EQ(rig.load(kv::MemoryKind::Flash, path), LoadStatus::Failed);
     EXPECT_TRUE(rig.flash.image().isEmpty());
     ASSERT_EQ(rig.prompts.warnings.size(), 1);
-    EXPECT_EQ(rig.prompts.warnings[0].second, QStringLiteral("FLASH文件读取错误！"));
+    EXPECT_EQ(rig.prompts.warnings[0].second,
+              QStringLiteral("FLASH文件读取错误！\nblink_m8_high.hex 第 1 行：地址超出范围"));
 }
 
 TEST(IntelHexLoader, AnEepromFileLeftAtTheToolchainsEepromAddressLoadsFromZero) {
@@ -108,30 +109,47 @@ struct Placement {
     const char* name;
     QByteArray content;
     QByteArray bytes;
+    const char* file = "placed.hex";  // .eep: loaded into EEPROM
 };
 
 class HexPlacement : public ::testing::TestWithParam<Placement> {};
 
 TEST_P(HexPlacement, LoadsEachRecordAtItsAddress) {
     ImageRig rig;
-    QString path = rig.write(QStringLiteral("placed.hex"), GetParam().content);
-    ASSERT_EQ(rig.load(kv::MemoryKind::Flash, path), LoadStatus::Loaded);
-    EXPECT_EQ(rig.flash.image().toBytes(), GetParam().bytes);
+    const Placement& p = GetParam();
+    QString path = rig.write(QString::fromLatin1(p.file), p.content);
+    const bool eeprom = path.endsWith(QLatin1String(".eep"));
+    ASSERT_EQ(rig.load(eeprom ? kv::MemoryKind::Eeprom : kv::MemoryKind::Flash, path),
+              LoadStatus::Loaded)
+        << rig.log.join(u'\n').toStdString();
+    EXPECT_EQ((eeprom ? rig.eeprom : rig.flash).image().toBytes(), p.bytes);
 }
+
+const QByteArray kByteOrderMark("\xEF\xBB\xBF");
 
 INSTANTIATE_TEST_SUITE_P(
     Records, HexPlacement,
-    ::testing::Values(Placement{"stopsAtTheEndRecord",
-                                hexRecord(0, 0, k16) + hexEnd() + hexRecord(0x10, 0, k16), k16},
-                      Placement{"withoutEndRecordReadsToTheEnd",
-                                hexRecord(0, 0, k16) + "\r\n" + hexRecord(0x10, 0, k16), k16 + k16},
-                      Placement{"skipsOtherRecordTypes",
-                                hexRecord(0, 4, QByteArray(2, '\0')) + hexRecord(0, 0, k16) +
-                                    hexRecord(0, 3, QByteArray(4, '\0')) +
-                                    hexRecord(0, 5, QByteArray(4, '\0')) + hexEnd(),
-                                k16},
-                      Placement{"upTo32KiB", hexRecord(0x7FF0, 0, k16) + hexEnd(),
-                                QByteArray(0x7FF0, char(0xFF)) + k16}),
+    ::testing::Values(
+        Placement{"stopsAtTheEndRecord", hexRecord(0, 0, k16) + hexEnd() + hexRecord(0x10, 0, k16),
+                  k16},
+        Placement{"stopsAtALowerCaseEndRecord",
+                  hexRecord(0, 0, k16) + ":00000001ff\n" + hexRecord(0x10, 0, k16), k16},
+        Placement{"withoutEndRecordReadsToTheEnd",
+                  hexRecord(0, 0, k16) + "\r\n" + hexRecord(0x10, 0, k16), k16 + k16},
+        Placement{"skipsStartAddressRecords",
+                  hexRecord(0, 4, QByteArray(2, '\0')) + hexRecord(0, 0, k16) +
+                      hexRecord(0, 3, QByteArray(4, '\0')) + hexRecord(0, 5, QByteArray(4, '\0')) +
+                      hexEnd(),
+                  k16},
+        Placement{"emptyDataRecordsChangeNothing",
+                  hexRecord(0, 0, k16) + hexRecord(0x40, 0, {}) + hexRecord(0, 0, {}) + hexEnd(),
+                  k16},
+        Placement{"upTo32KiB", hexRecord(0x7FF0, 0, k16) + hexEnd(),
+                  QByteArray(0x7FF0, char(0xFF)) + k16},
+        Placement{"byteOrderMarkBeforeTheFirstRecord", kByteOrderMark + hexRecord(0, 0, k16), k16},
+        Placement{"eepAfterByteOrderMarkBlankLinesAndSpaces",
+                  kByteOrderMark + "\r\n  \n\t " + hexRecord(0, 0, k16) + hexEnd(), k16,
+                  "placed.eep"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // --- Broken files: refused, nothing of them kept ---------------------------
@@ -139,24 +157,39 @@ INSTANTIATE_TEST_SUITE_P(
 struct BrokenFile {
     const char* name;
     QByteArray content;
+    int line;                         // 0: no line is named
+    const char* why;                  // after "第 N 行："
+    const char* file = "broken.hex";  // .eep: loaded into EEPROM
 };
 
 class BrokenHexFile : public ::testing::TestWithParam<BrokenFile> {};
 
-TEST_P(BrokenHexFile, FailsWithTheWarningAndLeavesTheImageEmpty) {
+// Whatever the ending promised, a file that is not what it says is refused
+// whole, with its line and the reason in the log and in the box.
+TEST_P(BrokenHexFile, FailsWithTheLineAndReasonAndLeavesTheImageEmpty) {
     ImageRig rig;
-    rig.flash.setPanelText(QStringLiteral("FLASH:7字节"));
-    rig.flash.showImage(MemoryImage(QStringLiteral("0102")));
-    QString path = rig.write(QStringLiteral("broken.hex"), GetParam().content);
-    EXPECT_EQ(rig.load(kv::MemoryKind::Flash, path), LoadStatus::Failed);
+    const BrokenFile& f = GetParam();
+    QString path = rig.write(QString::fromLatin1(f.file), f.content);
+    const bool eeprom = path.endsWith(QLatin1String(".eep"));
+    kv::ImageSlot& slot = eeprom ? rig.eeprom : rig.flash;
+    slot.setPanelText(QStringLiteral("FLASH:7字节"));
+    slot.showImage(MemoryImage(QStringLiteral("0102")));
+    EXPECT_EQ(rig.load(eeprom ? kv::MemoryKind::Eeprom : kv::MemoryKind::Flash, path),
+              LoadStatus::Failed);
     EXPECT_EQ(path, path.toUpper());
     EXPECT_NE(path, QStringLiteral("NO"));
-    EXPECT_TRUE(rig.flash.image().isEmpty());
-    EXPECT_TRUE(rig.flash.viewText().isEmpty());
-    EXPECT_EQ(rig.flash.panelText(), QStringLiteral("FLASH:7字节"));
+    EXPECT_TRUE(slot.image().isEmpty());
+    EXPECT_TRUE(slot.viewText().isEmpty());
+    EXPECT_EQ(slot.panelText(), QStringLiteral("FLASH:7字节"));
+    const QString detail = QString::fromLatin1(f.file) + u' ' +
+                           (f.line ? QStringLiteral("第 %1 行：").arg(f.line) : QString()) +
+                           QString::fromUtf8(f.why);
+    EXPECT_EQ(rig.log.value(rig.log.size() - 1), detail);
     ASSERT_EQ(rig.prompts.warnings.size(), 1);
-    EXPECT_EQ(rig.prompts.warnings[0],
-              qMakePair(rig.settings.applicationName(), QStringLiteral("FLASH文件读取错误！")));
+    const QString box = (eeprom ? QStringLiteral("EEPROM文件读取错误！\n")
+                                : QStringLiteral("FLASH文件读取错误！\n")) +
+                        detail;
+    EXPECT_EQ(rig.prompts.warnings[0], qMakePair(rig.settings.applicationName(), box));
 }
 
 QByteArray withChecksumOff(QByteArray record) {
@@ -164,19 +197,57 @@ QByteArray withChecksumOff(QByteArray record) {
     return record;
 }
 
+const char* const kOutOfRange = "地址超出范围";
+
 INSTANTIATE_TEST_SUITE_P(
     Files, BrokenHexFile,
     ::testing::Values(
-        BrokenFile{"empty", QByteArray()},
-        BrokenFile{"checksum", hexRecord(0, 0, k16) + withChecksumOff(hexRecord(0x10, 0, k16))},
-        BrokenFile{"nonHexDigit", QByteArray(hexRecord(0, 0, k16)).replace(12, 1, "G")},
-        BrokenFile{"noColon", hexRecord(0, 0, k16).mid(1)},
-        BrokenFile{"lengthDisagrees", kv::test::hexLine(QByteArray::fromHex("0F000000") + k16)},
-        BrokenFile{"truncatedLine", hexRecord(0, 0, k16).left(20) + "\r\n"},
-        BrokenFile{"outOfOrder", hexRecord(0x10, 0, k16) + hexRecord(0x00, 0, k16)},
-        BrokenFile{"overlap", hexRecord(0x00, 0, k16) + hexRecord(0x08, 0, k16)},
-        BrokenFile{"from0x8000", hexRecord(0x8000, 0, k16) + hexEnd()},
-        BrokenFile{"runningPast0x8000", hexRecord(0x7FF8, 0, k16) + hexEnd()}),
+        BrokenFile{"empty", QByteArray(), 1, "文件为空"},
+        BrokenFile{"checksum", hexRecord(0, 0, k16) + withChecksumOff(hexRecord(0x10, 0, k16)), 2,
+                   "校验和错误"},
+        BrokenFile{"nonHexDigit", QByteArray(hexRecord(0, 0, k16)).replace(12, 1, "G"), 1,
+                   "含有非十六进制字符"},
+        BrokenFile{"noColon", hexRecord(0, 0, k16).mid(1), 1, "不以“:”开头，不是 Intel HEX 记录"},
+        BrokenFile{"binaryBytesInAHexFile", QByteArray::fromHex("0C942A060C9434060D0A"), 1,
+                   "不以“:”开头，不是 Intel HEX 记录"},
+        BrokenFile{"lengthDisagrees", kv::test::hexLine(QByteArray::fromHex("0F000000") + k16), 1,
+                   "记录长度与行长不符"},
+        BrokenFile{"truncatedLine", hexRecord(0, 0, k16).left(20) + "\r\n", 1,
+                   "记录长度与行长不符"},
+        BrokenFile{"carriageReturnOnly",
+                   QByteArray(hexRecord(0, 0, k16) + hexRecord(0x10, 0, k16)).replace("\r\n", "\r"),
+                   1, "行尾只有 CR，没有 LF"},
+        BrokenFile{"addressRecordOfWrongLength",
+                   hexRecord(0, 4, QByteArray(1, '\0')) + hexRecord(0, 0, k16), 1,
+                   "类型 04 的记录长度错误"},
+        BrokenFile{"segmentRecordOfWrongLength",
+                   hexRecord(0, 0, k16) + hexRecord(0, 2, QByteArray(3, '\0')), 2,
+                   "类型 02 的记录长度错误"},
+        BrokenFile{"endRecordWithData", hexRecord(0, 0, k16) + hexRecord(0, 1, k16), 2,
+                   "类型 01 的记录长度错误"},
+        BrokenFile{"unknownType06", hexRecord(0, 0, k16) + hexRecord(0, 6, QByteArray(2, '\0')), 2,
+                   "未知的记录类型 06"},
+        BrokenFile{"unknownTypeFF", hexRecord(0, 0xFF, {}) + hexRecord(0, 0, k16), 1,
+                   "未知的记录类型 FF"},
+        BrokenFile{"linearBaseBeyondTheChip",
+                   hexRecord(0, 4, QByteArray("\x00\x01", 2)) + hexRecord(0, 0, k16), 1,
+                   kOutOfRange},
+        BrokenFile{"segmentBaseBeyondTheChip",
+                   hexRecord(0, 2, QByteArray("\x08\x00", 2)) + hexRecord(0, 0, k16), 1,
+                   kOutOfRange},
+        BrokenFile{"outOfOrder", hexRecord(0x10, 0, k16) + hexRecord(0x00, 0, k16), 2,
+                   "地址顺序错误"},
+        BrokenFile{"overlap", hexRecord(0x00, 0, k16) + hexRecord(0x08, 0, k16), 2, "地址顺序错误"},
+        BrokenFile{"identicalOverlap", hexRecord(0x00, 0, k16) + hexRecord(0x00, 0, k16), 2,
+                   "地址顺序错误"},
+        BrokenFile{"from0x8000", hexRecord(0x8000, 0, k16) + hexEnd(), 1, kOutOfRange},
+        BrokenFile{"runningPast0x8000", hexRecord(0x7FF8, 0, k16) + hexEnd(), 1, kOutOfRange},
+        BrokenFile{"eepAfterByteOrderMarkWithABadChecksum",
+                   kByteOrderMark + hexRecord(0, 0, k16) + withChecksumOff(hexRecord(0x10, 0, k16)),
+                   2, "校验和错误", "broken.eep"},
+        BrokenFile{"eepAfterBlankLinesWithAnUnknownType",
+                   "\r\n \r\n" + hexRecord(0, 6, QByteArray(2, '\0')), 3, "未知的记录类型 06",
+                   "broken.eep"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // --- Paths, endings, binary files ----------------------------------------

@@ -201,7 +201,9 @@ TEST(ProgramPass, AReloadThatFailsPartWayWritesNothingAndDoesNotVerifyAFragment)
     p.flash.setPathText(broken);
     p.flash.setImage(MemoryImage(QStringLiteral("0102")));  // whatever was there before
     p.run();
-    EXPECT_EQ(p.prompts.lines(), QStringList{kTitle + QStringLiteral("|FLASH文件读取错误！")});
+    EXPECT_EQ(p.prompts.lines(),
+              QStringList{kTitle +
+                          QStringLiteral("|FLASH文件读取错误！\nbroken.hex 第 3 行：校验和错误")});
     EXPECT_TRUE(p.flash.image().isEmpty());
     EXPECT_TRUE(p.rig.wire().isEmpty());
     EXPECT_TRUE(p.rig.log.contains(QStringLiteral("FLASH缓冲区无数据！")));

@@ -58,7 +58,9 @@ TEST(RecordUrlTest, ParsesBothBackendsAndRefusesOthers) {
               std::tuple(QStringLiteral("/tmp/x"), 5433, QStringLiteral("prod")));
 
     for (const char* bad :
-         {"mysql://h/db", "postgresql://h", "record.sqlite", "postgresql:///db?port=x"}) {
+         {"mysql://h/db", "postgresql://h", "record.sqlite", "postgresql:///db?port=x",
+          "postgresql:///db?port=70000", "postgresql:///db?port=-7", "postgresql:///db?port=0",
+          "postgresql:///db?port=-1", "postgresql://h:0/db", "postgresql://h:65536/db"}) {
         try {
             RecordUrl::parse(QString::fromLatin1(bad));
             ADD_FAILURE() << bad;

@@ -103,6 +103,7 @@ TEST(SchemeText, RefusesABrokenFileNamingTheLine) {
         {5, " 4", QStringLiteral("第6行")},
         {5, "x", QStringLiteral("第6行")},
         {6, " 2", QStringLiteral("第7行")},
+        {3, "C:\\work\\blink.h\rxe", QStringLiteral("第4行:路径中有回车符")},
     };
     for (const Case& c : cases) {
         QStringList lines = good;

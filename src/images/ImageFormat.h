@@ -1,0 +1,20 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace kv {
+
+// The reader an image file goes to.
+enum class ImageFormat { IntelHex, Binary, Elf, Unsupported };
+
+// Chooses by the file name's ending (upper case, as the loaders keep paths):
+// "HEX" is always Intel HEX, so a HEX file that is not one is refused by that
+// reader with its line rather than written as raw bytes; "BIN" is binary;
+// "ELF" is ELF. "EEP" (EEPROM only) is Intel HEX when its first character is
+// ":" once a UTF-8 byte-order mark, blank lines and spaces are passed over, and
+// binary otherwise.
+ImageFormat chooseImageFormat(const QString& ending, bool eeprom, const QByteArray& bytes);
+
+}  // namespace kv

@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: MIT
+// The settings file as found on disk (any bytes), then one write: a value
+// written reads back, and the other values readable before stay as they were.
+#include <QDir>
+#include <QFile>
+
+#include "FuzzTarget.h"
+#include "settings/SettingsStore.h"
+
+KV_FUZZ_TARGET(settings_file) {
+    const QString app = QStringLiteral("KELVARO 模糊测试");
+    const QString folder = kv::fuzz::scratchFolder() + QStringLiteral("/settings");
+    QDir().mkpath(folder);
+    kv::SettingsStore store(app, folder);
+    store.setFailureReport([](const QString&) {});
+    QFile::remove(store.filePath() + QStringLiteral(".bad"));
+    kv::fuzz::writeScratch(QStringLiteral("settings/") + kv::SettingsStore::fileNameFor(app),
+                           kv::fuzz::bytesOf(data, size));
+
+    const QList<QPair<QString, QString>> probes = {
+        {QStringLiteral("属性"), QStringLiteral("通信端口")},
+        {QStringLiteral("属性"), QStringLiteral("设置")},
+        {QStringLiteral("FLASH"), QStringLiteral("文件")},
+        {QStringLiteral("a"), QStringLiteral("b")},
+    };
+    QStringList before;
+    for (const auto& [section, key] : probes)
+        before << store.read(section, key);
+    const QString value = QStringLiteral("COM%1 \"\\\n").arg(size);
+    if (!store.write(QStringLiteral("FLASH"), QStringLiteral("文件"), value))
+        return 0;
+    for (qsizetype i = 0; i < probes.size(); ++i) {
+        const QString now = store.read(probes[i].first, probes[i].second);
+        KV_FUZZ_CHECK(now == (i == 2 ? value : before[i]));
+    }
+    return 0;
+}
