@@ -229,7 +229,8 @@ void RecordKeeper::writeSerialNumber(const std::optional<QString>& failure) {
     record.serialSequence = m_serialScheme->name;
     record.serial = m_takenSerial;
     bool written = false;
-    QString reason = failure.value_or(QStringLiteral("pass failed"));
+    // Why the number went unused; nullopt until something says so.
+    std::optional<QString> reason = failure;
     bool stepsPassed = true;
     for (const RecordStep& step : std::as_const(record.steps))
         stepsPassed = stepsPassed && step.result != u"fail";
@@ -242,15 +243,16 @@ void RecordKeeper::writeSerialNumber(const std::optional<QString>& failure) {
             m_recorder->endStep(QStringLiteral("fail"), e.text());
             reason = e.text();
         }
-        if (!written && reason == u"pass failed")
+        if (!written && !reason)
             reason = QStringLiteral("not acknowledged");
         m_recorder->endStep(written ? QStringLiteral("pass") : QStringLiteral("fail"),
-                            written ? QString() : reason);
+                            written ? QString() : *reason);
     }
     if (!written) {
         try {
             SerialNumbers(m_recorder->store())
-                .markSpoiled(m_serialScheme->name, *m_takenSerial, reason);
+                .markSpoiled(m_serialScheme->name, *m_takenSerial,
+                             reason.value_or(QStringLiteral("pass failed")));
         } catch (const OperationError& e) {
             m_session.log().sendInfo(e.text());
         }
