@@ -30,9 +30,7 @@ void openImageFile(ImageFiles& files, ImageSlot& slot, UserPrompts& prompts,
     if (!chosen)
         return;
     slot.setPathText(*chosen);
-    // The loader works on a copy: the box keeps the chosen text, never "NO".
-    QString path = slot.pathText();
-    const LoadOutcome loaded = files.load(slot.kind(), path);
+    const LoadOutcome loaded = files.load(slot.kind(), slot.pathText());
     if (loaded.status == LoadStatus::Failed)
         prompts.warning(settings.applicationName(), loaded.problem);
     // A failure is in the log already; the loaded file serves this run anyway.

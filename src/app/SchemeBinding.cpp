@@ -39,10 +39,8 @@ void SchemeBinding::setImagePaths(const QString& flashPath, const QString& eepro
     m_session.eeprom().setPathText(eepromPath);
 }
 
-// The loaders work on a copy: the path box never shows the "NO" marker.
 void SchemeBinding::reloadFile(MemoryKind memory, const QString& path) {
-    QString copy = path;
-    m_runner.present(m_session.files().load(memory, copy));
+    m_runner.present(m_session.files().load(memory, path));
 }
 
 void SchemeBinding::setCalibrationChoice(std::optional<int> slot, std::optional<int> target) {

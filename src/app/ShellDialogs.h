@@ -13,7 +13,7 @@ public:
     virtual ~ShellDialogs() = default;
     // The About box; returns when it closed.
     virtual void showAbout() = 0;
-    // The port settings dialog (frmProperties); returns when it closed.
+    // The port settings dialog; returns when it closed.
     virtual void showPortSettings() = 0;
     // The firmware update dialog; returns when it closed.
     virtual void showFirmwareDialog() = 0;

@@ -86,7 +86,7 @@ PortSettingsHooks Workbench::portSettingsHooks() {
     return hooks;
 }
 
-void Workbench::start() {
+std::optional<OperationError> Workbench::start() {
     SerialControl& port = m_session.port();
     SettingsStore& settings = m_session.settings();
     MessageLog& log = m_session.log();
@@ -99,15 +99,18 @@ void Workbench::start() {
         runStep(log, name, body);
     };
 
+    // The first thing wrong with the stored port, the likely cause when it does not open.
+    std::optional<OperationError> portProblem;
     step(tr("端口设置"), [&] {
         const QString line = settings.read(SettingsKeys::kPort, SettingsKeys::kLineSettings);
         try {
             port.setSettings(line.isEmpty() ? SettingsKeys::defaultLineSettings() : line);
         } catch (const OperationError& e) {
             prompts.warning(title, e.text());
+            portProblem = e;
         }
     });
-    QStringList portFailures;
+    QList<OperationError> portFailures;
     step(tr("端口号"), [&] {
         const QString number = settings.read(SettingsKeys::kPort, SettingsKeys::kPortNumber);
         if (number.isEmpty())
@@ -115,7 +118,7 @@ void Workbench::start() {
         try {
             port.setPortNumber(int(std::clamp<qint64>(leadingNumber(number), -32768, 32767)));
         } catch (const OperationError& e) {
-            portFailures << e.text();
+            portFailures << e;
         }
     });
     step(tr("握手"), [&] {
@@ -124,11 +127,13 @@ void Workbench::start() {
             try {
                 port.setHandshaking(int(std::clamp<qint64>(leadingNumber(code), INT_MIN, INT_MAX)));
             } catch (const OperationError& e) {
-                portFailures << e.text();
+                portFailures << e;
             }
         }
-        for (const QString& failure : std::as_const(portFailures))
-            prompts.warning(title, failure);
+        for (const OperationError& failure : std::as_const(portFailures))
+            prompts.warning(title, failure.text());
+        if (!portProblem && !portFailures.isEmpty())
+            portProblem = portFailures.first();
     });
     step(tr("芯片型号"), [&] {
         // The rows the model table refused, each with its file and line.
@@ -153,13 +158,16 @@ void Workbench::start() {
     step(tr("文件重载"), [this] { loadStoredImageFiles(); });
     m_session.flash().setProgress(100);
     m_session.eeprom().setProgress(100);
-    togglePort();
+    std::optional<OperationError> notOpened = togglePort();
+    if (notOpened && portProblem)
+        notOpened = portProblem;
     step(tr("清空接收"), [this] { m_session.link().discardInput(); });
 
     // Calibration choices and addresses; the addresses replace the ones the
     // model selection put there, limited by the boxes' edit rule.
     step(tr("校准设置"), [&] { m_session.calibration().restore(settings, m_session.model()); });
     step(tr("校准地址"), [this] { m_schemes.syncCalibrationSpinners(); });
+    return notOpened;
 }
 
 void Workbench::loadStoredImageFiles() {
@@ -195,14 +203,17 @@ void Workbench::requestPortToggle() {
     togglePort();
 }
 
-void Workbench::togglePort() {
+std::optional<OperationError> Workbench::togglePort() {
     SerialControl& port = m_session.port();
+    std::optional<OperationError> failure;
     try {
         port.setOpen(!port.isOpen());
     } catch (const OperationError& e) {
         m_session.prompts().warning(portWarningTitle(), e.text());
+        failure = e;
     }
     refreshConnection();
+    return failure;
 }
 
 void Workbench::refreshConnection() {

@@ -35,8 +35,9 @@ public:
     // The title of port warnings, as the port settings dialog shows them.
     static QString portWarningTitle();
 
-    // Window load: the start-up steps, each failing step skipped.
-    void start();
+    // Window load: the start-up steps, each failing step skipped. Returns
+    // why the port did not open; nullopt when it did.
+    std::optional<OperationError> start();
     // Window close. False while a command runs: the close is deferred and
     // closeRequested() follows when it has ended.
     bool requestClose() { return m_runner.requestClose(); }
@@ -47,7 +48,7 @@ public:
     // command runs.
     void requestPortToggle();
     // The toggle itself, for callers that own the exchange (the port dialog).
-    void togglePort();
+    std::optional<OperationError> togglePort();
     // Indicators and device controls from the port's state.
     void refreshConnection();
     PortSettingsHooks portSettingsHooks();

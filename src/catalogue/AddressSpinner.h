@@ -6,8 +6,8 @@
 
 namespace kv {
 
-// An address text box with its spinner (flashCalibrationAddress/VScroll1,
-// eepromCalibrationAddress/VScroll2, singleAccessAddress/VScroll3). The spinner counts
+// An address text box with its spinner (flashCalibrationAddress,
+// eepromCalibrationAddress and the two singleAccessAddress boxes). The spinner counts
 // downwards: its value is minus the address, its range is [minimum, 0], so the
 // up arrow raises the address and the spinner stops at the largest address
 // (-minimum) and at address 0. Values are 16-bit.

@@ -41,11 +41,11 @@ public:
     // Caption of the selection label ("您选择的型号：").
     const QString& selectionCaption() const { return m_selCaption; }
 
-    // Calibration destination: byte address in FLASH, with VScroll1.
+    // Calibration destination: byte address in FLASH, with its spinner.
     AddressSpinner& flashCalibrationAddress() { return m_flashAddress; }
-    // Calibration destination: byte address in EEPROM, with VScroll2.
+    // Calibration destination: byte address in EEPROM, with its spinner.
     AddressSpinner& eepromCalibrationAddress() { return m_eepromAddress; }
-    // Single access, with VScroll3(row): row 0 a FLASH word address, row 1 an
+    // Single access, with its spinner: row 0 a FLASH word address, row 1 an
     // EEPROM byte address.
     AddressSpinner& singleAccessAddress(int row) { return m_singleAddress.at(row == 0 ? 0 : 1); }
 

@@ -50,8 +50,7 @@ MemoryKind memoryOf(bool flash) {
 }  // namespace
 
 int CliRunner::loadImage(bool flash, const QString& path, bool mayBeEmpty) {
-    QString copy = path;
-    const LoadOutcome loaded = m_workbench->session().files().load(memoryOf(flash), copy);
+    const LoadOutcome loaded = m_workbench->session().files().load(memoryOf(flash), path);
     switch (loaded.status) {
         case LoadStatus::NotFound:
             return fail(kExitFile,

@@ -163,15 +163,13 @@ void CliRunner::startWorkbench() {
 // The window's start-up, which opens the port; a failure to open it ends the
 // command before anything is sent.
 int CliRunner::startOnPort() {
-    m_workbench->start();
-    if (!m_port.isOpen()) {
+    const std::optional<OperationError> notOpened = m_workbench->start();
+    if (notOpened || !m_port.isOpen()) {
         m_findings.insert(QStringLiteral("portLost"), true);
         return fail(kExitProgrammer,
-                    m_prompts.warnings.value(
-                        0, QCoreApplication::translate("CliRunner", "端口未能打开。")));
+                    notOpened ? notOpened->text()
+                              : QCoreApplication::translate("CliRunner", "端口未能打开。"));
     }
-    // What the start-up said about stored settings has been reported; it is no failure.
-    m_prompts.warnings.clear();
     for (ImageSlot* slot : {&m_workbench->session().flash(), &m_workbench->session().eeprom()}) {
         const QString step = slot->isFlash() ? QStringLiteral("flash") : QStringLiteral("eeprom");
         QObject::connect(slot, &ImageSlot::progressChanged,
@@ -315,9 +313,10 @@ int CliRunner::runFirmware() {
         case FirmwareUpdate::Outcome::PagesMissed:
             return fail(kExitProgrammer, update.byteText());
         default:
-            return fail(kExitProgrammer, update.status().isEmpty()
-                                             ? m_prompts.warnings.value(0, update.byteText())
-                                             : update.status());
+            return fail(kExitProgrammer,
+                        update.status().isEmpty()
+                            ? (update.failure() ? update.failure()->text() : update.byteText())
+                            : update.status());
     }
 }
 

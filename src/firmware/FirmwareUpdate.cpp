@@ -124,6 +124,7 @@ void FirmwareUpdate::upgrade() {
         return;
     const QString path = m_fileName.trimmed();
     m_outcome = Outcome::Failed;
+    m_failure.reset();
     if (path.isEmpty()) {
         setStatus(translated(kNoFile));
         return;
@@ -169,6 +170,7 @@ void FirmwareUpdate::upgrade() {
         // The box comes up over a dialog that is idle again.
         m_phase = Phase::Idle;
         Q_EMIT changed();
+        m_failure = e;
         // The program's title is the settings application name.
         m_prompts.warning(m_settings.applicationName(), e.text());
     }

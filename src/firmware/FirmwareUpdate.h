@@ -2,8 +2,11 @@
 #pragma once
 
 #include <QObject>
+#include <optional>
+
 #include <QString>
 #include <functional>
+#include "core/OperationError.h"
 
 namespace kv {
 
@@ -57,6 +60,8 @@ public:
     // status lines (the command line's exit code).
     enum class Outcome { None, Done, PagesMissed, LoaderSilent, TimedOut, Cancelled, Failed };
     Outcome lastOutcome() const { return m_outcome; }
+    // The error that ended the last update, when one did.
+    const std::optional<OperationError>& failure() const { return m_failure; }
 
     // "...": picks a file and stores its path.
     void browse();
@@ -101,6 +106,7 @@ private:
     bool m_loaderAsked = false;
     int m_pagesMissed = 0;
     Outcome m_outcome = Outcome::None;
+    std::optional<OperationError> m_failure;
 };
 
 }  // namespace kv

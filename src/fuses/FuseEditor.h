@@ -75,7 +75,7 @@ public:
 
     const FuseCell& cell(int i) const { return m_cells.at(i); }
     const FuseBitName& bitName(int i) const { return m_names.at(i); }
-    // Frame1(0..3): "熔丝低字节[E1]", "熔丝高字节[D9]", "扩展熔丝位[FF]", "锁定位[FF]".
+    // The four byte frames: "熔丝低字节[E1]", "熔丝高字节[D9]", "扩展熔丝位[FF]", "锁定位[FF]".
     const QString& frameCaption(int frame) const { return m_frameCaptions.at(frame); }
     const QVector<FuseOption>& options() const { return m_options; }
     int selectedOption() const { return m_selected; }  // 0: none

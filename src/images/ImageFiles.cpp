@@ -21,7 +21,7 @@ namespace {}  // namespace
 ImageFiles::ImageFiles(ImageSlot& flash, ImageSlot& eeprom, EventPump& pump, SendInfoFn sendInfo)
     : m_flash(flash), m_eeprom(eeprom), m_pump(pump), m_sendInfo(std::move(sendInfo)) {}
 
-LoadOutcome ImageFiles::load(MemoryKind memory, QString& path) {
+LoadOutcome ImageFiles::load(MemoryKind memory, const QString& path) {
     ImageSlot& slot = memory == MemoryKind::Flash ? m_flash : m_eeprom;
     const bool flash = slot.isFlash();
     const QFileInfo info(path);
@@ -30,19 +30,17 @@ LoadOutcome ImageFiles::load(MemoryKind memory, QString& path) {
             m_sendInfo(flash ? QCoreApplication::translate("ImageFiles", "FLASH文件没找到!")
                              : QCoreApplication::translate("ImageFiles", "EEPROM文件没找到!"));
         }
-        path = QStringLiteral("NO");
         return {LoadStatus::NotFound, {}};
     }
-    // File names are case-sensitive here: open the path as given, and use the
-    // upper-case form only for its ending and for the caller.
+    // File names are case-sensitive here: open the path as given; its ending
+    // counts in either case.
     const QString filePath = path;
-    path = path.toUpper();
     slot.setViewText(QString());
     slot.setImage(MemoryImage());
     std::optional<FileFuses>& fileFuses = m_fileFuses.at(flash ? 0 : 1);
     fileFuses.reset();
 
-    const QString ending = path.right(3);
+    const QString ending = path.right(3).toUpper();
     const bool eep = !flash && ending == u"EEP";
     const bool elf = ending == u"ELF";
     if (ending != u"BIN" && ending != u"HEX" && !eep && !elf)

@@ -19,7 +19,7 @@ class MemoryImage;
 // Unsupported it is empty, so a write that follows sends nothing.
 enum class LoadStatus {
     Loaded,
-    NotFound,     // path empty or no such file; path became "NO"; slot untouched
+    NotFound,     // path empty or no such file; slot untouched
     Failed,       // unreadable, malformed or too large; image and view empty
     Unsupported,  // ending other than BIN / HEX / ELF (/ EEP); image and view emptied silently
 };
@@ -53,11 +53,10 @@ public:
     // start-up) for seconds.
     static constexpr qint64 kMaxFileBytes = 1024 * 1024;
 
-    // Loads a file into the image, its view and its status panel. path is
-    // in/out: "NO" when the file is missing, otherwise upper-cased (the file
-    // itself is opened under the path as given). The HEX reader yields to the
-    // window once per line.
-    LoadOutcome load(MemoryKind memory, QString& path);
+    // Loads a file into the image, its view and its status panel; the file
+    // is opened under the path as given. The HEX reader yields to the window
+    // once per line.
+    LoadOutcome load(MemoryKind memory, const QString& path);
 
     // What an ELF file's sections must fit: the selected model's sizes. Without
     // it, those of the largest chip.

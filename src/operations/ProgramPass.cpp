@@ -75,10 +75,9 @@ void ProgramPass::checkSignature(StepOutcome& outcome) {
 // found, so the write is skipped.
 bool ProgramPass::reload(MemoryKind memory) {
     const ImageSlot& slot = memory == MemoryKind::Flash ? m_parts.flash : m_parts.eeprom;
-    QString path = slot.pathText();
-    if (path.isEmpty() || !m_parts.options.isOn(ProgramOptions::ReloadFiles))
+    if (slot.pathText().isEmpty() || !m_parts.options.isOn(ProgramOptions::ReloadFiles))
         return true;
-    const LoadOutcome loaded = m_parts.files.load(memory, path);
+    const LoadOutcome loaded = m_parts.files.load(memory, slot.pathText());
     if (loaded.status == LoadStatus::Failed)
         Q_EMIT reloadFailed(memory, loaded);
     return loaded.status != LoadStatus::NotFound;

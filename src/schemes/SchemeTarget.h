@@ -33,7 +33,7 @@ public:
     // limits them to the selected model's largest address).
     virtual void setCalibrationAddresses(const QString& flashAddress,
                                          const QString& eepromAddress) = 0;
-    // Sets VScroll1 and VScroll2 to minus the numbers now in the two boxes.
+    // Sets the two calibration address spinners to minus the numbers now in their boxes.
     virtual void syncCalibrationSpinners() = 0;
 };
 

@@ -176,8 +176,6 @@ TEST_P(BrokenHexFile, FailsWithTheLineAndReasonAndLeavesTheImageEmpty) {
     slot.showImage(MemoryImage(QStringLiteral("0102")));
     EXPECT_EQ(rig.load(eeprom ? kv::MemoryKind::Eeprom : kv::MemoryKind::Flash, path),
               LoadStatus::Failed);
-    EXPECT_EQ(path, path.toUpper());
-    EXPECT_NE(path, QStringLiteral("NO"));
     EXPECT_TRUE(slot.image().isEmpty());
     EXPECT_TRUE(slot.viewText().isEmpty());
     EXPECT_EQ(slot.panelText(), QStringLiteral("FLASH:7字节"));
@@ -252,16 +250,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 // --- Paths, endings, binary files ----------------------------------------
 
-TEST(ImageLoader, MissingFileLogsAndReturnsTheMarkerLeavingTheSlotAlone) {
+TEST(ImageLoader, MissingFileLogsAndSaysNotFoundLeavingTheSlotAlone) {
     ImageRig rig;
     rig.eeprom.showImage(MemoryImage(QStringLiteral("AB")));
     rig.eeprom.setPanelText(QStringLiteral("EEPROM:1字节"));
     QString missing = rig.dir.filePath(QStringLiteral("none.eep"));
     EXPECT_EQ(rig.load(kv::MemoryKind::Eeprom, missing), LoadStatus::NotFound);
-    EXPECT_EQ(missing, QStringLiteral("NO"));
     QString empty;
     EXPECT_EQ(rig.load(kv::MemoryKind::Flash, empty), LoadStatus::NotFound);
-    EXPECT_EQ(empty, QStringLiteral("NO"));
     EXPECT_EQ(rig.log, (QStringList{QStringLiteral("EEPROM文件没找到!"),
                                     QStringLiteral("FLASH文件没找到!")}));
     EXPECT_EQ(rig.eeprom.image().text(), QStringLiteral("AB"));
@@ -269,12 +265,10 @@ TEST(ImageLoader, MissingFileLogsAndReturnsTheMarkerLeavingTheSlotAlone) {
     EXPECT_TRUE(rig.prompts.warnings.isEmpty());
 }
 
-TEST(ImageLoader, LowerCaseEndingsLoadAndThePathComesBackUpperCase) {
+TEST(ImageLoader, LowerCaseEndingsLoad) {
     ImageRig rig;
     QString path = rig.write(QStringLiteral("prog.bin"), QByteArray("\x12\xab", 2));
-    const QString original = path;
     ASSERT_EQ(rig.load(kv::MemoryKind::Flash, path), LoadStatus::Loaded);
-    EXPECT_EQ(path, original.toUpper());
     EXPECT_EQ(rig.flash.image().text(), QStringLiteral("12AB"));
 
     QString hex = rig.write(QStringLiteral("Prog.Hex"), hexRecord(0, 0, k16) + hexEnd());
@@ -393,7 +387,6 @@ TEST(ImageLoader, ADirectoryIsNotAFile) {
     ImageRig rig;
     QString path = rig.dir.path();
     EXPECT_EQ(rig.load(kv::MemoryKind::Flash, path), LoadStatus::NotFound);
-    EXPECT_EQ(path, QStringLiteral("NO"));
 }
 
 }  // namespace

@@ -27,7 +27,7 @@ struct ImageRig {
           files(flash, eeprom, pump, [this](const QString& m) { log << m; }) {}
 
     // A load as the window runs it: a failure shown in a box.
-    kv::LoadOutcome load(MemoryKind memory, QString& path) {
+    kv::LoadOutcome load(MemoryKind memory, const QString& path) {
         const kv::LoadOutcome outcome = files.load(memory, path);
         if (outcome.status == LoadStatus::Failed)
             prompts.warning(settings.applicationName(), outcome.problem);
