@@ -1433,6 +1433,13 @@ This user may not use serial ports: add the user to the dialout group (sudo user
     </message>
 </context>
 <context>
+    <name>SerialFile</name>
+    <message>
+        <source>序列号文件 %1：%2字节的序列号在地址 %3 处超出%4（%5字节），未编程。</source>
+        <translation>Serial number file %1: a serial number of %2 bytes at address %3 does not fit the %4 (%5 bytes); nothing was programmed.</translation>
+    </message>
+</context>
+<context>
     <name>SettingsStore</name>
     <message>
         <source>未知原因</source>

@@ -93,8 +93,8 @@ CommandResult CommandRunner::runRecorded(
         return result;
     result.ran = true;
     if (const auto refusal = m_record.admit(!step)) {
-        showError(*refusal);
-        result.error = OperationError(*refusal, ErrorKind::Record);
+        showError(refusal->text());
+        result.error = refusal;
         return result;
     }
     ++m_commandDepth;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "app/RecordKeeper.h"
 
+#include "app/SerialFile.h"
+
 #include <QFileInfo>
 
 #include "app/PassRecorder.h"
@@ -72,14 +74,33 @@ RecordKeeper::RecordKeeper(Session& session, PassRecorder* recorder, PortMap* po
             });
 }
 
-std::optional<QString> RecordKeeper::admit(bool pass) {
+std::optional<QString> RecordKeeper::serialPlacementProblem() const {
+    if (!m_serialScheme)
+        return std::nullopt;
+    const ModelState& model = m_session.model();
+    const qint64 size = m_serialScheme->target == SerialScheme::Target::Flash ? model.flashSize()
+                                                                              : model.eepromSize();
+    return SerialFile::placementProblem(*m_serialScheme, size, m_serialSource);
+}
+
+std::optional<OperationError> RecordKeeper::admit(bool pass) {
     m_keep = false;
     m_takenSerial.reset();
+    if (pass) {
+        // Checked first: a line's numbering is never replaced by none.
+        std::optional<QString> refusal = m_serialRefusal;
+        if (!refusal)
+            refusal = serialPlacementProblem();
+        if (refusal) {
+            m_session.log().sendInfo(*refusal);
+            return OperationError(*refusal, ErrorKind::File);
+        }
+    }
     if (!m_recorder)
         return std::nullopt;
     // Before the first byte: a line that must record may not program unrecorded chips.
     if (const auto refusal = m_recorder->admit())
-        return refusal;
+        return OperationError(*refusal, ErrorKind::Record);
     const bool keep = m_recorder->unrecordedNote().isEmpty();
     if (!keep) {
         // Serial numbers come from the shared sequence in the record: taken
@@ -89,14 +110,14 @@ std::optional<QString> RecordKeeper::admit(bool pass) {
                                        "生产记录不可用，没有编程。\n%1")
                                         .arg(m_recorder->unrecordedReason());
             m_session.log().sendInfo(refusal);
-            return refusal;
+            return OperationError(refusal, ErrorKind::Record);
         }
         m_session.log().sendInfo(m_recorder->unrecordedNote());
         return std::nullopt;
     }
     if (pass) {
         if (const auto refusal = takeSerialNumber())
-            return refusal;
+            return OperationError(*refusal, ErrorKind::Record);
     }
     m_keep = true;
     return std::nullopt;
@@ -260,16 +281,13 @@ void RecordKeeper::writeSerialNumber(const std::optional<QString>& failure) {
 }
 
 // Byte by byte into EEPROM, word by word into FLASH (a half outside the
-// number stays FF, as erased FLASH holds); the boxes the single access reads
-// are put back as they were.
+// number stays FF, as erased FLASH holds), at the scheme's own addresses:
+// the window's address boxes are neither used nor changed.
 bool RecordKeeper::writeSerialBytes(const QByteArray& bytes) {
     if (bytes.isEmpty())
         return false;
     const bool flash = m_serialScheme->target == SerialScheme::Target::Flash;
-    const int row = flash ? 0 : 1;
-    AddressSpinner& box = m_session.model().singleAccessAddress(row);
-    const QString addressBefore = box.text();
-    const QString dataBefore = m_session.singleAccess().dataText(row);
+    const MemoryKind memory = flash ? MemoryKind::Flash : MemoryKind::Eeprom;
     const qint64 first = m_serialScheme->address;
     const qint64 last = first + bytes.size() - 1;
     bool acknowledged = true;
@@ -278,15 +296,10 @@ bool RecordKeeper::writeSerialBytes(const QByteArray& bytes) {
         auto byteAt = [&](qint64 address) {
             return address < first || address > last ? 0xFF : quint8(bytes[address - first]);
         };
-        box.setText(QString::number(at));
-        m_session.singleAccess().setDataText(
-            row, flash ? hexField(byteAt(2 * at), 2) + hexField(byteAt(2 * at + 1), 2)
-                       : hexField(byteAt(at), 2));
-        acknowledged =
-            m_session.singleAccessCommands().write(flash ? MemoryKind::Flash : MemoryKind::Eeprom);
+        const QString data = flash ? hexField(byteAt(2 * at), 2) + hexField(byteAt(2 * at + 1), 2)
+                                   : hexField(byteAt(at), 2);
+        acknowledged = m_session.singleAccessCommands().writeAt(memory, at, data);
     }
-    box.setText(addressBefore);
-    m_session.singleAccess().setDataText(row, dataBefore);
     return acknowledged;
 }
 

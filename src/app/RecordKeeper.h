@@ -5,6 +5,7 @@
 #include <QString>
 #include <optional>
 
+#include "core/OperationError.h"
 #include "operations/Outcomes.h"
 #include "record/SerialScheme.h"
 
@@ -27,7 +28,20 @@ public:
 
     PassRecorder* recorder() const { return m_recorder; }
     // Serial numbers for each pass (from the scheme's serial file); nullopt: none.
-    void setSerialScheme(const std::optional<SerialScheme>& scheme) { m_serialScheme = scheme; }
+    // source: the file it came from, named in refusals.
+    void setSerialScheme(const std::optional<SerialScheme>& scheme, const QString& source = {}) {
+        m_serialScheme = scheme;
+        m_serialSource = source;
+        m_serialRefusal.reset();
+    }
+    // The serial file was refused: the pass runs without its numbering
+    // nowhere, so it is refused with this reason until a good one is set.
+    void refuseSerial(const QString& reason) {
+        m_serialScheme.reset();
+        m_serialRefusal = reason;
+    }
+    // Why the numbers do not fit the selected model's memory; nullopt when they do.
+    std::optional<QString> serialPlacementProblem() const;
     const std::optional<SerialScheme>& serialScheme() const { return m_serialScheme; }
     // The signature a front end read from the chip in the socket just before
     // the next command, for a command that reads none itself.
@@ -35,10 +49,10 @@ public:
     // The id of the record the last command appended; 0 when it kept none.
     qint64 lastRecordId() const { return m_lastRecordId; }
 
-    // Before the first byte: the refusal text when the command may not run
-    // (no record can be kept where one must, or no serial number can be taken
-    // for a pass that needs one); nullopt when it may go on.
-    std::optional<QString> admit(bool pass);
+    // Before the first byte: why the command may not run (no record can be
+    // kept where one must, no serial number can be taken for a pass that needs
+    // one, or its serial file was refused or does not fit); nullopt when it may go on.
+    std::optional<OperationError> admit(bool pass);
     // What a one-step command reports of its step for the record.
     struct StepFinding {
         std::optional<QString> fault;        // nullopt: the step passed
@@ -63,6 +77,8 @@ private:
     PassRecorder* m_recorder;
     PortMap* m_portMap;
     std::optional<SerialScheme> m_serialScheme;
+    QString m_serialSource;
+    std::optional<QString> m_serialRefusal;
     std::optional<qint64> m_takenSerial;
     std::optional<QString> m_chipSignature;
     // What this pass's signature step read, and whether the chip was refused.

@@ -76,4 +76,21 @@ std::optional<SerialScheme> SerialFile::loadBeside(const QString& schemePath) {
     return load(path);
 }
 
+std::optional<QString> SerialFile::placementProblem(const SerialScheme& scheme, qint64 memoryBytes,
+                                                    const QString& path) {
+    // Every byte of the number must land in the memory: a write past its end
+    // would be folded onto the last address by nobody's intent.
+    if (qint64(scheme.address) + scheme.width <= memoryBytes)
+        return std::nullopt;
+    return QCoreApplication::translate("SerialFile",
+                                       "序列号文件 %1：%2字节的序列号在地址 %3 处超出%4"
+                                       "（%5字节），未编程。")
+        .arg(path)
+        .arg(scheme.width)
+        .arg(scheme.address)
+        .arg(scheme.target == SerialScheme::Target::Flash ? QStringLiteral("FLASH")
+                                                          : QStringLiteral("EEPROM"))
+        .arg(memoryBytes);
+}
+
 }  // namespace kv

@@ -23,6 +23,11 @@ struct SerialFile {
     static SerialScheme parse(const QByteArray& content, const QString& path);
     // The settings beside the scheme; nullopt when there is no such file.
     static std::optional<SerialScheme> loadBeside(const QString& schemePath);
+    // Why the number's bytes do not fit a memory of memoryBytes at the
+    // scheme's address (the text names the file, the address and the width);
+    // nullopt when they fit.
+    static std::optional<QString> placementProblem(const SerialScheme& scheme, qint64 memoryBytes,
+                                                   const QString& path);
 };
 
 }  // namespace kv

@@ -222,9 +222,21 @@ void Workbench::selectModelFromMenu(const QString& name) {
 
 void Workbench::loadScheme() {
     QString loaded;
-    // The serial numbers travel beside the scheme, in a file of their own.
-    if (loadSchemeCommand(m_session.prompts(), m_schemes, &loaded))
-        m_record.setSerialScheme(SerialFile::loadBeside(loaded));
+    if (!loadSchemeCommand(m_session.prompts(), m_schemes, &loaded))
+        return;
+    // The serial numbers travel beside the scheme, in a file of their own. A
+    // refused one leaves no numbering of the line before behind: the pass is
+    // refused until the file is mended.
+    try {
+        m_record.setSerialScheme(SerialFile::loadBeside(loaded), SerialFile::besideScheme(loaded));
+    } catch (const OperationError& e) {
+        m_record.refuseSerial(e.text());
+        throw;
+    }
+    if (const auto problem = m_record.serialPlacementProblem()) {
+        m_record.refuseSerial(*problem);
+        throw OperationError(*problem, ErrorKind::File);
+    }
 }
 
 bool Workbench::toggleFuseBit(int cell) {

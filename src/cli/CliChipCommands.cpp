@@ -369,7 +369,7 @@ int CliRunner::runScheme() {
     if (applied.error)
         return fail(kExitFile, applied.error->text());
     // --serial wins over the file beside the scheme.
-    m_workbench->record().setSerialScheme(m_serialScheme);
+    m_workbench->record().setSerialScheme(m_serialScheme, m_serialSource);
     const ProgramOptions& options = m_workbench->session().options();
     m_findings.insert(QStringLiteral("model"), m_workbench->session().model().selectedModelName());
     // A step chosen on an image that did not load would pass while writing

@@ -50,10 +50,13 @@ int CliRunner::prepareRecorder() {
     if (const auto refusal = m_recorder->admit())
         return fail(kExitRecord, *refusal);
     try {
-        if (!m_request.serialFile.isEmpty())
+        if (!m_request.serialFile.isEmpty()) {
+            m_serialSource = m_request.serialFile;
             m_serialScheme = SerialFile::load(m_request.serialFile);
-        else if (m_request.id == CommandId::RunPass)
+        } else if (m_request.id == CommandId::RunPass) {
+            m_serialSource = SerialFile::besideScheme(m_request.file);
             m_serialScheme = SerialFile::loadBeside(m_request.file);
+        }
     } catch (const OperationError& e) {
         return fail(kExitFile, e.text());
     }

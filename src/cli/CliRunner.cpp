@@ -142,7 +142,7 @@ void CliRunner::startWorkbench() {
     m_workbench = std::make_unique<Workbench>(
         WorkbenchPlatform{m_port, m_clock, m_pump, m_prompts, m_dialogs, m_settings.store(),
                           m_paths.dataFolder, &m_portMap, m_recorder.get()});
-    m_workbench->record().setSerialScheme(m_serialScheme);
+    m_workbench->record().setSerialScheme(m_serialScheme, m_serialSource);
     QObject::connect(
         &m_workbench->session().log(), &MessageLog::entryAdded,
         [this](const QString& message, const QString& stamp) { m_report.log(message, stamp); });

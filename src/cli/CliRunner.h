@@ -102,6 +102,7 @@ private:
     CliDialogs m_dialogs;
     std::unique_ptr<PassRecorder> m_recorder;
     std::optional<SerialScheme> m_serialScheme;
+    QString m_serialSource;  // the file it came from
     std::unique_ptr<Workbench> m_workbench;
     QJsonObject m_findings;
     QString m_human;

@@ -34,8 +34,21 @@ bool SingleAccess::write(MemoryKind memory) {
     const int row = memory == MemoryKind::Flash ? 0 : 1;
     ProgrammerLink::Exchange exchange(m_link);
     const QString where = address(row);
+    return send(row, where, m_state.dataText(row));
+}
+
+bool SingleAccess::writeAt(MemoryKind memory, qint64 address, const QString& data) {
+    const int row = memory == MemoryKind::Flash ? 0 : 1;
+    ProgrammerLink::Exchange exchange(m_link);
+    const qint64 largest = row == 0 ? m_model.flashSize() / 2 - 1 : m_model.eepromSize() - 1;
+    if (address < 0 || address > largest)
+        throw OperationError(addressFormatError(), ErrorKind::Refused);
+    return send(row, hexField(address, 4), data);
+}
+
+bool SingleAccess::send(int row, const QString& where, const QString& text) {
     const int width = row == 0 ? 4 : 2;
-    const QString data = m_state.dataText(row).trimmed().toUpper();
+    const QString data = text.trimmed().toUpper();
     if (!isHexText(data) || data.size() > width)
         throw OperationError(dataFormatError(), ErrorKind::Refused);
     m_link.sendCommand((row == 0 ? QStringLiteral("WW") : QStringLiteral("WE")) + pad(data, width) +

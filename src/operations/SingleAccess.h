@@ -27,6 +27,10 @@ public:
     // 1-4 (FLASH) or 1-2 (EEPROM) hex digits. Waits up to 100 ms for "!"; only
     // its absence is logged (noReplyText). True when "!" came.
     bool write(MemoryKind memory);
+    // The same write at an address the program chose rather than the box's
+    // (a FLASH word address, an EEPROM byte address): refused beyond the
+    // memory, never moved into it.
+    bool writeAt(MemoryKind memory, qint64 address, const QString& data);
     // "读": the reply goes into the data box as received and is returned;
     // when nothing came the box is emptied and noReplyText logged.
     QString read(MemoryKind memory);
@@ -40,6 +44,7 @@ public:
 
 private:
     QString address(int row);
+    bool send(int row, const QString& where, const QString& data);
 
     ProgrammerLink& m_link;
     ModelState& m_model;

@@ -49,5 +49,35 @@ INSTANTIATE_TEST_SUITE_P(Lines, SerialFileRefuses,
                                            "width=4294967297", "address=4294967296",
                                            "address=0x100000000", "start=9223372036854775808"));
 
+struct Placement {
+    quint32 address;
+    int width;
+    bool fits;
+};
+
+class SerialPlacement : public ::testing::TestWithParam<Placement> {};
+
+// Every byte of the number inside a 512-byte EEPROM, or refused naming the
+// file, the width and the address.
+TEST_P(SerialPlacement, FitsOrIsRefusedWithFileAddressAndWidth) {
+    SerialScheme scheme;
+    scheme.address = GetParam().address;
+    scheme.width = GetParam().width;
+    const auto problem = SerialFile::placementProblem(scheme, 512, QStringLiteral("a.serial"));
+    EXPECT_EQ(!problem, GetParam().fits);
+    if (problem) {
+        EXPECT_TRUE(problem->contains(QStringLiteral("a.serial")));
+        EXPECT_TRUE(problem->contains(QString::number(GetParam().address)));
+        EXPECT_TRUE(problem->contains(QString::number(GetParam().width)));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Eeprom512, SerialPlacement,
+                         ::testing::Values(Placement{508, 4, true},   // fits exactly
+                                           Placement{510, 4, false},  // two bytes over the end
+                                           Placement{509, 4, false},  // one byte over
+                                           Placement{600, 1, false},  // beyond the memory
+                                           Placement{0xFFFFFFFF, 8, false}));
+
 }  // namespace
 }  // namespace kv::test

@@ -1,6 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include "schemes/SchemeFile.h"
+
+#include "app/SerialFile.h"
+
+#include <QTemporaryDir>
+
 #include <QCryptographicHash>
 #include <QFile>
 #include <QTimeZone>
@@ -197,6 +203,45 @@ TEST_F(WorkbenchRecord, AnEraseIsConfirmedBySignatureReadOnlyWhenAskedFor) {
     plain.device.clearTranscript();
     unrecorded.runCommand(CommandId::EraseChip);
     EXPECT_EQ(plain.device.transcript(), "EM#");
+}
+
+// A scheme whose serial file is refused leaves no numbering of the line
+// before it: the pass is refused, nothing is sent, until a good file comes.
+TEST_F(WorkbenchRecord, ARefusedSerialFileAfterAGoodOneRefusesThePass) {
+    QTemporaryDir dir;
+    Scheme scheme = wb.schemes().currentScheme();
+    const QString path = dir.filePath(QStringLiteral("line.SET"));
+    SchemeFile::save(path, scheme);
+    const auto serial = [&](const QByteArray& text) {
+        QFile file(SerialFile::besideScheme(path));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text);
+    };
+    serial("name=board\nwidth=2\naddress=16\n");
+    p.prompts.answers << path;
+    wb.runCommand(CommandId::LoadScheme);
+    ASSERT_TRUE(wb.record().serialScheme().has_value());
+
+    serial("name=board\nwidth=2\naddress=510\nformat=octal\n");
+    p.prompts.answers << path;
+    wb.runCommand(CommandId::LoadScheme);
+    EXPECT_FALSE(wb.record().serialScheme().has_value());
+    p.device.clearTranscript();
+    p.prompts.warnings.clear();
+    const CommandResult refused = wb.runCommand(CommandId::RunPass);
+    ASSERT_TRUE(refused.error.has_value());
+    EXPECT_EQ(refused.error->kind(), ErrorKind::File);
+    EXPECT_EQ(p.device.transcript(), "");
+    EXPECT_EQ(p.prompts.warnings.size(), 1);
+
+    // Bytes past the end of the memory are refused the same way, by name.
+    serial("name=board\nwidth=4\naddress=510\n");
+    p.prompts.answers << path;
+    wb.runCommand(CommandId::LoadScheme);
+    const CommandResult over = wb.runCommand(CommandId::RunPass);
+    ASSERT_TRUE(over.error.has_value());
+    EXPECT_TRUE(over.error->text().contains(QStringLiteral("510")));
+    EXPECT_EQ(p.device.transcript(), "");
 }
 
 // Each pass takes the next number and writes it where the scheme says; a
