@@ -15,6 +15,7 @@
 #include "core/UserPrompts.h"
 #include "fuses/FileFuseBits.h"
 #include "images/ImageFiles.h"
+#include "link/WireCommands.h"
 #include "operations/CalibrationBytes.h"
 #include "operations/ImageReader.h"
 #include "operations/OutcomeBoxes.h"
@@ -264,14 +265,14 @@ void Workbench::checkLink() {
     ProgrammerLink& link = m_session.link();
     link.discardInput();
     link.delayMs(10);
-    link.sendCommand(QStringLiteral("CC#"));
+    link.sendCommand(wire::checkLink());
     link.logReplyAfter(250);
 }
 
 void Workbench::queryFirmwareVersion() {
     ProgrammerLink& link = m_session.link();
     link.discardInput();
-    link.sendCommand(QStringLiteral("FM#"));
+    link.sendCommand(wire::firmwareVersion());
     link.logReplyAfter(100);
 }
 

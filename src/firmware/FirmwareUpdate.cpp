@@ -10,6 +10,7 @@
 #include "firmware/FirmwareFile.h"
 #include "link/ProgrammerLink.h"
 #include "link/SerialControl.h"
+#include "link/WireCommands.h"
 #include "settings/SettingsStore.h"
 
 namespace kv {
@@ -224,11 +225,11 @@ bool FirmwareUpdate::transfer(const FirmwareFile& file) {
     m_loaderAsked = false;
     m_pagesMissed = 0;
     m_link.delayMs(1);
-    m_link.sendCommand(m_encrypted ? QStringLiteral("B") : QStringLiteral("D"));
+    m_link.sendCommand(wire::loader::start(m_encrypted));
     m_link.delayMs(400);
-    m_link.sendCommand(QStringLiteral("0"));
+    m_link.sendCommand(wire::loader::zero());
     m_link.delayMs(1);
-    m_link.sendCommand(QStringLiteral("0"));
+    m_link.sendCommand(wire::loader::zero());
     m_restartPrompt.clear();
     setStatus(translated(kStarting));
 
@@ -242,7 +243,7 @@ bool FirmwareUpdate::transfer(const FirmwareFile& file) {
     for (int page = 0; page < file.fullPages(); ++page) {
         if (page > 0)
             pageRequested();
-        m_link.sendCommand(QStringLiteral(">"));
+        m_link.sendCommand(wire::loader::pageStart());
         m_link.delayMs(1);
         for (int i = page * size; i < (page + 1) * size; ++i) {
             m_link.yieldOnce();
@@ -256,7 +257,7 @@ bool FirmwareUpdate::transfer(const FirmwareFile& file) {
     if (file.tailBytes() > 0)
         sendTail(file);
     pageRequested();
-    m_link.sendCommand(QStringLiteral("!"));
+    m_link.sendCommand(wire::loader::end());
     m_link.delayMs(1);
     return true;
 }
@@ -264,7 +265,7 @@ bool FirmwareUpdate::transfer(const FirmwareFile& file) {
 void FirmwareUpdate::sendTail(const FirmwareFile& file) {
     if (file.fullPages() > 0)
         pageRequested();
-    m_link.sendCommand(QStringLiteral(">"));
+    m_link.sendCommand(wire::loader::pageStart());
     m_link.delayMs(10);
     const QByteArray& bytes = file.bytes();
     const int start = file.fullPages() * file.pageSize();
@@ -277,8 +278,8 @@ void FirmwareUpdate::sendTail(const FirmwareFile& file) {
     }
     for (int i = file.tailBytes(); i < file.pageSize(); ++i) {
         m_link.yieldOnce();
-        m_link.sendCommand(QStringLiteral("F"));
-        m_link.sendCommand(QStringLiteral("F"));
+        m_link.sendCommand(wire::loader::fill());
+        m_link.sendCommand(wire::loader::fill());
     }
 }
 

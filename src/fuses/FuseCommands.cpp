@@ -9,6 +9,7 @@
 #include "fuses/FuseBitText.h"
 #include "fuses/FuseEditor.h"
 #include "link/ProgrammerLink.h"
+#include "link/WireCommands.h"
 
 namespace kv {
 
@@ -79,7 +80,7 @@ void FuseCommands::requireDefinitions(const QString& refused) const {
 
 QString FuseCommands::requestFuseReading(const char* invalidText) {
     m_link.discardInput();
-    m_link.sendCommand(QStringLiteral("RS#"));
+    m_link.sendCommand(wire::readFuses());
     m_link.delayMs(100);
     if (m_link.inputCount() == 0) {
         m_link.logReplyAfter(0);
@@ -144,7 +145,7 @@ std::optional<QString> FuseCommands::writeFuses(const QString& model) {
                     QCoreApplication::translate(
                         "FuseCommands", "熔丝位未设定好（有空位或非法字符），没有写熔丝位。")))
         return std::nullopt;
-    m_link.sendCommand(QStringLiteral("WS") + fuseField(m_editor, model) + QLatin1Char('#'));
+    m_link.sendCommand(wire::writeFuses(fuseField(m_editor, model)));
     return m_link.logReplyAfter(200);
 }
 
@@ -160,7 +161,7 @@ FuseCommands::Recovery FuseCommands::recoverFuses(const QString& model) {
         return recovery;
     }
     const QString sent = fuseField(m_editor, model);
-    m_link.sendCommand(QStringLiteral("SS") + sent + QLatin1Char('#'));
+    m_link.sendCommand(wire::recoverFuses(sent));
     m_link.logReplyAfter(800);
     recovery.reading = readFuseBytes();
     const QString readBack = fuseFieldOf(recovery.reading, model);
@@ -178,13 +179,13 @@ std::optional<QString> FuseCommands::writeLockBits() {
                     QCoreApplication::translate(
                         "FuseCommands", "锁定位未设定好（有空位或非法字符），没有写锁定位。")))
         return std::nullopt;
-    m_link.sendCommand(QStringLiteral("WL") + m_editor.byteText(3) + QLatin1Char('#'));
+    m_link.sendCommand(wire::writeLock(m_editor.byteText(3)));
     return m_link.logReplyAfter(100);
 }
 
 QString FuseCommands::eraseChip() {
     ProgrammerLink::Exchange exchange(m_link);
-    m_link.sendCommand(QStringLiteral("EM#"));
+    m_link.sendCommand(wire::eraseChip());
     return m_link.logReplyAfter(100);
 }
 

@@ -9,6 +9,7 @@
 #include "core/OperationError.h"
 #include "link/LineSettings.h"
 #include "link/SerialControl.h"
+#include "link/WireCommands.h"
 
 namespace kv {
 
@@ -164,8 +165,7 @@ bool ProgrammerLink::waitForText(int limitMs, const QString& expected) {
 }
 
 QString ProgrammerLink::readInfoByte(int address) {
-    const QString digits = hexField(address & 0xFF, 2);
-    sendCommand(QStringLiteral("RI") + digits + u'#');
+    sendCommand(wire::readInfoByte(address));
     return readAfter(100);
 }
 

@@ -8,6 +8,7 @@
 #include "core/HexDigits.h"
 #include "core/OperationError.h"
 #include "link/ProgrammerLink.h"
+#include "link/WireCommands.h"
 #include "operations/AddressText.h"
 #include "operations/CalibrationLayout.h"
 #include "operations/CalibrationState.h"
@@ -72,12 +73,10 @@ CalibrationWrite CalibrationBytes::writeCalibrationByte() {
     if (toFlash) {
         const bool odd = *address % 2 == 1;
         const QString data = odd ? QStringLiteral("FF") + value : value + QStringLiteral("FF");
-        m_link.sendCommand(QStringLiteral("WW") + data + hexField(*address / 2, 4) +
-                           QStringLiteral("#"));
+        m_link.sendCommand(wire::writeFlashWord(data, *address / 2));
         acknowledged = m_link.waitForText(100, QStringLiteral("!"));
     } else {
-        m_link.sendCommand(QStringLiteral("WE") + value + hexField(*address, 4) +
-                           QStringLiteral("#"));
+        m_link.sendCommand(wire::writeEepromByte(value, *address));
         acknowledged = m_link.waitForText(100, QStringLiteral("!"));
         m_link.delayMs(1);
     }

@@ -7,14 +7,14 @@
 #include "images/ImageSlot.h"
 #include "images/MemoryImage.h"
 #include "link/ProgrammerLink.h"
+#include "link/WireCommands.h"
 
 namespace kv {
 
 namespace {
 
 QString countCommand(const ImageSlot& slot, qint64 count) {
-    return (slot.isFlash() ? QStringLiteral("RF") : QStringLiteral("RE")) + hexField(count, 4) +
-           u'#';
+    return wire::readMemory(slot.kind(), count);
 }
 
 // Index of the first character that is not a hex digit, or -1.

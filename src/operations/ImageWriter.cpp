@@ -8,6 +8,7 @@
 #include "images/ImageSlot.h"
 #include "images/MemoryImage.h"
 #include "link/ProgrammerLink.h"
+#include "link/WireCommands.h"
 #include "operations/WriteAcks.h"
 
 namespace kv {
@@ -57,7 +58,7 @@ WriteOutcome ImageWriter::writeFlash() {
     const int wordsMinusOne = int(bytes.size() / 2 - 1);
 
     m_link.sendInfo(QCoreApplication::translate("ImageWriter", "写FLASH......"));
-    m_link.sendCommand(QStringLiteral("WF#"));
+    m_link.sendCommand(wire::writeFlashImage());
     m_link.yieldOnce();
     m_link.delayMs(50);
     m_link.setBinaryInput(true);
@@ -124,8 +125,7 @@ WriteOutcome ImageWriter::writeEeprom() {
     qint64 missing = 0;
     for (qsizetype a = 0; a < bytes.size(); ++a) {
         // Every digit on the line is upper case, whatever case the image holds.
-        m_link.sendCommand(QStringLiteral("WE") + hexField(quint8(bytes[a]), 2) +
-                           hexField(a >> 8 & 0xFF, 2) + hexField(a & 0xFF, 2) + u'#');
+        m_link.sendCommand(wire::writeEepromByte(hexField(quint8(bytes[a]), 2), a));
         m_eeprom.setProgress((2 * a + 1) * 100 / length);
         if (!m_link.waitForText(100, QStringLiteral("!")))
             ++missing;

@@ -5,6 +5,7 @@
 #include "core/HexDigits.h"
 #include "core/OperationError.h"
 #include "link/ProgrammerLink.h"
+#include "link/WireCommands.h"
 #include "operations/AddressText.h"
 #include "operations/SingleAccessState.h"
 
@@ -21,20 +22,19 @@ QString pad(const QString& text, int width) {
 SingleAccess::SingleAccess(ProgrammerLink& link, ModelState& model, SingleAccessState& state)
     : m_link(link), m_model(model), m_state(state) {}
 
-QString SingleAccess::address(int row) {
+qint64 SingleAccess::address(int row) {
     const int largest = row == 0 ? m_model.flashSize() / 2 - 1 : m_model.eepromSize() - 1;
     const std::optional<int> value =
         checkedAddress(m_model.singleAccessAddress(row).text(), largest);
     if (!value)
         throw OperationError(addressFormatError(), ErrorKind::Refused);
-    return hexField(*value, 4);
+    return *value;
 }
 
 bool SingleAccess::write(MemoryKind memory) {
     const int row = memory == MemoryKind::Flash ? 0 : 1;
     ProgrammerLink::Exchange exchange(m_link);
-    const QString where = address(row);
-    return send(row, where, m_state.dataText(row));
+    return send(row, address(row), m_state.dataText(row));
 }
 
 bool SingleAccess::writeAt(MemoryKind memory, qint64 address, const QString& data) {
@@ -43,16 +43,16 @@ bool SingleAccess::writeAt(MemoryKind memory, qint64 address, const QString& dat
     const qint64 largest = row == 0 ? m_model.flashSize() / 2 - 1 : m_model.eepromSize() - 1;
     if (address < 0 || address > largest)
         throw OperationError(addressFormatError(), ErrorKind::Refused);
-    return send(row, hexField(address, 4), data);
+    return send(row, address, data);
 }
 
-bool SingleAccess::send(int row, const QString& where, const QString& text) {
+bool SingleAccess::send(int row, qint64 where, const QString& text) {
     const int width = row == 0 ? 4 : 2;
     const QString data = text.trimmed().toUpper();
     if (!isHexText(data) || data.size() > width)
         throw OperationError(dataFormatError(), ErrorKind::Refused);
-    m_link.sendCommand((row == 0 ? QStringLiteral("WW") : QStringLiteral("WE")) + pad(data, width) +
-                       where + QStringLiteral("#"));
+    m_link.sendCommand(row == 0 ? wire::writeFlashWord(pad(data, width), where)
+                                : wire::writeEepromByte(pad(data, width), where));
     const bool acknowledged = m_link.waitForText(100, QStringLiteral("!"));
     if (!acknowledged)
         m_link.sendInfo(noReplyText());
@@ -62,10 +62,9 @@ bool SingleAccess::send(int row, const QString& where, const QString& text) {
 QString SingleAccess::read(MemoryKind memory) {
     const int row = memory == MemoryKind::Flash ? 0 : 1;
     ProgrammerLink::Exchange exchange(m_link);
-    const QString where = address(row);
+    const qint64 where = address(row);
     m_link.discardInput();
-    m_link.sendCommand((row == 0 ? QStringLiteral("RW") : QStringLiteral("RB")) + where +
-                       QStringLiteral("#"));
+    m_link.sendCommand(row == 0 ? wire::readFlashWord(where) : wire::readEepromByte(where));
     const QString reply = m_link.readAfter(100);
     m_state.setDataText(row, reply);
     if (reply.isEmpty())

@@ -43,8 +43,8 @@ public:
     }
 
 private:
-    QString address(int row);
-    bool send(int row, const QString& where, const QString& data);
+    qint64 address(int row);
+    bool send(int row, qint64 address, const QString& data);
 
     ProgrammerLink& m_link;
     ModelState& m_model;

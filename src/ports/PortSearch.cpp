@@ -6,6 +6,7 @@
 #include "core/OperationError.h"
 #include "link/ProgrammerLink.h"
 #include "link/SerialControl.h"
+#include "link/WireCommands.h"
 
 namespace kv {
 
@@ -43,7 +44,7 @@ bool PortSearch::probe(int n) {
     try {
         m_link.discardInput();
         m_link.delayMs(100);
-        m_link.sendCommand(QStringLiteral("CC#"));
+        m_link.sendCommand(wire::checkLink());
         return m_link.readAfter(200) == expectedReply();
     } catch (const OperationError&) {
         // The device went away during its probe: go on with the next number.
