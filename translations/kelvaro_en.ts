@@ -234,6 +234,10 @@
         <source>--ports 列出 %1 个端口，量产最多 %2 个插座</source>
         <translation>--ports lists %1 ports; a gang has at most %2 sockets</translation>
     </message>
+    <message>
+        <source>--ports 中端口%1出现了两次</source>
+        <translation>--ports names port %1 twice</translation>
+    </message>
 </context>
 <context>
     <name>CliMain</name>
@@ -387,6 +391,10 @@
     <message>
         <source>锁定位应为一个十六进制字节（如 FC），而不是“%1”</source>
         <translation>The lock byte must be a hex byte (such as FC), not &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>端口%1无效：应为 COM1 到 COM16 或设备路径</source>
+        <translation>Port %1 is invalid: use COM1 to COM16 or a device path</translation>
     </message>
 </context>
 <context>
@@ -1542,6 +1550,10 @@ Please report problems and suggestions about this program and the programmer&apo
     <message>
         <source>编程进程未报告结果就退出了（退出码%1）。</source>
         <translation>The programming process exited without a result (exit code %1).</translation>
+    </message>
+    <message>
+        <source>端口被占用</source>
+        <translation>Port busy</translation>
     </message>
 </context>
 <context>

@@ -59,6 +59,20 @@ std::optional<ParsedArguments> parseGangArguments(const QStringList& arguments) 
                 .arg(GangSockets::kMaxSockets);
         return parsed;
     }
+    QStringList seen;
+    for (const GangSocket& socket : GangSockets::fromPortList(ports)) {
+        if (const QString problem = portProblem(socket.port); !problem.isEmpty()) {
+            parsed.error = problem;
+            return parsed;
+        }
+        // Two sockets on one programmer would fight over its line.
+        if (seen.contains(socket.port, Qt::CaseInsensitive)) {
+            parsed.error = QCoreApplication::translate("CliGang", "--ports 中端口%1出现了两次")
+                               .arg(socket.port);
+            return parsed;
+        }
+        seen << socket.port;
+    }
     if (rest.isEmpty()) {
         parsed.error = QCoreApplication::translate(
             "CliGang", "gang 需要每个插座执行的命令，如 run SCHEME.SET");

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "cli/CliRequest.h"
 
+#include <QRegularExpression>
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QHash>
@@ -181,6 +183,8 @@ QString optionError(const QCommandLineParser& parser, const QList<QCommandLineOp
 // The combinations that make no sense, once the command is known.
 QString checkCombination(const CliRequest& r) {
     const bool portless = r.id == CommandId::ListPorts;
+    if (const QString problem = portProblem(r.port); !problem.isEmpty())
+        return problem;
     if (portless && (!r.port.isEmpty() || !r.baud.isEmpty()))
         return QCoreApplication::translate("CliRequest",
                                            "ports 列出全部端口，不接受 --port 或 --baud");
@@ -259,6 +263,31 @@ bool CliRequest::changesChip() const {
     // A verify runs the pass, which keeps a record like the writes.
     return id && (CommandTable::info(*id).kind == CommandKind::Recorded ||
                   *id == CommandId::VerifyFlashFile || *id == CommandId::VerifyEepromFile);
+}
+
+QString portProblem(const QString& port) {
+    static const QRegularExpression com(QStringLiteral("^COM(\\d+)$"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = com.match(port.trimmed());
+    if (!match.hasMatch())
+        return {};
+    bool ok = false;
+    const int number = match.captured(1).toInt(&ok);
+    // Anything else would fall back to COM1: a chip on another port would be programmed.
+    if (ok && number >= 1 && number <= 16)
+        return {};
+    return QCoreApplication::translate("CliRequest", "端口%1无效：应为 COM1 到 COM16 或设备路径")
+        .arg(port.trimmed());
+}
+
+bool jsonAsked(const QStringList& arguments) {
+    for (const QString& word : arguments) {
+        if (word == u"--")
+            break;
+        if (word == u"--json" || word == u"-json")
+            return true;
+    }
+    return false;
 }
 
 QString canonicalModel(const QString& name) {

@@ -78,5 +78,10 @@ QString helpText();
 // The model's name as the table spells it, matched case-insensitively; empty
 // for a name the table lacks.
 QString canonicalModel(const QString& name);
+// Why a port as given is refused: a COM number outside COM1..COM16; empty
+// when it is usable (a device path, or a COM number in range).
+QString portProblem(const QString& port);
+// Whether the line asks for --json, even when it fails to parse.
+bool jsonAsked(const QStringList& arguments);
 
 }  // namespace kv::cli

@@ -165,7 +165,9 @@ void CliRunner::startWorkbench() {
 int CliRunner::startOnPort() {
     const std::optional<OperationError> notOpened = m_workbench->start();
     if (notOpened || !m_port.isOpen()) {
-        m_findings.insert(QStringLiteral("portLost"), true);
+        // Busy is not lost: the operator frees the port rather than checking the cable.
+        const bool busy = notOpened && notOpened->kind() == ErrorKind::PortBusy;
+        m_findings.insert(busy ? QStringLiteral("portBusy") : QStringLiteral("portLost"), true);
         return fail(kExitProgrammer,
                     notOpened ? notOpened->text()
                               : QCoreApplication::translate("CliRunner", "端口未能打开。"));
@@ -202,6 +204,7 @@ int CliRunner::outcome(const CommandResult& result, int chipExit) {
                 return fail(kExitRecord, error.text());
             case ErrorKind::NoAnswer:
             case ErrorKind::LineLost:
+            case ErrorKind::PortBusy:
             case ErrorKind::Garbled:
             case ErrorKind::Refused:
                 return fail(kExitProgrammer, error.text());

@@ -38,7 +38,9 @@ int main(int argc, char* argv[]) {
         std::fputs(kv::cli::helpText().toUtf8().constData(), stdout);
         return kv::cli::kExitDone;
     }
-    kv::cli::CliReport report(request.json, request.quiet, ::isatty(STDERR_FILENO) == 1);
+    // A line that asked for JSON gets its result line even when it did not parse.
+    kv::cli::CliReport report(request.json || kv::cli::jsonAsked(arguments), request.quiet,
+                              ::isatty(STDERR_FILENO) == 1);
     if (!parsed.error.isEmpty()) {
         report.result(
             kv::cli::kExitUsage,

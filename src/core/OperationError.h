@@ -13,6 +13,7 @@ enum class ErrorKind {
     Refused,        // bad input: nothing was sent
     NoAnswer,       // the programmer did not answer in time
     LineLost,       // the port failed, closed or vanished
+    PortBusy,       // another program holds the port
     Garbled,        // a reply came but is not what the command expects
     ChipDisagrees,  // the chip answered, and its answer says no
     File,           // a file could not be read or written
@@ -31,7 +32,7 @@ public:
     // A failure of the programmer or its line rather than of the input.
     bool isProgrammerFault() const {
         return m_kind == ErrorKind::NoAnswer || m_kind == ErrorKind::LineLost ||
-               m_kind == ErrorKind::Garbled;
+               m_kind == ErrorKind::PortBusy || m_kind == ErrorKind::Garbled;
     }
 
 private:

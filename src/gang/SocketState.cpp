@@ -34,6 +34,8 @@ QString SocketState::phaseText(Phase phase) {
             return QCoreApplication::translate("SocketState", "已停止");
         case Phase::PortLost:
             return QCoreApplication::translate("SocketState", "端口丢失");
+        case Phase::PortBusy:
+            return QCoreApplication::translate("SocketState", "端口被占用");
     }
     return {};
 }
@@ -46,6 +48,8 @@ QString SocketState::resultName(Phase phase) {
             return QStringLiteral("stopped");
         case Phase::PortLost:
             return QStringLiteral("port lost");
+        case Phase::PortBusy:
+            return QStringLiteral("port busy");
         case Phase::Failed:
             return QStringLiteral("fail");
         default:
@@ -70,7 +74,8 @@ void SocketTracker::settle(SocketState::Phase phase, qint64 nowMs) {
     m_state.finishedMs = nowMs;
     if (phase == SocketState::Phase::Passed)
         ++m_state.passes;
-    else if (phase == SocketState::Phase::Failed || phase == SocketState::Phase::PortLost)
+    else if (phase == SocketState::Phase::Failed || phase == SocketState::Phase::PortLost ||
+             phase == SocketState::Phase::PortBusy)
         ++m_state.fails;
 }
 
@@ -132,6 +137,8 @@ bool SocketTracker::feed(const QJsonObject& line, qint64 nowMs) {
         settle(SocketState::Phase::Stopped, nowMs);
     else if (line.value(QLatin1String("portLost")).toBool())
         settle(SocketState::Phase::PortLost, nowMs);
+    else if (line.value(QLatin1String("portBusy")).toBool())
+        settle(SocketState::Phase::PortBusy, nowMs);
     else
         settle(SocketState::Phase::Failed, nowMs);
     return true;

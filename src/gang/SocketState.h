@@ -18,6 +18,7 @@ struct SocketState {
         Failed,    // reason says why
         Stopped,   // stopped from the station (or Ctrl-C) before its end
         PortLost,  // the port could not be opened or went away during the run
+        PortBusy,  // another program holds the port
     };
 
     Phase phase = Phase::Waiting;
@@ -36,11 +37,11 @@ struct SocketState {
     bool isRunning() const { return phase == Phase::Identifying || phase == Phase::Working; }
     bool isSettled() const {
         return phase == Phase::Passed || phase == Phase::Failed || phase == Phase::Stopped ||
-               phase == Phase::PortLost;
+               phase == Phase::PortLost || phase == Phase::PortBusy;
     }
     qint64 elapsedMs(qint64 nowMs) const;
     static QString phaseText(Phase phase);
-    // "pass", "fail", "stopped", "port lost": the result's name in JSON lines.
+    // "pass", "fail", "stopped", "port lost", "port busy": the result's name in JSON lines.
     static QString resultName(Phase phase);
 };
 

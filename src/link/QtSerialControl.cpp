@@ -169,11 +169,25 @@ void QtSerialControl::setOpen(bool open) {
     --m_quiet;
     if (!ok) {
         const QString text = openFailureText(path);
+        const ErrorKind kind = heldElsewhere(path) ? ErrorKind::PortBusy : ErrorKind::LineLost;
         m_serial.clearError();
-        throw OperationError(text, ErrorKind::LineLost);
+        throw OperationError(text, kind);
     }
     m_devicePath = path;
     m_lostReason.clear();
+}
+
+// QSerialPort reports a device held by another program (its lock file) as a
+// permission error too; only a device we may not open needs dialout.
+bool QtSerialControl::heldElsewhere(const QString& path) const {
+    if (m_serial.error() != QSerialPort::PermissionError)
+        return false;
+#ifdef Q_OS_UNIX
+    return ::access(path.toLocal8Bit().constData(), R_OK | W_OK) == 0;
+#else
+    Q_UNUSED(path);
+    return true;
+#endif
 }
 
 QString QtSerialControl::openFailureText(const QString& path) const {
@@ -181,14 +195,7 @@ QString QtSerialControl::openFailureText(const QString& path) const {
                        .arg(m_portNumber)
                        .arg(path, m_serial.errorString());
     if (m_serial.error() == QSerialPort::PermissionError) {
-#ifdef Q_OS_UNIX
-        // QSerialPort reports a device held by another program (its lock file)
-        // as a permission error too; only a device we may not open needs dialout.
-        const bool accessible = ::access(path.toLocal8Bit().constData(), R_OK | W_OK) == 0;
-#else
-        const bool accessible = true;
-#endif
-        if (accessible) {
+        if (heldElsewhere(path)) {
             text += QCoreApplication::translate("QtSerialControl", "\n该端口正被其他程序使用。");
         } else {
             text += QCoreApplication::translate(

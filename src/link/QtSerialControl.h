@@ -60,6 +60,7 @@ private:
     bool applyLine(const LineSettings& line);
     bool applyHandshaking(int code);
     QString openFailureText(const QString& path) const;
+    bool heldElsewhere(const QString& path) const;
     int osOutputQueue() const;
 
     const PortMap& m_map;

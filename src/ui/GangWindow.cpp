@@ -34,6 +34,7 @@ QString colourOf(SocketState::Phase phase) {
             return QStringLiteral("#1a8f2e");
         case SocketState::Phase::Failed:
         case SocketState::Phase::PortLost:
+        case SocketState::Phase::PortBusy:
             return QStringLiteral("#c62828");
         case SocketState::Phase::Stopped:
             return QStringLiteral("#a66a00");

@@ -143,7 +143,16 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"missing_argument", "ATMEGA8", {"-p", "{pts}", "write-flash"}, 2, ""},
         Refusal{
             "bad_fuse_byte", "ATMEGA8", {"-p", "{pts}", "fuses", "write", "--low", "1FF"}, 2, ""},
-        Refusal{"unknown_command", "ATMEGA8", {"-p", "{pts}", "blank-check"}, 2, ""}),
+        Refusal{"unknown_command", "ATMEGA8", {"-p", "{pts}", "blank-check"}, 2, ""},
+        // Outside COM1..COM16 nothing opens: no fallback to COM1.
+        Refusal{"com_number_too_high", "ATMEGA8", {"-p", "COM99", "erase"}, 2, ""},
+        Refusal{"com_number_zero", "ATMEGA8", {"-p", "com0", "erase"}, 2, ""},
+        Refusal{
+            "gang_com_number_too_high", "ATMEGA8", {"gang", "--ports", "COM17", "erase"}, 2, ""},
+        Refusal{"gang_port_twice", "ATMEGA8", {"gang", "--ports", "{pts},{pts}", "erase"}, 2, ""},
+        // A line that does not parse still ends with its JSON result line.
+        Refusal{"unknown_option_in_json", "ATMEGA8", {"-p", "{pts}", "erase", "--VERIFY"}, 2, ""},
+        Refusal{"option_without_value_in_json", "ATMEGA8", {"-p", "{pts}", "--baud"}, 2, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Another program holds the port: the message says so, nothing is sent.
@@ -154,6 +163,9 @@ TEST(CliEndToEnd, RefusesABusyPort) {
     CliProcess cli;
     EXPECT_EQ(cli.run({"--json", "-p", sim.pts(), "detect"}), 3);
     EXPECT_TRUE(cli.result()["message"].toString().contains(sim.pts()));
+    // Busy, not lost: the gang shows it as its own state.
+    EXPECT_EQ(cli.result()["portBusy"], true);
+    EXPECT_FALSE(cli.result().contains("portLost"));
     holder.close();
     EXPECT_EQ(sim.transcript(), QByteArray());
 }
