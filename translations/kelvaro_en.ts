@@ -252,6 +252,10 @@
         <source>已按 Ctrl-C 停止。</source>
         <translation>Stopped by Ctrl-C.</translation>
     </message>
+    <message>
+        <source>收到信号 %1，已停止。</source>
+        <translation>Stopped by signal %1.</translation>
+    </message>
 </context>
 <context>
     <name>CliProgramCommand</name>
@@ -408,10 +412,6 @@
         <translation> (FLASH %1%, EEPROM %2%)</translation>
     </message>
     <message>
-        <source>已按 Ctrl-C 停止：%1 没有做完。%2，停在两次交换之间，FLASH只含整页；未做的步骤没有执行。端口已关闭。</source>
-        <translation>Stopped by Ctrl-C: %1 not finished. %2, stopped between two exchanges; FLASH holds whole pages only; the remaining steps were not run. The port is closed.</translation>
-    </message>
-    <message>
         <source>端口未能打开。</source>
         <translation>The port could not be opened.</translation>
     </message>
@@ -438,6 +438,18 @@
     <message>
         <source>没有找到应答的编程器。</source>
         <translation>No programmer answered.</translation>
+    </message>
+    <message>
+        <source>已按 Ctrl-C 停止</source>
+        <translation>Stopped by Ctrl-C</translation>
+    </message>
+    <message>
+        <source>收到信号 %1 后停止</source>
+        <translation>Stopped by signal %1</translation>
+    </message>
+    <message>
+        <source>%3：%1 没有做完。%2，停在两次交换之间，FLASH只含整页；未做的步骤没有执行。端口已关闭。</source>
+        <translation>%3: %1 did not finish. %2, stopped between two exchanges, FLASH holds whole pages only; the steps not done were not run. The port is closed.</translation>
     </message>
 </context>
 <context>

@@ -87,7 +87,9 @@ int CliGang::run(StopSignal& stop) {
                      });
     QObject::connect(&m_runner, &GangRunner::socketFinished, &m_runner,
                      [this](int index) { reportSocket(index); });
-    QObject::connect(&stop, &StopSignal::stopRequested, &m_runner, [this] { m_runner.stopAll(); });
+    // Each child gets the signal the gang got, and ends as the gang does.
+    QObject::connect(&stop, &StopSignal::stopRequested, &m_runner,
+                     [this] { m_runner.stopAll(StopSignal::signalNumber()); });
     QEventLoop loop;
     QObject::connect(&m_runner, &GangRunner::allFinished, &loop, &QEventLoop::quit);
     m_runner.startAll();
@@ -97,7 +99,7 @@ int CliGang::run(StopSignal& stop) {
     const int failed = m_runner.count() - m_passed;
     int code = failed == 0 ? kExitDone : m_firstFailure;
     if (StopSignal::requested())
-        code = kExitInterrupted;
+        code = StopSignal::exitCode();
     const QJsonObject findings{{"passed", m_passed}, {"failed", failed}, {"sockets", m_sockets}};
     const QString summary =
         QCoreApplication::translate("CliGang", "量产：%1 个插座通过，%2 个失败。")

@@ -16,10 +16,14 @@ namespace kv::cli {
 namespace {
 
 std::atomic<bool> g_stop{false};
+std::atomic<int> g_signal{SIGINT};
 int g_pipe[2] = {-1, -1};
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
-void onInterrupt(int) {
-    g_stop = true;
+void onInterrupt(int signal) {
+    // The first one names the stop; a second only repeats it.
+    if (!g_stop.exchange(true))
+        g_signal = signal;
     const char byte = 1;
     [[maybe_unused]] const auto n = ::write(g_pipe[1], &byte, 1);
 }
@@ -35,11 +39,34 @@ StopSignal::StopSignal(QObject* parent) : QObject(parent) {
         [[maybe_unused]] const auto n = ::read(g_pipe[0], buffer, sizeof buffer);
         Q_EMIT stopRequested();
     });
-    std::signal(SIGINT, onInterrupt);
+    // A terminal closed, or a supervisor's stop: the same safe stop as Ctrl-C,
+    // with a result line and a record row for the chip in the socket.
+    for (const int signal : kStopSignals)
+        std::signal(signal, onInterrupt);
 }
 
 StopSignal::~StopSignal() {
-    std::signal(SIGINT, SIG_DFL);
+    for (const int signal : kStopSignals)
+        std::signal(signal, SIG_DFL);
+}
+
+int StopSignal::signalNumber() {
+    return g_signal;
+}
+
+int StopSignal::exitCode() {
+    return 128 + g_signal;
+}
+
+QString StopSignal::signalName() {
+    switch (g_signal) {
+        case SIGTERM:
+            return QStringLiteral("SIGTERM");
+        case SIGHUP:
+            return QStringLiteral("SIGHUP");
+        default:
+            return QStringLiteral("SIGINT");
+    }
 }
 
 bool StopSignal::requested() {
@@ -48,6 +75,7 @@ bool StopSignal::requested() {
 
 void StopSignal::clear() {
     g_stop = false;
+    g_signal = SIGINT;
 }
 
 GuardedSerialControl::GuardedSerialControl(SerialControl& inner) : m_inner(inner) {

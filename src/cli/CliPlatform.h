@@ -27,6 +27,11 @@ public:
     explicit StopSignal(QObject* parent = nullptr);
     ~StopSignal() override;
     static bool requested();
+    // The signal that asked for the stop (SIGINT, SIGTERM or SIGHUP), the exit
+    // code it gives (128 + its number: 130, 143, 129) and its name.
+    static int signalNumber();
+    static int exitCode();
+    static QString signalName();
     // For tests and the firmware command's deferral.
     static void clear();
 
@@ -51,6 +56,9 @@ public:
     // request waits until it is switched on again.
     void setStoppable(bool on) { m_stoppable = on; }
     static QString stoppedText() {
+        if (StopSignal::signalNumber() != 2)
+            return QCoreApplication::translate("CliPlatform", "收到信号 %1，已停止。")
+                .arg(StopSignal::signalName());
         return QCoreApplication::translate("CliPlatform", "已按 Ctrl-C 停止。");
     }
 

@@ -7,6 +7,7 @@
 #include <QTime>
 #include <QTimer>
 #include <chrono>
+#include <csignal>
 
 #include "app/PassRecorder.h"
 #include "app/ShellTexts.h"
@@ -81,8 +82,10 @@ int CliRunner::run() {
         code = fail(kExitProgrammer, e.text());
     }
     if (StopSignal::requested()) {
-        code = kExitInterrupted;
+        code = StopSignal::exitCode();
         m_findings.insert(QStringLiteral("interrupted"), true);
+        m_findings.insert(QStringLiteral("reason"), QStringLiteral("stopped"));
+        m_findings.insert(QStringLiteral("signal"), StopSignal::signalName());
         m_findings.insert(QStringLiteral("bytesSent"), m_port.bytesSent());
         QString done = QCoreApplication::translate("CliRunner", "已向编程器发送%1字节")
                            .arg(m_port.bytesSent());
@@ -95,11 +98,14 @@ int CliRunner::run() {
                         .arg(flash)
                         .arg(eeprom);
         }
-        m_message =
-            QCoreApplication::translate("CliRunner",
-                                        "已按 Ctrl-C 停止：%1 没有做完。%2，停在两次交换之间，"
-                                        "FLASH只含整页；未做的步骤没有执行。端口已关闭。")
-                .arg(m_request.command, done);
+        const QString how = StopSignal::signalNumber() == SIGINT
+                                ? QCoreApplication::translate("CliRunner", "已按 Ctrl-C 停止")
+                                : QCoreApplication::translate("CliRunner", "收到信号 %1 后停止")
+                                      .arg(StopSignal::signalName());
+        m_message = QCoreApplication::translate("CliRunner",
+                                                "%3：%1 没有做完。%2，停在两次交换之间，"
+                                                "FLASH只含整页；未做的步骤没有执行。端口已关闭。")
+                        .arg(m_request.command, done, how);
     }
     if (m_workbench && m_workbench->record().lastRecordId() != 0)
         m_findings.insert(QStringLiteral("record"), m_workbench->record().lastRecordId());
@@ -186,7 +192,7 @@ int CliRunner::noAnswer() {
 
 int CliRunner::outcome(const CommandResult& result, int chipExit) {
     if (StopSignal::requested())
-        return kExitInterrupted;
+        return StopSignal::exitCode();
     if (!result.ran)
         return fail(kExitProgrammer, CommandRunner::busyText());
     if (result.error) {
@@ -312,7 +318,7 @@ int CliRunner::runFirmware() {
             m_human = update.byteText();
             return kExitDone;
         case FirmwareUpdate::Outcome::Cancelled:
-            return kExitInterrupted;
+            return StopSignal::exitCode();
         case FirmwareUpdate::Outcome::PagesMissed:
             return fail(kExitProgrammer, update.byteText());
         default:

@@ -171,7 +171,7 @@ void GangRunner::onExited(int index, int exitCode, bool crashed) {
         Q_EMIT allFinished();
 }
 
-void GangRunner::stopOne(int index) {
+void GangRunner::stopOne(int index, int signal) {
     if (index < 0 || index >= count() || !isRunning(index))
         return;
     Child& child = *m_children[size_t(index)];
@@ -179,15 +179,15 @@ void GangRunner::stopOne(int index) {
     // Ctrl-C's signal: the command line ends between two exchanges and closes the port.
     const qint64 pid = child.process->processId();
     if (pid > 0)
-        ::kill(pid_t(pid), SIGINT);
+        ::kill(pid_t(pid), signal);
     if (!child.killTimer.isActive())
         child.killTimer.start(m_stopGraceMs);
 }
 
-void GangRunner::stopAll() {
+void GangRunner::stopAll(int signal) {
     for (int i = 0; i < count(); ++i) {
         m_children[size_t(i)]->restartPending = false;
-        stopOne(i);
+        stopOne(i, signal);
     }
 }
 

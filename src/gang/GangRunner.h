@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <csignal>
+
 #include <QJsonObject>
 #include <QList>
 #include <QObject>
@@ -54,8 +56,10 @@ public:
     void startOne(int index);
     // The child ends between two exchanges (as on Ctrl-C); one that does not
     // end within the grace time is killed.
-    void stopOne(int index);
-    void stopAll();
+    // signal: what the child gets, SIGINT as for Ctrl-C unless the gang itself
+    // was stopped by another one, which its children then share.
+    void stopOne(int index, int signal = SIGINT);
+    void stopAll(int signal = SIGINT);
     // Stops the socket if it runs, and starts it again once its child ended
     // and the programmer has given up the exchange that was cut off.
     void restart(int index);

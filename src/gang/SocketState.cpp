@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "gang/SocketState.h"
 
+#include <csignal>
+
 #include <QCoreApplication>
 
 namespace kv {
@@ -133,7 +135,9 @@ bool SocketTracker::feed(const QJsonObject& line, qint64 nowMs) {
     m_state.reason = line.value(QLatin1String("message")).toString();
     if (m_state.reason.isEmpty())
         m_state.reason = m_lastWarning;
-    if (m_state.exitCode == kExitInterrupted)
+    // Ctrl-C, SIGTERM or SIGHUP: the child stopped at a safe point.
+    if (m_state.exitCode == kExitInterrupted || m_state.exitCode == 128 + SIGTERM ||
+        m_state.exitCode == 128 + SIGHUP)
         settle(SocketState::Phase::Stopped, nowMs);
     else if (line.value(QLatin1String("portLost")).toBool())
         settle(SocketState::Phase::PortLost, nowMs);

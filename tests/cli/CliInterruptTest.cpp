@@ -14,10 +14,19 @@
 namespace kv::test {
 namespace {
 
-// Ctrl-C in the middle of a FLASH write: the command ends between two pages,
-// says what it did, closes the port and exits 130; the chip holds whole pages
-// of the image and erased pages, never a page cut in two.
-TEST(CliEndToEnd, CtrlCDuringAFlashWriteLeavesWholePages) {
+struct Stop {
+    const char* name;
+    int signal;
+    int exit;  // 128 + the signal
+};
+
+class CliEndToEndStop : public ::testing::TestWithParam<Stop> {};
+
+// Ctrl-C, a supervisor's SIGTERM or a closed terminal's SIGHUP in the middle
+// of a FLASH write: the command ends between two pages, says what it did,
+// records the chip, closes the port and exits 128 + the signal; the chip
+// holds whole pages of the image and erased pages, never a page cut in two.
+TEST_P(CliEndToEndStop, DuringAFlashWriteLeavesWholePagesAndARecord) {
     SimProcess sim({QStringLiteral("--model"), QStringLiteral("ATMEGA32")});
     QTemporaryDir dir;
     QByteArray image(32768, Qt::Uninitialized);
@@ -31,11 +40,15 @@ TEST(CliEndToEnd, CtrlCDuringAFlashWriteLeavesWholePages) {
     ASSERT_TRUE(cli.waitForLine([](const QJsonObject& l) {
         return l["event"] == "progress" && l["step"] == "flash" && l["done"].toInt() >= 20;
     })) << cli.rawOutput().toStdString();
-    ASSERT_EQ(::kill(pid_t(cli.pid()), SIGINT), 0);
-    EXPECT_EQ(cli.finish(), 130) << cli.rawOutput().toStdString();
+    ASSERT_EQ(::kill(pid_t(cli.pid()), GetParam().signal), 0);
+    EXPECT_EQ(cli.finish(), GetParam().exit) << cli.rawOutput().toStdString();
 
     const QJsonObject result = cli.result();
+    EXPECT_EQ(cli.resultCount(), 1);
+    EXPECT_EQ(result["ok"], false);
     EXPECT_EQ(result["interrupted"], true);
+    EXPECT_EQ(result["reason"], "stopped");
+    EXPECT_TRUE(result.contains("record")) << "the half-written chip has its row";
     EXPECT_LT(result["flashProgress"].toInt(), 100);
     EXPECT_TRUE(result["message"].toString().contains(QStringLiteral("端口已关闭")));
     EXPECT_FALSE(result.contains("flashVerified")) << "the verify after the stop never ran";
@@ -62,6 +75,11 @@ TEST(CliEndToEnd, CtrlCDuringAFlashWriteLeavesWholePages) {
     CliProcess again;
     EXPECT_EQ(again.run({"--json", "-p", sim.pts(), "detect"}), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Signals, CliEndToEndStop,
+                         ::testing::Values(Stop{"ctrl_c", SIGINT, 130}, Stop{"term", SIGTERM, 143},
+                                           Stop{"hangup", SIGHUP, 129}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace kv::test
