@@ -203,6 +203,10 @@
         <source>熔丝位未设定好，未写入。</source>
         <translation>The fuse bits are not set up; nothing was written.</translation>
     </message>
+    <message>
+        <source>校准字节未得到确认：写入%1，地址%2读回%3。</source>
+        <translation>The calibration byte was not confirmed: wrote %1, read back %3 at address %2.</translation>
+    </message>
 </context>
 <context>
     <name>CliGang</name>

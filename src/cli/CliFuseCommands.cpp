@@ -11,6 +11,7 @@
 #include "operations/AddressText.h"
 #include "operations/CalibrationBytes.h"
 #include "operations/CalibrationLayout.h"
+#include "operations/SingleAccess.h"
 
 namespace kv::cli {
 
@@ -251,7 +252,38 @@ int CliRunner::calibrationWrite() {
     m_findings.insert(QStringLiteral("address"), box.text().toInt());
     if (const int code = outcome(result))
         return code;
-    return written.acknowledged ? kExitDone : noAnswer();
+    if (!written.acknowledged)
+        return noAnswer();
+    return confirmCalibration(written);
+}
+
+// A calibration byte cannot be taken back: what the cell holds now is read
+// and compared, since a cell that held another value keeps only the bits
+// both have.
+int CliRunner::confirmCalibration(const CalibrationWrite& written) {
+    SingleAccess& single = m_workbench->session().singleAccessCommands();
+    QString reply;
+    const CommandResult result = m_workbench->runner().runExchange([&] {
+        reply = written.toFlash ? single.readAt(MemoryKind::Flash, written.address / 2)
+                                : single.readAt(MemoryKind::Eeprom, written.address);
+    });
+    if (const int code = outcome(result))
+        return code;
+    // The FLASH word comes as it went: the low byte's digits first.
+    const QString held =
+        written.toFlash ? reply.mid(written.address % 2 == 1 ? 2 : 0, 2) : reply.left(2);
+    if (held.size() < 2)
+        return noAnswer();
+    m_findings.insert(QStringLiteral("readBack"), held.toUpper());
+    if (held.compare(written.value, Qt::CaseInsensitive) != 0) {
+        return fail(kExitChipDisagrees,
+                    QCoreApplication::translate("CliFuseCommands",
+                                                "校准字节未得到确认：写入%1，地址%2读回%3。")
+                        .arg(written.value)
+                        .arg(written.address)
+                        .arg(held.toUpper()));
+    }
+    return kExitDone;
 }
 
 // A fuse or lock write with the record around it; a silent programmer is

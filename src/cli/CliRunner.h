@@ -65,6 +65,7 @@ private:
     int confirmFuses(const QString& sent);
     int confirmLock(const QString& sent);
     int recordedWrite(CommandId id);
+    int confirmCalibration(const CalibrationWrite& written);
 
     // mayBeEmpty: a file without data for this memory is no failure.
     int loadImage(bool flash, const QString& path, bool mayBeEmpty = false);

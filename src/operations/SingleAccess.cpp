@@ -46,6 +46,17 @@ bool SingleAccess::writeAt(MemoryKind memory, qint64 address, const QString& dat
     return send(row, address, data);
 }
 
+QString SingleAccess::readAt(MemoryKind memory, qint64 address) {
+    const bool flash = memory == MemoryKind::Flash;
+    ProgrammerLink::Exchange exchange(m_link);
+    const qint64 largest = flash ? m_model.flashSize() / 2 - 1 : m_model.eepromSize() - 1;
+    if (address < 0 || address > largest)
+        throw OperationError(addressFormatError(), ErrorKind::Refused);
+    m_link.discardInput();
+    m_link.sendCommand(flash ? wire::readFlashWord(address) : wire::readEepromByte(address));
+    return m_link.readAfter(100);
+}
+
 bool SingleAccess::send(int row, qint64 where, const QString& text) {
     const int width = row == 0 ? 4 : 2;
     const QString data = text.trimmed().toUpper();

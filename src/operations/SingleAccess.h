@@ -31,6 +31,8 @@ public:
     // (a FLASH word address, an EEPROM byte address): refused beyond the
     // memory, never moved into it.
     bool writeAt(MemoryKind memory, qint64 address, const QString& data);
+    // A read at an address the program chose; the data box is left alone.
+    QString readAt(MemoryKind memory, qint64 address);
     // "读": the reply goes into the data box as received and is returned;
     // when nothing came the box is emptied and noReplyText logged.
     QString read(MemoryKind memory);

@@ -144,6 +144,14 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{
             "bad_fuse_byte", "ATMEGA8", {"-p", "{pts}", "fuses", "write", "--low", "1FF"}, 2, ""},
         Refusal{"unknown_command", "ATMEGA8", {"-p", "{pts}", "blank-check"}, 2, ""},
+        // A calibration byte the cell did not take is found by reading it back.
+        Refusal{"calibration_byte_not_taken",
+                "ATMEGA8",
+                {"-p", "{pts}", "calibration", "write", "--slot", "8", "--to", "eeprom",
+                 "--address", "10"},
+                1,
+                "RI01#RI02#RI80#RI81#RI82#RI83#WEA7000A#RB000A#",
+                "fault stuckeeprom 10"},
         // Outside COM1..COM16 nothing opens: no fallback to COM1.
         Refusal{"com_number_too_high", "ATMEGA8", {"-p", "COM99", "erase"}, 2, ""},
         Refusal{"com_number_zero", "ATMEGA8", {"-p", "com0", "erase"}, 2, ""},
