@@ -136,6 +136,10 @@
         <source>%1读取在地址 %2 处停止（收到%3字节，应为%4字节）。</source>
         <translation>%1 read stopped at address %2 (%3 of %4 bytes received).</translation>
     </message>
+    <message>
+        <source>编程器的应答不是标识字（收到“%1”）：请等几秒再试，或拔下编程器再插上。</source>
+        <translation>The programmer&apos;s reply is not a signature (received &quot;%1&quot;): wait a few seconds and try again, or unplug the programmer and plug it in again.</translation>
+    </message>
 </context>
 <context>
     <name>CliFuseCommands</name>
@@ -454,6 +458,10 @@
     <message>
         <source>%3：%1 没有做完。%2，停在两次交换之间，FLASH只含整页；未做的步骤没有执行。端口已关闭。</source>
         <translation>%3: %1 did not finish. %2, stopped between two exchanges, FLASH holds whole pages only; the steps not done were not run. The port is closed.</translation>
+    </message>
+    <message>
+        <source>编程器仍在发送上一条命令的数据：请等几秒再试，或拔下编程器再插上。</source>
+        <translation>The programmer is still sending data of an earlier command: wait a few seconds and try again, or unplug the programmer and plug it in again.</translation>
     </message>
 </context>
 <context>

@@ -11,6 +11,7 @@
 #include "app/ShellTexts.h"
 #include "app/Workbench.h"
 #include "catalogue/ChipModelTable.h"
+#include "core/HexDigits.h"
 #include "core/OperationError.h"
 #include "core/UserPrompts.h"
 #include "fuses/FileFuseBits.h"
@@ -283,6 +284,9 @@ void Workbench::autoSelectModel() {
     // One box text for both, as the window always had; the kind tells them apart.
     if (signature.size() < 6)
         throw OperationError(noTargetText(), ErrorKind::NoAnswer);
+    // Longer, or not hex: the rest of another reply, never a chip's signature.
+    if (signature.size() != 6 || !isHexText(signature))
+        throw OperationError(noTargetText(), ErrorKind::Garbled);
     if (name.isEmpty())
         throw OperationError(noTargetText(), ErrorKind::ChipDisagrees);
     m_session.signature().setIdentifiedModel(name);

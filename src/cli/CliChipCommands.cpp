@@ -152,6 +152,15 @@ int CliRunner::passFindings(const PassOutcome& pass) {
     // The cable, not the chip: no step may be blamed on the chip it never reached.
     if (pass.silent())
         return noAnswer();
+    // A reply of the wrong shape is the line's fault, not the chip's.
+    if (pass.signatureRejected && pass.signature &&
+        (pass.signature->size() != 6 || !isHexText(*pass.signature))) {
+        return fail(kExitProgrammer,
+                    QCoreApplication::translate(
+                        "CliChipCommands",
+                        "编程器的应答不是标识字（收到“%1”）：请等几秒再试，或拔下编程器再插上。")
+                        .arg(pass.signature->left(40)));
+    }
     if (pass.signatureRejected) {
         return fail(
             kExitChipDisagrees,
@@ -203,6 +212,12 @@ int CliRunner::identify() {
     if (result.error && result.error->kind() == ErrorKind::NoAnswer)
         return fail(kExitProgrammer,
                     QCoreApplication::translate("CliChipCommands", "编程器无反应：读不到标识字。"));
+    if (result.error && result.error->kind() == ErrorKind::Garbled)
+        return fail(kExitProgrammer,
+                    QCoreApplication::translate(
+                        "CliChipCommands",
+                        "编程器的应答不是标识字（收到“%1”）：请等几秒再试，或拔下编程器再插上。")
+                        .arg(signature.left(40)));
     if (result.error && result.error->kind() == ErrorKind::ChipDisagrees) {
         m_findings.insert(QStringLiteral("signature"), signature);
         return fail(

@@ -178,6 +178,15 @@ int CliRunner::startOnPort() {
                     notOpened ? notOpened->text()
                               : QCoreApplication::translate("CliRunner", "端口未能打开。"));
     }
+    // A command cut off before this run (a read stopped by Ctrl-C) may still
+    // be answered: its rest must not pass for this run's replies. A pause of
+    // a few characters' time means the programmer has finished.
+    if (!m_workbench->session().link().drainUntilQuiet(kQuietMs, kDrainLimitMs)) {
+        return fail(kExitProgrammer,
+                    QCoreApplication::translate("CliRunner",
+                                                "编程器仍在发送上一条命令的数据：请等几秒再试，"
+                                                "或拔下编程器再插上。"));
+    }
     for (ImageSlot* slot : {&m_workbench->session().flash(), &m_workbench->session().eeprom()}) {
         const QString step = slot->isFlash() ? QStringLiteral("flash") : QStringLiteral("eeprom");
         QObject::connect(slot, &ImageSlot::progressChanged,

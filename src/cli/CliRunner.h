@@ -30,6 +30,11 @@ namespace kv::cli {
 // of the input before anything is sent, and the exit code.
 class CliRunner {
 public:
+    // The line counts as quiet after this long without a byte; the drain
+    // before the first command gives up after the limit (a 32 KiB read takes
+    // under 6 s to stream out at 115200 baud).
+    static constexpr int kQuietMs = 30;
+    static constexpr int kDrainLimitMs = 8000;
     struct Paths {
         QString dataFolder;      // holds "Set"
         QString settingsFolder;  // the window's settings folder; empty: the user's

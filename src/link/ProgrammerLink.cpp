@@ -140,6 +140,24 @@ QString ProgrammerLink::readAfter(int ms) {
     return readInput();
 }
 
+bool ProgrammerLink::drainUntilQuiet(int quietMs, int limitMs) {
+    BusyScope busy(m_busy);
+    const qint64 startMs = m_clock.nowMs();
+    qint64 lastHeardMs = startMs;
+    for (;;) {
+        if (!m_port.readAll().isEmpty())
+            lastHeardMs = m_clock.nowMs();
+        const qint64 nowMs = m_clock.nowMs();
+        if (nowMs - lastHeardMs >= quietMs) {
+            resetDecoder();
+            return true;
+        }
+        if (nowMs - startMs >= limitMs)
+            return false;
+        delayMs(qMin(quietMs, 20));
+    }
+}
+
 QString ProgrammerLink::logReplyAfter(int ms) {
     delayMs(ms);
     QString reply;

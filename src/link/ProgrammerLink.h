@@ -66,6 +66,10 @@ public:
     // Yields to the window once without waiting.
     void yieldOnce();
     QString readAfter(int ms);
+    // Discards what the programmer still sends (the rest of a reply whose
+    // command was cut off) until the line has been quiet for quietMs, for at
+    // most limitMs. False when it still talked at the limit.
+    bool drainUntilQuiet(int quietMs, int limitMs);
     // Logs what arrived within ms (or that nothing did) and returns it.
     QString logReplyAfter(int ms);
     // Collects input until `expected` occurs in what this call collected or

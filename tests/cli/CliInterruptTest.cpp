@@ -76,6 +76,27 @@ TEST_P(CliEndToEndStop, DuringAFlashWriteLeavesWholePagesAndARecord) {
     EXPECT_EQ(again.run({"--json", "-p", sim.pts(), "detect"}), 0);
 }
 
+// A read stopped half-way leaves the programmer streaming the rest of its
+// reply; the next command waits for the line to fall quiet before it asks,
+// so it reads the signature, not the rest of the FLASH.
+TEST(CliEndToEnd, TheCommandAfterAStoppedReadDrainsTheLineFirst) {
+    SimProcess sim({QStringLiteral("--model"), QStringLiteral("ATMEGA32")});
+    QTemporaryDir dir;
+    CliProcess read;
+    read.start({"--json", "-p", sim.pts(), "read-flash", dir.filePath("out.bin")});
+    ASSERT_TRUE(read.waitForLine([](const QJsonObject& l) {
+        return l["event"] == "progress" && l["step"] == "flash" && l["done"].toInt() >= 10;
+    })) << read.rawOutput().toStdString();
+    ASSERT_EQ(::kill(pid_t(read.pid()), SIGINT), 0);
+    EXPECT_EQ(read.finish(), 130);
+
+    CliProcess detect;
+    EXPECT_EQ(detect.run({"--json", "-p", sim.pts(), "detect"}), 0)
+        << detect.rawOutput().toStdString();
+    EXPECT_EQ(detect.result()["signature"], "1E9502");
+    EXPECT_EQ(detect.result()["model"], "ATMEGA32");
+}
+
 INSTANTIATE_TEST_SUITE_P(Signals, CliEndToEndStop,
                          ::testing::Values(Stop{"ctrl_c", SIGINT, 130}, Stop{"term", SIGTERM, 143},
                                            Stop{"hangup", SIGHUP, 129}),
