@@ -398,7 +398,7 @@ QString helpText() {
         "  4    file problem (missing, unreadable, malformed, larger than the chip)\n"
         "  5    the production record cannot be kept (unreachable, read-only, newer, disk full);\n"
         "       nothing was sent to the chip\n"
-        "  130  stopped by Ctrl-C\n");
+        "  130  stopped by Ctrl-C (143 SIGTERM, 129 SIGHUP)\n");
     return text;
 }
 
