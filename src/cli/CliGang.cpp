@@ -35,9 +35,13 @@ QByteArray CliGang::tagged(const QByteArray& line, const QString& port) {
         QJsonDocument(QJsonArray{port}).toJson(QJsonDocument::Compact).mid(1).chopped(1);
     static const QByteArray lead = "{\"event\":\"";
     if (line.startsWith(lead)) {
-        const qsizetype end = line.indexOf('"', lead.size());
-        if (end > 0)
-            return line.left(end + 1) + ',' + field + line.mid(end + 1);
+        // The event name's closing quote; an escaped one inside the name is not it.
+        for (qsizetype at = lead.size(); at < line.size(); ++at) {
+            if (line.at(at) == '\\')
+                ++at;
+            else if (line.at(at) == '"')
+                return line.left(at + 1) + ',' + field + line.mid(at + 1);
+        }
     }
     if (line == "{}" || !line.startsWith('{'))
         return '{' + field + '}';
