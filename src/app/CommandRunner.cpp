@@ -69,21 +69,12 @@ void CommandRunner::present(const StepOutcome& outcome) {
 }
 
 CommandResult CommandRunner::runExchange(const std::function<void()>& command) {
-    CommandResult result;
-    if (refuseWhileBusy())
-        return result;
-    result.ran = true;
-    ++m_commandDepth;
-    {
+    // The exchange ends as the error leaves it, so the box comes after the
+    // exchange and nothing waits behind it.
+    return runGuarded([&] {
         ProgrammerLink::Exchange exchange(m_session.link());
-        result.error = failureOf(command);
-    }
-    // The box comes after the exchange so that nothing waits behind it.
-    if (result.error)
-        showError(result.error->text());
-    --m_commandDepth;
-    afterCommand();
-    return result;
+        command();
+    });
 }
 
 CommandResult CommandRunner::runRecorded(

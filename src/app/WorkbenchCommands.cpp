@@ -282,11 +282,15 @@ void Workbench::autoSelectModel() {
     m_session.signature().setSignatureText(signature);
     const QString name = modelFromSignature(signature);
     // One box text for both, as the window always had; the kind tells them apart.
-    if (signature.size() < 6)
-        throw OperationError(noTargetText(), ErrorKind::NoAnswer);
-    // Longer, or not hex: the rest of another reply, never a chip's signature.
-    if (signature.size() != 6 || !isHexText(signature))
-        throw OperationError(noTargetText(), ErrorKind::Garbled);
+    // One box text for every case, as the window always had; the kind tells them apart.
+    switch (signatureShape(signature)) {
+        case SignatureShape::Missing:
+            throw OperationError(noTargetText(), ErrorKind::NoAnswer);
+        case SignatureShape::Garbled:
+            throw OperationError(noTargetText(), ErrorKind::Garbled);
+        case SignatureShape::Whole:
+            break;
+    }
     if (name.isEmpty())
         throw OperationError(noTargetText(), ErrorKind::ChipDisagrees);
     m_session.signature().setIdentifiedModel(name);

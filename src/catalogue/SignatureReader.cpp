@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "catalogue/SignatureReader.h"
 
+#include "core/HexDigits.h"
+
 #include <QCoreApplication>
 
 #include "catalogue/ChipModelTable.h"
@@ -19,6 +21,14 @@ QString readSignatureText(ProgrammerLink& link, bool pause) {
         bytes += link.readInfoByte(address);
     }
     return QStringLiteral("1E") + bytes;
+}
+
+SignatureShape signatureShape(const QString& reading) {
+    if (reading.isEmpty() || reading == u"1E")
+        return SignatureShape::Missing;
+    if (reading.size() == 6 && isHexText(reading))
+        return SignatureShape::Whole;
+    return SignatureShape::Garbled;
 }
 
 SignatureReader::SignatureReader(ProgrammerLink& link, QObject* parent)

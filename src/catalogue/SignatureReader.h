@@ -8,6 +8,12 @@ namespace kv {
 
 class ProgrammerLink;
 
+// A signature reading as the programmer gave it: nothing (or the "1E" that
+// readSignatureText puts in front of nothing), six hex digits, or anything
+// else, which is the rest of another reply rather than a chip's signature.
+enum class SignatureShape { Missing, Whole, Garbled };
+SignatureShape signatureShape(const QString& reading);
+
 // Reads signature bytes 1 and 2 and returns "1E" followed by the two replies
 // exactly as received ("1E9307"; just "1E" from a silent programmer). Clears
 // stale input first; `pause` adds 5 ms after that. Throws OperationError when

@@ -153,14 +153,8 @@ int CliRunner::passFindings(const PassOutcome& pass) {
     if (pass.silent())
         return noAnswer();
     // A reply of the wrong shape is the line's fault, not the chip's.
-    if (pass.signatureRejected && pass.signature &&
-        (pass.signature->size() != 6 || !isHexText(*pass.signature))) {
-        return fail(kExitProgrammer,
-                    QCoreApplication::translate(
-                        "CliChipCommands",
-                        "编程器的应答不是标识字（收到“%1”）：请等几秒再试，或拔下编程器再插上。")
-                        .arg(pass.signature->left(40)));
-    }
+    if (const StepOutcome* step = pass.step(PassStep::Signature); step && step->garbled)
+        return garbledSignature(step->signature.value_or(QString()));
     if (pass.signatureRejected) {
         return fail(
             kExitChipDisagrees,
@@ -205,6 +199,14 @@ int CliRunner::passFindings(const PassOutcome& pass) {
     return chipExit;
 }
 
+int CliRunner::garbledSignature(const QString& reading) {
+    return fail(kExitProgrammer,
+                QCoreApplication::translate(
+                    "CliChipCommands",
+                    "编程器的应答不是标识字（收到“%1”）：请等几秒再试，或拔下编程器再插上。")
+                    .arg(reading.left(40)));
+}
+
 int CliRunner::identify() {
     Workbench& wb = *m_workbench;
     const CommandResult result = wb.runCommand(CommandId::SelectModel);
@@ -213,11 +215,7 @@ int CliRunner::identify() {
         return fail(kExitProgrammer,
                     QCoreApplication::translate("CliChipCommands", "编程器无反应：读不到标识字。"));
     if (result.error && result.error->kind() == ErrorKind::Garbled)
-        return fail(kExitProgrammer,
-                    QCoreApplication::translate(
-                        "CliChipCommands",
-                        "编程器的应答不是标识字（收到“%1”）：请等几秒再试，或拔下编程器再插上。")
-                        .arg(signature.left(40)));
+        return garbledSignature(signature);
     if (result.error && result.error->kind() == ErrorKind::ChipDisagrees) {
         m_findings.insert(QStringLiteral("signature"), signature);
         return fail(

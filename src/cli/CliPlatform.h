@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <csignal>
+
 #include <QCoreApplication>
 #include <QJsonObject>
 #include <QObject>
@@ -56,7 +58,7 @@ public:
     // request waits until it is switched on again.
     void setStoppable(bool on) { m_stoppable = on; }
     static QString stoppedText() {
-        if (StopSignal::signalNumber() != 2)
+        if (StopSignal::signalNumber() != SIGINT)
             return QCoreApplication::translate("CliPlatform", "收到信号 %1，已停止。")
                 .arg(StopSignal::signalName());
         return QCoreApplication::translate("CliPlatform", "已按 Ctrl-C 停止。");

@@ -87,6 +87,8 @@ private:
     int outcome(const CommandResult& result, int chipExit = kExitDone);
     // A silent programmer: exit 3 with "no answer".
     int noAnswer();
+    // A reply where a signature belongs that is not one: exit 3 with advice.
+    int garbledSignature(const QString& reading);
     // The programming pass with the record around it.
     CommandResult runRecordedPass(PassOutcome& pass);
     int fail(int code, const QString& message);

@@ -92,6 +92,7 @@ struct StepOutcome {
     std::optional<VerifyOutcome> verify;
     std::optional<CalibrationWrite> calibration;
     bool answered = true;  // false: the programmer said nothing to this step
+    bool garbled = false;  // it answered, but not in the shape the step asks for
 
     // What the record calls a failed step, with its reason; nullopt: passed.
     std::optional<QString> fault() const;

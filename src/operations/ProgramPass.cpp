@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 
 #include "catalogue/ModelState.h"
+#include "catalogue/SignatureReader.h"
 #include "core/OperationError.h"
 #include "fuses/FuseCommands.h"
 #include "images/ImageFiles.h"
@@ -61,6 +62,7 @@ void ProgramPass::checkSignature(StepOutcome& outcome) {
     }
     outcome.signature = signature;
     outcome.answered = !signature.isEmpty();
+    outcome.garbled = signatureShape(signature) == SignatureShape::Garbled;
     link.sendInfo(signatureLogText() + signature);
     if (!outcome.answered)
         link.sendInfo(SingleAccess::noReplyText());

@@ -9,12 +9,12 @@
 #include "fuses/FuseCommands.h"
 #include "fuses/FuseEditor.h"
 #include "link/ProgrammerLink.h"
-#include "link/SerialControl.h"
 #include "sim/VirtualClock.h"
+#include "tests/support/StubSerialControl.h"
 
 namespace {
 
-class ScriptedProgrammer : public kv::SerialControl {
+class ScriptedProgrammer : public kv::test::StubSerialControl {
 public:
     explicit ScriptedProgrammer(QList<QByteArray> replies) : m_replies(std::move(replies)) {}
 
@@ -27,22 +27,12 @@ public:
             onInputArrived();
     }
 
-    int portNumber() const override { return 1; }
-    void setPortNumber(int) override {}
-    QString settings() const override { return QStringLiteral("115200,n,8,1"); }
-    void setSettings(const QString&) override {}
-    int handshaking() const override { return 0; }
-    void setHandshaking(int) override {}
-    bool isOpen() const override { return true; }
-    void setOpen(bool) override {}
     void write(const QByteArray&) override {
         if (!m_replies.isEmpty())
             m_underway += m_replies.takeFirst();
     }
     QByteArray readAll() override { return std::exchange(m_arrived, QByteArray()); }
     int bytesAvailable() const override { return int(m_arrived.size()); }
-    int bytesToWrite() const override { return 0; }
-    bool waitForBytesWritten(int) override { return true; }
     bool waitForReadyRead(int) override {
         settle();
         return !m_arrived.isEmpty();
