@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev
   libelf-dev
   fonts-wqy-microhei qt6-translations-l10n
-  xvfb xauth imagemagick
+  xvfb xauth imagemagick qt6ct
   python3
   dpkg-dev fakeroot file lintian desktop-file-utils appstream man-db groff-base
 )

@@ -2,10 +2,12 @@
 # SPDX-License-Identifier: MIT
 # Writes a PNG of the main window, connected to the simulated programmer:
 #
-#   scripts/screenshot.sh [--lang en|zh] [OUT.png]   (default build/kelvaro.png)
+#   scripts/screenshot.sh [--lang en|zh] [--dark] [OUT.png]   (default build/kelvaro.png)
 #
 # --lang picks the window's language (default: the program's own choice, from
-# the settings or the desktop's language).
+# the settings or the desktop's language). --dark shows it on a dark desktop:
+# the qt6ct platform theme with its "darker" colour scheme, as a user who set
+# one would have it.
 # Runs the real window on a private Xvfb display with a throwaway settings
 # folder. BUILD_DIR names another build folder (default build); the programs
 # are built there first when missing.
@@ -13,13 +15,19 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib/sim-session.sh
 lang_args=()
-if [ "${1:-}" = "--lang" ]; then
-  case "${2:-}" in
-    en | zh) lang_args=(--lang "$2") ;;
-    *) echo "usage: $0 [--lang en|zh] [OUT.png]" >&2; exit 2 ;;
+dark=0
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --lang)
+      case "${2:-}" in
+        en | zh) lang_args=(--lang "$2") ;;
+        *) echo "usage: $0 [--lang en|zh] [--dark] [OUT.png]" >&2; exit 2 ;;
+      esac
+      shift 2 ;;
+    --dark) dark=1; shift ;;
+    *) break ;;
   esac
-  shift 2
-fi
+done
 out=${1:-$build/kelvaro.png}
 case "$out" in /*) ;; *) out=$PWD/$out ;; esac
 mkdir -p "$(dirname "$out")"
@@ -47,6 +55,16 @@ export XDG_CONFIG_HOME=$work/config
 export XDG_RUNTIME_DIR=$work/runtime
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
+if [ "$dark" = 1 ]; then
+  mkdir -p "$XDG_CONFIG_HOME/qt6ct"
+  cat >"$XDG_CONFIG_HOME/qt6ct/qt6ct.conf" <<EOC
+[Appearance]
+color_scheme_path=/usr/share/qt6ct/colors/darker.conf
+custom_palette=true
+style=Fusion
+EOC
+  export QT_QPA_PLATFORMTHEME=qt6ct
+fi
 
 start_simulator "$work/sim-input" "$work/tty" >/dev/null
 map_com1 "$work/tty"
