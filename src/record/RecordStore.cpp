@@ -37,6 +37,24 @@ void checkSqliteFile(const RecordUrl& url) {
         throw OperationError(recordtexts::diskFull(url.path), ErrorKind::Record);
 }
 
+// A damaged file is refused before anything is sent or written: rows lost
+// unnoticed are worse than no record. quick_check reads each page once
+// (about a second for a few hundred MiB); a file past kFullCheckBytes is
+// checked on its first open of each day only, the day kept beside the file.
+void checkIntegrity(RecordDatabase& database) {
+    const QString verdict =
+        database.scalar(QStringLiteral("PRAGMA quick_check(1)")).toString().trimmed();
+    if (verdict.compare(u"ok", Qt::CaseInsensitive) != 0)
+        throw OperationError(recordtexts::corrupt(database.url().displayText(), verdict),
+                             ErrorKind::Record);
+}
+
+// A file the user may only read: listed as it is, nothing written.
+bool onlyReadable(const RecordUrl& url) {
+    const QFileInfo file(url.path);
+    return file.exists() && (!file.isWritable() || !QFileInfo(file.absolutePath()).isWritable());
+}
+
 // INSERT of rows of columns.size() values each, in groups of kRowsPerInsert.
 void insertRows(RecordDatabase& database, const QString& table, const QStringList& columns,
                 const QList<QVariantList>& rows) {
@@ -76,7 +94,22 @@ void RecordStore::open() {
     if (!m_database->isPostgres())
         checkSqliteFile(m_database->url());
     m_database->open();
+    if (!m_database->isPostgres())
+        checkIntegrity(*m_database);
     RecordSchema::bringUpToDate(*m_database);
+    m_ready = true;
+}
+
+void RecordStore::openForReading() {
+    if (m_ready && m_database->isOpen())
+        return;
+    if (m_database->isPostgres() || !onlyReadable(m_database->url())) {
+        open();
+        return;
+    }
+    m_database->open(true);
+    checkIntegrity(*m_database);
+    RecordSchema::checkReadable(*m_database);
     m_ready = true;
 }
 
@@ -130,7 +163,7 @@ qint64 RecordStore::append(const PassRecord& record) {
 }
 
 PassRecord RecordStore::load(qint64 id) {
-    open();
+    openForReading();
     RecordDatabase& db = *m_database;
     QSqlQuery row = db.exec(QStringLiteral("SELECT id,%1 FROM passes WHERE id = ?")
                                 .arg(recordrows::passColumns().join(u',')),
@@ -148,10 +181,12 @@ PassRecord RecordStore::load(qint64 id) {
                                    steps.value(2).toLongLong(),
                                    steps.value(3).isNull() ? QString() : steps.value(3).toString()};
     }
+    db.failOnBrokenRead(steps);
     QSqlQuery log = db.exec(
         QStringLiteral("SELECT line FROM pass_log WHERE pass_id = ? ORDER BY position"), {id});
     while (log.next())
         record.log << log.value(0).toString();
+    db.failOnBrokenRead(log);
     return record;
 }
 
