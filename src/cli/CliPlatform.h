@@ -44,6 +44,18 @@ private:
     QSocketNotifier* m_notifier = nullptr;
 };
 
+// The variable that gives the record's address when --record does not: how a
+// gang hands it to its children, and how a script keeps a password off every
+// command line.
+inline QString recordVariable() {
+    return QStringLiteral("KELVARO_RECORD");
+}
+
+// Overwrites, in place, the passwords of addresses on the process's own
+// command line (user:PASSWORD@ and password=...), so that ps and
+// /proc/PID/cmdline no longer show them. Call once the arguments are parsed.
+void hidePasswordsInArguments(int argc, char** argv);
+
 // The real serial control with what the command line needs around it: the
 // bytes each way (to tell a silent programmer, to time the first byte), and
 // the stop request. A stop refuses the next write or read: every write carries

@@ -36,7 +36,7 @@ public:
     bool setSockets(const QList<GangSocket>& sockets);
     const QList<GangSocket>& sockets() const { return m_sockets; }
     // What each child does ("run", "line3.SET"), and the global options each
-    // child gets besides --json, its port and baud (such as "--record", URL).
+    // child gets besides --json, its port and baud (such as "-m", model).
     void setCommand(const QStringList& command, const QStringList& globalOptions = {});
     const QStringList& command() const { return m_command; }
     // The children's environment (their settings and record folders).

@@ -133,7 +133,8 @@ void RecordSchema::bringUpToDate(RecordDatabase& database) {
         throw OperationError(recordtexts::newerSchema(found, kVersion), ErrorKind::Record);
     if (found < kVersion)
         createOrMigrate(database, found);
-    if (!database.isPostgres())
+    // A file this program made; one whose mode someone chose is left so.
+    if (found == 0 && !database.isPostgres())
         useWriteAheadLog(database);
 }
 

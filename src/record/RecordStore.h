@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -33,6 +34,10 @@ class RecordStore {
 public:
     explicit RecordStore(const QString& url);
     ~RecordStore();
+
+    // Today's date, for checking a big SQLite file once a day rather than at
+    // every open. One per process; without it every open checks.
+    static void setCalendar(std::function<QDate()> today);
 
     // Connects and creates or migrates the schema (once); throws the reason
     // when that fails. Every other call opens by itself.
