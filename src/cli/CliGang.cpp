@@ -65,9 +65,9 @@ QProcessEnvironment CliGang::childEnvironment(const CliRequest& request,
                                               QProcessEnvironment environment) {
     // The address may hold a password; the environment is only its user's to
     // read (/proc/PID/environ), a command line everyone's (ps).
-    environment.remove(recordVariable());
+    environment.remove(GangRunner::recordVariable());
     if (!request.recordUrl.isEmpty() && !request.noRecord)
-        environment.insert(recordVariable(), request.recordUrl);
+        environment.insert(GangRunner::recordVariable(), request.recordUrl);
     return environment;
 }
 

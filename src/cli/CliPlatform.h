@@ -44,13 +44,6 @@ private:
     QSocketNotifier* m_notifier = nullptr;
 };
 
-// The variable that gives the record's address when --record does not: how a
-// gang hands it to its children, and how a script keeps a password off every
-// command line.
-inline QString recordVariable() {
-    return QStringLiteral("KELVARO_RECORD");
-}
-
 // Overwrites, in place, the passwords of addresses on the process's own
 // command line (user:PASSWORD@ and password=...), so that ps and
 // /proc/PID/cmdline no longer show them. Call once the arguments are parsed.

@@ -34,7 +34,8 @@ int main(int argc, char* argv[]) {
     const std::optional<kv::cli::ParsedArguments> gang = kv::cli::parseGangArguments(arguments);
     kv::cli::ParsedArguments parsed = gang ? *gang : kv::cli::parseArguments(arguments);
     if (parsed.request.recordUrl.isEmpty() && !parsed.request.noRecord)
-        parsed.request.recordUrl = qEnvironmentVariable(kv::cli::recordVariable().toUtf8());
+        parsed.request.recordUrl =
+            qEnvironmentVariable(kv::GangRunner::recordVariable().toUtf8().constData());
     const kv::cli::CliRequest& request = parsed.request;
     if (parsed.error.isEmpty() && request.version) {
         std::printf("kelvaro-cli %s\n", kv::kProgramVersion);

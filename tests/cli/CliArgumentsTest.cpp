@@ -164,7 +164,9 @@ INSTANTIATE_TEST_SUITE_P(
                      QStringLiteral("postgresql://op:s3cret@db/line?password=s3cret");
                  EXPECT_EQ(r.recordUrl, url);
                  EXPECT_FALSE(cli::CliGang::childOptions(r).join(u' ').contains(u"s3cret"));
-                 EXPECT_EQ(cli::CliGang::childEnvironment(r, {}).value(cli::recordVariable()), url);
+                 EXPECT_EQ(
+                     cli::CliGang::childEnvironment(r, {}).value(GangRunner::recordVariable()),
+                     url);
                  QByteArray own[] = {"kelvaro-cli", "--record", url.toUtf8(),
                                      "--record=postgresql:///l?host=/s&password=s3cret&user=op"};
                  char* argv[] = {own[0].data(), own[1].data(), own[2].data(), own[3].data()};
