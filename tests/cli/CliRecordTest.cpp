@@ -3,6 +3,7 @@
 
 #include <signal.h>
 #include <QJsonArray>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -40,6 +41,15 @@ TEST(CliEndToEndRecord, RecordsAWriteAndListsIt) {
     EXPECT_EQ(r["model"], "ATMEGA8");
     EXPECT_EQ(r["signature"], "1E9307");
     EXPECT_EQ(r["serial"], QJsonValue());
+
+    // The human listing gives the local time with its offset from UTC.
+    CliProcess human;
+    human.useFoldersOf(cli);
+    ASSERT_EQ(human.run({"record", "list"}), 0);
+    static const QRegularExpression line(
+        QStringLiteral(R"(^\d+\t\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d(Z|[+-]\d\d:\d\d)\t)"));
+    EXPECT_TRUE(line.match(QString::fromUtf8(human.rawOutput())).hasMatch())
+        << human.rawOutput().toStdString();
 
     CliProcess failed;
     failed.useFoldersOf(cli);
