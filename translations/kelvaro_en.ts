@@ -1329,6 +1329,10 @@ This user may not use serial ports: add the user to the dialout group (sudo user
         <source>连接成功：%1，共 %2 条记录。</source>
         <translation>Connected: %1, %2 records.</translation>
     </message>
+    <message>
+        <source>密码不会保存在设置中。请把它写入 ~/.pgpass（或 PGPASSFILE 指定的文件），或在环境变量 PGPASSWORD 中给出。</source>
+        <translation>The password is not stored in the settings. Put it in ~/.pgpass (or the file PGPASSFILE names), or give it in the environment variable PGPASSWORD.</translation>
+    </message>
 </context>
 <context>
     <name>RecordTexts</name>
@@ -1375,6 +1379,36 @@ This user may not use serial ports: add the user to the dialout group (sudo user
     <message>
         <source>生产记录中没有编号为 %1 的记录。</source>
         <translation>The production record has no record number %1.</translation>
+    </message>
+    <message>
+        <source>连接等待上限为 %1 秒。</source>
+        <translation>The connection waits at most %1 s.</translation>
+    </message>
+    <message>
+        <source>生产记录数据库 %1 被其他连接锁定，等待 %2 秒后仍未释放，本次未作改动。</source>
+        <translation>The production record %1 is locked by another connection and was not released within %2 s; nothing was changed.</translation>
+    </message>
+    <message>
+        <source>等待生产记录数据库 %1 的锁时已停止，本次未作改动。</source>
+        <translation>Stopped while waiting for the lock on the production record %1; nothing was changed.</translation>
+    </message>
+    <message>
+        <source>生产记录数据库 %1 在 %2 秒内未完成操作，本次未作改动。</source>
+        <translation>The production record %1 did not finish within %2 s; nothing was changed.</translation>
+    </message>
+    <message>
+        <source>生产记录数据库 %1 已损坏，不能使用。请从备份恢复。
+%2</source>
+        <translation>The production record %1 is damaged and cannot be used. Restore it from a backup.
+%2</translation>
+    </message>
+    <message>
+        <source>%1 不是本程序的生产记录数据库（其中已有别的表），数据库未作改动。</source>
+        <translation>%1 is not a production record of this program (it holds other tables); the database was not changed.</translation>
+    </message>
+    <message>
+        <source>生产记录数据库地址 %1 不会保存任何记录，请给出文件路径。</source>
+        <translation>The production record address %1 keeps nothing; give a file path.</translation>
     </message>
 </context>
 <context>

@@ -3,16 +3,24 @@
 // local PostgreSQL server (a throwaway cluster on a Unix socket, or --postgres
 // URL), and the viewer's first page of 100 000 records. Each figure is shown
 // against its target; the exit code is 0 unless the run itself failed.
+// --burst N starts N processes at once on a new SQLite file, round after round
+// (--rounds), and counts the rounds in which any was refused.
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
 
 #include "RecordBench.h"
 #include "core/OperationError.h"
+#include "record/PassRecord.h"
+#include "record/RecordStore.h"
 
 using namespace kv::bench;
 
@@ -55,9 +63,71 @@ private:
     QString m_url;
 };
 
+// One station's start: opens the record at url and appends a pass. The child
+// of --burst; exit 0 when it got in, else the refusal on stderr.
+int openAndAppend(const QString& url) {
+    try {
+        kv::RecordStore store(url);
+        store.ensureReachable();
+        kv::PassRecord r;
+        r.startedAt = r.finishedAt = QDateTime::currentDateTimeUtc();
+        r.station = QStringLiteral("burst");
+        r.result = QStringLiteral("pass");
+        store.append(r);
+        return 0;
+    } catch (const kv::OperationError& e) {
+        std::fprintf(stderr, "%s\n", qPrintable(e.text()));
+        return 1;
+    }
+}
+
+// rounds of n processes started together on a new SQLite file each round.
+// Prints each failed round's refusals; returns the number of failed rounds.
+int burst(int n, int rounds) {
+    int failedRounds = 0;
+    for (int round = 1; round <= rounds; ++round) {
+        QTemporaryDir dir;
+        const QString url =
+            QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("fresh.sqlite"));
+        std::vector<std::unique_ptr<QProcess>> children;
+        for (int i = 0; i < n; ++i) {
+            children.push_back(std::make_unique<QProcess>());
+            children.back()->start(QCoreApplication::applicationFilePath(),
+                                   {QStringLiteral("--burst-child"), url});
+        }
+        int failed = 0;
+        for (auto& child : children) {
+            child->waitForFinished(-1);
+            if (child->exitStatus() != QProcess::NormalExit || child->exitCode() != 0) {
+                ++failed;
+                out() << "round " << round << ": "
+                      << QString::fromUtf8(child->readAllStandardError()).trimmed() << '\n';
+            }
+        }
+        int rows = 0;
+        try {
+            rows = int(kv::RecordStore(url).count({}));
+        } catch (const kv::OperationError& e) {
+            out() << "round " << round << ": " << e.text() << '\n';
+        }
+        if (failed > 0 || rows != n)
+            ++failedRounds;
+        if (round % 10 == 0 || round == rounds) {
+            out() << "burst of " << n << ": " << round << " rounds, " << failedRounds
+                  << " failed\n";
+            out().flush();
+        }
+    }
+    return failedRounds;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--burst-child") == 0) {
+        QCoreApplication app(argc, argv);
+        return openAndAppend(QString::fromUtf8(argv[2]));
+    }
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -73,8 +143,21 @@ int main(int argc, char** argv) {
         QStringLiteral("postgres"),
         QStringLiteral("An empty PostgreSQL database to use instead of a throwaway cluster."),
         QStringLiteral("url"));
-    parser.addOptions({appendsOption, recordsOption, postgresOption});
+    const QCommandLineOption burstOption(
+        QStringLiteral("burst"),
+        QStringLiteral(
+            "Instead: n processes open one new SQLite file at once, for --rounds rounds."),
+        QStringLiteral("n"));
+    const QCommandLineOption roundsOption(QStringLiteral("rounds"),
+                                          QStringLiteral("Rounds of --burst (200)."),
+                                          QStringLiteral("n"), QStringLiteral("200"));
+    parser.addOptions({appendsOption, recordsOption, postgresOption, burstOption, roundsOption});
     parser.process(app);
+    if (parser.isSet(burstOption)) {
+        const int failed = burst(std::max(2, parser.value(burstOption).toInt()),
+                                 std::max(1, parser.value(roundsOption).toInt()));
+        return failed == 0 ? 0 : 1;
+    }
     const int appends = std::max(2, parser.value(appendsOption).toInt());
     const int records = std::max(100, parser.value(recordsOption).toInt());
 

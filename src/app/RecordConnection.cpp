@@ -43,9 +43,21 @@ RecordConnection::Outcome RecordConnection::test(const QString& typed) {
     }
 }
 
+bool RecordConnection::holdsPassword(const QString& typed) {
+    return RecordUrl::withoutPassword(settingOf(typed)) != settingOf(typed);
+}
+
+QString RecordConnection::passwordNotStored() {
+    return tr(
+        "密码不会保存在设置中。请把它写入 ~/.pgpass（或 PGPASSFILE 指定的文件），"
+        "或在环境变量 PGPASSWORD 中给出。");
+}
+
 bool RecordConnection::store(SettingsStore& settings, const RecordPolicy& policy) {
     const QString section = RecordPolicy::section();
-    bool ok = settings.write(section, RecordPolicy::urlKey(), settingOf(policy.url));
+    // A password is never stored: it stays in PGPASSWORD or the password file.
+    bool ok = settings.write(section, RecordPolicy::urlKey(),
+                             RecordUrl::withoutPassword(settingOf(policy.url)));
     ok = settings.write(section, RecordPolicy::allowKey(),
                         policy.allowUnrecorded ? QStringLiteral("1") : QStringLiteral("0")) &&
          ok;

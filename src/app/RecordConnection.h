@@ -30,8 +30,13 @@ public:
     // Opens the store as a pass would before sending anything.
     static Outcome test(const QString& typed);
 
-    // Writes the three keys of the record's section; false when the settings
-    // file could not be written.
+    // Whether the setting carries a password, which store() leaves out, and
+    // what the user is told then.
+    static bool holdsPassword(const QString& typed);
+    static QString passwordNotStored();
+
+    // Writes the keys of the record's section, the address without its
+    // password; false when the settings file could not be written.
     [[nodiscard]] static bool store(SettingsStore& settings, const RecordPolicy& policy);
 };
 

@@ -15,7 +15,8 @@ const QList<QCommandLineOption>& globalOptions() {
         {{"q", "quiet"}, "only errors on stderr"},
         {"record",
          "the production record: sqlite:PATH or postgresql://...;\n"
-         "default: the window's setting (the SQLite file in the data folder)",
+         "default: KELVARO_RECORD, else the window's setting (the SQLite file\n"
+         "in the data folder)",
          "URL"},
         {"no-record", "program without a record; only where the window's setting allows it"},
         {"lang",

@@ -48,19 +48,27 @@ QByteArray CliGang::tagged(const QByteArray& line, const QString& port) {
     return '{' + field + ',' + line.mid(1);
 }
 
-QStringList CliGang::childOptions() const {
+QStringList CliGang::childOptions(const CliRequest& request) {
     QStringList options;
-    if (!m_request.model.isEmpty())
-        options << QStringLiteral("-m") << m_request.model;
-    if (!m_request.recordUrl.isEmpty())
-        options << QStringLiteral("--record") << m_request.recordUrl;
-    if (m_request.noRecord)
+    if (!request.model.isEmpty())
+        options << QStringLiteral("-m") << request.model;
+    if (request.noRecord)
         options << QStringLiteral("--no-record");
-    if (!m_request.language.isEmpty())
-        options << QStringLiteral("--lang") << m_request.language;
-    if (!m_request.serialFile.isEmpty())
-        options << QStringLiteral("--serial") << m_request.serialFile;
+    if (!request.language.isEmpty())
+        options << QStringLiteral("--lang") << request.language;
+    if (!request.serialFile.isEmpty())
+        options << QStringLiteral("--serial") << request.serialFile;
     return options;
+}
+
+QProcessEnvironment CliGang::childEnvironment(const CliRequest& request,
+                                              QProcessEnvironment environment) {
+    // The address may hold a password; the environment is only its user's to
+    // read (/proc/PID/environ), a command line everyone's (ps).
+    environment.remove(GangRunner::recordVariable());
+    if (!request.recordUrl.isEmpty() && !request.noRecord)
+        environment.insert(GangRunner::recordVariable(), request.recordUrl);
+    return environment;
 }
 
 int CliGang::run(StopSignal& stop) {
@@ -84,7 +92,8 @@ int CliGang::run(StopSignal& stop) {
     if (const int code = prepareRecord())
         return code;
     m_runner.setSockets(sockets);
-    m_runner.setCommand(m_request.gangCommand, childOptions());
+    m_runner.setCommand(m_request.gangCommand, childOptions(m_request));
+    m_runner.setEnvironment(childEnvironment(m_request, QProcessEnvironment::systemEnvironment()));
     QObject::connect(&m_runner, &GangRunner::lineReceived, &m_runner,
                      [this](int index, const QJsonObject& line, const QByteArray& raw) {
                          forward(index, line, raw);

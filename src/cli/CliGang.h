@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QJsonArray>
+#include <QProcessEnvironment>
 #include <QStringList>
 #include <optional>
 
@@ -32,9 +33,13 @@ public:
 
     // A child's JSON line with "port" after its event (or first, without one).
     static QByteArray tagged(const QByteArray& line, const QString& port);
+    // The global options each socket's process gets, and its environment: the
+    // record's address goes there, since a command line is anyone's to read.
+    static QStringList childOptions(const CliRequest& request);
+    static QProcessEnvironment childEnvironment(const CliRequest& request,
+                                                QProcessEnvironment environment);
 
 private:
-    QStringList childOptions() const;
     int prepareRecord();
     void forward(int index, const QJsonObject& line, const QByteArray& raw);
     void reportSocket(int index);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "cli/CliPlatform.h"
 
+#include <strings.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <QFile>
@@ -8,6 +9,7 @@
 #include <QSocketNotifier>
 #include <atomic>
 #include <csignal>
+#include <cstring>
 
 #include "core/OperationError.h"
 
@@ -56,6 +58,33 @@ int StopSignal::signalNumber() {
 
 int StopSignal::exitCode() {
     return 128 + g_signal;
+}
+
+void hidePasswordsInArguments(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        char* const text = argv[i];
+        const size_t length = std::strlen(text);
+        auto blank = [&](size_t from, size_t to) { std::memset(text + from, '*', to - from); };
+        // user:PASSWORD@host: the authority runs from "://" to the first / ? #.
+        if (const char* scheme = std::strstr(text, "://")) {
+            const size_t start = size_t(scheme - text) + 3;
+            const size_t end = start + std::strcspn(text + start, "/?#");
+            const char* at = static_cast<const char*>(std::memchr(text + start, '@', end - start));
+            const char* colon = at ? static_cast<const char*>(
+                                         std::memchr(text + start, ':', size_t(at - text) - start))
+                                   : nullptr;
+            if (colon)
+                blank(size_t(colon - text) + 1, size_t(at - text));
+        }
+        // ?password=... and &password=...
+        for (size_t at = 1; at + 9 <= length; ++at) {
+            if ((text[at - 1] == '?' || text[at - 1] == '&') &&
+                ::strncasecmp(text + at, "password=", 9) == 0) {
+                const size_t from = at + 9;
+                blank(from, from + std::strcspn(text + from, "&#"));
+            }
+        }
+    }
 }
 
 QString StopSignal::signalName() {

@@ -44,6 +44,11 @@ private:
     QSocketNotifier* m_notifier = nullptr;
 };
 
+// Overwrites, in place, the passwords of addresses on the process's own
+// command line (user:PASSWORD@ and password=...), so that ps and
+// /proc/PID/cmdline no longer show them. Call once the arguments are parsed.
+void hidePasswordsInArguments(int argc, char** argv);
+
 // The real serial control with what the command line needs around it: the
 // bytes each way (to tell a silent programmer, to time the first byte), and
 // the stop request. A stop refuses the next write or read: every write carries

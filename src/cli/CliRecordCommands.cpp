@@ -27,6 +27,13 @@ RecordPolicy policyOf(const CliRequest& request, const SettingsStore& settings) 
     return policy;
 }
 
+// Local time with its offset from UTC, so a listing read elsewhere or across
+// a clock change still names the instant.
+QString localTimeText(const QDateTime& time) {
+    const QDateTime local = time.toLocalTime();
+    return local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODate);
+}
+
 }  // namespace
 
 int CliRunner::prepareRecorder() {
@@ -94,7 +101,7 @@ int CliRunner::runRecordList() {
                                     {"result", r.result},
                                     {"endReason", r.endReason}});
             lines << QStringList{QString::number(r.id),
-                                 r.startedAt.toLocalTime().toString(Qt::ISODate),
+                                 localTimeText(r.startedAt),
                                  r.station,
                                  r.port,
                                  r.model,

@@ -3,6 +3,7 @@
 // logic without a window. kelvaro-cli --help lists the commands.
 #include <unistd.h>
 #include <QCoreApplication>
+#include <QDate>
 #include <cstdio>
 
 #include "app/DataFolder.h"
@@ -14,12 +15,15 @@
 #include "cli/CliRequest.h"
 #include "cli/CliRunner.h"
 #include "core/Version.h"
+#include "record/RecordDatabase.h"
+#include "record/RecordStore.h"
 #include "settings/SettingsStore.h"
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kelvaro-cli"));
     const QStringList arguments = QCoreApplication::arguments().mid(1);
+    kv::cli::hidePasswordsInArguments(argc, argv);
     // The language comes first, so that even a refused command line is told in it.
     const QString lang = kv::languageArgument(arguments);
     const kv::LanguageTexts texts(
@@ -28,7 +32,10 @@ int main(int argc, char* argv[]) {
     const QString dataFolder = kv::findDataFolder(QCoreApplication::applicationDirPath());
     kv::loadModelTable(dataFolder);
     const std::optional<kv::cli::ParsedArguments> gang = kv::cli::parseGangArguments(arguments);
-    const kv::cli::ParsedArguments parsed = gang ? *gang : kv::cli::parseArguments(arguments);
+    kv::cli::ParsedArguments parsed = gang ? *gang : kv::cli::parseArguments(arguments);
+    if (parsed.request.recordUrl.isEmpty() && !parsed.request.noRecord)
+        parsed.request.recordUrl =
+            qEnvironmentVariable(kv::GangRunner::recordVariable().toUtf8().constData());
     const kv::cli::CliRequest& request = parsed.request;
     if (parsed.error.isEmpty() && request.version) {
         std::printf("kelvaro-cli %s\n", kv::kProgramVersion);
@@ -49,6 +56,9 @@ int main(int argc, char* argv[]) {
         return kv::cli::kExitUsage;
     }
     kv::cli::StopSignal stop;
+    // Ctrl-C also ends a wait for the record's lock.
+    kv::RecordDatabase::setStopCheck([] { return kv::cli::StopSignal::requested(); });
+    kv::RecordStore::setCalendar([] { return QDate::currentDate(); });
     if (request.id == kv::CommandId::GangRun)
         return kv::cli::CliGang(request, report, QString()).run(stop);
     kv::cli::CliRunner runner(request, report, {dataFolder, QString()});

@@ -82,6 +82,12 @@ qint64 GangRunner::nowMs() const {
     return m_clock.nowMs();
 }
 
+QProcessEnvironment GangRunner::defaultEnvironment() {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(recordVariable());
+    return environment;
+}
+
 QStringList GangRunner::argumentsFor(const GangSocket& socket) const {
     QStringList arguments{QStringLiteral("--json"), QStringLiteral("-p"), socket.port};
     if (!socket.baud().isEmpty())

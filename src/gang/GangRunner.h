@@ -36,11 +36,16 @@ public:
     bool setSockets(const QList<GangSocket>& sockets);
     const QList<GangSocket>& sockets() const { return m_sockets; }
     // What each child does ("run", "line3.SET"), and the global options each
-    // child gets besides --json, its port and baud (such as "--record", URL).
+    // child gets besides --json, its port and baud (such as "-m", model).
     void setCommand(const QStringList& command, const QStringList& globalOptions = {});
     const QStringList& command() const { return m_command; }
     // The children's environment (their settings and record folders).
     void setEnvironment(const QProcessEnvironment& environment) { m_environment = environment; }
+    // The variable that gives kelvaro-cli the record's address when --record
+    // does not: how a gang hands it to its children without putting it on a
+    // command line, which anyone may read. The default environment leaves it
+    // out, so that children keep to the record of the window's settings.
+    static QString recordVariable() { return QStringLiteral("KELVARO_RECORD"); }
     // How long a child may take to end after the stop before it is killed.
     void setStopGraceMs(int ms) { m_stopGraceMs = ms; }
 
@@ -81,13 +86,14 @@ private:
     void readLines(int index);
     void onExited(int index, int exitCode, bool crashed);
     QStringList argumentsFor(const GangSocket& socket) const;
+    static QProcessEnvironment defaultEnvironment();
 
     QString m_cliPath;
     const Clock& m_clock;
     QList<GangSocket> m_sockets;
     QStringList m_command;
     QStringList m_globalOptions;
-    QProcessEnvironment m_environment = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment m_environment = defaultEnvironment();
     int m_stopGraceMs = 10'000;
     std::vector<std::unique_ptr<Child>> m_children;
 };

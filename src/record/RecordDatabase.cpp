@@ -32,8 +32,43 @@ bool isReadOnly(const QSqlError& error) {
     return code == u"8" || code == u"25006" ||
            error.databaseText().contains(u"readonly database", Qt::CaseInsensitive);
 }
+// Another connection holds the lock: SQLITE_BUSY or SQLITE_LOCKED (with or
+// without their extended codes), PostgreSQL's lock_not_available.
+bool isLockBusy(const QSqlError& error) {
+    const QString code = error.nativeErrorCode();
+    bool number = false;
+    const int primary = code.toInt(&number) & 0xFF;
+    return (number && (primary == 5 || primary == 6)) || code == u"55P03" ||
+           error.databaseText().contains(u"database is locked", Qt::CaseInsensitive);
+}
+// PostgreSQL's query_canceled: statement_timeout ran out.
+bool isStatementTimeout(const QSqlError& error) {
+    return error.nativeErrorCode() == u"57014";
+}
+// SQLITE_CORRUPT and SQLITE_NOTADB: the file is damaged or is no database.
+bool isCorrupt(const QSqlError& error) {
+    bool number = false;
+    const int primary = error.nativeErrorCode().toInt(&number) & 0xFF;
+    return number && (primary == 11 || primary == 26);
+}
+
+// Thrown where the lock's slice ran out; the loop that retries catches it. When
+// it escapes, its text is still the right one.
+class LockBusy : public OperationError {
+public:
+    using OperationError::OperationError;
+};
+
+std::function<bool()>& stopCheck() {
+    static std::function<bool()> check;
+    return check;
+}
 
 }  // namespace
+
+void RecordDatabase::setStopCheck(std::function<bool()> stopRequested) {
+    stopCheck() = std::move(stopRequested);
+}
 
 QVariant nullableText(const QString& text) {
     return text.isNull() ? QVariant(QMetaType::fromType<QString>()) : QVariant(text);
@@ -55,7 +90,7 @@ bool RecordDatabase::isOpen() const {
     return db().isOpen();
 }
 
-void RecordDatabase::open() {
+void RecordDatabase::open(bool readOnly) {
     if (isOpen())
         return;
     const QString driver = driverName(m_url);
@@ -71,25 +106,86 @@ void RecordDatabase::open() {
         database.setUserName(m_url.user);
         database.setPassword(m_url.password);
         database.setDatabaseName(m_url.database);
-        // A station waits a few seconds for an unreachable server, not minutes.
-        database.setConnectOptions(QStringLiteral("connect_timeout=5"));
+        // Every wait has an end: the connection, a lock (one slice, then the
+        // transaction runs again), a statement, and a server that vanished
+        // without closing the connection (keepalives). An empty password
+        // leaves libpq to PGPASSWORD and the password file.
+        database.setConnectOptions(
+            QStringLiteral("connect_timeout=%1;keepalives=1;keepalives_idle=10;"
+                           "keepalives_interval=5;keepalives_count=3;"
+                           "options='-c lock_timeout=%2 -c statement_timeout=%3'")
+                .arg(kConnectSeconds)
+                .arg(kLockSliceMs)
+                .arg(kStatementSeconds * 1000));
     } else {
         database.setDatabaseName(m_url.path);
-        // Stations sharing one file queue for the write lock instead of failing.
-        database.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=60000"));
+        // Stations sharing one file queue for the write lock, a slice at a time.
+        database.setConnectOptions(
+            QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kLockSliceMs) +
+            (readOnly ? QStringLiteral(";QSQLITE_OPEN_READONLY") : QString()));
     }
     if (!database.open()) {
         const QSqlError error = database.lastError();
         if (!m_url.isPostgres())
             fail(error);
-        throw OperationError(recordtexts::unreachable(m_url.displayText(), error.text()),
+        QString detail = error.text();
+        if (detail.contains(u"timeout expired", Qt::CaseInsensitive))
+            detail += u'\n' + recordtexts::connectLimit(kConnectSeconds);
+        throw OperationError(recordtexts::unreachable(m_url.displayText(), detail),
                              ErrorKind::Record);
     }
     if (!m_url.isPostgres())
         exec(QStringLiteral("PRAGMA foreign_keys = ON"));
 }
 
+void RecordDatabase::waitedForLock(int tries) const {
+    if (stopCheck() && stopCheck()())
+        throw OperationError(recordtexts::lockWaitStopped(m_url.displayText()), ErrorKind::Record);
+    if (tries >= kLockTries)
+        throw OperationError(recordtexts::locked(m_url.displayText(), kLockWaitSeconds),
+                             ErrorKind::Record);
+}
+
+void RecordDatabase::runTransaction(const std::function<void()>& body) {
+    if (m_inTransaction) {  // already inside one: its own retry covers this part
+        body();
+        return;
+    }
+    for (int tries = 1;; ++tries) {
+        try {
+            beginWrite();
+            m_inTransaction = true;
+            body();
+            commit();
+            m_inTransaction = false;
+            return;
+        } catch (const LockBusy&) {
+            if (m_inTransaction)
+                rollback();
+            m_inTransaction = false;
+            waitedForLock(tries);
+        } catch (...) {
+            if (m_inTransaction)
+                rollback();
+            m_inTransaction = false;
+            throw;
+        }
+    }
+}
+
 QSqlQuery RecordDatabase::exec(const QString& sql, const QVariantList& values) {
+    for (int tries = 1;; ++tries) {
+        try {
+            return execOnce(sql, values);
+        } catch (const LockBusy&) {
+            if (m_inTransaction)
+                throw;
+            waitedForLock(tries);
+        }
+    }
+}
+
+QSqlQuery RecordDatabase::execOnce(const QString& sql, const QVariantList& values) {
     open();
     QSqlQuery query(db());
     query.setForwardOnly(true);
@@ -109,10 +205,28 @@ QSqlQuery RecordDatabase::exec(const QString& sql, const QVariantList& values) {
 }
 
 QVariant RecordDatabase::scalar(const QString& sql, const QVariantList& values) {
-    QSqlQuery query = exec(sql, values);
-    const QVariant value = query.next() ? query.value(0) : QVariant();
-    query.finish();
-    return value;
+    for (int tries = 1;; ++tries) {
+        try {
+            QSqlQuery query = exec(sql, values);
+            if (!query.next()) {
+                failOnBrokenRead(query);
+                return QVariant();
+            }
+            const QVariant value = query.value(0);
+            query.finish();
+            return value;
+        } catch (const LockBusy&) {
+            // SQLite may refuse a statement at its first step rather than at exec.
+            if (m_inTransaction)
+                throw;
+            waitedForLock(tries);
+        }
+    }
+}
+
+void RecordDatabase::failOnBrokenRead(const QSqlQuery& query) const {
+    if (query.lastError().isValid())
+        fail(query.lastError());
 }
 
 QString RecordDatabase::idColumnType() const {
@@ -132,14 +246,26 @@ void RecordDatabase::beginWrite() {
 }
 
 void RecordDatabase::probeWrite(const QString& sql) {
-    beginWrite();
-    try {
-        exec(sql);
-    } catch (...) {
+    for (int tries = 1;; ++tries) {
+        try {
+            beginWrite();
+        } catch (const LockBusy&) {
+            waitedForLock(tries);
+            continue;
+        }
+        try {
+            execOnce(sql, {});
+        } catch (const LockBusy&) {
+            rollback();
+            waitedForLock(tries);
+            continue;
+        } catch (...) {
+            rollback();
+            throw;
+        }
         rollback();
-        throw;
+        return;
     }
-    rollback();
 }
 
 void RecordDatabase::commit() {
@@ -155,6 +281,13 @@ void RecordDatabase::rollback() {
 
 void RecordDatabase::fail(const QSqlError& error) const {
     const QString where = m_url.displayText();
+    if (isLockBusy(error))
+        throw LockBusy(recordtexts::locked(where, kLockWaitSeconds), ErrorKind::Record);
+    if (isStatementTimeout(error))
+        throw OperationError(recordtexts::statementTimeout(where, kStatementSeconds),
+                             ErrorKind::Record);
+    if (isCorrupt(error))
+        throw OperationError(recordtexts::corrupt(where, error.databaseText()), ErrorKind::Record);
     if (isDiskFull(error))
         throw OperationError(recordtexts::diskFull(where) + u'\n' + error.text(),
                              ErrorKind::Record);

@@ -2,6 +2,7 @@
 // The viewer's and the command line's side of RecordStore: listings, counts
 // and CSV export.
 
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -45,8 +46,22 @@ QString whereClause(const RecordFilter& filter, QVariantList& values) {
                            : QStringLiteral(" WHERE ") + terms.join(QStringLiteral(" AND "));
 }
 
+}  // namespace
+
+QString RecordStore::spreadsheetSafe(const QString& text) {
+    // A spreadsheet runs a cell that begins so as a formula; a leading quote
+    // makes it text. A number (a negative one too) stays a number.
+    static const QRegularExpression number(QStringLiteral("^[-+]?[0-9]+(\\.[0-9]+)?$"));
+    static const QString leads = QStringLiteral("=+-@\t\r");
+    if (text.isEmpty() || !leads.contains(text.front()) || number.match(text).hasMatch())
+        return text;
+    return u'\'' + text;
+}
+
+namespace {
+
 QByteArray csvField(const QString& text) {
-    QByteArray field = text.toUtf8();
+    QByteArray field = RecordStore::spreadsheetSafe(text).toUtf8();
     if (field.contains(',') || field.contains('"') || field.contains('\r') ||
         field.contains('\n')) {
         field.replace("\"", "\"\"");
@@ -68,7 +83,7 @@ QByteArray csvLine(const QStringList& fields) {
 }  // namespace
 
 QList<PassRecord> RecordStore::list(const RecordFilter& filter, int offset, int limit) {
-    open();
+    openForReading();
     QVariantList values;
     const QString where = whereClause(filter, values);
     values << limit << offset;
@@ -80,11 +95,13 @@ QList<PassRecord> RecordStore::list(const RecordFilter& filter, int offset, int 
     QList<PassRecord> records;
     while (rows.next())
         records << recordrows::passFromRow(rows);
+    // A page that broke off part-way (a damaged file) is no page.
+    m_database->failOnBrokenRead(rows);
     return records;
 }
 
 qint64 RecordStore::count(const RecordFilter& filter) {
-    open();
+    openForReading();
     QVariantList values;
     const QString where = whereClause(filter, values);
     return m_database->scalar(QStringLiteral("SELECT COUNT(*) FROM passes") + where, values)
@@ -92,7 +109,7 @@ qint64 RecordStore::count(const RecordFilter& filter) {
 }
 
 QByteArray RecordStore::exportCsv(const RecordFilter& filter) {
-    open();
+    openForReading();
     QVariantList values;
     const QString where = whereClause(filter, values);
     const QStringList columns = QStringList{QStringLiteral("id")} + recordrows::passColumns();
@@ -107,6 +124,7 @@ QByteArray RecordStore::exportCsv(const RecordFilter& filter) {
             fields << (rows.value(int(i)).isNull() ? QString() : rows.value(int(i)).toString());
         csv += csvLine(fields);
     }
+    m_database->failOnBrokenRead(rows);
     return csv;
 }
 

@@ -77,6 +77,47 @@ void createVersionTable(RecordDatabase& database) {
     }
 }
 
+// Tables without our version table: another program's database, which a
+// record would change (journal mode, new tables) if taken for an empty one.
+// A SQLite file is ours alone; a PostgreSQL database may be shared, so there
+// only our own table names count.
+bool isForeign(RecordDatabase& database) {
+    const QStringList tables = database.db().tables();
+    if (tables.contains(QStringLiteral("schema_version")))
+        return false;
+    static const QStringList ours = {QStringLiteral("passes"), QStringLiteral("pass_steps"),
+                                     QStringLiteral("pass_log"), QStringLiteral("serial_sequences"),
+                                     QStringLiteral("serial_numbers")};
+    for (const QString& table : tables) {
+        if (database.isPostgres() ? ours.contains(table) : !table.startsWith(u"sqlite_"))
+            return true;
+    }
+    return false;
+}
+
+// The write-ahead log lets the viewer read while a station writes, and a
+// commit costs one flush instead of three; the mode stays with the file. The
+// switch needs the file to itself, and a connection that reads while another
+// writes is refused at once rather than made to wait: so wait for the writer
+// (bounded, stoppable) and try again. A file that keeps its old mode still
+// works, and the next open tries again.
+void useWriteAheadLog(RecordDatabase& database) {
+    for (int tries = 1; tries <= RecordDatabase::kLockTries; ++tries) {
+        try {
+            const QString mode = database.scalar(QStringLiteral("PRAGMA journal_mode")).toString();
+            if (mode.compare(u"wal", Qt::CaseInsensitive) == 0 ||
+                database.scalar(QStringLiteral("PRAGMA journal_mode = WAL"))
+                        .toString()
+                        .compare(u"wal", Qt::CaseInsensitive) == 0)
+                return;
+        } catch (const OperationError&) {
+            if (tries == RecordDatabase::kLockTries)
+                return;
+        }
+        database.inWriteTransaction([] {});
+    }
+}
+
 }  // namespace
 
 int RecordSchema::storedVersion(RecordDatabase& database) {
@@ -90,18 +131,34 @@ void RecordSchema::bringUpToDate(RecordDatabase& database) {
     const int found = storedVersion(database);
     if (found > kVersion)
         throw OperationError(recordtexts::newerSchema(found, kVersion), ErrorKind::Record);
-    if (found == kVersion)
-        return;
-    if (found == 0 && !database.isPostgres()) {
-        // A new file: the write-ahead log lets the viewer read while a station
-        // writes, and a commit costs one flush instead of three. The mode
-        // stays with the file.
-        database.exec(QStringLiteral("PRAGMA journal_mode = WAL"));
-    }
-    createVersionTable(database);
+    if (found < kVersion)
+        createOrMigrate(database, found);
+    // A file this program made; one whose mode someone chose is left so.
+    if (found == 0 && !database.isPostgres())
+        useWriteAheadLog(database);
+}
+
+void RecordSchema::checkReadable(RecordDatabase& database) {
+    const int found = storedVersion(database);
+    if (found > kVersion)
+        throw OperationError(recordtexts::newerSchema(found, kVersion), ErrorKind::Record);
+    if (found == 0 && isForeign(database))
+        throw OperationError(recordtexts::foreign(database.url().displayText()), ErrorKind::Record);
+}
+
+void RecordSchema::createOrMigrate(RecordDatabase& database, int found) {
+    if (found == 0 && isForeign(database))
+        throw OperationError(recordtexts::foreign(database.url().displayText()), ErrorKind::Record);
+    // Two PostgreSQL sessions creating one table at once may both fail; SQLite
+    // creates it inside the transaction below, whose lock admits one at a time.
+    if (database.isPostgres())
+        createVersionTable(database);
     database.inWriteTransaction([&] {
         if (database.isPostgres()) {
             database.exec(QStringLiteral("LOCK TABLE schema_version IN EXCLUSIVE MODE"));
+        } else {
+            database.exec(QStringLiteral(
+                "CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)"));
         }
         // Another station may have migrated while this one waited for the lock.
         const int version =

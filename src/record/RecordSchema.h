@@ -15,8 +15,14 @@ public:
     // The version the database holds: 0 when it is empty.
     static int storedVersion(RecordDatabase& database);
     // Creates or migrates to kVersion; throws OperationError (newer schema,
-    // read-only, unreachable). Safe when several stations start at once.
+    // another program's database, read-only, unreachable). Safe when several
+    // stations start at once on one new file or server.
     static void bringUpToDate(RecordDatabase& database);
+    // For a record opened read-only: throws when it is newer or not ours.
+    static void checkReadable(RecordDatabase& database);
+
+private:
+    static void createOrMigrate(RecordDatabase& database, int found);
 };
 
 }  // namespace kv

@@ -2,6 +2,7 @@
 #include "record/RecordStore.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlQuery>
 #include <QStorageInfo>
@@ -37,6 +38,52 @@ void checkSqliteFile(const RecordUrl& url) {
         throw OperationError(recordtexts::diskFull(url.path), ErrorKind::Record);
 }
 
+// Files up to this size are checked on every open (a fraction of a second);
+// a larger one on its first open of each day.
+constexpr qint64 kFullCheckBytes = 64 * 1024 * 1024;
+
+std::function<QDate()>& calendar() {
+    static std::function<QDate()> today;
+    return today;
+}
+
+// The day of the last check that passed, kept beside the file so that every
+// station sharing it counts the same day.
+QString checkStampPath(const QString& path) {
+    return path + QStringLiteral("-checked");
+}
+
+// A damaged file is refused before anything is sent or written: rows lost
+// unnoticed are worse than no record. quick_check reads each page once (about
+// 130 MB/s here, so 0.5 s at kFullCheckBytes).
+void checkIntegrity(RecordDatabase& database) {
+    const QString path = database.url().path;
+    const QDate today = calendar() ? calendar()() : QDate();
+    const bool daily = today.isValid() && QFileInfo(path).size() > kFullCheckBytes;
+    const QByteArray stamp = today.toString(Qt::ISODate).toLatin1();
+    if (daily) {
+        QFile last(checkStampPath(path));
+        if (last.open(QIODevice::ReadOnly) && last.readAll().trimmed() == stamp)
+            return;
+    }
+    const QString verdict =
+        database.scalar(QStringLiteral("PRAGMA quick_check(1)")).toString().trimmed();
+    if (verdict.compare(u"ok", Qt::CaseInsensitive) != 0)
+        throw OperationError(recordtexts::corrupt(database.url().displayText(), verdict),
+                             ErrorKind::Record);
+    if (daily) {
+        QFile last(checkStampPath(path));
+        if (last.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            last.write(stamp + '\n');  // without it the next open checks again
+    }
+}
+
+// A file the user may only read: listed as it is, nothing written.
+bool onlyReadable(const RecordUrl& url) {
+    const QFileInfo file(url.path);
+    return file.exists() && (!file.isWritable() || !QFileInfo(file.absolutePath()).isWritable());
+}
+
 // INSERT of rows of columns.size() values each, in groups of kRowsPerInsert.
 void insertRows(RecordDatabase& database, const QString& table, const QStringList& columns,
                 const QList<QVariantList>& rows) {
@@ -70,13 +117,32 @@ RecordStore::RecordStore(const QString& url)
 
 RecordStore::~RecordStore() = default;
 
+void RecordStore::setCalendar(std::function<QDate()> today) {
+    calendar() = std::move(today);
+}
+
 void RecordStore::open() {
     if (m_ready && m_database->isOpen())
         return;
     if (!m_database->isPostgres())
         checkSqliteFile(m_database->url());
     m_database->open();
+    if (!m_database->isPostgres())
+        checkIntegrity(*m_database);
     RecordSchema::bringUpToDate(*m_database);
+    m_ready = true;
+}
+
+void RecordStore::openForReading() {
+    if (m_ready && m_database->isOpen())
+        return;
+    if (m_database->isPostgres() || !onlyReadable(m_database->url())) {
+        open();
+        return;
+    }
+    m_database->open(true);
+    checkIntegrity(*m_database);
+    RecordSchema::checkReadable(*m_database);
     m_ready = true;
 }
 
@@ -130,7 +196,7 @@ qint64 RecordStore::append(const PassRecord& record) {
 }
 
 PassRecord RecordStore::load(qint64 id) {
-    open();
+    openForReading();
     RecordDatabase& db = *m_database;
     QSqlQuery row = db.exec(QStringLiteral("SELECT id,%1 FROM passes WHERE id = ?")
                                 .arg(recordrows::passColumns().join(u',')),
@@ -148,10 +214,12 @@ PassRecord RecordStore::load(qint64 id) {
                                    steps.value(2).toLongLong(),
                                    steps.value(3).isNull() ? QString() : steps.value(3).toString()};
     }
+    db.failOnBrokenRead(steps);
     QSqlQuery log = db.exec(
         QStringLiteral("SELECT line FROM pass_log WHERE pass_id = ? ORDER BY position"), {id});
     while (log.next())
         record.log << log.value(0).toString();
+    db.failOnBrokenRead(log);
     return record;
 }
 

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -34,9 +35,16 @@ public:
     explicit RecordStore(const QString& url);
     ~RecordStore();
 
+    // Today's date, for checking a big SQLite file once a day rather than at
+    // every open. One per process; without it every open checks.
+    static void setCalendar(std::function<QDate()> today);
+
     // Connects and creates or migrates the schema (once); throws the reason
     // when that fails. Every other call opens by itself.
     void open();
+    // For listings: as open(), but a file the user may only read is opened
+    // read-only and left as it is.
+    void openForReading();
 
     // The check before a chip is touched: connects, creates or migrates the
     // schema and makes sure a record can be written (not read-only, not a
@@ -54,7 +62,11 @@ public:
     qint64 count(const RecordFilter& filter);
     // The listed columns of every record the filter passes, as CSV (RFC 4180:
     // CRLF, fields quoted when they hold a comma, quote or line break), UTF-8.
+    // Cells are made spreadsheet-safe.
     QByteArray exportCsv(const RecordFilter& filter);
+    // A cell that a spreadsheet would run as a formula (=, +, -, @, tab, CR
+    // first) gets a leading quote; numbers stay as they are.
+    static QString spreadsheetSafe(const QString& text);
 
     RecordDatabase& database() { return *m_database; }
 

@@ -39,6 +39,42 @@ inline QString writeFailed(const QString& detail) {
     return QCoreApplication::translate("RecordTexts", "生产记录写入失败，本次记录未保存。\n%1")
         .arg(detail);
 }
+inline QString connectLimit(int seconds) {
+    return QCoreApplication::translate("RecordTexts", "连接等待上限为 %1 秒。").arg(seconds);
+}
+inline QString locked(const QString& where, int seconds) {
+    return QCoreApplication::translate(
+               "RecordTexts",
+               "生产记录数据库 %1 被其他连接锁定，等待 %2 秒后仍未释放，本次未作改动。")
+        .arg(where)
+        .arg(seconds);
+}
+inline QString lockWaitStopped(const QString& where) {
+    return QCoreApplication::translate("RecordTexts",
+                                       "等待生产记录数据库 %1 的锁时已停止，本次未作改动。")
+        .arg(where);
+}
+inline QString statementTimeout(const QString& where, int seconds) {
+    return QCoreApplication::translate("RecordTexts",
+                                       "生产记录数据库 %1 在 %2 秒内未完成操作，本次未作改动。")
+        .arg(where)
+        .arg(seconds);
+}
+inline QString corrupt(const QString& where, const QString& detail) {
+    return QCoreApplication::translate("RecordTexts",
+                                       "生产记录数据库 %1 已损坏，不能使用。请从备份恢复。\n%2")
+        .arg(where, detail);
+}
+inline QString foreign(const QString& where) {
+    return QCoreApplication::translate(
+               "RecordTexts", "%1 不是本程序的生产记录数据库（其中已有别的表），数据库未作改动。")
+        .arg(where);
+}
+inline QString keepsNothing(const QString& url) {
+    return QCoreApplication::translate("RecordTexts",
+                                       "生产记录数据库地址 %1 不会保存任何记录，请给出文件路径。")
+        .arg(url);
+}
 inline QString unknownSequence(const QString& name) {
     return QCoreApplication::translate("RecordTexts", "未定义的序列号：%1").arg(name);
 }

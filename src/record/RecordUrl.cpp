@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "record/RecordUrl.h"
 
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QUrl>
 #include <QUrlQuery>
@@ -17,6 +18,60 @@ QString RecordUrl::defaultSqlitePath() {
            QStringLiteral("/kelvaro/record.sqlite");
 }
 
+namespace {
+
+// SQLite reads a name of the form "file:..." as a URI, which can ask for a
+// database in memory, a temporary one or options this program would not
+// honour. A plain "file:PATH" is the file; the rest is refused.
+QString sqlitePathOf(const QString& text, const QString& path) {
+    if (path == u":memory:" || path.startsWith(u":memory:?"))
+        throw OperationError(recordtexts::keepsNothing(RecordUrl::redacted(text)));
+    if (!path.startsWith(u"file:"))
+        return path;
+    const QUrl uri(path);
+    const QUrlQuery query(uri);
+    const bool inMemory = query.queryItemValue(QStringLiteral("mode")) == u"memory" ||
+                          query.hasQueryItem(QStringLiteral("vfs")) || uri.path().isEmpty() ||
+                          uri.path() == u":memory:";
+    if (inMemory)
+        throw OperationError(recordtexts::keepsNothing(RecordUrl::redacted(text)));
+    if (!uri.isValid() || uri.hasQuery() || uri.hasFragment())
+        throw OperationError(recordtexts::badUrl(RecordUrl::redacted(text)));
+    return uri.path();
+}
+
+}  // namespace
+
+QString RecordUrl::redacted(const QString& text) {
+    // user:PASSWORD@ in the authority, and a password=... among the options.
+    static const QRegularExpression authority(
+        QStringLiteral("^(\\s*[A-Za-z][A-Za-z0-9+.-]*://[^/@?#:]*:)[^@/?#]*@"));
+    static const QRegularExpression option(QStringLiteral("([?&]password=)[^&#]*"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    QString result = text;
+    result.replace(authority, QStringLiteral("\\1***@"));
+    result.replace(option, QStringLiteral("\\1***"));
+    return result;
+}
+
+QString RecordUrl::withoutPassword(const QString& text) {
+    QString result = text.trimmed();
+    if (!result.startsWith(u"postgres"))
+        return result;
+    static const QRegularExpression authority(
+        QStringLiteral("^([A-Za-z][A-Za-z0-9+.-]*://[^/@?#:]*):[^@/?#]*@"));
+    static const QRegularExpression later(QStringLiteral("&password=[^&#]*"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression first(QStringLiteral("\\?password=[^&#]*&?"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    result.replace(authority, QStringLiteral("\\1@"));
+    result.replace(later, QString());
+    result.replace(first, QStringLiteral("?"));
+    if (result.endsWith(u'?'))
+        result.chop(1);
+    return result;
+}
+
 RecordUrl RecordUrl::parse(const QString& text) {
     RecordUrl url;
     const QString trimmed = text.trimmed();
@@ -24,13 +79,13 @@ RecordUrl RecordUrl::parse(const QString& text) {
         QString path = trimmed.mid(7);
         if (path.startsWith(u"//"))  // sqlite:///abs/path
             path = path.mid(2);
-        url.path = path.isEmpty() ? defaultSqlitePath() : path;
+        url.path = path.isEmpty() ? defaultSqlitePath() : sqlitePathOf(text, path);
         return url;
     }
     const QUrl parsed(trimmed, QUrl::StrictMode);
     const QString scheme = parsed.scheme();
     if (!parsed.isValid() || (scheme != u"postgresql" && scheme != u"postgres"))
-        throw OperationError(recordtexts::badUrl(text));
+        throw OperationError(recordtexts::badUrl(redacted(text)));
     url.backend = Backend::Postgres;
     url.host = parsed.host();
     url.port = parsed.port(-1);
@@ -43,17 +98,19 @@ RecordUrl RecordUrl::parse(const QString& text) {
     // Port 0 and anything past 65535 name no server.
     const auto usablePort = [](int port) { return port >= 1 && port <= 65535; };
     if (url.port != -1 && !usablePort(url.port))
-        throw OperationError(recordtexts::badUrl(text));
+        throw OperationError(recordtexts::badUrl(redacted(text)));
     if (query.hasQueryItem(QStringLiteral("port"))) {
         bool ok = false;
         url.port = query.queryItemValue(QStringLiteral("port")).toInt(&ok);
         if (!ok || !usablePort(url.port))
-            throw OperationError(recordtexts::badUrl(text));
+            throw OperationError(recordtexts::badUrl(redacted(text)));
     }
+    if (query.hasQueryItem(QStringLiteral("password")))
+        url.password = query.queryItemValue(QStringLiteral("password"), QUrl::FullyDecoded);
     if (query.hasQueryItem(QStringLiteral("user")))
         url.user = query.queryItemValue(QStringLiteral("user"), QUrl::FullyDecoded);
     if (url.database.isEmpty())
-        throw OperationError(recordtexts::badUrl(text));
+        throw OperationError(recordtexts::badUrl(redacted(text)));
     return url;
 }
 
@@ -67,6 +124,7 @@ QString RecordUrl::displayText() const {
     if (port >= 0 && !host.startsWith(u'/'))
         text += u':' + QString::number(port);
     text += u'/' + database;
+    // Never the password: this text goes into messages and logs.
     if (host.startsWith(u'/'))
         text += QStringLiteral("?host=%1&port=%2").arg(host).arg(port < 0 ? 5432 : port);
     return text;

@@ -114,6 +114,8 @@ void RecordSettingsDialog::accept() {
         m_prompts.warning(windowTitle(), tr("无法保存生产记录设置。"));
         return;
     }
+    if (RecordConnection::holdsPassword(policy.url))
+        m_prompts.warning(windowTitle(), RecordConnection::passwordNotStored());
     QDialog::accept();
 }
 

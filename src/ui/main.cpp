@@ -16,6 +16,7 @@
 #include "core/Version.h"
 #include "link/PortMap.h"
 #include "link/QtSerialControl.h"
+#include "record/RecordStore.h"
 #include "settings/SettingsStore.h"
 #include "ui/Icons.h"
 #include "ui/MainWindow.h"
@@ -125,6 +126,7 @@ int main(int argc, char* argv[]) {
     kv::ui::WidgetPrompts prompts;
     kv::PassRecorder recorder(kv::RecordPolicy::fromSettings(settings), clock,
                               [] { return QDateTime::currentDateTimeUtc(); });
+    kv::RecordStore::setCalendar([] { return QDate::currentDate(); });
 
     const QString dataFolder = kv::findDataFolder(QCoreApplication::applicationDirPath());
     kv::loadModelTable(dataFolder);

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "cli/CliGang.h"
+#include "cli/CliPlatform.h"
 #include "cli/CliRequest.h"
 #include "tests/support/QtPrinters.h"
 
@@ -151,7 +152,28 @@ INSTANTIATE_TEST_SUITE_P(
         Line{"gang_of_seventeen_ports",
              {"gang", "--ports=" + portList(17), "run", "a.SET"},
              "--ports 列出 17 个端口，量产最多 16 个插座",
-             {}}),
+             {}},
+        // A password reaches no command line: the gang's own is overwritten once
+        // read, and its sockets' processes get the address in their environment.
+        Line{"gang_keeps_the_record_password_off_command_lines",
+             {"--record", "postgresql://op:s3cret@db/line?password=s3cret", "gang", "--ports",
+              "COM1", "erase"},
+             {},
+             [](const cli::CliRequest& r) {
+                 const QString url =
+                     QStringLiteral("postgresql://op:s3cret@db/line?password=s3cret");
+                 EXPECT_EQ(r.recordUrl, url);
+                 EXPECT_FALSE(cli::CliGang::childOptions(r).join(u' ').contains(u"s3cret"));
+                 EXPECT_EQ(
+                     cli::CliGang::childEnvironment(r, {}).value(GangRunner::recordVariable()),
+                     url);
+                 QByteArray own[] = {"kelvaro-cli", "--record", url.toUtf8(),
+                                     "--record=postgresql:///l?host=/s&password=s3cret&user=op"};
+                 char* argv[] = {own[0].data(), own[1].data(), own[2].data(), own[3].data()};
+                 cli::hidePasswordsInArguments(4, argv);
+                 EXPECT_STREQ(argv[2], "postgresql://op:******@db/line?password=******");
+                 EXPECT_STREQ(argv[3], "--record=postgresql:///l?host=/s&password=******&user=op");
+             }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -1,9 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <QJsonArray>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QThread>
 
+#include "record/RecordDatabase.h"
+#include "record/RecordStore.h"
 #include "schemes/SchemeFile.h"
 
 #include "tests/cli/CliProcess.h"
@@ -36,6 +41,15 @@ TEST(CliEndToEndRecord, RecordsAWriteAndListsIt) {
     EXPECT_EQ(r["model"], "ATMEGA8");
     EXPECT_EQ(r["signature"], "1E9307");
     EXPECT_EQ(r["serial"], QJsonValue());
+
+    // The human listing gives the local time with its offset from UTC.
+    CliProcess human;
+    human.useFoldersOf(cli);
+    ASSERT_EQ(human.run({"record", "list"}), 0);
+    static const QRegularExpression line(
+        QStringLiteral(R"(^\d+\t\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d(Z|[+-]\d\d:\d\d)\t)"));
+    EXPECT_TRUE(line.match(QString::fromUtf8(human.rawOutput())).hasMatch())
+        << human.rawOutput().toStdString();
 
     CliProcess failed;
     failed.useFoldersOf(cli);
@@ -149,6 +163,29 @@ TEST(CliEndToEndRecord, LittleFreeSpaceRefusesBeforeAnythingIsSent) {
         EXPECT_EQ(wire.isEmpty(), disk.wire.isEmpty()) << wire.toStdString();
         EXPECT_TRUE(wire.contains(disk.wire)) << wire.toStdString();
     }
+}
+
+// A record whose write lock another connection holds: the command gives up
+// after the 5 s it names, or at once on Ctrl-C; either way nothing is sent.
+TEST(CliEndToEndRecord, AHeldRecordLockEndsAtItsLimitOrOnCtrlC) {
+    SimProcess sim({QStringLiteral("--model"), QStringLiteral("ATMEGA8")});
+    QTemporaryDir dir;
+    const QString url = QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("r.sqlite"));
+    RecordStore holder(url);
+    holder.open();
+    holder.database().exec(QStringLiteral("BEGIN IMMEDIATE"));
+
+    CliProcess limited;
+    EXPECT_EQ(limited.run({"--json", "-p", sim.pts(), "--record", url, "erase"}), 5);
+    EXPECT_TRUE(limited.result()["message"].toString().contains(QStringLiteral("等待 5 秒")))
+        << limited.rawOutput().toStdString();
+
+    CliProcess stopped;
+    stopped.start({"--json", "-p", sim.pts(), "--record", url, "erase"});
+    QThread::msleep(1000);  // into the wait
+    ASSERT_EQ(::kill(pid_t(stopped.pid()), SIGINT), 0);
+    EXPECT_EQ(stopped.finish(), 130) << stopped.rawOutput().toStdString();
+    EXPECT_EQ(sim.transcript(), "");
 }
 
 }  // namespace

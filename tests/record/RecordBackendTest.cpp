@@ -124,6 +124,73 @@ TEST_P(RecordBackendTest, FourProcessesTakeDistinctConsecutiveSerials) {
     EXPECT_EQ(SerialNumbers(store).takeNext(QStringLiteral("board"), QStringLiteral("x")), 6000);
 }
 
+// Stations started together on a record nobody has opened yet: each creates
+// the tables or finds them made, none is refused.
+TEST_P(RecordBackendTest, StationsStartingTogetherOnANewRecordAllGetIn) {
+    std::vector<std::unique_ptr<QProcess>> children;
+    for (int i = 0; i < 8; ++i) {
+        children.push_back(std::make_unique<QProcess>());
+        children.back()->start(QCoreApplication::applicationFilePath(),
+                               {QStringLiteral("--append"), fresh.url()});
+    }
+    QSet<qint64> ids;
+    for (auto& child : children) {
+        ASSERT_TRUE(child->waitForFinished(120000));
+        EXPECT_EQ(child->exitCode(), 0) << child->readAllStandardError().toStdString();
+        ids << child->readAllStandardOutput().trimmed().toLongLong();
+    }
+    EXPECT_EQ(ids.size(), 8);
+    RecordStore store(fresh.url());
+    EXPECT_EQ(store.count({}), 8);
+    if (GetParam() == Backend::Sqlite) {
+        EXPECT_EQ(store.database().scalar(QStringLiteral("PRAGMA journal_mode")).toString(),
+                  u"wal");
+    }
+}
+
+// A lock another connection holds (a station mid-pass, a tool's SELECT ...
+// FOR UPDATE) ends the wait at its limit, which the message names, or at the
+// next slice once a stop is asked for. Nothing is taken meanwhile.
+TEST_P(RecordBackendTest, AHeldLockEndsTheWaitAtItsLimitOrOnStop) {
+    RecordStore store(fresh.url());
+    SerialNumbers serials(store);
+    serials.define({QStringLiteral("board"), 5000, 1, 4, SerialScheme::Format::BinaryLittleEndian,
+                    SerialScheme::Target::Eeprom, 0x1F0});
+    RecordStore holder(fresh.url());
+    holder.open();
+    if (GetParam() == Backend::Sqlite) {
+        holder.database().exec(QStringLiteral("BEGIN IMMEDIATE"));
+    } else {
+        holder.database().exec(QStringLiteral("BEGIN"));
+        holder.database().exec(QStringLiteral(
+            "SELECT next_value FROM serial_sequences WHERE name = 'board' FOR UPDATE"));
+    }
+    const auto refusal = [&] {
+        try {
+            serials.takeNext(QStringLiteral("board"), QStringLiteral("a"));
+        } catch (const OperationError& e) {
+            return e.text();
+        }
+        return QStringLiteral("(a number was taken)");
+    };
+    const QString where = store.database().url().displayText();
+    int checks = 0;
+    RecordDatabase::setStopCheck([&] { return ++checks < 0; });
+    EXPECT_EQ(refusal(), QStringLiteral("生产记录数据库 %1 被其他连接锁定，等待 %2 秒后仍未释放，"
+                                        "本次未作改动。")
+                             .arg(where)
+                             .arg(RecordDatabase::kLockWaitSeconds));
+    EXPECT_EQ(checks, RecordDatabase::kLockTries);
+    checks = 0;
+    RecordDatabase::setStopCheck([&] { return ++checks == 2; });
+    EXPECT_EQ(refusal(),
+              QStringLiteral("等待生产记录数据库 %1 的锁时已停止，本次未作改动。").arg(where));
+    EXPECT_EQ(checks, 2);
+    RecordDatabase::setStopCheck({});
+    holder.database().exec(QStringLiteral("ROLLBACK"));
+    EXPECT_EQ(serials.takeNext(QStringLiteral("board"), QStringLiteral("a")), 5000);
+}
+
 TEST_P(RecordBackendTest, SpoiledNumbersAreNeverReusedAndUsedOnesNameTheirRecord) {
     RecordStore store(fresh.url());
     SerialNumbers serials(store);

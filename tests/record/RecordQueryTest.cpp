@@ -63,5 +63,35 @@ TEST(RecordQueryTest, FiltersPagesAndExportsNewestFirst) {
     EXPECT_EQ(lines[2], "");
 }
 
+// A cell a spreadsheet would run as a formula becomes text; numbers stay numbers.
+TEST(RecordQueryTest, CsvCellsNeverRunAsFormulas) {
+    const std::pair<const char*, const char*> cells[] = {
+        {"=HYPERLINK(\"http://x\")", "'=HYPERLINK(\"http://x\")"},
+        {"+cmd|' /C calc'!A0", "'+cmd|' /C calc'!A0"},
+        {"-2+3", "'-2+3"},
+        {"@SUM(A1)", "'@SUM(A1)"},
+        {"\tline", "'\tline"},
+        {"\rline", "'\rline"},
+        {"-5", "-5"},
+        {"-0.25", "-0.25"},
+        {"+7", "+7"},
+        {"line2=A", "line2=A"},
+        {"", ""},
+    };
+    for (const auto& [cell, safe] : cells)
+        EXPECT_EQ(RecordStore::spreadsheetSafe(QString::fromUtf8(cell)), QString::fromUtf8(safe))
+            << cell;
+
+    FreshDatabase fresh(Backend::Sqlite);
+    RecordStore store(fresh.url());
+    PassRecord r = passingRecord();
+    r.station = QStringLiteral("=1+1");
+    r.serial = -12;
+    store.append(r);
+    const QByteArray row = store.exportCsv({}).split('\n').value(1);
+    EXPECT_TRUE(row.contains(",'=1+1,")) << row.toStdString();
+    EXPECT_TRUE(row.contains(",-12,")) << row.toStdString();
+}
+
 }  // namespace
 }  // namespace kv::test

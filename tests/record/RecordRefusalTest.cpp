@@ -5,9 +5,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTemporaryDir>
+#include <functional>
 
 #include "core/OperationError.h"
 #include "record/RecordDatabase.h"
@@ -61,6 +65,98 @@ TEST(RecordRefusalTest, ReadOnlyFileIsRefusedBeforeAnything) {
               QStringLiteral("生产记录数据库 %1 是只读的，记录无法写入。").arg(path));
     EXPECT_FALSE(store.database().isOpen());
     EXPECT_EQ(readFile(path), before);
+    // Read-only is no reason not to show what it holds.
+    RecordStore reader(fresh.url());
+    EXPECT_EQ(reader.list({}, 0, 10).value(0).station, passingRecord().station);
+    EXPECT_EQ(reader.count({}), 1);
+    EXPECT_EQ(readFile(path), before);
+}
+
+// What is not a usable record of ours is refused, for writing and for
+// listing alike, and left as it was: a damaged file, another program's
+// database, a file that is no database, an address that keeps nothing.
+TEST(RecordRefusalTest, DamagedForeignAndEmptyRecordsAreRefusedUntouched) {
+    struct Row {
+        const char* name;
+        std::function<QString(const QString& folder)> make;  // the address
+        QString refusal;                                     // how the message starts; %1: the file
+    };
+    const auto file = [](const QString& folder) -> QString {
+        return folder + QStringLiteral("/r.sqlite");
+    };
+    const Row rows[] = {
+        {"damaged",
+         [&](const QString& folder) -> QString {
+             {
+                 RecordStore store(QStringLiteral("sqlite:") + file(folder));
+                 for (int i = 0; i < 200; ++i) {
+                     PassRecord r = passingRecord();
+                     r.log << QString(400, QChar(u'a' + i % 26));
+                     store.append(r);
+                 }
+             }
+             // 8 KiB of noise at 90 % of the file, as a failing disk leaves it.
+             QFile damaged(file(folder));
+             EXPECT_TRUE(damaged.open(QIODevice::ReadWrite));
+             damaged.seek(damaged.size() * 9 / 10);
+             QByteArray noise(8192, '\0');
+             for (qsizetype i = 0; i < noise.size(); ++i)
+                 noise[i] = char(i * 7919 % 251);
+             damaged.write(noise);
+             return QStringLiteral("sqlite:") + file(folder);
+         },
+         QStringLiteral("生产记录数据库 %1 已损坏，不能使用。请从备份恢复。\n")},
+        {"foreign",
+         [&](const QString& folder) -> QString {
+             {
+                 QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "foreign");
+                 db.setDatabaseName(file(folder));
+                 EXPECT_TRUE(db.open());
+                 QSqlQuery(db).exec(QStringLiteral("CREATE TABLE passes (who TEXT, at TEXT)"));
+                 QSqlQuery(db).exec(QStringLiteral("INSERT INTO passes VALUES ('x', 'y')"));
+                 db.close();
+             }
+             QSqlDatabase::removeDatabase(QStringLiteral("foreign"));
+             return QStringLiteral("sqlite:") + file(folder);
+         },
+         QStringLiteral("%1 不是本程序的生产记录数据库（其中已有别的表），数据库未作改动。")},
+        {"no database",
+         [&](const QString& folder) -> QString {
+             writeFile(file(folder), QByteArray("id,station\r\n1,A\r\n").repeated(300));
+             return QStringLiteral("sqlite:") + file(folder);
+         },
+         QStringLiteral("生产记录数据库 %1 已损坏，不能使用。请从备份恢复。\n")},
+        {"in memory",
+         [&](const QString& folder) -> QString {
+             return QStringLiteral("sqlite:file:%1/m?mode=memory").arg(folder);
+         },
+         QStringLiteral("生产记录数据库地址 sqlite:file:%1/m?mode=memory 不会保存任何记录")},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        QTemporaryDir dir;
+        const QString url = row.make(dir.path());
+        const auto bytes = [&] {
+            return QFile::exists(file(dir.path())) ? readFile(file(dir.path())) : QByteArray();
+        };
+        const QByteArray before = bytes();
+        const QStringList entries =
+            QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
+        const QString expected =
+            row.refusal.arg(row.name == std::string("in memory") ? dir.path() : file(dir.path()));
+        for (const auto& use : std::initializer_list<std::function<void(RecordStore&)>>{
+                 [](RecordStore& s) { s.ensureReachable(); },
+                 [](RecordStore& s) { s.list({}, 0, 10); },
+                 [](RecordStore& s) { s.exportCsv({}); }}) {
+            const QString text = thrownText([&] {
+                RecordStore store(url);
+                use(store);
+            });
+            EXPECT_TRUE(text.startsWith(expected)) << text.toStdString();
+        }
+        EXPECT_EQ(bytes(), before);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), entries);
+    }
 }
 
 TEST(RecordRefusalTest, UnreachableServerIsRefusedWithTheReason) {
