@@ -78,8 +78,10 @@ QList<PassRecord> RecordStore::list(const RecordFilter& filter, int offset, int 
             .arg(recordrows::passColumns().join(u','), where),
         values);
     QList<PassRecord> records;
-    while (rows.next())
+    while (rows.next()) {
         records << recordrows::passFromRow(rows);
+        records.last().result = shownResult(records.last());
+    }
     return records;
 }
 
@@ -101,10 +103,17 @@ QByteArray RecordStore::exportCsv(const RecordFilter& filter) {
                              .arg(columns.join(u','), where),
                          values);
     QByteArray csv = csvLine(columns);
+    const QDateTime now = QDateTime::currentDateTimeUtc();
     while (rows.next()) {
         QStringList fields;
         for (qsizetype i = 0; i < columns.size(); ++i)
             fields << (rows.value(int(i)).isNull() ? QString() : rows.value(int(i)).toString());
+        auto at = [&](const char* name) {
+            return fields.value(columns.indexOf(QLatin1String(name)));
+        };
+        fields[columns.indexOf(QLatin1String("result"))] = recordrows::shownResult(
+            at("result"), at("host"), at("pid").toLongLong(), at("process_token"),
+            recordrows::timeFromText(at("started_at")), now);
         csv += csvLine(fields);
     }
     return csv;

@@ -43,9 +43,16 @@ public:
     // newer schema, disk not full). Throws the reason otherwise.
     void ensureReachable();
 
-    // Stores the record with its steps and log lines, all or nothing; marks
-    // its serial number used in the same transaction. Returns its id.
+    // Stores the record with its steps and log lines, all or nothing, and
+    // settles its serial numbers (used, spoiled) in the same transaction.
+    // Returns its id. A record with a pass id replaces its "started" row, and
+    // one whose row is already finished is left as stored: repeating an
+    // upload never doubles a row.
     qint64 append(const PassRecord& record);
+    // The numbers of passes whose process died while "started" are spoiled.
+    void settleInterrupted();
+    // The result as listings show it ("interrupted" for a dead "started" row).
+    QString shownResult(const PassRecord& record) const;
     // The whole record; throws when there is none with this id.
     PassRecord load(qint64 id);
 
