@@ -56,6 +56,10 @@ QStringList CliGang::childOptions() const {
         options << QStringLiteral("--record") << m_request.recordUrl;
     if (m_request.noRecord)
         options << QStringLiteral("--no-record");
+    if (m_request.operatorName)
+        options << QStringLiteral("--operator") << *m_request.operatorName;
+    if (m_request.lot)
+        options << QStringLiteral("--lot") << *m_request.lot;
     if (!m_request.language.isEmpty())
         options << QStringLiteral("--lang") << m_request.language;
     if (!m_request.serialFile.isEmpty())

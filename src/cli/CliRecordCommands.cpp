@@ -2,7 +2,10 @@
 // The production record on the command line: the check before a command
 // that changes the chip, and the listing.
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <cstdio>
 
@@ -10,6 +13,7 @@
 #include "app/SerialFile.h"
 #include "cli/CliRunner.h"
 #include "core/OperationError.h"
+#include "record/RecordSpool.h"
 #include "record/RecordStore.h"
 #include "record/RecordUrl.h"
 
@@ -21,10 +25,33 @@ RecordPolicy policyOf(const CliRequest& request, const SettingsStore& settings) 
     RecordPolicy policy = RecordPolicy::fromSettings(settings);
     if (!request.recordUrl.isEmpty())
         policy.url = request.recordUrl;
+    if (request.operatorName)
+        policy.operatorName = *request.operatorName;
+    if (request.lot)
+        policy.lot = *request.lot;
     // A script has no one watching the log: what it wrote is read back for
     // the record, whatever the window's own setting says.
     policy.readBack = true;
     return policy;
+}
+
+// What the run knows beyond the pass: the gang it belongs to (the gang sets
+// these for its sockets' processes) and the scheme file it runs.
+RecordContext contextOf(const CliRequest& request) {
+    RecordContext context;
+    context.gangRun = qEnvironmentVariable("KV_GANG_RUN");
+    bool ok = false;
+    const int socket = qEnvironmentVariableIntValue("KV_GANG_SOCKET", &ok);
+    if (ok && !context.gangRun.isEmpty())
+        context.gangSocket = socket;
+    if (request.id == CommandId::RunPass) {
+        QFile scheme(request.file);
+        context.schemeName = QFileInfo(request.file).fileName();
+        if (scheme.open(QIODevice::ReadOnly))
+            context.schemeSha256 = QString::fromLatin1(
+                QCryptographicHash::hash(scheme.readAll(), QCryptographicHash::Sha256).toHex());
+    }
+    return context;
 }
 
 }  // namespace
@@ -47,6 +74,7 @@ int CliRunner::prepareRecorder() {
     }
     m_recorder = std::make_unique<PassRecorder>(policy, m_clock,
                                                 [] { return QDateTime::currentDateTimeUtc(); });
+    m_recorder->setContext(contextOf(m_request));
     if (const auto refusal = m_recorder->admit())
         return fail(kExitRecord, *refusal);
     try {
@@ -74,6 +102,12 @@ int CliRunner::runRecordList() {
         filter.result = QStringLiteral("fail");
     try {
         RecordStore store(policy.url.isEmpty() ? RecordUrl::defaultUrl() : policy.url);
+        // Records that waited in the spool belong in the listing.
+        try {
+            PassRecorder recorder(policy, m_clock, [] { return QDateTime::currentDateTimeUtc(); });
+            recorder.flushSpool();
+        } catch (const OperationError&) {
+        }
         if (m_request.csv) {
             const QByteArray csv = store.exportCsv(filter);
             std::fwrite(csv.constData(), 1, size_t(csv.size()), stdout);
@@ -83,16 +117,21 @@ int CliRunner::runRecordList() {
         QStringList lines;
         for (const PassRecord& r : store.list(filter, 0, std::numeric_limits<int>::max())) {
             const QString serial = r.serial ? QString::number(*r.serial) : QString();
-            list.append(QJsonObject{{"id", r.id},
-                                    {"startedAt", r.startedAt.toString(Qt::ISODateWithMs)},
-                                    {"finishedAt", r.finishedAt.toString(Qt::ISODateWithMs)},
-                                    {"station", r.station},
-                                    {"port", r.port},
-                                    {"model", r.model},
-                                    {"signature", r.signature},
-                                    {"serial", r.serial ? QJsonValue(*r.serial) : QJsonValue()},
-                                    {"result", r.result},
-                                    {"endReason", r.endReason}});
+            list.append(QJsonObject{
+                {"id", r.id},
+                {"startedAt", r.startedAt.toString(Qt::ISODateWithMs)},
+                {"finishedAt", r.finishedAt.toString(Qt::ISODateWithMs)},
+                {"station", r.station},
+                {"port", r.port},
+                {"model", r.model},
+                {"signature", r.signature},
+                {"serial", r.serial ? QJsonValue(*r.serial) : QJsonValue()},
+                {"result", r.result},
+                {"endReason", r.endReason},
+                {"spoiledSerial", r.spoiledSerial ? QJsonValue(*r.spoiledSerial) : QJsonValue()},
+                {"operator", r.operatorName},
+                {"lot", r.lot},
+                {"scheme", r.schemeName}});
             lines << QStringList{QString::number(r.id),
                                  r.startedAt.toLocalTime().toString(Qt::ISODate),
                                  r.station,
@@ -110,6 +149,26 @@ int CliRunner::runRecordList() {
     } catch (const OperationError& e) {
         return fail(kExitRecord, e.text());
     }
+    return kExitDone;
+}
+
+int CliRunner::runRecordFlush() {
+    PassRecorder recorder(policyOf(m_request, m_settings.store()), m_clock,
+                          [] { return QDateTime::currentDateTimeUtc(); });
+    const QString target = recorder.spoolTarget();
+    RecordSpool spool(recorder.spoolPath());
+    int uploaded = 0;
+    try {
+        uploaded = recorder.flushSpool();
+    } catch (const OperationError& e) {
+        m_findings.insert(QStringLiteral("waiting"), spool.count(target));
+        return fail(kExitRecord, e.text());
+    }
+    const int waiting = spool.count(target);
+    m_findings.insert(QStringLiteral("uploaded"), uploaded);
+    m_findings.insert(QStringLiteral("waiting"), waiting);
+    m_human =
+        QCoreApplication::translate("CliRecordCommands", "已上传%1条暂存的记录。").arg(uploaded);
     return kExitDone;
 }
 

@@ -49,6 +49,7 @@ int main(int argc, char* argv[]) {
         return kv::cli::kExitUsage;
     }
     kv::cli::StopSignal stop;
+    kv::cli::watchGangParent();
     if (request.id == kv::CommandId::GangRun)
         return kv::cli::CliGang(request, report, QString()).run(stop);
     kv::cli::CliRunner runner(request, report, {dataFolder, QString()});

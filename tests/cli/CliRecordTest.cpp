@@ -1,8 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QFile>
 #include <QJsonArray>
+#include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <memory>
 
 #include "schemes/SchemeFile.h"
 
@@ -13,6 +21,8 @@
 
 namespace kv::test {
 namespace {
+
+enum class Backend { Sqlite, Postgres };
 
 // A write with verify records one passing pass; the listing shows it in
 // every form, and --failed leaves it out.
@@ -150,6 +160,188 @@ TEST(CliEndToEndRecord, LittleFreeSpaceRefusesBeforeAnythingIsSent) {
         EXPECT_TRUE(wire.contains(disk.wire)) << wire.toStdString();
     }
 }
+
+// A PostgreSQL server of one test's own, on a Unix socket in a folder of its
+// own, that the test may stop and start again (scripts/lib/pg-cluster.sh).
+class OwnServer {
+public:
+    OwnServer() {
+        m_dir = QStringLiteral("/tmp/kv-fault-%1").arg(QCoreApplication::applicationPid());
+        m_up = run({QStringLiteral(KV_SOURCE_DIR "/scripts/lib/pg-cluster.sh"),
+                    QStringLiteral("start"), m_dir}) == 0;
+    }
+    ~OwnServer() {
+        run({QStringLiteral(KV_SOURCE_DIR "/scripts/lib/pg-cluster.sh"), QStringLiteral("stop"),
+             m_dir});
+    }
+    bool up() const { return m_up; }
+    QString url() const {
+        return QStringLiteral("postgresql:///kelvaro?host=%1&port=5432&user=kelvaro").arg(m_dir);
+    }
+    void stop() { pgCtl({QStringLiteral("-m"), QStringLiteral("fast"), QStringLiteral("stop")}); }
+    void start() {
+        pgCtl({QStringLiteral("-l"), m_dir + QStringLiteral("/server.log"), QStringLiteral("-o"),
+               QStringLiteral("-k %1 -p 5432 -c listen_addresses=''").arg(m_dir),
+               QStringLiteral("start")});
+    }
+
+private:
+    static int run(QStringList words) {
+        // The server refuses to run as root: root runs it as the package's user.
+        if (geteuid() == 0)
+            words = QStringList{QStringLiteral("-u"), QStringLiteral("postgres"),
+                                QStringLiteral("--")} +
+                    words;
+        const QString program = geteuid() == 0 ? QStringLiteral("runuser") : words.takeFirst();
+        return QProcess::execute(program, words);
+    }
+    void pgCtl(const QStringList& arguments) {
+        const QString bin = QStringLiteral("/usr/lib/postgresql/15/bin/pg_ctl");
+        EXPECT_EQ(run(QStringList{bin, QStringLiteral("-D"), m_dir + QStringLiteral("/data"),
+                                  QStringLiteral("-w")} +
+                      arguments),
+                  0);
+    }
+    QString m_dir;
+    bool m_up = false;
+};
+
+enum class Fault { DiskFull, ServerStopped, Killed };
+struct RecordFault {
+    const char* name;
+    Backend backend;
+    Fault fault;
+    int exit;         // of the pass
+    int spooled;      // lines in the spool after it
+    const char* row;  // the pass's row after "record flush"
+};
+
+class CliEndToEndRecordFaults : public ::testing::TestWithParam<RecordFault> {};
+
+// The record's database lost in the middle of a pass (a full disk, a server
+// stopped) or the station killed: the chip is done or half-done as the pass
+// left it, and its row is never missing: written at the end, spooled and
+// uploaded by "record flush", or left "started" and shown interrupted with
+// its serial number spoiled.
+TEST_P(CliEndToEndRecordFaults, NoChipIsLeftWithoutItsRow) {
+    const RecordFault& row = GetParam();
+    SimProcess sim({QStringLiteral("--model"), QStringLiteral("ATMEGA32")});
+    QTemporaryDir folder;
+    QByteArray image(32768, Qt::Uninitialized);
+    QRandomGenerator random(11);
+    for (char& b : image)
+        b = char(random.bounded(255));
+    Scheme scheme;
+    scheme.model = QStringLiteral("ATMEGA32");
+    scheme.options = {1, 1, 0, 0, 0, 1, 0, 0, 0, 0};  // erase, FLASH from the file
+    scheme.flashPath = writeFile(folder.filePath(QStringLiteral("big.bin")), image);
+    scheme.fuseBits = QString(32, u'1');
+    scheme.flashAddress = QStringLiteral("32767");
+    scheme.eepromAddress = QStringLiteral("1023");
+    const QString path = folder.filePath(QStringLiteral("line.SET"));
+    SchemeFile::save(path, scheme);
+    writeFile(path + QStringLiteral(".serial"),
+              "name=board\nstart=4660\nstep=1\nwidth=2\nformat=binary-be\n"
+              "target=eeprom\naddress=0x20\n");
+
+    // The SQLite file lives on a small disk of its own that the test fills.
+    QTemporaryDir disk;
+    std::unique_ptr<OwnServer> server;
+    QString url;
+    if (row.backend == Backend::Postgres) {
+        server = std::make_unique<OwnServer>();
+        ASSERT_TRUE(server->up());
+        url = server->url();
+    } else {
+        if (row.fault == Fault::DiskFull)
+            ASSERT_EQ(QProcess::execute(QStringLiteral("mount"),
+                                        {"-t", "tmpfs", "-o", "size=8m", "tmpfs", disk.path()}),
+                      0);
+        url = QStringLiteral("sqlite:") + disk.filePath(QStringLiteral("r.sqlite"));
+    }
+    struct Unmount {
+        QString dir;
+        bool on;
+        ~Unmount() {
+            if (on)
+                QProcess::execute(QStringLiteral("umount"), {dir});
+        }
+    } unmount{disk.path(), row.fault == Fault::DiskFull};
+
+    CliProcess cli;
+    cli.start({"--json", "-p", sim.pts(), "--record", url, "--operator", "Li", "--lot", "L7", "run",
+               path});
+    ASSERT_TRUE(cli.waitForLine([](const QJsonObject& l) {
+        return l["event"] == "progress" && l["step"] == "flash" && l["done"].toInt() >= 20;
+    })) << cli.rawOutput().toStdString();
+    const QString filler = disk.filePath(QStringLiteral("filler"));
+    switch (row.fault) {
+        case Fault::DiskFull: {
+            QFile fill(filler);
+            ASSERT_TRUE(fill.open(QIODevice::WriteOnly));
+            const QByteArray block(64 * 1024, 'x');
+            while (fill.write(block) == block.size() && fill.flush()) {
+            }
+            break;
+        }
+        case Fault::ServerStopped:
+            server->stop();
+            break;
+        case Fault::Killed:
+            ASSERT_EQ(::kill(pid_t(cli.pid()), SIGKILL), 0);
+            break;
+    }
+    EXPECT_EQ(cli.finish(), row.exit) << cli.rawOutput().toStdString();
+
+    const QJsonObject chip = sim.dump();
+    const QByteArray flash = QByteArray::fromHex(chip["flash"].toString().toLatin1());
+    EXPECT_EQ(flash == image, row.fault != Fault::Killed);
+    EXPECT_EQ(chip["eeprom"].toString().mid(2 * 0x20, 4),
+              row.fault == Fault::Killed ? "FFFF" : "1234");
+    QFile spool(cli.configFolder() + QStringLiteral("/data/kelvaro/record-spool.jsonl"));
+    EXPECT_EQ(spool.open(QIODevice::ReadOnly) ? spool.readAll().count('\n') : 0, row.spooled);
+    if (row.exit == 6)
+        EXPECT_EQ(cli.result()["recordPending"], true);
+
+    // The database is back.
+    if (row.fault == Fault::DiskFull)
+        QFile::remove(filler);
+    if (row.fault == Fault::ServerStopped)
+        server->start();
+    CliProcess flush;
+    flush.useFoldersOf(cli);
+    ASSERT_EQ(flush.run({"--json", "--record", url, "record", "flush"}), 0)
+        << flush.rawOutput().toStdString();
+    EXPECT_EQ(flush.result()["uploaded"], row.spooled);
+    EXPECT_EQ(flush.result()["waiting"], 0);
+    EXPECT_FALSE(spool.exists());
+    CliProcess list;
+    list.useFoldersOf(cli);
+    ASSERT_EQ(list.run({"--json", "--record", url, "record", "list"}), 0);
+    const QJsonArray records = list.result()["records"].toArray();
+    ASSERT_EQ(records.size(), 1) << list.rawOutput().toStdString();
+    const QJsonObject r = records[0].toObject();
+    EXPECT_EQ(r["result"], QString::fromLatin1(row.row));
+    if (row.fault == Fault::Killed) {
+        EXPECT_EQ(r["serial"], QJsonValue());
+        EXPECT_EQ(r["spoiledSerial"], 4660);
+    } else {
+        EXPECT_EQ(r["serial"], 4660);
+        EXPECT_EQ(r["spoiledSerial"], QJsonValue());
+    }
+    EXPECT_EQ(r["operator"], "Li");
+    EXPECT_EQ(r["lot"], "L7");
+    EXPECT_EQ(r["scheme"], "line.SET");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, CliEndToEndRecordFaults,
+    ::testing::Values(
+        RecordFault{"sqlite_disk_full", Backend::Sqlite, Fault::DiskFull, 6, 1, "pass"},
+        RecordFault{"postgres_stopped", Backend::Postgres, Fault::ServerStopped, 6, 1, "pass"},
+        RecordFault{"sqlite_killed", Backend::Sqlite, Fault::Killed, -1, 0, "interrupted"},
+        RecordFault{"postgres_killed", Backend::Postgres, Fault::Killed, -1, 0, "interrupted"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace kv::test
