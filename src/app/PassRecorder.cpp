@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "app/PassRecorder.h"
 
+#include <QCryptographicHash>
+#include <QFile>
+#include <QFileInfo>
 #include <QUuid>
 
 #include "core/Clock.h"
@@ -65,6 +68,15 @@ std::optional<QString> PassRecorder::admit() {
     } catch (const OperationError&) {
     }
     return std::nullopt;
+}
+
+void PassRecorder::setSchemeFile(const QString& path) {
+    m_context.schemeName = QFileInfo(path).fileName();
+    m_context.schemeSha256.clear();
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly))
+        m_context.schemeSha256 = QString::fromLatin1(
+            QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex());
 }
 
 QString PassRecorder::spoolTarget() const {

@@ -78,6 +78,9 @@ public:
 
     void setContext(const RecordContext& context) { m_context = context; }
     const RecordContext& context() const { return m_context; }
+    // The scheme file the passes run from now on: its name and the SHA-256
+    // of its bytes as they are now (empty when it cannot be read).
+    void setSchemeFile(const QString& path);
     // Where records wait when the database cannot take them.
     void setSpoolPath(const QString& path) { m_spoolPath = path; }
     const QString& spoolPath() const { return m_spoolPath; }

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 
 #include "app/ImageFileDialogs.h"
+#include "app/PassRecorder.h"
 #include "app/SerialFile.h"
 #include "app/ShellDialogs.h"
 #include "app/ShellTexts.h"
@@ -226,6 +227,8 @@ void Workbench::loadScheme() {
     QString loaded;
     if (!loadSchemeCommand(m_session.prompts(), m_schemes, &loaded))
         return;
+    if (PassRecorder* recorder = m_record.recorder())
+        recorder->setSchemeFile(loaded);
     // The serial numbers travel beside the scheme, in a file of their own. A
     // refused one leaves no numbering of the line before behind: the pass is
     // refused until the file is mended.

@@ -2,10 +2,7 @@
 // The production record on the command line: the check before a command
 // that changes the chip, and the listing.
 #include <QCoreApplication>
-#include <QCryptographicHash>
 #include <QDateTime>
-#include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <cstdio>
 
@@ -35,22 +32,14 @@ RecordPolicy policyOf(const CliRequest& request, const SettingsStore& settings) 
     return policy;
 }
 
-// What the run knows beyond the pass: the gang it belongs to (the gang sets
-// these for its sockets' processes) and the scheme file it runs.
-RecordContext contextOf(const CliRequest& request) {
+// The gang this run belongs to: the gang sets these for its sockets' processes.
+RecordContext gangContext() {
     RecordContext context;
     context.gangRun = qEnvironmentVariable("KV_GANG_RUN");
     bool ok = false;
     const int socket = qEnvironmentVariableIntValue("KV_GANG_SOCKET", &ok);
     if (ok && !context.gangRun.isEmpty())
         context.gangSocket = socket;
-    if (request.id == CommandId::RunPass) {
-        QFile scheme(request.file);
-        context.schemeName = QFileInfo(request.file).fileName();
-        if (scheme.open(QIODevice::ReadOnly))
-            context.schemeSha256 = QString::fromLatin1(
-                QCryptographicHash::hash(scheme.readAll(), QCryptographicHash::Sha256).toHex());
-    }
     return context;
 }
 
@@ -74,7 +63,9 @@ int CliRunner::prepareRecorder() {
     }
     m_recorder = std::make_unique<PassRecorder>(policy, m_clock,
                                                 [] { return QDateTime::currentDateTimeUtc(); });
-    m_recorder->setContext(contextOf(m_request));
+    m_recorder->setContext(gangContext());
+    if (m_request.id == CommandId::RunPass)
+        m_recorder->setSchemeFile(m_request.file);
     if (const auto refusal = m_recorder->admit())
         return fail(kExitRecord, *refusal);
     try {

@@ -5,11 +5,13 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <memory>
 
 #include "schemes/SchemeFile.h"
@@ -165,15 +167,11 @@ TEST(CliEndToEndRecord, LittleFreeSpaceRefusesBeforeAnythingIsSent) {
 // own, that the test may stop and start again (scripts/lib/pg-cluster.sh).
 class OwnServer {
 public:
-    OwnServer() {
-        m_dir = QStringLiteral("/tmp/kv-fault-%1").arg(QCoreApplication::applicationPid());
-        m_up = run({QStringLiteral(KV_SOURCE_DIR "/scripts/lib/pg-cluster.sh"),
-                    QStringLiteral("start"), m_dir}) == 0;
+    OwnServer()
+        : m_dir(QStringLiteral("/tmp/kv-fault-%1").arg(QCoreApplication::applicationPid())) {
+        m_up = quietly(script(), {QStringLiteral("start"), m_dir}) == 0;
     }
-    ~OwnServer() {
-        run({QStringLiteral(KV_SOURCE_DIR "/scripts/lib/pg-cluster.sh"), QStringLiteral("stop"),
-             m_dir});
-    }
+    ~OwnServer() { quietly(script(), {QStringLiteral("stop"), m_dir}); }
     bool up() const { return m_up; }
     QString url() const {
         return QStringLiteral("postgresql:///kelvaro?host=%1&port=5432&user=kelvaro").arg(m_dir);
@@ -186,23 +184,66 @@ public:
     }
 
 private:
-    static int run(QStringList words) {
-        // The server refuses to run as root: root runs it as the package's user.
-        if (geteuid() == 0)
-            words = QStringList{QStringLiteral("-u"), QStringLiteral("postgres"),
-                                QStringLiteral("--")} +
-                    words;
-        const QString program = geteuid() == 0 ? QStringLiteral("runuser") : words.takeFirst();
-        return QProcess::execute(program, words);
+    static QString script() { return QStringLiteral(KV_SOURCE_DIR "/scripts/lib/pg-cluster.sh"); }
+    static int quietly(const QString& program, const QStringList& arguments) {
+        QProcess process;
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.start(program, arguments);
+        process.waitForFinished(60'000);
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }
     void pgCtl(const QStringList& arguments) {
-        const QString bin = QStringLiteral("/usr/lib/postgresql/15/bin/pg_ctl");
-        EXPECT_EQ(run(QStringList{bin, QStringLiteral("-D"), m_dir + QStringLiteral("/data"),
-                                  QStringLiteral("-w")} +
-                      arguments),
-                  0);
+        QStringList versions = QDir(QStringLiteral("/usr/lib/postgresql"))
+                                   .entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        ASSERT_FALSE(versions.isEmpty());
+        std::sort(versions.begin(), versions.end(),
+                  [](const QString& a, const QString& b) { return a.toInt() < b.toInt(); });
+        QStringList words =
+            QStringList{
+                QStringLiteral("/usr/lib/postgresql/%1/bin/pg_ctl").arg(versions.constLast()),
+                QStringLiteral("-D"), m_dir + QStringLiteral("/data"), QStringLiteral("-w")} +
+            arguments;
+        // The server refuses to run as root: root runs it as the package's user.
+        if (geteuid() == 0)
+            words = QStringList{QStringLiteral("runuser"), QStringLiteral("-u"),
+                                QStringLiteral("postgres"), QStringLiteral("--")} +
+                    words;
+        const QString program = words.takeFirst();
+        EXPECT_EQ(quietly(program, words), 0);
     }
     QString m_dir;
+    bool m_up = false;
+};
+
+// A small disk the test can fill: a memory file system in a mount namespace
+// of its own (no root needed), held by a sleeping process; the programs run
+// inside it, and the test reaches its files through the holder's root.
+class SmallDisk {
+public:
+    explicit SmallDisk(const QString& folder) : m_folder(folder) {
+        m_holder.start(
+            QStringLiteral("unshare"),
+            {"--map-root-user", "--mount", "sh", "-c",
+             "mount -t tmpfs -o size=8m tmpfs \"$0\" && echo up && exec sleep 600", folder});
+        m_up = m_holder.waitForReadyRead(10'000) && m_holder.readAll().startsWith("up");
+    }
+    ~SmallDisk() {
+        m_holder.kill();
+        m_holder.waitForFinished(3000);
+    }
+    bool up() const { return m_up; }
+    QStringList launcher() const {
+        return {"nsenter", "-t",      QString::number(m_holder.processId()),
+                "--user",  "--mount", "--preserve-credentials",
+                "--"};
+    }
+    QString path(const QString& name) const {
+        return QStringLiteral("/proc/%1/root%2/%3").arg(m_holder.processId()).arg(m_folder, name);
+    }
+
+private:
+    QString m_folder;
+    QProcess m_holder;
     bool m_up = false;
 };
 
@@ -253,28 +294,23 @@ TEST_P(CliEndToEndRecordFaults, NoChipIsLeftWithoutItsRow) {
         ASSERT_TRUE(server->up());
         url = server->url();
     } else {
-        if (row.fault == Fault::DiskFull)
-            ASSERT_EQ(QProcess::execute(QStringLiteral("mount"),
-                                        {"-t", "tmpfs", "-o", "size=8m", "tmpfs", disk.path()}),
-                      0);
         url = QStringLiteral("sqlite:") + disk.filePath(QStringLiteral("r.sqlite"));
     }
-    struct Unmount {
-        QString dir;
-        bool on;
-        ~Unmount() {
-            if (on)
-                QProcess::execute(QStringLiteral("umount"), {dir});
-        }
-    } unmount{disk.path(), row.fault == Fault::DiskFull};
+    std::unique_ptr<SmallDisk> small;
+    if (row.fault == Fault::DiskFull) {
+        small = std::make_unique<SmallDisk>(disk.path());
+        ASSERT_TRUE(small->up());
+    }
+    const QStringList launcher = small ? small->launcher() : QStringList();
 
     CliProcess cli;
+    cli.setLauncher(launcher);
     cli.start({"--json", "-p", sim.pts(), "--record", url, "--operator", "Li", "--lot", "L7", "run",
                path});
     ASSERT_TRUE(cli.waitForLine([](const QJsonObject& l) {
         return l["event"] == "progress" && l["step"] == "flash" && l["done"].toInt() >= 20;
     })) << cli.rawOutput().toStdString();
-    const QString filler = disk.filePath(QStringLiteral("filler"));
+    const QString filler = small ? small->path(QStringLiteral("filler")) : QString();
     switch (row.fault) {
         case Fault::DiskFull: {
             QFile fill(filler);
@@ -309,6 +345,7 @@ TEST_P(CliEndToEndRecordFaults, NoChipIsLeftWithoutItsRow) {
     if (row.fault == Fault::ServerStopped)
         server->start();
     CliProcess flush;
+    flush.setLauncher(launcher);
     flush.useFoldersOf(cli);
     ASSERT_EQ(flush.run({"--json", "--record", url, "record", "flush"}), 0)
         << flush.rawOutput().toStdString();
@@ -316,6 +353,7 @@ TEST_P(CliEndToEndRecordFaults, NoChipIsLeftWithoutItsRow) {
     EXPECT_EQ(flush.result()["waiting"], 0);
     EXPECT_FALSE(spool.exists());
     CliProcess list;
+    list.setLauncher(launcher);
     list.useFoldersOf(cli);
     ASSERT_EQ(list.run({"--json", "--record", url, "record", "list"}), 0);
     const QJsonArray records = list.result()["records"].toArray();
