@@ -13,6 +13,9 @@
 
 #include "app/PassRecorder.h"
 #include "app/Workbench.h"
+#include "operations/ProgramPass.h"
+#include "record/RecordDatabase.h"
+#include "record/RecordSpool.h"
 #include "record/RecordStore.h"
 #include "record/RecordUrl.h"
 #include "record/SerialNumbers.h"
@@ -282,6 +285,37 @@ TEST_F(WorkbenchRecord, SerialNumbersAreWrittenRecordedAndSpoiledWhenTheWriteFai
     runPass({ProgramOptions::ProgramFlash});
     EXPECT_EQ(lastRecord().serial, 102);
     EXPECT_EQ(p.device.eeprom().mid(0x10, 2), QByteArray::fromHex("0066"));
+}
+
+// The record's database refuses writes once the pass has begun: the chip is
+// done, its record waits in the spool, the window says so in its log and a
+// box, and the next command uploads it before its own.
+TEST_F(WorkbenchRecord, ARecordLostDuringThePassWaitsInTheSpoolUntilTheNextCommand) {
+    const QString spool = p.settings.fileIn(QStringLiteral("spool.jsonl"));
+    recorder.setSpoolPath(spool);
+    const QMetaObject::Connection lose = QObject::connect(
+        &wb.session().programPass(), &ProgramPass::stepStarted,
+        [&] { recorder.store().database().exec(QStringLiteral("PRAGMA query_only = ON")); });
+    runPass({ProgramOptions::ProgramFlash});
+    QObject::disconnect(lose);
+    EXPECT_EQ(p.device.flash().left(firmware.size()), firmware);
+    EXPECT_EQ(wb.record().lastRecordId(), 0);
+    ASSERT_TRUE(wb.record().recordPending().has_value());
+    ASSERT_EQ(p.prompts.warnings.size(), 1);
+    EXPECT_EQ(p.prompts.warnings[0].second, *wb.record().recordPending());
+    EXPECT_TRUE(
+        wb.session().log().text().contains(QStringLiteral("芯片已完成，记录暂未写入数据库")));
+    EXPECT_EQ(RecordSpool(spool).count(recorder.spoolTarget()), 1);
+
+    recorder.store().database().exec(QStringLiteral("PRAGMA query_only = OFF"));
+    runPass({ProgramOptions::ProgramFlash});
+    EXPECT_EQ(RecordSpool(spool).count(recorder.spoolTarget()), 0);
+    const QList<PassRecord> rows = recorder.store().list({}, 0, 10);
+    ASSERT_EQ(rows.size(), 2);
+    for (const PassRecord& r : rows) {
+        EXPECT_EQ(r.result, u"pass");
+        EXPECT_EQ(r.port, u"COM1");
+    }
 }
 
 struct Failure {
