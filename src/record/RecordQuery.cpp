@@ -24,8 +24,15 @@ QString whereClause(const RecordFilter& filter, QVariantList& values) {
         terms << QStringLiteral("started_at < ?");
         values << recordrows::timeText(filter.until);
     }
-    const std::pair<const char*, QString> texts[] = {
-        {"result", filter.result}, {"model", filter.model}, {"station", filter.station}};
+    // A chip that did not pass: failed, stopped, or not finished at all.
+    if (filter.result == u"fail") {
+        terms << QStringLiteral("result <> 'pass'");
+    } else if (!filter.result.isEmpty()) {
+        terms << QStringLiteral("result = ?");
+        values << filter.result;
+    }
+    const std::pair<const char*, QString> texts[] = {{"model", filter.model},
+                                                     {"station", filter.station}};
     for (const auto& [column, value] : texts) {
         if (!value.isEmpty()) {
             terms << QString::fromLatin1(column) + QStringLiteral(" = ?");

@@ -176,10 +176,12 @@ qint64 RecordStore::append(const PassRecord& record) {
 void RecordStore::settleInterrupted() {
     open();
     RecordDatabase& db = *m_database;
-    QSqlQuery rows =
-        db.exec(QStringLiteral("SELECT host, pid, process_token, started_at, serial_sequence,"
-                               " spoiled_serial FROM passes WHERE result = 'started'"
-                               " AND spoiled_serial IS NOT NULL AND serial_sequence IS NOT NULL"));
+    // Only numbers still "taken": one spoiled before is not looked at again.
+    QSqlQuery rows = db.exec(
+        QStringLiteral("SELECT p.host, p.pid, p.process_token, p.started_at, p.serial_sequence,"
+                       " p.spoiled_serial FROM passes p JOIN serial_numbers s ON s.sequence ="
+                       " p.serial_sequence AND s.value = p.spoiled_serial"
+                       " WHERE p.result = 'started' AND s.state = 'taken'"));
     QList<std::pair<QString, qint64>> spoiled;
     const QDateTime now = QDateTime::currentDateTimeUtc();
     while (rows.next()) {

@@ -18,7 +18,7 @@ class RecordDatabase;
 struct RecordFilter {
     QDateTime since;  // started at or after
     QDateTime until;  // started before
-    QString result;   // "pass" or "fail"
+    QString result;   // "pass", or "fail" for every result but a pass
     QString model;
     QString station;
     std::optional<qint64> serial;
