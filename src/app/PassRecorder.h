@@ -44,7 +44,8 @@ struct RecordContext {
     std::optional<int> gangSocket;
     QString schemeName;  // the scheme file a pass runs, and its bytes' SHA-256
     QString schemeSha256;
-    QString firmwareVersion;
+    QString firmwareVersion;  // as the programmer on firmwarePort told it
+    int firmwarePort = 0;
 };
 
 // Collects one record per command that changes a chip and appends it to the

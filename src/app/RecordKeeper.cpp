@@ -138,6 +138,9 @@ std::optional<OperationError> RecordKeeper::begin(const std::optional<QString>& 
     if (m_portMap)
         record.device = m_portMap->devicePath(number);
     record.model = m_session.model().selectedModelName();
+    // A version read from the programmer on another port is not this one's.
+    if (m_recorder->context().firmwarePort != number)
+        record.firmwareVersion.clear();
     if (m_takenSerial) {
         // Taken for this chip and not in it yet: should the process die, the
         // row keeps it out of use.

@@ -17,6 +17,7 @@
 #include "core/UserPrompts.h"
 #include "fuses/FileFuseBits.h"
 #include "images/ImageFiles.h"
+#include "link/SerialControl.h"
 #include "link/WireCommands.h"
 #include "operations/CalibrationBytes.h"
 #include "operations/ImageReader.h"
@@ -277,7 +278,14 @@ void Workbench::queryFirmwareVersion() {
     ProgrammerLink& link = m_session.link();
     link.discardInput();
     link.sendCommand(wire::firmwareVersion());
-    link.logReplyAfter(100);
+    const QString reply = link.logReplyAfter(100).trimmed();
+    // Kept for the records of this programmer's passes.
+    if (PassRecorder* recorder = m_record.recorder(); recorder && !reply.isEmpty()) {
+        RecordContext context = recorder->context();
+        context.firmwareVersion = reply.left(64);
+        context.firmwarePort = m_session.port().portNumber();
+        recorder->setContext(context);
+    }
 }
 
 void Workbench::autoSelectModel() {

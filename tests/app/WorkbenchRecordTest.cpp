@@ -13,6 +13,7 @@
 
 #include "app/PassRecorder.h"
 #include "app/Workbench.h"
+#include "core/Version.h"
 #include "operations/ProgramPass.h"
 #include "record/RecordDatabase.h"
 #include "record/RecordSpool.h"
@@ -111,12 +112,18 @@ TEST_F(WorkbenchRecord, APassingPassRecordsItsStepsImagesFusesAndLog) {
     EXPECT_TRUE(r.log.contains(ProgramPass::signatureLogText() + "1E9307"));
     EXPECT_EQ(p.device.flash().left(firmware.size()), firmware);
 
+    EXPECT_EQ(r.firmwareVersion, "") << "nobody asked the programmer";
+    EXPECT_EQ(r.programVersion, QString::fromLatin1(kProgramVersion));
+
     // Asked for in the record settings, the fuse and lock bytes are read back.
+    // The programmer's version, once the window asked for it, goes with the row.
     RecordPolicy readBack = recorder.policy();
     readBack.readBack = true;
     recorder.setPolicy(readBack);
+    wb.runCommand(CommandId::FirmwareVersion);
     runPass({O::ProgramFuses, O::ProgramLock});
     const PassRecord again = lastRecord();
+    EXPECT_EQ(again.firmwareVersion, QString::fromLatin1(p.device.firmwareVersionText));
     EXPECT_TRUE(p.device.transcript().endsWith("RS#"));
     EXPECT_EQ(again.fusesRead, again.fusesWritten);
     ASSERT_TRUE(again.lockWritten && again.lockRead);
