@@ -114,13 +114,13 @@ void PassRecorder::begin() {
     m_active = true;
 }
 
-void PassRecorder::writeStarted() {
+qint64 PassRecorder::writeStarted() {
     PassRecord started = m_record;
     started.result = QStringLiteral("started");
     started.finishedAt = started.startedAt;
     started.steps.clear();
     started.log.clear();
-    store().append(started);
+    return store().append(started);
 }
 
 void PassRecorder::addLogLine(const QString& line) {

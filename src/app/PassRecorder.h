@@ -95,8 +95,8 @@ public:
     // A new record, stamped with the start time, the station and the run's context.
     void begin();
     // The record as it starts ("started"), before anything reaches the
-    // chip; throws the store's OperationError.
-    void writeStarted();
+    // chip; returns its id. Throws the store's OperationError.
+    qint64 writeStarted();
     // The command was refused before it began: no record follows.
     void abandon() { m_active = false; }
     bool isActive() const { return m_active; }

@@ -125,6 +125,7 @@ std::optional<OperationError> RecordKeeper::admit(bool pass) {
 
 std::optional<OperationError> RecordKeeper::begin(const std::optional<QString>& step) {
     m_lastRecordId = 0;
+    m_startedId = 0;
     m_recordPending.reset();
     m_passSignature.reset();
     m_passRejected = false;
@@ -148,7 +149,7 @@ std::optional<OperationError> RecordKeeper::begin(const std::optional<QString>& 
         record.spoiledSerial = m_takenSerial;
     }
     try {
-        m_recorder->writeStarted();
+        m_startedId = m_recorder->writeStarted();
     } catch (const OperationError& e) {
         m_keep = false;
         m_recorder->abandon();
@@ -183,7 +184,8 @@ std::optional<QString> RecordKeeper::finish(const std::optional<QString>& failur
     try {
         const PassRecorder::Finished finished =
             m_recorder->finish(failure, failure && m_stopped && m_stopped());
-        m_lastRecordId = finished.id;
+        // A pending record completes its started row when it is uploaded.
+        m_lastRecordId = finished.id ? finished.id : m_startedId;
         m_recordPending = finished.pending;
         if (m_recordPending)
             m_session.log().sendInfo(*m_recordPending);

@@ -47,7 +47,8 @@ public:
     // The signature a front end read from the chip in the socket just before
     // the next command, for a command that reads none itself.
     void setChipSignature(const std::optional<QString>& signature) { m_chipSignature = signature; }
-    // The id of the record the last command appended; 0 when it kept none.
+    // The id of the last command's record (also while it waits in the
+    // spool: its started row's); 0 when it kept none.
     qint64 lastRecordId() const { return m_lastRecordId; }
     // The port as the operator gave it (a device path, "COM3"); empty: the
     // session's COM number.
@@ -97,6 +98,7 @@ private:
     std::optional<CalibrationWrite> m_calibration;
     bool m_keep = false;
     qint64 m_lastRecordId = 0;
+    qint64 m_startedId = 0;
     QString m_portText;
     std::function<bool()> m_stopped;
     std::optional<QString> m_recordPending;

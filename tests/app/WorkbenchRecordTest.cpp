@@ -306,7 +306,8 @@ TEST_F(WorkbenchRecord, ARecordLostDuringThePassWaitsInTheSpoolUntilTheNextComma
     runPass({ProgramOptions::ProgramFlash});
     QObject::disconnect(lose);
     EXPECT_EQ(p.device.flash().left(firmware.size()), firmware);
-    EXPECT_EQ(wb.record().lastRecordId(), 0);
+    const qint64 pendingId = wb.record().lastRecordId();
+    EXPECT_NE(pendingId, 0) << "its started row";
     ASSERT_TRUE(wb.record().recordPending().has_value());
     ASSERT_EQ(p.prompts.warnings.size(), 1);
     EXPECT_EQ(p.prompts.warnings[0].second, *wb.record().recordPending());
@@ -323,6 +324,7 @@ TEST_F(WorkbenchRecord, ARecordLostDuringThePassWaitsInTheSpoolUntilTheNextComma
         EXPECT_EQ(r.result, u"pass");
         EXPECT_EQ(r.port, u"COM1");
     }
+    EXPECT_EQ(rows[1].id, pendingId);
 }
 
 struct Failure {

@@ -63,6 +63,7 @@ TEST(CliEndToEndRecord, RecordsAWriteAndListsIt) {
     EXPECT_TRUE(rows[1].startsWith(QByteArray(QByteArray::number(id) + ',')))
         << rows[1].toStdString();
     EXPECT_TRUE(rows[1].contains(",pass,") || rows[1].contains(",pass\r"));
+    EXPECT_TRUE(rows[1].contains(",blink_m8.hex,")) << "the file as the command named it";
 }
 
 // A record that cannot be kept stops the command before the port is opened:
@@ -336,6 +337,7 @@ TEST_P(CliEndToEndRecordFaults, NoChipIsLeftWithoutItsRow) {
               row.fault == Fault::Killed ? "FFFF" : "1234");
     QFile spool(cli.configFolder() + QStringLiteral("/data/kelvaro/record-spool.jsonl"));
     EXPECT_EQ(spool.open(QIODevice::ReadOnly) ? spool.readAll().count('\n') : 0, row.spooled);
+    const QJsonValue pendingId = cli.result()["record"];
     if (row.exit == 6)
         EXPECT_EQ(cli.result()["recordPending"], true);
 
@@ -360,6 +362,8 @@ TEST_P(CliEndToEndRecordFaults, NoChipIsLeftWithoutItsRow) {
     ASSERT_EQ(records.size(), 1) << list.rawOutput().toStdString();
     const QJsonObject r = records[0].toObject();
     EXPECT_EQ(r["result"], QString::fromLatin1(row.row));
+    if (row.exit == 6)
+        EXPECT_EQ(r["id"], pendingId) << "the upload completed the row written at the start";
     if (row.fault == Fault::Killed) {
         EXPECT_EQ(r["serial"], QJsonValue());
         EXPECT_EQ(r["spoiledSerial"], 4660);
