@@ -122,7 +122,9 @@ int CliRunner::runRecordList() {
                 {"spoiledSerial", r.spoiledSerial ? QJsonValue(*r.spoiledSerial) : QJsonValue()},
                 {"operator", r.operatorName},
                 {"lot", r.lot},
-                {"scheme", r.schemeName}});
+                {"scheme", r.schemeName},
+                {"gangRun", r.gangRun},
+                {"gangSocket", r.gangSocket ? QJsonValue(*r.gangSocket) : QJsonValue()}});
             lines << QStringList{QString::number(r.id),
                                  r.startedAt.toLocalTime().toString(Qt::ISODate),
                                  r.station,
