@@ -298,6 +298,10 @@
         <source>按 --no-record，本次编程不作记录。</source>
         <translation>--no-record: this programming is not recorded.</translation>
     </message>
+    <message>
+        <source>已上传%1条暂存的记录。</source>
+        <translation>Uploaded %1 spooled records.</translation>
+    </message>
 </context>
 <context>
     <name>CliReport</name>
@@ -1322,6 +1326,46 @@ This user may not use serial ports: add the user to the dialout group (sudo user
         <source>已将筛选出的记录导出到 %1</source>
         <translation>Filtered records exported to %1</translation>
     </message>
+    <message>
+        <source>已停止</source>
+        <translation>Stopped</translation>
+    </message>
+    <message>
+        <source>进行中</source>
+        <translation>Running</translation>
+    </message>
+    <message>
+        <source>中断</source>
+        <translation>Interrupted</translation>
+    </message>
+    <message>
+        <source>作废序列号</source>
+        <translation>Spoiled serial number</translation>
+    </message>
+    <message>
+        <source>操作员</source>
+        <translation>Operator</translation>
+    </message>
+    <message>
+        <source>工单/批号</source>
+        <translation>Work order / lot</translation>
+    </message>
+    <message>
+        <source>方案</source>
+        <translation>Scheme</translation>
+    </message>
+    <message>
+        <source>量产</source>
+        <translation>Gang programming</translation>
+    </message>
+    <message>
+        <source>插座 %1，批次 %2</source>
+        <translation>socket %1, run %2</translation>
+    </message>
+    <message>
+        <source>程序版本</source>
+        <translation>Program version</translation>
+    </message>
 </context>
 <context>
     <name>RecordConnection</name>
@@ -1332,6 +1376,21 @@ This user may not use serial ports: add the user to the dialout group (sudo user
     <message>
         <source>密码不会保存在设置中。请把它写入 ~/.pgpass（或 PGPASSFILE 指定的文件），或在环境变量 PGPASSWORD 中给出。</source>
         <translation>The password is not stored in the settings. Put it in ~/.pgpass (or the file PGPASSFILE names), or give it in the environment variable PGPASSWORD.</translation>
+    </message>
+</context>
+<context>
+    <name>RecordSpool</name>
+    <message>
+        <source>记录暂存文件 %1 被另一个进程锁定。</source>
+        <translation>The record spool %1 is locked by another process.</translation>
+    </message>
+    <message>
+        <source>无法读取记录暂存文件 %1：%2</source>
+        <translation>Cannot read the record spool %1: %2</translation>
+    </message>
+    <message>
+        <source>无法写入记录暂存文件 %1：%2</source>
+        <translation>Cannot write the record spool %1: %2</translation>
     </message>
 </context>
 <context>
@@ -1637,6 +1696,12 @@ Please report problems and suggestions about this program and the programmer&apo
     <message>
         <source>生产记录不可用，按设置在无记录的情况下编程：%1</source>
         <translation>Production record unavailable; programming without a record as the settings allow: %1</translation>
+    </message>
+    <message>
+        <source>芯片已完成，记录暂未写入数据库：%1
+记录已暂存在 %2，下次运行或 kelvaro-cli record flush 时上传。</source>
+        <translation>The chip is done, but its record is not in the database yet: %1
+The record waits in %2; the next run or kelvaro-cli record flush uploads it.</translation>
     </message>
 </context>
 <context>
@@ -2267,6 +2332,14 @@ The fuse bits and names on the right are not those of %1 and cannot be written t
     <message>
         <source>写熔丝位、锁定位和擦除后回读，记入生产记录</source>
         <translation>Read back after writing fuses, lock bits and after an erase, for the production record</translation>
+    </message>
+    <message>
+        <source>操作员：</source>
+        <translation>Operator:</translation>
+    </message>
+    <message>
+        <source>工单/批号：</source>
+        <translation>Work order / lot:</translation>
     </message>
 </context>
 <context>

@@ -89,20 +89,31 @@ CommandResult CommandRunner::runRecorded(
         return result;
     }
     ++m_commandDepth;
+    std::optional<OperationError> unstarted;
     {
         ProgrammerLink::Exchange exchange(m_session.link());
-        m_record.begin(step);
-        RecordKeeper::StepFinding finding;
-        result.error = failureOf([&] { finding = command(); });
-        m_record.complete(textOf(result.error), finding);
+        unstarted = m_record.begin(step);
+        if (!unstarted) {
+            RecordKeeper::StepFinding finding;
+            result.error = failureOf([&] { finding = command(); });
+            m_record.complete(textOf(result.error), finding);
+        }
     }
-    const auto unrecorded = m_record.finish(textOf(result.error));
-    if (unrecorded)
-        showError(*unrecorded);
-    if (result.error)
-        showError(result.error->text());
-    else if (unrecorded)
-        result.error = OperationError(*unrecorded, ErrorKind::Record);
+    if (unstarted) {
+        // Its row could not be written: nothing was sent.
+        showError(unstarted->text());
+        result.error = unstarted;
+    } else {
+        const auto unrecorded = m_record.finish(textOf(result.error));
+        if (unrecorded)
+            showError(*unrecorded);
+        else if (m_record.recordPending())
+            showError(*m_record.recordPending());
+        if (result.error)
+            showError(result.error->text());
+        else if (unrecorded)
+            result.error = OperationError(*unrecorded, ErrorKind::Record);
+    }
     --m_commandDepth;
     afterCommand();
     return result;

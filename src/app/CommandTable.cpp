@@ -164,6 +164,9 @@ QList<CommandInfo> makeRows() {
         cliOnly(C::RecordList, K::Process, "record list", 0, {"since", "failed", "csv"},
                 "record list [--since DATE] [--failed] [--csv]",
                 "the production record, newest first; --csv prints every column as CSV"),
+        cliOnly(C::RecordFlush, K::Process, "record flush", 0, {}, "record flush",
+                "upload the records that wait in the spool (chips done while the\n"
+                "      record's database was away); every run does this first"),
         // Its words after the ports are a command line of their own.
         cliOnly(
             C::GangRun, K::Process, "gang", -1, {},
@@ -185,7 +188,8 @@ const CommandId kCliOrder[] = {
     C::VerifyFlashFile, C::ReadFlash,      C::WriteEepromFile, C::VerifyEepromFile,
     C::ReadEeprom,      C::ProgramElf,     C::ReadFuses,       C::WriteFuses,
     C::RecoverFuses,    C::WriteLock,      C::ReadCalibration, C::WriteCalibration,
-    C::RunPass,         C::FirmwareUpdate, C::RecordList,      C::GangRun,
+    C::RunPass,         C::FirmwareUpdate, C::RecordList,      C::RecordFlush,
+    C::GangRun,
 };
 
 }  // namespace

@@ -61,6 +61,7 @@ enum class CommandId {
     VerifyEepromFile,
     ProgramElf,
     RecordList,
+    RecordFlush,
     GangRun,
 };
 

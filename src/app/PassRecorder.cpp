@@ -1,8 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "app/PassRecorder.h"
 
+#include <QCryptographicHash>
+#include <QFile>
+#include <QFileInfo>
+#include <QUuid>
+
 #include "core/Clock.h"
 #include "core/OperationError.h"
+#include "core/Version.h"
+#include "record/ProcessIdentity.h"
+#include "record/RecordSpool.h"
 #include "record/RecordStore.h"
 #include "record/RecordUrl.h"
 #include "settings/SettingsStore.h"
@@ -15,11 +23,16 @@ RecordPolicy RecordPolicy::fromSettings(const SettingsStore& settings) {
     policy.allowUnrecorded = settings.read(section(), allowKey()).trimmed() == u"1";
     policy.station = settings.read(section(), stationKey()).trimmed();
     policy.readBack = settings.read(section(), readBackKey()).trimmed() == u"1";
+    policy.operatorName = settings.read(section(), operatorKey()).trimmed();
+    policy.lot = settings.read(section(), lotKey()).trimmed();
     return policy;
 }
 
 PassRecorder::PassRecorder(RecordPolicy policy, const Clock& clock, WallClock now)
-    : m_policy(std::move(policy)), m_clock(clock), m_now(std::move(now)) {}
+    : m_policy(std::move(policy)),
+      m_clock(clock),
+      m_now(std::move(now)),
+      m_spoolPath(RecordSpool::defaultPath()) {}
 
 PassRecorder::~PassRecorder() = default;
 
@@ -41,7 +54,6 @@ std::optional<QString> PassRecorder::admit() {
     m_reason.clear();
     try {
         store().ensureReachable();
-        return std::nullopt;
     } catch (const OperationError& e) {
         if (!m_policy.allowUnrecorded)
             return e.text();
@@ -49,14 +61,66 @@ std::optional<QString> PassRecorder::admit() {
         m_note = logUnrecordedText(e.text());
         return std::nullopt;
     }
+    // What an earlier run could not store goes first; when it cannot go now
+    // it keeps waiting, and this pass still gets its own row.
+    try {
+        flushSpool();
+    } catch (const OperationError&) {
+    }
+    return std::nullopt;
+}
+
+void PassRecorder::setSchemeFile(const QString& path) {
+    m_context.schemeName = QFileInfo(path).fileName();
+    m_context.schemeSha256.clear();
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly))
+        m_context.schemeSha256 = QString::fromLatin1(
+            QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex());
+}
+
+QString PassRecorder::spoolTarget() const {
+    return RecordUrl::parse(m_policy.url.isEmpty() ? RecordUrl::defaultUrl() : m_policy.url)
+        .displayText();
+}
+
+int PassRecorder::flushSpool() {
+    RecordStore& records = store();
+    const int uploaded =
+        RecordSpool(m_spoolPath)
+            .flush(spoolTarget(), [&](const PassRecord& record) { records.append(record); })
+            .uploaded;
+    records.settleInterrupted();
+    return uploaded;
 }
 
 void PassRecorder::begin() {
     m_record = PassRecord{};
     m_record.startedAt = m_now();
     m_record.station = m_policy.station.isEmpty() ? PassRecord::defaultStation() : m_policy.station;
+    m_record.passUid = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    m_record.host = processidentity::localHost();
+    m_record.pid = processidentity::currentPid();
+    m_record.processToken = processidentity::currentToken();
+    m_record.programVersion = QString::fromLatin1(kProgramVersion);
+    m_record.operatorName = m_policy.operatorName;
+    m_record.lot = m_policy.lot;
+    m_record.gangRun = m_context.gangRun;
+    m_record.gangSocket = m_context.gangSocket;
+    m_record.schemeName = m_context.schemeName;
+    m_record.schemeSha256 = m_context.schemeSha256;
+    m_record.firmwareVersion = m_context.firmwareVersion;
     m_stepOpen = false;
     m_active = true;
+}
+
+qint64 PassRecorder::writeStarted() {
+    PassRecord started = m_record;
+    started.result = QStringLiteral("started");
+    started.finishedAt = started.startedAt;
+    started.steps.clear();
+    started.log.clear();
+    return store().append(started);
 }
 
 void PassRecorder::addLogLine(const QString& line) {
@@ -90,7 +154,7 @@ void PassRecorder::amendStep(const QString& name, const QString& result, const Q
     }
 }
 
-qint64 PassRecorder::finish(const std::optional<QString>& failure) {
+PassRecorder::Finished PassRecorder::finish(const std::optional<QString>& failure, bool stopped) {
     m_active = false;
     if (failure)
         endStep(QStringLiteral("fail"), *failure);
@@ -104,9 +168,16 @@ qint64 PassRecorder::finish(const std::optional<QString>& failure) {
                 step.detail.isEmpty() ? step.name : step.name + QStringLiteral(": ") + step.detail;
     }
     // Nothing counts as passed that did not run to its end with every step passed.
-    m_record.result =
-        m_record.endReason.isEmpty() ? QStringLiteral("pass") : QStringLiteral("fail");
-    return store().append(m_record);
+    m_record.result = m_record.endReason.isEmpty() ? QStringLiteral("pass")
+                      : stopped                    ? QStringLiteral("stopped")
+                                                   : QStringLiteral("fail");
+    try {
+        return {store().append(m_record), std::nullopt};
+    } catch (const OperationError& e) {
+        // The chip is done: its record waits on this disk rather than being lost.
+        RecordSpool(m_spoolPath).append(spoolTarget(), m_record);
+        return {0, pendingText(e.text(), m_spoolPath)};
+    }
 }
 
 }  // namespace kv

@@ -25,6 +25,8 @@ struct RecordPolicy {
     // Fuse and lock writes and erases are followed by a read for the record
     // (the window's own commands then send more than they did without one).
     bool readBack = false;
+    QString operatorName;  // who runs the station; empty is allowed
+    QString lot;           // work order or lot
 
     static RecordPolicy fromSettings(const SettingsStore& settings);
     static QString section() { return QStringLiteral("生产记录"); }
@@ -32,6 +34,18 @@ struct RecordPolicy {
     static QString allowKey() { return QStringLiteral("允许无记录编程"); }
     static QString stationKey() { return QStringLiteral("工位"); }
     static QString readBackKey() { return QStringLiteral("写后回读"); }
+    static QString operatorKey() { return QStringLiteral("操作员"); }
+    static QString lotKey() { return QStringLiteral("批号"); }
+};
+
+// What a front end knows of the run beyond the pass itself, for every row.
+struct RecordContext {
+    QString gangRun;  // the gang run's id and this socket's number
+    std::optional<int> gangSocket;
+    QString schemeName;  // the scheme file a pass runs, and its bytes' SHA-256
+    QString schemeSha256;
+    QString firmwareVersion;  // as the programmer on firmwarePort told it
+    int firmwarePort = 0;
 };
 
 // Collects one record per command that changes a chip and appends it to the
@@ -63,8 +77,28 @@ public:
     // The store's own reason behind unrecordedNote().
     const QString& unrecordedReason() const { return m_reason; }
 
-    // A new record, stamped with the start time and the station.
+    void setContext(const RecordContext& context) { m_context = context; }
+    const RecordContext& context() const { return m_context; }
+    // The scheme file the passes run from now on: its name and the SHA-256
+    // of its bytes as they are now (empty when it cannot be read).
+    void setSchemeFile(const QString& path);
+    // Where records wait when the database cannot take them.
+    void setSpoolPath(const QString& path) { m_spoolPath = path; }
+    const QString& spoolPath() const { return m_spoolPath; }
+    // The spool's key for the present database (its text without password).
+    QString spoolTarget() const;
+    // Uploads what waits in the spool for this database and spoils the
+    // numbers of passes whose process died; the number uploaded. Throws the
+    // store's OperationError, the rest left waiting.
+    int flushSpool();
+
+    // A new record, stamped with the start time, the station and the run's context.
     void begin();
+    // The record as it starts ("started"), before anything reaches the
+    // chip; returns its id. Throws the store's OperationError.
+    qint64 writeStarted();
+    // The command was refused before it began: no record follows.
+    void abandon() { m_active = false; }
     bool isActive() const { return m_active; }
     PassRecord& record() { return m_record; }
     void addLogLine(const QString& line);
@@ -76,14 +110,26 @@ public:
     void amendStep(const QString& name, const QString& result, const QString& detail);
 
     // Ends the record: failure (the error that ended the command) fails the
-    // open step, and any failed step fails the record. Appends it in one
-    // transaction and returns its id; throws the store's OperationError.
-    qint64 finish(const std::optional<QString>& failure);
+    // open step, and any failed step fails the record ("stopped" when the
+    // operator or a signal stopped it). Stores it in one transaction; when
+    // the store cannot take it the record goes to the spool and `pending`
+    // says so. Throws the store's OperationError when the spool fails too.
+    struct Finished {
+        qint64 id = 0;  // 0 while pending
+        std::optional<QString> pending;
+    };
+    Finished finish(const std::optional<QString>& failure, bool stopped = false);
 
     static QString logUnrecordedText(const QString& reason) {
         return QCoreApplication::translate("kv::PassRecorder",
                                            "生产记录不可用，按设置在无记录的情况下编程：%1")
             .arg(reason);
+    }
+    static QString pendingText(const QString& reason, const QString& spool) {
+        return QCoreApplication::translate("kv::PassRecorder",
+                                           "芯片已完成，记录暂未写入数据库：%1\n记录已暂存在 %2，"
+                                           "下次运行或 kelvaro-cli record flush 时上传。")
+            .arg(reason, spool);
     }
 
 private:
@@ -92,6 +138,8 @@ private:
     WallClock m_now;
     std::unique_ptr<RecordStore> m_store;
     PassRecord m_record;
+    RecordContext m_context;
+    QString m_spoolPath;
     QString m_note;
     QString m_reason;
     bool m_active = false;

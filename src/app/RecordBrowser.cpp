@@ -140,6 +140,12 @@ QString RecordBrowser::resultText(const QString& result) {
         return tr("合格");
     if (result == u"fail")
         return tr("不合格");
+    if (result == u"stopped")
+        return tr("已停止");
+    if (result == u"started")
+        return tr("进行中");
+    if (result == u"interrupted")
+        return tr("中断");
     if (result == u"skipped")
         return tr("跳过");
     return result;
@@ -195,6 +201,23 @@ QString RecordBrowser::detailsOf(const PassRecord& r) {
     if (!r.endReason.isEmpty())
         add(tr("原因"), r.endReason);
     add(tr("序列号"), r.serial ? r.serialSequence + u' ' + QString::number(*r.serial) : QString());
+    // Only what the row holds: rows of the first schema version have none of these.
+    const auto addKnown = [&](const QString& label, const QString& value) {
+        if (!value.isEmpty())
+            add(label, value);
+    };
+    addKnown(tr("作废序列号"), r.spoiledSerial
+                                   ? r.serialSequence + u' ' + QString::number(*r.spoiledSerial)
+                                   : QString());
+    addKnown(tr("操作员"), r.operatorName);
+    addKnown(tr("工单/批号"), r.lot);
+    addKnown(tr("方案"), r.schemeSha256.isEmpty()
+                             ? r.schemeName
+                             : r.schemeName + QStringLiteral("（SHA-256 %1）").arg(r.schemeSha256));
+    addKnown(tr("量产"), r.gangRun.isEmpty()
+                             ? QString()
+                             : tr("插座 %1，批次 %2").arg(r.gangSocket.value_or(0)).arg(r.gangRun));
+    addKnown(tr("程序版本"), r.programVersion);
     image(QStringLiteral("FLASH"), r.flash);
     image(QStringLiteral("EEPROM"), r.eeprom);
     add(tr("写入熔丝位"), fuses(r.fusesWritten));

@@ -62,6 +62,8 @@ bool RecordConnection::store(SettingsStore& settings, const RecordPolicy& policy
                         policy.allowUnrecorded ? QStringLiteral("1") : QStringLiteral("0")) &&
          ok;
     ok = settings.write(section, RecordPolicy::stationKey(), policy.station.trimmed()) && ok;
+    ok = settings.write(section, RecordPolicy::operatorKey(), policy.operatorName.trimmed()) && ok;
+    ok = settings.write(section, RecordPolicy::lotKey(), policy.lot.trimmed()) && ok;
     ok = settings.write(section, RecordPolicy::readBackKey(),
                         policy.readBack ? QStringLiteral("1") : QStringLiteral("0")) &&
          ok;

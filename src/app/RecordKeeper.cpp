@@ -123,22 +123,49 @@ std::optional<OperationError> RecordKeeper::admit(bool pass) {
     return std::nullopt;
 }
 
-void RecordKeeper::begin(const std::optional<QString>& step) {
+std::optional<OperationError> RecordKeeper::begin(const std::optional<QString>& step) {
     m_lastRecordId = 0;
+    m_startedId = 0;
+    m_recordPending.reset();
     m_passSignature.reset();
     m_passRejected = false;
     m_calibration.reset();
     if (!m_keep)
-        return;
+        return std::nullopt;
     m_recorder->begin();
     PassRecord& record = m_recorder->record();
     const int number = m_session.port().portNumber();
-    record.port = QStringLiteral("COM%1").arg(number);
+    record.port = m_portText.isEmpty() ? QStringLiteral("COM%1").arg(number) : m_portText;
     if (m_portMap)
         record.device = m_portMap->devicePath(number);
     record.model = m_session.model().selectedModelName();
+    // A version read from the programmer on another port is not this one's.
+    if (m_recorder->context().firmwarePort != number)
+        record.firmwareVersion.clear();
+    if (m_takenSerial) {
+        // Taken for this chip and not in it yet: should the process die, the
+        // row keeps it out of use.
+        record.serialSequence = m_serialScheme->name;
+        record.spoiledSerial = m_takenSerial;
+    }
+    try {
+        m_startedId = m_recorder->writeStarted();
+    } catch (const OperationError& e) {
+        m_keep = false;
+        m_recorder->abandon();
+        if (m_takenSerial) {
+            try {
+                SerialNumbers(m_recorder->store())
+                    .markSpoiled(m_serialScheme->name, *m_takenSerial, e.text());
+            } catch (const OperationError&) {
+            }
+        }
+        m_session.log().sendInfo(e.text());
+        return OperationError(e.text(), ErrorKind::Record);
+    }
     if (step)
         m_recorder->startStep(*step);
+    return std::nullopt;
 }
 
 void RecordKeeper::complete(const std::optional<QString>& failure, const StepFinding& finding) {
@@ -155,7 +182,13 @@ std::optional<QString> RecordKeeper::finish(const std::optional<QString>& failur
     m_keep = false;
     m_chipSignature.reset();
     try {
-        m_lastRecordId = m_recorder->finish(failure);
+        const PassRecorder::Finished finished =
+            m_recorder->finish(failure, failure && m_stopped && m_stopped());
+        // A pending record completes its started row when it is uploaded.
+        m_lastRecordId = finished.id ? finished.id : m_startedId;
+        m_recordPending = finished.pending;
+        if (m_recordPending)
+            m_session.log().sendInfo(*m_recordPending);
     } catch (const OperationError& e) {
         // The chip has been written; the line must know this one went unrecorded.
         m_session.log().sendInfo(e.text());
@@ -248,7 +281,6 @@ std::optional<QString> RecordKeeper::takeSerialNumber() {
 void RecordKeeper::writeSerialNumber(const std::optional<QString>& failure) {
     PassRecord& record = m_recorder->record();
     record.serialSequence = m_serialScheme->name;
-    record.serial = m_takenSerial;
     bool written = false;
     // Why the number went unused; nullopt until something says so.
     std::optional<QString> reason = failure;
@@ -269,14 +301,14 @@ void RecordKeeper::writeSerialNumber(const std::optional<QString>& failure) {
         m_recorder->endStep(written ? QStringLiteral("pass") : QStringLiteral("fail"),
                             written ? QString() : *reason);
     }
-    if (!written) {
-        try {
-            SerialNumbers(m_recorder->store())
-                .markSpoiled(m_serialScheme->name, *m_takenSerial,
-                             reason.value_or(QStringLiteral("pass failed")));
-        } catch (const OperationError& e) {
-            m_session.log().sendInfo(e.text());
-        }
+    // The store marks the number used or spoiled with the row itself, so a
+    // row that waits in the spool settles its number when it is uploaded.
+    if (written) {
+        record.serial = m_takenSerial;
+        record.spoiledSerial.reset();
+    } else {
+        record.serial.reset();
+        record.spoiledSerial = m_takenSerial;
     }
 }
 

@@ -3,6 +3,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <optional>
 
 #include "core/OperationError.h"
@@ -46,8 +47,16 @@ public:
     // The signature a front end read from the chip in the socket just before
     // the next command, for a command that reads none itself.
     void setChipSignature(const std::optional<QString>& signature) { m_chipSignature = signature; }
-    // The id of the record the last command appended; 0 when it kept none.
+    // The id of the last command's record (also while it waits in the
+    // spool: its started row's); 0 when it kept none.
     qint64 lastRecordId() const { return m_lastRecordId; }
+    // The port as the operator gave it (a device path, "COM3"); empty: the
+    // session's COM number.
+    void setPortText(const QString& text) { m_portText = text; }
+    // Whether the operator or a signal asked the running command to stop.
+    void setStopQuery(std::function<bool()> stopped) { m_stopped = std::move(stopped); }
+    // Why the last command's record waits in the spool; nullopt when stored.
+    const std::optional<QString>& recordPending() const { return m_recordPending; }
 
     // Before the first byte: why the command may not run (no record can be
     // kept where one must, no serial number can be taken for a pass that needs
@@ -59,8 +68,10 @@ public:
         std::optional<QString> fuseReading;  // an "RS#" reading the command made
         std::optional<CalibrationWrite> calibration;
     };
-    // Inside the command's exchange, around the command itself.
-    void begin(const std::optional<QString>& step);
+    // Inside the command's exchange, around the command itself. begin writes
+    // the "started" row before anything is sent; its refusal ends the
+    // command there (nothing was sent, no record follows).
+    std::optional<OperationError> begin(const std::optional<QString>& step);
     void complete(const std::optional<QString>& failure, const StepFinding& finding = {});
     // After the exchange: appends the record; the refusal text when the store
     // did not take it (logged here: the chip has been written).
@@ -87,6 +98,10 @@ private:
     std::optional<CalibrationWrite> m_calibration;
     bool m_keep = false;
     qint64 m_lastRecordId = 0;
+    qint64 m_startedId = 0;
+    QString m_portText;
+    std::function<bool()> m_stopped;
+    std::optional<QString> m_recordPending;
 };
 
 }  // namespace kv

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 
 #include "app/ImageFileDialogs.h"
+#include "app/PassRecorder.h"
 #include "app/SerialFile.h"
 #include "app/ShellDialogs.h"
 #include "app/ShellTexts.h"
@@ -16,6 +17,7 @@
 #include "core/UserPrompts.h"
 #include "fuses/FileFuseBits.h"
 #include "images/ImageFiles.h"
+#include "link/SerialControl.h"
 #include "link/WireCommands.h"
 #include "operations/CalibrationBytes.h"
 #include "operations/ImageReader.h"
@@ -226,6 +228,8 @@ void Workbench::loadScheme() {
     QString loaded;
     if (!loadSchemeCommand(m_session.prompts(), m_schemes, &loaded))
         return;
+    if (PassRecorder* recorder = m_record.recorder())
+        recorder->setSchemeFile(loaded);
     // The serial numbers travel beside the scheme, in a file of their own. A
     // refused one leaves no numbering of the line before behind: the pass is
     // refused until the file is mended.
@@ -274,7 +278,14 @@ void Workbench::queryFirmwareVersion() {
     ProgrammerLink& link = m_session.link();
     link.discardInput();
     link.sendCommand(wire::firmwareVersion());
-    link.logReplyAfter(100);
+    const QString reply = link.logReplyAfter(100).trimmed();
+    // Kept for the records of this programmer's passes.
+    if (PassRecorder* recorder = m_record.recorder(); recorder && !reply.isEmpty()) {
+        RecordContext context = recorder->context();
+        context.firmwareVersion = reply.left(64);
+        context.firmwarePort = m_session.port().portNumber();
+        recorder->setContext(context);
+    }
 }
 
 void Workbench::autoSelectModel() {

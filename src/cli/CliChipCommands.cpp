@@ -69,8 +69,9 @@ int CliRunner::loadImage(bool flash, const QString& path, bool mayBeEmpty) {
         case LoadStatus::Loaded:
             break;
     }
-    const ImageSlot& slot =
-        flash ? m_workbench->session().flash() : m_workbench->session().eeprom();
+    ImageSlot& slot = flash ? m_workbench->session().flash() : m_workbench->session().eeprom();
+    // The record names the file as the window's file box would.
+    slot.setPathText(path);
     if (slot.image().isEmpty() && !mayBeEmpty)
         return fail(kExitFile,
                     QCoreApplication::translate("CliChipCommands", "文件 %1 中没有数据").arg(path));

@@ -19,6 +19,11 @@ const QList<QCommandLineOption>& globalOptions() {
          "in the data folder)",
          "URL"},
         {"no-record", "program without a record; only where the window's setting allows it"},
+        {"operator",
+         "who runs the station (name or badge), for the record;\n"
+         "default: the window's setting",
+         "ID"},
+        {"lot", "work order or lot, for the record; default: the window's setting", "LOT"},
         {"lang",
          "language of the messages; default: the window's setting, else\n"
          "English on an English desktop, else Chinese",

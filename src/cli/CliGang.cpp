@@ -54,6 +54,10 @@ QStringList CliGang::childOptions(const CliRequest& request) {
         options << QStringLiteral("-m") << request.model;
     if (request.noRecord)
         options << QStringLiteral("--no-record");
+    if (request.operatorName)
+        options << QStringLiteral("--operator") << *request.operatorName;
+    if (request.lot)
+        options << QStringLiteral("--lot") << *request.lot;
     if (!request.language.isEmpty())
         options << QStringLiteral("--lang") << request.language;
     if (!request.serialFile.isEmpty())

@@ -10,6 +10,9 @@
 #include <atomic>
 #include <csignal>
 #include <cstring>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 
 #include "core/OperationError.h"
 
@@ -184,6 +187,20 @@ bool SettingsSnapshot::write(const QString& section, const QString& key, const Q
     entries.insert(key, value);
     m_sections.insert(section, entries);
     return true;
+}
+
+void watchGangParent() {
+    bool ok = false;
+    const qint64 parent = qEnvironmentVariable("KV_GANG_PARENT").toLongLong(&ok);
+    if (!ok || parent <= 0)
+        return;
+    std::signal(SIGPIPE, SIG_IGN);
+#ifdef __linux__
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+#endif
+    // The parent may have gone before the request above took effect.
+    if (qint64(::getppid()) != parent)
+        std::raise(SIGTERM);
 }
 
 }  // namespace kv::cli

@@ -49,6 +49,12 @@ private:
 // /proc/PID/cmdline no longer show them. Call once the arguments are parsed.
 void hidePasswordsInArguments(int argc, char** argv);
 
+// A socket's process of a gang (KV_GANG_PARENT names the gang's process):
+// a parent that dies sends it SIGTERM, so it stops at the next safe point
+// and records the chip as stopped; a closed output pipe is no reason to die
+// before that. Outside a gang it does nothing. After StopSignal.
+void watchGangParent();
+
 // The real serial control with what the command line needs around it: the
 // bytes each way (to tell a silent programmer, to time the first byte), and
 // the stop request. A stop refuses the next write or read: every write carries

@@ -10,6 +10,7 @@
 #include "app/SerialFile.h"
 #include "cli/CliRunner.h"
 #include "core/OperationError.h"
+#include "record/RecordSpool.h"
 #include "record/RecordStore.h"
 #include "record/RecordUrl.h"
 
@@ -21,6 +22,10 @@ RecordPolicy policyOf(const CliRequest& request, const SettingsStore& settings) 
     RecordPolicy policy = RecordPolicy::fromSettings(settings);
     if (!request.recordUrl.isEmpty())
         policy.url = request.recordUrl;
+    if (request.operatorName)
+        policy.operatorName = *request.operatorName;
+    if (request.lot)
+        policy.lot = *request.lot;
     // A script has no one watching the log: what it wrote is read back for
     // the record, whatever the window's own setting says.
     policy.readBack = true;
@@ -32,6 +37,17 @@ RecordPolicy policyOf(const CliRequest& request, const SettingsStore& settings) 
 QString localTimeText(const QDateTime& time) {
     const QDateTime local = time.toLocalTime();
     return local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODate);
+}
+
+// The gang this run belongs to: the gang sets these for its sockets' processes.
+RecordContext gangContext() {
+    RecordContext context;
+    context.gangRun = qEnvironmentVariable("KV_GANG_RUN");
+    bool ok = false;
+    const int socket = qEnvironmentVariableIntValue("KV_GANG_SOCKET", &ok);
+    if (ok && !context.gangRun.isEmpty())
+        context.gangSocket = socket;
+    return context;
 }
 
 }  // namespace
@@ -54,6 +70,9 @@ int CliRunner::prepareRecorder() {
     }
     m_recorder = std::make_unique<PassRecorder>(policy, m_clock,
                                                 [] { return QDateTime::currentDateTimeUtc(); });
+    m_recorder->setContext(gangContext());
+    if (m_request.id == CommandId::RunPass)
+        m_recorder->setSchemeFile(m_request.file);
     if (const auto refusal = m_recorder->admit())
         return fail(kExitRecord, *refusal);
     try {
@@ -81,6 +100,12 @@ int CliRunner::runRecordList() {
         filter.result = QStringLiteral("fail");
     try {
         RecordStore store(policy.url.isEmpty() ? RecordUrl::defaultUrl() : policy.url);
+        // Records that waited in the spool belong in the listing.
+        try {
+            PassRecorder recorder(policy, m_clock, [] { return QDateTime::currentDateTimeUtc(); });
+            recorder.flushSpool();
+        } catch (const OperationError&) {
+        }
         if (m_request.csv) {
             const QByteArray csv = store.exportCsv(filter);
             std::fwrite(csv.constData(), 1, size_t(csv.size()), stdout);
@@ -90,16 +115,23 @@ int CliRunner::runRecordList() {
         QStringList lines;
         for (const PassRecord& r : store.list(filter, 0, std::numeric_limits<int>::max())) {
             const QString serial = r.serial ? QString::number(*r.serial) : QString();
-            list.append(QJsonObject{{"id", r.id},
-                                    {"startedAt", r.startedAt.toString(Qt::ISODateWithMs)},
-                                    {"finishedAt", r.finishedAt.toString(Qt::ISODateWithMs)},
-                                    {"station", r.station},
-                                    {"port", r.port},
-                                    {"model", r.model},
-                                    {"signature", r.signature},
-                                    {"serial", r.serial ? QJsonValue(*r.serial) : QJsonValue()},
-                                    {"result", r.result},
-                                    {"endReason", r.endReason}});
+            list.append(QJsonObject{
+                {"id", r.id},
+                {"startedAt", r.startedAt.toString(Qt::ISODateWithMs)},
+                {"finishedAt", r.finishedAt.toString(Qt::ISODateWithMs)},
+                {"station", r.station},
+                {"port", r.port},
+                {"model", r.model},
+                {"signature", r.signature},
+                {"serial", r.serial ? QJsonValue(*r.serial) : QJsonValue()},
+                {"result", r.result},
+                {"endReason", r.endReason},
+                {"spoiledSerial", r.spoiledSerial ? QJsonValue(*r.spoiledSerial) : QJsonValue()},
+                {"operator", r.operatorName},
+                {"lot", r.lot},
+                {"scheme", r.schemeName},
+                {"gangRun", r.gangRun},
+                {"gangSocket", r.gangSocket ? QJsonValue(*r.gangSocket) : QJsonValue()}});
             lines << QStringList{QString::number(r.id),
                                  localTimeText(r.startedAt),
                                  r.station,
@@ -117,6 +149,26 @@ int CliRunner::runRecordList() {
     } catch (const OperationError& e) {
         return fail(kExitRecord, e.text());
     }
+    return kExitDone;
+}
+
+int CliRunner::runRecordFlush() {
+    PassRecorder recorder(policyOf(m_request, m_settings.store()), m_clock,
+                          [] { return QDateTime::currentDateTimeUtc(); });
+    const QString target = recorder.spoolTarget();
+    RecordSpool spool(recorder.spoolPath());
+    int uploaded = 0;
+    try {
+        uploaded = recorder.flushSpool();
+    } catch (const OperationError& e) {
+        m_findings.insert(QStringLiteral("waiting"), spool.count(target));
+        return fail(kExitRecord, e.text());
+    }
+    const int waiting = spool.count(target);
+    m_findings.insert(QStringLiteral("uploaded"), uploaded);
+    m_findings.insert(QStringLiteral("waiting"), waiting);
+    m_human =
+        QCoreApplication::translate("CliRecordCommands", "已上传%1条暂存的记录。").arg(uploaded);
     return kExitDone;
 }
 

@@ -81,6 +81,10 @@ QString applyValue(CliRequest& r, const QString& name, const QString& value) {
         r.pageSize = *n;
     } else if (name == u"--record") {
         r.recordUrl = value;
+    } else if (name == u"--operator") {
+        r.operatorName = value.trimmed();
+    } else if (name == u"--lot") {
+        r.lot = value.trimmed();
     } else if (name == u"--serial") {
         r.serialFile = value;
     } else if (name == u"--lang") {
@@ -256,7 +260,8 @@ const CommandInfo* commandAmongItsOptions(const QStringList& line) {
 
 bool CliRequest::needsChip() const {
     return id && *id != CommandId::ListPorts && *id != CommandId::FirmwareUpdate &&
-           *id != CommandId::RunPass && *id != CommandId::RecordList;
+           *id != CommandId::RunPass && *id != CommandId::RecordList &&
+           *id != CommandId::RecordFlush;
 }
 
 bool CliRequest::changesChip() const {
@@ -398,6 +403,8 @@ QString helpText() {
         "  4    file problem (missing, unreadable, malformed, larger than the chip)\n"
         "  5    the production record cannot be kept (unreachable, read-only, newer, disk full);\n"
         "       nothing was sent to the chip\n"
+        "  6    the chip is done, its record pending: the database was lost during the pass;\n"
+        "       the record waits in the spool until the next run or \"record flush\"\n"
         "  130  stopped by Ctrl-C (143 SIGTERM, 129 SIGHUP)\n");
     return text;
 }

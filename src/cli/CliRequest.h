@@ -15,9 +15,10 @@ enum ExitCode {
     kExitDone = 0,
     kExitChipDisagrees = 1,  // verify mismatch, wrong signature, fuses not confirmed
     kExitUsage = 2,
-    kExitProgrammer = 3,  // cannot open the port, no answer, line hung up
-    kExitFile = 4,        // missing, unreadable, malformed, larger than the chip
-    kExitRecord = 5,      // the production record cannot be kept; nothing was sent
+    kExitProgrammer = 3,     // cannot open the port, no answer, line hung up
+    kExitFile = 4,           // missing, unreadable, malformed, larger than the chip
+    kExitRecord = 5,         // the production record cannot be kept; nothing was sent
+    kExitRecordPending = 6,  // the chip is done; its record waits in the spool
     kExitInterrupted = 130,
 };
 
@@ -34,7 +35,10 @@ struct CliRequest {
     QString recordUrl;  // --record; empty: the window's setting
     bool noRecord = false;
     QString serialFile;  // --serial; run also finds SCHEME.SET.serial by itself
-    QString language;    // --lang: "en" or "zh"; empty: not given
+    // --operator, --lot: for the record; not given: the window's settings.
+    std::optional<QString> operatorName;
+    std::optional<QString> lot;
+    QString language;  // --lang: "en" or "zh"; empty: not given
     // gang: the sockets' ports ("COM1,COM2"; empty: the stored sockets) and
     // the command every socket runs ("run", "line3.SET").
     QString gangPorts;

@@ -70,6 +70,8 @@ int CliRunner::run() {
             code = runPorts();
         else if (m_request.id == CommandId::RecordList)
             code = runRecordList();
+        else if (m_request.id == CommandId::RecordFlush)
+            code = runRecordFlush();
         else if ((code = prepareRecorder()) != kExitDone)
             ;
         else if (m_request.id == CommandId::FirmwareUpdate)
@@ -109,6 +111,15 @@ int CliRunner::run() {
     }
     if (m_workbench && m_workbench->record().lastRecordId() != 0)
         m_findings.insert(QStringLiteral("record"), m_workbench->record().lastRecordId());
+    if (m_workbench && m_workbench->record().recordPending()) {
+        // The chip is done; only its record waits. A command that failed
+        // keeps its own code, the chip being what the line must act on.
+        m_findings.insert(QStringLiteral("recordPending"), true);
+        if (code == kExitDone) {
+            code = kExitRecordPending;
+            m_message = *m_workbench->record().recordPending();
+        }
+    }
     m_port.setOpen(false);
     m_report.result(code, m_message, m_findings, code == kExitDone ? m_human : QString());
     return code;
@@ -149,6 +160,8 @@ void CliRunner::startWorkbench() {
         WorkbenchPlatform{m_port, m_clock, m_pump, m_prompts, m_dialogs, m_settings.store(),
                           m_paths.dataFolder, &m_portMap, m_recorder.get()});
     m_workbench->record().setSerialScheme(m_serialScheme, m_serialSource);
+    m_workbench->record().setPortText(m_request.port);
+    m_workbench->record().setStopQuery([] { return StopSignal::requested(); });
     QObject::connect(
         &m_workbench->session().log(), &MessageLog::entryAdded,
         [this](const QString& message, const QString& stamp) { m_report.log(message, stamp); });

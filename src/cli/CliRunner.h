@@ -64,6 +64,7 @@ private:
     // port is opened; exit 5 when it cannot be kept.
     int prepareRecorder();
     int runRecordList();
+    int runRecordFlush();
 
     int programChip();
     // Against the last fuse read: what "WS" / "WL" sent.

@@ -58,7 +58,8 @@ int main(int argc, char* argv[]) {
     kv::cli::StopSignal stop;
     // Ctrl-C also ends a wait for the record's lock.
     kv::RecordDatabase::setStopCheck([] { return kv::cli::StopSignal::requested(); });
-    kv::RecordStore::setCalendar([] { return QDate::currentDate(); });
+    kv::RecordStore::setWallClock([] { return QDateTime::currentDateTimeUtc(); });
+    kv::cli::watchGangParent();
     if (request.id == kv::CommandId::GangRun)
         return kv::cli::CliGang(request, report, QString()).run(stop);
     kv::cli::CliRunner runner(request, report, {dataFolder, QString()});

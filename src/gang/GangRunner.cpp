@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QProcess>
 #include <QTimer>
+#include <QUuid>
 
 #include "core/Clock.h"
 
@@ -96,6 +97,7 @@ QStringList GangRunner::argumentsFor(const GangSocket& socket) const {
 }
 
 void GangRunner::startAll() {
+    m_runId = QUuid::createUuid().toString(QUuid::WithoutBraces);
     for (int i = 0; i < count(); ++i)
         startOne(i);
 }
@@ -111,7 +113,16 @@ void GangRunner::startOne(int index) {
     // A fresh process each run: the old one's buffers and signals go with it.
     child.process = std::make_unique<QProcess>();
     QProcess* process = child.process.get();
-    process->setProcessEnvironment(m_environment);
+    // The child's record names the run and the socket; the parent's id lets
+    // it notice that the parent is gone and stop cleanly.
+    if (m_runId.isEmpty())
+        m_runId = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    QProcessEnvironment environment = m_environment;
+    environment.insert(QStringLiteral("KV_GANG_RUN"), m_runId);
+    environment.insert(QStringLiteral("KV_GANG_SOCKET"), QString::number(index + 1));
+    environment.insert(QStringLiteral("KV_GANG_PARENT"),
+                       QString::number(QCoreApplication::applicationPid()));
+    process->setProcessEnvironment(environment);
     connect(process, &QProcess::readyReadStandardOutput, this, [this, index] { readLines(index); });
     connect(process, &QProcess::readyReadStandardError, this, [this, index, process] {
         const QList<QByteArray> lines = process->readAllStandardError().split('\n');

@@ -96,6 +96,7 @@ private:
     QProcessEnvironment m_environment = defaultEnvironment();
     int m_stopGraceMs = 10'000;
     std::vector<std::unique_ptr<Child>> m_children;
+    QString m_runId;  // one per startAll(), shared by its sockets' records
 };
 
 }  // namespace kv

@@ -50,11 +50,34 @@ struct PassRecord {
     std::optional<quint8> calibrationValue;
     QString calibrationTarget;  // where the value went, e.g. "FLASH 0x1FFF"
     QList<RecordStep> steps;
-    QString result;          // "pass" or "fail"
-    QString endReason;       // why a failed pass stopped; empty for a pass
-    QString serialSequence;  // the sequence the serial number came from
-    std::optional<qint64> serial;
+    // "started" while the command runs (the row is written before its first
+    // byte), then "pass", "fail" or "stopped" (Ctrl-C or a signal ended it).
+    // A "started" row whose process is gone is shown as "interrupted".
+    QString result;
+    QString endReason;             // why a failed pass stopped; empty for a pass
+    QString serialSequence;        // the sequence the serial number came from
+    std::optional<qint64> serial;  // the number the chip holds
+    // A number taken for this chip that is not known to be in it: never
+    // handed out again. Also the number a running pass has taken.
+    std::optional<qint64> spoiledSerial;
     QStringList log;
+
+    // One id per pass, made by the station: an upload repeated after a lost
+    // answer finds the row it already wrote instead of doubling it.
+    QString passUid;
+    // The process that wrote the row, to tell a running pass from one whose
+    // process died: host name, process id and its start token.
+    QString host;
+    qint64 pid = 0;
+    QString processToken;
+    QString gangRun;  // the gang run the pass belonged to; empty outside one
+    std::optional<int> gangSocket;
+    QString schemeName;  // the scheme file the pass ran, and its bytes' SHA-256
+    QString schemeSha256;
+    QString programVersion;
+    QString firmwareVersion;  // the programmer's, when it was read
+    QString operatorName;
+    QString lot;  // work order or lot
 
     // This computer's name, the station unless the settings give another.
     static QString defaultStation();

@@ -25,8 +25,15 @@ QString whereClause(const RecordFilter& filter, QVariantList& values) {
         terms << QStringLiteral("started_at < ?");
         values << recordrows::timeText(filter.until);
     }
-    const std::pair<const char*, QString> texts[] = {
-        {"result", filter.result}, {"model", filter.model}, {"station", filter.station}};
+    // A chip that did not pass: failed, stopped, or not finished at all.
+    if (filter.result == u"fail") {
+        terms << QStringLiteral("result <> 'pass'");
+    } else if (!filter.result.isEmpty()) {
+        terms << QStringLiteral("result = ?");
+        values << filter.result;
+    }
+    const std::pair<const char*, QString> texts[] = {{"model", filter.model},
+                                                     {"station", filter.station}};
     for (const auto& [column, value] : texts) {
         if (!value.isEmpty()) {
             terms << QString::fromLatin1(column) + QStringLiteral(" = ?");
@@ -93,8 +100,10 @@ QList<PassRecord> RecordStore::list(const RecordFilter& filter, int offset, int 
             .arg(recordrows::passColumns().join(u','), where),
         values);
     QList<PassRecord> records;
-    while (rows.next())
+    while (rows.next()) {
         records << recordrows::passFromRow(rows);
+        records.last().result = shownResult(records.last());
+    }
     // A page that broke off part-way (a damaged file) is no page.
     m_database->failOnBrokenRead(rows);
     return records;
@@ -118,10 +127,17 @@ QByteArray RecordStore::exportCsv(const RecordFilter& filter) {
                              .arg(columns.join(u','), where),
                          values);
     QByteArray csv = csvLine(columns);
+    const QDateTime now = wallClockNow();
     while (rows.next()) {
         QStringList fields;
         for (qsizetype i = 0; i < columns.size(); ++i)
             fields << (rows.value(int(i)).isNull() ? QString() : rows.value(int(i)).toString());
+        auto at = [&](const char* name) {
+            return fields.value(columns.indexOf(QLatin1String(name)));
+        };
+        fields[columns.indexOf(QLatin1String("result"))] = recordrows::shownResult(
+            at("result"), at("host"), at("pid").toLongLong(), at("process_token"),
+            recordrows::timeFromText(at("started_at")), now);
         csv += csvLine(fields);
     }
     m_database->failOnBrokenRead(rows);

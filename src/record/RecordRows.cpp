@@ -3,6 +3,7 @@
 
 #include <QSqlQuery>
 
+#include "record/ProcessIdentity.h"
 #include "record/RecordDatabase.h"
 
 namespace kv::recordrows {
@@ -68,6 +69,19 @@ const QStringList& passColumns() {
         QStringLiteral("lock_read"),
         QStringLiteral("calibration_value"),
         QStringLiteral("calibration_target"),
+        QStringLiteral("pass_uid"),
+        QStringLiteral("host"),
+        QStringLiteral("pid"),
+        QStringLiteral("process_token"),
+        QStringLiteral("gang_run"),
+        QStringLiteral("gang_socket"),
+        QStringLiteral("scheme_name"),
+        QStringLiteral("scheme_sha256"),
+        QStringLiteral("program_version"),
+        QStringLiteral("firmware_version"),
+        QStringLiteral("operator_name"),
+        QStringLiteral("lot"),
+        QStringLiteral("spoiled_serial"),
     };
     return columns;
 }
@@ -83,6 +97,12 @@ QVariantList passValues(const PassRecord& r) {
     values << hexBytes(r.fusesWritten) << hexBytes(r.fusesRead) << hexByte(r.lockWritten)
            << hexByte(r.lockRead) << nullable(r.calibrationValue)
            << nullableText(r.calibrationTarget);
+    values << nullableText(r.passUid.isEmpty() ? QString() : r.passUid) << nullableText(r.host)
+           << nullable(r.pid ? std::optional<qint64>(r.pid) : std::nullopt)
+           << nullableText(r.processToken) << nullableText(r.gangRun) << nullable(r.gangSocket)
+           << nullableText(r.schemeName) << nullableText(r.schemeSha256)
+           << nullableText(r.programVersion) << nullableText(r.firmwareVersion)
+           << nullableText(r.operatorName) << nullableText(r.lot) << nullable(r.spoiledSerial);
     return values;
 }
 
@@ -109,7 +129,28 @@ PassRecord passFromRow(const QSqlQuery& row) {
     if (!row.value(22).isNull())
         r.calibrationValue = quint8(row.value(22).toInt());
     r.calibrationTarget = textFrom(row.value(23));
+    r.passUid = textFrom(row.value(24));
+    r.host = textFrom(row.value(25));
+    r.pid = row.value(26).toLongLong();
+    r.processToken = textFrom(row.value(27));
+    r.gangRun = textFrom(row.value(28));
+    if (!row.value(29).isNull())
+        r.gangSocket = row.value(29).toInt();
+    r.schemeName = textFrom(row.value(30));
+    r.schemeSha256 = textFrom(row.value(31));
+    r.programVersion = textFrom(row.value(32));
+    r.firmwareVersion = textFrom(row.value(33));
+    r.operatorName = textFrom(row.value(34));
+    r.lot = textFrom(row.value(35));
+    r.spoiledSerial = numberFrom(row.value(36));
     return r;
+}
+
+QString shownResult(const QString& result, const QString& host, qint64 pid, const QString& token,
+                    const QDateTime& startedAt, const QDateTime& now) {
+    if (result == u"started" && processidentity::writerIsGone(host, pid, token, startedAt, now))
+        return QStringLiteral("interrupted");
+    return result;
 }
 
 QString timeText(const QDateTime& time) {

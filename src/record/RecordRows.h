@@ -17,6 +17,11 @@ QVariantList passValues(const PassRecord& record);
 // A record from a row of "id, passColumns()" starting at column 0.
 PassRecord passFromRow(const QSqlQuery& row);
 
+// The result as listings show it: a "started" row whose process is gone
+// is "interrupted".
+QString shownResult(const QString& result, const QString& host, qint64 pid, const QString& token,
+                    const QDateTime& startedAt, const QDateTime& now);
+
 // ISO 8601 in UTC with milliseconds: sorts as time does.
 QString timeText(const QDateTime& time);
 QDateTime timeFromText(const QString& text);

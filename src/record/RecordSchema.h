@@ -10,7 +10,7 @@ class RecordDatabase;
 // refused untouched, never downgraded.
 class RecordSchema {
 public:
-    static constexpr int kVersion = 1;
+    static constexpr int kVersion = 2;
 
     // The version the database holds: 0 when it is empty.
     static int storedVersion(RecordDatabase& database);

@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "core/OperationError.h"
+#include "record/ProcessIdentity.h"
 #include "record/RecordDatabase.h"
 #include "record/RecordRows.h"
 #include "record/RecordSchema.h"
@@ -42,9 +43,9 @@ void checkSqliteFile(const RecordUrl& url) {
 // a larger one on its first open of each day.
 constexpr qint64 kFullCheckBytes = 64 * 1024 * 1024;
 
-std::function<QDate()>& calendar() {
-    static std::function<QDate()> today;
-    return today;
+std::function<QDateTime()>& wallClock() {
+    static std::function<QDateTime()> now;
+    return now;
 }
 
 // The day of the last check that passed, kept beside the file so that every
@@ -58,7 +59,7 @@ QString checkStampPath(const QString& path) {
 // 130 MB/s here, so 0.5 s at kFullCheckBytes).
 void checkIntegrity(RecordDatabase& database) {
     const QString path = database.url().path;
-    const QDate today = calendar() ? calendar()() : QDate();
+    const QDate today = RecordStore::wallClockNow().toLocalTime().date();
     const bool daily = today.isValid() && QFileInfo(path).size() > kFullCheckBytes;
     const QByteArray stamp = today.toString(Qt::ISODate).toLatin1();
     if (daily) {
@@ -100,13 +101,53 @@ void insertRows(RecordDatabase& database, const QString& table, const QStringLis
 }
 
 void checkResult(const PassRecord& record) {
-    if (record.result != u"pass" && record.result != u"fail")
-        throw std::invalid_argument("a record's result is 'pass' or 'fail'");
+    static const QStringList results = {QStringLiteral("started"), QStringLiteral("pass"),
+                                        QStringLiteral("fail"), QStringLiteral("stopped")};
+    if (!results.contains(record.result))
+        throw std::invalid_argument("a record's result is 'started', 'pass', 'fail' or 'stopped'");
     if (record.result == u"pass") {
         for (const RecordStep& step : record.steps) {
             if (step.result == u"fail")
                 throw std::invalid_argument("a pass with a failed step is not a pass");
         }
+    }
+}
+
+void insertDetails(RecordDatabase& db, qint64 id, const PassRecord& record) {
+    QList<QVariantList> steps;
+    for (qsizetype i = 0; i < record.steps.size(); ++i) {
+        const RecordStep& s = record.steps[i];
+        steps << QVariantList{id,       qint64(i),    s.name,
+                              s.result, s.durationMs, nullableText(s.detail)};
+    }
+    insertRows(db, QStringLiteral("pass_steps"),
+               {QStringLiteral("pass_id"), QStringLiteral("position"), QStringLiteral("name"),
+                QStringLiteral("result"), QStringLiteral("duration_ms"), QStringLiteral("detail")},
+               steps);
+    QList<QVariantList> lines;
+    for (qsizetype i = 0; i < record.log.size(); ++i)
+        lines << QVariantList{id, qint64(i), record.log[i]};
+    insertRows(db, QStringLiteral("pass_log"),
+               {QStringLiteral("pass_id"), QStringLiteral("position"), QStringLiteral("line")},
+               lines);
+}
+
+// The numbers of a finished pass: the one in the chip is used, one taken
+// for it but not written is spoiled.
+void settleSerials(RecordDatabase& db, qint64 id, const PassRecord& record) {
+    if (record.result == u"started" || record.serialSequence.isEmpty())
+        return;
+    if (record.serial) {
+        db.exec(QStringLiteral("UPDATE serial_numbers SET pass_id = ?,"
+                               " state = CASE WHEN state = 'taken' THEN 'used' ELSE state END"
+                               " WHERE sequence = ? AND value = ?"),
+                {id, record.serialSequence, *record.serial});
+    }
+    if (record.spoiledSerial) {
+        db.exec(QStringLiteral("UPDATE serial_numbers SET pass_id = ?, state = 'spoiled', note = ?"
+                               " WHERE sequence = ? AND value = ? AND state <> 'used'"),
+                {id, record.endReason.isEmpty() ? QStringLiteral("not written") : record.endReason,
+                 record.serialSequence, *record.spoiledSerial});
     }
 }
 
@@ -117,8 +158,12 @@ RecordStore::RecordStore(const QString& url)
 
 RecordStore::~RecordStore() = default;
 
-void RecordStore::setCalendar(std::function<QDate()> today) {
-    calendar() = std::move(today);
+void RecordStore::setWallClock(std::function<QDateTime()> nowUtc) {
+    wallClock() = std::move(nowUtc);
+}
+
+QDateTime RecordStore::wallClockNow() {
+    return wallClock() ? wallClock()() : QDateTime();
 }
 
 void RecordStore::open() {
@@ -161,38 +206,73 @@ qint64 RecordStore::append(const PassRecord& record) {
     RecordDatabase& db = *m_database;
     const QStringList& columns = recordrows::passColumns();
     return db.inWriteTransaction([&] {
-        QSqlQuery inserted =
-            db.exec(QStringLiteral("INSERT INTO passes (%1) VALUES (%2) RETURNING id")
-                        .arg(columns.join(u','),
-                             QStringList(columns.size(), QStringLiteral("?")).join(u',')),
-                    recordrows::passValues(record));
-        const qint64 id = inserted.next() ? inserted.value(0).toLongLong() : 0;
-        inserted.finish();
-        QList<QVariantList> steps;
-        for (qsizetype i = 0; i < record.steps.size(); ++i) {
-            const RecordStep& s = record.steps[i];
-            steps << QVariantList{id,       qint64(i),    s.name,
-                                  s.result, s.durationMs, nullableText(s.detail)};
+        qint64 id = 0;
+        if (!record.passUid.isEmpty()) {
+            QSqlQuery found =
+                db.exec(QStringLiteral("SELECT id, result FROM passes WHERE pass_uid = ?"),
+                        {record.passUid});
+            if (found.next()) {
+                id = found.value(0).toLongLong();
+                const bool finished = found.value(1).toString() != u"started";
+                found.finish();
+                // Uploaded before, its answer lost: the row stays as it is.
+                if (finished || record.result == u"started")
+                    return id;
+                QStringList assignments;
+                for (const QString& column : columns)
+                    assignments << column + QStringLiteral(" = ?");
+                db.exec(
+                    QStringLiteral("UPDATE passes SET %1 WHERE id = ?").arg(assignments.join(u',')),
+                    recordrows::passValues(record) << id);
+                db.exec(QStringLiteral("DELETE FROM pass_steps WHERE pass_id = ?"), {id});
+                db.exec(QStringLiteral("DELETE FROM pass_log WHERE pass_id = ?"), {id});
+            }
         }
-        insertRows(
-            db, QStringLiteral("pass_steps"),
-            {QStringLiteral("pass_id"), QStringLiteral("position"), QStringLiteral("name"),
-             QStringLiteral("result"), QStringLiteral("duration_ms"), QStringLiteral("detail")},
-            steps);
-        QList<QVariantList> lines;
-        for (qsizetype i = 0; i < record.log.size(); ++i)
-            lines << QVariantList{id, qint64(i), record.log[i]};
-        insertRows(db, QStringLiteral("pass_log"),
-                   {QStringLiteral("pass_id"), QStringLiteral("position"), QStringLiteral("line")},
-                   lines);
-        if (record.serial && !record.serialSequence.isEmpty()) {
-            db.exec(QStringLiteral("UPDATE serial_numbers SET pass_id = ?,"
-                                   " state = CASE WHEN state = 'taken' THEN 'used' ELSE state END"
-                                   " WHERE sequence = ? AND value = ?"),
-                    {id, record.serialSequence, *record.serial});
+        if (id == 0) {
+            QSqlQuery inserted =
+                db.exec(QStringLiteral("INSERT INTO passes (%1) VALUES (%2) RETURNING id")
+                            .arg(columns.join(u','),
+                                 QStringList(columns.size(), QStringLiteral("?")).join(u',')),
+                        recordrows::passValues(record));
+            id = inserted.next() ? inserted.value(0).toLongLong() : 0;
+            inserted.finish();
         }
+        insertDetails(db, id, record);
+        settleSerials(db, id, record);
         return id;
     });
+}
+
+void RecordStore::settleInterrupted() {
+    open();
+    RecordDatabase& db = *m_database;
+    // Only numbers still "taken": one spoiled before is not looked at again.
+    QSqlQuery rows = db.exec(
+        QStringLiteral("SELECT p.host, p.pid, p.process_token, p.started_at, p.serial_sequence,"
+                       " p.spoiled_serial FROM passes p JOIN serial_numbers s ON s.sequence ="
+                       " p.serial_sequence AND s.value = p.spoiled_serial"
+                       " WHERE p.result = 'started' AND s.state = 'taken'"));
+    QList<std::pair<QString, qint64>> spoiled;
+    const QDateTime now = wallClockNow();
+    while (rows.next()) {
+        if (processidentity::writerIsGone(rows.value(0).toString(), rows.value(1).toLongLong(),
+                                          rows.value(2).toString(),
+                                          recordrows::timeFromText(rows.value(3).toString()), now))
+            spoiled << std::pair(rows.value(4).toString(), rows.value(5).toLongLong());
+    }
+    rows.finish();
+    for (const auto& [sequence, value] : spoiled) {
+        db.inWriteTransaction([&] {
+            db.exec(QStringLiteral("UPDATE serial_numbers SET state = 'spoiled', note = ?"
+                                   " WHERE sequence = ? AND value = ? AND state = 'taken'"),
+                    {QStringLiteral("interrupted"), sequence, value});
+        });
+    }
+}
+
+QString RecordStore::shownResult(const PassRecord& record) const {
+    return recordrows::shownResult(record.result, record.host, record.pid, record.processToken,
+                                   record.startedAt, wallClockNow());
 }
 
 PassRecord RecordStore::load(qint64 id) {
@@ -204,6 +284,7 @@ PassRecord RecordStore::load(qint64 id) {
     if (!row.next())
         throw OperationError(recordtexts::noSuchRecord(id), ErrorKind::Record);
     PassRecord record = recordrows::passFromRow(row);
+    record.result = shownResult(record);
     row.finish();
     QSqlQuery steps =
         db.exec(QStringLiteral("SELECT name, result, duration_ms, detail"

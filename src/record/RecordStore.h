@@ -19,7 +19,7 @@ class RecordDatabase;
 struct RecordFilter {
     QDateTime since;  // started at or after
     QDateTime until;  // started before
-    QString result;   // "pass" or "fail"
+    QString result;   // "pass", or "fail" for every result but a pass
     QString model;
     QString station;
     std::optional<qint64> serial;
@@ -35,9 +35,12 @@ public:
     explicit RecordStore(const QString& url);
     ~RecordStore();
 
-    // Today's date, for checking a big SQLite file once a day rather than at
-    // every open. One per process; without it every open checks.
-    static void setCalendar(std::function<QDate()> today);
+    // The wall clock (UTC), one per process: it dates the check of a big
+    // SQLite file (once a day rather than at every open; without a clock every
+    // open checks) and ages another station's unfinished rows.
+    static void setWallClock(std::function<QDateTime()> nowUtc);
+    // Now by that clock; invalid without one.
+    static QDateTime wallClockNow();
 
     // Connects and creates or migrates the schema (once); throws the reason
     // when that fails. Every other call opens by itself.
@@ -51,9 +54,16 @@ public:
     // newer schema, disk not full). Throws the reason otherwise.
     void ensureReachable();
 
-    // Stores the record with its steps and log lines, all or nothing; marks
-    // its serial number used in the same transaction. Returns its id.
+    // Stores the record with its steps and log lines, all or nothing, and
+    // settles its serial numbers (used, spoiled) in the same transaction.
+    // Returns its id. A record with a pass id replaces its "started" row, and
+    // one whose row is already finished is left as stored: repeating an
+    // upload never doubles a row.
     qint64 append(const PassRecord& record);
+    // The numbers of passes whose process died while "started" are spoiled.
+    void settleInterrupted();
+    // The result as listings show it ("interrupted" for a dead "started" row).
+    QString shownResult(const PassRecord& record) const;
     // The whole record; throws when there is none with this id.
     PassRecord load(qint64 id);
 

@@ -41,6 +41,10 @@ RecordSettingsDialog::RecordSettingsDialog(SettingsStore& settings, UserPrompts&
     m_station->setObjectName(QStringLiteral("RecordStationName"));
     // Empty keeps following the computer's name.
     m_station->setPlaceholderText(PassRecord::defaultStation());
+    m_operator = new QLineEdit(policy.operatorName);
+    m_operator->setObjectName(QStringLiteral("RecordOperator"));
+    m_lot = new QLineEdit(policy.lot);
+    m_lot->setObjectName(QStringLiteral("RecordLot"));
     m_allow = new QCheckBox(tr("允许无记录编程"));
     m_allow->setObjectName(QStringLiteral("RecordAllowUnrecorded"));
     m_allow->setChecked(policy.allowUnrecorded);
@@ -61,6 +65,8 @@ RecordSettingsDialog::RecordSettingsDialog(SettingsStore& settings, UserPrompts&
     auto* form = new QFormLayout;
     form->addRow(tr("数据库："), databaseRow);
     form->addRow(tr("工位："), m_station);
+    form->addRow(tr("操作员："), m_operator);
+    form->addRow(tr("工单/批号："), m_lot);
     form->addRow(QString(), m_allow);
     form->addRow(QString(), m_readBack);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
@@ -108,6 +114,8 @@ void RecordSettingsDialog::accept() {
     RecordPolicy policy;
     policy.url = m_database->text();
     policy.station = m_station->text();
+    policy.operatorName = m_operator->text();
+    policy.lot = m_lot->text();
     policy.allowUnrecorded = m_allow->isChecked();
     policy.readBack = m_readBack->isChecked();
     if (!RecordConnection::store(m_settings, policy)) {

@@ -26,6 +26,8 @@ public:
 
     QLineEdit* database() const { return m_database; }
     QLineEdit* station() const { return m_station; }
+    QLineEdit* operatorName() const { return m_operator; }
+    QLineEdit* lot() const { return m_lot; }
     QCheckBox* allowUnrecorded() const { return m_allow; }
     QPushButton* browseButton() const { return m_browse; }
     QPushButton* testButton() const { return m_test; }
@@ -42,6 +44,8 @@ private:
     UserPrompts& m_prompts;
     QLineEdit* m_database = nullptr;
     QLineEdit* m_station = nullptr;
+    QLineEdit* m_operator = nullptr;
+    QLineEdit* m_lot = nullptr;
     QCheckBox* m_readBack = nullptr;
     QCheckBox* m_allow = nullptr;
     QPushButton* m_browse = nullptr;

@@ -126,7 +126,7 @@ int main(int argc, char* argv[]) {
     kv::ui::WidgetPrompts prompts;
     kv::PassRecorder recorder(kv::RecordPolicy::fromSettings(settings), clock,
                               [] { return QDateTime::currentDateTimeUtc(); });
-    kv::RecordStore::setCalendar([] { return QDate::currentDate(); });
+    kv::RecordStore::setWallClock([] { return QDateTime::currentDateTimeUtc(); });
 
     const QString dataFolder = kv::findDataFolder(QCoreApplication::applicationDirPath());
     kv::loadModelTable(dataFolder);

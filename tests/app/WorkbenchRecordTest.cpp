@@ -13,6 +13,10 @@
 
 #include "app/PassRecorder.h"
 #include "app/Workbench.h"
+#include "core/Version.h"
+#include "operations/ProgramPass.h"
+#include "record/RecordDatabase.h"
+#include "record/RecordSpool.h"
 #include "record/RecordStore.h"
 #include "record/RecordUrl.h"
 #include "record/SerialNumbers.h"
@@ -108,12 +112,18 @@ TEST_F(WorkbenchRecord, APassingPassRecordsItsStepsImagesFusesAndLog) {
     EXPECT_TRUE(r.log.contains(ProgramPass::signatureLogText() + "1E9307"));
     EXPECT_EQ(p.device.flash().left(firmware.size()), firmware);
 
+    EXPECT_EQ(r.firmwareVersion, "") << "nobody asked the programmer";
+    EXPECT_EQ(r.programVersion, QString::fromLatin1(kProgramVersion));
+
     // Asked for in the record settings, the fuse and lock bytes are read back.
+    // The programmer's version, once the window asked for it, goes with the row.
     RecordPolicy readBack = recorder.policy();
     readBack.readBack = true;
     recorder.setPolicy(readBack);
+    wb.runCommand(CommandId::FirmwareVersion);
     runPass({O::ProgramFuses, O::ProgramLock});
     const PassRecord again = lastRecord();
+    EXPECT_EQ(again.firmwareVersion, QString::fromLatin1(p.device.firmwareVersionText));
     EXPECT_TRUE(p.device.transcript().endsWith("RS#"));
     EXPECT_EQ(again.fusesRead, again.fusesWritten);
     ASSERT_TRUE(again.lockWritten && again.lockRead);
@@ -271,7 +281,8 @@ TEST_F(WorkbenchRecord, SerialNumbersAreWrittenRecordedAndSpoiledWhenTheWriteFai
     runPass({ProgramOptions::ProgramFlash});
     r = lastRecord();
     EXPECT_EQ(r.result, "fail");
-    EXPECT_EQ(r.serial, 101);
+    EXPECT_EQ(r.serial, std::nullopt) << "a number not in the chip is not its serial";
+    EXPECT_EQ(r.spoiledSerial, 101);
     EXPECT_EQ(stepNames(r), QStringList({"write flash=pass", "serial=fail"}));
     SerialNumbers numbers(recorder.store());
     EXPECT_EQ(numbers.state("board", 100), SerialNumbers::State::Used);
@@ -281,6 +292,39 @@ TEST_F(WorkbenchRecord, SerialNumbersAreWrittenRecordedAndSpoiledWhenTheWriteFai
     runPass({ProgramOptions::ProgramFlash});
     EXPECT_EQ(lastRecord().serial, 102);
     EXPECT_EQ(p.device.eeprom().mid(0x10, 2), QByteArray::fromHex("0066"));
+}
+
+// The record's database refuses writes once the pass has begun: the chip is
+// done, its record waits in the spool, the window says so in its log and a
+// box, and the next command uploads it before its own.
+TEST_F(WorkbenchRecord, ARecordLostDuringThePassWaitsInTheSpoolUntilTheNextCommand) {
+    const QString spool = p.settings.fileIn(QStringLiteral("spool.jsonl"));
+    recorder.setSpoolPath(spool);
+    const QMetaObject::Connection lose = QObject::connect(
+        &wb.session().programPass(), &ProgramPass::stepStarted,
+        [&] { recorder.store().database().exec(QStringLiteral("PRAGMA query_only = ON")); });
+    runPass({ProgramOptions::ProgramFlash});
+    QObject::disconnect(lose);
+    EXPECT_EQ(p.device.flash().left(firmware.size()), firmware);
+    const qint64 pendingId = wb.record().lastRecordId();
+    EXPECT_NE(pendingId, 0) << "its started row";
+    ASSERT_TRUE(wb.record().recordPending().has_value());
+    ASSERT_EQ(p.prompts.warnings.size(), 1);
+    EXPECT_EQ(p.prompts.warnings[0].second, *wb.record().recordPending());
+    EXPECT_TRUE(
+        wb.session().log().text().contains(QStringLiteral("芯片已完成，记录暂未写入数据库")));
+    EXPECT_EQ(RecordSpool(spool).count(recorder.spoolTarget()), 1);
+
+    recorder.store().database().exec(QStringLiteral("PRAGMA query_only = OFF"));
+    runPass({ProgramOptions::ProgramFlash});
+    EXPECT_EQ(RecordSpool(spool).count(recorder.spoolTarget()), 0);
+    const QList<PassRecord> rows = recorder.store().list({}, 0, 10);
+    ASSERT_EQ(rows.size(), 2);
+    for (const PassRecord& r : rows) {
+        EXPECT_EQ(r.result, u"pass");
+        EXPECT_EQ(r.port, u"COM1");
+    }
+    EXPECT_EQ(rows[1].id, pendingId);
 }
 
 struct Failure {

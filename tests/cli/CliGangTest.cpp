@@ -1,8 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include "schemes/SchemeFile.h"
 #include "tests/cli/CliProcess.h"
@@ -80,6 +86,52 @@ TEST(CliEndToEndGang, RunsASchemeOnEverySocket) {
     EXPECT_NE(image, QString(64, u'F'));
     EXPECT_EQ(first.transcript().count("EM#"), 1);
     EXPECT_EQ(second.transcript().count("EM#"), 1);
+
+    // Each socket's row names its port as given, its socket and the one run.
+    CliProcess list;
+    list.useFoldersOf(cli);
+    ASSERT_EQ(list.run({"--json", "record", "list"}), 0);
+    QSet<QString> runs;
+    for (const QJsonValue& value : list.result()["records"].toArray()) {
+        const QJsonObject r = value.toObject();
+        EXPECT_EQ(r["port"], ports[r["gangSocket"].toInt() - 1]) << text(r);
+        runs << r["gangRun"].toString();
+    }
+    EXPECT_EQ(list.result()["records"].toArray().size(), 2);
+    EXPECT_EQ(runs.size(), 1);
+}
+
+// A gang killed outright (kill -9) leaves no socket running unrecorded: its
+// sockets' processes stop at the next safe point and record the chip as stopped.
+TEST(CliEndToEndGang, ASocketWhoseGangDiesStopsAndRecordsItsChip) {
+    SimProcess sim({"--model", "ATMEGA32"});
+    QTemporaryDir folder;
+    QByteArray image(32768, '\x5A');
+    const QString file = writeFile(folder.filePath(QStringLiteral("big.bin")), image);
+    CliProcess gang;
+    gang.start({"--json", "gang", "--ports", sim.pts(), "write-flash", file});
+    ASSERT_TRUE(gang.waitForLine([](const QJsonObject& l) {
+        return l["event"] == "progress" && l["step"] == "flash" && l["done"].toInt() >= 20;
+    })) << gang.rawOutput().toStdString();
+    QFile children(QStringLiteral("/proc/%1/task/%1/children").arg(gang.pid()));
+    ASSERT_TRUE(children.open(QIODevice::ReadOnly));
+    const qint64 socket = children.readAll().trimmed().toLongLong();
+    ASSERT_GT(socket, 0);
+    ASSERT_EQ(::kill(pid_t(gang.pid()), SIGKILL), 0);
+    gang.finish();
+    QDeadlineTimer patience(20'000);
+    while (QFileInfo::exists(QStringLiteral("/proc/%1/stat").arg(socket)) && !patience.hasExpired())
+        QThread::msleep(20);
+    EXPECT_FALSE(patience.hasExpired()) << "the socket's process did not end";
+
+    CliProcess list;
+    list.useFoldersOf(gang);
+    ASSERT_EQ(list.run({"--json", "record", "list"}), 0);
+    const QJsonArray records = list.result()["records"].toArray();
+    ASSERT_EQ(records.size(), 1) << list.rawOutput().toStdString();
+    EXPECT_EQ(records[0].toObject()["result"], "stopped");
+    EXPECT_EQ(records[0].toObject()["port"], sim.pts());
+    EXPECT_EQ(records[0].toObject()["gangSocket"], 1);
 }
 
 }  // namespace

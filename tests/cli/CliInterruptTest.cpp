@@ -53,6 +53,10 @@ TEST_P(CliEndToEndStop, DuringAFlashWriteLeavesWholePagesAndARecord) {
     EXPECT_TRUE(result["message"].toString().contains(QStringLiteral("端口已关闭")));
     EXPECT_FALSE(result.contains("flashVerified")) << "the verify after the stop never ran";
     EXPECT_TRUE(cli.logTexts().join('\n').contains(QStringLiteral("写FLASH中断")));
+    CliProcess list;
+    list.useFoldersOf(cli);
+    ASSERT_EQ(list.run({"--json", "record", "list"}), 0);
+    EXPECT_EQ(list.result()["records"].toArray().at(0)["result"], "stopped");
 
     const QByteArray chip = QByteArray::fromHex(sim.dump()["flash"].toString().toLatin1());
     ASSERT_EQ(chip.size(), image.size());

@@ -2,10 +2,19 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QJsonArray>
+#include <QProcess>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
+#include <memory>
 
 #include "record/RecordDatabase.h"
 #include "record/RecordStore.h"
@@ -18,6 +27,8 @@
 
 namespace kv::test {
 namespace {
+
+enum class Backend { Sqlite, Postgres };
 
 // A write with verify records one passing pass; the listing shows it in
 // every form, and --failed leaves it out.
@@ -65,6 +76,7 @@ TEST(CliEndToEndRecord, RecordsAWriteAndListsIt) {
     EXPECT_TRUE(rows[1].startsWith(QByteArray(QByteArray::number(id) + ',')))
         << rows[1].toStdString();
     EXPECT_TRUE(rows[1].contains(",pass,") || rows[1].contains(",pass\r"));
+    EXPECT_TRUE(rows[1].contains(",blink_m8.hex,")) << "the file as the command named it";
 }
 
 // A record that cannot be kept stops the command before the port is opened:
@@ -187,6 +199,227 @@ TEST(CliEndToEndRecord, AHeldRecordLockEndsAtItsLimitOrOnCtrlC) {
     EXPECT_EQ(stopped.finish(), 130) << stopped.rawOutput().toStdString();
     EXPECT_EQ(sim.transcript(), "");
 }
+
+// A PostgreSQL server of one test's own, on a Unix socket in a folder of its
+// own, that the test may stop and start again (scripts/lib/pg-cluster.sh).
+class OwnServer {
+public:
+    OwnServer()
+        : m_dir(QStringLiteral("/tmp/kv-fault-%1").arg(QCoreApplication::applicationPid())) {
+        m_up = quietly(script(), {QStringLiteral("start"), m_dir}) == 0;
+    }
+    ~OwnServer() { quietly(script(), {QStringLiteral("stop"), m_dir}); }
+    bool up() const { return m_up; }
+    QString url() const {
+        return QStringLiteral("postgresql:///kelvaro?host=%1&port=5432&user=kelvaro").arg(m_dir);
+    }
+    void stop() { pgCtl({QStringLiteral("-m"), QStringLiteral("fast"), QStringLiteral("stop")}); }
+    void start() {
+        pgCtl({QStringLiteral("-l"), m_dir + QStringLiteral("/server.log"), QStringLiteral("-o"),
+               QStringLiteral("-k %1 -p 5432 -c listen_addresses=''").arg(m_dir),
+               QStringLiteral("start")});
+    }
+
+private:
+    static QString script() { return QStringLiteral(KV_SOURCE_DIR "/scripts/lib/pg-cluster.sh"); }
+    static int quietly(const QString& program, const QStringList& arguments) {
+        QProcess process;
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.start(program, arguments);
+        process.waitForFinished(60'000);
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+    void pgCtl(const QStringList& arguments) {
+        QStringList versions = QDir(QStringLiteral("/usr/lib/postgresql"))
+                                   .entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        ASSERT_FALSE(versions.isEmpty());
+        std::sort(versions.begin(), versions.end(),
+                  [](const QString& a, const QString& b) { return a.toInt() < b.toInt(); });
+        QStringList words =
+            QStringList{
+                QStringLiteral("/usr/lib/postgresql/%1/bin/pg_ctl").arg(versions.constLast()),
+                QStringLiteral("-D"), m_dir + QStringLiteral("/data"), QStringLiteral("-w")} +
+            arguments;
+        // The server refuses to run as root: root runs it as the package's user.
+        if (geteuid() == 0)
+            words = QStringList{QStringLiteral("runuser"), QStringLiteral("-u"),
+                                QStringLiteral("postgres"), QStringLiteral("--")} +
+                    words;
+        const QString program = words.takeFirst();
+        EXPECT_EQ(quietly(program, words), 0);
+    }
+    QString m_dir;
+    bool m_up = false;
+};
+
+// A small disk the test can fill: a memory file system in a mount namespace
+// of its own (no root needed), held by a sleeping process; the programs run
+// inside it, and the test reaches its files through the holder's root.
+class SmallDisk {
+public:
+    explicit SmallDisk(const QString& folder) : m_folder(folder) {
+        m_holder.start(
+            QStringLiteral("unshare"),
+            {"--map-root-user", "--mount", "sh", "-c",
+             "mount -t tmpfs -o size=8m tmpfs \"$0\" && echo up && exec sleep 600", folder});
+        m_up = m_holder.waitForReadyRead(10'000) && m_holder.readAll().startsWith("up");
+    }
+    ~SmallDisk() {
+        m_holder.kill();
+        m_holder.waitForFinished(3000);
+    }
+    bool up() const { return m_up; }
+    QStringList launcher() const {
+        return {"nsenter", "-t",      QString::number(m_holder.processId()),
+                "--user",  "--mount", "--preserve-credentials",
+                "--"};
+    }
+    QString path(const QString& name) const {
+        return QStringLiteral("/proc/%1/root%2/%3").arg(m_holder.processId()).arg(m_folder, name);
+    }
+
+private:
+    QString m_folder;
+    QProcess m_holder;
+    bool m_up = false;
+};
+
+enum class Fault { DiskFull, ServerStopped, Killed };
+struct RecordFault {
+    const char* name;
+    Backend backend;
+    Fault fault;
+    int exit;         // of the pass
+    int spooled;      // lines in the spool after it
+    const char* row;  // the pass's row after "record flush"
+};
+
+class CliEndToEndRecordFaults : public ::testing::TestWithParam<RecordFault> {};
+
+// The record's database lost in the middle of a pass (a full disk, a server
+// stopped) or the station killed: the chip is done or half-done as the pass
+// left it, and its row is never missing: written at the end, spooled and
+// uploaded by "record flush", or left "started" and shown interrupted with
+// its serial number spoiled.
+TEST_P(CliEndToEndRecordFaults, NoChipIsLeftWithoutItsRow) {
+    const RecordFault& row = GetParam();
+    SimProcess sim({QStringLiteral("--model"), QStringLiteral("ATMEGA32")});
+    QTemporaryDir folder;
+    QByteArray image(32768, Qt::Uninitialized);
+    QRandomGenerator random(11);
+    for (char& b : image)
+        b = char(random.bounded(255));
+    Scheme scheme;
+    scheme.model = QStringLiteral("ATMEGA32");
+    scheme.options = {1, 1, 0, 0, 0, 1, 0, 0, 0, 0};  // erase, FLASH from the file
+    scheme.flashPath = writeFile(folder.filePath(QStringLiteral("big.bin")), image);
+    scheme.fuseBits = QString(32, u'1');
+    scheme.flashAddress = QStringLiteral("32767");
+    scheme.eepromAddress = QStringLiteral("1023");
+    const QString path = folder.filePath(QStringLiteral("line.SET"));
+    SchemeFile::save(path, scheme);
+    writeFile(path + QStringLiteral(".serial"),
+              "name=board\nstart=4660\nstep=1\nwidth=2\nformat=binary-be\n"
+              "target=eeprom\naddress=0x20\n");
+
+    // The SQLite file lives on a small disk of its own that the test fills.
+    QTemporaryDir disk;
+    std::unique_ptr<OwnServer> server;
+    QString url;
+    if (row.backend == Backend::Postgres) {
+        server = std::make_unique<OwnServer>();
+        ASSERT_TRUE(server->up());
+        url = server->url();
+    } else {
+        url = QStringLiteral("sqlite:") + disk.filePath(QStringLiteral("r.sqlite"));
+    }
+    std::unique_ptr<SmallDisk> small;
+    if (row.fault == Fault::DiskFull) {
+        small = std::make_unique<SmallDisk>(disk.path());
+        ASSERT_TRUE(small->up());
+    }
+    const QStringList launcher = small ? small->launcher() : QStringList();
+
+    CliProcess cli;
+    cli.setLauncher(launcher);
+    cli.start({"--json", "-p", sim.pts(), "--record", url, "--operator", "Li", "--lot", "L7", "run",
+               path});
+    ASSERT_TRUE(cli.waitForLine([](const QJsonObject& l) {
+        return l["event"] == "progress" && l["step"] == "flash" && l["done"].toInt() >= 20;
+    })) << cli.rawOutput().toStdString();
+    const QString filler = small ? small->path(QStringLiteral("filler")) : QString();
+    switch (row.fault) {
+        case Fault::DiskFull: {
+            QFile fill(filler);
+            ASSERT_TRUE(fill.open(QIODevice::WriteOnly));
+            const QByteArray block(64 * 1024, 'x');
+            while (fill.write(block) == block.size() && fill.flush()) {
+            }
+            break;
+        }
+        case Fault::ServerStopped:
+            server->stop();
+            break;
+        case Fault::Killed:
+            ASSERT_EQ(::kill(pid_t(cli.pid()), SIGKILL), 0);
+            break;
+    }
+    EXPECT_EQ(cli.finish(), row.exit) << cli.rawOutput().toStdString();
+
+    const QJsonObject chip = sim.dump();
+    const QByteArray flash = QByteArray::fromHex(chip["flash"].toString().toLatin1());
+    EXPECT_EQ(flash == image, row.fault != Fault::Killed);
+    EXPECT_EQ(chip["eeprom"].toString().mid(2 * 0x20, 4),
+              row.fault == Fault::Killed ? "FFFF" : "1234");
+    QFile spool(cli.configFolder() + QStringLiteral("/data/kelvaro/record-spool.jsonl"));
+    EXPECT_EQ(spool.open(QIODevice::ReadOnly) ? spool.readAll().count('\n') : 0, row.spooled);
+    const QJsonValue pendingId = cli.result()["record"];
+    if (row.exit == 6)
+        EXPECT_EQ(cli.result()["recordPending"], true);
+
+    // The database is back.
+    if (row.fault == Fault::DiskFull)
+        QFile::remove(filler);
+    if (row.fault == Fault::ServerStopped)
+        server->start();
+    CliProcess flush;
+    flush.setLauncher(launcher);
+    flush.useFoldersOf(cli);
+    ASSERT_EQ(flush.run({"--json", "--record", url, "record", "flush"}), 0)
+        << flush.rawOutput().toStdString();
+    EXPECT_EQ(flush.result()["uploaded"], row.spooled);
+    EXPECT_EQ(flush.result()["waiting"], 0);
+    EXPECT_FALSE(spool.exists());
+    CliProcess list;
+    list.setLauncher(launcher);
+    list.useFoldersOf(cli);
+    ASSERT_EQ(list.run({"--json", "--record", url, "record", "list"}), 0);
+    const QJsonArray records = list.result()["records"].toArray();
+    ASSERT_EQ(records.size(), 1) << list.rawOutput().toStdString();
+    const QJsonObject r = records[0].toObject();
+    EXPECT_EQ(r["result"], QString::fromLatin1(row.row));
+    if (row.exit == 6)
+        EXPECT_EQ(r["id"], pendingId) << "the upload completed the row written at the start";
+    if (row.fault == Fault::Killed) {
+        EXPECT_EQ(r["serial"], QJsonValue());
+        EXPECT_EQ(r["spoiledSerial"], 4660);
+    } else {
+        EXPECT_EQ(r["serial"], 4660);
+        EXPECT_EQ(r["spoiledSerial"], QJsonValue());
+    }
+    EXPECT_EQ(r["operator"], "Li");
+    EXPECT_EQ(r["lot"], "L7");
+    EXPECT_EQ(r["scheme"], "line.SET");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, CliEndToEndRecordFaults,
+    ::testing::Values(
+        RecordFault{"sqlite_disk_full", Backend::Sqlite, Fault::DiskFull, 6, 1, "pass"},
+        RecordFault{"postgres_stopped", Backend::Postgres, Fault::ServerStopped, 6, 1, "pass"},
+        RecordFault{"sqlite_killed", Backend::Sqlite, Fault::Killed, -1, 0, "interrupted"},
+        RecordFault{"postgres_killed", Backend::Postgres, Fault::Killed, -1, 0, "interrupted"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace kv::test

@@ -9,12 +9,15 @@
 #include <QProcess>
 #include <QSet>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <memory>
 
 #include "core/OperationError.h"
+#include "record/ProcessIdentity.h"
 #include "record/RecordDatabase.h"
 #include "record/RecordSchema.h"
+#include "record/RecordSpool.h"
 #include "record/RecordStore.h"
 #include "record/SerialNumbers.h"
 #include "tests/record/RecordRig.h"
@@ -32,6 +35,7 @@ TEST_P(RecordBackendTest, PassAndPartWayFailureRoundTripExactly) {
     RecordStore store(fresh.url());
     store.ensureReachable();
     PassRecord pass = passingRecord();
+    pass.passUid = QStringLiteral("1f0c1c36-5ad4-4a8e-9f59-0d3c2f1a9b01");
     PassRecord failed = failedRecord();
     pass.id = store.append(pass);
     failed.id = store.append(failed);
@@ -243,6 +247,199 @@ TEST_P(RecordBackendTest, NewerSchemaIsRefusedAndLeftUntouched) {
     EXPECT_THROW(store.append(passingRecord()), OperationError);
     EXPECT_EQ(RecordSchema::storedVersion(store.database()), 99);
     EXPECT_FALSE(store.database().db().tables().contains(QStringLiteral("pass_log")));
+}
+
+// A row is written before the first byte and finished once: the end replaces
+// it, a repeated upload (its answer lost) changes nothing, and a row whose
+// process is gone reads "interrupted" with its number spoiled.
+TEST_P(RecordBackendTest, StartedRowIsFinishedOnceOrShownInterrupted) {
+    RecordStore store(fresh.url());
+    SerialNumbers serials(store);
+    serials.define({QStringLiteral("board"), 7000, 1, 4, SerialScheme::Format::BinaryLittleEndian,
+                    SerialScheme::Target::Eeprom, 0x10});
+    const qint64 written = serials.takeNext(QStringLiteral("board"), QStringLiteral("st"));
+    const qint64 lost = serials.takeNext(QStringLiteral("board"), QStringLiteral("st"));
+
+    PassRecord started = passingRecord();
+    started.passUid = QStringLiteral("6a1c0e52-0000-4000-8000-00000000000a");
+    started.result = QStringLiteral("started");
+    started.steps.clear();
+    started.log.clear();
+    started.host = processidentity::localHost();
+    started.pid = processidentity::currentPid();
+    started.processToken = processidentity::currentToken();
+    started.serialSequence = QStringLiteral("board");
+    started.spoiledSerial = written;
+    const qint64 id = store.append(started);
+    // The same process id after a restart has another start token.
+    PassRecord dead = started;
+    dead.passUid = QStringLiteral("6a1c0e52-0000-4000-8000-00000000000b");
+    dead.processToken = QStringLiteral("another-boot/1");
+    dead.spoiledSerial = lost;
+    const qint64 deadId = store.append(dead);
+    // Another station's row is interrupted only once it is older than any pass.
+    PassRecord foreign = dead;
+    foreign.passUid = QStringLiteral("6a1c0e52-0000-4000-8000-00000000000c");
+    foreign.host = QStringLiteral("other-station");
+    foreign.spoiledSerial.reset();
+    const QDateTime now(QDate(2026, 3, 2), QTime(9, 30), Qt::UTC);
+    RecordStore::setWallClock([now] { return now; });
+    foreign.startedAt = now.addSecs(-60);
+    const qint64 recentId = store.append(foreign);
+    foreign.passUid = QStringLiteral("6a1c0e52-0000-4000-8000-00000000000d");
+    foreign.startedAt = now.addDays(-1);
+    const qint64 oldId = store.append(foreign);
+
+    EXPECT_EQ(store.load(id).result, u"started");
+    EXPECT_EQ(store.load(deadId).result, u"interrupted");
+    EXPECT_EQ(store.load(recentId).result, u"started");
+    EXPECT_EQ(store.load(oldId).result, u"interrupted");
+    EXPECT_TRUE(store.exportCsv({}).contains(",interrupted,"));
+    RecordStore::setWallClock({});
+    store.settleInterrupted();
+    EXPECT_EQ(serials.state(QStringLiteral("board"), lost), SerialNumbers::State::Spoiled);
+    EXPECT_EQ(serials.state(QStringLiteral("board"), written), SerialNumbers::State::Taken);
+
+    PassRecord finished = passingRecord();
+    finished.passUid = started.passUid;
+    finished.serialSequence = QStringLiteral("board");
+    finished.serial = written;
+    EXPECT_EQ(store.append(finished), id);
+    EXPECT_EQ(store.append(finished), id);
+    finished.id = id;
+    EXPECT_EQ(store.load(id), finished);
+    EXPECT_EQ(store.count({}), 4);
+    EXPECT_EQ(serials.state(QStringLiteral("board"), written), SerialNumbers::State::Used);
+
+    // A stopped command keeps its own result.
+    PassRecord stopped = failedRecord();
+    stopped.result = QStringLiteral("stopped");
+    stopped.id = store.append(stopped);
+    EXPECT_EQ(store.load(stopped.id), stopped);
+}
+
+// Records that waited in the spool go up once each: a flush cut off after
+// an upload keeps the rest, and a line uploaded twice leaves one row.
+TEST_P(RecordBackendTest, SpoolUploadsEachRecordOnce) {
+    QTemporaryDir dir;
+    RecordSpool spool(dir.filePath(QStringLiteral("spool.jsonl")));
+    PassRecord a = passingRecord();
+    a.passUid = QStringLiteral("5e0c8a51-0000-4000-8000-0000000000a1");
+    PassRecord b = failedRecord();
+    b.passUid = QStringLiteral("5e0c8a51-0000-4000-8000-0000000000b2");
+    b.result = QStringLiteral("stopped");
+    PassRecord elsewhere = passingRecord();
+    elsewhere.passUid = QStringLiteral("5e0c8a51-0000-4000-8000-0000000000c3");
+    spool.append(fresh.url(), a);
+    spool.append(QStringLiteral("sqlite:/another/record.sqlite"), elsewhere);
+    spool.append(fresh.url(), b);
+
+    RecordStore store(fresh.url());
+    int calls = 0;
+    EXPECT_THROW(spool.flush(fresh.url(),
+                             [&](const PassRecord& r) {
+                                 if (++calls == 2)
+                                     throw OperationError(QStringLiteral("gone"),
+                                                          ErrorKind::Record);
+                                 store.append(r);
+                             }),
+                 OperationError);
+    EXPECT_EQ(spool.count(fresh.url()), 1);
+    spool.append(fresh.url(), a);  // as if the file had not been rewritten
+    const RecordSpool::Flushed flushed =
+        spool.flush(fresh.url(), [&](const PassRecord& r) { store.append(r); });
+    EXPECT_EQ(flushed.uploaded, 2);
+    EXPECT_EQ(flushed.waiting, 1);
+    EXPECT_EQ(spool.count(fresh.url()), 0);
+    EXPECT_EQ(spool.count(QStringLiteral("sqlite:/another/record.sqlite")), 1);
+
+    const QList<PassRecord> rows = store.list({}, 0, 10);
+    ASSERT_EQ(rows.size(), 2);
+    for (PassRecord want : {b, a}) {
+        const qint64 id = rows[want.passUid == b.passUid ? 0 : 1].id;
+        want.id = id;
+        EXPECT_EQ(store.load(id), want) << "every field through the spool's line";
+    }
+}
+
+// A record of the first schema version is brought forward in place: its rows
+// read as before, a failed pass's number moves to the spoiled column, and
+// the new results and columns are taken.
+TEST_P(RecordBackendTest, VersionOneRecordIsUpgradedInPlace) {
+    {
+        RecordDatabase db(RecordUrl::parse(fresh.url()));
+        const QString id = db.idColumnType();
+        for (const QString& sql : {
+                 QStringLiteral(
+                     "CREATE TABLE passes (id %1, started_at TEXT NOT NULL,"
+                     " finished_at TEXT NOT NULL, station TEXT NOT NULL, port TEXT, device TEXT,"
+                     " model TEXT, signature TEXT,"
+                     " result TEXT NOT NULL CHECK (result IN ('pass', 'fail')), end_reason TEXT,"
+                     " serial_sequence TEXT, serial BIGINT, flash_file TEXT, flash_size BIGINT,"
+                     " flash_sha256 TEXT, eeprom_file TEXT, eeprom_size BIGINT,"
+                     " eeprom_sha256 TEXT, fuses_written TEXT, fuses_read TEXT,"
+                     " lock_written TEXT, lock_read TEXT, calibration_value INTEGER,"
+                     " calibration_target TEXT)")
+                     .arg(id),
+                 QStringLiteral("CREATE INDEX passes_started ON passes (started_at, id)"),
+                 QStringLiteral("CREATE INDEX passes_serial ON passes (serial)"),
+                 QStringLiteral("CREATE TABLE pass_steps (pass_id BIGINT NOT NULL REFERENCES"
+                                " passes (id), position INTEGER NOT NULL, name TEXT NOT NULL,"
+                                " result TEXT NOT NULL, duration_ms BIGINT NOT NULL, detail TEXT,"
+                                " PRIMARY KEY (pass_id, position))"),
+                 QStringLiteral("CREATE TABLE pass_log (pass_id BIGINT NOT NULL REFERENCES"
+                                " passes (id), position INTEGER NOT NULL, line TEXT NOT NULL,"
+                                " PRIMARY KEY (pass_id, position))"),
+                 QStringLiteral("CREATE TABLE serial_sequences (name TEXT PRIMARY KEY,"
+                                " start_value BIGINT NOT NULL, step BIGINT NOT NULL,"
+                                " width INTEGER NOT NULL, format TEXT NOT NULL,"
+                                " target TEXT NOT NULL, address BIGINT NOT NULL,"
+                                " next_value BIGINT NOT NULL)"),
+                 QStringLiteral("CREATE TABLE serial_numbers (sequence TEXT NOT NULL REFERENCES"
+                                " serial_sequences (name), value BIGINT NOT NULL,"
+                                " state TEXT NOT NULL CHECK (state IN ('taken', 'used',"
+                                " 'spoiled')), station TEXT, taken_at TEXT NOT NULL,"
+                                " pass_id BIGINT, note TEXT, PRIMARY KEY (sequence, value))"),
+                 QStringLiteral("CREATE TABLE schema_version (version INTEGER NOT NULL)"),
+                 QStringLiteral("INSERT INTO schema_version VALUES (1)"),
+                 QStringLiteral("INSERT INTO serial_sequences VALUES"
+                                " ('board', 10, 1, 2, 'binary-le', 'eeprom', 0, 12)"),
+                 QStringLiteral("INSERT INTO serial_numbers (sequence, value, state, taken_at,"
+                                " pass_id) VALUES ('board', 10, 'used', 'x', 1),"
+                                " ('board', 11, 'spoiled', 'x', 2)"),
+                 QStringLiteral("INSERT INTO passes (started_at, finished_at, station, port,"
+                                " model, result, end_reason, serial_sequence, serial) VALUES"
+                                " ('2024-01-02T03:04:05.000Z', '2024-01-02T03:04:09.000Z', 'st',"
+                                " 'COM1', 'ATMEGA8', 'pass', NULL, 'board', 10),"
+                                " ('2024-01-02T03:05:05.000Z', '2024-01-02T03:05:09.000Z', 'st',"
+                                " 'COM1', 'ATMEGA8', 'fail', 'verify', 'board', 11)"),
+                 QStringLiteral("INSERT INTO pass_steps VALUES (1, 0, 'erase', 'pass', 120, NULL),"
+                                " (2, 0, 'erase', 'pass', 118, NULL)"),
+             })
+            db.exec(sql);
+    }
+    RecordStore store(fresh.url());
+    store.ensureReachable();
+    EXPECT_EQ(RecordSchema::storedVersion(store.database()), 2);
+    const PassRecord passed = store.load(1);
+    EXPECT_EQ(passed.result, u"pass");
+    EXPECT_EQ(passed.serial, 10);
+    EXPECT_EQ(passed.spoiledSerial, std::nullopt);
+    ASSERT_EQ(passed.steps.size(), 1);
+    EXPECT_EQ(passed.steps[0].durationMs, 120);
+    const PassRecord failed = store.load(2);
+    EXPECT_EQ(failed.serial, std::nullopt);
+    EXPECT_EQ(failed.spoiledSerial, 11);
+    EXPECT_EQ(failed.endReason, u"verify");
+
+    PassRecord stopped = failedRecord();
+    stopped.result = QStringLiteral("stopped");
+    stopped.passUid = QStringLiteral("0d5e4f7a-0000-4000-8000-000000000001");
+    stopped.id = store.append(stopped);
+    EXPECT_GT(stopped.id, 2);
+    EXPECT_EQ(store.append(stopped), stopped.id);
+    EXPECT_EQ(store.load(stopped.id), stopped);
+    EXPECT_EQ(store.count({}), 3);
 }
 
 std::string backendName(const ::testing::TestParamInfo<Backend>& info) {

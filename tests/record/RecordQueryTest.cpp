@@ -59,7 +59,8 @@ TEST(RecordQueryTest, FiltersPagesAndExportsNewestFirst) {
                                        "/dev/ttyUSB0,ATMEGA8,1E9307,pass,,,104,"
                                        "\"/srv/fw/main, v2.hex\",4,")))
         << lines[1].toStdString();
-    EXPECT_TRUE(lines[1].endsWith(",E1 D9,E1 D9,FC,FC,167,FLASH 0x1FFF\r"));
+    EXPECT_TRUE(lines[1].contains(",E1 D9,E1 D9,FC,FC,167,FLASH 0x1FFF,"));
+    EXPECT_TRUE(lines[1].endsWith(",2.1.0,V3.2,王工,WO-2024-118,\r")) << lines[1].toStdString();
     EXPECT_EQ(lines[2], "");
 }
 

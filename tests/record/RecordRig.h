@@ -93,6 +93,17 @@ inline PassRecord passingRecord() {
         {QStringLiteral("verify flash"), QStringLiteral("pass"), 1800, {}},
         {QStringLiteral("write eeprom"), QStringLiteral("skipped"), 0, {}}};
     r.result = QStringLiteral("pass");
+    r.host = QStringLiteral("line2-pc");
+    r.pid = 4242;
+    r.processToken = QStringLiteral("boot/123");
+    r.gangRun = QStringLiteral("9b7f6c1e-0000-4000-8000-000000000001");
+    r.gangSocket = 3;
+    r.schemeName = QStringLiteral("line3.SET");
+    r.schemeSha256 = QString(64, u'a');
+    r.programVersion = QStringLiteral("2.1.0");
+    r.firmwareVersion = QStringLiteral("V3.2");
+    r.operatorName = QStringLiteral("王工");
+    r.lot = QStringLiteral("WO-2024-118");
     r.log = {QStringLiteral("芯片型号：ATMEGA8"), QStringLiteral("FLASH 校验正确！"),
              QStringLiteral("line with \"quotes\", commas\nand a break")};
     return r;
@@ -114,6 +125,8 @@ inline PassRecord failedRecord() {
                 QStringLiteral("no reply after page 12")}};
     r.result = QStringLiteral("fail");
     r.endReason = QStringLiteral("programmer hung up during the FLASH write");
+    r.serialSequence = QStringLiteral("board");
+    r.spoiledSerial = 5001;
     r.log = {QStringLiteral("写FLASH……"), QStringLiteral("编程器无响应")};
     return r;
 }

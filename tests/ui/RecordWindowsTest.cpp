@@ -202,6 +202,8 @@ TEST_F(RecordSettingsDialogTest, OkStoresWhatTheWindowAndTheCommandLineRead) {
     dialog.database()->setText(path);
     dialog.station()->setText(QStringLiteral(" line-7 "));
     dialog.allowUnrecorded()->setChecked(true);
+    dialog.operatorName()->setText(QStringLiteral("张三 "));
+    dialog.lot()->setText(QStringLiteral("WO-7"));
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_TRUE(prompts.warnings.isEmpty());
@@ -209,6 +211,8 @@ TEST_F(RecordSettingsDialogTest, OkStoresWhatTheWindowAndTheCommandLineRead) {
     EXPECT_EQ(policy.url, "sqlite:" + path);
     EXPECT_EQ(policy.station, "line-7");
     EXPECT_TRUE(policy.allowUnrecorded);
+    EXPECT_EQ(policy.operatorName, "张三");
+    EXPECT_EQ(policy.lot, "WO-7");
     EXPECT_EQ(settings.read(kSection, RecordPolicy::allowKey()), "1");
 
     // A password never reaches the settings file; the user is told where it goes.
