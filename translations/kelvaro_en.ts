@@ -309,6 +309,14 @@
         <source>错误：%1</source>
         <translation>Error: %1</translation>
     </message>
+    <message>
+        <source> …（共 %1 字节）</source>
+        <translation> … (%1 bytes)</translation>
+    </message>
+    <message>
+        <source>用时 %1 秒</source>
+        <translation>Took %1 s</translation>
+    </message>
 </context>
 <context>
     <name>CliRequest</name>
@@ -385,10 +393,6 @@
         <translation>calibration write needs --slot and --to</translation>
     </message>
     <message>
-        <source>缺少命令（kelvaro-cli --help 列出全部命令）</source>
-        <translation>Missing command (kelvaro-cli --help lists them all)</translation>
-    </message>
-    <message>
         <source>命令 %1 不接受选项 %2</source>
         <translation>Command %1 does not take option %2</translation>
     </message>
@@ -407,6 +411,14 @@
     <message>
         <source>端口%1无效：应为 COM1 到 COM16 或设备路径</source>
         <translation>Port %1 is invalid: use COM1 to COM16 or a device path</translation>
+    </message>
+    <message>
+        <source>--quiet 与 --verbose 不能同时使用</source>
+        <translation>--quiet and --verbose cannot be used together</translation>
+    </message>
+    <message>
+        <source>缺少命令</source>
+        <translation>Missing command</translation>
     </message>
 </context>
 <context>
@@ -894,10 +906,6 @@
         <translation>FLASH write interrupted after %1 bytes sent.</translation>
     </message>
     <message>
-        <source>编程器无反应!</source>
-        <translation>No reply from the programmer!</translation>
-    </message>
-    <message>
         <source>写EEPROM结束!</source>
         <translation>EEPROM write done!</translation>
     </message>
@@ -1126,6 +1134,45 @@
     </message>
 </context>
 <context>
+    <name>ProgrammerReply</name>
+    <message>
+        <source>连接成功!</source>
+        <translation>Connected!</translation>
+    </message>
+    <message>
+        <source>熔丝位写入成功!</source>
+        <translation>Fuse bits written!</translation>
+    </message>
+    <message>
+        <source>熔丝位写入失败!</source>
+        <translation>Fuse bits not written!</translation>
+    </message>
+    <message>
+        <source>熔丝位恢复完成!</source>
+        <translation>Fuse bits restored!</translation>
+    </message>
+    <message>
+        <source>锁定位写入成功!</source>
+        <translation>Lock bits written!</translation>
+    </message>
+    <message>
+        <source>芯片擦除完成!</source>
+        <translation>Chip erased!</translation>
+    </message>
+    <message>
+        <source>FLASH写入完成!</source>
+        <translation>FLASH written!</translation>
+    </message>
+    <message>
+        <source>未知命令!</source>
+        <translation>Unknown command!</translation>
+    </message>
+    <message>
+        <source>命令参数错误!</source>
+        <translation>Bad command arguments!</translation>
+    </message>
+</context>
+<context>
     <name>QtSerialControl</name>
     <message>
         <source>端口号%1无效：应为 1 到 16。</source>
@@ -1321,6 +1368,21 @@ This user may not use serial ports: add the user to the dialout group (sudo user
     <message>
         <source>已将筛选出的记录导出到 %1</source>
         <translation>Filtered records exported to %1</translation>
+    </message>
+    <message>
+        <source>%1：%2</source>
+        <comment>record detail: label, value</comment>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>，</source>
+        <comment>between the fuse bytes of a record detail</comment>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>%1（%2）</source>
+        <comment>port and its device</comment>
+        <translation>%1 (%2)</translation>
     </message>
 </context>
 <context>

@@ -13,14 +13,15 @@ const QList<QCommandLineOption>& globalOptions() {
         {{"m", "model"}, "a model of the table, any case; default: identify by signature", "NAME"},
         {"json", "one JSON object per line on stdout; human text goes to stderr"},
         {{"q", "quiet"}, "only errors on stderr"},
+        {{"v", "verbose"}, "also every byte exchanged with the programmer, on stderr"},
         {"record",
          "the production record: sqlite:PATH or postgresql://...;\n"
-         "default: the window's setting (the SQLite file in the data folder)",
+         "default: the window's setting, else ~/.local/share/kelvaro/record.sqlite",
          "URL"},
         {"no-record", "program without a record; only where the window's setting allows it"},
         {"lang",
          "language of the messages; default: the window's setting, else\n"
-         "English on an English desktop, else Chinese",
+         "English on an English desktop or in the C locale, else Chinese",
          "en|zh"},
         {"serial",
          "a serial number per chip (key=value: name, start, step, width,\n"

@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <cstdio>
 
+#include "app/Language.h"
 #include "app/PassRecorder.h"
 #include "app/ShellTexts.h"
 #include "cli/CliPlatform.h"
@@ -56,8 +57,8 @@ QStringList CliGang::childOptions() const {
         options << QStringLiteral("--record") << m_request.recordUrl;
     if (m_request.noRecord)
         options << QStringLiteral("--no-record");
-    if (!m_request.language.isEmpty())
-        options << QStringLiteral("--lang") << m_request.language;
+    // This run's language, however it was chosen, so every socket's lines read alike.
+    options << QStringLiteral("--lang") << languageCode(currentLanguage());
     if (!m_request.serialFile.isEmpty())
         options << QStringLiteral("--serial") << m_request.serialFile;
     return options;

@@ -49,6 +49,16 @@ public:
         m_process.setProcessEnvironment(env);
     }
 
+    // The locale this run sees: the variables given, every other one unset.
+    void setLocale(const QList<QPair<QString, QString>>& variables) {
+        QProcessEnvironment env = m_process.processEnvironment();
+        for (const char* name : {"LANG", "LANGUAGE", "LC_ALL", "LC_MESSAGES", "LC_CTYPE"})
+            env.remove(QString::fromLatin1(name));
+        for (const auto& [name, value] : variables)
+            env.insert(name, value);
+        m_process.setProcessEnvironment(env);
+    }
+
     // Starts the program through another one (e.g. "unshare ... sh -c ... "):
     // the launcher's words come first, then the program and its arguments.
     void setLauncher(const QStringList& words) { m_launcher = words; }
