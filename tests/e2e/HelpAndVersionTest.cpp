@@ -92,22 +92,22 @@ QString versionLine(const char* program) {
 
 INSTANTIATE_TEST_SUITE_P(
     Programs, HelpAndVersion,
-    testing::Values(
-        Asked{"kelvaro", "--version", {versionLine("kelvaro")}, true},
-        // The program by its name, not by the path it was started with.
-        Asked{"kelvaro", "-h", {"Usage: kelvaro [options]", "-v, --verbose"}},
-        Asked{"kelvaro",
-              "--help",
-              {"Usage:", "--version", "--settings-path", "--data-folder", "--lang",
-               "opens the window"}},
-        Asked{"kelvaro-cli", "--version", {versionLine("kelvaro-cli")}, true},
-        Asked{"kelvaro-cli",
-              "--help",
-              {"Usage: kelvaro-cli ", "--version", "-v, --verbose", "--lang", "detect",
-               "Exit codes:"}},
-        Asked{"kelvaro-sim", "--version", {versionLine("kelvaro-sim")}, true},
-        Asked{"kelvaro-sim", "--help", {"Usage: kelvaro-sim [options]", "--version", "--model",
-                                        "--link"}}));
+    testing::Values(Asked{"kelvaro", "--version", {versionLine("kelvaro")}, true},
+                    // The program by its name, not by the path it was started with.
+                    Asked{"kelvaro", "-h", {"Usage: kelvaro [options]", "-v, --verbose"}},
+                    Asked{"kelvaro",
+                          "--help",
+                          {"Usage:", "--version", "--settings-path", "--data-folder", "--lang",
+                           "opens the window"}},
+                    Asked{"kelvaro-cli", "--version", {versionLine("kelvaro-cli")}, true},
+                    Asked{"kelvaro-cli",
+                          "--help",
+                          {"Usage: kelvaro-cli ", "--version", "-v, --verbose", "--lang", "detect",
+                           "Exit codes:"}},
+                    Asked{"kelvaro-sim", "--version", {versionLine("kelvaro-sim")}, true},
+                    Asked{"kelvaro-sim",
+                          "--help",
+                          {"Usage: kelvaro-sim [options]", "--version", "--model", "--link"}}));
 
 }  // namespace
 }  // namespace kv::test
