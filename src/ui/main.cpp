@@ -135,6 +135,7 @@ int main(int argc, char* argv[]) {
         QCoreApplication core(argc, argv);
         return answerWithoutWindow(options, parsed);
     }
+    // Refused before the window's start, so that it needs no display either.
     const QString given = options.parser.value(options.language);
     if (options.parser.isSet(options.language) && !kv::languageFromCode(given)) {
         std::fprintf(stderr, "kelvaro: %s\n", kv::badLanguageText(given).toLocal8Bit().constData());
