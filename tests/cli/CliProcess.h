@@ -34,6 +34,9 @@ public:
         // The default production record lands here, not in the user's data folder.
         env.insert(QStringLiteral("XDG_DATA_HOME"), m_config.path() + QStringLiteral("/data"));
         m_process.setProcessEnvironment(env);
+        // The program's own texts, whatever locale the tests run in (without
+        // one kelvaro-cli would speak English).
+        setLocale({{QStringLiteral("LANG"), QStringLiteral("zh_CN.UTF-8")}});
     }
 
     // The window's settings store this run reads.
