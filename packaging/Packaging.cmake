@@ -18,10 +18,13 @@ set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://kelvaro.example/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Qt loads these as plug-ins, so dpkg-shlibdeps cannot see them.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# Qt loads these as plug-ins, so dpkg-shlibdeps cannot see them. Without the
+# SQLite driver no production record can be kept, and every command that
+# changes a chip is refused; PostgreSQL is needed only for a shared record.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "libqt6sql6-psql")
 set(CPACK_STRIP_FILES ON)
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_PACKAGING_INSTALL_PREFIX ${KV_PACKAGE_PREFIX})
 
 # Debian wants the copyright and a compressed changelog under /usr/share/doc
 # (a native package: changelog.gz).

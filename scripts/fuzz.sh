@@ -35,7 +35,7 @@ fi
 sanitize="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
 cmake -S "$root" -B "$build" -G Ninja \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DBUILD_TESTING=OFF -DKV_BUILD_BENCHMARKS=OFF -DKV_FUZZ=ON \
+  -DBUILD_TESTING=OFF -DKV_BUILD_BENCHMARKS=OFF -DKV_FUZZ=ON -DKV_HARDENING=OFF \
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link $sanitize" \
   -DCMAKE_EXE_LINKER_FLAGS="$sanitize" >/dev/null
 ninja -C "$build" -j "$jobs" fuzz_targets

@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdio>
 
+#include "core/CommandLineHelp.h"
 #include "core/Version.h"
 #include "sim/PtyServer.h"
 #include "sim/SimChip.h"
@@ -58,6 +59,11 @@ int main(int argc, char** argv) {
         QStringLiteral("baud"), QStringLiteral("Pace the line at N baud whatever the client sets."),
         QStringLiteral("N"));
     parser.addOptions({modelOption, linkOption, baudOption});
+    if (parser.parse(app.arguments()) &&
+        (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")))) {
+        std::fputs(kv::helpWithProgramName(parser).toUtf8().constData(), stdout);
+        return 0;
+    }
     parser.process(app);
 
     const QString model = parser.value(modelOption);

@@ -8,7 +8,7 @@ namespace kv {
 // The folder that holds the fuse definitions ("Set") and the help file, for a
 // program started from programFolder: beside the program (a build tree), then
 // "../share/kelvaro" from it (an installed copy, wherever its prefix was moved
-// to), then installedFolder, the place the build was configured to install to.
+// to), then installedFolder, where the package puts it.
 // The first that has a "Set" folder wins; with none, installedFolder.
 QString findDataFolder(const QString& programFolder,
                        const QString& installedFolder = QStringLiteral(KV_INSTALL_DATADIR));

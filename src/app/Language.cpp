@@ -44,6 +44,17 @@ Language chooseLanguage(const QString& commandLine, const QString& setting, cons
     return locale.language() == QLocale::English ? Language::English : Language::Chinese;
 }
 
+Language chooseCommandLineLanguage(const QString& commandLine, const QString& setting,
+                                   const QLocale& locale) {
+    const bool noLocale = locale.language() == QLocale::C;
+    return chooseLanguage(commandLine, setting,
+                          noLocale ? QLocale(QLocale::English, QLocale::UnitedStates) : locale);
+}
+
+QString languageCode(Language language) {
+    return language == Language::English ? QStringLiteral("en") : QStringLiteral("zh");
+}
+
 QString badLanguageText(const QString& given) {
     return QCoreApplication::translate("Language", "--lang 应为 en 或 zh，而不是“%1”").arg(given);
 }

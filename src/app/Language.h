@@ -31,6 +31,14 @@ QLocale userInterfaceLocale();
 Language chooseLanguage(const QString& commandLine, const QString& setting,
                         const QLocale& locale = userInterfaceLocale());
 
+// kelvaro-cli's choice: as chooseLanguage, except that a C or POSIX locale
+// (build servers, scripts, no locale at all) speaks English.
+Language chooseCommandLineLanguage(const QString& commandLine, const QString& setting,
+                                   const QLocale& locale = userInterfaceLocale());
+
+// The code --lang takes for a language: "en" or "zh".
+QString languageCode(Language language);
+
 // Why a --lang value was refused.
 QString badLanguageText(const QString& given);
 

@@ -177,7 +177,8 @@ QString RecordBrowser::detailsText(qint64 id) {
 QString RecordBrowser::detailsOf(const PassRecord& r) {
     QStringList lines;
     const auto add = [&](const QString& label, const QString& value) {
-        lines << label + QStringLiteral("：") + (value.isEmpty() ? QStringLiteral("-") : value);
+        lines << tr("%1：%2", "record detail: label, value")
+                     .arg(label, value.isEmpty() ? QStringLiteral("-") : value);
     };
     const auto image = [&](const QString& label, const std::optional<RecordImage>& i) {
         add(label, i ? tr("%1，%2 字节，SHA-256 %3").arg(i->fileName).arg(i->size).arg(i->sha256)
@@ -188,13 +189,14 @@ QString RecordBrowser::detailsOf(const PassRecord& r) {
         QStringList parts;
         for (qsizetype i = 0; i < bytes.size() && i < 3; ++i)
             parts << names[i] + u' ' + hexText(bytes.mid(i, 1));
-        return parts.join(QStringLiteral("，"));
+        return parts.join(tr("，", "between the fuse bytes of a record detail"));
     };
     add(tr("记录编号"), QString::number(r.id));
     add(tr("开始时间"), localTime(r.startedAt));
     add(tr("结束时间"), localTime(r.finishedAt));
     add(tr("工位"), r.station);
-    add(tr("端口"), r.device.isEmpty() ? r.port : r.port + QStringLiteral("（%1）").arg(r.device));
+    add(tr("端口"),
+        r.device.isEmpty() ? r.port : tr("%1（%2）", "port and its device").arg(r.port, r.device));
     add(tr("型号"), r.model);
     add(tr("特征字"), r.signature);
     add(tr("结果"), resultText(r.result));

@@ -123,8 +123,9 @@ QUrl webPage() {
     return QUrl(QStringLiteral("https://kelvaro.example/"));
 }
 
-QString helpFileName() {
-    return QStringLiteral("KELVARO_HELP.html");
+QString helpFileName(Language language) {
+    return language == Language::English ? QStringLiteral("KELVARO_HELP_en.html")
+                                         : QStringLiteral("KELVARO_HELP.html");
 }
 
 }  // namespace kv::ShellTexts

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QUrl>
 
+#include "app/Language.h"
+
 namespace kv {
 
 // The program's own texts: the window title, the link label, the log banner
@@ -40,8 +42,8 @@ QString productLine(const QString& caption);
 
 // The web page opened by the link label and the About box.
 QUrl webPage();
-// File name of the help that ships beside the program.
-QString helpFileName();
+// File name of the help that ships beside the program, in a language.
+QString helpFileName(Language language = Language::Chinese);
 
 }  // namespace ShellTexts
 }  // namespace kv

@@ -75,7 +75,10 @@ QString Workbench::portWarningTitle() {
 }
 
 QString Workbench::helpFilePath() const {
-    return QDir(m_session.dataFolder()).filePath(ShellTexts::helpFileName());
+    const QDir folder(m_session.dataFolder());
+    // The page in the window's language; a copy that lacks it still has the Chinese one.
+    const QString own = folder.filePath(ShellTexts::helpFileName(currentLanguage()));
+    return QFileInfo::exists(own) ? own : folder.filePath(ShellTexts::helpFileName());
 }
 
 PortSettingsHooks Workbench::portSettingsHooks() {

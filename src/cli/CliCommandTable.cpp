@@ -13,10 +13,11 @@ const QList<QCommandLineOption>& globalOptions() {
         {{"m", "model"}, "a model of the table, any case; default: identify by signature", "NAME"},
         {"json", "one JSON object per line on stdout; human text goes to stderr"},
         {{"q", "quiet"}, "only errors on stderr"},
+        {{"v", "verbose"}, "also every byte exchanged with the programmer, on stderr"},
         {"record",
          "the production record: sqlite:PATH or postgresql://...;\n"
-         "default: KELVARO_RECORD, else the window's setting (the SQLite file\n"
-         "in the data folder)",
+         "default: KELVARO_RECORD, else the window's setting,\n"
+         "else ~/.local/share/kelvaro/record.sqlite",
          "URL"},
         {"no-record", "program without a record; only where the window's setting allows it"},
         {"operator",
@@ -26,7 +27,7 @@ const QList<QCommandLineOption>& globalOptions() {
         {"lot", "work order or lot, for the record; default: the window's setting", "LOT"},
         {"lang",
          "language of the messages; default: the window's setting, else\n"
-         "English on an English desktop, else Chinese",
+         "English on an English desktop or in the C locale, else Chinese",
          "en|zh"},
         {"serial",
          "a serial number per chip (key=value: name, start, step, width,\n"

@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <cstdio>
 
+#include "app/Language.h"
 #include "app/PassRecorder.h"
 #include "app/ShellTexts.h"
 #include "cli/CliPlatform.h"
@@ -58,8 +59,8 @@ QStringList CliGang::childOptions(const CliRequest& request) {
         options << QStringLiteral("--operator") << *request.operatorName;
     if (request.lot)
         options << QStringLiteral("--lot") << *request.lot;
-    if (!request.language.isEmpty())
-        options << QStringLiteral("--lang") << request.language;
+    // This run's language, however it was chosen, so every socket's lines read alike.
+    options << QStringLiteral("--lang") << languageCode(currentLanguage());
     if (!request.serialFile.isEmpty())
         options << QStringLiteral("--serial") << request.serialFile;
     return options;

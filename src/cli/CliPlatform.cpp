@@ -142,12 +142,16 @@ void GuardedSerialControl::write(const QByteArray& bytes) {
         onFirstWrite();
     m_inner.write(bytes);
     m_sent += bytes.size();
+    if (onTraffic)
+        onTraffic(true, bytes);
 }
 
 QByteArray GuardedSerialControl::readAll() {
     checkStop();
     const QByteArray bytes = m_inner.readAll();
     m_received += bytes.size();
+    if (onTraffic && !bytes.isEmpty())
+        onTraffic(false, bytes);
     return bytes;
 }
 

@@ -95,6 +95,9 @@ public:
 
     // Called once, just before the first byte goes out.
     std::function<void()> onFirstWrite;
+    // Every piece of the line's traffic, as it goes out or is taken in
+    // (--verbose); sent: the direction.
+    std::function<void(bool sent, const QByteArray& bytes)> onTraffic;
 
 private:
     void checkStop() const;

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QStringDecoder>
 #include <QStringList>
 #include <cstdio>
 
@@ -104,6 +105,55 @@ void CliReport::note(const QString& text) {
         emitJson(QStringLiteral("note"), {{"text", text}});
     else if (!m_quiet)
         toStderr(text);
+}
+
+// Printable ASCII as it is, the programmer's GBK texts decoded, anything
+// else (FLASH pages) as \xNN; a long piece cut short with its size.
+QString CliReport::trafficText(const QByteArray& bytes) {
+    constexpr qsizetype kShown = 96;
+    const QByteArray head = bytes.left(kShown);
+    bool plain = true;
+    for (const char c : head)
+        plain = plain && c >= 0x20 && c < 0x7F;
+    QString text;
+    if (!plain) {
+        QStringDecoder gbk("GBK");
+        const QString decoded = gbk.decode(head);
+        bool printable = !gbk.hasError();
+        for (const QChar c : decoded)
+            printable = printable && c.isPrint();
+        if (printable)
+            text = decoded;
+    }
+    if (plain) {
+        text = QString::fromLatin1(head);
+    } else if (text.isEmpty()) {
+        for (const char c : head) {
+            const auto u = quint8(c);
+            text += u >= 0x20 && u < 0x7F ? QString(QLatin1Char(c))
+                                          : QStringLiteral("\\x%1").arg(u, 2, 16, QLatin1Char('0'));
+        }
+    }
+    if (bytes.size() > kShown)
+        text += QCoreApplication::translate("CliReport", " …（共 %1 字节）").arg(bytes.size());
+    return text;
+}
+
+void CliReport::traffic(bool sent, const QByteArray& bytes) {
+    const QString text = trafficText(bytes);
+    if (m_json)
+        emitJson(QStringLiteral("wire"), {{sent ? "sent" : "received", text}});
+    else
+        toStderr((sent ? QStringLiteral("> ") : QStringLiteral("< ")) + text);
+}
+
+void CliReport::elapsed(qint64 ms) {
+    if (m_json || m_quiet)
+        return;
+    endBar();
+    put(stderr,
+        QCoreApplication::translate("CliReport", "用时 %1 秒").arg(double(ms) / 1000.0, 0, 'f', 1) +
+            u'\n');
 }
 
 void CliReport::result(int exitCode, const QString& message, const QJsonObject& findings,

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QByteArray>
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QList>
@@ -31,6 +32,10 @@ public:
     void warning(const QString& text);
     // A note of the command line itself (not the program's log).
     void note(const QString& text);
+    // --verbose: bytes that went to the programmer (sent) or came from it.
+    void traffic(bool sent, const QByteArray& bytes);
+    // How long the command took, after its findings; a person's line only.
+    void elapsed(qint64 ms);
     // The last line: exit code, ok, a message on failure and the findings.
     // human: the findings as the text printed on stdout without --json.
     void result(int exitCode, const QString& message, const QJsonObject& findings,
@@ -41,6 +46,7 @@ private:
     void emitJson(const QString& event, const QJsonObject& rest, const Lead& lead = {});
     void toStderr(const QString& text);
     void endBar();
+    static QString trafficText(const QByteArray& bytes);
 
     bool m_json;
     bool m_quiet;

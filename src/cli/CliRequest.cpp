@@ -108,19 +108,13 @@ QString applyValue(CliRequest& r, const QString& name, const QString& value) {
 
 void applyFlag(CliRequest& r, const QString& name) {
     static const QHash<QString, bool CliRequest::*> flags = {
-        {"--json", &CliRequest::json},
-        {"--quiet", &CliRequest::quiet},
-        {"--help", &CliRequest::help},
-        {"--version", &CliRequest::version},
-        {"--verify", &CliRequest::verify},
-        {"--no-erase", &CliRequest::noErase},
-        {"--probe", &CliRequest::probe},
-        {"--encrypted", &CliRequest::encrypted},
-        {"--no-record", &CliRequest::noRecord},
-        {"--failed", &CliRequest::failedOnly},
-        {"--csv", &CliRequest::csv},
-        {"--fuses", &CliRequest::fuses},
-        {"--lock", &CliRequest::lock},
+        {"--json", &CliRequest::json},           {"--quiet", &CliRequest::quiet},
+        {"--verbose", &CliRequest::verbose},     {"--help", &CliRequest::help},
+        {"--version", &CliRequest::version},     {"--verify", &CliRequest::verify},
+        {"--no-erase", &CliRequest::noErase},    {"--probe", &CliRequest::probe},
+        {"--encrypted", &CliRequest::encrypted}, {"--no-record", &CliRequest::noRecord},
+        {"--failed", &CliRequest::failedOnly},   {"--csv", &CliRequest::csv},
+        {"--fuses", &CliRequest::fuses},         {"--lock", &CliRequest::lock},
         {"--erase", &CliRequest::erase}};
     if (const auto member = flags.value(name))
         r.*member = true;
@@ -200,6 +194,8 @@ QString checkCombination(const CliRequest& r) {
     if (!r.serialFile.isEmpty() && r.noRecord)
         return QCoreApplication::translate(
             "CliRequest", "序列号取自生产记录，--serial 与 --no-record 不能同时使用");
+    if (r.quiet && r.verbose)
+        return QCoreApplication::translate("CliRequest", "--quiet 与 --verbose 不能同时使用");
     if (r.csv && r.json)
         return QCoreApplication::translate("CliRequest", "--csv 与 --json 不能同时使用");
     if (r.id == CommandId::WriteFuses && !r.low && !r.high && !r.ext)
@@ -335,8 +331,7 @@ ParsedArguments parseArguments(const QStringList& arguments) {
 
     QStringList words = parser.positionalArguments();
     if (words.isEmpty()) {
-        parsed.error = QCoreApplication::translate("CliRequest",
-                                                   "缺少命令（kelvaro-cli --help 列出全部命令）");
+        parsed.error = QCoreApplication::translate("CliRequest", "缺少命令");
         return parsed;
     }
     if (command && !misplaced.isEmpty()) {

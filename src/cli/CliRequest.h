@@ -30,6 +30,7 @@ struct CliRequest {
     QString model;  // the table's spelling; empty: identify by signature
     bool json = false;
     bool quiet = false;
+    bool verbose = false;  // also the line's traffic
     bool help = false;
     bool version = false;
     QString recordUrl;  // --record; empty: the window's setting

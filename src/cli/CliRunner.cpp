@@ -40,6 +40,11 @@ CliRunner::CliRunner(const CliRequest& request, CliReport& report, const Paths& 
       m_serial(m_portMap),
       m_port(m_serial) {
     m_prompts.onWarning = [this](const QString& text) { m_report.warning(text); };
+    if (m_request.verbose) {
+        m_port.onTraffic = [this](bool sent, const QByteArray& bytes) {
+            m_report.traffic(sent, bytes);
+        };
+    }
     // For the benchmark: when the first byte went out, on the machine's
     // monotonic clock, which another process can compare with its own.
     if (qEnvironmentVariableIsSet("KV_CLI_TIMING")) {
@@ -64,6 +69,7 @@ int CliRunner::fail(int code, const QString& message) {
 }
 
 int CliRunner::run() {
+    const qint64 startMs = m_clock.nowMs();
     int code = kExitDone;
     try {
         if (m_request.id == CommandId::ListPorts)
@@ -122,6 +128,9 @@ int CliRunner::run() {
     }
     m_port.setOpen(false);
     m_report.result(code, m_message, m_findings, code == kExitDone ? m_human : QString());
+    // A command that talked to a programmer says how long it took.
+    if (m_workbench)
+        m_report.elapsed(m_clock.nowMs() - startMs);
     return code;
 }
 

@@ -27,8 +27,8 @@ int main(int argc, char* argv[]) {
     // The language comes first, so that even a refused command line is told in it.
     const QString lang = kv::languageArgument(arguments);
     const kv::LanguageTexts texts(
-        kv::chooseLanguage(lang, kv::SettingsStore(kv::ShellTexts::appTitle())
-                                     .read(kv::languageSection(), kv::languageKey())));
+        kv::chooseCommandLineLanguage(lang, kv::SettingsStore(kv::ShellTexts::appTitle())
+                                                .read(kv::languageSection(), kv::languageKey())));
     const QString dataFolder = kv::findDataFolder(QCoreApplication::applicationDirPath());
     kv::loadModelTable(dataFolder);
     const std::optional<kv::cli::ParsedArguments> gang = kv::cli::parseGangArguments(arguments);

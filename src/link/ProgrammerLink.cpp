@@ -8,6 +8,7 @@
 #include "core/HexDigits.h"
 #include "core/OperationError.h"
 #include "link/LineSettings.h"
+#include "link/ProgrammerReplies.h"
 #include "link/SerialControl.h"
 #include "link/WireCommands.h"
 
@@ -163,8 +164,13 @@ QString ProgrammerLink::logReplyAfter(int ms) {
     QString reply;
     if (inputCount() > 0)
         reply = readInput();
-    sendInfo(reply.isEmpty() ? QCoreApplication::translate("ProgrammerLink", kNoReply) : reply);
+    logReply(reply);
     return reply;
+}
+
+void ProgrammerLink::logReply(const QString& reply) const {
+    sendInfo(reply.isEmpty() ? QCoreApplication::translate("ProgrammerLink", kNoReply)
+                             : replies::presented(reply));
 }
 
 bool ProgrammerLink::waitForText(int limitMs, const QString& expected) {

@@ -70,8 +70,11 @@ public:
     // command was cut off) until the line has been quiet for quietMs, for at
     // most limitMs. False when it still talked at the limit.
     bool drainUntilQuiet(int quietMs, int limitMs);
-    // Logs what arrived within ms (or that nothing did) and returns it.
+    // Logs what arrived within ms (or that nothing did) and returns it as
+    // received; the log shows it in the user's language.
     QString logReplyAfter(int ms);
+    // Logs a reply already taken, or that there was none.
+    void logReply(const QString& reply) const;
     // Collects input until `expected` occurs in what this call collected or
     // limitMs passed; at least one read is made. The collected text is dropped.
     bool waitForText(int limitMs, const QString& expected);

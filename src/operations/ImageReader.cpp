@@ -47,6 +47,9 @@ ImageReader::Reply ImageReader::collect(ImageSlot& slot, qint64 count, int first
     Reply reply;
     reply.outcome.memory = slot.kind();
     reply.outcome.expected = count;
+    // From the start, also after a write that left the bar full: a reply that
+    // arrives whole within the first wait still shows as progress.
+    slot.setProgress(0);
     m_link.delayMs(firstWaitMs);
     int quietMs = 0;
     int lastWaitMs = firstWaitMs;

@@ -105,8 +105,7 @@ WriteOutcome ImageWriter::writeFlash() {
     m_link.setBinaryInput(false);
     QStringDecoder gbk("GBK");
     const QString reply = gbk.decode(closing);
-    m_link.sendInfo(reply.isEmpty() ? QCoreApplication::translate("ImageWriter", "编程器无反应!")
-                                    : reply);
+    m_link.logReply(reply);
     outcome.sent = true;
     outcome.bytesSent = sent;
     outcome.replied = !reply.isEmpty();

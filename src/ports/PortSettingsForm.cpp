@@ -266,7 +266,7 @@ void PortSettingsForm::search() {
 
     if (found) {
         closeQuietly(port);
-        m_link.sendInfo(PortSearch::expectedReply());
+        m_link.logReply(PortSearch::expectedReply());
         if (m_hooks.togglePort)
             m_hooks.togglePort();
         saveSettings();

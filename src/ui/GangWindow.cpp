@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <QVBoxLayout>
 
+#include "app/Language.h"
 #include "core/UserPrompts.h"
 #include "gang/GangSocket.h"
 #include "link/PortMap.h"
@@ -96,7 +97,9 @@ void GangWindow::reload() {
         return;
     m_scheme = GangSockets::loadScheme(m_settings);
     m_runner.setSockets(GangSockets::load(m_settings));
-    m_runner.setCommand({QStringLiteral("run"), m_scheme});
+    // The tiles show what the children say: in the window's language.
+    m_runner.setCommand({QStringLiteral("run"), m_scheme},
+                        {QStringLiteral("--lang"), languageCode(currentLanguage())});
     m_schemeLabel->setText(m_scheme.isEmpty() ? tr("方案：（未选择）")
                                               : tr("方案：%1").arg(QFileInfo(m_scheme).fileName()));
     m_schemeLabel->setToolTip(m_scheme);

@@ -9,8 +9,11 @@
 
 #include "app/DataFolder.h"
 #include "app/Language.h"
+#include "app/MessageLog.h"
 #include "app/PassRecorder.h"
 #include "app/ShellTexts.h"
+#include "app/Workbench.h"
+#include "core/CommandLineHelp.h"
 #include "core/QtEventPump.h"
 #include "core/SystemClock.h"
 #include "core/Version.h"
@@ -38,7 +41,13 @@ const char* const kQtFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "s
 struct ProgramOptions {
     QCommandLineParser parser;
     const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
+    // Not Qt's version option, which takes -v: that is the verbose flag, as
+    // in kelvaro-cli.
+    const QCommandLineOption version{QStringLiteral("version"),
+                                     QStringLiteral("Print the version and exit.")};
+    const QCommandLineOption verbose{
+        {QStringLiteral("v"), QStringLiteral("verbose")},
+        QStringLiteral("Also write every message of the window's log to standard error.")};
     const QCommandLineOption settingsPath{
         QStringLiteral("settings-path"),
         QStringLiteral("Print the settings file this version reads and exit.")};
@@ -57,7 +66,7 @@ struct ProgramOptions {
             QStringLiteral("Control program of a serial high-voltage AVR programmer.\n"
                            "Without options it opens the window."));
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-        parser.addOptions({settingsPath, dataFolder, language});
+        parser.addOptions({version, verbose, settingsPath, dataFolder, language});
         for (const char* name : kQtValueOptions)
             addHidden(
                 QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("x")));
@@ -82,27 +91,50 @@ QStringList rawArguments(int argc, char* argv[]) {
     return arguments;
 }
 
+void put(FILE* stream, const QString& text) {
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fflush(stream);
+}
+
+// The answers that need no window: a refused command line, --help,
+// --version, --settings-path and --data-folder. The exit code.
+int answerWithoutWindow(const ProgramOptions& options, bool parsed) {
+    const QCommandLineParser& parser = options.parser;
+    const QString name = QCoreApplication::applicationName();
+    if (!parsed) {
+        put(stderr, QStringLiteral("%1: %2\n(%1 --help)\n").arg(name, parser.errorText()));
+        return 1;
+    }
+    if (parser.isSet(options.help) || parser.isSet(QStringLiteral("help-all"))) {
+        put(stdout, kv::helpWithProgramName(parser));
+        return 0;
+    }
+    if (parser.isSet(options.version)) {
+        put(stdout, name + u' ' + QCoreApplication::applicationVersion() + u'\n');
+        return 0;
+    }
+    QTextStream out(stdout);
+    if (parser.isSet(options.settingsPath))
+        out << kv::SettingsStore(kv::ShellTexts::appTitle()).filePath() << '\n';
+    if (parser.isSet(options.dataFolder))
+        out << QDir::toNativeSeparators(kv::findDataFolder(QCoreApplication::applicationDirPath()))
+            << '\n';
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("kelvaro"));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(kv::kProgramVersion));
     ProgramOptions options;
-    // A first look, without an application object: the questions below need no
-    // display, and a window start would abort without one. Errors wait for
-    // process(), which reports them.
-    options.parser.parse(rawArguments(argc, argv));
-    if (options.anyQuery()) {
+    // A first look, without a window: the answers below need no display, and
+    // a window start would abort without one. Qt's own options are known to
+    // the parser, so everything else it does not know is refused here.
+    const bool parsed = options.parser.parse(rawArguments(argc, argv));
+    if (!parsed || options.anyQuery()) {
         QCoreApplication core(argc, argv);
-        options.parser.process(core);  // --help and --version print and exit here
-        QTextStream out(stdout);
-        if (options.parser.isSet(options.settingsPath))
-            out << kv::SettingsStore(kv::ShellTexts::appTitle()).filePath() << '\n';
-        if (options.parser.isSet(options.dataFolder))
-            out << QDir::toNativeSeparators(
-                       kv::findDataFolder(QCoreApplication::applicationDirPath()))
-                << '\n';
-        return 0;
+        return answerWithoutWindow(options, parsed);
     }
     // Refused before the window's start, so that it needs no display either.
     const QString given = options.parser.value(options.language);
@@ -110,8 +142,8 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "kelvaro: %s\n", kv::badLanguageText(given).toLocal8Bit().constData());
         return 1;
     }
+    const bool verbose = options.parser.isSet(options.verbose);
     QApplication app(argc, argv);
-    options.parser.process(app);  // refuses unknown options; Qt's own are gone by now
     QApplication::setWindowIcon(kv::ui::Icons::application());
     // Lets Wayland desktops match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.kelvaro.Kelvaro"));
@@ -133,6 +165,12 @@ int main(int argc, char* argv[]) {
     kv::ui::MainWindow window(
         {port, clock, pump, prompts, settings, dataFolder, &portMap, nullptr, &recorder});
     prompts.setParent(&window);
+    if (verbose) {
+        QObject::connect(&window.workbench().session().log(), &kv::MessageLog::entryAdded,
+                         [](const QString& message, const QString& stamp) {
+                             put(stderr, stamp + u' ' + message + u'\n');
+                         });
+    }
     window.load();
     window.show();
     return app.exec();

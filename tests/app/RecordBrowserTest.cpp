@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "app/Language.h"
 #include "app/RecordBrowser.h"
 #include "record/RecordDatabase.h"
 #include "record/RecordStore.h"
@@ -171,6 +172,14 @@ TEST_F(RecordBrowserTest, RowsAndDetailsShowWhatWasRecorded) {
                      QStringLiteral("  verify flash  不合格  340 ms  mismatch at 0x0005"),
                      "  " + want.log[1]})
         EXPECT_TRUE(details.contains(line)) << line.toStdString();
+    {
+        // English details use English punctuation.
+        const LanguageTexts english(Language::English);
+        const QString text = browser.detailsText(want.id);
+        EXPECT_TRUE(text.contains(QStringLiteral("FLASH: fw.hex, "))) << text.toStdString();
+        for (const QChar c : QStringLiteral("：（），"))
+            EXPECT_FALSE(text.contains(c)) << text.toStdString();
+    }
     EXPECT_EQ(browser.detailsText(999999), browser.errorText());
     EXPECT_FALSE(browser.errorText().isEmpty());
 }

@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
+
 #include <stdexcept>
 #include <vector>
 
+#include "app/Language.h"
+#include "app/ShellTexts.h"
 #include "app/Workbench.h"
 #include "link/ProgrammerLink.h"
 #include "tests/app/ShellFakes.h"
@@ -290,6 +294,14 @@ TEST_F(WorkbenchDispatch, ButtonsForDialogsAndViewers) {
     EXPECT_TRUE(p.prompts.warnings.isEmpty());
     wb.openWebPage();
     EXPECT_EQ(p.dialogs.opened.last(), ShellTexts::webPage());
+    {
+        // The page of the window's language.
+        const LanguageTexts english(Language::English);
+        wb.runCommand(CommandId::Help);
+        EXPECT_EQ(QFileInfo(p.dialogs.opened.last().toLocalFile()).fileName(),
+                  ShellTexts::helpFileName(Language::English));
+        EXPECT_NE(ShellTexts::helpFileName(Language::English), ShellTexts::helpFileName());
+    }
 
     p.dialogs.viewerAvailable = false;
     wb.runCommand(CommandId::Help);

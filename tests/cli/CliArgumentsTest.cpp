@@ -122,7 +122,7 @@ INSTANTIATE_TEST_SUITE_P(
              "未知选项 --frob",
              {}},
         Line{"value_missing_at_the_end", {"detect", "-p"}, "选项 -p 缺少值", {}},
-        Line{"no_command", {"-p", "COM1"}, "缺少命令（kelvaro-cli --help 列出全部命令）", {}},
+        Line{"no_command", {"-p", "COM1"}, "缺少命令", {}},
         Line{"unknown_command", {"blank", "check"}, "未知命令“blank check”", {}},
         Line{"word_before_the_command", {"now", "detect"}, "未知命令“now detect”", {}},
         Line{"argument_missing",

@@ -368,5 +368,22 @@ TEST(CliEndToEnd, UpdatesTheProgrammersFirmware) {
     EXPECT_EQ(chip["loaderFirmware"].toString().left(200), hexOf(firmware));
 }
 
+// Build servers and scripts often run without a locale: there kelvaro-cli
+// speaks English, the programmer's replies included, without --lang.
+TEST(CliEndToEndLanguage, WithoutALocaleEverythingIsEnglish) {
+    SimProcess sim({QStringLiteral("--model"), QStringLiteral("ATMEGA8")});
+    const QList<QPair<QString, QString>> locales[] = {
+        {{"LANG", "C"}}, {{"LC_ALL", "POSIX"}, {"LANG", "zh_CN.UTF-8"}}, {}};
+    for (const auto& locale : locales) {
+        CliProcess cli;
+        cli.setLocale(locale);
+        EXPECT_EQ(cli.run({"-p", sim.pts(), "erase"}), 0) << cli.errors().toStdString();
+        const QString said = cli.errors();
+        EXPECT_TRUE(said.contains(u'!')) << "the programmer's reply: " << said.toStdString();
+        for (const QChar c : said)
+            ASSERT_FALSE(c.unicode() >= 0x3000 && c.unicode() <= 0x9FFF) << said.toStdString();
+    }
+}
+
 }  // namespace
 }  // namespace kv::test

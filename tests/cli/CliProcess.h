@@ -34,6 +34,9 @@ public:
         // The default production record lands here, not in the user's data folder.
         env.insert(QStringLiteral("XDG_DATA_HOME"), m_config.path() + QStringLiteral("/data"));
         m_process.setProcessEnvironment(env);
+        // The program's own texts, whatever locale the tests run in (without
+        // one kelvaro-cli would speak English).
+        setLocale({{QStringLiteral("LANG"), QStringLiteral("zh_CN.UTF-8")}});
     }
 
     // The window's settings store this run reads.
@@ -46,6 +49,16 @@ public:
         QProcessEnvironment env = m_process.processEnvironment();
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), other.configFolder());
         env.insert(QStringLiteral("XDG_DATA_HOME"), other.configFolder() + QStringLiteral("/data"));
+        m_process.setProcessEnvironment(env);
+    }
+
+    // The locale this run sees: the variables given, every other one unset.
+    void setLocale(const QList<QPair<QString, QString>>& variables) {
+        QProcessEnvironment env = m_process.processEnvironment();
+        for (const char* name : {"LANG", "LANGUAGE", "LC_ALL", "LC_MESSAGES", "LC_CTYPE"})
+            env.remove(QString::fromLatin1(name));
+        for (const auto& [name, value] : variables)
+            env.insert(name, value);
         m_process.setProcessEnvironment(env);
     }
 

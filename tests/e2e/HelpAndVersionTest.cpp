@@ -57,23 +57,33 @@ TEST_P(HelpAndVersion, AnswerOnStandardOutputWithoutADisplay) {
     EXPECT_TRUE(QDir(config.path()).isEmpty());
 }
 
-// A language the program lacks is refused before any window, so without a
-// display too, and the answer names it.
-TEST(WindowLanguageOption, UnknownLanguageIsRefusedWithoutADisplay) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        env.remove(QString::fromLatin1(name));
-    QProcess process;
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(KV_BIN_DIR "/kelvaro"),
-                  {QStringLiteral("--lang"), QStringLiteral("fr")});
-    ASSERT_TRUE(process.waitForStarted(5000));
-    if (!process.waitForFinished(30000))
-        process.kill();
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(process.exitCode(), 1);
-    EXPECT_TRUE(
-        QString::fromLocal8Bit(process.readAllStandardError()).contains(QStringLiteral("“fr”")));
+// A language the program lacks, or an option it does not know, is refused
+// before any window, so without a display too, and the answer names it.
+TEST(WindowOptions, UnknownLanguageOrOptionIsRefusedWithOrWithoutADisplay) {
+    const std::pair<QStringList, QString> refused[] = {
+        {{"--lang", "fr"}, QStringLiteral("“fr”")},
+        {{"--bogus"}, QStringLiteral("bogus")},
+        {{"-platform", "offscreen", "--bogus"}, QStringLiteral("bogus")},
+    };
+    for (const auto& [arguments, named] : refused) {
+        for (const bool offscreen : {false, true}) {
+            SCOPED_TRACE(arguments.join(u' ').toStdString() + (offscreen ? " offscreen" : ""));
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+                env.remove(QString::fromLatin1(name));
+            if (offscreen)
+                env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+            QProcess process;
+            process.setProcessEnvironment(env);
+            process.start(QStringLiteral(KV_BIN_DIR "/kelvaro"), arguments);
+            ASSERT_TRUE(process.waitForStarted(5000));
+            if (!process.waitForFinished(30000))
+                process.kill();
+            EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+            EXPECT_EQ(process.exitCode(), 1);
+            EXPECT_TRUE(QString::fromLocal8Bit(process.readAllStandardError()).contains(named));
+        }
+    }
 }
 
 QString versionLine(const char* program) {
@@ -82,17 +92,22 @@ QString versionLine(const char* program) {
 
 INSTANTIATE_TEST_SUITE_P(
     Programs, HelpAndVersion,
-    testing::Values(
-        Asked{"kelvaro", "--version", {versionLine("kelvaro")}, true},
-        Asked{"kelvaro", "-v", {versionLine("kelvaro")}, true},
-        Asked{"kelvaro",
-              "--help",
-              {"Usage:", "--version", "--settings-path", "--data-folder", "--lang",
-               "opens the window"}},
-        Asked{"kelvaro-cli", "--version", {versionLine("kelvaro-cli")}, true},
-        Asked{"kelvaro-cli", "--help", {"Usage:", "--version", "--lang", "detect", "Exit codes:"}},
-        Asked{"kelvaro-sim", "--version", {versionLine("kelvaro-sim")}, true},
-        Asked{"kelvaro-sim", "--help", {"Usage:", "--version", "--model", "--link"}}));
+    testing::Values(Asked{"kelvaro", "--version", {versionLine("kelvaro")}, true},
+                    // The program by its name, not by the path it was started with.
+                    Asked{"kelvaro", "-h", {"Usage: kelvaro [options]", "-v, --verbose"}},
+                    Asked{"kelvaro",
+                          "--help",
+                          {"Usage:", "--version", "--settings-path", "--data-folder", "--lang",
+                           "opens the window"}},
+                    Asked{"kelvaro-cli", "--version", {versionLine("kelvaro-cli")}, true},
+                    Asked{"kelvaro-cli",
+                          "--help",
+                          {"Usage: kelvaro-cli ", "--version", "-v, --verbose", "--lang", "detect",
+                           "Exit codes:"}},
+                    Asked{"kelvaro-sim", "--version", {versionLine("kelvaro-sim")}, true},
+                    Asked{"kelvaro-sim",
+                          "--help",
+                          {"Usage: kelvaro-sim [options]", "--version", "--model", "--link"}}));
 
 }  // namespace
 }  // namespace kv::test

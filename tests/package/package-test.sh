@@ -35,6 +35,11 @@ depends=$(dpkg-deb -f "$deb" Depends)
 echo "$(basename "$deb"): Depends: $depends"
 # dpkg-shlibdeps found the libraries the programs link, Qt among them.
 [[ $depends == *libqt6core6* && $depends == *libqt6widgets6* ]] || fail "dependencies: $depends"
+# Qt's SQL drivers are plug-ins it cannot see: the record needs SQLite's, a
+# shared record PostgreSQL's.
+[[ $depends == *libqt6sql6-sqlite* ]] || fail "Depends lacks libqt6sql6-sqlite: $depends"
+suggests=$(dpkg-deb -f "$deb" Suggests)
+[[ $suggests == *libqt6sql6-psql* ]] || fail "Suggests lacks libqt6sql6-psql: $suggests"
 
 step "lintian"
 # Warnings count as failures too: the package is expected to be clean.
@@ -48,6 +53,32 @@ desktop-file-validate "$share/applications/org.kelvaro.Kelvaro.desktop" ||
   fail "desktop-file-validate"
 appstreamcli validate --no-net "$share/metainfo/org.kelvaro.Kelvaro.metainfo.xml" ||
   fail "appstreamcli validate"
+# The screenshots are the docs folder's pictures; the default one is there.
+source_dir=$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$build/CMakeCache.txt")
+metainfo=$(cat "$share/metainfo/org.kelvaro.Kelvaro.metainfo.xml")
+shots=$(grep -o '<image[^>]*>[^<]*' <<<"$metainfo" | sed 's/.*>//')
+[ -n "$shots" ] || fail "the AppStream file has no screenshots"
+for url in $shots; do
+  [[ $url =~ ^https://kelvaro\.example/docs/kelvaro-(en|zh)(-dark)?\.png$ ]] ||
+    fail "screenshot $url is not a docs picture"
+done
+first=${shots%%$'\n'*}
+[ -f "$source_dir/docs/${first##*/}" ] || fail "no docs/${first##*/} for the default screenshot"
+
+step "hardening"
+# Read whole before matching: grep -q ending a pipe early fails it under pipefail.
+for program in kelvaro kelvaro-cli kelvaro-sim; do
+  binary="$root/usr/bin/$program"
+  header=$(readelf -h "$binary")
+  segments=$(readelf -lW "$binary")
+  dynamic=$(readelf -d "$binary")
+  symbols=$(nm -D "$binary")
+  grep -q 'Type: *DYN' <<<"$header" || fail "$program is not position independent"
+  grep -q GNU_RELRO <<<"$segments" || fail "$program has no RELRO"
+  grep -Eq 'BIND_NOW|FLAGS.*[^_]NOW' <<<"$dynamic" || fail "$program binds lazily"
+  grep -q __stack_chk_fail <<<"$symbols" || fail "$program has no stack protector"
+  grep -q '_chk@' <<<"$symbols" || fail "$program calls no fortified function"
+done
 for page in kelvaro kelvaro-cli kelvaro-sim; do
   [ -f "$share/man/man1/$page.1.gz" ] || fail "no manual page for $page"
   warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z \
@@ -71,6 +102,12 @@ found=$(run "$root/usr/bin/kelvaro" --data-folder) || fail "kelvaro --data-folde
 [ "$(realpath "$found")" = "$(realpath "$share/kelvaro")" ] ||
   fail "kelvaro --data-folder says $found"
 [ -f "$found/Set/ATMEGA16.FUS" ] || fail "no fuse definitions in $found"
+# Away from its data, the program's last place to look is where the package
+# puts the data.
+mkdir "$work/elsewhere"
+cp "$root/usr/bin/kelvaro" "$work/elsewhere/"
+fallback=$(run "$work/elsewhere/kelvaro" --data-folder) || fail "kelvaro --data-folder elsewhere"
+[ "$fallback" = /usr/share/kelvaro ] || fail "the fallback data folder is $fallback"
 
 step "kelvaro-cli detect on the unpacked kelvaro-sim"
 mkfifo "$work/sim-in"

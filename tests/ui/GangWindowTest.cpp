@@ -8,6 +8,7 @@
 #include <QSpinBox>
 #include <QTest>
 
+#include "app/Language.h"
 #include "core/SystemClock.h"
 #include "gang/GangSocket.h"
 #include "link/PortMap.h"
@@ -74,6 +75,33 @@ TEST(GangWindow, TilesFollowTheStoredSocketsAndShowAFailure) {
     EXPECT_EQ(window.runner().state(1).phase, SocketState::Phase::Waiting);
     EXPECT_EQ(window.tileLabel(1, "counts")->text(), "通过 0  失败 0");
     EXPECT_FALSE(window.stopAllButton()->isEnabled());
+}
+
+// The children are told the window's language, whatever their own locale
+// would choose: an English window's tiles read English.
+TEST(GangWindow, TheChildrenSpeakTheWindowsLanguage) {
+    const LanguageTexts english(Language::English);
+    test::TempSettings settings;
+    test::FakePrompts prompts;
+    SystemClock clock;
+    ASSERT_TRUE(GangSockets::store(settings, {{settings.fileIn("no-such-port"), "115200,n,8,1"}}));
+    ASSERT_TRUE(GangSockets::storeScheme(settings, settings.fileIn("line3.SET")));
+    ui::GangWindow window(settings, prompts, clock, QStringLiteral(KV_BIN_DIR "/kelvaro-cli"));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), settings.fileIn("config"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), settings.fileIn("data"));
+    env.insert(QStringLiteral("LANG"), QStringLiteral("zh_CN.UTF-8"));
+    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"})
+        env.remove(QString::fromLatin1(name));
+    window.runner().setEnvironment(env);
+
+    window.tileStart(0)->click();
+    for (int i = 0; i < 500 && window.runner().state(0).phase != SocketState::Phase::Failed; ++i)
+        QTest::qWait(20);
+    const QString reason = window.runner().state(0).reason;
+    ASSERT_FALSE(reason.isEmpty());
+    for (const QChar c : reason)
+        EXPECT_FALSE(c.unicode() >= 0x3000 && c.unicode() <= 0x9FFF) << reason.toStdString();
 }
 
 }  // namespace
