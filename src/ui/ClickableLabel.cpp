@@ -1,9 +1,38 @@
 // SPDX-License-Identifier: MIT
 #include "ui/ClickableLabel.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 
 namespace kv::ui {
+
+void ClickableLabel::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Space:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Select:
+            if (!event->isAutoRepeat())
+                Q_EMIT clicked();
+            event->accept();
+            return;
+        default:
+            QLabel::keyPressEvent(event);
+    }
+}
+
+void ClickableLabel::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    if (!hasFocus())
+        return;
+    QStylePainter p(this);
+    QStyleOptionFocusRect focus;
+    focus.initFrom(this);
+    focus.rect = contentsRect().adjusted(1, 1, -1, -1);
+    p.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+}
 
 void ClickableLabel::mousePressEvent(QMouseEvent* event) {
     m_pressed = event->button() == Qt::LeftButton;

@@ -2,14 +2,110 @@
 #include "ui/MainToolbar.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QStyle>
+#include <QStyleOptionToolButton>
+#include <QStylePainter>
 #include <QToolButton>
 #include <algorithm>
 
 #include "ui/Icons.h"
 
 namespace kv::ui {
+
+namespace {
+
+// A toolbar button whose menu opens from the keyboard as from the mouse:
+// Alt+Down, Down or F4 anywhere on it; Right moves the focus onto its arrow
+// and Space or Enter there opens the menu. A button that only holds a menu
+// opens it on Space or Enter too. Left and Right walk along the toolbar.
+class ToolbarButton : public QToolButton {
+public:
+    ToolbarButton(bool menuOnly, QWidget* parent) : QToolButton(parent), m_menuOnly(menuOnly) {}
+
+protected:
+    bool event(QEvent* event) override {
+        // Its key runs the command at once, or opens the menu of a button that
+        // has nothing else to do; the focus stays where the user had it.
+        if (event->type() == QEvent::Shortcut && isEnabled()) {
+            if (m_menuOnly && menu())
+                showMenu();
+            else
+                click();
+            return true;
+        }
+        return QToolButton::event(event);
+    }
+    void keyPressEvent(QKeyEvent* event) override {
+        const int key = event->key();
+        const bool activate = key == Qt::Key_Space || key == Qt::Key_Return ||
+                              key == Qt::Key_Enter || key == Qt::Key_Select;
+        if (menu() &&
+            (key == Qt::Key_F4 || key == Qt::Key_Down || (activate && (m_onArrow || m_menuOnly)))) {
+            showMenu();
+            return;
+        }
+        if (key == Qt::Key_Right && menu() && !m_onArrow) {
+            setOnArrow(true);
+            return;
+        }
+        if (key == Qt::Key_Left && m_onArrow) {
+            setOnArrow(false);
+            return;
+        }
+        if (key == Qt::Key_Right || key == Qt::Key_Left) {
+            focusNextPrevChild(key == Qt::Key_Right);
+            return;
+        }
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            animateClick();
+            return;
+        }
+        QToolButton::keyPressEvent(event);
+    }
+    void focusOutEvent(QFocusEvent* event) override {
+        setOnArrow(false);
+        QToolButton::focusOutEvent(event);
+    }
+    void paintEvent(QPaintEvent* event) override {
+        QToolButton::paintEvent(event);
+        if (!m_onArrow || !hasFocus())
+            return;
+        QStylePainter p(this);
+        QStyleOptionToolButton option;
+        initStyleOption(&option);
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = style()->subControlRect(QStyle::CC_ToolButton, &option,
+                                             QStyle::SC_ToolButtonMenu, this);
+        p.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+    }
+
+private:
+    void setOnArrow(bool on) {
+        if (m_onArrow != on) {
+            m_onArrow = on;
+            update();
+        }
+    }
+
+    bool m_menuOnly;
+    bool m_onArrow = false;
+};
+
+// The caption, its key and what it does, for the tooltip.
+QString toolTipOf(const CommandInfo& command) {
+    QString tip = command.shownName();
+    if (command.shortcut) {
+        tip += QStringLiteral(" (%1)").arg(
+            QKeySequence(QString::fromLatin1(command.shortcut)).toString(QKeySequence::NativeText));
+    }
+    const QString description = command.shownDescription();
+    return description.isEmpty() ? tip : tip + QLatin1Char('\n') + description;
+}
+
+}  // namespace
 
 QStringList MainToolbar::buttonKeys() {
     QStringList keys;
@@ -38,6 +134,13 @@ MainToolbar::MainToolbar(QWidget* parent) : QFrame(parent) {
                 rule->setEnabled(false);
             }
             QAction* action = addEntry(menu, e->key, e->shownCaption());
+            action->setToolTip(e->shownDescription());
+            action->setStatusTip(e->shownDescription());
+            if (e->shortcut) {
+                // Shown in the menu; live while the toolbar is, not only the menu.
+                action->setShortcut(QKeySequence(QString::fromLatin1(e->shortcut)));
+                addAction(action);
+            }
             const CommandId id = e->id;
             connect(action, &QAction::triggered, this, [this, id] { Q_EMIT commandTriggered(id); });
         }
@@ -57,11 +160,16 @@ MainToolbar::MainToolbar(QWidget* parent) : QFrame(parent) {
 }
 
 QToolButton* MainToolbar::addButton(const CommandInfo& command) {
-    auto* b = new QToolButton(this);
+    auto* b = new ToolbarButton(command.kind == CommandKind::MenuOnly, this);
     const QString& key = command.key;
     const CommandId id = command.id;
     b->setObjectName(key);
     b->setText(command.shownCaption());
+    b->setToolTip(toolTipOf(command));
+    b->setAccessibleName(command.shownName());
+    b->setAccessibleDescription(command.shownDescription());
+    if (command.shortcut)
+        b->setShortcut(QKeySequence(QString::fromLatin1(command.shortcut)));
     b->setIcon(Icons::toolbar(id));
     b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     b->setAutoRaise(true);

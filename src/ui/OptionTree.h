@@ -25,6 +25,8 @@ public:
     // position counts from 1 as in the list
     void setChecked(int position, bool checked);
     bool isChecked(int position) const;
+    // The definitions set the entry apart from its neighbours.
+    bool isShaded(int position) const;
     int count() const { return topLevelItemCount(); }
     QTreeWidgetItem* entry(int position) const { return topLevelItem(position - 1); }
 
@@ -40,8 +42,10 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void recolour();
     void fitColumn();
     void onItemChanged(QTreeWidgetItem* item, int column);
 
