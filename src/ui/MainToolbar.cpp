@@ -180,6 +180,19 @@ QToolButton* MainToolbar::addButton(const CommandInfo& command) {
     return b;
 }
 
+void MainToolbar::resizeEvent(QResizeEvent* event) {
+    QFrame::resizeEvent(event);
+    // Captions set side by side run together: what the row has to spare
+    // goes between the buttons, up to a few pixels each.
+    int used = 0;
+    for (const QToolButton* b : std::as_const(m_buttons))
+        used += b->width();
+    const int gaps = int(m_buttons.size()) - 1;
+    const int spare = contentsRect().width() - m_row->contentsMargins().left() -
+                      m_row->contentsMargins().right() - used;
+    m_row->setSpacing(gaps > 0 ? std::clamp(spare / gaps, 0, 12) : 0);
+}
+
 QAction* MainToolbar::addEntry(QMenu* menu, const QString& key, const QString& caption) {
     QAction* entry = menu->addAction(caption);
     entry->setObjectName(key);

@@ -279,9 +279,10 @@ TEST(MainWindowComposition, GrowsIntoItsListsAndOpensAsItWasLeft) {
 double renderedContrast(QWidget* widget, const QRect& area, const QPoint& backgroundAt) {
     const QImage shot = widget->grab().toImage();
     const QColor background = shot.pixelColor(backgroundAt);
+    const QRect shown = area.intersected(shot.rect());
     double best = 1.0;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        for (int x = area.left(); x <= area.right(); ++x)
+    for (int y = shown.top(); y <= shown.bottom(); ++y) {
+        for (int x = shown.left(); x <= shown.right(); ++x)
             best = std::max(best, ui::contrastRatio(shot.pixelColor(x, y), background));
     }
     return best;
@@ -343,7 +344,7 @@ TEST(MainWindowComposition, EveryTextReadsOnADarkPalette) {
         const QRect r = tree->visualItemRect(tree->entry(position));
         // The text only: right of the check box and the picture.
         return std::make_tuple(static_cast<QWidget*>(tree->viewport()), r.adjusted(48, 0, 0, 0),
-                               QPoint(r.right() - 2, r.center().y()));
+                               r.topLeft() + QPoint(1, 1));
     };
     w.otherTab()->currentModel->setText("ATMEGA8");
     const std::tuple<QWidget*, QRect, QPoint> parts[] = {
