@@ -40,7 +40,7 @@ CommandInfo cliOnly(C id, K kind, const char* name, int arguments, QStringList o
                    summary);
 }
 
-// Names, descriptions and keys of the window's commands. The toolbar's keys
+// Names, descriptions and keys of the window's commands. The buttons' keys
 // are Alt+letter, the same in both languages, so the captions stay as they
 // are: the letter shows in the tooltip and to screen readers, not as an
 // underline. Images and schemes take the usual Ctrl+O and Ctrl+S: plain for
@@ -110,13 +110,13 @@ const Texts kTexts[] = {
                        "依次执行勾选的编程选项：擦除、写入、校验、熔丝位和锁定位"),
      "F5"},
     {C::ReadFlash, nullptr, QT_TRANSLATE_NOOP("kv::CommandTable", "从芯片读出FLASH并显示"),
-     nullptr},
+     "Alt+H"},
     {C::ReadEeprom, nullptr, QT_TRANSLATE_NOOP("kv::CommandTable", "从芯片读出EEPROM并显示"),
-     nullptr},
+     "Alt+M"},
     {C::ReadSignature, nullptr, QT_TRANSLATE_NOOP("kv::CommandTable", "读出芯片的标识字和型号"),
-     nullptr},
+     "Alt+I"},
     {C::ReadCalibration, QT_TRANSLATE_NOOP("kv::CommandTable", "读校准字节"),
-     QT_TRANSLATE_NOOP("kv::CommandTable", "读出1、2、4、8MHz的振荡器校准字节"), nullptr},
+     QT_TRANSLATE_NOOP("kv::CommandTable", "读出1、2、4、8MHz的振荡器校准字节"), "Alt+C"},
     {C::ReadFlashWord, QT_TRANSLATE_NOOP("kv::CommandTable", "读FLASH字"),
      QT_TRANSLATE_NOOP("kv::CommandTable", "读出地址处的FLASH字"), nullptr},
     {C::ReadEepromByte, QT_TRANSLATE_NOOP("kv::CommandTable", "读EEPROM字节"),

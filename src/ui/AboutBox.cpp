@@ -78,7 +78,6 @@ AboutBox::AboutBox(const QString& productLine, const QString& text, const QUrl& 
     QFont underlined = m_address->font();
     underlined.setUnderline(true);
     m_address->setFont(underlined);
-    m_address->setFocusPolicy(Qt::TabFocus);
     m_address->setCursor(Qt::PointingHandCursor);
     m_address->setGeometry(t.rect(240, 3300, 3900, 285));
     connect(m_address, &ClickableLabel::clicked, this, [opener, page] {

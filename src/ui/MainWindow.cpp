@@ -177,11 +177,17 @@ void MainWindow::describeCommands() {
         const QKeySequence keys(QString::fromLatin1(command.shortcut));
         button->setToolTip(QStringLiteral("%1 (%2)").arg(command.shownName(),
                                                          keys.toString(QKeySequence::NativeText)));
-        // Also for a button on a tab not shown; a disabled button ignores it.
+        // Also for a button on a tab not shown, which comes to the front to
+        // show what the command does; a disabled button ignores it.
         auto* shortcut = new QShortcut(keys, this);
-        connect(shortcut, &QShortcut::activated, button, [button] {
-            if (button->isEnabled())
-                button->click();
+        connect(shortcut, &QShortcut::activated, button, [this, button] {
+            if (!button->isEnabled())
+                return;
+            for (int i = 0; i < m_tabs->count(); ++i) {
+                if (m_tabs->widget(i)->isAncestorOf(button))
+                    m_tabs->setCurrentIndex(i);
+            }
+            button->click();
         });
     }
     // Alt+1 to Alt+4 bring up the tabs, whose captions stay as they are.

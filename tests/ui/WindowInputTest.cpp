@@ -176,6 +176,8 @@ TEST(WindowKeyboard, MenusCellsAndShortcuts) {
          [&] { return rig.p.prompts.openRequests.size(); }},
         {QKeySequence(QStringLiteral("Ctrl+Alt+S")),
          [&] { return rig.p.prompts.saveRequests.size(); }},
+        // Its button is on a tab not shown.
+        {QKeySequence(QStringLiteral("Ctrl+S")), [&] { return rig.p.prompts.saveRequests.size(); }},
         {QKeySequence(QStringLiteral("Alt+N")), [&] { return rig.p.dialogs.calls.size(); }},
         {QKeySequence(QStringLiteral("F1")), [&] { return rig.p.dialogs.opened.size(); }},
     };
