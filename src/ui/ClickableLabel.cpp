@@ -3,8 +3,7 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QStyleOptionFocusRect>
-#include <QStylePainter>
+#include <QPainter>
 
 namespace kv::ui {
 
@@ -27,11 +26,10 @@ void ClickableLabel::paintEvent(QPaintEvent* event) {
     QLabel::paintEvent(event);
     if (!hasFocus())
         return;
-    QStylePainter p(this);
-    QStyleOptionFocusRect focus;
-    focus.initFrom(this);
-    focus.rect = contentsRect().adjusted(1, 1, -1, -1);
-    p.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+    // The style's focus frame is too faint on a cell a few pixels wide.
+    QPainter p(this);
+    p.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    p.drawRect(QRectF(contentsRect()).adjusted(1, 1, -1, -1));
 }
 
 void ClickableLabel::mousePressEvent(QMouseEvent* event) {

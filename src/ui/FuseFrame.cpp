@@ -54,7 +54,8 @@ FuseBitCell::FuseBitCell(QWidget* parent) : ClickableLabel(parent) {
         return true;
     }();
     Q_UNUSED(installed);
-    setFocusPolicy(Qt::StrongFocus);
+    // The keyboard reaches it by Tab; a click toggles it without taking the focus.
+    setFocusPolicy(Qt::TabFocus);
 }
 
 void FuseBitCell::setCaption(const QString& caption) {

@@ -68,13 +68,16 @@ protected:
         setOnArrow(false);
         QToolButton::focusOutEvent(event);
     }
-    void paintEvent(QPaintEvent* event) override {
-        QToolButton::paintEvent(event);
-        if (!m_onArrow || !hasFocus())
-            return;
+    void paintEvent(QPaintEvent*) override {
         QStylePainter p(this);
         QStyleOptionToolButton option;
         initStyleOption(&option);
+        // On the arrow the focus frame is the arrow's, not the caption's.
+        if (m_onArrow)
+            option.state &= ~QStyle::State_HasFocus;
+        p.drawComplexControl(QStyle::CC_ToolButton, option);
+        if (!m_onArrow || !hasFocus())
+            return;
         QStyleOptionFocusRect focus;
         focus.initFrom(this);
         focus.rect = style()->subControlRect(QStyle::CC_ToolButton, &option,
@@ -138,7 +141,11 @@ MainToolbar::MainToolbar(QWidget* parent) : QFrame(parent) {
             action->setStatusTip(e->shownDescription());
             if (e->shortcut) {
                 // Shown in the menu; live while the toolbar is, not only the menu.
-                action->setShortcut(QKeySequence(QString::fromLatin1(e->shortcut)));
+                const QKeySequence keys(QString::fromLatin1(e->shortcut));
+                action->setShortcut(keys);
+                // "帮助(F1)" names its key already.
+                action->setShortcutVisibleInContextMenu(
+                    !e->shownCaption().contains(keys.toString(QKeySequence::NativeText)));
                 addAction(action);
             }
             const CommandId id = e->id;
