@@ -63,6 +63,19 @@ void OptionTree::setEntries(const QList<Entry>& entries) {
     fitColumn();
 }
 
+QColor OptionTree::shadeColour() const {
+    const QColor base = palette().color(QPalette::Base);
+    const QColor alternate = palette().color(QPalette::AlternateBase);
+    if (contrastRatio(alternate, base) >= 1.1)
+        return alternate;
+    // Some palettes' alternate base is all but the base itself, which would
+    // hide the groups: a tenth of the text colour then sets them apart.
+    const QColor text = palette().color(QPalette::Text);
+    return QColor::fromRgbF(base.redF() * 0.9f + text.redF() * 0.1f,
+                            base.greenF() * 0.9f + text.greenF() * 0.1f,
+                            base.blueF() * 0.9f + text.blueF() * 0.1f);
+}
+
 bool OptionTree::isShaded(int position) const {
     QTreeWidgetItem* item = entry(position);
     return item && item->data(0, kShadedRole).toBool();
@@ -74,7 +87,7 @@ void OptionTree::recolour() {
     const bool was = m_programmatic;
     m_programmatic = true;
     const QColor base = palette().color(QPalette::Base);
-    const QColor shade = palette().color(QPalette::AlternateBase);
+    const QColor shade = shadeColour();
     for (int i = 0; i < topLevelItemCount(); ++i) {
         QTreeWidgetItem* item = topLevelItem(i);
         const bool shaded = item->data(0, kShadedRole).toBool();

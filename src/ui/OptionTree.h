@@ -27,6 +27,9 @@ public:
     bool isChecked(int position) const;
     // The definitions set the entry apart from its neighbours.
     bool isShaded(int position) const;
+    // The background of shaded entries: the palette's alternate base, or the
+    // base a little towards the text where the two are too alike to tell.
+    QColor shadeColour() const;
     int count() const { return topLevelItemCount(); }
     QTreeWidgetItem* entry(int position) const { return topLevelItem(position - 1); }
 

@@ -251,10 +251,7 @@ TEST(MainWindow, BitCellsFramesAndOptionListStayInStep) {
         QTreeWidgetItem* item = w.optionTree()->entry(i + 1);
         EXPECT_EQ(item->text(0), o.text);
         EXPECT_EQ(w.optionTree()->isShaded(i + 1), o.shaded) << i;
-        EXPECT_EQ(
-            item->background(0).color() == w.optionTree()->palette().color(QPalette::AlternateBase),
-            o.shaded)
-            << i;
+        EXPECT_EQ(item->background(0).color() == w.optionTree()->shadeColour(), o.shaded) << i;
         if (o.marked) {
             EXPECT_EQ(item->foreground(0).color(), QColor(205, 0, 0));
         }
