@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "ui/MainWindow.h"
 
-#include <QAccessible>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QGroupBox>
