@@ -1692,6 +1692,213 @@ Please report problems and suggestions about this program and the programmer&apo
     </message>
 </context>
 <context>
+    <name>kv::CommandTable</name>
+    <message>
+        <source>读出插座中芯片的标识字并选择其型号；箭头菜单用于手动选择型号</source>
+        <translation>Reads the signature of the chip in the socket and selects its model; the arrow&apos;s menu chooses a model by hand</translation>
+    </message>
+    <message>
+        <source>把所选型号的出厂熔丝位调入右边的熔丝位</source>
+        <translation>Puts the selected model&apos;s factory fuse bits into the cells on the right</translation>
+    </message>
+    <message>
+        <source>从芯片读出熔丝位和锁定位</source>
+        <translation>Reads the fuse and lock bits from the chip</translation>
+    </message>
+    <message>
+        <source>把右边的熔丝位写入芯片</source>
+        <translation>Writes the fuse bits on the right into the chip</translation>
+    </message>
+    <message>
+        <source>把右边的锁定位写入芯片</source>
+        <translation>Writes the lock bits on the right into the chip</translation>
+    </message>
+    <message>
+        <source>把所选型号的出厂熔丝位写入芯片</source>
+        <translation>Writes the selected model&apos;s factory fuse bits into the chip</translation>
+    </message>
+    <message>
+        <source>擦除整个芯片</source>
+        <translation>Erases the whole chip</translation>
+    </message>
+    <message>
+        <source>芯片编程菜单</source>
+        <translation>Program menu</translation>
+    </message>
+    <message>
+        <source>此菜单的项目不起作用；编程请用编程选项下的“编 程”按钮（F5）</source>
+        <translation>This menu&apos;s entries do nothing; programming runs from the Program button under the programming options (F5)</translation>
+    </message>
+    <message>
+        <source>检查与编程器的通讯</source>
+        <translation>Checks the link to the programmer</translation>
+    </message>
+    <message>
+        <source>设置通信端口；箭头菜单用于打开或关闭端口</source>
+        <translation>Sets up the serial port; the arrow&apos;s menu opens or closes it</translation>
+    </message>
+    <message>
+        <source>打开菜单：打开或保存方案，调入文件熔丝位</source>
+        <translation>Opens the menu: open or save a scheme, take the fuse bits from the file</translation>
+    </message>
+    <message>
+        <source>查看生产记录；箭头菜单有记录设置和量产</source>
+        <translation>Shows the production record; the arrow&apos;s menu holds the record settings and gang programming</translation>
+    </message>
+    <message>
+        <source>关于本程序；箭头菜单有固件版本、升级固件和帮助</source>
+        <translation>About this program; the arrow&apos;s menu holds the firmware version, the firmware update and help</translation>
+    </message>
+    <message>
+        <source>不起作用；编程请用“编 程”按钮</source>
+        <translation>Does nothing; program with the Program button</translation>
+    </message>
+    <message>
+        <source>打开设置的通信端口</source>
+        <translation>Opens the serial port set up</translation>
+    </message>
+    <message>
+        <source>关闭通信端口</source>
+        <translation>Closes the serial port</translation>
+    </message>
+    <message>
+        <source>从方案文件调入型号、熔丝位、编程选项和文件</source>
+        <translation>Loads model, fuse bits, programming options and files from a scheme file</translation>
+    </message>
+    <message>
+        <source>把型号、熔丝位、编程选项和文件保存为方案文件</source>
+        <translation>Saves model, fuse bits, programming options and files as a scheme file</translation>
+    </message>
+    <message>
+        <source>把已调入的ELF文件中的熔丝位和锁定位调入右边</source>
+        <translation>Puts the fuse and lock bytes of the loaded ELF file into the cells on the right</translation>
+    </message>
+    <message>
+        <source>查看生产记录</source>
+        <translation>Shows the production record</translation>
+    </message>
+    <message>
+        <source>设置生产记录的数据库和工位</source>
+        <translation>Sets the production record&apos;s database and station</translation>
+    </message>
+    <message>
+        <source>在多个插座上同时编程</source>
+        <translation>Programs on several sockets at once</translation>
+    </message>
+    <message>
+        <source>读出编程器的固件版本</source>
+        <translation>Reads the programmer&apos;s firmware version</translation>
+    </message>
+    <message>
+        <source>升级编程器的固件</source>
+        <translation>Updates the programmer&apos;s firmware</translation>
+    </message>
+    <message>
+        <source>打开帮助</source>
+        <translation>Opens the help</translation>
+    </message>
+    <message>
+        <source>按编程选项编程</source>
+        <translation>Program with the options</translation>
+    </message>
+    <message>
+        <source>依次执行勾选的编程选项：擦除、写入、校验、熔丝位和锁定位</source>
+        <translation>Runs the checked programming options in turn: erase, write, verify, fuse and lock bits</translation>
+    </message>
+    <message>
+        <source>从芯片读出FLASH并显示</source>
+        <translation>Reads the chip&apos;s FLASH and shows it</translation>
+    </message>
+    <message>
+        <source>从芯片读出EEPROM并显示</source>
+        <translation>Reads the chip&apos;s EEPROM and shows it</translation>
+    </message>
+    <message>
+        <source>读出芯片的标识字和型号</source>
+        <translation>Reads the chip&apos;s signature and names its model</translation>
+    </message>
+    <message>
+        <source>读校准字节</source>
+        <translation>Read calibration bytes</translation>
+    </message>
+    <message>
+        <source>读出1、2、4、8MHz的振荡器校准字节</source>
+        <translation>Reads the oscillator calibration bytes for 1, 2, 4 and 8 MHz</translation>
+    </message>
+    <message>
+        <source>读FLASH字</source>
+        <translation>Read FLASH word</translation>
+    </message>
+    <message>
+        <source>读出地址处的FLASH字</source>
+        <translation>Reads the FLASH word at the address</translation>
+    </message>
+    <message>
+        <source>读EEPROM字节</source>
+        <translation>Read EEPROM byte</translation>
+    </message>
+    <message>
+        <source>读出地址处的EEPROM字节</source>
+        <translation>Reads the EEPROM byte at the address</translation>
+    </message>
+    <message>
+        <source>写FLASH字</source>
+        <translation>Write FLASH word</translation>
+    </message>
+    <message>
+        <source>把数据写入地址处的FLASH字</source>
+        <translation>Writes the data to the FLASH word at the address</translation>
+    </message>
+    <message>
+        <source>写EEPROM字节</source>
+        <translation>Write EEPROM byte</translation>
+    </message>
+    <message>
+        <source>把数据写入地址处的EEPROM字节</source>
+        <translation>Writes the data to the EEPROM byte at the address</translation>
+    </message>
+    <message>
+        <source>写入校准字节</source>
+        <translation>Write calibration byte</translation>
+    </message>
+    <message>
+        <source>把所选频率的校准字节写入FLASH或EEPROM的写入地址</source>
+        <translation>Writes the chosen frequency&apos;s calibration byte to the address in FLASH or EEPROM</translation>
+    </message>
+    <message>
+        <source>打开FLASH文件</source>
+        <translation>Open FLASH file</translation>
+    </message>
+    <message>
+        <source>调入要写入FLASH的文件</source>
+        <translation>Loads the file to write into FLASH</translation>
+    </message>
+    <message>
+        <source>打开EEPROM文件</source>
+        <translation>Open EEPROM file</translation>
+    </message>
+    <message>
+        <source>调入要写入EEPROM的文件</source>
+        <translation>Loads the file to write into EEPROM</translation>
+    </message>
+    <message>
+        <source>FLASH另存为</source>
+        <translation>Save FLASH as</translation>
+    </message>
+    <message>
+        <source>把显示的FLASH数据保存为文件</source>
+        <translation>Saves the FLASH data shown as a file</translation>
+    </message>
+    <message>
+        <source>EEPROM另存为</source>
+        <translation>Save EEPROM as</translation>
+    </message>
+    <message>
+        <source>把显示的EEPROM数据保存为文件</source>
+        <translation>Saves the EEPROM data shown as a file</translation>
+    </message>
+</context>
+<context>
     <name>kv::PassRecorder</name>
     <message>
         <source>生产记录不可用，按设置在无记录的情况下编程：%1</source>
@@ -1834,6 +2041,17 @@ The record waits in %2; the next run or kelvaro-cli record flush uploads it.</tr
     </message>
 </context>
 <context>
+    <name>kv::ui::FuseFrame</name>
+    <message>
+        <source>%1 第%2位 %3</source>
+        <translation>%1, bit %2: %3</translation>
+    </message>
+    <message>
+        <source>勾选表示已编程（0）；空格键切换</source>
+        <translation>Checked means programmed (0); Space toggles</translation>
+    </message>
+</context>
+<context>
     <name>kv::ui::GangSocketsDialog</name>
     <message>
         <source>量产插座设置</source>
@@ -1956,6 +2174,14 @@ The record waits in %2; the next run or kelvaro-cli record flush uploads it.</tr
     <message>
         <source>另存为</source>
         <translation>Save as</translation>
+    </message>
+    <message>
+        <source>%1数据</source>
+        <translation>%1 data</translation>
+    </message>
+    <message>
+        <source>十六进制显示：每行地址和16个字节</source>
+        <translation>Hex view: an address and 16 bytes a line</translation>
     </message>
 </context>
 <context>
@@ -2089,6 +2315,69 @@ The fuse bits and names on the right are not those of %1 and cannot be written t
         <source>暂不可用</source>
         <translation>Not available yet</translation>
     </message>
+    <message>
+        <source>信息</source>
+        <translation>Messages</translation>
+    </message>
+    <message>
+        <source>程序和编程器的信息，最新的在最后</source>
+        <translation>Messages of the program and the programmer, newest last</translation>
+    </message>
+    <message>
+        <source>在浏览器中打开网页</source>
+        <translation>Opens the web page in the browser</translation>
+    </message>
+    <message>
+        <source>FLASH文件</source>
+        <translation>FLASH file</translation>
+    </message>
+    <message>
+        <source>要写入FLASH的文件的路径</source>
+        <translation>Path of the file to write into FLASH</translation>
+    </message>
+    <message>
+        <source>EEPROM文件</source>
+        <translation>EEPROM file</translation>
+    </message>
+    <message>
+        <source>要写入EEPROM的文件的路径</source>
+        <translation>Path of the file to write into EEPROM</translation>
+    </message>
+    <message>
+        <source>FLASH进度</source>
+        <translation>FLASH progress</translation>
+    </message>
+    <message>
+        <source>FLASH读写的进度</source>
+        <translation>Progress of reading or writing FLASH</translation>
+    </message>
+    <message>
+        <source>EEPROM进度</source>
+        <translation>EEPROM progress</translation>
+    </message>
+    <message>
+        <source>EEPROM读写的进度</source>
+        <translation>Progress of reading or writing EEPROM</translation>
+    </message>
+    <message>
+        <source>页面</source>
+        <translation>Pages</translation>
+    </message>
+    <message>
+        <source>熔丝选项、FLASH、EEPROM和其它；Alt+1至Alt+4切换</source>
+        <translation>Fuse options, FLASH, EEPROM and Other; Alt+1 to Alt+4 switch</translation>
+    </message>
+</context>
+<context>
+    <name>kv::ui::OptionTree</name>
+    <message>
+        <source>熔丝选项</source>
+        <translation>Fuse options</translation>
+    </message>
+    <message>
+        <source>熔丝位的选项；空格键勾选所选的一项，右边的熔丝位随之改变</source>
+        <translation>Choices for the fuse bits; Space checks the selected one and the bits on the right follow</translation>
+    </message>
 </context>
 <context>
     <name>kv::ui::OtherTab</name>
@@ -2155,6 +2444,78 @@ The fuse bits and names on the right are not those of %1 and cannot be written t
     <message>
         <source>注:只有原地址数据为FF时,才能正确写入数据。</source>
         <translation>Note: data is written correctly only where the address holds FF.</translation>
+    </message>
+    <message>
+        <source>%1校准字节</source>
+        <translation>%1 calibration byte</translation>
+    </message>
+    <message>
+        <source>选择要写入的校准字节</source>
+        <translation>Chooses the calibration byte to write</translation>
+    </message>
+    <message>
+        <source>校准字节写入FLASH</source>
+        <translation>Calibration byte into FLASH</translation>
+    </message>
+    <message>
+        <source>校准字节写入EEPROM</source>
+        <translation>Calibration byte into EEPROM</translation>
+    </message>
+    <message>
+        <source>选择校准字节写入的存储器</source>
+        <translation>Chooses the memory the calibration byte goes to</translation>
+    </message>
+    <message>
+        <source>FLASH中的校准字节地址</source>
+        <translation>Calibration address in FLASH</translation>
+    </message>
+    <message>
+        <source>EEPROM中的校准字节地址</source>
+        <translation>Calibration address in EEPROM</translation>
+    </message>
+    <message>
+        <source>FLASH中的校准字节地址增减</source>
+        <translation>Calibration address in FLASH, up or down</translation>
+    </message>
+    <message>
+        <source>EEPROM中的校准字节地址增减</source>
+        <translation>Calibration address in EEPROM, up or down</translation>
+    </message>
+    <message>
+        <source>FLASH字地址</source>
+        <translation>FLASH word address</translation>
+    </message>
+    <message>
+        <source>EEPROM字节地址</source>
+        <translation>EEPROM byte address</translation>
+    </message>
+    <message>
+        <source>FLASH字地址增减</source>
+        <translation>FLASH word address, up or down</translation>
+    </message>
+    <message>
+        <source>EEPROM字节地址增减</source>
+        <translation>EEPROM byte address, up or down</translation>
+    </message>
+    <message>
+        <source>FLASH字数据</source>
+        <translation>FLASH word data</translation>
+    </message>
+    <message>
+        <source>EEPROM字节数据</source>
+        <translation>EEPROM byte data</translation>
+    </message>
+    <message>
+        <source>十进制地址</source>
+        <translation>Decimal address</translation>
+    </message>
+    <message>
+        <source>增减地址</source>
+        <translation>Steps the address up or down</translation>
+    </message>
+    <message>
+        <source>十六进制数据</source>
+        <translation>Hexadecimal data</translation>
     </message>
 </context>
 <context>
@@ -2286,6 +2647,14 @@ The fuse bits and names on the right are not those of %1 and cannot be written t
         <source>编 程</source>
         <translation>Program</translation>
     </message>
+    <message>
+        <source>编程选项：%1</source>
+        <translation>Programming option: %1</translation>
+    </message>
+    <message>
+        <source>勾选后，“编 程”执行这一步</source>
+        <translation>When checked, Program runs this step</translation>
+    </message>
 </context>
 <context>
     <name>kv::ui::RecordSettingsDialog</name>
@@ -2414,6 +2783,14 @@ The fuse bits and names on the right are not those of %1 and cannot be written t
     <message>
         <source>打开或关闭端口</source>
         <translation>Open or close the port</translation>
+    </message>
+    <message>
+        <source>端口已打开</source>
+        <translation>Port open</translation>
+    </message>
+    <message>
+        <source>端口已关闭</source>
+        <translation>Port closed</translation>
     </message>
 </context>
 </TS>

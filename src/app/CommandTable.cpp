@@ -8,6 +8,7 @@ namespace kv {
 namespace {
 
 constexpr const char* kCaptionContext = "kv::ui::MainToolbar";
+constexpr const char* kTextContext = "kv::CommandTable";
 
 using K = CommandKind;
 using P = Placement;
@@ -38,6 +39,104 @@ CommandInfo cliOnly(C id, K kind, const char* name, int arguments, QStringList o
     return withCli(row(id, P::None, "", nullptr, kind), name, arguments, std::move(options), usage,
                    summary);
 }
+
+// Names, descriptions and keys of the window's commands. The buttons' keys
+// are Alt+letter, the same in both languages, so the captions stay as they
+// are: the letter shows in the tooltip and to screen readers, not as an
+// underline. Images and schemes take the usual Ctrl+O and Ctrl+S: plain for
+// FLASH, with Shift for EEPROM, with Alt for schemes.
+struct Texts {
+    C id;
+    const char* name;
+    const char* description;
+    const char* shortcut;
+};
+
+const Texts kTexts[] = {
+    {C::SelectModel, nullptr,
+     QT_TRANSLATE_NOOP("kv::CommandTable",
+                       "读出插座中芯片的标识字并选择其型号；箭头菜单用于手动选择型号"),
+     "Alt+D"},
+    {C::FuseDefaults, nullptr,
+     QT_TRANSLATE_NOOP("kv::CommandTable", "把所选型号的出厂熔丝位调入右边的熔丝位"), "Alt+F"},
+    {C::ReadFuses, nullptr, QT_TRANSLATE_NOOP("kv::CommandTable", "从芯片读出熔丝位和锁定位"),
+     "Alt+R"},
+    {C::WriteFuses, nullptr, QT_TRANSLATE_NOOP("kv::CommandTable", "把右边的熔丝位写入芯片"),
+     "Alt+W"},
+    {C::WriteLock, nullptr, QT_TRANSLATE_NOOP("kv::CommandTable", "把右边的锁定位写入芯片"),
+     "Alt+L"},
+    {C::RecoverFuses, nullptr,
+     QT_TRANSLATE_NOOP("kv::CommandTable", "把所选型号的出厂熔丝位写入芯片"), "Alt+T"},
+    {C::EraseChip, nullptr, QT_TRANSLATE_NOOP("kv::CommandTable", "擦除整个芯片"), "Alt+E"},
+    {C::ProgramMenu, QT_TRANSLATE_NOOP("kv::CommandTable", "芯片编程菜单"),
+     QT_TRANSLATE_NOOP("kv::CommandTable",
+                       "此菜单的项目不起作用；编程请用编程选项下的“编 程”按钮（F5）"),
+     "Alt+P"},
+    {C::CheckLink, nullptr, QT_TRANSLATE_NOOP("kv::CommandTable", "检查与编程器的通讯"), "Alt+K"},
+    {C::PortSettings, nullptr,
+     QT_TRANSLATE_NOOP("kv::CommandTable", "设置通信端口；箭头菜单用于打开或关闭端口"), "Alt+O"},
+    {C::Schemes, nullptr,
+     QT_TRANSLATE_NOOP("kv::CommandTable", "打开菜单：打开或保存方案，调入文件熔丝位"), "Alt+S"},
+    {C::Production, nullptr,
+     QT_TRANSLATE_NOOP("kv::CommandTable", "查看生产记录；箭头菜单有记录设置和量产"), "Alt+N"},
+    {C::About, nullptr,
+     QT_TRANSLATE_NOOP("kv::CommandTable", "关于本程序；箭头菜单有固件版本、升级固件和帮助"),
+     "Alt+B"},
+    {C::ProgramFlashEntry, nullptr,
+     QT_TRANSLATE_NOOP("kv::CommandTable", "不起作用；编程请用“编 程”按钮"), nullptr},
+    {C::ProgramEepromEntry, nullptr,
+     QT_TRANSLATE_NOOP("kv::CommandTable", "不起作用；编程请用“编 程”按钮"), nullptr},
+    {C::OpenPort, nullptr, QT_TRANSLATE_NOOP("kv::CommandTable", "打开设置的通信端口"), nullptr},
+    {C::ClosePort, nullptr, QT_TRANSLATE_NOOP("kv::CommandTable", "关闭通信端口"), nullptr},
+    {C::LoadScheme, nullptr,
+     QT_TRANSLATE_NOOP("kv::CommandTable", "从方案文件调入型号、熔丝位、编程选项和文件"),
+     "Ctrl+Alt+O"},
+    {C::SaveScheme, nullptr,
+     QT_TRANSLATE_NOOP("kv::CommandTable", "把型号、熔丝位、编程选项和文件保存为方案文件"),
+     "Ctrl+Alt+S"},
+    {C::FileFuses, nullptr,
+     QT_TRANSLATE_NOOP("kv::CommandTable", "把已调入的ELF文件中的熔丝位和锁定位调入右边"), nullptr},
+    {C::RecordViewer, nullptr, QT_TRANSLATE_NOOP("kv::CommandTable", "查看生产记录"), nullptr},
+    {C::RecordSettings, nullptr,
+     QT_TRANSLATE_NOOP("kv::CommandTable", "设置生产记录的数据库和工位"), nullptr},
+    {C::Gang, nullptr, QT_TRANSLATE_NOOP("kv::CommandTable", "在多个插座上同时编程"), nullptr},
+    {C::FirmwareVersion, nullptr, QT_TRANSLATE_NOOP("kv::CommandTable", "读出编程器的固件版本"),
+     nullptr},
+    {C::FirmwareUpdate, nullptr, QT_TRANSLATE_NOOP("kv::CommandTable", "升级编程器的固件"),
+     nullptr},
+    {C::Help, nullptr, QT_TRANSLATE_NOOP("kv::CommandTable", "打开帮助"), "F1"},
+    {C::RunPass, QT_TRANSLATE_NOOP("kv::CommandTable", "按编程选项编程"),
+     QT_TRANSLATE_NOOP("kv::CommandTable",
+                       "依次执行勾选的编程选项：擦除、写入、校验、熔丝位和锁定位"),
+     "F5"},
+    {C::ReadFlash, nullptr, QT_TRANSLATE_NOOP("kv::CommandTable", "从芯片读出FLASH并显示"),
+     "Alt+H"},
+    {C::ReadEeprom, nullptr, QT_TRANSLATE_NOOP("kv::CommandTable", "从芯片读出EEPROM并显示"),
+     "Alt+M"},
+    {C::ReadSignature, nullptr, QT_TRANSLATE_NOOP("kv::CommandTable", "读出芯片的标识字和型号"),
+     "Alt+I"},
+    {C::ReadCalibration, QT_TRANSLATE_NOOP("kv::CommandTable", "读校准字节"),
+     QT_TRANSLATE_NOOP("kv::CommandTable", "读出1、2、4、8MHz的振荡器校准字节"), "Alt+C"},
+    {C::ReadFlashWord, QT_TRANSLATE_NOOP("kv::CommandTable", "读FLASH字"),
+     QT_TRANSLATE_NOOP("kv::CommandTable", "读出地址处的FLASH字"), nullptr},
+    {C::ReadEepromByte, QT_TRANSLATE_NOOP("kv::CommandTable", "读EEPROM字节"),
+     QT_TRANSLATE_NOOP("kv::CommandTable", "读出地址处的EEPROM字节"), nullptr},
+    {C::WriteFlashWord, QT_TRANSLATE_NOOP("kv::CommandTable", "写FLASH字"),
+     QT_TRANSLATE_NOOP("kv::CommandTable", "把数据写入地址处的FLASH字"), nullptr},
+    {C::WriteEepromByte, QT_TRANSLATE_NOOP("kv::CommandTable", "写EEPROM字节"),
+     QT_TRANSLATE_NOOP("kv::CommandTable", "把数据写入地址处的EEPROM字节"), nullptr},
+    {C::WriteCalibration, QT_TRANSLATE_NOOP("kv::CommandTable", "写入校准字节"),
+     QT_TRANSLATE_NOOP("kv::CommandTable", "把所选频率的校准字节写入FLASH或EEPROM的写入地址"),
+     nullptr},
+    {C::OpenFlashFile, QT_TRANSLATE_NOOP("kv::CommandTable", "打开FLASH文件"),
+     QT_TRANSLATE_NOOP("kv::CommandTable", "调入要写入FLASH的文件"), "Ctrl+O"},
+    {C::OpenEepromFile, QT_TRANSLATE_NOOP("kv::CommandTable", "打开EEPROM文件"),
+     QT_TRANSLATE_NOOP("kv::CommandTable", "调入要写入EEPROM的文件"), "Ctrl+Shift+O"},
+    {C::SaveFlashFile, QT_TRANSLATE_NOOP("kv::CommandTable", "FLASH另存为"),
+     QT_TRANSLATE_NOOP("kv::CommandTable", "把显示的FLASH数据保存为文件"), "Ctrl+S"},
+    {C::SaveEepromFile, QT_TRANSLATE_NOOP("kv::CommandTable", "EEPROM另存为"),
+     QT_TRANSLATE_NOOP("kv::CommandTable", "把显示的EEPROM数据保存为文件"), "Ctrl+Shift+S"},
+};
 
 // The window's order: toolbar left to right, each menu top to bottom, and the
 // port-following window buttons in the order they are switched.
@@ -178,6 +277,13 @@ QList<CommandInfo> makeRows() {
     for (CommandInfo& info : rows) {
         if (info.id == C::Help)
             info.ruleBefore = true;
+        for (const Texts& texts : kTexts) {
+            if (texts.id == info.id) {
+                info.name = texts.name;
+                info.description = texts.description;
+                info.shortcut = texts.shortcut;
+            }
+        }
     }
     return rows;
 }
@@ -196,6 +302,14 @@ const CommandId kCliOrder[] = {
 
 QString CommandInfo::shownCaption() const {
     return caption ? QCoreApplication::translate(kCaptionContext, caption) : QString();
+}
+
+QString CommandInfo::shownName() const {
+    return name ? QCoreApplication::translate(kTextContext, name) : shownCaption();
+}
+
+QString CommandInfo::shownDescription() const {
+    return description ? QCoreApplication::translate(kTextContext, description) : QString();
 }
 
 namespace CommandTable {

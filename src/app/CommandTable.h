@@ -99,9 +99,19 @@ struct CommandInfo {
     QString recordStep;  // the record's step name of a recorded command; the pass names its own
     std::optional<CliCommand> cli;
     bool ruleBefore = false;  // a menu entry set apart from the ones above it
+    // What a screen reader calls the control where the caption is missing or
+    // would be mistaken for another's; null: the caption.
+    const char* name = nullptr;
+    // What the command does, for tooltips and screen readers.
+    const char* description = nullptr;
+    // The key sequence in portable text ("Ctrl+O", "Alt+R"); null: none.
+    const char* shortcut = nullptr;
 
     // The caption in the language of the messages.
     QString shownCaption() const;
+    // The name and description in the language of the messages.
+    QString shownName() const;
+    QString shownDescription() const;
 };
 
 // The one table: the toolbar, its menus and icons, the controls that follow

@@ -20,6 +20,9 @@ inline const QString kFuseBits = QStringLiteral("设置");
 inline const QString kFlashFile = QStringLiteral("FLASH");
 inline const QString kEepromFile = QStringLiteral("EEPROM");
 inline const QString kImagePath = QStringLiteral("文件");
+// The main window's place and size, as Qt saves a window's geometry (Base64).
+inline const QString kWindow = QStringLiteral("窗口");
+inline const QString kWindowGeometry = QStringLiteral("位置");
 
 // The line settings of a port that has none stored.
 inline QString defaultLineSettings() {

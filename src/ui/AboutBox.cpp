@@ -74,7 +74,10 @@ AboutBox::AboutBox(const QString& productLine, const QString& text, const QUrl& 
 
     m_address = new ClickableLabel(page.toString(), this);
     m_address->setObjectName(QStringLiteral("lblAddress"));
-    m_address->setStyleSheet(QStringLiteral("color:#0000EE; text-decoration:underline"));
+    m_address->setForegroundRole(QPalette::Link);
+    QFont underlined = m_address->font();
+    underlined.setUnderline(true);
+    m_address->setFont(underlined);
     m_address->setCursor(Qt::PointingHandCursor);
     m_address->setGeometry(t.rect(240, 3300, 3900, 285));
     connect(m_address, &ClickableLabel::clicked, this, [opener, page] {

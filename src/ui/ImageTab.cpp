@@ -55,13 +55,13 @@ QString ImageTab::headerText() {
     return text + QChar(0x3000) + QLatin1Char(' ');
 }
 
-ImageTab::ImageTab(const QString& memory, const Twips& t, QWidget* parent) : QWidget(parent) {
+ImageTab::ImageTab(const QString& memory, const Twips& t, QWidget* parent)
+    : QWidget(parent), m_twips(t) {
     const bool flash = memory == QLatin1String("FLASH");
     auto* header = new ColumnLabel(headerText(), this);
     m_header = header;
     m_header->setObjectName(flash ? QStringLiteral("Label3") : QStringLiteral("Label4"));
     m_header->setFont(hexViewFont());
-    m_header->setGeometry(t.rect(60, 90, 3900, 240));
 
     // The view is never read back, so typing into it changes no image; it
     // stays editable like the rich-text box it stands for.
@@ -71,7 +71,6 @@ ImageTab::ImageTab(const QString& memory, const Twips& t, QWidget* parent) : QWi
     m_view->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_view->document()->setDocumentMargin(2);
-    m_view->setGeometry(t.rect(60, 345, 3900, 4260));
     // Each header digit stands over the first digit of its byte: a view line
     // has seven columns before its data (blank, address, ideographic space),
     // the header eight before its first digit.
@@ -81,10 +80,20 @@ ImageTab::ImageTab(const QString& memory, const Twips& t, QWidget* parent) : QWi
 
     m_read = new QPushButton(tr("读取%1").arg(memory), this);
     m_read->setObjectName(flash ? QStringLiteral("ReadFlash") : QStringLiteral("ReadEEPROM"));
-    m_read->setGeometry(t.rect(60, 4710, 1500, 420));
     m_save = new QPushButton(tr("另存为"), this);
     m_save->setObjectName(flash ? QStringLiteral("SaveFlash") : QStringLiteral("SaveEEPROM"));
-    m_save->setGeometry(t.rect(2460, 4710, 1500, 420));
+    m_view->setAccessibleName(tr("%1数据").arg(memory));
+    m_view->setAccessibleDescription(tr("十六进制显示：每行地址和16个字节"));
+    setExtraSize(QSize());
+}
+
+void ImageTab::setExtraSize(const QSize& extra) {
+    const Twips& t = m_twips;
+    const int w = extra.width(), h = extra.height();
+    m_header->setGeometry(t.rect(60, 90, 3900, 240).adjusted(0, 0, w, 0));
+    m_view->setGeometry(t.rect(60, 345, 3900, 4260).adjusted(0, 0, w, h));
+    m_read->setGeometry(t.rect(60, 4710, 1500, 420).translated(0, h));
+    m_save->setGeometry(t.rect(2460, 4710, 1500, 420).translated(w, h));
 }
 
 void ImageTab::setViewText(const QString& hexViewText) {

@@ -4,12 +4,12 @@
 #include <QLabel>
 #include <QWidget>
 
+#include "ui/Twips.h"
+
 class QPlainTextEdit;
 class QPushButton;
 
 namespace kv::ui {
-
-class Twips;
 
 // The "FLASH" and "EEPROM" tabs: the column header, the hex view and the two
 // buttons (read from the chip, save as binary).
@@ -25,6 +25,8 @@ public:
     // Shows a hex view text (lines end with CR) in the view, replacing all.
     void setViewText(const QString& hexViewText);
     QString viewText() const;
+    // Room beyond the design size: the view takes it, the buttons stay below.
+    void setExtraSize(const QSize& extra);
 
     QLabel* header() const { return m_header; }
     QPlainTextEdit* view() const { return m_view; }
@@ -32,6 +34,7 @@ public:
     QPushButton* saveButton() const { return m_save; }
 
 private:
+    Twips m_twips;
     QLabel* m_header;
     QPlainTextEdit* m_view;
     QPushButton* m_read;

@@ -2,14 +2,113 @@
 #include "ui/MainToolbar.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QStyle>
+#include <QStyleOptionToolButton>
+#include <QStylePainter>
 #include <QToolButton>
 #include <algorithm>
 
 #include "ui/Icons.h"
 
 namespace kv::ui {
+
+namespace {
+
+// A toolbar button whose menu opens from the keyboard as from the mouse:
+// Alt+Down, Down or F4 anywhere on it; Right moves the focus onto its arrow
+// and Space or Enter there opens the menu. A button that only holds a menu
+// opens it on Space or Enter too. Left and Right walk along the toolbar.
+class ToolbarButton : public QToolButton {
+public:
+    ToolbarButton(bool menuOnly, QWidget* parent) : QToolButton(parent), m_menuOnly(menuOnly) {}
+
+protected:
+    bool event(QEvent* event) override {
+        // Its key runs the command at once, or opens the menu of a button that
+        // has nothing else to do; the focus stays where the user had it.
+        if (event->type() == QEvent::Shortcut && isEnabled()) {
+            if (m_menuOnly && menu())
+                showMenu();
+            else
+                click();
+            return true;
+        }
+        return QToolButton::event(event);
+    }
+    void keyPressEvent(QKeyEvent* event) override {
+        const int key = event->key();
+        const bool activate = key == Qt::Key_Space || key == Qt::Key_Return ||
+                              key == Qt::Key_Enter || key == Qt::Key_Select;
+        if (menu() &&
+            (key == Qt::Key_F4 || key == Qt::Key_Down || (activate && (m_onArrow || m_menuOnly)))) {
+            showMenu();
+            return;
+        }
+        if (key == Qt::Key_Right && menu() && !m_onArrow) {
+            setOnArrow(true);
+            return;
+        }
+        if (key == Qt::Key_Left && m_onArrow) {
+            setOnArrow(false);
+            return;
+        }
+        if (key == Qt::Key_Right || key == Qt::Key_Left) {
+            focusNextPrevChild(key == Qt::Key_Right);
+            return;
+        }
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            animateClick();
+            return;
+        }
+        QToolButton::keyPressEvent(event);
+    }
+    void focusOutEvent(QFocusEvent* event) override {
+        setOnArrow(false);
+        QToolButton::focusOutEvent(event);
+    }
+    void paintEvent(QPaintEvent*) override {
+        QStylePainter p(this);
+        QStyleOptionToolButton option;
+        initStyleOption(&option);
+        // On the arrow the focus frame is the arrow's, not the caption's.
+        if (m_onArrow)
+            option.state &= ~QStyle::State_HasFocus;
+        p.drawComplexControl(QStyle::CC_ToolButton, option);
+        if (!m_onArrow || !hasFocus())
+            return;
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = style()->subControlRect(QStyle::CC_ToolButton, &option,
+                                             QStyle::SC_ToolButtonMenu, this);
+        p.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+    }
+
+private:
+    void setOnArrow(bool on) {
+        if (m_onArrow != on) {
+            m_onArrow = on;
+            update();
+        }
+    }
+
+    bool m_menuOnly;
+    bool m_onArrow = false;
+};
+
+// The caption, its key and what it does, for the tooltip.
+QString toolTipOf(const CommandInfo& command) {
+    QString tip = command.shownName();
+    if (command.shortcut) {
+        tip += QStringLiteral(" (%1)").arg(
+            QKeySequence(QString::fromLatin1(command.shortcut)).toString(QKeySequence::NativeText));
+    }
+    const QString description = command.shownDescription();
+    return description.isEmpty() ? tip : tip + QLatin1Char('\n') + description;
+}
+
+}  // namespace
 
 QStringList MainToolbar::buttonKeys() {
     QStringList keys;
@@ -38,6 +137,17 @@ MainToolbar::MainToolbar(QWidget* parent) : QFrame(parent) {
                 rule->setEnabled(false);
             }
             QAction* action = addEntry(menu, e->key, e->shownCaption());
+            action->setToolTip(e->shownDescription());
+            action->setStatusTip(e->shownDescription());
+            if (e->shortcut) {
+                // Shown in the menu; live while the toolbar is, not only the menu.
+                const QKeySequence keys(QString::fromLatin1(e->shortcut));
+                action->setShortcut(keys);
+                // "帮助(F1)" names its key already.
+                action->setShortcutVisibleInContextMenu(
+                    !e->shownCaption().contains(keys.toString(QKeySequence::NativeText)));
+                addAction(action);
+            }
             const CommandId id = e->id;
             connect(action, &QAction::triggered, this, [this, id] { Q_EMIT commandTriggered(id); });
         }
@@ -57,11 +167,16 @@ MainToolbar::MainToolbar(QWidget* parent) : QFrame(parent) {
 }
 
 QToolButton* MainToolbar::addButton(const CommandInfo& command) {
-    auto* b = new QToolButton(this);
+    auto* b = new ToolbarButton(command.kind == CommandKind::MenuOnly, this);
     const QString& key = command.key;
     const CommandId id = command.id;
     b->setObjectName(key);
     b->setText(command.shownCaption());
+    b->setToolTip(toolTipOf(command));
+    b->setAccessibleName(command.shownName());
+    b->setAccessibleDescription(command.shownDescription());
+    if (command.shortcut)
+        b->setShortcut(QKeySequence(QString::fromLatin1(command.shortcut)));
     b->setIcon(Icons::toolbar(id));
     b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     b->setAutoRaise(true);
@@ -70,6 +185,19 @@ QToolButton* MainToolbar::addButton(const CommandInfo& command) {
     m_row->addWidget(b);
     m_buttons.insert(key, b);
     return b;
+}
+
+void MainToolbar::resizeEvent(QResizeEvent* event) {
+    QFrame::resizeEvent(event);
+    // Captions set side by side run together: what the row has to spare
+    // goes between the buttons, up to a few pixels each.
+    int used = 0;
+    for (const QToolButton* b : std::as_const(m_buttons))
+        used += b->width();
+    const int gaps = int(m_buttons.size()) - 1;
+    const int spare = contentsRect().width() - m_row->contentsMargins().left() -
+                      m_row->contentsMargins().right() - used;
+    m_row->setSpacing(gaps > 0 ? std::clamp(spare / gaps, 0, 12) : 0);
 }
 
 QAction* MainToolbar::addEntry(QMenu* menu, const QString& key, const QString& caption) {

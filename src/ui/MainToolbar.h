@@ -38,6 +38,9 @@ Q_SIGNALS:
     void commandTriggered(kv::CommandId id);
     void modelChosen(const QString& name);
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     QHBoxLayout* m_row;
     QToolButton* addButton(const CommandInfo& command);

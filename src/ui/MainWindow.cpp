@@ -17,6 +17,8 @@
 #include "app/PassRecorder.h"
 #include "app/ShellTexts.h"
 #include "app/Workbench.h"
+#include "settings/SettingsKeys.h"
+#include "settings/SettingsStore.h"
 #include "ui/AboutBox.h"
 #include "ui/ClickableLabel.h"
 #include "ui/FirmwareDialog.h"
@@ -31,6 +33,7 @@
 #include "ui/RecordSettingsDialog.h"
 #include "ui/RecordViewer.h"
 #include "ui/StatusPanels.h"
+#include "ui/Tones.h"
 #include "ui/Twips.h"
 
 namespace kv::ui {
@@ -40,6 +43,8 @@ namespace {
 // Client area in twips.
 constexpr int kWidth = 10650;
 constexpr int kHeight = 7050;
+constexpr int kFrameLeft[] = {4260, 5820, 7440, 8970};
+constexpr int kFrameWidth[] = {1635, 1695, 1575, 1545};
 
 QFont windowFont() {
     QFont font;
@@ -81,22 +86,23 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::buildControls() {
     const Twips t = Twips::forWidget(this);
-    setFixedSize(t.size(kWidth, kHeight));
+    // The design size is the smallest; growing gives room to the option
+    // list, the hex views and the log (arrange()).
+    setMinimumSize(t.size(kWidth, kHeight));
+    resize(t.size(kWidth, kHeight));
 
     m_toolbar = new MainToolbar(this);
-    placeAt(m_toolbar, t, 0, 0, kWidth, 795);
 
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("SSTab1"));
-    placeAt(m_tabs, t, 60, 960, 4095, 5715);
+    m_tabs->setAccessibleName(tr("页面"));
+    m_tabs->setAccessibleDescription(tr("熔丝选项、FLASH、EEPROM和其它；Alt+1至Alt+4切换"));
     auto* fusePage = new QWidget;
     m_tree = new OptionTree(fusePage);
-    m_tree->setGeometry(t.rect(30, 30, 3960, 5190));
     m_definitionsWarning = new QLabel(fusePage);
     m_definitionsWarning->setObjectName(QStringLiteral("FuseDefinitionsWarning"));
     m_definitionsWarning->setWordWrap(true);
-    m_definitionsWarning->setStyleSheet(QStringLiteral("color:#CD0000"));
-    m_definitionsWarning->setGeometry(t.rect(150, 150, 3720, 1800));
+    setTone(m_definitionsWarning, QColor(0xCD, 0, 0));
     m_definitionsWarning->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_definitionsWarning->hide();
     m_tabs->addTab(fusePage, tr("熔丝选项"));
@@ -107,57 +113,150 @@ void MainWindow::buildControls() {
     m_otherTab = new OtherTab(t);
     m_tabs->addTab(m_otherTab, tr("其它"));
 
-    const int frameLeft[] = {4260, 5820, 7440, 8970};
-    const int frameWidth[] = {1635, 1695, 1575, 1545};
-    for (int b = 0; b < 4; ++b) {
-        m_frames[b] = new FuseFrame(b, frameWidth[b], 2835, t, this);
-        placeAt(m_frames[b], t, frameLeft[b], 960, frameWidth[b], 2835);
-    }
+    for (int b = 0; b < 4; ++b)
+        m_frames[b] = new FuseFrame(b, kFrameWidth[b], 2835, t, this);
 
     m_logBox = new QGroupBox(this);
     m_logBox->setObjectName(QStringLiteral("FrameInfo"));
-    placeAt(m_logBox, t, 4260, 3900, 3075, 1695);
     m_log = new QPlainTextEdit(m_logBox);
     m_log->setObjectName(QStringLiteral("InfoText"));
     m_log->setReadOnly(true);
     m_log->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_log->setGeometry(t.rect(60, 150, 3075 - 120, 1695 - 210));
     m_log->viewport()->installEventFilter(this);
+    m_log->setAccessibleName(tr("信息"));
+    m_log->setAccessibleDescription(tr("程序和编程器的信息，最新的在最后"));
 
     m_options = new ProgramOptionsBox(t, this);
-    placeAt(m_options, t, 7380, 3900, 3135, 1935);
 
     m_linkLabel = new ClickableLabel(this);
     m_linkLabel->setObjectName(QStringLiteral("Label2"));
     m_linkLabel->setCursor(Qt::PointingHandCursor);
-    m_linkLabel->setStyleSheet(QStringLiteral("color:#0000EE"));
-    placeAt(m_linkLabel, t, 4320, 5640, 3045, 195);
+    m_linkLabel->setForegroundRole(QPalette::Link);
+    m_linkLabel->setFocusPolicy(Qt::TabFocus);
+    m_linkLabel->setAccessibleDescription(tr("在浏览器中打开网页"));
 
     const char* const memories[] = {"FLASH", "EEPROM"};
     for (int i = 0; i < 2; ++i) {
-        const int top = 5940 + i * 360;
         m_fileName[i] = new QLineEdit(this);
         m_fileName[i]->setObjectName(QStringLiteral("FileNameText_%1").arg(i));
-        placeAt(m_fileName[i], t, 4260, top, 4935, 270);
         m_openFile[i] = new QPushButton(tr("打开%1").arg(QLatin1String(memories[i])), this);
         m_openFile[i]->setObjectName(i == 0 ? QStringLiteral("OpenFFile")
                                             : QStringLiteral("OpenEFile"));
-        placeAt(m_openFile[i], t, 9210, top, 1125, 285);
         m_progress[i] = new QProgressBar(this);
         m_progress[i]->setObjectName(i == 0 ? QStringLiteral("FlashProgressBar")
                                             : QStringLiteral("EepromProgressBar"));
         m_progress[i]->setRange(0, 100);
         m_progress[i]->setTextVisible(false);
-        placeAt(m_progress[i], t, 4260, top + 300, 4905, 60);
     }
+    m_fileName[0]->setAccessibleName(tr("FLASH文件"));
+    m_fileName[0]->setAccessibleDescription(tr("要写入FLASH的文件的路径"));
+    m_fileName[1]->setAccessibleName(tr("EEPROM文件"));
+    m_fileName[1]->setAccessibleDescription(tr("要写入EEPROM的文件的路径"));
+    m_progress[0]->setAccessibleName(tr("FLASH进度"));
+    m_progress[0]->setAccessibleDescription(tr("FLASH读写的进度"));
+    m_progress[1]->setAccessibleName(tr("EEPROM进度"));
+    m_progress[1]->setAccessibleDescription(tr("EEPROM读写的进度"));
 
     m_status = new StatusPanels(t, this);
-    placeAt(m_status, t, 0, 6675, kWidth, 375);
+    describeCommands();
+    arrange();
+}
 
-    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    help->setContext(Qt::WindowShortcut);
-    connect(help, &QShortcut::activated, this,
-            [this] { m_workbench->runCommand(CommandId::Help); });
+void MainWindow::describeCommands() {
+    // Names, descriptions and keys of the window's buttons come from the table.
+    for (const CommandInfo& command : CommandTable::rows()) {
+        QAbstractButton* button =
+            command.placement == Placement::Window ? commandButton(command.id) : nullptr;
+        if (!button)
+            continue;
+        button->setAccessibleName(command.shownName());
+        button->setAccessibleDescription(command.shownDescription());
+        if (!command.shortcut)
+            continue;
+        const QKeySequence keys(QString::fromLatin1(command.shortcut));
+        button->setToolTip(QStringLiteral("%1 (%2)").arg(command.shownName(),
+                                                         keys.toString(QKeySequence::NativeText)));
+        // Also for a button on a tab not shown, which comes to the front to
+        // show what the command does; a disabled button ignores it.
+        auto* shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, button, [this, button] {
+            if (!button->isEnabled())
+                return;
+            for (int i = 0; i < m_tabs->count(); ++i) {
+                if (m_tabs->widget(i)->isAncestorOf(button))
+                    m_tabs->setCurrentIndex(i);
+            }
+            button->click();
+        });
+    }
+    // Alt+1 to Alt+4 bring up the tabs, whose captions stay as they are.
+    for (int i = 0; i < m_tabs->count(); ++i) {
+        const QKeySequence keys(Qt::ALT | Qt::Key(Qt::Key_1 + i));
+        m_tabs->setTabToolTip(i, keys.toString(QKeySequence::NativeText));
+        auto* shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, m_tabs, [this, i] {
+            m_tabs->setCurrentIndex(i);
+            m_tabs->setFocus(Qt::ShortcutFocusReason);
+        });
+    }
+}
+
+void MainWindow::arrange() {
+    const Twips t = Twips::forWidget(this);
+    // What the window has beyond its design size: half of the width goes to
+    // the tabs, half to the right column; all of the height to the tabs and
+    // the log. At the design size every control stands where it always did.
+    const QSize design = t.size(kWidth, kHeight);
+    const int dx = std::max(0, width() - design.width());
+    const int dy = std::max(0, height() - design.height());
+    const int left = dx / 2, right = dx - left;
+    auto place = [&t](QWidget* w, int l, int top, int width, int height, int moveX, int moveY,
+                      int growX, int growY) {
+        w->setGeometry(
+            t.rect(l, top, width, height).translated(moveX, moveY).adjusted(0, 0, growX, growY));
+    };
+    place(m_toolbar, 0, 0, kWidth, 795, 0, 0, dx, 0);
+    place(m_tabs, 60, 960, 4095, 5715, 0, 0, left, dy);
+    place(m_tree, 30, 30, 3960, 5190, 0, 0, left, dy);
+    place(m_definitionsWarning, 150, 150, 3720, 1800, 0, 0, left, 0);
+    m_flashTab->setExtraSize(QSize(left, dy));
+    m_eepromTab->setExtraSize(QSize(left, dy));
+
+    // The fuse frames share the right column's growth; their names get it.
+    int shifted = left;
+    for (int b = 0; b < 4; ++b) {
+        const int share = right * (b + 1) / 4 - right * b / 4;
+        place(m_frames[b], kFrameLeft[b], 960, kFrameWidth[b], 2835, shifted, 0, share, 0);
+        m_frames[b]->setNameWidth(t.px(kFrameWidth[b] - 450) + share);
+        shifted += share;
+    }
+    place(m_logBox, 4260, 3900, 3075, 1695, left, 0, right, dy);
+    place(m_log, 60, 150, 3075 - 120, 1695 - 210, 0, 0, right, dy);
+    place(m_options, 7380, 3900, 3135, 1935, dx, 0, 0, 0);
+    place(m_linkLabel, 4320, 5640, 3045, 195, left, dy, right, 0);
+    for (int i = 0; i < 2; ++i) {
+        const int top = 5940 + i * 360;
+        place(m_fileName[i], 4260, top, 4935, 270, left, dy, right, 0);
+        place(m_openFile[i], 9210, top, 1125, 285, dx, dy, 0, 0);
+        place(m_progress[i], 4260, top + 300, 4905, 60, left, dy, right, 0);
+    }
+    place(m_status, 0, 6675, kWidth, 375, 0, dy, dx, 0);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (m_toolbar)
+        arrange();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange ||
+        event->type() == QEvent::ApplicationPaletteChange) {
+        applyTones(this);
+        if (m_workbench)
+            refreshFuseCells();
+    }
 }
 
 void MainWindow::load() {
@@ -166,7 +265,12 @@ void MainWindow::load() {
     m_tabs->setCurrentIndex(0);
     m_workbench->start();
     m_linkLabel->setText(m_workbench->linkCaption());
-    // Centred on the screen.
+    m_linkLabel->setAccessibleName(m_linkLabel->text());
+    // Where and how large it was last time; else centred on the screen.
+    const QString stored = m_workbench->session().settings().read(SettingsKeys::kWindow,
+                                                                  SettingsKeys::kWindowGeometry);
+    if (!stored.isEmpty() && restoreGeometry(QByteArray::fromBase64(stored.toLatin1())))
+        return;
     if (const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen()) {
         const QRect area = s->geometry();
         move(area.left() + (area.width() - frameGeometry().width()) / 2,
@@ -217,6 +321,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     if (!m_closing) {
         m_closing = true;
         m_workbench->storeSetUp();
+        // A failure is reported by the store; the window closes all the same.
+        static_cast<void>(m_workbench->session().settings().write(
+            SettingsKeys::kWindow, SettingsKeys::kWindowGeometry,
+            QString::fromLatin1(saveGeometry().toBase64())));
     }
     event->accept();
 }

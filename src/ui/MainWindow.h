@@ -109,10 +109,15 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
+    void describeCommands();
+    // Places every control for the window's size.
+    void arrange();
     void bindShell();
     void bindFuses();
     void bindModel();

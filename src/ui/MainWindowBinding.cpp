@@ -219,11 +219,14 @@ void MainWindow::refreshFuseCells() {
     for (int i = 0; i < 32; ++i) {
         FuseFrame* frame = m_frames[i / 8];
         const FuseCell& cell = fuses.cell(i);
-        frame->setCell(i, cell.caption, toColor(cell.colour), cell.enabled);
+        // An unprogrammed bit is plain text: black on a light desktop, light on a dark one.
+        const QColor colour =
+            cell.colour == FuseCell::kUnprogrammedColour ? QColor() : toColor(cell.colour);
+        frame->setCell(i, cell.caption, colour, cell.enabled);
         frame->setName(i, fuses.bitName(i).caption, fuses.bitName(i).enabled);
     }
     for (int b = 0; b < 4; ++b)
-        m_frames[b]->setTitle(fuses.frameCaption(b));
+        m_frames[b]->setFrameTitle(fuses.frameCaption(b));
 }
 
 void MainWindow::refreshOptionList() {

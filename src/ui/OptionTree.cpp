@@ -1,19 +1,22 @@
 // SPDX-License-Identifier: MIT
 #include "ui/OptionTree.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <algorithm>
 
 #include "ui/Icons.h"
+#include "ui/Tones.h"
 
 namespace kv::ui {
 
 namespace {
 
-const QColor kShade(205, 218, 204);
 const QColor kMarked(205, 0, 0);
+constexpr int kShadedRole = Qt::UserRole + 1;
+constexpr int kMarkedRole = Qt::UserRole + 2;
 
 }  // namespace
 
@@ -32,6 +35,8 @@ OptionTree::OptionTree(QWidget* parent) : QTreeWidget(parent) {
     setIndentation(0);
     setUniformRowHeights(true);
     setIconSize(QSize(16, 16));
+    setAccessibleName(tr("熔丝选项"));
+    setAccessibleDescription(tr("熔丝位的选项；空格键勾选所选的一项，右边的熔丝位随之改变"));
     connect(this, &QTreeWidget::itemChanged, this, &OptionTree::onItemChanged);
 }
 
@@ -48,15 +53,56 @@ void OptionTree::setEntries(const QList<Entry>& entries) {
         item->setIcon(0, picture);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         item->setCheckState(0, e.checked ? Qt::Checked : Qt::Unchecked);
-        if (e.shaded)
-            item->setBackground(0, kShade);
-        if (e.marked)
-            item->setForeground(0, kMarked);
+        item->setData(0, kShadedRole, e.shaded);
+        item->setData(0, kMarkedRole, e.marked);
         items << item;
     }
     addTopLevelItems(items);
+    recolour();
     m_programmatic = false;
     fitColumn();
+}
+
+QColor OptionTree::shadeColour() const {
+    const QColor base = palette().color(QPalette::Base);
+    const QColor alternate = palette().color(QPalette::AlternateBase);
+    if (contrastRatio(alternate, base) >= 1.1)
+        return alternate;
+    // Some palettes' alternate base is all but the base itself, which would
+    // hide the groups: a tenth of the text colour then sets them apart.
+    const QColor text = palette().color(QPalette::Text);
+    return QColor::fromRgbF(base.redF() * 0.9f + text.redF() * 0.1f,
+                            base.greenF() * 0.9f + text.greenF() * 0.1f,
+                            base.blueF() * 0.9f + text.blueF() * 0.1f);
+}
+
+bool OptionTree::isShaded(int position) const {
+    QTreeWidgetItem* item = entry(position);
+    return item && item->data(0, kShadedRole).toBool();
+}
+
+void OptionTree::recolour() {
+    // Shaded rows set groups apart as alternate rows do, in the palette's colour;
+    // a marked entry's red is kept legible on its row.
+    const bool was = m_programmatic;
+    m_programmatic = true;
+    const QColor base = palette().color(QPalette::Base);
+    const QColor shade = shadeColour();
+    for (int i = 0; i < topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = topLevelItem(i);
+        const bool shaded = item->data(0, kShadedRole).toBool();
+        item->setBackground(0, shaded ? QBrush(shade) : QBrush());
+        item->setForeground(0, item->data(0, kMarkedRole).toBool()
+                                   ? QBrush(legibleOn(kMarked, shaded ? shade : base))
+                                   : QBrush());
+    }
+    m_programmatic = was;
+}
+
+void OptionTree::changeEvent(QEvent* event) {
+    QTreeWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange)
+        recolour();
 }
 
 void OptionTree::fitColumn() {

@@ -25,6 +25,11 @@ public:
     // position counts from 1 as in the list
     void setChecked(int position, bool checked);
     bool isChecked(int position) const;
+    // The definitions set the entry apart from its neighbours.
+    bool isShaded(int position) const;
+    // The background of shaded entries: the palette's alternate base, or the
+    // base a little towards the text where the two are too alike to tell.
+    QColor shadeColour() const;
     int count() const { return topLevelItemCount(); }
     QTreeWidgetItem* entry(int position) const { return topLevelItem(position - 1); }
 
@@ -40,8 +45,10 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void recolour();
     void fitColumn();
     void onItemChanged(QTreeWidgetItem* item, int column);
 

@@ -10,6 +10,7 @@
 #include <QScrollBar>
 
 #include "ui/SpinnerBar.h"
+#include "ui/Tones.h"
 #include "ui/Twips.h"
 
 namespace kv::ui {
@@ -59,8 +60,9 @@ OtherTab::OtherTab(const Twips& t, QWidget* parent) : QWidget(parent) {
     label(sig, QStringLiteral("Label6"), tr("您选择的型号："), t, 1290, 675, 1380, 240);
     selectedModel =
         label(sig, QStringLiteral("SEL_MCUTYPE"), QStringLiteral("AT"), t, 2700, 675, 1140, 240);
+    // Set apart in the palette's accent, legible on light and dark desktops.
     for (QLabel* l : {currentModel, selectedModel})
-        l->setStyleSheet(QStringLiteral("color:#0000C0"));
+        l->setForegroundRole(QPalette::Link);
 
     auto* cal = make<QGroupBox>(this, QStringLiteral("FrameOA"), t, 60, 1140, 3900, 1830);
     cal->setTitle(tr("校准选项"));
@@ -120,7 +122,37 @@ OtherTab::OtherTab(const Twips& t, QWidget* parent) : QWidget(parent) {
     QLabel* note = label(rw, QStringLiteral("Label14"),
                          tr("注:只有原地址数据为FF时,才能正确写入数据。"), t, 120, 1380, 3690, 450);
     note->setWordWrap(true);
-    note->setStyleSheet(QStringLiteral("color:#C00000"));
+    setTone(note, QColor(0xC0, 0, 0));
+    describe();
+}
+
+void OtherTab::describe() {
+    // Screen readers hear what each control holds or does; the buttons'
+    // names come with their commands.
+    for (int i = 0; i < 4; ++i) {
+        selOa[i]->setAccessibleName(tr("%1校准字节").arg(oaLabel[i]->text()));
+        selOa[i]->setAccessibleDescription(tr("选择要写入的校准字节"));
+    }
+    selFe[0]->setAccessibleName(tr("校准字节写入FLASH"));
+    selFe[1]->setAccessibleName(tr("校准字节写入EEPROM"));
+    for (QRadioButton* b : selFe)
+        b->setAccessibleDescription(tr("选择校准字节写入的存储器"));
+    flashAddress->setAccessibleName(tr("FLASH中的校准字节地址"));
+    eepromAddress->setAccessibleName(tr("EEPROM中的校准字节地址"));
+    vScroll1->setAccessibleName(tr("FLASH中的校准字节地址增减"));
+    vScroll2->setAccessibleName(tr("EEPROM中的校准字节地址增减"));
+    address[0]->setAccessibleName(tr("FLASH字地址"));
+    address[1]->setAccessibleName(tr("EEPROM字节地址"));
+    vScroll3[0]->setAccessibleName(tr("FLASH字地址增减"));
+    vScroll3[1]->setAccessibleName(tr("EEPROM字节地址增减"));
+    data[0]->setAccessibleName(tr("FLASH字数据"));
+    data[1]->setAccessibleName(tr("EEPROM字节数据"));
+    for (QLineEdit* box : {flashAddress, eepromAddress, address[0], address[1]})
+        box->setAccessibleDescription(tr("十进制地址"));
+    for (QScrollBar* bar : {vScroll1, vScroll2, vScroll3[0], vScroll3[1]})
+        bar->setAccessibleDescription(tr("增减地址"));
+    for (QLineEdit* box : data)
+        box->setAccessibleDescription(tr("十六进制数据"));
 }
 
 }  // namespace kv::ui

@@ -48,6 +48,9 @@ public:
     std::array<QLineEdit*, 2> address;      // W_AddressText
     std::array<QLineEdit*, 2> data;         // W_DataText
     std::array<QScrollBar*, 2> vScroll3;
+
+private:
+    void describe();
 };
 
 }  // namespace kv::ui

@@ -53,6 +53,9 @@ ProgramOptionsBox::ProgramOptionsBox(const Twips& t, QWidget* parent) : QGroupBo
             box->setObjectName(QStringLiteral("CheckPRO_%1").arg(index));
             box->setTristate(true);
             box->setGeometry(t.rect(left, firstRow + row * rowTwips, 1470, 255));
+            // Unlike the toolbar's buttons of the same caption, these only choose.
+            box->setAccessibleName(tr("编程选项：%1").arg(caption(index)));
+            box->setAccessibleDescription(tr("勾选后，“编 程”执行这一步"));
             connect(box, &QCheckBox::stateChanged, this, [this, index] {
                 if (!m_programmatic)
                     Q_EMIT valueChangedByUser(index, value(index));

@@ -14,6 +14,7 @@
 #include "app/RecordConnection.h"
 #include "core/UserPrompts.h"
 #include "record/RecordUrl.h"
+#include "ui/Tones.h"
 
 namespace kv::ui {
 
@@ -101,8 +102,7 @@ void RecordSettingsDialog::browse() {
 
 void RecordSettingsDialog::testConnection() {
     const RecordConnection::Outcome outcome = RecordConnection::test(m_database->text());
-    m_testResult->setStyleSheet(outcome.ok ? QStringLiteral("color:#007000")
-                                           : QStringLiteral("color:#CD0000"));
+    setTone(m_testResult, outcome.ok ? QColor(0, 0x70, 0) : QColor(0xCD, 0, 0));
     m_testResult->setText(outcome.text);
 }
 

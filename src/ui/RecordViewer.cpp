@@ -10,9 +10,12 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include "ui/Tones.h"
 
 namespace kv::ui {
 
@@ -32,6 +35,9 @@ RecordViewer::RecordViewer(const QString& url, UserPrompts& prompts, QWidget* pa
     setWindowTitle(tr("生产记录"));
     setAttribute(Qt::WA_DeleteOnClose);
     resize(980, 640);
+    // A window of its own, so Esc is not a dialog's: it closes it all the same.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
 
     m_table = named(new QTableWidget(0, int(RecordBrowser::columnTitles().size())), "RecordTable");
     m_table->setHorizontalHeaderLabels(RecordBrowser::columnTitles());
@@ -147,7 +153,7 @@ void RecordViewer::refresh() {
 
 void RecordViewer::showRows(bool ok) {
     m_message->setVisible(!ok);
-    m_message->setStyleSheet(QStringLiteral("color:#CD0000"));
+    setTone(m_message, QColor(0xCD, 0, 0));
     m_message->setText(m_browser.errorText());
     const QList<PassRecord>& rows = m_browser.rows();
     m_table->clearContents();
@@ -158,7 +164,8 @@ void RecordViewer::showRows(bool ok) {
             auto* item = new QTableWidgetItem(texts[c]);
             item->setData(Qt::UserRole, rows[r].id);
             if (rows[r].result == u"fail")
-                item->setForeground(QColor(0xCD, 0, 0));
+                item->setForeground(
+                    legibleOn(QColor(0xCD, 0, 0), m_table->palette().color(QPalette::Base)));
             m_table->setItem(r, c, item);
         }
     }
@@ -183,8 +190,7 @@ void RecordViewer::exportCsv() {
     const auto outcome = m_browser.exportCsv(m_prompts);
     if (!outcome)
         return;
-    m_message->setStyleSheet(m_browser.errorText().isEmpty() ? QString()
-                                                             : QStringLiteral("color:#CD0000"));
+    setTone(m_message, m_browser.errorText().isEmpty() ? QColor() : QColor(0xCD, 0, 0));
     m_message->setText(*outcome);
     m_message->show();
 }

@@ -2,6 +2,7 @@
 #include "ui/StatusPanels.h"
 
 #include <QLabel>
+#include <algorithm>
 
 #include "ui/ClickableLabel.h"
 #include "ui/Icons.h"
@@ -57,9 +58,21 @@ StatusPanels::StatusPanels(const Twips& t, QWidget* parent) : QWidget(parent) {
         pic->setGeometry(t.px(120), t.px(75), side, side);
         pic->setCursor(Qt::PointingHandCursor);
         pic->setToolTip(tr("打开或关闭端口"));
+        pic->setAccessibleDescription(tr("打开或关闭端口"));
         connect(pic, &ClickableLabel::clicked, this, &StatusPanels::pictureClicked);
     }
+    m_picConnected->setAccessibleName(tr("端口已打开"));
+    m_picNotConnected->setAccessibleName(tr("端口已关闭"));
     showConnected(false);
+    m_lastWidth = m_panels.value(QString::fromLatin1(kPanels[3].key))->width();
+    m_designWidth = t.px(barWidthTwips);
+}
+
+void StatusPanels::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // The last panel takes what the bar has beyond its design width.
+    QLabel* last = m_panels.value(QString::fromLatin1(kPanels[3].key));
+    last->resize(m_lastWidth + std::max(0, width() - m_designWidth), last->height());
 }
 
 void StatusPanels::setPanelText(const QString& key, const QString& text) {

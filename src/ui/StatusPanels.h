@@ -34,7 +34,12 @@ public:
 Q_SIGNALS:
     void pictureClicked();
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    int m_lastWidth = 0;
+    int m_designWidth = 0;
     QHash<QString, QLabel*> m_panels;
     ClickableLabel* m_picConnected;
     ClickableLabel* m_picNotConnected;

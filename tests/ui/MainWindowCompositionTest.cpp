@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -24,6 +25,7 @@
 #include "ui/OtherTab.h"
 #include "ui/ProgramOptionsBox.h"
 #include "ui/StatusPanels.h"
+#include "ui/Tones.h"
 #include "ui/Twips.h"
 
 namespace kv::test {
@@ -216,6 +218,147 @@ TEST(MainWindowComposition, ProgrammingOptionsStandInTwoColumns) {
     EXPECT_EQ(program->size(), t.size(1155, 555));
     EXPECT_GT(program->x(), box->option(3)->x() - 1);
     EXPECT_GT(program->y(), box->option(5)->geometry().bottom());
+}
+
+// Growing the window gives the room to the option list, the hex views and
+// the log; nothing overlaps, and the next start opens it as it was left.
+TEST(MainWindowComposition, GrowsIntoItsListsAndOpensAsItWasLeft) {
+    WindowRig rig;
+    ui::MainWindow& w = rig.start();
+    const QSize design = w.size();
+    EXPECT_EQ(w.minimumSize(), design);
+    struct Growth {
+        QWidget* widget;
+        bool wider, taller;
+    };
+    const Growth rows[] = {
+        {w.optionTree(), true, true},           {w.flashTab()->view(), true, true},
+        {w.eepromTab()->view(), true, true},    {w.logView(), true, true},
+        {w.fileNameText(0), true, false},       {w.statusPanels()->panel("EEPROM"), true, false},
+        {w.fuseFrame(3)->name(0), true, false},
+    };
+    QList<QSize> before;
+    for (const Growth& g : rows)
+        before << g.widget->size();
+    // The parts of the window, and of a hex tab, stand side by side inside
+    // it; the fuse frames touch as they always did, nothing else.
+    w.tabs()->setCurrentWidget(w.flashTab());
+    auto overlaps = [&w] {
+        QStringList pairs;
+        for (QWidget* parent : {static_cast<QWidget*>(&w), static_cast<QWidget*>(w.flashTab())}) {
+            QList<QWidget*> parts;
+            for (QWidget* c : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                if (!c->isHidden())
+                    parts << c;
+            }
+            for (int a = 0; a < parts.size(); ++a) {
+                EXPECT_TRUE(parent->rect().contains(parts[a]->geometry()))
+                    << parts[a]->objectName().toStdString();
+                for (int b = a + 1; b < parts.size(); ++b) {
+                    if (parts[a]->geometry().intersects(parts[b]->geometry()))
+                        pairs << parts[a]->objectName() + "/" + parts[b]->objectName();
+                }
+            }
+        }
+        return pairs;
+    };
+    const QStringList touching = overlaps();
+    w.resize(design + QSize(420, 300));
+    for (int i = 0; i < int(std::size(rows)); ++i) {
+        EXPECT_EQ(rows[i].widget->width() > before[i].width(), rows[i].wider) << i;
+        EXPECT_EQ(rows[i].widget->height() > before[i].height(), rows[i].taller) << i;
+    }
+    EXPECT_EQ(overlaps(), touching);
+    const QSize left = w.size();
+    EXPECT_TRUE(w.close());
+    EXPECT_EQ(rig.start().size(), left);
+}
+
+// The rendered text of each part against its own background, in the
+// lowest contrast a reader needs for bold or large text.
+double renderedContrast(QWidget* widget, const QRect& area, const QPoint& backgroundAt) {
+    const QImage shot = widget->grab().toImage();
+    const QColor background = shot.pixelColor(backgroundAt);
+    const QRect shown = area.intersected(shot.rect());
+    double best = 1.0;
+    for (int y = shown.top(); y <= shown.bottom(); ++y) {
+        for (int x = shown.left(); x <= shown.right(); ++x)
+            best = std::max(best, ui::contrastRatio(shot.pixelColor(x, y), background));
+    }
+    return best;
+}
+
+// On a dark desktop every text reads: shaded option rows take the palette's
+// alternate base, the link and the chip labels its link colour, fuse cells
+// and red texts are made light enough.
+TEST(MainWindowComposition, EveryTextReadsOnADarkPalette) {
+    struct Restore {
+        QPalette old = QApplication::palette();
+        ~Restore() { QApplication::setPalette(old); }
+    } restore;
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2b));
+    dark.setColor(QPalette::WindowText, QColor(0xe6, 0xe6, 0xe6));
+    dark.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
+    dark.setColor(QPalette::AlternateBase, QColor(0x2d, 0x3a, 0x2d));
+    dark.setColor(QPalette::Text, QColor(0xe6, 0xe6, 0xe6));
+    dark.setColor(QPalette::Button, QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::ButtonText, QColor(0xe6, 0xe6, 0xe6));
+    dark.setColor(QPalette::Link, QColor(0x6f, 0xb3, 0xff));
+    QApplication::setPalette(dark);
+    WindowRig rig;
+    ui::MainWindow& w = rig.start();
+
+    ui::OptionTree* tree = w.optionTree();
+    int shaded = 0, marked = 0;
+    for (int i = 1; i <= tree->count(); ++i) {
+        if (!shaded && tree->isShaded(i))
+            shaded = i;
+        if (!marked && tree->entry(i)->foreground(0).style() != Qt::NoBrush)
+            marked = i;
+    }
+    ASSERT_GT(shaded, 0);
+    ASSERT_GT(marked, 0);
+    EXPECT_EQ(tree->entry(shaded)->background(0).color(), dark.color(QPalette::AlternateBase));
+
+    int programmed = -1, unprogrammed = -1;
+    for (int i = 0; i < 32; ++i) {
+        const QString caption = w.fuseFrame(i / 8)->cell(i)->text();
+        if (caption == "0" && programmed < 0)
+            programmed = i;
+        if (caption == "1" && unprogrammed < 0)
+            unprogrammed = i;
+    }
+    ASSERT_GE(programmed, 0);
+    ASSERT_GE(unprogrammed, 0);
+
+    auto label = [](QWidget* l) {
+        return std::make_tuple(l, l->rect().adjusted(2, 2, -2, -2), QPoint(1, 1));
+    };
+    auto cell = [](QWidget* c) {
+        const QRect inside = static_cast<QFrame*>(c)->contentsRect();
+        return std::make_tuple(c, inside.adjusted(1, 1, -1, -1), inside.topLeft());
+    };
+    auto row = [tree](int position) {
+        tree->scrollToItem(tree->entry(position));
+        const QRect r = tree->visualItemRect(tree->entry(position));
+        // The text only: right of the check box and the picture.
+        return std::make_tuple(static_cast<QWidget*>(tree->viewport()), r.adjusted(48, 0, 0, 0),
+                               r.topLeft() + QPoint(1, 1));
+    };
+    w.otherTab()->currentModel->setText("ATMEGA8");
+    const std::tuple<QWidget*, QRect, QPoint> parts[] = {
+        label(w.linkLabel()),
+        label(w.otherTab()->currentModel),
+        label(child<QLabel>(w, "Label14")),
+        cell(w.fuseFrame(programmed / 8)->cell(programmed)),
+        cell(w.fuseFrame(unprogrammed / 8)->cell(unprogrammed)),
+        row(shaded),
+        row(marked),
+    };
+    for (const auto& [widget, area, backgroundAt] : parts)
+        EXPECT_GE(renderedContrast(widget, area, backgroundAt), 3.0)
+            << widget->objectName().toStdString();
 }
 
 }  // namespace

@@ -2,18 +2,27 @@
 #include <gtest/gtest.h>
 
 #include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
+#include <QToolButton>
+#include <functional>
 
+#include "app/Language.h"
 #include "tests/support/TestFiles.h"
 #include "tests/ui/WindowRig.h"
 #include "ui/ClickableLabel.h"
 #include "ui/FuseFrame.h"
+#include "ui/MainToolbar.h"
 #include "ui/OptionTree.h"
 #include "ui/OtherTab.h"
 #include "ui/ProgramOptionsBox.h"
+#include "ui/RecordViewer.h"
 
 namespace kv::test {
 namespace {
@@ -91,6 +100,170 @@ TEST(BusyWindow, OptionAndFuseClicksDuringAPassShowTheStateAgain) {
     EXPECT_EQ(tree->isChecked(1), entryChecked);
     EXPECT_EQ(rig.wb().session().fuses().fuseBitString(), cells);
     EXPECT_EQ(rig.wb().session().log().text().count(CommandRunner::busyText()), 3);
+}
+
+// The menu a key press on the widget opens, closed again at once; null for none.
+QMenu* menuOpenedBy(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+    QMenu* opened = nullptr;
+    QTimer closer;
+    closer.setSingleShot(true);
+    QObject::connect(&closer, &QTimer::timeout, [&opened] {
+        opened = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (opened)
+            opened->close();
+    });
+    closer.start(0);
+    widget->setFocus();
+    QTest::keyClick(widget, key, modifiers);
+    QCoreApplication::processEvents();
+    return opened;
+}
+
+// Every function from the keyboard: the toolbar menus open from their
+// buttons, a fuse cell toggles with Space, the standard keys reach their
+// commands and Esc closes the record viewer.
+TEST(WindowKeyboard, MenusCellsAndShortcuts) {
+    WindowRig rig;
+    ui::MainWindow& w = rig.start();
+    ui::MainToolbar* bar = w.toolbar();
+    struct MenuKey {
+        const char* button;
+        std::function<void(QToolButton*)> before;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+    };
+    const MenuKey menus[] = {
+        {"SelectMCU", nullptr, Qt::Key_Down, Qt::AltModifier},
+        {"About", nullptr, Qt::Key_F4, {}},
+        {"Production", nullptr, Qt::Key_Down, {}},
+        // The arrow takes the focus from its button, then opens on Space or Enter.
+        {"SetCOM", [](QToolButton* b) { QTest::keyClick(b, Qt::Key_Right); }, Qt::Key_Space, {}},
+        {"Production",
+         [](QToolButton* b) { QTest::keyClick(b, Qt::Key_Right); },
+         Qt::Key_Return,
+         {}},
+        // A button that is only a menu opens it as its own action.
+        {"slSET", nullptr, Qt::Key_Space, {}},
+    };
+    for (const MenuKey& m : menus) {
+        QToolButton* b = bar->button(m.button);
+        b->setFocus();
+        if (m.before)
+            m.before(b);
+        EXPECT_EQ(menuOpenedBy(b, m.key, m.modifiers), bar->menuOf(m.button)) << m.button;
+    }
+    // Space on a button with an action of its own runs it, not its menu.
+    EXPECT_EQ(menuOpenedBy(bar->button("About"), Qt::Key_Space), nullptr);
+    EXPECT_EQ(rig.p.dialogs.calls, QStringList{"About"});
+
+    ui::FuseBitCell* cell = w.fuseFrame(1)->cell(8 + 3);
+    ASSERT_TRUE(cell->isEnabled());
+    const QString before = rig.wb().session().fuses().fuseBitString();
+    cell->setFocus();
+    QTest::keyClick(cell, Qt::Key_Space);
+    EXPECT_NE(rig.wb().session().fuses().fuseBitString(), before);
+    EXPECT_EQ(rig.wb().session().fuses().cell(11).caption, cell->text());
+
+    struct Shortcut {
+        QKeySequence keys;
+        std::function<qsizetype()> count;  // grows by one when the command ran
+    };
+    const Shortcut shortcuts[] = {
+        {QKeySequence(QStringLiteral("Ctrl+O")), [&] { return rig.p.prompts.openRequests.size(); }},
+        {QKeySequence(QStringLiteral("Ctrl+Shift+O")),
+         [&] { return rig.p.prompts.openRequests.size(); }},
+        {QKeySequence(QStringLiteral("Ctrl+Alt+O")),
+         [&] { return rig.p.prompts.openRequests.size(); }},
+        {QKeySequence(QStringLiteral("Ctrl+Alt+S")),
+         [&] { return rig.p.prompts.saveRequests.size(); }},
+        // Its button is on a tab not shown.
+        {QKeySequence(QStringLiteral("Ctrl+S")), [&] { return rig.p.prompts.saveRequests.size(); }},
+        {QKeySequence(QStringLiteral("Alt+N")), [&] { return rig.p.dialogs.calls.size(); }},
+        {QKeySequence(QStringLiteral("F1")), [&] { return rig.p.dialogs.opened.size(); }},
+    };
+    for (const Shortcut& k : shortcuts) {
+        const qsizetype was = k.count();
+        QApplication::setActiveWindow(&w);
+        QTest::keySequence(&w, k.keys);
+        EXPECT_EQ(k.count(), was + 1) << k.keys.toString().toStdString();
+    }
+
+    auto* viewer = new ui::RecordViewer(QString(), rig.p.prompts, &w);
+    viewer->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(viewer));
+    QPointer<ui::RecordViewer> alive(viewer);
+    QTest::keyClick(viewer, Qt::Key_Escape);
+    EXPECT_FALSE(alive && alive->isVisible());
+}
+
+// What a screen reader hears: every control has a name of its own and says
+// what it does; the controls that were nameless, mute or alike have these.
+TEST(WindowAccessibility, EveryControlIsNamedAndDescribed) {
+    const LanguageTexts texts(Language::English);
+    WindowRig rig;
+    ui::MainWindow& w = rig.start();
+    QStringList names;
+    for (QWidget* c : w.findChildren<QWidget*>()) {
+        // Qt's own parts (scroll bars of a view, the tab bar) are named by Qt.
+        bool own = true;
+        for (QWidget* p = c; p && p != &w; p = p->parentWidget())
+            own = own && !p->objectName().startsWith(QLatin1String("qt_"));
+        const bool clickable =
+            c->testAttribute(Qt::WA_SetCursor) && c->cursor().shape() == Qt::PointingHandCursor;
+        if (!own || !(c->focusPolicy() != Qt::NoFocus || clickable ||
+                      qobject_cast<QProgressBar*>(c) || qobject_cast<QScrollBar*>(c)))
+            continue;
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(c);
+        ASSERT_NE(face, nullptr);
+        const QString name = face->text(QAccessible::Name);
+        const std::string id = c->objectName().toStdString();
+        EXPECT_FALSE(name.isEmpty()) << id;
+        EXPECT_FALSE(face->text(QAccessible::Description).isEmpty()) << id;
+        EXPECT_FALSE(names.contains(name)) << id << ": " << name.toStdString();
+        names << name;
+    }
+    EXPECT_GT(names.size(), 60);
+
+    struct Row {
+        const char* object;
+        const char* name;
+        QAccessible::Role role;
+    };
+    const Row rows[] = {
+        {"ProgramMCU", "Program menu", QAccessible::ButtonMenu},
+        {"ProCommand", "Program with the options", QAccessible::Button},
+        {"Sel_OA_0", "1MHz calibration byte", QAccessible::RadioButton},
+        {"Sel_OA_3", "8MHz calibration byte", QAccessible::RadioButton},
+        {"R_DataCommand_0", "Read FLASH word", QAccessible::Button},
+        {"W_DataCommand_1", "Write EEPROM byte", QAccessible::Button},
+        {"W_AddressText_0", "FLASH word address", QAccessible::EditableText},
+        {"VScroll2", "Calibration address in EEPROM, up or down", QAccessible::ScrollBar},
+        {"FileNameText_1", "EEPROM file", QAccessible::EditableText},
+        {"InfoText", "Messages", QAccessible::EditableText},
+        {"FlashProgressBar", "FLASH progress", QAccessible::ProgressBar},
+        {"EepromProgressBar", "EEPROM progress", QAccessible::ProgressBar},
+    };
+    for (const Row& r : rows) {
+        QWidget* c = child<QWidget>(w, r.object);
+        ASSERT_NE(c, nullptr);
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(c);
+        EXPECT_EQ(face->text(QAccessible::Name), r.name) << r.object;
+        EXPECT_EQ(face->role(), r.role) << r.object;
+    }
+    for (const QString& key : ui::MainToolbar::buttonKeys())
+        EXPECT_FALSE(w.toolbar()->button(key)->toolTip().isEmpty()) << key.toStdString();
+
+    // A fuse bit is a check box, checked when programmed ("0").
+    ui::FuseBitCell* cell = w.fuseFrame(0)->cell(7);
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(cell);
+    EXPECT_EQ(face->role(), QAccessible::CheckBox);
+    EXPECT_TRUE(face->text(QAccessible::Name).contains(w.fuseFrame(0)->name(7)->text()));
+    EXPECT_TRUE(face->state().checkable);
+    const bool checked = face->state().checked;
+    EXPECT_EQ(checked, cell->text() == "0");
+    face->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_NE(face->state().checked, checked);
+    EXPECT_EQ(rig.wb().session().fuses().cell(7).caption, cell->text());
 }
 
 }  // namespace
