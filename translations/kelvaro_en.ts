@@ -807,6 +807,14 @@
         <source>EEPROM文件保存失败！</source>
         <translation>Saving the EEPROM file failed!</translation>
     </message>
+    <message>
+        <source>所有支持的文件</source>
+        <translation>All supported files</translation>
+    </message>
+    <message>
+        <source>所有文件</source>
+        <translation>All files</translation>
+    </message>
 </context>
 <context>
     <name>ImageReader</name>
@@ -1581,6 +1589,13 @@ Please report problems and suggestions about this program and the programmer&apo
     </message>
 </context>
 <context>
+    <name>StoppableSerialControl</name>
+    <message>
+        <source>已停止。</source>
+        <translation>Stopped.</translation>
+    </message>
+</context>
+<context>
     <name>WriteAcks</name>
     <message>
         <source>%1个字节没有得到编程器确认（&quot;!&quot;），可能未写入!</source>
@@ -1596,6 +1611,14 @@ Please report problems and suggestions about this program and the programmer&apo
     <message>
         <source>本次操作结束后关闭窗口。</source>
         <translation>The window closes when this operation ends.</translation>
+    </message>
+    <message>
+        <source>正在停止：本次操作在下一条命令或下一整页之前停止。</source>
+        <translation>Stopping: the command stops before its next command or whole page.</translation>
+    </message>
+    <message>
+        <source>已停止：停在两次交换之间，FLASH只含整页；未做的步骤没有执行。</source>
+        <translation>Stopped between two exchanges: FLASH holds whole pages only; the steps not yet done did not run.</translation>
     </message>
 </context>
 <context>
@@ -1686,6 +1709,28 @@ Please report problems and suggestions about this program and the programmer&apo
     <message>
         <source>载入的文件没有熔丝位和锁定位（只有 ELF 文件带有），熔丝位未改变。</source>
         <translation>The loaded files carry no fuse or lock bits (only ELF files do); the fuse bits are unchanged.</translation>
+    </message>
+    <message>
+        <source>不知道 %1 是FLASH还是EEPROM的文件，未载入。</source>
+        <translation>%1: not known whether it is a FLASH or an EEPROM file; not loaded.</translation>
+    </message>
+    <message>
+        <source>文本文件(*.TXT)|*.TXT</source>
+        <translation>Text files (*.TXT)|*.TXT</translation>
+    </message>
+    <message>
+        <source>日志保存失败：%1
+%2</source>
+        <translation>The log could not be saved: %1
+%2</translation>
+    </message>
+    <message>
+        <source>写入后读校准字节无应答：写入%1，地址%2。</source>
+        <translation>No answer to the calibration read-back: wrote %1 at address %2.</translation>
+    </message>
+    <message>
+        <source>校准字节写入后读回不符：写入%1，地址%2读回%3。</source>
+        <translation>Calibration byte read-back differs: wrote %1, address %2 reads %3.</translation>
     </message>
 </context>
 <context>
@@ -1847,6 +1892,18 @@ Please report problems and suggestions about this program and the programmer&apo
         <source>方案文件 (*.SET *.set)</source>
         <translation>Scheme files (*.SET *.set)</translation>
     </message>
+    <message>
+        <source>插座%1（%2）</source>
+        <translation>socket %1 (%2)</translation>
+    </message>
+    <message>
+        <source>%1 用的端口 %2 正由主窗口打开，量产不能再打开它；没有开始。请先在主窗口关闭端口。</source>
+        <translation>%1: port %2 is open in the main window, so the gang cannot open it; nothing started. Close the port in the main window first.</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
 </context>
 <context>
     <name>kv::ui::ImageTab</name>
@@ -1989,6 +2046,42 @@ The fuse bits and names on the right are not those of %1 and cannot be written t
     <message>
         <source>暂不可用</source>
         <translation>Not available yet</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>停止正在进行的操作，停在下一整页之前（Shift+F5）</source>
+        <translation>Stops the running command before its next whole page (Shift+F5)</translation>
+    </message>
+    <message>
+        <source>最近打开</source>
+        <translation>Open recent</translation>
+    </message>
+    <message>
+        <source>（无）</source>
+        <translation>(none)</translation>
+    </message>
+    <message>
+        <source>保存日志...</source>
+        <translation>Save log...</translation>
+    </message>
+    <message>
+        <source>清空日志</source>
+        <translation>Clear log</translation>
+    </message>
+    <message>
+        <source>%1 要载入FLASH还是EEPROM？</source>
+        <translation>Load %1 into FLASH or EEPROM?</translation>
+    </message>
+    <message>
+        <source>正在与编程器通讯。
+停止本次操作（停在下一整页之前）并关闭窗口吗？
+选“否”则等本次操作结束后关闭。</source>
+        <translation>The programmer is busy.
+Stop this command (before its next whole page) and close the window?
+Choose &quot;No&quot; to close when it has ended.</translation>
     </message>
 </context>
 <context>

@@ -22,6 +22,13 @@ namespace {
 const QString kPass = QStringLiteral("pass");
 const QString kFail = QStringLiteral("fail");
 
+// What the record keeps of the error that ended a command: its text as the
+// end reason. The kind decides the record's result; a stop's text names it
+// as a stop (ErrorKind::Stopped) whichever result the store keeps for it.
+std::optional<QString> recordedFailure(const std::optional<OperationError>& error) {
+    return error ? std::optional<QString>(error->text()) : std::nullopt;
+}
+
 bool hasStep(const PassRecord& record, const QString& name) {
     for (const RecordStep& step : record.steps)
         if (step.name == name)
@@ -141,21 +148,23 @@ void RecordKeeper::begin(const std::optional<QString>& step) {
         m_recorder->startStep(*step);
 }
 
-void RecordKeeper::complete(const std::optional<QString>& failure, const StepFinding& finding) {
+void RecordKeeper::complete(const std::optional<OperationError>& error,
+                            const StepFinding& finding) {
     if (!m_keep)
         return;
+    const std::optional<QString> failure = recordedFailure(error);
     if (m_takenSerial)
         writeSerialNumber(failure);
     completeRecord(failure, finding);
 }
 
-std::optional<QString> RecordKeeper::finish(const std::optional<QString>& failure) {
+std::optional<QString> RecordKeeper::finish(const std::optional<OperationError>& failure) {
     if (!m_keep)
         return std::nullopt;
     m_keep = false;
     m_chipSignature.reset();
     try {
-        m_lastRecordId = m_recorder->finish(failure);
+        m_lastRecordId = m_recorder->finish(recordedFailure(failure));
     } catch (const OperationError& e) {
         // The chip has been written; the line must know this one went unrecorded.
         m_session.log().sendInfo(e.text());

@@ -20,6 +20,10 @@ inline const QString kFuseBits = QStringLiteral("设置");
 inline const QString kFlashFile = QStringLiteral("FLASH");
 inline const QString kEepromFile = QStringLiteral("EEPROM");
 inline const QString kImagePath = QStringLiteral("文件");
+// The window's "Open recent" list: image and scheme files, newest first, one
+// path a line.
+inline const QString kRecent = QStringLiteral("最近打开");
+inline const QString kRecentFiles = QStringLiteral("文件");
 
 // The line settings of a port that has none stored.
 inline QString defaultLineSettings() {

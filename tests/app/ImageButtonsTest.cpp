@@ -23,8 +23,9 @@ TEST(OpenButtons, AskWithTheirFiltersAndRememberThePathEvenWhenTheLoadFails) {
     kv::openImageFile(rig.files, rig.flash, rig.prompts, rig.settings);
     ASSERT_EQ(rig.prompts.openRequests.size(), 1);
     EXPECT_EQ(rig.prompts.openRequests[0].filter,
-              QStringLiteral("Intel HEX 文件 (*.HEX)|*.HEX|二进制文件(*.BIN)|*.BIN|"
-                             "ELF 文件(*.ELF)|*.ELF"));
+              QStringLiteral("所有支持的文件|*.HEX;*.BIN;*.ELF|"
+                             "Intel HEX 文件 (*.HEX)|*.HEX|二进制文件(*.BIN)|*.BIN|"
+                             "ELF 文件(*.ELF)|*.ELF|所有文件|*"));
     EXPECT_EQ(rig.prompts.openRequests[0].filterIndex, 1);
     EXPECT_EQ(rig.prompts.openRequests[0].initialDir, QStringLiteral("/old/place/a.hex"));
     // The box keeps the chosen text as it was, not the upper-cased form.
@@ -37,8 +38,9 @@ TEST(OpenButtons, AskWithTheirFiltersAndRememberThePathEvenWhenTheLoadFails) {
     kv::openImageFile(rig.files, rig.eeprom, rig.prompts, rig.settings);
     EXPECT_EQ(
         rig.prompts.openRequests[1].filter,
-        QStringLiteral("EEPROM文件(*.EEP)|*.EEP|二进制文件(*.BIN)|*.BIN|Intel Hex文件(*.HEX)|*.HEX|"
-                       "ELF 文件(*.ELF)|*.ELF"));
+        QStringLiteral("所有支持的文件|*.EEP;*.HEX;*.BIN;*.ELF|"
+                       "EEPROM文件(*.EEP)|*.EEP|二进制文件(*.BIN)|*.BIN|Intel Hex文件(*.HEX)|*.HEX|"
+                       "ELF 文件(*.ELF)|*.ELF|所有文件|*"));
     EXPECT_EQ(rig.eeprom.pathText(), broken);
     EXPECT_EQ(rig.settings.read(QStringLiteral("EEPROM"), QStringLiteral("文件")), broken);
     EXPECT_EQ(rig.prompts.warnings.size(), 1);
