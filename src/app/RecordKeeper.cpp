@@ -22,9 +22,9 @@ namespace {
 const QString kPass = QStringLiteral("pass");
 const QString kFail = QStringLiteral("fail");
 
-// What the record keeps of the error that ended a command: its text as the
-// end reason. The kind decides the record's result; a stop's text names it
-// as a stop (ErrorKind::Stopped) whichever result the store keeps for it.
+// What the record keeps of the error that ended a command, the one place it
+// sees the error's kind: a stop (ErrorKind::Stopped) ends the record as a
+// fault does, with the stop's own text as the end reason.
 std::optional<QString> recordedFailure(const std::optional<OperationError>& error) {
     return error ? std::optional<QString>(error->text()) : std::nullopt;
 }

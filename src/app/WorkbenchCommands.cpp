@@ -158,7 +158,8 @@ RecordKeeper::StepFinding Workbench::runChipCommand(CommandId id) {
                 m_runner.showError(*box);
             if (!written.acknowledged)
                 finding.fault = notAcknowledged;
-            else if (RecordPolicy::fromSettings(s.settings()).readBack)
+            else if (m_record.recorder() ? m_record.recorder()->policy().readBack
+                                         : RecordPolicy::fromSettings(s.settings()).readBack)
                 finding.fault = confirmCalibration(written);
             break;
         }

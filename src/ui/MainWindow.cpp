@@ -356,6 +356,7 @@ void MainWindow::offerStopOnClose() {
         if (answer != QMessageBox::Yes && answer != QMessageBox::No)
             return;
         m_closeAnswered = true;
+        m_closeQuestion = nullptr;  // answered: the close below is not asked again
         if (answer == QMessageBox::Yes)
             m_workbench->runner().requestStop();
         // The command may have ended meanwhile; otherwise the close follows its end.

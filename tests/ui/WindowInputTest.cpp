@@ -4,6 +4,7 @@
 #include <QAccessible>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
@@ -150,6 +151,23 @@ TEST(StopWindow, APassStopsAtAWholePageAndIsRecordedAsStopped) {
     const PassRecord record = recorder.store().load(wb.record().lastRecordId());
     EXPECT_EQ(record.endReason, CommandRunner::stoppedText());
     EXPECT_NE(record.result, QStringLiteral("pass"));
+
+    // Closing during the next pass asks; "Yes" stops it and the window closes after.
+    bool asked = false;
+    p.pump.onYield = [&] {
+        const int done = wb.session().flash().progress();
+        if (asked || done < 25 || done == 100)
+            return;
+        asked = true;
+        EXPECT_FALSE(w.close());
+        auto* box = w.findChild<QMessageBox*>(QStringLiteral("StopOnCloseQuestion"));
+        ASSERT_NE(box, nullptr);
+        box->button(QMessageBox::Yes)->click();
+    };
+    click(w.optionsBox()->programButton());
+    ASSERT_TRUE(asked);
+    EXPECT_EQ(wb.session().log().text().count(CommandRunner::stoppedText()), 2);
+    EXPECT_FALSE(w.isVisible());
 }
 
 // Files dropped on the window load by their type and join the recent list.
