@@ -165,8 +165,8 @@ void MainWindow::buildControls() {
                                             : QStringLiteral("EepromProgressBar"));
         m_progress[i]->setRange(0, 100);
         m_progress[i]->setFormat(QStringLiteral("%p%"));
-        m_progress[i]->setTextVisible(true);
         m_progress[i]->reset();
+        m_progress[i]->installEventFilter(this);
         placeAt(m_progress[i], t, 4260, top + 300, 4905, 60);
     }
 
@@ -384,6 +384,14 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // The percentage shows where the bar is tall enough to hold it; a cut
+    // one would be unreadable.
+    if (event->type() == QEvent::Resize) {
+        for (QProgressBar* bar : m_progress) {
+            if (watched == bar)
+                bar->setTextVisible(bar->height() >= bar->fontMetrics().height());
+        }
+    }
     if (watched == m_options->programButton() &&
         (event->type() == QEvent::Move || event->type() == QEvent::Resize))
         m_stop->setGeometry(m_options->programButton()->geometry());
