@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 
 #include "app/ImageFileDialogs.h"
+#include "app/RecentFiles.h"
 #include "tests/images/ImageRig.h"
 
 using kv::MemoryImage;
@@ -79,6 +82,28 @@ TEST(SaveButtons, SaveWhatIsChosenAndReportAFailureLeavingTheOldFile) {
     kv::saveImageFile(rig.flash, rig.prompts, rig.settings);
     EXPECT_EQ(rig.prompts.warnings.size(), 1);
     EXPECT_EQ(readFile(target), QByteArray("\x01\x02"));
+}
+
+// The recent list: newest first, each file once, at most kLimit, and the
+// files deleted since are neither offered nor kept.
+TEST(RecentFiles, NewestFirstBoundedAndWithoutDeletedFiles) {
+    ImageRig rig;
+    kv::RecentFiles recent(rig.settings);
+    QStringList written;
+    for (int i = 0; i <= kv::RecentFiles::kLimit; ++i)
+        written << rig.write(QStringLiteral("f%1.hex").arg(i), ":00000001FF\r\n");
+    for (const QString& path : written)
+        recent.add(path);
+    recent.add(written[2]);
+    QStringList expected = written.mid(1);
+    std::reverse(expected.begin(), expected.end());
+    expected.move(expected.indexOf(written[2]), 0);
+    EXPECT_EQ(recent.entries(), expected);
+    QFile::remove(written[2]);
+    expected.removeFirst();
+    EXPECT_EQ(recent.entries(), expected);
+    EXPECT_EQ(rig.settings.read(QStringLiteral("最近打开"), QStringLiteral("文件")),
+              expected.join(u'\n'));
 }
 
 }  // namespace
