@@ -178,19 +178,34 @@ TEST(DropOnWindow, ImageFilesLoadIntoTheirMemoriesAndJoinTheRecentList) {
         writeFile(rig.p.settings.fileIn("prog.hex"), ":0400000011111111B8\r\n:00000001FF\r\n");
     const QString eep =
         writeFile(rig.p.settings.fileIn("data.EEP"), ":02000000AABB99\r\n:00000001FF\r\n");
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(hex), QUrl::fromLocalFile(eep)});
-    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&w, &enter);
-    EXPECT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&w, &drop);
-    QCoreApplication::processEvents();
+    // As a file manager drags: in, then dropped.
+    const auto drop = [&w](const QStringList& paths) {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString& path : paths)
+            urls << QUrl::fromLocalFile(path);
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&w, &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&w, &drop);
+        QCoreApplication::processEvents();
+    };
+    drop({hex, eep});
     EXPECT_EQ(w.fileNameText(0)->text(), hex);
     EXPECT_EQ(rig.wb().session().flash().image().text(), QStringLiteral("11111111"));
     EXPECT_EQ(w.fileNameText(1)->text(), eep);
     EXPECT_EQ(rig.wb().session().eeprom().image().text(), QStringLiteral("AABB"));
     EXPECT_EQ(rig.wb().recentFiles().entries(), QStringList({eep, hex}));
+
+    // An ELF file with an EEPROM section fills both memories.
+    const QString elf = testImage(QStringLiteral("fuses_m8.elf"));
+    drop({elf});
+    EXPECT_EQ(w.fileNameText(0)->text(), elf);
+    EXPECT_EQ(w.fileNameText(1)->text(), elf);
+    EXPECT_EQ(rig.wb().session().eeprom().image().toBytes(),
+              readFile(testImage(QStringLiteral("fuses_m8.eep.bin"))));
     EXPECT_TRUE(rig.p.prompts.warnings.isEmpty());
 }
 
