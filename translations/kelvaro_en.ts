@@ -313,6 +313,14 @@
         <source>错误：%1</source>
         <translation>Error: %1</translation>
     </message>
+    <message>
+        <source> …（共 %1 字节）</source>
+        <translation> … (%1 bytes)</translation>
+    </message>
+    <message>
+        <source>用时 %1 秒</source>
+        <translation>Took %1 s</translation>
+    </message>
 </context>
 <context>
     <name>CliRequest</name>
@@ -389,10 +397,6 @@
         <translation>calibration write needs --slot and --to</translation>
     </message>
     <message>
-        <source>缺少命令（kelvaro-cli --help 列出全部命令）</source>
-        <translation>Missing command (kelvaro-cli --help lists them all)</translation>
-    </message>
-    <message>
         <source>命令 %1 不接受选项 %2</source>
         <translation>Command %1 does not take option %2</translation>
     </message>
@@ -411,6 +415,14 @@
     <message>
         <source>端口%1无效：应为 COM1 到 COM16 或设备路径</source>
         <translation>Port %1 is invalid: use COM1 to COM16 or a device path</translation>
+    </message>
+    <message>
+        <source>--quiet 与 --verbose 不能同时使用</source>
+        <translation>--quiet and --verbose cannot be used together</translation>
+    </message>
+    <message>
+        <source>缺少命令</source>
+        <translation>Missing command</translation>
     </message>
 </context>
 <context>
@@ -811,6 +823,14 @@
         <source>EEPROM文件保存失败！</source>
         <translation>Saving the EEPROM file failed!</translation>
     </message>
+    <message>
+        <source>所有支持的文件</source>
+        <translation>All supported files</translation>
+    </message>
+    <message>
+        <source>所有文件</source>
+        <translation>All files</translation>
+    </message>
 </context>
 <context>
     <name>ImageReader</name>
@@ -896,10 +916,6 @@
     <message>
         <source>写FLASH中断，已发送%1字节。</source>
         <translation>FLASH write interrupted after %1 bytes sent.</translation>
-    </message>
-    <message>
-        <source>编程器无反应!</source>
-        <translation>No reply from the programmer!</translation>
     </message>
     <message>
         <source>写EEPROM结束!</source>
@@ -1127,6 +1143,45 @@
     <message>
         <source>编程器在%1秒内没有确认FLASH页，写入已中止!</source>
         <translation>The programmer did not acknowledge the FLASH page within %1 s; write aborted!</translation>
+    </message>
+</context>
+<context>
+    <name>ProgrammerReply</name>
+    <message>
+        <source>连接成功!</source>
+        <translation>Connected!</translation>
+    </message>
+    <message>
+        <source>熔丝位写入成功!</source>
+        <translation>Fuse bits written!</translation>
+    </message>
+    <message>
+        <source>熔丝位写入失败!</source>
+        <translation>Fuse bits not written!</translation>
+    </message>
+    <message>
+        <source>熔丝位恢复完成!</source>
+        <translation>Fuse bits restored!</translation>
+    </message>
+    <message>
+        <source>锁定位写入成功!</source>
+        <translation>Lock bits written!</translation>
+    </message>
+    <message>
+        <source>芯片擦除完成!</source>
+        <translation>Chip erased!</translation>
+    </message>
+    <message>
+        <source>FLASH写入完成!</source>
+        <translation>FLASH written!</translation>
+    </message>
+    <message>
+        <source>未知命令!</source>
+        <translation>Unknown command!</translation>
+    </message>
+    <message>
+        <source>命令参数错误!</source>
+        <translation>Bad command arguments!</translation>
     </message>
 </context>
 <context>
@@ -1365,6 +1420,21 @@ This user may not use serial ports: add the user to the dialout group (sudo user
     <message>
         <source>程序版本</source>
         <translation>Program version</translation>
+    </message>
+    <message>
+        <source>%1：%2</source>
+        <comment>record detail: label, value</comment>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>，</source>
+        <comment>between the fuse bytes of a record detail</comment>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>%1（%2）</source>
+        <comment>port and its device</comment>
+        <translation>%1 (%2)</translation>
     </message>
 </context>
 <context>
@@ -1674,6 +1744,13 @@ Please report problems and suggestions about this program and the programmer&apo
     </message>
 </context>
 <context>
+    <name>StoppableSerialControl</name>
+    <message>
+        <source>已停止。</source>
+        <translation>Stopped.</translation>
+    </message>
+</context>
+<context>
     <name>WriteAcks</name>
     <message>
         <source>%1个字节没有得到编程器确认（&quot;!&quot;），可能未写入!</source>
@@ -1689,6 +1766,14 @@ Please report problems and suggestions about this program and the programmer&apo
     <message>
         <source>本次操作结束后关闭窗口。</source>
         <translation>The window closes when this operation ends.</translation>
+    </message>
+    <message>
+        <source>正在停止：本次操作在下一条命令或下一整页之前停止。</source>
+        <translation>Stopping: the command stops before its next command or whole page.</translation>
+    </message>
+    <message>
+        <source>已停止：停在两次交换之间，FLASH只含整页；未做的步骤没有执行。</source>
+        <translation>Stopped between two exchanges: FLASH holds whole pages only; the steps not yet done did not run.</translation>
     </message>
 </context>
 <context>
@@ -1993,6 +2078,28 @@ The record waits in %2; the next run or kelvaro-cli record flush uploads it.</tr
         <source>载入的文件没有熔丝位和锁定位（只有 ELF 文件带有），熔丝位未改变。</source>
         <translation>The loaded files carry no fuse or lock bits (only ELF files do); the fuse bits are unchanged.</translation>
     </message>
+    <message>
+        <source>不知道 %1 是FLASH还是EEPROM的文件，未载入。</source>
+        <translation>%1: not known whether it is a FLASH or an EEPROM file; not loaded.</translation>
+    </message>
+    <message>
+        <source>文本文件(*.TXT)|*.TXT</source>
+        <translation>Text files (*.TXT)|*.TXT</translation>
+    </message>
+    <message>
+        <source>日志保存失败：%1
+%2</source>
+        <translation>The log could not be saved: %1
+%2</translation>
+    </message>
+    <message>
+        <source>写入后读校准字节无应答：写入%1，地址%2。</source>
+        <translation>No answer to the calibration read-back: wrote %1 at address %2.</translation>
+    </message>
+    <message>
+        <source>校准字节写入后读回不符：写入%1，地址%2读回%3。</source>
+        <translation>Calibration byte read-back differs: wrote %1, address %2 reads %3.</translation>
+    </message>
 </context>
 <context>
     <name>kv::ui::AboutBox</name>
@@ -2163,6 +2270,18 @@ The record waits in %2; the next run or kelvaro-cli record flush uploads it.</tr
     <message>
         <source>方案文件 (*.SET *.set)</source>
         <translation>Scheme files (*.SET *.set)</translation>
+    </message>
+    <message>
+        <source>插座%1（%2）</source>
+        <translation>socket %1 (%2)</translation>
+    </message>
+    <message>
+        <source>%1 用的端口 %2 正由主窗口打开，量产不能再打开它；没有开始。请先在主窗口关闭端口。</source>
+        <translation>%1: port %2 is open in the main window, so the gang cannot open it; nothing started. Close the port in the main window first.</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
     </message>
 </context>
 <context>
@@ -2366,6 +2485,42 @@ The fuse bits and names on the right are not those of %1 and cannot be written t
     <message>
         <source>熔丝选项、FLASH、EEPROM和其它；Alt+1至Alt+4切换</source>
         <translation>Fuse options, FLASH, EEPROM and Other; Alt+1 to Alt+4 switch</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>停止正在进行的操作，停在下一整页之前（Shift+F5）</source>
+        <translation>Stops the running command before its next whole page (Shift+F5)</translation>
+    </message>
+    <message>
+        <source>最近打开</source>
+        <translation>Open recent</translation>
+    </message>
+    <message>
+        <source>（无）</source>
+        <translation>(none)</translation>
+    </message>
+    <message>
+        <source>保存日志...</source>
+        <translation>Save log...</translation>
+    </message>
+    <message>
+        <source>清空日志</source>
+        <translation>Clear log</translation>
+    </message>
+    <message>
+        <source>%1 要载入FLASH还是EEPROM？</source>
+        <translation>Load %1 into FLASH or EEPROM?</translation>
+    </message>
+    <message>
+        <source>正在与编程器通讯。
+停止本次操作（停在下一整页之前）并关闭窗口吗？
+选“否”则等本次操作结束后关闭。</source>
+        <translation>The programmer is busy.
+Stop this command (before its next whole page) and close the window?
+Choose &quot;No&quot; to close when it has ended.</translation>
     </message>
 </context>
 <context>

@@ -6,6 +6,7 @@
 #include "core/OperationError.h"
 #include "core/UserPrompts.h"
 #include "images/ImageFiles.h"
+#include "link/StoppableSerialControl.h"
 #include "operations/OutcomeBoxes.h"
 #include "settings/SettingsStore.h"
 
@@ -24,10 +25,6 @@ std::optional<OperationError> failureOf(const std::function<void()>& command) {
         return OperationError(QString::fromLocal8Bit(e.what()), ErrorKind::Garbled);
     }
     return std::nullopt;
-}
-
-std::optional<QString> textOf(const std::optional<OperationError>& error) {
-    return error ? std::optional<QString>(error->text()) : std::nullopt;
 }
 
 }  // namespace
@@ -53,6 +50,51 @@ bool CommandRunner::refuseWhileBusy() {
     return true;
 }
 
+bool CommandRunner::canStop() const {
+    return m_exchangeDepth > 0 && m_session.stopper();
+}
+
+QString CommandRunner::stopRequestedText() {
+    return tr("正在停止：本次操作在下一条命令或下一整页之前停止。");
+}
+
+QString CommandRunner::stoppedText() {
+    return tr("已停止：停在两次交换之间，FLASH只含整页；未做的步骤没有执行。");
+}
+
+bool CommandRunner::requestStop() {
+    StoppableSerialControl* stopper = m_session.stopper();
+    if (!canStop() || stopper->isStopRequested())
+        return false;
+    stopper->requestStop(stoppedText());
+    m_session.log().sendInfo(stopRequestedText());
+    return true;
+}
+
+CommandRunner::ExchangeMark::ExchangeMark(CommandRunner& runner) : m_runner(runner) {
+    if (m_runner.m_exchangeDepth++ > 0)
+        return;
+    if (StoppableSerialControl* stopper = m_runner.m_session.stopper())
+        stopper->clearStop();
+    Q_EMIT m_runner.exchangeRunningChanged(true);
+}
+
+CommandRunner::ExchangeMark::~ExchangeMark() {
+    if (--m_runner.m_exchangeDepth > 0)
+        return;
+    if (StoppableSerialControl* stopper = m_runner.m_session.stopper())
+        stopper->clearStop();
+    Q_EMIT m_runner.exchangeRunningChanged(false);
+}
+
+void CommandRunner::report(const OperationError& error) {
+    // The user asked for it: a box would only say so again.
+    if (error.kind() == ErrorKind::Stopped)
+        m_session.log().sendInfo(error.text());
+    else
+        showError(error.text());
+}
+
 void CommandRunner::showError(const QString& text) {
     m_session.prompts().warning(m_session.appCaption(), text);
 }
@@ -72,6 +114,7 @@ CommandResult CommandRunner::runExchange(const std::function<void()>& command) {
     // The exchange ends as the error leaves it, so the box comes after the
     // exchange and nothing waits behind it.
     return runGuarded([&] {
+        ExchangeMark mark(*this);
         ProgrammerLink::Exchange exchange(m_session.link());
         command();
     });
@@ -90,27 +133,32 @@ CommandResult CommandRunner::runRecorded(
     }
     ++m_commandDepth;
     std::optional<OperationError> unstarted;
+    std::optional<QString> unrecorded;
     {
-        ProgrammerLink::Exchange exchange(m_session.link());
-        unstarted = m_record.begin(step);
-        if (!unstarted) {
-            RecordKeeper::StepFinding finding;
-            result.error = failureOf([&] { finding = command(); });
-            m_record.complete(textOf(result.error), finding);
+        ExchangeMark mark(*this);
+        {
+            ProgrammerLink::Exchange exchange(m_session.link());
+            unstarted = m_record.begin(step);
+            if (!unstarted) {
+                RecordKeeper::StepFinding finding;
+                result.error = failureOf([&] { finding = command(); });
+                m_record.complete(result.error, finding);
+            }
         }
+        if (!unstarted)
+            unrecorded = m_record.finish(result.error);
     }
     if (unstarted) {
         // Its row could not be written: nothing was sent.
         showError(unstarted->text());
         result.error = unstarted;
     } else {
-        const auto unrecorded = m_record.finish(textOf(result.error));
         if (unrecorded)
             showError(*unrecorded);
         else if (m_record.recordPending())
             showError(*m_record.recordPending());
         if (result.error)
-            showError(result.error->text());
+            report(*result.error);
         else if (unrecorded)
             result.error = OperationError(*unrecorded, ErrorKind::Record);
     }
@@ -127,7 +175,7 @@ CommandResult CommandRunner::runGuarded(const std::function<void()>& command) {
     ++m_commandDepth;
     result.error = failureOf(command);
     if (result.error)
-        showError(result.error->text());
+        report(*result.error);
     --m_commandDepth;
     afterCommand();
     return result;

@@ -36,6 +36,16 @@ public:
 
     // A command runs: an exchange, a dialog or a file load.
     bool isBusy() const;
+    // An exchange with the programmer runs.
+    bool isExchangeRunning() const { return m_exchangeDepth > 0; }
+    // An exchange runs that a stop can end.
+    bool canStop() const;
+    // Ends the running exchange at its next whole command or FLASH page; the
+    // command ends with an error of kind Stopped, which is logged, not boxed.
+    // False (and nothing logged) when nothing can be stopped.
+    bool requestStop();
+    static QString stopRequestedText();
+    static QString stoppedText();
     // Logs busyText() and returns true while a command runs.
     bool refuseWhileBusy();
 
@@ -70,13 +80,30 @@ public:
 Q_SIGNALS:
     // A close that was deferred may now proceed.
     void closeRequested();
+    // An exchange began (true) or the last one ended (false).
+    void exchangeRunningChanged(bool running);
 
 private:
     void afterCommand();
+    // What ended a command: a stop goes to the log, anything else in a box.
+    void report(const OperationError& error);
+    // Marks an exchange for the lifetime of the scope; a stop asked for
+    // before it, or left after it, never reaches another command.
+    class ExchangeMark {
+    public:
+        explicit ExchangeMark(CommandRunner& runner);
+        ~ExchangeMark();
+        ExchangeMark(const ExchangeMark&) = delete;
+        ExchangeMark& operator=(const ExchangeMark&) = delete;
+
+    private:
+        CommandRunner& m_runner;
+    };
 
     Session& m_session;
     RecordKeeper& m_record;
     int m_commandDepth = 0;
+    int m_exchangeDepth = 0;
     bool m_lineEventPending = false;
     bool m_closePending = false;
 };

@@ -22,6 +22,13 @@ namespace {
 const QString kPass = QStringLiteral("pass");
 const QString kFail = QStringLiteral("fail");
 
+// What the record keeps of the error that ended a command, the one place it
+// sees the error's kind: a stop (ErrorKind::Stopped) keeps the stop's own
+// text as the end reason, and finish() records it as "stopped".
+std::optional<QString> recordedFailure(const std::optional<OperationError>& error) {
+    return error ? std::optional<QString>(error->text()) : std::nullopt;
+}
+
 bool hasStep(const PassRecord& record, const QString& name) {
     for (const RecordStep& step : record.steps)
         if (step.name == name)
@@ -168,22 +175,25 @@ std::optional<OperationError> RecordKeeper::begin(const std::optional<QString>& 
     return std::nullopt;
 }
 
-void RecordKeeper::complete(const std::optional<QString>& failure, const StepFinding& finding) {
+void RecordKeeper::complete(const std::optional<OperationError>& error,
+                            const StepFinding& finding) {
     if (!m_keep)
         return;
+    const std::optional<QString> failure = recordedFailure(error);
     if (m_takenSerial)
         writeSerialNumber(failure);
     completeRecord(failure, finding);
 }
 
-std::optional<QString> RecordKeeper::finish(const std::optional<QString>& failure) {
+std::optional<QString> RecordKeeper::finish(const std::optional<OperationError>& failure) {
     if (!m_keep)
         return std::nullopt;
     m_keep = false;
     m_chipSignature.reset();
     try {
-        const PassRecorder::Finished finished =
-            m_recorder->finish(failure, failure && m_stopped && m_stopped());
+        const PassRecorder::Finished finished = m_recorder->finish(
+            recordedFailure(failure),
+            failure && (failure->kind() == ErrorKind::Stopped || (m_stopped && m_stopped())));
         // A pending record completes its started row when it is uploaded.
         m_lastRecordId = finished.id ? finished.id : m_startedId;
         m_recordPending = finished.pending;

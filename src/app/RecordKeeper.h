@@ -72,10 +72,12 @@ public:
     // the "started" row before anything is sent; its refusal ends the
     // command there (nothing was sent, no record follows).
     std::optional<OperationError> begin(const std::optional<QString>& step);
-    void complete(const std::optional<QString>& failure, const StepFinding& finding = {});
+    // failure: the error that ended the command; its kind tells a stop
+    // (ErrorKind::Stopped) from a fault.
+    void complete(const std::optional<OperationError>& failure, const StepFinding& finding = {});
     // After the exchange: appends the record; the refusal text when the store
     // did not take it (logged here: the chip has been written).
-    std::optional<QString> finish(const std::optional<QString>& failure);
+    std::optional<QString> finish(const std::optional<OperationError>& failure);
 
 private:
     void completeRecord(const std::optional<QString>& failure, const StepFinding& finding);

@@ -33,6 +33,7 @@ class PortMap;
 class SerialControl;
 class SettingsStore;
 class ShellDialogs;
+class StoppableSerialControl;
 class UserPrompts;
 
 // What the program is built on; everything must outlive it.
@@ -49,6 +50,9 @@ struct WorkbenchPlatform {
     PortMap* portMap = nullptr;
     // Keeps a record of every command that changes a chip; none: no record.
     PassRecorder* recorder = nullptr;
+    // The stop of running commands, a control wrapped around `port` (or `port`
+    // itself); none: commands run to their end.
+    StoppableSerialControl* stopper = nullptr;
 };
 
 // The link to the programmer, the state the window binds to, and the
@@ -62,6 +66,7 @@ public:
     Session& operator=(const Session&) = delete;
 
     SerialControl& port() { return m_platform.port; }
+    StoppableSerialControl* stopper() { return m_platform.stopper; }
     SettingsStore& settings() { return m_platform.settings; }
     UserPrompts& prompts() { return m_platform.prompts; }
     ShellDialogs& dialogs() { return m_platform.dialogs; }
@@ -96,11 +101,10 @@ public:
     // into the cells.
     void reloadFuseDefinitions();
     void applyDefaultFuseBits();
-
-private:
     // The selected model's sizes, for the sections of an ELF file.
     ElfLimits elfLimits() const;
 
+private:
     WorkbenchPlatform m_platform;
     QString m_appCaption;
     MessageLog m_log;

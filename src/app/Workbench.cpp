@@ -51,7 +51,8 @@ Workbench::Workbench(const WorkbenchPlatform& p, QObject* parent)
       m_session(p),
       m_record(m_session, p.recorder, p.portMap),
       m_runner(m_session, m_record),
-      m_schemes(m_session, m_runner) {
+      m_schemes(m_session, m_runner),
+      m_recent(p.settings) {
     connect(&m_runner, &CommandRunner::closeRequested, this, &Workbench::closeRequested);
     // A pass's findings are shown as they happen, before it goes on.
     connect(&m_session.programPass(), &ProgramPass::stepFinished, this,

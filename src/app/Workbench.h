@@ -7,6 +7,7 @@
 
 #include "app/CommandRunner.h"
 #include "app/CommandTable.h"
+#include "app/RecentFiles.h"
 #include "app/RecordKeeper.h"
 #include "app/SchemeBinding.h"
 #include "app/Session.h"
@@ -58,6 +59,16 @@ public:
     CommandResult runCommand(CommandId id);
     // An entry of the model menu.
     void selectModelFromMenu(const QString& name);
+    // A file dropped on the window or chosen from the recent list: a scheme
+    // (".SET") is loaded; an image goes to `memory`, by default the one its
+    // name says (see memoryForFile), and an ELF file with an EEPROM section
+    // fills both memories. Refused while a command runs.
+    CommandResult openFile(const QString& path, std::optional<MemoryKind> memory = std::nullopt);
+    static bool isSchemeFile(const QString& path);
+    RecentFiles& recentFiles() { return m_recent; }
+    // The log into a text file the user names; and the log emptied.
+    CommandResult saveLog();
+    void clearLog();
     void openWebPage();
 
     // Edits of the fuse cells and the programming options from the window.
@@ -82,18 +93,23 @@ private:
     // know; the runner shows it after the exchange.
     void autoSelectModel();
     void checkLink();
+    // Reads back the cell a calibration write went to; the record's fault when
+    // it does not hold the value (logged), nullopt when it does.
+    std::optional<QString> confirmCalibration(const CalibrationWrite& written);
     void queryFirmwareVersion();
     void openHelp();
     // "调入文件熔丝位": the fuse and lock bytes of the loaded ELF file into the
     // cells, as a fuse read shows the chip's. Nothing is written to the chip.
     void applyFileFuses();
     void loadScheme();
+    void loadSchemeFile(const QString& path);
     void loadStoredImageFiles();
 
     Session m_session;
     RecordKeeper m_record;
     CommandRunner m_runner;
     SchemeBinding m_schemes;
+    RecentFiles m_recent;
     QString m_linkCaption;
 };
 

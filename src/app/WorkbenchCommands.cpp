@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The window's commands, run by their id in the command table.
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QUrl>
 
 #include <QCoreApplication>
@@ -16,6 +17,7 @@
 #include "core/OperationError.h"
 #include "core/UserPrompts.h"
 #include "fuses/FileFuseBits.h"
+#include "images/ElfReader.h"
 #include "images/ImageFiles.h"
 #include "link/SerialControl.h"
 #include "link/WireCommands.h"
@@ -24,6 +26,7 @@
 #include "operations/OutcomeBoxes.h"
 #include "operations/SingleAccess.h"
 #include "schemes/SchemeCommands.h"
+#include "schemes/SchemeFile.h"
 #include "settings/SettingsKeys.h"
 #include "settings/SettingsStore.h"
 
@@ -156,6 +159,9 @@ RecordKeeper::StepFinding Workbench::runChipCommand(CommandId id) {
                 m_runner.showError(*box);
             if (!written.acknowledged)
                 finding.fault = notAcknowledged;
+            else if (m_record.recorder() ? m_record.recorder()->policy().readBack
+                                         : RecordPolicy::fromSettings(s.settings()).readBack)
+                finding.fault = confirmCalibration(written);
             break;
         }
         case CommandId::WriteFlashWord:
@@ -186,18 +192,23 @@ CommandResult Workbench::runGuardedCommand(CommandId id) {
             case CommandId::FirmwareUpdate:
                 s.dialogs().showFirmwareDialog();
                 break;
-            case CommandId::SaveScheme:
-                saveSchemeCommand(s.prompts(), m_schemes.currentScheme());
+            case CommandId::SaveScheme: {
+                QString saved;
+                if (saveSchemeCommand(s.prompts(), m_schemes.currentScheme(), &saved))
+                    m_recent.add(saved);
                 break;
+            }
             case CommandId::LoadScheme:
                 loadScheme();
                 break;
             case CommandId::OpenFlashFile:
             case CommandId::OpenEepromFile:
-                openImageFile(
-                    s.files(),
-                    s.slot(id == CommandId::OpenFlashFile ? MemoryKind::Flash : MemoryKind::Eeprom),
-                    s.prompts(), s.settings());
+                if (const auto chosen =
+                        openImageFile(s.files(),
+                                      s.slot(id == CommandId::OpenFlashFile ? MemoryKind::Flash
+                                                                            : MemoryKind::Eeprom),
+                                      s.prompts(), s.settings()))
+                    m_recent.add(*chosen);
                 break;
             case CommandId::SaveFlashFile:
             case CommandId::SaveEepromFile:
@@ -224,10 +235,67 @@ void Workbench::selectModelFromMenu(const QString& name) {
     });
 }
 
+bool Workbench::isSchemeFile(const QString& path) {
+    return QFileInfo(path).suffix().compare(QStringLiteral("SET"), Qt::CaseInsensitive) == 0;
+}
+
+CommandResult Workbench::openFile(const QString& path, std::optional<MemoryKind> memory) {
+    return m_runner.runGuarded([this, path, memory] {
+        Session& s = m_session;
+        if (!memory && isSchemeFile(path)) {
+            applyScheme(SchemeFile::load(path), m_schemes);
+            loadSchemeFile(path);
+            m_recent.add(path);
+            return;
+        }
+        const std::optional<MemoryKind> target = memory ? memory : memoryForFile(path);
+        if (!target)
+            throw OperationError(
+                tr("不知道 %1 是FLASH还是EEPROM的文件，未载入。").arg(QFileInfo(path).fileName()),
+                ErrorKind::File);
+        loadImageFile(s.files(), s.slot(*target), s.prompts(), s.settings(), path);
+        // An ELF file carries both memories; its EEPROM section goes along.
+        if (*target == MemoryKind::Flash && !memory &&
+            QFileInfo(path).suffix().compare(QStringLiteral("ELF"), Qt::CaseInsensitive) == 0) {
+            const ElfReader::Result elf = ElfReader::readFile(path, s.elfLimits());
+            if (elf.ok() && !elf.image.eeprom.isEmpty())
+                loadImageFile(s.files(), s.eeprom(), s.prompts(), s.settings(), path);
+        }
+        m_recent.add(path);
+    });
+}
+
+CommandResult Workbench::saveLog() {
+    return m_runner.runGuarded([this] {
+        FileDialogRequest request;
+        request.filter = tr("文本文件(*.TXT)|*.TXT");
+        std::optional<QString> path = m_session.prompts().saveFile(request);
+        if (!path || path->isEmpty())
+            return;
+        if (QFileInfo(*path).suffix().isEmpty())
+            *path += QStringLiteral(".TXT");
+        QSaveFile file(*path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(m_session.log().text().toUtf8()) < 0 ||
+            !file.commit())
+            throw OperationError(tr("日志保存失败：%1\n%2").arg(*path, file.errorString()),
+                                 ErrorKind::File);
+    });
+}
+
+void Workbench::clearLog() {
+    m_session.log().reset();
+}
+
 void Workbench::loadScheme() {
     QString loaded;
     if (!loadSchemeCommand(m_session.prompts(), m_schemes, &loaded))
         return;
+    loadSchemeFile(loaded);
+    m_recent.add(loaded);
+}
+
+// What follows a scheme's load: the record names it, and its serial numbers.
+void Workbench::loadSchemeFile(const QString& loaded) {
     if (PassRecorder* recorder = m_record.recorder())
         recorder->setSchemeFile(loaded);
     // The serial numbers travel beside the scheme, in a file of their own. A
@@ -264,6 +332,23 @@ bool Workbench::setProgramOption(int index, int value) {
     return m_runner
         .runEdit([this, index, value] { m_session.options().setOptionValue(index, value); })
         .ok();
+}
+
+// Only with the record's read-back on: the window sends nothing more by
+// default. The write's own log lines stay as they are; a difference adds one.
+std::optional<QString> Workbench::confirmCalibration(const CalibrationWrite& written) {
+    const QString held = m_session.singleAccessCommands().heldCalibration(written);
+    if (held.compare(written.value, Qt::CaseInsensitive) == 0)
+        return std::nullopt;
+    m_session.log().sendInfo(
+        held.isEmpty()
+            ? tr("写入后读校准字节无应答：写入%1，地址%2。").arg(written.value).arg(written.address)
+            : tr("校准字节写入后读回不符：写入%1，地址%2读回%3。")
+                  .arg(written.value)
+                  .arg(written.address)
+                  .arg(held));
+    return held.isEmpty() ? QStringLiteral("no answer to the read-back")
+                          : QStringLiteral("read-back differs");
 }
 
 void Workbench::checkLink() {

@@ -262,26 +262,21 @@ int CliRunner::calibrationWrite() {
 // both have.
 int CliRunner::confirmCalibration(const CalibrationWrite& written) {
     SingleAccess& single = m_workbench->session().singleAccessCommands();
-    QString reply;
-    const CommandResult result = m_workbench->runner().runExchange([&] {
-        reply = written.toFlash ? single.readAt(MemoryKind::Flash, written.address / 2)
-                                : single.readAt(MemoryKind::Eeprom, written.address);
-    });
+    QString held;
+    const CommandResult result =
+        m_workbench->runner().runExchange([&] { held = single.heldCalibration(written); });
     if (const int code = outcome(result))
         return code;
-    // The FLASH word comes as it went: the low byte's digits first.
-    const QString held =
-        written.toFlash ? reply.mid(written.address % 2 == 1 ? 2 : 0, 2) : reply.left(2);
-    if (held.size() < 2)
+    if (held.isEmpty())
         return noAnswer();
-    m_findings.insert(QStringLiteral("readBack"), held.toUpper());
+    m_findings.insert(QStringLiteral("readBack"), held);
     if (held.compare(written.value, Qt::CaseInsensitive) != 0) {
         return fail(kExitChipDisagrees,
                     QCoreApplication::translate("CliFuseCommands",
                                                 "校准字节未得到确认：写入%1，地址%2读回%3。")
                         .arg(written.value)
                         .arg(written.address)
-                        .arg(held.toUpper()));
+                        .arg(held));
     }
     return kExitDone;
 }

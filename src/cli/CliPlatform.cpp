@@ -110,51 +110,6 @@ void StopSignal::clear() {
     g_signal = SIGINT;
 }
 
-GuardedSerialControl::GuardedSerialControl(SerialControl& inner) : m_inner(inner) {
-    m_inner.onInputArrived = [this] {
-        if (onInputArrived)
-            onInputArrived();
-    };
-    m_inner.onLineEvent = [this] {
-        if (onLineEvent)
-            onLineEvent();
-    };
-    m_inner.onClosedByError = [this](const QString& reason) {
-        if (onClosedByError)
-            onClosedByError(reason);
-    };
-}
-
-GuardedSerialControl::~GuardedSerialControl() {
-    m_inner.onInputArrived = nullptr;
-    m_inner.onLineEvent = nullptr;
-    m_inner.onClosedByError = nullptr;
-}
-
-void GuardedSerialControl::checkStop() const {
-    if (m_stoppable && StopSignal::requested())
-        throw OperationError(stoppedText());
-}
-
-void GuardedSerialControl::write(const QByteArray& bytes) {
-    checkStop();
-    if (m_sent == 0 && onFirstWrite)
-        onFirstWrite();
-    m_inner.write(bytes);
-    m_sent += bytes.size();
-    if (onTraffic)
-        onTraffic(true, bytes);
-}
-
-QByteArray GuardedSerialControl::readAll() {
-    checkStop();
-    const QByteArray bytes = m_inner.readAll();
-    m_received += bytes.size();
-    if (onTraffic && !bytes.isEmpty())
-        onTraffic(false, bytes);
-    return bytes;
-}
-
 void CliPrompts::warning(const QString&, const QString& text) {
     warnings << text;
     if (onWarning)

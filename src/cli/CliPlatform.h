@@ -13,7 +13,7 @@
 
 #include "app/ShellDialogs.h"
 #include "core/UserPrompts.h"
-#include "link/SerialControl.h"
+#include "link/StoppableSerialControl.h"
 #include "settings/SettingsStore.h"
 
 class QSocketNotifier;
@@ -57,17 +57,11 @@ void watchGangParent();
 
 // The real serial control with what the command line needs around it: the
 // bytes each way (to tell a silent programmer, to time the first byte), and
-// the stop request. A stop refuses the next write or read: every write carries
-// one whole command or one whole FLASH page (the writer hands a page over in
-// one piece), so a stop never cuts a page in two.
-class GuardedSerialControl : public SerialControl {
+// the signals' stop request, which ends the command at its next whole write.
+class GuardedSerialControl : public StoppableSerialControl {
 public:
-    explicit GuardedSerialControl(SerialControl& inner);
-    ~GuardedSerialControl() override;
+    explicit GuardedSerialControl(SerialControl& inner) : StoppableSerialControl(inner) {}
 
-    // While off (the firmware transfer, which must not stop half-way) a stop
-    // request waits until it is switched on again.
-    void setStoppable(bool on) { m_stoppable = on; }
     static QString stoppedText() {
         if (StopSignal::signalNumber() != SIGINT)
             return QCoreApplication::translate("CliPlatform", "收到信号 %1，已停止。")
@@ -75,37 +69,9 @@ public:
         return QCoreApplication::translate("CliPlatform", "已按 Ctrl-C 停止。");
     }
 
-    qint64 bytesSent() const { return m_sent; }
-    qint64 bytesReceived() const { return m_received; }
-
-    int portNumber() const override { return m_inner.portNumber(); }
-    void setPortNumber(int n) override { m_inner.setPortNumber(n); }
-    QString settings() const override { return m_inner.settings(); }
-    void setSettings(const QString& text) override { m_inner.setSettings(text); }
-    int handshaking() const override { return m_inner.handshaking(); }
-    void setHandshaking(int code) override { m_inner.setHandshaking(code); }
-    bool isOpen() const override { return m_inner.isOpen(); }
-    void setOpen(bool open) override { m_inner.setOpen(open); }
-    void write(const QByteArray& bytes) override;
-    QByteArray readAll() override;
-    int bytesAvailable() const override { return m_inner.bytesAvailable(); }
-    int bytesToWrite() const override { return m_inner.bytesToWrite(); }
-    bool waitForBytesWritten(int msecs) override { return m_inner.waitForBytesWritten(msecs); }
-    bool waitForReadyRead(int msecs) override { return m_inner.waitForReadyRead(msecs); }
-
-    // Called once, just before the first byte goes out.
-    std::function<void()> onFirstWrite;
-    // Every piece of the line's traffic, as it goes out or is taken in
-    // (--verbose); sent: the direction.
-    std::function<void(bool sent, const QByteArray& bytes)> onTraffic;
-
-private:
-    void checkStop() const;
-
-    SerialControl& m_inner;
-    bool m_stoppable = true;
-    qint64 m_sent = 0;
-    qint64 m_received = 0;
+protected:
+    bool externalStopRequested() const override { return StopSignal::requested(); }
+    QString externalStopText() const override { return stoppedText(); }
 };
 
 // Warning boxes become report lines; the one file dialog a command needs

@@ -244,6 +244,7 @@ int CliRunner::outcome(const CommandResult& result, int chipExit) {
             case ErrorKind::PortBusy:
             case ErrorKind::Garbled:
             case ErrorKind::Refused:
+            case ErrorKind::Stopped:
                 return fail(kExitProgrammer, error.text());
         }
     }

@@ -18,6 +18,7 @@ enum class ErrorKind {
     ChipDisagrees,  // the chip answered, and its answer says no
     File,           // a file could not be read or written
     Record,         // the production record could not be kept
+    Stopped,        // the user (or a signal) stopped it at a safe point
 };
 
 // The one error type that stops an operation. It carries the text the user

@@ -46,6 +46,15 @@ bool SingleAccess::writeAt(MemoryKind memory, qint64 address, const QString& dat
     return send(row, address, data);
 }
 
+QString SingleAccess::heldCalibration(const CalibrationWrite& written) {
+    const QString reply = written.toFlash ? readAt(MemoryKind::Flash, written.address / 2)
+                                          : readAt(MemoryKind::Eeprom, written.address);
+    // The FLASH word comes as it went: the low byte's digits first.
+    const QString held =
+        written.toFlash ? reply.mid(written.address % 2 == 1 ? 2 : 0, 2) : reply.left(2);
+    return held.size() < 2 ? QString() : held.toUpper();
+}
+
 QString SingleAccess::readAt(MemoryKind memory, qint64 address) {
     const bool flash = memory == MemoryKind::Flash;
     ProgrammerLink::Exchange exchange(m_link);

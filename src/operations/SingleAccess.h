@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "images/ImageSlot.h"
+#include "operations/Outcomes.h"
 
 namespace kv {
 
@@ -33,6 +34,10 @@ public:
     bool writeAt(MemoryKind memory, qint64 address, const QString& data);
     // A read at an address the program chose; the data box is left alone.
     QString readAt(MemoryKind memory, qint64 address);
+    // What the cell a calibration write went to holds now, as two upper-case
+    // hex digits; empty when no answer came. A cell that held another value
+    // keeps only the bits both have, so a write is confirmed by this read.
+    QString heldCalibration(const CalibrationWrite& written);
     // "读": the reply goes into the data box as received and is returned;
     // when nothing came the box is emptied and noReplyText logged.
     QString read(MemoryKind memory);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "schemes/SchemeCommands.h"
 
+#include <QFileInfo>
+
 #include "core/UserPrompts.h"
 #include "schemes/SchemeFile.h"
 #include "schemes/SchemeTarget.h"
@@ -39,13 +41,17 @@ void applyScheme(const Scheme& scheme, SchemeTarget& target) {
     target.syncCalibrationSpinners();
 }
 
-bool saveSchemeCommand(UserPrompts& prompts, const Scheme& scheme) {
+bool saveSchemeCommand(UserPrompts& prompts, const Scheme& scheme, QString* savedPath) {
     schemeToText(scheme);  // a set-up that cannot be saved is refused before the dialog
-    const std::optional<QString> path = prompts.saveFile(schemeDialog());
+    std::optional<QString> path = prompts.saveFile(schemeDialog());
     if (!path || path->isEmpty()) {
         return false;
     }
+    if (QFileInfo(*path).suffix().isEmpty())
+        *path += QStringLiteral(".SET");
     SchemeFile::save(*path, scheme);
+    if (savedPath)
+        *savedPath = *path;
     return true;
 }
 

@@ -17,8 +17,9 @@ void applyScheme(const Scheme& scheme, SchemeTarget& target);
 
 // "SaveSet": asks for a file name and writes the set-up. Returns false when the
 // user cancelled. Throws OperationError when the file cannot be written; the
-// previous file is then left as it was.
-bool saveSchemeCommand(UserPrompts& prompts, const Scheme& scheme);
+// previous file is then left as it was. A name without an extension gets
+// ".SET", so the open dialog's filter shows the file. savedPath: the file written.
+bool saveSchemeCommand(UserPrompts& prompts, const Scheme& scheme, QString* savedPath = nullptr);
 
 // "LoadSet": asks for a file, reads and checks all of it, then applies it.
 // Returns false when the user cancelled. A file that cannot be read or fails a

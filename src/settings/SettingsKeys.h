@@ -23,6 +23,10 @@ inline const QString kImagePath = QStringLiteral("文件");
 // The main window's place and size, as Qt saves a window's geometry (Base64).
 inline const QString kWindow = QStringLiteral("窗口");
 inline const QString kWindowGeometry = QStringLiteral("位置");
+// The window's "Open recent" list: image and scheme files, newest first, one
+// path a line.
+inline const QString kRecent = QStringLiteral("最近打开");
+inline const QString kRecentFiles = QStringLiteral("文件");
 
 // The line settings of a port that has none stored.
 inline QString defaultLineSettings() {

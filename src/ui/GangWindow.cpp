@@ -76,6 +76,13 @@ GangWindow::GangWindow(SettingsStore& settings, UserPrompts& prompts, const Cloc
     layout->addStretch();
 
     connect(m_startAll, &QPushButton::clicked, this, [this] {
+        QList<int> all;
+        for (int i = 0; i < m_runner.count(); ++i)
+            all << i;
+        if (const auto problem = heldPortProblem(all)) {
+            m_prompts.warning(windowTitle(), *problem);
+            return;
+        }
         if (prepared())
             m_runner.startAll();
     });
@@ -128,11 +135,19 @@ void GangWindow::buildTiles() {
             *label = new QLabel(box);
             column->addWidget(*label);
         }
+        // A long reason (a path, a system message) wraps inside the tile and
+        // takes the height it needs, never running under the progress bar.
         tile.result->setWordWrap(true);
+        tile.result->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::MinimumExpanding);
+        tile.result->setTextInteractionFlags(Qt::TextSelectableByMouse);
         tile.start = new QPushButton(tr("开始"), box);
         tile.start->setObjectName(QStringLiteral("StartSocket_%1").arg(i));
         column->addWidget(tile.start);
         connect(tile.start, &QPushButton::clicked, this, [this, i] {
+            if (const auto problem = heldPortProblem({i})) {
+                m_prompts.warning(windowTitle(), *problem);
+                return;
+            }
             if (prepared())
                 m_runner.restart(i);
         });
@@ -184,7 +199,12 @@ void GangWindow::showState(int index) {
     QString result = SocketState::phaseText(s.phase);
     if (!s.reason.isEmpty() && s.phase != SocketState::Phase::Passed)
         result += QStringLiteral("：") + s.reason;
-    tile.result->setText(result);
+    // Paths and device names have no spaces: let them break after a separator.
+    static const QRegularExpression separators(QStringLiteral("([/\\\\_.,:;-])"));
+    QString wrapped = result;
+    wrapped.replace(separators, QStringLiteral("\\1\u200B"));
+    tile.result->setText(wrapped);
+    tile.result->setToolTip(result);
     tile.result->setStyleSheet(
         QStringLiteral("color: %1; font-weight: bold;").arg(colourOf(s.phase)));
     tile.time->setText(tr("用时：%1").arg(secondsText(s.elapsedMs(m_runner.nowMs()))));
@@ -213,6 +233,30 @@ void GangWindow::refreshButtons() {
     m_configure->setEnabled(!running);
     for (const Tile& tile : std::as_const(m_tiles))
         tile.start->setEnabled(!m_scheme.isEmpty());
+}
+
+std::optional<QString> GangWindow::heldPortProblem(const QList<int>& sockets) const {
+    const std::optional<int> held = m_heldPort ? m_heldPort() : std::nullopt;
+    if (!held)
+        return std::nullopt;
+    const QString name = QStringLiteral("COM%1").arg(*held);
+    const QString device = m_portMap ? m_portMap->devicePath(*held) : QString();
+    static const QRegularExpression com(QStringLiteral("^COM(\\d+)$"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    QStringList refused;
+    for (const int i : sockets) {
+        const QString port = m_runner.sockets().value(i).port;
+        QString behind = port;
+        if (const QRegularExpressionMatch number = com.match(port); number.hasMatch())
+            behind = m_portMap ? m_portMap->devicePath(number.captured(1).toInt()) : QString();
+        if (port.compare(name, Qt::CaseInsensitive) == 0 || (!device.isEmpty() && behind == device))
+            refused << tr("插座%1（%2）").arg(i + 1).arg(port);
+    }
+    if (refused.isEmpty())
+        return std::nullopt;
+    return tr("%1 用的端口 %2 正由主窗口打开，量产不能再打开它；没有开始。"
+              "请先在主窗口关闭端口。")
+        .arg(refused.join(tr("、")), name);
 }
 
 bool GangWindow::prepared() {

@@ -50,6 +50,10 @@ public:
     void setPreparation(std::function<std::optional<QString>()> prepare) {
         m_prepare = std::move(prepare);
     }
+    // The COM number the main window holds open (nullopt: none). A socket on
+    // that port, by name or by the device behind it, is refused with a box
+    // saying why: its process could not open the port.
+    void setHeldPort(std::function<std::optional<int>()> held) { m_heldPort = std::move(held); }
 
     // Sockets and scheme from the settings; refused while any socket runs.
     void reload();
@@ -76,6 +80,8 @@ private:
     void showTimes();
     void refreshButtons();
     bool prepared();
+    // Why these sockets may not start; nullopt when they may.
+    std::optional<QString> heldPortProblem(const QList<int>& sockets) const;
 
     SettingsStore& m_settings;
     UserPrompts& m_prompts;
@@ -92,6 +98,7 @@ private:
     // Elapsed times tick only while a socket runs; an idle window does nothing.
     QTimer m_ticker;
     std::function<std::optional<QString>()> m_prepare;
+    std::function<std::optional<int>()> m_heldPort;
 };
 
 }  // namespace kv::ui

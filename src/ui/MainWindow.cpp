@@ -3,20 +3,31 @@
 
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QStyle>
 #include <QTabWidget>
+#include <QTimer>
 
+#include "app/ImageFileDialogs.h"
 #include "app/PassRecorder.h"
 #include "app/ShellTexts.h"
 #include "app/Workbench.h"
+#include "link/StoppableSerialControl.h"
 #include "settings/SettingsKeys.h"
 #include "settings/SettingsStore.h"
 #include "ui/AboutBox.h"
@@ -60,11 +71,12 @@ MainWindow::MainWindow(const MainWindowParts& parts, QWidget* parent)
     : QWidget(parent),
       m_dialogsOverride(parts.dialogs),
       m_clock(parts.clock),
-      m_portMap(parts.portMap) {
+      m_portMap(parts.portMap),
+      m_stoppablePort(std::make_unique<StoppableSerialControl>(parts.port)) {
     setObjectName(QStringLiteral("frmMain"));
     setFont(windowFont());
     buildControls();
-    WorkbenchPlatform platform{parts.port,
+    WorkbenchPlatform platform{*m_stoppablePort,
                                parts.clock,
                                parts.pump,
                                parts.prompts,
@@ -72,7 +84,8 @@ MainWindow::MainWindow(const MainWindowParts& parts, QWidget* parent)
                                parts.settings,
                                parts.dataFolder,
                                parts.portMap,
-                               parts.passRecorder};
+                               parts.passRecorder,
+                               m_stoppablePort.get()};
     m_workbench = std::make_unique<Workbench>(platform);
     bindShell();
     bindModel();
@@ -80,6 +93,9 @@ MainWindow::MainWindow(const MainWindowParts& parts, QWidget* parent)
     bindImages();
     bindOptions();
     bindCalibration();
+    bindStop();
+    bindFileMenus();
+    setAcceptDrops(true);
 }
 
 MainWindow::~MainWindow() = default;
@@ -146,7 +162,9 @@ void MainWindow::buildControls() {
         m_progress[i]->setObjectName(i == 0 ? QStringLiteral("FlashProgressBar")
                                             : QStringLiteral("EepromProgressBar"));
         m_progress[i]->setRange(0, 100);
-        m_progress[i]->setTextVisible(false);
+        m_progress[i]->setFormat(QStringLiteral("%p%"));
+        m_progress[i]->reset();
+        m_progress[i]->installEventFilter(this);
     }
     m_fileName[0]->setAccessibleName(tr("FLASH文件"));
     m_fileName[0]->setAccessibleDescription(tr("要写入FLASH的文件的路径"));
@@ -156,6 +174,20 @@ void MainWindow::buildControls() {
     m_progress[0]->setAccessibleDescription(tr("FLASH读写的进度"));
     m_progress[1]->setAccessibleName(tr("EEPROM进度"));
     m_progress[1]->setAccessibleDescription(tr("EEPROM读写的进度"));
+
+    // Over the programming button, and there only while a command runs: the
+    // button just pressed turns into its stop. It follows that button's place.
+    QPushButton* program = m_options->programButton();
+    m_stop = new QPushButton(style()->standardIcon(QStyle::SP_BrowserStop), tr("停止"), m_options);
+    m_stop->setObjectName(QStringLiteral("StopCommand"));
+    m_stop->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F5));
+    m_stop->setToolTip(tr("停止正在进行的操作，停在下一整页之前（Shift+F5）"));
+    m_stop->setAccessibleName(tr("停止"));
+    m_stop->setAccessibleDescription(tr("停止正在进行的操作，停在下一整页之前（Shift+F5）"));
+    m_stop->setGeometry(program->geometry());
+    m_stop->setEnabled(false);
+    m_stop->hide();
+    program->installEventFilter(this);
 
     m_status = new StatusPanels(t, this);
     describeCommands();
@@ -313,7 +345,138 @@ QAbstractButton* MainWindow::commandButton(CommandId id) const {
     }
 }
 
+void MainWindow::bindStop() {
+    CommandRunner& runner = m_workbench->runner();
+    connect(m_stop, &QPushButton::clicked, &runner, &CommandRunner::requestStop);
+    connect(&runner, &CommandRunner::exchangeRunningChanged, this, [this](bool running) {
+        const bool stoppable = running && m_workbench->runner().canStop();
+        m_stop->setEnabled(stoppable);
+        m_stop->setVisible(stoppable);
+        if (stoppable)
+            m_stop->raise();
+        // Idle bars are empty: a bar left full would pass for work done now.
+        if (!running) {
+            for (QProgressBar* bar : m_progress)
+                bar->reset();
+        }
+    });
+}
+
+namespace {
+
+// The local files among dropped URLs.
+QStringList droppedFiles(const QMimeData* data) {
+    QStringList paths;
+    if (!data)
+        return paths;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile())
+            paths << url.toLocalFile();
+    }
+    return paths;
+}
+
+}  // namespace
+
+void MainWindow::bindFileMenus() {
+    Workbench& wb = *m_workbench;
+    if (QMenu* schemes = m_toolbar->menuOf(CommandTable::info(CommandId::Schemes).key)) {
+        QMenu* recent = schemes->addMenu(tr("最近打开"));
+        recent->setObjectName(QStringLiteral("RecentFiles"));
+        // Filled as it opens: files deleted meanwhile are no longer offered.
+        connect(recent, &QMenu::aboutToShow, this, [this, recent, &wb] {
+            recent->clear();
+            const QStringList paths = wb.recentFiles().entries();
+            for (const QString& path : paths) {
+                QAction* entry = recent->addAction(QDir::toNativeSeparators(path));
+                connect(entry, &QAction::triggered, this, [this, path] { openFiles({path}); });
+            }
+            if (paths.isEmpty())
+                recent->addAction(tr("（无）"))->setEnabled(false);
+        });
+    }
+    // The log's own menu, plus saving and clearing it (a double click still clears).
+    m_log->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_log, &QWidget::customContextMenuRequested, this, [this, &wb](const QPoint& at) {
+        QMenu* menu = m_log->createStandardContextMenu(at);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->addSeparator();
+        QAction* save = menu->addAction(tr("保存日志..."));
+        save->setObjectName(QStringLiteral("SaveLog"));
+        connect(save, &QAction::triggered, &wb, [&wb] { wb.saveLog(); });
+        QAction* clear = menu->addAction(tr("清空日志"));
+        clear->setObjectName(QStringLiteral("ClearLog"));
+        connect(clear, &QAction::triggered, &wb, &Workbench::clearLog);
+        menu->popup(m_log->viewport()->mapToGlobal(at));
+    });
+}
+
+void MainWindow::openFiles(const QStringList& paths) {
+    for (const QString& path : paths) {
+        if (Workbench::isSchemeFile(path) || memoryForFile(path)) {
+            m_workbench->openFile(path);
+            continue;
+        }
+        QMessageBox box(QMessageBox::Question, windowTitle(),
+                        tr("%1 要载入FLASH还是EEPROM？").arg(QFileInfo(path).fileName()),
+                        QMessageBox::Cancel, this);
+        QAbstractButton* flash = box.addButton(QStringLiteral("FLASH"), QMessageBox::AcceptRole);
+        QAbstractButton* eeprom = box.addButton(QStringLiteral("EEPROM"), QMessageBox::AcceptRole);
+        box.exec();
+        if (box.clickedButton() == flash)
+            m_workbench->openFile(path, MemoryKind::Flash);
+        else if (box.clickedButton() == eeprom)
+            m_workbench->openFile(path, MemoryKind::Eeprom);
+    }
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QStringList paths = droppedFiles(event->mimeData());
+    if (paths.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // After the drop has ended: a question box must not hold the other program's drag.
+    QTimer::singleShot(0, this, [this, paths] { openFiles(paths); });
+}
+
+void MainWindow::offerStopOnClose() {
+    if (m_closeQuestion)
+        return;
+    auto* box =
+        new QMessageBox(QMessageBox::Question, windowTitle(),
+                        tr("正在与编程器通讯。\n停止本次操作（停在下一整页之前）并关闭窗口吗？\n"
+                           "选“否”则等本次操作结束后关闭。"),
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
+    box->setObjectName(QStringLiteral("StopOnCloseQuestion"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setDefaultButton(QMessageBox::Cancel);
+    m_closeQuestion = box;
+    // Not a nested loop: the command goes on while the question is up.
+    connect(box, &QMessageBox::finished, this, [this](int answer) {
+        if (answer != QMessageBox::Yes && answer != QMessageBox::No)
+            return;
+        m_closeAnswered = true;
+        m_closeQuestion = nullptr;  // answered: the close below is not asked again
+        if (answer == QMessageBox::Yes)
+            m_workbench->runner().requestStop();
+        // The command may have ended meanwhile; otherwise the close follows its end.
+        close();
+    });
+    box->open();
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
+    // Asked once: the answer's own close() comes back here.
+    if (m_closeQuestion || (m_workbench->runner().canStop() && !m_closeAnswered)) {
+        offerStopOnClose();
+        event->ignore();
+        return;
+    }
     if (!m_workbench->requestClose()) {
         event->ignore();
         return;
@@ -330,6 +493,17 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // The percentage shows where the bar is tall enough to hold it; a cut
+    // one would be unreadable.
+    if (event->type() == QEvent::Resize) {
+        for (QProgressBar* bar : m_progress) {
+            if (watched == bar)
+                bar->setTextVisible(bar->height() >= bar->fontMetrics().height());
+        }
+    }
+    if (watched == m_options->programButton() &&
+        (event->type() == QEvent::Move || event->type() == QEvent::Resize))
+        m_stop->setGeometry(m_options->programButton()->geometry());
     if (watched == m_log->viewport() && event->type() == QEvent::MouseButtonDblClick) {
         m_workbench->session().log().reset();
         return true;
@@ -360,6 +534,10 @@ void MainWindow::showGangWindow() {
                                       GangRunner::defaultCliPath(), m_portMap, this);
         m_gangWindow->setPreparation([&wb]() -> std::optional<QString> {
             return wb.record().recorder() ? wb.record().recorder()->admit() : std::nullopt;
+        });
+        m_gangWindow->setHeldPort([&wb]() -> std::optional<int> {
+            const SerialControl& port = wb.session().port();
+            return port.isOpen() ? std::optional<int>(port.portNumber()) : std::nullopt;
         });
     }
     m_gangWindow->show();

@@ -27,6 +27,7 @@ class PassRecorder;
 class PortMap;
 class SerialControl;
 class SettingsStore;
+class StoppableSerialControl;
 class UserPrompts;
 class Workbench;
 }  // namespace kv
@@ -101,16 +102,25 @@ public:
     QLineEdit* fileNameText(int i) const { return m_fileName[i]; }
     QPushButton* openFileButton(int i) const { return m_openFile[i]; }
     QProgressBar* progressBar(int i) const { return m_progress[i]; }
+    // Stops the running command at its next whole page; shown and enabled
+    // only while one runs.
+    QPushButton* stopButton() const { return m_stop; }
     // The window's button of a command (the pass, the reads, the single
     // accesses, the file buttons); null for a command without one.
     QAbstractButton* commandButton(CommandId id) const;
     // The open record viewer; null when none is open.
     RecordViewer* recordViewer() const;
 
+    // Loads dropped or recent files: by their type, asking when the name
+    // does not say which memory.
+    void openFiles(const QStringList& paths);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -129,11 +139,18 @@ private:
     void refreshOptionList();
     void refreshOptionChecks();
     void refreshDefinitionsWarning();
+    void bindStop();
+    void bindFileMenus();
+    // Asked when the window is closed during a command: stop it, wait for
+    // its end, or keep the window.
+    void offerStopOnClose();
 
     ShellDialogs* m_dialogsOverride;
     const Clock& m_clock;
     PortMap* m_portMap;
     GangWindow* m_gangWindow = nullptr;
+    // Around the given port: the window's Stop ends a command there.
+    std::unique_ptr<StoppableSerialControl> m_stoppablePort;
     std::unique_ptr<Workbench> m_workbench;
 
     MainToolbar* m_toolbar = nullptr;
@@ -152,6 +169,9 @@ private:
     std::array<QLineEdit*, 2> m_fileName{};
     std::array<QPushButton*, 2> m_openFile{};
     std::array<QProgressBar*, 2> m_progress{};
+    QPushButton* m_stop = nullptr;
+    QPointer<QWidget> m_closeQuestion;
+    bool m_closeAnswered = false;
     QPointer<RecordViewer> m_recordViewer;
     bool m_closing = false;
     // Read when the option list is first shown in English.

@@ -273,11 +273,15 @@ void MainWindow::bindImages() {
         connect(path, &QLineEdit::textChanged, slot, &ImageSlot::setPathText);
         connect(slot, &ImageSlot::panelTextChanged, this,
                 [this, panel](const QString& text) { m_status->setPanelText(panel, text); });
-        connect(slot, &ImageSlot::progressChanged, bar, &QProgressBar::setValue);
+        // Only a command's own progress is shown; idle bars stay empty.
+        connect(slot, &ImageSlot::progressChanged, bar, [this, bar](int percent) {
+            if (m_workbench->runner().isExchangeRunning())
+                bar->setValue(percent);
+        });
         tab->setViewText(slot->viewText());
         path->setText(slot->pathText());
         m_status->setPanelText(panel, slot->panelText());
-        bar->setValue(slot->progress());
+        bar->reset();
     }
 }
 

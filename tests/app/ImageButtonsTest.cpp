@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 
 #include "app/ImageFileDialogs.h"
+#include "app/RecentFiles.h"
 #include "tests/images/ImageRig.h"
 
 using kv::MemoryImage;
@@ -23,8 +26,9 @@ TEST(OpenButtons, AskWithTheirFiltersAndRememberThePathEvenWhenTheLoadFails) {
     kv::openImageFile(rig.files, rig.flash, rig.prompts, rig.settings);
     ASSERT_EQ(rig.prompts.openRequests.size(), 1);
     EXPECT_EQ(rig.prompts.openRequests[0].filter,
-              QStringLiteral("Intel HEX 文件 (*.HEX)|*.HEX|二进制文件(*.BIN)|*.BIN|"
-                             "ELF 文件(*.ELF)|*.ELF"));
+              QStringLiteral("所有支持的文件|*.HEX;*.BIN;*.ELF|"
+                             "Intel HEX 文件 (*.HEX)|*.HEX|二进制文件(*.BIN)|*.BIN|"
+                             "ELF 文件(*.ELF)|*.ELF|所有文件|*"));
     EXPECT_EQ(rig.prompts.openRequests[0].filterIndex, 1);
     EXPECT_EQ(rig.prompts.openRequests[0].initialDir, QStringLiteral("/old/place/a.hex"));
     // The box keeps the chosen text as it was, not the upper-cased form.
@@ -37,8 +41,9 @@ TEST(OpenButtons, AskWithTheirFiltersAndRememberThePathEvenWhenTheLoadFails) {
     kv::openImageFile(rig.files, rig.eeprom, rig.prompts, rig.settings);
     EXPECT_EQ(
         rig.prompts.openRequests[1].filter,
-        QStringLiteral("EEPROM文件(*.EEP)|*.EEP|二进制文件(*.BIN)|*.BIN|Intel Hex文件(*.HEX)|*.HEX|"
-                       "ELF 文件(*.ELF)|*.ELF"));
+        QStringLiteral("所有支持的文件|*.EEP;*.HEX;*.BIN;*.ELF|"
+                       "EEPROM文件(*.EEP)|*.EEP|二进制文件(*.BIN)|*.BIN|Intel Hex文件(*.HEX)|*.HEX|"
+                       "ELF 文件(*.ELF)|*.ELF|所有文件|*"));
     EXPECT_EQ(rig.eeprom.pathText(), broken);
     EXPECT_EQ(rig.settings.read(QStringLiteral("EEPROM"), QStringLiteral("文件")), broken);
     EXPECT_EQ(rig.prompts.warnings.size(), 1);
@@ -77,6 +82,28 @@ TEST(SaveButtons, SaveWhatIsChosenAndReportAFailureLeavingTheOldFile) {
     kv::saveImageFile(rig.flash, rig.prompts, rig.settings);
     EXPECT_EQ(rig.prompts.warnings.size(), 1);
     EXPECT_EQ(readFile(target), QByteArray("\x01\x02"));
+}
+
+// The recent list: newest first, each file once, at most kLimit, and the
+// files deleted since are neither offered nor kept.
+TEST(RecentFiles, NewestFirstBoundedAndWithoutDeletedFiles) {
+    ImageRig rig;
+    kv::RecentFiles recent(rig.settings);
+    QStringList written;
+    for (int i = 0; i <= kv::RecentFiles::kLimit; ++i)
+        written << rig.write(QStringLiteral("f%1.hex").arg(i), ":00000001FF\r\n");
+    for (const QString& path : written)
+        recent.add(path);
+    recent.add(written[2]);
+    QStringList expected = written.mid(1);
+    std::reverse(expected.begin(), expected.end());
+    expected.move(expected.indexOf(written[2]), 0);
+    EXPECT_EQ(recent.entries(), expected);
+    QFile::remove(written[2]);
+    expected.removeFirst();
+    EXPECT_EQ(recent.entries(), expected);
+    EXPECT_EQ(rig.settings.read(QStringLiteral("最近打开"), QStringLiteral("文件")),
+              expected.join(u'\n'));
 }
 
 }  // namespace

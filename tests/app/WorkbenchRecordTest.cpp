@@ -14,6 +14,7 @@
 #include "app/PassRecorder.h"
 #include "app/Workbench.h"
 #include "core/Version.h"
+#include "operations/CalibrationState.h"
 #include "operations/ProgramPass.h"
 #include "record/RecordDatabase.h"
 #include "record/RecordSpool.h"
@@ -161,6 +162,27 @@ TEST_F(WorkbenchRecord, AnElfFileIsRecordedByItsImagesAndItsFuseAndLockBytes) {
     EXPECT_EQ(r.fusesWritten, QByteArray::fromHex("E4C9"));
     ASSERT_TRUE(r.lockWritten.has_value());
     EXPECT_EQ(*r.lockWritten, 0xFC);
+}
+
+// A calibration byte cannot be taken back: a cell that held another value
+// keeps the bits both have. With read-back asked for, the window's write
+// reads the cell back and logs the difference; without, it sends the write alone.
+TEST_F(WorkbenchRecord, ACalibrationWriteIsReadBackOnlyWhenAskedFor) {
+    wb.runCommand(CommandId::ReadCalibration);
+    wb.schemes().setCalibrationChoice(0, CalibrationState::kTargetFlash);
+    p.device.flash()[8191] = char(0x0F);  // the FLASH address box's default
+    const QString differs = QStringLiteral("校准字节写入后读回不符");
+    for (const bool readBack : {false, true}) {
+        SCOPED_TRACE(readBack ? "read back" : "write only");
+        RecordPolicy policy = recorder.policy();
+        policy.readBack = readBack;
+        recorder.setPolicy(policy);
+        p.device.clearTranscript();
+        wb.runCommand(CommandId::WriteCalibration);
+        EXPECT_EQ(p.device.transcript().count('#'), readBack ? 2 : 1);
+        EXPECT_EQ(wb.session().log().text().contains(differs), readBack);
+        EXPECT_EQ(lastRecord().result, readBack ? "fail" : "pass");
+    }
 }
 
 TEST_F(WorkbenchRecord, ASingleCommandThatChangesTheChipIsOneRecordOfOneStep) {

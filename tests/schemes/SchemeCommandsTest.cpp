@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
+
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -93,6 +95,13 @@ TEST(SchemeCommands, SaveThenLoadThroughTheDialogs) {
     EXPECT_TRUE(saveSchemeCommand(prompts, reloadScheme()));
     EXPECT_TRUE(loadSchemeCommand(prompts, target));
     EXPECT_EQ(target.calls.size(), 9);
+
+    // A name typed without an extension gets ".SET", which the open filter shows.
+    prompts.answers = {dir.filePath(QStringLiteral("line3"))};
+    QString saved;
+    EXPECT_TRUE(saveSchemeCommand(prompts, reloadScheme(), &saved));
+    EXPECT_EQ(saved, dir.filePath(QStringLiteral("line3.SET")));
+    EXPECT_TRUE(QFileInfo::exists(saved));
 }
 
 TEST(SchemeCommands, BrokenFileAppliesNothing) {

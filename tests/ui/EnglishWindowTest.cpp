@@ -3,6 +3,8 @@
 // table loaded as a user with --lang en gets them.
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -82,9 +84,10 @@ struct Stored {
     QByteArray settings;
 };
 
-// A set-up made through the option list, saved as a scheme, then the window
-// closed (which stores the fuse bits and options).
-Stored setUpAndSave(Language language) {
+// A set-up made through the option list, saved as a scheme at `path` (the
+// same for both languages: the recent list names it), then the window closed
+// (which stores the fuse bits and options).
+Stored setUpAndSave(Language language, const QString& path) {
     const LanguageTexts texts(language);
     WindowRig rig;
     ui::MainWindow& w = rig.start();
@@ -92,7 +95,6 @@ Stored setUpAndSave(Language language) {
     choose(w, QStringLiteral("FDBSZFFC0/0004"));  // a clock choice of ATMEGA8
     choose(w, QStringLiteral("FSBQJFFBF/0000"));  // BODEN
     EXPECT_NE(rig.wb().session().fuses().fuseBitString(), before);
-    const QString path = rig.p.settings.fileIn(QStringLiteral("line.SET"));
     rig.p.prompts.answers << path;
     rig.wb().runCommand(CommandId::SaveScheme);
     w.close();
@@ -123,8 +125,10 @@ TEST(EnglishWindow, ChineseWithoutTranslatorAndTheSameStoredSetUpInBothLanguages
         EXPECT_EQ(w.windowTitle(), ShellTexts::appTitle());
         EXPECT_TRUE(hasChinese(w.optionTree()->entry(1)->text(0)));
     }
-    const Stored chinese = setUpAndSave(Language::Chinese);
-    const Stored english = setUpAndSave(Language::English);
+    QTemporaryDir schemes;
+    const QString path = schemes.filePath(QStringLiteral("line.SET"));
+    const Stored chinese = setUpAndSave(Language::Chinese, path);
+    const Stored english = setUpAndSave(Language::English, path);
     ASSERT_FALSE(chinese.scheme.isEmpty());
     EXPECT_EQ(english.scheme, chinese.scheme);
     EXPECT_EQ(english.settings, chinese.settings);

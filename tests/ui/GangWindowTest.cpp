@@ -63,13 +63,38 @@ TEST(GangWindow, TilesFollowTheStoredSocketsAndShowAFailure) {
     EXPECT_EQ(window.runner().command(), QStringList({"run", settings.fileIn("line3.SET")}));
     ASSERT_TRUE(window.startAllButton()->isEnabled());
 
+    // A port the main window holds is refused up front, by its name or by
+    // the device behind it, and nothing starts.
+    ASSERT_TRUE(settings.write("端口映射", "COM3", "/dev/serial/by-id/usb-hv-2"));
+    for (const auto& [held, socket] : {std::pair{2, 0}, std::pair{3, 1}}) {
+        window.setHeldPort([held = held] { return std::optional<int>(held); });
+        const qsizetype before = prompts.warnings.size();
+        window.tileStart(socket)->click();
+        window.startAllButton()->click();
+        ASSERT_EQ(prompts.warnings.size(), before + 2) << held;
+        EXPECT_TRUE(prompts.warnings.last().second.contains(QStringLiteral("COM%1").arg(held)));
+        EXPECT_TRUE(
+            prompts.warnings.last().second.contains(window.runner().sockets()[socket].port));
+        EXPECT_FALSE(window.runner().anyRunning());
+    }
+    window.setHeldPort([] { return std::optional<int>(); });
+
     window.tileStart(0)->click();
     for (int i = 0; i < 100 && window.runner().state(0).phase != SocketState::Phase::Failed; ++i)
         QTest::qWait(20);
     const SocketState& s = window.runner().state(0);
     EXPECT_EQ(s.phase, SocketState::Phase::Failed);
     EXPECT_FALSE(s.reason.isEmpty());
-    EXPECT_TRUE(window.tileLabel(0, "result")->text().contains(s.reason));
+    QLabel* result = window.tileLabel(0, "result");
+    EXPECT_TRUE(result->text().remove(QChar(0x200B)).contains(s.reason));
+    // However narrow the window, the text wraps inside its tile, below the bar.
+    window.show();
+    window.resize(200, 100);
+    QTest::qWait(50);
+    EXPECT_GE(result->height(), result->heightForWidth(result->width()));
+    EXPECT_GE(result->y(), window.tileProgress(0)->geometry().bottom());
+    EXPECT_LE(result->geometry().bottom(), window.tileLabel(0, "time")->y());
+    EXPECT_LE(result->geometry().right(), window.tile(0)->contentsRect().right());
     EXPECT_TRUE(window.tileLabel(0, "result")->styleSheet().contains("#c62828"));
     EXPECT_EQ(window.tileLabel(0, "counts")->text(), "通过 0  失败 1");
     EXPECT_EQ(window.runner().state(1).phase, SocketState::Phase::Waiting);

@@ -92,7 +92,7 @@ TEST(MainWindowComposition, ToolbarButtonsMenusAndKeys) {
     EXPECT_EQ(bar->menuEntry("ProgramFLASH")->text(), "FLASH");
     EXPECT_EQ(entryTexts(bar->menuOf("SetCOM")), QStringList({"打开端口", "关闭端口"}));
     EXPECT_EQ(entryTexts(bar->menuOf("slSET")),
-              QStringList({"打开方案", "保存方案", "调入文件熔丝位"}));
+              QStringList({"打开方案", "保存方案", "调入文件熔丝位", "最近打开"}));
     EXPECT_EQ(entryTexts(bar->menuOf("Production")), QStringList({"生产记录", "记录设置", "量产"}));
     // "量产" opens the gang window beside the main window, once.
     bar->menuEntry("Gang")->trigger();

@@ -6,6 +6,8 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
@@ -14,6 +16,9 @@
 #include <functional>
 
 #include "app/Language.h"
+#include "app/PassRecorder.h"
+#include "record/RecordStore.h"
+
 #include "tests/support/TestFiles.h"
 #include "tests/ui/WindowRig.h"
 #include "ui/ClickableLabel.h"
@@ -264,6 +269,116 @@ TEST(WindowAccessibility, EveryControlIsNamedAndDescribed) {
     face->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
     EXPECT_NE(face->state().checked, checked);
     EXPECT_EQ(rig.wb().session().fuses().cell(7).caption, cell->text());
+}
+
+// Stop during a pass: the FLASH write ends between two pages, the log and
+// the record say it was stopped (no box), and Stop is there only meanwhile.
+TEST(StopWindow, APassStopsAtAWholePageAndIsRecordedAsStopped) {
+    ShellPlatform p;
+    RecordPolicy policy;
+    policy.url = QStringLiteral("sqlite:") + p.settings.fileIn("r.sqlite");
+    PassRecorder recorder(
+        policy, p.clock, [&p] { return QDateTime::fromMSecsSinceEpoch(p.clock.nowMs(), Qt::UTC); });
+    ui::MainWindow w({p.port, p.clock, p.pump, p.prompts, p.settings, p.dataFolder(), nullptr,
+                      &p.dialogs, &recorder});
+    w.load();
+    w.show();
+    Workbench& wb = w.workbench();
+    wb.runCommand(CommandId::SelectModel);
+    QByteArray image;
+    for (int i = 0; i < 512; ++i)
+        image.append(char(i % 255));  // never the erased value
+    wb.session().flash().setImage(MemoryImage::fromBytes(image));
+    ProgramOptions::Values write{};
+    write.at(1) = 1;
+    wb.schemes().setProgramOptions(write);
+    ASSERT_FALSE(w.stopButton()->isEnabled());
+
+    bool stopped = false;
+    p.pump.onYield = [&] {
+        const int done = wb.session().flash().progress();
+        if (stopped || done < 25 || done == 100)
+            return;
+        stopped = true;
+        EXPECT_TRUE(w.stopButton()->isEnabled());
+        click(w.stopButton());
+    };
+    click(w.optionsBox()->programButton());
+    ASSERT_TRUE(stopped);
+    const QByteArray chip = p.device.flash();
+    qsizetype written = 0;
+    while (written < image.size() && chip[written] == image[written])
+        ++written;
+    EXPECT_GT(written, 0);
+    EXPECT_LT(written, image.size());
+    EXPECT_EQ(written % 64, 0) << "ATMEGA8 pages are 64 bytes";
+    EXPECT_EQ(chip.mid(written, image.size() - written),
+              QByteArray(image.size() - written, char(0xFF)));
+    const QString log = wb.session().log().text();
+    EXPECT_TRUE(log.contains(CommandRunner::stopRequestedText()));
+    EXPECT_TRUE(log.contains(CommandRunner::stoppedText()));
+    EXPECT_TRUE(p.prompts.warnings.isEmpty()) << p.prompts.lines().join('\n').toStdString();
+    EXPECT_FALSE(w.stopButton()->isEnabled());
+    EXPECT_TRUE(w.progressBar(0)->text().isEmpty()) << "idle bars are empty";
+    const PassRecord record = recorder.store().load(wb.record().lastRecordId());
+    EXPECT_EQ(record.endReason, CommandRunner::stoppedText());
+    EXPECT_EQ(record.result, QStringLiteral("stopped"));
+
+    // Closing during the next pass asks; "Yes" stops it and the window closes after.
+    bool asked = false;
+    p.pump.onYield = [&] {
+        const int done = wb.session().flash().progress();
+        if (asked || done < 25 || done == 100)
+            return;
+        asked = true;
+        EXPECT_FALSE(w.close());
+        auto* box = w.findChild<QMessageBox*>(QStringLiteral("StopOnCloseQuestion"));
+        ASSERT_NE(box, nullptr);
+        box->button(QMessageBox::Yes)->click();
+    };
+    click(w.optionsBox()->programButton());
+    ASSERT_TRUE(asked);
+    EXPECT_EQ(wb.session().log().text().count(CommandRunner::stoppedText()), 2);
+    EXPECT_FALSE(w.isVisible());
+}
+
+// Files dropped on the window load by their type and join the recent list.
+TEST(DropOnWindow, ImageFilesLoadIntoTheirMemoriesAndJoinTheRecentList) {
+    WindowRig rig;
+    ui::MainWindow& w = rig.start();
+    const QString hex =
+        writeFile(rig.p.settings.fileIn("prog.hex"), ":0400000011111111B8\r\n:00000001FF\r\n");
+    const QString eep =
+        writeFile(rig.p.settings.fileIn("data.EEP"), ":02000000AABB99\r\n:00000001FF\r\n");
+    // As a file manager drags: in, then dropped.
+    const auto drop = [&w](const QStringList& paths) {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString& path : paths)
+            urls << QUrl::fromLocalFile(path);
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&w, &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&w, &drop);
+        QCoreApplication::processEvents();
+    };
+    drop({hex, eep});
+    EXPECT_EQ(w.fileNameText(0)->text(), hex);
+    EXPECT_EQ(rig.wb().session().flash().image().text(), QStringLiteral("11111111"));
+    EXPECT_EQ(w.fileNameText(1)->text(), eep);
+    EXPECT_EQ(rig.wb().session().eeprom().image().text(), QStringLiteral("AABB"));
+    EXPECT_EQ(rig.wb().recentFiles().entries(), QStringList({eep, hex}));
+
+    // An ELF file with an EEPROM section fills both memories.
+    const QString elf = testImage(QStringLiteral("fuses_m8.elf"));
+    drop({elf});
+    EXPECT_EQ(w.fileNameText(0)->text(), elf);
+    EXPECT_EQ(w.fileNameText(1)->text(), elf);
+    EXPECT_EQ(rig.wb().session().eeprom().image().toBytes(),
+              readFile(testImage(QStringLiteral("fuses_m8.eep.bin"))));
+    EXPECT_TRUE(rig.p.prompts.warnings.isEmpty());
 }
 
 }  // namespace
