@@ -262,15 +262,20 @@ void MainWindow::arrange() {
         m_frames[b]->setNameWidth(t.px(kFrameWidth[b] - 450) + share);
         shifted += share;
     }
-    place(m_logBox, 4260, 3900, 3075, 1695, left, 0, right, dy);
-    place(m_log, 60, 150, 3075 - 120, 1695 - 210, 0, 0, right, dy);
+    // A quarter of the extra height each, up to a line of text, goes to the
+    // progress bars so a taller window shows their percentage; the log has the rest.
+    const int barGrowth = std::min(dy / 4, fontMetrics().height());
+    const int logGrowth = dy - 2 * barGrowth;
+    place(m_logBox, 4260, 3900, 3075, 1695, left, 0, right, logGrowth);
+    place(m_log, 60, 150, 3075 - 120, 1695 - 210, 0, 0, right, logGrowth);
     place(m_options, 7380, 3900, 3135, 1935, dx, 0, 0, 0);
-    place(m_linkLabel, 4320, 5640, 3045, 195, left, dy, right, 0);
+    place(m_linkLabel, 4320, 5640, 3045, 195, left, logGrowth, right, 0);
     for (int i = 0; i < 2; ++i) {
         const int top = 5940 + i * 360;
-        place(m_fileName[i], 4260, top, 4935, 270, left, dy, right, 0);
-        place(m_openFile[i], 9210, top, 1125, 285, dx, dy, 0, 0);
-        place(m_progress[i], 4260, top + 300, 4905, 60, left, dy, right, 0);
+        const int down = logGrowth + i * barGrowth;
+        place(m_fileName[i], 4260, top, 4935, 270, left, down, right, 0);
+        place(m_openFile[i], 9210, top, 1125, 285, dx, down, 0, 0);
+        place(m_progress[i], 4260, top + 300, 4905, 60, left, down, right, barGrowth);
     }
     place(m_status, 0, 6675, kWidth, 375, 0, dy, dx, 0);
 }

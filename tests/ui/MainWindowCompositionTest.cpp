@@ -235,7 +235,7 @@ TEST(MainWindowComposition, GrowsIntoItsListsAndOpensAsItWasLeft) {
         {w.optionTree(), true, true},           {w.flashTab()->view(), true, true},
         {w.eepromTab()->view(), true, true},    {w.logView(), true, true},
         {w.fileNameText(0), true, false},       {w.statusPanels()->panel("EEPROM"), true, false},
-        {w.fuseFrame(3)->name(0), true, false},
+        {w.fuseFrame(3)->name(0), true, false}, {w.progressBar(1), true, true},
     };
     QList<QSize> before;
     for (const Growth& g : rows)
@@ -263,12 +263,15 @@ TEST(MainWindowComposition, GrowsIntoItsListsAndOpensAsItWasLeft) {
         return pairs;
     };
     const QStringList touching = overlaps();
+    EXPECT_FALSE(w.progressBar(0)->isTextVisible());
     w.resize(design + QSize(420, 300));
     for (int i = 0; i < int(std::size(rows)); ++i) {
         EXPECT_EQ(rows[i].widget->width() > before[i].width(), rows[i].wider) << i;
         EXPECT_EQ(rows[i].widget->height() > before[i].height(), rows[i].taller) << i;
     }
     EXPECT_EQ(overlaps(), touching);
+    // Tall enough now to show the percentage the design size has no room for.
+    EXPECT_TRUE(w.progressBar(0)->isTextVisible());
     const QSize left = w.size();
     EXPECT_TRUE(w.close());
     EXPECT_EQ(rig.start().size(), left);
