@@ -293,6 +293,10 @@ struct RecordFault {
     int spooled;      // lines in the spool after it
     const char* row;  // the pass's row after "record flush"
 };
+// Names the row in test lists instead of its bytes.
+void PrintTo(const RecordFault& f, std::ostream* os) {
+    *os << f.name;
+}
 
 class CliEndToEndRecordFaults : public ::testing::TestWithParam<RecordFault> {};
 
