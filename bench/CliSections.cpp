@@ -40,6 +40,8 @@ QList<Measurement> cliRun(BenchRig& rig, const Options&) {
     QProcess cli;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+    // The record and its spool too: a run must not write into the user's own.
+    env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
     env.insert(QStringLiteral("KV_CLI_TIMING"), QStringLiteral("1"));
     cli.setProcessEnvironment(env);
     const qint64 start = monotonicUs();
