@@ -192,8 +192,7 @@ std::optional<QString> RecordKeeper::finish(const std::optional<OperationError>&
     m_chipSignature.reset();
     try {
         const PassRecorder::Finished finished = m_recorder->finish(
-            recordedFailure(failure),
-            failure && (failure->kind() == ErrorKind::Stopped || (m_stopped && m_stopped())));
+            recordedFailure(failure), failure && failure->kind() == ErrorKind::Stopped);
         // A pending record completes its started row when it is uploaded.
         m_lastRecordId = finished.id ? finished.id : m_startedId;
         m_recordPending = finished.pending;

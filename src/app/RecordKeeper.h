@@ -53,8 +53,6 @@ public:
     // The port as the operator gave it (a device path, "COM3"); empty: the
     // session's COM number.
     void setPortText(const QString& text) { m_portText = text; }
-    // Whether the operator or a signal asked the running command to stop.
-    void setStopQuery(std::function<bool()> stopped) { m_stopped = std::move(stopped); }
     // Why the last command's record waits in the spool; nullopt when stored.
     const std::optional<QString>& recordPending() const { return m_recordPending; }
 
@@ -102,7 +100,6 @@ private:
     qint64 m_lastRecordId = 0;
     qint64 m_startedId = 0;
     QString m_portText;
-    std::function<bool()> m_stopped;
     std::optional<QString> m_recordPending;
 };
 

@@ -170,7 +170,6 @@ void CliRunner::startWorkbench() {
                           m_paths.dataFolder, &m_portMap, m_recorder.get()});
     m_workbench->record().setSerialScheme(m_serialScheme, m_serialSource);
     m_workbench->record().setPortText(m_request.port);
-    m_workbench->record().setStopQuery([] { return StopSignal::requested(); });
     QObject::connect(
         &m_workbench->session().log(), &MessageLog::entryAdded,
         [this](const QString& message, const QString& stamp) { m_report.log(message, stamp); });
