@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "cli/CliPlatform.h"
 
-#include <strings.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <QFile>
@@ -15,6 +14,7 @@
 #endif
 
 #include "core/OperationError.h"
+#include "record/RecordUrl.h"
 
 namespace kv::cli {
 
@@ -65,28 +65,10 @@ int StopSignal::exitCode() {
 
 void hidePasswordsInArguments(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
+        // In place and of the same length: ps reads this very memory.
         char* const text = argv[i];
-        const size_t length = std::strlen(text);
-        auto blank = [&](size_t from, size_t to) { std::memset(text + from, '*', to - from); };
-        // user:PASSWORD@host: the authority runs from "://" to the first / ? #.
-        if (const char* scheme = std::strstr(text, "://")) {
-            const size_t start = size_t(scheme - text) + 3;
-            const size_t end = start + std::strcspn(text + start, "/?#");
-            const char* at = static_cast<const char*>(std::memchr(text + start, '@', end - start));
-            const char* colon = at ? static_cast<const char*>(
-                                         std::memchr(text + start, ':', size_t(at - text) - start))
-                                   : nullptr;
-            if (colon)
-                blank(size_t(colon - text) + 1, size_t(at - text));
-        }
-        // ?password=... and &password=...
-        for (size_t at = 1; at + 9 <= length; ++at) {
-            if ((text[at - 1] == '?' || text[at - 1] == '&') &&
-                ::strncasecmp(text + at, "password=", 9) == 0) {
-                const size_t from = at + 9;
-                blank(from, from + std::strcspn(text + from, "&#"));
-            }
-        }
+        for (const auto& [from, to] : RecordUrl::passwordSpans(QByteArrayView(text)))
+            std::memset(text + from, '*', size_t(to - from));
     }
 }
 

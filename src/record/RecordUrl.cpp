@@ -42,16 +42,39 @@ QString sqlitePathOf(const QString& text, const QString& path) {
 
 }  // namespace
 
+QList<std::pair<qsizetype, qsizetype>> RecordUrl::passwordSpans(QByteArrayView text) {
+    QList<std::pair<qsizetype, qsizetype>> spans;
+    // The authority runs from "://" to the first / ? or #.
+    if (const qsizetype scheme = text.indexOf("://"); scheme >= 0) {
+        const qsizetype start = scheme + 3;
+        qsizetype end = start;
+        while (end < text.size() && text[end] != '/' && text[end] != '?' && text[end] != '#')
+            ++end;
+        const QByteArrayView authority = text.sliced(start, end - start);
+        const qsizetype at = authority.indexOf('@');
+        const qsizetype colon = at > 0 ? authority.first(at).indexOf(':') : -1;
+        if (colon >= 0)
+            spans.append({start + colon + 1, start + at});
+    }
+    for (qsizetype at = 1; at + 9 <= text.size(); ++at) {
+        if ((text[at - 1] == '?' || text[at - 1] == '&') &&
+            text.sliced(at, 9).compare("password=", Qt::CaseInsensitive) == 0) {
+            qsizetype to = at + 9;
+            while (to < text.size() && text[to] != '&' && text[to] != '#')
+                ++to;
+            spans.append({at + 9, to});
+        }
+    }
+    return spans;
+}
+
 QString RecordUrl::redacted(const QString& text) {
-    // user:PASSWORD@ in the authority, and a password=... among the options.
-    static const QRegularExpression authority(
-        QStringLiteral("^(\\s*[A-Za-z][A-Za-z0-9+.-]*://[^/@?#:]*:)[^@/?#]*@"));
-    static const QRegularExpression option(QStringLiteral("([?&]password=)[^&#]*"),
-                                           QRegularExpression::CaseInsensitiveOption);
-    QString result = text;
-    result.replace(authority, QStringLiteral("\\1***@"));
-    result.replace(option, QStringLiteral("\\1***"));
-    return result;
+    QByteArray bytes = text.toUtf8();
+    const auto spans = passwordSpans(bytes);
+    // From the end, so the earlier ranges stay where they were.
+    for (auto span = spans.crbegin(); span != spans.crend(); ++span)
+        bytes.replace(span->first, span->second - span->first, "***");
+    return QString::fromUtf8(bytes);
 }
 
 QString RecordUrl::withoutPassword(const QString& text) {

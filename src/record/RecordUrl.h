@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QByteArrayView>
+#include <QList>
 #include <QString>
+#include <utility>
 
 namespace kv {
 
@@ -34,6 +37,10 @@ struct RecordUrl {
     // A setting as typed, with any password replaced by "***": for messages
     // about a setting that may not even parse.
     static QString redacted(const QString& text);
+    // Where the passwords stand in a setting as typed, as [from, to) byte
+    // ranges: user:PASSWORD@ in the authority, and each password=... among
+    // the options. One rule for messages and for blanking the command line.
+    static QList<std::pair<qsizetype, qsizetype>> passwordSpans(QByteArrayView text);
     // The setting without its password, for storing: the password comes from
     // PGPASSWORD or the password file (~/.pgpass, PGPASSFILE) instead.
     static QString withoutPassword(const QString& text);
