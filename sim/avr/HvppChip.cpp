@@ -705,6 +705,7 @@ void HvppChip::finishWrite() {
 
 void HvppChip::outputEnable(bool low, double now) {
     if (!low) {
+        m_dataValidNs = -1;
         avr_cycle_timer_cancel(m_avr, &HvppChipCallbacks::data, this);
         if (m_driving) {
             m_driving = false;
@@ -727,6 +728,7 @@ void HvppChip::outputEnable(bool low, double now) {
 void HvppChip::scheduleData(double delayNs) {
     if (m_mode != Mode::Programming || level(Oe))
         return;
+    m_dataValidNs = nowNs() + delayNs;
     avr_cycle_timer_register(m_avr, cyclesFor(delayNs), &HvppChipCallbacks::data, this);
 }
 
@@ -745,6 +747,16 @@ void HvppChip::dataDue() {
         m_lastOut = out;
         avr_raise_irq(output(DataOut), out);
     }
+}
+
+void HvppChip::dataSampled() {
+    const double now = nowNs();
+    if (m_mode != Mode::Programming || level(Oe) || m_dataValidNs < 0 || now >= m_dataValidNs)
+        return;
+    violation(now, QStringLiteral("DATA read %1 ns before the chip's byte was valid (%2 ns after "
+                                  "/OE or BS1/BS2)")
+                       .arg(m_dataValidNs - now, 0, 'f', 1)
+                       .arg(kOeToDataNs));
 }
 
 quint8 HvppChip::readByte() const {

@@ -81,6 +81,10 @@ public:
     // not exist read as 1); an absent byte (negative) stays as it is.
     void presetFuses(int low, int high, int extended, int lock);
 
+    // The programmer samples DATA (reads its port): before the chip's byte is
+    // valid after /OE or BS1/BS2 changed, that is a breach of tOLDV / tBVDV.
+    void dataSampled();
+
     bool inProgrammingMode() const { return m_mode == Mode::Programming; }
     bool busy() const { return m_busyUntilCycle != 0; }
     // Timing and sequence breaches; refusals are the entries the chip did not
@@ -154,6 +158,7 @@ private:
     unsigned long long m_busyUntilCycle = 0;
     bool m_ready = true;
     bool m_driving = false;
+    double m_dataValidNs = -1;  // while /OE is low: when the byte on DATA becomes valid
     unsigned m_lastOut = ~0u;
 
     std::vector<Violation> m_violations;

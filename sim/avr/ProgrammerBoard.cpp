@@ -23,6 +23,7 @@ namespace kv::sim::avr {
 namespace {
 
 // ATmega2560 data-space addresses of the ports the shield uses.
+constexpr int kPinA = 0x20;
 constexpr int kPortA = 0x22;
 constexpr int kDdrA = 0x21;
 constexpr int kDdrC = 0x27;
@@ -122,6 +123,9 @@ struct BoardCallbacks {
     static void uartOut(avr_irq_t*, uint32_t value, void* param) {
         static_cast<ProgrammerBoard*>(param)->onUartOut(quint8(value));
     }
+    static uint8_t pinA(avr_t*, avr_io_addr_t addr, void* param) {
+        return static_cast<ProgrammerBoard*>(param)->onReadPinA(addr);
+    }
     static avr_cycle_count_t feed(avr_t*, avr_cycle_count_t when, void* param) {
         return static_cast<ProgrammerBoard*>(param)->feedDue(when);
     }
@@ -164,6 +168,13 @@ void ProgrammerBoard::attachChip() {
     avr_irq_register_notify(
         avr_io_getirq(m_avr, AVR_IOCTL_IOPORT_GETIRQ('A'), IOPORT_IRQ_DIRECTION_ALL),
         &BoardCallbacks::directionA, this);
+    // Wraps the port's PINA reader (one reader per address) to see when the
+    // firmware samples DATA.
+    auto& pinA = m_avr->io[AVR_DATA_TO_IO(kPinA)].r;
+    m_pinARead = pinA.c;
+    m_pinAParam = pinA.param;
+    pinA.c = &BoardCallbacks::pinA;
+    pinA.param = this;
     avr_irq_register_notify(m_chip->output(HvppChip::Ready), &BoardCallbacks::ready, this);
     avr_irq_register_notify(m_chip->output(HvppChip::DataOut), &BoardCallbacks::data, this);
     avr_irq_register_notify(avr_io_getirq(m_avr, AVR_IOCTL_UART_GETIRQ('0'), UART_IRQ_OUTPUT),
@@ -250,6 +261,11 @@ void ProgrammerBoard::onDirectionA(unsigned ddr) {
     m_dataOut = quint8((port & ddr) | (m_dataOut & ~ddr));
     avr_raise_irq(m_chip->input(HvppChip::DataDir), ddr & 0xFF);
     avr_raise_irq(m_chip->input(HvppChip::Data), m_dataOut);
+}
+
+quint8 ProgrammerBoard::onReadPinA(unsigned addr) {
+    m_chip->dataSampled();
+    return m_pinARead ? m_pinARead(m_avr, avr_io_addr_t(addr), m_pinAParam) : m_avr->data[addr];
 }
 
 void ProgrammerBoard::onChipReady(bool ready) {

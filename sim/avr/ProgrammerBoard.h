@@ -87,6 +87,7 @@ private:
     void onChipReady(bool ready);
     void onChipData(unsigned value);
     void onUartOut(quint8 byte);
+    quint8 onReadPinA(unsigned addr);
     unsigned long long feedDue(unsigned long long when);
     void fixUartTiming();
     void updateAnalog();
@@ -97,6 +98,9 @@ private:
     avr_irq_t* m_portA[8] = {};
     avr_irq_t* m_portC[8] = {};
     avr_irq_t* m_portL[8] = {};
+    // The port module's own reader of PINA, which the board's reader wraps.
+    quint8 (*m_pinARead)(avr_t*, unsigned short, void*) = nullptr;
+    void* m_pinAParam = nullptr;
     quint8 m_dataOut = 0;  // the programmer's view of PORTA pins it drives
     bool m_echo = false;   // the chip's own drive of PA pins, not to be handed back
     bool m_hvEnable = false;
