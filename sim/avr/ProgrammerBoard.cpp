@@ -313,7 +313,13 @@ void ProgrammerBoard::fixUartTiming() {
     const unsigned ubrr =
         m_avr->data[uart->ubrrl.reg] | ((m_avr->data[uart->ubrrh.reg] & 0x0F) << 8);
     const unsigned bitCycles = (ubrr + 1) * (avr_regbit_get(m_avr, uart->u2x) ? 8 : 16);
-    uart->cycles_per_byte = bitCycles * 10;
+    const unsigned long long own = bitCycles * 10ULL;
+    // Within a receiver's tolerance each character resynchronises on its start
+    // bit, so both sides move at the line's pace; simavr would otherwise drain
+    // its receive queue at the firmware's own rate and overrun a slightly
+    // faster sender.
+    const unsigned long long line = byteCycles();
+    uart->cycles_per_byte = (own * 100 >= line * 95 && own * 100 <= line * 105) ? line : own;
 }
 
 void ProgrammerBoard::send(const QByteArray& bytes) {
