@@ -204,6 +204,10 @@ struct Breach {
     const char* expected;  // part of the violation text
 };
 
+void PrintTo(const Breach& b, std::ostream* os) {
+    *os << b.name;
+}
+
 // A correct entry followed by a breach of one rule.
 void entered(Driver& d, const std::function<void(Driver&)>& then) {
     d.enter();

@@ -46,6 +46,10 @@ struct Part {
     const char* signature;
 };
 
+void PrintTo(const Part& p, std::ostream* os) {
+    *os << p.model;
+}
+
 class FirmwareEndToEnd : public ::testing::TestWithParam<Part> {};
 
 // Detect, write the blink image with verify, read the fuses; then the FLASH
