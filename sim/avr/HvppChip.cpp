@@ -278,6 +278,12 @@ void HvppChip::lineChanged(int line, bool high, double now) {
                                  .arg(now - m_xtalFellNs, 0, 'f', 1)
                                  .arg(kDataHoldNs));
     }
+    if (line == Bs1 && !m_part->pagelOnBs1 && m_command == 0x10 &&
+        now - m_pagelFellNs < kBs1HoldAfterPagelNs) {
+        violation(now, QStringLiteral("BS1 changed %1 ns after PAGEL fell (hold %2 ns)")
+                           .arg(now - m_pagelFellNs, 0, 'f', 1)
+                           .arg(kBs1HoldAfterPagelNs));
+    }
     if ((line == Bs1 || (line == Bs2 && !m_part->bs2OnXa1)) &&
         now - m_wrFellNs < kBsHoldAfterWrNs) {
         violation(now, QStringLiteral("%1 changed %2 ns after /WR fell (hold %3 ns)")
