@@ -15,23 +15,24 @@ namespace {
 
 // The parallel programming characteristics tables agree on these across the
 // families (nanoseconds unless named otherwise).
-constexpr double kDataSetupNs = 67;      // tDVXH: data and control valid before XTAL1 high
-constexpr double kXtalLowNs = 200;       // tXLXH: XTAL1 low before the next high
-constexpr double kXtalHighNs = 150;      // tXHXL: XTAL1 pulse width high
-constexpr double kDataHoldNs = 67;       // tXLDX: data and control hold after XTAL1 low
-constexpr double kPagelToXtalNs = 150;   // tPLXH: PAGEL low to XTAL1 high
-constexpr double kBs1ToPagelNs = 67;     // tBVPH: BS1 valid before PAGEL high
-constexpr double kPagelHighNs = 150;     // tPHPL: PAGEL pulse width high
-constexpr double kBsHoldAfterWrNs = 67;  // tWLBX: BS2/1 hold after /WR low
-constexpr double kPagelToWrNs = 67;      // tPLWL: PAGEL low to /WR low
-constexpr double kBs1ToWrNs = 67;        // tBVWL: BS1 valid to /WR low
-constexpr double kWrLowNs = 150;         // tWLWH: /WR pulse width low
-constexpr double kWrToBusyNs = 1000;     // tWLRL: /WR low to RDY/BSY low, at most
-constexpr double kWriteNs = 4.5e6;       // tWLRH: FLASH page, EEPROM, fuse and lock writes, at most
-constexpr double kChipEraseNs = 9e6;     // tWLRH_CE, at most
-constexpr double kOeToDataNs = 250;      // tOLDV: /OE low to DATA valid
-constexpr double kBs1ToDataNs = 250;     // tBVDV: BS1 valid to DATA valid
-constexpr double kOeToFloatNs = 250;     // tOHDZ: /OE high to DATA tri-stated
+constexpr double kDataSetupNs = 67;          // tDVXH: data and control valid before XTAL1 high
+constexpr double kXtalLowNs = 200;           // tXLXH: XTAL1 low before the next high
+constexpr double kXtalHighNs = 150;          // tXHXL: XTAL1 pulse width high
+constexpr double kDataHoldNs = 67;           // tXLDX: data and control hold after XTAL1 low
+constexpr double kPagelToXtalNs = 150;       // tPLXH: PAGEL low to XTAL1 high
+constexpr double kBs1ToPagelNs = 67;         // tBVPH: BS1 valid before PAGEL high
+constexpr double kPagelHighNs = 150;         // tPHPL: PAGEL pulse width high
+constexpr double kBs1HoldAfterPagelNs = 67;  // tPLBX: BS1 hold after PAGEL low
+constexpr double kBsHoldAfterWrNs = 67;      // tWLBX: BS2/1 hold after /WR low
+constexpr double kPagelToWrNs = 67;          // tPLWL: PAGEL low to /WR low
+constexpr double kBs1ToWrNs = 67;            // tBVWL: BS1 valid to /WR low
+constexpr double kWrLowNs = 150;             // tWLWH: /WR pulse width low
+constexpr double kWrToBusyNs = 1000;         // tWLRL: /WR low to RDY/BSY low, at most
+constexpr double kWriteNs = 4.5e6;    // tWLRH: FLASH page, EEPROM, fuse and lock writes, at most
+constexpr double kChipEraseNs = 9e6;  // tWLRH_CE, at most
+constexpr double kOeToDataNs = 250;   // tOLDV: /OE low to DATA valid
+constexpr double kBs1ToDataNs = 250;  // tBVDV: BS1 valid to DATA valid
+constexpr double kOeToFloatNs = 250;  // tOHDZ: /OE high to DATA tri-stated
 // Entry, the older families: VCC settles before the clocks count; the
 // Prog_enable pins are stable around the 12 V edge.
 constexpr double kClockedVccNs = 100e3;
