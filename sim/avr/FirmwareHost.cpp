@@ -86,18 +86,20 @@ void FirmwareHost::closeLine() {
 }
 
 void FirmwareHost::hangUp() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    closeLine();
+    withBoard([this](ProgrammerBoard&) { closeLine(); });
 }
 
 void FirmwareHost::withBoard(const std::function<void(ProgrammerBoard&)>& f) {
+    ++m_waiting;
     std::lock_guard<std::mutex> lock(m_mutex);
+    --m_waiting;
     f(*m_board);
 }
 
 QString FirmwareHost::stopReason() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_stopReason;
+    QString reason;
+    withBoard([&](ProgrammerBoard&) { reason = m_stopReason; });
+    return reason;
 }
 
 void FirmwareHost::run() {
@@ -149,6 +151,9 @@ void FirmwareHost::run() {
                 speedSim = m_board->nowUs();
             }
         }
+        // The worker would win the lock again at once; let a console command in.
+        while (m_waiting > 0 && !m_quit)
+            std::this_thread::yield();
         if (aheadUs > kLeadUs) {
             // Sleep off the lead, but wake for input.
             pollfd fd{m_master, POLLIN, 0};

@@ -54,6 +54,7 @@ private:
     std::mutex m_mutex;
     std::thread m_thread;
     std::atomic<bool> m_quit{false};
+    std::atomic<int> m_waiting{0};  // console calls waiting for the board
     std::atomic<bool> m_stopped{false};
     std::atomic<qint64> m_maxLagUs{0};
     std::atomic<double> m_speed{0};
