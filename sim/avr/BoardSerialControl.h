@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 #include "core/Clock.h"
 #include "link/SerialControl.h"
@@ -65,7 +66,14 @@ private:
 class BoardPump : public EventPump {
 public:
     explicit BoardPump(BoardSerialControl& port) : m_port(port) {}
-    void yieldUntil(qint64 deadlineUs) override { m_port.runUntil(deadlineUs); }
+    void yieldUntil(qint64 deadlineUs) override {
+        m_port.runUntil(deadlineUs);
+        if (onYield)
+            onYield();
+    }
+
+    // The "window events" of a test: runs once per yield.
+    std::function<void()> onYield;
 
 private:
     BoardSerialControl& m_port;

@@ -43,6 +43,7 @@ public:
     // (from the boot section when one was loaded, so the loader greets).
     void pressReset();
     bool hasBootSection() const { return m_bootAddress >= 0; }
+    qint64 bootAddress() const { return m_bootAddress; }
     // The core runs in the boot section (the loader).
     bool runningLoader() const;
 
