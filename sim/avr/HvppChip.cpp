@@ -231,10 +231,8 @@ void HvppChip::changed(int line, unsigned value) {
     if (high == level(line))
         return;
     m_level[size_t(line)] = high;
-    const double previous = m_changedNs[size_t(line)];
     m_changedNs[size_t(line)] = now;
     lineChanged(line, high, now);
-    Q_UNUSED(previous);
 }
 
 void HvppChip::lineChanged(int line, bool high, double now) {

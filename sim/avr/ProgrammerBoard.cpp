@@ -26,8 +26,6 @@ namespace {
 constexpr int kPinA = 0x20;
 constexpr int kPortA = 0x22;
 constexpr int kDdrA = 0x21;
-constexpr int kDdrC = 0x27;
-constexpr int kPortC = 0x28;
 constexpr int kPortL = 0x10B;
 
 // The shield's divider, 10 k over 3.3 k.
@@ -277,8 +275,6 @@ void ProgrammerBoard::onChipReady(bool ready) {
     external.value = ready ? 1 : 0;
     avr_ioctl(m_avr, AVR_IOCTL_IOPORT_SET_EXTERNAL('C'), &external);
     avr_raise_irq(m_portC[0], ready ? 1 : 0);
-    Q_UNUSED(kDdrC);
-    Q_UNUSED(kPortC);
 }
 
 void ProgrammerBoard::onChipData(unsigned value) {
