@@ -39,5 +39,7 @@ QList<Section> imageSections();
 QList<Section> cliSections();
 // Gang programming: sockets side by side, the runner's own cost (GangSections.cpp).
 QList<Section> gangSections();
+// The open programmer's firmware on the simulated board (FirmwareSections.cpp).
+QList<Section> firmwareSections();
 
 }  // namespace kv::bench

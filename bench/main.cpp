@@ -86,6 +86,7 @@ int main(int argc, char** argv) {
     sections << imageSections();
     sections << cliSections();
     sections << gangSections();
+    sections << firmwareSections();
     if (parser.isSet(onlyOption)) {
         const QString only = parser.value(onlyOption);
         sections.removeIf(

@@ -10,7 +10,7 @@ packages=(
   libqt6sql6-sqlite libqt6sql6-psql postgresql
   libgtest-dev libgmock-dev
   libelf-dev
-  gcc-avr binutils-avr avr-libc
+  libsimavr-dev simavr gcc-avr binutils-avr avr-libc
   fonts-wqy-microhei qt6-translations-l10n
   xvfb xauth imagemagick qt6ct
   python3

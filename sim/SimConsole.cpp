@@ -26,6 +26,24 @@ QString byteText(quint8 value) {
 
 }  // namespace
 
+bool parseFuseWords(const QStringList& words, int values[4]) {
+    if (words.size() != 4)
+        return false;
+    for (int i = 0; i < 4; ++i) {
+        const QString& w = words[i];
+        if (w == QLatin1String("..")) {
+            values[i] = -1;
+            continue;
+        }
+        bool ok = false;
+        const int v = w.toInt(&ok, 16);
+        if (!ok || w.size() != 2)
+            return false;
+        values[i] = v;
+    }
+    return true;
+}
+
 SimConsole::SimConsole(SimulatedProgrammer& device, PtyServer* server, QObject* parent)
     : QObject(parent), m_device(device), m_server(server) {}
 
@@ -49,6 +67,25 @@ QString SimConsole::execute(const QString& line) {
         }
         m_device.signature() = {quint8(bytes[0]), quint8(bytes[1]), quint8(bytes[2])};
         reply = QStringLiteral("ok signature ") + hexText(bytes);
+    } else if (command == u"fuses") {
+        int v[4];
+        if (!parseFuseWords(words.mid(1), v)) {
+            return QStringLiteral(
+                "error: fuses needs LOW HIGH EXT LOCK as two hex digits or \"..\"");
+        }
+        // Bits the silicon does not have read as 1, as on the chip.
+        const SimChip& chip = m_device.chip();
+        if (v[0] >= 0)
+            m_device.low = quint8(v[0] | quint8(~chip.lowUsed));
+        if (v[1] >= 0)
+            m_device.high = quint8(v[1] | quint8(~chip.highUsed));
+        if (v[2] >= 0)
+            m_device.extended = quint8(v[2] | quint8(~chip.extendedUsed));
+        if (v[3] >= 0)
+            m_device.lock = quint8(v[3] | quint8(~chip.lockUsed));
+        reply = QStringLiteral("ok fuses %1 %2 %3 %4")
+                    .arg(byteText(m_device.low), byteText(m_device.high),
+                         byteText(m_device.extended), byteText(m_device.lock));
     } else if (command == u"loader") {
         m_device.restartIntoLoader();
         reply = QStringLiteral("ok loader");

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 class QSocketNotifier;
 
@@ -21,6 +22,7 @@ class SimulatedProgrammer;
 //                       writeacks|loaderacks|hangupafter|readlimit|stuckflash|
 //                       stuckeeprom N (-1 off); garbage TEXT; "fault clear"
 //                       removes all
+//   fuses LOW HIGH EXT LOCK  the chip's fuse and lock bytes (hex; ".." keeps one)
 //   dump                one JSON line: chip contents, fuses, loader firmware
 //   transcript          hex of every byte received
 //   hangup              close the line as a pulled cable would
@@ -49,5 +51,9 @@ private:
     QSocketNotifier* m_notifier = nullptr;
     QByteArray m_partial;
 };
+
+// "LOW HIGH EXT LOCK" of the fuses command as four bytes, -1 for "..";
+// false unless each is two hex digits or "..".
+bool parseFuseWords(const QStringList& words, int values[4]);
 
 }  // namespace kv::sim

@@ -17,6 +17,11 @@ TEST(SimConsole, ChangesTheChipAndReportsItsState) {
     EXPECT_EQ(bench.exchange("RS#"), "FFFFF7E1");
     EXPECT_TRUE(console.execute("model ATMEGA9").startsWith("error:"));
     EXPECT_EQ(bench.device.model(), "ATTINY26");
+    // Absent bytes ("..") and bits the part lacks stay 1, as in silicon.
+    EXPECT_EQ(console.execute("fuses E4 .. 00 .."), "ok fuses E4 F7 FF FF");
+    EXPECT_EQ(bench.exchange("RS#"), "FFFFF7E4");
+    EXPECT_TRUE(console.execute("fuses E4 F7").startsWith("error:"));
+    EXPECT_TRUE(console.execute("fuses E4 F7 .. XY").startsWith("error:"));
     EXPECT_EQ(console.execute("signature 1E9307"), "ok signature 1E9307");
     EXPECT_EQ(bench.exchange("RI01#"), "93");
     EXPECT_TRUE(console.execute("signature 1E93").startsWith("error:"));
@@ -30,7 +35,7 @@ TEST(SimConsole, ChangesTheChipAndReportsItsState) {
     EXPECT_EQ(dump["flash"].toString().size(), 4096);
     EXPECT_EQ(dump["fuses"].toObject()["high"].toString(), "F7");
     EXPECT_EQ(console.execute("transcript"),
-              QString::fromLatin1(QByteArray("RS#RI01#WE5A0001#").toHex().toUpper()));
+              QString::fromLatin1(QByteArray("RS#RS#RI01#WE5A0001#").toHex().toUpper()));
 }
 
 TEST(SimConsole, SetsFaultsAndStartsTheLoader) {
