@@ -16,6 +16,13 @@ enum class Entry : uint8_t {
     // more, Prog_enable pins at 0, then 12 V (the 40-pin ATmegas, ATmega8,
     // ATmega161/162/163/323, ATtiny26).
     ClockedReset,
+    // Prog_enable pins at 0, VCC and 12 V together, 300 us before the first
+    // command. Both families' datasheets give it for a part whose RESET pin or
+    // clock is configured away (old family: "apply VCC simultaneously as
+    // 11.5 - 12.5V is applied to RESET", to put the fuses right and enter again
+    // the ordinary way; new family: 12 V as soon as VCC passes 1 V). The
+    // firmware's last resort, for a part that refuses both ordinary entries.
+    Together,
 };
 
 namespace chipflag {
