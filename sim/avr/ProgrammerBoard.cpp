@@ -192,6 +192,8 @@ bool ProgrammerBoard::loadFirmware(const QString& path, QString* error) {
     // the board's BOOTRST fuse starts first.
     if (base >= 0x3E000)
         m_bootAddress = base;
+    else if (m_avr->flash[0x3E000] != 0xFF || m_avr->flash[0x3E001] != 0xFF)
+        m_bootAddress = 0x3E000;
     pressReset();
     return true;
 }
