@@ -71,7 +71,11 @@ QString FirmwareConsole::execute(const QString& line) {
     }
     if (command == u"violations") {
         QStringList texts;
-        m_host.withBoard([&](ProgrammerBoard& b) { texts = b.chip().violationTexts(); });
+        m_host.withBoard([&](ProgrammerBoard& b) {
+            texts = b.chip().violationTexts();
+            for (const QString& refusal : b.chip().refusals())
+                texts << QStringLiteral("entry refused at ") + refusal;
+        });
         return texts.isEmpty() ? QStringLiteral("ok none") : texts.join(QStringLiteral(" | "));
     }
     if (command == u"loader") {
@@ -103,9 +107,11 @@ QString FirmwareConsole::dump() {
         HvppChip& c = b.chip();
         const QByteArray signature(reinterpret_cast<const char*>(c.chip().signature), 3);
         const QByteArray calibration(reinterpret_cast<const char*>(c.calibration().data()), 4);
-        QJsonArray violations;
+        QJsonArray violations, refusals;
         for (const QString& text : c.violationTexts())
             violations.append(text);
+        for (const QString& text : c.refusals())
+            refusals.append(text);
         object = QJsonObject{
             {"model", c.model()},
             {"signature", hexText(signature)},
@@ -121,6 +127,7 @@ QString FirmwareConsole::dump() {
             {"loaderFirmware", QString()},
             {"baud", b.baud()},
             {"violations", violations},
+            {"refusals", refusals},
             {"simulatedUs", double(b.nowUs())},
         };
     });

@@ -185,8 +185,7 @@ void HvppChip::violation(double now, const QString& text) {
 }
 
 void HvppChip::refuse(double now, const QString& text) {
-    m_refusals << text;
-    violation(now, QStringLiteral("entry refused: ") + text);
+    m_refusals << QStringLiteral("%1 us: %2").arg(now / 1000.0, 0, 'f', 3).arg(text);
     m_mode = Mode::Refused;
     m_driving = false;
     setReady(true);
@@ -424,8 +423,8 @@ void HvppChip::resetChanged(bool hv, double now) {
     }
     m_hvOnNs = now;
     if (m_mode == Mode::Off) {
-        m_refusals << QStringLiteral("12 V on RESET without VCC");
-        violation(now, QStringLiteral("entry refused: 12 V on RESET without VCC"));
+        m_refusals
+            << QStringLiteral("%1 us: 12 V on RESET without VCC").arg(now / 1000.0, 0, 'f', 3);
         return;
     }
     if (m_mode != Mode::Reset)

@@ -87,10 +87,12 @@ public:
 
     bool inProgrammingMode() const { return m_mode == Mode::Programming; }
     bool busy() const { return m_busyUntilCycle != 0; }
-    // Timing and sequence breaches; refusals are the entries the chip did not
-    // take (each also counts as a violation, since a sound firmware never
-    // makes one).
+    // Breaches of the timing table and of the order of operations while in
+    // programming mode: a sound firmware makes none.
     const std::vector<Violation>& violations() const { return m_violations; }
+    // Entries the chip did not take ("TIME us: why"). A firmware that tries
+    // one family's entry on a chip of the other makes one; every command
+    // after it then finds nobody.
     const QStringList& refusals() const { return m_refusals; }
     QStringList violationTexts() const;
     void clearViolations();

@@ -28,6 +28,9 @@ constexpr int kPortA = 0x22;
 constexpr int kDdrA = 0x21;
 constexpr int kPortL = 0x10B;
 
+// BOOTSZ at its largest: the boot section is the upper 4096 words.
+constexpr quint32 kBootStart = 0x3E000;
+
 // The shield's divider, 10 k over 3.3 k.
 int dividedMv(int mv) {
     return mv * 33 / 133;
@@ -186,24 +189,29 @@ bool ProgrammerBoard::loadFirmware(const QString& path, QString* error) {
     quint32 base = 0;
     if (!loadImage(m_avr, path, &base, error))
         return false;
-    m_entry = base;
+    m_entry = base < kBootStart ? base : 0;
     m_avr->codeend = m_avr->flashend;
-    // An image that starts in the upper 8 KiB is a boot-section loader, which
-    // the board's BOOTRST fuse starts first.
-    if (base >= 0x3E000)
-        m_bootAddress = base;
-    else if (m_avr->flash[0x3E000] != 0xFF || m_avr->flash[0x3E001] != 0xFF)
-        m_bootAddress = 0x3E000;
+    findBootSection();
     pressReset();
     return true;
+}
+
+void ProgrammerBoard::findBootSection() {
+    // Code in the upper 8 KiB is a boot-section loader, which the board's
+    // BOOTRST fuse starts first.
+    for (quint32 a = kBootStart; a <= m_avr->flashend; ++a) {
+        if (m_avr->flash[a] != 0xFF) {
+            m_bootAddress = kBootStart;
+            return;
+        }
+    }
 }
 
 bool ProgrammerBoard::loadExtra(const QString& path, QString* error) {
     quint32 base = 0;
     if (!loadImage(m_avr, path, &base, error))
         return false;
-    if (base >= 0x3E000)
-        m_bootAddress = base;
+    findBootSection();
     pressReset();
     return true;
 }

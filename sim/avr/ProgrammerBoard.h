@@ -35,8 +35,8 @@ public:
 
     // Loads an ELF (or Intel HEX) program into the board's FLASH and resets the
     // core; false with the reason on failure. A second image (a loader built
-    // apart) may follow at its own addresses; the core starts at the lowest
-    // loaded image's entry unless bootFromLoader().
+    // apart) may follow at its own addresses. With code in the boot section
+    // (the upper 8 KiB) the core starts there, as BOOTRST makes it.
     bool loadFirmware(const QString& path, QString* error = nullptr);
     bool loadExtra(const QString& path, QString* error = nullptr);
     // Restarts the board as its reset button does: the program starts again
@@ -81,6 +81,7 @@ public:
 private:
     friend struct BoardCallbacks;
     void attachChip();
+    void findBootSection();
     void onPortC(int pin, unsigned value);
     void onPortL(int pin, unsigned value);
     void onPortA(int pin, unsigned value);

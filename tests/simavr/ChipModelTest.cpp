@@ -220,7 +220,7 @@ TEST_P(ChipBreaches, AreCaught) {
     const Breach& b = GetParam();
     Driver d(b.model);
     b.act(d);
-    const QString all = d.chip().violationTexts().join(u'\n');
+    const QString all = (d.chip().violationTexts() + d.chip().refusals()).join(u'\n');
     EXPECT_TRUE(all.contains(QLatin1String(b.expected))) << all.toStdString();
 }
 

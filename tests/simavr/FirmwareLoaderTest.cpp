@@ -21,6 +21,8 @@ namespace kv::sim::avr {
 namespace {
 
 const QString kFirmware = QStringLiteral(KV_BIN_DIR "/firmware/kelvaro-programmer.elf");
+// The firmware alone, as the window's update sends it.
+const QString kFirmwareBin = QStringLiteral(KV_BIN_DIR "/firmware/kelvaro-programmer.bin");
 
 TEST(FirmwareLoader, WindowUpdateReplacesTheFirmwareThroughTheLoader) {
     ASSERT_TRUE(QFileInfo::exists(kFirmware)) << "the firmware is not built";
@@ -29,15 +31,12 @@ TEST(FirmwareLoader, WindowUpdateReplacesTheFirmwareThroughTheLoader) {
     ASSERT_TRUE(board.loadFirmware(kFirmware, &error)) << error.toStdString();
     ASSERT_TRUE(board.hasBootSection()) << "the firmware carries no loader";
 
-    // The application as built, then gone from the board: only what the
-    // loader writes can answer afterwards.
+    // The application gone from the board: only what the loader writes can
+    // answer afterwards.
     avr_t* core = board.core();
-    const qint64 bootStart = board.bootAddress();
-    QByteArray application(reinterpret_cast<const char*>(core->flash), int(bootStart));
-    while (application.endsWith(char(0xFF)))
-        application.chop(1);
+    std::memset(core->flash, 0xFF, size_t(board.bootAddress()));
+    const QByteArray application = test::readFile(kFirmwareBin);
     ASSERT_GT(application.size(), 256);
-    std::memset(core->flash, 0xFF, size_t(bootStart));
 
     test::TempSettings store;
     const QString file = test::writeFile(store.fileIn(QStringLiteral("FW.BIN")), application);
@@ -60,13 +59,13 @@ TEST(FirmwareLoader, WindowUpdateReplacesTheFirmwareThroughTheLoader) {
     };
     update.upgrade();
     EXPECT_EQ(update.lastOutcome(), FirmwareUpdate::Outcome::Done) << update.status().toStdString();
-    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(core->flash), int(application.size())),
-              application);
 
-    // The new firmware starts and answers.
+    // The loader writes its last page and starts the new firmware, which answers.
     if (!port.isOpen())
         port.setOpen(true);
     link.delayMs(1000);
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(core->flash), int(application.size())),
+              application);
     link.discardInput();
     link.sendCommand(QStringLiteral("CC#"));
     EXPECT_TRUE(link.waitForText(250, QStringLiteral("连接成功!")));
