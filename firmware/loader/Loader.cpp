@@ -209,8 +209,12 @@ struct Loader {
                 return !failed;
             }
             if (c == '>') {
-                if (high >= 0 || (pageBytes != 0 && inPage != 0 && inPage != pageBytes))
+                if (high >= 0 || inPage % 32 != 0)
                     failed = true;
+                // A longer page than learnt: the pause that taught the size
+                // was the host's own hiccup inside its first page.
+                if (inPage > pageBytes)
+                    pageBytes = inPage;
                 inPage = 0;
                 continue;
             }
