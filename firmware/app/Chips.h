@@ -43,7 +43,7 @@ struct Chip {
     uint8_t flags;
     // The entry its datasheet gives. The firmware cannot know the part before
     // it is in programming mode, so it tries the entry that worked last first;
-    // this column says which one a part of this row should take.
+    // after a rescue entry, this one.
     Entry entry;
     // Bits that exist; the others read back as 1 whatever was written.
     uint8_t lockUsed, extendedUsed, highUsed, lowUsed;

@@ -230,9 +230,12 @@ Result begin() {
     for (Entry entry : order) {
         if (!identify(entry))
             continue;
-        if (entry != Entry::Together && entry != g_lastEntry) {
-            g_lastEntry = entry;
-            eeprom_update_byte(&g_savedEntry, uint8_t(entry));
+        // After the rescue entry the part's own comes first: the fuses that
+        // kept it out are usually what the session puts right.
+        const Entry next = entry == Entry::Together && g_chip ? g_chip->entry : entry;
+        if (next != Entry::Together && next != g_lastEntry) {
+            g_lastEntry = next;
+            eeprom_update_byte(&g_savedEntry, uint8_t(next));
         }
         return Result::Ok;
     }
