@@ -108,7 +108,7 @@ QList<Measurement> firmwareFlash(BenchRig&, const Options&) {
 }  // namespace
 
 QList<Section> firmwareSections() {
-    return {{QStringLiteral("firmware"), firmwareFlash}};
+    return {{QStringLiteral("firmware"), firmwareFlash, true}};
 }
 
 }  // namespace kv::bench

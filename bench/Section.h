@@ -29,6 +29,9 @@ struct Measurement {
 struct Section {
     QString name;
     std::function<QList<Measurement>(BenchRig&, const Options&)> run;
+    // Runs a simulation in this process: its CPU time is the simulator's, not
+    // the program's, and stays out of the program's CPU share.
+    bool simulatesInProcess = false;
 };
 
 // Exchanges of single commands and the timed FLASH read (LinkSections.cpp).

@@ -90,9 +90,12 @@ TEST_P(FirmwareEndToEnd, DetectsWritesVerifiesAndTheImageRuns) {
     }
 }
 
+// An older and a newer entry sequence, and a 20-pin part whose BS1/PAGEL and
+// XA1/BS2 share pins and whose /WR is a Prog_enable pin.
 INSTANTIATE_TEST_SUITE_P(Parts, FirmwareEndToEnd,
                          ::testing::Values(Part{"ATMEGA8", "atmega8", "1E9307"},
-                                           Part{"ATMEGA328P", "atmega328p", "1E950F"}),
+                                           Part{"ATMEGA328P", "atmega328p", "1E950F"},
+                                           Part{"ATTINY2313", "attiny2313", "1E910A"}),
                          [](const auto& info) { return std::string(info.param.mcu); });
 
 // A chip whose RESET pin was turned into a port pin and whose serial
