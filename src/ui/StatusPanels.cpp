@@ -6,6 +6,7 @@
 
 #include "ui/ClickableLabel.h"
 #include "ui/Icons.h"
+#include "ui/ShownText.h"
 #include "ui/Twips.h"
 
 namespace kv::ui {
@@ -77,7 +78,7 @@ void StatusPanels::resizeEvent(QResizeEvent* event) {
 
 void StatusPanels::setPanelText(const QString& key, const QString& text) {
     if (QLabel* label = panel(key))
-        label->setText(text);
+        label->setText(shownText(text));
 }
 
 QString StatusPanels::panelText(const QString& key) const {
@@ -88,6 +89,9 @@ QString StatusPanels::panelText(const QString& key) const {
 void StatusPanels::showConnected(bool connected) {
     m_connectedInFront = connected;
     (connected ? m_picConnected : m_picNotConnected)->raise();
+    // The one behind is hidden too: a screen reader would read both.
+    m_picConnected->setVisible(connected);
+    m_picNotConnected->setVisible(!connected);
 }
 
 }  // namespace kv::ui
