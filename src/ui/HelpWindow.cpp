@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ui/HelpWindow.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -15,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "ui/Accessibility.h"
+#include "ui/Tones.h"
 
 namespace kv::ui {
 
@@ -88,6 +90,24 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(againBack, &QShortcut::activated, this, [this] { find(true); });
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &QWidget::close);
+    showLinksLegibly();
+}
+
+void HelpWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange)
+        showLinksLegibly();
+}
+
+void HelpWindow::showLinksLegibly() {
+    // A dark scheme's link colour may be too dark for its own base.
+    const QPalette desktop = QApplication::palette(m_browser);
+    QPalette palette = m_browser->palette();
+    const QColor link = legibleOn(desktop.color(QPalette::Link), desktop.color(QPalette::Base));
+    if (palette.color(QPalette::Link) == link)
+        return;
+    palette.setColor(QPalette::Link, link);
+    m_browser->setPalette(palette);
 }
 
 bool HelpWindow::showPage(const QUrl& page) {

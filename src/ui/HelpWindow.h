@@ -31,7 +31,12 @@ public:
     // end of the page; false when the page does not hold it.
     bool find(bool backwards = false);
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    void showLinksLegibly();
+
     QTextBrowser* m_browser = nullptr;
     QLineEdit* m_search = nullptr;
     QPushButton* m_previous = nullptr;

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTextBrowser>
 #include <QToolButton>
 
 #include "catalogue/ChipModelTable.h"
@@ -20,6 +21,7 @@
 #include "ui/ClickableLabel.h"
 #include "ui/FuseFrame.h"
 #include "ui/GangWindow.h"
+#include "ui/HelpWindow.h"
 #include "ui/ImageTab.h"
 #include "ui/MainToolbar.h"
 #include "ui/OptionTree.h"
@@ -423,6 +425,11 @@ TEST(MainWindowComposition, ColouredTextsReadOnLightAndDarkPalettes) {
                                   p.color(QPalette::Active, widget->backgroundRole()));
             EXPECT_GE(ratio, 4.5) << what;
         }
+        // The help page's links on its base.
+        ASSERT_TRUE(w.showHelp(QUrl::fromLocalFile(rig.p.dataFolder() + "/KELVARO_HELP.html")));
+        const QPalette& page = w.helpWindow()->browser()->palette();
+        EXPECT_GE(ui::contrastRatio(page.color(QPalette::Link), page.color(QPalette::Base)), 4.5);
+        w.helpWindow()->close();
     }
 }
 
