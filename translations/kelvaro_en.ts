@@ -118,11 +118,11 @@
     </message>
     <message>
         <source>方案的型号是%1，与 --model %2 不符。</source>
-        <translation>The scheme&apos;s model is %1, not --model %2.</translation>
+        <translation>The scheme's model is %1, not --model %2.</translation>
     </message>
     <message>
         <source>方案选中了%1的编程或校验，但%1文件“%2”没有载入。</source>
-        <translation>The scheme chooses writing or verifying %1, but the %1 file &quot;%2&quot; is not loaded.</translation>
+        <translation>The scheme chooses writing or verifying %1, but the %1 file "%2" is not loaded.</translation>
     </message>
     <message>
         <source>%1读回在地址 %2 处停止（收到%3字节，应为%4字节），未能校验。</source>
@@ -138,7 +138,7 @@
     </message>
     <message>
         <source>编程器的应答不是标识字（收到“%1”）：请等几秒再试，或拔下编程器再插上。</source>
-        <translation>The programmer&apos;s reply is not a signature (received &quot;%1&quot;): wait a few seconds and try again, or unplug the programmer and plug it in again.</translation>
+        <translation>The programmer's reply is not a signature (received "%1"): wait a few seconds and try again, or unplug the programmer and plug it in again.</translation>
     </message>
 </context>
 <context>
@@ -216,7 +216,7 @@
     <name>CliGang</name>
     <message>
         <source>没有插座：用 --ports 列出端口，或在量产窗口的插座设置中保存。</source>
-        <translation>No sockets: list the ports with --ports, or store them in the gang window&apos;s socket settings.</translation>
+        <translation>No sockets: list the ports with --ports, or store them in the gang window's socket settings.</translation>
     </message>
     <message>
         <source>量产：%1 个插座通过，%2 个失败。</source>
@@ -292,7 +292,7 @@
     <name>CliRecordCommands</name>
     <message>
         <source>--no-record 需要窗口设置中允许无记录编程（[%1] %2=1）。</source>
-        <translation>--no-record needs unrecorded programming allowed in the window&apos;s settings ([%1] %2=1).</translation>
+        <translation>--no-record needs unrecorded programming allowed in the window's settings ([%1] %2=1).</translation>
     </message>
     <message>
         <source>按 --no-record，本次编程不作记录。</source>
@@ -326,39 +326,39 @@
     <name>CliRequest</name>
     <message>
         <source>波特率“%1”无效</source>
-        <translation>Invalid baud rate &quot;%1&quot;</translation>
+        <translation>Invalid baud rate "%1"</translation>
     </message>
     <message>
         <source>型号“%1”不在型号表中</source>
-        <translation>Model &quot;%1&quot; is not in the model table</translation>
+        <translation>Model "%1" is not in the model table</translation>
     </message>
     <message>
         <source>%1 需要一个十六进制字节（如 E1），而不是“%2”</source>
-        <translation>%1 needs a hex byte (such as E1), not &quot;%2&quot;</translation>
+        <translation>%1 needs a hex byte (such as E1), not "%2"</translation>
     </message>
     <message>
         <source>--slot 应为 1、2、4 或 8（MHz），而不是“%1”</source>
-        <translation>--slot must be 1, 2, 4 or 8 (MHz), not &quot;%1&quot;</translation>
+        <translation>--slot must be 1, 2, 4 or 8 (MHz), not "%1"</translation>
     </message>
     <message>
         <source>--to 应为 flash 或 eeprom，而不是“%1”</source>
-        <translation>--to must be flash or eeprom, not &quot;%1&quot;</translation>
+        <translation>--to must be flash or eeprom, not "%1"</translation>
     </message>
     <message>
         <source>地址“%1”无效</source>
-        <translation>Invalid address &quot;%1&quot;</translation>
+        <translation>Invalid address "%1"</translation>
     </message>
     <message>
         <source>--page-size 应为 32、64 或 128，而不是“%1”</source>
-        <translation>--page-size must be 32, 64 or 128, not &quot;%1&quot;</translation>
+        <translation>--page-size must be 32, 64 or 128, not "%1"</translation>
     </message>
     <message>
         <source>--lang 应为 en 或 zh，而不是“%1”</source>
-        <translation>--lang must be en or zh, not &quot;%1&quot;</translation>
+        <translation>--lang must be en or zh, not "%1"</translation>
     </message>
     <message>
         <source>--since 应为日期（如 2026-03-02 或 2026-03-02T08:00），而不是“%1”</source>
-        <translation>--since must be a date (such as 2026-03-02 or 2026-03-02T08:00), not &quot;%1&quot;</translation>
+        <translation>--since must be a date (such as 2026-03-02 or 2026-03-02T08:00), not "%1"</translation>
     </message>
     <message>
         <source>未知选项 %1</source>
@@ -402,7 +402,7 @@
     </message>
     <message>
         <source>未知命令“%1”</source>
-        <translation>Unknown command &quot;%1&quot;</translation>
+        <translation>Unknown command "%1"</translation>
     </message>
     <message>
         <source>用法：kelvaro-cli %1</source>
@@ -410,7 +410,7 @@
     </message>
     <message>
         <source>锁定位应为一个十六进制字节（如 FC），而不是“%1”</source>
-        <translation>The lock byte must be a hex byte (such as FC), not &quot;%1&quot;</translation>
+        <translation>The lock byte must be a hex byte (such as FC), not "%1"</translation>
     </message>
     <message>
         <source>端口%1无效：应为 COM1 到 COM16 或设备路径</source>
@@ -540,11 +540,11 @@
     </message>
     <message>
         <source>段 %1 超出芯片 FLASH：到 %2 字节，芯片只有 %3 字节</source>
-        <translation>section %1 exceeds the chip&apos;s FLASH: up to %2 bytes, the chip has only %3</translation>
+        <translation>section %1 exceeds the chip's FLASH: up to %2 bytes, the chip has only %3</translation>
     </message>
     <message>
         <source>段 %1 超出芯片 EEPROM：到 %2 字节，芯片只有 %3 字节</source>
-        <translation>section %1 exceeds the chip&apos;s EEPROM: up to %2 bytes, the chip has only %3</translation>
+        <translation>section %1 exceeds the chip's EEPROM: up to %2 bytes, the chip has only %3</translation>
     </message>
     <message>
         <source>段 %1 有 %2 个熔丝字节，所选型号只有 %3 个</source>
@@ -556,7 +556,7 @@
     </message>
     <message>
         <source>段 %1 的地址 0x%2 不属于芯片的任何存储器</source>
-        <translation>address 0x%2 of section %1 is in none of the chip&apos;s memories</translation>
+        <translation>address 0x%2 of section %1 is in none of the chip's memories</translation>
     </message>
 </context>
 <context>
@@ -613,7 +613,7 @@
     </message>
     <message>
         <source>编程器的引导程序没有请求数据（未收到“?”），升级失败！编程器中现在可能只有引导程序：请重启编程器，再按“升  级”重试。</source>
-        <translation>The programmer&apos;s loader did not ask for data (no &quot;?&quot; received); update failed! The programmer may now hold only its loader: restart it, then press &quot;Update&quot; to try again.</translation>
+        <translation>The programmer's loader did not ask for data (no "?" received); update failed! The programmer may now hold only its loader: restart it, then press "Update" to try again.</translation>
     </message>
     <message>
         <source>升级结束，但有%1页（共%2页）没有得到编程器确认，固件可能不完整：请重启编程器后重新升级。</source>
@@ -628,7 +628,7 @@
     <name>FuseCommands</name>
     <message>
         <source>%1，所示熔丝位不是本型号的定义，%2</source>
-        <translation>%1; the fuse bits shown are not this model&apos;s definition. %2</translation>
+        <translation>%1; the fuse bits shown are not this model's definition. %2</translation>
     </message>
     <message>
         <source>读熔丝位应答无效，熔丝位未改变：%1</source>
@@ -703,11 +703,11 @@
     </message>
     <message>
         <source>第1行不是32个“1”、“0”或“*”</source>
-        <translation>line 1 is not 32 of &quot;1&quot;, &quot;0&quot; or &quot;*&quot;</translation>
+        <translation>line 1 is not 32 of "1", "0" or "*"</translation>
     </message>
     <message>
         <source>熔丝定义文件%1没有“##”行，没有可用的熔丝选项。</source>
-        <translation>Fuse definition file %1 has no &quot;##&quot; line; no fuse options available.</translation>
+        <translation>Fuse definition file %1 has no "##" line; no fuse options available.</translation>
     </message>
     <message>
         <source>熔丝定义文件%1第%2行起的选项已跳过：选项最多%3个。</source>
@@ -719,15 +719,15 @@
     </message>
     <message>
         <source>选项行缺少“{”或“&gt;”</source>
-        <translation>option line lacks &quot;{&quot; or &quot;&gt;&quot;</translation>
+        <translation>option line lacks "{" or "&gt;"</translation>
     </message>
     <message>
         <source>选项行的“&gt;”在“{”之前</source>
-        <translation>option line has &quot;&gt;&quot; before &quot;{&quot;</translation>
+        <translation>option line has "&gt;" before "{"</translation>
     </message>
     <message>
         <source>键“%1”与前面的选项重复</source>
-        <translation>key &quot;%1&quot; repeats an earlier option</translation>
+        <translation>key "%1" repeats an earlier option</translation>
     </message>
     <message>
         <source>%1选项超过%2个</source>
@@ -785,7 +785,7 @@
     </message>
     <message>
         <source>%1 带有熔丝/锁定位：%2（不会自动写入，要用时选“存取方案”菜单的“调入文件熔丝位”）</source>
-        <translation>%1 carries fuse/lock bits: %2 (not written automatically; to use them choose &quot;Fuses from file&quot; in the &quot;Schemes&quot; menu)</translation>
+        <translation>%1 carries fuse/lock bits: %2 (not written automatically; to use them choose "Fuses from file" in the "Schemes" menu)</translation>
     </message>
     <message>
         <source>%1字节</source>
@@ -868,7 +868,7 @@
     </message>
     <message>
         <source>缓冲区数据(%1字节)超出芯片容量(%2字节)，无法校验！</source>
-        <translation>The buffer (%1 bytes) exceeds the chip&apos;s capacity (%2 bytes); cannot verify!</translation>
+        <translation>The buffer (%1 bytes) exceeds the chip's capacity (%2 bytes); cannot verify!</translation>
     </message>
     <message>
         <source>校验FLASH......</source>
@@ -903,7 +903,7 @@
     </message>
     <message>
         <source>%1缓冲区数据(%2字节)超出芯片容量(%3字节)，未写入！</source>
-        <translation>The %1 buffer (%2 bytes) exceeds the chip&apos;s capacity (%3 bytes); nothing written!</translation>
+        <translation>The %1 buffer (%2 bytes) exceeds the chip's capacity (%3 bytes); nothing written!</translation>
     </message>
     <message>
         <source>FLASH页大小未知，未写入！</source>
@@ -950,7 +950,7 @@
     </message>
     <message>
         <source>不以“:”开头，不是 Intel HEX 记录</source>
-        <translation>does not start with &quot;:&quot;, not an Intel HEX record</translation>
+        <translation>does not start with ":", not an Intel HEX record</translation>
     </message>
     <message>
         <source>含有非十六进制字符</source>
@@ -958,7 +958,7 @@
     </message>
     <message>
         <source>记录长度与行长不符</source>
-        <translation>the record&apos;s length does not match its line</translation>
+        <translation>the record's length does not match its line</translation>
     </message>
     <message>
         <source>行尾只有 CR，没有 LF</source>
@@ -977,69 +977,69 @@
     <name>Language</name>
     <message>
         <source>--lang 应为 en 或 zh，而不是“%1”</source>
-        <translation>--lang takes en or zh, not &quot;%1&quot;</translation>
+        <translation>--lang takes en or zh, not "%1"</translation>
     </message>
 </context>
 <context>
     <name>LineSettings</name>
     <message>
         <source>串口参数“%1”无效：%2</source>
-        <translation>Invalid line settings &quot;%1&quot;: %2</translation>
+        <translation>Invalid line settings "%1": %2</translation>
     </message>
     <message>
         <source>应为“波特率,校验位,数据位,停止位”四项，例如“115200,n,8,1”。</source>
-        <translation>Expected four fields &quot;baud,parity,data bits,stop bits&quot;, e.g. &quot;115200,n,8,1&quot;.</translation>
+        <translation>Expected four fields "baud,parity,data bits,stop bits", e.g. "115200,n,8,1".</translation>
     </message>
     <message>
         <source>波特率“%1”应为正整数。</source>
-        <translation>Baud rate &quot;%1&quot; must be a positive integer.</translation>
+        <translation>Baud rate "%1" must be a positive integer.</translation>
     </message>
     <message>
         <source>校验位“%1”应为 e、o、n、m 或 s。</source>
-        <translation>Parity &quot;%1&quot; must be e, o, n, m or s.</translation>
+        <translation>Parity "%1" must be e, o, n, m or s.</translation>
     </message>
     <message>
         <source>数据位“%1”应为 4 到 8。</source>
-        <translation>Data bits &quot;%1&quot; must be 4 to 8.</translation>
+        <translation>Data bits "%1" must be 4 to 8.</translation>
     </message>
     <message>
         <source>停止位“%1”应为 1、1.5 或 2。</source>
-        <translation>Stop bits &quot;%1&quot; must be 1, 1.5 or 2.</translation>
+        <translation>Stop bits "%1" must be 1, 1.5 or 2.</translation>
     </message>
 </context>
 <context>
     <name>OptionKey</name>
     <message>
         <source>键“%1”不是14个字符</source>
-        <translation>key &quot;%1&quot; is not 14 characters</translation>
+        <translation>key "%1" is not 14 characters</translation>
     </message>
     <message>
         <source>键“%1”的种类不是FSB、FSE、FDB、FDE或FDL</source>
-        <translation>kind of key &quot;%1&quot; is not FSB, FSE, FDB, FDE or FDL</translation>
+        <translation>kind of key "%1" is not FSB, FSE, FDB, FDE or FDL</translation>
     </message>
     <message>
         <source>键“%1”的第10个字符不是“/”</source>
-        <translation>10th character of key &quot;%1&quot; is not &quot;/&quot;</translation>
+        <translation>10th character of key "%1" is not "/"</translation>
     </message>
     <message>
         <source>键“%1”的掩码或取值不是4位大写十六进制数</source>
-        <translation>mask or value of key &quot;%1&quot; is not 4 upper-case hex digits</translation>
+        <translation>mask or value of key "%1" is not 4 upper-case hex digits</translation>
     </message>
     <message>
         <source>键“%1”的掩码应以00开头</source>
-        <translation>mask of key &quot;%1&quot; must start with 00</translation>
+        <translation>mask of key "%1" must start with 00</translation>
     </message>
     <message>
         <source>键“%1”的掩码不含任何位</source>
-        <translation>mask of key &quot;%1&quot; has no bits</translation>
+        <translation>mask of key "%1" has no bits</translation>
     </message>
     <message>
         <source>键“%1”的取值超出该组的位</source>
-        <translation>value of key &quot;%1&quot; has bits outside its group</translation>
+        <translation>value of key "%1" has bits outside its group</translation>
     </message>
     <message>
         <source>键“%1”的掩码不是恰好一个位</source>
-        <translation>mask of key &quot;%1&quot; is not exactly one bit</translation>
+        <translation>mask of key "%1" is not exactly one bit</translation>
     </message>
 </context>
 <context>
@@ -1196,15 +1196,15 @@
     </message>
     <message>
         <source>串口参数“%1”无效：本机串口不支持 %2 位数据位。</source>
-        <translation>Invalid line settings &quot;%1&quot;: this serial port does not support %2 data bits.</translation>
+        <translation>Invalid line settings "%1": this serial port does not support %2 data bits.</translation>
     </message>
     <message>
         <source>串口参数“%1”无效：本机串口不支持 1.5 位停止位。</source>
-        <translation>Invalid line settings &quot;%1&quot;: this serial port does not support 1.5 stop bits.</translation>
+        <translation>Invalid line settings "%1": this serial port does not support 1.5 stop bits.</translation>
     </message>
     <message>
         <source>端口COM%1不接受串口参数“%2”：%3</source>
-        <translation>Port COM%1 does not accept line settings &quot;%2&quot;: %3</translation>
+        <translation>Port COM%1 does not accept line settings "%2": %3</translation>
     </message>
     <message>
         <source>握手方式%1无效：应为 0 到 3。</source>
@@ -1436,6 +1436,47 @@ This user may not use serial ports: add the user to the dialout group (sudo user
         <comment>port and its device</comment>
         <translation>%1 (%2)</translation>
     </message>
+    <message>
+        <source>操作</source>
+        <translation>Operation</translation>
+    </message>
+    <message>
+        <source>编程</source>
+        <translation>Program</translation>
+    </message>
+    <message>
+        <source>擦除芯片</source>
+        <translation>Erase chip</translation>
+    </message>
+    <message>
+        <source>写熔丝位</source>
+        <translation>Write fuses</translation>
+    </message>
+    <message>
+        <source>写锁定位</source>
+        <translation>Write lock</translation>
+    </message>
+    <message>
+        <source>恢复熔丝</source>
+        <translation>Restore fuses</translation>
+    </message>
+    <message>
+        <source>写校准字节</source>
+        <translation>Write calibration byte</translation>
+    </message>
+    <message>
+        <source>写FLASH字</source>
+        <translation>Write FLASH word</translation>
+    </message>
+    <message>
+        <source>写EEPROM字节</source>
+        <translation>Write EEPROM byte</translation>
+    </message>
+    <message>
+        <source>%1（SHA-256 %2）</source>
+        <comment>scheme and its hash</comment>
+        <translation>%1 (SHA-256 %2)</translation>
+    </message>
 </context>
 <context>
     <name>RecordConnection</name>
@@ -1485,7 +1526,7 @@ This user may not use serial ports: add the user to the dialout group (sudo user
     </message>
     <message>
         <source>生产记录数据库的版本（%1）比本程序所支持的（%2）新，请使用新版程序。数据库未作改动。</source>
-        <translation>The production record database&apos;s version (%1) is newer than this program supports (%2); use a newer program. The database was not changed.</translation>
+        <translation>The production record database's version (%1) is newer than this program supports (%2); use a newer program. The database was not changed.</translation>
     </message>
     <message>
         <source>磁盘已满，生产记录无法写入 %1。</source>
@@ -1541,10 +1582,17 @@ This user may not use serial ports: add the user to the dialout group (sudo user
     </message>
 </context>
 <context>
+    <name>SchemeCommands</name>
+    <message>
+        <source>方案没有勾选“文件重载”，所以不会载入它的%1文件。请在主窗口载入这个方案，勾选“文件重载”后再保存方案。</source>
+        <translation>The scheme does not have "Reload files" ticked, so its %1 file is never loaded. Load the scheme in the main window, tick "Reload files" and save the scheme again.</translation>
+    </message>
+</context>
+<context>
     <name>SchemeFile</name>
     <message>
         <source>文件编码无法识别。</source>
-        <translation>The file&apos;s encoding is not recognised.</translation>
+        <translation>The file's encoding is not recognised.</translation>
     </message>
     <message>
         <source>方案文件保存失败!
@@ -1605,7 +1653,7 @@ This user may not use serial ports: add the user to the dialout group (sudo user
     </message>
     <message>
         <source>芯片型号“%1”不是支持的型号。</source>
-        <translation>Chip model &quot;%1&quot; is not supported.</translation>
+        <translation>Chip model "%1" is not supported.</translation>
     </message>
     <message>
         <source>熔丝位应为32个0、1或*。</source>
@@ -1670,8 +1718,8 @@ Connect the programmer and put a chip into its socket.</translation>
 用于 ATmega 与 ATtiny 系列单片机的高压并行编程：读写 FLASH 和 EEPROM，读写熔丝位与锁定位，读取并写入校准字节，升级编程器固件。
 本程序及编程器固件的问题与建议请到主页反馈。</source>
         <translation>KELVARO HV Programmer control program.
-High-voltage parallel programming of ATmega and ATtiny microcontrollers: read and write FLASH and EEPROM, read and write fuse and lock bits, read and store calibration bytes, update the programmer&apos;s firmware.
-Please report problems and suggestions about this program and the programmer&apos;s firmware on the home page.</translation>
+High-voltage parallel programming of ATmega and ATtiny microcontrollers: read and write FLASH and EEPROM, read and write fuse and lock bits, read and store calibration bytes, update the programmer's firmware.
+Please report problems and suggestions about this program and the programmer's firmware on the home page.</translation>
     </message>
 </context>
 <context>
@@ -1753,8 +1801,8 @@ Please report problems and suggestions about this program and the programmer&apo
 <context>
     <name>WriteAcks</name>
     <message>
-        <source>%1个字节没有得到编程器确认（&quot;!&quot;），可能未写入!</source>
-        <translation>%1 bytes were not acknowledged by the programmer (&quot;!&quot;); they may not be written!</translation>
+        <source>%1个字节没有得到编程器确认（"!"），可能未写入!</source>
+        <translation>%1 bytes were not acknowledged by the programmer ("!"); they may not be written!</translation>
     </message>
 </context>
 <context>
@@ -1780,11 +1828,11 @@ Please report problems and suggestions about this program and the programmer&apo
     <name>kv::CommandTable</name>
     <message>
         <source>读出插座中芯片的标识字并选择其型号；箭头菜单用于手动选择型号</source>
-        <translation>Reads the signature of the chip in the socket and selects its model; the arrow&apos;s menu chooses a model by hand</translation>
+        <translation>Reads the signature of the chip in the socket and selects its model; the arrow's menu chooses a model by hand</translation>
     </message>
     <message>
         <source>把所选型号的出厂熔丝位调入右边的熔丝位</source>
-        <translation>Puts the selected model&apos;s factory fuse bits into the cells on the right</translation>
+        <translation>Puts the selected model's factory fuse bits into the cells on the right</translation>
     </message>
     <message>
         <source>从芯片读出熔丝位和锁定位</source>
@@ -1800,7 +1848,7 @@ Please report problems and suggestions about this program and the programmer&apo
     </message>
     <message>
         <source>把所选型号的出厂熔丝位写入芯片</source>
-        <translation>Writes the selected model&apos;s factory fuse bits into the chip</translation>
+        <translation>Writes the selected model's factory fuse bits into the chip</translation>
     </message>
     <message>
         <source>擦除整个芯片</source>
@@ -1812,7 +1860,7 @@ Please report problems and suggestions about this program and the programmer&apo
     </message>
     <message>
         <source>此菜单的项目不起作用；编程请用编程选项下的“编 程”按钮（F5）</source>
-        <translation>This menu&apos;s entries do nothing; programming runs from the Program button under the programming options (F5)</translation>
+        <translation>This menu's entries do nothing; programming runs from the Program button under the programming options (F5)</translation>
     </message>
     <message>
         <source>检查与编程器的通讯</source>
@@ -1820,7 +1868,7 @@ Please report problems and suggestions about this program and the programmer&apo
     </message>
     <message>
         <source>设置通信端口；箭头菜单用于打开或关闭端口</source>
-        <translation>Sets up the serial port; the arrow&apos;s menu opens or closes it</translation>
+        <translation>Sets up the serial port; the arrow's menu opens or closes it</translation>
     </message>
     <message>
         <source>打开菜单：打开或保存方案，调入文件熔丝位</source>
@@ -1828,11 +1876,11 @@ Please report problems and suggestions about this program and the programmer&apo
     </message>
     <message>
         <source>查看生产记录；箭头菜单有记录设置和量产</source>
-        <translation>Shows the production record; the arrow&apos;s menu holds the record settings and gang programming</translation>
+        <translation>Shows the production record; the arrow's menu holds the record settings and gang programming</translation>
     </message>
     <message>
         <source>关于本程序；箭头菜单有固件版本、升级固件和帮助</source>
-        <translation>About this program; the arrow&apos;s menu holds the firmware version, the firmware update and help</translation>
+        <translation>About this program; the arrow's menu holds the firmware version, the firmware update and help</translation>
     </message>
     <message>
         <source>不起作用；编程请用“编 程”按钮</source>
@@ -1864,7 +1912,7 @@ Please report problems and suggestions about this program and the programmer&apo
     </message>
     <message>
         <source>设置生产记录的数据库和工位</source>
-        <translation>Sets the production record&apos;s database and station</translation>
+        <translation>Sets the production record's database and station</translation>
     </message>
     <message>
         <source>在多个插座上同时编程</source>
@@ -1872,19 +1920,15 @@ Please report problems and suggestions about this program and the programmer&apo
     </message>
     <message>
         <source>读出编程器的固件版本</source>
-        <translation>Reads the programmer&apos;s firmware version</translation>
+        <translation>Reads the programmer's firmware version</translation>
     </message>
     <message>
         <source>升级编程器的固件</source>
-        <translation>Updates the programmer&apos;s firmware</translation>
+        <translation>Updates the programmer's firmware</translation>
     </message>
     <message>
         <source>打开帮助</source>
         <translation>Opens the help</translation>
-    </message>
-    <message>
-        <source>按编程选项编程</source>
-        <translation>Program with the options</translation>
     </message>
     <message>
         <source>依次执行勾选的编程选项：擦除、写入、校验、熔丝位和锁定位</source>
@@ -1892,15 +1936,15 @@ Please report problems and suggestions about this program and the programmer&apo
     </message>
     <message>
         <source>从芯片读出FLASH并显示</source>
-        <translation>Reads the chip&apos;s FLASH and shows it</translation>
+        <translation>Reads the chip's FLASH and shows it</translation>
     </message>
     <message>
         <source>从芯片读出EEPROM并显示</source>
-        <translation>Reads the chip&apos;s EEPROM and shows it</translation>
+        <translation>Reads the chip's EEPROM and shows it</translation>
     </message>
     <message>
         <source>读出芯片的标识字和型号</source>
-        <translation>Reads the chip&apos;s signature and names its model</translation>
+        <translation>Reads the chip's signature and names its model</translation>
     </message>
     <message>
         <source>读校准字节</source>
@@ -1948,11 +1992,11 @@ Please report problems and suggestions about this program and the programmer&apo
     </message>
     <message>
         <source>把所选频率的校准字节写入FLASH或EEPROM的写入地址</source>
-        <translation>Writes the chosen frequency&apos;s calibration byte to the address in FLASH or EEPROM</translation>
+        <translation>Writes the chosen frequency's calibration byte to the address in FLASH or EEPROM</translation>
     </message>
     <message>
         <source>打开FLASH文件</source>
-        <translation>Open FLASH file</translation>
+        <translation>FLASH: open a file</translation>
     </message>
     <message>
         <source>调入要写入FLASH的文件</source>
@@ -1960,27 +2004,31 @@ Please report problems and suggestions about this program and the programmer&apo
     </message>
     <message>
         <source>打开EEPROM文件</source>
-        <translation>Open EEPROM file</translation>
+        <translation>EEPROM: open a file</translation>
     </message>
     <message>
         <source>调入要写入EEPROM的文件</source>
         <translation>Loads the file to write into EEPROM</translation>
     </message>
     <message>
-        <source>FLASH另存为</source>
-        <translation>Save FLASH as</translation>
-    </message>
-    <message>
         <source>把显示的FLASH数据保存为文件</source>
         <translation>Saves the FLASH data shown as a file</translation>
     </message>
     <message>
-        <source>EEPROM另存为</source>
-        <translation>Save EEPROM as</translation>
-    </message>
-    <message>
         <source>把显示的EEPROM数据保存为文件</source>
         <translation>Saves the EEPROM data shown as a file</translation>
+    </message>
+    <message>
+        <source>编 程（按编程选项）</source>
+        <translation>Program with the options</translation>
+    </message>
+    <message>
+        <source>另存为FLASH文件</source>
+        <translation>Save as FLASH file</translation>
+    </message>
+    <message>
+        <source>另存为EEPROM文件</source>
+        <translation>Save as EEPROM file</translation>
     </message>
 </context>
 <context>
@@ -2020,7 +2068,7 @@ The record waits in %2; the next run or kelvaro-cli record flush uploads it.</tr
     <name>kv::Workbench</name>
     <message>
         <source>启动步骤“%1”未完成：%2</source>
-        <translation>Start-up step &quot;%1&quot; not completed: %2</translation>
+        <translation>Start-up step "%1" not completed: %2</translation>
     </message>
     <message>
         <source>端口设置</source>
@@ -2165,30 +2213,6 @@ The record waits in %2; the next run or kelvaro-cli record flush uploads it.</tr
         <translation>Gang sockets</translation>
     </message>
     <message>
-        <source>插座数</source>
-        <translation>Sockets</translation>
-    </message>
-    <message>
-        <source>端口</source>
-        <translation>Port</translation>
-    </message>
-    <message>
-        <source>速度</source>
-        <translation>Speed</translation>
-    </message>
-    <message>
-        <source>奇偶校验</source>
-        <translation>Parity</translation>
-    </message>
-    <message>
-        <source>数据位</source>
-        <translation>Data bits</translation>
-    </message>
-    <message>
-        <source>停止位</source>
-        <translation>Stop bits</translation>
-    </message>
-    <message>
         <source>确定</source>
         <translation>OK</translation>
     </message>
@@ -2199,6 +2223,30 @@ The record waits in %2; the next run or kelvaro-cli record flush uploads it.</tr
     <message>
         <source>插座%1</source>
         <translation>Socket %1</translation>
+    </message>
+    <message>
+        <source>插座数(&amp;N)：</source>
+        <translation>&amp;Number of sockets:</translation>
+    </message>
+    <message>
+        <source>端口：</source>
+        <translation>Port:</translation>
+    </message>
+    <message>
+        <source>速度：</source>
+        <translation>Speed:</translation>
+    </message>
+    <message>
+        <source>奇偶校验：</source>
+        <translation>Parity:</translation>
+    </message>
+    <message>
+        <source>数据位：</source>
+        <translation>Data bits:</translation>
+    </message>
+    <message>
+        <source>停止位：</source>
+        <translation>Stop bits:</translation>
     </message>
 </context>
 <context>
@@ -2282,6 +2330,50 @@ The record waits in %2; the next run or kelvaro-cli record flush uploads it.</tr
     <message>
         <source>、</source>
         <translation>, </translation>
+    </message>
+    <message>
+        <source>%1：%2</source>
+        <comment>socket result: its phase, the reason</comment>
+        <translation>%1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>kv::ui::HelpWindow</name>
+    <message>
+        <source>帮助</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <source>后退</source>
+        <translation>Back</translation>
+    </message>
+    <message>
+        <source>查找(&amp;F)：</source>
+        <translation>&amp;Find:</translation>
+    </message>
+    <message>
+        <source>查找</source>
+        <translation>Find</translation>
+    </message>
+    <message>
+        <source>在帮助页中查找的文字</source>
+        <translation>The text to find in the help page</translation>
+    </message>
+    <message>
+        <source>上一个</source>
+        <translation>Previous</translation>
+    </message>
+    <message>
+        <source>下一个</source>
+        <translation>Next</translation>
+    </message>
+    <message>
+        <source>帮助页</source>
+        <translation>Help page</translation>
+    </message>
+    <message>
+        <source>未找到</source>
+        <translation>Not found</translation>
     </message>
 </context>
 <context>
@@ -2520,7 +2612,7 @@ The fuse bits and names on the right are not those of %1 and cannot be written t
 选“否”则等本次操作结束后关闭。</source>
         <translation>The programmer is busy.
 Stop this command (before its next whole page) and close the window?
-Choose &quot;No&quot; to close when it has ended.</translation>
+Choose "No" to close when it has ended.</translation>
     </message>
 </context>
 <context>
@@ -2609,14 +2701,6 @@ Choose &quot;No&quot; to close when it has ended.</translation>
         <translation>Chooses the calibration byte to write</translation>
     </message>
     <message>
-        <source>校准字节写入FLASH</source>
-        <translation>Calibration byte into FLASH</translation>
-    </message>
-    <message>
-        <source>校准字节写入EEPROM</source>
-        <translation>Calibration byte into EEPROM</translation>
-    </message>
-    <message>
         <source>选择校准字节写入的存储器</source>
         <translation>Chooses the memory the calibration byte goes to</translation>
     </message>
@@ -2672,6 +2756,10 @@ Choose &quot;No&quot; to close when it has ended.</translation>
         <source>十六进制数据</source>
         <translation>Hexadecimal data</translation>
     </message>
+    <message>
+        <source>%1（校准字节写到这里）</source>
+        <translation>%1 (the calibration byte goes here)</translation>
+    </message>
 </context>
 <context>
     <name>kv::ui::PortSettingsDialog</name>
@@ -2697,7 +2785,7 @@ Choose &quot;No&quot; to close when it has ended.</translation>
     </message>
     <message>
         <source>此端口号对应的串口设备，清空则恢复系统默认</source>
-        <translation>The serial device behind this port number; clear it to use the system&apos;s default</translation>
+        <translation>The serial device behind this port number; clear it to use the system's default</translation>
     </message>
     <message>
         <source>设备:</source>
@@ -2751,6 +2839,10 @@ Choose &quot;No&quot; to close when it has ended.</translation>
         <source>未找到</source>
         <translation>not found</translation>
     </message>
+    <message>
+        <source>波特率:</source>
+        <translation>Baud rate:</translation>
+    </message>
 </context>
 <context>
     <name>kv::ui::ProgramOptionsBox</name>
@@ -2803,12 +2895,12 @@ Choose &quot;No&quot; to close when it has ended.</translation>
         <translation>Program</translation>
     </message>
     <message>
-        <source>编程选项：%1</source>
-        <translation>Programming option: %1</translation>
-    </message>
-    <message>
         <source>勾选后，“编 程”执行这一步</source>
         <translation>When checked, Program runs this step</translation>
+    </message>
+    <message>
+        <source>%1（编程选项）</source>
+        <translation>%1 (programming option)</translation>
     </message>
 </context>
 <context>
@@ -2931,6 +3023,38 @@ Choose &quot;No&quot; to close when it has ended.</translation>
     <message>
         <source>导出 CSV</source>
         <translation>Export CSV</translation>
+    </message>
+    <message>
+        <source>记录列表</source>
+        <translation>Records</translation>
+    </message>
+    <message>
+        <source>最新的记录在前；选中一条，下方显示它的全部内容</source>
+        <translation>Newest first; select one to see all of it below</translation>
+    </message>
+    <message>
+        <source>记录详情</source>
+        <translation>Record details</translation>
+    </message>
+    <message>
+        <source>选中记录的全部内容</source>
+        <translation>All of the selected record</translation>
+    </message>
+    <message>
+        <source>开始日期</source>
+        <translation>From date</translation>
+    </message>
+    <message>
+        <source>结束日期</source>
+        <translation>To date</translation>
+    </message>
+    <message>
+        <source>结果(&amp;R)：</source>
+        <translation>&amp;Result:</translation>
+    </message>
+    <message>
+        <source>操作(&amp;O)：</source>
+        <translation>&amp;Operation:</translation>
     </message>
 </context>
 <context>

@@ -105,7 +105,7 @@ const Texts kTexts[] = {
     {C::FirmwareUpdate, nullptr, QT_TRANSLATE_NOOP("kv::CommandTable", "升级编程器的固件"),
      nullptr},
     {C::Help, nullptr, QT_TRANSLATE_NOOP("kv::CommandTable", "打开帮助"), "F1"},
-    {C::RunPass, QT_TRANSLATE_NOOP("kv::CommandTable", "按编程选项编程"),
+    {C::RunPass, QT_TRANSLATE_NOOP("kv::CommandTable", "编 程（按编程选项）"),
      QT_TRANSLATE_NOOP("kv::CommandTable",
                        "依次执行勾选的编程选项：擦除、写入、校验、熔丝位和锁定位"),
      "F5"},
@@ -132,9 +132,9 @@ const Texts kTexts[] = {
      QT_TRANSLATE_NOOP("kv::CommandTable", "调入要写入FLASH的文件"), "Ctrl+O"},
     {C::OpenEepromFile, QT_TRANSLATE_NOOP("kv::CommandTable", "打开EEPROM文件"),
      QT_TRANSLATE_NOOP("kv::CommandTable", "调入要写入EEPROM的文件"), "Ctrl+Shift+O"},
-    {C::SaveFlashFile, QT_TRANSLATE_NOOP("kv::CommandTable", "FLASH另存为"),
+    {C::SaveFlashFile, QT_TRANSLATE_NOOP("kv::CommandTable", "另存为FLASH文件"),
      QT_TRANSLATE_NOOP("kv::CommandTable", "把显示的FLASH数据保存为文件"), "Ctrl+S"},
-    {C::SaveEepromFile, QT_TRANSLATE_NOOP("kv::CommandTable", "EEPROM另存为"),
+    {C::SaveEepromFile, QT_TRANSLATE_NOOP("kv::CommandTable", "另存为EEPROM文件"),
      QT_TRANSLATE_NOOP("kv::CommandTable", "把显示的EEPROM数据保存为文件"), "Ctrl+Shift+S"},
 };
 

@@ -52,6 +52,7 @@ RecordFilter RecordBrowser::filterOf(const RecordQuery& query) {
     filter.result = query.result;
     filter.model = query.model.trimmed();
     filter.station = query.station.trimmed();
+    filter.operation = query.operation;
     const QString serial = query.serial.trimmed();
     static const QRegularExpression digits(QStringLiteral("^[0-9]{1,18}$"));
     if (!serial.isEmpty()) {
@@ -131,8 +132,32 @@ QString RecordBrowser::pageText() const {
 }
 
 QStringList RecordBrowser::columnTitles() {
-    return {tr("开始时间"), tr("工位"), tr("端口"),          tr("型号"),          tr("特征字"),
-            tr("序列号"),   tr("结果"), tr("FLASH SHA-256"), tr("EEPROM SHA-256")};
+    return {tr("开始时间"), tr("操作"),   tr("工位"), tr("端口"),          tr("型号"),
+            tr("特征字"),   tr("序列号"), tr("结果"), tr("FLASH SHA-256"), tr("EEPROM SHA-256")};
+}
+
+QStringList RecordBrowser::operations() {
+    return QStringList{QStringLiteral("pass")} + PassRecord::singleCommandSteps();
+}
+
+QString RecordBrowser::operationText(const QString& operation) {
+    if (operation == u"pass")
+        return tr("编程");
+    if (operation == u"erase")
+        return tr("擦除芯片");
+    if (operation == u"fuses")
+        return tr("写熔丝位");
+    if (operation == u"lock")
+        return tr("写锁定位");
+    if (operation == u"recover fuses")
+        return tr("恢复熔丝");
+    if (operation == u"calibration")
+        return tr("写校准字节");
+    if (operation == u"write flash word")
+        return tr("写FLASH字");
+    if (operation == u"write eeprom byte")
+        return tr("写EEPROM字节");
+    return operation.isEmpty() ? QStringLiteral("-") : operation;
 }
 
 QString RecordBrowser::resultText(const QString& result) {
@@ -157,6 +182,7 @@ QStringList RecordBrowser::rowTexts(const PassRecord& r) {
         return image ? image->sha256.left(8) : QString();
     };
     return {localTime(r.startedAt),
+            operationText(r.operation()),
             r.station,
             r.port,
             r.model,
@@ -192,6 +218,7 @@ QString RecordBrowser::detailsOf(const PassRecord& r) {
         return parts.join(tr("，", "between the fuse bytes of a record detail"));
     };
     add(tr("记录编号"), QString::number(r.id));
+    add(tr("操作"), operationText(r.operation()));
     add(tr("开始时间"), localTime(r.startedAt));
     add(tr("结束时间"), localTime(r.finishedAt));
     add(tr("工位"), r.station);
@@ -213,9 +240,10 @@ QString RecordBrowser::detailsOf(const PassRecord& r) {
                                    : QString());
     addKnown(tr("操作员"), r.operatorName);
     addKnown(tr("工单/批号"), r.lot);
-    addKnown(tr("方案"), r.schemeSha256.isEmpty()
-                             ? r.schemeName
-                             : r.schemeName + QStringLiteral("（SHA-256 %1）").arg(r.schemeSha256));
+    addKnown(tr("方案"),
+             r.schemeSha256.isEmpty()
+                 ? r.schemeName
+                 : tr("%1（SHA-256 %2）", "scheme and its hash").arg(r.schemeName, r.schemeSha256));
     addKnown(tr("量产"), r.gangRun.isEmpty()
                              ? QString()
                              : tr("插座 %1，批次 %2").arg(r.gangSocket.value_or(0)).arg(r.gangRun));

@@ -26,6 +26,7 @@ struct RecordQuery {
     QString station{};          // exact
     QString serial{};           // decimal digits
     bool serialPrefix = false;  // serial numbers starting with those digits
+    QString operation{};        // PassRecord::operation(): "pass", "erase", ...
 };
 
 // The production record viewer without its window: the filter row turned
@@ -64,6 +65,10 @@ public:
     static QStringList columnTitles();
     static QStringList rowTexts(const PassRecord& record);
     static QString resultText(const QString& result);
+    // What made a record, as the list and the filter name it; "-" when unknown.
+    static QString operationText(const QString& operation);
+    // The filter's choices, in its order: "pass", then each single command.
+    static QStringList operations();
 
     // The whole record as the details pane shows it; the error text when it
     // cannot be loaded.

@@ -24,6 +24,9 @@ public:
     virtual void showRecordSettings() {}
     // Hands a file or page to the system's viewer. False when none took it.
     virtual bool openExternal(const QUrl& url) = 0;
+    // The help page; the window shows it itself, so no browser is needed.
+    // False when it could not be shown.
+    virtual bool showHelp(const QUrl& page) { return openExternal(page); }
 };
 
 }  // namespace kv

@@ -398,7 +398,7 @@ void Workbench::autoSelectModel() {
 
 void Workbench::openHelp() {
     const QString path = helpFilePath();
-    if (!QFileInfo::exists(path) || !m_session.dialogs().openExternal(QUrl::fromLocalFile(path)))
+    if (!QFileInfo::exists(path) || !m_session.dialogs().showHelp(QUrl::fromLocalFile(path)))
         m_runner.showError(tr("帮助文件打不开：%1").arg(path));
 }
 

@@ -394,10 +394,13 @@ int CliRunner::runScheme() {
         const ImageSlot& slot =
             flash ? m_workbench->session().flash() : m_workbench->session().eeprom();
         if ((options.isOn(write) || options.isOn(verify)) && slot.image().isEmpty()) {
-            return fail(kExitFile,
-                        QCoreApplication::translate(
-                            "CliChipCommands", "方案选中了%1的编程或校验，但%1文件“%2”没有载入。")
-                            .arg(memoryName(flash), slot.pathText()));
+            QString text =
+                QCoreApplication::translate("CliChipCommands",
+                                            "方案选中了%1的编程或校验，但%1文件“%2”没有载入。")
+                    .arg(memoryName(flash), slot.pathText());
+            if (const auto hint = unloadedFilesHint(scheme))
+                text += u'\n' + *hint;
+            return fail(kExitFile, text);
         }
         if (const int code = checkImageFits(flash))
             return code;

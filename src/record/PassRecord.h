@@ -81,6 +81,14 @@ struct PassRecord {
 
     // This computer's name, the station unless the settings give another.
     static QString defaultStation();
+
+    // What made the record, from its steps: the step of a command that runs
+    // alone (one of singleCommandSteps(): "erase", "fuses", ...) when that is
+    // its only step, "pass" for a programming pass, empty when no step is
+    // known (a row still started, or one that ended before its first step).
+    QString operation() const;
+    // The record steps of the commands recorded on their own.
+    static const QStringList& singleCommandSteps();
     bool operator==(const PassRecord&) const = default;
 };
 

@@ -2,6 +2,7 @@
 // The viewer's and the command line's side of RecordStore: listings, counts
 // and CSV export.
 
+#include <QHash>
 #include <QRegularExpression>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -48,6 +49,26 @@ QString whereClause(const RecordFilter& filter, QVariantList& values) {
         // Both databases write a whole number as its plain decimal digits.
         terms << QStringLiteral("CAST(serial AS TEXT) LIKE ?");
         values << QString(filter.serialPrefix + u'%');
+    }
+    if (!filter.operation.isEmpty()) {
+        // PassRecord::operation() in SQL: a lone step of a single command
+        // names it, any other steps make a pass.
+        const QString steps =
+            QStringLiteral("(SELECT COUNT(*) FROM pass_steps s WHERE s.pass_id = passes.id)");
+        const QString single = QStringLiteral(
+            "EXISTS (SELECT 1 FROM pass_steps s WHERE s.pass_id = passes.id AND s.name IN (%1))");
+        if (filter.operation == u"pass") {
+            const QStringList& names = PassRecord::singleCommandSteps();
+            terms << QStringLiteral("%1 > 0 AND NOT (%1 = 1 AND %2)")
+                         .arg(
+                             steps,
+                             single.arg(QStringList(names.size(), QStringLiteral("?")).join(u',')));
+            for (const QString& name : names)
+                values << name;
+        } else {
+            terms << QStringLiteral("%1 = 1 AND %2").arg(steps, single.arg(QStringLiteral("?")));
+            values << filter.operation;
+        }
     }
     return terms.isEmpty() ? QString()
                            : QStringLiteral(" WHERE ") + terms.join(QStringLiteral(" AND "));
@@ -106,6 +127,26 @@ QList<PassRecord> RecordStore::list(const RecordFilter& filter, int offset, int 
     }
     // A page that broke off part-way (a damaged file) is no page.
     m_database->failOnBrokenRead(rows);
+    if (records.isEmpty())
+        return records;
+    // The page's steps in one query: the list shows what each record did.
+    QHash<qint64, qsizetype> at;
+    QVariantList ids;
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        at.insert(records[i].id, i);
+        ids << records[i].id;
+    }
+    QSqlQuery steps = m_database->exec(
+        QStringLiteral("SELECT pass_id, name, result, duration_ms, detail FROM pass_steps"
+                       " WHERE pass_id IN (%1) ORDER BY pass_id, position")
+            .arg(QStringList(ids.size(), QStringLiteral("?")).join(u',')),
+        ids);
+    while (steps.next()) {
+        records[at.value(steps.value(0).toLongLong())].steps << RecordStep{
+            steps.value(1).toString(), steps.value(2).toString(), steps.value(3).toLongLong(),
+            steps.value(4).isNull() ? QString() : steps.value(4).toString()};
+    }
+    m_database->failOnBrokenRead(steps);
     return records;
 }
 

@@ -24,6 +24,7 @@ struct RecordFilter {
     QString station;
     std::optional<qint64> serial;
     QString serialPrefix;  // decimal digits the serial number starts with
+    QString operation;     // as PassRecord::operation(): "pass", "erase", ...
 };
 
 // The production record: every pass appended in one transaction, read back

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "schemes/SchemeCommands.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
+#include <QStringList>
 
 #include "core/UserPrompts.h"
 #include "schemes/SchemeFile.h"
@@ -39,6 +41,23 @@ void applyScheme(const Scheme& scheme, SchemeTarget& target) {
     target.setCalibrationChoice(scheme.calibrationSlot, scheme.calibrationTarget);
     target.setCalibrationAddresses(scheme.flashAddress, scheme.eepromAddress);
     target.syncCalibrationSpinners();
+}
+
+std::optional<QString> unloadedFilesHint(const Scheme& scheme) {
+    // Options 1, 2: write FLASH, EEPROM; 8, 9: verify them.
+    const auto on = [&scheme](int index) { return scheme.options[index] == 1; };
+    QStringList memories;
+    if (on(1) || on(8))
+        memories << QStringLiteral("FLASH");
+    if (on(2) || on(9))
+        memories << QStringLiteral("EEPROM");
+    if (memories.isEmpty() || on(kReloadOption))
+        return std::nullopt;
+    return QCoreApplication::translate(
+               "SchemeCommands",
+               "方案没有勾选“文件重载”，所以不会载入它的%1文件。请在主窗口载入这个方案，"
+               "勾选“文件重载”后再保存方案。")
+        .arg(memories.join(u'/'));
 }
 
 bool saveSchemeCommand(UserPrompts& prompts, const Scheme& scheme, QString* savedPath) {

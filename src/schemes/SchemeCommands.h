@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 #include "schemes/Scheme.h"
 
@@ -14,6 +15,12 @@ class UserPrompts;
 // fuse definitions, fuse bits, options, paths, the reload of both files when
 // option 5 ("文件重载") is 1, calibration choices, addresses, spinners.
 void applyScheme(const Scheme& scheme, SchemeTarget& target);
+
+// What a program that starts from the scheme alone (the command line, each
+// socket of the gang) must be told: the scheme writes or verifies FLASH or
+// EEPROM, but without "文件重载" its files are never loaded, so there is no
+// image to write. nullopt when the scheme loads what it uses.
+std::optional<QString> unloadedFilesHint(const Scheme& scheme);
 
 // "SaveSet": asks for a file name and writes the set-up. Returns false when the
 // user cancelled. Throws OperationError when the file cannot be written; the

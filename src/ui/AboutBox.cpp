@@ -10,6 +10,7 @@
 
 #include "ui/ClickableLabel.h"
 #include "ui/Icons.h"
+#include "ui/Tones.h"
 #include "ui/Twips.h"
 
 namespace kv::ui {
@@ -74,7 +75,7 @@ AboutBox::AboutBox(const QString& productLine, const QString& text, const QUrl& 
 
     m_address = new ClickableLabel(page.toString(), this);
     m_address->setObjectName(QStringLiteral("lblAddress"));
-    m_address->setForegroundRole(QPalette::Link);
+    setRoleTone(m_address, QPalette::Link);
     QFont underlined = m_address->font();
     underlined.setUnderline(true);
     m_address->setFont(underlined);

@@ -109,9 +109,9 @@ ClickableLabel* FuseFrame::name(int cellIndex) const {
 void FuseFrame::setCell(int cellIndex, const QString& caption, const QColor& colour, bool enabled) {
     FuseBitCell* c = cell(cellIndex);
     c->setCaption(caption);
-    // A bold cell needs the ratio of large text only, so on a light desktop
-    // the programmed red stays the red it always was.
-    setTone(c, colour, 3.0);
+    // The programmed red is darkened on a light desktop and lightened on a
+    // dark one as far as plain text needs.
+    setTone(c, colour);
     c->setEnabled(enabled);
 }
 

@@ -42,17 +42,16 @@ GangSocketsDialog::GangSocketsDialog(const QList<GangSocket>& sockets, QWidget* 
     setModal(true);
     auto* layout = new QVBoxLayout(this);
     auto* countRow = new QHBoxLayout;
-    countRow->addWidget(new QLabel(tr("插座数"), this));
+    auto* countLabel = new QLabel(tr("插座数(&N)："), this);
+    countRow->addWidget(countLabel);
     m_count = new QSpinBox(this);
     m_count->setObjectName(QStringLiteral("spnSockets"));
+    countLabel->setBuddy(m_count);
     m_count->setRange(1, GangSockets::kMaxSockets);
     countRow->addWidget(m_count);
     countRow->addStretch();
     layout->addLayout(countRow);
     m_rows = new QGridLayout;
-    const QStringList headings{tr("端口"), tr("速度"), tr("奇偶校验"), tr("数据位"), tr("停止位")};
-    for (int c = 0; c < headings.size(); ++c)
-        m_rows->addWidget(new QLabel(headings[c], this), 0, c + 1);
     layout->addLayout(m_rows);
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* ok = buttons->addButton(tr("确定"), QDialogButtonBox::AcceptRole);
@@ -96,19 +95,26 @@ void GangSocketsDialog::setRowCount(int count) {
         choose(row.stop, fields.stopBits);
         auto* label = new QLabel(tr("插座%1").arg(n + 1), this);
         label->setObjectName(QStringLiteral("lblSocket_%1").arg(n));
-        m_rows->addWidget(label, n + 1, 0);
+        m_rows->addWidget(label, n, 0);
+        row.labels << label;
+        // Each list has its caption beside it, which names it to a screen reader.
+        const QStringList captions{tr("端口："), tr("速度："), tr("奇偶校验："), tr("数据位："),
+                                   tr("停止位：")};
         const QList<QComboBox*> boxes{row.port, row.speed, row.parity, row.data, row.stop};
-        for (int c = 0; c < boxes.size(); ++c)
-            m_rows->addWidget(boxes[c], n + 1, c + 1);
+        for (int c = 0; c < boxes.size(); ++c) {
+            auto* caption = new QLabel(captions[c], this);
+            caption->setBuddy(boxes[c]);
+            m_rows->addWidget(caption, n, 2 * c + 1, Qt::AlignRight);
+            m_rows->addWidget(boxes[c], n, 2 * c + 2);
+            row.labels << caption;
+        }
         m_rowBoxes.append(row);
     }
     for (int n = 0; n < m_rowBoxes.size(); ++n) {
         const Row& row = m_rowBoxes[n];
         const bool shown = n < count;
-        for (QWidget* w :
-             {static_cast<QWidget*>(row.port), static_cast<QWidget*>(row.speed),
-              static_cast<QWidget*>(row.parity), static_cast<QWidget*>(row.data),
-              static_cast<QWidget*>(row.stop), m_rows->itemAtPosition(n + 1, 0)->widget()})
+        QList<QWidget*> parts{row.port, row.speed, row.parity, row.data, row.stop};
+        for (QWidget* w : parts + row.labels)
             w->setVisible(shown);
     }
 }

@@ -32,6 +32,7 @@ private:
         QComboBox* parity;
         QComboBox* data;
         QComboBox* stop;
+        QList<QWidget*> labels;  // the socket's name and each list's caption
     };
     void setRowCount(int count);
 

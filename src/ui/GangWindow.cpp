@@ -13,11 +13,16 @@
 #include <QVBoxLayout>
 
 #include "app/Language.h"
+#include "core/OperationError.h"
 #include "core/UserPrompts.h"
 #include "gang/GangSocket.h"
 #include "link/PortMap.h"
+#include "schemes/SchemeCommands.h"
+#include "schemes/SchemeFile.h"
 #include "settings/SettingsStore.h"
+#include "ui/Accessibility.h"
 #include "ui/GangSocketsDialog.h"
+#include "ui/Tones.h"
 
 namespace kv::ui {
 
@@ -29,18 +34,19 @@ QPushButton* button(const char* name, const QString& caption, QWidget* parent) {
     return b;
 }
 
-QString colourOf(SocketState::Phase phase) {
+// The hue of a result; setTone keeps it legible on light and dark desktops.
+QColor colourOf(SocketState::Phase phase) {
     switch (phase) {
         case SocketState::Phase::Passed:
-            return QStringLiteral("#1a8f2e");
+            return QColor(0x1a, 0x8f, 0x2e);
         case SocketState::Phase::Failed:
         case SocketState::Phase::PortLost:
         case SocketState::Phase::PortBusy:
-            return QStringLiteral("#c62828");
+            return QColor(0xc6, 0x28, 0x28);
         case SocketState::Phase::Stopped:
-            return QStringLiteral("#a66a00");
+            return QColor(0xa6, 0x6a, 0x00);
         default:
-            return QStringLiteral("#1f4e9c");
+            return QColor(0x1f, 0x4e, 0x9c);
     }
 }
 
@@ -58,6 +64,7 @@ GangWindow::GangWindow(SettingsStore& settings, UserPrompts& prompts, const Cloc
       m_portMap(portMap),
       m_runner(cliPath, clock) {
     setObjectName(QStringLiteral("frmGang"));
+    installWindowAccessibility();
     setWindowTitle(tr("量产"));
     auto* layout = new QVBoxLayout(this);
     auto* bar = new QHBoxLayout;
@@ -140,6 +147,9 @@ void GangWindow::buildTiles() {
         tile.result->setWordWrap(true);
         tile.result->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::MinimumExpanding);
         tile.result->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        QFont bold = tile.result->font();
+        bold.setBold(true);
+        tile.result->setFont(bold);
         tile.start = new QPushButton(tr("开始"), box);
         tile.start->setObjectName(QStringLiteral("StartSocket_%1").arg(i));
         column->addWidget(tile.start);
@@ -198,15 +208,16 @@ void GangWindow::showState(int index) {
     tile.progress->setValue(s.progress);
     QString result = SocketState::phaseText(s.phase);
     if (!s.reason.isEmpty() && s.phase != SocketState::Phase::Passed)
-        result += QStringLiteral("：") + s.reason;
+        result = tr("%1：%2", "socket result: its phase, the reason").arg(result, s.reason);
     // Paths and device names have no spaces: let them break after a separator.
     static const QRegularExpression separators(QStringLiteral("([/\\\\_.,:;-])"));
     QString wrapped = result;
     wrapped.replace(separators, QStringLiteral("\\1\u200B"));
     tile.result->setText(wrapped);
     tile.result->setToolTip(result);
-    tile.result->setStyleSheet(
-        QStringLiteral("color: %1; font-weight: bold;").arg(colourOf(s.phase)));
+    // The break marks are for the layout only: a screen reader reads the text.
+    tile.result->setAccessibleName(result);
+    setTone(tile.result, colourOf(s.phase));
     tile.time->setText(tr("用时：%1").arg(secondsText(s.elapsedMs(m_runner.nowMs()))));
     tile.counts->setText(tr("通过 %1  失败 %2").arg(s.passes).arg(s.fails));
     tile.start->setText(s.isRunning() ? tr("重新开始") : tr("开始"));
@@ -260,7 +271,16 @@ std::optional<QString> GangWindow::heldPortProblem(const QList<int>& sockets) co
 }
 
 bool GangWindow::prepared() {
-    const std::optional<QString> refusal = m_prepare ? m_prepare() : std::nullopt;
+    std::optional<QString> refusal = m_prepare ? m_prepare() : std::nullopt;
+    if (!refusal) {
+        // Every socket would fail alike on a scheme that never loads its
+        // files: say so once, with what to do, before any socket starts. A
+        // scheme that cannot be read is each socket's own report.
+        try {
+            refusal = unloadedFilesHint(SchemeFile::load(m_scheme));
+        } catch (const OperationError&) {
+        }
+    }
     if (refusal)
         m_prompts.warning(windowTitle(), *refusal);
     return !refusal;
@@ -287,6 +307,13 @@ void GangWindow::configureSockets() {
         return;
     std::ignore = GangSockets::store(m_settings, dialog.sockets());
     reload();
+}
+
+void GangWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // The results' colours follow a change of the desktop's colours.
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange)
+        applyTones(this);
 }
 
 void GangWindow::closeEvent(QCloseEvent* event) {

@@ -62,6 +62,7 @@ public:
 
 protected:
     void closeEvent(class QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     struct Tile {

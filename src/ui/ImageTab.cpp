@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTextDocument>
 
+#include "ui/ShownText.h"
 #include "ui/Twips.h"
 
 namespace kv::ui {
@@ -58,14 +59,17 @@ QString ImageTab::headerText() {
 ImageTab::ImageTab(const QString& memory, const Twips& t, QWidget* parent)
     : QWidget(parent), m_twips(t) {
     const bool flash = memory == QLatin1String("FLASH");
-    auto* header = new ColumnLabel(headerText(), this);
+    auto* header = new ColumnLabel(shownText(headerText()), this);
     m_header = header;
     m_header->setObjectName(flash ? QStringLiteral("Label3") : QStringLiteral("Label4"));
     m_header->setFont(hexViewFont());
 
-    // The view is never read back, so typing into it changes no image; it
-    // stays editable like the rich-text box it stands for.
+    // The view is never read back: typing into it would change no image, so
+    // it takes none. Tab moves on; the text stays selectable by keyboard.
     m_view = new QPlainTextEdit(this);
+    m_view->setReadOnly(true);
+    m_view->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_view->setTabChangesFocus(true);
     m_view->setObjectName(QStringLiteral("RichText") + memory);
     m_view->setFont(hexViewFont());
     m_view->setLineWrapMode(QPlainTextEdit::NoWrap);

@@ -135,6 +135,8 @@ MainToolbar::MainToolbar(QWidget* parent) : QFrame(parent) {
                 // A disabled entry without a key that only separates.
                 QAction* rule = menu->addAction(QStringLiteral("----------"));
                 rule->setEnabled(false);
+                // Drawn and read as the rule it is, not as an entry.
+                rule->setSeparator(true);
             }
             QAction* action = addEntry(menu, e->key, e->shownCaption());
             action->setToolTip(e->shownDescription());

@@ -31,10 +31,12 @@
 #include "settings/SettingsKeys.h"
 #include "settings/SettingsStore.h"
 #include "ui/AboutBox.h"
+#include "ui/Accessibility.h"
 #include "ui/ClickableLabel.h"
 #include "ui/FirmwareDialog.h"
 #include "ui/FuseFrame.h"
 #include "ui/GangWindow.h"
+#include "ui/HelpWindow.h"
 #include "ui/ImageTab.h"
 #include "ui/MainToolbar.h"
 #include "ui/OptionTree.h"
@@ -43,6 +45,7 @@
 #include "ui/ProgramOptionsBox.h"
 #include "ui/RecordSettingsDialog.h"
 #include "ui/RecordViewer.h"
+#include "ui/ShownText.h"
 #include "ui/StatusPanels.h"
 #include "ui/Tones.h"
 #include "ui/Twips.h"
@@ -96,6 +99,7 @@ MainWindow::MainWindow(const MainWindowParts& parts, QWidget* parent)
     bindStop();
     bindFileMenus();
     setAcceptDrops(true);
+    installWindowAccessibility();
 }
 
 MainWindow::~MainWindow() = default;
@@ -147,7 +151,7 @@ void MainWindow::buildControls() {
     m_linkLabel = new ClickableLabel(this);
     m_linkLabel->setObjectName(QStringLiteral("Label2"));
     m_linkLabel->setCursor(Qt::PointingHandCursor);
-    m_linkLabel->setForegroundRole(QPalette::Link);
+    setRoleTone(m_linkLabel, QPalette::Link);
     m_linkLabel->setFocusPolicy(Qt::TabFocus);
     m_linkLabel->setAccessibleDescription(tr("在浏览器中打开网页"));
 
@@ -298,7 +302,9 @@ void MainWindow::changeEvent(QEvent* event) {
 
 void MainWindow::load() {
     // The title comes first: boxes shown during the start-up belong to it.
-    setWindowTitle(m_workbench->appCaption());
+    // In English the title ends without the Chinese padding.
+    const QString title = shownText(m_workbench->appCaption());
+    setWindowTitle(title == m_workbench->appCaption() ? title : title.trimmed());
     m_tabs->setCurrentIndex(0);
     m_workbench->start();
     m_linkLabel->setText(m_workbench->linkCaption());
@@ -359,11 +365,6 @@ void MainWindow::bindStop() {
         m_stop->setVisible(stoppable);
         if (stoppable)
             m_stop->raise();
-        // Idle bars are empty: a bar left full would pass for work done now.
-        if (!running) {
-            for (QProgressBar* bar : m_progress)
-                bar->reset();
-        }
     });
 }
 
@@ -588,6 +589,21 @@ void MainWindow::showRecordSettings() {
 
 bool MainWindow::openExternal(const QUrl& url) {
     return QDesktopServices::openUrl(url);
+}
+
+HelpWindow* MainWindow::helpWindow() const {
+    return m_helpWindow;
+}
+
+bool MainWindow::showHelp(const QUrl& page) {
+    if (!m_helpWindow)
+        m_helpWindow = new HelpWindow(this);
+    if (!m_helpWindow->showPage(page))
+        return false;
+    m_helpWindow->show();
+    m_helpWindow->raise();
+    m_helpWindow->activateWindow();
+    return true;
 }
 
 }  // namespace kv::ui

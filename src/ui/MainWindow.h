@@ -37,6 +37,7 @@ namespace kv::ui {
 class ClickableLabel;
 class FuseFrame;
 class GangWindow;
+class HelpWindow;
 class ImageTab;
 class MainToolbar;
 class OptionTree;
@@ -80,6 +81,9 @@ public:
     void showRecordViewer() override;
     void showRecordSettings() override;
     bool openExternal(const QUrl& url) override;
+    bool showHelp(const QUrl& page) override;
+    // The open help window; null before F1.
+    HelpWindow* helpWindow() const;
     // The gang window ("量产"): made on first use, then shown again as it was.
     void showGangWindow();
     GangWindow* gangWindow() const { return m_gangWindow; }
@@ -173,6 +177,7 @@ private:
     QPointer<QWidget> m_closeQuestion;
     bool m_closeAnswered = false;
     QPointer<RecordViewer> m_recordViewer;
+    QPointer<HelpWindow> m_helpWindow;
     bool m_closing = false;
     // Read when the option list is first shown in English.
     OptionCaptions m_englishCaptions;

@@ -273,15 +273,13 @@ void MainWindow::bindImages() {
         connect(path, &QLineEdit::textChanged, slot, &ImageSlot::setPathText);
         connect(slot, &ImageSlot::panelTextChanged, this,
                 [this, panel](const QString& text) { m_status->setPanelText(panel, text); });
-        // Only a command's own progress is shown; idle bars stay empty.
-        connect(slot, &ImageSlot::progressChanged, bar, [this, bar](int percent) {
-            if (m_workbench->runner().isExchangeRunning())
-                bar->setValue(percent);
-        });
+        // A bar keeps its last value (100 after a whole write or read) until
+        // the next command moves it.
+        connect(slot, &ImageSlot::progressChanged, bar, &QProgressBar::setValue);
         tab->setViewText(slot->viewText());
         path->setText(slot->pathText());
         m_status->setPanelText(panel, slot->panelText());
-        bar->reset();
+        bar->setValue(slot->progress());
     }
 }
 

@@ -62,7 +62,7 @@ OtherTab::OtherTab(const Twips& t, QWidget* parent) : QWidget(parent) {
         label(sig, QStringLiteral("SEL_MCUTYPE"), QStringLiteral("AT"), t, 2700, 675, 1140, 240);
     // Set apart in the palette's accent, legible on light and dark desktops.
     for (QLabel* l : {currentModel, selectedModel})
-        l->setForegroundRole(QPalette::Link);
+        setRoleTone(l, QPalette::Link);
 
     auto* cal = make<QGroupBox>(this, QStringLiteral("FrameOA"), t, 60, 1140, 3900, 1830);
     cal->setTitle(tr("校准选项"));
@@ -133,8 +133,8 @@ void OtherTab::describe() {
         selOa[i]->setAccessibleName(tr("%1校准字节").arg(oaLabel[i]->text()));
         selOa[i]->setAccessibleDescription(tr("选择要写入的校准字节"));
     }
-    selFe[0]->setAccessibleName(tr("校准字节写入FLASH"));
-    selFe[1]->setAccessibleName(tr("校准字节写入EEPROM"));
+    for (QRadioButton* target : selFe)
+        target->setAccessibleName(tr("%1（校准字节写到这里）").arg(target->text()));
     for (QRadioButton* b : selFe)
         b->setAccessibleDescription(tr("选择校准字节写入的存储器"));
     flashAddress->setAccessibleName(tr("FLASH中的校准字节地址"));

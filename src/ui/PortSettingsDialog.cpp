@@ -67,6 +67,7 @@ PortSettingsDialog::PortSettingsDialog(ProgrammerLink& link, SettingsStore& sett
 
     auto* tabs = new QTabWidget(this);
     tabs->setObjectName(QStringLiteral("tabSettings"));
+    tabs->setAccessibleName(tr("设置"));
     auto* frame = new QWidget(tabs);
     frame->setObjectName(QStringLiteral("fraSettings"));
     tabs->addTab(frame, tr("设置"));
@@ -106,19 +107,25 @@ PortSettingsDialog::PortSettingsDialog(ProgrammerLink& link, SettingsStore& sett
     auto* speedFrame = new QGroupBox(tr("最大速度"), frame);
     m_speed = listBox("cboSpeed", PortSettingsFields::speedEntries(), speedFrame);
     m_speed->setEditable(true);
-    (new QVBoxLayout(speedFrame))->addWidget(m_speed);
+    auto* speedLabel = new QLabel(tr("波特率:"), speedFrame);
+    speedLabel->setBuddy(m_speed);
+    auto* speedRow = new QHBoxLayout(speedFrame);
+    speedRow->addWidget(speedLabel);
+    speedRow->addWidget(m_speed, 1);
 
     auto* lineFrame = new QGroupBox(tr("优化连接"), frame);
     m_dataBits = listBox("cboDataBits", PortSettingsFields::dataBitsEntries(), lineFrame);
     m_parity = listBox("cboParity", PortSettingsFields::parityEntries(), lineFrame);
     m_stopBits = listBox("cboStopBits", PortSettingsFields::stopBitsEntries(), lineFrame);
     auto* lineLayout = new QGridLayout(lineFrame);
-    lineLayout->addWidget(new QLabel(tr("数据位:"), lineFrame), 0, 0);
-    lineLayout->addWidget(m_dataBits, 0, 1);
-    lineLayout->addWidget(new QLabel(tr("奇偶位:"), lineFrame), 1, 0);
-    lineLayout->addWidget(m_parity, 1, 1);
-    lineLayout->addWidget(new QLabel(tr("停止位:"), lineFrame), 2, 0);
-    lineLayout->addWidget(m_stopBits, 2, 1);
+    const std::pair<QString, QComboBox*> lineRows[] = {
+        {tr("数据位:"), m_dataBits}, {tr("奇偶位:"), m_parity}, {tr("停止位:"), m_stopBits}};
+    for (int r = 0; r < 3; ++r) {
+        auto* caption = new QLabel(lineRows[r].first, lineFrame);
+        caption->setBuddy(lineRows[r].second);
+        lineLayout->addWidget(caption, r, 0);
+        lineLayout->addWidget(lineRows[r].second, r, 1);
+    }
 
     auto* flowFrame = new QGroupBox(tr("流控制(&F)"), frame);
     m_flow = optionGroup("optFlow", PortSettingsForm::flowEntries(), flowFrame, this);
@@ -127,7 +134,9 @@ PortSettingsDialog::PortSettingsDialog(ProgrammerLink& link, SettingsStore& sett
 
     auto* grid = new QGridLayout(frame);
     auto* portRow = new QHBoxLayout;
-    portRow->addWidget(new QLabel(tr("端口:"), frame));
+    auto* portLabel = new QLabel(tr("端口:"), frame);
+    portLabel->setBuddy(m_port);
+    portRow->addWidget(portLabel);
     portRow->addWidget(m_port);
     portRow->addSpacing(8);
     portRow->addWidget(deviceLabel);

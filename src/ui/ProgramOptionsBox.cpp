@@ -54,7 +54,7 @@ ProgramOptionsBox::ProgramOptionsBox(const Twips& t, QWidget* parent) : QGroupBo
             box->setTristate(true);
             box->setGeometry(t.rect(left, firstRow + row * rowTwips, 1470, 255));
             // Unlike the toolbar's buttons of the same caption, these only choose.
-            box->setAccessibleName(tr("编程选项：%1").arg(caption(index)));
+            box->setAccessibleName(tr("%1（编程选项）").arg(caption(index)));
             box->setAccessibleDescription(tr("勾选后，“编 程”执行这一步"));
             connect(box, &QCheckBox::stateChanged, this, [this, index] {
                 if (!m_programmatic)

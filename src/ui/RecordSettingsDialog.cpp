@@ -59,12 +59,16 @@ RecordSettingsDialog::RecordSettingsDialog(SettingsStore& settings, UserPrompts&
     m_testResult->setObjectName(QStringLiteral("RecordTestResult"));
     m_testResult->setWordWrap(true);
     m_testResult->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Shown with what the test found; an empty line would be a nameless stop.
+    m_testResult->hide();
     auto* testRow = new QHBoxLayout;
     testRow->addWidget(m_test);
     testRow->addWidget(m_testResult, 1);
 
     auto* form = new QFormLayout;
-    form->addRow(tr("数据库："), databaseRow);
+    auto* databaseLabel = new QLabel(tr("数据库："));
+    databaseLabel->setBuddy(m_database);
+    form->addRow(databaseLabel, databaseRow);
     form->addRow(tr("工位："), m_station);
     form->addRow(tr("操作员："), m_operator);
     form->addRow(tr("工单/批号："), m_lot);
@@ -104,6 +108,7 @@ void RecordSettingsDialog::testConnection() {
     const RecordConnection::Outcome outcome = RecordConnection::test(m_database->text());
     setTone(m_testResult, outcome.ok ? QColor(0, 0x70, 0) : QColor(0xCD, 0, 0));
     m_testResult->setText(outcome.text);
+    m_testResult->show();
 }
 
 void RecordSettingsDialog::accept() {

@@ -15,6 +15,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "ui/Accessibility.h"
 #include "ui/Tones.h"
 
 namespace kv::ui {
@@ -32,6 +33,7 @@ T* named(T* widget, const char* name) {
 RecordViewer::RecordViewer(const QString& url, UserPrompts& prompts, QWidget* parent)
     : QWidget(parent, Qt::Window), m_browser(url), m_prompts(prompts) {
     setObjectName(QStringLiteral("RecordViewer"));
+    installWindowAccessibility();
     setWindowTitle(tr("生产记录"));
     setAttribute(Qt::WA_DeleteOnClose);
     resize(980, 640);
@@ -46,9 +48,18 @@ RecordViewer::RecordViewer(const QString& url, UserPrompts& prompts, QWidget* pa
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->hide();
     m_table->horizontalHeader()->setStretchLastSection(true);
+    // Tab leaves the list for the details and the page buttons; the arrows move in it.
+    m_table->setTabKeyNavigation(false);
+    m_table->setAccessibleName(tr("记录列表"));
+    m_table->setAccessibleDescription(tr("最新的记录在前；选中一条，下方显示它的全部内容"));
     m_details = named(new QPlainTextEdit, "RecordDetails");
     m_details->setReadOnly(true);
+    m_details->setTabChangesFocus(true);
+    m_details->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_details->setFocusPolicy(Qt::StrongFocus);
     m_details->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_details->setAccessibleName(tr("记录详情"));
+    m_details->setAccessibleDescription(tr("选中记录的全部内容"));
     auto* split = new QSplitter(Qt::Vertical);
     split->addWidget(m_table);
     split->addWidget(m_details);
@@ -97,24 +108,38 @@ QWidget* RecordViewer::buildFilters() {
         date->setEnabled(false);
         connect(on, &QCheckBox::toggled, date, &QDateEdit::setEnabled);
     }
+    m_from->setAccessibleName(tr("开始日期"));
+    m_to->setAccessibleName(tr("结束日期"));
     m_result = named(new QComboBox, "RecordResult");
     m_result->addItem(tr("全部"), QString());
     m_result->addItem(tr("合格"), QStringLiteral("pass"));
     m_result->addItem(tr("不合格"), QStringLiteral("fail"));
+    m_operation = named(new QComboBox, "RecordOperation");
+    m_operation->addItem(tr("全部"), QString());
+    for (const QString& operation : RecordBrowser::operations())
+        m_operation->addItem(RecordBrowser::operationText(operation), operation);
     m_model = named(new QLineEdit, "RecordModel");
     m_model->setPlaceholderText(tr("型号"));
+    m_model->setAccessibleName(tr("型号"));
     m_station = named(new QLineEdit, "RecordStation");
     m_station->setPlaceholderText(tr("工位"));
+    m_station->setAccessibleName(tr("工位"));
     m_serial = named(new QLineEdit, "RecordSerial");
     m_serial->setPlaceholderText(tr("序列号"));
+    m_serial->setAccessibleName(tr("序列号"));
     m_serialPrefix = named(new QCheckBox(tr("前缀")), "RecordSerialPrefix");
     m_serialPrefix->setToolTip(tr("列出以这些数字开头的序列号"));
     auto* apply = named(new QPushButton(tr("查询")), "RecordApply");
     auto* refresh = named(new QPushButton(tr("刷新")), "RecordRefresh");
     auto* exportCsv = named(new QPushButton(tr("导出 CSV")), "RecordExport");
-    for (QWidget* w : std::initializer_list<QWidget*>{m_fromOn, m_from, m_toOn, m_to, m_result,
-                                                      m_model, m_station, m_serial, m_serialPrefix,
-                                                      apply, refresh, exportCsv})
+    // Each list has its caption before it, which also names it to a screen reader.
+    auto* resultLabel = named(new QLabel(tr("结果(&R)：")), "RecordResultLabel");
+    resultLabel->setBuddy(m_result);
+    auto* operationLabel = named(new QLabel(tr("操作(&O)：")), "RecordOperationLabel");
+    operationLabel->setBuddy(m_operation);
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             m_fromOn, m_from, m_toOn, m_to, resultLabel, m_result, operationLabel, m_operation,
+             m_model, m_station, m_serial, m_serialPrefix, apply, refresh, exportCsv})
         layout->addWidget(w);
     for (QLineEdit* edit : {m_model, m_station, m_serial})
         connect(edit, &QLineEdit::returnPressed, this, &RecordViewer::applyFilters);
@@ -131,6 +156,7 @@ RecordQuery RecordViewer::query() const {
     if (m_toOn->isChecked())
         q.to = m_to->date();
     q.result = m_result->currentData().toString();
+    q.operation = m_operation->currentData().toString();
     q.model = m_model->text();
     q.station = m_station->text();
     q.serial = m_serial->text();

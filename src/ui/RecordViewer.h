@@ -56,6 +56,7 @@ private:
     QCheckBox* m_toOn = nullptr;
     QDateEdit* m_to = nullptr;
     QComboBox* m_result = nullptr;
+    QComboBox* m_operation = nullptr;
     QLineEdit* m_model = nullptr;
     QLineEdit* m_station = nullptr;
     QLineEdit* m_serial = nullptr;

@@ -6,6 +6,7 @@
 
 #include "ui/ClickableLabel.h"
 #include "ui/Icons.h"
+#include "ui/ShownText.h"
 #include "ui/Twips.h"
 
 namespace kv::ui {
@@ -38,7 +39,8 @@ StatusPanels::StatusPanels(const Twips& t, QWidget* parent) : QWidget(parent) {
         auto* label = new QLabel(this);
         label->setObjectName(QString::fromLatin1(def.key));
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        label->setIndent(t.px(45));
+        m_indent = t.px(45);
+        label->setIndent(m_indent);
         label->setGeometry(t.rect(left + 15, 30, width - 30, barHeightTwips - 45));
         m_panels.insert(label->objectName(), label);
         left += width;
@@ -76,8 +78,21 @@ void StatusPanels::resizeEvent(QResizeEvent* event) {
 }
 
 void StatusPanels::setPanelText(const QString& key, const QString& text) {
-    if (QLabel* label = panel(key))
+    QLabel* label = panel(key);
+    if (!label)
+        return;
+    if (shownText(text) == text) {
+        label->setIndent(m_indent);
         label->setText(text);
+        return;
+    }
+    // In English the leading ideographic spaces that leave room for the port
+    // picture become an indent of the same room: plain spaces are narrower.
+    qsizetype lead = 0;
+    while (lead < text.size() && text[lead] == QChar(0x3000))
+        ++lead;
+    label->setIndent(m_indent + int(lead) * label->fontMetrics().height());
+    label->setText(shownText(text.mid(lead)));
 }
 
 QString StatusPanels::panelText(const QString& key) const {
@@ -88,6 +103,9 @@ QString StatusPanels::panelText(const QString& key) const {
 void StatusPanels::showConnected(bool connected) {
     m_connectedInFront = connected;
     (connected ? m_picConnected : m_picNotConnected)->raise();
+    // The one behind is hidden too: a screen reader would read both.
+    m_picConnected->setVisible(connected);
+    m_picNotConnected->setVisible(!connected);
 }
 
 }  // namespace kv::ui

@@ -40,6 +40,7 @@ protected:
 private:
     int m_lastWidth = 0;
     int m_designWidth = 0;
+    int m_indent = 0;  // of every panel's text
     QHash<QString, QLabel*> m_panels;
     ClickableLabel* m_picConnected;
     ClickableLabel* m_picNotConnected;

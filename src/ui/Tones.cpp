@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ui/Tones.h"
 
+#include <QApplication>
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
@@ -11,6 +12,7 @@ namespace {
 
 constexpr const char* kToneProperty = "kvTone";
 constexpr const char* kMinimumProperty = "kvToneMinimum";
+constexpr const char* kRoleProperty = "kvToneRole";
 
 double channel(double c) {
     return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
@@ -21,7 +23,13 @@ double luminance(const QColor& c) {
 }
 
 void applyTone(QWidget* widget) {
-    const QColor hue = widget->property(kToneProperty).value<QColor>();
+    QColor hue = widget->property(kToneProperty).value<QColor>();
+    const QVariant role = widget->property(kRoleProperty);
+    if (role.isValid()) {
+        // From the desktop's palette, not from the widget's own toned one.
+        hue = QApplication::palette(widget).color(QPalette::Active,
+                                                  QPalette::ColorRole(role.toInt()));
+    }
     if (!hue.isValid())
         return;
     QPalette palette = widget->palette();
@@ -70,9 +78,16 @@ void setTone(QWidget* widget, const QColor& hue, double minimum) {
     applyTone(widget);
 }
 
+void setRoleTone(QWidget* widget, QPalette::ColorRole role, double minimum) {
+    widget->setForegroundRole(role);
+    widget->setProperty(kRoleProperty, int(role));
+    widget->setProperty(kMinimumProperty, minimum);
+    applyTone(widget);
+}
+
 void applyTones(QWidget* root) {
     for (QWidget* w : root->findChildren<QWidget*>()) {
-        if (w->property(kToneProperty).isValid())
+        if (w->property(kToneProperty).isValid() || w->property(kRoleProperty).isValid())
             applyTone(w);
     }
 }

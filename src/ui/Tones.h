@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPalette>
 
 class QWidget;
 
@@ -19,6 +20,9 @@ QColor legibleOn(const QColor& hue, const QColor& background, double minimum = 4
 // Text of the widget in that hue, legible on its window colour; kept so when
 // the palette changes (applyTones). An invalid hue: the inherited colours.
 void setTone(QWidget* widget, const QColor& hue, double minimum = 4.5);
+// The palette's own colour of that role (the link colour, say), kept legible
+// on the widget's background as the palette changes.
+void setRoleTone(QWidget* widget, QPalette::ColorRole role, double minimum = 4.5);
 // Puts the toned widgets under root right for the palette they have now.
 void applyTones(QWidget* root);
 

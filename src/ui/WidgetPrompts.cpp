@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ui/WidgetPrompts.h"
 
+#include "ui/ShownText.h"
+
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -9,7 +11,8 @@
 namespace kv::ui {
 
 void WidgetPrompts::warning(const QString& title, const QString& text) {
-    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, m_parent);
+    QMessageBox box(QMessageBox::Warning, shownText(title).trimmed(), text, QMessageBox::Ok,
+                    m_parent);
     box.exec();
 }
 

@@ -39,8 +39,18 @@ PassRecord recordNumber(int i) {
                {QStringLiteral("verify flash"),
                 i % 7 == 0 ? QStringLiteral("fail") : QStringLiteral("pass"), 340,
                 i % 7 == 0 ? QStringLiteral("mismatch at 0x0005") : QString()}};
-    if (i % 7 == 0)
+    if (i % 7 == 0) {
         r.endReason = QStringLiteral("verify flash: mismatch at 0x0005");
+        r.device = QStringLiteral("/dev/ttyUSB0");
+        r.schemeName = QStringLiteral("line.SET");
+        r.schemeSha256 = QString(64, u'a');
+    } else if (i % 5 == 1) {
+        r.steps = {{QStringLiteral("erase"), QStringLiteral("pass"), 12, QString()}};
+    } else if (i % 5 == 2) {
+        // A pass of one step that no command records alone is still a pass.
+        r.steps = {{i % 2 ? QStringLiteral("fuses") : QStringLiteral("write flash"),
+                    QStringLiteral("pass"), 30, QString()}};
+    }
     if (i % 10 != 0) {
         r.serialSequence = QStringLiteral("board");
         r.serial = 990 + i;
@@ -131,6 +141,15 @@ TEST_F(RecordBrowserTest, FiltersListNewestFirstOnePageAtATime) {
                     r.startedAt.toLocalTime().date() == d3;
          }},
         {"nothing", {.model = "ATMEGA9"}, [](const PassRecord&) { return false; }},
+        {"erases",
+         {.operation = "erase"},
+         [](const PassRecord& r) { return r.operation() == u"erase"; }},
+        {"fuse writes on one model",
+         {.model = "ATMEGA8", .operation = "fuses"},
+         [](const PassRecord& r) { return r.operation() == u"fuses" && r.model == u"ATMEGA8"; }},
+        {"passes",
+         {.operation = "pass"},
+         [](const PassRecord& r) { return r.operation() == u"pass"; }},
     };
     RecordBrowser browser(url(), kPage);
     for (const Case& c : cases) {
@@ -156,7 +175,7 @@ TEST_F(RecordBrowserTest, RowsAndDetailsShowWhatWasRecorded) {
     const PassRecord& first = browser.rows().first();
     const PassRecord want = expected([](const PassRecord& r) { return r.result == u"fail"; })[0];
     EXPECT_EQ(RecordBrowser::rowTexts(first),
-              QStringList({want.startedAt.toLocalTime().toString("yyyy-MM-dd HH:mm:ss"),
+              QStringList({want.startedAt.toLocalTime().toString("yyyy-MM-dd HH:mm:ss"), "编程",
                            want.station, "COM1", want.model, "1E9307",
                            want.serial ? QString::number(*want.serial) : QString(), "不合格",
                            want.flash->sha256.left(8), ""}));

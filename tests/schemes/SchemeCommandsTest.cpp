@@ -80,6 +80,31 @@ TEST(SchemeCommands, PathsAreOnlyShownWithoutReloadOrWhenEmpty) {
     EXPECT_TRUE(target.calls.contains("load eeprom b.eep"));
 }
 
+// A program that starts from the scheme alone is told when the scheme's
+// images would never load: only a write or verify without "文件重载" on.
+TEST(SchemeCommands, HintForImagesTheSchemeNeverLoads) {
+    struct Row {
+        std::array<int, Scheme::kOptionCount> options;
+        const char* names;  // the memories the hint names; null: no hint
+    };
+    const Row rows[] = {
+        {{1, 1, 1, 0, 0, 1, 0, 0, 1, 1}, nullptr},   // reloaded
+        {{1, 1, 0, 0, 0, 0, 0, 0, 0, 0}, "FLASH"},   // written
+        {{0, 0, 0, 0, 0, 2, 0, 0, 0, 1}, "EEPROM"},  // verified; greyed is not on
+        {{1, 0, 1, 1, 1, 0, 0, 0, 1, 0}, "FLASH/EEPROM"},
+        {{1, 0, 0, 1, 1, 0, 1, 1, 0, 0}, nullptr},  // no image used
+    };
+    for (const Row& r : rows) {
+        Scheme s = reloadScheme();
+        s.options = r.options;
+        const std::optional<QString> hint = unloadedFilesHint(s);
+        EXPECT_EQ(hint.has_value(), r.names != nullptr) << (r.names ? r.names : "none");
+        if (hint && r.names)
+            EXPECT_TRUE(hint->contains(QString::fromUtf8(r.names) + QStringLiteral("文件")))
+                << hint->toStdString();
+    }
+}
+
 TEST(SchemeCommands, SaveThenLoadThroughTheDialogs) {
     QTemporaryDir dir;
     test::FakePrompts prompts;  // no answer: both dialogs cancelled

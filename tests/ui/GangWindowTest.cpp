@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QLabel>
 #include <QProgressBar>
@@ -12,11 +13,13 @@
 #include "core/SystemClock.h"
 #include "gang/GangSocket.h"
 #include "link/PortMap.h"
+#include "schemes/SchemeFile.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TempSettings.h"
 #include "ui/GangSocketsDialog.h"
 #include "ui/GangWindow.h"
+#include "ui/Tones.h"
 
 namespace kv {
 namespace {
@@ -95,11 +98,33 @@ TEST(GangWindow, TilesFollowTheStoredSocketsAndShowAFailure) {
     EXPECT_GE(result->y(), window.tileProgress(0)->geometry().bottom());
     EXPECT_LE(result->geometry().bottom(), window.tileLabel(0, "time")->y());
     EXPECT_LE(result->geometry().right(), window.tile(0)->contentsRect().right());
-    EXPECT_TRUE(window.tileLabel(0, "result")->styleSheet().contains("#c62828"));
+    // Red, and legible on the window's colour.
+    const QColor shown = result->palette().color(result->foregroundRole());
+    EXPECT_GT(shown.red(), 2 * shown.green());
+    EXPECT_GE(ui::contrastRatio(shown, result->palette().color(result->backgroundRole())), 4.5);
     EXPECT_EQ(window.tileLabel(0, "counts")->text(), "通过 0  失败 1");
     EXPECT_EQ(window.runner().state(1).phase, SocketState::Phase::Waiting);
     EXPECT_EQ(window.tileLabel(1, "counts")->text(), "通过 0  失败 0");
     EXPECT_FALSE(window.stopAllButton()->isEnabled());
+
+    // A scheme that never loads its files would fail every socket alike: the
+    // window says what to do instead, and starts none.
+    Scheme noReload;
+    noReload.model = QStringLiteral("ATMEGA8");
+    noReload.fuseBits = QString(32, u'1');
+    noReload.options[1] = 1;
+    noReload.flashPath = settings.fileIn("fw.hex");
+    noReload.flashAddress = QStringLiteral("8191");
+    noReload.eepromAddress = QStringLiteral("511");
+    SchemeFile::save(settings.fileIn("noreload.SET"), noReload);
+    prompts.answers << settings.fileIn("noreload.SET");
+    window.chooseScheme();
+    const qsizetype warned = prompts.warnings.size();
+    window.startAllButton()->click();
+    ASSERT_EQ(prompts.warnings.size(), warned + 1);
+    EXPECT_TRUE(prompts.warnings.last().second.contains(QStringLiteral("文件重载")))
+        << prompts.warnings.last().second.toStdString();
+    EXPECT_FALSE(window.runner().anyRunning());
 }
 
 // The children are told the window's language, whatever their own locale
@@ -125,8 +150,18 @@ TEST(GangWindow, TheChildrenSpeakTheWindowsLanguage) {
         QTest::qWait(20);
     const QString reason = window.runner().state(0).reason;
     ASSERT_FALSE(reason.isEmpty());
-    for (const QChar c : reason)
-        EXPECT_FALSE(c.unicode() >= 0x3000 && c.unicode() <= 0x9FFF) << reason.toStdString();
+    // The tile as shown and as a screen reader reads it: no Chinese
+    // punctuation, and no break marks in what is read.
+    QLabel* result = window.tileLabel(0, "result");
+    const QString read = QAccessible::queryAccessibleInterface(result)->text(QAccessible::Name);
+    EXPECT_FALSE(read.contains(QChar(0x200B))) << read.toStdString();
+    EXPECT_TRUE(read.contains(reason));
+    for (const QString& text : {reason, result->text(), read}) {
+        for (const QChar c : text)
+            EXPECT_FALSE((c.unicode() >= 0x3000 && c.unicode() <= 0x9FFF) ||
+                         (c.unicode() >= 0xFF00 && c.unicode() <= 0xFFEF))
+                << text.toStdString();
+    }
 }
 
 }  // namespace

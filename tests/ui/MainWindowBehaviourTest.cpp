@@ -11,17 +11,22 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QToolButton>
 
 #include "tests/ui/WindowRig.h"
 #include "ui/ClickableLabel.h"
 #include "ui/FuseFrame.h"
+#include "ui/HelpWindow.h"
 #include "ui/ImageTab.h"
 #include "ui/MainToolbar.h"
 #include "ui/OptionTree.h"
 #include "ui/OtherTab.h"
 #include "ui/ProgramOptionsBox.h"
 #include "ui/StatusPanels.h"
+#include "ui/Tones.h"
 
 namespace kv::test {
 namespace {
@@ -61,9 +66,9 @@ TEST(MainWindow, FirstStartWithEmptySettings) {
     EXPECT_EQ(w.otherTab()->vScroll1->minimum(), -8191);
     EXPECT_TRUE(w.otherTab()->selOa[0]->isChecked());
     EXPECT_TRUE(w.otherTab()->selFe[0]->isChecked());
-    // Idle bars are empty, without a percentage.
-    EXPECT_LT(w.progressBar(0)->value(), w.progressBar(0)->minimum());
-    EXPECT_TRUE(w.progressBar(0)->text().isEmpty());
+    // Both bars start full, as after a complete write.
+    EXPECT_EQ(w.progressBar(0)->value(), 100);
+    EXPECT_EQ(w.progressBar(1)->value(), 100);
     EXPECT_EQ(w.linkLabel()->text(), ShellTexts::linkCaption());
     EXPECT_TRUE(
         w.logView()->toPlainText().startsWith(rig.wb().session().log().logBanner().left(10)));
@@ -94,8 +99,11 @@ TEST(MainWindow, StoredOptionAndFuseTextsOfEachLength) {
         if (c.fusesApplied) {
             EXPECT_EQ(w.fuseFrame(0)->title(), "熔丝低字节[E1]");
             EXPECT_EQ(w.fuseFrame(1)->title(), "熔丝高字节[D9]");
-            EXPECT_EQ(w.fuseFrame(0)->cell(1)->palette().color(QPalette::WindowText),
-                      QColor(240, 0, 0));
+            // The programmed red, as dark as plain text needs on this palette.
+            const QPalette& cell = w.fuseFrame(0)->cell(1)->palette();
+            const QColor red = cell.color(QPalette::WindowText);
+            EXPECT_EQ(red.hslHue(), QColor(240, 0, 0).hslHue());
+            EXPECT_GE(ui::contrastRatio(red, cell.color(QPalette::Window)), 4.5);
             EXPECT_EQ(w.fuseFrame(0)->cell(0)->palette().color(QPalette::WindowText),
                       QColor(Qt::black));
         }
@@ -386,6 +394,37 @@ TEST(MainWindow, AddressBoxesAndSpinnersFollowEachOther) {
     o->vScroll1->triggerAction(QAbstractSlider::SliderSingleStepSub);  // the up arrow
     EXPECT_EQ(o->flashAddress->text(), "101");
     EXPECT_EQ(o->address[0]->text(), "4095");
+}
+
+// F1 shows the help page in the program's own window, whatever browser is
+// installed: its contents link to the sections, and its search finds text.
+TEST(MainWindow, HelpShowsInItsOwnWindowWithLinksAndSearch) {
+    WindowRig rig;
+    ui::MainWindow& w = rig.startWithOwnDialogs();
+    rig.wb().runCommand(CommandId::Help);
+    ui::HelpWindow* help = w.helpWindow();
+    ASSERT_NE(help, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(help));
+    EXPECT_TRUE(rig.p.prompts.warnings.isEmpty()) << rig.p.prompts.lines().join('\n').toStdString();
+    QTextBrowser* page = help->browser();
+    const QString section = QStringLiteral("八、升级编程器固件");
+    ASSERT_TRUE(page->toPlainText().contains(section));
+
+    // The contents entry, clicked: the page moves to the section.
+    const QTextCursor link = page->document()->find(section);
+    ASSERT_FALSE(link.isNull());
+    EXPECT_EQ(page->verticalScrollBar()->value(), 0);
+    QTextCursor inside(page->document());
+    inside.setPosition(link.selectionStart() + 2);
+    QTest::mouseClick(page->viewport(), Qt::LeftButton, {}, page->cursorRect(inside).center());
+    EXPECT_GT(page->verticalScrollBar()->value(), 0);
+
+    help->searchField()->setText(QStringLiteral("校验"));
+    EXPECT_TRUE(help->find());
+    EXPECT_EQ(page->textCursor().selectedText(), QStringLiteral("校验"));
+    help->searchField()->setText(QStringLiteral("no such words"));
+    EXPECT_FALSE(help->find());
+    EXPECT_FALSE(help->searchNote()->text().isEmpty());
 }
 
 }  // namespace

@@ -12,13 +12,16 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTextBrowser>
 #include <QToolButton>
 
 #include "catalogue/ChipModelTable.h"
+#include "gang/GangSocket.h"
 #include "tests/ui/WindowRig.h"
 #include "ui/ClickableLabel.h"
 #include "ui/FuseFrame.h"
 #include "ui/GangWindow.h"
+#include "ui/HelpWindow.h"
 #include "ui/ImageTab.h"
 #include "ui/MainToolbar.h"
 #include "ui/OptionTree.h"
@@ -362,6 +365,72 @@ TEST(MainWindowComposition, EveryTextReadsOnADarkPalette) {
     for (const auto& [widget, area, backgroundAt] : parts)
         EXPECT_GE(renderedContrast(widget, area, backgroundAt), 3.0)
             << widget->objectName().toStdString();
+}
+
+// The dark scheme a user picks in qt6ct ("darker"), the colours in the
+// order of QPalette::ColorRole.
+QPalette darkerPalette() {
+    const char* const colours[] = {"#ffffff", "#424245", "#979797", "#5e5c5b", "#302f2e",
+                                   "#4a4947", "#ffffff", "#ffffff", "#ffffff", "#3d3d3d",
+                                   "#222020", "#e7e4e0", "#12608a", "#f9f9f9", "#0986d3",
+                                   "#a70b06", "#5c5b5a", "#ffffff", "#3f3f36", "#ffffff"};
+    QPalette dark;
+    for (int role = 0; role < int(std::size(colours)); ++role) {
+        if (role != QPalette::NoRole)
+            dark.setColor(QPalette::ColorRole(role), QColor(QLatin1String(colours[role])));
+    }
+    return dark;
+}
+
+// Every text the program colours, by the colours its palette gives it, on
+// the style's light palette and on a dark one: at least 4.5:1 for plain text.
+TEST(MainWindowComposition, ColouredTextsReadOnLightAndDarkPalettes) {
+    struct Restore {
+        QPalette old = QApplication::palette();
+        ~Restore() { QApplication::setPalette(old); }
+    } restore;
+    const std::pair<const char*, QPalette> schemes[] = {
+        {"light", QApplication::style()->standardPalette()}, {"dark", darkerPalette()}};
+    for (const auto& [scheme, palette] : schemes) {
+        SCOPED_TRACE(scheme);
+        QApplication::setPalette(palette);
+        WindowRig rig;
+        ui::MainWindow& w = rig.start();
+        int programmed = 0;
+        while (w.fuseFrame(programmed / 8)->cell(programmed)->text() != "0")
+            ++programmed;
+        ui::GangWindow gang(rig.p.settings, rig.p.prompts, rig.p.clock,
+                            rig.p.settings.fileIn("no-such-cli"));
+        ASSERT_TRUE(GangSockets::store(rig.p.settings, {{"COM2", "9600,n,8,1"}}));
+        ASSERT_TRUE(GangSockets::storeScheme(rig.p.settings, rig.p.settings.fileIn("a.SET")));
+        gang.reload();
+        gang.tileStart(0)->click();
+        for (int i = 0; i < 100 && gang.runner().state(0).phase != SocketState::Phase::Failed; ++i)
+            QTest::qWait(20);
+        ASSERT_EQ(gang.runner().state(0).phase, SocketState::Phase::Failed);
+
+        const std::pair<const char*, QWidget*> rows[] = {
+            {"programmed bit", w.fuseFrame(programmed / 8)->cell(programmed)},
+            {"model read", w.otherTab()->currentModel},
+            {"model chosen", w.otherTab()->selectedModel},
+            {"link label", w.linkLabel()},
+            {"single access note", child<QLabel>(w, "Label14")},
+            {"definitions warning", w.definitionsWarning()},
+            {"gang failure", gang.tileLabel(0, "result")},
+        };
+        for (const auto& [what, widget] : rows) {
+            const QPalette& p = widget->palette();
+            const double ratio =
+                ui::contrastRatio(p.color(QPalette::Active, widget->foregroundRole()),
+                                  p.color(QPalette::Active, widget->backgroundRole()));
+            EXPECT_GE(ratio, 4.5) << what;
+        }
+        // The help page's links on its base.
+        ASSERT_TRUE(w.showHelp(QUrl::fromLocalFile(rig.p.dataFolder() + "/KELVARO_HELP.html")));
+        const QPalette& page = w.helpWindow()->browser()->palette();
+        EXPECT_GE(ui::contrastRatio(page.color(QPalette::Link), page.color(QPalette::Base)), 4.5);
+        w.helpWindow()->close();
+    }
 }
 
 }  // namespace

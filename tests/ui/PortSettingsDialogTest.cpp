@@ -100,7 +100,7 @@ TEST_F(PortSettingsDialogTest, CaptionsAndLists) {
     QStringList frames{"优化连接", "响应(&E)", "最大速度", "流控制(&F)"};
     frames.sort();
     EXPECT_EQ(captions(*dialog, &QGroupBox::title), frames);
-    QStringList labels{"端口:", "数据位:", "奇偶位:", "停止位:"};
+    QStringList labels{"端口:", "波特率:", "数据位:", "奇偶位:", "停止位:"};
     labels.sort();
     EXPECT_EQ(captions(*dialog, &QLabel::text), labels);
     QStringList buttons{"确定", "取消", "自动检测"};

@@ -41,6 +41,9 @@ PassRecord pass(int i, const char* model, const char* result) {
     r.serialSequence = QStringLiteral("board");
     r.serial = 500 + i;
     r.steps = {{QStringLiteral("erase"), r.result, 100 + i, QString()}};
+    // The last one is a pass, the others single erases.
+    if (i == 4)
+        r.steps << RecordStep{QStringLiteral("write flash"), QStringLiteral("pass"), 50, QString()};
     r.log = {QStringLiteral("line of pass %1").arg(i)};
     return r;
 }
@@ -75,10 +78,21 @@ TEST(RecordViewerWindow, OpensFromTheToolbarFiltersAndShowsTheSelectedRecord) {
     click(child<QPushButton>(*viewer, "RecordApply"));
     QTableWidget* table = viewer->table();
     ASSERT_EQ(table->rowCount(), 2);
-    EXPECT_EQ(table->item(0, 5)->text(), "504");  // newest first
-    EXPECT_EQ(table->item(1, 5)->text(), "501");
-    EXPECT_EQ(table->item(0, 6)->text(), "不合格");
+    EXPECT_EQ(table->item(0, 6)->text(), "504");  // newest first
+    EXPECT_EQ(table->item(1, 6)->text(), "501");
+    EXPECT_EQ(table->item(0, 7)->text(), "不合格");
+    EXPECT_EQ(table->item(0, 1)->text(), "编程");
+    EXPECT_EQ(table->item(1, 1)->text(), "擦除芯片");
     EXPECT_TRUE(viewer->details()->toPlainText().isEmpty());
+    // The operation narrows the list as the other filters do.
+    auto* operation = child<QComboBox>(*viewer, "RecordOperation");
+    operation->setCurrentIndex(operation->findData(QStringLiteral("erase")));
+    click(child<QPushButton>(*viewer, "RecordApply"));
+    ASSERT_EQ(table->rowCount(), 1);
+    EXPECT_EQ(table->item(0, 6)->text(), "501");
+    operation->setCurrentIndex(0);
+    click(child<QPushButton>(*viewer, "RecordApply"));
+    ASSERT_EQ(table->rowCount(), 2);
 
     table->selectRow(1);
     const QString details = viewer->details()->toPlainText();
@@ -88,6 +102,15 @@ TEST(RecordViewerWindow, OpensFromTheToolbarFiltersAndShowsTheSelectedRecord) {
     EXPECT_TRUE(details.contains(QStringLiteral("  erase  不合格  101 ms")));
     EXPECT_TRUE(details.contains(QStringLiteral("  line of pass 1")));
     EXPECT_FALSE(viewer->message()->isVisible());
+
+    // Tab leaves the list for the details, and the details for what follows.
+    QApplication::setActiveWindow(viewer);
+    table->setFocus();
+    QTest::keyClick(table, Qt::Key_Tab);
+    EXPECT_TRUE(viewer->details()->hasFocus());
+    QTest::keyClick(viewer->details(), Qt::Key_Tab);
+    EXPECT_FALSE(viewer->details()->hasFocus());
+    EXPECT_FALSE(table->hasFocus());
 }
 
 TEST(RecordViewerWindow, AnUnusableStoreIsALineInTheWindow) {

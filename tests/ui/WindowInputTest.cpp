@@ -8,26 +8,36 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
 #include <functional>
 
 #include "app/Language.h"
 #include "app/PassRecorder.h"
+#include "link/PortMap.h"
 #include "record/RecordStore.h"
 
 #include "tests/support/TestFiles.h"
 #include "tests/ui/WindowRig.h"
 #include "ui/ClickableLabel.h"
 #include "ui/FuseFrame.h"
+#include "ui/GangSocketsDialog.h"
+#include "ui/GangWindow.h"
+#include "ui/HelpWindow.h"
+#include "ui/ImageTab.h"
 #include "ui/MainToolbar.h"
 #include "ui/OptionTree.h"
 #include "ui/OtherTab.h"
+#include "ui/PortSettingsDialog.h"
 #include "ui/ProgramOptionsBox.h"
+#include "ui/RecordSettingsDialog.h"
 #include "ui/RecordViewer.h"
+#include "ui/StatusPanels.h"
 
 namespace kv::test {
 namespace {
@@ -161,6 +171,19 @@ TEST(WindowKeyboard, MenusCellsAndShortcuts) {
     EXPECT_EQ(menuOpenedBy(bar->button("About"), Qt::Key_Space), nullptr);
     EXPECT_EQ(rig.p.dialogs.calls, QStringList{"About"});
 
+    // Shift+F10 opens the context menu where the Menu key does.
+    QApplication::setActiveWindow(&w);
+    EXPECT_NE(menuOpenedBy(w.logView(), Qt::Key_F10, Qt::ShiftModifier), nullptr);
+    // A hex view lets Tab move on and takes no typing.
+    w.tabs()->setCurrentWidget(w.flashTab());
+    QPlainTextEdit* view = w.flashTab()->view();
+    const QString shown = view->toPlainText();
+    view->setFocus();
+    QTest::keyClicks(view, QStringLiteral("12"));
+    QTest::keyClick(view, Qt::Key_Tab);
+    EXPECT_FALSE(view->hasFocus());
+    EXPECT_EQ(view->toPlainText(), shown);
+
     ui::FuseBitCell* cell = w.fuseFrame(1)->cell(8 + 3);
     ASSERT_TRUE(cell->isEnabled());
     const QString before = rig.wb().session().fuses().fuseBitString();
@@ -271,6 +294,56 @@ TEST(WindowAccessibility, EveryControlIsNamedAndDescribed) {
     EXPECT_EQ(rig.wb().session().fuses().cell(7).caption, cell->text());
 }
 
+// Every window of the program as a screen reader and speech input meet it,
+// in both languages.
+TEST(WindowAccessibility, EveryWindowNamesItsControlsByTheirCaptions) {
+    for (const Language language : {Language::Chinese, Language::English}) {
+        const LanguageTexts texts(language);
+        SCOPED_TRACE(languageCode(language).toStdString());
+        WindowRig rig;
+        ui::MainWindow& w = rig.start();
+        Workbench& wb = rig.wb();
+        PortMap map(&wb.session().settings());
+        QTemporaryDir dir;
+        const QString help = dir.filePath(QStringLiteral("help.html"));
+        writeFile(help, "<h1>Help</h1><p><a href=\"#end\">end</a></p><a name=\"end\"></a>");
+        ASSERT_TRUE(w.showHelp(QUrl::fromLocalFile(help)));
+        ui::RecordViewer viewer(QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("r.db")),
+                                rig.p.prompts);
+        ui::GangWindow gang(wb.session().settings(), rig.p.prompts, rig.p.clock,
+                            dir.filePath(QStringLiteral("no-cli")), &map);
+        ui::GangSocketsDialog sockets(QList<GangSocket>{{"COM2", "9600,n,8,1"}});
+        ui::PortSettingsDialog port(wb.session().link(), wb.session().settings(), rig.p.prompts,
+                                    wb.session().portSettingsState(), wb.portSettingsHooks(), &map);
+        ui::RecordSettingsDialog record(wb.session().settings(), rig.p.prompts);
+        QWidget* windows[] = {&w, w.helpWindow(), &viewer, &gang, &sockets, &port, &record};
+        for (QWidget* window : windows) {
+            window->show();
+            EXPECT_EQ(accessibilityFaults(*window).join(u'\n').toStdString(), "")
+                << window->objectName().toStdString();
+        }
+
+        // One connection picture is shown, the one that is true.
+        EXPECT_NE(w.statusPanels()->findChild<QWidget*>("PicConnected")->isVisible(),
+                  w.statusPanels()->findChild<QWidget*>("PicNotConnected")->isVisible());
+        // The hex views show what the images hold and take no typing.
+        for (ui::ImageTab* tab : {w.flashTab(), w.eepromTab()}) {
+            QAccessibleInterface* view = QAccessible::queryAccessibleInterface(tab->view());
+            EXPECT_TRUE(view->state().readOnly);
+            EXPECT_FALSE(view->state().editable);
+        }
+        // A rule in a menu is read as one.
+        QMenu* about = w.toolbar()->menuOf("About");
+        QAccessibleInterface* menu = QAccessible::queryAccessibleInterface(about);
+        QStringList roles;
+        for (int i = 0; i < menu->childCount(); ++i)
+            roles << QString::number(menu->child(i)->role());
+        EXPECT_EQ(roles.count(QString::number(QAccessible::Separator)), 1)
+            << roles.join(',').toStdString();
+        w.helpWindow()->close();
+    }
+}
+
 // Stop during a pass: the FLASH write ends between two pages, the log and
 // the record say it was stopped (no box), and Stop is there only meanwhile.
 TEST(StopWindow, APassStopsAtAWholePageAndIsRecordedAsStopped) {
@@ -319,7 +392,10 @@ TEST(StopWindow, APassStopsAtAWholePageAndIsRecordedAsStopped) {
     EXPECT_TRUE(log.contains(CommandRunner::stoppedText()));
     EXPECT_TRUE(p.prompts.warnings.isEmpty()) << p.prompts.lines().join('\n').toStdString();
     EXPECT_FALSE(w.stopButton()->isEnabled());
-    EXPECT_TRUE(w.progressBar(0)->text().isEmpty()) << "idle bars are empty";
+    // The bar keeps where the stop left it until the next command moves it.
+    EXPECT_EQ(w.progressBar(0)->value(), wb.session().flash().progress());
+    EXPECT_GT(w.progressBar(0)->value(), 0);
+    EXPECT_LT(w.progressBar(0)->value(), 100);
     const PassRecord record = recorder.store().load(wb.record().lastRecordId());
     EXPECT_EQ(record.endReason, CommandRunner::stoppedText());
     EXPECT_EQ(record.result, QStringLiteral("stopped"));
