@@ -16,6 +16,13 @@ enum class Entry : uint8_t {
     // more, Prog_enable pins at 0, then 12 V (the 40-pin ATmegas, ATmega8,
     // ATmega161/162/163/323, ATtiny26).
     ClockedReset,
+    // Prog_enable pins at 0, VCC and 12 V together, 300 us before the first
+    // command. Both families' datasheets give it for a part whose RESET pin or
+    // clock is configured away (old family: "apply VCC simultaneously as
+    // 11.5 - 12.5V is applied to RESET", to put the fuses right and enter again
+    // the ordinary way; new family: 12 V as soon as VCC passes 1 V). The
+    // firmware's last resort, for a part that refuses both ordinary entries.
+    Together,
 };
 
 namespace chipflag {
@@ -34,6 +41,9 @@ struct Chip {
     uint8_t eepromPage;   // EEPROM page in bytes
     uint8_t calibration;  // calibration bytes readable at 0..n-1
     uint8_t flags;
+    // The entry its datasheet gives. The firmware cannot know the part before
+    // it is in programming mode, so it tries the entry that worked last first;
+    // after a rescue entry, this one.
     Entry entry;
     // Bits that exist; the others read back as 1 whatever was written.
     uint8_t lockUsed, extendedUsed, highUsed, lowUsed;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "Hvpp.h"
 
+#include <avr/eeprom.h>
 #include <util/delay.h>
 
 #include "Serial.h"
@@ -37,7 +38,10 @@ constexpr uint16_t kWriteTimeoutMs = 100;
 const Chip* g_chip;
 uint8_t g_flags;  // of the part in the socket (shared pins)
 uint8_t g_signature[3];
-Entry g_lastEntry = Entry::ResetRace;
+// The entry that worked last, kept in the board's EEPROM so a batch of one
+// family is entered its own way from the first command after a power-up.
+Entry g_lastEntry = Entry::ClockedReset;
+uint8_t EEMEM g_savedEntry = uint8_t(Entry::ClockedReset);
 uint8_t g_command = 0xFF;  // the command last loaded, 0xFF before any
 uint16_t g_pageFirst;
 uint8_t g_pageWords;
@@ -159,7 +163,7 @@ void enter(Entry entry) {
         _delay_us(20);
         setControl(ctl::kWr, true);
         _delay_us(320);
-    } else {
+    } else if (entry == Entry::ClockedReset) {
         // VCC on and settled (100 us), RESET held at 0 V while XTAL1 toggles at
         // least six times, Prog_enable low, then 12 V; 50 us before a command.
         setVcc(true);
@@ -170,6 +174,14 @@ void enter(Entry entry) {
         _delay_us(1);
         setHighVoltage(true);
         _delay_us(100);
+    } else {
+        // Prog_enable (and /WR) low, VCC and 12 V in one port write, the pins
+        // held 10 us more, 300 us for VCC to settle.
+        PORTL |= pwr::kVcc | pwr::kHv;
+        PORTC = ctl::kOe | ctl::kRdy;
+        _delay_us(20);
+        setControl(ctl::kWr, true);
+        _delay_us(320);
     }
     g_command = 0xFF;
     g_addressHigh = 0;
@@ -180,28 +192,52 @@ bool railPresent() {
     return readAdc(0) >= 560;
 }
 
+// In programming mode with `entry` and a signature read; false (and powered
+// down) when nothing answered.
+bool identify(Entry entry) {
+    enter(entry);
+    g_signature[0] = readSignatureByte(0);
+    if (g_signature[0] != 0x1E) {
+        end();
+        return false;
+    }
+    g_signature[1] = readSignatureByte(1);
+    g_signature[2] = readSignatureByte(2);
+    g_chip = findChip(g_signature[1], g_signature[2]);
+    g_flags = g_chip ? g_chip->flags : 0;
+    return true;
+}
+
 }  // namespace
+
+void init() {
+    const uint8_t saved = eeprom_read_byte(&g_savedEntry);
+    if (saved == uint8_t(Entry::ResetRace) || saved == uint8_t(Entry::ClockedReset))
+        g_lastEntry = Entry(saved);
+}
 
 Result begin() {
     setLed(true);
     g_chip = nullptr;
     g_flags = 0;
+    // The entry a part needs depends on its family, and the host never says
+    // which part is in the socket, nor can the part tell before it is in
+    // programming mode: the entry that worked last goes first, then the other
+    // family's. A part refusing both (RESET disabled, an external clock
+    // selected) gets the datasheets' entry for putting such fuses right.
     const Entry other = g_lastEntry == Entry::ResetRace ? Entry::ClockedReset : Entry::ResetRace;
-    const Entry order[2] = {g_lastEntry, other};
+    const Entry order[3] = {g_lastEntry, other, Entry::Together};
     for (Entry entry : order) {
-        enter(entry);
-        g_signature[0] = readSignatureByte(0);
-        if (g_signature[0] == 0x1E) {
-            g_signature[1] = readSignatureByte(1);
-            g_signature[2] = readSignatureByte(2);
-            g_chip = findChip(g_signature[1], g_signature[2]);
-            if (g_chip)
-                g_flags = g_chip->flags;
-            g_lastEntry = entry;
-            return Result::Ok;
+        if (!identify(entry))
+            continue;
+        // After the rescue entry the part's own comes first: the fuses that
+        // kept it out are usually what the session puts right.
+        const Entry next = entry == Entry::Together && g_chip ? g_chip->entry : entry;
+        if (next != Entry::Together && next != g_lastEntry) {
+            g_lastEntry = next;
+            eeprom_update_byte(&g_savedEntry, uint8_t(next));
         }
-        end();
-        setLed(true);
+        return Result::Ok;
     }
     const bool rail = railPresent();
     setLed(false);

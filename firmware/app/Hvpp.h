@@ -20,6 +20,9 @@ enum class Result : uint8_t {
     NoRail,  // the 12 V rail is missing, so no entry was possible
 };
 
+// Reads the entry that worked before the last power-down.
+void init();
+
 // Powers the target and puts it into programming mode, trying the entry that
 // worked last first. Ok also for a part outside the table (chip() is then null).
 Result begin();

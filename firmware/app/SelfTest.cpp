@@ -56,7 +56,8 @@ void item(const char* label, bool ok) {
 }
 
 void printVolts(uint16_t t) {
-    serial::write(uint8_t('0' + t / 100 % 10));
+    if (t >= 100)
+        serial::write(uint8_t('0' + t / 100 % 10));
     serial::write(uint8_t('0' + t / 10 % 10));
     serial::write('.');
     serial::write(uint8_t('0' + t % 10));

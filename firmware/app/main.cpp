@@ -9,6 +9,7 @@
 
 #include "../common/Handover.h"
 #include "Commands.h"
+#include "Hvpp.h"
 #include "Serial.h"
 #include "Shield.h"
 
@@ -39,5 +40,6 @@ int main() {
     serial::inject(taken, count);
     sei();
     shield::init();
+    hvpp::init();
     commands::run();
 }

@@ -6,10 +6,10 @@
 //   loader -> host   "B"          greeting, right after every reset
 //   host -> loader   "D" or "B"   plain image, or encrypted image
 //   host -> loader   "0" "0"
-//   loader -> host   "?"          room for more: sent at the start and after
-//                                 every 32 bytes taken (the smallest page the
-//                                 host sends), so each page the host sends,
-//                                 whatever its size, ends with a "?" behind it
+//   loader -> host   "?"          ready for a page: at the start and after each
+//                                 whole page (the host's page size, 32, 64 or
+//                                 128 bytes, is learnt from the pause after
+//                                 its first page)
 //   host -> loader   ">" + hex    a page, two upper-case digits a byte
 //   host -> loader   "!"          end of the image
 //
@@ -58,6 +58,7 @@ enum : uint16_t { kSpmPage = SPM_PAGESIZE, kRingSize = 512 };
 enum : uint32_t {
     kModeWait = 100000,   // 1 s for the mode after the greeting
     kQuietWait = 300000,  // 3 s of silence ends an update
+    kPageGap = 2000,      // 20 ms without a byte: the host waits for "?"
 };
 
 struct Loader;
@@ -154,8 +155,6 @@ struct Loader {
         ++address;
         if (address % kSpmPage == 0 && address > kSpmPage)
             program(address - kSpmPage, page);
-        if (address % 32 == 0 && !failed)
-            send('?');
     }
 
     // The bytes after the last full SPM page, padded with the erased value,
@@ -187,10 +186,22 @@ struct Loader {
         program(0, first);
         send('?');
         int8_t high = -1;
+        uint16_t pageBytes = 0;  // the host's page size, once known
+        uint16_t inPage = 0;     // bytes of the page being received
         for (;;) {
-            const int16_t c = next(kQuietWait);
-            if (c < 0)
-                return false;
+            int16_t c = next(kPageGap);
+            if (c < 0) {
+                // The host waits for "?" after a whole page. Its page size
+                // (32, 64 or 128 bytes) shows as the pause after the first one.
+                if (pageBytes == 0 && inPage != 0 && inPage % 32 == 0 && high < 0) {
+                    pageBytes = inPage;
+                    if (!failed)
+                        send('?');
+                }
+                c = next(kQuietWait);
+                if (c < 0)
+                    return false;
+            }
             if (c == '!') {
                 if (high >= 0)
                     failed = true;
@@ -198,8 +209,13 @@ struct Loader {
                 return !failed;
             }
             if (c == '>') {
-                if (high >= 0)
+                if (high >= 0 || inPage % 32 != 0)
                     failed = true;
+                // A longer page than learnt: the pause that taught the size
+                // was the host's own hiccup inside its first page.
+                if (inPage > pageBytes)
+                    pageBytes = inPage;
+                inPage = 0;
                 continue;
             }
             int8_t digit = -1;
@@ -216,6 +232,9 @@ struct Loader {
             } else {
                 take(uint8_t(high << 4 | digit));
                 high = -1;
+                // A whole page in: the host may send the next.
+                if (++inPage == pageBytes && !failed)
+                    send('?');
             }
         }
     }
