@@ -36,6 +36,7 @@ constexpr double kOeToFloatNs = 250;  // tOHDZ: /OE high to DATA tri-stated
 // Entry, the older families: VCC settles before the clocks count; the
 // Prog_enable pins are stable around the 12 V edge.
 constexpr double kClockedVccNs = 100e3;
+// "Toggle XTAL1 at least six times": counted as edges, the lenient reading.
 constexpr int kClockedXtalEdges = 6;
 constexpr double kClockedEnableSetupNs = 100;
 constexpr double kClockedEnableHoldNs = 100;
@@ -49,10 +50,8 @@ const char* const kInputNames[] = {"/OE", "/WR",   "BS1", "XA0",   "XA1",  "PAGE
                                    "BS2", "XTAL1", "VCC", "RESET", "DATA", "DATA direction"};
 
 QString hex2(int value) {
-    return QStringLiteral("0x%1")
-        .arg(value & 0xFF, 2, 16, QLatin1Char('0'))
-        .toUpper()
-        .replace(QLatin1String("0X"), QLatin1String("0x"));
+    return QStringLiteral("0x") +
+           QStringLiteral("%1").arg(value & 0xFF, 2, 16, QLatin1Char('0')).toUpper();
 }
 
 }  // namespace
