@@ -1635,6 +1635,13 @@ This user may not use serial ports: add the user to the dialout group (sudo user
     </message>
 </context>
 <context>
+    <name>SerialProgrammer</name>
+    <message>
+        <source>编程器仍在发送上一条命令的数据：请等几秒再试，或拔下编程器再插上。</source>
+        <translation>The programmer is still sending data of an earlier command: wait a few seconds and try again, or unplug the programmer and plug it in again.</translation>
+    </message>
+</context>
+<context>
     <name>SettingsStore</name>
     <message>
         <source>未知原因</source>

@@ -21,6 +21,7 @@
 #include "operations/SingleAccess.h"
 #include "operations/SingleAccessState.h"
 #include "ports/PortSettingsState.h"
+#include "programmer/Programmer.h"
 
 namespace kv {
 
@@ -29,6 +30,7 @@ class EventPump;
 class ImageReader;
 class ImageWriter;
 class PassRecorder;
+class Programmer;
 class PortMap;
 class SerialControl;
 class SettingsStore;
@@ -76,6 +78,8 @@ public:
     const QString& appCaption() const { return m_appCaption; }
 
     ProgrammerLink& link() { return m_link; }
+    // The programmer every operation talks through.
+    Programmer& programmer() { return *m_programmer; }
     MessageLog& log() { return m_log; }
     ModelState& model() { return m_model; }
     SignatureReader& signature() { return m_signature; }
@@ -109,6 +113,7 @@ private:
     QString m_appCaption;
     MessageLog m_log;
     ProgrammerLink m_link;
+    std::unique_ptr<Programmer> m_programmer;
     ModelState m_model;
     SignatureReader m_signature;
     FuseEditor m_fuses;

@@ -352,18 +352,11 @@ std::optional<QString> Workbench::confirmCalibration(const CalibrationWrite& wri
 }
 
 void Workbench::checkLink() {
-    ProgrammerLink& link = m_session.link();
-    link.discardInput();
-    link.delayMs(10);
-    link.sendCommand(wire::checkLink());
-    link.logReplyAfter(250);
+    m_session.programmer().checkConnection();
 }
 
 void Workbench::queryFirmwareVersion() {
-    ProgrammerLink& link = m_session.link();
-    link.discardInput();
-    link.sendCommand(wire::firmwareVersion());
-    const QString reply = link.logReplyAfter(100).trimmed();
+    const QString reply = m_session.programmer().firmwareVersion().text.trimmed();
     // Kept for the records of this programmer's passes.
     if (PassRecorder* recorder = m_record.recorder(); recorder && !reply.isEmpty()) {
         RecordContext context = recorder->context();
@@ -374,7 +367,7 @@ void Workbench::queryFirmwareVersion() {
 }
 
 void Workbench::autoSelectModel() {
-    const QString signature = readSignatureText(m_session.link(), true);
+    const QString signature = readSignatureText(m_session.programmer(), true);
     m_session.signature().setSignatureText(signature);
     const QString name = modelFromSignature(signature);
     // One box text for both, as the window always had; the kind tells them apart.
