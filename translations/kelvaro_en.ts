@@ -69,6 +69,18 @@
 <context>
     <name>CliChipCommands</name>
     <message>
+        <source>%1没有可写入的数据（“%2”为空），未做任何操作。</source>
+        <translation>%1: nothing to write (“%2” is empty); nothing was done.</translation>
+    </message>
+    <message>
+        <source>方案的熔丝位不完整（第%1位），未做任何操作。</source>
+        <translation>The scheme's fuse bits are incomplete (bit %1); nothing was done.</translation>
+    </message>
+    <message>
+        <source>序列号没有写入：%1</source>
+        <translation>Serial number not written: %1</translation>
+    </message>
+    <message>
         <source>找不到文件 %1</source>
         <translation>File not found: %1</translation>
     </message>
@@ -427,6 +439,10 @@
 </context>
 <context>
     <name>CliRunner</name>
+    <message>
+        <source>（%1进度%2%）</source>
+        <translation> (%1 %2%)</translation>
+    </message>
     <message>
         <source>已向编程器发送%1字节</source>
         <translation>%1 bytes sent to the programmer</translation>

@@ -5,8 +5,8 @@
 #include <QString>
 #include <optional>
 
+#include "core/MemoryKind.h"
 #include "images/ElfReader.h"
-#include "images/ImageSlot.h"
 
 namespace kv::cli {
 

@@ -6,9 +6,18 @@
 #include "cli/CliPlatform.h"
 #include "cli/CliRequest.h"
 #include "core/HexDigits.h"
-#include "operations/WriteAcks.h"
 
 namespace kv::cli {
+
+namespace {
+
+QString missingAcks(qint64 count) {
+    return QCoreApplication::translate("WriteAcks",
+                                       "%1个字节没有得到编程器确认（\"!\"），可能未写入!")
+        .arg(count);
+}
+
+}  // namespace
 
 int exitCodeOf(Ending ending) {
     switch (ending) {
@@ -101,8 +110,30 @@ std::optional<CommandEnd> endOf(const VerifyOutcome& verify) {
 
 std::optional<CommandEnd> endOf(const WriteOutcome& write) {
     if (write.unacknowledged > 0)
-        return CommandEnd{Ending::Programmer, missingAcksText(write.unacknowledged)};
+        return CommandEnd{Ending::Programmer, missingAcks(write.unacknowledged)};
     return std::nullopt;
+}
+
+std::optional<CommandEnd> endOf(const StepOutcome& step) {
+    const std::optional<QString> fault = step.fault();
+    if (!fault)
+        return std::nullopt;
+    if (!step.answered)
+        return noAnswer();
+    if (step.step == PassStep::Serial) {
+        // The chip holds part of a number, or none: the cable or the
+        // programmer, never a pass.
+        return CommandEnd{Ending::Programmer,
+                          QCoreApplication::translate("CliChipCommands", "序列号没有写入：%1")
+                              .arg(step.refused.isEmpty() ? missingAcks(1) : step.refused)};
+    }
+    if (step.verify)
+        return endOf(*step.verify);
+    if (step.write) {
+        if (const std::optional<CommandEnd> end = endOf(*step.write))
+            return end;
+    }
+    return CommandEnd{Ending::Programmer, step.refused.isEmpty() ? *fault : step.refused};
 }
 
 CommandEnd noAnswer() {

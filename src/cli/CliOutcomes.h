@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "core/OperationError.h"
-#include "operations/Outcomes.h"
+#include "pass/PassOutcome.h"
 
 namespace kv::cli {
 
@@ -39,6 +39,8 @@ CommandEnd endOf(const OperationError& error);
 std::optional<CommandEnd> endOf(const ReadOutcome& read);
 std::optional<CommandEnd> endOf(const VerifyOutcome& verify);
 std::optional<CommandEnd> endOf(const WriteOutcome& write);
+// A step of a pass that did not pass: its ending.
+std::optional<CommandEnd> endOf(const StepOutcome& step);
 
 // The programmer said nothing at all.
 CommandEnd noAnswer();

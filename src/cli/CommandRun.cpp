@@ -3,16 +3,20 @@
 
 #include <QCoreApplication>
 #include <QRegularExpression>
+#include <QTime>
 #include <chrono>
+#include <climits>
 #include <csignal>
 
-#include "app/PassRecorder.h"
+#include "app/MessageLog.h"
 #include "app/SerialFile.h"
 #include "app/ShellTexts.h"
-#include "app/Workbench.h"
+#include "catalogue/ChipModelTable.h"
+#include "catalogue/SignatureReader.h"
 #include "cli/CliRecordPolicy.h"
-#include "link/ProgrammerLink.h"
-#include "operations/ProgramPass.h"
+#include "core/HexDigits.h"
+#include "core/LeadingNumber.h"
+#include "pass/PassRunner.h"
 #include "settings/SettingsKeys.h"
 
 namespace kv::cli {
@@ -22,6 +26,10 @@ namespace {
 using SettingsKeys::kLineSettings;
 using SettingsKeys::kPort;
 using SettingsKeys::kPortNumber;
+
+QString memoryStep(MemoryKind memory) {
+    return memory == MemoryKind::Flash ? QStringLiteral("flash") : QStringLiteral("eeprom");
+}
 
 }  // namespace
 
@@ -52,8 +60,8 @@ CommandRun::CommandRun(const CliRequest& request, CliReport& report, const Paths
 }
 
 CommandRun::~CommandRun() {
-    m_workbench.reset();
-    m_recorder.reset();
+    m_programmer.reset();
+    m_link.reset();
     m_port.setOpen(false);
 }
 
@@ -62,11 +70,39 @@ void CommandRun::findAll(const QJsonObject& values) {
         m_findings.insert(it.key(), it.value());
 }
 
+void CommandRun::log(const QString& text) {
+    m_report.log(text, MessageLog::stampLine(QTime::currentTime()).trimmed());
+    if (m_record)
+        m_record->log(text);
+}
+
+void CommandRun::takeEvent(const ProgrammerEvent& event) {
+    switch (event.kind) {
+        case ProgrammerEvent::Kind::Progress:
+            m_tally.take(event);
+            if (event.memory)
+                m_report.progress(memoryStep(*event.memory), event.percent, 100);
+            break;
+        case ProgrammerEvent::Kind::Reply:
+        case ProgrammerEvent::Kind::Note:
+        case ProgrammerEvent::Kind::Problem:
+            log(event.text);
+            break;
+        case ProgrammerEvent::Kind::StepDone:
+            break;
+    }
+}
+
 int CommandRun::run() {
     const qint64 startMs = m_clock.nowMs();
     Ending ending = Ending::Done;
     try {
-        runCommand();
+        m_request.unit->invoke(*this);
+        // A command that ends with the port closed under it did not end well.
+        if (m_link && !m_port.isOpen()) {
+            m_findings.insert(QStringLiteral("portLost"), true);
+            end(Ending::Programmer, QCoreApplication::translate("CliRunner", "端口已关闭。"));
+        }
     } catch (const CommandEnd& end) {
         ending = end.ending;
         m_message = end.message;
@@ -75,44 +111,37 @@ int CommandRun::run() {
         ending = end.ending;
         m_message = end.message;
     }
-    if (m_workbench && !m_port.isOpen() && ending == Ending::Programmer) {
-        // The line went away under the command: unplugged, or the device vanished.
-        if (!m_findings.contains(QStringLiteral("portBusy")))
-            m_findings.insert(QStringLiteral("portLost"), true);
-    }
+    // The line went away under the command: unplugged, or the device vanished.
+    if (m_link && !m_port.isOpen() && ending == Ending::Programmer &&
+        !m_findings.contains(QStringLiteral("portBusy")))
+        m_findings.insert(QStringLiteral("portLost"), true);
     if (StopSignal::requested()) {
         ending = Ending::Stopped;
         reportStop();
     }
-    if (m_workbench && m_workbench->record().lastRecordId() != 0)
-        m_findings.insert(QStringLiteral("record"), m_workbench->record().lastRecordId());
-    if (m_workbench && m_workbench->record().recordPending()) {
+    if (m_record && m_record->id() != 0)
+        m_findings.insert(QStringLiteral("record"), m_record->id());
+    if (m_record && m_record->pending()) {
         // The chip is done; only its record waits. A command that failed
         // keeps its own ending, the chip being what the line must act on.
         m_findings.insert(QStringLiteral("recordPending"), true);
+        log(*m_record->pending());
         if (ending == Ending::Done) {
             ending = Ending::RecordPending;
-            m_message = *m_workbench->record().recordPending();
+            m_message = *m_record->pending();
         }
     }
     m_port.setOpen(false);
     const int code = exitCodeOf(ending);
     m_report.result(code, m_message, m_findings, code == kExitDone ? m_human : QString());
     // A command that talked to a programmer says how long it took.
-    if (m_workbench)
+    if (m_link)
         m_report.elapsed(m_clock.nowMs() - startMs);
     return code;
 }
 
-void CommandRun::runCommand() {
-    m_request.unit->invoke(*this);
-    // A command that ends with the port closed under it did not end well.
-    if (m_workbench && !m_port.isOpen()) {
-        m_findings.insert(QStringLiteral("portLost"), true);
-        end(Ending::Programmer, QCoreApplication::translate("CliRunner", "端口已关闭。"));
-    }
-}
-
+// What was done when a signal stopped the command: the bytes that went out,
+// and of each memory it wrote only what the programmer confirmed.
 void CommandRun::reportStop() {
     m_findings.insert(QStringLiteral("interrupted"), true);
     m_findings.insert(QStringLiteral("reason"), QStringLiteral("stopped"));
@@ -120,14 +149,23 @@ void CommandRun::reportStop() {
     m_findings.insert(QStringLiteral("bytesSent"), m_port.bytesSent());
     QString done =
         QCoreApplication::translate("CliRunner", "已向编程器发送%1字节").arg(m_port.bytesSent());
-    if (m_workbench) {
-        const int flash = m_workbench->session().flash().progress();
-        const int eeprom = m_workbench->session().eeprom().progress();
-        m_findings.insert(QStringLiteral("flashProgress"), flash);
-        m_findings.insert(QStringLiteral("eepromProgress"), eeprom);
+    QList<MemoryKind> touched;
+    for (const MemoryKind memory : {MemoryKind::Flash, MemoryKind::Eeprom}) {
+        if (!m_tally.touched(memory))
+            continue;
+        touched << memory;
+        m_findings.insert(memoryStep(memory) + QStringLiteral("Progress"), m_tally.percent(memory));
+        m_findings.insert(memoryStep(memory) + QStringLiteral("Confirmed"),
+                          m_tally.confirmed(memory));
+    }
+    if (touched.size() == 2) {
         done += QCoreApplication::translate("CliRunner", "（FLASH进度%1%，EEPROM进度%2%）")
-                    .arg(flash)
-                    .arg(eeprom);
+                    .arg(m_tally.percent(MemoryKind::Flash))
+                    .arg(m_tally.percent(MemoryKind::Eeprom));
+    } else if (touched.size() == 1) {
+        done += QCoreApplication::translate("CliRunner", "（%1进度%2%）")
+                    .arg(memoryName(touched.first()))
+                    .arg(m_tally.percent(touched.first()));
     }
     const QString how = StopSignal::signalNumber() == SIGINT
                             ? QCoreApplication::translate("CliRunner", "已按 Ctrl-C 停止")
@@ -139,34 +177,89 @@ void CommandRun::reportStop() {
                     .arg(m_request.command, done, how);
 }
 
-void CommandRun::makeRecorder() {
-    if (!m_request.changesChip())
-        return;
-    const RecordPolicy policy = recordPolicyOf(m_request, m_settings.store());
-    if (m_request.noRecord) {
-        // A line that must record decides that in the window's settings, not per run.
-        if (!policy.allowUnrecorded) {
-            end(Ending::Usage,
-                QCoreApplication::translate(
-                    "CliRecordCommands", "--no-record 需要窗口设置中允许无记录编程（[%1] %2=1）。")
-                    .arg(RecordPolicy::section(), RecordPolicy::allowKey()));
-        }
-        m_report.note(
-            QCoreApplication::translate("CliRecordCommands", "按 --no-record，本次编程不作记录。"));
-        return;
+void CommandRun::openLine() {
+    SettingsStore& store = m_settings.store();
+    QString line = store.read(kPort, kLineSettings);
+    if (line.isEmpty())
+        line = SettingsKeys::defaultLineSettings();
+    if (!m_request.baud.isEmpty()) {
+        QStringList fields = line.split(u',');
+        fields[0] = m_request.baud;
+        line = fields.join(u',');
     }
-    m_recorder = std::make_unique<PassRecorder>(policy, m_clock,
-                                                [] { return QDateTime::currentDateTimeUtc(); });
-    m_recorder->setContext(gangContext());
-    if (m_request.unit->name == u"run")
-        m_recorder->setSchemeFile(m_request.file);
+    int number = 0;
+    static const QRegularExpression comPattern(QStringLiteral("^COM(\\d+)$"),
+                                               QRegularExpression::CaseInsensitiveOption);
+    const auto com = comPattern.match(m_request.port.trimmed());
+    if (com.hasMatch()) {
+        number = com.captured(1).toInt();
+    } else if (!m_request.port.isEmpty()) {
+        // A device path stands behind COM1 for this run only.
+        m_portMap.setDevicePath(1, m_request.port);
+        number = 1;
+    } else {
+        const QString stored = store.read(kPort, kPortNumber);
+        if (!stored.isEmpty())
+            number = int(std::clamp<qint64>(leadingNumber(stored), -32768, 32767));
+    }
+    // The first thing wrong with the stored set-up is the likely cause when
+    // the port does not open.
+    std::optional<OperationError> problem;
+    const auto attempt = [&problem](const std::function<void()>& step) {
+        try {
+            step();
+        } catch (const OperationError& e) {
+            if (!problem)
+                problem = e;
+        }
+    };
+    attempt([&] { m_port.setSettings(line); });
+    if (number != 0)
+        attempt([&] { m_port.setPortNumber(number); });
+    const QString handshaking = store.read(kPort, SettingsKeys::kHandshaking);
+    if (!handshaking.isEmpty()) {
+        attempt([&] {
+            m_port.setHandshaking(
+                int(std::clamp<qint64>(leadingNumber(handshaking), INT_MIN, INT_MAX)));
+        });
+    }
+    try {
+        m_port.setOpen(true);
+    } catch (const OperationError& e) {
+        // Busy is not lost: the operator frees the port rather than checking the cable.
+        const bool busy = e.kind() == ErrorKind::PortBusy;
+        m_findings.insert(busy ? QStringLiteral("portBusy") : QStringLiteral("portLost"), true);
+        end(Ending::Programmer, problem ? problem->text() : e.text());
+    }
+    if (!m_port.isOpen()) {
+        m_findings.insert(QStringLiteral("portLost"), true);
+        end(Ending::Programmer, QCoreApplication::translate("CliRunner", "端口未能打开。"));
+    }
 }
 
-void CommandRun::admitRecord() {
-    if (!m_recorder)
-        return;
-    if (const auto refusal = m_recorder->admit())
-        end(Ending::Record, *refusal);
+void CommandRun::openPort() {
+    std::unique_ptr<PassRecorder> recorder;
+    if (m_request.changesChip()) {
+        const RecordPolicy policy = recordPolicyOf(m_request, m_settings.store());
+        if (m_request.noRecord) {
+            // A line that must record decides that in the window's settings, not per run.
+            if (!policy.allowUnrecorded) {
+                end(Ending::Usage, QCoreApplication::translate(
+                                       "CliRecordCommands",
+                                       "--no-record 需要窗口设置中允许无记录编程（[%1] %2=1）。")
+                                       .arg(RecordPolicy::section(), RecordPolicy::allowKey()));
+            }
+            m_report.note(QCoreApplication::translate("CliRecordCommands",
+                                                      "按 --no-record，本次编程不作记录。"));
+        } else {
+            recorder = std::make_unique<PassRecorder>(
+                policy, m_clock, [] { return QDateTime::currentDateTimeUtc(); });
+            recorder->setContext(gangContext());
+            if (m_request.unit->name == u"run")
+                recorder->setSchemeFile(m_request.file);
+        }
+    }
+    m_record = std::make_unique<CliRecord>(std::move(recorder));
     try {
         if (!m_request.serialFile.isEmpty()) {
             m_serialSource = m_request.serialFile;
@@ -178,85 +271,17 @@ void CommandRun::admitRecord() {
     } catch (const OperationError& e) {
         end(Ending::File, e.text());
     }
-    // Numbers come from the record; a run that keeps none cannot take one.
-    if (m_serialScheme && !m_recorder->unrecordedNote().isEmpty())
-        end(Ending::Record, m_recorder->unrecordedNote());
-}
 
-// The command line's choices go into this run's copy of the settings, so the
-// window's own start-up applies them exactly as it applies stored ones.
-void CommandRun::prepareSettings() {
-    SettingsStore& store = m_settings.store();
-    const QString port = m_request.port;
-    static const QRegularExpression comPattern(QStringLiteral("^COM(\\d+)$"),
-                                               QRegularExpression::CaseInsensitiveOption);
-    const auto com = comPattern.match(port);
-    if (com.hasMatch()) {
-        std::ignore = store.write(kPort, kPortNumber, com.captured(1));
-    } else if (!port.isEmpty()) {
-        // A device path stands behind COM1 for this run only.
-        m_portMap.setDevicePath(1, port);
-        std::ignore = store.write(kPort, kPortNumber, QStringLiteral("1"));
-    }
-    if (!m_request.baud.isEmpty()) {
-        QString line = store.read(kPort, kLineSettings);
-        QStringList fields =
-            (line.isEmpty() ? SettingsKeys::defaultLineSettings() : line).split(u',');
-        fields[0] = m_request.baud;
-        std::ignore = store.write(kPort, kLineSettings, fields.join(u','));
-    }
-    if (!m_request.model.isEmpty())
-        std::ignore = store.write(SettingsKeys::kChip, SettingsKeys::kModel, m_request.model);
-    // The window's remembered files are not this command's.
-    std::ignore = store.write(SettingsKeys::kFlashFile, SettingsKeys::kImagePath, QString());
-    std::ignore = store.write(SettingsKeys::kEepromFile, SettingsKeys::kImagePath, QString());
-}
-
-Workbench& CommandRun::workbench() {
-    if (m_workbench)
-        return *m_workbench;
-    makeRecorder();
-    prepareSettings();
-    m_workbench = std::make_unique<Workbench>(
-        WorkbenchPlatform{m_port, m_clock, m_pump, m_prompts, m_dialogs, m_settings.store(),
-                          m_paths.dataFolder, &m_portMap, m_recorder.get()});
-    m_workbench->record().setSerialScheme(m_serialScheme, m_serialSource);
-    m_workbench->record().setPortText(m_request.port);
-    QObject::connect(
-        &m_workbench->session().log(), &MessageLog::entryAdded,
-        [this](const QString& message, const QString& stamp) { m_report.log(message, stamp); });
-    ProgramPass& pass = m_workbench->session().programPass();
-    QObject::connect(&pass, &ProgramPass::stepStarted, [this](PassStep step) {
-        m_report.event(QStringLiteral("step"), {{"step", passStepName(step)}});
-    });
-    QObject::connect(&pass, &ProgramPass::stepFinished, [this](const StepOutcome& outcome) {
-        if (outcome.step == PassStep::Signature && outcome.signature &&
-            !outcome.signature->isEmpty()) {
-            m_report.event(QStringLiteral("chip"),
-                           {{"signature", *outcome.signature},
-                            {"model", m_workbench->session().model().selectedModelName()}});
-        }
-    });
-    return *m_workbench;
-}
-
-void CommandRun::openPort() {
-    workbench();
-    // The window's start-up opens the port; a failure to open it ends the
-    // command before anything is sent.
-    const std::optional<OperationError> notOpened = m_workbench->start();
-    if (notOpened || !m_port.isOpen()) {
-        // Busy is not lost: the operator frees the port rather than checking the cable.
-        const bool busy = notOpened && notOpened->kind() == ErrorKind::PortBusy;
-        m_findings.insert(busy ? QStringLiteral("portBusy") : QStringLiteral("portLost"), true);
-        end(Ending::Programmer, notOpened
-                                    ? notOpened->text()
-                                    : QCoreApplication::translate("CliRunner", "端口未能打开。"));
-    }
+    openLine();
     const qint64 openedMs = m_clock.nowMs();
+    m_link = std::make_unique<ProgrammerLink>(m_port, m_clock, m_pump,
+                                              [this](const QString& text) { log(text); });
+    m_programmer = std::make_unique<SerialProgrammer>(*m_link);
+    m_programmer->setEventSink([this](const ProgrammerEvent& event) { takeEvent(event); });
+    m_link->discardInput();
     // The record opens while the line is watched for quiet: a record that
     // cannot be kept still ends the command before anything is sent.
-    admitRecord();
+    m_record->admit(m_serialScheme.has_value());
     // A command cut off before this run (a read stopped by Ctrl-C) may still
     // be answered: its rest must not pass for this run's replies. A pause of
     // a few characters' time means the programmer has finished; the time
@@ -266,63 +291,205 @@ void CommandRun::openPort() {
         m_port.readAll();
     else
         quietMs = int(qMax<qint64>(0, kQuietMs - (m_clock.nowMs() - openedMs)));
-    if (quietMs > 0 && !m_workbench->session().link().drainUntilQuiet(quietMs, kDrainLimitMs)) {
+    if (quietMs > 0 && !m_link->drainUntilQuiet(quietMs, kDrainLimitMs)) {
         end(Ending::Programmer,
             QCoreApplication::translate("CliRunner",
                                         "编程器仍在发送上一条命令的数据：请等几秒再试，"
                                         "或拔下编程器再插上。"));
     }
-    for (ImageSlot* slot : {&m_workbench->session().flash(), &m_workbench->session().eeprom()}) {
-        const QString step = slot->isFlash() ? QStringLiteral("flash") : QStringLiteral("eeprom");
-        QObject::connect(slot, &ImageSlot::progressChanged,
-                         [this, step](int percent) { m_report.progress(step, percent, 100); });
+}
+
+void CommandRun::setModel(const ChipModel& model) {
+    m_model = &model;
+    m_programmer->setGeometry({model.flashSize, model.eepromSize, model.pageWords});
+}
+
+const ChipModel& CommandRun::identify() {
+    const QString signature = m_programmer->identify(SignatureRead::AfterVendorSettled);
+    switch (signatureShape(signature)) {
+        case SignatureShape::Missing:
+            end(Ending::Programmer,
+                QCoreApplication::translate("CliChipCommands", "编程器无反应：读不到标识字。"));
+        case SignatureShape::Garbled:
+            throw garbledSignature(signature);
+        case SignatureShape::Whole:
+            break;
     }
-}
-
-void CommandRun::applySerialScheme() {
-    workbench().record().setSerialScheme(m_serialScheme, m_serialSource);
-}
-
-void CommandRun::check(const CommandResult& result) {
-    if (StopSignal::requested())
-        end(Ending::Stopped, {});
-    if (!result.ran)
-        end(Ending::Programmer, CommandRunner::busyText());
-    if (result.error)
-        throw endOf(*result.error);
-}
-
-void CommandRun::identify() {
-    Workbench& wb = *m_workbench;
-    const CommandResult result = wb.runCommand(CommandId::SelectModel);
-    const QString signature = wb.session().signature().signatureText();
-    if (result.error && result.error->kind() == ErrorKind::NoAnswer)
-        end(Ending::Programmer,
-            QCoreApplication::translate("CliChipCommands", "编程器无反应：读不到标识字。"));
-    if (result.error && result.error->kind() == ErrorKind::Garbled)
-        throw garbledSignature(signature);
-    if (result.error && result.error->kind() == ErrorKind::ChipDisagrees) {
-        m_findings.insert(QStringLiteral("signature"), signature);
+    m_findings.insert(QStringLiteral("signature"), signature);
+    const ChipModel* model = ChipModelTable::find(modelFromSignature(signature));
+    if (!model) {
         end(Ending::ChipDisagrees,
             QCoreApplication::translate("CliChipCommands", "插座中的芯片（标识字%1）不在型号表中。")
                 .arg(signature));
     }
-    check(result);
-    m_findings.insert(QStringLiteral("signature"), signature);
-    // The record's signature is the one read from this chip, for every command.
-    wb.record().setChipSignature(signature);
-    const QString model = wb.session().model().selectedModelName();
     m_signature = signature;
-    m_model = model;
-    m_findings.insert(QStringLiteral("model"), model);
-    m_report.event(QStringLiteral("chip"), {{"signature", signature}, {"model", model}});
-    if (!m_request.model.isEmpty() && m_request.model != model) {
+    m_findings.insert(QStringLiteral("model"), model->name);
+    m_report.event(QStringLiteral("chip"), {{"signature", signature}, {"model", model->name}});
+    if (!m_request.model.isEmpty() && m_request.model != model->name) {
         end(Ending::ChipDisagrees,
             QCoreApplication::translate(
                 "CliChipCommands",
                 "插座中的芯片是%1（标识字%2），与 --model %3 不符，未做任何操作。")
-                .arg(model, signature, m_request.model));
+                .arg(model->name, signature, m_request.model));
     }
+    setModel(*model);
+    return *model;
+}
+
+QString CommandRun::portText() const {
+    return m_request.port.isEmpty() ? QStringLiteral("COM%1").arg(m_port.portNumber())
+                                    : m_request.port;
+}
+
+void CommandRun::addSerial(PassPlan& plan) {
+    if (!m_serialScheme)
+        return;
+    const qint64 size = m_serialScheme->target == SerialScheme::Target::Flash
+                            ? plan.geometry.flashSize
+                            : qint64(plan.geometry.eepromSize);
+    if (const auto problem = SerialFile::placementProblem(*m_serialScheme, size, m_serialSource))
+        end(Ending::File, *problem);
+    plan.serial = m_record->takeSerial(*m_serialScheme);
+}
+
+void CommandRun::beginRecord() {
+    m_record->begin(portText(), m_portMap.devicePath(m_port.portNumber()),
+                    m_model ? m_model->name : QString(), m_signature);
+}
+
+}  // namespace kv::cli
+
+namespace kv::cli {
+
+namespace {
+
+// The first thing the pass found that ends the command well short of done,
+// in the order a person acts on it: the cable before the chip.
+std::optional<CommandEnd> passEnding(const PassPlan& plan, const PassOutcome& pass,
+                                     const ChipModel& model, QJsonObject& findings) {
+    if (pass.signature && !pass.signature->isEmpty())
+        findings.insert(QStringLiteral("signature"), *pass.signature);
+    // The cable, not the chip: no step may be blamed on the chip it never reached.
+    if (pass.silent())
+        return noAnswer();
+    // A reply of the wrong shape is the line's fault, not the chip's.
+    if (const StepOutcome* step = pass.step(PassStep::Signature); step && step->garbled)
+        return garbledSignature(step->signature.value_or(QString()));
+    if (pass.signatureRejected) {
+        return CommandEnd{
+            Ending::ChipDisagrees,
+            QCoreApplication::translate("CliChipCommands", "标识字与所选型号%1不符，编程未进行。")
+                .arg(model.name)};
+    }
+    std::optional<CommandEnd> first;
+    for (const StepOutcome& step : pass.steps) {
+        if (!step.verify || !step.verify->ran())
+            continue;
+        const VerifyOutcome& verify = *step.verify;
+        const QString memory = memoryName(verify.memory).toLower();
+        findings.insert(memory + QStringLiteral("Verified"), verify.passed());
+        if (first)
+            continue;
+        first = endOf(verify);
+        if (verify.result == VerifyOutcome::Result::ReadIncomplete) {
+            findings.insert(QStringLiteral("memory"), memory);
+            findings.insert(QStringLiteral("readStoppedAt"), verify.read.stoppedAt());
+        } else if (verify.result == VerifyOutcome::Result::Differs) {
+            findings.insert(QStringLiteral("memory"), memory);
+            findings.insert(QStringLiteral("address"), verify.firstDifference);
+        }
+    }
+    for (const StepOutcome& step : pass.steps) {
+        if (!first && step.write)
+            first = endOf(*step.write);
+    }
+    if (first)
+        return first;
+    // The fuse and lock bytes as the record's read-back found them.
+    if (const StepOutcome* step = pass.step(PassStep::Fuses); step && step->readBackFault) {
+        const QString sent = SerialProgrammer::fuseField(plan.fuses);
+        const QString read =
+            pass.fuseReadBack && pass.fuseReadBack->valid()
+                ? SerialProgrammer::fuseField(pass.fuseReadBack->fuses(plan.extendedFuse))
+                : QString();
+        return CommandEnd{
+            Ending::ChipDisagrees,
+            QCoreApplication::translate("CliFuseCommands", "熔丝位未得到确认：写入%1，读回%2。")
+                .arg(sent, read)};
+    }
+    if (const StepOutcome* step = pass.step(PassStep::Lock); step && step->readBackFault) {
+        const QString read = pass.fuseReadBack && pass.fuseReadBack->valid()
+                                 ? pass.fuseReadBack->digits.left(2)
+                                 : QString();
+        return CommandEnd{
+            Ending::ChipDisagrees,
+            QCoreApplication::translate("CliFuseCommands", "锁定位未得到确认：写入%1，读回%2。")
+                .arg(hexField(plan.lock, 2), read)};
+    }
+    // Every other step that did not pass: the calibration byte, the serial
+    // number, a step that had nothing to send.
+    for (const StepOutcome& step : pass.steps) {
+        if (const std::optional<CommandEnd> end = endOf(step))
+            return end;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+PassOutcome CommandRun::runPlan(PassPlan plan, bool numbered) {
+    // Nothing is sent for a plan that says it writes what it does not have.
+    for (const MemoryKind memory : {MemoryKind::Flash, MemoryKind::Eeprom}) {
+        const bool flash = memory == MemoryKind::Flash;
+        const bool chosen =
+            flash ? plan.writeFlash || plan.verifyFlash : plan.writeEeprom || plan.verifyEeprom;
+        const ImagePlan& image = plan.image(memory);
+        if (chosen && image.isEmpty()) {
+            end(Ending::File,
+                QCoreApplication::translate("CliChipCommands",
+                                            "%1没有可写入的数据（“%2”为空），未做任何操作。")
+                    .arg(memoryName(memory), image.source));
+        }
+    }
+    if (const QStringList problems = plan.problems(); !problems.isEmpty())
+        end(Ending::File, problems.first());
+    setModel(*ChipModelTable::find(plan.model));
+    if (numbered)
+        addSerial(plan);
+    beginRecord();
+    PassHooks hooks;
+    hooks.stepStarted = [this](PassStep step) {
+        m_report.event(QStringLiteral("step"), {{"step", passStepName(step)}});
+    };
+    hooks.stepFinished = [this](const StepOutcome& outcome) {
+        if (outcome.step == PassStep::Signature && outcome.signature &&
+            !outcome.signature->isEmpty()) {
+            m_report.event(QStringLiteral("chip"),
+                           {{"signature", *outcome.signature}, {"model", m_model->name}});
+        }
+    };
+    PassRunner runner(*m_programmer, m_clock);
+    const PassOutcome pass = runner.run(plan, hooks);
+    m_record->fill(plan, pass);
+    const bool stopped = pass.error && pass.error->kind() == ErrorKind::Stopped;
+    const std::optional<CommandEnd> found = passEnding(plan, pass, *m_model, m_findings);
+    std::optional<QString> failure;
+    if (pass.error)
+        failure = pass.error->text();
+    try {
+        m_record->finish(failure, stopped);
+    } catch (const CommandEnd& lost) {
+        // A chip that failed says so first; its record's loss is logged.
+        if (!pass.error && !found)
+            throw;
+        log(lost.message);
+    }
+    // An error that ended the pass says more than the findings before it.
+    if (pass.error)
+        throw *pass.error;
+    if (found)
+        throw *found;
+    return pass;
 }
 
 }  // namespace kv::cli

@@ -5,28 +5,30 @@
 #include <QString>
 #include <memory>
 
-#include "app/CommandRunner.h"
+#include "catalogue/ChipModel.h"
 #include "cli/CliOutcomes.h"
 #include "cli/CliPlatform.h"
+#include "cli/CliRecord.h"
 #include "cli/CliReport.h"
 #include "cli/CliRequest.h"
 #include "core/QtEventPump.h"
 #include "core/SystemClock.h"
 #include "link/PortMap.h"
+#include "link/ProgrammerLink.h"
 #include "link/QtSerialControl.h"
+#include "pass/PassOutcome.h"
+#include "pass/PassPlan.h"
+#include "pass/PassRunner.h"
+#include "programmer/ProgrammerEvents.h"
+#include "programmer/SerialProgrammer.h"
 #include "record/SerialScheme.h"
-
-namespace kv {
-class PassRecorder;
-class Workbench;
-}  // namespace kv
 
 namespace kv::cli {
 
-// One run of kelvaro-cli: what every command shares (the port, the record,
-// the chip in the socket, the result line) around the command's own unit.
-// The unit's work ends by returning or by a CommandEnd; the exit code is
-// then decided once, from how it ended.
+// One run of kelvaro-cli: what every command shares (the port, the
+// programmer, the chip in the socket, the record, the result line) around
+// the command's own unit. The unit's work ends by returning or by a
+// CommandEnd; the exit code is then decided once, from how it ended.
 class CommandRun {
 public:
     // The line counts as quiet after this long without a byte; the drain
@@ -59,38 +61,43 @@ public:
     void findAll(const QJsonObject& values);
     // The findings as a person reads them on stdout, when the command succeeds.
     void setHuman(const QString& text) { m_human = text; }
-    const QString& human() const { return m_human; }
     [[noreturn]] static void end(Ending ending, const QString& message) {
         throw CommandEnd{ending, message};
     }
+    // A line of the program's log, as the window's log would show it.
+    void log(const QString& text);
 
-    // The window's logic without its window, on the command line's port,
-    // line and model; made on first use.
-    Workbench& workbench();
-    // Opens the port; throws when it does not open or the line does not
-    // fall quiet.
+    // Opens the port on the command line's port and line, admits the record
+    // while the line falls quiet; throws when either fails. Nothing is sent.
     void openPort();
-    // Reads the signature and selects the model from it; the --model guard.
-    void identify();
+    ProgrammerLink& link() { return *m_link; }
+    Programmer& programmer() { return *m_programmer; }
+    // Reads the signature and takes the model from it; the --model guard.
+    const ChipModel& identify();
     const QString& chipSignature() const { return m_signature; }
-    const QString& chipModel() const { return m_model; }
-    // The serial numbers of the command line or the scheme, again: loading
-    // a scheme may set its own.
-    void applySerialScheme();
-    // The exit of a command that ran through the window's runner.
-    void check(const CommandResult& result);
+    // The model of the chip (identified, or the scheme's).
+    const ChipModel& model() const { return *m_model; }
+    void setModel(const ChipModel& model);
 
-    // The last fuse reading of this run: lock, extended, high, low byte.
-    QString fuseReading;
+    CliRecord& record() { return *m_record; }
+    // The port as the record names it.
+    QString portText() const;
+    // A pass on the chip, with the record around it: a plan that would send
+    // nothing where it says it writes, or that does not fit the chip, is
+    // refused before anything is sent. A numbered pass (a memory write or
+    // verify, a scheme) takes the chip's serial number, when the run has a
+    // serial file, just before it starts. Its findings go into the result; a
+    // pass that did not pass throws its ending.
+    PassOutcome runPlan(PassPlan plan, bool numbered = false);
+    // The started row of a command that changes the chip, before its first
+    // byte; throws when it cannot be written.
+    void beginRecord();
 
 private:
-    void runCommand();
-    // The record for a command that changes the chip, and its check before
-    // anything is sent.
-    void makeRecorder();
-    void admitRecord();
-    void prepareSettings();
+    void openLine();
     void reportStop();
+    void takeEvent(const ProgrammerEvent& event);
+    void addSerial(PassPlan& plan);
 
     CliRequest m_request;
     CliReport& m_report;
@@ -102,16 +109,17 @@ private:
     SystemClock m_clock;
     QtEventPump m_pump{m_clock};
     CliPrompts m_prompts;
-    CliDialogs m_dialogs;
-    std::unique_ptr<PassRecorder> m_recorder;
+    std::unique_ptr<ProgrammerLink> m_link;
+    std::unique_ptr<SerialProgrammer> m_programmer;
+    std::unique_ptr<CliRecord> m_record;
     std::optional<SerialScheme> m_serialScheme;
     QString m_serialSource;  // the file it came from
-    std::unique_ptr<Workbench> m_workbench;
+    const ChipModel* m_model = nullptr;
+    QString m_signature;  // as identify read it
+    TransferTally m_tally;
     QJsonObject m_findings;
     QString m_human;
     QString m_message;
-    QString m_signature;  // as identify read it
-    QString m_model;
 };
 
 }  // namespace kv::cli

@@ -1,13 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include <QCoreApplication>
 
-#include "app/Workbench.h"
 #include "cli/Subcommand.h"
 #include "cli/commands/ChipSteps.h"
-#include "operations/AddressText.h"
-#include "operations/CalibrationBytes.h"
-#include "operations/CalibrationLayout.h"
-#include "operations/SingleAccess.h"
 
 namespace kv::cli::commands {
 
@@ -17,10 +12,11 @@ namespace {
 // and compared, since a cell that held another value keeps only the bits
 // both have.
 void confirmCalibration(CommandRun& run, const CalibrationWrite& written) {
-    SingleAccess& single = run.workbench().session().singleAccessCommands();
-    QString held;
-    run.check(
-        run.workbench().runner().runExchange([&] { held = single.heldCalibration(written); }));
+    const MemoryKind memory = written.toFlash ? MemoryKind::Flash : MemoryKind::Eeprom;
+    const QString cell =
+        run.programmer().readCell(memory, written.toFlash ? written.address / 2 : written.address);
+    // A FLASH word's reply is its even byte first.
+    const QString held = written.toFlash ? cell.mid(written.address % 2 * 2, 2) : cell.left(2);
     if (held.isEmpty())
         throw noAnswer();
     run.find(QStringLiteral("readBack"), held);
@@ -36,59 +32,44 @@ void confirmCalibration(CommandRun& run, const CalibrationWrite& written) {
 
 void calibrationWrite(CommandRun& run) {
     run.openPort();
-    run.identify();
+    const ChipModel& model = run.identify();
     const CliRequest& request = run.request();
-    Workbench& wb = run.workbench();
-    ModelState& model = wb.session().model();
     const int slot = *request.slotMhz == 1   ? 0
                      : *request.slotMhz == 2 ? 1
                      : *request.slotMhz == 4 ? 2
                                              : 3;
-    const CalibrationLayout layout = CalibrationLayout::forModel(model.selectedModelName());
+    const CalibrationLayout layout = steps::calibrationLayout(model);
     const bool present =
         std::any_of(layout.bytes.cbegin(), layout.bytes.cend(),
                     [slot](const CalibrationLayout::Byte& b) { return b.slot == slot; });
     if (!present) {
         CommandRun::end(Ending::Usage,
                         QCoreApplication::translate("CliFuseCommands", "%1没有%2MHz的校准字节。")
-                            .arg(model.selectedModelName())
+                            .arg(model.name)
                             .arg(*request.slotMhz));
     }
     const bool toFlash = request.target == u"flash";
-    AddressSpinner& box =
-        toFlash ? model.flashCalibrationAddress() : model.eepromCalibrationAddress();
-    if (request.address) {
-        const int largest = (toFlash ? model.flashSize() : model.eepromSize()) - 1;
-        if (!checkedAddress(QString::number(*request.address), largest)) {
-            CommandRun::end(
-                Ending::Usage,
-                QCoreApplication::translate("CliFuseCommands", "地址%1超出%2的%3（0 到 %4）。")
-                    .arg(*request.address)
-                    .arg(model.selectedModelName(), toFlash ? "FLASH" : "EEPROM")
-                    .arg(largest));
-        }
+    const int largest = (toFlash ? model.flashSize : model.eepromSize) - 1;
+    if (request.address && *request.address > largest) {
+        CommandRun::end(Ending::Usage, QCoreApplication::translate("CliFuseCommands",
+                                                                   "地址%1超出%2的%3（0 到 %4）。")
+                                           .arg(*request.address)
+                                           .arg(model.name, toFlash ? "FLASH" : "EEPROM")
+                                           .arg(largest));
     }
-    steps::readCalibration(run);
-    wb.schemes().setCalibrationChoice(
-        slot, toFlash ? CalibrationState::kTargetFlash : CalibrationState::kTargetEeprom);
-    if (request.address)
-        box.setText(QString::number(*request.address));
-    CalibrationWrite written;
-    const CommandResult result = wb.runner().runRecorded(QStringLiteral("calibration"), [&] {
-        RecordKeeper::StepFinding finding;
-        written = wb.session().calibrationBytes().writeCalibrationByte();
-        finding.calibration = written;
-        if (!written.acknowledged)
-            finding.fault = QStringLiteral("not acknowledged");
-        return finding;
-    });
-    run.find(QStringLiteral("value"), wb.session().calibration().slotValue(slot));
+    // Without --address, the memory's last byte, as the window's box starts.
+    const int address = request.address.value_or(largest);
+    PassPlan plan = steps::planFor(model);
+    plan.calibration = steps::calibrationPlan(
+        model, slot, toFlash ? MemoryKind::Flash : MemoryKind::Eeprom, QString::number(address));
     run.find(QStringLiteral("target"), request.target);
-    run.find(QStringLiteral("address"), box.text().toInt());
-    run.check(result);
-    if (!written.acknowledged)
+    run.find(QStringLiteral("address"), address);
+    const PassOutcome pass = run.runPlan(plan);
+    const StepOutcome* step = pass.step(PassStep::Calibration);
+    if (!step || !step->calibration)
         throw noAnswer();
-    confirmCalibration(run, written);
+    run.find(QStringLiteral("value"), step->calibration->value);
+    confirmCalibration(run, *step->calibration);
 }
 
 QString check(CliRequest& request) {

@@ -2,12 +2,10 @@
 #include "cli/commands/ChipSteps.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
-#include "app/Workbench.h"
 #include "catalogue/ChipModelTable.h"
-#include "core/HexDigits.h"
-#include "operations/CalibrationLayout.h"
-#include "operations/ProgramPass.h"
+#include "fuses/FuseDefinitionReader.h"
 
 namespace kv::cli::steps {
 
@@ -18,271 +16,134 @@ const char* const kByteNames[4] = {QT_TRANSLATE_NOOP("CliFuseCommands", "熔丝�
                                    QT_TRANSLATE_NOOP("CliFuseCommands", "扩展熔丝位"),
                                    QT_TRANSLATE_NOOP("CliFuseCommands", "锁定位")};
 
-}  // namespace
-
-MemoryKind memoryOf(bool flash) {
-    return flash ? MemoryKind::Flash : MemoryKind::Eeprom;
-}
-
-void loadImage(CommandRun& run, bool flash, const QString& path, bool mayBeEmpty) {
-    Session& session = run.workbench().session();
-    const LoadOutcome loaded = session.files().load(memoryOf(flash), path);
-    switch (loaded.status) {
-        case LoadStatus::NotFound:
-            CommandRun::end(
-                Ending::File,
-                QCoreApplication::translate("CliChipCommands", "找不到文件 %1").arg(path));
-        case LoadStatus::Unsupported:
-            CommandRun::end(
-                Ending::File,
-                flash ? QCoreApplication::translate("CliChipCommands",
-                                                    "FLASH文件应为 .hex、.bin 或 .elf：%1")
-                            .arg(path)
-                      : QCoreApplication::translate("CliChipCommands",
-                                                    "EEPROM文件应为 .eep、.hex、.bin 或 .elf：%1")
-                            .arg(path));
-        case LoadStatus::Failed:
-            CommandRun::end(Ending::File, loaded.problem + QLatin1Char(' ') + path);
-        case LoadStatus::Loaded:
-            break;
-    }
-    ImageSlot& slot = session.slot(memoryOf(flash));
-    // The record names the file as the window's file box would.
-    slot.setPathText(path);
-    if (slot.image().isEmpty() && !mayBeEmpty)
-        CommandRun::end(
-            Ending::File,
-            QCoreApplication::translate("CliChipCommands", "文件 %1 中没有数据").arg(path));
-}
-
-void checkImageFits(CommandRun& run, bool flash) {
-    Session& session = run.workbench().session();
-    const ModelState& model = session.model();
-    const qint64 bytes = session.slot(memoryOf(flash)).image().byteCount();
-    const qint64 capacity = flash ? model.flashSize() : model.eepromSize();
-    if (bytes > capacity) {
+void checkCapacity(const QByteArray& bytes, MemoryKind memory, const ChipModel& model) {
+    const qint64 capacity = memory == MemoryKind::Flash ? model.flashSize : model.eepromSize;
+    if (bytes.size() > capacity) {
         CommandRun::end(Ending::File,
                         QCoreApplication::translate(
                             "CliChipCommands", "%1映像有%2字节，超出%3的容量（%4字节），未写入。")
-                            .arg(memoryName(memoryOf(flash)))
-                            .arg(bytes)
-                            .arg(model.selectedModelName())
+                            .arg(memoryName(memory))
+                            .arg(bytes.size())
+                            .arg(model.name)
                             .arg(capacity));
     }
 }
 
-void startWithFile(CommandRun& run, bool flash) {
-    const QString& file = run.request().file;
-    // Files first: a bad file is found before the port is even opened.
-    loadImage(run, flash, file);
-    const auto checkFile = [&] {
-        // An ELF file's reader checks each section against the model's
-        // memories and fuse bytes, and says which one does not fit.
-        if (file.endsWith(QLatin1String(".elf"), Qt::CaseInsensitive))
-            loadImage(run, flash, file);
-        checkImageFits(run, flash);
-    };
+}  // namespace
+
+ImageFile loadFile(CommandRun& run, MemoryKind memory) {
+    const QString& path = run.request().file;
+    ImageFile file = ImageFile::load(path, memory);
+    if (file.bytes(memory).isEmpty())
+        CommandRun::end(
+            Ending::File,
+            QCoreApplication::translate("CliChipCommands", "文件 %1 中没有数据").arg(path));
+    return file;
+}
+
+void checkFits(const ImageFile& file, const ChipModel& model, bool flash, bool eeprom) {
+    file.checkElf({model.flashSize, model.eepromSize, model.extendedFuse ? 3 : 2});
+    if (flash)
+        checkCapacity(file.flash, MemoryKind::Flash, model);
+    if (eeprom)
+        checkCapacity(file.eeprom, MemoryKind::Eeprom, model);
+}
+
+const ChipModel& identifyFor(CommandRun& run, const ImageFile& file, bool flash, bool eeprom) {
     run.openPort();
-    if (!run.request().model.isEmpty())
-        checkFile();
-    run.identify();
-    if (run.request().model.isEmpty())
-        checkFile();
+    if (const ChipModel* given = ChipModelTable::find(run.request().model))
+        checkFits(file, *given, flash, eeprom);
+    const ChipModel& model = run.identify();
+    checkFits(file, model, flash, eeprom);
+    return model;
 }
 
-PassOutcome runRecordedPass(CommandRun& run) {
-    Workbench& wb = run.workbench();
-    PassOutcome pass;
-    const CommandResult result = wb.runner().runRecorded(std::nullopt, [&] {
-        pass = wb.session().programPass().runPass();
-        return RecordKeeper::StepFinding{};
-    });
-    const std::optional<CommandEnd> found = passFindings(run, pass);
-    // An error that ended the pass says more than the findings before it.
-    run.check(result);
-    if (found)
-        throw *found;
-    return pass;
+PassPlan planFor(const ChipModel& model) {
+    PassPlan plan;
+    plan.model = model.name;
+    plan.geometry = {model.flashSize, model.eepromSize, model.pageWords};
+    plan.extendedFuse = model.extendedFuse;
+    // A script has no one watching the log: what it wrote is read back for
+    // the record, whatever the window's own setting says.
+    plan.readBack = true;
+    return plan;
 }
 
-PassOutcome runPass(CommandRun& run, const QList<int>& options) {
-    ProgramOptions::Values values{};
-    for (const int option : options)
-        values.at(option) = 1;
-    run.workbench().schemes().setProgramOptions(values);
-    return runRecordedPass(run);
+ImagePlan imagePlan(const QByteArray& bytes, const QString& path) {
+    // The record names the file as the window's file box would.
+    return ImagePlan::fromBytes(bytes, QFileInfo(path).fileName());
 }
 
-std::optional<CommandEnd> passFindings(CommandRun& run, const PassOutcome& pass) {
-    if (pass.signature && !pass.signature->isEmpty())
-        run.find(QStringLiteral("signature"), *pass.signature);
-    // The cable, not the chip: no step may be blamed on the chip it never reached.
-    if (pass.silent())
-        return noAnswer();
-    // A reply of the wrong shape is the line's fault, not the chip's.
-    if (const StepOutcome* step = pass.step(PassStep::Signature); step && step->garbled)
-        return garbledSignature(step->signature.value_or(QString()));
-    if (pass.signatureRejected) {
-        return CommandEnd{
-            Ending::ChipDisagrees,
-            QCoreApplication::translate("CliChipCommands", "标识字与所选型号%1不符，编程未进行。")
-                .arg(run.workbench().session().model().selectedModelName())};
-    }
-    std::optional<CommandEnd> first;
-    for (const StepOutcome& step : pass.steps) {
-        if (!step.verify || !step.verify->ran())
-            continue;
-        const VerifyOutcome& verify = *step.verify;
-        const bool flash = verify.memory == MemoryKind::Flash;
-        run.find(flash ? QStringLiteral("flashVerified") : QStringLiteral("eepromVerified"),
-                 verify.passed());
-        if (first)
-            continue;
-        first = endOf(verify);
-        if (verify.result == VerifyOutcome::Result::ReadIncomplete) {
-            run.find(QStringLiteral("memory"), memoryName(verify.memory).toLower());
-            run.find(QStringLiteral("readStoppedAt"), verify.read.stoppedAt());
-        } else if (verify.result == VerifyOutcome::Result::Differs) {
-            run.find(QStringLiteral("memory"), memoryName(verify.memory).toLower());
-            run.find(QStringLiteral("address"), verify.firstDifference);
-        }
-    }
-    for (const StepOutcome& step : pass.steps) {
-        if (!first && step.write)
-            first = endOf(*step.write);
-    }
-    return first;
-}
-
-QJsonObject fuseFindings(CommandRun& run, const QString& reading) {
-    const QString model = run.workbench().session().model().selectedModelName();
-    QJsonObject found{
-        {"lock", reading.left(2)}, {"high", reading.mid(4, 2)}, {"low", reading.mid(6, 2)}};
-    found.insert(QStringLiteral("ext"), FuseCommands::hasExtendedFuseByte(model)
-                                            ? QJsonValue(reading.mid(2, 2))
-                                            : QJsonValue(QJsonValue::Null));
-    return found;
-}
-
-void readFuses(CommandRun& run) {
-    Session& s = run.workbench().session();
-    QString reading;
-    run.check(run.workbench().runner().runExchange(
-        [&] { reading = s.fuseCommands().readFuses(s.model().selectedModelName()); }));
-    run.fuseReading = reading;
-    if (reading.isEmpty()) {
+FuseReading readFuses(CommandRun& run) {
+    const FuseReading reading = run.programmer().readFuses();
+    if (!reading.answered())
+        throw noAnswer();
+    if (!reading.valid()) {
         CommandRun::end(
             Ending::Programmer,
             QCoreApplication::translate("CliFuseCommands", "读熔丝位失败：编程器的应答无效。"));
     }
-    const QJsonObject found = fuseFindings(run, reading);
-    run.findAll(found);
-    QString human = QStringLiteral("low=%1 high=%2").arg(reading.mid(6, 2), reading.mid(4, 2));
-    if (found.value(QStringLiteral("ext")).isString())
-        human += QStringLiteral(" ext=") + reading.mid(2, 2);
-    human += QStringLiteral(" lock=") + reading.left(2);
+    const QString& f = reading.digits;
+    const QString fuses = run.model().extendedFuse ? f.right(6) : QStringLiteral("..") + f.right(4);
+    run.log(
+        QCoreApplication::translate("FuseCommands", "读熔丝位:%1 锁定位:%2").arg(fuses, f.left(2)));
+    return reading;
+}
+
+void fuseFindings(CommandRun& run, const FuseReading& reading) {
+    const QString& f = reading.digits;
+    const bool extended = run.model().extendedFuse;
+    run.findAll({{"lock", f.left(2)},
+                 {"high", f.mid(4, 2)},
+                 {"low", f.mid(6, 2)},
+                 {"ext", extended ? QJsonValue(f.mid(2, 2)) : QJsonValue(QJsonValue::Null)}});
+    QString human = QStringLiteral("low=%1 high=%2").arg(f.mid(6, 2), f.mid(4, 2));
+    if (extended)
+        human += QStringLiteral(" ext=") + f.mid(2, 2);
+    human += QStringLiteral(" lock=") + f.left(2);
     run.setHuman(human);
 }
 
-void confirmFuses(CommandRun& run, const QString& sent) {
-    const QString readBack = run.fuseReading.mid(2);
-    const bool extended =
-        FuseCommands::hasExtendedFuseByte(run.workbench().session().model().selectedModelName());
-    if (readBack.mid(extended ? 0 : 2).compare(sent.mid(extended ? 0 : 2), Qt::CaseInsensitive) !=
-        0) {
-        CommandRun::end(
-            Ending::ChipDisagrees,
-            QCoreApplication::translate("CliFuseCommands", "熔丝位未得到确认：写入%1，读回%2。")
-                .arg(sent, readBack));
+std::array<quint8, 4> existingBits(const CommandRun& run, const ChipModel& model) {
+    std::array<quint8, 4> existing{0xFF, 0xFF, 0xFF, 0xFF};
+    const QString fileName = model.name + QStringLiteral(".FUS");
+    const QString path =
+        FuseDefinitionReader::locate({run.paths().dataFolder + QStringLiteral("/Set")}, fileName);
+    if (path.isEmpty())
+        return existing;
+    const auto result = FuseDefinitionReader::read(path, fileName, {});
+    if (result.outcome != FuseDefinitionReader::Outcome::Loaded)
+        return existing;
+    // Character p is cell 31 - p: bit (31 - p) % 8 of byte (31 - p) / 8.
+    const QString& bits = result.definitions.defaultBits;
+    for (int p = 0; p < 32 && p < bits.size(); ++p) {
+        if (bits.at(p) == u'*')
+            existing[(31 - p) / 8] &= quint8(~(1u << ((31 - p) % 8)));
     }
+    return existing;
 }
 
-void confirmLock(CommandRun& run, const QString& sent) {
-    const QString readBack = run.fuseReading.left(2);
-    if (readBack.compare(sent, Qt::CaseInsensitive) != 0) {
-        CommandRun::end(
-            Ending::ChipDisagrees,
-            QCoreApplication::translate("CliFuseCommands", "锁定位未得到确认：写入%1，读回%2。")
-                .arg(sent, readBack));
-    }
-}
-
-void readCalibration(CommandRun& run) {
-    Workbench& wb = run.workbench();
-    const QString model = wb.session().model().selectedModelName();
-    if (CalibrationLayout::forModel(model).bytes.isEmpty())
-        CommandRun::end(
-            Ending::Usage,
-            QCoreApplication::translate("CliFuseCommands", "%1没有校准字节。").arg(model));
-    run.check(wb.runCommand(CommandId::ReadCalibration));
-    const CalibrationState& state = wb.session().calibration();
-    QJsonObject values;
-    QStringList shown;
-    for (int slot = 0; slot < CalibrationState::kSlotCount; ++slot) {
-        if (!state.isSlotEnabled(slot))
-            continue;
-        values.insert(CalibrationState::slotCaption(slot), state.slotValue(slot));
-        shown << CalibrationState::slotCaption(slot) + u'=' + state.slotValue(slot);
-    }
-    if (values.isEmpty()) {
-        CommandRun::end(Ending::Programmer,
-                        QCoreApplication::translate("CliFuseCommands", "校准字节的应答无效。"));
-    }
-    run.find(QStringLiteral("calibration"), values);
-    run.setHuman(shown.join(u' '));
-}
-
-void recordedFuseWrite(CommandRun& run, bool fuses) {
-    Session& s = run.workbench().session();
-    std::optional<QString> reply;
-    const CommandResult result = run.workbench().runner().runRecorded(
-        CommandTable::info(fuses ? CommandId::WriteFuses : CommandId::WriteLock).recordStep, [&] {
-            RecordKeeper::StepFinding finding;
-            reply = fuses ? s.fuseCommands().writeFuses(s.model().selectedModelName())
-                          : s.fuseCommands().writeLockBits();
-            if (reply && reply->isEmpty())
-                finding.fault = QStringLiteral("no answer");
-            return finding;
-        });
-    run.check(result);
-    if (!reply)
-        CommandRun::end(Ending::Usage,
-                        QCoreApplication::translate("CliFuseCommands", "熔丝位未设定好，未写入。"));
-    if (reply->isEmpty())
-        throw noAnswer();
-}
-
-// A cell the model lacks ("*") is sent as 1 and cannot take a 0.
-void setByte(QString& bits, int b, int value, const QString& model) {
+quint8 byteToSend(int value, int b, quint8 existing, const ChipModel& model) {
     for (int k = 0; k < 8; ++k) {
-        const int index = 31 - (8 * b + k);
-        const bool one = (value >> k) & 1;
-        if (index >= bits.size())
-            CommandRun::end(Ending::Usage, QCoreApplication::translate("CliFuseCommands",
-                                                                       "熔丝定义不完整，未写入。"));
-        if (bits.at(index) == u'*') {
-            if (!one) {
-                CommandRun::end(
-                    Ending::Usage,
-                    QCoreApplication::translate("CliFuseCommands",
-                                                "%1没有%2的第%3位，它只能为1，未写入。")
-                        .arg(model, QCoreApplication::translate("CliFuseCommands", kByteNames[b]))
-                        .arg(k));
-            }
-            continue;
+        if (!((existing >> k) & 1) && !((value >> k) & 1)) {
+            CommandRun::end(
+                Ending::Usage,
+                QCoreApplication::translate("CliFuseCommands",
+                                            "%1没有%2的第%3位，它只能为1，未写入。")
+                    .arg(model.name, QCoreApplication::translate("CliFuseCommands", kByteNames[b]))
+                    .arg(k));
         }
-        bits[index] = one ? u'1' : u'0';
     }
+    return quint8(value | ~existing);
 }
 
 }  // namespace kv::cli::steps
 
 #include <QDir>
-#include <QFileInfo>
 
 #include "images/ImageFiles.h"
 #include "images/IntelHexWriter.h"
-#include "operations/ImageReader.h"
+#include "images/MemoryImage.h"
 
 namespace kv::cli::steps {
 
@@ -290,63 +151,99 @@ namespace {
 
 // write: erase first (FLASH only, unless --no-erase), then write; verify
 // when asked. verify alone: the verify step.
-void imageCommand(CommandRun& run, bool flash, bool write) {
-    startWithFile(run, flash);
-    QList<int> options;
-    if (write && flash && !run.request().noErase)
-        options << ProgramOptions::EraseChip;
-    if (write)
-        options << (flash ? ProgramOptions::ProgramFlash : ProgramOptions::ProgramEeprom);
-    if (!write || run.request().verify)
-        options << (flash ? ProgramOptions::VerifyFlash : ProgramOptions::VerifyEeprom);
-    const qint64 bytes = run.workbench().session().slot(memoryOf(flash)).image().byteCount();
-    try {
-        runPass(run, options);
-    } catch (...) {
-        run.find(QStringLiteral("bytes"), bytes);
-        throw;
-    }
-    run.find(QStringLiteral("bytes"), bytes);
+void imageCommand(CommandRun& run, MemoryKind memory, bool write) {
+    const bool flash = memory == MemoryKind::Flash;
+    const ImageFile file = loadFile(run, memory);
+    const ChipModel& model = identifyFor(run, file, flash, !flash);
+    PassPlan plan = planFor(model);
+    (flash ? plan.flash : plan.eeprom) = imagePlan(file.bytes(memory), file.path);
+    plan.erase = write && flash && !run.request().noErase;
+    (flash ? plan.writeFlash : plan.writeEeprom) = write;
+    (flash ? plan.verifyFlash : plan.verifyEeprom) = !write || run.request().verify;
+    run.find(QStringLiteral("bytes"), file.bytes(memory).size());
+    run.runPlan(plan, true);
 }
 
 }  // namespace
 
-void writeFile(CommandRun& run, bool flash) {
-    imageCommand(run, flash, true);
+void writeFile(CommandRun& run, MemoryKind memory) {
+    imageCommand(run, memory, true);
 }
 
-void verifyFile(CommandRun& run, bool flash) {
-    imageCommand(run, flash, false);
+void verifyFile(CommandRun& run, MemoryKind memory) {
+    imageCommand(run, memory, false);
 }
 
-void readToFile(CommandRun& run, bool flash) {
-    const QString& file = run.request().file;
-    const QFileInfo target(file);
+void readToFile(CommandRun& run, MemoryKind memory) {
+    const QString& path = run.request().file;
+    const QFileInfo target(path);
     if (!target.absoluteDir().exists())
         CommandRun::end(Ending::File,
                         QCoreApplication::translate("CliChipCommands", "文件夹不存在：%1")
                             .arg(target.absolutePath()));
     run.openPort();
-    run.identify();
-    Workbench& wb = run.workbench();
-    ReadOutcome read;
-    run.check(wb.runner().runExchange([&] { read = wb.session().reader().read(memoryOf(flash)); }));
-    if (read.stop == ReadOutcome::Stop::Stopped || read.stop == ReadOutcome::Stop::TooSlow)
-        run.find(QStringLiteral("readStoppedAt"), read.stoppedAt());
-    if (const std::optional<CommandEnd> end = endOf(read))
+    const ChipModel& model = run.identify();
+    const bool flash = memory == MemoryKind::Flash;
+    const ReadResult read =
+        run.programmer().read(memory, flash ? model.flashSize : model.eepromSize);
+    if (read.outcome.stop == ReadOutcome::Stop::Stopped ||
+        read.outcome.stop == ReadOutcome::Stop::TooSlow)
+        run.find(QStringLiteral("readStoppedAt"), read.outcome.stoppedAt());
+    if (const std::optional<CommandEnd> end = endOf(read.outcome))
         throw *end;
-    const MemoryImage image = wb.session().slot(memoryOf(flash)).image();
+    const MemoryImage image = MemoryImage::fromBytes(read.bytes);
     const QString suffix = target.suffix().toLower();
     const bool hex = suffix == u"hex" || (!flash && suffix == u"eep");
     QString error;
     const bool saved =
-        hex ? SaveImageToHex(image, file, &error) : saveImageToBin(image, file, &error);
+        hex ? SaveImageToHex(image, path, &error) : saveImageToBin(image, path, &error);
     if (!saved)
         CommandRun::end(
             Ending::File,
-            QCoreApplication::translate("CliChipCommands", "无法写入 %1：%2").arg(file, error));
-    run.find(QStringLiteral("bytes"), image.byteCount());
-    run.find(QStringLiteral("file"), file);
+            QCoreApplication::translate("CliChipCommands", "无法写入 %1：%2").arg(path, error));
+    run.find(QStringLiteral("bytes"), read.bytes.size());
+    run.find(QStringLiteral("file"), path);
+}
+
+}  // namespace kv::cli::steps
+
+#include "core/LeadingNumber.h"
+#include "operations/AddressText.h"
+
+namespace kv::cli::steps {
+
+CalibrationLayout calibrationLayout(const ChipModel& model) {
+    const CalibrationLayout layout = CalibrationLayout::forModel(model.name);
+    if (layout.bytes.isEmpty())
+        CommandRun::end(
+            Ending::Usage,
+            QCoreApplication::translate("CliFuseCommands", "%1没有校准字节。").arg(model.name));
+    return layout;
+}
+
+QString slotCaption(int slot) {
+    return QStringLiteral("%1MHz").arg(1 << slot);
+}
+
+CalibrationPlan calibrationPlan(const ChipModel& model, int slot, MemoryKind target,
+                                const QString& addressText) {
+    CalibrationPlan plan;
+    const CalibrationLayout layout = CalibrationLayout::forModel(model.name);
+    for (const CalibrationLayout::Byte& byte : layout.bytes) {
+        if (byte.slot == slot)
+            plan.chosen = int(plan.infoAddresses.size());
+        plan.infoAddresses << byte.address;
+    }
+    plan.target = target;
+    const int largest = (target == MemoryKind::Flash ? model.flashSize : model.eepromSize) - 1;
+    const qint64 number = qBound<qint64>(0, leadingNumber(addressText), qint64(largest));
+    const std::optional<int> address = checkedAddress(QString::number(number), largest);
+    if (address)
+        plan.address = *address;
+    else
+        plan.addressRefusal = addressFormatError();
+    plan.noValueRefusal = QCoreApplication::translate("CliFuseCommands", "校准字节的应答无效。");
+    return plan;
 }
 
 }  // namespace kv::cli::steps

@@ -2,50 +2,43 @@
 #pragma once
 
 #include <QJsonObject>
-#include <QList>
 #include <QString>
 
+#include "catalogue/ChipModel.h"
+#include "cli/CliImageFile.h"
 #include "cli/CommandRun.h"
-#include "operations/Outcomes.h"
+#include "operations/CalibrationLayout.h"
+#include "pass/PassPlan.h"
 
-// What several commands do alike: the image files, the pass, the fuse bytes.
+// What several commands do alike: their image file, their plan, the fuse bytes.
 namespace kv::cli::steps {
 
-MemoryKind memoryOf(bool flash);
+// The command's file for the memory, read once; refused when it holds no
+// data for it.
+ImageFile loadFile(CommandRun& run, MemoryKind memory);
+// Once the model is known: the file's memories, sections and fuse bytes
+// against the model's.
+void checkFits(const ImageFile& file, const ChipModel& model, bool flash, bool eeprom);
+// Opens the port and identifies the chip, checking the file against the
+// model as soon as it is known (from --model, before anything is sent).
+const ChipModel& identifyFor(CommandRun& run, const ImageFile& file, bool flash, bool eeprom);
 
-// The file into the memory's image; mayBeEmpty: a file without data for
-// this memory is no failure.
-void loadImage(CommandRun& run, bool flash, const QString& path, bool mayBeEmpty = false);
-// Before anything reaches the chip: an image larger than the model's memory.
-void checkImageFits(CommandRun& run, bool flash);
-// Loads a file command's file, opens the port and identifies the chip,
-// checking the file against the model as soon as it is known.
-void startWithFile(CommandRun& run, bool flash);
+// A plan for the model with nothing chosen yet; the record reads back what
+// it wrote.
+PassPlan planFor(const ChipModel& model);
+ImagePlan imagePlan(const QByteArray& bytes, const QString& path);
 
-// The pass with only these options, recorded; throws its ending when it
-// did not end well.
-PassOutcome runPass(CommandRun& run, const QList<int>& options);
-// The pass as the options stand, recorded.
-PassOutcome runRecordedPass(CommandRun& run);
-// What the pass found, into the findings; its ending when it did not end well.
-std::optional<CommandEnd> passFindings(CommandRun& run, const PassOutcome& pass);
-
-// The fuse and lock bytes of a reading (lock, extended, high, low) as the
-// JSON result names them.
-QJsonObject fuseFindings(CommandRun& run, const QString& reading);
-// Reads the fuse and lock bytes into the findings and run.fuseReading.
-void readFuses(CommandRun& run);
-// Against the last fuse read: what "WS" / "WL" sent.
-void confirmFuses(CommandRun& run, const QString& sent);
-void confirmLock(CommandRun& run, const QString& sent);
-// Reads the calibration bytes into the findings; refuses a model without any.
-void readCalibration(CommandRun& run);
-// A fuse ("WS") or lock ("WL") write with the record around it; a silent
-// programmer is found from the reply the write returns.
-void recordedFuseWrite(CommandRun& run, bool fuses);
-// Puts value into byte b (0 low .. 3 lock) of a fuse bit string; throws a
-// usage ending for a 0 in a bit the model lacks.
-void setByte(QString& bits, int b, int value, const QString& model);
+// The chip's fuse and lock bytes, logged as the window logs them; throws
+// when the programmer gives none.
+FuseReading readFuses(CommandRun& run);
+// The reading as the JSON result and a person read it.
+void fuseFindings(CommandRun& run, const FuseReading& reading);
+// Which bits of each byte (low, high, extended, lock) the model has, from
+// its fuse definitions' default bits ("*" for a bit it lacks).
+std::array<quint8, 4> existingBits(const CommandRun& run, const ChipModel& model);
+// A byte to send: a 0 in a bit the model lacks is refused (usage), the
+// lacking bits are sent as 1.
+quint8 byteToSend(int value, int b, quint8 existing, const ChipModel& model);
 
 }  // namespace kv::cli::steps
 
@@ -53,8 +46,23 @@ namespace kv::cli::steps {
 
 // write-flash / write-eeprom FILE, verify-flash / verify-eeprom FILE and
 // read-flash / read-eeprom FILE: one body per kind, for either memory.
-void writeFile(CommandRun& run, bool flash);
-void verifyFile(CommandRun& run, bool flash);
-void readToFile(CommandRun& run, bool flash);
+void writeFile(CommandRun& run, MemoryKind memory);
+void verifyFile(CommandRun& run, MemoryKind memory);
+void readToFile(CommandRun& run, MemoryKind memory);
+
+}  // namespace kv::cli::steps
+
+namespace kv::cli::steps {
+
+// The model's calibration bytes: information byte addresses, and for each
+// its MHz slot (0 for 1 MHz ... 3 for 8 MHz); refused for a model without any.
+CalibrationLayout calibrationLayout(const ChipModel& model);
+// "1MHz" ... "8MHz".
+QString slotCaption(int slot);
+// Where a calibration byte goes: a byte address text as the window's box
+// takes it (the leading number, at most the memory's last byte); the plan's
+// refusal when the text is no address.
+CalibrationPlan calibrationPlan(const ChipModel& model, int slot, MemoryKind target,
+                                const QString& addressText);
 
 }  // namespace kv::cli::steps

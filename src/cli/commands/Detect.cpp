@@ -8,8 +8,8 @@ namespace {
 
 void detect(CommandRun& run) {
     run.openPort();
-    run.identify();
-    run.setHuman(run.chipSignature() + u' ' + run.chipModel());
+    const ChipModel& model = run.identify();
+    run.setHuman(run.chipSignature() + u' ' + model.name);
 }
 
 }  // namespace

@@ -1,27 +1,18 @@
 // SPDX-License-Identifier: MIT
-#include "app/Workbench.h"
-#include "cli/CommandRun.h"
 #include "cli/Subcommand.h"
+#include "cli/commands/ChipSteps.h"
 
 namespace kv::cli::commands {
 
 namespace {
 
+// The programmer does not acknowledge an erase: the record's read of the
+// signature after it tells a silent one from a good erase.
 void erase(CommandRun& run) {
     run.openPort();
-    run.identify();
-    Workbench& wb = run.workbench();
-    bool answered = true;
-    const CommandResult result = wb.runner().runRecorded(QStringLiteral("erase"), [&] {
-        RecordKeeper::StepFinding finding;
-        answered = !wb.session().fuseCommands().eraseChip().isEmpty();
-        if (!answered)
-            finding.fault = QStringLiteral("no answer");
-        return finding;
-    });
-    run.check(result);
-    if (!answered)
-        throw noAnswer();
+    PassPlan plan = steps::planFor(run.identify());
+    plan.erase = true;
+    run.runPlan(plan);
 }
 
 }  // namespace

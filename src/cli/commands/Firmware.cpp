@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include <QTimer>
 
-#include "app/Workbench.h"
 #include "cli/CommandRun.h"
 #include "cli/Subcommand.h"
 #include "firmware/FirmwareFile.h"
@@ -20,9 +19,9 @@ void firmware(CommandRun& run) {
         CommandRun::end(Ending::File, e.text());
     }
     run.openPort();
-    Workbench& wb = run.workbench();
-    FirmwareUpdate update(wb.session().link(), wb.session().settings(), run.prompts(),
-                          [&wb] { wb.refreshConnection(); });
+    // No window shows the connection: nothing to refresh when the loader
+    // closes and reopens the port.
+    FirmwareUpdate update(run.link(), run.settings(), run.prompts(), [] {});
     update.setFileName(request.file);
     update.setPageOption(pageSize == 32 ? 0 : pageSize == 64 ? 1 : 2);
     update.setEncrypted(request.encrypted);

@@ -15,7 +15,7 @@ const Subcommand& fusesRead() {
             [](CommandRun& run) {
                 run.openPort();
                 run.identify();
-                steps::readFuses(run);
+                steps::fuseFindings(run, steps::readFuses(run));
             },
     };
     return command;

@@ -2,7 +2,6 @@
 #include <QCoreApplication>
 #include <array>
 
-#include "app/Workbench.h"
 #include "cli/Subcommand.h"
 #include "cli/commands/ChipSteps.h"
 
@@ -10,29 +9,30 @@ namespace kv::cli::commands {
 
 namespace {
 
+// The bytes not named keep what the chip holds: they are read first. The
+// record's read-back after the write confirms it.
 void fusesWrite(CommandRun& run) {
     run.openPort();
-    run.identify();
+    const ChipModel& model = run.identify();
     const CliRequest& request = run.request();
-    Workbench& wb = run.workbench();
-    const QString model = wb.session().model().selectedModelName();
-    if (request.ext && !FuseCommands::hasExtendedFuseByte(model))
+    if (request.ext && !model.extendedFuse)
         CommandRun::end(Ending::Usage, QCoreApplication::translate("CliFuseCommands",
                                                                    "%1没有扩展熔丝字节，未写入。")
-                                           .arg(model));
-    // The bytes not named keep what the chip holds: they are read first.
-    steps::readFuses(run);
-    QString bits = wb.session().fuses().fuseBitString();
-    const std::array<std::optional<int>, 3> values{request.low, request.high, request.ext};
-    for (int b = 0; b < 3; ++b) {
-        if (values[b])
-            steps::setByte(bits, b, *values[b], model);
-    }
-    wb.schemes().applyFuseBits(bits);
-    const QString sent = FuseCommands::fuseField(wb.session().fuses(), model);
-    steps::recordedFuseWrite(run, true);
-    steps::readFuses(run);
-    steps::confirmFuses(run, sent);
+                                           .arg(model.name));
+    const FuseBytes held = steps::readFuses(run).fuses(model.extendedFuse);
+    const std::array<quint8, 4> existing = steps::existingBits(run, model);
+    const auto value = [&](const std::optional<int>& given, quint8 chip, int b) {
+        return steps::byteToSend(given.value_or(chip), b, existing[b], model);
+    };
+    PassPlan plan = steps::planFor(model);
+    plan.writeFuses = true;
+    plan.fuses.low = value(request.low, held.low, 0);
+    plan.fuses.high = value(request.high, held.high, 1);
+    if (model.extendedFuse)
+        plan.fuses.extended = value(request.ext, held.extended.value_or(0xFF), 2);
+    const PassOutcome pass = run.runPlan(plan);
+    if (pass.fuseReadBack)
+        steps::fuseFindings(run, *pass.fuseReadBack);
 }
 
 QString check(CliRequest& request) {

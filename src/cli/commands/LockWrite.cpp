@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include <QCoreApplication>
 
-#include "app/Workbench.h"
 #include "cli/Subcommand.h"
 #include "cli/commands/ChipSteps.h"
 
@@ -11,16 +10,15 @@ namespace {
 
 void lockWrite(CommandRun& run) {
     run.openPort();
-    run.identify();
-    Workbench& wb = run.workbench();
-    steps::readFuses(run);
-    QString bits = wb.session().fuses().fuseBitString();
-    steps::setByte(bits, 3, *run.request().lockByte, wb.session().model().selectedModelName());
-    wb.schemes().applyFuseBits(bits);
-    const QString sent = wb.session().fuses().byteText(3);
-    steps::recordedFuseWrite(run, false);
-    steps::readFuses(run);
-    steps::confirmLock(run, sent);
+    const ChipModel& model = run.identify();
+    // A bit the model lacks is refused once the chip is known, before the write.
+    PassPlan plan = steps::planFor(model);
+    plan.writeLock = true;
+    plan.lock =
+        steps::byteToSend(*run.request().lockByte, 3, steps::existingBits(run, model)[3], model);
+    const PassOutcome pass = run.runPlan(plan);
+    if (pass.fuseReadBack)
+        steps::fuseFindings(run, *pass.fuseReadBack);
 }
 
 // The argument is the byte itself.

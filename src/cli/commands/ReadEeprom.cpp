@@ -15,7 +15,7 @@ const Subcommand& readEeprom() {
         .reach = Reach::Chip,
         .changesChip = false,
         .onGang = false,
-        .invoke = [](CommandRun& run) { steps::readToFile(run, false); },
+        .invoke = [](CommandRun& run) { steps::readToFile(run, MemoryKind::Eeprom); },
     };
     return command;
 }

@@ -15,7 +15,7 @@ const Subcommand& readFlash() {
         .reach = Reach::Chip,
         .changesChip = false,
         .onGang = false,
-        .invoke = [](CommandRun& run) { steps::readToFile(run, true); },
+        .invoke = [](CommandRun& run) { steps::readToFile(run, MemoryKind::Flash); },
     };
     return command;
 }

@@ -15,7 +15,7 @@ const Subcommand& verifyEeprom() {
         .reach = Reach::Chip,
         .changesChip = true,
         .onGang = true,
-        .invoke = [](CommandRun& run) { steps::verifyFile(run, false); },
+        .invoke = [](CommandRun& run) { steps::verifyFile(run, MemoryKind::Eeprom); },
     };
     return command;
 }

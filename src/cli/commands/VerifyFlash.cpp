@@ -15,7 +15,7 @@ const Subcommand& verifyFlash() {
         .reach = Reach::Chip,
         .changesChip = true,
         .onGang = true,
-        .invoke = [](CommandRun& run) { steps::verifyFile(run, true); },
+        .invoke = [](CommandRun& run) { steps::verifyFile(run, MemoryKind::Flash); },
     };
     return command;
 }

@@ -16,7 +16,7 @@ const Subcommand& writeEeprom() {
         .reach = Reach::Chip,
         .changesChip = true,
         .onGang = true,
-        .invoke = [](CommandRun& run) { steps::writeFile(run, false); },
+        .invoke = [](CommandRun& run) { steps::writeFile(run, MemoryKind::Eeprom); },
     };
     return command;
 }

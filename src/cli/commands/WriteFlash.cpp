@@ -16,7 +16,7 @@ const Subcommand& writeFlash() {
         .reach = Reach::Chip,
         .changesChip = true,
         .onGang = true,
-        .invoke = [](CommandRun& run) { steps::writeFile(run, true); },
+        .invoke = [](CommandRun& run) { steps::writeFile(run, MemoryKind::Flash); },
     };
     return command;
 }
