@@ -337,6 +337,10 @@
 <context>
     <name>CliRequest</name>
     <message>
+        <source>编程器类型“%1”未知（可用：%2）</source>
+        <translation>Unknown programmer kind “%1” (known: %2)</translation>
+    </message>
+    <message>
         <source>波特率“%1”无效</source>
         <translation>Invalid baud rate &quot;%1&quot;</translation>
     </message>

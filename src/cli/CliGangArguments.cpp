@@ -12,9 +12,10 @@ namespace {
 
 // The global options that take the next word as their value.
 bool takesValue(const QString& word) {
-    static const QStringList valued = {"-p",      "--port",   "-b",       "--baud",  "-m",
-                                       "--model", "--record", "--serial", "--lang",  "-port",
-                                       "-baud",   "-model",   "-record",  "-serial", "-lang"};
+    static const QStringList valued = {"-p",           "--port",     "-b",       "--baud",  "-m",
+                                       "--model",      "--record",   "--serial", "--lang",  "-port",
+                                       "-baud",        "-model",     "-record",  "-serial", "-lang",
+                                       "--programmer", "-programmer"};
     return valued.contains(word);
 }
 

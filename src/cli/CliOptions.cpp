@@ -1,7 +1,21 @@
 // SPDX-License-Identifier: MIT
 #include "cli/CliOptions.h"
 
+#include "pass/ProgrammerKinds.h"
+
 namespace kv::cli {
+
+namespace {
+
+QString programmerHelp() {
+    QStringList names;
+    for (const ProgrammerKind& kind : programmerKinds())
+        names << kind.name;
+    return QStringLiteral("the kind of programmer on the port: %1;\ndefault: %2")
+        .arg(names.join(QStringLiteral(", ")), names.value(0));
+}
+
+}  // namespace
 
 const QList<QCommandLineOption>& globalOptions() {
     static const QList<QCommandLineOption> list = {
@@ -33,6 +47,7 @@ const QList<QCommandLineOption>& globalOptions() {
          "a serial number per chip (key=value: name, start, step, width,\n"
          "format, target, address); run also reads SCHEME.SET.serial",
          "FILE"},
+        {"programmer", programmerHelp(), "KIND"},
         {"version", "print the version"},
         {{"h", "help"}, "this text"},
     };

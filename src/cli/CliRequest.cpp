@@ -10,6 +10,7 @@
 #include "catalogue/ChipModelTable.h"
 #include "cli/CliOptions.h"
 #include "cli/Subcommands.h"
+#include "pass/ProgrammerKinds.h"
 
 namespace kv::cli {
 
@@ -83,6 +84,15 @@ QString applyValue(CliRequest& r, const QString& name, const QString& value) {
         if (r.language != u"en" && r.language != u"zh")
             return QCoreApplication::translate("CliRequest", "--lang 应为 en 或 zh，而不是“%1”")
                 .arg(value);
+    } else if (name == u"--programmer") {
+        if (!findProgrammerKind(value.trimmed())) {
+            QStringList names;
+            for (const ProgrammerKind& kind : programmerKinds())
+                names << kind.name;
+            return QCoreApplication::translate("CliRequest", "编程器类型“%1”未知（可用：%2）")
+                .arg(value, names.join(QStringLiteral(", ")));
+        }
+        r.programmer = value.trimmed();
     } else if (name == u"--since") {
         // A day alone counts from its midnight, local time.
         r.since = QDateTime::fromString(value, Qt::ISODate);
@@ -280,6 +290,7 @@ QString canonicalModel(const QString& name) {
 ParsedArguments parseArguments(const QStringList& arguments) {
     ParsedArguments parsed;
     CliRequest& r = parsed.request;
+    r.programmer = programmerKinds().front().name;
     const QStringList line = QStringList{QStringLiteral("kelvaro-cli")} + arguments;
     QCommandLineParser parser;
     prepare(parser);

@@ -40,7 +40,8 @@ struct CliRequest {
     // --operator, --lot: for the record; not given: the window's settings.
     std::optional<QString> operatorName;
     std::optional<QString> lot;
-    QString language;  // --lang: "en" or "zh"; empty: not given
+    QString language;    // --lang: "en" or "zh"; empty: not given
+    QString programmer;  // --programmer: a registered kind; the default one unless given
     // gang: the sockets' ports ("COM1,COM2"; empty: the stored sockets) and
     // the command every socket runs ("run", "line3.SET").
     QString gangPorts;

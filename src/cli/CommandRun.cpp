@@ -17,6 +17,8 @@
 #include "core/HexDigits.h"
 #include "core/LeadingNumber.h"
 #include "pass/PassRunner.h"
+#include "pass/ProgrammerKinds.h"
+#include "programmer/SerialProgrammer.h"
 #include "settings/SettingsKeys.h"
 
 namespace kv::cli {
@@ -276,7 +278,8 @@ void CommandRun::openPort() {
     const qint64 openedMs = m_clock.nowMs();
     m_link = std::make_unique<ProgrammerLink>(m_port, m_clock, m_pump,
                                               [this](const QString& text) { log(text); });
-    m_programmer = std::make_unique<SerialProgrammer>(*m_link);
+    // The kind was checked when the line was parsed.
+    m_programmer = findProgrammerKind(m_request.programmer)->make(*m_link);
     m_programmer->setEventSink([this](const ProgrammerEvent& event) { takeEvent(event); });
     m_link->discardInput();
     // The record opens while the line is watched for quiet: a record that

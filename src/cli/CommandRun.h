@@ -19,8 +19,8 @@
 #include "pass/PassOutcome.h"
 #include "pass/PassPlan.h"
 #include "pass/PassRunner.h"
+#include "programmer/Programmer.h"
 #include "programmer/ProgrammerEvents.h"
-#include "programmer/SerialProgrammer.h"
 #include "record/SerialScheme.h"
 
 namespace kv::cli {
@@ -75,13 +75,10 @@ public:
     // Reads the signature and takes the model from it; the --model guard.
     const ChipModel& identify();
     const QString& chipSignature() const { return m_signature; }
-    // The model of the chip (identified, or the scheme's).
+    // The model of the chip (identified, or the plan's).
     const ChipModel& model() const { return *m_model; }
-    void setModel(const ChipModel& model);
 
     CliRecord& record() { return *m_record; }
-    // The port as the record names it.
-    QString portText() const;
     // A pass on the chip, with the record around it: a plan that would send
     // nothing where it says it writes, or that does not fit the chip, is
     // refused before anything is sent. A numbered pass (a memory write or
@@ -98,6 +95,9 @@ private:
     void reportStop();
     void takeEvent(const ProgrammerEvent& event);
     void addSerial(PassPlan& plan);
+    void setModel(const ChipModel& model);
+    // The port as the record names it.
+    QString portText() const;
 
     CliRequest m_request;
     CliReport& m_report;
@@ -110,7 +110,7 @@ private:
     QtEventPump m_pump{m_clock};
     CliPrompts m_prompts;
     std::unique_ptr<ProgrammerLink> m_link;
-    std::unique_ptr<SerialProgrammer> m_programmer;
+    std::unique_ptr<Programmer> m_programmer;
     std::unique_ptr<CliRecord> m_record;
     std::optional<SerialScheme> m_serialScheme;
     QString m_serialSource;  // the file it came from

@@ -75,6 +75,9 @@ QString optionLines(const QList<QCommandLineOption>& options) {
         if (!option.valueName().isEmpty())
             head += u' ' + option.valueName();
         const QString indent = QStringLiteral("\n%1").arg(QString(), -21);
+        // A head too long for its column gets the text on the lines below it.
+        if (head.size() > 18)
+            head += indent.chopped(1);
         text += QStringLiteral("  %1 %2\n")
                     .arg(head, -18)
                     .arg(option.description().replace(u'\n', indent));

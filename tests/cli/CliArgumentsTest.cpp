@@ -106,6 +106,10 @@ INSTANTIATE_TEST_SUITE_P(
                  ASSERT_TRUE(r.help && r.unit);
                  EXPECT_EQ(r.unit->name, "write-flash");
              }},
+        Line{"unknown_programmer_kind",
+             {"--programmer", "stk500", "detect"},
+             QStringLiteral("编程器类型“stk500”未知（可用：serial）"),
+             nullptr},
         Line{"language",
              {"--lang", "en", "detect"},
              {},
