@@ -73,8 +73,8 @@ protected:
     QString externalStopText() const override { return stoppedText(); }
 };
 
-// Warning boxes become report lines; the one file dialog a command needs
-// (the scheme to load) is answered from the command line.
+// Warning boxes (the firmware update's) become report lines; a file dialog
+// is answered from the command line.
 class CliPrompts : public UserPrompts {
 public:
     std::function<void(const QString&)> onWarning;

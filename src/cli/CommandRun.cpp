@@ -127,10 +127,11 @@ int CommandRun::run() {
         // The chip is done; only its record waits. A command that failed
         // keeps its own ending, the chip being what the line must act on.
         m_findings.insert(QStringLiteral("recordPending"), true);
-        log(*m_record->pending());
         if (ending == Ending::Done) {
             ending = Ending::RecordPending;
             m_message = *m_record->pending();
+        } else {
+            log(*m_record->pending());
         }
     }
     m_port.setOpen(false);
