@@ -316,7 +316,7 @@ int CliRunner::runFirmware() {
         return code;
 
     Workbench& wb = *m_workbench;
-    FirmwareUpdate update(wb.session().link(), wb.session().settings(), m_prompts,
+    FirmwareUpdate update(wb.session().link(), wb.session().platform().settings, m_prompts,
                           [&wb] { wb.refreshConnection(); });
     update.setFileName(m_request.file);
     update.setPageOption(pageSize == 32 ? 0 : pageSize == 64 ? 1 : 2);
