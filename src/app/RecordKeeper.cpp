@@ -140,7 +140,7 @@ std::optional<OperationError> RecordKeeper::begin(const std::optional<QString>& 
         return std::nullopt;
     m_recorder->begin();
     PassRecord& record = m_recorder->record();
-    const int number = m_session.port().portNumber();
+    const int number = m_session.platform().port.portNumber();
     record.port = m_portText.isEmpty() ? QStringLiteral("COM%1").arg(number) : m_portText;
     if (m_portMap)
         record.device = m_portMap->devicePath(number);
@@ -222,7 +222,8 @@ void RecordKeeper::completeRecord(const std::optional<QString>& failure,
     // from the same chip just before: never the window's placeholder, never
     // an earlier chip's.
     record.signature = m_chipSignature.value_or(QString());
-    const bool readBack = m_recorder->policy().readBack && !failure && m_session.port().isOpen();
+    const bool readBack =
+        m_recorder->policy().readBack && !failure && m_session.platform().port.isOpen();
     // The programmer does not acknowledge an erase: a silent one would pass
     // for a good erase unless something after it answers.
     if (readBack && !record.steps.isEmpty() && record.steps.last().name == u"erase") {

@@ -64,8 +64,4 @@ void Session::reloadFuseDefinitions() {
     m_fuses.loadFuseDefinitions(m_model.selectedModelName() + QStringLiteral(".FUS"));
 }
 
-void Session::applyDefaultFuseBits() {
-    m_fuses.applyFuseBits(m_fuses.defaultFuseBits());
-}
-
 }  // namespace kv

@@ -67,13 +67,9 @@ public:
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    SerialControl& port() { return m_platform.port; }
-    StoppableSerialControl* stopper() { return m_platform.stopper; }
-    SettingsStore& settings() { return m_platform.settings; }
-    UserPrompts& prompts() { return m_platform.prompts; }
-    ShellDialogs& dialogs() { return m_platform.dialogs; }
-    // The folder that holds "Set" and the help file.
-    const QString& dataFolder() const { return m_platform.dataFolder; }
+    // What the program is built on: port, stop, settings, prompts, dialogs,
+    // the data folder.
+    const WorkbenchPlatform& platform() const { return m_platform; }
     // The window title: the caption of every warning box.
     const QString& appCaption() const { return m_appCaption; }
 
@@ -94,7 +90,6 @@ public:
     ImageSlot& eeprom() { return m_eeprom; }
     ImageFiles& files() { return m_files; }
     ImageReader& reader() { return *m_reader; }
-    ImageWriter& writer() { return *m_writer; }
     ProgramPass& programPass() { return *m_pass; }
     ProgramOptions& options() { return m_options; }
     ConnectionState& connection() { return m_connection; }
@@ -104,7 +99,6 @@ public:
     // The selected model's fuse definitions into the editor, and its defaults
     // into the cells.
     void reloadFuseDefinitions();
-    void applyDefaultFuseBits();
     // The selected model's sizes, for the sections of an ELF file.
     ElfLimits elfLimits() const;
 

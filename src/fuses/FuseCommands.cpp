@@ -103,7 +103,7 @@ void FuseCommands::requireDefinitions(const QString& refused) const {
 QString FuseCommands::requestFuseReading(const char* invalidText) {
     const FuseReading reading = m_programmer.readFuses();
     if (reading.answered() && !reading.valid())
-        m_programmer.note(
+        m_programmer.problem(
             QCoreApplication::translate("FuseCommands", invalidText).arg(reading.reply));
     return reading.digits;
 }

@@ -73,7 +73,7 @@ bool SingleAccess::send(int row, qint64 where, const QString& text) {
     const bool acknowledged = m_programmer.writeCell(
         row == 0 ? MemoryKind::Flash : MemoryKind::Eeprom, where, cellBytes(data, width));
     if (!acknowledged)
-        m_programmer.note(noReplyText());
+        m_programmer.problem(noReplyText());
     return acknowledged;
 }
 
@@ -83,7 +83,7 @@ QString SingleAccess::read(MemoryKind memory) {
     const QString reply = m_programmer.readCell(memory, where);
     m_state.setDataText(row, reply);
     if (reply.isEmpty())
-        m_programmer.note(noReplyText());
+        m_programmer.problem(noReplyText());
     return reply;
 }
 

@@ -91,7 +91,7 @@ void PassRunner::checkSignature(const PassPlan& plan, StepOutcome& outcome) {
     outcome.garbled = !signature.isEmpty() && !(signature.size() == 6 && isHexText(signature));
     note(signatureLogText() + signature);
     if (!outcome.answered)
-        note(QCoreApplication::translate("SingleAccess", "编程器无反应!"));
+        m_programmer.problem(QCoreApplication::translate("SingleAccess", "编程器无反应!"));
     // Digits compare by value: a programmer may answer in lower case.
     outcome.signatureMatches =
         signature.compare(plan.expectedSignature.value_or(QString()), Qt::CaseInsensitive) == 0;
@@ -217,7 +217,7 @@ bool PassRunner::writeSerial(const SerialPlan& serial) {
         else
             cell = QByteArray(1, byteAt(at));
         if (!m_programmer.writeCell(serial.memory, at, cell)) {
-            note(QCoreApplication::translate("SingleAccess", "编程器无反应!"));
+            m_programmer.problem(QCoreApplication::translate("SingleAccess", "编程器无反应!"));
             return false;
         }
     }
@@ -245,8 +245,8 @@ void PassRunner::readBack(const PassPlan& plan, PassOutcome& pass) {
             return;
         const FuseReading reading = m_programmer.readFuses();
         if (reading.answered() && !reading.valid())
-            note(QCoreApplication::translate("FuseCommands", "读熔丝位应答无效：%1")
-                     .arg(reading.reply));
+            m_programmer.problem(QCoreApplication::translate("FuseCommands", "读熔丝位应答无效：%1")
+                                     .arg(reading.reply));
         if (!reading.valid())
             return;
         pass.fuseReadBack = reading;

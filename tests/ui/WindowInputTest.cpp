@@ -271,6 +271,33 @@ TEST(WindowAccessibility, EveryControlIsNamedAndDescribed) {
     EXPECT_EQ(rig.wb().session().fuses().cell(7).caption, cell->text());
 }
 
+// Stop during 读FLASH, then 读熔丝位: the programmer still sends the rest of
+// the memory, and none of it may pass for the fuse bytes.
+TEST(StopWindow, AStoppedReadDoesNotAnswerTheNextCommand) {
+    ShellPlatform p;
+    ui::MainWindow w({p.port, p.clock, p.pump, p.prompts, p.settings, p.dataFolder(), nullptr,
+                      &p.dialogs, nullptr});
+    w.load();
+    w.show();
+    Workbench& wb = w.workbench();
+    wb.runCommand(CommandId::SelectModel);
+    bool stopped = false;
+    p.pump.onYield = [&] {
+        const int done = wb.session().flash().progress();
+        if (stopped || done < 10 || done == 100)
+            return;
+        stopped = true;
+        click(w.stopButton());
+    };
+    wb.runCommand(CommandId::ReadFlash);
+    p.pump.onYield = nullptr;
+    ASSERT_TRUE(stopped);
+    wb.runCommand(CommandId::ReadFuses);
+    EXPECT_EQ(wb.session().fuses().fuseHigh(), 0xD9);
+    EXPECT_EQ(wb.session().fuses().fuseLow(), 0xE1);
+    EXPECT_TRUE(p.prompts.warnings.isEmpty()) << p.prompts.lines().join('\n').toStdString();
+}
+
 // Stop during a pass: the FLASH write ends between two pages, the log and
 // the record say it was stopped (no box), and Stop is there only meanwhile.
 TEST(StopWindow, APassStopsAtAWholePageAndIsRecordedAsStopped) {
