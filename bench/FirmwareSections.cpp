@@ -7,11 +7,9 @@
 #include "Section.h"
 #include "avr/BoardSerialControl.h"
 #include "avr/ProgrammerBoard.h"
-#include "images/ImageSlot.h"
-#include "images/MemoryImage.h"
+#include "images/MemoryGeometry.h"
 #include "link/ProgrammerLink.h"
-#include "operations/ImageReader.h"
-#include "operations/ImageWriter.h"
+#include "programmer/SerialProgrammer.h"
 #include "sim/SimTiming.h"
 
 namespace kv::bench {
@@ -51,14 +49,12 @@ QList<Measurement> firmwareFlash(BenchRig&, const Options&) {
     link.discardInput();
 
     constexpr MemoryGeometry geometry{32768, 1024, 64};
-    ImageSlot flash{MemoryKind::Flash}, eeprom{MemoryKind::Eeprom};
     QByteArray bytes(32768, Qt::Uninitialized);
     QRandomGenerator generator(20240607);
     for (char& b : bytes)
         b = char(generator.bounded(256));
-    flash.setImage(MemoryImage::fromBytes(bytes));
-    ImageWriter writer(link, flash, eeprom, [&] { return geometry; });
-    ImageReader reader(link, flash, eeprom, [&] { return geometry; });
+    SerialProgrammer programmer(link);
+    programmer.setGeometry(geometry);
 
     link.sendCommand(QStringLiteral("EM#"));
     link.logReplyAfter(100);
@@ -69,8 +65,8 @@ QList<Measurement> firmwareFlash(BenchRig&, const Options&) {
     const qint64 start = clock.nowUs();
     VerifyOutcome verify;
     try {
-        writer.write(MemoryKind::Flash);
-        verify = reader.verify(MemoryKind::Flash);
+        programmer.write(MemoryKind::Flash, bytes);
+        verify = programmer.verify(MemoryKind::Flash, bytes);
     } catch (const std::exception& e) {
         m.details
             << QStringLiteral("open programmer: stopped: %1").arg(QString::fromUtf8(e.what()));

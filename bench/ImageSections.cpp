@@ -15,6 +15,8 @@
 #include "images/MemoryImage.h"
 #include "operations/ImageReader.h"
 #include "operations/ImageWriter.h"
+#include "operations/WindowEvents.h"
+#include "programmer/SerialProgrammer.h"
 #include "settings/SettingsStore.h"
 #include "sim/SimTiming.h"
 
@@ -38,8 +40,11 @@ public:
 struct ImageBench {
     explicit ImageBench(BenchRig& rig)
         : rig(rig),
-          writer(rig.link(), flash, eeprom, [] { return geometry; }),
-          reader(rig.link(), flash, eeprom, [] { return geometry; }) {}
+          programmer(rig.link()),
+          writer(programmer, flash, eeprom, [] { return geometry; }),
+          reader(programmer, flash, eeprom, [] { return geometry; }) {
+        programmer.setEventSink(windowEvents(rig.link(), flash, eeprom));
+    }
 
     static constexpr MemoryGeometry geometry{32768, 1024, 64};
 
@@ -70,6 +75,7 @@ struct ImageBench {
     ImageSlot flash{MemoryKind::Flash};
     ImageSlot eeprom{MemoryKind::Eeprom};
     CollectingPrompts prompts;
+    SerialProgrammer programmer;
     ImageWriter writer;
     ImageReader reader;
 };

@@ -69,6 +69,18 @@
 <context>
     <name>CliChipCommands</name>
     <message>
+        <source>%1没有可写入的数据（“%2”为空），未做任何操作。</source>
+        <translation>%1: nothing to write (“%2” is empty); nothing was done.</translation>
+    </message>
+    <message>
+        <source>方案的熔丝位不完整（第%1位），未做任何操作。</source>
+        <translation>The scheme's fuse bits are incomplete (bit %1); nothing was done.</translation>
+    </message>
+    <message>
+        <source>序列号没有写入：%1</source>
+        <translation>Serial number not written: %1</translation>
+    </message>
+    <message>
         <source>找不到文件 %1</source>
         <translation>File not found: %1</translation>
     </message>
@@ -325,6 +337,10 @@
 <context>
     <name>CliRequest</name>
     <message>
+        <source>编程器类型“%1”未知（可用：%2）</source>
+        <translation>Unknown programmer kind “%1” (known: %2)</translation>
+    </message>
+    <message>
         <source>波特率“%1”无效</source>
         <translation>Invalid baud rate "%1"</translation>
     </message>
@@ -427,6 +443,10 @@
 </context>
 <context>
     <name>CliRunner</name>
+    <message>
+        <source>（%1进度%2%）</source>
+        <translation> (%1 %2%)</translation>
+    </message>
     <message>
         <source>已向编程器发送%1字节</source>
         <translation>%1 bytes sent to the programmer</translation>
@@ -1680,6 +1700,13 @@ This user may not use serial ports: add the user to the dialout group (sudo user
     <message>
         <source>序列号文件 %1：%2字节的序列号在地址 %3 处超出%4（%5字节），未编程。</source>
         <translation>Serial number file %1: a serial number of %2 bytes at address %3 does not fit the %4 (%5 bytes); nothing was programmed.</translation>
+    </message>
+</context>
+<context>
+    <name>SerialProgrammer</name>
+    <message>
+        <source>编程器仍在发送上一条命令的数据：请等几秒再试，或拔下编程器再插上。</source>
+        <translation>The programmer is still sending data of an earlier command: wait a few seconds and try again, or unplug the programmer and plug it in again.</translation>
     </message>
 </context>
 <context>

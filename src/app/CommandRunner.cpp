@@ -51,7 +51,7 @@ bool CommandRunner::refuseWhileBusy() {
 }
 
 bool CommandRunner::canStop() const {
-    return m_exchangeDepth > 0 && m_session.stopper();
+    return m_exchangeDepth > 0 && m_session.platform().stopper;
 }
 
 QString CommandRunner::stopRequestedText() {
@@ -63,7 +63,7 @@ QString CommandRunner::stoppedText() {
 }
 
 bool CommandRunner::requestStop() {
-    StoppableSerialControl* stopper = m_session.stopper();
+    StoppableSerialControl* stopper = m_session.platform().stopper;
     if (!canStop() || stopper->isStopRequested())
         return false;
     stopper->requestStop(stoppedText());
@@ -74,7 +74,7 @@ bool CommandRunner::requestStop() {
 CommandRunner::ExchangeMark::ExchangeMark(CommandRunner& runner) : m_runner(runner) {
     if (m_runner.m_exchangeDepth++ > 0)
         return;
-    if (StoppableSerialControl* stopper = m_runner.m_session.stopper())
+    if (StoppableSerialControl* stopper = m_runner.m_session.platform().stopper)
         stopper->clearStop();
     Q_EMIT m_runner.exchangeRunningChanged(true);
 }
@@ -82,7 +82,7 @@ CommandRunner::ExchangeMark::ExchangeMark(CommandRunner& runner) : m_runner(runn
 CommandRunner::ExchangeMark::~ExchangeMark() {
     if (--m_runner.m_exchangeDepth > 0)
         return;
-    if (StoppableSerialControl* stopper = m_runner.m_session.stopper())
+    if (StoppableSerialControl* stopper = m_runner.m_session.platform().stopper)
         stopper->clearStop();
     Q_EMIT m_runner.exchangeRunningChanged(false);
 }
@@ -96,13 +96,14 @@ void CommandRunner::report(const OperationError& error) {
 }
 
 void CommandRunner::showError(const QString& text) {
-    m_session.prompts().warning(m_session.appCaption(), text);
+    m_session.platform().prompts.warning(m_session.appCaption(), text);
 }
 
 void CommandRunner::present(const LoadOutcome& outcome) {
     // The loaders' boxes carry the program's own name, as they always have.
     if (outcome.status == LoadStatus::Failed)
-        m_session.prompts().warning(m_session.settings().applicationName(), outcome.problem);
+        m_session.platform().prompts.warning(m_session.platform().settings.applicationName(),
+                                             outcome.problem);
 }
 
 void CommandRunner::present(const StepOutcome& outcome) {

@@ -11,8 +11,8 @@
 #include "core/OperationError.h"
 #include "link/PortMap.h"
 #include "link/SerialControl.h"
-#include "operations/ImageReader.h"
-#include "operations/ImageWriter.h"
+#include "operations/ProgramPass.h"
+#include "pass/PassRecordRow.h"
 #include "record/SerialNumbers.h"
 
 namespace kv {
@@ -62,23 +62,24 @@ RecordKeeper::RecordKeeper(Session& session, PassRecorder* recorder, PortMap* po
         return;
     connect(&m_session.log(), &MessageLog::entryAdded, this,
             [this](const QString& message) { m_recorder->addLogLine(message); });
-    connect(&m_session.programPass(), &ProgramPass::stepStarted, this, [this](PassStep step) {
-        if (m_recorder->isActive())
-            m_recorder->startStep(passStepName(step));
+    // What the record asks of a pass beyond the window's choices: the serial
+    // number taken for this chip, and the read-back of what it wrote.
+    m_session.programPass().setPlanAmender([this](PassPlan& plan) {
+        if (!m_keep)
+            return;
+        plan.readBack = m_recorder->policy().readBack;
+        if (m_takenSerial) {
+            SerialPlan serial;
+            serial.sequence = m_serialScheme->name;
+            serial.number = *m_takenSerial;
+            serial.memory = m_serialScheme->target == SerialScheme::Target::Flash
+                                ? MemoryKind::Flash
+                                : MemoryKind::Eeprom;
+            serial.address = m_serialScheme->address;
+            serial.bytes = m_serialScheme->bytesFor(*m_takenSerial);
+            plan.serial = serial;
+        }
     });
-    connect(&m_session.programPass(), &ProgramPass::stepFinished, this,
-            [this](const StepOutcome& outcome) {
-                if (!m_recorder->isActive())
-                    return;
-                if (outcome.step == PassStep::Signature) {
-                    m_passSignature = outcome.signature;
-                    m_passRejected = !outcome.signatureMatches;
-                }
-                if (outcome.calibration)
-                    m_calibration = outcome.calibration;
-                const std::optional<QString> fault = outcome.fault();
-                m_recorder->endStep(fault ? kFail : kPass, fault.value_or(QString()));
-            });
 }
 
 std::optional<QString> RecordKeeper::serialPlacementProblem() const {
@@ -134,14 +135,12 @@ std::optional<OperationError> RecordKeeper::begin(const std::optional<QString>& 
     m_lastRecordId = 0;
     m_startedId = 0;
     m_recordPending.reset();
-    m_passSignature.reset();
-    m_passRejected = false;
-    m_calibration.reset();
+    m_pass = !step;
     if (!m_keep)
         return std::nullopt;
     m_recorder->begin();
     PassRecord& record = m_recorder->record();
-    const int number = m_session.port().portNumber();
+    const int number = m_session.platform().port.portNumber();
     record.port = m_portText.isEmpty() ? QStringLiteral("COM%1").arg(number) : m_portText;
     if (m_portMap)
         record.device = m_portMap->devicePath(number);
@@ -180,8 +179,14 @@ void RecordKeeper::complete(const std::optional<OperationError>& error,
     if (!m_keep)
         return;
     const std::optional<QString> failure = recordedFailure(error);
-    if (m_takenSerial)
-        writeSerialNumber(failure);
+    if (m_pass) {
+        // The pass's row comes from its plan and outcome alone.
+        PassRecord& record = m_recorder->record();
+        record.signature = m_chipSignature.value_or(QString());
+        const ProgramPass& pass = m_session.programPass();
+        fillPassRecord(record, pass.lastPlan(), pass.lastOutcome());
+        return;
+    }
     completeRecord(failure, finding);
 }
 
@@ -211,22 +216,18 @@ std::optional<QString> RecordKeeper::finish(const std::optional<OperationError>&
 void RecordKeeper::completeRecord(const std::optional<QString>& failure,
                                   const StepFinding& finding) {
     PassRecord& record = m_recorder->record();
-    if (finding.calibration)
-        m_calibration = finding.calibration;
     if (!failure && !record.steps.isEmpty() && record.steps.last().result.isEmpty())
         m_recorder->endStep(finding.fault ? kFail : kPass, finding.fault.value_or(QString()));
     // Only what this command read from the chip, or what the front end read
     // from the same chip just before: never the window's placeholder, never
     // an earlier chip's.
-    if (hasStep(record, QStringLiteral("signature")))
-        record.signature = m_passSignature.value_or(QString());
-    else
-        record.signature = m_chipSignature.value_or(QString());
-    const bool readBack = m_recorder->policy().readBack && !failure && m_session.port().isOpen();
+    record.signature = m_chipSignature.value_or(QString());
+    const bool readBack =
+        m_recorder->policy().readBack && !failure && m_session.platform().port.isOpen();
     // The programmer does not acknowledge an erase: a silent one would pass
     // for a good erase unless something after it answers.
     if (readBack && !record.steps.isEmpty() && record.steps.last().name == u"erase") {
-        const QString reading = readSignatureText(m_session.link(), false);
+        const QString reading = readSignatureText(m_session.programmer(), false);
         if (reading.size() == 6) {
             record.signature = reading;
         } else {
@@ -266,11 +267,11 @@ void RecordKeeper::completeRecord(const std::optional<QString>& failure,
         m_recorder->amendStep(QStringLiteral("fuses"), kFail, QStringLiteral("read-back differs"));
     if (lock && readNow && !failure && record.lockRead != record.lockWritten)
         m_recorder->amendStep(QStringLiteral("lock"), kFail, QStringLiteral("read-back differs"));
-    if (m_calibration) {
-        record.calibrationValue = quint8(m_calibration->value.toInt(nullptr, 16));
-        record.calibrationTarget =
-            (m_calibration->toFlash ? QStringLiteral("FLASH 0x") : QStringLiteral("EEPROM 0x")) +
-            hexField(m_calibration->address, 4);
+    if (finding.calibration) {
+        record.calibrationValue = quint8(finding.calibration->value.toInt(nullptr, 16));
+        record.calibrationTarget = (finding.calibration->toFlash ? QStringLiteral("FLASH 0x")
+                                                                 : QStringLiteral("EEPROM 0x")) +
+                                   hexField(finding.calibration->address, 4);
     }
 }
 
@@ -285,63 +286,6 @@ std::optional<QString> RecordKeeper::takeSerialNumber() {
         return e.text();
     }
     return std::nullopt;
-}
-
-void RecordKeeper::writeSerialNumber(const std::optional<QString>& failure) {
-    PassRecord& record = m_recorder->record();
-    record.serialSequence = m_serialScheme->name;
-    bool written = false;
-    // Why the number went unused; nullopt until something says so.
-    std::optional<QString> reason = failure;
-    bool stepsPassed = true;
-    for (const RecordStep& step : std::as_const(record.steps))
-        stepsPassed = stepsPassed && step.result != u"fail";
-    // A chip that failed its pass gets no number.
-    if (!failure && stepsPassed && !m_passRejected) {
-        m_recorder->startStep(QStringLiteral("serial"));
-        try {
-            written = writeSerialBytes(m_serialScheme->bytesFor(*m_takenSerial));
-        } catch (const OperationError& e) {
-            m_recorder->endStep(QStringLiteral("fail"), e.text());
-            reason = e.text();
-        }
-        if (!written && !reason)
-            reason = QStringLiteral("not acknowledged");
-        m_recorder->endStep(written ? QStringLiteral("pass") : QStringLiteral("fail"),
-                            written ? QString() : *reason);
-    }
-    // The store marks the number used or spoiled with the row itself, so a
-    // row that waits in the spool settles its number when it is uploaded.
-    if (written) {
-        record.serial = m_takenSerial;
-        record.spoiledSerial.reset();
-    } else {
-        record.serial.reset();
-        record.spoiledSerial = m_takenSerial;
-    }
-}
-
-// Byte by byte into EEPROM, word by word into FLASH (a half outside the
-// number stays FF, as erased FLASH holds), at the scheme's own addresses:
-// the window's address boxes are neither used nor changed.
-bool RecordKeeper::writeSerialBytes(const QByteArray& bytes) {
-    if (bytes.isEmpty())
-        return false;
-    const bool flash = m_serialScheme->target == SerialScheme::Target::Flash;
-    const MemoryKind memory = flash ? MemoryKind::Flash : MemoryKind::Eeprom;
-    const qint64 first = m_serialScheme->address;
-    const qint64 last = first + bytes.size() - 1;
-    bool acknowledged = true;
-    for (qint64 at = flash ? first / 2 : first; acknowledged && at <= (flash ? last / 2 : last);
-         ++at) {
-        auto byteAt = [&](qint64 address) {
-            return address < first || address > last ? 0xFF : quint8(bytes[address - first]);
-        };
-        const QString data = flash ? hexField(byteAt(2 * at), 2) + hexField(byteAt(2 * at + 1), 2)
-                                   : hexField(byteAt(at), 2);
-        acknowledged = m_session.singleAccessCommands().writeAt(memory, at, data);
-    }
-    return acknowledged;
 }
 
 }  // namespace kv

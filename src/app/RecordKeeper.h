@@ -18,8 +18,8 @@ class Session;
 
 // The production record of the commands that change a chip, filled from
 // what the logic itself reports (never from the log's text), and the serial
-// numbers of the programming pass: taken before it, written after its steps
-// through the single-access writes, recorded, and spoiled when not written.
+// numbers of the programming pass: taken before it, handed to the pass's plan
+// (which writes them after its steps), recorded, and spoiled when not written.
 class RecordKeeper : public QObject {
     Q_OBJECT
 public:
@@ -80,9 +80,6 @@ public:
 private:
     void completeRecord(const std::optional<QString>& failure, const StepFinding& finding);
     std::optional<QString> takeSerialNumber();
-    // A number not written is marked spoiled.
-    void writeSerialNumber(const std::optional<QString>& failure);
-    bool writeSerialBytes(const QByteArray& bytes);
 
     Session& m_session;
     PassRecorder* m_recorder;
@@ -92,10 +89,8 @@ private:
     std::optional<QString> m_serialRefusal;
     std::optional<qint64> m_takenSerial;
     std::optional<QString> m_chipSignature;
-    // What this pass's signature step read, and whether the chip was refused.
-    std::optional<QString> m_passSignature;
-    bool m_passRejected = false;
-    std::optional<CalibrationWrite> m_calibration;
+    // The command is a programming pass: its row comes from the pass.
+    bool m_pass = false;
     bool m_keep = false;
     qint64 m_lastRecordId = 0;
     qint64 m_startedId = 0;

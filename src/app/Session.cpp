@@ -8,6 +8,8 @@
 #include "link/SerialControl.h"
 #include "operations/ImageReader.h"
 #include "operations/ImageWriter.h"
+#include "operations/WindowEvents.h"
+#include "pass/ProgrammerKinds.h"
 #include "settings/SettingsStore.h"
 
 namespace kv {
@@ -16,22 +18,25 @@ Session::Session(const WorkbenchPlatform& p)
     : m_platform(p),
       m_appCaption(ShellTexts::windowTitle()),
       m_link(p.port, p.clock, p.pump, [this](const QString& m) { m_log.sendInfo(m); }),
+      m_programmer(programmerKinds().front().make(m_link)),
       m_model(&p.settings),
-      m_signature(m_link),
-      m_fuseCommands(m_link, m_fuses),
+      m_signature(*m_programmer),
+      m_fuseCommands(*m_programmer, m_fuses),
       m_flash(MemoryKind::Flash),
       m_eeprom(MemoryKind::Eeprom),
       m_files(m_flash, m_eeprom, p.pump, [this](const QString& m) { m_log.sendInfo(m); }) {
     auto geometry = [this] {
         return MemoryGeometry{m_model.flashSize(), m_model.eepromSize(), m_model.flashPageWords()};
     };
-    m_reader = std::make_unique<ImageReader>(m_link, m_flash, m_eeprom, geometry);
-    m_writer = std::make_unique<ImageWriter>(m_link, m_flash, m_eeprom, geometry);
-    m_calibrationBytes = std::make_unique<CalibrationBytes>(m_link, m_model, m_calibration);
-    m_single = std::make_unique<SingleAccess>(m_link, m_model, m_singleState);
-    m_pass = std::make_unique<ProgramPass>(
-        ProgramPass::Parts{m_link, m_model, m_options, m_flash, m_eeprom, m_files, *m_writer,
-                           *m_reader, m_fuseCommands, *m_calibrationBytes});
+    m_programmer->setEventSink(windowEvents(m_link, m_flash, m_eeprom));
+    Programmer& programmer = *m_programmer;
+    m_reader = std::make_unique<ImageReader>(programmer, m_flash, m_eeprom, geometry);
+    m_writer = std::make_unique<ImageWriter>(programmer, m_flash, m_eeprom, geometry);
+    m_calibrationBytes = std::make_unique<CalibrationBytes>(programmer, m_model, m_calibration);
+    m_single = std::make_unique<SingleAccess>(programmer, m_model, m_singleState);
+    m_pass = std::make_unique<ProgramPass>(ProgramPass::Parts{m_link, programmer, m_model,
+                                                              m_options, m_flash, m_eeprom, m_files,
+                                                              m_fuseCommands, *m_calibrationBytes});
 
     m_files.setElfLimits([this] { return elfLimits(); });
     m_fuses.setLog([this](const QString& m) { m_log.sendInfo(m); });
@@ -57,10 +62,6 @@ ElfLimits Session::elfLimits() const {
 
 void Session::reloadFuseDefinitions() {
     m_fuses.loadFuseDefinitions(m_model.selectedModelName() + QStringLiteral(".FUS"));
-}
-
-void Session::applyDefaultFuseBits() {
-    m_fuses.applyFuseBits(m_fuses.defaultFuseBits());
 }
 
 }  // namespace kv

@@ -21,6 +21,7 @@
 #include "operations/SingleAccess.h"
 #include "operations/SingleAccessState.h"
 #include "ports/PortSettingsState.h"
+#include "programmer/Programmer.h"
 
 namespace kv {
 
@@ -29,6 +30,7 @@ class EventPump;
 class ImageReader;
 class ImageWriter;
 class PassRecorder;
+class Programmer;
 class PortMap;
 class SerialControl;
 class SettingsStore;
@@ -65,17 +67,15 @@ public:
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    SerialControl& port() { return m_platform.port; }
-    StoppableSerialControl* stopper() { return m_platform.stopper; }
-    SettingsStore& settings() { return m_platform.settings; }
-    UserPrompts& prompts() { return m_platform.prompts; }
-    ShellDialogs& dialogs() { return m_platform.dialogs; }
-    // The folder that holds "Set" and the help file.
-    const QString& dataFolder() const { return m_platform.dataFolder; }
+    // What the program is built on: port, stop, settings, prompts, dialogs,
+    // the data folder.
+    const WorkbenchPlatform& platform() const { return m_platform; }
     // The window title: the caption of every warning box.
     const QString& appCaption() const { return m_appCaption; }
 
     ProgrammerLink& link() { return m_link; }
+    // The programmer every operation talks through.
+    Programmer& programmer() { return *m_programmer; }
     MessageLog& log() { return m_log; }
     ModelState& model() { return m_model; }
     SignatureReader& signature() { return m_signature; }
@@ -90,7 +90,6 @@ public:
     ImageSlot& eeprom() { return m_eeprom; }
     ImageFiles& files() { return m_files; }
     ImageReader& reader() { return *m_reader; }
-    ImageWriter& writer() { return *m_writer; }
     ProgramPass& programPass() { return *m_pass; }
     ProgramOptions& options() { return m_options; }
     ConnectionState& connection() { return m_connection; }
@@ -100,7 +99,6 @@ public:
     // The selected model's fuse definitions into the editor, and its defaults
     // into the cells.
     void reloadFuseDefinitions();
-    void applyDefaultFuseBits();
     // The selected model's sizes, for the sections of an ELF file.
     ElfLimits elfLimits() const;
 
@@ -109,6 +107,7 @@ private:
     QString m_appCaption;
     MessageLog m_log;
     ProgrammerLink m_link;
+    std::unique_ptr<Programmer> m_programmer;
     ModelState m_model;
     SignatureReader m_signature;
     FuseEditor m_fuses;

@@ -67,8 +67,8 @@ Workbench::Workbench(const WorkbenchPlatform& p, QObject* parent)
 }
 
 Workbench::~Workbench() {
-    m_session.port().onLineEvent = nullptr;
-    m_session.port().onClosedByError = nullptr;
+    m_session.platform().port.onLineEvent = nullptr;
+    m_session.platform().port.onClosedByError = nullptr;
 }
 
 QString Workbench::portWarningTitle() {
@@ -76,7 +76,7 @@ QString Workbench::portWarningTitle() {
 }
 
 QString Workbench::helpFilePath() const {
-    const QDir folder(m_session.dataFolder());
+    const QDir folder(m_session.platform().dataFolder);
     // The page in the window's language; a copy that lacks it still has the Chinese one.
     const QString own = folder.filePath(ShellTexts::helpFileName(currentLanguage()));
     return QFileInfo::exists(own) ? own : folder.filePath(ShellTexts::helpFileName());
@@ -91,10 +91,10 @@ PortSettingsHooks Workbench::portSettingsHooks() {
 }
 
 std::optional<OperationError> Workbench::start() {
-    SerialControl& port = m_session.port();
-    SettingsStore& settings = m_session.settings();
+    SerialControl& port = m_session.platform().port;
+    SettingsStore& settings = m_session.platform().settings;
     MessageLog& log = m_session.log();
-    UserPrompts& prompts = m_session.prompts();
+    UserPrompts& prompts = m_session.platform().prompts;
     const QString& title = m_session.appCaption();
     // Title, link label and banner (the help file path follows the data folder).
     m_linkCaption = ShellTexts::linkCaption();
@@ -156,7 +156,7 @@ std::optional<OperationError> Workbench::start() {
         if (stored.size() > 31)
             m_schemes.applyFuseBits(stored);
         else
-            m_session.applyDefaultFuseBits();
+            m_session.fuses().applyFuseBits(m_session.fuses().defaultFuseBits());
     });
     step(tr("编程选项"), [&] { m_session.options().restore(settings); });
     step(tr("文件重载"), [this] { loadStoredImageFiles(); });
@@ -179,7 +179,7 @@ void Workbench::loadStoredImageFiles() {
         return;
     // The HEX reader yields to the window: the load counts as a command.
     m_runner.runQuietly([this] {
-        SettingsStore& settings = m_session.settings();
+        SettingsStore& settings = m_session.platform().settings;
         m_schemes.setImagePaths(settings.read(SettingsKeys::kFlashFile, SettingsKeys::kImagePath),
                                 settings.read(SettingsKeys::kEepromFile, SettingsKeys::kImagePath));
         if (!m_session.flash().pathText().isEmpty())
@@ -190,7 +190,7 @@ void Workbench::loadStoredImageFiles() {
 }
 
 void Workbench::storeSetUp() {
-    SettingsStore& settings = m_session.settings();
+    SettingsStore& settings = m_session.platform().settings;
     // All keys go to one file: after the first refusal (reported once) the
     // rest would fail alike, so storing ends there.
     if (!settings.write(SettingsKeys::kFuses, SettingsKeys::kFuseBits,
@@ -208,12 +208,12 @@ void Workbench::requestPortToggle() {
 }
 
 std::optional<OperationError> Workbench::togglePort() {
-    SerialControl& port = m_session.port();
+    SerialControl& port = m_session.platform().port;
     std::optional<OperationError> failure;
     try {
         port.setOpen(!port.isOpen());
     } catch (const OperationError& e) {
-        m_session.prompts().warning(portWarningTitle(), e.text());
+        m_session.platform().prompts.warning(portWarningTitle(), e.text());
         failure = e;
     }
     refreshConnection();
@@ -221,7 +221,7 @@ std::optional<OperationError> Workbench::togglePort() {
 }
 
 void Workbench::refreshConnection() {
-    SerialControl& port = m_session.port();
+    SerialControl& port = m_session.platform().port;
     const bool open = port.isOpen();
     m_session.connection().setConnected(open);
     m_session.connection().setPortText(PortSettingsForm::portPanelText(port));

@@ -60,7 +60,7 @@ CommandResult Workbench::runCommand(CommandId id) {
         // The gang window is the window's own; the logic has no part in opening it.
         case CommandKind::Anytime:
             if (id == CommandId::Production || id == CommandId::RecordViewer)
-                m_session.dialogs().showRecordViewer();
+                m_session.platform().dialogs.showRecordViewer();
             else if (id == CommandId::Help)
                 openHelp();
             return {true, std::nullopt};
@@ -159,8 +159,9 @@ RecordKeeper::StepFinding Workbench::runChipCommand(CommandId id) {
                 m_runner.showError(*box);
             if (!written.acknowledged)
                 finding.fault = notAcknowledged;
-            else if (m_record.recorder() ? m_record.recorder()->policy().readBack
-                                         : RecordPolicy::fromSettings(s.settings()).readBack)
+            else if (m_record.recorder()
+                         ? m_record.recorder()->policy().readBack
+                         : RecordPolicy::fromSettings(s.platform().settings).readBack)
                 finding.fault = confirmCalibration(written);
             break;
         }
@@ -181,20 +182,20 @@ CommandResult Workbench::runGuardedCommand(CommandId id) {
         Session& s = m_session;
         switch (id) {
             case CommandId::PortSettings:
-                s.dialogs().showPortSettings();
+                s.platform().dialogs.showPortSettings();
                 break;
             case CommandId::About:
-                s.dialogs().showAbout();
+                s.platform().dialogs.showAbout();
                 break;
             case CommandId::RecordSettings:
-                s.dialogs().showRecordSettings();
+                s.platform().dialogs.showRecordSettings();
                 break;
             case CommandId::FirmwareUpdate:
-                s.dialogs().showFirmwareDialog();
+                s.platform().dialogs.showFirmwareDialog();
                 break;
             case CommandId::SaveScheme: {
                 QString saved;
-                if (saveSchemeCommand(s.prompts(), m_schemes.currentScheme(), &saved))
+                if (saveSchemeCommand(s.platform().prompts, m_schemes.currentScheme(), &saved))
                     m_recent.add(saved);
                 break;
             }
@@ -207,14 +208,14 @@ CommandResult Workbench::runGuardedCommand(CommandId id) {
                         openImageFile(s.files(),
                                       s.slot(id == CommandId::OpenFlashFile ? MemoryKind::Flash
                                                                             : MemoryKind::Eeprom),
-                                      s.prompts(), s.settings()))
+                                      s.platform().prompts, s.platform().settings))
                     m_recent.add(*chosen);
                 break;
             case CommandId::SaveFlashFile:
             case CommandId::SaveEepromFile:
                 saveImageFile(
                     s.slot(id == CommandId::SaveFlashFile ? MemoryKind::Flash : MemoryKind::Eeprom),
-                    s.prompts(), s.settings());
+                    s.platform().prompts, s.platform().settings);
                 break;
             default:
                 break;
@@ -230,7 +231,7 @@ void Workbench::selectModelFromMenu(const QString& name) {
         m_session.model().selectModel(name);
         if (m_session.model().selectedModelName() != before) {
             m_session.reloadFuseDefinitions();
-            m_session.applyDefaultFuseBits();
+            m_session.fuses().applyFuseBits(m_session.fuses().defaultFuseBits());
         }
     });
 }
@@ -253,13 +254,15 @@ CommandResult Workbench::openFile(const QString& path, std::optional<MemoryKind>
             throw OperationError(
                 tr("不知道 %1 是FLASH还是EEPROM的文件，未载入。").arg(QFileInfo(path).fileName()),
                 ErrorKind::File);
-        loadImageFile(s.files(), s.slot(*target), s.prompts(), s.settings(), path);
+        loadImageFile(s.files(), s.slot(*target), s.platform().prompts, s.platform().settings,
+                      path);
         // An ELF file carries both memories; its EEPROM section goes along.
         if (*target == MemoryKind::Flash && !memory &&
             QFileInfo(path).suffix().compare(QStringLiteral("ELF"), Qt::CaseInsensitive) == 0) {
             const ElfReader::Result elf = ElfReader::readFile(path, s.elfLimits());
             if (elf.ok() && !elf.image.eeprom.isEmpty())
-                loadImageFile(s.files(), s.eeprom(), s.prompts(), s.settings(), path);
+                loadImageFile(s.files(), s.eeprom(), s.platform().prompts, s.platform().settings,
+                              path);
         }
         m_recent.add(path);
     });
@@ -269,7 +272,7 @@ CommandResult Workbench::saveLog() {
     return m_runner.runGuarded([this] {
         FileDialogRequest request;
         request.filter = tr("文本文件(*.TXT)|*.TXT");
-        std::optional<QString> path = m_session.prompts().saveFile(request);
+        std::optional<QString> path = m_session.platform().prompts.saveFile(request);
         if (!path || path->isEmpty())
             return;
         if (QFileInfo(*path).suffix().isEmpty())
@@ -288,7 +291,7 @@ void Workbench::clearLog() {
 
 void Workbench::loadScheme() {
     QString loaded;
-    if (!loadSchemeCommand(m_session.prompts(), m_schemes, &loaded))
+    if (!loadSchemeCommand(m_session.platform().prompts, m_schemes, &loaded))
         return;
     loadSchemeFile(loaded);
     m_recent.add(loaded);
@@ -352,29 +355,22 @@ std::optional<QString> Workbench::confirmCalibration(const CalibrationWrite& wri
 }
 
 void Workbench::checkLink() {
-    ProgrammerLink& link = m_session.link();
-    link.discardInput();
-    link.delayMs(10);
-    link.sendCommand(wire::checkLink());
-    link.logReplyAfter(250);
+    m_session.programmer().checkConnection();
 }
 
 void Workbench::queryFirmwareVersion() {
-    ProgrammerLink& link = m_session.link();
-    link.discardInput();
-    link.sendCommand(wire::firmwareVersion());
-    const QString reply = link.logReplyAfter(100).trimmed();
+    const QString reply = m_session.programmer().firmwareVersion().text.trimmed();
     // Kept for the records of this programmer's passes.
     if (PassRecorder* recorder = m_record.recorder(); recorder && !reply.isEmpty()) {
         RecordContext context = recorder->context();
         context.firmwareVersion = reply.left(64);
-        context.firmwarePort = m_session.port().portNumber();
+        context.firmwarePort = m_session.platform().port.portNumber();
         recorder->setContext(context);
     }
 }
 
 void Workbench::autoSelectModel() {
-    const QString signature = readSignatureText(m_session.link(), true);
+    const QString signature = readSignatureText(m_session.programmer(), true);
     m_session.signature().setSignatureText(signature);
     const QString name = modelFromSignature(signature);
     // One box text for both, as the window always had; the kind tells them apart.
@@ -393,17 +389,17 @@ void Workbench::autoSelectModel() {
     m_session.model().selectModel(name);
     // Also for the model already selected: the cells go back to its defaults.
     m_session.reloadFuseDefinitions();
-    m_session.applyDefaultFuseBits();
+    m_session.fuses().applyFuseBits(m_session.fuses().defaultFuseBits());
 }
 
 void Workbench::openHelp() {
     const QString path = helpFilePath();
-    if (!QFileInfo::exists(path) || !m_session.dialogs().showHelp(QUrl::fromLocalFile(path)))
+    if (!QFileInfo::exists(path) || !m_session.platform().dialogs.showHelp(QUrl::fromLocalFile(path)))
         m_runner.showError(tr("帮助文件打不开：%1").arg(path));
 }
 
 void Workbench::openWebPage() {
-    m_session.dialogs().openExternal(ShellTexts::webPage());
+    m_session.platform().dialogs.openExternal(ShellTexts::webPage());
 }
 
 void Workbench::applyFileFuses() {

@@ -6,21 +6,13 @@
 #include <QCoreApplication>
 
 #include "catalogue/ChipModelTable.h"
-#include "link/ProgrammerLink.h"
+#include "programmer/Programmer.h"
 
 namespace kv {
 
-QString readSignatureText(ProgrammerLink& link, bool pause) {
-    ProgrammerLink::Exchange exchange(link);
-    link.discardInput();
-    if (pause) {
-        link.delayMs(5);
-    }
-    QString bytes;
-    for (int address = 1; address <= 2; ++address) {
-        bytes += link.readInfoByte(address);
-    }
-    return QStringLiteral("1E") + bytes;
+QString readSignatureText(Programmer& programmer, bool pause) {
+    return programmer.identify(pause ? SignatureRead::AfterVendorSettled
+                                     : SignatureRead::AfterVendor);
 }
 
 SignatureShape signatureShape(const QString& reading) {
@@ -31,8 +23,8 @@ SignatureShape signatureShape(const QString& reading) {
     return SignatureShape::Garbled;
 }
 
-SignatureReader::SignatureReader(ProgrammerLink& link, QObject* parent)
-    : QObject(parent), m_link(link) {}
+SignatureReader::SignatureReader(Programmer& programmer, QObject* parent)
+    : QObject(parent), m_programmer(programmer) {}
 
 void SignatureReader::setSignatureText(const QString& text) {
     if (text != m_sigLabel) {
@@ -64,16 +56,16 @@ void SignatureReader::readSignature() {
         }
     } disabled(*this);
 
-    const QString signature = readSignatureText(m_link, false);
+    const QString signature = readSignatureText(m_programmer, false);
     const QString name = modelFromSignature(signature);
     if (name.isEmpty()) {
-        m_link.sendInfo(QCoreApplication::translate("SignatureReader", "无目标芯片或无连接!"));
+        m_programmer.note(QCoreApplication::translate("SignatureReader", "无目标芯片或无连接!"));
         return;
     }
     m_currentModel = name;
     m_sigLabel = signature;
     Q_EMIT changed();
-    m_link.sendInfo(QCoreApplication::translate("SignatureReader", "读标识字:%1").arg(signature));
+    m_programmer.note(QCoreApplication::translate("SignatureReader", "读标识字:%1").arg(signature));
 }
 
 }  // namespace kv

@@ -6,7 +6,7 @@
 
 namespace kv {
 
-class ProgrammerLink;
+class Programmer;
 
 // A signature reading as the programmer gave it: nothing (or the "1E" that
 // readSignatureText puts in front of nothing), six hex digits, or anything
@@ -16,9 +16,9 @@ SignatureShape signatureShape(const QString& reading);
 
 // Reads signature bytes 1 and 2 and returns "1E" followed by the two replies
 // exactly as received ("1E9307"; just "1E" from a silent programmer). Clears
-// stale input first; `pause` adds 5 ms after that. Throws OperationError when
-// the port is closed.
-QString readSignatureText(ProgrammerLink& link, bool pause);
+// stale input first; `pause` lets the line settle after that. Throws
+// OperationError when the port is closed.
+QString readSignatureText(Programmer& programmer, bool pause);
 
 // The group "读标识字" of the tab "其它": the signature label,
 // the identified model label and the read button. The window binds to changed(); the
@@ -26,7 +26,7 @@ QString readSignatureText(ProgrammerLink& link, bool pause);
 class SignatureReader : public QObject {
     Q_OBJECT
 public:
-    explicit SignatureReader(ProgrammerLink& link, QObject* parent = nullptr);
+    explicit SignatureReader(Programmer& programmer, QObject* parent = nullptr);
 
     const QString& signatureText() const { return m_sigLabel; }
     const QString& identifiedModel() const { return m_currentModel; }
@@ -47,7 +47,7 @@ Q_SIGNALS:
     void changed();
 
 private:
-    ProgrammerLink& m_link;
+    Programmer& m_programmer;
     QString m_sigLabel = QStringLiteral("1E");
     QString m_currentModel = QStringLiteral("AT");
     bool m_enabled = true;

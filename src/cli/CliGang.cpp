@@ -11,6 +11,7 @@
 #include "app/PassRecorder.h"
 #include "app/ShellTexts.h"
 #include "cli/CliPlatform.h"
+#include "pass/ProgrammerKinds.h"
 
 namespace kv::cli {
 
@@ -61,6 +62,8 @@ QStringList CliGang::childOptions(const CliRequest& request) {
         options << QStringLiteral("--lot") << *request.lot;
     // This run's language, however it was chosen, so every socket's lines read alike.
     options << QStringLiteral("--lang") << languageCode(currentLanguage());
+    if (request.programmer != programmerKinds().front().name)
+        options << QStringLiteral("--programmer") << request.programmer;
     if (!request.serialFile.isEmpty())
         options << QStringLiteral("--serial") << request.serialFile;
     return options;

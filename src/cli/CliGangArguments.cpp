@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 
 #include "cli/CliGang.h"
+#include "cli/Subcommands.h"
 
 namespace kv::cli {
 
@@ -11,9 +12,10 @@ namespace {
 
 // The global options that take the next word as their value.
 bool takesValue(const QString& word) {
-    static const QStringList valued = {"-p",      "--port",   "-b",       "--baud",  "-m",
-                                       "--model", "--record", "--serial", "--lang",  "-port",
-                                       "-baud",   "-model",   "-record",  "-serial", "-lang"};
+    static const QStringList valued = {"-p",           "--port",     "-b",       "--baud",  "-m",
+                                       "--model",      "--record",   "--serial", "--lang",  "-port",
+                                       "-baud",        "-model",     "-record",  "-serial", "-lang",
+                                       "--programmer", "-programmer"};
     return valued.contains(word);
 }
 
@@ -88,7 +90,7 @@ std::optional<ParsedArguments> parseGangArguments(const QStringList& arguments) 
             "CliGang", "gang 的端口由 --ports 或保存的插座给出，不接受 --port");
         return parsed;
     }
-    if (!r.changesChip() && r.id != CommandId::SelectModel && r.id != CommandId::ProgramElf) {
+    if (!r.unit->onGang) {
         parsed.error =
             QCoreApplication::translate("CliGang", "gang 不能执行命令 %1").arg(r.command);
         return parsed;
@@ -96,7 +98,7 @@ std::optional<ParsedArguments> parseGangArguments(const QStringList& arguments) 
     r.gangPorts = ports;
     r.gangCommand = rest;
     r.command = QStringLiteral("gang");
-    r.id = CommandId::GangRun;
+    r.unit = Subcommands::find({QStringLiteral("gang")});
     return parsed;
 }
 

@@ -11,7 +11,6 @@
 #include <memory>
 #include <optional>
 
-#include "app/ShellDialogs.h"
 #include "core/UserPrompts.h"
 #include "link/StoppableSerialControl.h"
 #include "settings/SettingsStore.h"
@@ -74,8 +73,8 @@ protected:
     QString externalStopText() const override { return stoppedText(); }
 };
 
-// Warning boxes become report lines; the one file dialog a command needs
-// (the scheme to load) is answered from the command line.
+// Warning boxes (the firmware update's) become report lines; a file dialog
+// is answered from the command line.
 class CliPrompts : public UserPrompts {
 public:
     std::function<void(const QString&)> onWarning;
@@ -85,15 +84,6 @@ public:
     void warning(const QString& title, const QString& text) override;
     std::optional<QString> openFile(const FileDialogRequest& request) override;
     std::optional<QString> saveFile(const FileDialogRequest& request) override;
-};
-
-// No window, so no dialogs: each one reports that it did not open.
-class CliDialogs : public ShellDialogs {
-public:
-    void showAbout() override {}
-    void showPortSettings() override {}
-    void showFirmwareDialog() override {}
-    bool openExternal(const QUrl&) override { return false; }
 };
 
 // The window's settings as this run sees them: read once from the window's

@@ -8,21 +8,13 @@
 #include <QHash>
 
 #include "catalogue/ChipModelTable.h"
-#include "cli/CliCommandTable.h"
+#include "cli/CliOptions.h"
+#include "cli/Subcommands.h"
+#include "pass/ProgrammerKinds.h"
 
 namespace kv::cli {
 
 namespace {
-
-std::optional<int> parseHexByte(QString text) {
-    if (text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
-        text = text.mid(2);
-    bool ok = false;
-    const int value = text.toInt(&ok, 16);
-    if (!ok || text.isEmpty() || text.size() > 2 || value < 0)
-        return std::nullopt;
-    return value;
-}
 
 std::optional<int> parseNumber(const QString& text) {
     bool ok = false;
@@ -92,6 +84,15 @@ QString applyValue(CliRequest& r, const QString& name, const QString& value) {
         if (r.language != u"en" && r.language != u"zh")
             return QCoreApplication::translate("CliRequest", "--lang 应为 en 或 zh，而不是“%1”")
                 .arg(value);
+    } else if (name == u"--programmer") {
+        if (!findProgrammerKind(value.trimmed())) {
+            QStringList names;
+            for (const ProgrammerKind& kind : programmerKinds())
+                names << kind.name;
+            return QCoreApplication::translate("CliRequest", "编程器类型“%1”未知（可用：%2）")
+                .arg(value, names.join(QStringLiteral(", ")));
+        }
+        r.programmer = value.trimmed();
     } else if (name == u"--since") {
         // A day alone counts from its midnight, local time.
         r.since = QDateTime::fromString(value, Qt::ISODate);
@@ -178,17 +179,11 @@ QString optionError(const QCommandLineParser& parser, const QList<QCommandLineOp
     return {};
 }
 
-// The combinations that make no sense, once the command is known.
-QString checkCombination(const CliRequest& r) {
-    const bool portless = r.id == CommandId::ListPorts;
+// The combinations that make no sense, once the command is known; the
+// command's own come from its unit.
+QString checkCombination(CliRequest& r) {
     if (const QString problem = portProblem(r.port); !problem.isEmpty())
         return problem;
-    if (portless && (!r.port.isEmpty() || !r.baud.isEmpty()))
-        return QCoreApplication::translate("CliRequest",
-                                           "ports 列出全部端口，不接受 --port 或 --baud");
-    if ((portless || r.id == CommandId::FirmwareUpdate) && !r.model.isEmpty())
-        return QCoreApplication::translate("CliRequest", "命令 %1 不涉及芯片，不接受 --model")
-            .arg(r.command);
     if (!r.recordUrl.isEmpty() && r.noRecord)
         return QCoreApplication::translate("CliRequest", "--record 与 --no-record 不能同时使用");
     if (!r.serialFile.isEmpty() && r.noRecord)
@@ -198,12 +193,7 @@ QString checkCombination(const CliRequest& r) {
         return QCoreApplication::translate("CliRequest", "--quiet 与 --verbose 不能同时使用");
     if (r.csv && r.json)
         return QCoreApplication::translate("CliRequest", "--csv 与 --json 不能同时使用");
-    if (r.id == CommandId::WriteFuses && !r.low && !r.high && !r.ext)
-        return QCoreApplication::translate("CliRequest",
-                                           "fuses write 至少需要 --low、--high 或 --ext 之一");
-    if (r.id == CommandId::WriteCalibration && (!r.slotMhz || r.target.isEmpty()))
-        return QCoreApplication::translate("CliRequest", "calibration write 需要 --slot 和 --to");
-    return {};
+    return r.unit->check ? r.unit->check(r) : QString();
 }
 
 // Applies the options in the order of the line, so that a later one wins and
@@ -240,31 +230,19 @@ void prepare(QCommandLineParser& parser) {
 
 // A value of the command's own option may stand between the words of its
 // name ("fuses --high D9 write"): each command is tried with its options.
-const CommandInfo* commandAmongItsOptions(const QStringList& line) {
-    for (const CommandInfo* entry : CommandTable::cliCommands()) {
+const Subcommand* commandAmongItsOptions(const QStringList& line) {
+    for (const Subcommand* entry : Subcommands::all()) {
         QCommandLineParser trial;
         prepare(trial);
-        trial.addOptions(optionsOf(*entry->cli));
+        trial.addOptions(optionsOf(*entry));
         trial.parse(line);
-        if (CommandTable::findCli(trial.positionalArguments()) == entry)
+        if (Subcommands::find(trial.positionalArguments()) == entry)
             return entry;
     }
     return nullptr;
 }
 
 }  // namespace
-
-bool CliRequest::needsChip() const {
-    return id && *id != CommandId::ListPorts && *id != CommandId::FirmwareUpdate &&
-           *id != CommandId::RunPass && *id != CommandId::RecordList &&
-           *id != CommandId::RecordFlush;
-}
-
-bool CliRequest::changesChip() const {
-    // A verify runs the pass, which keeps a record like the writes.
-    return id && (CommandTable::info(*id).kind == CommandKind::Recorded ||
-                  *id == CommandId::VerifyFlashFile || *id == CommandId::VerifyEepromFile);
-}
 
 QString portProblem(const QString& port) {
     static const QRegularExpression com(QStringLiteral("^COM(\\d+)$"),
@@ -279,6 +257,16 @@ QString portProblem(const QString& port) {
         return {};
     return QCoreApplication::translate("CliRequest", "端口%1无效：应为 COM1 到 COM16 或设备路径")
         .arg(port.trimmed());
+}
+
+std::optional<int> parseHexByte(QString text) {
+    if (text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+        text = text.mid(2);
+    bool ok = false;
+    const int value = text.toInt(&ok, 16);
+    if (!ok || text.isEmpty() || text.size() > 2 || value < 0)
+        return std::nullopt;
+    return value;
 }
 
 bool jsonAsked(const QStringList& arguments) {
@@ -302,6 +290,7 @@ QString canonicalModel(const QString& name) {
 ParsedArguments parseArguments(const QStringList& arguments) {
     ParsedArguments parsed;
     CliRequest& r = parsed.request;
+    r.programmer = programmerKinds().front().name;
     const QStringList line = QStringList{QStringLiteral("kelvaro-cli")} + arguments;
     QCommandLineParser parser;
     prepare(parser);
@@ -312,20 +301,23 @@ ParsedArguments parseArguments(const QStringList& arguments) {
     // command's name still stands among the words: the command is the first
     // run of words that names one.
     parser.parse(line);
-    const CommandInfo* command = CommandTable::findCli(parser.positionalArguments());
+    const Subcommand* command = Subcommands::find(parser.positionalArguments());
     if (!command)
         command = commandAmongItsOptions(line);
 
     // Second pass: the command's own options too.
     if (command) {
-        known += optionsOf(*command->cli);
-        parser.addOptions(optionsOf(*command->cli));
+        known += optionsOf(*command);
+        parser.addOptions(optionsOf(*command));
     }
     QStringList misplaced;
     if (!parser.parse(line))
         parsed.error = optionError(parser, known, arguments, misplaced);
     if (parsed.error.isEmpty())
         parsed.error = applyOptions(r, parser, known);
+    // "COMMAND --help" is that command's help.
+    if (r.help && command)
+        r.unit = command;
     if (!parsed.error.isEmpty() || r.help || r.version)
         return parsed;
 
@@ -336,72 +328,27 @@ ParsedArguments parseArguments(const QStringList& arguments) {
     }
     if (command && !misplaced.isEmpty()) {
         parsed.error = QCoreApplication::translate("CliRequest", "命令 %1 不接受选项 %2")
-                           .arg(command->cli->name, misplaced.first());
+                           .arg(command->name, misplaced.first());
         return parsed;
     }
-    const QStringList nameWords = command ? command->cli->name.split(u' ') : QStringList();
+    const QStringList nameWords = command ? command->name.split(u' ') : QStringList();
     if (!command || words.mid(0, nameWords.size()) != nameWords) {
         parsed.error =
             QCoreApplication::translate("CliRequest", "未知命令“%1”").arg(words.join(u' '));
         return parsed;
     }
-    r.command = command->cli->name;
-    r.id = command->id;
+    r.command = command->name;
+    r.unit = command;
     words = words.mid(nameWords.size());
-    if (words.size() != command->cli->arguments) {
-        parsed.error = QCoreApplication::translate("CliRequest", "用法：kelvaro-cli %1")
-                           .arg(command->cli->usage);
+    if (words.size() != command->arguments) {
+        parsed.error =
+            QCoreApplication::translate("CliRequest", "用法：kelvaro-cli %1").arg(command->usage);
         return parsed;
     }
-    if (command->cli->arguments == 1)
+    if (command->arguments == 1)
         r.file = words.first();
-    if (r.id == CommandId::WriteLock) {
-        r.lockByte = parseHexByte(r.file);
-        if (!r.lockByte) {
-            parsed.error = QCoreApplication::translate(
-                               "CliRequest", "锁定位应为一个十六进制字节（如 FC），而不是“%1”")
-                               .arg(r.file);
-            return parsed;
-        }
-    }
     parsed.error = checkCombination(r);
     return parsed;
-}
-
-QString helpText() {
-    QString text = QStringLiteral(
-        "Usage: kelvaro-cli [global options] COMMAND [arguments]\n\n"
-        "Global options:\n");
-    for (const QCommandLineOption& option : globalOptions()) {
-        QStringList names;
-        for (const QString& name : option.names())
-            names << QLatin1String(name.size() == 1 ? "-" : "--") + name;
-        QString head = names.join(QStringLiteral(", "));
-        if (option.names().constFirst().size() > 1)
-            head.prepend(QStringLiteral("    "));  // in line with the long names after "-p, "
-        if (!option.valueName().isEmpty())
-            head += u' ' + option.valueName();
-        const QString indent = QStringLiteral("\n%1").arg(QString(), -21);
-        text += QStringLiteral("  %1 %2\n")
-                    .arg(head, -18)
-                    .arg(option.description().replace(u'\n', indent));
-    }
-    text += QStringLiteral("\nCommands:\n");
-    for (const CommandInfo* s : CommandTable::cliCommands())
-        text += QStringLiteral("  %1\n      %2\n").arg(s->cli->usage, s->cli->summary);
-    text += QStringLiteral(
-        "\nExit codes:\n"
-        "  0    done\n"
-        "  1    the chip disagrees (verify mismatch, wrong signature, fuses not confirmed)\n"
-        "  2    usage (unknown command or model, options that do not fit together)\n"
-        "  3    programmer or port problem (cannot open, no answer, line hung up)\n"
-        "  4    file problem (missing, unreadable, malformed, larger than the chip)\n"
-        "  5    the production record cannot be kept (unreachable, read-only, newer, disk full);\n"
-        "       nothing was sent to the chip\n"
-        "  6    the chip is done, its record pending: the database was lost during the pass;\n"
-        "       the record waits in the spool until the next run or \"record flush\"\n"
-        "  130  stopped by Ctrl-C (143 SIGTERM, 129 SIGHUP)\n");
-    return text;
 }
 
 }  // namespace kv::cli

@@ -6,7 +6,8 @@
 
 #include <QStringList>
 #include <optional>
-#include "app/CommandTable.h"
+
+#include "cli/Subcommand.h"
 
 namespace kv::cli {
 
@@ -39,14 +40,15 @@ struct CliRequest {
     // --operator, --lot: for the record; not given: the window's settings.
     std::optional<QString> operatorName;
     std::optional<QString> lot;
-    QString language;  // --lang: "en" or "zh"; empty: not given
+    QString language;    // --lang: "en" or "zh"; empty: not given
+    QString programmer;  // --programmer: a registered kind; the default one unless given
     // gang: the sockets' ports ("COM1,COM2"; empty: the stored sockets) and
     // the command every socket runs ("run", "line3.SET").
     QString gangPorts;
     QStringList gangCommand;
 
     // The command ("fuses write") and its arguments.
-    std::optional<CommandId> id;
+    const Subcommand* unit = nullptr;
     QString command;  // its name, for messages and the JSON result
     QString file;     // FILE, SCHEME.SET, or the lock byte's digits
     bool verify = false;
@@ -67,9 +69,10 @@ struct CliRequest {
     bool csv = false;
 
     // Commands that talk to a chip in the socket (and so identify it first).
-    bool needsChip() const;
+    bool needsChip() const { return unit && unit->reach == Reach::Chip; }
     // Commands that change the chip, and so keep a record.
-    bool changesChip() const;
+    bool changesChip() const { return unit && unit->changesChip; }
+    bool is(const Subcommand& other) const { return unit == &other; }
 };
 
 struct ParsedArguments {
@@ -79,13 +82,14 @@ struct ParsedArguments {
 
 // arguments: without the program name.
 ParsedArguments parseArguments(const QStringList& arguments);
-QString helpText();
 // The model's name as the table spells it, matched case-insensitively; empty
 // for a name the table lacks.
 QString canonicalModel(const QString& name);
 // Why a port as given is refused: a COM number outside COM1..COM16; empty
 // when it is usable (a device path, or a COM number in range).
 QString portProblem(const QString& port);
+// A byte in hex ("E1", "0xE1"); nullopt for anything else.
+std::optional<int> parseHexByte(QString text);
 // Whether the line asks for --json, even when it fails to parse.
 bool jsonAsked(const QStringList& arguments);
 

@@ -13,7 +13,8 @@
 #include "cli/CliPlatform.h"
 #include "cli/CliReport.h"
 #include "cli/CliRequest.h"
-#include "cli/CliRunner.h"
+#include "cli/CommandRun.h"
+#include "cli/Subcommands.h"
 #include "core/Version.h"
 #include "record/RecordDatabase.h"
 #include "record/RecordStore.h"
@@ -42,7 +43,9 @@ int main(int argc, char* argv[]) {
         return kv::cli::kExitDone;
     }
     if (parsed.error.isEmpty() && request.help) {
-        std::fputs(kv::cli::helpText().toUtf8().constData(), stdout);
+        const QString help =
+            request.unit ? kv::cli::commandHelp(*request.unit) : kv::cli::helpText();
+        std::fputs(help.toUtf8().constData(), stdout);
         return kv::cli::kExitDone;
     }
     // A line that asked for JSON gets its result line even when it did not parse.
@@ -60,8 +63,8 @@ int main(int argc, char* argv[]) {
     kv::RecordDatabase::setStopCheck([] { return kv::cli::StopSignal::requested(); });
     kv::RecordStore::setWallClock([] { return QDateTime::currentDateTimeUtc(); });
     kv::cli::watchGangParent();
-    if (request.id == kv::CommandId::GangRun)
+    if (!request.unit->invoke)  // the gang: a process per socket
         return kv::cli::CliGang(request, report, QString()).run(stop);
-    kv::cli::CliRunner runner(request, report, {dataFolder, QString()});
+    kv::cli::CommandRun runner(request, report, {dataFolder, QString()});
     return runner.run();
 }

@@ -8,8 +8,7 @@
 #include "core/OperationError.h"
 #include "fuses/FuseBitText.h"
 #include "fuses/FuseEditor.h"
-#include "link/ProgrammerLink.h"
-#include "link/WireCommands.h"
+#include "programmer/Programmer.h"
 
 namespace kv {
 
@@ -35,8 +34,8 @@ int lastFuseCell(const QString& model) {
 
 }  // namespace
 
-FuseCommands::FuseCommands(ProgrammerLink& link, FuseEditor& editor, QObject* parent)
-    : QObject(parent), m_link(link), m_editor(editor) {}
+FuseCommands::FuseCommands(Programmer& programmer, FuseEditor& editor, QObject* parent)
+    : QObject(parent), m_programmer(programmer), m_editor(editor) {}
 
 bool FuseCommands::hasExtendedFuseByte(const QString& model) {
     const ChipModel* row = ChipModelTable::find(model);  // exact, case-sensitive
@@ -46,6 +45,29 @@ bool FuseCommands::hasExtendedFuseByte(const QString& model) {
 QString FuseCommands::fuseField(const FuseEditor& editor, const QString& model) {
     const QString extended = hasExtendedFuseByte(model) ? editor.byteText(2) : QStringLiteral("..");
     return extended + editor.byteText(1) + editor.byteText(0);
+}
+
+FuseBytes FuseCommands::fuseBytes(const FuseEditor& editor, const QString& model) {
+    FuseBytes bytes;
+    bytes.low = editor.fuseLow();
+    bytes.high = editor.fuseHigh();
+    if (hasExtendedFuseByte(model))
+        bytes.extended = editor.fuseExtended();
+    return bytes;
+}
+
+QString FuseCommands::fuseCellsRefusal(const QString& model) const {
+    if (m_editor.cellsClean(0, lastFuseCell(model)))
+        return QString();
+    return QCoreApplication::translate("FuseCommands",
+                                       "熔丝位未设定好（有空位或非法字符），没有写熔丝位。");
+}
+
+QString FuseCommands::lockCellsRefusal() const {
+    if (m_editor.cellsClean(24, 31))
+        return QString();
+    return QCoreApplication::translate("FuseCommands",
+                                       "锁定位未设定好（有空位或非法字符），没有写锁定位。");
 }
 
 void FuseCommands::setReadFuseEnabled(bool on) {
@@ -62,10 +84,10 @@ void FuseCommands::setWriteFuseEnabled(bool on) {
     Q_EMIT buttonsChanged();
 }
 
-bool FuseCommands::checkCells(int first, int last, const QString& refusal) {
-    if (m_editor.cellsClean(first, last))
+bool FuseCommands::checkCells(const QString& refusal) {
+    if (refusal.isEmpty())
         return true;
-    m_link.sendInfo(refusal);
+    m_programmer.note(refusal);
     return false;
 }
 
@@ -79,21 +101,11 @@ void FuseCommands::requireDefinitions(const QString& refused) const {
 }
 
 QString FuseCommands::requestFuseReading(const char* invalidText) {
-    m_link.discardInput();
-    m_link.sendCommand(wire::readFuses());
-    m_link.delayMs(100);
-    if (m_link.inputCount() == 0) {
-        m_link.logReplyAfter(0);
-        return QString();
-    }
-    const QString reply = m_link.readInput();
-    const QString f = reply.left(8);
-    if (f.size() < 8 || !isHexText(f)) {
-        m_link.sendInfo(QCoreApplication::translate("FuseCommands", invalidText).arg(reply));
-        m_link.discardInput();
-        return QString();
-    }
-    return f;
+    const FuseReading reading = m_programmer.readFuses();
+    if (reading.answered() && !reading.valid())
+        m_programmer.problem(
+            QCoreApplication::translate("FuseCommands", invalidText).arg(reading.reply));
+    return reading.digits;
 }
 
 QString FuseCommands::fuseFieldOf(const QString& reading, const QString& model) {
@@ -103,12 +115,10 @@ QString FuseCommands::fuseFieldOf(const QString& reading, const QString& model) 
 }
 
 QString FuseCommands::readFuseBytes() {
-    ProgrammerLink::Exchange exchange(m_link);
-    return requestFuseReading(QT_TRANSLATE_NOOP("FuseCommands", "读熔丝位应答无效：%1")).toUpper();
+    return requestFuseReading(QT_TRANSLATE_NOOP("FuseCommands", "读熔丝位应答无效：%1"));
 }
 
 QString FuseCommands::readFuses(const QString& model) {
-    ProgrammerLink::Exchange exchange(m_link);
     ButtonOff off(this, &FuseCommands::setReadFuseEnabled);
     // A short or garbled reply would otherwise decode to cells the chip never
     // had, and the next write would program them.
@@ -117,7 +127,7 @@ QString FuseCommands::readFuses(const QString& model) {
     if (f.isEmpty())
         return f;
     const QString fuses = fuseFieldOf(f, model);
-    m_link.sendInfo(
+    m_programmer.note(
         QCoreApplication::translate("FuseCommands", "读熔丝位:%1 锁定位:%2").arg(fuses, f.left(2)));
 
     QString bits = hexToBin(f).rightJustified(32, QLatin1Char('1'));
@@ -127,66 +137,52 @@ QString FuseCommands::readFuses(const QString& model) {
             bits[p] = QLatin1Char('*');
     }
     m_editor.applyFuseBits(bits);
-    m_link.discardInput();
-    return f.toUpper();
+    return f;
 }
 
 QString FuseCommands::readBackFuses(const QString& model) {
-    ProgrammerLink::Exchange exchange(m_link);
     // A cut reply would otherwise end in the right four digits and pass for them.
     return fuseFieldOf(readFuseBytes(), model);
 }
 
 std::optional<QString> FuseCommands::writeFuses(const QString& model) {
     requireDefinitions(QCoreApplication::translate("FuseCommands", "没有写熔丝位。"));
-    ProgrammerLink::Exchange exchange(m_link);
     ButtonOff off(this, &FuseCommands::setWriteFuseEnabled);
-    if (!checkCells(0, lastFuseCell(model),
-                    QCoreApplication::translate(
-                        "FuseCommands", "熔丝位未设定好（有空位或非法字符），没有写熔丝位。")))
+    if (!checkCells(fuseCellsRefusal(model)))
         return std::nullopt;
-    m_link.sendCommand(wire::writeFuses(fuseField(m_editor, model)));
-    return m_link.logReplyAfter(200);
+    return m_programmer.writeFuses(fuseBytes(m_editor, model)).text;
 }
 
 FuseCommands::Recovery FuseCommands::recoverFuses(const QString& model) {
     requireDefinitions(QCoreApplication::translate("FuseCommands", "没有恢复熔丝。"));
-    ProgrammerLink::Exchange exchange(m_link);
     Recovery recovery;
-    if (!checkCells(
-            0, lastFuseCell(model),
-            QCoreApplication::translate(
-                "FuseCommands", "默认熔丝位无效（缺少该型号的熔丝定义文件？），没有恢复熔丝。"))) {
-        m_link.sendInfo(QCoreApplication::translate("FuseCommands", "恢复失败！"));
+    if (!m_editor.cellsClean(0, lastFuseCell(model))) {
+        m_programmer.note(QCoreApplication::translate(
+            "FuseCommands", "默认熔丝位无效（缺少该型号的熔丝定义文件？），没有恢复熔丝。"));
+        m_programmer.note(QCoreApplication::translate("FuseCommands", "恢复失败！"));
         return recovery;
     }
     const QString sent = fuseField(m_editor, model);
-    m_link.sendCommand(wire::recoverFuses(sent));
-    m_link.logReplyAfter(800);
+    m_programmer.resetFuses(fuseBytes(m_editor, model));
     recovery.reading = readFuseBytes();
     const QString readBack = fuseFieldOf(recovery.reading, model);
     // The read-back is checked hex; digits of either case carry the same bytes.
     recovery.confirmed = readBack.compare(sent, Qt::CaseInsensitive) == 0;
-    m_link.sendInfo(recovery.confirmed ? QCoreApplication::translate("FuseCommands", "恢复成功！")
-                                       : QCoreApplication::translate("FuseCommands", "恢复失败！"));
+    m_programmer.note(recovery.confirmed
+                          ? QCoreApplication::translate("FuseCommands", "恢复成功！")
+                          : QCoreApplication::translate("FuseCommands", "恢复失败！"));
     return recovery;
 }
 
 std::optional<QString> FuseCommands::writeLockBits() {
     requireDefinitions(QCoreApplication::translate("FuseCommands", "没有写锁定位。"));
-    ProgrammerLink::Exchange exchange(m_link);
-    if (!checkCells(24, 31,
-                    QCoreApplication::translate(
-                        "FuseCommands", "锁定位未设定好（有空位或非法字符），没有写锁定位。")))
+    if (!checkCells(lockCellsRefusal()))
         return std::nullopt;
-    m_link.sendCommand(wire::writeLock(m_editor.byteText(3)));
-    return m_link.logReplyAfter(100);
+    return m_programmer.writeLock(m_editor.lockByte()).text;
 }
 
 QString FuseCommands::eraseChip() {
-    ProgrammerLink::Exchange exchange(m_link);
-    m_link.sendCommand(wire::eraseChip());
-    return m_link.logReplyAfter(100);
+    return m_programmer.erase().text;
 }
 
 void FuseCommands::applyFuseDefaults() {

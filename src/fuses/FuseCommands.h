@@ -9,23 +9,30 @@
 namespace kv {
 
 class FuseEditor;
-class ProgrammerLink;
+class Programmer;
+struct FuseBytes;
 
-// The fuse, lock and erase exchanges with the programmer, and the two toolbar
-// steps that act on the editor's defaults. Each command holds the link busy
-// for its whole exchange and reports only through the message log; a port
-// failure throws OperationError to the caller (the toolbar dispatch).
+// The window's fuse, lock and erase commands on the programmer, from and into
+// the fuse editor, and the two toolbar steps that act on the editor's
+// defaults. Each reports only through the programmer's events (the log); a
+// port failure throws OperationError to the caller (the toolbar dispatch).
 // `model` is the selected model's name.
 class FuseCommands : public QObject {
     Q_OBJECT
 public:
-    FuseCommands(ProgrammerLink& link, FuseEditor& editor, QObject* parent = nullptr);
+    FuseCommands(Programmer& programmer, FuseEditor& editor, QObject* parent = nullptr);
 
     // Whether the model's extended fuse byte travels in "WS"/"SS" (its row in
     // the model table says so); the others, and unknown names, send "..".
     static bool hasExtendedFuseByte(const QString& model);
     // EE + HH + LL, or ".." + HH + LL, from the editor's bytes.
     static QString fuseField(const FuseEditor& editor, const QString& model);
+    // The editor's fuse bytes as a write carries them for the model.
+    static FuseBytes fuseBytes(const FuseEditor& editor, const QString& model);
+    // Why the cells cannot be written as fuse or lock bytes (the log's
+    // refusal); empty when they can.
+    QString fuseCellsRefusal(const QString& model) const;
+    QString lockCellsRefusal() const;
 
     // "RS#": decodes the reply into the cells ("*" from the defaults). Returns
     // the reply: lock, extended, high and low byte as eight upper-case hex
@@ -51,6 +58,8 @@ public:
     std::optional<QString> writeLockBits();
     QString eraseChip();
 
+    const FuseEditor& editor() const { return m_editor; }
+
     // Toolbar key "SetFuseDefault": the model's defaults into the editor.
     void applyFuseDefaults();
     // Toolbar key "RecoverFuse": the defaults into the editor, then recoverFuses.
@@ -72,15 +81,15 @@ Q_SIGNALS:
     void buttonsChanged();
 
 private:
-    // One "RS#" exchange: the reply's eight hex digits as sent, or empty when
-    // none came (logged) or they were not hex digits (invalidText, %1 the reply).
+    // One reading: its eight hex digits, or empty when none came (logged) or
+    // they were not hex digits (invalidText, %1 the reply).
     QString requestFuseReading(const char* invalidText);
     void setReadFuseEnabled(bool on);
     void setWriteFuseEnabled(bool on);
     // Cells first..last must all be "1", "0" or "*" before their bytes are sent.
-    bool checkCells(int first, int last, const QString& refusal);
+    bool checkCells(const QString& refusal);
 
-    ProgrammerLink& m_link;
+    Programmer& m_programmer;
     FuseEditor& m_editor;
     bool m_readFuseEnabled = true;
     bool m_writeFuseEnabled = true;

@@ -169,8 +169,12 @@ QString ProgrammerLink::logReplyAfter(int ms) {
 }
 
 void ProgrammerLink::logReply(const QString& reply) const {
-    sendInfo(reply.isEmpty() ? QCoreApplication::translate("ProgrammerLink", kNoReply)
-                             : replies::presented(reply));
+    sendInfo(replyText(reply));
+}
+
+QString ProgrammerLink::replyText(const QString& reply) {
+    return reply.isEmpty() ? QCoreApplication::translate("ProgrammerLink", kNoReply)
+                           : replies::presented(reply);
 }
 
 bool ProgrammerLink::waitForText(int limitMs, const QString& expected) {

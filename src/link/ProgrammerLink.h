@@ -75,6 +75,9 @@ public:
     QString logReplyAfter(int ms);
     // Logs a reply already taken, or that there was none.
     void logReply(const QString& reply) const;
+    // The log's line for a reply: the reply in the user's language, or that
+    // there was none.
+    static QString replyText(const QString& reply);
     // Collects input until `expected` occurs in what this call collected or
     // limitMs passed; at least one read is made. The collected text is dropped.
     bool waitForText(int limitMs, const QString& expected);

@@ -3,16 +3,16 @@
 
 #include <QCoreApplication>
 #include <QStringList>
+#include <algorithm>
 
 #include "catalogue/ModelState.h"
 #include "core/HexDigits.h"
 #include "core/OperationError.h"
-#include "link/ProgrammerLink.h"
-#include "link/WireCommands.h"
 #include "operations/AddressText.h"
 #include "operations/CalibrationLayout.h"
 #include "operations/CalibrationState.h"
-#include "operations/WriteAcks.h"
+#include "pass/PassPlan.h"
+#include "programmer/Programmer.h"
 
 namespace kv {
 
@@ -24,28 +24,33 @@ bool isHexByte(const QString& text) {
 
 }  // namespace
 
-CalibrationBytes::CalibrationBytes(ProgrammerLink& link, ModelState& model, CalibrationState& state)
-    : m_link(link), m_model(model), m_state(state) {}
+CalibrationBytes::CalibrationBytes(Programmer& programmer, ModelState& model,
+                                   CalibrationState& state)
+    : m_programmer(programmer), m_model(model), m_state(state) {}
 
 bool CalibrationBytes::readCalibrationBytes() {
-    ProgrammerLink::Exchange exchange(m_link);
     m_state.disableSlots();
     const CalibrationLayout layout = CalibrationLayout::forModel(m_model.selectedModelName());
     if (layout.bytes.isEmpty()) {
         return false;
     }
-    QStringList replies;
-    for (const CalibrationLayout::Byte& byte : layout.bytes) {
-        replies << m_link.readInfoByte(byte.address);
-    }
-    m_link.sendInfo(QCoreApplication::translate("CalibrationBytes", "校准字节:%1")
-                        .arg(replies.join(QLatin1Char('-'))));
+    QList<int> addresses;
+    for (const CalibrationLayout::Byte& byte : layout.bytes)
+        addresses << byte.address;
+    const QStringList replies = m_programmer.readInfoBytes(addresses);
+    m_programmer.note(QCoreApplication::translate("CalibrationBytes", "校准字节:%1")
+                          .arg(replies.join(QLatin1Char('-'))));
     // A missing, short or garbled reply must not become a value that "写 入" sends.
-    for (const QString& reply : replies) {
-        if (!isHexByte(reply)) {
-            return false;
-        }
-    }
+    const bool filled = std::all_of(replies.begin(), replies.end(), isHexByte);
+    showReading(replies, filled);
+    return filled;
+}
+
+void CalibrationBytes::showReading(const QStringList& replies, bool filled) {
+    m_state.disableSlots();
+    const CalibrationLayout layout = CalibrationLayout::forModel(m_model.selectedModelName());
+    if (!filled || replies.size() != layout.bytes.size())
+        return;
     for (int i = 0; i < layout.bytes.size(); ++i) {
         m_state.fillSlot(layout.bytes.at(i).slot, replies.at(i).toUpper());
     }
@@ -53,11 +58,33 @@ bool CalibrationBytes::readCalibrationBytes() {
         m_state.setSelectedSlot(layout.selects);
     }
     m_state.setWriteEnabled(true);
-    return true;
+}
+
+CalibrationPlan CalibrationBytes::plan() const {
+    CalibrationPlan plan;
+    const CalibrationLayout layout = CalibrationLayout::forModel(m_model.selectedModelName());
+    const std::optional<int> chosen =
+        layout.selects ? std::optional<int>(layout.selects) : m_state.selectedSlot();
+    for (int i = 0; i < layout.bytes.size(); ++i) {
+        plan.infoAddresses << layout.bytes.at(i).address;
+        if (chosen && layout.bytes.at(i).slot == *chosen)
+            plan.chosen = i;
+    }
+    const bool toFlash = m_state.selectedTarget() == CalibrationState::kTargetFlash;
+    plan.target = toFlash ? MemoryKind::Flash : MemoryKind::Eeprom;
+    const std::optional<int> address =
+        toFlash
+            ? checkedAddress(m_model.flashCalibrationAddress().text(), m_model.flashSize() - 1)
+            : checkedAddress(m_model.eepromCalibrationAddress().text(), m_model.eepromSize() - 1);
+    if (address)
+        plan.address = *address;
+    else
+        plan.addressRefusal = addressFormatError();
+    plan.noValueRefusal = noValueText();
+    return plan;
 }
 
 CalibrationWrite CalibrationBytes::writeCalibrationByte() {
-    ProgrammerLink::Exchange exchange(m_link);
     const bool toFlash = m_state.selectedTarget() == CalibrationState::kTargetFlash;
     const std::optional<int> address =
         toFlash
@@ -69,22 +96,9 @@ CalibrationWrite CalibrationBytes::writeCalibrationByte() {
     if (!slot || !m_state.isSlotEnabled(*slot) || !isHexByte(m_state.slotValue(*slot)))
         throw OperationError(noValueText(), ErrorKind::Refused);
     const QString value = m_state.slotValue(*slot);
-    bool acknowledged = false;
-    if (toFlash) {
-        const bool odd = *address % 2 == 1;
-        const QString data = odd ? QStringLiteral("FF") + value : value + QStringLiteral("FF");
-        m_link.sendCommand(wire::writeFlashWord(data, *address / 2));
-        acknowledged = m_link.waitForText(100, QStringLiteral("!"));
-    } else {
-        m_link.sendCommand(wire::writeEepromByte(value, *address));
-        acknowledged = m_link.waitForText(100, QStringLiteral("!"));
-        m_link.delayMs(1);
-    }
-
-    m_link.sendInfo(QCoreApplication::translate("CalibrationBytes", "写校准字节结束!"));
-    m_link.discardInput();
-    if (!acknowledged)
-        m_link.sendInfo(missingAcksText(1));
+    const bool acknowledged =
+        m_programmer.writeCalibration(toFlash ? MemoryKind::Flash : MemoryKind::Eeprom, *address,
+                                      quint8(value.toInt(nullptr, 16)));
     return {acknowledged, toFlash, *address, value};
 }
 

@@ -10,7 +10,8 @@ namespace kv {
 
 class CalibrationState;
 class ModelState;
-class ProgrammerLink;
+class Programmer;
+struct CalibrationPlan;
 
 // The buttons of the frame "校准选项": read the chip's oscillator calibration
 // bytes into the slots, and write the selected slot's byte into the chip's own
@@ -21,7 +22,7 @@ class ProgrammerLink;
 // Refused), raised before anything is sent.
 class CalibrationBytes {
 public:
-    CalibrationBytes(ProgrammerLink& link, ModelState& model, CalibrationState& state);
+    CalibrationBytes(Programmer& programmer, ModelState& model, CalibrationState& state);
 
     // "读校准字节": "RI" reads of the model's calibration addresses, the log line
     // "校准字节:" with the replies joined by "-". Slots are filled, and the write
@@ -34,13 +35,21 @@ public:
     // the last successful read can be written.
     CalibrationWrite writeCalibrationByte();
 
+    // The calibration step of a pass as the window's state chooses it: the
+    // model's bytes, the slot that will be selected once they are read, the
+    // target memory and the address box (refused when it holds no address).
+    CalibrationPlan plan() const;
+    // What a read brought, into the slots: filled only when every reply was
+    // a byte; the model's own choice of slot is selected then.
+    void showReading(const QStringList& replies, bool filled);
+
     static QString noValueText() {
         return QCoreApplication::translate("CalibrationBytes",
                                            "请先读出校准字节并选中要写入的一项!");
     }
 
 private:
-    ProgrammerLink& m_link;
+    Programmer& m_programmer;
     ModelState& m_model;
     CalibrationState& m_state;
 };

@@ -2,143 +2,67 @@
 #include "operations/ImageWriter.h"
 
 #include <QCoreApplication>
-#include <QStringDecoder>
+#include <QFileInfo>
 
 #include "core/OperationError.h"
 #include "images/ImageSlot.h"
 #include "images/MemoryImage.h"
-#include "link/ProgrammerLink.h"
-#include "link/WireCommands.h"
-#include "operations/WriteAcks.h"
+#include "pass/PassPlan.h"
+#include "programmer/Programmer.h"
 
 namespace kv {
 
-ImageWriter::ImageWriter(ProgrammerLink& link, ImageSlot& flash, ImageSlot& eeprom,
+namespace {
+
+// The bytes of the pairs before the first that is not one: what of a text
+// image can be compared with the chip.
+QByteArray leadingBytes(const QString& text) {
+    QByteArray bytes;
+    for (qsizetype i = 0; i + 1 < text.size(); i += 2) {
+        const int high = hexDigitValue(text[i]);
+        const int low = hexDigitValue(text[i + 1]);
+        if (high < 0 || low < 0)
+            break;
+        bytes.append(char(high << 4 | low));
+    }
+    return bytes;
+}
+
+}  // namespace
+
+ImageWriter::ImageWriter(Programmer& programmer, ImageSlot& flash, ImageSlot& eeprom,
                          GeometryFn geometry)
-    : m_link(link), m_flash(flash), m_eeprom(eeprom), m_geometry(std::move(geometry)) {}
+    : m_programmer(programmer), m_flash(flash), m_eeprom(eeprom), m_geometry(std::move(geometry)) {}
+
+QString ImageWriter::refusalOf(const ImageSlot& slot) {
+    if (slot.image().isEmpty() || slot.image().isWellFormed())
+        return QString();
+    return QCoreApplication::translate("ImageWriter", "%1缓冲区含有非十六进制数据，未写入！")
+        .arg(memoryName(slot.kind()));
+}
+
+ImagePlan ImageWriter::planOf(const ImageSlot& slot) {
+    const MemoryImage& image = slot.image();
+    ImagePlan plan =
+        ImagePlan::fromBytes(image.isWellFormed() ? image.toBytes() : leadingBytes(image.text()),
+                             QFileInfo(slot.pathText()).fileName());
+    plan.refusal = refusalOf(slot);
+    if (image.byteCount() != plan.bytes.size())
+        plan.coveredBytes = image.byteCount();
+    return plan;
+}
 
 WriteOutcome ImageWriter::write(MemoryKind memory) {
-    return memory == MemoryKind::Flash ? writeFlash() : writeEeprom();
-}
-
-QByteArray ImageWriter::checkedBytes(const ImageSlot& slot, qint64 capacity) const {
-    const MemoryImage& image = slot.image();
-    const QString name = memoryName(slot.kind());
-    if (!image.isWellFormed()) {
-        throw OperationError(
-            QCoreApplication::translate("ImageWriter", "%1缓冲区含有非十六进制数据，未写入！")
-                .arg(name));
-    }
-    if (image.byteCount() > capacity) {
-        throw OperationError(
-            QCoreApplication::translate("ImageWriter",
-                                        "%1缓冲区数据(%2字节)超出芯片容量(%3字节)，未写入！")
-                .arg(name)
-                .arg(image.byteCount())
-                .arg(capacity));
-    }
-    return image.toBytes();
-}
-
-WriteOutcome ImageWriter::writeFlash() {
-    WriteOutcome outcome;
-    outcome.memory = MemoryKind::Flash;
-    if (m_flash.image().isEmpty())
+    const ImageSlot& slot = memory == MemoryKind::Flash ? m_flash : m_eeprom;
+    if (slot.image().isEmpty()) {
+        WriteOutcome outcome;
+        outcome.memory = memory;
         return outcome;
-    ProgrammerLink::Exchange exchange(m_link);
-    const MemoryGeometry geometry = m_geometry();
-    QByteArray bytes = checkedBytes(m_flash, geometry.flashSize);
-    // The header counts words; a lone last byte gets the erased value as its partner.
-    if (bytes.size() % 2 != 0)
-        bytes.append(char(0xFF));
-    const qsizetype pageBytes = 2 * qsizetype(geometry.flashPageWords);
-    if (pageBytes <= 0)
-        throw OperationError(
-            QCoreApplication::translate("ImageWriter", "FLASH页大小未知，未写入！"));
-    const int wordsMinusOne = int(bytes.size() / 2 - 1);
-
-    m_link.sendInfo(QCoreApplication::translate("ImageWriter", "写FLASH......"));
-    m_link.sendCommand(wire::writeFlashImage());
-    m_link.yieldOnce();
-    m_link.delayMs(50);
-    m_link.setBinaryInput(true);
-    qsizetype sent = 0;
-    // What came after the last page's acknowledgement byte: the start of the
-    // closing text when no short block follows.
-    QByteArray closing;
-    try {
-        m_link.delayMs(50);
-        m_link.sendBytes(QByteArray(1, char(geometry.flashPageWords)));
-        m_link.sendBytes(QByteArray(1, char(wordsMinusOne >> 8 & 0xFF)));
-        m_link.sendBytes(QByteArray(1, char(wordsMinusOne & 0xFF)));
-        m_link.delayMs(50);
-        while (bytes.size() - sent >= pageBytes) {
-            m_link.sendBytes(bytes.mid(sent, pageBytes));
-            m_link.waitOutputDrained();
-            sent += pageBytes;
-            m_flash.setProgress(sent * 100 / bytes.size());
-            m_link.waitInputArrived();
-            closing = m_link.readInputBytes().mid(1);
-            // Only the two waits above hold the window; between pages it
-            // repaints and shows the progress (device commands stay refused
-            // while the link is busy).
-            m_link.yieldOnce();
-        }
-        if (sent < bytes.size()) {
-            closing.clear();
-            m_link.sendBytes(bytes.mid(sent));
-            m_link.waitOutputDrained();
-            sent = bytes.size();
-        }
-        m_flash.setProgress(100);
-        // The closing text is collected raw and decoded whole, so a character
-        // split between the acknowledgement read and this one stays intact.
-        m_link.delayMs(200);
-        closing += m_link.readInputBytes();
-    } catch (...) {
-        // Every later exchange expects text input.
-        m_link.setBinaryInput(false);
-        m_link.sendInfo(
-            QCoreApplication::translate("ImageWriter", "写FLASH中断，已发送%1字节。").arg(sent));
-        throw;
     }
-    m_link.setBinaryInput(false);
-    QStringDecoder gbk("GBK");
-    const QString reply = gbk.decode(closing);
-    m_link.logReply(reply);
-    outcome.sent = true;
-    outcome.bytesSent = sent;
-    outcome.replied = !reply.isEmpty();
-    return outcome;
-}
-
-WriteOutcome ImageWriter::writeEeprom() {
-    WriteOutcome outcome;
-    outcome.memory = MemoryKind::Eeprom;
-    if (m_eeprom.image().isEmpty())
-        return outcome;
-    ProgrammerLink::Exchange exchange(m_link);
-    const QByteArray bytes = checkedBytes(m_eeprom, m_geometry().eepromSize);
-    const qint64 length = m_eeprom.image().length();
-    m_link.yieldOnce();
-    qint64 missing = 0;
-    for (qsizetype a = 0; a < bytes.size(); ++a) {
-        // Every digit on the line is upper case, whatever case the image holds.
-        m_link.sendCommand(wire::writeEepromByte(hexField(quint8(bytes[a]), 2), a));
-        m_eeprom.setProgress((2 * a + 1) * 100 / length);
-        if (!m_link.waitForText(100, QStringLiteral("!")))
-            ++missing;
-    }
-    m_eeprom.setProgress(100);
-    m_link.sendInfo(QCoreApplication::translate("ImageWriter", "写EEPROM结束!"));
-    m_link.delayMs(1);
-    m_link.discardInput();
-    if (missing > 0)
-        m_link.sendInfo(missingAcksText(missing));
-    outcome.sent = true;
-    outcome.bytesSent = bytes.size();
-    outcome.unacknowledged = missing;
-    return outcome;
+    if (const QString refusal = refusalOf(slot); !refusal.isEmpty())
+        throw OperationError(refusal);
+    m_programmer.setGeometry(m_geometry());
+    return m_programmer.write(memory, slot.image().toBytes());
 }
 
 }  // namespace kv

@@ -4,17 +4,16 @@
 #include <QCoreApplication>
 
 #include "catalogue/ModelState.h"
-#include "catalogue/SignatureReader.h"
 #include "core/OperationError.h"
 #include "fuses/FuseCommands.h"
+#include "fuses/FuseEditor.h"
 #include "images/ImageFiles.h"
 #include "images/ImageSlot.h"
 #include "link/ProgrammerLink.h"
 #include "operations/CalibrationBytes.h"
-#include "operations/ImageReader.h"
 #include "operations/ImageWriter.h"
 #include "operations/ProgramOptions.h"
-#include "operations/SingleAccess.h"
+#include "pass/PassRunner.h"
 
 namespace kv {
 
@@ -49,119 +48,73 @@ PassOutcome ProgramPass::runPass() {
         return pass;
     RunningScope scope([this](bool on) { setRunning(on); });
     ProgrammerLink::Exchange exchange(m_parts.link);
-    pass.ran = true;
-    run(pass);
-    return pass;
+    m_lastOutcome = PassOutcome();
+    m_lastPlan = makePlan();
+    if (m_amend)
+        m_amend(m_lastPlan);
+    PassHooks hooks;
+    hooks.beforeWrite = [this](MemoryKind memory, ImagePlan& image) {
+        return reload(memory, image);
+    };
+    hooks.calibrationRead = [this](const QStringList& replies, bool filled) {
+        m_parts.calibration.showReading(replies, filled);
+    };
+    hooks.stepStarted = [this](PassStep step) { Q_EMIT stepStarted(step); };
+    hooks.stepFinished = [this](const StepOutcome& outcome) { Q_EMIT stepFinished(outcome); };
+    m_lastOutcome = PassRunner(m_parts.programmer, m_parts.link.clock()).run(m_lastPlan, hooks);
+    if (m_lastOutcome.error)
+        throw *m_lastOutcome.error;
+    return m_lastOutcome;
 }
 
-void ProgramPass::checkSignature(StepOutcome& outcome) {
-    ProgrammerLink& link = m_parts.link;
-    QString signature;
-    for (int address = 0; address < 3; ++address) {
-        signature += link.readInfoByte(address);
-    }
-    outcome.signature = signature;
-    outcome.answered = !signature.isEmpty();
-    outcome.garbled = signatureShape(signature) == SignatureShape::Garbled;
-    link.sendInfo(signatureLogText() + signature);
-    if (!outcome.answered)
-        link.sendInfo(SingleAccess::noReplyText());
-    // Digits compare by value: a programmer may answer in lower case.
-    outcome.signatureMatches =
-        signature.compare(m_parts.model.modelSignature(), Qt::CaseInsensitive) == 0;
-    if (!outcome.signatureMatches)
-        link.sendInfo(mismatchText());
-}
-
-// The reload of one image before its write; false when the file was not
-// found, so the write is skipped.
-bool ProgramPass::reload(MemoryKind memory) {
-    const ImageSlot& slot = memory == MemoryKind::Flash ? m_parts.flash : m_parts.eeprom;
-    if (slot.pathText().isEmpty() || !m_parts.options.isOn(ProgramOptions::ReloadFiles))
-        return true;
-    const LoadOutcome loaded = m_parts.files.load(memory, slot.pathText());
-    if (loaded.status == LoadStatus::Failed)
-        Q_EMIT reloadFailed(memory, loaded);
-    return loaded.status != LoadStatus::NotFound;
-}
-
-void ProgramPass::run(PassOutcome& pass) {
+PassPlan ProgramPass::makePlan() const {
     const ProgramOptions& options = m_parts.options;
+    const ModelState& model = m_parts.model;
     // Found out before anything reaches the chip: a pass that could not end
     // with its fuse or lock step would leave a half-programmed chip.
     if (options.isOn(ProgramOptions::ProgramFuses) || options.isOn(ProgramOptions::ProgramLock)) {
         m_parts.fuses.requireDefinitions(QCoreApplication::translate(
             "ProgramPass", "编程熔丝位、锁定位无法进行，本次编程未开始。"));
     }
-    if (options.isOn(ProgramOptions::CheckSignature)) {
-        runStep(pass, PassStep::Signature, [this, &pass](StepOutcome& outcome) {
-            checkSignature(outcome);
-            pass.signature = outcome.signature;
-            pass.signatureRejected = !outcome.signatureMatches;
-        });
-        if (pass.signatureRejected)
-            return;
+    PassPlan plan;
+    plan.model = model.selectedModelName();
+    plan.geometry = {model.flashSize(), model.eepromSize(), model.flashPageWords()};
+    plan.extendedFuse = FuseCommands::hasExtendedFuseByte(plan.model);
+    if (options.isOn(ProgramOptions::CheckSignature))
+        plan.expectedSignature = model.modelSignature();
+    plan.erase = options.isOn(ProgramOptions::EraseChip);
+    plan.flash = ImageWriter::planOf(m_parts.flash);
+    plan.eeprom = ImageWriter::planOf(m_parts.eeprom);
+    plan.writeFlash = options.isOn(ProgramOptions::ProgramFlash);
+    plan.writeEeprom = options.isOn(ProgramOptions::ProgramEeprom);
+    plan.verifyFlash = options.isOn(ProgramOptions::VerifyFlash);
+    plan.verifyEeprom = options.isOn(ProgramOptions::VerifyEeprom);
+    plan.writeFuses = options.isOn(ProgramOptions::ProgramFuses);
+    plan.writeLock = options.isOn(ProgramOptions::ProgramLock);
+    if (plan.writeFuses || plan.writeLock) {
+        const FuseEditor& editor = m_parts.fuses.editor();
+        plan.fuses = FuseCommands::fuseBytes(editor, plan.model);
+        plan.fusesRefusal = m_parts.fuses.fuseCellsRefusal(plan.model);
+        plan.lock = editor.lockByte();
+        plan.lockRefusal = m_parts.fuses.lockCellsRefusal();
     }
-    if (options.isOn(ProgramOptions::EraseChip)) {
-        runStep(pass, PassStep::Erase, [this](StepOutcome& outcome) {
-            outcome.answered = !m_parts.fuses.eraseChip().isEmpty();
-        });
-    }
-    const bool flashFound = reload(MemoryKind::Flash);
-    if (options.isOn(ProgramOptions::ProgramFlash) && flashFound) {
-        runStep(pass, PassStep::WriteFlash, [this](StepOutcome& outcome) {
-            outcome.write = m_parts.writer.write(MemoryKind::Flash);
-            outcome.answered = outcome.write->replied;
-        });
-    }
-    const bool eepromFound = reload(MemoryKind::Eeprom);
-    if (options.isOn(ProgramOptions::ProgramEeprom) && eepromFound) {
-        runStep(pass, PassStep::WriteEeprom, [this](StepOutcome& outcome) {
-            outcome.write = m_parts.writer.write(MemoryKind::Eeprom);
-            outcome.answered = outcome.write->bytesSent == 0 ||
-                               outcome.write->unacknowledged < outcome.write->bytesSent;
-        });
-    }
-    if (options.isOn(ProgramOptions::VerifyFlash)) {
-        runStep(pass, PassStep::VerifyFlash, [this](StepOutcome& outcome) {
-            outcome.verify = m_parts.reader.verify(MemoryKind::Flash);
-            outcome.answered = outcome.verify->read.stop != ReadOutcome::Stop::NoAnswer;
-        });
-    }
-    if (options.isOn(ProgramOptions::VerifyEeprom)) {
-        runStep(pass, PassStep::VerifyEeprom, [this](StepOutcome& outcome) {
-            outcome.verify = m_parts.reader.verify(MemoryKind::Eeprom);
-            outcome.answered = outcome.verify->read.stop != ReadOutcome::Stop::NoAnswer;
-        });
-    }
-    if (options.isOn(ProgramOptions::ProgramFuses)) {
-        runStep(pass, PassStep::Fuses, [this](StepOutcome& outcome) {
-            const auto reply = m_parts.fuses.writeFuses(m_parts.model.selectedModelName());
-            outcome.answered = !reply || !reply->isEmpty();
-        });
-    }
-    if (options.isOn(ProgramOptions::ProgramLock)) {
-        runStep(pass, PassStep::Lock, [this](StepOutcome& outcome) {
-            const auto reply = m_parts.fuses.writeLockBits();
-            outcome.answered = !reply || !reply->isEmpty();
-        });
-    }
-    if (options.isOn(ProgramOptions::WriteCalibration)) {
-        runStep(pass, PassStep::Calibration, [this](StepOutcome& outcome) {
-            m_parts.calibration.readCalibrationBytes();
-            outcome.calibration = m_parts.calibration.writeCalibrationByte();
-        });
-    }
+    if (options.isOn(ProgramOptions::WriteCalibration))
+        plan.calibration = m_parts.calibration.plan();
+    return plan;
 }
 
-void ProgramPass::runStep(PassOutcome& pass, PassStep step,
-                          const std::function<void(StepOutcome&)>& work) {
-    Q_EMIT stepStarted(step);
-    StepOutcome outcome;
-    outcome.step = step;
-    work(outcome);
-    pass.steps.append(outcome);
-    Q_EMIT stepFinished(outcome);
+// The reload of one image before its write; false when the file was not
+// found, so the write is skipped.
+bool ProgramPass::reload(MemoryKind memory, ImagePlan& image) {
+    const ImageSlot& slot = memory == MemoryKind::Flash ? m_parts.flash : m_parts.eeprom;
+    if (slot.pathText().isEmpty() || !m_parts.options.isOn(ProgramOptions::ReloadFiles))
+        return true;
+    const LoadOutcome loaded = m_parts.files.load(memory, slot.pathText());
+    if (loaded.status == LoadStatus::Failed)
+        Q_EMIT reloadFailed(memory, loaded);
+    // The reloaded file is what the write and the verify use.
+    image = ImageWriter::planOf(slot);
+    return loaded.status != LoadStatus::NotFound;
 }
 
 }  // namespace kv

@@ -8,23 +8,26 @@
 
 #include "images/ImageFiles.h"
 #include "operations/Outcomes.h"
+#include "pass/PassPlan.h"
 
 namespace kv {
 
 class CalibrationBytes;
 class FuseCommands;
 class ImageFiles;
-class ImageReader;
 class ImageSlot;
-class ImageWriter;
 class ModelState;
 class ProgramOptions;
+class Programmer;
 class ProgrammerLink;
+struct PassHooks;
 
-// The button "编 程" (ProCommand): one programming pass over the chip in a fixed
-// order, each step chosen by its option being 1: signature check (6), erase
-// (0), FLASH reload (5) and write (1), EEPROM reload (5) and write (2), FLASH
-// verify (8), EEPROM verify (9), fuses (3), lock bits (4), calibration byte (7).
+// The button "编 程" (ProCommand): turns the window's state into a PassPlan,
+// each step chosen by its option being 1: signature check (6), erase (0),
+// FLASH reload (5) and write (1), EEPROM reload (5) and write (2), FLASH
+// verify (8), EEPROM verify (9), fuses (3), lock bits (4), calibration byte
+// (7), and runs it with PassRunner; the reload of the files happens between
+// the steps, as the window always did it.
 //
 // With the fuse or lock step chosen while the fuse editor lacks the selected
 // model's definitions, the pass is refused before anything is sent.
@@ -39,23 +42,33 @@ public:
     // Everything the pass drives; all must outlive it.
     struct Parts {
         ProgrammerLink& link;
+        Programmer& programmer;
         ModelState& model;
         ProgramOptions& options;
         ImageSlot& flash;
         ImageSlot& eeprom;
         ImageFiles& files;
-        ImageWriter& writer;
-        ImageReader& reader;
         FuseCommands& fuses;
         CalibrationBytes& calibration;
     };
+    // What the record adds to a plan before it runs (the serial number, the
+    // read-back); none by default.
+    using PlanAmender = std::function<void(PassPlan& plan)>;
 
     explicit ProgramPass(const Parts& parts, QObject* parent = nullptr);
 
     // Returns what the pass did (ran is false while one already runs). The
     // OperationError that ends a pass propagates; the steps done before it
-    // were reported through stepFinished.
+    // were reported through stepFinished, and lastOutcome() has them all.
     PassOutcome runPass();
+    // The window's state as a plan: the images as they are now (a reload
+    // replaces them during the pass). Throws OperationError when the fuse or
+    // lock step is chosen without the model's definitions.
+    PassPlan makePlan() const;
+    void setPlanAmender(PlanAmender amender) { m_amend = std::move(amender); }
+    // The plan and the outcome of the last pass, also one an error ended.
+    const PassPlan& lastPlan() const { return m_lastPlan; }
+    const PassOutcome& lastOutcome() const { return m_lastOutcome; }
 
     bool isRunning() const { return m_running; }
     // ProCommand is enabled exactly when no pass runs.
@@ -79,13 +92,13 @@ Q_SIGNALS:
     void reloadFailed(kv::MemoryKind memory, const kv::LoadOutcome& outcome);
 
 private:
-    void run(PassOutcome& pass);
-    void checkSignature(StepOutcome& outcome);
-    bool reload(MemoryKind memory);
+    bool reload(MemoryKind memory, ImagePlan& image);
     void setRunning(bool running);
-    void runStep(PassOutcome& pass, PassStep step, const std::function<void(StepOutcome&)>& work);
 
     Parts m_parts;
+    PlanAmender m_amend;
+    PassPlan m_lastPlan;
+    PassOutcome m_lastOutcome;
     bool m_running = false;
 };
 

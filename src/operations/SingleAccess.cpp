@@ -4,23 +4,27 @@
 #include "catalogue/ModelState.h"
 #include "core/HexDigits.h"
 #include "core/OperationError.h"
-#include "link/ProgrammerLink.h"
-#include "link/WireCommands.h"
 #include "operations/AddressText.h"
 #include "operations/SingleAccessState.h"
+#include "programmer/Programmer.h"
 
 namespace kv {
 
 namespace {
 
-QString pad(const QString& text, int width) {
-    return ProgrammerLink::padText(text, QLatin1Char('0'), width, true);
+// The cell's bytes from its digits as typed, left-padded to the cell's width.
+QByteArray cellBytes(const QString& digits, int width) {
+    const QString padded = QString(width - digits.size(), QLatin1Char('0')) + digits;
+    QByteArray bytes;
+    for (int i = 0; i < width; i += 2)
+        bytes.append(char(hexDigitValue(padded[i]) << 4 | hexDigitValue(padded[i + 1])));
+    return bytes;
 }
 
 }  // namespace
 
-SingleAccess::SingleAccess(ProgrammerLink& link, ModelState& model, SingleAccessState& state)
-    : m_link(link), m_model(model), m_state(state) {}
+SingleAccess::SingleAccess(Programmer& programmer, ModelState& model, SingleAccessState& state)
+    : m_programmer(programmer), m_model(model), m_state(state) {}
 
 qint64 SingleAccess::address(int row) {
     const int largest = row == 0 ? m_model.flashSize() / 2 - 1 : m_model.eepromSize() - 1;
@@ -33,13 +37,11 @@ qint64 SingleAccess::address(int row) {
 
 bool SingleAccess::write(MemoryKind memory) {
     const int row = memory == MemoryKind::Flash ? 0 : 1;
-    ProgrammerLink::Exchange exchange(m_link);
     return send(row, address(row), m_state.dataText(row));
 }
 
 bool SingleAccess::writeAt(MemoryKind memory, qint64 address, const QString& data) {
     const int row = memory == MemoryKind::Flash ? 0 : 1;
-    ProgrammerLink::Exchange exchange(m_link);
     const qint64 largest = row == 0 ? m_model.flashSize() / 2 - 1 : m_model.eepromSize() - 1;
     if (address < 0 || address > largest)
         throw OperationError(addressFormatError(), ErrorKind::Refused);
@@ -57,13 +59,10 @@ QString SingleAccess::heldCalibration(const CalibrationWrite& written) {
 
 QString SingleAccess::readAt(MemoryKind memory, qint64 address) {
     const bool flash = memory == MemoryKind::Flash;
-    ProgrammerLink::Exchange exchange(m_link);
     const qint64 largest = flash ? m_model.flashSize() / 2 - 1 : m_model.eepromSize() - 1;
     if (address < 0 || address > largest)
         throw OperationError(addressFormatError(), ErrorKind::Refused);
-    m_link.discardInput();
-    m_link.sendCommand(flash ? wire::readFlashWord(address) : wire::readEepromByte(address));
-    return m_link.readAfter(100);
+    return m_programmer.readCell(memory, address);
 }
 
 bool SingleAccess::send(int row, qint64 where, const QString& text) {
@@ -71,24 +70,20 @@ bool SingleAccess::send(int row, qint64 where, const QString& text) {
     const QString data = text.trimmed().toUpper();
     if (!isHexText(data) || data.size() > width)
         throw OperationError(dataFormatError(), ErrorKind::Refused);
-    m_link.sendCommand(row == 0 ? wire::writeFlashWord(pad(data, width), where)
-                                : wire::writeEepromByte(pad(data, width), where));
-    const bool acknowledged = m_link.waitForText(100, QStringLiteral("!"));
+    const bool acknowledged = m_programmer.writeCell(
+        row == 0 ? MemoryKind::Flash : MemoryKind::Eeprom, where, cellBytes(data, width));
     if (!acknowledged)
-        m_link.sendInfo(noReplyText());
+        m_programmer.problem(noReplyText());
     return acknowledged;
 }
 
 QString SingleAccess::read(MemoryKind memory) {
     const int row = memory == MemoryKind::Flash ? 0 : 1;
-    ProgrammerLink::Exchange exchange(m_link);
     const qint64 where = address(row);
-    m_link.discardInput();
-    m_link.sendCommand(row == 0 ? wire::readFlashWord(where) : wire::readEepromByte(where));
-    const QString reply = m_link.readAfter(100);
+    const QString reply = m_programmer.readCell(memory, where);
     m_state.setDataText(row, reply);
     if (reply.isEmpty())
-        m_link.sendInfo(noReplyText());
+        m_programmer.problem(noReplyText());
     return reply;
 }
 

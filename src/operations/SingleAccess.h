@@ -11,7 +11,7 @@
 namespace kv {
 
 class ModelState;
-class ProgrammerLink;
+class Programmer;
 class SingleAccessState;
 
 // The frame "读写数据": row 0 reads or writes one FLASH word ("RW"/"WW", word
@@ -22,7 +22,7 @@ class SingleAccessState;
 // refused with OperationError (ErrorKind::Refused) before anything is sent.
 class SingleAccess {
 public:
-    SingleAccess(ProgrammerLink& link, ModelState& model, SingleAccessState& state);
+    SingleAccess(Programmer& programmer, ModelState& model, SingleAccessState& state);
 
     // "写": the address must be decimal and within the model's memory, the data
     // 1-4 (FLASH) or 1-2 (EEPROM) hex digits. Waits up to 100 ms for "!"; only
@@ -53,7 +53,7 @@ private:
     qint64 address(int row);
     bool send(int row, qint64 address, const QString& data);
 
-    ProgrammerLink& m_link;
+    Programmer& m_programmer;
     ModelState& m_model;
     SingleAccessState& m_state;
 };

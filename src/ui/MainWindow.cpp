@@ -310,8 +310,8 @@ void MainWindow::load() {
     m_linkLabel->setText(m_workbench->linkCaption());
     m_linkLabel->setAccessibleName(m_linkLabel->text());
     // Where and how large it was last time; else centred on the screen.
-    const QString stored = m_workbench->session().settings().read(SettingsKeys::kWindow,
-                                                                  SettingsKeys::kWindowGeometry);
+    const QString stored = m_workbench->session().platform().settings.read(
+        SettingsKeys::kWindow, SettingsKeys::kWindowGeometry);
     if (!stored.isEmpty() && restoreGeometry(QByteArray::fromBase64(stored.toLatin1())))
         return;
     if (const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen()) {
@@ -491,7 +491,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         m_closing = true;
         m_workbench->storeSetUp();
         // A failure is reported by the store; the window closes all the same.
-        static_cast<void>(m_workbench->session().settings().write(
+        static_cast<void>(m_workbench->session().platform().settings.write(
             SettingsKeys::kWindow, SettingsKeys::kWindowGeometry,
             QString::fromLatin1(saveGeometry().toBase64())));
     }
@@ -526,9 +526,9 @@ void MainWindow::showAbout() {
 
 void MainWindow::showPortSettings() {
     Workbench& wb = *m_workbench;
-    PortSettingsDialog dialog(wb.session().link(), wb.session().settings(), wb.session().prompts(),
-                              wb.session().portSettingsState(), wb.portSettingsHooks(), m_portMap,
-                              this);
+    PortSettingsDialog dialog(wb.session().link(), wb.session().platform().settings,
+                              wb.session().platform().prompts, wb.session().portSettingsState(),
+                              wb.portSettingsHooks(), m_portMap, this);
     dialog.exec();
     wb.refreshConnection();
 }
@@ -536,13 +536,14 @@ void MainWindow::showPortSettings() {
 void MainWindow::showGangWindow() {
     if (!m_gangWindow) {
         Workbench& wb = *m_workbench;
-        m_gangWindow = new GangWindow(wb.session().settings(), wb.session().prompts(), m_clock,
-                                      GangRunner::defaultCliPath(), m_portMap, this);
+        m_gangWindow =
+            new GangWindow(wb.session().platform().settings, wb.session().platform().prompts,
+                           m_clock, GangRunner::defaultCliPath(), m_portMap, this);
         m_gangWindow->setPreparation([&wb]() -> std::optional<QString> {
             return wb.record().recorder() ? wb.record().recorder()->admit() : std::nullopt;
         });
         m_gangWindow->setHeldPort([&wb]() -> std::optional<int> {
-            const SerialControl& port = wb.session().port();
+            const SerialControl& port = wb.session().platform().port;
             return port.isOpen() ? std::optional<int>(port.portNumber()) : std::nullopt;
         });
     }
@@ -554,7 +555,7 @@ void MainWindow::showGangWindow() {
 void MainWindow::showFirmwareDialog() {
     Workbench& wb = *m_workbench;
     FirmwareDialog dialog(
-        wb.session().link(), wb.session().settings(), wb.session().prompts(),
+        wb.session().link(), wb.session().platform().settings, wb.session().platform().prompts,
         [&wb] { wb.refreshConnection(); }, this);
     dialog.exec();
 }
@@ -563,8 +564,9 @@ void MainWindow::showRecordViewer() {
     // One viewer at a time: asking again brings it forward.
     if (!m_recordViewer) {
         Workbench& wb = *m_workbench;
-        m_recordViewer = new RecordViewer(RecordPolicy::fromSettings(wb.session().settings()).url,
-                                          wb.session().prompts(), this);
+        m_recordViewer =
+            new RecordViewer(RecordPolicy::fromSettings(wb.session().platform().settings).url,
+                             wb.session().platform().prompts, this);
     }
     m_recordViewer->show();
     m_recordViewer->raise();
@@ -577,10 +579,11 @@ RecordViewer* MainWindow::recordViewer() const {
 
 void MainWindow::showRecordSettings() {
     Workbench& wb = *m_workbench;
-    RecordSettingsDialog dialog(wb.session().settings(), wb.session().prompts(), this);
+    RecordSettingsDialog dialog(wb.session().platform().settings, wb.session().platform().prompts,
+                                this);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    const RecordPolicy policy = RecordPolicy::fromSettings(wb.session().settings());
+    const RecordPolicy policy = RecordPolicy::fromSettings(wb.session().platform().settings);
     if (wb.record().recorder())
         wb.record().recorder()->setPolicy(policy);
     if (m_recordViewer)

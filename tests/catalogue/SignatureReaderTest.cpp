@@ -15,7 +15,7 @@ const QString kNoChip = QStringLiteral("无目标芯片或无连接!");
 
 TEST(SignatureRead, KnownChipUpdatesLabelsAndLog) {
     SimRig rig;
-    SignatureReader reader(rig.link);
+    SignatureReader reader(rig.programmer);
     EXPECT_EQ(reader.signatureText(), "1E");
     EXPECT_EQ(reader.identifiedModel(), "AT");
 
@@ -41,7 +41,7 @@ TEST(SignatureRead, KnownChipUpdatesLabelsAndLog) {
 
 TEST(SignatureRead, OtherModelInTheSocket) {
     SimRig rig(QStringLiteral("ATTINY26"));
-    SignatureReader reader(rig.link);
+    SignatureReader reader(rig.programmer);
     reader.readSignature();
     EXPECT_EQ(reader.signatureText(), "1E9109");
     EXPECT_EQ(reader.identifiedModel(), "ATTINY26");
@@ -51,9 +51,9 @@ TEST(SignatureRead, LowerCaseReplyMatchesNoModel) {
     SimRig rig;
     rig.device.signature() = {0x1E, 0x93, 0x0A};
     rig.device.faults().lowerCaseHex = true;
-    EXPECT_EQ(readSignatureText(rig.link, false), "1E930a");
+    EXPECT_EQ(readSignatureText(rig.programmer, false), "1E930a");
 
-    SignatureReader reader(rig.link);
+    SignatureReader reader(rig.programmer);
     reader.readSignature();
     EXPECT_EQ(reader.signatureText(), "1E");
     EXPECT_EQ(reader.identifiedModel(), "AT");
@@ -62,11 +62,11 @@ TEST(SignatureRead, LowerCaseReplyMatchesNoModel) {
 
 TEST(SignatureRead, SilenceKeepsThePreviousLabels) {
     SimRig rig;
-    SignatureReader reader(rig.link);
+    SignatureReader reader(rig.programmer);
     reader.readSignature();
     rig.log.clear();
     rig.device.faults().silent = true;
-    EXPECT_EQ(readSignatureText(rig.link, false), "1E");
+    EXPECT_EQ(readSignatureText(rig.programmer, false), "1E");
     reader.readSignature();
     EXPECT_EQ(reader.signatureText(), "1E9307");
     EXPECT_EQ(reader.identifiedModel(), "ATMEGA8");
@@ -81,10 +81,10 @@ TEST(SignatureRead, StaleInputIsDiscardedAndPauseWaits) {
     ASSERT_GT(rig.link.inputCount(), 0);
 
     qint64 start = rig.clock.nowUs();
-    EXPECT_EQ(readSignatureText(rig.link, false), "1E9307");
+    EXPECT_EQ(readSignatureText(rig.programmer, false), "1E9307");
     const qint64 plainMs = rig.elapsedMsSince(start);
     start = rig.clock.nowUs();
-    EXPECT_EQ(readSignatureText(rig.link, true), "1E9307");
+    EXPECT_EQ(readSignatureText(rig.programmer, true), "1E9307");
     EXPECT_GE(rig.elapsedMsSince(start), plainMs + 5);
     EXPECT_GE(plainMs, 200);
 }
@@ -92,7 +92,7 @@ TEST(SignatureRead, StaleInputIsDiscardedAndPauseWaits) {
 TEST(SignatureRead, ClosedPortThrowsAndReenablesTheButton) {
     SimRig rig;
     rig.port.setOpen(false);
-    SignatureReader reader(rig.link);
+    SignatureReader reader(rig.programmer);
     EXPECT_THROW(reader.readSignature(), kv::OperationError);
     EXPECT_TRUE(reader.isReadEnabled());
     EXPECT_FALSE(rig.link.isBusy());

@@ -98,6 +98,18 @@ INSTANTIATE_TEST_SUITE_P(
              {"--help", "blank-check", "--verify"},
              {},
              [](const cli::CliRequest& r) { EXPECT_TRUE(r.help); }},
+        // A command's own help, even before its missing argument is noticed.
+        Line{"help_of_a_command",
+             {"-p", "COM3", "write-flash", "--help"},
+             {},
+             [](const cli::CliRequest& r) {
+                 ASSERT_TRUE(r.help && r.unit);
+                 EXPECT_EQ(r.unit->name, "write-flash");
+             }},
+        Line{"unknown_programmer_kind",
+             {"--programmer", "stk500", "detect"},
+             QStringLiteral("编程器类型“stk500”未知（可用：serial）"),
+             nullptr},
         Line{"language",
              {"--lang", "en", "detect"},
              {},

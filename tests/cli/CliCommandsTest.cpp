@@ -131,8 +131,8 @@ INSTANTIATE_TEST_SUITE_P(
                  // Erase first, the lock byte last, after the verifies and the fuses.
                  const QByteArray wire = transcript(sim);
                  EXPECT_TRUE(wire.startsWith("RI01#RI02#RS#EM#WF#")) << wire.left(40).toStdString();
-                 // The record reads the fuses back, then the command confirms them.
-                 EXPECT_TRUE(wire.endsWith("WS..C9E4#WLFC#RS#RS#")) << wire.right(40).toStdString();
+                 // One read-back confirms the fuses for the command and the record.
+                 EXPECT_TRUE(wire.endsWith("WS..C9E4#WLFC#RS#")) << wire.right(40).toStdString();
                  EXPECT_LT(wire.lastIndexOf("RF"), wire.indexOf("WS"));
              }},
         Case{"program_elf_t2313_three_fuse_bytes",

@@ -50,6 +50,7 @@ TEST_P(CliEndToEndStop, DuringAFlashWriteLeavesWholePagesAndARecord) {
     EXPECT_EQ(result["reason"], "stopped");
     EXPECT_TRUE(result.contains("record")) << "the half-written chip has its row";
     EXPECT_LT(result["flashProgress"].toInt(), 100);
+    EXPECT_FALSE(result.contains("eepromProgress")) << "the command never touched EEPROM";
     EXPECT_TRUE(result["message"].toString().contains(QStringLiteral("端口已关闭")));
     EXPECT_FALSE(result.contains("flashVerified")) << "the verify after the stop never ran";
     EXPECT_TRUE(cli.logTexts().join('\n').contains(QStringLiteral("写FLASH中断")));

@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QRegularExpression>
 
-#include "cli/CliRequest.h"
+#include "cli/Subcommands.h"
 #include "tests/support/QtPrinters.h"
 
 namespace kv::test {

@@ -110,6 +110,7 @@ TEST(CliEndToEndRecord, AnUnreachableRecordSendsNothing) {
 
 // "run SCHEME.SET" takes the serial numbers from the file beside the scheme:
 // each chip gets the next number where the file says, and its record holds it.
+// A number the chip did not take is spoiled.
 TEST(CliEndToEndRecord, RunTakesTheSerialFileBesideTheScheme) {
     SimProcess sim({QStringLiteral("--model"), QStringLiteral("ATMEGA8")});
     QTemporaryDir folder;
@@ -136,14 +137,26 @@ TEST(CliEndToEndRecord, RunTakesTheSerialFileBesideTheScheme) {
         << second.rawOutput().toStdString();
     EXPECT_EQ(sim.dump()["eeprom"].toString().mid(2 * 0x20, 4), "1237");
 
+    // A number the programmer does not acknowledge fails the chip everywhere:
+    // exit code, JSON and record agree, and the number is never used again.
+    sim.command("fault writeacks 0");
+    CliProcess third;
+    third.useFoldersOf(first);
+    EXPECT_EQ(third.run({"--json", "-p", sim.pts(), "run", path}), 3)
+        << third.rawOutput().toStdString();
+    EXPECT_EQ(third.result()["ok"], false);
+
     CliProcess list;
     list.useFoldersOf(first);
     ASSERT_EQ(list.run({"--json", "record", "list"}), 0);
     const QJsonArray records = list.result()["records"].toArray();
-    ASSERT_EQ(records.size(), 2);
-    EXPECT_EQ(records[0].toObject()["id"].toInteger(), second.result()["record"].toInteger());
-    EXPECT_EQ(records[0].toObject()["serial"].toInteger(), 4663);
-    EXPECT_EQ(records[1].toObject()["serial"].toInteger(), 4660);
+    ASSERT_EQ(records.size(), 3);
+    EXPECT_EQ(records[0].toObject()["result"], "fail");
+    EXPECT_EQ(records[0].toObject()["serial"], QJsonValue());
+    EXPECT_EQ(records[0].toObject()["spoiledSerial"].toInteger(), 4666);
+    EXPECT_EQ(records[1].toObject()["id"].toInteger(), second.result()["record"].toInteger());
+    EXPECT_EQ(records[1].toObject()["serial"].toInteger(), 4663);
+    EXPECT_EQ(records[2].toObject()["serial"].toInteger(), 4660);
 }
 
 // Too little free space for the record's file (and its journal) refuses the

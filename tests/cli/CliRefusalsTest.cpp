@@ -4,6 +4,7 @@
 #include <QSerialPort>
 #include <QTemporaryDir>
 
+#include "schemes/SchemeFile.h"
 #include "tests/cli/CliProcess.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/SimProcess.h"
@@ -37,6 +38,14 @@ TEST_P(CliEndToEndRefusals, ClearMessageRightCodeNothingSent) {
     writeFile(dir.filePath("bad.SET"), "not a scheme");
     writeFile(dir.filePath("cut.elf"), readFile(testImage("fuses_m8.elf")).left(1000));
     writeFile(dir.filePath("linux.elf"), readFile(QStringLiteral("/bin/true")));
+    Scheme empty;  // writes FLASH from a file without a byte
+    empty.model = QStringLiteral("ATMEGA8");
+    empty.options = {0, 1, 0, 0, 0, 1, 0, 0, 0, 0};
+    empty.flashPath = writeFile(dir.filePath("empty.bin"), QByteArray());
+    empty.fuseBits = QString(32, u'1');
+    empty.flashAddress = QStringLiteral("8191");
+    empty.eepromAddress = QStringLiteral("511");
+    SchemeFile::save(dir.filePath("empty.SET"), empty);
     QStringList arguments{QStringLiteral("--json")};
     for (const QString& a : r.arguments)
         arguments << QString(a).replace("{pts}", sim.pts()).replace("{dir}", dir.path());
@@ -48,6 +57,9 @@ TEST_P(CliEndToEndRefusals, ClearMessageRightCodeNothingSent) {
     EXPECT_EQ(result["ok"], false);
     EXPECT_EQ(result["exit"], r.exit);
     EXPECT_FALSE(result["message"].toString().isEmpty());
+    // One event, one report: the result says it, no warning line besides.
+    for (const QJsonObject& line : cli.lines())
+        EXPECT_NE(line["event"], "warning") << line["text"].toString().toStdString();
     EXPECT_EQ(sim.transcript(), r.sent);
 }
 
@@ -62,6 +74,12 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"silent_programmer",
                 "ATMEGA8",
                 {"-p", "{pts}", "erase"},
+                3,
+                "RI01#RI02#",
+                "fault silent 1"},
+        Refusal{"silent_programmer_fuses_read",
+                "ATMEGA8",
+                {"-p", "{pts}", "fuses", "read"},
                 3,
                 "RI01#RI02#",
                 "fault silent 1"},
@@ -114,6 +132,11 @@ INSTANTIATE_TEST_SUITE_P(
                 ""},
         Refusal{"program_without_elf", "ATMEGA8", {"-p", "{pts}", "program", kM8Hex}, 4, ""},
         Refusal{"malformed_scheme", "ATMEGA8", {"-p", "{pts}", "run", "{dir}/bad.SET"}, 4, ""},
+        Refusal{"scheme_writes_an_empty_image",
+                "ATMEGA8",
+                {"-p", "{pts}", "run", "{dir}/empty.SET"},
+                4,
+                ""},
         Refusal{"unknown_model", "ATMEGA8", {"-p", "{pts}", "-m", "ATMEGA9", "detect"}, 2, ""},
         Refusal{"model_disagrees_with_socket",
                 "ATMEGA8",
@@ -135,7 +158,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "ATMEGA8",
                 {"-p", "{pts}", "lock", "write", "3C"},
                 2,
-                "RI01#RI02#RS#"},
+                "RI01#RI02#"},
         Refusal{"fuses_write_without_bytes", "ATMEGA8", {"-p", "{pts}", "fuses", "write"}, 2, ""},
         Refusal{
             "option_of_another_command", "ATMEGA8", {"-p", "{pts}", "detect", "--verify"}, 2, ""},

@@ -62,7 +62,7 @@ TEST_P(ElfThroughWorkbench, LoadedAppliedAndProgrammedTheChipHoldsTheFile) {
     EXPECT_EQ(wb.session().flash().image().toBytes(), flash);
     EXPECT_EQ(wb.session().eeprom().image().toBytes(), eeprom);
     EXPECT_EQ(wb.session().flash().panelText(), QStringLiteral("FLASH:%1字节").arg(flash.size()));
-    EXPECT_EQ(wb.session().settings().read("FLASH", "文件"), elf);
+    EXPECT_EQ(wb.session().platform().settings.read("FLASH", "文件"), elf);
     EXPECT_TRUE(wb.session().log().text().contains(QString::fromUtf8(c.announced)))
         << wb.session().log().text().toStdString();
     EXPECT_EQ(wb.session().fuses().fuseBitString(), cells);

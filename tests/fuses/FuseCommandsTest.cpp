@@ -24,7 +24,8 @@ const QString kNoReply = QStringLiteral("编程器无反应!");
 // A simulated programmer and chip of one model, with the model's shipped
 // definitions loaded and applied.
 struct Bench {
-    explicit Bench(const QString& model) : model(model), rig(model), commands(rig.link, editor) {
+    explicit Bench(const QString& model)
+        : model(model), rig(model), commands(rig.programmer, editor) {
         editor.setDefinitionFolders({QStringLiteral(KV_SOURCE_DIR "/data/Set")});
         editor.setLog([this](const QString& m) { rig.log << m; });
         editor.loadFuseDefinitions(model + ".FUS");
@@ -195,7 +196,7 @@ TEST(FuseCommands, NothingIsSentFromUnknownCells) {
     SimRig rig("ATMEGA8");
     FuseEditor editor;
     editor.setDefinitions(kv::test::makeDefinitions(QString(), {}));
-    FuseCommands commands(rig.link, editor);
+    FuseCommands commands(rig.programmer, editor);
     commands.writeFuses("ATMEGA8");
     commands.writeLockBits();
     commands.recoverDefaultFuses("ATMEGA8");
@@ -252,7 +253,12 @@ struct ScriptedBench {
         : port(std::move(reply), std::move(stale)),
           pump(clock),
           link(port, clock, pump, [this](const QString& m) { log << m; }),
-          commands(link, editor) {
+          programmer(link),
+          commands(programmer, editor) {
+        programmer.setEventSink([this](const kv::ProgrammerEvent& event) {
+            if (event.isLogLine())
+                log << event.text;
+        });
         editor.setDefinitions(
             kv::test::makeDefinitions(QStringLiteral("**111111********1101100111100001"), {}));
         editor.applyFuseBits(editor.defaultFuseBits());
@@ -262,6 +268,7 @@ struct ScriptedBench {
     JumpPump pump;
     QStringList log;
     kv::ProgrammerLink link;
+    kv::SerialProgrammer programmer;
     FuseEditor editor;
     FuseCommands commands;
 };

@@ -3,16 +3,17 @@
 // other line alone. The input is the argument vector, split at NUL bytes.
 #include "FuzzTarget.h"
 #include "app/Language.h"
-#include "cli/CliCommandTable.h"
 #include "cli/CliGang.h"
+#include "cli/CliOptions.h"
 #include "cli/CliRequest.h"
+#include "cli/Subcommands.h"
 #include "gang/GangSocket.h"
 
 namespace {
 
-bool knownCommand(const QString& name) {
-    for (const kv::CommandInfo* entry : kv::CommandTable::cliCommands()) {
-        if (entry->cli->name == name)
+bool knownCommand(const kv::cli::CliRequest& r) {
+    for (const kv::cli::Subcommand* unit : kv::cli::Subcommands::all()) {
+        if (unit == r.unit && unit->name == r.command)
             return true;
     }
     return false;
@@ -57,7 +58,7 @@ KV_FUZZ_TARGET(cli_arguments) {
         KV_FUZZ_CHECK(kv::GangSockets::fromPortList(r.gangPorts).size() <=
                       kv::GangSockets::kMaxSockets);
     } else {
-        KV_FUZZ_CHECK(knownCommand(r.command));
+        KV_FUZZ_CHECK(knownCommand(r));
     }
     for (const std::optional<int>& byte : {r.low, r.high, r.ext, r.lockByte})
         KV_FUZZ_CHECK(!byte || (*byte >= 0 && *byte <= 0xFF));

@@ -9,6 +9,7 @@
 #include "fuses/FuseCommands.h"
 #include "fuses/FuseEditor.h"
 #include "link/ProgrammerLink.h"
+#include "programmer/SerialProgrammer.h"
 #include "sim/VirtualClock.h"
 #include "tests/support/StubSerialControl.h"
 
@@ -76,9 +77,10 @@ KV_FUZZ_TARGET(programmer_replies) {
     ScriptedProgrammer port(kv::fuzz::partsOf(data, size));
     ScriptPump pump(clock, port);
     kv::ProgrammerLink link(port, clock, pump, [](const QString&) {});
+    kv::SerialProgrammer programmer(link);
     const qint64 startUs = clock.nowUs();
 
-    const QString signature = kv::readSignatureText(link, false);
+    const QString signature = kv::readSignatureText(programmer, false);
     KV_FUZZ_CHECK(signature.startsWith(QStringLiteral("1E")));
 
     kv::FuseEditor editor;
@@ -87,7 +89,7 @@ KV_FUZZ_TARGET(programmer_replies) {
     definitions.defaultBits = QStringLiteral("**111111******110011111111011111");
     definitions.names = QStringList(32, QString());
     editor.setDefinitions(definitions);
-    kv::FuseCommands commands(link, editor);
+    kv::FuseCommands commands(programmer, editor);
     const QString before = editor.fuseBitString();
     const QString reading = commands.readFuses(QStringLiteral("ATMEGA8"));
     if (reading.isEmpty()) {

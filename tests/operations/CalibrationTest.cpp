@@ -37,8 +37,8 @@ struct CalibrationRig {
     CalibrationState state;
     SingleAccessState data;
     test::FakePrompts prompts;
-    CalibrationBytes bytes{rig.link, model, state};
-    SingleAccess single{rig.link, model, data};
+    CalibrationBytes bytes{rig.programmer, model, state};
+    SingleAccess single{rig.programmer, model, data};
 
     // The commands as the window runs them: refusals and findings in a box.
     template <typename Fn>

@@ -9,6 +9,7 @@
 #include "operations/ImageReader.h"
 #include "operations/ImageWriter.h"
 #include "operations/OutcomeBoxes.h"
+#include "operations/WindowEvents.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/SimRig.h"
 
@@ -24,8 +25,10 @@ struct ImageOpsRig {
     explicit ImageOpsRig(const QString& model = QStringLiteral("ATMEGA8"))
         : sim(model),
           geometry(geometryOf(model)),
-          writer(sim.link, flash, eeprom, [this] { return geometry; }),
-          reader(sim.link, flash, eeprom, [this] { return geometry; }) {}
+          writer(sim.programmer, flash, eeprom, [this] { return geometry; }),
+          reader(sim.programmer, flash, eeprom, [this] { return geometry; }) {
+        sim.programmer.setEventSink(windowEvents(sim.link, flash, eeprom));
+    }
 
     // The operations as the window runs them: what calls for a box is shown
     // in one, and an error that ends a read is shown after it.

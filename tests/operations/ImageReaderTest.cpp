@@ -58,7 +58,7 @@ TEST(ReadFlash, AProgrammerThatStopsSendingEndsTheReadWithAnEmptyImage) {
     rig.flash.showImage(MemoryImage(QStringLiteral("0102")));
     rig.sim.device.faults().readReplyLimitChars = 101;
     const qint64 ms = rig.timed([&] { rig.read(kv::MemoryKind::Flash); });
-    EXPECT_LE(ms, 200 + kv::ImageReader::kQuietLimitMs + 400);
+    EXPECT_LE(ms, 200 + kv::ProtocolTimings{}.readQuietLimit + 400);
     EXPECT_TRUE(rig.flash.image().isEmpty());
     EXPECT_TRUE(rig.flash.viewText().isEmpty());
     EXPECT_EQ(rig.sim.log.last(),
@@ -115,8 +115,8 @@ TEST(ReadFlash, ATricklingReplyIsCutOffByItsLineTimeWhileASlowLineStillCompletes
     const qint64 cutMs = trickle.timed([&] { trickle.read(kv::MemoryKind::Flash); });
     // 16384 digits need 1.43 s at 115200 baud; the read may take twice that
     // plus the quiet limit, and then ends at its next step.
-    EXPECT_GE(cutMs, 200 + 2 * 1423 + kv::ImageReader::kQuietLimitMs);
-    EXPECT_LE(cutMs, 200 + 2 * 1423 + kv::ImageReader::kQuietLimitMs + 200);
+    EXPECT_GE(cutMs, 200 + 2 * 1423 + kv::ProtocolTimings{}.readQuietLimit);
+    EXPECT_LE(cutMs, 200 + 2 * 1423 + kv::ProtocolTimings{}.readQuietLimit + 200);
     EXPECT_TRUE(trickle.flash.image().isEmpty());
     EXPECT_TRUE(trickle.sim.log.last().startsWith(QStringLiteral("编程器发送FLASH数据过慢：")))
         << trickle.sim.log.last().toStdString();
@@ -256,7 +256,7 @@ TEST(VerifyEeprom, AShortReplyStopsAtTheFirstMissingByteAfterABoundedWaitAndJudg
     rig.sim.device.faults().readReplyLimitChars = 80;
     kv::VerifyOutcome outcome;
     const qint64 ms = rig.timed([&] { outcome = rig.verify(kv::MemoryKind::Eeprom); });
-    EXPECT_LE(ms, 200 + kv::ImageReader::kQuietLimitMs + 200);
+    EXPECT_LE(ms, 200 + kv::ProtocolTimings{}.readQuietLimit + 200);
     EXPECT_TRUE(
         rig.sim.log.contains(QStringLiteral("编程器停止发送EEPROM数据：收到40字节，应为64字节!")));
     // The read stopped: the chip is not called wrong.

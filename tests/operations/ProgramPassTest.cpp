@@ -10,11 +10,10 @@
 #include "images/MemoryImage.h"
 #include "operations/CalibrationBytes.h"
 #include "operations/CalibrationState.h"
-#include "operations/ImageReader.h"
-#include "operations/ImageWriter.h"
 #include "operations/OutcomeBoxes.h"
 #include "operations/ProgramOptions.h"
 #include "operations/ProgramPass.h"
+#include "operations/WindowEvents.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/SimRig.h"
@@ -59,12 +58,14 @@ struct PassRig {
     FuseEditor editor;
     CalibrationState calibrationState;
     ImageFiles files{flash, eeprom, rig.pump, [this](const QString& m) { rig.log << m; }};
-    ImageWriter writer{rig.link, flash, eeprom, [this] { return geometry(); }};
-    ImageReader reader{rig.link, flash, eeprom, [this] { return geometry(); }};
-    FuseCommands fuses{rig.link, editor};
-    CalibrationBytes calibration{rig.link, model, calibrationState};
+    FuseCommands fuses{rig.programmer, editor};
+    CalibrationBytes calibration{rig.programmer, model, calibrationState};
     ProgramPass pass{
-        {rig.link, model, options, flash, eeprom, files, writer, reader, fuses, calibration}};
+        {rig.link, rig.programmer, model, options, flash, eeprom, files, fuses, calibration}};
+    bool wired = [this] {
+        rig.programmer.setEventSink(windowEvents(rig.link, flash, eeprom));
+        return true;
+    }();
 
     // The pass as the window runs it: each finding in a box as it happens,
     // the error that ends it in a box afterwards.

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include "link/ProgrammerLink.h"
+#include "programmer/SerialProgrammer.h"
 #include "sim/SimulatedProgrammer.h"
 #include "sim/SimulatedSerialControl.h"
 #include "sim/VirtualClock.h"
@@ -23,6 +24,8 @@ struct SimRig {
     sim::VirtualPump pump;
     QStringList log;
     ProgrammerLink link;
+    // The programmer over that link; its log lines go to `log`.
+    SerialProgrammer programmer;
 
     // Bytes the device received so far (its transcript).
     QByteArray wire() const { return device.transcript(); }

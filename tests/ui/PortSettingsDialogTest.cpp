@@ -193,7 +193,7 @@ TEST_F(PortSettingsDialogTest, CancelKeepsTheDeviceMapping) {
 std::unique_ptr<ui::PortSettingsDialog> openOnWindow(test::WindowRig& rig) {
     Workbench& wb = rig.wb();
     auto dialog = std::make_unique<ui::PortSettingsDialog>(
-        wb.session().link(), wb.session().settings(), wb.session().prompts(),
+        wb.session().link(), wb.session().platform().settings, wb.session().platform().prompts,
         wb.session().portSettingsState(), wb.portSettingsHooks(), nullptr, rig.window.get());
     dialog->show();
     return dialog;

@@ -303,19 +303,19 @@ TEST(WindowAccessibility, EveryWindowNamesItsControlsByTheirCaptions) {
         WindowRig rig;
         ui::MainWindow& w = rig.start();
         Workbench& wb = rig.wb();
-        PortMap map(&wb.session().settings());
+        PortMap map(&wb.session().platform().settings);
         QTemporaryDir dir;
         const QString help = dir.filePath(QStringLiteral("help.html"));
         writeFile(help, "<h1>Help</h1><p><a href=\"#end\">end</a></p><a name=\"end\"></a>");
         ASSERT_TRUE(w.showHelp(QUrl::fromLocalFile(help)));
         ui::RecordViewer viewer(QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("r.db")),
                                 rig.p.prompts);
-        ui::GangWindow gang(wb.session().settings(), rig.p.prompts, rig.p.clock,
+        ui::GangWindow gang(wb.session().platform().settings, rig.p.prompts, rig.p.clock,
                             dir.filePath(QStringLiteral("no-cli")), &map);
         ui::GangSocketsDialog sockets(QList<GangSocket>{{"COM2", "9600,n,8,1"}});
-        ui::PortSettingsDialog port(wb.session().link(), wb.session().settings(), rig.p.prompts,
+        ui::PortSettingsDialog port(wb.session().link(), wb.session().platform().settings, rig.p.prompts,
                                     wb.session().portSettingsState(), wb.portSettingsHooks(), &map);
-        ui::RecordSettingsDialog record(wb.session().settings(), rig.p.prompts);
+        ui::RecordSettingsDialog record(wb.session().platform().settings, rig.p.prompts);
         QWidget* windows[] = {&w, w.helpWindow(), &viewer, &gang, &sockets, &port, &record};
         for (QWidget* window : windows) {
             window->show();
@@ -342,6 +342,33 @@ TEST(WindowAccessibility, EveryWindowNamesItsControlsByTheirCaptions) {
             << roles.join(',').toStdString();
         w.helpWindow()->close();
     }
+}
+
+// Stop during 读FLASH, then 读熔丝位: the programmer still sends the rest of
+// the memory, and none of it may pass for the fuse bytes.
+TEST(StopWindow, AStoppedReadDoesNotAnswerTheNextCommand) {
+    ShellPlatform p;
+    ui::MainWindow w({p.port, p.clock, p.pump, p.prompts, p.settings, p.dataFolder(), nullptr,
+                      &p.dialogs, nullptr});
+    w.load();
+    w.show();
+    Workbench& wb = w.workbench();
+    wb.runCommand(CommandId::SelectModel);
+    bool stopped = false;
+    p.pump.onYield = [&] {
+        const int done = wb.session().flash().progress();
+        if (stopped || done < 10 || done == 100)
+            return;
+        stopped = true;
+        click(w.stopButton());
+    };
+    wb.runCommand(CommandId::ReadFlash);
+    p.pump.onYield = nullptr;
+    ASSERT_TRUE(stopped);
+    wb.runCommand(CommandId::ReadFuses);
+    EXPECT_EQ(wb.session().fuses().fuseHigh(), 0xD9);
+    EXPECT_EQ(wb.session().fuses().fuseLow(), 0xE1);
+    EXPECT_TRUE(p.prompts.warnings.isEmpty()) << p.prompts.lines().join('\n').toStdString();
 }
 
 // Stop during a pass: the FLASH write ends between two pages, the log and

@@ -6,19 +6,18 @@
 #include <QString>
 #include <QStringList>
 
-#include "app/CommandTable.h"
+#include "cli/Subcommand.h"
 
 namespace kv::cli {
 
-// The commands themselves, their names, arguments and --help lines, are
-// rows of the program's command table (app/CommandTable); here are the
-// options they take.
+// The options of the command line; the commands themselves are units of
+// their own (commands/), listed in Subcommands.cpp.
 
 // The options every command takes, in the order --help lists them; a
 // description's lines are those of --help.
 const QList<QCommandLineOption>& globalOptions();
 // The commands' own options, each once.
 const QList<QCommandLineOption>& commandOptions();
-QList<QCommandLineOption> optionsOf(const CliCommand& command);
+QList<QCommandLineOption> optionsOf(const Subcommand& command);
 
 }  // namespace kv::cli

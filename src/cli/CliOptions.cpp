@@ -1,7 +1,21 @@
 // SPDX-License-Identifier: MIT
-#include "cli/CliCommandTable.h"
+#include "cli/CliOptions.h"
+
+#include "pass/ProgrammerKinds.h"
 
 namespace kv::cli {
+
+namespace {
+
+QString programmerHelp() {
+    QStringList names;
+    for (const ProgrammerKind& kind : programmerKinds())
+        names << kind.name;
+    return QStringLiteral("the kind of programmer on the port: %1;\ndefault: %2")
+        .arg(names.join(QStringLiteral(", ")), names.value(0));
+}
+
+}  // namespace
 
 const QList<QCommandLineOption>& globalOptions() {
     static const QList<QCommandLineOption> list = {
@@ -33,6 +47,7 @@ const QList<QCommandLineOption>& globalOptions() {
          "a serial number per chip (key=value: name, start, step, width,\n"
          "format, target, address); run also reads SCHEME.SET.serial",
          "FILE"},
+        {"programmer", programmerHelp(), "KIND"},
         {"version", "print the version"},
         {{"h", "help"}, "this text"},
     };
@@ -41,28 +56,28 @@ const QList<QCommandLineOption>& globalOptions() {
 
 const QList<QCommandLineOption>& commandOptions() {
     static const QList<QCommandLineOption> list = {
-        {"probe", {}},
-        {"verify", {}},
-        {"no-erase", {}},
-        {"fuses", {}},
-        {"lock", {}},
-        {"erase", {}},
-        {"low", {}, "XX"},
-        {"high", {}, "XX"},
-        {"ext", {}, "XX"},
-        {"slot", {}, "1|2|4|8"},
-        {"to", {}, "flash|eeprom"},
-        {"address", {}, "A"},
-        {"page-size", {}, "32|64|128"},
-        {"encrypted", {}},
-        {"since", {}, "DATE"},
-        {"failed", {}},
-        {"csv", {}},
+        {"probe", "ask each port for a programmer"},
+        {"verify", "read the memory back and compare it with the file"},
+        {"no-erase", "write over what FLASH holds, without erasing first"},
+        {"fuses", "also write the file's fuse bytes (.fuse section)"},
+        {"lock", "also write the file's lock byte (.lock section), last"},
+        {"erase", "erase the chip first"},
+        {"low", "the fuse low byte, in hex", "XX"},
+        {"high", "the fuse high byte, in hex", "XX"},
+        {"ext", "the extended fuse byte, in hex", "XX"},
+        {"slot", "the calibration byte of that many MHz", "1|2|4|8"},
+        {"to", "the memory that keeps it", "flash|eeprom"},
+        {"address", "the byte address it goes to; default: the window's", "A"},
+        {"page-size", "the loader's page size in bytes; default 64", "32|64|128"},
+        {"encrypted", "the file is encrypted for the loader"},
+        {"since", "only records from that day or time on", "DATE"},
+        {"failed", "only the records that failed"},
+        {"csv", "every column, as CSV"},
     };
     return list;
 }
 
-QList<QCommandLineOption> optionsOf(const CliCommand& command) {
+QList<QCommandLineOption> optionsOf(const Subcommand& command) {
     QList<QCommandLineOption> own;
     for (const QCommandLineOption& option : commandOptions()) {
         if (command.options.contains(option.names().constFirst()))

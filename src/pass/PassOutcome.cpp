@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "operations/Outcomes.h"
+#include "pass/PassOutcome.h"
 
 #include <QCoreApplication>
 
@@ -27,19 +27,29 @@ QString passStepName(PassStep step) {
             return QStringLiteral("lock");
         case PassStep::Calibration:
             return QStringLiteral("calibration");
+        case PassStep::Serial:
+            return QStringLiteral("serial");
     }
     return QString();
 }
 
 std::optional<QString> StepOutcome::fault() const {
+    if (error)
+        return error;
     if (!answered)
         return QStringLiteral("no answer");
     if (!signatureMatches)
         return QCoreApplication::translate("ProgramPass", "标识字与所选芯片不符!");
+    if (!refused.isEmpty())
+        return QStringLiteral("nothing sent: ") + refused;
+    if (write && !write->sent)
+        return QStringLiteral("nothing written: no image");
     if (write && write->unacknowledged > 0)
         return QStringLiteral("%1 bytes not acknowledged").arg(write->unacknowledged);
     if (verify) {
         switch (verify->result) {
+            case VerifyOutcome::Result::NoImage:
+                return QStringLiteral("nothing verified: no image");
             case VerifyOutcome::Result::ReadIncomplete:
                 if (verify->read.stop == ReadOutcome::Stop::NoAnswer)
                     return QStringLiteral("no answer");
@@ -47,13 +57,32 @@ std::optional<QString> StepOutcome::fault() const {
                        hexField(verify->read.stoppedAt(), 4);
             case VerifyOutcome::Result::Differs:
                 return QStringLiteral("mismatch at 0x") + hexField(verify->firstDifference, 4);
-            case VerifyOutcome::Result::NoImage:
             case VerifyOutcome::Result::Matched:
                 break;
         }
     }
     if (calibration && !calibration->acknowledged)
         return QStringLiteral("not acknowledged");
+    if (serialWritten && !*serialWritten)
+        return QStringLiteral("not acknowledged");
+    if (readBackFault)
+        return readBackFault;
+    return std::nullopt;
+}
+
+bool PassOutcome::passed() const {
+    return ran && !failure();
+}
+
+std::optional<QString> PassOutcome::failure() const {
+    if (error)
+        return error->text();
+    for (const StepOutcome& s : steps) {
+        if (const auto fault = s.fault())
+            return passStepName(s.step) + QStringLiteral(": ") + *fault;
+    }
+    if (signatureRejected)
+        return QCoreApplication::translate("ProgramPass", "标识字与所选芯片不符!");
     return std::nullopt;
 }
 
