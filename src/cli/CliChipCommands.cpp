@@ -69,6 +69,16 @@ int CliRunner::loadImage(bool flash, const QString& path, bool mayBeEmpty) {
         case LoadStatus::Loaded:
             break;
     }
+    if (loaded.raw) {
+        m_report.warning(ImageFiles::rawBinaryText(QFileInfo(path).fileName(), loaded.raw->bytes));
+        // A text file would go into the chip as its characters, with exit 0.
+        if (loaded.raw->looksLikeText && !m_request.raw)
+            return fail(kExitFile,
+                        QCoreApplication::translate(
+                            "CliChipCommands",
+                            "%1 看起来是文本，不是EEPROM数据；确要按原始字节写入请加 --raw")
+                            .arg(path));
+    }
     ImageSlot& slot = flash ? m_workbench->session().flash() : m_workbench->session().eeprom();
     // The record names the file as the window's file box would.
     slot.setPathText(path);

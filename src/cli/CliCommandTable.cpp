@@ -47,6 +47,7 @@ const QList<QCommandLineOption>& commandOptions() {
         {"fuses", {}},
         {"lock", {}},
         {"erase", {}},
+        {"raw", {}},
         {"low", {}, "XX"},
         {"high", {}, "XX"},
         {"ext", {}, "XX"},

@@ -29,6 +29,11 @@ using SettingsKeys::kLineSettings;
 using SettingsKeys::kPort;
 using SettingsKeys::kPortNumber;
 
+// How long a write waits for the programmer's "!" here (the window: 100 ms).
+// Nobody watches a command line byte by byte, and on a loaded machine the
+// reply can come later than 100 ms; see ProgrammerLink::waitForAcknowledgement.
+constexpr int kAcknowledgementLimitMs = 1000;
+
 }  // namespace
 
 CliRunner::CliRunner(const CliRequest& request, CliReport& report, const Paths& paths)
@@ -168,6 +173,7 @@ void CliRunner::startWorkbench() {
     m_workbench = std::make_unique<Workbench>(
         WorkbenchPlatform{m_port, m_clock, m_pump, m_prompts, m_dialogs, m_settings.store(),
                           m_paths.dataFolder, &m_portMap, m_recorder.get()});
+    m_workbench->session().link().setAcknowledgementLimitMs(kAcknowledgementLimitMs);
     m_workbench->record().setSerialScheme(m_serialScheme, m_serialSource);
     m_workbench->record().setPortText(m_request.port);
     QObject::connect(

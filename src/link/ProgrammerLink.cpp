@@ -188,6 +188,13 @@ bool ProgrammerLink::waitForText(int limitMs, const QString& expected) {
     }
 }
 
+bool ProgrammerLink::waitForAcknowledgement() {
+    const int limit = m_acknowledgementMissed ? kAcknowledgementMs : m_acknowledgementLimitMs;
+    const bool acknowledged = waitForText(limit, QStringLiteral("!"));
+    m_acknowledgementMissed = !acknowledged;
+    return acknowledged;
+}
+
 QString ProgrammerLink::readInfoByte(int address) {
     sendCommand(wire::readInfoByte(address));
     return readAfter(100);

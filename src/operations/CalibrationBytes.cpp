@@ -74,10 +74,10 @@ CalibrationWrite CalibrationBytes::writeCalibrationByte() {
         const bool odd = *address % 2 == 1;
         const QString data = odd ? QStringLiteral("FF") + value : value + QStringLiteral("FF");
         m_link.sendCommand(wire::writeFlashWord(data, *address / 2));
-        acknowledged = m_link.waitForText(100, QStringLiteral("!"));
+        acknowledged = m_link.waitForAcknowledgement();
     } else {
         m_link.sendCommand(wire::writeEepromByte(value, *address));
-        acknowledged = m_link.waitForText(100, QStringLiteral("!"));
+        acknowledged = m_link.waitForAcknowledgement();
         m_link.delayMs(1);
     }
 

@@ -126,7 +126,7 @@ WriteOutcome ImageWriter::writeEeprom() {
         // Every digit on the line is upper case, whatever case the image holds.
         m_link.sendCommand(wire::writeEepromByte(hexField(quint8(bytes[a]), 2), a));
         m_eeprom.setProgress((2 * a + 1) * 100 / length);
-        if (!m_link.waitForText(100, QStringLiteral("!")))
+        if (!m_link.waitForAcknowledgement())
             ++missing;
     }
     m_eeprom.setProgress(100);

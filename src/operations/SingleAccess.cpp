@@ -73,7 +73,7 @@ bool SingleAccess::send(int row, qint64 where, const QString& text) {
         throw OperationError(dataFormatError(), ErrorKind::Refused);
     m_link.sendCommand(row == 0 ? wire::writeFlashWord(pad(data, width), where)
                                 : wire::writeEepromByte(pad(data, width), where));
-    const bool acknowledged = m_link.waitForText(100, QStringLiteral("!"));
+    const bool acknowledged = m_link.waitForAcknowledgement();
     if (!acknowledged)
         m_link.sendInfo(noReplyText());
     return acknowledged;
