@@ -203,7 +203,7 @@ TEST(CliEndToEnd, AnEepThatLooksLikeTextGoesInOnlyWithRaw) {
     const QByteArray text("; line 3 calibration\r\n:0100000055AA\r\n:00000001FF\r\n");
     const QString path = dir.filePath("notes.eep");
     writeFile(path, text);
-    auto warned = [](const CliProcess& cli) {
+    auto warned = [&text](const CliProcess& cli) {
         for (const QJsonObject& line : cli.lines()) {
             if (line["event"] == "warning" &&
                 line["text"].toString().contains(
