@@ -75,6 +75,8 @@ KV_FUZZ_TARGET(cli_arguments) {
     KV_FUZZ_CHECK(!r.pageSize || *r.pageSize == 32 || *r.pageSize == 64 || *r.pageSize == 128);
     KV_FUZZ_CHECK(r.language.isEmpty() || r.language == u"en" || r.language == u"zh");
     KV_FUZZ_CHECK(r.since.isNull() || r.since.isValid());
+    for (const std::optional<QString>& text : {r.operatorName, r.lot})
+        KV_FUZZ_CHECK(!text || *text == text->trimmed());
     // The combinations that make no sense never pass.
     KV_FUZZ_CHECK(!(r.csv && r.json));
     KV_FUZZ_CHECK(!(r.quiet && r.verbose));
