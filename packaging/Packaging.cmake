@@ -23,6 +23,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # changes a chip is refused; PostgreSQL is needed only for a shared record.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "libqt6sql6-psql")
+# Qt's own dialogs (file, colour, message box buttons) in Chinese come from its
+# translations; without a CJK font every Chinese caption draws as boxes.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, fonts-wqy-microhei | fonts-noto-cjk")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX ${KV_PACKAGE_PREFIX})
 

@@ -8,29 +8,31 @@
 # and makes the script fail.
 #
 #   scripts/fuzz.sh [SECONDS] [TARGET...]
+#   scripts/fuzz.sh --replay [TARGET...]
+#
+# --replay builds the same way, then runs each target once over its seeds and
+# regression inputs only, without fuzzing: what CI does, so that the clang
+# build and the targets' properties cannot break unseen (the normal build is
+# gcc's).
 #
 # An input that found a fault goes, once the fault is mended, into
 # tests/fuzz/regressions/TARGET/ (named after what it found), so the normal
 # build replays it on every test run.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-seconds="${1:-60}"
+replay=false
+if [ "${1:-}" = --replay ]; then
+  replay=true
+  seconds=0
+else
+  seconds="${1:-60}"
+fi
 shift || true
 build="${FUZZ_BUILD_DIR:-$root/build-fuzz}"
 jobs="${JOBS:-2}"
 
-missing=()
-command -v clang++ >/dev/null || missing+=(clang)
-# libFuzzer's runtime comes with clang's compiler runtime package.
-if ! ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1; then
-  missing+=(libclang-rt-14-dev)
-fi
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-  echo "Installing: ${missing[*]}"
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+# clang and libFuzzer's runtime (libclang-rt-14-dev) come with the project's packages.
+"$root/scripts/install-deps.sh"
 
 sanitize="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
 cmake -S "$root" -B "$build" -G Ninja \
@@ -61,11 +63,18 @@ for t in "${targets[@]}"; do
   mkdir -p "$corpus" "$artifacts" "$(dirname "$log")"
   inputs=("$root/tests/fuzz/corpus/$t")
   [ -d "$root/tests/fuzz/regressions/$t" ] && inputs+=("$root/tests/fuzz/regressions/$t")
-  echo "== $t: $seconds s"
   result=ok
-  "$build/bin/fuzz_$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-    -print_final_stats=1 -artifact_prefix="$artifacts/" "$corpus" "${inputs[@]}" \
-    >"$log" 2>&1 || result=FAILED
+  if $replay; then
+    # Each stored input once; nothing is added to the corpus.
+    echo "== $t: replay"
+    "$build/bin/fuzz_$t" -runs=0 -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+      -artifact_prefix="$artifacts/" "${inputs[@]}" >"$log" 2>&1 || result=FAILED
+  else
+    echo "== $t: $seconds s"
+    "$build/bin/fuzz_$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+      -print_final_stats=1 -artifact_prefix="$artifacts/" "$corpus" "${inputs[@]}" \
+      >"$log" 2>&1 || result=FAILED
+  fi
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
   printf '%-20s %12s %8s %s\n' "$t" "${runs:-?}" "$(ls "$corpus" | wc -l)" "$result" |
     tee -a "$build/fuzz-summary.txt"

@@ -5,6 +5,7 @@
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config ccache clang-format
+  clang libclang-rt-14-dev
   qt6-base-dev qt6-serialport-dev qt6-qpa-plugins
   qt6-tools-dev qt6-l10n-tools
   libqt6sql6-sqlite libqt6sql6-psql postgresql

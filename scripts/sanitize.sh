@@ -11,12 +11,8 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${SANITIZE_BUILD_DIR:-$root/build-sanitize}"
 jobs="${JOBS:-2}"
+# clang and its sanitizer runtimes come with the project's packages.
 "$root/scripts/install-deps.sh"
-command -v clang++ >/dev/null || {
-  sudo=""
-  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends clang
-}
 
 flags="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
 cmake -S "$root" -B "$build" -G Ninja \

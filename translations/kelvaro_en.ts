@@ -152,6 +152,10 @@
         <source>编程器的应答不是标识字（收到“%1”）：请等几秒再试，或拔下编程器再插上。</source>
         <translation>The programmer's reply is not a signature (received "%1"): wait a few seconds and try again, or unplug the programmer and plug it in again.</translation>
     </message>
+    <message>
+        <source>%1 看起来是文本，不是EEPROM数据；确要按原始字节写入请加 --raw</source>
+        <translation>%1 looks like text, not EEPROM data; give --raw to write its bytes as they are</translation>
+    </message>
 </context>
 <context>
     <name>CliFuseCommands</name>
@@ -850,6 +854,10 @@
     <message>
         <source>所有文件</source>
         <translation>All files</translation>
+    </message>
+    <message>
+        <source>%1 不是 Intel HEX 文件，按原始二进制读入，%2 字节</source>
+        <translation>%1 read as raw binary, %2 bytes</translation>
     </message>
 </context>
 <context>

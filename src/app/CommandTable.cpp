@@ -251,11 +251,13 @@ QList<CommandInfo> makeRows() {
                 "erase, then write FLASH from Intel HEX, raw binary (.bin) or ELF (.elf)"),
         cliOnly(C::VerifyFlashFile, K::Exchange, "verify-flash", 1, {}, "verify-flash FILE",
                 "compare FLASH with the file"),
-        cliOnly(C::WriteEepromFile, K::Recorded, "write-eeprom", 1, {"verify"},
-                "write-eeprom FILE [--verify]",
-                "write EEPROM from .eep/.hex/.bin, or an ELF file's .eeprom section"),
-        cliOnly(C::VerifyEepromFile, K::Exchange, "verify-eeprom", 1, {}, "verify-eeprom FILE",
-                "compare EEPROM with the file"),
+        cliOnly(C::WriteEepromFile, K::Recorded, "write-eeprom", 1, {"verify", "raw"},
+                "write-eeprom FILE [--verify] [--raw]",
+                "write EEPROM from .eep/.hex/.bin, or an ELF file's .eeprom section;\n"
+                "      an .eep that is not Intel HEX goes in as raw bytes, --raw if they look like "
+                "text"),
+        cliOnly(C::VerifyEepromFile, K::Exchange, "verify-eeprom", 1, {"raw"},
+                "verify-eeprom FILE [--raw]", "compare EEPROM with the file"),
         cliOnly(C::ProgramElf, K::Recorded, "program", 1, {"fuses", "lock", "verify", "erase"},
                 "program FILE.elf [--fuses] [--lock] [--verify] [--erase]",
                 "write what the ELF file holds: erase, FLASH, EEPROM, verify, fuses, lock last;\n"

@@ -89,6 +89,8 @@ ImageFile ImageFile::load(const QString& path, MemoryKind memory) {
         }
         case ImageFormat::Binary:
         case ImageFormat::Unsupported:
+            if (eep)
+                image.raw = RawRead{bytes.size(), looksLikeText(bytes)};
             (flash ? image.flash : image.eeprom) = bytes;
             break;
     }

@@ -7,6 +7,7 @@
 
 #include "core/MemoryKind.h"
 #include "images/ElfReader.h"
+#include "images/ImageFiles.h"
 
 namespace kv::cli {
 
@@ -20,6 +21,8 @@ struct ImageFile {
     QByteArray eeprom;
     QByteArray fuses;  // an ELF file's fuse bytes: low, high, extended, as many as it has
     std::optional<quint8> lock;
+    // An .eep whose first line is not a HEX record, taken byte for byte.
+    std::optional<RawRead> raw;
 
     // memory: the memory a HEX, EEP or binary file is for.
     static ImageFile load(const QString& path, MemoryKind memory);

@@ -62,6 +62,7 @@ const QList<QCommandLineOption>& commandOptions() {
         {"fuses", "also write the file's fuse bytes (.fuse section)"},
         {"lock", "also write the file's lock byte (.lock section), last"},
         {"erase", "erase the chip first"},
+        {"raw", "take an .eep that looks like text as its raw bytes all the same"},
         {"low", "the fuse low byte, in hex", "XX"},
         {"high", "the fuse high byte, in hex", "XX"},
         {"ext", "the extended fuse byte, in hex", "XX"},

@@ -116,7 +116,7 @@ void applyFlag(CliRequest& r, const QString& name) {
         {"--encrypted", &CliRequest::encrypted}, {"--no-record", &CliRequest::noRecord},
         {"--failed", &CliRequest::failedOnly},   {"--csv", &CliRequest::csv},
         {"--fuses", &CliRequest::fuses},         {"--lock", &CliRequest::lock},
-        {"--erase", &CliRequest::erase}};
+        {"--erase", &CliRequest::erase},         {"--raw", &CliRequest::raw}};
     if (const auto member = flags.value(name))
         r.*member = true;
 }

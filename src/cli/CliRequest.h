@@ -58,6 +58,7 @@ struct CliRequest {
     bool fuses = false;  // program: the file's fuse bytes too
     bool lock = false;   // program: the file's lock byte too
     bool erase = false;  // program: erase the chip first
+    bool raw = false;    // an .eep that looks like text goes in as its bytes all the same
     std::optional<int> low, high, ext;
     std::optional<int> lockByte;
     std::optional<int> slotMhz;  // 1, 2, 4 or 8

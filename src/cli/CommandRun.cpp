@@ -25,6 +25,9 @@ namespace kv::cli {
 
 namespace {
 
+// How long a write waits for the programmer's "!" here (the window: 100 ms).
+constexpr int kAcknowledgementLimitMs = 1000;
+
 using SettingsKeys::kLineSettings;
 using SettingsKeys::kPort;
 using SettingsKeys::kPortNumber;
@@ -279,6 +282,10 @@ void CommandRun::openPort() {
     const qint64 openedMs = m_clock.nowMs();
     m_link = std::make_unique<ProgrammerLink>(m_port, m_clock, m_pump,
                                               [this](const QString& text) { log(text); });
+    // Nobody watches a command line byte by byte, and on a loaded machine a
+    // write's "!" can come later than the window's 100 ms: a late one would
+    // be counted for the next byte (see ProgrammerLink::waitForAcknowledgement).
+    m_link->setAcknowledgementLimitMs(kAcknowledgementLimitMs);
     // The kind was checked when the line was parsed.
     m_programmer = findProgrammerKind(m_request.programmer)->make(*m_link);
     m_programmer->setEventSink([this](const ProgrammerEvent& event) { takeEvent(event); });

@@ -39,6 +39,8 @@ public:
     // child gets besides --json, its port and baud (such as "-m", model).
     void setCommand(const QStringList& command, const QStringList& globalOptions = {});
     const QStringList& command() const { return m_command; }
+    // The command line a socket's child is started with.
+    QStringList argumentsFor(const GangSocket& socket) const;
     // The children's environment (their settings and record folders).
     void setEnvironment(const QProcessEnvironment& environment) { m_environment = environment; }
     // The variable that gives kelvaro-cli the record's address when --record
@@ -85,7 +87,6 @@ private:
     struct Child;
     void readLines(int index);
     void onExited(int index, int exitCode, bool crashed);
-    QStringList argumentsFor(const GangSocket& socket) const;
     static QProcessEnvironment defaultEnvironment();
 
     QString m_cliPath;

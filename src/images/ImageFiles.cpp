@@ -103,7 +103,22 @@ LoadOutcome ImageFiles::load(MemoryKind memory, const QString& path) {
     slot.setPanelText(
         (flash ? QStringLiteral("FLASH:") : QStringLiteral("EEPROM:")) +
         QCoreApplication::translate("ImageFiles", "%1字节").arg(image.byteCountText()));
-    return {LoadStatus::Loaded, {}};
+    LoadOutcome outcome{LoadStatus::Loaded, {}};
+    // Only an .eep is raw by its content rather than by its name: say so, since
+    // a text file taken this way goes into the chip as its characters.
+    if (eep && reader == ImageFormat::Binary) {
+        outcome.raw = RawRead{bytes.size(), looksLikeText(bytes)};
+        if (m_sendInfo)
+            m_sendInfo(rawBinaryText(info.fileName(), bytes.size()));
+    }
+    return outcome;
+}
+
+QString ImageFiles::rawBinaryText(const QString& fileName, qint64 bytes) {
+    return QCoreApplication::translate("ImageFiles",
+                                       "%1 不是 Intel HEX 文件，按原始二进制读入，%2 字节")
+        .arg(fileName)
+        .arg(bytes);
 }
 
 std::optional<FileFuses> ImageFiles::fileFuses() const {

@@ -24,10 +24,17 @@ enum class LoadStatus {
     Unsupported,  // ending other than BIN / HEX / ELF (/ EEP); image and view emptied silently
 };
 
+// An .eep file whose first line is not a HEX record, taken byte for byte.
+struct RawRead {
+    qint64 bytes = 0;
+    bool looksLikeText = false;  // see looksLikeText(): most likely not meant as data
+};
+
 // What a load did, with the text of the warning box a failure is shown in.
 struct LoadOutcome {
     LoadStatus status = LoadStatus::Loaded;
     QString problem;  // Failed: the box text ("FLASH文件读取错误！" and what went wrong)
+    std::optional<RawRead> raw;  // Loaded: the file was read as raw binary by its content
     bool operator==(LoadStatus other) const { return status == other; }
 };
 
@@ -57,6 +64,8 @@ public:
     // is opened under the path as given. The HEX reader yields to the window
     // once per line.
     LoadOutcome load(MemoryKind memory, const QString& path);
+    // The log line of a file read as raw binary by its content.
+    static QString rawBinaryText(const QString& fileName, qint64 bytes);
 
     // What an ELF file's sections must fit: the selected model's sizes. Without
     // it, those of the largest chip.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "images/ImageFormat.h"
 
+#include <algorithm>
+
 namespace kv {
 
 namespace {
@@ -13,6 +15,17 @@ bool startsLikeIntelHex(const QByteArray& bytes) {
 }
 
 }  // namespace
+
+bool looksLikeText(const QByteArray& bytes) {
+    if (bytes.startsWith("\xEF\xBB\xBF") || bytes.startsWith("\xFF\xFE") ||
+        bytes.startsWith("\xFE\xFF"))
+        return true;
+    if (bytes.isEmpty())
+        return false;
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) {
+        return (c >= 0x20 && c < 0x7F) || c == '\t' || c == '\r' || c == '\n';
+    });
+}
 
 ImageFormat chooseImageFormat(const QString& ending, bool eeprom, const QByteArray& bytes) {
     if (ending == u"HEX")

@@ -17,4 +17,10 @@ enum class ImageFormat { IntelHex, Binary, Elf, Unsupported };
 // binary otherwise.
 ImageFormat chooseImageFormat(const QString& ending, bool eeprom, const QByteArray& bytes);
 
+// Whether bytes that are about to go into a chip as they stand look like a
+// text file instead: a UTF-8 or UTF-16 byte-order mark, or nothing but
+// printable ASCII, tabs and line ends. A commented .eep, or one an editor
+// saved as UTF-16, is such a file; EEPROM data almost never is.
+bool looksLikeText(const QByteArray& bytes);
+
 }  // namespace kv

@@ -192,6 +192,13 @@ bool ProgrammerLink::waitForText(int limitMs, const QString& expected) {
     }
 }
 
+bool ProgrammerLink::waitForAcknowledgement(int ms) {
+    const int limit = m_acknowledgementMissed ? ms : qMax(ms, m_acknowledgementLimitMs);
+    const bool acknowledged = waitForText(limit, QStringLiteral("!"));
+    m_acknowledgementMissed = !acknowledged;
+    return acknowledged;
+}
+
 QString ProgrammerLink::readInfoByte(int address) {
     sendCommand(wire::readInfoByte(address));
     return readAfter(100);

@@ -81,6 +81,15 @@ public:
     // Collects input until `expected` occurs in what this call collected or
     // limitMs passed; at least one read is made. The collected text is dropped.
     bool waitForText(int limitMs, const QString& expected);
+    // The wait for a write's "!" (EEPROM byte, FLASH word). The window waits
+    // the programmer's 100 ms. A longer limit (the command line's) lets a
+    // machine under load deliver a late "!" to its own byte instead of to the
+    // next one; once a whole long wait passed without one, the programmer is
+    // taken as silent and the waits are 100 ms again until a "!" comes back,
+    // so a silent programmer costs one long wait, not one per byte.
+    // `ms` is the protocol's own wait, the floor of the longer limit.
+    void setAcknowledgementLimitMs(int ms) { m_acknowledgementLimitMs = ms; }
+    bool waitForAcknowledgement(int ms);
     QString readInfoByte(int address);
 
     static QString padText(const QString& text, QChar fill, int width, bool left);
@@ -124,6 +133,8 @@ private:
     QStringDecoder m_decoder;
     bool m_binary = false;
     int m_busy = 0;
+    int m_acknowledgementLimitMs = 0;
+    bool m_acknowledgementMissed = false;
 };
 
 }  // namespace kv

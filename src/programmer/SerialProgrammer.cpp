@@ -251,7 +251,7 @@ WriteOutcome SerialProgrammer::writeEeprom(const QByteArray& bytes) {
         // Every digit on the line is upper case.
         m_link.sendCommand(wire::writeEepromByte(hexField(quint8(bytes[a]), 2), a));
         progress(MemoryKind::Eeprom, (2 * a + 1) * 100 / (2 * total), a - missing, total);
-        if (!m_link.waitForText(m_timings.cellAck, QStringLiteral("!")))
+        if (!m_link.waitForAcknowledgement(m_timings.cellAck))
             ++missing;
     }
     progress(MemoryKind::Eeprom, 100, total - missing, total);
@@ -478,7 +478,7 @@ bool SerialProgrammer::writeCell(MemoryKind memory, qint64 address, const QByteA
         digits += hexField(quint8(b), 2);
     m_link.sendCommand(memory == MemoryKind::Flash ? wire::writeFlashWord(digits, address)
                                                    : wire::writeEepromByte(digits, address));
-    const bool acknowledged = m_link.waitForText(m_timings.cellAck, QStringLiteral("!"));
+    const bool acknowledged = m_link.waitForAcknowledgement(m_timings.cellAck);
     call.settled();
     return acknowledged;
 }
@@ -512,10 +512,10 @@ bool SerialProgrammer::writeCalibration(MemoryKind memory, qint64 address, quint
         const QString word =
             address % 2 == 1 ? QStringLiteral("FF") + digits : digits + QStringLiteral("FF");
         m_link.sendCommand(wire::writeFlashWord(word, address / 2));
-        acknowledged = m_link.waitForText(m_timings.cellAck, QStringLiteral("!"));
+        acknowledged = m_link.waitForAcknowledgement(m_timings.cellAck);
     } else {
         m_link.sendCommand(wire::writeEepromByte(digits, address));
-        acknowledged = m_link.waitForText(m_timings.cellAck, QStringLiteral("!"));
+        acknowledged = m_link.waitForAcknowledgement(m_timings.cellAck);
         m_link.delayMs(m_timings.calibrationEepromEnd);
     }
     report(

@@ -261,11 +261,12 @@ void RecordStore::settleInterrupted() {
             spoiled << std::pair(rows.value(4).toString(), rows.value(5).toLongLong());
     }
     rows.finish();
-    for (const auto& [sequence, value] : spoiled) {
+    // A plain pair, not structured bindings: clang 14 cannot capture those in the lambda.
+    for (const std::pair<QString, qint64>& serial : spoiled) {
         db.inWriteTransaction([&] {
             db.exec(QStringLiteral("UPDATE serial_numbers SET state = 'spoiled', note = ?"
                                    " WHERE sequence = ? AND value = ? AND state = 'taken'"),
-                    {QStringLiteral("interrupted"), sequence, value});
+                    {QStringLiteral("interrupted"), serial.first, serial.second});
         });
     }
 }

@@ -218,5 +218,35 @@ TEST(CliEndToEnd, VerifyMismatchNamesItsAddress) {
     EXPECT_TRUE(human.rawOutput().isEmpty());
 }
 
+// A commented .eep is raw binary by its first line: said in a warning, and
+// refused while its bytes look like text, unless --raw asks for them as they are.
+TEST(CliEndToEnd, AnEepThatLooksLikeTextGoesInOnlyWithRaw) {
+    SimProcess sim({QStringLiteral("--model"), QStringLiteral("ATMEGA8")});
+    QTemporaryDir dir;
+    const QByteArray text("; line 3 calibration\r\n:0100000055AA\r\n:00000001FF\r\n");
+    const QString path = dir.filePath("notes.eep");
+    writeFile(path, text);
+    auto warned = [&text](const CliProcess& cli) {
+        for (const QJsonObject& line : cli.lines()) {
+            if (line["event"] == "warning" &&
+                line["text"].toString().contains(
+                    QStringLiteral("按原始二进制读入，%1 字节").arg(text.size())))
+                return true;
+        }
+        return false;
+    };
+    CliProcess refused;
+    EXPECT_EQ(refused.run({"--json", "-p", sim.pts(), "write-eeprom", path}), 4);
+    EXPECT_TRUE(warned(refused)) << refused.rawOutput().toStdString();
+    EXPECT_EQ(sim.transcript(), QByteArray());
+
+    CliProcess raw;
+    EXPECT_EQ(raw.run({"--json", "-p", sim.pts(), "write-eeprom", path, "--raw"}), 0)
+        << raw.rawOutput().toStdString();
+    EXPECT_TRUE(warned(raw));
+    EXPECT_EQ(sim.dump()["eeprom"].toString().left(2 * text.size()),
+              QString::fromLatin1(text.toHex().toUpper()));
+}
+
 }  // namespace
 }  // namespace kv::test

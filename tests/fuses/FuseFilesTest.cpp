@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMap>
+#include <QRegularExpression>
 #include <QSet>
 #include <QStringDecoder>
 
@@ -215,6 +218,71 @@ TEST_P(ShippedFile, DefaultsCheckOneChoicePerGroupAndTheRightSingleBits) {
     }
     for (auto it = checkedPerGroup.begin(); it != checkedPerGroup.end(); ++it)
         EXPECT_EQ(it.value(), 1) << model.toStdString() << " " << it.key().toStdString();
+}
+
+// The boot section sizes follow from the part's size: the datasheets' boot size
+// tables start at 128 words up to 16 KiB of FLASH and at 256 words for 32 KiB,
+// each BOOTSZ step down doubles the section, and the section ends at the last
+// FLASH word. A caption copied from a family member of another size (the
+// ATmega164A once carried the 32 KiB part's) fails here, in the facts, the
+// .FUS file and the English captions alike.
+TEST_P(ShippedFile, BootSizeCaptionsFollowFromFlashAndPageSize) {
+    QJsonObject bootsz;
+    for (const auto& v : facts["options"].toArray()) {
+        if (v.toObject()["name"].toString() == "BOOTSZ")
+            bootsz = v.toObject();
+    }
+    if (bootsz.isEmpty())
+        GTEST_SKIP() << "no boot section";
+    const int flashWords = facts["flash_bytes"].toInt() / 2;
+    const int pageWords = facts["flash_page_words"].toInt();
+    const int smallest = std::max(128, flashWords / 64);
+    QMap<QString, QString> english;
+    QFile captions(QStringLiteral(KV_SOURCE_DIR "/data/Set/captions-en.txt"));
+    ASSERT_TRUE(captions.open(QIODevice::ReadOnly | QIODevice::Text));
+    for (const QString& line : QString::fromUtf8(captions.readAll()).split('\n')) {
+        const QStringList f = line.split('\t');
+        if (f.size() == 3 && f[0] == model)
+            english.insert(f[1], f[2]);
+    }
+    int checked = 0;
+    for (const auto& v : bootsz["values"].toArray()) {
+        const QJsonObject choice = v.toObject();
+        const int words = smallest << (3 - hexValue(choice["value"]));
+        const QString address =
+            QStringLiteral("%1").arg(flashWords - words, 4, 16, QLatin1Char('0')).toUpper();
+        SCOPED_TRACE(model.toStdString() + " " + std::to_string(words) + " words");
+        EXPECT_EQ(words % pageWords, 0);
+        const QRegularExpressionMatch vendor =
+            QRegularExpression(R"(Boot Flash ?size=(\d+) words (?:Boot|start) address=\$(\w+))")
+                .match(choice["caption"].toString());
+        ASSERT_TRUE(vendor.hasMatch()) << choice["caption"].toString().toStdString();
+        EXPECT_EQ(vendor.captured(1).toInt(), words);
+        EXPECT_EQ(vendor.captured(2), address);
+        for (const auto& option : editor.options()) {
+            const auto k = OptionKey::parse(option.key);
+            if (!k || !k->isGroup())
+                continue;
+            const Target t = targetOf(*k);
+            const int shift = k->kind() == OptionKey::Kind::FDB && t.byte == "high" ? 8 : 0;
+            if (t.byte != bootsz["byte"].toString() || t.bits != hexValue(bootsz["mask"]) ||
+                (k->value() >> shift) != hexValue(choice["byte_bits"]))
+                continue;
+            ++checked;
+            EXPECT_TRUE(option.text.contains(QStringLiteral("%1字（%2字节），起始字地址$%3")
+                                                 .arg(words)
+                                                 .arg(2 * words)
+                                                 .arg(address)))
+                << option.text.toStdString();
+            EXPECT_TRUE(english.value(option.key)
+                            .contains(QStringLiteral("%1 words (%2 bytes), start word address $%3")
+                                          .arg(words)
+                                          .arg(2 * words)
+                                          .arg(address)))
+                << english.value(option.key).toStdString();
+        }
+    }
+    EXPECT_EQ(checked, 4);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllModels, ShippedFile, ::testing::ValuesIn(kv::test::kShippedModels),

@@ -3,10 +3,13 @@
 // other line alone. The input is the argument vector, split at NUL bytes.
 #include "FuzzTarget.h"
 #include "app/Language.h"
+#include "catalogue/ChipModelTable.h"
 #include "cli/CliGang.h"
 #include "cli/CliOptions.h"
 #include "cli/CliRequest.h"
 #include "cli/Subcommands.h"
+#include "core/SystemClock.h"
+#include "gang/GangRunner.h"
 #include "gang/GangSocket.h"
 
 namespace {
@@ -62,6 +65,38 @@ KV_FUZZ_TARGET(cli_arguments) {
     }
     for (const std::optional<int>& byte : {r.low, r.high, r.ext, r.lockByte})
         KV_FUZZ_CHECK(!byte || (*byte >= 0 && *byte <= 0xFF));
+    // Every valued option the parser accepted holds a value of its range.
+    KV_FUZZ_CHECK(kv::cli::portProblem(r.port).isEmpty());
+    KV_FUZZ_CHECK(r.baud.isEmpty() || r.baud.toInt() > 0);
+    KV_FUZZ_CHECK(r.model.isEmpty() || kv::ChipModelTable::find(r.model));
+    KV_FUZZ_CHECK(!r.slotMhz || *r.slotMhz == 1 || *r.slotMhz == 2 || *r.slotMhz == 4 ||
+                  *r.slotMhz == 8);
+    KV_FUZZ_CHECK(r.target.isEmpty() || r.target == u"flash" || r.target == u"eeprom");
+    KV_FUZZ_CHECK(!r.address || *r.address >= 0);
+    KV_FUZZ_CHECK(!r.pageSize || *r.pageSize == 32 || *r.pageSize == 64 || *r.pageSize == 128);
+    KV_FUZZ_CHECK(r.language.isEmpty() || r.language == u"en" || r.language == u"zh");
+    KV_FUZZ_CHECK(r.since.isNull() || r.since.isValid());
+    for (const std::optional<QString>& text : {r.operatorName, r.lot})
+        KV_FUZZ_CHECK(!text || *text == text->trimmed());
+    // The combinations that make no sense never pass.
+    KV_FUZZ_CHECK(!(r.csv && r.json));
+    KV_FUZZ_CHECK(!(r.quiet && r.verbose));
+    KV_FUZZ_CHECK(!r.noRecord || (r.recordUrl.isEmpty() && r.serialFile.isEmpty()));
+    KV_FUZZ_CHECK(r.command != u"fuses write" || r.low || r.high || r.ext);
+    KV_FUZZ_CHECK(r.command != u"calibration write" || (r.slotMhz && !r.target.isEmpty()));
+    if (r.command == u"gang") {
+        // Each socket's own line, as the gang starts it, parses and talks to that socket.
+        const kv::SystemClock clock;
+        kv::GangRunner runner(QString(), clock);
+        runner.setCommand(r.gangCommand, kv::cli::CliGang::childOptions(r));
+        for (const kv::GangSocket& socket : kv::GangSockets::fromPortList(r.gangPorts)) {
+            const kv::cli::ParsedArguments child =
+                kv::cli::parseArguments(runner.argumentsFor(socket));
+            KV_FUZZ_CHECK(child.error.isEmpty());
+            KV_FUZZ_CHECK(child.request.port == socket.port);
+            KV_FUZZ_CHECK(child.request.json);
+        }
+    }
     // The messages speak the language the parser decided. Not asked where a
     // language word is itself the value of the option before it ("-p --lang").
     for (qsizetype i = 1; i < arguments.size(); ++i) {

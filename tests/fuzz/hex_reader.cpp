@@ -9,6 +9,8 @@
 #include "FuzzTarget.h"
 #include "images/ImageFormat.h"
 #include "images/IntelHexReader.h"
+#include "images/IntelHexWriter.h"
+#include "images/MemoryImage.h"
 
 namespace {
 
@@ -117,5 +119,17 @@ KV_FUZZ_TARGET(hex_reader) {
         const auto it = recorded->find(at);
         KV_FUZZ_CHECK(quint8(image[at]) == (it == recorded->end() ? 0xFF : it->second));
     }
+    // The conversions round-trip: digits and bytes, and the image saved as
+    // HEX (read-flash, read-eeprom) reads back as the same bytes from 0.
+    const kv::MemoryImage held(result.digits);
+    KV_FUZZ_CHECK(held.toBytes() == image);
+    KV_FUZZ_CHECK(kv::MemoryImage::fromBytes(image).text() == result.digits.toUpper());
+    QByteArray saved = kv::IntelHexText(image);
+    QBuffer again(&saved);
+    again.open(QIODevice::ReadOnly);
+    const IntelHexReader::Result reread = IntelHexReader::read(
+        again, [] {}, -1);
+    KV_FUZZ_CHECK(reread.ok());
+    KV_FUZZ_CHECK(reread.digits == result.digits.toUpper());
     return 0;
 }

@@ -1,11 +1,41 @@
 // SPDX-License-Identifier: MIT
 // The serial number settings file (NAME.SET.serial). A file is taken only
 // with every number as written: nothing is narrowed into range.
+#include <limits>
+
 #include "FuzzTarget.h"
 #include "app/SerialFile.h"
 #include "core/OperationError.h"
 
 namespace {
+
+using Format = kv::SerialScheme::Format;
+
+// The number the bytes stand for, read back the plain way.
+qint64 decoded(const QByteArray& bytes, Format format) {
+    if (format == Format::DecimalText || format == Format::HexText)
+        return bytes.toLongLong(nullptr, format == Format::DecimalText ? 10 : 16);
+    quint64 value = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const qsizetype at = format == Format::BinaryBigEndian ? i : bytes.size() - 1 - i;
+        value = value << 8 | quint8(bytes[at]);
+    }
+    return qint64(value);
+}
+
+// The largest number width bytes or digits of the format hold.
+qint64 largest(Format format, int width) {
+    const int bitsPerUnit = format == Format::DecimalText ? 0 : format == Format::HexText ? 4 : 8;
+    if (bitsPerUnit == 0) {
+        qint64 limit = 1;
+        for (int i = 0; i < width; ++i)
+            limit *= 10;
+        return limit - 1;  // width is at most 18
+    }
+    if (bitsPerUnit * width >= 63)
+        return std::numeric_limits<qint64>::max();
+    return (qint64(1) << (bitsPerUnit * width)) - 1;
+}
 
 // The value of the last "key=" line as a number of any size; nullopt when
 // there is none. Only asked about files that were taken.
@@ -51,6 +81,26 @@ KV_FUZZ_TARGET(serial_file) {
         KV_FUZZ_CHECK(written.isEmpty() || written.size() == scheme.width);
         if (value > std::numeric_limits<qint64>::max() - scheme.step)
             break;
+    }
+    // In every format the bytes read back as the number, and a number is
+    // refused only when it does not fit: the start, the edge and past it.
+    for (const Format format : {Format::BinaryLittleEndian, Format::BinaryBigEndian,
+                                Format::DecimalText, Format::HexText}) {
+        kv::SerialScheme other = scheme;
+        other.format = format;
+        if (!other.isValid())
+            continue;
+        const qint64 edge = largest(format, other.width);
+        const qint64 past = edge < std::numeric_limits<qint64>::max() ? edge + 1 : -1;
+        for (const qint64 value : {scheme.start, qint64(0), edge, past, qint64(-1)}) {
+            const QByteArray bytes = other.bytesFor(value);
+            const bool fits = value >= 0 && value <= edge;
+            KV_FUZZ_CHECK(bytes.isEmpty() == !fits);
+            if (fits) {
+                KV_FUZZ_CHECK(bytes.size() == other.width);
+                KV_FUZZ_CHECK(decoded(bytes, format) == value);
+            }
+        }
     }
     return 0;
 }

@@ -295,17 +295,54 @@ TEST(ImageLoader, OtherEndingsEmptyImageAndViewSilently) {
 TEST(ImageLoader, EepFileIsHexWhenItStartsWithAColonAndBinaryOtherwise) {
     ImageRig rig;
     QString hex = rig.write(QStringLiteral("a.eep"), hexRecord(0, 0, k16) + hexEnd());
-    ASSERT_EQ(rig.load(kv::MemoryKind::Eeprom, hex), LoadStatus::Loaded);
+    kv::LoadOutcome loaded = rig.load(kv::MemoryKind::Eeprom, hex);
+    ASSERT_EQ(loaded, LoadStatus::Loaded);
+    EXPECT_FALSE(loaded.raw);
     EXPECT_EQ(rig.eeprom.image().toBytes(), k16);
 
     const QByteArray raw("\x3A\x00:\r\n\xFF", 6);  // ':' only in the middle
     QString binary = rig.write(QStringLiteral("b.eep"), QByteArray("x") + raw);
-    ASSERT_EQ(rig.load(kv::MemoryKind::Eeprom, binary), LoadStatus::Loaded);
+    rig.log.clear();
+    loaded = rig.load(kv::MemoryKind::Eeprom, binary);
+    ASSERT_EQ(loaded, LoadStatus::Loaded);
     EXPECT_EQ(rig.eeprom.image().toBytes(), QByteArray("x") + raw);
+    ASSERT_TRUE(loaded.raw);
+    EXPECT_EQ(loaded.raw->bytes, 7);
+    EXPECT_FALSE(loaded.raw->looksLikeText);
+    // One line says how the file was taken.
+    EXPECT_EQ(rig.log,
+              QStringList{QStringLiteral("b.eep 不是 Intel HEX 文件，按原始二进制读入，7 字节")});
 
     QString empty = rig.write(QStringLiteral("c.eep"), QByteArray());
     ASSERT_EQ(rig.load(kv::MemoryKind::Eeprom, empty), LoadStatus::Loaded);
     EXPECT_TRUE(rig.eeprom.image().isEmpty());
+}
+
+// Text that would go into EEPROM as its characters: a comment before the
+// records, a UTF-16 or UTF-8 file. Still loaded, as the rule has it; flagged.
+TEST(ImageLoader, EepFileReadAsRawSaysWhenItLooksLikeText) {
+    ImageRig rig;
+    const struct {
+        QByteArray bytes;
+        bool text;
+    } rows[] = {
+        {"; EEPROM of the line 3 board\r\n:0100000055AA\r\n:00000001FF\r\n", true},
+        {QByteArray("\xFF\xFE;\0 \0", 6), true},
+        {QByteArray("\xFE\xFF\0;", 4), true},
+        {"\xEF\xBB\xBFtable\tvalues\n", true},
+        {"\x01\x02\x03\x04", false},
+        {"calibration \xB0"
+         "C",
+         false},  // one byte beyond ASCII is data
+    };
+    for (const auto& row : rows) {
+        const kv::LoadOutcome loaded =
+            rig.load(kv::MemoryKind::Eeprom, rig.write(QStringLiteral("t.eep"), row.bytes));
+        ASSERT_EQ(loaded, LoadStatus::Loaded);
+        EXPECT_EQ(rig.eeprom.image().toBytes(), row.bytes);
+        ASSERT_TRUE(loaded.raw);
+        EXPECT_EQ(loaded.raw->looksLikeText, row.text) << row.bytes.toHex().toStdString();
+    }
 }
 
 TEST(ImageLoader, EmptyAndLargeBinaryFiles) {

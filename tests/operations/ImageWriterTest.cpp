@@ -221,4 +221,35 @@ TEST(writeEepromImage, AWholeEepromGoesByteByByteAndMissingAcksAreCountedAfterTh
     EXPECT_EQ(quiet.prompts.lines(), QStringList{QStringLiteral("KELVARO 测试|") + missing});
 }
 
+// A "!" later than the window's 100 ms lands in the next byte's wait: a byte
+// counts as unacknowledged although every byte was written (what a loaded
+// machine did to kelvaro-cli against kelvaro-sim). Under the command line's
+// longer limit each "!" counts for its own byte; a silent programmer then
+// costs one long wait, and 100 ms for each byte after it.
+TEST(writeEepromImage, ALateAcknowledgementCountsForItsOwnByteUnderALongerLimit) {
+    const QByteArray data = ImageOpsRig::randomBytes(8, 5);
+    ImageOpsRig window;
+    window.sim.device.faults().extraReplyDelayMs = 150;
+    window.eeprom.setImage(MemoryImage::fromBytes(data));
+    EXPECT_GE(window.write(kv::MemoryKind::Eeprom).unacknowledged, 1);
+    EXPECT_EQ(window.sim.device.eeprom().left(8), data);
+
+    ImageOpsRig cli;
+    cli.sim.link.setAcknowledgementLimitMs(1000);
+    cli.sim.device.faults().extraReplyDelayMs = 150;
+    cli.eeprom.setImage(MemoryImage::fromBytes(data));
+    EXPECT_EQ(cli.write(kv::MemoryKind::Eeprom).unacknowledged, 0);
+    EXPECT_EQ(cli.sim.device.eeprom().left(8), data);
+
+    ImageOpsRig silent;
+    silent.sim.link.setAcknowledgementLimitMs(1000);
+    silent.sim.device.faults().dropWriteAcksAfter = 0;
+    silent.eeprom.setImage(MemoryImage::fromBytes(data));
+    kv::WriteOutcome outcome;
+    const qint64 ms = silent.timed([&] { outcome = silent.write(kv::MemoryKind::Eeprom); });
+    EXPECT_EQ(outcome.unacknowledged, 8);
+    EXPECT_GE(ms, 1000 + 7 * 100);
+    EXPECT_LT(ms, 1000 + 7 * 100 + 8 * 20 + 20);
+}
+
 }  // namespace

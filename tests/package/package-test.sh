@@ -40,6 +40,10 @@ echo "$(basename "$deb"): Depends: $depends"
 [[ $depends == *libqt6sql6-sqlite* ]] || fail "Depends lacks libqt6sql6-sqlite: $depends"
 suggests=$(dpkg-deb -f "$deb" Suggests)
 [[ $suggests == *libqt6sql6-psql* ]] || fail "Suggests lacks libqt6sql6-psql: $suggests"
+# The Chinese window needs Qt's translations and a CJK font, which apt installs by default.
+recommends=$(dpkg-deb -f "$deb" Recommends)
+[[ $recommends == *qt6-translations-l10n* && $recommends == *"fonts-wqy-microhei | fonts-noto-cjk"* ]] ||
+  fail "Recommends: $recommends"
 
 step "lintian"
 # Warnings count as failures too: the package is expected to be clean.

@@ -34,6 +34,16 @@ void checkCapacity(const QByteArray& bytes, MemoryKind memory, const ChipModel& 
 ImageFile loadFile(CommandRun& run, MemoryKind memory) {
     const QString& path = run.request().file;
     ImageFile file = ImageFile::load(path, memory);
+    if (file.raw) {
+        run.report().warning(ImageFiles::rawBinaryText(QFileInfo(path).fileName(), file.raw->bytes));
+        // A text file would go into the chip as its characters, with exit 0.
+        if (file.raw->looksLikeText && !run.request().raw)
+            CommandRun::end(Ending::File,
+                            QCoreApplication::translate(
+                                "CliChipCommands",
+                                "%1 看起来是文本，不是EEPROM数据；确要按原始字节写入请加 --raw")
+                                .arg(path));
+    }
     if (file.bytes(memory).isEmpty())
         CommandRun::end(
             Ending::File,

@@ -8,8 +8,8 @@ const Subcommand& verifyEeprom() {
     static const Subcommand command{
         .name = QStringLiteral("verify-eeprom"),
         .arguments = 1,
-        .options = {},
-        .usage = QStringLiteral("verify-eeprom FILE"),
+        .options = {QStringLiteral("raw")},
+        .usage = QStringLiteral("verify-eeprom FILE [--raw]"),
         .summary = QStringLiteral("compare EEPROM with the file"),
         .example = QStringLiteral("kelvaro-cli -p /dev/ttyUSB0 verify-eeprom table.eep"),
         .reach = Reach::Chip,
