@@ -48,7 +48,9 @@ PassOutcome ProgramPass::runPass() {
         return pass;
     RunningScope scope([this](bool on) { setRunning(on); });
     ProgrammerLink::Exchange exchange(m_parts.link);
+    // A pass refused while its plan is made leaves nothing of an earlier one.
     m_lastOutcome = PassOutcome();
+    m_lastPlan = PassPlan();
     m_lastPlan = makePlan();
     if (m_amend)
         m_amend(m_lastPlan);

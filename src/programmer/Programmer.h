@@ -30,7 +30,9 @@ class Programmer {
 public:
     virtual ~Programmer() = default;
 
+    // A front end that listens beside another wraps the sink it finds.
     void setEventSink(EventSink sink) { m_sink = std::move(sink); }
+    const EventSink& eventSink() const { return m_sink; }
     // The chip's sizes and FLASH page, for the calls that follow.
     void setGeometry(const MemoryGeometry& geometry) { m_geometry = geometry; }
     const MemoryGeometry& geometry() const { return m_geometry; }
