@@ -93,6 +93,7 @@ std::optional<QString> RecordKeeper::serialPlacementProblem() const {
 std::optional<OperationError> RecordKeeper::admit(bool pass) {
     m_keep = false;
     m_takenSerial.reset();
+    m_serialWanted = false;
     if (pass) {
         // Checked first: a line's numbering is never replaced by none.
         std::optional<QString> refusal = m_serialRefusal;
@@ -123,7 +124,7 @@ std::optional<OperationError> RecordKeeper::admit(bool pass) {
         return std::nullopt;
     }
     if (pass) {
-        if (const auto refusal = takeSerialNumber())
+        if (const auto refusal = defineSerialSequence())
             return OperationError(*refusal, ErrorKind::Record);
     }
     m_keep = true;
@@ -134,6 +135,10 @@ std::optional<OperationError> RecordKeeper::begin(const std::optional<QString>& 
     m_lastRecordId = 0;
     m_startedId = 0;
     m_recordPending.reset();
+    m_recordLost.reset();
+    m_lastResult.clear();
+    m_stopped = false;
+    m_takenSerial.reset();
     m_passSignature.reset();
     m_passRejected = false;
     m_calibration.reset();
@@ -149,24 +154,16 @@ std::optional<OperationError> RecordKeeper::begin(const std::optional<QString>& 
     // A version read from the programmer on another port is not this one's.
     if (m_recorder->context().firmwarePort != number)
         record.firmwareVersion.clear();
-    if (m_takenSerial) {
-        // Taken for this chip and not in it yet: should the process die, the
-        // row keeps it out of use.
-        record.serialSequence = m_serialScheme->name;
-        record.spoiledSerial = m_takenSerial;
-    }
     try {
-        m_startedId = m_recorder->writeStarted();
+        // The number is taken with the row, in one transaction: never one
+        // without the other.
+        const RecordStore::Started started = m_recorder->writeStarted(
+            m_serialScheme && m_serialWanted ? m_serialScheme->name : QString());
+        m_startedId = started.id;
+        m_takenSerial = started.serial;
     } catch (const OperationError& e) {
         m_keep = false;
         m_recorder->abandon();
-        if (m_takenSerial) {
-            try {
-                SerialNumbers(m_recorder->store())
-                    .markSpoiled(m_serialScheme->name, *m_takenSerial, e.text());
-            } catch (const OperationError&) {
-            }
-        }
         m_session.log().sendInfo(e.text());
         return OperationError(e.text(), ErrorKind::Record);
     }
@@ -182,7 +179,14 @@ void RecordKeeper::complete(const std::optional<OperationError>& error,
     const std::optional<QString> failure = recordedFailure(error);
     if (m_takenSerial)
         writeSerialNumber(failure);
-    completeRecord(failure, finding);
+    try {
+        completeRecord(failure, finding);
+    } catch (const OperationError& e) {
+        if (e.kind() != ErrorKind::Stopped)
+            throw;
+        m_stopped = true;
+        m_recorder->endStep(kFail, e.text());
+    }
 }
 
 std::optional<QString> RecordKeeper::finish(const std::optional<OperationError>& failure) {
@@ -190,9 +194,11 @@ std::optional<QString> RecordKeeper::finish(const std::optional<OperationError>&
         return std::nullopt;
     m_keep = false;
     m_chipSignature.reset();
+    const bool stopped = m_stopped || (failure && failure->kind() == ErrorKind::Stopped);
     try {
-        const PassRecorder::Finished finished = m_recorder->finish(
-            recordedFailure(failure), failure && failure->kind() == ErrorKind::Stopped);
+        const PassRecorder::Finished finished =
+            m_recorder->finish(recordedFailure(failure), stopped);
+        m_lastResult = m_recorder->record().result;
         // A pending record completes its started row when it is uploaded.
         m_lastRecordId = finished.id ? finished.id : m_startedId;
         m_recordPending = finished.pending;
@@ -200,6 +206,10 @@ std::optional<QString> RecordKeeper::finish(const std::optional<OperationError>&
             m_session.log().sendInfo(*m_recordPending);
     } catch (const OperationError& e) {
         // The chip has been written; the line must know this one went unrecorded.
+        const PassRecord& record = m_recorder->record();
+        m_lastResult = record.result;
+        m_recordLost = LostRecord{e.text(), record.passUid,
+                                  record.serial ? record.serial : record.spoiledSerial};
         m_session.log().sendInfo(e.text());
         return e.text();
     }
@@ -274,16 +284,16 @@ void RecordKeeper::completeRecord(const std::optional<QString>& failure,
     }
 }
 
-std::optional<QString> RecordKeeper::takeSerialNumber() {
+std::optional<QString> RecordKeeper::defineSerialSequence() {
+    m_serialWanted = false;
     if (!m_serialScheme)
         return std::nullopt;
     try {
-        SerialNumbers numbers(m_recorder->store());
-        numbers.define(*m_serialScheme);
-        m_takenSerial = numbers.takeNext(m_serialScheme->name, m_recorder->station());
+        SerialNumbers(m_recorder->store()).define(*m_serialScheme);
     } catch (const OperationError& e) {
         return e.text();
     }
+    m_serialWanted = true;
     return std::nullopt;
 }
 
@@ -302,6 +312,8 @@ void RecordKeeper::writeSerialNumber(const std::optional<QString>& failure) {
         try {
             written = writeSerialBytes(m_serialScheme->bytesFor(*m_takenSerial));
         } catch (const OperationError& e) {
+            // A stop here leaves part of the number in the chip: "stopped".
+            m_stopped = m_stopped || e.kind() == ErrorKind::Stopped;
             m_recorder->endStep(QStringLiteral("fail"), e.text());
             reason = e.text();
         }

@@ -29,6 +29,11 @@ RecordPolicy policyOf(const CliRequest& request, const SettingsStore& settings) 
     // A script has no one watching the log: what it wrote is read back for
     // the record, whatever the window's own setting says.
     policy.readBack = true;
+    // The deadline of the record's waits, for this run only.
+    bool set = false;
+    const int seconds = qEnvironmentVariableIntValue("KELVARO_RECORD_TIMEOUT", &set);
+    if (set && seconds > 0)
+        policy.waitSeconds = seconds;
     return policy;
 }
 
@@ -99,11 +104,15 @@ int CliRunner::runRecordList() {
     if (m_request.failedOnly)
         filter.result = QStringLiteral("fail");
     try {
-        RecordStore store(policy.url.isEmpty() ? RecordUrl::defaultUrl() : policy.url);
+        // One connection for the spool's upload and the listing.
+        PassRecorder recorder(policy, m_clock, [] { return QDateTime::currentDateTimeUtc(); });
+        RecordStore& store = recorder.store();
         // Records that waited in the spool belong in the listing.
         try {
-            PassRecorder recorder(policy, m_clock, [] { return QDateTime::currentDateTimeUtc(); });
-            recorder.flushSpool();
+            const RecordSpool::Flushed flushed = recorder.flushSpool();
+            m_findings.insert(QStringLiteral("setAside"), flushed.setAside);
+            for (const QString& note : flushed.notes)
+                m_report.note(note);
         } catch (const OperationError&) {
         }
         if (m_request.csv) {
@@ -157,18 +166,25 @@ int CliRunner::runRecordFlush() {
                           [] { return QDateTime::currentDateTimeUtc(); });
     const QString target = recorder.spoolTarget();
     RecordSpool spool(recorder.spoolPath());
-    int uploaded = 0;
+    RecordSpool::Flushed flushed;
     try {
-        uploaded = recorder.flushSpool();
+        flushed = recorder.flushSpool();
     } catch (const OperationError& e) {
         m_findings.insert(QStringLiteral("waiting"), spool.count(target));
         return fail(kExitRecord, e.text());
     }
-    const int waiting = spool.count(target);
-    m_findings.insert(QStringLiteral("uploaded"), uploaded);
-    m_findings.insert(QStringLiteral("waiting"), waiting);
-    m_human =
-        QCoreApplication::translate("CliRecordCommands", "已上传%1条暂存的记录。").arg(uploaded);
+    for (const QString& note : std::as_const(flushed.notes))
+        m_report.note(note);
+    m_findings.insert(QStringLiteral("uploaded"), flushed.uploaded);
+    m_findings.insert(QStringLiteral("waiting"), spool.count(target));
+    m_findings.insert(QStringLiteral("setAside"), flushed.setAside);
+    m_findings.insert(QStringLiteral("conflicts"), QJsonArray::fromStringList(flushed.conflicts));
+    m_human = QCoreApplication::translate("CliRecordCommands", "已上传%1条暂存的记录。")
+                  .arg(flushed.uploaded);
+    if (flushed.setAside > 0)
+        m_human += QCoreApplication::translate("CliRecordCommands", "另有%1行无法读取，已移到 %2。")
+                       .arg(flushed.setAside)
+                       .arg(spool.quarantinePath());
     return kExitDone;
 }
 

@@ -18,6 +18,7 @@
 #include "link/ProgrammerLink.h"
 #include "operations/ProgramPass.h"
 #include "ports/PortSearch.h"
+#include "record/RecordDatabase.h"
 #include "schemes/SchemeFile.h"
 #include "settings/SettingsKeys.h"
 
@@ -61,6 +62,7 @@ CliRunner::~CliRunner() {
     m_workbench.reset();
     m_recorder.reset();
     m_port.setOpen(false);
+    RecordDatabase::setClock(nullptr);
 }
 
 int CliRunner::fail(int code, const QString& message) {
@@ -70,6 +72,9 @@ int CliRunner::fail(int code, const QString& message) {
 
 int CliRunner::run() {
     const qint64 startMs = m_clock.nowMs();
+    // Every record operation of this command shares one deadline.
+    RecordDatabase::setClock(&m_clock);
+    const RecordDatabase::CommandScope recordDeadline;
     int code = kExitDone;
     try {
         if (m_request.id == CommandId::ListPorts)
@@ -89,7 +94,10 @@ int CliRunner::run() {
     } catch (const OperationError& e) {
         code = fail(kExitProgrammer, e.text());
     }
-    if (StopSignal::requested()) {
+    // A stop that came once the chip had passed (while its row was being
+    // written) changes nothing: the exit code says what the row says.
+    const bool passedBeforeStop = m_workbench && m_workbench->record().lastResult() == u"pass";
+    if (StopSignal::requested() && !passedBeforeStop) {
         code = StopSignal::exitCode();
         m_findings.insert(QStringLiteral("interrupted"), true);
         m_findings.insert(QStringLiteral("reason"), QStringLiteral("stopped"));
@@ -117,6 +125,15 @@ int CliRunner::run() {
     }
     if (m_workbench && m_workbench->record().lastRecordId() != 0)
         m_findings.insert(QStringLiteral("record"), m_workbench->record().lastRecordId());
+    if (m_workbench && m_workbench->record().recordLost()) {
+        // The chip was written and its row is nowhere: the line must set the
+        // chip aside by these two.
+        const RecordKeeper::LostRecord& lost = *m_workbench->record().recordLost();
+        m_findings.insert(QStringLiteral("recordLost"), true);
+        m_findings.insert(QStringLiteral("passUid"), lost.passUid);
+        m_findings.insert(QStringLiteral("serial"),
+                          lost.serial ? QJsonValue(*lost.serial) : QJsonValue());
+    }
     if (m_workbench && m_workbench->record().recordPending()) {
         // The chip is done; only its record waits. A command that failed
         // keeps its own code, the chip being what the line must act on.
@@ -238,6 +255,8 @@ int CliRunner::outcome(const CommandResult& result, int chipExit) {
                 return fail(kExitFile, error.text());
             case ErrorKind::Record:
                 return fail(kExitRecord, error.text());
+            case ErrorKind::RecordLost:
+                return fail(kExitRecordLost, error.text());
             case ErrorKind::NoAnswer:
             case ErrorKind::LineLost:
             case ErrorKind::PortBusy:
