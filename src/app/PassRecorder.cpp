@@ -55,6 +55,7 @@ RecordStore& PassRecorder::store() {
 
 std::optional<QString> PassRecorder::admit() {
     m_note.clear();
+    m_spoolNotes.clear();
     m_reason.clear();
     try {
         store().ensureReachable();
@@ -67,8 +68,9 @@ std::optional<QString> PassRecorder::admit() {
     }
     // What an earlier run could not store goes first; when it cannot go now
     // it keeps waiting, and this pass still gets its own row.
+    m_spoolNotes.clear();
     try {
-        flushSpool();
+        m_spoolNotes = flushSpool().notes;
     } catch (const OperationError&) {
     }
     return std::nullopt;

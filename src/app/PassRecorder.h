@@ -78,6 +78,9 @@ public:
     // unrecordedNote() says why.
     std::optional<QString> admit();
     const QString& unrecordedNote() const { return m_note; }
+    // What admit()'s upload of the spool has to tell (lines set aside,
+    // numbers in conflict); empty when nothing.
+    const QStringList& spoolNotes() const { return m_spoolNotes; }
     // The store's own reason behind unrecordedNote().
     const QString& unrecordedReason() const { return m_reason; }
 
@@ -149,6 +152,7 @@ private:
     QString m_spoolPath;
     QString m_note;
     QString m_reason;
+    QStringList m_spoolNotes;
     bool m_active = false;
     bool m_stepOpen = false;
     qint64 m_stepStartMs = 0;

@@ -109,6 +109,8 @@ std::optional<OperationError> RecordKeeper::admit(bool pass) {
     // Before the first byte: a line that must record may not program unrecorded chips.
     if (const auto refusal = m_recorder->admit())
         return OperationError(*refusal, ErrorKind::Record);
+    for (const QString& note : m_recorder->spoolNotes())
+        m_session.log().sendInfo(note);
     const bool keep = m_recorder->unrecordedNote().isEmpty();
     if (!keep) {
         // Serial numbers come from the shared sequence in the record: taken

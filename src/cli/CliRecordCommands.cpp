@@ -80,6 +80,8 @@ int CliRunner::prepareRecorder() {
         m_recorder->setSchemeFile(m_request.file);
     if (const auto refusal = m_recorder->admit())
         return fail(kExitRecord, *refusal);
+    for (const QString& note : m_recorder->spoolNotes())
+        m_report.note(note);
     try {
         if (!m_request.serialFile.isEmpty()) {
             m_serialSource = m_request.serialFile;

@@ -94,10 +94,7 @@ int CliRunner::run() {
     } catch (const OperationError& e) {
         code = fail(kExitProgrammer, e.text());
     }
-    // A stop that came once the chip had passed (while its row was being
-    // written) changes nothing: the exit code says what the row says.
-    const bool passedBeforeStop = m_workbench && m_workbench->record().lastResult() == u"pass";
-    if (StopSignal::requested() && !passedBeforeStop) {
+    if (stopCounts()) {
         code = StopSignal::exitCode();
         m_findings.insert(QStringLiteral("interrupted"), true);
         m_findings.insert(QStringLiteral("reason"), QStringLiteral("stopped"));
@@ -237,8 +234,15 @@ int CliRunner::noAnswer() {
     return fail(kExitProgrammer, QCoreApplication::translate("CliRunner", "编程器无反应!"));
 }
 
+bool CliRunner::stopCounts() const {
+    // A stop that came once the chip had passed (while its row was being
+    // written) changes nothing: the exit code says what the row says.
+    return StopSignal::requested() &&
+           !(m_workbench && m_workbench->record().lastResult() == u"pass");
+}
+
 int CliRunner::outcome(const CommandResult& result, int chipExit) {
-    if (StopSignal::requested())
+    if (stopCounts())
         return StopSignal::exitCode();
     if (!result.ran)
         return fail(kExitProgrammer, CommandRunner::busyText());

@@ -86,6 +86,8 @@ private:
     // The exit code for how a command ended: the stop, the error's kind, or
     // the chip's findings (chipExit).
     int outcome(const CommandResult& result, int chipExit = kExitDone);
+    // A stop decides the exit code unless the chip had passed before it.
+    bool stopCounts() const;
     // A silent programmer: exit 3 with "no answer".
     int noAnswer();
     // A reply where a signature belongs that is not one: exit 3 with advice.

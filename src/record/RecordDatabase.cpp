@@ -158,7 +158,9 @@ void quietDriver(QtMsgType type, const QMessageLogContext& context, const QStrin
 // libpq is already loaded by Qt's driver: it is only looked up, not linked.
 int socketOf(const QSqlDatabase& database) {
     const QVariant handle = database.driver() ? database.driver()->handle() : QVariant();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0)
+    // PGconn is libpq's name for its struct pg_conn.
+    if (!handle.isValid() ||
+        (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0))
         return -1;
     void* const connection = *static_cast<void* const*>(handle.constData());
     using SocketFn = int (*)(const void*);

@@ -152,11 +152,12 @@ std::optional<QString> settleSerials(RecordDatabase& db, qint64 id, const PassRe
         return std::nullopt;
     std::optional<QString> conflict;
     if (record.serial) {
-        QSqlQuery found = db.exec(QStringLiteral("SELECT state, note, pass_id FROM serial_numbers"
+        QSqlQuery found = db.exec(QStringLiteral("SELECT state, note FROM serial_numbers"
                                                  " WHERE sequence = ? AND value = ?"),
                                   {record.serialSequence, *record.serial});
-        if (found.next() && found.value(0).toString() == u"spoiled" &&
-            found.value(2).toLongLong() != id) {
+        // A pass's own end never spoils the number it wrote: a spoiled one
+        // was taken for interrupted elsewhere while this row waited.
+        if (found.next() && found.value(0).toString() == u"spoiled") {
             conflict = recordtexts::serialSpoiledMeanwhile(record.serialSequence, *record.serial,
                                                            found.value(1).toString(), id);
         }
