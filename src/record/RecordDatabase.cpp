@@ -198,8 +198,8 @@ public:
         {
             std::lock_guard lock(m_mutex);
             m_socket = socket;
-            m_deadline =
-                Steady::now() + std::chrono::milliseconds(std::max<qint64>(0, remainingMs));
+            m_deadline = Steady::now() +
+                         std::chrono::milliseconds(std::max<qint64>(0, remainingMs) + kSlackMs);
             m_stopSeen = false;
             m_armed = true;
             m_fired = None;
@@ -215,6 +215,9 @@ public:
 
 private:
     using Steady = std::chrono::steady_clock;
+    // A server that answers ends a lock wait itself within a slice of the
+    // deadline, and says why; only one that does not is cut off.
+    static constexpr int kSlackMs = 2 * kLockSliceMs;
     void run() {
         std::unique_lock lock(m_mutex);
         while (!m_quit) {
@@ -228,7 +231,8 @@ private:
             const auto now = Steady::now();
             if (!m_stopSeen && stopRequested()) {
                 m_stopSeen = true;
-                m_deadline = std::min(m_deadline, now + std::chrono::milliseconds(kStopGraceMs));
+                m_deadline =
+                    std::min(m_deadline, now + std::chrono::milliseconds(kStopGraceMs + kSlackMs));
             }
             if (now >= m_deadline) {
                 ::shutdown(m_socket, SHUT_RDWR);

@@ -41,7 +41,7 @@ public:
     static constexpr int kLockWaitSeconds = kDefaultLimitMs / 1000;
     // After a stop, what is still running gets this long to finish (the
     // "stopped" row itself must be written).
-    static constexpr int kStopGraceMs = 500;
+    static constexpr int kStopGraceMs = 400;
 
     // What ends a wait early: Ctrl-C on the command line, Stop in the window.
     // One per process, also called from the watchdog's thread; empty: waits
