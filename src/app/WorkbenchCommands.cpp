@@ -394,7 +394,8 @@ void Workbench::autoSelectModel() {
 
 void Workbench::openHelp() {
     const QString path = helpFilePath();
-    if (!QFileInfo::exists(path) || !m_session.platform().dialogs.showHelp(QUrl::fromLocalFile(path)))
+    if (!QFileInfo::exists(path) ||
+        !m_session.platform().dialogs.showHelp(QUrl::fromLocalFile(path)))
         m_runner.showError(tr("帮助文件打不开：%1").arg(path));
 }
 

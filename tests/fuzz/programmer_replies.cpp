@@ -199,11 +199,15 @@ KV_FUZZ_TARGET(programmer_replies) {
         [&] { std::ignore = programmer.read(kv::MemoryKind::Eeprom, geometry.eepromSize); },
         [&] { std::ignore = programmer.verify(kv::MemoryKind::Flash, flash); },
         [&] { std::ignore = programmer.verify(kv::MemoryKind::Eeprom, eeprom); },
-        [&] { std::ignore = programmer.readInfoBytes({0, 1, 2, 3}); },
+        [&] {
+            std::ignore = programmer.readInfoBytes({0, 1, 2, 3});
+        },
         [&] { std::ignore = programmer.writeCalibration(kv::MemoryKind::Eeprom, 5, 0xA5); },
         [&] { std::ignore = programmer.writeCalibration(kv::MemoryKind::Flash, 7, 0x5A); },
         [&] { std::ignore = programmer.writeCell(kv::MemoryKind::Eeprom, 5, QByteArray("\xA5")); },
-        [&] { std::ignore = programmer.writeCell(kv::MemoryKind::Flash, 3, QByteArray("\x12\x34")); },
+        [&] {
+            std::ignore = programmer.writeCell(kv::MemoryKind::Flash, 3, QByteArray("\x12\x34"));
+        },
         [&] { std::ignore = programmer.readCell(kv::MemoryKind::Eeprom, 5); },
         [&] { std::ignore = programmer.readCell(kv::MemoryKind::Flash, 3); },
     };

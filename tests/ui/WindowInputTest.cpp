@@ -313,8 +313,9 @@ TEST(WindowAccessibility, EveryWindowNamesItsControlsByTheirCaptions) {
         ui::GangWindow gang(wb.session().platform().settings, rig.p.prompts, rig.p.clock,
                             dir.filePath(QStringLiteral("no-cli")), &map);
         ui::GangSocketsDialog sockets(QList<GangSocket>{{"COM2", "9600,n,8,1"}});
-        ui::PortSettingsDialog port(wb.session().link(), wb.session().platform().settings, rig.p.prompts,
-                                    wb.session().portSettingsState(), wb.portSettingsHooks(), &map);
+        ui::PortSettingsDialog port(wb.session().link(), wb.session().platform().settings,
+                                    rig.p.prompts, wb.session().portSettingsState(),
+                                    wb.portSettingsHooks(), &map);
         ui::RecordSettingsDialog record(wb.session().platform().settings, rig.p.prompts);
         QWidget* windows[] = {&w, w.helpWindow(), &viewer, &gang, &sockets, &port, &record};
         for (QWidget* window : windows) {

@@ -35,7 +35,8 @@ ImageFile loadFile(CommandRun& run, MemoryKind memory) {
     const QString& path = run.request().file;
     ImageFile file = ImageFile::load(path, memory);
     if (file.raw) {
-        run.report().warning(ImageFiles::rawBinaryText(QFileInfo(path).fileName(), file.raw->bytes));
+        run.report().warning(
+            ImageFiles::rawBinaryText(QFileInfo(path).fileName(), file.raw->bytes));
         // A text file would go into the chip as its characters, with exit 0.
         if (file.raw->looksLikeText && !run.request().raw)
             CommandRun::end(Ending::File,
