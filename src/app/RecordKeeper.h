@@ -18,8 +18,9 @@ class Session;
 
 // The production record of the commands that change a chip, filled from
 // what the logic itself reports (never from the log's text), and the serial
-// numbers of the programming pass: taken before it, handed to the pass's plan
-// (which writes them after its steps), recorded, and spoiled when not written.
+// numbers of the programming pass: taken with its started row, handed to the
+// pass's plan (which writes them after its steps), recorded, and spoiled when
+// not written.
 class RecordKeeper : public QObject {
     Q_OBJECT
 public:
