@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "app/PassRecorder.h"
 #include "record/RecordDatabase.h"
 #include "record/RecordStore.h"
 #include "record/RecordUrl.h"
@@ -162,6 +163,16 @@ TEST(CliEndToEndRecord, RunTakesTheSerialFileBesideTheScheme) {
     EXPECT_EQ(records[1].toObject()["id"].toInteger(), second.result()["record"].toInteger());
     EXPECT_EQ(records[1].toObject()["serial"].toInteger(), 4663);
     EXPECT_EQ(records[2].toObject()["serial"].toInteger(), 4660);
+
+    // The numbers come only from the record: a run without one, where the
+    // window allows that, is refused before anything is sent.
+    SimProcess untouched({QStringLiteral("--model"), QStringLiteral("ATMEGA8")});
+    CliProcess unrecorded;
+    ASSERT_TRUE(unrecorded.windowSettings().write(RecordPolicy::section(), RecordPolicy::allowKey(),
+                                                  QStringLiteral("1")));
+    EXPECT_EQ(unrecorded.run({"--json", "-p", untouched.pts(), "--no-record", "run", path}), 5)
+        << unrecorded.rawOutput().toStdString();
+    EXPECT_EQ(untouched.transcript(), "");
 }
 
 // Too little free space for the record's file (and its journal) refuses the
