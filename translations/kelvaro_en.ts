@@ -318,6 +318,10 @@
         <source>已上传%1条暂存的记录。</source>
         <translation>Uploaded %1 spooled records.</translation>
     </message>
+    <message>
+        <source>另有%1行无法读取，已移到 %2。</source>
+        <translation>%1 more lines could not be read and were moved to %2.</translation>
+    </message>
 </context>
 <context>
     <name>CliReport</name>
@@ -1531,6 +1535,14 @@ This user may not use serial ports: add the user to the dialout group (sudo user
         <source>无法写入记录暂存文件 %1：%2</source>
         <translation>Cannot write the record spool %1: %2</translation>
     </message>
+    <message>
+        <source>无法建立锁文件（磁盘已满或没有写权限）</source>
+        <translation>cannot create the lock file (disk full or no write permission)</translation>
+    </message>
+    <message>
+        <source>记录暂存文件 %1 中有 %2 行无法读取（写入中断或内容无效），已移到 %3，未上传。</source>
+        <translation>%2 lines of the record spool %1 could not be read (a write cut short, or values the record does not know) and were moved to %3, not uploaded.</translation>
+    </message>
 </context>
 <context>
     <name>RecordTexts</name>
@@ -1607,6 +1619,48 @@ This user may not use serial ports: add the user to the dialout group (sudo user
     <message>
         <source>生产记录数据库地址 %1 不会保存任何记录，请给出文件路径。</source>
         <translation>The production record address %1 keeps nothing; give a file path.</translation>
+    </message>
+    <message>
+        <source>生产记录 %1 不是普通文件（设备、管道或指向它们的链接），不能使用，未作任何改动。</source>
+        <translation>The production record %1 is not a regular file (a device, a pipe or a link to one) and cannot be used; nothing was changed.</translation>
+    </message>
+    <message>
+        <source>生产记录数据库 %1 拒绝了本用户的操作（没有权限）。
+%2</source>
+        <translation>The production record database %1 refused this user (permission denied).
+%2</translation>
+    </message>
+    <message>
+        <source>生产记录数据库 %1 拒绝了这条记录（违反表的约束）。
+%2</source>
+        <translation>The production record database %1 refused this record (a table constraint).
+%2</translation>
+    </message>
+    <message>
+        <source>与生产记录数据库 %1 的连接已断开。
+%2</source>
+        <translation>The connection to the production record database %1 was lost.
+%2</translation>
+    </message>
+    <message>
+        <source>生产记录数据库 %1 在 %2 秒内没有完成，已放弃等待。</source>
+        <translation>The production record database %1 did not finish within %2 s; the wait was given up.</translation>
+    </message>
+    <message>
+        <source>等待生产记录数据库 %1 时已停止。</source>
+        <translation>Stopped while waiting for the production record database %1.</translation>
+    </message>
+    <message>
+        <source>序列号冲突：芯片中的序列号 %2（序列 %1）在记录 %4 上传之前已被标为作废（%3）。该号码仍为作废，不会再发出；记录按芯片中的号码保存。</source>
+        <translation>Serial number conflict: the number %2 in the chip (sequence %1) had been marked spoiled (%3) before record %4 was uploaded. It stays spoiled and is never issued again; the record keeps the number the chip holds.</translation>
+    </message>
+    <message>
+        <source>芯片已编程，但本次的生产记录已丢失：数据库和记录暂存文件都无法写入。序列号：%1；记录标识（pass id）：%2。请把这颗芯片放在一边并登记。
+数据库：%3
+暂存文件：%4</source>
+        <translation>The chip is programmed, but its production record is lost: neither the database nor the record spool could be written. Serial number: %1; pass id: %2. Set this chip aside and log it.
+Database: %3
+Spool: %4</translation>
     </message>
 </context>
 <context>

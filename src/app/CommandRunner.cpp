@@ -8,6 +8,7 @@
 #include "images/ImageFiles.h"
 #include "link/StoppableSerialControl.h"
 #include "operations/OutcomeBoxes.h"
+#include "record/RecordDatabase.h"
 #include "settings/SettingsStore.h"
 
 namespace kv {
@@ -127,6 +128,8 @@ CommandResult CommandRunner::runRecorded(
     if (refuseWhileBusy())
         return result;
     result.ran = true;
+    // The command's record work, before and after the exchange, shares one deadline.
+    const RecordDatabase::CommandScope recordDeadline;
     if (const auto refusal = m_record.admit(!step)) {
         showError(refusal->text());
         result.error = refusal;
@@ -161,7 +164,7 @@ CommandResult CommandRunner::runRecorded(
         if (result.error)
             report(*result.error);
         else if (unrecorded)
-            result.error = OperationError(*unrecorded, ErrorKind::Record);
+            result.error = OperationError(*unrecorded, ErrorKind::RecordLost);
     }
     --m_commandDepth;
     afterCommand();

@@ -10,8 +10,8 @@
 #include "core/OperationError.h"
 #include "core/Version.h"
 #include "record/ProcessIdentity.h"
-#include "record/RecordSpool.h"
-#include "record/RecordStore.h"
+#include "record/RecordDatabase.h"
+#include "record/RecordTexts.h"
 #include "record/RecordUrl.h"
 #include "settings/SettingsStore.h"
 
@@ -25,6 +25,7 @@ RecordPolicy RecordPolicy::fromSettings(const SettingsStore& settings) {
     policy.readBack = settings.read(section(), readBackKey()).trimmed() == u"1";
     policy.operatorName = settings.read(section(), operatorKey()).trimmed();
     policy.lot = settings.read(section(), lotKey()).trimmed();
+    policy.waitSeconds = settings.read(section(), waitKey()).trimmed().toInt();
     return policy;
 }
 
@@ -32,12 +33,15 @@ PassRecorder::PassRecorder(RecordPolicy policy, const Clock& clock, WallClock no
     : m_policy(std::move(policy)),
       m_clock(clock),
       m_now(std::move(now)),
-      m_spoolPath(RecordSpool::defaultPath()) {}
+      m_spoolPath(RecordSpool::defaultPath()) {
+    RecordDatabase::setLimitMs(m_policy.waitSeconds * 1000);
+}
 
 PassRecorder::~PassRecorder() = default;
 
 void PassRecorder::setPolicy(RecordPolicy policy) {
     m_policy = std::move(policy);
+    RecordDatabase::setLimitMs(m_policy.waitSeconds * 1000);
     m_store.reset();
 }
 
@@ -51,6 +55,7 @@ RecordStore& PassRecorder::store() {
 
 std::optional<QString> PassRecorder::admit() {
     m_note.clear();
+    m_spoolNotes.clear();
     m_reason.clear();
     try {
         store().ensureReachable();
@@ -63,8 +68,9 @@ std::optional<QString> PassRecorder::admit() {
     }
     // What an earlier run could not store goes first; when it cannot go now
     // it keeps waiting, and this pass still gets its own row.
+    m_spoolNotes.clear();
     try {
-        flushSpool();
+        m_spoolNotes = flushSpool().notes;
     } catch (const OperationError&) {
     }
     return std::nullopt;
@@ -84,14 +90,11 @@ QString PassRecorder::spoolTarget() const {
         .displayText();
 }
 
-int PassRecorder::flushSpool() {
+RecordSpool::Flushed PassRecorder::flushSpool() {
     RecordStore& records = store();
-    const int uploaded =
-        RecordSpool(m_spoolPath)
-            .flush(spoolTarget(), [&](const PassRecord& record) { records.append(record); })
-            .uploaded;
+    const RecordSpool::Flushed flushed = RecordSpool(m_spoolPath).flushInto(records, spoolTarget());
     records.settleInterrupted();
-    return uploaded;
+    return flushed;
 }
 
 void PassRecorder::begin() {
@@ -114,13 +117,18 @@ void PassRecorder::begin() {
     m_active = true;
 }
 
-qint64 PassRecorder::writeStarted() {
+RecordStore::Started PassRecorder::writeStarted(const QString& serialSequence) {
     PassRecord started = m_record;
     started.result = QStringLiteral("started");
     started.finishedAt = started.startedAt;
     started.steps.clear();
     started.log.clear();
-    return store().append(started);
+    const RecordStore::Started written = store().appendStarted(started, serialSequence);
+    if (written.serial) {
+        m_record.serialSequence = serialSequence;
+        m_record.spoiledSerial = written.serial;
+    }
+    return written;
 }
 
 void PassRecorder::addLogLine(const QString& line) {
@@ -175,7 +183,16 @@ PassRecorder::Finished PassRecorder::finish(const std::optional<QString>& failur
         return {store().append(m_record), std::nullopt};
     } catch (const OperationError& e) {
         // The chip is done: its record waits on this disk rather than being lost.
-        RecordSpool(m_spoolPath).append(spoolTarget(), m_record);
+        try {
+            RecordSpool(m_spoolPath).append(spoolTarget(), m_record);
+        } catch (const OperationError& spoolError) {
+            const std::optional<qint64> serial =
+                m_record.serial ? m_record.serial : m_record.spoiledSerial;
+            throw OperationError(
+                ErrorKind::RecordLost,
+                recordtexts::recordLost(serial ? QString::number(*serial) : QStringLiteral("-"),
+                                        m_record.passUid, e.text(), spoolError.text()));
+        }
         return {0, pendingText(e.text(), m_spoolPath)};
     }
 }

@@ -9,11 +9,12 @@
 #include <optional>
 
 #include "record/PassRecord.h"
+#include "record/RecordSpool.h"
+#include "record/RecordStore.h"
 
 namespace kv {
 
 class Clock;
-class RecordStore;
 class SettingsStore;
 
 // The record settings of the window (section "生产记录"), also the command
@@ -27,6 +28,8 @@ struct RecordPolicy {
     bool readBack = false;
     QString operatorName;  // who runs the station; empty is allowed
     QString lot;           // work order or lot
+    // The deadline of a command's record work, in seconds; 0: the default (5 s).
+    int waitSeconds = 0;
 
     static RecordPolicy fromSettings(const SettingsStore& settings);
     static QString section() { return QStringLiteral("生产记录"); }
@@ -36,6 +39,7 @@ struct RecordPolicy {
     static QString readBackKey() { return QStringLiteral("写后回读"); }
     static QString operatorKey() { return QStringLiteral("操作员"); }
     static QString lotKey() { return QStringLiteral("批号"); }
+    static QString waitKey() { return QStringLiteral("等待上限"); }
 };
 
 // What a front end knows of the run beyond the pass itself, for every row.
@@ -74,6 +78,9 @@ public:
     // unrecordedNote() says why.
     std::optional<QString> admit();
     const QString& unrecordedNote() const { return m_note; }
+    // What admit()'s upload of the spool has to tell (lines set aside,
+    // numbers in conflict); empty when nothing.
+    const QStringList& spoolNotes() const { return m_spoolNotes; }
     // The store's own reason behind unrecordedNote().
     const QString& unrecordedReason() const { return m_reason; }
 
@@ -88,15 +95,16 @@ public:
     // The spool's key for the present database (its text without password).
     QString spoolTarget() const;
     // Uploads what waits in the spool for this database and spoils the
-    // numbers of passes whose process died; the number uploaded. Throws the
-    // store's OperationError, the rest left waiting.
-    int flushSpool();
+    // numbers of passes whose process died; what was uploaded, set aside and
+    // found in conflict. Throws the store's OperationError, the rest left waiting.
+    RecordSpool::Flushed flushSpool();
 
     // A new record, stamped with the start time, the station and the run's context.
     void begin();
     // The record as it starts ("started"), before anything reaches the
-    // chip; returns its id. Throws the store's OperationError.
-    qint64 writeStarted();
+    // chip, with the next number of serialSequence (when given) taken in the
+    // same transaction. Throws the store's OperationError.
+    RecordStore::Started writeStarted(const QString& serialSequence = {});
     // The command was refused before it began: no record follows.
     void abandon() { m_active = false; }
     bool isActive() const { return m_active; }
@@ -113,7 +121,9 @@ public:
     // open step, and any failed step fails the record ("stopped" when the
     // operator or a signal stopped it). Stores it in one transaction; when
     // the store cannot take it the record goes to the spool and `pending`
-    // says so. Throws the store's OperationError when the spool fails too.
+    // says so. When the spool fails too, throws an OperationError of kind
+    // RecordLost that says the chip was written and names its serial number
+    // and pass id.
     struct Finished {
         qint64 id = 0;  // 0 while pending
         std::optional<QString> pending;
@@ -142,6 +152,7 @@ private:
     QString m_spoolPath;
     QString m_note;
     QString m_reason;
+    QStringList m_spoolNotes;
     bool m_active = false;
     bool m_stepOpen = false;
     qint64 m_stepStartMs = 0;

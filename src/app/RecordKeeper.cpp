@@ -94,6 +94,7 @@ std::optional<QString> RecordKeeper::serialPlacementProblem() const {
 std::optional<OperationError> RecordKeeper::admit(bool pass) {
     m_keep = false;
     m_takenSerial.reset();
+    m_serialWanted = false;
     if (pass) {
         // Checked first: a line's numbering is never replaced by none.
         std::optional<QString> refusal = m_serialRefusal;
@@ -109,6 +110,8 @@ std::optional<OperationError> RecordKeeper::admit(bool pass) {
     // Before the first byte: a line that must record may not program unrecorded chips.
     if (const auto refusal = m_recorder->admit())
         return OperationError(*refusal, ErrorKind::Record);
+    for (const QString& note : m_recorder->spoolNotes())
+        m_session.log().sendInfo(note);
     const bool keep = m_recorder->unrecordedNote().isEmpty();
     if (!keep) {
         // Serial numbers come from the shared sequence in the record: taken
@@ -124,7 +127,7 @@ std::optional<OperationError> RecordKeeper::admit(bool pass) {
         return std::nullopt;
     }
     if (pass) {
-        if (const auto refusal = takeSerialNumber())
+        if (const auto refusal = defineSerialSequence())
             return OperationError(*refusal, ErrorKind::Record);
     }
     m_keep = true;
@@ -135,6 +138,10 @@ std::optional<OperationError> RecordKeeper::begin(const std::optional<QString>& 
     m_lastRecordId = 0;
     m_startedId = 0;
     m_recordPending.reset();
+    m_recordLost.reset();
+    m_lastResult.clear();
+    m_stopped = false;
+    m_takenSerial.reset();
     m_pass = !step;
     if (!m_keep)
         return std::nullopt;
@@ -148,24 +155,16 @@ std::optional<OperationError> RecordKeeper::begin(const std::optional<QString>& 
     // A version read from the programmer on another port is not this one's.
     if (m_recorder->context().firmwarePort != number)
         record.firmwareVersion.clear();
-    if (m_takenSerial) {
-        // Taken for this chip and not in it yet: should the process die, the
-        // row keeps it out of use.
-        record.serialSequence = m_serialScheme->name;
-        record.spoiledSerial = m_takenSerial;
-    }
     try {
-        m_startedId = m_recorder->writeStarted();
+        // The number is taken with the row, in one transaction: never one
+        // without the other.
+        const RecordStore::Started started = m_recorder->writeStarted(
+            m_serialScheme && m_serialWanted ? m_serialScheme->name : QString());
+        m_startedId = started.id;
+        m_takenSerial = started.serial;
     } catch (const OperationError& e) {
         m_keep = false;
         m_recorder->abandon();
-        if (m_takenSerial) {
-            try {
-                SerialNumbers(m_recorder->store())
-                    .markSpoiled(m_serialScheme->name, *m_takenSerial, e.text());
-            } catch (const OperationError&) {
-            }
-        }
         m_session.log().sendInfo(e.text());
         return OperationError(e.text(), ErrorKind::Record);
     }
@@ -187,7 +186,15 @@ void RecordKeeper::complete(const std::optional<OperationError>& error,
         fillPassRecord(record, pass.lastPlan(), pass.lastOutcome());
         return;
     }
-    completeRecord(failure, finding);
+    try {
+        completeRecord(failure, finding);
+    } catch (const OperationError& e) {
+        // A stop in the read-back after the command: the row says "stopped".
+        if (e.kind() != ErrorKind::Stopped)
+            throw;
+        m_stopped = true;
+        m_recorder->endStep(kFail, e.text());
+    }
 }
 
 std::optional<QString> RecordKeeper::finish(const std::optional<OperationError>& failure) {
@@ -195,9 +202,11 @@ std::optional<QString> RecordKeeper::finish(const std::optional<OperationError>&
         return std::nullopt;
     m_keep = false;
     m_chipSignature.reset();
+    const bool stopped = m_stopped || (failure && failure->kind() == ErrorKind::Stopped);
     try {
-        const PassRecorder::Finished finished = m_recorder->finish(
-            recordedFailure(failure), failure && failure->kind() == ErrorKind::Stopped);
+        const PassRecorder::Finished finished =
+            m_recorder->finish(recordedFailure(failure), stopped);
+        m_lastResult = m_recorder->record().result;
         // A pending record completes its started row when it is uploaded.
         m_lastRecordId = finished.id ? finished.id : m_startedId;
         m_recordPending = finished.pending;
@@ -205,6 +214,10 @@ std::optional<QString> RecordKeeper::finish(const std::optional<OperationError>&
             m_session.log().sendInfo(*m_recordPending);
     } catch (const OperationError& e) {
         // The chip has been written; the line must know this one went unrecorded.
+        const PassRecord& record = m_recorder->record();
+        m_lastResult = record.result;
+        m_recordLost = LostRecord{e.text(), record.passUid,
+                                  record.serial ? record.serial : record.spoiledSerial};
         m_session.log().sendInfo(e.text());
         return e.text();
     }
@@ -275,16 +288,16 @@ void RecordKeeper::completeRecord(const std::optional<QString>& failure,
     }
 }
 
-std::optional<QString> RecordKeeper::takeSerialNumber() {
+std::optional<QString> RecordKeeper::defineSerialSequence() {
+    m_serialWanted = false;
     if (!m_serialScheme)
         return std::nullopt;
     try {
-        SerialNumbers numbers(m_recorder->store());
-        numbers.define(*m_serialScheme);
-        m_takenSerial = numbers.takeNext(m_serialScheme->name, m_recorder->station());
+        SerialNumbers(m_recorder->store()).define(*m_serialScheme);
     } catch (const OperationError& e) {
         return e.text();
     }
+    m_serialWanted = true;
     return std::nullopt;
 }
 

@@ -18,8 +18,9 @@ class Session;
 
 // The production record of the commands that change a chip, filled from
 // what the logic itself reports (never from the log's text), and the serial
-// numbers of the programming pass: taken before it, handed to the pass's plan
-// (which writes them after its steps), recorded, and spoiled when not written.
+// numbers of the programming pass: taken with its started row, handed to the
+// pass's plan (which writes them after its steps), recorded, and spoiled when
+// not written.
 class RecordKeeper : public QObject {
     Q_OBJECT
 public:
@@ -55,6 +56,17 @@ public:
     void setPortText(const QString& text) { m_portText = text; }
     // Why the last command's record waits in the spool; nullopt when stored.
     const std::optional<QString>& recordPending() const { return m_recordPending; }
+    // The last command wrote the chip, and neither the record nor the spool
+    // took its row: what the front ends report.
+    struct LostRecord {
+        QString text;
+        QString passUid;
+        std::optional<qint64> serial;  // the number in the chip, or taken for it
+    };
+    const std::optional<LostRecord>& recordLost() const { return m_recordLost; }
+    // The result the last command's row holds (stored or spooled): "pass",
+    // "fail" or "stopped"; empty when it kept none.
+    const QString& lastResult() const { return m_lastResult; }
 
     // Before the first byte: why the command may not run (no record can be
     // kept where one must, no serial number can be taken for a pass that needs
@@ -73,13 +85,15 @@ public:
     // failure: the error that ended the command; its kind tells a stop
     // (ErrorKind::Stopped) from a fault.
     void complete(const std::optional<OperationError>& failure, const StepFinding& finding = {});
-    // After the exchange: appends the record; the refusal text when the store
-    // did not take it (logged here: the chip has been written).
+    // After the exchange: appends the record; the text when neither the
+    // store nor the spool took it (logged here: the chip has been written).
     std::optional<QString> finish(const std::optional<OperationError>& failure);
 
 private:
     void completeRecord(const std::optional<QString>& failure, const StepFinding& finding);
-    std::optional<QString> takeSerialNumber();
+    // The pass's sequence as its serial file has it; the number itself is
+    // taken with the started row.
+    std::optional<QString> defineSerialSequence();
 
     Session& m_session;
     PassRecorder* m_recorder;
@@ -88,6 +102,7 @@ private:
     QString m_serialSource;
     std::optional<QString> m_serialRefusal;
     std::optional<qint64> m_takenSerial;
+    bool m_serialWanted = false;  // this pass takes a number
     std::optional<QString> m_chipSignature;
     // The command is a programming pass: its row comes from the pass.
     bool m_pass = false;
@@ -96,6 +111,11 @@ private:
     qint64 m_startedId = 0;
     QString m_portText;
     std::optional<QString> m_recordPending;
+    std::optional<LostRecord> m_recordLost;
+    QString m_lastResult;
+    // A stop in the record's read-back after the command's own step: the row
+    // says "stopped" as for any other step.
+    bool m_stopped = false;
 };
 
 }  // namespace kv

@@ -35,6 +35,8 @@ int exitCodeOf(Ending ending) {
             return kExitRecord;
         case Ending::RecordPending:
             return kExitRecordPending;
+        case Ending::RecordLost:
+            return kExitRecordLost;
         case Ending::Stopped:
             return StopSignal::exitCode();
     }
@@ -49,6 +51,8 @@ CommandEnd endOf(const OperationError& error) {
             return {Ending::File, error.text()};
         case ErrorKind::Record:
             return {Ending::Record, error.text()};
+        case ErrorKind::RecordLost:
+            return {Ending::RecordLost, error.text()};
         case ErrorKind::Stopped:
             return {StopSignal::requested() ? Ending::Stopped : Ending::Programmer, error.text()};
         case ErrorKind::NoAnswer:

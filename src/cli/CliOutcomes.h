@@ -20,6 +20,7 @@ enum class Ending {
     File,           // missing, unreadable, malformed, larger than the chip
     Record,         // the production record cannot be kept; nothing was sent
     RecordPending,  // the chip is done; its record waits in the spool
+    RecordLost,     // the chip is written; neither the record nor the spool took its row
     Stopped,        // a signal stopped it between exchanges
 };
 

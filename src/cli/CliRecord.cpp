@@ -2,6 +2,7 @@
 #include "cli/CliRecord.h"
 
 #include <QCoreApplication>
+#include <utility>
 
 #include "cli/CliOutcomes.h"
 #include "core/OperationError.h"
@@ -28,26 +29,34 @@ void CliRecord::admit(bool serial) {
         throw CommandEnd{Ending::Record, m_recorder->unrecordedNote()};
 }
 
-SerialPlan CliRecord::takeSerial(const SerialScheme& scheme) {
-    SerialPlan plan;
+QStringList CliRecord::spoolNotes() const {
+    return m_recorder ? m_recorder->spoolNotes() : QStringList();
+}
+
+void CliRecord::numberFrom(const SerialScheme& scheme) {
+    if (!m_keep) {
+        // Only --no-record gets here: admit() refuses an unreachable record.
+        throw CommandEnd{
+            Ending::Record,
+            QCoreApplication::translate("kv::RecordKeeper",
+                                        "方案要求写入序列号，序列号只能从生产记录中取得；"
+                                        "生产记录不可用，没有编程。\n%1")
+                .arg(QCoreApplication::translate("CliRecordCommands",
+                                                 "按 --no-record，本次编程不作记录。"))};
+    }
     try {
-        SerialNumbers numbers(m_recorder->store());
-        numbers.define(scheme);
-        plan.number = numbers.takeNext(scheme.name, m_recorder->station());
+        SerialNumbers(m_recorder->store()).define(scheme);
     } catch (const OperationError& e) {
         throw CommandEnd{Ending::Record, e.text()};
     }
-    plan.sequence = scheme.name;
-    plan.memory =
-        scheme.target == SerialScheme::Target::Flash ? MemoryKind::Flash : MemoryKind::Eeprom;
-    plan.address = scheme.address;
-    plan.bytes = scheme.bytesFor(plan.number);
-    m_serial = plan;
-    return plan;
+    m_scheme = scheme;
 }
 
 void CliRecord::begin(const QString& port, const QString& device, const QString& model,
                       const QString& signature) {
+    m_serial.reset();
+    m_lost.reset();
+    m_result.clear();
     if (!m_keep)
         return;
     m_recorder->begin();
@@ -58,25 +67,28 @@ void CliRecord::begin(const QString& port, const QString& device, const QString&
     record.signature = signature;
     // The programmer's version belongs to the port it was read on: none here.
     record.firmwareVersion.clear();
-    if (m_serial) {
-        // Taken for this chip and not in it yet: should the process die, the
-        // row keeps it out of use.
-        record.serialSequence = m_serial->sequence;
-        record.spoiledSerial = m_serial->number;
-    }
+    // A number for this row only.
+    const std::optional<SerialScheme> scheme = std::exchange(m_scheme, std::nullopt);
+    RecordStore::Started started;
     try {
-        m_startedId = m_recorder->writeStarted();
+        // The number is taken with the row, in one transaction: never one
+        // without the other.
+        started = m_recorder->writeStarted(scheme ? scheme->name : QString());
     } catch (const OperationError& e) {
         m_keep = false;
         m_recorder->abandon();
-        if (m_serial) {
-            try {
-                SerialNumbers(m_recorder->store())
-                    .markSpoiled(m_serial->sequence, m_serial->number, e.text());
-            } catch (const OperationError&) {
-            }
-        }
         throw CommandEnd{Ending::Record, e.text()};
+    }
+    m_startedId = started.id;
+    if (scheme && started.serial) {
+        SerialPlan plan;
+        plan.sequence = scheme->name;
+        plan.number = *started.serial;
+        plan.memory =
+            scheme->target == SerialScheme::Target::Flash ? MemoryKind::Flash : MemoryKind::Eeprom;
+        plan.address = scheme->address;
+        plan.bytes = scheme->bytesFor(plan.number);
+        m_serial = plan;
     }
     m_begun = true;
 }
@@ -101,13 +113,18 @@ void CliRecord::finish(const std::optional<QString>& failure, bool stopped) {
     m_begun = false;
     try {
         const PassRecorder::Finished finished = m_recorder->finish(failure, stopped);
+        m_result = m_recorder->record().result;
         // A pending record completes its started row when it is uploaded.
         m_id = finished.id ? finished.id : m_startedId;
         m_pending = finished.pending;
     } catch (const OperationError& e) {
         // The chip has been written; the line must know this one went unrecorded.
+        const PassRecord& record = m_recorder->record();
+        m_result = record.result;
         m_id = 0;
-        throw CommandEnd{Ending::Record, e.text()};
+        m_lost = Lost{record.passUid, record.serial ? record.serial : record.spoiledSerial};
+        throw CommandEnd{e.kind() == ErrorKind::RecordLost ? Ending::RecordLost : Ending::Record,
+                         e.text()};
     }
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <optional>
 
@@ -27,33 +28,54 @@ public:
     // Before anything is sent: throws CommandEnd when no record can be kept
     // where one must, or a serial number is asked for without one.
     void admit(bool serial);
-    // The next number of the scheme's sequence, for the pass's plan; throws
-    // CommandEnd when the record cannot hand one out.
-    SerialPlan takeSerial(const SerialScheme& scheme);
+    // What admit()'s upload of the spool has to tell (lines set aside,
+    // numbers in conflict); empty when nothing.
+    QStringList spoolNotes() const;
+    // The pass numbers its chip from the scheme's sequence: the sequence is
+    // defined here, the number taken with the started row. Throws CommandEnd
+    // when the record cannot hand one out.
+    void numberFrom(const SerialScheme& scheme);
+    // The number begin() took, as the pass's plan writes it; nullopt when none.
+    const std::optional<SerialPlan>& serial() const { return m_serial; }
 
     // The started row, before the command's first byte that changes the
-    // chip; throws CommandEnd when it cannot be written (nothing was sent).
+    // chip, with the chip's serial number taken in the same transaction;
+    // throws CommandEnd when it cannot be written (nothing was sent, no
+    // number was taken).
     void begin(const QString& port, const QString& device, const QString& model,
                const QString& signature);
     void log(const QString& line);
     PassRecord* row();
     void fill(const PassPlan& plan, const PassOutcome& outcome);
     // Ends the row: failure fails it ("stopped" when a signal stopped it).
-    // Returns why the row waits in the spool, if it does; throws CommandEnd
-    // when it can be kept nowhere.
+    // When the row waits in the spool, pending() says why; throws CommandEnd
+    // (Ending::RecordLost) when it can be kept nowhere.
     void finish(const std::optional<QString>& failure, bool stopped);
 
     qint64 id() const { return m_id; }
     const std::optional<QString>& pending() const { return m_pending; }
+    // The chip was written and neither the record nor the spool took its
+    // row: what the line sets the chip aside by.
+    struct Lost {
+        QString passUid;
+        std::optional<qint64> serial;  // the number in the chip, or taken for it
+    };
+    const std::optional<Lost>& lost() const { return m_lost; }
+    // The result the finished row holds (stored, spooled or lost): "pass",
+    // "fail" or "stopped"; empty before finish().
+    const QString& result() const { return m_result; }
 
 private:
     std::unique_ptr<PassRecorder> m_recorder;
     bool m_keep = false;
     bool m_begun = false;
+    std::optional<SerialScheme> m_scheme;
     std::optional<SerialPlan> m_serial;
     qint64 m_id = 0;
     qint64 m_startedId = 0;
     std::optional<QString> m_pending;
+    std::optional<Lost> m_lost;
+    QString m_result;
 };
 
 }  // namespace kv::cli

@@ -14,6 +14,11 @@ RecordPolicy recordPolicyOf(const CliRequest& request, const SettingsStore& sett
     // A script has no one watching the log: what it wrote is read back for
     // the record, whatever the window's own setting says.
     policy.readBack = true;
+    // The deadline of the record's waits, for this run only.
+    bool set = false;
+    const int seconds = qEnvironmentVariableIntValue("KELVARO_RECORD_TIMEOUT", &set);
+    if (set && seconds > 0)
+        policy.waitSeconds = seconds;
     return policy;
 }
 

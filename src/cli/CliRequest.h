@@ -20,6 +20,7 @@ enum ExitCode {
     kExitFile = 4,           // missing, unreadable, malformed, larger than the chip
     kExitRecord = 5,         // the production record cannot be kept; nothing was sent
     kExitRecordPending = 6,  // the chip is done; its record waits in the spool
+    kExitRecordLost = 7,     // the chip is written; neither the record nor the spool took its row
     kExitInterrupted = 130,
 };
 

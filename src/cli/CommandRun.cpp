@@ -19,6 +19,7 @@
 #include "pass/PassRunner.h"
 #include "pass/ProgrammerKinds.h"
 #include "programmer/SerialProgrammer.h"
+#include "record/RecordDatabase.h"
 #include "settings/SettingsKeys.h"
 
 namespace kv::cli {
@@ -68,6 +69,7 @@ CommandRun::~CommandRun() {
     m_programmer.reset();
     m_link.reset();
     m_port.setOpen(false);
+    RecordDatabase::setClock(nullptr);
 }
 
 void CommandRun::findAll(const QJsonObject& values) {
@@ -100,6 +102,9 @@ void CommandRun::takeEvent(const ProgrammerEvent& event) {
 
 int CommandRun::run() {
     const qint64 startMs = m_clock.nowMs();
+    // Every record operation of this command shares one deadline.
+    RecordDatabase::setClock(&m_clock);
+    const RecordDatabase::CommandScope recordDeadline;
     Ending ending = Ending::Done;
     try {
         m_request.unit->invoke(*this);
@@ -120,12 +125,23 @@ int CommandRun::run() {
     if (m_link && !m_port.isOpen() && ending == Ending::Programmer &&
         !m_findings.contains(QStringLiteral("portBusy")))
         m_findings.insert(QStringLiteral("portLost"), true);
-    if (StopSignal::requested()) {
+    // A stop that came once the chip had passed (while its row was being
+    // written) changes nothing: the exit code says what the row says.
+    if (StopSignal::requested() && !(m_record && m_record->result() == u"pass")) {
         ending = Ending::Stopped;
         reportStop();
     }
     if (m_record && m_record->id() != 0)
         m_findings.insert(QStringLiteral("record"), m_record->id());
+    if (m_record && m_record->lost()) {
+        // The chip was written and its row is nowhere: the line must set the
+        // chip aside by these two.
+        const CliRecord::Lost& lost = *m_record->lost();
+        m_findings.insert(QStringLiteral("recordLost"), true);
+        m_findings.insert(QStringLiteral("passUid"), lost.passUid);
+        m_findings.insert(QStringLiteral("serial"),
+                          lost.serial ? QJsonValue(*lost.serial) : QJsonValue());
+    }
     if (m_record && m_record->pending()) {
         // The chip is done; only its record waits. A command that failed
         // keeps its own ending, the chip being what the line must act on.
@@ -293,6 +309,8 @@ void CommandRun::openPort() {
     // The record opens while the line is watched for quiet: a record that
     // cannot be kept still ends the command before anything is sent.
     m_record->admit(m_serialScheme.has_value());
+    for (const QString& note : m_record->spoolNotes())
+        m_report.note(note);
     // A command cut off before this run (a read stopped by Ctrl-C) may still
     // be answered: its rest must not pass for this run's replies. A pause of
     // a few characters' time means the programmer has finished; the time
@@ -352,7 +370,7 @@ QString CommandRun::portText() const {
                                     : m_request.port;
 }
 
-void CommandRun::addSerial(PassPlan& plan) {
+void CommandRun::numberPass(const PassPlan& plan) {
     if (!m_serialScheme)
         return;
     const qint64 size = m_serialScheme->target == SerialScheme::Target::Flash
@@ -360,7 +378,7 @@ void CommandRun::addSerial(PassPlan& plan) {
                             : qint64(plan.geometry.eepromSize);
     if (const auto problem = SerialFile::placementProblem(*m_serialScheme, size, m_serialSource))
         end(Ending::File, *problem);
-    plan.serial = m_record->takeSerial(*m_serialScheme);
+    m_record->numberFrom(*m_serialScheme);
 }
 
 void CommandRun::beginRecord() {
@@ -466,8 +484,10 @@ PassOutcome CommandRun::runPlan(PassPlan plan, bool numbered) {
         end(Ending::File, problems.first());
     setModel(*ChipModelTable::find(plan.model));
     if (numbered)
-        addSerial(plan);
+        numberPass(plan);
     beginRecord();
+    if (numbered && m_record->serial())
+        plan.serial = *m_record->serial();
     PassHooks hooks;
     hooks.stepStarted = [this](PassStep step) {
         m_report.event(QStringLiteral("step"), {{"step", passStepName(step)}});

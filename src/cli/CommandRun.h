@@ -94,7 +94,9 @@ private:
     void openLine();
     void reportStop();
     void takeEvent(const ProgrammerEvent& event);
-    void addSerial(PassPlan& plan);
+    // The pass's serial number will be taken with its started row: checks
+    // that it fits the chip and defines its sequence.
+    void numberPass(const PassPlan& plan);
     void setModel(const ChipModel& model);
     // The port as the record names it.
     QString portText() const;

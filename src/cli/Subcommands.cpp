@@ -107,6 +107,8 @@ QString helpText() {
         "       nothing was sent to the chip\n"
         "  6    the chip is done, its record pending: the database was lost during the pass;\n"
         "       the record waits in the spool until the next run or \"record flush\"\n"
+        "  7    the chip is written, its record lost: neither the database nor the spool could\n"
+        "       be written; the serial number and pass id are on stderr and in the JSON result\n"
         "  130  stopped by Ctrl-C (143 SIGTERM, 129 SIGHUP)\n");
     return text;
 }

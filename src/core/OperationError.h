@@ -18,6 +18,7 @@ enum class ErrorKind {
     ChipDisagrees,  // the chip answered, and its answer says no
     File,           // a file could not be read or written
     Record,         // the production record could not be kept
+    RecordLost,     // the chip was written, and neither the record nor the spool took its row
     Stopped,        // the user (or a signal) stopped it at a safe point
 };
 

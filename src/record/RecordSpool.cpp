@@ -13,9 +13,12 @@
 #include <QLockFile>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <array>
+#include <variant>
 
 #include "core/OperationError.h"
 #include "record/RecordRows.h"
+#include "record/RecordStore.h"
 
 namespace kv {
 
@@ -136,22 +139,98 @@ PassRecord fromJson(const QJsonObject& o) {
     return r;
 }
 
+// CRC-32 (IEEE 802.3, as zip and PNG use it) of a line's JSON.
+quint32 crc32Of(QByteArrayView bytes) {
+    static const auto table = [] {
+        std::array<quint32, 256> t{};
+        for (quint32 i = 0; i < 256; ++i) {
+            quint32 c = i;
+            for (int k = 0; k < 8; ++k)
+                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            t[i] = c;
+        }
+        return t;
+    }();
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char b : bytes)
+        crc = table[(crc ^ uchar(b)) & 0xFF] ^ (crc >> 8);
+    return crc ^ 0xFFFFFFFFu;
+}
+
+QByteArray journalLine(const QByteArray& json) {
+    return QByteArray::number(json.size()) + ':' +
+           QByteArray::number(crc32Of(json), 16).rightJustified(8, '0') + ':' + json + '\n';
+}
+
+struct Entry {
+    QString target;
+    PassRecord record;
+};
+
+// One line of the journal, or why it cannot be used. Lines of the plain JSON
+// form that came before the journal are still read.
+std::variant<Entry, QString> decodeLine(const QByteArray& line) {
+    QByteArray json = line;
+    if (!line.startsWith('{')) {
+        const qsizetype first = line.indexOf(':');
+        const qsizetype second = first < 0 ? -1 : line.indexOf(':', first + 1);
+        bool lengthOk = false;
+        bool crcOk = false;
+        const qint64 length = second < 0 ? -1 : line.first(first).toLongLong(&lengthOk);
+        const quint32 crc =
+            second < 0 ? 0 : line.sliced(first + 1, second - first - 1).toUInt(&crcOk, 16);
+        if (!lengthOk || !crcOk)
+            return QStringLiteral("no length and checksum");
+        json = line.sliced(second + 1);
+        if (json.size() != length)
+            return QStringLiteral("length %1, %2 bytes found").arg(length).arg(json.size());
+        if (crc32Of(json) != crc)
+            return QStringLiteral("checksum differs");
+    }
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
+    if (!document.isObject())
+        return QStringLiteral("not JSON: ") + error.errorString();
+    const QJsonObject object = document.object();
+    if (!object["target"].isString() || object["target"].toString().isEmpty() ||
+        !object["record"].isObject())
+        return QStringLiteral("no target or record");
+    Entry entry{object["target"].toString(), fromJson(object["record"].toObject())};
+    if (entry.record.passUid.isEmpty() || !entry.record.startedAt.isValid())
+        return QStringLiteral("no pass id or start time");
+    if (entry.record.result == u"started")
+        return QStringLiteral("a record that did not end");
+    if (const auto problem = RecordStore::problemWith(entry.record))
+        return *problem;
+    return entry;
+}
+
 class SpoolLock {
 public:
     explicit SpoolLock(const QString& path) : m_lock(path + QStringLiteral(".lock")) {
         // A holder that died leaves its lock behind: QLockFile takes it over.
-        if (!m_lock.tryLock(kLockWaitMs))
+        if (m_lock.tryLock(kLockWaitMs))
+            return;
+        // Only a lock that is held is "locked"; one that cannot even be made
+        // (a full disk, a folder not ours) says so.
+        if (m_lock.error() == QLockFile::LockFailedError)
             throw OperationError(
                 QCoreApplication::translate("RecordSpool", "记录暂存文件 %1 被另一个进程锁定。")
                     .arg(path),
                 ErrorKind::Record);
+        throw OperationError(
+            QCoreApplication::translate("RecordSpool", "无法写入记录暂存文件 %1：%2")
+                .arg(path, QCoreApplication::translate("RecordSpool",
+                                                       "无法建立锁文件（磁盘已满"
+                                                       "或没有写权限）")),
+            ErrorKind::Record);
     }
 
 private:
     QLockFile m_lock;
 };
 
-QList<QByteArray> readLines(const QString& path) {
+QByteArray readAll(const QString& path) {
     QFile file(path);
     if (!file.exists())
         return {};
@@ -160,12 +239,55 @@ QList<QByteArray> readLines(const QString& path) {
             QCoreApplication::translate("RecordSpool", "无法读取记录暂存文件 %1：%2")
                 .arg(path, file.errorString()),
             ErrorKind::Record);
-    QList<QByteArray> lines;
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        if (!line.trimmed().isEmpty())
-            lines << line;
+    return file.readAll();
+}
+
+// The file's lines, and a last one without its line end: a write cut short.
+struct Lines {
+    QList<QByteArray> whole;
+    QByteArray torn;
+};
+Lines linesOf(const QByteArray& bytes) {
+    Lines lines;
+    QList<QByteArray> parts = bytes.split('\n');
+    if (!parts.isEmpty())
+        lines.torn = parts.takeLast();
+    for (const QByteArray& part : std::as_const(parts)) {
+        if (!part.trimmed().isEmpty())
+            lines.whole << part;
     }
+    if (lines.torn.trimmed().isEmpty())
+        lines.torn.clear();
     return lines;
+}
+
+// Appends lines to the quarantine file and puts them on the disk; false
+// when that failed, and the lines must stay where they are.
+bool quarantine(const QString& path, const QList<QByteArray>& lines) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return false;
+    const qint64 before = file.size();
+    for (const QByteArray& line : lines) {
+        if (file.write(line + '\n') != line.size() + 1) {
+            file.resize(before);
+            return false;
+        }
+    }
+    if (!file.flush() || ::fsync(file.handle()) != 0) {
+        file.resize(before);
+        return false;
+    }
+    return true;
+}
+
+QString setAsideNote(int lines, const QString& spool, const QString& quarantinePath) {
+    return QCoreApplication::translate("RecordSpool",
+                                       "记录暂存文件 %1 中有 %2 行无法读取（写入中断或内容无效），"
+                                       "已移到 %3，未上传。")
+        .arg(spool)
+        .arg(lines)
+        .arg(quarantinePath);
 }
 
 }  // namespace
@@ -188,42 +310,93 @@ void RecordSpool::append(const QString& target, const PassRecord& record) {
         throw failed(QStringLiteral("cannot create the folder"));
     SpoolLock lock(m_path);
     QFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+    if (!file.open(QIODevice::ReadWrite))
         throw failed(file.errorString());
+    // A line an earlier write left without its end is never joined to this
+    // one: it goes to the quarantine file (or stays, closed off, when that
+    // cannot be written either, and the next flush moves it).
+    const QByteArray before = file.readAll();
+    const Lines lines = linesOf(before);
+    qint64 size = before.size();
+    if (!lines.torn.isEmpty()) {
+        const qint64 kept = before.lastIndexOf('\n') + 1;
+        if (quarantine(quarantinePath(), {lines.torn}) && file.resize(kept))
+            size = kept;
+        else if (!file.seek(size) || file.write("\n") != 1)
+            throw failed(file.errorString());
+        else
+            ++size;
+    }
     const QByteArray line =
-        QJsonDocument(QJsonObject{{"target", target}, {"record", toJson(record)}})
-            .toJson(QJsonDocument::Compact) +
-        '\n';
-    // A line is on the disk before the run says its record is pending.
-    if (file.write(line) != line.size() || !file.flush() || ::fsync(file.handle()) != 0)
-        throw failed(file.errorString());
+        journalLine(QJsonDocument(QJsonObject{{"target", target}, {"record", toJson(record)}})
+                        .toJson(QJsonDocument::Compact));
+    // A line is on the disk before the run says its record is pending; one
+    // cut short is taken back, so nothing half-written stays behind.
+    if (!file.seek(size) || file.write(line) != line.size() || !file.flush() ||
+        ::fsync(file.handle()) != 0) {
+        const QString why = file.errorString();
+        file.resize(size);
+        ::fsync(file.handle());
+        throw failed(why);
+    }
 }
 
 RecordSpool::Flushed RecordSpool::flush(const QString& target,
                                         const std::function<void(const PassRecord&)>& upload) {
+    return flushWith(target, [&](const PassRecord& record) -> std::optional<QString> {
+        upload(record);
+        return std::nullopt;
+    });
+}
+
+RecordSpool::Flushed RecordSpool::flushInto(RecordStore& store, const QString& target) {
+    return flushWith(target,
+                     [&](const PassRecord& record) { return store.upload(record).serialConflict; });
+}
+
+RecordSpool::Flushed RecordSpool::flushWith(const QString& target, const Upload& upload) {
     Flushed flushed;
     if (!QFileInfo::exists(m_path))
         return flushed;
     SpoolLock lock(m_path);
-    QList<QByteArray> lines = readLines(m_path);
+    const Lines lines = linesOf(readAll(m_path));
     QList<QByteArray> kept;
+    QList<QByteArray> unreadable;
     std::optional<OperationError> failure;
-    for (const QByteArray& line : std::as_const(lines)) {
-        const QJsonObject entry = QJsonDocument::fromJson(line).object();
-        if (failure || entry["target"].toString() != target) {
+    for (const QByteArray& line : lines.whole) {
+        const auto decoded = decodeLine(line);
+        if (std::holds_alternative<QString>(decoded)) {
+            unreadable << line;
+            continue;
+        }
+        const Entry& entry = std::get<Entry>(decoded);
+        if (failure || entry.target != target) {
             kept << line;
             continue;
         }
         try {
-            upload(fromJson(entry["record"].toObject()));
+            if (const auto conflict = upload(entry.record))
+                flushed.conflicts << *conflict;
             ++flushed.uploaded;
         } catch (const OperationError& e) {
             failure = e;
             kept << line;
         }
     }
-    flushed.waiting = int(kept.size());
-    if (flushed.uploaded > 0) {
+    if (!lines.torn.isEmpty())
+        unreadable << lines.torn;
+    if (!unreadable.isEmpty()) {
+        if (quarantine(quarantinePath(), unreadable)) {
+            flushed.setAside = int(unreadable.size());
+            flushed.notes << setAsideNote(flushed.setAside, m_path, quarantinePath());
+        } else {
+            kept << unreadable;  // nothing is dropped that was not put elsewhere
+        }
+    }
+    for (const QByteArray& line : std::as_const(kept))
+        flushed.waiting += std::holds_alternative<Entry>(decodeLine(line));
+    flushed.notes << flushed.conflicts;
+    if (flushed.uploaded > 0 || flushed.setAside > 0) {
         // Replaced whole, or removed: never a half-written file.
         if (kept.isEmpty()) {
             QFile::remove(m_path);
@@ -243,8 +416,10 @@ RecordSpool::Flushed RecordSpool::flush(const QString& target,
 
 int RecordSpool::count(const QString& target) const {
     int n = 0;
-    for (const QByteArray& line : readLines(m_path))
-        n += QJsonDocument::fromJson(line).object()["target"].toString() == target;
+    for (const QByteArray& line : linesOf(readAll(m_path)).whole) {
+        const auto decoded = decodeLine(line);
+        n += std::holds_alternative<Entry>(decoded) && std::get<Entry>(decoded).target == target;
+    }
     return n;
 }
 

@@ -6,7 +6,10 @@
 #include <QFileInfo>
 #include <QSqlQuery>
 #include <QStorageInfo>
+#include <QUrl>
 #include <stdexcept>
+
+#include <sys/stat.h>
 
 #include "core/OperationError.h"
 #include "record/ProcessIdentity.h"
@@ -14,6 +17,7 @@
 #include "record/RecordRows.h"
 #include "record/RecordSchema.h"
 #include "record/RecordTexts.h"
+#include "record/SerialNumbers.h"
 
 namespace kv {
 
@@ -25,8 +29,23 @@ constexpr qint64 kMinFreeBytes = 1024 * 1024;
 // Rows per INSERT of steps and log lines: one round trip for a usual pass.
 constexpr int kRowsPerInsert = 100;
 
+// A device, a pipe or a link to one would take SQLite's journal into its
+// folder (a "-journal" file in /dev): refused before anything is created. So
+// is a link to nothing, whose target SQLite would create wherever it points.
+void refuseAllButPlainFile(const RecordUrl& url) {
+    const QByteArray path = QFile::encodeName(url.path);
+    struct stat status {};
+    if (::lstat(path.constData(), &status) != 0)
+        return;  // nothing there yet: it is created as a plain file
+    if (S_ISLNK(status.st_mode) && ::stat(path.constData(), &status) != 0)
+        throw OperationError(recordtexts::notAFile(url.path), ErrorKind::Record);
+    if (!S_ISREG(status.st_mode))
+        throw OperationError(recordtexts::notAFile(url.path), ErrorKind::Record);
+}
+
 // The SQLite file's checks, before anything is opened or created.
 void checkSqliteFile(const RecordUrl& url) {
+    refuseAllButPlainFile(url);
     const QFileInfo file(url.path);
     const QString folder = file.absolutePath();
     if (!QDir().mkpath(folder))
@@ -101,16 +120,8 @@ void insertRows(RecordDatabase& database, const QString& table, const QStringLis
 }
 
 void checkResult(const PassRecord& record) {
-    static const QStringList results = {QStringLiteral("started"), QStringLiteral("pass"),
-                                        QStringLiteral("fail"), QStringLiteral("stopped")};
-    if (!results.contains(record.result))
-        throw std::invalid_argument("a record's result is 'started', 'pass', 'fail' or 'stopped'");
-    if (record.result == u"pass") {
-        for (const RecordStep& step : record.steps) {
-            if (step.result == u"fail")
-                throw std::invalid_argument("a pass with a failed step is not a pass");
-        }
-    }
+    if (const auto problem = RecordStore::problemWith(record))
+        throw std::invalid_argument(problem->toStdString());
 }
 
 void insertDetails(RecordDatabase& db, qint64 id, const PassRecord& record) {
@@ -133,15 +144,36 @@ void insertDetails(RecordDatabase& db, qint64 id, const PassRecord& record) {
 }
 
 // The numbers of a finished pass: the one in the chip is used, one taken
-// for it but not written is spoiled.
-void settleSerials(RecordDatabase& db, qint64 id, const PassRecord& record) {
+// for it but not written is spoiled. A number in the chip that was spoiled
+// meanwhile stays spoiled (it is never handed out again either way), and
+// the conflict is returned to be reported.
+std::optional<QString> settleSerials(RecordDatabase& db, qint64 id, const PassRecord& record) {
     if (record.result == u"started" || record.serialSequence.isEmpty())
-        return;
+        return std::nullopt;
+    std::optional<QString> conflict;
     if (record.serial) {
-        db.exec(QStringLiteral("UPDATE serial_numbers SET pass_id = ?,"
-                               " state = CASE WHEN state = 'taken' THEN 'used' ELSE state END"
-                               " WHERE sequence = ? AND value = ?"),
-                {id, record.serialSequence, *record.serial});
+        QSqlQuery found = db.exec(QStringLiteral("SELECT state, note FROM serial_numbers"
+                                                 " WHERE sequence = ? AND value = ?"),
+                                  {record.serialSequence, *record.serial});
+        // A pass's own end never spoils the number it wrote: a spoiled one
+        // was taken for interrupted elsewhere while this row waited.
+        if (found.next() && found.value(0).toString() == u"spoiled") {
+            conflict = recordtexts::serialSpoiledMeanwhile(record.serialSequence, *record.serial,
+                                                           found.value(1).toString(), id);
+        }
+        found.finish();
+        if (conflict) {
+            db.exec(QStringLiteral("UPDATE passes SET end_reason = ? WHERE id = ?"),
+                    {*conflict, id});
+            db.exec(QStringLiteral("UPDATE serial_numbers SET pass_id = ?, note = ?"
+                                   " WHERE sequence = ? AND value = ?"),
+                    {id, *conflict, record.serialSequence, *record.serial});
+        } else {
+            db.exec(QStringLiteral("UPDATE serial_numbers SET pass_id = ?,"
+                                   " state = CASE WHEN state = 'taken' THEN 'used' ELSE state END"
+                                   " WHERE sequence = ? AND value = ?"),
+                    {id, record.serialSequence, *record.serial});
+        }
     }
     if (record.spoiledSerial) {
         db.exec(QStringLiteral("UPDATE serial_numbers SET pass_id = ?, state = 'spoiled', note = ?"
@@ -149,6 +181,13 @@ void settleSerials(RecordDatabase& db, qint64 id, const PassRecord& record) {
                 {id, record.endReason.isEmpty() ? QStringLiteral("not written") : record.endReason,
                  record.serialSequence, *record.spoiledSerial});
     }
+    return conflict;
+}
+
+QString insertSql() {
+    const QStringList& columns = recordrows::passColumns();
+    return QStringLiteral("INSERT INTO passes (%1) VALUES (%2) RETURNING id")
+        .arg(columns.join(u','), QStringList(columns.size(), QStringLiteral("?")).join(u','));
 }
 
 }  // namespace
@@ -166,6 +205,25 @@ QDateTime RecordStore::wallClockNow() {
     return wallClock() ? wallClock()() : QDateTime();
 }
 
+std::optional<QString> RecordStore::problemWith(const PassRecord& record) {
+    static const QStringList results = {QStringLiteral("started"), QStringLiteral("pass"),
+                                        QStringLiteral("fail"), QStringLiteral("stopped")};
+    static const QStringList stepResults = {QString(), QStringLiteral("pass"),
+                                            QStringLiteral("fail"), QStringLiteral("skipped")};
+    if (!results.contains(record.result))
+        return QStringLiteral(
+                   "a record's result is 'started', 'pass', 'fail' or 'stopped', not '%1'")
+            .arg(record.result);
+    for (const RecordStep& step : record.steps) {
+        if (!stepResults.contains(step.result))
+            return QStringLiteral("a step's result is 'pass', 'fail' or 'skipped', not '%1'")
+                .arg(step.result);
+        if (record.result == u"pass" && step.result == u"fail")
+            return QStringLiteral("a pass with a failed step is not a pass");
+    }
+    return std::nullopt;
+}
+
 void RecordStore::open() {
     if (m_ready && m_database->isOpen())
         return;
@@ -181,11 +239,19 @@ void RecordStore::open() {
 void RecordStore::openForReading() {
     if (m_ready && m_database->isOpen())
         return;
+    if (!m_database->isPostgres())
+        refuseAllButPlainFile(m_database->url());
     if (m_database->isPostgres() || !onlyReadable(m_database->url())) {
         open();
         return;
     }
-    m_database->open(true);
+    // A file in write-ahead mode wants its "-shm" beside it; where that
+    // cannot be made and no "-wal" exists, nothing is written to the file
+    // but through it, so it is read as it is, without those files.
+    const QString path = m_database->url().path;
+    const bool immutable = !QFileInfo::exists(path + QStringLiteral("-wal")) &&
+                           !QFileInfo(QFileInfo(path).absolutePath()).isWritable();
+    m_database->open(true, immutable);
     checkIntegrity(*m_database);
     RecordSchema::checkReadable(*m_database);
     m_ready = true;
@@ -201,11 +267,15 @@ void RecordStore::ensureReachable() {
 }
 
 qint64 RecordStore::append(const PassRecord& record) {
+    return upload(record).id;
+}
+
+RecordStore::Stored RecordStore::upload(const PassRecord& record) {
     checkResult(record);
     open();
     RecordDatabase& db = *m_database;
     const QStringList& columns = recordrows::passColumns();
-    return db.inWriteTransaction([&] {
+    return db.inWriteTransaction([&]() -> Stored {
         qint64 id = 0;
         if (!record.passUid.isEmpty()) {
             QSqlQuery found =
@@ -217,7 +287,7 @@ qint64 RecordStore::append(const PassRecord& record) {
                 found.finish();
                 // Uploaded before, its answer lost: the row stays as it is.
                 if (finished || record.result == u"started")
-                    return id;
+                    return {id, std::nullopt};
                 QStringList assignments;
                 for (const QString& column : columns)
                     assignments << column + QStringLiteral(" = ?");
@@ -229,17 +299,39 @@ qint64 RecordStore::append(const PassRecord& record) {
             }
         }
         if (id == 0) {
-            QSqlQuery inserted =
-                db.exec(QStringLiteral("INSERT INTO passes (%1) VALUES (%2) RETURNING id")
-                            .arg(columns.join(u','),
-                                 QStringList(columns.size(), QStringLiteral("?")).join(u',')),
-                        recordrows::passValues(record));
+            QSqlQuery inserted = db.exec(insertSql(), recordrows::passValues(record));
             id = inserted.next() ? inserted.value(0).toLongLong() : 0;
             inserted.finish();
         }
         insertDetails(db, id, record);
-        settleSerials(db, id, record);
-        return id;
+        return {id, settleSerials(db, id, record)};
+    });
+}
+
+RecordStore::Started RecordStore::appendStarted(const PassRecord& started,
+                                                const QString& serialSequence) {
+    checkResult(started);
+    open();
+    RecordDatabase& db = *m_database;
+    return db.inWriteTransaction([&]() -> Started {
+        PassRecord row = started;
+        Started result;
+        if (!serialSequence.isEmpty()) {
+            result.serial = SerialNumbers(*this).takeWithin(serialSequence, started.station);
+            // Taken for this chip and not in it yet: should the process die,
+            // the row keeps it out of use.
+            row.serialSequence = serialSequence;
+            row.spoiledSerial = result.serial;
+        }
+        QSqlQuery inserted = db.exec(insertSql(), recordrows::passValues(row));
+        result.id = inserted.next() ? inserted.value(0).toLongLong() : 0;
+        inserted.finish();
+        if (result.serial) {
+            db.exec(QStringLiteral("UPDATE serial_numbers SET pass_id = ?"
+                                   " WHERE sequence = ? AND value = ?"),
+                    {result.id, serialSequence, *result.serial});
+        }
+        return result;
     });
 }
 
@@ -261,12 +353,11 @@ void RecordStore::settleInterrupted() {
             spoiled << std::pair(rows.value(4).toString(), rows.value(5).toLongLong());
     }
     rows.finish();
-    // A plain pair, not structured bindings: clang 14 cannot capture those in the lambda.
-    for (const std::pair<QString, qint64>& serial : spoiled) {
-        db.inWriteTransaction([&] {
+    for (const auto& number : std::as_const(spoiled)) {
+        db.inWriteTransaction([&db, &number] {
             db.exec(QStringLiteral("UPDATE serial_numbers SET state = 'spoiled', note = ?"
                                    " WHERE sequence = ? AND value = ? AND state = 'taken'"),
-                    {QStringLiteral("interrupted"), serial.first, serial.second});
+                    {QStringLiteral("interrupted"), number.first, number.second});
         });
     }
 }

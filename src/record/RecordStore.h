@@ -61,6 +61,27 @@ public:
     // one whose row is already finished is left as stored: repeating an
     // upload never doubles a row.
     qint64 append(const PassRecord& record);
+    // As append(), and what the database said about the record's number.
+    struct Stored {
+        qint64 id = 0;
+        // The number the chip holds had been spoiled meanwhile (another
+        // station took this pass for interrupted): it stays spoiled, the row
+        // keeps the number and says so, and this is the text reporting it.
+        std::optional<QString> serialConflict;
+    };
+    Stored upload(const PassRecord& record);
+    // The "started" row of a command, written before its first byte. With a
+    // serial sequence, its next number is taken in the same transaction and
+    // tied to the row (as spoiledSerial until the chip holds it), so a
+    // number is never taken without its row.
+    struct Started {
+        qint64 id = 0;
+        std::optional<qint64> serial;
+    };
+    Started appendStarted(const PassRecord& started, const QString& serialSequence = {});
+    // Why a record cannot be stored as it is (a result the record does not
+    // know, a pass with a failed step); nullopt when it can.
+    static std::optional<QString> problemWith(const PassRecord& record);
     // The numbers of passes whose process died while "started" are spoiled.
     void settleInterrupted();
     // The result as listings show it ("interrupted" for a dead "started" row).

@@ -84,6 +84,60 @@ inline QString sequenceExhausted(const QString& name, qint64 value) {
         .arg(value);
 }
 
+inline QString notAFile(const QString& path) {
+    return QCoreApplication::translate("RecordTexts",
+                                       "生产记录 %1 不是普通文件（设备、管道或指向它们的链接），"
+                                       "不能使用，未作任何改动。")
+        .arg(path);
+}
+inline QString permissionDenied(const QString& where, const QString& detail) {
+    return QCoreApplication::translate("RecordTexts",
+                                       "生产记录数据库 %1 拒绝了本用户的操作（没有权限）。\n%2")
+        .arg(where, detail);
+}
+inline QString constraintRefused(const QString& where, const QString& detail) {
+    return QCoreApplication::translate("RecordTexts",
+                                       "生产记录数据库 %1 拒绝了这条记录（违反表的约束）。\n%2")
+        .arg(where, detail);
+}
+inline QString connectionLost(const QString& where, const QString& detail) {
+    return QCoreApplication::translate("RecordTexts", "与生产记录数据库 %1 的连接已断开。\n%2")
+        .arg(where, detail);
+}
+// The one deadline of a command's record work ran out.
+inline QString noAnswerWithin(const QString& where, int seconds) {
+    return QCoreApplication::translate("RecordTexts",
+                                       "生产记录数据库 %1 在 %2 秒内没有完成，已放弃等待。")
+        .arg(where)
+        .arg(seconds);
+}
+inline QString stoppedWaiting(const QString& where) {
+    return QCoreApplication::translate("RecordTexts", "等待生产记录数据库 %1 时已停止。")
+        .arg(where);
+}
+inline QString serialSpoiledMeanwhile(const QString& sequence, qint64 value, const QString& note,
+                                      qint64 id) {
+    return QCoreApplication::translate(
+               "RecordTexts",
+               "序列号冲突：芯片中的序列号 %2（序列 %1）在记录 %4 上传之前已被标为作废（%3）。"
+               "该号码仍为作废，不会再发出；记录按芯片中的号码保存。")
+        .arg(sequence)
+        .arg(value)
+        .arg(note)
+        .arg(id);
+}
+
+// After the chip was written: neither the database nor the spool took its row.
+inline QString recordLost(const QString& serial, const QString& passUid,
+                          const QString& databaseReason, const QString& spoolReason) {
+    return QCoreApplication::translate(
+               "RecordTexts",
+               "芯片已编程，但本次的生产记录已丢失：数据库和记录暂存文件都无法写入。"
+               "序列号：%1；记录标识（pass id）：%2。请把这颗芯片放在一边并登记。\n"
+               "数据库：%3\n暂存文件：%4")
+        .arg(serial, passUid, databaseReason, spoolReason);
+}
+
 inline QString noSuchRecord(qint64 id) {
     return QCoreApplication::translate("RecordTexts", "生产记录中没有编号为 %1 的记录。").arg(id);
 }

@@ -53,28 +53,31 @@ SerialScheme SerialNumbers::scheme(const QString& name) {
 }
 
 qint64 SerialNumbers::takeNext(const QString& name, const QString& station) {
+    scheme(name);  // opens, and refuses an unknown sequence before any lock is taken
+    return m_store.database().inWriteTransaction([&] { return takeWithin(name, station); });
+}
+
+qint64 SerialNumbers::takeWithin(const QString& name, const QString& station) {
     const SerialScheme settings = scheme(name);
     RecordDatabase& db = m_store.database();
-    return db.inWriteTransaction([&] {
-        // The row lock (PostgreSQL) or the write lock (SQLite) held from here
-        // to the commit is what keeps two takers apart.
-        QSqlQuery taken = db.exec(QStringLiteral("UPDATE serial_sequences"
-                                                 " SET next_value = next_value + step"
-                                                 " WHERE name = ? RETURNING next_value - step"),
-                                  {name});
-        if (!taken.next())
-            throw OperationError(recordtexts::unknownSequence(name), ErrorKind::Record);
-        const qint64 value = taken.value(0).toLongLong();
-        taken.finish();
-        if (!settings.fits(value))
-            throw OperationError(recordtexts::sequenceExhausted(name, value), ErrorKind::Record);
-        db.exec(QStringLiteral("INSERT INTO serial_numbers"
-                               " (sequence, value, state, station, taken_at)"
-                               " VALUES (?, ?, 'taken', ?, ?)"),
-                {name, value, nullableText(station),
-                 recordrows::timeText(QDateTime::currentDateTimeUtc())});
-        return value;
-    });
+    // The row lock (PostgreSQL) or the write lock (SQLite) held from here
+    // to the commit is what keeps two takers apart.
+    QSqlQuery taken = db.exec(QStringLiteral("UPDATE serial_sequences"
+                                             " SET next_value = next_value + step"
+                                             " WHERE name = ? RETURNING next_value - step"),
+                              {name});
+    if (!taken.next())
+        throw OperationError(recordtexts::unknownSequence(name), ErrorKind::Record);
+    const qint64 value = taken.value(0).toLongLong();
+    taken.finish();
+    if (!settings.fits(value))
+        throw OperationError(recordtexts::sequenceExhausted(name, value), ErrorKind::Record);
+    db.exec(QStringLiteral("INSERT INTO serial_numbers"
+                           " (sequence, value, state, station, taken_at)"
+                           " VALUES (?, ?, 'taken', ?, ?)"),
+            {name, value, nullableText(station),
+             recordrows::timeText(QDateTime::currentDateTimeUtc())});
+    return value;
 }
 
 void SerialNumbers::markSpoiled(const QString& name, qint64 value, const QString& reason) {

@@ -28,6 +28,9 @@ public:
     // The next number of the sequence, recorded as taken by station. Throws
     // OperationError when the sequence is unknown or its width is exhausted.
     qint64 takeNext(const QString& name, const QString& station);
+    // The same inside a write transaction the caller holds, which commits
+    // the number together with whatever else it writes.
+    qint64 takeWithin(const QString& name, const QString& station);
     // The write of value failed: it stays out of use, with the reason.
     void markSpoiled(const QString& name, qint64 value, const QString& reason);
     // value went into the chip of the record passId.

@@ -62,6 +62,12 @@ public:
         m_process.setProcessEnvironment(env);
     }
 
+    void setEnvironment(const QString& name, const QString& value) {
+        QProcessEnvironment env = m_process.processEnvironment();
+        env.insert(name, value);
+        m_process.setProcessEnvironment(env);
+    }
+
     // Starts the program through another one (e.g. "unshare ... sh -c ... "):
     // the launcher's words come first, then the program and its arguments.
     void setLauncher(const QStringList& words) { m_launcher = words; }

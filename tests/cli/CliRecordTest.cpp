@@ -6,18 +6,24 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
 #include <memory>
 
+#include "app/PassRecorder.h"
 #include "record/RecordDatabase.h"
 #include "record/RecordStore.h"
+#include "record/RecordUrl.h"
+#include "record/SerialNumbers.h"
 #include "schemes/SchemeFile.h"
 
 #include "tests/cli/CliProcess.h"
@@ -157,6 +163,16 @@ TEST(CliEndToEndRecord, RunTakesTheSerialFileBesideTheScheme) {
     EXPECT_EQ(records[1].toObject()["id"].toInteger(), second.result()["record"].toInteger());
     EXPECT_EQ(records[1].toObject()["serial"].toInteger(), 4663);
     EXPECT_EQ(records[2].toObject()["serial"].toInteger(), 4660);
+
+    // The numbers come only from the record: a run without one, where the
+    // window allows that, is refused before anything is sent.
+    SimProcess untouched({QStringLiteral("--model"), QStringLiteral("ATMEGA8")});
+    CliProcess unrecorded;
+    ASSERT_TRUE(unrecorded.windowSettings().write(RecordPolicy::section(), RecordPolicy::allowKey(),
+                                                  QStringLiteral("1")));
+    EXPECT_EQ(unrecorded.run({"--json", "-p", untouched.pts(), "--no-record", "run", path}), 5)
+        << unrecorded.rawOutput().toStdString();
+    EXPECT_EQ(untouched.transcript(), "");
 }
 
 // Too little free space for the record's file (and its journal) refuses the
@@ -297,27 +313,56 @@ private:
     bool m_up = false;
 };
 
-enum class Fault { DiskFull, ServerStopped, Killed };
+enum class Fault {
+    DiskFull,          // the record's disk fills mid-pass
+    ServerStopped,     // the server is shut down mid-pass
+    Killed,            // the station is killed mid-pass
+    TornSpool,         // a full disk, onto a spool an earlier fault left torn and bogus
+    BothFull,          // the record and the spool share the disk that fills
+    Stalled,           // the server's process for the station stops answering (SIGSTOP)
+    StalledThenCtrlC,  // the same, and the operator presses Ctrl-C
+    LockHeld,          // a tool holds the passes table locked from the start
+    KilledAtRow,       // killed while the started row waits for that lock
+    StopInSerial,      // Ctrl-C as the serial number goes out
+    SpoiledElsewhere,  // another station spoils the number while the row waits in the spool
+};
+enum class Chip { Programmed, Partial, Untouched, WithoutSerial };
 struct RecordFault {
     const char* name;
     Backend backend;
     Fault fault;
-    int exit;         // of the pass
-    int spooled;      // lines in the spool after it
-    const char* row;  // the pass's row after "record flush"
+    int exit;                 // of the pass
+    int spooled;              // lines in the spool after it
+    const char* row;          // the pass's row after "record flush"; nullptr: none
+    const char* serialState;  // of the pass's number then; nullptr: never taken
+    Chip chip;
 };
 // Names the row in test lists instead of its bytes.
 void PrintTo(const RecordFault& f, std::ostream* os) {
     *os << f.name;
 }
 
+// The server's processes that serve the program's connections (not this one's).
+QList<pid_t> clientBackends(const QString& url) {
+    RecordDatabase db(RecordUrl::parse(url));
+    QSqlQuery rows =
+        db.exec(QStringLiteral("SELECT pid FROM pg_stat_activity WHERE datname = 'kelvaro'"
+                               " AND backend_type = 'client backend' AND pid <> pg_backend_pid()"));
+    QList<pid_t> pids;
+    while (rows.next())
+        pids << pid_t(rows.value(0).toLongLong());
+    return pids;
+}
+
 class CliEndToEndRecordFaults : public ::testing::TestWithParam<RecordFault> {};
 
 // The record's database lost in the middle of a pass (a full disk, a server
-// stopped) or the station killed: the chip is done or half-done as the pass
-// left it, and its row is never missing: written at the end, spooled and
+// stopped or stalled, a lock held) or the station killed or stopped: the chip
+// is done or half-done as the pass left it, the exit code says what its row
+// says, and the row is never missing: written at the end, spooled and
 // uploaded by "record flush", or left "started" and shown interrupted with
-// its serial number spoiled.
+// its serial number spoiled. Where even the spool cannot be written, the run
+// says the chip was written and its record lost. Both tables agree.
 TEST_P(CliEndToEndRecordFaults, NoChipIsLeftWithoutItsRow) {
     const RecordFault& row = GetParam();
     SimProcess sim({QStringLiteral("--model"), QStringLiteral("ATMEGA32")});
@@ -350,8 +395,10 @@ TEST_P(CliEndToEndRecordFaults, NoChipIsLeftWithoutItsRow) {
     } else {
         url = QStringLiteral("sqlite:") + disk.filePath(QStringLiteral("r.sqlite"));
     }
+    const bool fillsDisk = row.fault == Fault::DiskFull || row.fault == Fault::TornSpool ||
+                           row.fault == Fault::BothFull;
     std::unique_ptr<SmallDisk> small;
-    if (row.fault == Fault::DiskFull) {
+    if (fillsDisk) {
         small = std::make_unique<SmallDisk>(disk.path());
         ASSERT_TRUE(small->up());
     }
@@ -359,14 +406,50 @@ TEST_P(CliEndToEndRecordFaults, NoChipIsLeftWithoutItsRow) {
 
     CliProcess cli;
     cli.setLauncher(launcher);
+    // The spool's data folder, on the small disk where it must fail too.
+    QString spoolPath = cli.configFolder() + QStringLiteral("/data/kelvaro/record-spool.jsonl");
+    const auto spoolOnDisk = [&](CliProcess& process) {
+        if (row.fault == Fault::BothFull)
+            process.setEnvironment(QStringLiteral("XDG_DATA_HOME"), disk.path());
+    };
+    spoolOnDisk(cli);
+    if (row.fault == Fault::BothFull)
+        spoolPath = small->path(QStringLiteral("kelvaro/record-spool.jsonl"));
+    if (row.fault == Fault::TornSpool) {
+        // An earlier run's line of values the record does not know, and a
+        // line a full disk cut short.
+        QDir().mkpath(QFileInfo(spoolPath).absolutePath());
+        writeFile(spoolPath, QByteArray("{\"target\":\"x\",\"record\":{\"result\":\"bogus\"}}\n"
+                                        "812:1a2b3c4d:{\"target\":\"sqlite:/"));
+    }
+    std::unique_ptr<RecordDatabase> holder;
+    if (row.fault == Fault::LockHeld || row.fault == Fault::KilledAtRow) {
+        RecordStore(url).open();
+        holder = std::make_unique<RecordDatabase>(RecordUrl::parse(url));
+        holder->exec(QStringLiteral("BEGIN"));
+        holder->exec(QStringLiteral("LOCK TABLE passes IN EXCLUSIVE MODE"));
+    }
+
+    QElapsedTimer timer;
+    timer.start();
     cli.start({"--json", "-p", sim.pts(), "--record", url, "--operator", "Li", "--lot", "L7", "run",
                path});
-    ASSERT_TRUE(cli.waitForLine([](const QJsonObject& l) {
-        return l["event"] == "progress" && l["step"] == "flash" && l["done"].toInt() >= 20;
-    })) << cli.rawOutput().toStdString();
+    const auto flashAt = [&](int percent) {
+        return cli.waitForLine([percent](const QJsonObject& l) {
+            return l["event"] == "progress" && l["step"] == "flash" && l["done"].toInt() >= percent;
+        });
+    };
+    const bool midPass = row.fault != Fault::LockHeld && row.fault != Fault::KilledAtRow &&
+                         row.fault != Fault::StopInSerial;
+    if (midPass)
+        ASSERT_TRUE(flashAt(20)) << cli.rawOutput().toStdString();
     const QString filler = small ? small->path(QStringLiteral("filler")) : QString();
+    QList<pid_t> stalled;
+    qint64 limitMs = 0;  // how long the run may take from the timer's restart
     switch (row.fault) {
-        case Fault::DiskFull: {
+        case Fault::DiskFull:
+        case Fault::TornSpool:
+        case Fault::BothFull: {
             QFile fill(filler);
             ASSERT_TRUE(fill.open(QIODevice::WriteOnly));
             const QByteArray block(64 * 1024, 'x');
@@ -375,67 +458,194 @@ TEST_P(CliEndToEndRecordFaults, NoChipIsLeftWithoutItsRow) {
             break;
         }
         case Fault::ServerStopped:
+        case Fault::SpoiledElsewhere:
             server->stop();
             break;
         case Fault::Killed:
             ASSERT_EQ(::kill(pid_t(cli.pid()), SIGKILL), 0);
             break;
+        case Fault::Stalled:
+        case Fault::StalledThenCtrlC:
+            stalled = clientBackends(url);
+            ASSERT_FALSE(stalled.isEmpty());
+            for (const pid_t pid : stalled)
+                ::kill(pid, SIGSTOP);
+            ASSERT_TRUE(flashAt(100)) << cli.rawOutput().toStdString();
+            timer.restart();
+            // The pass's own end is quick; its row meets the stalled server.
+            limitMs = 12'000;
+            if (row.fault == Fault::StalledThenCtrlC) {
+                QThread::msleep(1500);
+                timer.restart();
+                ASSERT_EQ(::kill(pid_t(cli.pid()), SIGINT), 0);
+                limitMs = 3000;
+            }
+            break;
+        case Fault::LockHeld:
+            limitMs = 12'000;  // one deadline for all its waits, not one per statement
+            break;
+        case Fault::KilledAtRow:
+            QThread::msleep(2000);  // into the wait for the lock, number and row in one transaction
+            ASSERT_EQ(::kill(pid_t(cli.pid()), SIGKILL), 0);
+            break;
+        case Fault::StopInSerial:
+            // Frozen as the FLASH is done, it next sends the serial number:
+            // the stop lands there.
+            ASSERT_TRUE(flashAt(100)) << cli.rawOutput().toStdString();
+            ASSERT_EQ(::kill(pid_t(cli.pid()), SIGSTOP), 0);
+            ASSERT_EQ(::kill(pid_t(cli.pid()), SIGINT), 0);
+            ASSERT_EQ(::kill(pid_t(cli.pid()), SIGCONT), 0);
+            break;
     }
     EXPECT_EQ(cli.finish(), row.exit) << cli.rawOutput().toStdString();
+    if (limitMs > 0)
+        EXPECT_LT(timer.elapsed(), limitMs) << "the command ends at its deadline";
+    for (const pid_t pid : stalled)
+        ::kill(pid, SIGCONT);
+    holder.reset();
 
     const QJsonObject chip = sim.dump();
     const QByteArray flash = QByteArray::fromHex(chip["flash"].toString().toLatin1());
-    EXPECT_EQ(flash == image, row.fault != Fault::Killed);
-    EXPECT_EQ(chip["eeprom"].toString().mid(2 * 0x20, 4),
-              row.fault == Fault::Killed ? "FFFF" : "1234");
-    QFile spool(cli.configFolder() + QStringLiteral("/data/kelvaro/record-spool.jsonl"));
+    const QString serialBytes = chip["eeprom"].toString().mid(2 * 0x20, 4);
+    switch (row.chip) {
+        case Chip::Programmed:
+            EXPECT_EQ(flash, image);
+            EXPECT_EQ(serialBytes, "1234");
+            break;
+        case Chip::WithoutSerial:
+            EXPECT_EQ(flash, image);
+            EXPECT_EQ(serialBytes, "FFFF");
+            break;
+        case Chip::Partial:
+            EXPECT_NE(flash, image);
+            EXPECT_EQ(serialBytes, "FFFF");
+            break;
+        case Chip::Untouched:
+            EXPECT_EQ(flash, QByteArray(32768, '\xFF'));
+            EXPECT_EQ(serialBytes, "FFFF");
+            break;
+    }
+    QFile spool(spoolPath);
     EXPECT_EQ(spool.open(QIODevice::ReadOnly) ? spool.readAll().count('\n') : 0, row.spooled);
+    spool.close();
+    if (row.fault == Fault::TornSpool) {
+        // Both set aside as the run began, in the file its log names.
+        const QString quarantine = spoolPath + QStringLiteral(".quarantine");
+        EXPECT_EQ(readFile(quarantine).count('\n'), 2);
+        EXPECT_TRUE(QString::fromUtf8(cli.rawOutput()).contains(quarantine))
+            << cli.rawOutput().toStdString();
+    }
     const QJsonValue pendingId = cli.result()["record"];
     if (row.exit == 6)
         EXPECT_EQ(cli.result()["recordPending"], true);
+    if (row.exit == 7) {
+        // Said in so many words, with what identifies the chip; nothing of
+        // its row is left half-written in the spool.
+        EXPECT_EQ(cli.result()["recordLost"], true);
+        EXPECT_EQ(cli.result()["serial"], 4660);
+        const QString passUid = cli.result()["passUid"].toString();
+        EXPECT_EQ(passUid.size(), 36);
+        const QString message = cli.result()["message"].toString();
+        EXPECT_TRUE(message.startsWith(QStringLiteral("芯片已编程，但本次的生产记录已丢失")))
+            << message.toStdString();
+        EXPECT_TRUE(message.contains(passUid) && message.contains(u"4660"));
+        EXPECT_FALSE(message.contains(QStringLiteral("锁定"))) << "no lock was held";
+        EXPECT_LE(QFileInfo(spoolPath).size(), 0);
+    }
 
     // The database is back.
-    if (row.fault == Fault::DiskFull)
+    if (small)
         QFile::remove(filler);
-    if (row.fault == Fault::ServerStopped)
+    if (row.fault == Fault::ServerStopped || row.fault == Fault::SpoiledElsewhere)
         server->start();
+    if (row.fault == Fault::SpoiledElsewhere) {
+        // Another station's listing takes the waiting row for interrupted.
+        CliProcess elsewhere;
+        ASSERT_EQ(elsewhere.run({"--json", "--record", url, "record", "list"}), 0)
+            << elsewhere.rawOutput().toStdString();
+    }
     CliProcess flush;
     flush.setLauncher(launcher);
     flush.useFoldersOf(cli);
+    spoolOnDisk(flush);
     ASSERT_EQ(flush.run({"--json", "--record", url, "record", "flush"}), 0)
         << flush.rawOutput().toStdString();
     EXPECT_EQ(flush.result()["uploaded"], row.spooled);
+    EXPECT_EQ(flush.result()["setAside"], 0);
     EXPECT_EQ(flush.result()["waiting"], 0);
+    EXPECT_EQ(flush.result()["conflicts"].toArray().size(),
+              row.fault == Fault::SpoiledElsewhere ? 1 : 0);
     EXPECT_FALSE(spool.exists());
     CliProcess list;
     list.setLauncher(launcher);
     list.useFoldersOf(cli);
+    spoolOnDisk(list);
     ASSERT_EQ(list.run({"--json", "--record", url, "record", "list"}), 0);
     const QJsonArray records = list.result()["records"].toArray();
-    ASSERT_EQ(records.size(), 1) << list.rawOutput().toStdString();
+    ASSERT_EQ(records.size(), row.row ? 1 : 0) << list.rawOutput().toStdString();
+
+    // The numbers' table says what the row says. SQLite would resolve the
+    // small disk's path from outside its namespace to another file: a copy.
+    QTemporaryDir copy;
+    QString ownUrl = url;
+    if (small) {
+        ownUrl = QStringLiteral("sqlite:") + copy.filePath(QStringLiteral("r.sqlite"));
+        ASSERT_TRUE(QFile::copy(small->path(QStringLiteral("r.sqlite")), ownUrl.mid(7)));
+    }
+    RecordStore own(ownUrl);
+    const SerialNumbers::State state = SerialNumbers(own).state(QStringLiteral("board"), 4660);
+    EXPECT_EQ(state, !row.serialState                         ? SerialNumbers::State::Unknown
+                     : row.serialState == std::string("used") ? SerialNumbers::State::Used
+                                                              : SerialNumbers::State::Spoiled);
+    if (!row.row)
+        return;
     const QJsonObject r = records[0].toObject();
     EXPECT_EQ(r["result"], QString::fromLatin1(row.row));
     if (row.exit == 6)
         EXPECT_EQ(r["id"], pendingId) << "the upload completed the row written at the start";
-    if (row.fault == Fault::Killed) {
-        EXPECT_EQ(r["serial"], QJsonValue());
-        EXPECT_EQ(r["spoiledSerial"], 4660);
-    } else {
+    if (state == SerialNumbers::State::Used || row.fault == Fault::SpoiledElsewhere) {
         EXPECT_EQ(r["serial"], 4660);
         EXPECT_EQ(r["spoiledSerial"], QJsonValue());
+    } else {
+        EXPECT_EQ(r["serial"], QJsonValue());
+        EXPECT_EQ(r["spoiledSerial"], 4660);
     }
+    if (row.fault == Fault::SpoiledElsewhere)
+        EXPECT_TRUE(r["endReason"].toString().startsWith(QStringLiteral("序列号冲突")));
     EXPECT_EQ(r["operator"], "Li");
     EXPECT_EQ(r["lot"], "L7");
     EXPECT_EQ(r["scheme"], "line.SET");
 }
 
+using B = Backend;
+using F = Fault;
+using C = Chip;
 INSTANTIATE_TEST_SUITE_P(
     Faults, CliEndToEndRecordFaults,
-    ::testing::Values(
-        RecordFault{"sqlite_disk_full", Backend::Sqlite, Fault::DiskFull, 6, 1, "pass"},
-        RecordFault{"postgres_stopped", Backend::Postgres, Fault::ServerStopped, 6, 1, "pass"},
-        RecordFault{"sqlite_killed", Backend::Sqlite, Fault::Killed, -1, 0, "interrupted"},
-        RecordFault{"postgres_killed", Backend::Postgres, Fault::Killed, -1, 0, "interrupted"}),
+    ::testing::Values(RecordFault{"sqlite_disk_full", B::Sqlite, F::DiskFull, 6, 1, "pass", "used",
+                                  C::Programmed},
+                      RecordFault{"postgres_stopped", B::Postgres, F::ServerStopped, 6, 1, "pass",
+                                  "used", C::Programmed},
+                      RecordFault{"sqlite_killed", B::Sqlite, F::Killed, -1, 0, "interrupted",
+                                  "spoiled", C::Partial},
+                      RecordFault{"postgres_killed", B::Postgres, F::Killed, -1, 0, "interrupted",
+                                  "spoiled", C::Partial},
+                      RecordFault{"sqlite_torn_spool", B::Sqlite, F::TornSpool, 6, 1, "pass",
+                                  "used", C::Programmed},
+                      RecordFault{"sqlite_record_and_spool_full", B::Sqlite, F::BothFull, 7, 0,
+                                  "interrupted", "spoiled", C::Programmed},
+                      RecordFault{"postgres_stalled", B::Postgres, F::Stalled, 6, 1, "pass", "used",
+                                  C::Programmed},
+                      RecordFault{"postgres_stalled_ctrl_c", B::Postgres, F::StalledThenCtrlC, 6, 1,
+                                  "pass", "used", C::Programmed},
+                      RecordFault{"postgres_table_locked", B::Postgres, F::LockHeld, 5, 0, nullptr,
+                                  nullptr, C::Untouched},
+                      RecordFault{"postgres_killed_between_number_and_row", B::Postgres,
+                                  F::KilledAtRow, -1, 0, nullptr, nullptr, C::Untouched},
+                      RecordFault{"sqlite_stopped_in_serial_step", B::Sqlite, F::StopInSerial, 130,
+                                  0, "stopped", "spoiled", C::WithoutSerial},
+                      RecordFault{"postgres_spoiled_elsewhere", B::Postgres, F::SpoiledElsewhere, 6,
+                                  1, "pass", "spoiled", C::Programmed}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

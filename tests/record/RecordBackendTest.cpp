@@ -6,11 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QSet>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 #include "core/OperationError.h"
@@ -178,21 +180,67 @@ TEST_P(RecordBackendTest, AHeldLockEndsTheWaitAtItsLimitOrOnStop) {
         return QStringLiteral("(a number was taken)");
     };
     const QString where = store.database().url().displayText();
-    int checks = 0;
-    RecordDatabase::setStopCheck([&] { return ++checks < 0; });
+    // A limit of its own, to keep the test short; the message names it.
+    RecordDatabase::setLimitMs(1000);
+    QElapsedTimer waited;
+    waited.start();
     EXPECT_EQ(refusal(), QStringLiteral("生产记录数据库 %1 被其他连接锁定，等待 %2 秒后仍未释放，"
                                         "本次未作改动。")
                              .arg(where)
-                             .arg(RecordDatabase::kLockWaitSeconds));
-    EXPECT_EQ(checks, RecordDatabase::kLockTries);
-    checks = 0;
-    RecordDatabase::setStopCheck([&] { return ++checks == 2; });
+                             .arg(1));
+    EXPECT_GE(waited.elapsed(), 1000);
+    RecordDatabase::setLimitMs(0);
+    // Stopped, the wait ends within a grace, well before the limit.
+    int checks = 0;
+    RecordDatabase::setStopCheck([&] { return ++checks > 3; });
+    waited.restart();
     EXPECT_EQ(refusal(),
               QStringLiteral("等待生产记录数据库 %1 的锁时已停止，本次未作改动。").arg(where));
-    EXPECT_EQ(checks, 2);
+    EXPECT_LT(waited.elapsed(), RecordDatabase::kDefaultLimitMs);
     RecordDatabase::setStopCheck({});
     holder.database().exec(QStringLiteral("ROLLBACK"));
     EXPECT_EQ(serials.takeNext(QStringLiteral("board"), QStringLiteral("a")), 5000);
+}
+
+// Each kind of refusal has its own words: a row the tables refuse, a user
+// without the right, a connection the server ended.
+TEST_P(RecordBackendTest, ErrorsAreToldByKind) {
+    RecordStore store(fresh.url());
+    store.open();
+    RecordDatabase& db = store.database();
+    const QString where = db.url().displayText();
+    const auto thrown = [](const std::function<void()>& fn) {
+        try {
+            fn();
+        } catch (const OperationError& e) {
+            return e.text();
+        }
+        return QStringLiteral("(nothing thrown)");
+    };
+    const QString insert = QStringLiteral(
+        "INSERT INTO serial_sequences (name, start_value, step, width, format, target,"
+        " address, next_value) VALUES ('s', 1, 1, 2, 'decimal', 'eeprom', 0, 1)");
+    db.exec(insert);
+    EXPECT_TRUE(
+        thrown([&] { db.exec(insert); })
+            .startsWith(
+                QStringLiteral("生产记录数据库 %1 拒绝了这条记录（违反表的约束）。\n").arg(where)));
+    if (GetParam() != Backend::Postgres)
+        return;
+    const QString role = QStringLiteral("kv_reader_%1").arg(QCoreApplication::applicationPid());
+    db.exec(QStringLiteral("CREATE ROLE %1 LOGIN").arg(role));
+    RecordUrl asReader = db.url();
+    asReader.user = role;
+    RecordDatabase reader(asReader);
+    EXPECT_TRUE(
+        thrown([&] { reader.exec(QStringLiteral("INSERT INTO schema_version VALUES (9)")); })
+            .startsWith(QStringLiteral("生产记录数据库 %1 拒绝了本用户的操作（没有权限）。\n")
+                            .arg(asReader.displayText())));
+    const qint64 backend = reader.scalar(QStringLiteral("SELECT pg_backend_pid()")).toLongLong();
+    db.exec(QStringLiteral("SELECT pg_terminate_backend(?)"), {backend});
+    EXPECT_TRUE(thrown([&] { reader.exec(QStringLiteral("SELECT 1")); })
+                    .startsWith(QStringLiteral("与生产记录数据库 %1 的连接已断开。\n")
+                                    .arg(asReader.displayText())));
 }
 
 TEST_P(RecordBackendTest, SpoiledNumbersAreNeverReusedAndUsedOnesNameTheirRecord) {

@@ -3,10 +3,12 @@
 // write that fails leaves nothing half-written.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -15,6 +17,7 @@
 
 #include "core/OperationError.h"
 #include "record/RecordDatabase.h"
+#include "record/RecordSpool.h"
 #include "record/RecordStore.h"
 #include "tests/record/RecordRig.h"
 #include "tests/support/QtPrinters.h"
@@ -33,10 +36,13 @@ QString thrownText(const std::function<void()>& fn) {
 }
 
 // Root writes through permission bits; the immutable flag stops it too.
+// A folder keeps the right to be entered.
 class ReadOnlyFile {
 public:
-    explicit ReadOnlyFile(const QString& path) : m_path(path) {
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    explicit ReadOnlyFile(const QString& path) : m_path(path), m_folder(QFileInfo(path).isDir()) {
+        const QFile::Permissions enter =
+            m_folder ? QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther : QFile::Permissions();
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther | enter);
         if (geteuid() == 0) {
             EXPECT_EQ(QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), path}), 0);
         }
@@ -44,11 +50,13 @@ public:
     ~ReadOnlyFile() {
         if (geteuid() == 0)
             QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), m_path});
-        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner);
+        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner |
+                                          (m_folder ? QFile::ExeOwner : QFile::Permissions()));
     }
 
 private:
     QString m_path;
+    bool m_folder;
 };
 
 TEST(RecordRefusalTest, ReadOnlyFileIsRefusedBeforeAnything) {
@@ -65,6 +73,15 @@ TEST(RecordRefusalTest, ReadOnlyFileIsRefusedBeforeAnything) {
               QStringLiteral("生产记录数据库 %1 是只读的，记录无法写入。").arg(path));
     EXPECT_FALSE(store.database().isOpen());
     EXPECT_EQ(readFile(path), before);
+    {
+        // In write-ahead mode (as the program leaves its files) in a folder
+        // the user may not write either: listed all the same, nothing made.
+        ReadOnlyFile folder(fresh.folder());
+        RecordStore locked(fresh.url());
+        EXPECT_EQ(locked.count({}), 1);
+        EXPECT_EQ(readFile(path).at(18), 2) << "the file's header says write-ahead log";
+        EXPECT_EQ(QDir(fresh.folder()).entryList(QDir::Files).size(), 1);
+    }
     // Read-only is no reason not to show what it holds.
     RecordStore reader(fresh.url());
     EXPECT_EQ(reader.list({}, 0, 10).value(0).station, passingRecord().station);
@@ -126,6 +143,20 @@ TEST(RecordRefusalTest, DamagedForeignAndEmptyRecordsAreRefusedUntouched) {
              return QStringLiteral("sqlite:") + file(folder);
          },
          QStringLiteral("生产记录数据库 %1 已损坏，不能使用。请从备份恢复。\n")},
+        // A device or a pipe, by a link or as it is: SQLite would put its
+        // journal beside it.
+        {"link to a device",
+         [&](const QString& folder) -> QString {
+             EXPECT_TRUE(QFile::link(QStringLiteral("/dev/zero"), file(folder)));
+             return QStringLiteral("sqlite:") + file(folder);
+         },
+         QStringLiteral("生产记录 %1 不是普通文件（设备、管道或指向它们的链接），")},
+        {"pipe",
+         [&](const QString& folder) -> QString {
+             EXPECT_EQ(::mkfifo(QFile::encodeName(file(folder)).constData(), 0600), 0);
+             return QStringLiteral("sqlite:") + file(folder);
+         },
+         QStringLiteral("生产记录 %1 不是普通文件（设备、管道或指向它们的链接），")},
         {"in memory",
          [&](const QString& folder) -> QString {
              return QStringLiteral("sqlite:file:%1/m?mode=memory").arg(folder);
@@ -137,7 +168,7 @@ TEST(RecordRefusalTest, DamagedForeignAndEmptyRecordsAreRefusedUntouched) {
         QTemporaryDir dir;
         const QString url = row.make(dir.path());
         const auto bytes = [&] {
-            return QFile::exists(file(dir.path())) ? readFile(file(dir.path())) : QByteArray();
+            return QFileInfo(file(dir.path())).isFile() ? readFile(file(dir.path())) : QByteArray();
         };
         const QByteArray before = bytes();
         const QStringList entries =
@@ -197,6 +228,47 @@ TEST(RecordRefusalTest, FullDiskLeavesNoHalfWrittenRecord) {
     db.exec(QStringLiteral("PRAGMA max_page_count = 1073741823"));
     big.id = store.append(big);
     EXPECT_EQ(store.load(big.id), big);
+}
+
+// The spool as a journal that outlives its own faults: a line cut short is
+// set aside rather than joined to the next, and lines that cannot be read
+// or hold values the record does not know go to the quarantine file, never
+// up and never stopping the rest.
+TEST(RecordRefusalTest, SpoolSetsAsideWhatItCannotRead) {
+    FreshDatabase fresh(Backend::Sqlite);
+    RecordSpool spool(fresh.folder() + QStringLiteral("/spool.jsonl"));
+    PassRecord good = passingRecord();
+    good.passUid = QStringLiteral("5e0c8a51-0000-4000-8000-0000000000d4");
+    spool.append(fresh.url(), good);
+    QByteArray journal = readFile(spool.path());
+    const QByteArray line = journal.trimmed();
+    const qsizetype json = line.indexOf('{');
+    const auto edited = [&](const QByteArray& from, const QByteArray& to) {
+        return QByteArray(line).replace(from, to);  // the checksum no longer fits
+    };
+    const QByteArray bogus = line.mid(json).replace("\"result\":\"pass\"", "\"result\":\"bogus\"");
+    const QByteArray failedPass =
+        line.mid(json).replace("\"result\":\"skipped\"", "\"result\":\"fail\"");
+    journal += edited("line2-station1", "line2-station9") + '\n' + bogus + '\n' + failedPass +
+               '\n' + line.first(line.size() / 2);  // and a write cut short
+    writeFile(spool.path(), journal);
+
+    // The next line starts on a line of its own.
+    PassRecord next = failedRecord();
+    next.passUid = QStringLiteral("5e0c8a51-0000-4000-8000-0000000000e5");
+    next.serialSequence.clear();
+    spool.append(fresh.url(), next);
+    EXPECT_EQ(spool.count(fresh.url()), 2);
+
+    RecordStore store(fresh.url());
+    const RecordSpool::Flushed flushed = spool.flushInto(store, fresh.url());
+    EXPECT_EQ(flushed.uploaded, 2);
+    EXPECT_EQ(flushed.setAside, 3);  // the torn line went aside at the append
+    ASSERT_EQ(flushed.notes.size(), 1);
+    EXPECT_TRUE(flushed.notes[0].contains(spool.quarantinePath()));
+    EXPECT_FALSE(QFile::exists(spool.path()));
+    EXPECT_EQ(readFile(spool.quarantinePath()).count('\n'), 4);
+    EXPECT_EQ(store.count({}), 2);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include <QCoreApplication>
+#include <QJsonArray>
 
 #include "cli/CliRecordPolicy.h"
 #include "cli/CommandRun.h"
@@ -15,18 +16,26 @@ void recordFlush(CommandRun& run) {
                           [] { return QDateTime::currentDateTimeUtc(); });
     const QString target = recorder.spoolTarget();
     RecordSpool spool(recorder.spoolPath());
-    int uploaded = 0;
+    RecordSpool::Flushed flushed;
     try {
-        uploaded = recorder.flushSpool();
+        flushed = recorder.flushSpool();
     } catch (const OperationError& e) {
         run.find(QStringLiteral("waiting"), spool.count(target));
         CommandRun::end(Ending::Record, e.text());
     }
-    const int waiting = spool.count(target);
-    run.find(QStringLiteral("uploaded"), uploaded);
-    run.find(QStringLiteral("waiting"), waiting);
-    run.setHuman(
-        QCoreApplication::translate("CliRecordCommands", "已上传%1条暂存的记录。").arg(uploaded));
+    for (const QString& note : std::as_const(flushed.notes))
+        run.report().note(note);
+    run.find(QStringLiteral("uploaded"), flushed.uploaded);
+    run.find(QStringLiteral("waiting"), spool.count(target));
+    run.find(QStringLiteral("setAside"), flushed.setAside);
+    run.find(QStringLiteral("conflicts"), QJsonArray::fromStringList(flushed.conflicts));
+    QString human = QCoreApplication::translate("CliRecordCommands", "已上传%1条暂存的记录。")
+                        .arg(flushed.uploaded);
+    if (flushed.setAside > 0)
+        human += QCoreApplication::translate("CliRecordCommands", "另有%1行无法读取，已移到 %2。")
+                     .arg(flushed.setAside)
+                     .arg(spool.quarantinePath());
+    run.setHuman(human);
 }
 
 }  // namespace

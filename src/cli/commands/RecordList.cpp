@@ -8,8 +8,8 @@
 #include "cli/CliRecordPolicy.h"
 #include "cli/CommandRun.h"
 #include "cli/Subcommand.h"
+#include "record/RecordSpool.h"
 #include "record/RecordStore.h"
-#include "record/RecordUrl.h"
 
 namespace kv::cli::commands {
 
@@ -29,12 +29,15 @@ void recordList(CommandRun& run) {
     if (run.request().failedOnly)
         filter.result = QStringLiteral("fail");
     try {
-        RecordStore store(policy.url.isEmpty() ? RecordUrl::defaultUrl() : policy.url);
+        // One connection for the spool's upload and the listing.
+        PassRecorder recorder(policy, run.clock(), [] { return QDateTime::currentDateTimeUtc(); });
+        RecordStore& store = recorder.store();
         // Records that waited in the spool belong in the listing.
         try {
-            PassRecorder recorder(policy, run.clock(),
-                                  [] { return QDateTime::currentDateTimeUtc(); });
-            recorder.flushSpool();
+            const RecordSpool::Flushed flushed = recorder.flushSpool();
+            run.find(QStringLiteral("setAside"), flushed.setAside);
+            for (const QString& note : flushed.notes)
+                run.report().note(note);
         } catch (const OperationError&) {
         }
         if (run.request().csv) {
